@@ -1,0 +1,2 @@
+// Entry point of the client.
+int main() { return 0; }

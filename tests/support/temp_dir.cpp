@@ -1,0 +1,45 @@
+#include "tests/support/temp_dir.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace qmtest {
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "qmtest.XXXXXX").string();
+    if (!::mkdtemp(tmpl.data())) std::abort();
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string TempDir::WriteFile(std::string_view relative, std::string_view bytes) {
+    std::filesystem::path p = std::filesystem::path(m_path) / std::string(relative);
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return p.string();
+}
+
+std::string TempDir::WriteFile(std::string_view relative, const std::vector<unsigned char>& bytes) {
+    return WriteFile(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::vector<std::string> TempDir::List() const {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(m_path)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string SourceDir() {
+    const char* s = std::getenv("QM_SOURCE_DIR");
+    return s ? s : ".";
+}
+
+}  // namespace qmtest

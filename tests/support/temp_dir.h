@@ -1,0 +1,30 @@
+// A temporary folder for a test, removed with everything in it at the end.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmtest {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // Writes a file below the folder (creating folders on the way); returns its full path.
+    std::string WriteFile(std::string_view relative, std::string_view bytes);
+    std::string WriteFile(std::string_view relative, const std::vector<unsigned char>& bytes);
+    // Names in the folder itself, sorted.
+    std::vector<std::string> List() const;
+
+private:
+    std::string m_path;
+};
+
+// The repository root, for tests that read checked-in fixtures.
+std::string SourceDir();
+
+}  // namespace qmtest
