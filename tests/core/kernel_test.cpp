@@ -76,6 +76,22 @@ TEST_F(IdAllocatorTest, FreeingTwiceOrAStaleHandleIsIgnored) {
     EXPECT_NE(CIdAllocator::SlotOf(a), CIdAllocator::SlotOf(b));
 }
 
+// More live slots than the 16-bit index holds: the extra slot shares its low
+// bits with slot 0, and the serial still tells the two handles apart.
+TEST_F(IdAllocatorTest, SlotsBeyond16BitsStayDistinct) {
+    CIdAllocator ids;
+    uint32_t first = ids.AllocId(nullptr);
+    for (int i = 1; i < 0x10000; ++i) ids.AllocId(nullptr);
+    uint32_t extra = ids.AllocId(nullptr);
+    EXPECT_EQ(CIdAllocator::SlotOf(extra), 0u);
+    EXPECT_NE(extra, first);
+    ids.FreeId(extra);
+    EXPECT_FALSE(ids.IsIssued(extra));
+    EXPECT_TRUE(ids.IsIssued(first));
+    EXPECT_EQ(ids.AllocId(nullptr) & 0xFFFFu, 0u);  // the freed slot 65,536 again
+    EXPECT_EQ(ids.SlotCount(), 0x10001u);
+}
+
 TEST(WeakRefTest, ReadsNullAfterTheObjectIsDestroyed) {
     auto* object = new CMsgObject;
     CWeakRef ref(object);
