@@ -52,7 +52,7 @@ public:
 // The waiting messages of one object, oldest first. Owns them.
 class CMsgPort {
 public:
-    CMsgPort(CLockedMsgObject* router = nullptr, CMsgObject* owner = nullptr)
+    explicit CMsgPort(CLockedMsgObject* router = nullptr, CMsgObject* owner = nullptr)
         : m_pRouter(router), m_pOwner(owner) {}
     ~CMsgPort() = default;  // the list deletes the waiting messages
     CMsgPort(const CMsgPort&) = delete;
