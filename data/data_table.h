@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base_object.h"
+
 class CFileResource;
 class CDataTable;
 
@@ -61,15 +63,15 @@ struct CDataColumn {
     int IntWidth() const;
 };
 
-class CDataTable {
+class CDataTable : public CMsgObject {
 public:
     CDataTable();
-    virtual ~CDataTable();
-    CDataTable(const CDataTable&) = delete;
-    CDataTable& operator=(const CDataTable&) = delete;
+    ~CDataTable() override;
 
-    virtual bool Create();
-    virtual bool Release();
+    // Empties the counts (after construction).
+    bool Create() override;
+    // Frees every column (nested tables with them); may be called again.
+    bool Release() override;
 
     // Reads data file number from the database folder (through the pack).
     bool LoadDataTable(int fileNumber);

@@ -42,6 +42,10 @@ void ShowReadError(const char* path, const char* part) {
     databox::Error(text);
 }
 
+// A resource cache asked for an entry of its default kind makes a file.
+CCachedResource* NewFileResource() { return new CFileResource; }
+const bool g_fileFactoryInstalled = (CResourceCache::SetDefaultEntryFactory(&NewFileResource), true);
+
 }  // namespace
 
 CFileResource::CFileResource() {
