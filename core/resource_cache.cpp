@@ -22,7 +22,9 @@ bool CCachedResource::IsOlderThan(CCachedResource& other) {
     return GetSize() < other.GetSize();
 }
 
-void CResourceCache::SetDefaultEntryFactory(EntryFactory factory) { g_entryFactory = factory; }
+void CResourceCache::SetDefaultEntryFactory(EntryFactory factory) {
+    g_entryFactory = factory;
+}
 
 CResourceCache::CResourceCache() = default;
 
@@ -44,7 +46,9 @@ int32_t CResourceCache::NowSeconds() {
     return seconds > INT32_MAX ? INT32_MAX : int32_t(seconds);
 }
 
-CCachedResource* CResourceCache::FindEntry(uint32_t id) { return dynamic_cast<CCachedResource*>(FindChild(id)); }
+CCachedResource* CResourceCache::FindEntry(uint32_t id) {
+    return dynamic_cast<CCachedResource*>(FindChild(id));
+}
 
 void CResourceCache::Count(CCachedResource* entry) {
     int32_t size = entry->GetSize();
@@ -111,7 +115,9 @@ void CResourceCache::Remove(CCachedResource* entry) {
     DetachChild(entry);
 }
 
-void CResourceCache::RemoveEntry(uint32_t id) { Remove(FindEntry(id)); }
+void CResourceCache::RemoveEntry(uint32_t id) {
+    Remove(FindEntry(id));
+}
 
 void CResourceCache::RemoveEntryObject(CCachedResource* entry) {
     if (entry && Children().Find(entry)) Remove(entry);
