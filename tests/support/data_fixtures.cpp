@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "data/file_resource.h"
 #include "platform/paths.h"
 
 namespace qmtest {
@@ -43,6 +44,20 @@ std::string WriteDataFile(const std::string& folder, int number, const TableSpec
     if (!plat::WriteFileAtomic(path, bytes.data(), bytes.size())) std::abort();
     return path;
 }
+
+ScopedTextTables::ScopedTextTables(const std::map<int, std::vector<std::string>>& tables)
+    : m_previous(g_pTextTables) {
+    m_set.Create(CTextTableSet::kTableCount);
+    for (const auto& [table, rows] : tables) {
+        std::vector<uint8_t> bytes = WriteDataTable(TextTableSpec(rows, 256));
+        CFileResource file;
+        file.OpenMemory(bytes.data(), uint32_t(bytes.size()));
+        if (!m_set.GetTable(table) || !m_set.GetTable(table)->ReadTableBinary(file)) std::abort();
+    }
+    g_pTextTables = &m_set;
+}
+
+ScopedTextTables::~ScopedTextTables() { g_pTextTables = m_previous; }
 
 std::vector<uint8_t> Bytes(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
