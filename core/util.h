@@ -108,11 +108,12 @@ struct FPoint {
     float y;
 };
 
-// Builds the fast square-root table. The table is built on first use anyway;
-// start-up calls this so that the first frame does not pay for it.
+// Start-up's step that fills the fast square-root table. The table is made at
+// compile time, so this has nothing left to do; it is kept for the call.
 void InitSqrtTable();
-// Square root from the table: about two decimal digits of precision; 0 for 0
-// and for negative values.
+// Square root from a 256-entry table indexed by the exponent's parity and the
+// top seven mantissa bits: within about 0.2 percent; 0 for 0, negative values
+// and NaN.
 float FastSqrt(float value);
 
 // Distance between two points by the fast square root; 0 for equal points.

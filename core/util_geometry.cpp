@@ -10,35 +10,43 @@ namespace {
 
 using SqrtTable = std::array<uint32_t, 256>;
 
+// Square root in double precision by Newton's method, for the table built at
+// compile time; rounded to float it gives the correctly rounded root.
+constexpr double ConstSqrt(double x) {
+    double r = x > 1.0 ? x : 1.0;
+    for (int i = 0; i < 100; ++i) {
+        double next = 0.5 * (r + x / r);
+        if (next >= r) break;  // from above the iteration only falls until it settles
+        r = next;
+    }
+    return r;
+}
+
 // Entry i holds the root of a number whose exponent parity and top seven
 // mantissa bits are i, already shifted so that adding half the exponent gives
 // the root's bits.
-SqrtTable BuildSqrtTable() {
+constexpr SqrtTable BuildSqrtTable() {
     SqrtTable table{};
     for (uint32_t i = 0; i < 256; ++i) {
         uint32_t exponent = i < 128 ? 0x40000000u : 0x3F800000u;
         float value = std::bit_cast<float>((i << 16) | exponent | 0x8000u);
-        uint32_t root = std::bit_cast<uint32_t>(std::sqrt(value));
+        uint32_t root = std::bit_cast<uint32_t>(float(ConstSqrt(double(value))));
         table[i] = (root & 0x7FFFFFu) + (i < 128 ? 0x1F800000u : 0x20000000u);
     }
     return table;
 }
 
-const SqrtTable& Table() {
-    static const SqrtTable table = BuildSqrtTable();
-    return table;
-}
+constexpr SqrtTable kSqrtTable = BuildSqrtTable();
 
 }  // namespace
 
-void InitSqrtTable() {
-    (void)Table();
-}
+// The table is made by the compiler; nothing is left to do at start-up.
+void InitSqrtTable() {}
 
 float FastSqrt(float value) {
     if (!(value > 0.0f)) return 0.0f;  // 0, negatives and NaN
     uint32_t bits = std::bit_cast<uint32_t>(value);
-    return std::bit_cast<float>(((bits >> 1) & 0x3F800000u) + Table()[(bits >> 16) & 0xFFu]);
+    return std::bit_cast<float>(((bits >> 1) & 0x3F800000u) + kSqrtTable[(bits >> 16) & 0xFFu]);
 }
 
 float GetDistance(float x1, float y1, float x2, float y2) {

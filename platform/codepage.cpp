@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 namespace plat {
 namespace {
@@ -93,7 +94,7 @@ std::string Convert(Converter& conv, std::string_view input, std::string_view re
         // EILSEQ or EINVAL (a sequence cut at the end): replace and go on.
         size_t n = skip(reinterpret_cast<const unsigned char*>(in), inLeft);
         if (out.size() - used < replacement.size()) out.resize(out.size() + replacement.size() + 16);
-        out.replace(used, replacement.size(), replacement);
+        std::memcpy(out.data() + used, replacement.data(), replacement.size());
         used += replacement.size();
         in += n;
         inLeft -= n;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 
@@ -17,6 +18,29 @@ TEST(UtilGeometryTest, FastSqrtStaysWithinTheTablePrecision) {
     EXPECT_EQ(FastSqrt(0.0f), 0.0f);
     EXPECT_EQ(FastSqrt(-4.0f), 0.0f);
     EXPECT_EQ(FastSqrt(NAN), 0.0f);
+}
+
+// The root by the table, with the table entry computed here from the library square root.
+float ReferenceFastSqrt(float value) {
+    uint32_t bits = std::bit_cast<uint32_t>(value);
+    uint32_t i = (bits >> 16) & 0xFF;
+    float key = std::bit_cast<float>((i << 16) | (i < 128 ? 0x40000000u : 0x3F800000u) | 0x8000u);
+    uint32_t entry =
+        (std::bit_cast<uint32_t>(std::sqrt(key)) & 0x7FFFFFu) + (i < 128 ? 0x1F800000u : 0x20000000u);
+    return std::bit_cast<float>(((bits >> 1) & 0x3F800000u) + entry);
+}
+
+TEST(UtilGeometryTest, EveryTableEntryMatchesTheLibraryRoot) {
+    for (uint32_t i = 0; i < 256; ++i) {
+        for (uint32_t exponent : {100u, 126u, 127u, 128u, 150u}) {
+            // Exponent parity comes from the entry's high bit.
+            uint32_t e = (exponent & ~1u) | (i >> 7);
+            float value = std::bit_cast<float>(e << 23 | (i & 0x7F) << 16 | 0x1234u);
+            ASSERT_EQ(std::bit_cast<uint32_t>(FastSqrt(value)),
+                      std::bit_cast<uint32_t>(ReferenceFastSqrt(value)))
+                << "entry " << i << " value " << value;
+        }
+    }
 }
 
 TEST(UtilGeometryTest, Distances) {
