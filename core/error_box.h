@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "core/message.h"
+
 // Caption of the error box.
 inline constexpr char kErrorBoxCaption[] = "Z5MessageBox";
 // Longest text the error box shows, in bytes.
@@ -41,10 +43,10 @@ struct ErrorBoxHooks {
 };
 ErrorBoxHooks& GetErrorBoxHooks();
 
-// The record a message-window text travels in: event id 87, the caller's kind,
-// the text (at most 255 bytes, NUL-terminated) and two flag bytes.
-struct CMessageWinRecord {
-    virtual ~CMessageWinRecord() = default;
+// The record a message-window text travels in, as the payload of a message
+// with the same event id 87: the caller's kind, the text (at most 255 bytes,
+// NUL-terminated) and two flag bytes.
+struct CMessageWinRecord : public CMsgData {
     uint32_t eventId = kMessageWinEventId;
     uint32_t kind = 0;
     char text[256] = {};
@@ -52,8 +54,9 @@ struct CMessageWinRecord {
 };
 
 // Delivers a record to the "MSGWIN" window: the window layer installs it when
-// it exists (it finds the window and posts the record to the window's port; no
-// window, no message). Without a sink the text goes to a message box instead.
+// it exists. It finds the window and posts the record, with event id 87, sender
+// 0 and delay 0, through the global message queue to the window's port; no
+// window, no message. Without a sink the text goes to a message box instead.
 using MessageWinSink = std::function<void(std::unique_ptr<CMessageWinRecord>)>;
 void SetMessageWinSink(MessageWinSink sink);
 

@@ -84,6 +84,11 @@ int MessageBox(std::string_view text, std::string_view caption, unsigned type) {
     return g_service->Show(caption, text, type);
 }
 
+int MessageBox(const char* text, const char* caption, unsigned type) {
+    return MessageBox(std::string_view(text ? text : ""), std::string_view(caption ? caption : "Error"),
+                      type);
+}
+
 bool HasDisplay() {
     if (IsHeadlessDriver(std::getenv("SDL_VIDEODRIVER"))) return false;
     if (SDL_WasInit(SDL_INIT_VIDEO) && IsHeadlessDriver(SDL_GetCurrentVideoDriver())) return false;

@@ -37,6 +37,8 @@ IMessageBoxService* SetMessageBoxService(IMessageBoxService* service);
 // Shows a box through the service in use. The argument order is that of the
 // Win32 call the game code is written against: text first, then caption.
 int MessageBox(std::string_view text, std::string_view caption, unsigned type = MB_OK);
+// The same for C strings: a null text is empty and a null caption reads "Error".
+int MessageBox(const char* text, const char* caption, unsigned type = MB_OK);
 
 // True when a box can be shown on a screen: SDL's video driver is not the dummy
 // (or offscreen) one and an X11 or Wayland display is named.

@@ -67,14 +67,29 @@ TEST_F(ErrorBoxTest, OnlyAFullScreenWindowIsMinimisedAndBeforeTheBoxShows) {
 }
 
 TEST_F(ErrorBoxTest, MessageWinGetsARecordCutTo255Bytes) {
-    std::vector<std::unique_ptr<CMessageWinRecord>> delivered;
-    SetMessageWinSink([&](std::unique_ptr<CMessageWinRecord> r) { delivered.push_back(std::move(r)); });
+    // The window's port, as the window layer's sink reaches it.
+    CMsgPort msgWin;
+    SetMessageWinSink([&](std::unique_ptr<CMessageWinRecord> r) {
+        const uint32_t eventId = r->eventId;
+        EXPECT_TRUE(PostMessageToPort(0, &msgWin, 0, eventId, std::move(r), nullptr));
+    });
 
     ShowMessageWinF(3, "Gained %d seeds", 250);
     ShowMessageWinF(0, "kind 0 is never shown");
     ShowMessageWinF(2, "%s", std::string(300, 'y').c_str());
     ShowMessageWinF(2, "%s", (std::string(254, 'z') + KANJI).c_str());
 
+    std::vector<std::unique_ptr<CMessageWinRecord>> delivered;
+    uint32_t sender = 1, eventId = 0;
+    MsgDataPtr payload;
+    while (msgWin.PopFields(&sender, &eventId, &payload, nullptr)) {
+        EXPECT_EQ(sender, 0u);
+        EXPECT_EQ(eventId, kMessageWinEventId);
+        auto* record = dynamic_cast<CMessageWinRecord*>(payload.get());
+        ASSERT_NE(record, nullptr);
+        payload.release();
+        delivered.emplace_back(record);
+    }
     ASSERT_EQ(delivered.size(), 3u);
     EXPECT_EQ(delivered[0]->eventId, 87u);
     EXPECT_EQ(delivered[0]->kind, 3u);

@@ -102,6 +102,11 @@ TEST(MessageBoxTest, RecorderKeepsBoxesAndGivesScriptedAnswers) {
         }
         plat::MessageBox("outer", "c");
         EXPECT_EQ(recorder.Boxes().size(), 4u);
+
+        // Null strings from C callers are safe.
+        plat::MessageBox(static_cast<const char*>(nullptr), nullptr);
+        EXPECT_EQ(recorder.Boxes().back().caption, "Error");
+        EXPECT_EQ(recorder.Boxes().back().text, "");
     }
     // The system box is back.
     std::string err = CaptureStderr([] { plat::MessageBox("after", "c"); });
