@@ -39,8 +39,11 @@ CPacketWriter& CPacketWriter::PutBytes(const void* data, size_t count) {
 }
 
 CPacketWriter& CPacketWriter::PutString(std::string_view text, size_t maxLength) {
+    if (!Room(1)) return *this;
+    size_t room = MAX_MESSAGE_LENGTH - m_length - 1;
+    if (maxLength > room) maxLength = room;
     size_t length = plat::DbcsPrefixLength(text, maxLength < 255 ? maxLength : 255);
-    if (Room(1 + length)) {
+    {
         m_data[m_length++] = uint8_t(length);
         std::memcpy(m_data + m_length, text.data(), length);
         m_length += length;

@@ -18,7 +18,7 @@ public:
     CPacketWriter& PutDword(uint32_t value);
     CPacketWriter& PutBytes(const void* data, size_t count);
     // A u8 length and the characters, without a terminating 0; a text longer
-    // than maxLength (or 255) is cut on a character boundary.
+    // than maxLength, 255 or the room left is cut on a character boundary.
     CPacketWriter& PutString(std::string_view text, size_t maxLength = 255);
 
     const uint8_t* Data() const { return m_data; }
