@@ -1,20 +1,20 @@
 #include "data/data_boxes.h"
 
-#include <cstdio>
+#include "core/error_box.h"
+#include "platform/message_box.h"
 
 namespace databox {
 
 void Error(const std::string& text) {
-    std::fprintf(stderr, "Z5MessageBox: %s\n", text.c_str());
+    ReportError("%s", text.c_str());
 }
 
 bool RetryCancel(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return false;
+    return plat::MessageBox(text, caption, plat::MB_RETRYCANCEL) == plat::IDRETRY;
 }
 
 void Ok(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    plat::MessageBox(text, caption, plat::MB_OK);
 }
 
 }  // namespace databox

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <new>
 
+#include "core/util.h"
 #include "data/data_boxes.h"
 #include "data/file_resource.h"
 #include "data/pack_archive.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
+#include "platform/codepage.h"
 
 static_assert(std::endian::native == std::endian::little, "table arrays are read in place");
 
@@ -19,10 +21,11 @@ std::string& DatabaseFolder() {
     return folder;
 }
 
-// A text cell that fills its whole width is cut so that it ends inside it.
+// A text cell that fills its whole width is cut so that it ends inside it,
+// between characters.
 void TerminateCell(char* cell, size_t width) {
     if (std::memchr(cell, 0, width)) return;
-    cell[width - 1] = '\0';
+    cell[plat::DbcsPrefixLength(std::string_view(cell, width), width - 1)] = '\0';
 }
 
 }  // namespace
@@ -37,8 +40,7 @@ const std::string& GetDatabaseFolder() {
 std::string DataFilePath(int fileNumber) {
     char number[16];
     std::snprintf(number, sizeof number, "%4d", fileNumber);
-    for (char* p = number; *p; ++p)
-        if (*p == ' ') *p = '0';
+    SpacesToZeros(number);
     return DatabaseFolder() + "\\" + number + ".Z5D";
 }
 

@@ -123,7 +123,8 @@ public:
         }
         int width = c.ElementWidth(), arity = c.CellArity();
         if (width == 0 || arity == 0) {
-            if (!c.values.empty()) return Fail(where + ": this column holds no data");
+            for (const auto& cell : c.values)
+                if (!cell.empty()) return Fail(where + ": this column holds no data");
             return true;
         }
         if (c.values.size() != rows) return Fail(where + ": expected " + std::to_string(rows) + " values");

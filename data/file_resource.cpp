@@ -43,7 +43,9 @@ void ShowReadError(const char* path, const char* part) {
 }
 
 // A resource cache asked for an entry of its default kind makes a file.
-CCachedResource* NewFileResource() { return new CFileResource; }
+CCachedResource* NewFileResource() {
+    return new CFileResource;
+}
 const bool g_fileFactoryInstalled = (CResourceCache::SetDefaultEntryFactory(&NewFileResource), true);
 
 }  // namespace
@@ -306,7 +308,9 @@ bool CFileResource::DropData(bool commit) {
     return ok;
 }
 
-bool CFileResource::CloseFile() { return DropData(true); }
+bool CFileResource::CloseFile() {
+    return DropData(true);
+}
 
 bool CFileResource::Release() {
     if (IsOpen()) CloseFile();

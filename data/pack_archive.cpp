@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "core/util.h"
 #include "data/data_boxes.h"
 #include "data/pack_format.h"
 #include "data/pack_path.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 
 CPackFile* g_pPackFile = nullptr;
@@ -60,7 +62,8 @@ bool CPackFile::CheckPackHeader(FILE* stream) {
     size_t got = stream ? std::fread(header, 1, sizeof header, stream) : 0;
     if (got < pack::kMagicSize || std::memcmp(header, pack::kMagic, pack::kMagicSize) != 0 ||
         got < sizeof header) {
-        databox::Error("올바른 Pack 파일이 아닙니다.");
+        // The text is Korean: shown in the code page in use as far as it can say it.
+        databox::Error(plat::FromUtf8("올바른 Pack 파일이 아닙니다."));
         return false;
     }
     m_nameKey = header[14];
@@ -87,7 +90,7 @@ bool CPackFile::ReadName(uint64_t& offset, uint64_t end, std::string& name) {
     char buf[pack::kMaxNameLength + 1];
     if (!ReadAt(offset, buf, len)) return false;
     offset += len;
-    for (uint32_t i = 0; i < len; ++i) buf[i] = char(uint8_t(buf[i]) ^ m_nameKey);
+    XorBytes(buf, len, m_nameKey);
     buf[len] = '\0';
     name.assign(buf);  // a name ends at its first NUL, as the game compares them
     return true;

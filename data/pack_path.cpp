@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "core/util.h"
+
 void UpperCaseAscii(char* text) {
-    if (!text) return;
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = char(*text - 'a' + 'A');
+    if (text) StrToUpper(text);
 }
 
 void UpperCaseAscii(std::string& text) {

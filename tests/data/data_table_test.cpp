@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "data/data_table_text.h"
 #include "data/file_resource.h"
 #include "platform/codepage.h"
@@ -183,7 +185,8 @@ TEST(DataTable, TypedGettersRefuseOtherKindsAndRows) {
         {"three bytes of a text column", t.GetBytes3(0, 0) != nullptr},
         {"column at the column count", t.GetColumn(5) != nullptr},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.nonzero, std::string(c.what) == "text of a text column") << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.nonzero, std::string(c.what) == "text of a text column") << c.what;
     CDataTable empty;
     EXPECT_EQ(empty.GetCell(0, 0), nullptr);
     EXPECT_EQ(empty.GetInt(0, 0), 0u);

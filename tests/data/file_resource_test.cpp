@@ -52,9 +52,9 @@ TEST(FileResource, MemoryReadsAndSeeksStayInsideTheData) {
         bool ok;
         uint32_t position;
     } seeks[] = {
-        {0, 2, true, 30}, {-1, 0, false, 0}, {31, 0, false, 30}, {5, 2, false, 30},
-        {-31, 2, false, 0}, {10, 0, true, 10}, {-11, 1, false, 0}, {INT32_MAX, 1, false, 30},
-        {3, 7, false, 30},
+        {0, 2, true, 30},   {-1, 0, false, 0},         {31, 0, false, 30},
+        {5, 2, false, 30},  {-31, 2, false, 0},        {10, 0, true, 10},
+        {-11, 1, false, 0}, {INT32_MAX, 1, false, 30}, {3, 7, false, 30},
     };
     for (const SeekCase& s : seeks) {
         EXPECT_EQ(f.Seek(s.offset, s.origin), s.ok) << s.offset << " from " << s.origin;
@@ -92,7 +92,8 @@ TEST(FileResource, CompressedLooseFileRoundTrip) {
     for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i % 13);
     std::string path = dir.WriteFile("Map/0001.Z5M.ZIP", BuildCompressedFile(data));
     CFileResource f;
-    ASSERT_TRUE(f.OpenFile((dir.Path() + "\\MAP\\0001.z5m.zip").c_str(), kFileCompressed, "rb", false, nullptr));
+    ASSERT_TRUE(
+        f.OpenFile((dir.Path() + "\\MAP\\0001.z5m.zip").c_str(), kFileCompressed, "rb", false, nullptr));
     EXPECT_EQ(f.GetMode(), kFileCompressed);
     EXPECT_EQ(f.GetDataSize(), 5000u);
     EXPECT_EQ(f.GetSize(), 5004);
@@ -114,8 +115,12 @@ TEST(FileResource, CompressedLooseFileFailures) {
     } cases[] = {
         {"empty", {}, " / header"},
         {"shorter than its header", {1, 2, 3}, " / header"},
-        {"header alone", std::vector<uint8_t>(good.begin(), good.begin() + 4), " (corrupted/incomplete data)"},
-        {"truncated stream", std::vector<uint8_t>(good.begin(), good.end() - 3), " (corrupted/incomplete data)"},
+        {"header alone", std::vector<uint8_t>(good.begin(), good.begin() + 4),
+         " (corrupted/incomplete data)"},
+        {"truncated stream", std::vector<uint8_t>(good.begin(), good.begin() + long(good.size() / 2)),
+         " (corrupted/incomplete data)"},
+        {"stream without its check value", std::vector<uint8_t>(good.begin(), good.end() - 3),
+         " (buffer error - expected: 3000)"},
         {"garbage stream", {0xb8, 0x0b, 0, 0, 1, 2, 3, 4, 5, 6}, " (corrupted/incomplete data)"},
         {"stated size too small", withHeader(100), " (buffer error - expected: 100)"},
         {"stated size beyond any inflation", withHeader(0xffffffff), " (corrupted/incomplete data)"},
@@ -128,7 +133,8 @@ TEST(FileResource, CompressedLooseFileFailures) {
         EXPECT_FALSE(f.OpenFile(path.c_str(), kFileCompressed, "rb", false, nullptr)) << c.what;
         EXPECT_FALSE(f.IsOpen()) << c.what;
         bool read = c.box.rfind(" / ", 0) == 0;
-        std::string expected = std::string(read ? "Cannot Read File [" : "Cannot Uncompress File [") + path + "]" + c.box;
+        std::string expected =
+            std::string(read ? "Cannot Read File [" : "Cannot Uncompress File [") + path + "]" + c.box;
         EXPECT_EQ(Texts(boxes), std::vector<std::string>{expected}) << c.what;
     }
 }

@@ -8,6 +8,8 @@
 
 #include "data/file_resource.h"
 #include "data/pack_format.h"
+#include "platform/codepage.h"
+#include "platform/message_box.h"
 #include "tests/support/data_fixtures.h"
 
 namespace {
@@ -117,6 +119,16 @@ TEST(PackArchive, ListsTheTree) {
     EXPECT_EQ(pack.GetRootName(), "QM");
 }
 
+TEST(PackArchive, WriterRefusesNamesTheReaderWouldRefuse) {
+    PackDirSpec root{"R", {}, {}};
+    root.AddFile(std::string(255, 'n'), "fits");
+    EXPECT_FALSE(BuildPack(root, 0).empty());
+    root.AddFile(std::string(256, 'n'), "does not");
+    std::string error;
+    EXPECT_TRUE(BuildPack(root, 0, &error).empty());
+    EXPECT_NE(error.find("longer than 255"), std::string::npos);
+}
+
 TEST(PackArchive, PackWithoutStreamFindsNothing) {
     CPackFile pack;
     uint32_t size = 1, stored = 1;
@@ -186,7 +198,40 @@ TEST(PackArchive, DamagedIndexFailsTheLookupsThatReachIt) {
     }
 }
 
+TEST(PackArchive, BadMagicOrShortFileIsRefusedWithBothBoxes) {
+    plat::ScopedCodePage korean(plat::CP_KOREAN);
+    std::vector<uint8_t> good = BuildPack(SamplePack(), 0);
+    std::vector<uint8_t> badMagic = good;
+    badMagic[9] = 'f';
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"bad magic", badMagic},
+        {"shorter than the magic", std::vector<uint8_t>(good.begin(), good.begin() + 9)},
+        {"magic without key", std::vector<uint8_t>(good.begin(), good.begin() + 14)},
+        {"empty", {}},
+    };
+    for (const Case& c : cases) {
+        qmtest::TempDir dir;
+        plat::ScopedMessageBoxRecorder boxes;
+        CPackFile pack;
+        EXPECT_FALSE(pack.OpenPack(dir.WriteFile("p.dat", c.bytes).c_str())) << c.what;
+        EXPECT_FALSE(pack.IsOpen());
+        ASSERT_EQ(boxes.Boxes().size(), 2u) << c.what;
+        EXPECT_EQ(plat::ToUtf8(boxes.Boxes()[0].text), "올바른 Pack 파일이 아닙니다.");
+        EXPECT_EQ(boxes.Boxes()[1].text, "OpenPack Faild.");
+        for (const auto& b : boxes.Boxes()) EXPECT_EQ(b.caption, "Z5MessageBox");
+    }
+    plat::ScopedMessageBoxRecorder boxes;
+    CPackFile pack;
+    EXPECT_FALSE(pack.OpenPack("/nonexistent/QuillMarrow.DAT"));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);  // nothing to check: only the open failed
+    EXPECT_EQ(boxes.Boxes()[0].text, "OpenPack Faild.");
+}
+
 TEST(PackArchive, EveryTruncationIsReadSafely) {
+    plat::ScopedMessageBoxRecorder boxes;
     PackDirSpec root{"R", {}, {}};
     root.AddFile("a/one.txt", "one");
     root.AddFile("first.txt", "first");

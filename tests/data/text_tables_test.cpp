@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/file_resource.h"
 #include "data/text_format.h"
 #include "platform/message_box.h"
 #include "tests/support/data_fixtures.h"
@@ -14,10 +15,11 @@ TEST(TextTables, RowsAndTablesOutsideGiveTheEmptyString) {
         int table, row;
         const char* expected;
     } cases[] = {
-        {0, 0, "zero"}, {0, 2, "last"},    {0, 3, ""},  {0, -1, ""},
-        {-1, 0, ""},    {24, 0, ""},       {1, 0, ""},  {23, 0, "\x82\xa0\x82\xa2"},  // as stored
+        {0, 0, "zero"}, {0, 2, "last"}, {0, 3, ""}, {0, -1, ""},
+        {-1, 0, ""},    {24, 0, ""},    {1, 0, ""}, {23, 0, "\x82\xa0\x82\xa2"},  // as stored
     };
-    for (const Case& c : cases) EXPECT_STREQ(GetTableText(c.table, c.row), c.expected) << c.table << "/" << c.row;
+    for (const Case& c : cases)
+        EXPECT_STREQ(GetTableText(c.table, c.row), c.expected) << c.table << "/" << c.row;
 }
 
 TEST(TextTables, TableWithoutTextsGivesTheEmptyString) {

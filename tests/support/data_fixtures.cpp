@@ -57,7 +57,9 @@ ScopedTextTables::ScopedTextTables(const std::map<int, std::vector<std::string>>
     g_pTextTables = &m_set;
 }
 
-ScopedTextTables::~ScopedTextTables() { g_pTextTables = m_previous; }
+ScopedTextTables::~ScopedTextTables() {
+    g_pTextTables = m_previous;
+}
 
 std::vector<uint8_t> Bytes(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
