@@ -185,6 +185,10 @@ TEST(FileResource, MissingFileAsksRetryOrCancel) {
     CFileResource f;
     EXPECT_FALSE(f.OpenFile(path.c_str(), kFileStream, "rb", false, nullptr));
     ASSERT_EQ(boxes.Boxes().size(), 2u);  // Retry, then the default answer Cancel
+    boxes.Clear();
+    EXPECT_FALSE(f.OpenFile(dir.Path().c_str(), kFileCompressed, "rb", false, nullptr));  // a folder is no file
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    path = dir.Path();
     for (const auto& b : boxes.Boxes()) {
         EXPECT_EQ(b.text, "File not found. [" + path + "]");
         EXPECT_EQ(b.caption, "Data Error");
