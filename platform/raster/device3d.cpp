@@ -302,47 +302,99 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
 
 // The sprite case: one A4R4G4B4 texture, point sampled, modulated by a constant
 // diffuse colour, alpha-blended (or copied) onto a 5-6-5 or 5-5-5 target.
-// Gives exactly what ShadeSpanGeneral gives for the same state.
+// Gives exactly what ShadeSpanGeneral gives for the same state; the colour
+// arithmetic is looked up in tables made for the triangle's diffuse colour.
+}  // namespace
+
 struct SpriteSpan {
     const Surface* tex;
     TextureAddress addrU, addrV;
-    Argb diffuse;
-    bool blend, alphaTest, colorKey;
-    CompareFunc alphaFunc;
-    uint8_t alphaRef;
+    bool blend, colorKey;
+    bool alphaPass[16];
+    uint8_t r[16], g[16], b[16];
+    // Blend terms by texel alpha nibble: source channel (by colour nibble) and
+    // destination channel (by the target's 5- or 6-bit field).
+    uint8_t srcR[16][16], srcG[16][16], srcB[16][16];
+    uint8_t dstR[16][32], dstG[16][64], dstB[16][32];
 };
+
+namespace {
+
+void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, PixelFormat target) {
+    uint8_t alpha[16];
+    for (int n = 0; n < 16; ++n) {
+        alpha[n] = uint8_t(Mul255(n * 17u, diffuse.a));
+        sp.alphaPass[n] = !rs.alphaTest || Compare(rs.alphaFunc, alpha[n], rs.alphaRef);
+        sp.r[n] = uint8_t(Mul255(n * 17u, diffuse.r));
+        sp.g[n] = uint8_t(Mul255(n * 17u, diffuse.g));
+        sp.b[n] = uint8_t(Mul255(n * 17u, diffuse.b));
+    }
+    const bool sixGreen = target == PixelFormat::kRgb565;
+    for (int an = 0; an < 16; ++an) {
+        const uint32_t a = alpha[an], ia = 255 - a;
+        for (int n = 0; n < 16; ++n) {
+            sp.srcR[an][n] = uint8_t(Mul255(sp.r[n], a));
+            sp.srcG[an][n] = uint8_t(Mul255(sp.g[n], a));
+            sp.srcB[an][n] = uint8_t(Mul255(sp.b[n], a));
+        }
+        for (int v = 0; v < 32; ++v) {
+            sp.dstR[an][v] = uint8_t(Mul255(Expand5(v), ia));
+            sp.dstB[an][v] = uint8_t(Mul255(Expand5(v), ia));
+        }
+        for (int v = 0; v < 64; ++v) sp.dstG[an][v] = uint8_t(Mul255(sixGreen ? Expand6(v) : Expand5(v & 31), ia));
+    }
+}
+
+inline int AddressFast(int t, int size, bool pow2, TextureAddress mode) {
+    if (mode == TextureAddress::kClamp) return t < 0 ? 0 : (t >= size ? size - 1 : t);
+    if (mode == TextureAddress::kWrap && pow2) return t & (size - 1);
+    Address(t, size, mode);
+    return t;
+}
 
 template <PixelFormat kTarget>
 void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x1, int64_t u, int64_t v,
                      int64_t du, int64_t dv) {
     const Surface& t = *sp.tex;
     const int tw = t.Width(), th = t.Height();
+    const bool pow2u = (tw & (tw - 1)) == 0, pow2v = (th & (th - 1)) == 0;
     uint16_t* row = target.Row(y);
-    // Rows are constant along a span when v does not change, which is the usual sprite.
     const bool keyOn = sp.colorKey && t.HasColorKey();
     const uint16_t klo = t.KeyLow(), khi = t.KeyHigh();
-    const uint32_t dr = sp.diffuse.r, dg = sp.diffuse.g, db = sp.diffuse.b, da = sp.diffuse.a;
-    for (int x = x0; x < x1; ++x, u += du, v += dv) {
-        int tx = FloorShift8(ToTexel8(u, tw)), ty = FloorShift8(ToTexel8(v, th));
-        if (!Address(tx, tw, sp.addrU) || !Address(ty, th, sp.addrV)) {
-            // Border texels take the slow road; a sprite never reaches them.
-            continue;
-        }
-        const uint16_t raw = t.At(tx, ty);
+    // Texel position times 2^32, stepped exactly as the general pipeline steps it.
+    int64_t U = u * tw, dU = du * tw, V = v * th, dV = dv * th;
+    const uint16_t* texRow = dV == 0 ? t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV)) : nullptr;
+    constexpr bool k565 = kTarget == PixelFormat::kRgb565;
+    for (int x = x0; x < x1; ++x, U += dU, V += dV) {
+        const uint16_t* tr = texRow ? texRow : t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV));
+        const uint16_t raw = tr[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];
         if (keyOn && raw >= klo && raw <= khi) continue;
-        uint32_t a = Mul255(((raw >> 12) & 15) * 17u, da);
-        if (sp.alphaTest && !Compare(sp.alphaFunc, uint8_t(a), sp.alphaRef)) continue;
-        uint32_t r = Mul255(((raw >> 8) & 15) * 17u, dr);
-        uint32_t g = Mul255(((raw >> 4) & 15) * 17u, dg);
-        uint32_t b = Mul255((raw & 15) * 17u, db);
+        const int an = raw >> 12;
+        if (!sp.alphaPass[an]) continue;
+        const int rn = (raw >> 8) & 15, gn = (raw >> 4) & 15, bn = raw & 15;
+        uint32_t r, g, b;
         if (sp.blend) {
-            const Argb d = Unpack(kTarget, row[x]);
-            const uint32_t ia = 255 - a;
-            r = Mul255(r, a) + Mul255(d.r, ia);
-            g = Mul255(g, a) + Mul255(d.g, ia);
-            b = Mul255(b, a) + Mul255(d.b, ia);
+            const uint16_t d = row[x];
+            if (k565) {
+                r = sp.srcR[an][rn] + sp.dstR[an][d >> 11];
+                g = sp.srcG[an][gn] + sp.dstG[an][(d >> 5) & 63];
+            } else {
+                r = sp.srcR[an][rn] + sp.dstR[an][(d >> 10) & 31];
+                g = sp.srcG[an][gn] + sp.dstG[an][(d >> 5) & 31];
+            }
+            b = sp.srcB[an][bn] + sp.dstB[an][d & 31];
+            r = r > 255 ? 255 : r;
+            g = g > 255 ? 255 : g;
+            b = b > 255 ? 255 : b;
+        } else {
+            r = sp.r[rn];
+            g = sp.g[gn];
+            b = sp.b[bn];
         }
-        row[x] = Pack(kTarget, Argb{255, uint8_t(r), uint8_t(g), uint8_t(b)});
+        if (k565)
+            row[x] = uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+        else
+            row[x] = uint16_t(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
     }
 }
 
@@ -354,7 +406,10 @@ bool ModulatesTextureAndDiffuse(TextureOp op, TextureArg a1, TextureArg a2) {
 
 }  // namespace
 
+Device3D::~Device3D() = default;
+
 Device3D::Device3D() {
+    static_assert(sizeof(LitVertex) == 32, "lit vertices are 32 bytes");
     for (auto& t : m_transforms) t = IdentityMatrix();
 }
 
@@ -515,18 +570,25 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
                   ddx[3] == 0 && ddy[3] == 0 &&
                   (!rs.specular || (v[0]->sr == 0 && v[0]->sg == 0 && v[0]->sb == 0 && ddx[4] == 0 &&
                                     ddy[4] == 0 && ddx[5] == 0 && ddy[5] == 0 && ddx[6] == 0 && ddy[6] == 0));
-    SpriteSpan sp{};
     if (sprite) {
-        sp = {s0.texture,
-              s0.addressU,
-              s0.addressV,
-              Argb{FixedToByte(int64_t(base[0])), FixedToByte(int64_t(base[1])), FixedToByte(int64_t(base[2])),
-                   FixedToByte(int64_t(base[3]))},
-              rs.alphaBlend,
-              rs.alphaTest,
-              rs.colorKey,
-              rs.alphaFunc,
-              rs.alphaRef};
+        const Argb diffuse{FixedToByte(int64_t(base[0])), FixedToByte(int64_t(base[1])),
+                           FixedToByte(int64_t(base[2])), FixedToByte(int64_t(base[3]))};
+        if (!m_sprite) m_sprite = std::make_unique<SpriteSpan>();
+        SpriteSpan& sp = *m_sprite;
+        const uint32_t key = ToArgb32(diffuse);
+        const uint32_t stateKey = uint32_t(rs.alphaTest) | uint32_t(rs.alphaFunc) << 1 | uint32_t(rs.alphaRef) << 8 |
+                                  uint32_t(m_target->Format()) << 16;
+        if (!m_spriteValid || key != m_spriteDiffuse || stateKey != m_spriteState) {
+            BuildSpriteTables(sp, diffuse, rs, m_target->Format());
+            m_spriteDiffuse = key;
+            m_spriteState = stateKey;
+            m_spriteValid = true;
+        }
+        sp.tex = s0.texture;
+        sp.addrU = s0.addressU;
+        sp.addrV = s0.addressV;
+        sp.blend = rs.alphaBlend;
+        sp.colorKey = rs.colorKey;
     }
     const TriangleContext ctx{m_target, &m_state, m_stages};
 
@@ -557,9 +619,9 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         for (int i = 0; i < 9; ++i) *out[i] = at(i, x0, py);
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
-                ShadeSpanSprite<PixelFormat::kRgb565>(sp, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
+                ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
             else
-                ShadeSpanSprite<PixelFormat::kRgb555>(sp, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
+                ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
         } else {
             ShadeSpanGeneral(ctx, py, x0, x1, s, step);
         }

@@ -8,10 +8,13 @@
 // columns and rows 10 to 19. Positions snap to 1/256 pixel.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "platform/raster/surface.h"
 
 namespace plat::raster {
+
+struct SpriteSpan;
 
 enum class BlendFactor : uint8_t {
     kZero = 1,
@@ -108,6 +111,9 @@ enum class TransformKind : uint8_t { kWorld, kView, kProjection };
 class Device3D {
 public:
     Device3D();
+    ~Device3D();
+    Device3D(const Device3D&) = delete;
+    Device3D& operator=(const Device3D&) = delete;
 
     void SetRenderTarget(Surface* target) { m_target = target; }
     Surface* RenderTarget() const { return m_target; }
@@ -148,6 +154,10 @@ private:
     RenderState m_state;
     StageState m_stages[kMaxStages];
     bool m_fastPaths = true;
+    // Tables of the sprite span, kept while the diffuse colour and states repeat.
+    std::unique_ptr<SpriteSpan> m_sprite;
+    bool m_spriteValid = false;
+    uint32_t m_spriteDiffuse = 0, m_spriteState = 0;
 };
 
 }  // namespace plat::raster
