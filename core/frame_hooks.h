@@ -60,11 +60,13 @@ public:
     virtual void Close() = 0;
 };
 
-// Told when the main window is activated (the loaded map resets its state).
+// The loaded map's state that is reset whenever the main window is activated.
 class IActivationListener {
 public:
     virtual ~IActivationListener() = default;
-    virtual void OnActivated() = 0;
+    // A map is loaded together with the object whose state is reset.
+    virtual bool HasMapState() = 0;
+    virtual void ResetMapState() = 0;
 };
 
 // Notification codes in the low word of the socket message's lParam.
