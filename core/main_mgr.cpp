@@ -10,6 +10,7 @@
 #include "platform/window.h"
 
 CMainMgr* g_pMainMgr = nullptr;
+CFrameHooks g_frameHooks;
 
 CMainMgr::CMainMgr() { Create(); }
 

@@ -126,8 +126,9 @@ TEST_F(MainWndProcTest, KeypadWithoutExtendedBitGivesDigits) {
         EXPECT_EQ(Take(INPUT_KEY), Codes{plat::VK_NUMPAD0 + c.digit}) << int(c.scan);
         KeyDown(c.scan, c.vk, true);  // the dedicated keys keep their meaning
         Codes got = Take(INPUT_KEY);
-        if (c.vk == plat::VK_CLEAR)
-            EXPECT_EQ(got, Codes{});
+        // Clear, Home and End are not keys the engine takes.
+        if (c.vk == plat::VK_CLEAR || c.vk == plat::VK_HOME || c.vk == plat::VK_END)
+            EXPECT_EQ(got, Codes{}) << int(c.scan);
         else
             EXPECT_EQ(got, Codes{c.vk}) << int(c.scan);
     }
@@ -253,9 +254,12 @@ TEST_F(MainWndProcTest, HotkeysPostTheirKeys) {
         }
     } edit;
     g_pEditControl = &edit;
-    for (const CHotkey& hotkey : g_hotkeys) hotkey.m_callback(1);
-    Codes got = Take(INPUT_KEY);
-    EXPECT_EQ(got.size(), 26u);  // Up and Down wait while the IME composes
+    // Up and Down move through the IME's candidates while it composes.
+    for (const CHotkey& hotkey : g_hotkeys) {
+        hotkey.m_callback(1);
+        bool arrow = hotkey.m_key == plat::VK_UP || hotkey.m_key == plat::VK_DOWN;
+        EXPECT_EQ(Take(INPUT_KEY), arrow ? Codes{} : Codes{hotkey.m_key}) << int(hotkey.m_key);
+    }
     EXPECT_EQ(EditSubclassProc(nullptr, plat::WM_CHAR, 'a', 0), 1);
     EXPECT_EQ(EditSubclassProc(nullptr, plat::WM_KEYDOWN, 'a', 0), 7);
     EXPECT_EQ(EditSubclassProc(nullptr, plat::WM_MOUSEWHEEL, plat::WParam(120) << 16, 0), 7);
