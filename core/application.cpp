@@ -9,6 +9,7 @@
 #include "core/main_mgr.h"
 #include "core/main_window.h"
 #include "core/message.h"
+#include "core/util.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 
@@ -76,6 +77,7 @@ bool InitApplication() {
     memset(g_workArea, 0, sizeof(g_workArea));
     if (g_config.m_useServer && !CreateSlot(GlobalSlot::Network)) return false;
 
+    InitSqrtTable();
     CreateSlot(GlobalSlot::ResourceCaches);
     CreateSlot(GlobalSlot::GlobalMsgQueue);
     if (!CreateSlot(GlobalSlot::DirectX)) return false;

@@ -1,6 +1,5 @@
 #include "core/input_mgr.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -12,10 +11,12 @@ CInputMgr* g_pInputMgr = nullptr;
 
 namespace {
 
-double Distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    double dx = double(x2) - double(x1);
-    double dy = double(y2) - double(y1);
-    return std::sqrt(dx * dx + dy * dy);
+// Squared distance, exact: the 5- and 10-pixel limits are compared without
+// the rounding of a square root.
+int64_t DistanceSquared(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    int64_t dx = int64_t(x2) - x1;
+    int64_t dy = int64_t(y2) - y1;
+    return dx * dx + dy * dy;
 }
 
 }  // namespace
@@ -75,8 +76,8 @@ bool CInputMgr::MouseMove(int32_t x, int32_t y) {
     if (y < 0) y = 0;
     if (x == m_mouseX && y == m_mouseY) return true;
     // A pressed button that is not yet held ignores small movements.
-    double threshold = ((m_buttonDown[0] && !m_held[0]) || (m_buttonDown[1] && !m_held[1])) ? 5.0 : 0.0;
-    if (Distance(m_mouseX, m_mouseY, x, y) <= threshold) return true;
+    int64_t threshold = ((m_buttonDown[0] && !m_held[0]) || (m_buttonDown[1] && !m_held[1])) ? 5 : 0;
+    if (DistanceSquared(m_mouseX, m_mouseY, x, y) <= threshold * threshold) return true;
     m_mouseX = x;
     m_mouseY = y;
     for (int b = 0; b < 2; ++b)
@@ -103,7 +104,7 @@ bool CInputMgr::MouseDown(int button, int32_t x, int32_t y) {
 
 bool CInputMgr::MouseUp(int button, int32_t x, int32_t y) {
     if (!ValidButton(button)) return true;
-    bool near = Distance(m_buttonDownX[button], m_buttonDownY[button], x, y) < 10.0;
+    bool near = DistanceSquared(m_buttonDownX[button], m_buttonDownY[button], x, y) < 10 * 10;
     m_mouseX = x;
     m_mouseY = y;
     if (m_buttonDown[button]) {
