@@ -7,11 +7,11 @@
 
 class CLockedMsgObject;
 
-extern bool g_quit;                       // the program is to end
-extern bool g_active;                     // the main window is the active window
-extern plat::WindowHandle g_hMainWnd;     // null while there is none
+extern bool g_quit;                          // the program is to end
+extern bool g_active;                        // the main window is the active window
+extern plat::WindowHandle g_hMainWnd;        // null while there is none
 extern CLockedMsgObject* g_pGlobalMsgQueue;  // the global message queue
-extern uint8_t g_cipherMode;              // 1 once start-up is done; read by the connection
+extern uint8_t g_cipherMode;                 // 1 once start-up is done; read by the connection
 // Rows 14-27 of text table 0, copied at start-up for the world and effect code,
 // and a zeroed work area of theirs.
 extern char g_textBuffers[14][64];

@@ -40,7 +40,8 @@ bool CreateSlot(GlobalSlot slot) {
             if (!g_pMainMgr) g_pMainMgr = new CMainMgr;
             g_pMainMgr->SetFrameRate(CMainMgr::DEFAULT_FRAME_RATE);
             return true;
-        default: return CreateGlobal(slot);
+        default:
+            return CreateGlobal(slot);
     }
 }
 
@@ -52,13 +53,19 @@ void DeleteGlobal(T*& pointer) {
 
 void DestroySlot(GlobalSlot slot) {
     switch (slot) {
-        case GlobalSlot::GlobalMsgQueue: DeleteGlobal(g_pGlobalMsgQueue); break;
+        case GlobalSlot::GlobalMsgQueue:
+            DeleteGlobal(g_pGlobalMsgQueue);
+            break;
         case GlobalSlot::InputMgr:
             DestroyGlobal(slot);
             DeleteGlobal(g_pInputMgr);
             break;
-        case GlobalSlot::MainMgr: DeleteGlobal(g_pMainMgr); break;
-        default: DestroyGlobal(slot); break;
+        case GlobalSlot::MainMgr:
+            DeleteGlobal(g_pMainMgr);
+            break;
+        default:
+            DestroyGlobal(slot);
+            break;
     }
 }
 
@@ -87,7 +94,8 @@ bool InitApplication() {
     if (!CreateSlot(GlobalSlot::Fonts)) return false;
 
     // A manager that cannot be made leaves its pointer null; start-up goes on.
-    for (int i = int(GlobalSlot::WindowMgr); i <= int(GlobalSlot::DarknessOverlay); ++i) CreateSlot(GlobalSlot(i));
+    for (int i = int(GlobalSlot::WindowMgr); i <= int(GlobalSlot::DarknessOverlay); ++i)
+        CreateSlot(GlobalSlot(i));
     bool soundOff = g_options.GetByte(OPT_MUSIC_OFF) && g_options.GetByte(OPT_EFFECTS_OFF);
     if (!soundOff && !CreateSlot(GlobalSlot::SoundMgr)) g_config.m_sound = false;  // no audio device
     for (int i = int(GlobalSlot::ScriptMgr); i <= int(GlobalSlot::ToonObjMgr); ++i) CreateSlot(GlobalSlot(i));

@@ -15,17 +15,50 @@ std::array<Factory, size_t(GlobalSlot::Count)> g_factories;
 
 const char* GlobalSlotName(GlobalSlot slot) {
     static const char* const kNames[] = {
-        "FileJobMgr",      "PackArchive",      "TextTables",      "Firewall",
-        "TextBuffers",     "Network",          "ResourceCaches",  "GlobalMsgQueue",
-        "DirectX",         "InputMgr",         "MapModel3DMgr",   "MainMgr",
-        "Fonts",           "WindowMgr",        "EditMgr",         "AniPlayMgr",
-        "ItemTableMgr",    "SkillTableMgr",    "TexImageMgr",     "RenderQueue",
-        "TextRenderer",    "AniMgr",           "ObjSpriteMgr",    "ImageMgr",
-        "CharResourceMgr", "Map",              "CharMgr",         "DarknessOverlay",
-        "SoundMgr",        "ScriptMgr",        "EventMgr",        "ParticleMgr",
-        "EffectObjMgr",    "AmbientEffectMgr", "ToonObjMgr",      "AfterManagers",
-        "EffectPlayerMgr", "MetaCache",        "CookRecipeMgr",   "RowTableMgr",
-        "PremiumItemNotifyMgr", "SoundConfig", "StartObjects",    "Connection",
+        "FileJobMgr",
+        "PackArchive",
+        "TextTables",
+        "Firewall",
+        "TextBuffers",
+        "Network",
+        "ResourceCaches",
+        "GlobalMsgQueue",
+        "DirectX",
+        "InputMgr",
+        "MapModel3DMgr",
+        "MainMgr",
+        "Fonts",
+        "WindowMgr",
+        "EditMgr",
+        "AniPlayMgr",
+        "ItemTableMgr",
+        "SkillTableMgr",
+        "TexImageMgr",
+        "RenderQueue",
+        "TextRenderer",
+        "AniMgr",
+        "ObjSpriteMgr",
+        "ImageMgr",
+        "CharResourceMgr",
+        "Map",
+        "CharMgr",
+        "DarknessOverlay",
+        "SoundMgr",
+        "ScriptMgr",
+        "EventMgr",
+        "ParticleMgr",
+        "EffectObjMgr",
+        "AmbientEffectMgr",
+        "ToonObjMgr",
+        "AfterManagers",
+        "EffectPlayerMgr",
+        "MetaCache",
+        "CookRecipeMgr",
+        "RowTableMgr",
+        "PremiumItemNotifyMgr",
+        "SoundConfig",
+        "StartObjects",
+        "Connection",
         "GdiFonts",
     };
     static_assert(sizeof(kNames) / sizeof(kNames[0]) == size_t(GlobalSlot::Count));
@@ -43,7 +76,8 @@ void ClearGlobalFactories() {
 }
 
 bool HasGlobalFactory(GlobalSlot slot) {
-    return slot < GlobalSlot::Count && (g_factories[size_t(slot)].create || g_factories[size_t(slot)].destroy);
+    return slot < GlobalSlot::Count &&
+           (g_factories[size_t(slot)].create || g_factories[size_t(slot)].destroy);
 }
 
 bool CreateGlobal(GlobalSlot slot) {

@@ -21,7 +21,9 @@ int64_t DistanceSquared(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 }  // namespace
 
-CInputMgr::CInputMgr() { Create(); }
+CInputMgr::CInputMgr() {
+    Create();
+}
 
 CInputMgr::~CInputMgr() {
     m_pEvents.reset();  // deletes every queued event
@@ -110,7 +112,9 @@ bool CInputMgr::MouseUp(int button, int32_t x, int32_t y) {
     if (m_buttonDown[button]) {
         uint32_t now = plat::timeGetTime();
         PushInputEvent(INPUT_MOUSE, now, button == 0 ? MOUSE_LUP : MOUSE_RUP, x, y, 0);
-        if (near) PushInputEvent(INPUT_MOUSE, now, button == 0 ? MOUSE_LCLICK : MOUSE_RCLICK, m_mouseX, m_mouseY, 0);
+        if (near)
+            PushInputEvent(INPUT_MOUSE, now, button == 0 ? MOUSE_LCLICK : MOUSE_RCLICK, m_mouseX, m_mouseY,
+                           0);
     }
     m_buttonDown[button] = 0;
     m_held[button] = 0;
@@ -121,7 +125,8 @@ bool CInputMgr::MouseDoubleClick(int button, int32_t x, int32_t y) {
     if (!ValidButton(button)) return true;
     m_mouseX = x;
     m_mouseY = y;
-    PushInputEvent(INPUT_MOUSE, plat::timeGetTime(), button == 0 ? MOUSE_LDBLCLICK : MOUSE_RDBLCLICK, x, y, 0);
+    PushInputEvent(INPUT_MOUSE, plat::timeGetTime(), button == 0 ? MOUSE_LDBLCLICK : MOUSE_RDBLCLICK, x, y,
+                   0);
     m_buttonDown[button] = 0;
     m_held[button] = 0;
     return true;
@@ -224,24 +229,42 @@ const char* GetKeyName(uint32_t key, char buffer[2]) {
     if (key >= plat::VK_F1 && key <= plat::VK_F12) return kFunction[key - plat::VK_F1];
     if (key >= plat::VK_NUMPAD0 && key <= plat::VK_NUMPAD9) return kPad[key - plat::VK_NUMPAD0];
     switch (key) {
-        case plat::VK_INSERT: return "INS";
-        case plat::VK_DELETE: return "DEL";
-        case plat::VK_END: return "END";
-        case plat::VK_BACK: return "BAK";
-        case plat::VK_DOWN: return "DN";
-        case plat::VK_UP: return "UP";
-        case plat::VK_LEFT: return "LEFT";
-        case plat::VK_RIGHT: return "RIGT";
-        case plat::VK_HOME: return "HOM";
-        case plat::VK_NEXT: return "PGDN";
-        case plat::VK_PRIOR: return "PGUP";
-        case plat::VK_SPACE: return "SPAC";
-        case plat::VK_DIVIDE: return "/";
-        case plat::VK_SUBTRACT: return "-";
-        case plat::VK_ADD: return "+";
-        case plat::VK_MULTIPLY: return "*";
-        case plat::VK_TAB: return "TAB";
-        default: return "Unknown Key";
+        case plat::VK_INSERT:
+            return "INS";
+        case plat::VK_DELETE:
+            return "DEL";
+        case plat::VK_END:
+            return "END";
+        case plat::VK_BACK:
+            return "BAK";
+        case plat::VK_DOWN:
+            return "DN";
+        case plat::VK_UP:
+            return "UP";
+        case plat::VK_LEFT:
+            return "LEFT";
+        case plat::VK_RIGHT:
+            return "RIGT";
+        case plat::VK_HOME:
+            return "HOM";
+        case plat::VK_NEXT:
+            return "PGDN";
+        case plat::VK_PRIOR:
+            return "PGUP";
+        case plat::VK_SPACE:
+            return "SPAC";
+        case plat::VK_DIVIDE:
+            return "/";
+        case plat::VK_SUBTRACT:
+            return "-";
+        case plat::VK_ADD:
+            return "+";
+        case plat::VK_MULTIPLY:
+            return "*";
+        case plat::VK_TAB:
+            return "TAB";
+        default:
+            return "Unknown Key";
     }
 }
 

@@ -63,7 +63,8 @@ public:
     bool MouseWheel(int32_t x, int32_t y, int32_t delta);
 
     // Queues an event; null when it was merged into a recent identical one.
-    CInputEvent* PushInputEvent(uint32_t kind, uint32_t time, uint32_t code, int32_t x, int32_t y, int32_t value);
+    CInputEvent* PushInputEvent(uint32_t kind, uint32_t time, uint32_t code, int32_t x, int32_t y,
+                                int32_t value);
     CInputEvent* FindRecentEvent(uint32_t kind, uint32_t minTime, uint32_t code);
 
     // Once per frame: expiry and hold detection.

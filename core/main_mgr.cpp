@@ -12,9 +12,13 @@
 CMainMgr* g_pMainMgr = nullptr;
 CFrameHooks g_frameHooks;
 
-CMainMgr::CMainMgr() { Create(); }
+CMainMgr::CMainMgr() {
+    Create();
+}
 
-CMainMgr::~CMainMgr() { Release(); }
+CMainMgr::~CMainMgr() {
+    Release();
+}
 
 bool CMainMgr::Create() {
     m_pFrameTimer = std::make_unique<CFrameTimer>();
@@ -40,7 +44,9 @@ bool CMainMgr::Release() {
     return true;
 }
 
-CMsgObject* CMainMgr::CreateObject(uint32_t type) { return type == 0 ? new CBaseObject : nullptr; }
+CMsgObject* CMainMgr::CreateObject(uint32_t type) {
+    return type == 0 ? new CBaseObject : nullptr;
+}
 
 bool CMainMgr::DeleteAllChildren() {
     CObjectMgr::DeleteAllChildren();
@@ -211,7 +217,8 @@ void CMainMgr::PumpMessages() {
             if (g_quit) return;
         } else {
             IChildWindowHost* child = g_frameHooks.m_childWindow;
-            if (msg.message >= plat::WM_KEYFIRST && msg.message <= plat::WM_KEYLAST && child && child->IsShown()) {
+            if (msg.message >= plat::WM_KEYFIRST && msg.message <= plat::WM_KEYLAST && child &&
+                child->IsShown()) {
                 if (msg.wParam == plat::VK_TAB || msg.wParam == plat::VK_DELETE)
                     child->ForwardKey(msg.message, msg.wParam, msg.lParam);
                 else if (msg.wParam == plat::VK_ESCAPE)

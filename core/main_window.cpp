@@ -18,7 +18,8 @@ IEditControl* g_pEditControl = nullptr;
 
 std::string MainWindowTitle() {
     char version[64];
-    snprintf(version, sizeof(version), "Quillmarrow Client Version %1.2f", double(g_config.m_clientVersion) / 100.0);
+    snprintf(version, sizeof(version), "Quillmarrow Client Version %1.2f",
+             double(g_config.m_clientVersion) / 100.0);
     char title[128];
     snprintf(title, sizeof(title), "%s ,%s ,for %s", version, "Release", "Japan");
     return title;
@@ -47,23 +48,36 @@ plat::WindowHandle CreateMainWindow(int width, int height, bool fullScreen) {
 
 namespace {
 
-bool IsKeyIn(uint8_t key, uint8_t first, uint8_t last) { return key >= first && key <= last; }
+bool IsKeyIn(uint8_t key, uint8_t first, uint8_t last) {
+    return key >= first && key <= last;
+}
 
 // Keypad keys without NumLock arrive as navigation keys without the extended
 // bit: they become the keypad digits.
 uint8_t KeypadDigit(uint8_t key) {
     switch (key) {
-        case plat::VK_INSERT: return plat::VK_NUMPAD0;
-        case plat::VK_END: return plat::VK_NUMPAD0 + 1;
-        case plat::VK_DOWN: return plat::VK_NUMPAD0 + 2;
-        case plat::VK_NEXT: return plat::VK_NUMPAD0 + 3;
-        case plat::VK_LEFT: return plat::VK_NUMPAD0 + 4;
-        case plat::VK_CLEAR: return plat::VK_NUMPAD0 + 5;
-        case plat::VK_RIGHT: return plat::VK_NUMPAD0 + 6;
-        case plat::VK_HOME: return plat::VK_NUMPAD0 + 7;
-        case plat::VK_UP: return plat::VK_NUMPAD0 + 8;
-        case plat::VK_PRIOR: return plat::VK_NUMPAD0 + 9;
-        default: return key;
+        case plat::VK_INSERT:
+            return plat::VK_NUMPAD0;
+        case plat::VK_END:
+            return plat::VK_NUMPAD0 + 1;
+        case plat::VK_DOWN:
+            return plat::VK_NUMPAD0 + 2;
+        case plat::VK_NEXT:
+            return plat::VK_NUMPAD0 + 3;
+        case plat::VK_LEFT:
+            return plat::VK_NUMPAD0 + 4;
+        case plat::VK_CLEAR:
+            return plat::VK_NUMPAD0 + 5;
+        case plat::VK_RIGHT:
+            return plat::VK_NUMPAD0 + 6;
+        case plat::VK_HOME:
+            return plat::VK_NUMPAD0 + 7;
+        case plat::VK_UP:
+            return plat::VK_NUMPAD0 + 8;
+        case plat::VK_PRIOR:
+            return plat::VK_NUMPAD0 + 9;
+        default:
+            return key;
     }
 }
 
@@ -143,22 +157,32 @@ void OnSocketNotify(plat::LParam lParam) {
             g_disconnectNotice = false;
             if (socket && socket->IsConnectionOpen()) socket->CloseConnection();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 // Mouse positions are signed 16-bit words: a drag past the left or top edge
 // reads negative and clamps to 0.
-int32_t MouseX(plat::LParam lParam) { return int16_t(plat::LoWord(uintptr_t(lParam))); }
-int32_t MouseY(plat::LParam lParam) { return int16_t(plat::HiWord(uintptr_t(lParam))); }
+int32_t MouseX(plat::LParam lParam) {
+    return int16_t(plat::LoWord(uintptr_t(lParam)));
+}
+int32_t MouseY(plat::LParam lParam) {
+    return int16_t(plat::HiWord(uintptr_t(lParam)));
+}
 
 }  // namespace
 
-plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WParam wParam, plat::LParam lParam) {
+plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WParam wParam,
+                          plat::LParam lParam) {
     CInputMgr* input = g_pInputMgr;
     switch (message) {
-        case plat::WM_CREATE: g_active = true; break;
-        case plat::WM_DESTROY: plat::PostQuitMessage(1); break;
+        case plat::WM_CREATE:
+            g_active = true;
+            break;
+        case plat::WM_DESTROY:
+            plat::PostQuitMessage(1);
+            break;
         case plat::WM_MOVE:
             if (g_frameHooks.m_display) g_frameHooks.m_display->OnWindowMoved();
             break;
@@ -168,13 +192,19 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
             if (g_active) OnActivated(true);
             break;
         }
-        case plat::WM_SHOWWINDOW: g_active = wParam != 0; break;
+        case plat::WM_SHOWWINDOW:
+            g_active = wParam != 0;
+            break;
         case plat::WM_ACTIVATEAPP:
             g_active = wParam != 0;
             if (g_active) OnActivated(false);
             break;
-        case plat::WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
-        case plat::WM_KEYUP: OnKeyUp(wParam); break;
+        case plat::WM_KEYDOWN:
+            OnKeyDown(wParam, lParam);
+            break;
+        case plat::WM_KEYUP:
+            OnKeyUp(wParam);
+            break;
         case plat::WM_SYSKEYDOWN:
             if (input && (uint32_t(lParam) & (1u << 29))) input->PostKeyDown(uint8_t(wParam), false);
             break;
@@ -183,7 +213,8 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
             break;
         case plat::WM_LBUTTONDOWN:
         case plat::WM_RBUTTONDOWN:
-            if (input) input->MouseDown(message == plat::WM_LBUTTONDOWN ? 0 : 1, MouseX(lParam), MouseY(lParam));
+            if (input)
+                input->MouseDown(message == plat::WM_LBUTTONDOWN ? 0 : 1, MouseX(lParam), MouseY(lParam));
             break;
         case plat::WM_LBUTTONUP:
         case plat::WM_RBUTTONUP:
@@ -195,7 +226,8 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
         case plat::WM_LBUTTONDBLCLK:
         case plat::WM_RBUTTONDBLCLK:
             if (input)
-                input->MouseDoubleClick(message == plat::WM_LBUTTONDBLCLK ? 0 : 1, MouseX(lParam), MouseY(lParam));
+                input->MouseDoubleClick(message == plat::WM_LBUTTONDBLCLK ? 0 : 1, MouseX(lParam),
+                                        MouseY(lParam));
             break;
         case plat::WM_MOUSEWHEEL:
             if (input) input->MouseWheel(MouseX(lParam), MouseY(lParam), int16_t(plat::HiWord(wParam)));

@@ -21,7 +21,8 @@ std::string MainWindowTitle();
 // system cursor hidden; null (after a message box when the class could not be
 // registered) on failure.
 plat::WindowHandle CreateMainWindow(int width, int height, bool fullScreen);
-plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WParam wParam, plat::LParam lParam);
+plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WParam wParam,
+                          plat::LParam lParam);
 
 // The hotkeys the text-input control registers: each callback posts its key
 // to the input manager when called with 1; all return 1.

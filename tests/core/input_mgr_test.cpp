@@ -188,11 +188,11 @@ TEST(KeyNames, TableAndShortcuts) {
         uint32_t key;
         const char* name;
     } cases[] = {
-        {'A', "A"},    {'7', "7"},     {112, "F1"},   {123, "F12"},  {45, "INS"},  {46, "DEL"},
-        {35, "END"},   {8, "BAK"},     {40, "DN"},    {38, "UP"},    {37, "LEFT"}, {39, "RIGT"},
-        {36, "HOM"},   {34, "PGDN"},   {33, "PGUP"},  {32, "SPAC"},  {111, "/"},   {109, "-"},
-        {107, "+"},    {106, "*"},     {96, "PAD0"},  {105, "PAD9"}, {9, "TAB"},   {19, "Unknown Key"},
-        {255, "Unknown Key"},
+        {'A', "A"},   {'7', "7"},    {112, "F1"}, {123, "F12"},        {45, "INS"},
+        {46, "DEL"},  {35, "END"},   {8, "BAK"},  {40, "DN"},          {38, "UP"},
+        {37, "LEFT"}, {39, "RIGT"},  {36, "HOM"}, {34, "PGDN"},        {33, "PGUP"},
+        {32, "SPAC"}, {111, "/"},    {109, "-"},  {107, "+"},          {106, "*"},
+        {96, "PAD0"}, {105, "PAD9"}, {9, "TAB"},  {19, "Unknown Key"}, {255, "Unknown Key"},
     };
     for (const Case& c : cases) {
         char buffer[2];
