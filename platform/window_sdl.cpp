@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "platform/codepage.h"
 #include "platform/keyboard.h"
 #include "platform/window.h"
 #include "platform/window_native.h"
@@ -29,7 +30,8 @@ public:
         if (m_window || !EnsureVideo()) return false;
         Uint32 flags = desc.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
         if (desc.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        m_window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
+        m_window =
+            SDL_CreateWindow(ToUtf8(desc.title).c_str(), desc.x, desc.y, desc.width, desc.height, flags);
         if (!m_window) return false;
         if (const char* quitAfter = std::getenv("QM_QUIT_AFTER_FRAMES")) {
             long frames = std::strtol(quitAfter, nullptr, 10);
@@ -117,8 +119,8 @@ private:
                 TranslateKey(window, e.key);
                 break;
             case SDL_TEXTINPUT:
-                for (const char* p = e.text.text; *p; ++p)
-                    PostMessage(window, WM_CHAR, WParam(uint8_t(*p)), 1);
+                // One message per byte of the text in the game's code page.
+                for (char c : FromUtf8(e.text.text)) PostMessage(window, WM_CHAR, WParam(uint8_t(c)), 1);
                 break;
             case SDL_MOUSEMOTION:
                 PostMessage(window, WM_MOUSEMOVE, MouseKeyFlags(), MakeLParam(e.motion.x, e.motion.y));
