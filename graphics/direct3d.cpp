@@ -236,10 +236,14 @@ void CDirect3D::InitRenderStates() {
         SetStageModulate(0);
         rs::StageState& s0 = m_device->Stage(0);
         rs::StageState& s1 = m_device->Stage(1);
+        s0.texCoordIndex = 0;
+        s1.texCoordIndex = 1;
         s0.addressU = s0.addressV = rs::TextureAddress::kWrap;
         s1.addressU = rs::TextureAddress::kWrap;
         s1.addressV = rs::TextureAddress::kClamp;
         s1.colorOp = rs::TextureOp::kDisable;
+        st.zEnable = false;
+        st.zWrite = true;
     }
     if (m_blendMode != 0) {
         m_blendMode = 0;
@@ -351,11 +355,26 @@ void CDirect3D::SetTexture(int stage, CTextureResource* texture) {
     }
 }
 
+bool CDirect3D::BindTargets() {
+    if (!m_device || !m_pRenderTarget || !m_pRenderTarget->Surface()) return false;
+    m_device->SetRenderTarget(&m_pRenderTarget->Surface()->Pixels());
+    m_device->SetDepthBuffer(m_pZBuffer && m_pZBuffer->Surface() ? &m_pZBuffer->Surface()->Pixels()
+                                                                 : nullptr);
+    return true;
+}
+
 int CDirect3D::DrawIndexed(const rs::LitVertex* vertices, int count, const uint16_t* indices,
                            int indexCount) {
-    if (!m_device || !m_pRenderTarget || !m_pRenderTarget->Surface()) return 0;
-    m_device->SetRenderTarget(&m_pRenderTarget->Surface()->Pixels());
-    return m_device->DrawIndexed(vertices, count, indices, indexCount);
+    return BindTargets() ? m_device->DrawIndexed(vertices, count, indices, indexCount) : 0;
+}
+
+int CDirect3D::DrawIndexed(const rs::LitVertex2* vertices, int count, const uint16_t* indices,
+                           int indexCount) {
+    return BindTargets() ? m_device->DrawIndexed(vertices, count, indices, indexCount) : 0;
+}
+
+void CDirect3D::ClearDepth() {
+    if (BindTargets()) m_device->Clear(rs::kClearZBuffer, 0, 1.0f);
 }
 
 void CDirect3D::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {

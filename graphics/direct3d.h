@@ -69,6 +69,11 @@ public:
     // Draws an indexed triangle list of lit vertices with the current states.
     int DrawIndexed(const plat::raster::LitVertex* vertices, int count, const uint16_t* indices,
                     int indexCount);
+    // The same with two texture coordinate pairs (stage 1 samples the second).
+    int DrawIndexed(const plat::raster::LitVertex2* vertices, int count, const uint16_t* indices,
+                    int indexCount);
+    // Clears the depth buffer to the far value.
+    void ClearDepth();
     void SetWorldTransform(const Matrix& m);
 
     plat::raster::Device3D* Device() const { return m_device.get(); }
@@ -86,6 +91,8 @@ public:
     float m_texelOffsetX = 0.0f, m_texelOffsetY = 0.0f;
 
 private:
+    // Points the device at the render target and the depth buffer; false without them.
+    bool BindTargets();
     void MakeWhiteTexture();
     void ReleaseSurfaces();
 

@@ -38,12 +38,22 @@ inline uint8_t FixedToByte(int64_t f) {
     return Clamp255(int((f + 0x8000) >> 16));
 }
 
-// Interpolated values along a span, all 16.16 fixed point except the texture
-// coordinates, which keep 32 fractional bits of the normalised coordinate.
+// Interpolated values along a span, all 16.16 fixed point (depth in units of
+// the 16-bit depth buffer) except the texture coordinates, which keep 32
+// fractional bits of the normalised coordinate.
 struct SpanValues {
     int64_t a, r, g, b, sr, sg, sb;
     int64_t u, v;
+    int64_t z;
+    int64_t u2, v2;
 };
+constexpr int kSpanValueCount = 12;
+
+inline int64_t* SpanValuePointers(SpanValues& s, int i) {
+    int64_t* p[kSpanValueCount] = {&s.a,  &s.r, &s.g, &s.b, &s.sr, &s.sg,
+                                   &s.sb, &s.u, &s.v, &s.z, &s.u2, &s.v2};
+    return p[i];
+}
 
 inline void Step(SpanValues& s, const SpanValues& d) {
     s.a += d.a;
@@ -55,6 +65,14 @@ inline void Step(SpanValues& s, const SpanValues& d) {
     s.sb += d.sb;
     s.u += d.u;
     s.v += d.v;
+    s.z += d.z;
+    s.u2 += d.u2;
+    s.v2 += d.v2;
+}
+
+inline uint16_t DepthOf(int64_t z) {
+    const int64_t d = (z + 0x8000) >> 16;
+    return uint16_t(d < 0 ? 0 : (d > 65535 ? 65535 : d));
 }
 
 // Maps an integer texel coordinate into the texture by the address mode;
@@ -201,7 +219,8 @@ inline Argb BlendFactorOf(BlendFactor f, Argb s, Argb d, bool forSource) {
     return {255, 255, 255, 255};
 }
 
-inline bool Compare(CompareFunc f, uint8_t value, uint8_t ref) {
+template <class T>
+inline bool Compare(CompareFunc f, T value, T ref) {
     switch (f) {
         case CompareFunc::kNever:
             return false;
@@ -226,6 +245,7 @@ inline bool Compare(CompareFunc f, uint8_t value, uint8_t ref) {
 // Everything a span needs, fixed for one triangle.
 struct TriangleContext {
     Surface* target;
+    Surface* depth;  // null unless the depth test is on
     const RenderState* state;
     const StageState* stages;
 };
@@ -236,7 +256,13 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
     const PixelFormat fmt = ctx.target->Format();
     const Argb tfactor = FromArgb32(rs.textureFactor);
     uint16_t* row = ctx.target->Row(y);
+    uint16_t* depthRow = ctx.depth ? ctx.depth->Row(y) : nullptr;
     for (int x = x0; x < x1; ++x, Step(s, d)) {
+        uint16_t depth = 0;
+        if (depthRow) {
+            depth = DepthOf(s.z);
+            if (!Compare(rs.zFunc, depth, depthRow[x])) continue;
+        }
         const Argb diffuse{FixedToByte(s.a), FixedToByte(s.r), FixedToByte(s.g), FixedToByte(s.b)};
         const Argb spec{0, FixedToByte(s.sr), FixedToByte(s.sg), FixedToByte(s.sb)};
         Argb cur = diffuse;
@@ -248,7 +274,8 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
             auto uses = [&](TextureArg a) { return a == TextureArg::kTexture; };
             if (uses(stage.colorArg1) || uses(stage.colorArg2) ||
                 (stage.alphaOp != TextureOp::kDisable && (uses(stage.alphaArg1) || uses(stage.alphaArg2)))) {
-                tex = Sample(stage, s.u, s.v, rs.colorKey);
+                tex = stage.texCoordIndex ? Sample(stage, s.u2, s.v2, rs.colorKey)
+                                          : Sample(stage, s.u, s.v, rs.colorKey);
                 if (tex.keyed) {
                     drop = true;
                     break;
@@ -295,6 +322,7 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
             cur.b = Clamp255(cur.b + spec.b);
         }
         if (rs.alphaTest && !Compare(rs.alphaFunc, cur.a, rs.alphaRef)) continue;
+        if (depthRow && rs.zWrite) depthRow[x] = depth;
         if (rs.alphaBlend) {
             Argb dst = Unpack(fmt, row[x]);
             Argb sf = BlendFactorOf(rs.srcBlend, cur, dst, true);
@@ -332,7 +360,7 @@ void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, Pixe
     uint8_t alpha[16];
     for (int n = 0; n < 16; ++n) {
         alpha[n] = uint8_t(Mul255(n * 17u, diffuse.a));
-        sp.alphaPass[n] = !rs.alphaTest || Compare(rs.alphaFunc, alpha[n], rs.alphaRef);
+        sp.alphaPass[n] = !rs.alphaTest || Compare<uint8_t>(rs.alphaFunc, alpha[n], rs.alphaRef);
         sp.r[n] = uint8_t(Mul255(n * 17u, diffuse.r));
         sp.g[n] = uint8_t(Mul255(n * 17u, diffuse.g));
         sp.b[n] = uint8_t(Mul255(n * 17u, diffuse.b));
@@ -426,8 +454,21 @@ void Device3D::SetTransform(TransformKind kind, const Matrix4& m) {
     m_transforms[int(kind)] = m;
 }
 
-int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint16_t* indices,
-                          int indexCount) {
+namespace {
+
+inline void SecondPair(const LitVertex& v, float& u2, float& v2) {
+    u2 = v.tu;
+    v2 = v.tv;
+}
+inline void SecondPair(const LitVertex2& v, float& u2, float& v2) {
+    u2 = v.tu2;
+    v2 = v.tv2;
+}
+
+}  // namespace
+
+template <class V>
+int Device3D::DrawTransformed(const V* vertices, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!m_target || !m_target->Valid() || !vertices || !indices) return 0;
     const Matrix4 wvp = Multiply(Multiply(m_transforms[0], m_transforms[1]), m_transforms[2]);
     const Viewport& vp = m_viewport;
@@ -441,7 +482,7 @@ int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint
                 ok = false;
                 break;
             }
-            const LitVertex& lv = vertices[idx];
+            const V& lv = vertices[idx];
             double p[4];
             for (int c = 0; c < 4; ++c)
                 p[c] = double(lv.x) * wvp.m[0][c] + double(lv.y) * wvp.m[1][c] + double(lv.z) * wvp.m[2][c] +
@@ -453,24 +494,37 @@ int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint
             }
             double nx = p[0] / p[3], ny = p[1] / p[3], nz = p[2] / p[3];
             Argb d = FromArgb32(lv.diffuse), s = FromArgb32(lv.specular);
-            sv[k] = {float(vp.x + (nx + 1.0) * 0.5 * vp.width),
-                     float(vp.y + (1.0 - ny) * 0.5 * vp.height),
-                     float(vp.minZ + nz * (vp.maxZ - vp.minZ)),
-                     float(d.a),
-                     float(d.r),
-                     float(d.g),
-                     float(d.b),
-                     float(s.r),
-                     float(s.g),
-                     float(s.b),
-                     lv.tu,
-                     lv.tv};
+            SetupVertex& o = sv[k];
+            o.x = float(vp.x + (nx + 1.0) * 0.5 * vp.width);
+            o.y = float(vp.y + (1.0 - ny) * 0.5 * vp.height);
+            o.z = float(vp.minZ + nz * (vp.maxZ - vp.minZ));
+            o.a = d.a;
+            o.r = d.r;
+            o.g = d.g;
+            o.b = d.b;
+            o.sr = s.r;
+            o.sg = s.g;
+            o.sb = s.b;
+            o.u = lv.tu;
+            o.v = lv.tv;
+            SecondPair(lv, o.u2, o.v2);
         }
         if (!ok) continue;
         DrawTriangle(sv[0], sv[1], sv[2]);
         ++drawn;
     }
+    Log(DeviceEvent::Kind::kDraw, vertexCount, indexCount, drawn, 0);
     return drawn;
+}
+
+int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint16_t* indices,
+                          int indexCount) {
+    return DrawTransformed(vertices, vertexCount, indices, indexCount);
+}
+
+int Device3D::DrawIndexed(const LitVertex2* vertices, int vertexCount, const uint16_t* indices,
+                          int indexCount) {
+    return DrawTransformed(vertices, vertexCount, indices, indexCount);
 }
 
 int Device3D::DrawIndexed(const ScreenVertex* vertices, int vertexCount, const uint16_t* indices,
@@ -488,14 +542,51 @@ int Device3D::DrawIndexed(const ScreenVertex* vertices, int vertexCount, const u
             }
             const ScreenVertex& v = vertices[idx];
             Argb d = FromArgb32(v.diffuse), s = FromArgb32(v.specular);
-            sv[k] = {v.sx,       v.sy,       v.sz,       float(d.a), float(d.r), float(d.g),
-                     float(d.b), float(s.r), float(s.g), float(s.b), v.tu,       v.tv};
+            sv[k] = {v.sx,       v.sy,       v.sz,       float(d.a), float(d.r), float(d.g), float(d.b),
+                     float(s.r), float(s.g), float(s.b), v.tu,       v.tv,       v.tu,       v.tv};
         }
         if (!ok) continue;
         DrawTriangle(sv[0], sv[1], sv[2]);
         ++drawn;
     }
+    Log(DeviceEvent::Kind::kDraw, vertexCount, indexCount, drawn, 0);
     return drawn;
+}
+
+bool Device3D::DepthUsable() const {
+    return m_depth && m_target && m_depth->Width() == m_target->Width() &&
+           m_depth->Height() == m_target->Height();
+}
+
+void Device3D::Clear(uint32_t flags, uint32_t colour, float z) {
+    const Rect area{m_viewport.x, m_viewport.y, m_viewport.x + m_viewport.width,
+                    m_viewport.y + m_viewport.height};
+    if ((flags & kClearTarget) && m_target && m_target->Valid()) {
+        const Argb c = FromArgb32(colour);
+        Fill(*m_target, Intersect(area, m_target->Bounds()), Pack(m_target->Format(), c));
+    }
+    if ((flags & kClearZBuffer) && m_depth && m_depth->Valid()) {
+        const float zc = std::isfinite(z) ? std::clamp(z, 0.0f, 1.0f) : 1.0f;
+        Fill(*m_depth, Intersect(area, m_depth->Bounds()), uint16_t(std::lround(double(zc) * 65535.0)));
+    }
+    Log(DeviceEvent::Kind::kClear, 0, 0, 0, flags);
+}
+
+void Device3D::Log(DeviceEvent::Kind kind, int vertexCount, int indexCount, int drawn, uint32_t clearFlags) {
+    if (!m_log) return;
+    DeviceEvent e;
+    e.kind = kind;
+    e.vertexCount = vertexCount;
+    e.indexCount = indexCount;
+    e.drawn = drawn;
+    e.state = m_state;
+    for (int i = 0; i < kMaxStages; ++i) {
+        e.textures[i] = m_stages[i].texture;
+        e.stageOps[i] = m_stages[i].colorOp;
+    }
+    e.world = m_transforms[int(TransformKind::kWorld)];
+    e.clearFlags = clearFlags;
+    m_log->push_back(e);
 }
 
 void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, const SetupVertex& v2in) {
@@ -558,7 +649,8 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     };
     constexpr double kColorScale = 65536.0;
     constexpr double kCoordScale = 4294967296.0;
-    double base[9], ddx[9], ddy[9];
+    constexpr double kDepthScale = 65535.0 * 65536.0;
+    double base[kSpanValueCount], ddx[kSpanValueCount], ddy[kSpanValueCount];
     plane(v[0]->a, v[1]->a, v[2]->a, kColorScale, base[0], ddx[0], ddy[0]);
     plane(v[0]->r, v[1]->r, v[2]->r, kColorScale, base[1], ddx[1], ddy[1]);
     plane(v[0]->g, v[1]->g, v[2]->g, kColorScale, base[2], ddx[2], ddy[2]);
@@ -568,19 +660,22 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     plane(v[0]->sb, v[1]->sb, v[2]->sb, kColorScale, base[6], ddx[6], ddy[6]);
     plane(v[0]->u, v[1]->u, v[2]->u, kCoordScale, base[7], ddx[7], ddy[7]);
     plane(v[0]->v, v[1]->v, v[2]->v, kCoordScale, base[8], ddx[8], ddy[8]);
+    plane(v[0]->z, v[1]->z, v[2]->z, kDepthScale, base[9], ddx[9], ddy[9]);
+    plane(v[0]->u2, v[1]->u2, v[2]->u2, kCoordScale, base[10], ddx[10], ddy[10]);
+    plane(v[0]->v2, v[1]->v2, v[2]->v2, kCoordScale, base[11], ddx[11], ddy[11]);
     auto at = [&](int i, double px, double py) {
         return int64_t(std::llround(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0)));
     };
     SpanValues step;
-    int64_t* stepOut[9] = {&step.a,  &step.r,  &step.g, &step.b, &step.sr,
-                           &step.sg, &step.sb, &step.u, &step.v};
-    for (int i = 0; i < 9; ++i) *stepOut[i] = int64_t(std::llround(ddx[i]));
+    for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(step, i) = int64_t(std::llround(ddx[i]));
+    Surface* depth = m_state.zEnable && DepthUsable() ? m_depth : nullptr;
 
     // Choose the span shader once for the triangle.
     const StageState& s0 = m_stages[0];
     const RenderState& rs = m_state;
     bool sprite =
-        m_fastPaths && s0.texture && s0.texture->Valid() && s0.texture->Format() == PixelFormat::kArgb4444 &&
+        m_fastPaths && !depth && s0.texCoordIndex == 0 && s0.texture && s0.texture->Valid() &&
+        s0.texture->Format() == PixelFormat::kArgb4444 &&
         (m_target->Format() == PixelFormat::kRgb565 || m_target->Format() == PixelFormat::kRgb555) &&
         ModulatesTextureAndDiffuse(s0.colorOp, s0.colorArg1, s0.colorArg2) &&
         ModulatesTextureAndDiffuse(s0.alphaOp, s0.alphaArg1, s0.alphaArg2) &&
@@ -613,7 +708,7 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         sp.blend = rs.alphaBlend;
         sp.colorKey = rs.colorKey;
     }
-    const TriangleContext ctx{m_target, &m_state, m_stages};
+    const TriangleContext ctx{m_target, depth, &m_state, m_stages};
 
     for (int py = y0; py <= y1; ++py) {
         const int64_t Py = int64_t(py) << kSubBits;
@@ -638,8 +733,7 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
         SpanValues s;
-        int64_t* out[9] = {&s.a, &s.r, &s.g, &s.b, &s.sr, &s.sg, &s.sb, &s.u, &s.v};
-        for (int i = 0; i < 9; ++i) *out[i] = at(i, x0, py);
+        for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(s, i) = at(i, x0, py);
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
                 ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,

@@ -1,6 +1,7 @@
 // Triangle rasteriser with the fixed-function pipeline the game's 3D layer
 // drives: transformed or pre-transformed lit vertices, indexed triangle lists,
-// two texture stages, alpha test and source/destination blending.
+// two texture stages (each with its own coordinate set), alpha test, a 16-bit
+// depth buffer and source/destination blending.
 //
 // Conventions: pixel centres lie on integer screen coordinates; a pixel whose
 // centre lies exactly on an edge belongs to the triangle when the edge is a top
@@ -9,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/raster/surface.h"
 
@@ -75,6 +77,9 @@ struct StageState {
     TextureFilter magFilter = TextureFilter::kPoint;
     TextureFilter minFilter = TextureFilter::kPoint;
     uint32_t borderColor = 0;  // ARGB
+    // Which texture coordinate pair of the vertex the stage samples with
+    // (vertices with one pair give it to both).
+    uint8_t texCoordIndex = 0;
 };
 
 struct RenderState {
@@ -88,6 +93,11 @@ struct RenderState {
     bool specular = false;  // add the interpolated specular colour after the stages
     CullMode cull = CullMode::kCounterClockwise;
     uint32_t textureFactor = 0xFFFFFFFF;  // ARGB
+    // Depth: with zEnable (and a depth buffer) a pixel is drawn only when its
+    // depth passes zFunc against the stored one; zWrite then stores it.
+    bool zEnable = false;
+    bool zWrite = true;
+    CompareFunc zFunc = CompareFunc::kLessEqual;
 };
 
 // Untransformed lit vertex (32 bytes): position, a reserved word, diffuse and
@@ -97,6 +107,14 @@ struct LitVertex {
     uint32_t reserved;
     uint32_t diffuse, specular;
     float tu, tv;
+};
+
+// Untransformed lit vertex with two texture coordinate pairs (36 bytes).
+struct LitVertex2 {
+    float x, y, z;
+    uint32_t diffuse, specular;
+    float tu, tv;
+    float tu2, tv2;
 };
 
 // Pre-transformed vertex: screen position, z, reciprocal w, colours, texture coordinates.
@@ -117,6 +135,21 @@ struct Viewport {
 
 enum class TransformKind : uint8_t { kWorld, kView, kProjection };
 
+// What Clear clears.
+enum : uint32_t { kClearTarget = 1, kClearZBuffer = 2 };
+
+// One call the device took, for tests that check what was drawn and how.
+struct DeviceEvent {
+    enum class Kind : uint8_t { kDraw, kClear } kind = Kind::kDraw;
+    int vertexCount = 0, indexCount = 0;
+    int drawn = 0;  // triangles that reached the rasteriser
+    RenderState state;
+    const Surface* textures[2] = {nullptr, nullptr};
+    TextureOp stageOps[2] = {TextureOp::kDisable, TextureOp::kDisable};
+    Matrix4 world{};
+    uint32_t clearFlags = 0;
+};
+
 class Device3D {
 public:
     Device3D();
@@ -126,6 +159,10 @@ public:
 
     void SetRenderTarget(Surface* target) { m_target = target; }
     Surface* RenderTarget() const { return m_target; }
+    // The depth buffer: raw 16-bit depths (0 near, 65535 far) of a surface the
+    // size of the render target; another size counts as no depth buffer.
+    void SetDepthBuffer(Surface* depth) { m_depth = depth; }
+    Surface* DepthBuffer() const { return m_depth; }
     void SetViewport(const Viewport& vp) { m_viewport = vp; }
     const Viewport& GetViewport() const { return m_viewport; }
     void SetTransform(TransformKind kind, const Matrix4& m);
@@ -140,7 +177,15 @@ public:
     // viewport. Indices out of range drop their triangle. Returns the number of
     // triangles that reached the rasteriser.
     int DrawIndexed(const LitVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount);
+    int DrawIndexed(const LitVertex2* vertices, int vertexCount, const uint16_t* indices, int indexCount);
     int DrawIndexed(const ScreenVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount);
+
+    // Fills the viewport of the render target with colour (ARGB) and/or of the
+    // depth buffer with z (0..1), as flags ask.
+    void Clear(uint32_t flags, uint32_t colour, float z);
+
+    // Every draw and clear is appended to the log while one is set (null: none).
+    void SetEventLog(std::vector<DeviceEvent>* log) { m_log = log; }
 
     // Tests compare the specialised spans against the general pipeline.
     void SetFastPathsEnabled(bool on) { m_fastPaths = on; }
@@ -152,12 +197,19 @@ public:
         float a, r, g, b;  // diffuse, 0..255
         float sr, sg, sb;  // specular, 0..255
         float u, v;
+        float u2, v2;
     };
 
 private:
+    template <class V>
+    int DrawTransformed(const V* vertices, int vertexCount, const uint16_t* indices, int indexCount);
     void DrawTriangle(const SetupVertex& v0, const SetupVertex& v1, const SetupVertex& v2);
+    void Log(DeviceEvent::Kind kind, int vertexCount, int indexCount, int drawn, uint32_t clearFlags);
+    bool DepthUsable() const;
 
     Surface* m_target = nullptr;
+    Surface* m_depth = nullptr;
+    std::vector<DeviceEvent>* m_log = nullptr;
     Viewport m_viewport;
     Matrix4 m_transforms[3];
     RenderState m_state;

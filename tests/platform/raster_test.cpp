@@ -80,11 +80,11 @@ struct DeviceFixture : ::testing::Test {
         dev.State().cull = CullMode::kCounterClockwise;
     }
     void Quad(float x1, float y1, float x2, float y2, uint32_t diffuse, float u0 = 0, float v0 = 0,
-              float u1 = 1, float v1 = 1, uint32_t specular = 0) {
-        ScreenVertex v[4] = {{x1, y1, 0, 1, diffuse, specular, u0, v0},
-                             {x2, y1, 0, 1, diffuse, specular, u1, v0},
-                             {x2, y2, 0, 1, diffuse, specular, u1, v1},
-                             {x1, y2, 0, 1, diffuse, specular, u0, v1}};
+              float u1 = 1, float v1 = 1, uint32_t specular = 0, float z = 0) {
+        ScreenVertex v[4] = {{x1, y1, z, 1, diffuse, specular, u0, v0},
+                             {x2, y1, z, 1, diffuse, specular, u1, v0},
+                             {x2, y2, z, 1, diffuse, specular, u1, v1},
+                             {x1, y2, z, 1, diffuse, specular, u0, v1}};
         const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
         dev.DrawIndexed(v, 4, idx, 6);
     }
@@ -378,6 +378,172 @@ TEST_F(DeviceFixture, TransformedVerticesGoThroughTheViewport) {
     EXPECT_EQ(target.At(19, 14), 0xFFFF);
     const uint16_t bad[3] = {0, 1, 9};
     EXPECT_EQ(dev.DrawIndexed(v, 4, bad, 3), 0);
+}
+
+// A solid quad at depth z.
+struct DepthFixture : DeviceFixture {
+    Surface depth{40, 30, PixelFormat::kRgb565};
+    void SetUp() override {
+        DeviceFixture::SetUp();
+        dev.SetDepthBuffer(&depth);
+        dev.Stage(0).colorOp = TextureOp::kSelectArg1;
+        dev.Stage(0).colorArg1 = TextureArg::kDiffuse;
+        dev.Stage(0).alphaOp = TextureOp::kSelectArg1;
+        dev.Stage(0).alphaArg1 = TextureArg::kDiffuse;
+        dev.Clear(kClearZBuffer, 0, 1.0f);
+    }
+    void Solid(float x1, float x2, float z, uint32_t colour) {
+        Quad(x1, 0, x2, 10, colour, 0, 0, 1, 1, 0, z);
+    }
+};
+
+TEST_F(DepthFixture, TheNearerSurfaceWinsInEitherOrder) {
+    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF;
+    struct Case {
+        bool zEnable, zWrite, nearFirst;
+        uint16_t expect;  // the overlapped pixel
+    };
+    const Case cases[] = {
+        {true, true, true, 0xF800},   // far quad fails the test
+        {true, true, false, 0xF800},  // near quad overwrites
+        {false, true, true, 0x001F},  // no test: the last one drawn
+        {true, false, true, 0x001F},  // nothing written: the far quad passes against the cleared depth
+    };
+    for (const Case& c : cases) {
+        Fill(target, target.Bounds(), 0);
+        dev.Clear(kClearZBuffer, 0, 1.0f);
+        dev.State().zEnable = c.zEnable;
+        dev.State().zWrite = c.zWrite;
+        if (c.nearFirst) {
+            Solid(0, 10, 0.25f, red);
+            Solid(5, 15, 0.75f, blue);
+        } else {
+            Solid(5, 15, 0.75f, blue);
+            Solid(0, 10, 0.25f, red);
+        }
+        EXPECT_EQ(target.At(7, 5), c.expect) << c.zEnable << c.zWrite << c.nearFirst;
+        EXPECT_EQ(target.At(12, 5), 0x001F);  // blue alone
+        EXPECT_EQ(target.At(2, 5), 0xF800);   // red alone
+    }
+    // A depth buffer cleared to the near plane lets only depth 0 through (less or equal).
+    dev.State().zEnable = dev.State().zWrite = true;
+    Fill(target, target.Bounds(), 0);
+    dev.Clear(kClearZBuffer, 0, 0.0f);
+    Solid(0, 10, 0.5f, red);
+    EXPECT_EQ(Covered(0), 0);
+    Solid(0, 10, 0.0f, red);
+    EXPECT_EQ(Covered(0), 100);
+    // A depth buffer of another size is not used.
+    Surface small(4, 4, PixelFormat::kRgb565);
+    Fill(small, small.Bounds(), 0);
+    dev.SetDepthBuffer(&small);
+    Fill(target, target.Bounds(), 0);
+    Solid(0, 10, 0.5f, red);
+    EXPECT_EQ(Covered(0), 100);
+}
+
+TEST_F(DepthFixture, DepthIsInterpolatedAcrossATriangle) {
+    dev.State().zEnable = true;
+    // A quad whose depth runs from 0 on the left to 1 on the right, crossed by a flat one at 0.5.
+    ScreenVertex v[4] = {{0, 0, 0, 1, 0xFFFF0000, 0, 0, 0},
+                         {20, 0, 1, 1, 0xFFFF0000, 0, 0, 0},
+                         {20, 10, 1, 1, 0xFFFF0000, 0, 0, 0},
+                         {0, 10, 0, 1, 0xFFFF0000, 0, 0, 0}};
+    const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
+    dev.DrawIndexed(v, 4, idx, 6);
+    Solid(0, 20, 0.5f, 0xFF0000FF);
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(target.At(x, 5), x < 10 ? 0xF800 : 0x001F) << x;
+}
+
+TEST_F(DepthFixture, DroppedPixelsWriteNoDepth) {
+    dev.State().zEnable = true;
+    dev.State().alphaTest = true;
+    dev.State().alphaFunc = CompareFunc::kGreaterEqual;
+    dev.State().alphaRef = 8;
+    Solid(0, 10, 0.1f, 0x04FF0000);  // fails the alpha test
+    Solid(0, 10, 0.9f, 0xFF0000FF);
+    EXPECT_EQ(target.At(5, 5), 0x001F);
+}
+
+TEST_F(DepthFixture, SpriteQuadsHonourTheDepthTest) {
+    // A quad the sprite span would take draws nothing behind a nearer depth.
+    Surface tex = Texture4444(8, 8, 2);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) tex.At(x, y) |= 0xF000;
+    auto& s0 = dev.Stage(0);
+    s0.texture = &tex;
+    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
+    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
+    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+    dev.State().alphaBlend = true;
+    dev.State().srcBlend = BlendFactor::kSrcAlpha;
+    dev.State().destBlend = BlendFactor::kInvSrcAlpha;
+    dev.State().zEnable = true;
+    dev.Clear(kClearZBuffer, 0, 0.2f);
+    Quad(0, 0, 8, 8, 0xFFFFFFFF, 0, 0, 1, 1, 0, 0.5f);
+    EXPECT_EQ(Covered(0), 0);
+    dev.State().zEnable = false;
+    Quad(0, 0, 8, 8, 0xFFFFFFFF, 0, 0, 1, 1, 0, 0.5f);
+    EXPECT_EQ(Covered(0), 64);
+}
+
+TEST_F(DeviceFixture, SecondStageSamplesItsOwnCoordinates) {
+    // Stage 0: a white texture; stage 1: a 1 x 4 ramp, clamped in v, sampled by
+    // the second coordinate pair and modulating stage 0.
+    Surface white(2, 2, PixelFormat::kArgb4444);
+    Fill(white, white.Bounds(), 0xFFFF);
+    Surface ramp(1, 4, PixelFormat::kArgb4444);
+    const uint16_t shades[4] = {0xFFFF, 0xFAAA, 0xF555, 0xF000};
+    for (int y = 0; y < 4; ++y) ramp.At(0, y) = shades[y];
+    auto& s0 = dev.Stage(0);
+    auto& s1 = dev.Stage(1);
+    s0.texture = &white;
+    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
+    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
+    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+    s1.texture = &ramp;
+    s1.texCoordIndex = 1;
+    s1.addressV = TextureAddress::kClamp;
+    s1.colorOp = s1.alphaOp = TextureOp::kModulate;
+    s1.colorArg1 = s1.alphaArg1 = TextureArg::kTexture;
+    s1.colorArg2 = s1.alphaArg2 = TextureArg::kCurrent;
+    dev.State().cull = CullMode::kNone;
+    // Clip space over the whole 40 x 30 viewport; the first pair is constant,
+    // the second runs v from -0.5 to 1.5 down the quad.
+    LitVertex2 v[4] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0, 0.1f, 0.1f, 0.5f, -0.5f},
+                       {1, 1, 0.5f, 0xFFFFFFFF, 0, 0.1f, 0.1f, 0.5f, -0.5f},
+                       {1, -1, 0.5f, 0xFFFFFFFF, 0, 0.1f, 0.1f, 0.5f, 1.5f},
+                       {-1, -1, 0.5f, 0xFFFFFFFF, 0, 0.1f, 0.1f, 0.5f, 1.5f}};
+    const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
+    EXPECT_EQ(dev.DrawIndexed(v, 4, idx, 6), 2);
+    EXPECT_EQ(target.At(20, 1), 0xFFFF);  // v below 0: clamped to the first texel
+    EXPECT_EQ(target.At(20, 28), 0);      // v above 1: clamped to the last (black)
+    // v = 0.375 at row 11.25 .. rows 12-13 sample texel 1 (0xAA)
+    EXPECT_EQ(target.At(20, 13), Pack(PixelFormat::kRgb565, Argb{255, 0xAA, 0xAA, 0xAA}));
+    // The same quad with one pair: both stages sample it (v = 0.1: first texel).
+    LitVertex one[4];
+    for (int i = 0; i < 4; ++i) one[i] = {v[i].x, v[i].y, v[i].z, 0, v[i].diffuse, 0, v[i].tu, v[i].tv};
+    dev.DrawIndexed(one, 4, idx, 6);
+    EXPECT_EQ(target.At(20, 28), 0xFFFF);
+}
+
+TEST_F(DeviceFixture, EventLogRecordsDrawsAndClears) {
+    std::vector<DeviceEvent> log;
+    dev.SetEventLog(&log);
+    dev.State().cull = CullMode::kClockwise;
+    dev.Stage(0).colorOp = TextureOp::kSelectArg1;
+    dev.Stage(0).colorArg1 = TextureArg::kDiffuse;
+    Quad(0, 0, 4, 4, 0xFFFFFFFF);
+    dev.Clear(kClearTarget | kClearZBuffer, 0, 1.0f);
+    dev.SetEventLog(nullptr);
+    Quad(0, 0, 4, 4, 0xFFFFFFFF);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].kind, DeviceEvent::Kind::kDraw);
+    EXPECT_EQ(log[0].indexCount, 6);
+    EXPECT_EQ(log[0].drawn, 2);
+    EXPECT_EQ(log[0].state.cull, CullMode::kClockwise);
+    EXPECT_EQ(log[1].kind, DeviceEvent::Kind::kClear);
+    EXPECT_EQ(log[1].clearFlags, kClearTarget | kClearZBuffer);
 }
 
 }  // namespace
