@@ -372,3 +372,14 @@ void CRecordArray::Free() {
     m_records = nullptr;
     m_block = nullptr;
 }
+
+bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack) {
+    out.clear();
+    CFileResource file;
+    if (!file.OpenFile(path, kFileStream, "rb", g_bUsePackFile, g_pPackFile)) return false;
+    if (fromPack) *fromPack = file.IsFromPack();
+    out.assign(file.GetRemaining(), 0);
+    const bool ok = out.empty() || file.ReadExact(out.data(), out.size());
+    file.CloseFile();
+    return ok;
+}

@@ -95,6 +95,10 @@ private:
     uint32_t m_readPos = 0;
 };
 
+// Opens a file through the file layer (the pack while it is used, else the
+// disk) and reads it whole; fromPack, when given, tells where it came from.
+bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack = nullptr);
+
 // A data block with an array of records cut from it (texture images and
 // animations keep their file data this way).
 struct CRecord {

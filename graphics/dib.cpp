@@ -42,18 +42,6 @@ void ShowLoadBox(Form form, const char* name) {
     }
 }
 
-// Opens a file through the file layer and reads it whole; fromPack tells
-// whether it came from the pack (and so holds the 16-bit form).
-bool ReadThroughFileLayer(const char* name, std::vector<uint8_t>& out, bool* fromPack) {
-    CFileResource file;
-    if (!file.OpenFile(name, 1, "rb", g_bUsePackFile, g_pPackFile)) return false;
-    *fromPack = file.IsFromPack();
-    out.assign(file.GetRemaining(), 0);
-    const bool ok = out.empty() || file.ReadExact(out.data(), out.size());
-    file.CloseFile();
-    return ok;
-}
-
 }  // namespace
 
 void CDib::Free() {
@@ -196,7 +184,7 @@ bool CDib::LoadFromMemory(const uint8_t* data, size_t size, bool tga, bool fromP
 
 bool CDib::ReadFile(const char* name, std::vector<uint8_t>& out) {
     bool fromPack = false;
-    return ReadThroughFileLayer(name, out, &fromPack);
+    return ReadWholeDataFile(name, out, &fromPack);
 }
 
 bool CDib::LoadRawFile(const char* name) {
@@ -215,7 +203,7 @@ bool CDib::LoadRawFile(const char* name) {
 bool CDib::LoadTgaFile(const char* name) {
     std::vector<uint8_t> bytes;
     bool fromPack = false;
-    if (!name || !ReadThroughFileLayer(name, bytes, &fromPack) ||
+    if (!name || !ReadWholeDataFile(name, bytes, &fromPack) ||
         !LoadFromMemory(bytes.data(), bytes.size(), true, fromPack)) {
         ShowLoadBox(Form::kTga, name ? name : "");
         return false;
@@ -226,7 +214,7 @@ bool CDib::LoadTgaFile(const char* name) {
 bool CDib::LoadBmpFile(const char* name) {
     std::vector<uint8_t> bytes;
     bool fromPack = false;
-    if (!name || !ReadThroughFileLayer(name, bytes, &fromPack) ||
+    if (!name || !ReadWholeDataFile(name, bytes, &fromPack) ||
         !LoadFromMemory(bytes.data(), bytes.size(), false, fromPack)) {
         ShowLoadBox(Form::kBmp, name ? name : "");
         return false;

@@ -345,11 +345,11 @@ int32_t CDirect3D::WorldToScreenY(float y) const {
     return int32_t(v + (v >= 0 ? kWorldSnap : -kWorldSnap));
 }
 
-void CDirect3D::SetTexture(int stage, CTextureResource* texture) {
+void CDirect3D::SetTexture(int stage, CTextureResource* texture, bool addressModes) {
     if (!m_device) return;
     rs::StageState& s = m_device->Stage(stage);
     s.texture = texture && texture->Surface() ? &texture->Surface()->Pixels() : nullptr;
-    if (texture) {
+    if (texture && addressModes) {
         s.addressU = ToAddress(texture->m_addressU);
         s.addressV = ToAddress(texture->m_addressV);
     }

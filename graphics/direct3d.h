@@ -64,8 +64,9 @@ public:
     void BuildAddressModeMap();
     uint32_t GetAddressMode(const char* name, int which);
 
-    // Binds a texture (null: none) to a stage with its address modes.
-    void SetTexture(int stage, CTextureResource* texture);
+    // Binds a texture (null: none) to a stage, with its address modes unless
+    // addressModes is false (the stage then keeps its own).
+    void SetTexture(int stage, CTextureResource* texture, bool addressModes = true);
     // Draws an indexed triangle list of lit vertices with the current states.
     int DrawIndexed(const plat::raster::LitVertex* vertices, int count, const uint16_t* indices,
                     int indexCount);

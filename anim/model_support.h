@@ -1,0 +1,20 @@
+// What the toon-shaded objects and the map-object models share: finding data
+// files and loading model textures.
+#pragma once
+#include <cstdint>
+#include <string>
+
+class CTextureResource;
+
+// True when the pack (while it is used) or the disk holds the file.
+bool DataFileExists(const char* path);
+
+// Loads "<folder>/<title>.<extension>" of a texture file name (any folder part
+// of the name dropped; the whole path upper-cased) through the Direct3D
+// layer's texture cache, holding one use of it. 0 when there is no Direct3D
+// layer or the file is missing or unreadable (the model stays untextured).
+uint32_t LoadModelTexture(const std::string& folder, const std::string& fileName);
+// Gives back the use LoadModelTexture took and clears the id.
+void ReleaseModelTexture(uint32_t& id);
+// The texture of an id (null for 0 or a texture that is gone).
+CTextureResource* GetModelTexture(uint32_t id);

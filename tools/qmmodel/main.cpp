@@ -1,0 +1,7 @@
+#include <cstdio>
+
+#include "anim/tools/model_tool.h"
+
+int main(int argc, char** argv) {
+    return RunModelTool(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
+}
