@@ -1,0 +1,187 @@
+// 3D map-object models: CMapModel3DMgr loads and shares meshes (".msh") and
+// keyframe sets (".kfd") by file name with reference counts and keeps one
+// MapModelEntry per model name; the entry's CMapModel3D plays the keyframes on
+// a private copy of the mesh (CModelAnimator) and draws it with lit vertices
+// through the Direct3D layer.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "anim/map_model_files.h"
+#include "anim/toon_object.h"
+#include "core/linked_list.h"
+#include "graphics/math3d.h"
+
+class CMapModel3DMgr;
+struct MapModelEntry;
+
+class CModelMesh {
+public:
+    CModelMesh() = default;
+    ~CModelMesh();
+    CModelMesh(const CModelMesh&) = delete;
+    CModelMesh& operator=(const CModelMesh&) = delete;
+
+    // Reads "<3D object folder>\<fileName>" with its image lists; a file that
+    // cannot be opened or read shows the load-failure box and gives false.
+    bool Load(const char* fileName);
+    // The node of an id (the first one), or -1.
+    int32_t FindNode(uint32_t id) const;
+
+    std::string m_fileName;
+    std::string m_title;  // the file name without its last four characters
+    ModelMeshData m_data;
+    int32_t m_refCount = 0;
+    // The manager's texture-ownership marker: when it is set, freeing the mesh
+    // gives back the textures its materials loaded.
+    const bool* m_textureOwner = nullptr;
+};
+
+class CKeyframeSet {
+public:
+    bool Load(const char* fileName);
+    // The track of a node id, or null.
+    const KeyframeTrack* FindTrack(uint32_t nodeId) const;
+    uint32_t FrameCount() const { return m_data.frameCount; }
+
+    std::string m_fileName;
+    std::string m_title;
+    KeyframeData m_data;
+    int32_t m_refCount = 0;
+};
+
+// The private copy of a node: its own triangle corners and vertices (the rest
+// of the node is read from the shared mesh).
+struct ModelNodeCopy {
+    std::vector<uint16_t> indices;
+    std::vector<ModelVertex> vertices;
+};
+
+class CModelAnimator {
+public:
+    void Init(CModelMesh* mesh, CKeyframeSet* keys);
+    // Poses the private copy at a frame: the named-node motion, then the
+    // skinned nodes and the tracks. False without keyframes or outside 0 .. frame count.
+    bool Animate(int32_t frame);
+    void SkinNode(int32_t frame, size_t node);
+
+    CModelMesh* m_mesh = nullptr;
+    std::vector<ModelNodeCopy> m_copy;
+    CKeyframeSet* m_keys = nullptr;
+    float m_frameStep = 1.0f;
+};
+
+class CMapModel3D {
+public:
+    CMapModel3D(CMapModel3DMgr* manager, MapModelEntry* entry);
+    ~CMapModel3D();
+    CMapModel3D(const CMapModel3D&) = delete;
+    CMapModel3D& operator=(const CMapModel3D&) = delete;
+
+    void SetMesh(CModelMesh* mesh);
+    void Play(float frame) {
+        m_playing = true;
+        m_frame = frame;
+    }
+    void Stop();
+    void SetLoop(bool loop) { m_loop = loop; }
+    void SetFrame(int32_t frame);
+    int32_t GetFrameCount() const;
+    // Steps a playing model on the screen; false once a model that does not loop ended.
+    bool Update();
+    void Draw(bool mirrored);
+    ModelRect GetScreenBounds() const;
+
+    CModelMesh* Mesh() const { return m_mesh; }
+    CKeyframeSet* Keyframes() const { return m_keys; }
+    CModelAnimator& Animator() { return m_animator; }
+    bool IsPlaying() const { return m_playing; }
+    float Frame() const { return m_frame; }
+
+    Matrix m_world{};
+    int32_t m_wholeFrame = 0;
+
+private:
+    friend class CMapModel3DMgr;
+    bool OnScreen() const;
+    void DrawMesh(bool privateCopy, bool mirrored);
+
+    CModelMesh* m_mesh = nullptr;
+    CMapModel3DMgr* m_manager;
+    const bool* m_textureOwner = nullptr;
+    float m_frame = 0.0f;
+    bool m_playing = false;
+    bool m_loop = false;
+    CModelAnimator m_animator;
+    CKeyframeSet* m_keys = nullptr;
+    MapModelEntry* m_entry;
+    std::vector<ModelVertex> m_scratch;  // the vertices of the node being drawn
+};
+
+struct MapModelEntry {
+    std::string name;
+    std::unique_ptr<CMapModel3D> model;
+    bool active = false;
+    Vec3 position{0, 0, 0};
+    Vec3 rotation{0, 0, 0};  // radians
+    Vec3 scale{0, 0, 0};
+    float alpha = 1.0f, glow = 0.0f;
+    int32_t useCount = 0;
+    int32_t screenX = 0, screenY = 0;
+
+    void SetScreenPosition(int32_t sx, int32_t sy);
+    void Rotate(float dx, float dy, float dz);
+    void SetRotation(float x, float y, float z);
+    void SetAlpha(float a) { alpha = a; }
+    void SetGlow(float g) { glow = g; }
+    // Turns about z from point 2 towards point 1 (screen points; -9999 for the
+    // stored screen x or y).
+    void TurnToward(float x1, float y1, float x2, float y2);
+    void BuildWorldMatrix();
+    // Mirrored: turned by pi about y, with the cull modes swapped.
+    void Draw(bool mirrored);
+};
+
+class CMapModel3DMgr {
+public:
+    CMapModel3DMgr() = default;
+    ~CMapModel3DMgr();
+    CMapModel3DMgr(const CMapModel3DMgr&) = delete;
+    CMapModel3DMgr& operator=(const CMapModel3DMgr&) = delete;
+
+    // The entry of the name, made with its model when there is none.
+    MapModelEntry* AddModel(const char* name);
+    void ReleaseModel(const char* name);
+    MapModelEntry* FindModel(const char* name);
+    void RemoveModel(const char* name);
+    void RemoveAllModels();
+
+    bool LoadMesh(const char* fileName);
+    bool LoadKeyframes(const char* fileName);
+    CModelMesh* FindMesh(const char* fileName);
+    CKeyframeSet* FindKeyframes(const char* fileName);
+    void ReleaseMesh(const char* fileName);
+    void ReleaseKeyframes(const char* fileName);
+
+    int32_t EntryCount() const { return m_entries.Count(); }
+    int32_t MeshCount() const { return m_meshes.Count(); }
+    int32_t KeyframeCount() const { return m_keyframes.Count(); }
+    const bool* TextureOwner() const { return &m_ownsTextures; }
+
+private:
+    CLinkedList<MapModelEntry> m_entries;
+    CLinkedList<CKeyframeSet> m_keyframes;
+    CLinkedList<CModelMesh> m_meshes;
+    bool m_ownsTextures = true;
+};
+
+extern CMapModel3DMgr* g_pMapModel3DMgr;
+
+// Lights the faces of a node by its material's shade mode (1 diffuse, 2
+// specular, 3 both; 0 leaves the colours).
+void ShadeFaces(const ModelNode& node, std::vector<ModelVertex>& vertices,
+                const std::vector<uint16_t>& indices, uint8_t mode);
+// The inverse of an affine matrix (identity when its 3 x 3 part is singular).
+Matrix AffineInverse(const Matrix& m);
