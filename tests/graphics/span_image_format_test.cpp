@@ -102,6 +102,13 @@ TEST(SpanPictureTest, NoRunsIsAnEmptyPictureOfItsSize) {
     EXPECT_EQ(read.bytesRead, 14u);
 }
 
+// One 32-bit field of a good file replaced by a bad value.
+struct Patch {
+    const char* what;
+    size_t at;
+    uint32_t value;
+};
+
 void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
@@ -111,18 +118,14 @@ TEST(SpanPictureTest, CorruptFilesAreRefusedAndLeaveNothing) {
     const auto good = Bytes(MakeSpanPicture(grid.data(), 4, 3, kKey), false);
     // Layout: header 0, width 2, height 6, count 10, data size 14, first run at 18 (x, y, length), pixels
     // at 30.
-    struct Case {
-        const char* what;
-        size_t at;
-        uint32_t value;
-    } cases[] = {
+    const Patch cases[] = {
         {"width beyond the limit", 2, 0x7FFFFFFF},     {"run count far beyond the data", 10, 0x40000000},
         {"data size beyond the data", 14, 0xFFFFFFF0}, {"data size smaller than the runs", 14, 4},
         {"negative length", 26, 0xFFFFFFFF},           {"length beyond the data", 26, 0x10000000},
         {"run wider than the picture", 26, 5},         {"run below the picture", 22, 3},
         {"run left of the picture", 18, 0xFFFFFFFE},
     };
-    for (const Case& c : cases) {
+    for (const Patch& c : cases) {
         auto bad = good;
         PutU32(bad, c.at, c.value);
         CMemorySource src(bad);
@@ -191,11 +194,7 @@ TEST(FramePictureTest, PalettisedFramesKeepTheirIndices) {
 TEST(FramePictureTest, CorruptFramesAreRefused) {
     const auto good = WriteFramePicture(TwoFrames());
     // Frame 0 record at 4: 14 kept bytes, width 18, height 22, runs 26, offset 30, runs at 34.
-    struct Case {
-        const char* what;
-        size_t at;
-        uint32_t value;
-    } cases[] = {
+    const Patch cases[] = {
         {"frame count beyond the data", 0, 0x08000000},
         {"run count beyond the data", 26, 0x01000000},
         {"offset past the pixel block", 30, 100},
@@ -203,7 +202,7 @@ TEST(FramePictureTest, CorruptFramesAreRefused) {
         {"run outside its frame", 34, 2},
         {"height beyond the limit", 22, 0x80000000},
     };
-    for (const Case& c : cases) {
+    for (const Patch& c : cases) {
         auto bad = good;
         PutU32(bad, c.at, c.value);
         CMemorySource src(bad);
