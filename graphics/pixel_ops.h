@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/util.h"
+
 enum : int {
     PIXEL_KIND_555 = 1,
     PIXEL_KIND_565 = 2,
@@ -46,7 +48,7 @@ inline uint16_t ConvertStoredPixel(uint16_t p, int kind, uint8_t alpha) {
 
 // A stored 5-6-5 palette entry in the display's format.
 inline uint16_t ConvertPaletteEntry(uint16_t c, int displayKind) {
-    if (displayKind == PIXEL_KIND_555) return Pixel565To555(c);
+    if (displayKind == PIXEL_KIND_555) return Rgb565To555(c);
     if (displayKind == PIXEL_KIND_BGR565) return Pixel565ToBgr565(c);
     return c;
 }
@@ -93,16 +95,10 @@ inline int Green5(const PixelChannels& c) {
     return c.gMax == 63 ? c.g >> 1 : c.g;
 }
 
-// Grey level: 0.59 green + 0.1 red + 0.3 blue (5-bit fields) + 0.01, truncated;
-// green takes twice the level in 5-6-5.
+// Grey level of the pixel's channels, green doubled in 5-6-5.
 inline uint16_t GreyPixel(uint16_t p, int kind) {
-    if (!HasColorArithmetic(kind)) return p;
-    PixelChannels c = SplitPixel(p, kind);
-    int l = int(0.59f * Green5(c) + 0.1f * c.r + 0.3f * c.b + 0.01f);
-    l = std::min(l, 31);
-    c.r = c.b = l;
-    c.g = std::min(c.gMax == 63 ? 2 * l : l, c.gMax);
-    return JoinPixel(c, kind);
+    if (kind == PIXEL_KIND_555) return GreyPixel555(p);
+    return HasColorArithmetic(kind) ? GreyPixel565(p) : p;
 }
 
 inline int SaturateChannel(float v, int max) {
@@ -153,8 +149,7 @@ inline uint16_t BlendPixel(uint16_t src, uint16_t dst, int kind, int opacity) {
 
 // 0x00RRGGBB to the display's 16-bit layout.
 inline uint16_t ColorToPixel(uint32_t rgb, int kind) {
-    int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    if (kind == PIXEL_KIND_555) return uint16_t(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
-    if (kind == PIXEL_KIND_BGR565) return uint16_t(((b & 0xF8) << 8) | ((g & 0xFC) << 3) | (r >> 3));
-    return uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+    if (kind == PIXEL_KIND_555) return Rgb888To555(rgb);
+    if (kind == PIXEL_KIND_BGR565) return Pixel565ToBgr565(Rgb888To565(rgb));
+    return Rgb888To565(rgb);
 }
