@@ -50,7 +50,8 @@ void ForEachVisibleRun(const ClipRect& clip, const SpanImageView& image, int32_t
 void DrawOutline(const PixelTarget& target, const ClipRect& clip, const SpanImageView& image, int32_t x,
                  int32_t y, bool mirrored, bool flip) {
     ForEachVisibleRun(clip, image, x, y, mirrored, flip, [&](const VisibleRun& v) {
-        FillSpan(target.Row(0), target.pitch / 2, clip, v.runX - 1, v.destY - 1, v.length + 2, 3, kWhite);
+        FillSpan(PixelRow(target, 0), target.pitch / 2, clip, v.runX - 1, v.destY - 1, v.length + 2, 3,
+                 kWhite);
     });
 }
 
@@ -121,7 +122,7 @@ void BlitSpans(const PixelTarget& target, const ClipRect& clip, const SpanImageV
     const int kind = style.kind;
     const uint16_t t = style.transparent;
     ForEachVisibleRun(clip, image, x, y, style.mirrored, style.flipVertical, [&](const VisibleRun& v) {
-        uint16_t* dst = target.Row(v.destY) + v.destX;
+        uint16_t* dst = PixelRow(target, v.destY) + v.destX;
         const uint16_t* src = pixels + v.pixelIndex + v.storeStart;
         const bool m = style.mirrored;
         if (style.grey) {
@@ -181,7 +182,7 @@ void BlitSpansIndexed(const PixelTarget& target, const ClipRect& clip, const Spa
     const bool m = style.mirrored;
     if (!style.wash) {
         ForEachVisibleRun(clip, image, x, y, m, style.flipVertical, [&](const VisibleRun& v) {
-            uint16_t* dst = target.Row(v.destY) + v.destX;
+            uint16_t* dst = PixelRow(target, v.destY) + v.destX;
             const uint8_t* src = image.pixels + v.pixelIndex + v.storeStart;
             for (int32_t i = 0; i < v.count; ++i) dst[i] = palette[src[m ? v.count - 1 - i : i]];
         });
@@ -198,7 +199,7 @@ void BlitSpansIndexed(const PixelTarget& target, const ClipRect& clip, const Spa
     const float a = style.washWeight == -1.0f ? 0.5f * style.glowPhase : style.washWeight;
     float theta = float(style.timeMs) * 0.01f;
     ForEachVisibleRun(clip, image, x, y, m, style.flipVertical, [&](const VisibleRun& v) {
-        uint16_t* dst = target.Row(v.destY) + v.destX;
+        uint16_t* dst = PixelRow(target, v.destY) + v.destX;
         const uint8_t* src = image.pixels + v.pixelIndex + v.storeStart;
         for (int32_t i = 0; i < v.count; ++i) {
             PixelChannels c = SplitPixel(palette[src[m ? v.count - 1 - i : i]], kind);
@@ -227,7 +228,7 @@ void BlitSpansSolid(const PixelTarget& target, const ClipRect& clip, const SpanI
                     int32_t y, bool mirrored) {
     if (!target.bits || image.runCount == 0 || WhollyOutside(clip, image, x, y)) return;
     ForEachVisibleRun(clip, image, x, y, mirrored, false, [&](const VisibleRun& v) {
-        std::fill_n(target.Row(v.destY) + v.destX, v.count, kWhite);
+        std::fill_n(PixelRow(target, v.destY) + v.destX, v.count, kWhite);
     });
 }
 
@@ -281,7 +282,7 @@ void BlitHardShadow(const PixelTarget& target, const ClipRect& clip, const SpanI
     if (!target.bits) return;
     ForEachShadowRun(image, mirrored, [&](const ShadowRun& r) {
         ClippedShadow c;
-        if (ClipShadowRun(clip, x, y, r, c)) std::fill_n(target.Row(c.Y) + c.X, c.n, uint16_t(0));
+        if (ClipShadowRun(clip, x, y, r, c)) std::fill_n(PixelRow(target, c.Y) + c.X, c.n, uint16_t(0));
     });
 }
 
@@ -298,7 +299,7 @@ bool RenderSoftShadow(const PixelTarget& work, int32_t side, const ClipRect& cli
     if (w <= 0 || h <= 0 || !work.bits || side <= 0) return false;
     const float kx = std::min(float(side) / float(w), 1.0f), ky = std::min(float(side) / float(h), 1.0f);
     const int32_t cols = std::min(side, work.width), rows = std::min(side, work.height);
-    for (int32_t row = 0; row < rows; ++row) std::fill_n(work.Row(row), cols, uint16_t(0));
+    for (int32_t row = 0; row < rows; ++row) std::fill_n(PixelRow(work, row), cols, uint16_t(0));
     ForEachShadowRun(image, mirrored, [&](const ShadowRun& r) {
         ClippedShadow c;
         if (!ClipShadowRun(clip, x, y, r, c)) return;
@@ -306,7 +307,7 @@ bool RenderSoftShadow(const PixelTarget& work, int32_t side, const ClipRect& cli
         const int32_t col = int32_t(float(c.c - minS) * kx);
         if (row < 0 || row >= rows || col < 0 || col >= cols) return;
         const int32_t n = std::min(int32_t(float(c.n) * kx), cols - col);
-        std::fill_n(work.Row(row) + col, n, kWhite);
+        std::fill_n(PixelRow(work, row) + col, n, kWhite);
     });
     quad = {minS, maxS, minT, maxT, float(w) * kx / float(side), float(h) * ky / float(side)};
     return true;
@@ -328,16 +329,16 @@ bool LimitRect(const PixelTarget& t, int32_t& x1, int32_t& y1, int32_t& x2, int3
 void FillRectPixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                     uint16_t colour) {
     if (!LimitRect(target, x1, y1, x2, y2)) return;
-    for (int32_t row = y1; row < y2; ++row) std::fill_n(target.Row(row) + x1, x2 - x1, colour);
+    for (int32_t row = y1; row < y2; ++row) std::fill_n(PixelRow(target, row) + x1, x2 - x1, colour);
 }
 
 void DrawRectOutlinePixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                            uint16_t colour) {
     if (!LimitRect(target, x1, y1, x2, y2)) return;
-    std::fill_n(target.Row(y1) + x1, x2 - x1 + 1, colour);
-    std::fill_n(target.Row(y2) + x1, x2 - x1 + 1, colour);
+    std::fill_n(PixelRow(target, y1) + x1, x2 - x1 + 1, colour);
+    std::fill_n(PixelRow(target, y2) + x1, x2 - x1 + 1, colour);
     for (int32_t row = y1; row <= y2; ++row) {
-        target.Row(row)[x1] = colour;
-        target.Row(row)[x2] = colour;
+        PixelRow(target, row)[x1] = colour;
+        PixelRow(target, row)[x2] = colour;
     }
 }

@@ -8,21 +8,16 @@
 
 #include "graphics/pixel_ops.h"
 #include "graphics/span_image_format.h"
+#include "platform/draw_device.h"
 
-// Locked destination memory: 16-bit pixels, pitch in bytes.
-struct PixelTarget {
-    uint8_t* bits = nullptr;
-    int32_t pitch = 0;
-    int32_t width = 0, height = 0;
+// Locked destination memory (16-bit pixels, pitch in bytes) and clip
+// rectangles (right and bottom exclusive) are the display's own types.
+using PixelTarget = plat::LockInfo;
+using ClipRect = plat::raster::Rect;
 
-    uint16_t* Row(int32_t y) const { return reinterpret_cast<uint16_t*>(bits + ptrdiff_t(y) * pitch); }
-};
-
-// Right and bottom are exclusive.
-struct ClipRect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    bool operator==(const ClipRect&) const = default;
-};
+inline uint16_t* PixelRow(const PixelTarget& target, int32_t y) {
+    return reinterpret_cast<uint16_t*>(target.bits + ptrdiff_t(y) * target.pitch);
+}
 
 // The clip rectangle of a draw call: the whole destination when none is given;
 // negative left and top count as 0; right and bottom are limited to the screen

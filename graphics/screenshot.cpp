@@ -32,7 +32,7 @@ bool ScreenToBgrBottomUp(const PixelTarget& screen, int kind, std::vector<uint8_
     const size_t stride = row + size_t(padBytes);
     out.assign(stride * size_t(screen.height), 0);
     for (int32_t y = 0; y < screen.height; ++y) {
-        const uint16_t* src = screen.Row(y);
+        const uint16_t* src = PixelRow(screen, y);
         uint8_t* dst = out.data() + stride * size_t(screen.height - 1 - y);
         for (int32_t x = 0; x < screen.width; ++x) {
             const PixelChannels c = SplitPixel(src[x], kind);
