@@ -1,7 +1,10 @@
 #include "app/globals.h"
 
 #include "core/global_objects.h"
+#include "net/network_setup.h"
 
 // Each layer adds its global objects here as it is built; a slot without a
 // factory is skipped by start-up.
-void InstallGlobalFactories() {}
+void InstallGlobalFactories() {
+    InstallNetwork();
+}
