@@ -24,7 +24,10 @@ class CSessionSocketEvents : public ISocketEvents {
 public:
     void MarkReadable() override { GameSession().SetReadable(1); }
     void MarkWritable() override { GameSession().SetWritable(1); }
-    bool IsConnectionOpen() override { return IsServerConnected(); }
+    // A connection that closed itself on seeing the server go has posted the
+    // same notification; its close handling still has to end the session's
+    // established state.
+    bool IsConnectionOpen() override { return IsServerConnected() || GameSession().m_established; }
     void CloseConnection() override { GameSession().HandleDisconnect(); }
 };
 

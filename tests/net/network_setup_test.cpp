@@ -82,8 +82,11 @@ TEST_F(NetworkSetupTest, RequestsFlowThroughTheMessagePumpAndTheFrame) {
     EXPECT_EQ(GameSession().Writable(), 1);
     EXPECT_EQ(m_sockets.PeerReadAll(s), (Bytes{0xAA, 0, 3, 16, 'o', 'k'}));
 
-    // The server hangs up: the window's close handling and the frame agree.
+    // The server sends a last message and hangs up: the frame reads the
+    // message, sees the close and posts it; the window's close handling ends
+    // the established state.
     GameSession().m_established = 1;
+    m_sockets.PeerWrite(s, {0xAA, 0, 1, 64});
     m_sockets.PeerClose(s);
     RunFrame();
     RunFrame();
