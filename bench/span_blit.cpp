@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "graphics/blitters.h"
+#include "graphics/byte_source.h"
+#include "graphics/image_resource.h"
 #include "graphics/span_image_format.h"
 
 namespace {
@@ -27,18 +29,21 @@ std::vector<uint16_t> Figure() {
     return px;
 }
 
+// The frame blitter of a multi-frame picture holding the figure as its one frame.
 void BM_BlitFrame(benchmark::State& state) {
     const auto grid = Figure();
-    const SpanPicture picture = MakeSpanPicture(grid.data(), kW, kH, kKey);
+    FramePicture frames;
+    AddFrame(frames, grid.data(), kW, kH, kKey);
+    const auto bytes = WriteFramePicture(frames);
+    CMemorySource source(bytes);
+    CImageResource image;
+    image.Load(source, 2, false);
     std::vector<uint16_t> screen(kScreenW * kScreenH, 0);
-    PixelTarget target{reinterpret_cast<uint8_t*>(screen.data()), kScreenW * 2, kScreenW, kScreenH};
-    const ClipRect clip = MakeClipRect(nullptr, target, kScreenW, kScreenH);
-    const SpanImageView view = ViewOf(picture);
-    SpanStyle style;
-    style.transparent = kKey;
+    const plat::LockInfo target{reinterpret_cast<uint8_t*>(screen.data()), kScreenW * 2, kScreenW, kScreenH};
+    const CImageResource::FrameDraw draw;
     for (auto _ : state) {
         for (int i = 0; i < kDraws; ++i)
-            BlitSpans(target, clip, view, 100 + (i & 255), 200 + (i & 127), style);
+            image.DrawFrame(0, target, 100 + (i & 255), 200 + (i & 127), nullptr, draw);
         benchmark::DoNotOptimize(screen.data());
     }
     state.SetItemsProcessed(state.iterations() * kDraws);

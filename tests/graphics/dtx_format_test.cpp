@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_helpers.h"
+
 namespace {
 
+// A unit with an anchor and a shadow angle to see them read back.
 DtxUnit Unit(int32_t x, int32_t y, int32_t w, int32_t h) {
-    DtxUnit u;
-    u.x = x;
-    u.y = y;
-    u.width = w;
-    u.height = h;
-    u.anchorX = -3;
+    DtxUnit u = qmtest::SheetUnit(x, y, w, h, -3);
     u.shadowAngle = 45;
-    SetUnitTexCoords(u);
     return u;
 }
 

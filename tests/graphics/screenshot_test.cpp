@@ -8,6 +8,7 @@
 #include <set>
 
 #include "graphics/pixel_ops.h"
+#include "picture_helpers.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -65,34 +66,6 @@ TEST(ScreenshotTest, BottomUpBgrBufferOfKindsOneAndTwo) {
     }
 }
 
-struct Decoded {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-bool DecodeJpeg(const std::string& path, Decoded& out) {
-    std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(path, bytes)) return false;
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    out.width = int(cinfo.output_width);
-    out.height = int(cinfo.output_height);
-    out.rgb.resize(size_t(out.width) * out.height * 3);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.rgb.data() + size_t(cinfo.output_scanline) * out.width * 3;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
 TEST(ScreenshotTest, JpegDecodesBackToTheScreenTopDown) {
     qmtest::TempDir dir;
     // Large flat areas so that the lossy code keeps the colours close.
@@ -105,8 +78,8 @@ TEST(ScreenshotTest, JpegDecodesBackToTheScreenTopDown) {
     ASSERT_TRUE(ScreenToBgrBottomUp(t, PIXEL_KIND_565, bgr, pad));
     const std::string path = dir.Path() + "/shot.jpg";
     ASSERT_TRUE(WriteJpegBgrBottomUp(path, bgr.data(), 64, 32, pad, 95));
-    Decoded d;
-    ASSERT_TRUE(DecodeJpeg(path, d));
+    qmtest::DecodedJpeg d;
+    ASSERT_TRUE(qmtest::DecodeJpeg(path, d));
     EXPECT_EQ(d.width, 64);
     EXPECT_EQ(d.height, 32);
     auto near = [&](int x, int y, int r, int g, int b) {

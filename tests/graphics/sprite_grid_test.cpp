@@ -2,21 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_helpers.h"
+
 namespace {
 
-DtxUnit Unit(int32_t x, int32_t y, int32_t w, int32_t h) {
-    DtxUnit u;
-    u.x = x;
-    u.y = y;
-    u.width = w;
-    u.height = h;
-    SetUnitTexCoords(u);
-    return u;
-}
+using qmtest::SheetUnit;
 
 TEST(SpriteGridTest, UnitAcrossTwoTileColumns) {
     SpriteGrid g;
-    ASSERT_TRUE(BuildSpriteGrid(Unit(200, 10, 100, 40), 2, 1, g));
+    ASSERT_TRUE(BuildSpriteGrid(SheetUnit(200, 10, 100, 40), 2, 1, g));
     EXPECT_EQ(g.columns, 2);
     EXPECT_EQ(g.rows, 1);
     ASSERT_EQ(g.TileCount(), 2);
@@ -32,7 +26,7 @@ TEST(SpriteGridTest, UnitAcrossTwoTileColumns) {
 
 TEST(SpriteGridTest, TwoByTwoGrid) {
     SpriteGrid g;
-    ASSERT_TRUE(BuildSpriteGrid(Unit(250, 500, 300, 100), 3, 3, g));
+    ASSERT_TRUE(BuildSpriteGrid(SheetUnit(250, 500, 300, 100), 3, 3, g));
     EXPECT_EQ(g.columns, 3);  // 250..549: tile columns 0, 1, 2
     EXPECT_EQ(g.rows, 2);     // 500..599: tile rows 1, 2
     EXPECT_EQ(g.firstColumn, 0);
@@ -47,17 +41,17 @@ TEST(SpriteGridTest, TwoByTwoGrid) {
 
 TEST(SpriteGridTest, UnitsOutsideTheirSheetAreRefused) {
     SpriteGrid g;
-    EXPECT_FALSE(BuildSpriteGrid(Unit(200, 0, 100, 10), 1, 1, g));  // past the only column
-    EXPECT_FALSE(BuildSpriteGrid(Unit(0, 250, 10, 10), 1, 1, g));
-    EXPECT_FALSE(BuildSpriteGrid(Unit(-1, 0, 10, 10), 1, 1, g));
-    EXPECT_FALSE(BuildSpriteGrid(Unit(0, 0, 0, 10), 1, 1, g));
-    EXPECT_FALSE(BuildSpriteGrid(Unit(0, 0, 10, 10), 0, 0, g));
+    EXPECT_FALSE(BuildSpriteGrid(SheetUnit(200, 0, 100, 10), 1, 1, g));  // past the only column
+    EXPECT_FALSE(BuildSpriteGrid(SheetUnit(0, 250, 10, 10), 1, 1, g));
+    EXPECT_FALSE(BuildSpriteGrid(SheetUnit(-1, 0, 10, 10), 1, 1, g));
+    EXPECT_FALSE(BuildSpriteGrid(SheetUnit(0, 0, 0, 10), 1, 1, g));
+    EXPECT_FALSE(BuildSpriteGrid(SheetUnit(0, 0, 10, 10), 0, 0, g));
     EXPECT_TRUE(g.tiles.empty());
-    EXPECT_TRUE(BuildSpriteGrid(Unit(0, 0, 256, 256), 1, 1, g));
+    EXPECT_TRUE(BuildSpriteGrid(SheetUnit(0, 0, 256, 256), 1, 1, g));
 }
 
 TEST(SpriteGridTest, ShadowParameters) {
-    DtxUnit u = Unit(0, 30, 10, 21);
+    DtxUnit u = SheetUnit(0, 30, 10, 21);
     u.anchorX = -5;
     u.anchorY = -20;
     u.shadowAnchorX = -2;
@@ -78,8 +72,8 @@ TEST(SpriteGridTest, ShadowParameters) {
 
 TEST(SpriteGridTest, LayoutPlacesTilesAndMirrorsTheirOrder) {
     SpriteGrid g;
-    ASSERT_TRUE(BuildSpriteGrid(Unit(200, 10, 100, 40), 2, 1, g));
-    SpriteShadowParams shadow = MakeShadowParams(Unit(200, 10, 100, 40), 0);
+    ASSERT_TRUE(BuildSpriteGrid(SheetUnit(200, 10, 100, 40), 2, 1, g));
+    SpriteShadowParams shadow = MakeShadowParams(SheetUnit(200, 10, 100, 40), 0);
     std::vector<ScreenQuad> q, s;
     LayoutSprite(g, shadow, false, 100, 50, 0, 0, SPRITE_SHADOW_OFFSET, q, s);
     EXPECT_EQ(q[0].x[0], 100);
@@ -110,7 +104,7 @@ TEST(SpriteGridTest, LayoutPlacesTilesAndMirrorsTheirOrder) {
 }
 
 TEST(SpriteGridTest, ProjectedShadowAndPositionOnly) {
-    DtxUnit u = Unit(0, 0, 10, 11);
+    DtxUnit u = SheetUnit(0, 0, 10, 11);
     u.shadowAngle = 0;  // straight to the right
     u.shadowLength = -1;
     SpriteGrid g;
