@@ -274,4 +274,19 @@ TEST_F(ImageTest, HardAndSoftShadows) {
     g_options.SetByte(31, oldMode);
 }
 
+TEST_F(ImageTest, DisplayRectanglesInSoftware) {
+    ClearTarget(0);
+    m_dd->FillRectSoftware(-5, 10, 20, 12, 0xFF0000);
+    EXPECT_EQ(TargetAt(0, 10), 0xF800);
+    EXPECT_EQ(TargetAt(19, 11), 0xF800);
+    EXPECT_EQ(TargetAt(20, 11), 0);
+    EXPECT_EQ(TargetAt(0, 12), 0);
+    m_dd->DrawRectOutline(30, 30, 900, 40, 0x00FF00);  // the right edge stops at the screen's last column
+    EXPECT_EQ(TargetAt(30, 30), 0x07E0);
+    EXPECT_EQ(TargetAt(799, 40), 0x07E0);
+    EXPECT_EQ(TargetAt(31, 35), 0);
+    EXPECT_EQ(TargetAt(799, 35), 0x07E0);
+    EXPECT_FALSE(m_d3d->GetRenderTarget()->IsLocked());
+}
+
 }  // namespace
