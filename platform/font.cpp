@@ -19,13 +19,6 @@ bool IsLeadByte(uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Length of the character at the front of the text: 2 for a lead byte with
-// its trail byte present, else 1.
-size_t CharLength(std::string_view text) {
-    if (text.size() >= 2 && IsLeadByte(uint8_t(text[0])) && text[1] != '\0') return 2;
-    return 1;
-}
-
 uint32_t CharKey(std::string_view c) {
     uint32_t key = uint8_t(c[0]);
     if (c.size() > 1) key = key << 8 | uint8_t(c[1]) | 0x10000u;
@@ -33,6 +26,12 @@ uint32_t CharKey(std::string_view c) {
 }
 
 }  // namespace
+
+size_t CodePageCharLength(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text.size() >= 2 && IsLeadByte(uint8_t(text[0])) && text[1] != '\0') return 2;
+    return 1;
+}
 
 // ---------------------------------------------------------------- Font
 
@@ -50,7 +49,7 @@ int Font::MeasureText(std::string_view text) {
     int width = 0;
     const int extra = IsBold() ? 1 : 0;
     while (!text.empty()) {
-        size_t len = CharLength(text);
+        size_t len = CodePageCharLength(text);
         width += CachedGlyph(text.substr(0, len)).advance + extra;
         text.remove_prefix(len);
     }
@@ -81,7 +80,7 @@ void Font::DrawText(const PixelBuffer& target, int x, int y, std::string_view te
     const int baseline = y + m_metrics.ascent;
     int pen = x;
     while (!text.empty()) {
-        size_t len = CharLength(text);
+        size_t len = CodePageCharLength(text);
         const MonoGlyph& g = CachedGlyph(text.substr(0, len));
         PutGlyph(target, g, pen + g.left, baseline - g.top, pixel);
         if (bold) PutGlyph(target, g, pen + g.left + 1, baseline - g.top, pixel);

@@ -20,6 +20,11 @@
 
 namespace plat {
 
+// Bytes of the character at the front of a text in the system's code page: 2
+// for a lead byte followed by its trail byte, 1 otherwise (also for a NUL or a
+// lead byte at the end), 0 for an empty text.
+size_t CodePageCharLength(std::string_view text);
+
 // What CreateFontA is asked for: the cell height (ascent plus descent, in
 // pixels), the weight (400 normal, 700 bold) and the underline switch.
 struct FontSpec {
