@@ -51,35 +51,28 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string MapPath(std::string_view path) {
-    std::string result;
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    std::string result = absolute ? "/" : "";
+    bool matching = true;  // false once a component is missing: the rest is kept as given
     size_t i = 0;
-    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
-        result = "/";
-        i = 1;
-    }
-    bool matching = true;
-    while (i <= path.size()) {
+    while (i < path.size()) {
         size_t j = i;
         while (j < path.size() && path[j] != '/' && path[j] != '\\') ++j;
         std::string comp(path.substr(i, j - i));
         i = j + 1;
-        if (comp.empty()) {
-            if (j >= path.size()) break;
-            continue;
+        if (comp.empty()) continue;
+        if (matching && comp != "." && comp != "..") {
+            std::string dir = result.size() > 1 && result.back() == '/' ? result.substr(0, result.size() - 1) : result;
+            std::string found;
+            if (FindNoCase(dir, comp, found))
+                comp = found;
+            else
+                matching = false;
         }
-        std::string dir = result;
-        if (!dir.empty() && dir.back() == '/' && dir.size() > 1) dir.pop_back();
-        std::string found;
-        if (matching && comp != "." && comp != ".." && FindNoCase(dir, comp, found)) {
-            comp = found;
-        } else if (comp != "." && comp != "..") {
-            matching = false;
-        }
-        if (!result.empty() && result.back() != '/') result += '/';
-        result += comp;
-        if (j >= path.size()) break;
+        if (!result.empty() && result.back() != '/') result.push_back('/');
+        result.append(comp);
     }
-    if (result.empty()) result = ".";
+    if (result.empty()) result.push_back('.');
     return result;
 }
 
