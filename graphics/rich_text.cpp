@@ -142,8 +142,9 @@ void CTextLineBuffer::Init() {
     std::fill(std::begin(m_lineStarts), std::end(m_lineStarts), 0);
 }
 
-void CTextLineBuffer::Release() {
+bool CTextLineBuffer::Release() {
     FreeText();
+    return true;
 }
 
 void CTextLineBuffer::FreeText() {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base_object.h"
+
 // Colours are 0x00BBGGRR.
 inline constexpr uint32_t kRichWhite = 0xFFFFFF;
 
@@ -51,7 +53,7 @@ struct TextLineRun {
     uint8_t style = 0;
 };
 
-class CTextLineBuffer {
+class CTextLineBuffer : public CMsgObject {
 public:
     static constexpr int MAX_LINES = 512;
     // Where the runs go; by default CTextRenderer::DrawString onto the render
@@ -59,12 +61,10 @@ public:
     using DrawRunFn = std::function<void(const TextLineRun& run, int font)>;
 
     CTextLineBuffer();
-    ~CTextLineBuffer();
-    CTextLineBuffer(const CTextLineBuffer&) = delete;
-    CTextLineBuffer& operator=(const CTextLineBuffer&) = delete;
+    ~CTextLineBuffer() override;
 
     void Init();
-    void Release();
+    bool Release() override;
     void FreeText();
 
     // Lays the text out in lines of at most maxColumns - 1 byte columns
