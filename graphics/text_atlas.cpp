@@ -153,6 +153,20 @@ bool CTextAtlas::TakeSpans(int32_t need, std::vector<TextSpan>* out) {
     return true;
 }
 
+void CTextAtlas::ReturnSpans(const std::vector<TextSpan>& spans) {
+    // Runs taken from the front were cut from the front of the first free run;
+    // put back in reverse, each joins the run it was cut from.
+    for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
+        if (!m_free.empty() && m_free.front().page == it->page && m_free.front().y == it->y &&
+            it->x + it->length == m_free.front().x) {
+            m_free.front().x = it->x;
+            m_free.front().length += it->length;
+        } else {
+            m_free.push_front(*it);
+        }
+    }
+}
+
 bool CTextAtlas::CheckCoverage() const {
     // One bit per pixel of row length of every row of every page.
     std::vector<uint8_t> used(size_t(PAGES) * size_t(m_rowsPerPage) * PAGE_SIZE, 0);

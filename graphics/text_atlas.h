@@ -76,6 +76,8 @@ public:
     // order; a string so continues from the end of one run into the next.
     // Takes nothing and returns false when there is not that much.
     bool TakeSpans(int32_t need, std::vector<TextSpan>* out);
+    // Gives runs taken but not used back to the front of the free list.
+    void ReturnSpans(const std::vector<TextSpan>& spans);
     // Stores a rendered string; equal keys keep their order of insertion.
     TextCacheEntry& AddString(std::string_view text, uint32_t colour, std::vector<TextSpan> spans,
                               uint32_t now);

@@ -10,15 +10,11 @@ size_t CharLen(std::string_view text, size_t pos) {
     return pos < text.size() ? plat::CodePageCharLength(text.substr(pos)) : 0;
 }
 
-struct LinePlace {
-    size_t start;
-    size_t length;
-};
+}  // namespace
 
-// The lines of WrapByBytes with their offsets. With breakAtCrLf a text ending
-// in CR LF has an empty last line after it.
-std::vector<LinePlace> WrapPlaces(std::string_view text, int width, bool breakAtCrLf) {
-    std::vector<LinePlace> lines;
+// With breakAtCrLf a text ending in CR LF has an empty last line after it.
+std::vector<TextLinePlace> WrapLinePlaces(std::string_view text, int width, bool breakAtCrLf) {
+    std::vector<TextLinePlace> lines;
     size_t start = 0, pos = 0;
     bool afterBreak = false;
     while (pos < text.size()) {
@@ -40,8 +36,6 @@ std::vector<LinePlace> WrapPlaces(std::string_view text, int width, bool breakAt
     if (pos > start || afterBreak) lines.push_back({start, pos - start});
     return lines;
 }
-
-}  // namespace
 
 std::vector<TextPass> StringPasses(uint32_t style) {
     std::vector<TextPass> passes;
@@ -70,7 +64,7 @@ int StringLineHeight(int font) {
 
 std::vector<std::string_view> WrapByBytes(std::string_view text, int width, bool breakAtCrLf) {
     std::vector<std::string_view> out;
-    for (const LinePlace& p : WrapPlaces(text, width, breakAtCrLf))
+    for (const TextLinePlace& p : WrapLinePlaces(text, width, breakAtCrLf))
         out.push_back(text.substr(p.start, p.length));
     return out;
 }
@@ -167,7 +161,7 @@ FormattedLayout LayoutFormattedText(std::string_view text, int width) {
 
 EditCaretPlace FindEditCaret(std::string_view text, int width, int caret) {
     EditCaretPlace place;
-    std::vector<LinePlace> lines = WrapPlaces(text, width, true);
+    std::vector<TextLinePlace> lines = WrapLinePlaces(text, width, true);
     size_t c = size_t(std::clamp(caret, 0, int(text.size())));
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].start > c) break;

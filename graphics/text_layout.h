@@ -36,6 +36,12 @@ int StringLineHeight(int font);
 // own). With breakAtCrLf a CR LF pair also ends a line (and belongs to none).
 // An empty text gives no line.
 std::vector<std::string_view> WrapByBytes(std::string_view text, int width, bool breakAtCrLf = false);
+// The same lines as offsets into the text.
+struct TextLinePlace {
+    size_t start;
+    size_t length;
+};
+std::vector<TextLinePlace> WrapLinePlaces(std::string_view text, int width, bool breakAtCrLf = false);
 
 // The longest prefix of text of at most maxBytes bytes that ends between
 // characters.

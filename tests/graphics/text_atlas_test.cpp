@@ -73,6 +73,11 @@ TEST(TextAtlasTest, SpansContinueIntoTheNextRow) {
     ASSERT_TRUE(atlas.TakeSpans(100, &spans));
     EXPECT_EQ(spans, (std::vector<TextSpan>{{0, 200, 0, 56}, {0, 0, 22, 44}}));
     EXPECT_EQ(atlas.FreeSpans().front(), (TextSpan{0, 44, 22, 212}));
+    // Runs given back (a string that could not be rendered) leave the list as it was.
+    atlas.ReturnSpans(spans);
+    EXPECT_EQ(atlas.FreeSpans().front(), (TextSpan{0, 200, 0, 56}));
+    EXPECT_EQ(*std::next(atlas.FreeSpans().begin()), (TextSpan{0, 0, 22, 256}));
+    EXPECT_EQ(atlas.FreeLength(), 8 * 11 * 256 - 200);
 
     // The last row of a page continues on the next page.
     CTextAtlas pages(128);
