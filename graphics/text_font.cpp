@@ -28,9 +28,6 @@ void CTextFont::SweepWidthCache(uint32_t maxAge) {
 
 namespace {
 
-constexpr int kHeights[TEXT_FONT_COUNT] = {12, 12, 14, 14, 16, 20};
-constexpr int kWeights[TEXT_FONT_COUNT] = {400, 400, 400, 400, 700, 700};
-
 plat::HFONT g_handles[2 * TEXT_FONT_COUNT] = {};
 CTextFont* g_textFonts[2 * TEXT_FONT_COUNT] = {};
 std::map<plat::HFONT, CTextFont*> g_fontMap;
