@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/message_box.h"
 
 CTextFont::CTextFont(plat::HFONT font, int32_t rowHeight)
     : m_font(font), m_atlas(rowHeight), m_lastWidthSweep(plat::timeGetTime()) {}
@@ -24,6 +25,13 @@ void CTextFont::SweepWidthCache(uint32_t maxAge) {
     m_atlas.SweepWidthCache(maxAge, plat::timeGetTime());
 }
 
+void CTextFont::Release() {
+    m_target = nullptr;
+    // The caches go; the font can still draw afterwards.
+    m_atlas.Clear();
+    m_atlas.Reset();
+}
+
 // ---------------------------------------------------------------- the twelve fonts
 
 namespace {
@@ -33,6 +41,39 @@ CTextFont* g_textFonts[2 * TEXT_FONT_COUNT] = {};
 std::map<plat::HFONT, CTextFont*> g_fontMap;
 
 }  // namespace
+
+bool CreateFonts() {
+    static const int heights[TEXT_FONT_COUNT] = {12, 12, 14, 14, 16, 20};
+    static const int weights[TEXT_FONT_COUNT] = {400, 400, 400, 400, 700, 700};
+    if (g_handles[0]) return true;
+    plat::HFONT made[2 * TEXT_FONT_COUNT] = {};
+    bool ok = true;
+    for (int k = 0; k < 2 * TEXT_FONT_COUNT; ++k) {
+        made[k] = plat::CreateFontA(heights[k % TEXT_FONT_COUNT], weights[k % TEXT_FONT_COUNT],
+                                    k >= TEXT_FONT_COUNT);
+        ok = ok && made[k];
+    }
+    if (!ok) {
+        for (plat::HFONT h : made) plat::DeleteObject(h);
+        plat::MessageBox("Create Font Failed", "Font Init Error");
+        return false;
+    }
+    for (int k = 0; k < 2 * TEXT_FONT_COUNT; ++k) {
+        g_handles[k] = made[k];
+        g_textFonts[k] = new CTextFont(made[k], heights[k % TEXT_FONT_COUNT] + 2);
+        g_fontMap[made[k]] = g_textFonts[k];
+    }
+    return true;
+}
+
+void ReleaseTextFonts() {
+    for (auto& [handle, font] : g_fontMap) {
+        font->Release();
+        delete font;
+    }
+    g_fontMap.clear();
+    for (CTextFont*& f : g_textFonts) f = nullptr;
+}
 
 plat::HFONT GetFontHandle(int k) {
     return k >= 0 && k < 2 * TEXT_FONT_COUNT ? g_handles[k] : nullptr;

@@ -3,21 +3,16 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <iconv.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "platform/paths.h"
 
 namespace plat {
 namespace {
-
-// Lead bytes of code page 932.
-bool IsLeadByte(uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 uint32_t CharKey(std::string_view c) {
     uint32_t key = uint8_t(c[0]);
@@ -29,7 +24,7 @@ uint32_t CharKey(std::string_view c) {
 
 size_t CodePageCharLength(std::string_view text) {
     if (text.empty()) return 0;
-    if (text.size() >= 2 && IsLeadByte(uint8_t(text[0])) && text[1] != '\0') return 2;
+    if (text.size() >= 2 && IsDBCSLeadByte(uint8_t(text[0])) && text[1] != '\0') return 2;
     return 1;
 }
 
@@ -231,20 +226,20 @@ namespace {
 // Converts one code-page character to a Unicode scalar; 0 when it is none.
 uint32_t ToCodePoint(std::string_view c) {
     if (c.size() == 1 && uint8_t(c[0]) < 0x80) return uint8_t(c[0]);
-    iconv_t cd = iconv_open("UTF-32LE", "CP932");
-    if (cd == iconv_t(-1)) return 0;
-    char in[2];
-    std::memcpy(in, c.data(), c.size());
-    char out[8] = {};
-    char* ip = in;
-    char* op = out;
-    size_t il = c.size(), ol = sizeof(out);
-    size_t r = iconv(cd, &ip, &il, &op, &ol);
-    iconv_close(cd);
-    if (r == size_t(-1) || il != 0 || op - out != 4) return 0;
-    uint32_t cp;
-    std::memcpy(&cp, out, 4);
-    return cp;
+    std::string u = ToUtf8(c);
+    const auto* p = reinterpret_cast<const uint8_t*>(u.data());
+    uint32_t cp = 0;
+    if (u.size() == 2 && (p[0] & 0xE0) == 0xC0)
+        cp = uint32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F);
+    else if (u.size() == 3 && (p[0] & 0xF0) == 0xE0)
+        cp = uint32_t(p[0] & 0x0F) << 12 | uint32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+    else if (u.size() == 4 && (p[0] & 0xF8) == 0xF0)
+        cp = uint32_t(p[0] & 0x07) << 18 | uint32_t(p[1] & 0x3F) << 12 | uint32_t(p[2] & 0x3F) << 6 |
+             (p[3] & 0x3F);
+    else if (u.size() == 1)
+        cp = p[0];
+    // A byte that does not convert comes back as the replacement character.
+    return cp == 0xFFFD ? 0 : cp;
 }
 
 class FreeTypeGlyphSource : public IGlyphSource {
