@@ -1,0 +1,7 @@
+#include "app/globals.h"
+
+#include "core/global_objects.h"
+
+// Each layer adds its global objects here as it is built; a slot without a
+// factory is skipped by start-up.
+void InstallGlobalFactories() {}
