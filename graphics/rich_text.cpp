@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/direct_draw.h"
+#include "graphics/text_renderer.h"
 #include "platform/clock.h"
 #include "platform/font.h"
 
@@ -256,14 +258,18 @@ void CTextLineBuffer::DrawRange(int32_t startLine, const Range& range, int32_t l
     int32_t runColumn = 0;
     std::string run;
     auto flush = [&] {
-        if (!run.empty() && m_draw) {
+        if (!run.empty()) {
             TextLineRun r;
             r.x = x + (1 + runColumn) * cell.width;
             r.y = y + (line - startLine) * cell.lineHeight;
             r.text = run;
             r.colour = colour;
             r.style = uint8_t(style | styleArg);
-            m_draw(r, font);
+            if (m_draw)
+                m_draw(r, font);
+            else if (g_pTextRenderer && g_pDirectDraw)
+                g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), r.x, r.y, r.text.c_str(), font,
+                                            r.colour, r.style, true);
         }
         run.clear();
         runColumn = lineBytes;

@@ -20,12 +20,18 @@ CTextRenderer* g_pTextRenderer = nullptr;
 namespace {
 
 constexpr uint32_t kCaretColour = 0xFF000000;  // opaque black, ARGB
+// Columns of the scratch surface left of the text, for the outline.
+constexpr int kLeftPad = 1;
 
 }  // namespace
 
-CTextRenderer::CTextRenderer() { Init(); }
+CTextRenderer::CTextRenderer() {
+    Init();
+}
 
-CTextRenderer::~CTextRenderer() { Release(); }
+CTextRenderer::~CTextRenderer() {
+    Release();
+}
 
 bool CTextRenderer::Init() {
     m_queueCount = 0;
@@ -66,8 +72,8 @@ bool CTextRenderer::Release() {
     return true;
 }
 
-bool CTextRenderer::DrawString(CSurfaceResource* target, int x, int y, const char* text, int font, uint32_t colour,
-                               uint32_t style, bool colourKey) {
+bool CTextRenderer::DrawString(CSurfaceResource* target, int x, int y, const char* text, int font,
+                               uint32_t colour, uint32_t style, bool colourKey) {
     if (!text || !*text) return false;
     return DrawText(target, x, y, text, int32_t(std::strlen(text)), font, colour, style, colourKey);
 }
@@ -84,19 +90,23 @@ bool CTextRenderer::DrawText(CSurfaceResource* target, int x, int y, const char*
     if (x >= screen.screenWidth || y >= screen.screenHeight || x + w + 2 <= 0 || y + h <= 0) return true;
     if (!m_scratch && !CreateScratchSurfaces()) return false;
     f->SetTargetSurface(m_scratch);
-    const int width = std::min(w + 3, screen.screenWidth);
+    // The passes are drawn one column right of where the design of the passes
+    // puts them, and the result is copied one column further left: so the
+    // outline's left column (pass x = -1) is kept instead of falling under
+    // the text at x = 0.
+    const int width = std::min(w + 3 + kLeftPad, screen.screenWidth);
     Rect area{0, 0, width, h + 3};
     m_scratch->FillSurface(colourKey ? TEXT_COLOR_KEY : 0xFFFFFF, &area);
     for (const TextPass& pass : StringPasses(style)) {
         f->SetColor(pass.black ? 0x000000 : colour);
-        f->DrawTextCached(pass.dx, pass.dy, text, n);
+        f->DrawTextCached(pass.dx + kLeftPad, pass.dy, text, n);
     }
-    if (target) m_scratch->BltKeyedTo(target, x, y - 1, width, h + 3);
+    if (target) m_scratch->BltKeyedTo(target, x - kLeftPad, y - 1, width, h + 3);
     return true;
 }
 
-bool CTextRenderer::QueueString(CSurfaceResource* target, int x, int y, const char* text, int font, uint32_t colour,
-                                uint32_t style) {
+bool CTextRenderer::QueueString(CSurfaceResource* target, int x, int y, const char* text, int font,
+                                uint32_t colour, uint32_t style) {
     if (!text || !*text) return false;
     // The queue is full until the next flush.
     if (m_queueCount >= QUEUE_SIZE) return false;
@@ -128,21 +138,21 @@ bool CTextRenderer::DrawInt(CSurfaceResource* target, int x, int y, int32_t numb
     return DrawString(target, x, y, text, font, colour, style, colourKey);
 }
 
-bool CTextRenderer::DrawUInt(CSurfaceResource* target, int x, int y, uint32_t number, int font, uint32_t colour,
-                             uint32_t style, bool colourKey) {
+bool CTextRenderer::DrawUInt(CSurfaceResource* target, int x, int y, uint32_t number, int font,
+                             uint32_t colour, uint32_t style, bool colourKey) {
     char text[16];
     std::snprintf(text, sizeof(text), "%u", number);
     return DrawString(target, x, y, text, font, colour, style, colourKey);
 }
 
-void CTextRenderer::DrawWrappedString(int, int x, int y, int widthBytes, int maxLines, const char* text, int font,
-                                      uint32_t colour, uint32_t style, bool colourKey) {
+void CTextRenderer::DrawWrappedString(int, int x, int y, int widthBytes, int maxLines, const char* text,
+                                      int font, uint32_t colour, uint32_t style, bool colourKey) {
     if (!text || !g_pDirectDraw) return;
     CSurfaceResource* target = g_pDirectDraw->GetRenderSurface();
     std::vector<std::string_view> lines = WrapByBytes(text, widthBytes);
     for (int i = 0; i < maxLines && i < int(lines.size()); ++i)
-        DrawText(target, x, y + 14 * i, lines[size_t(i)].data(), int32_t(lines[size_t(i)].size()), font, colour,
-                 style, colourKey);
+        DrawText(target, x, y + 14 * i, lines[size_t(i)].data(), int32_t(lines[size_t(i)].size()), font,
+                 colour, style, colourKey);
 }
 
 void CTextRenderer::DrawFormattedText(CSurfaceResource* target, int x, int y, int width, int lineLimit,
@@ -167,9 +177,9 @@ void CTextRenderer::DrawFormattedText(CSurfaceResource* target, int x, int y, in
     }
 }
 
-void CTextRenderer::DrawEditText(CSurfaceResource* target, int caret, bool focused, int x, int y, int widthBytes,
-                                 const char* text, int font, uint32_t colour, uint32_t style, bool colourKey,
-                                 const EditComposition* composition) {
+void CTextRenderer::DrawEditText(CSurfaceResource* target, int caret, bool focused, int x, int y,
+                                 int widthBytes, const char* text, int font, uint32_t colour, uint32_t style,
+                                 bool colourKey, const EditComposition* composition) {
     std::string_view s = text ? std::string_view(text) : std::string_view();
     CTextFont* f = GetTextFont(font, style);
     if (!f) return;
@@ -177,8 +187,8 @@ void CTextRenderer::DrawEditText(CSurfaceResource* target, int caret, bool focus
     std::vector<TextLinePlace> lines = WrapLinePlaces(s, widthBytes, true);
     for (size_t i = 0; i < lines.size(); ++i)
         if (lines[i].length > 0)
-            DrawText(target, x, y + int(i) * lineHeight, s.data() + lines[i].start, int32_t(lines[i].length), font,
-                     colour, style, colourKey);
+            DrawText(target, x, y + int(i) * lineHeight, s.data() + lines[i].start, int32_t(lines[i].length),
+                     font, colour, style, colourKey);
     if (!focused || !g_pDirect3D) return;
 
     // Pixel x of a byte offset on its line.
