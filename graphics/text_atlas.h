@@ -82,6 +82,7 @@ public:
     TextCacheEntry& AddString(std::string_view text, uint32_t colour, std::vector<TextSpan> spans,
                               uint32_t now);
     size_t StringCount() const { return m_strings.size(); }
+    const std::multimap<uint32_t, TextCacheEntry>& Strings() const { return m_strings; }
 
     // Empties both caches and the free list (the pages are gone).
     void Clear();

@@ -80,7 +80,7 @@ bool CTextFont::RenderInto(const char* text, int32_t n, int32_t need, const std:
     int32_t sourceX = 0;
     for (const TextSpan& span : spans) {
         Rect clip{span.x, span.y, span.x + span.length, span.y + rowHeight};
-        m_scratch->BltToClipped(m_pages[span.page], span.x, span.y, &clip, SurfacePoint{-sourceX, -span.y});
+        m_scratch->BltToClipped(m_pages[span.page], span.x, span.y, &clip, SurfacePoint{-sourceX, 0});
         sourceX += span.length;
     }
     return true;

@@ -6,26 +6,12 @@
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "tests/graphics/text_fixture.h"
 
 namespace {
 
 // "あいう" in code page 932.
 const std::string kHiragana = "\x82\xA0\x82\xA2\x82\xA4";
-
-// Makes the twelve fonts on a backend and takes them down again.
-class FontsOn {
-public:
-    explicit FontsOn(plat::IFontBackend& backend) : m_use(backend) { m_ok = CreateFonts(); }
-    ~FontsOn() {
-        ReleaseTextFonts();
-        DeleteFonts();
-    }
-    bool Ok() const { return m_ok; }
-
-private:
-    plat::ScopedFontBackend m_use;
-    bool m_ok;
-};
 
 TEST(CreateFontsTest, TwelveFontsAndTheirTwins) {
     plat::FakeFontBackend fake;
