@@ -73,6 +73,24 @@ TEST_F(TextDrawTest, CollidingTextsAreBothDrawnRight) {
     EXPECT_EQ(Row(t, 41, 0, 12, white), "#####.......");
 }
 
+TEST_F(TextDrawTest, AStringThatCouldNotBeRenderedIsNotCached) {
+    BringUpText(m_fake);
+    CTextFont* f = GetTextFont(0, 0);
+    CSurfaceResource* t = MakeTarget(40, 20);
+    f->SetTargetSurface(t);
+    f->SetColor(kWhite);
+    const int64_t free = f->Atlas().FreeLength();
+    g_pDirectDraw->Device()->InjectFault(plat::FaultPoint::kLock, plat::dderr::kSurfaceLost);
+    f->DrawTextCached(0, 0, "AB", 2);
+    EXPECT_EQ(f->Atlas().StringCount(), 0u);
+    EXPECT_EQ(f->Atlas().FreeLength(), free);
+    EXPECT_EQ(Row(t, 1, 0, 12, Px(t, kWhite)), "............");
+    f->DrawTextCached(0, 0, "AB", 2);  // the next draw renders it
+    EXPECT_EQ(f->RenderCount(), 1u);
+    EXPECT_EQ(Row(t, 1, 0, 12, Px(t, kWhite)), Blocks(2));
+    EXPECT_TRUE(f->Atlas().CheckCoverage());
+}
+
 TEST_F(TextDrawTest, AStringContinuesIntoTheNextRowAndShowsAsOnePiece) {
     BringUpText(m_fake);
     CTextFont* f = GetTextFont(0, 0);
