@@ -2,14 +2,19 @@
 
 #include "core/config.h"
 #include "core/global_objects.h"
+#include "data/data_startup.h"
 #include "graphics/frame_display.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
+#include "net/network_setup.h"
 #include "platform/font.h"
 
 // Each layer adds its global objects here as it is built; a slot without a
 // factory is skipped by start-up.
 void InstallGlobalFactories() {
+    SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
+    SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
+    SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     SetGlobalFactory(GlobalSlot::ResourceCaches, CreateGraphicsCaches, DestroyGraphicsCaches);
     SetGlobalFactory(GlobalSlot::DirectX, CreateDisplayDevices, DestroyDisplayDevices);
     SetGlobalFactory(
@@ -31,4 +36,5 @@ void InstallGlobalFactories() {
         });
     SetGlobalFactory(
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
+    InstallNetwork();
 }

@@ -33,9 +33,6 @@ constexpr char SERVER_GREETING[] =
     "~\x1b"
     "CONNECTED SERVER\n";
 constexpr size_t SERVER_GREETING_LENGTH = sizeof(SERVER_GREETING) - 1;
-// The client's version, sent in the first request (the value divided by 100
-// is the version shown to the user).
-constexpr uint16_t DEFAULT_CLIENT_VERSION = 251;
 
 using PacketHandler = std::function<void(CGameSession& session, uint8_t code, CPacketReader& body)>;
 
@@ -91,7 +88,6 @@ public:
 
     // The answer to the server greeting: [0][client version][65].
     void SendFirstRequest();
-    void SetClientVersion(uint16_t version) { m_clientVersion = version; }
 
     // The handler of a server message code (0 to MAX_SERVER_CODE); an empty
     // handler removes it.
@@ -150,7 +146,6 @@ private:
     std::deque<std::vector<uint8_t>> m_deferred;
     std::array<PacketHandler, MAX_SERVER_CODE + 1> m_handlers;
     std::function<void()> m_disconnectNotice;
-    uint16_t m_clientVersion = DEFAULT_CLIENT_VERSION;
     bool m_keepAliveStarted = false;
     uint32_t m_lastKeepAlive = 0;
 };
