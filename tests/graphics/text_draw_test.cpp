@@ -91,6 +91,15 @@ TEST_F(TextDrawTest, AStringThatCouldNotBeRenderedIsNotCached) {
     EXPECT_TRUE(f->Atlas().CheckCoverage());
 }
 
+TEST_F(TextDrawTest, ATextColourThatMatchesTheKeyStillShows) {
+    BringUpText(m_fake);
+    CSurfaceResource* t = MakeTarget(20, 20);
+    const uint32_t keyLike = 0xF81C00;  // 5-6-5: red 0, green 7, blue 31 = 0x00FF, the key's pixel
+    ASSERT_EQ(Px(t, keyLike), uint16_t(TEXT_COLOR_KEY));
+    ASSERT_TRUE(m_renderer->DrawString(t, 2, 2, "A", 0, keyLike, 0, true));
+    EXPECT_EQ(Row(t, 3, 0, 10, uint16_t(TEXT_COLOR_KEY ^ 1)), "..#####...");
+}
+
 TEST_F(TextDrawTest, AStringContinuesIntoTheNextRowAndShowsAsOnePiece) {
     BringUpText(m_fake);
     CTextFont* f = GetTextFont(0, 0);
