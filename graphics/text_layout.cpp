@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
 #include "platform/font.h"
 
 namespace {
@@ -70,13 +71,7 @@ std::vector<std::string_view> WrapByBytes(std::string_view text, int width, bool
 }
 
 std::string_view CutAtCharacter(std::string_view text, size_t maxBytes) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t b = CharLen(text, pos);
-        if (pos + b > maxBytes) break;
-        pos += b;
-    }
-    return text.substr(0, pos);
+    return text.substr(0, plat::DbcsPrefixLength(text, maxBytes));
 }
 
 bool ParseColourEscape(std::string_view digits, uint32_t* colour) {
