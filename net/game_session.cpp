@@ -18,19 +18,6 @@ void SetConnectStatusText(const char* text) {
     ConnectStatusText[length] = 0;
 }
 
-namespace {
-SessionTextLookup g_sessionTextLookup;
-}
-
-void SetSessionTextLookup(SessionTextLookup lookup) {
-    g_sessionTextLookup = std::move(lookup);
-}
-
-const char* SessionText(int table, int row) {
-    const char* text = g_sessionTextLookup ? g_sessionTextLookup(table, row) : nullptr;
-    return text ? text : "";
-}
-
 CGameSession::CGameSession() {
     Reset();
 }

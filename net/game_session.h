@@ -50,12 +50,6 @@ struct CFieldPoint {
     float y = 0;
 };
 
-// Rows of the text tables the session shows. The program installs the lookup
-// at start-up; until then every row is empty.
-using SessionTextLookup = std::function<const char*(int table, int row)>;
-void SetSessionTextLookup(SessionTextLookup lookup);
-const char* SessionText(int table, int row);
-
 // The file that keeps the login server of the world last entered: the u32
 // address (network order, as the server list holds it) and the u16 port, both
 // written little-endian.
@@ -182,17 +176,17 @@ public:
     bool RequestSignupPage();
     // [75] asks for the terms-of-use text.
     bool SendTermsRequest();
-    // [87][0] enters a world; records its login server in "LoginServerInfo.DAT".
+    // [87][0] enters a world; records its login server in the configuration
+    // and in "LoginServerInfo.DAT".
     bool SendWorldEntry(uint8_t worldId);
     // [87][1] asks for the list of worlds.
     bool SendWorldListRequest();
     // [117] echoes a server time value with the client's millisecond clock.
     bool SendTimeEcho(uint32_t value);
 
-    // The world last entered and its login server (address in network order).
+    // The world last entered (its login server goes to the configuration's
+    // server address and port, from which later connects take it).
     uint8_t m_chosenWorld = 0;
-    uint32_t m_loginServerAddress = 0;
-    uint16_t m_loginServerPort = 0;
     // The account and password of the last log-in, for reconnects.
     char m_savedAccount[256] = {};
     char m_savedPassword[256] = {};

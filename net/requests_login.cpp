@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/config.h"
+#include "data/text_tables.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/clock.h"
@@ -55,7 +57,7 @@ bool CGameSession::SendNewAccount(const char* account, const char* password, con
 bool CGameSession::SendLoginRequest(uint8_t flag) {
     SetConnectStatusText(plat::FromUtf8(LOGGING_IN_TEXT).c_str());
     if (m_account[0] == 0 && flag == 1) {
-        PostSessionNotice(1, 0, SessionText(LOGIN_TEXT_TABLE, LOGIN_TEXT_NO_ACCOUNT));
+        PostSessionNotice(1, 0, GetTableText(LOGIN_TEXT_TABLE, LOGIN_TEXT_NO_ACCOUNT));
         return false;
     }
     if (!IsServerConnected()) return false;
@@ -148,8 +150,8 @@ bool CGameSession::SendWorldEntry(uint8_t worldId) {
     for (const CServerListEntry& entry : m_serverList)
         if (entry.worldId == worldId) chosen = &entry;
     if (chosen) {
-        m_loginServerAddress = chosen->address;
-        m_loginServerPort = chosen->port;
+        g_config.m_serverAddress = chosen->address;
+        g_config.m_serverPort = chosen->port;
         uint8_t record[6];
         PutLittleEndian(record, chosen->address, 4);
         PutLittleEndian(record + 4, chosen->port, 2);

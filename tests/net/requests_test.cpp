@@ -9,11 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/config.h"
 #include "net/game_session.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "tests/net/net_fixture.h"
+#include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -744,8 +746,9 @@ TEST_F(RequestsTest, TimeEchoCarriesTheClockAtBuilding) {
 
 TEST_F(RequestsTest, LoginRequestStatesAndEmptyFields) {
     Ready();
-    SetSessionTextLookup(
-        [](int table, int row) { return table == 13 && row == 9 ? "Enter your account." : ""; });
+    std::vector<std::string> loginTexts(10);
+    loginTexts[9] = "Enter your account.";
+    qmtest::ScopedTextTables texts({{13, loginTexts}});
     std::strcpy(m_session.m_account, "hero");
     m_session.m_loginKey[0] = 0;
     EXPECT_EQ(Built([](CGameSession& s) { return s.SendLoginRequest(1); }), Bytes{3} + T("hero") + Bytes{0})
@@ -774,7 +777,6 @@ TEST_F(RequestsTest, LoginRequestStatesAndEmptyFields) {
     // Flag 0 sends the empty account.
     std::strcpy(m_session.m_loginKey, "pw");
     EXPECT_EQ(Built([](CGameSession& s) { return s.SendLoginRequest(0); }), (Bytes{3, 0} + T("pw")));
-    SetSessionTextLookup(nullptr);
 }
 
 TEST_F(RequestsTest, CharacterRequestsAwaitTheirReply) {
@@ -831,8 +833,19 @@ private:
     std::string m_previous;
 };
 
+// Restores the program's configuration at the end of a test.
+class ScopedConfig {
+public:
+    ScopedConfig() : m_saved(g_config) {}
+    ~ScopedConfig() { g_config = m_saved; }
+
+private:
+    CConfig m_saved;
+};
+
 TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
     Ready();
+    ScopedConfig config;
     qmtest::TempDir folder;
     ScopedWorkingFolder inFolder(folder.Path());
     auto entry = [](uint8_t world, uint32_t address, uint16_t port) {
@@ -847,8 +860,8 @@ TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
     ASSERT_TRUE(m_session.SendWorldEntry(2));
     EXPECT_EQ(m_session.m_pendingRequest, 87);
     EXPECT_EQ(m_session.m_chosenWorld, 2);
-    EXPECT_EQ(m_session.m_loginServerAddress, 0x0A0B0C0Du);
-    EXPECT_EQ(m_session.m_loginServerPort, 0x1234);
+    EXPECT_EQ(g_config.m_serverAddress, 0x0A0B0C0Du);
+    EXPECT_EQ(g_config.m_serverPort, 0x1234);
     std::vector<uint8_t> file;
     ASSERT_TRUE(plat::ReadWholeFile(LOGIN_SERVER_FILE, file));
     EXPECT_EQ(file, (Bytes{0x0D, 0x0C, 0x0B, 0x0A, 0x34, 0x12}));
@@ -857,17 +870,20 @@ TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
     // A world without an entry is still asked for; the file stays as it was.
     ASSERT_TRUE(m_session.SendWorldEntry(9));
     EXPECT_EQ(m_session.QueuedMessage(1), (Bytes{87, 0, 9}));
-    EXPECT_EQ(m_session.m_loginServerAddress, 0x0A0B0C0Du);
+    EXPECT_EQ(g_config.m_serverAddress, 0x0A0B0C0Du) << "the login server is unchanged";
     ASSERT_TRUE(plat::ReadWholeFile(LOGIN_SERVER_FILE, file));
     EXPECT_EQ(file, (Bytes{0x0D, 0x0C, 0x0B, 0x0A, 0x34, 0x12}));
 }
 
 TEST_F(RequestsTest, WorldEntryWithoutAMatchCreatesNoFile) {
     Ready();
+    ScopedConfig config;
+    g_config.m_serverAddress = 5;
     qmtest::TempDir folder;
     ScopedWorkingFolder inFolder(folder.Path());
     ASSERT_TRUE(m_session.SendWorldEntry(4));
     EXPECT_TRUE(folder.List().empty());
+    EXPECT_EQ(g_config.m_serverAddress, 5u);
 }
 
 TEST(PacketWriterText, TextsAreRefusedNotCut) {
