@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/config.h"
 #include "core/util.h"
 #include "net/connection.h"
 #include "platform/clock.h"
@@ -142,7 +143,7 @@ void CGameSession::FlushSendBuffer() {
 void CGameSession::SendFirstRequest() {
     if (!IsServerConnected()) return;
     CPacketWriter request(REQUEST_FIRST);
-    request.PutWord(m_clientVersion).PutByte(65);
+    request.PutWord(g_config.m_clientVersion).PutByte(65);
     QueueMessage(request);
     g_connection->EnableWriteNotify();
     m_loginPhase = PHASE_FIRST_REQUEST_SENT;

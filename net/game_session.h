@@ -33,9 +33,6 @@ constexpr char SERVER_GREETING[] =
     "~\x1b"
     "CONNECTED SERVER\n";
 constexpr size_t SERVER_GREETING_LENGTH = sizeof(SERVER_GREETING) - 1;
-// The client's version, sent in the first request (the value divided by 100
-// is the version shown to the user).
-constexpr uint16_t DEFAULT_CLIENT_VERSION = 251;
 
 using PacketHandler = std::function<void(CGameSession& session, uint8_t code, CPacketReader& body)>;
 
@@ -110,7 +107,6 @@ public:
 
     // The answer to the server greeting: [0][client version][65].
     void SendFirstRequest();
-    void SetClientVersion(uint16_t version) { m_clientVersion = version; }
 
     // The handler of a server message code (0 to MAX_SERVER_CODE); an empty
     // handler removes it.
@@ -355,7 +351,8 @@ public:
     bool SendMessengerAssignGroup(const char* name, uint8_t group);
     bool SendMessengerConfirmRequest(const char* name, uint8_t value);
     bool SendMessengerDeclineRequest(const char* name);
-    // [61] clubs. The creation carries its option byte from client version 191.
+    // [61] clubs. The creation carries its option byte from client version 191
+    // (the configuration's).
     static constexpr size_t CLUB_NAME_LIMIT = 30;
     static constexpr size_t CLUB_HOMEPAGE_LIMIT = 50;
     static constexpr size_t CLUB_INTRODUCTION_LIMIT = 200;
@@ -472,7 +469,6 @@ private:
     std::deque<std::vector<uint8_t>> m_deferred;
     std::array<PacketHandler, MAX_SERVER_CODE + 1> m_handlers;
     std::function<void()> m_disconnectNotice;
-    uint16_t m_clientVersion = DEFAULT_CLIENT_VERSION;
     bool m_keepAliveStarted = false;
     uint32_t m_lastKeepAlive = 0;
 };

@@ -1,5 +1,6 @@
 // Requests of chat, the team, the messenger, clubs, the fortress board and
 // the room lobbies.
+#include "core/config.h"
 #include "net/game_session.h"
 
 namespace {
@@ -211,7 +212,7 @@ bool CGameSession::SendClubCreate(uint8_t kind, uint8_t option, const char* name
                                   uint16_t maxLevel, const char* homepage, const char* introduction) {
     CPacketWriter request(REQUEST_CLUB, 1);
     request.PutByte(kind);
-    if (m_clientVersion >= CLUB_OPTION_VERSION) request.PutByte(option);
+    if (g_config.m_clientVersion >= CLUB_OPTION_VERSION) request.PutByte(option);
     request.PutText(name, CLUB_NAME_LIMIT).PutWord(minLevel).PutWord(maxLevel);
     request.PutText(homepage, CLUB_HOMEPAGE_LIMIT).PutText(introduction, CLUB_INTRODUCTION_LIMIT);
     return QueueMessage(request);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/clock.h"
@@ -51,6 +52,7 @@ protected:
     // Connects to the server, answers its greeting with the first request and
     // installs the key the server hands out on both sides.
     void Handshake(qmtest::TestServer& server) {
+        g_config.m_clientVersion = CLIENT_VERSION;
         // The key set-up message: [0][0][mask function][key].
         bool keyed = false;
         m_session.SetPacketHandler(0, [&keyed](CGameSession&, uint8_t, CPacketReader& body) {
@@ -73,7 +75,7 @@ protected:
 
         // The first request goes out once the socket reports itself writable.
         ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
-        const uint16_t version = DEFAULT_CLIENT_VERSION;
+        const uint16_t version = g_config.m_clientVersion;
         EXPECT_EQ(server.ReceiveMessage(), (Bytes{0, uint8_t(version >> 8), uint8_t(version), 65}));
 
         ASSERT_TRUE(server.SendMessage({0, 0, 7, 5, 'K', 'e', 'y', '4', '2'}));

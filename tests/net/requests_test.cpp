@@ -392,7 +392,7 @@ std::vector<RequestCase> AllRequests() {
          Bytes{55, 10} + T("bo") + Bytes{1}},
         {"SendMessengerDeclineRequest", [](CGameSession& s) { return s.SendMessengerDeclineRequest("bo"); },
          Bytes{55, 11} + T("bo")},
-        // Clubs (the session's client version is 251: the option byte is there).
+        // Clubs (the test runs with client version 251: the option byte is there).
         {"SendClubCreate",
          [](CGameSession& s) { return s.SendClubCreate(1, 2, "Owls", 10, 99, "www", "hoot"); },
          Bytes{61, 1, 1, 2} + T("Owls") + W(10) + W(99) + T("www") + T("hoot")},
@@ -497,11 +497,22 @@ std::vector<RequestCase> AllRequests() {
     };
 }
 
+// Restores the program's configuration at the end of a test.
+class ScopedConfig {
+public:
+    ScopedConfig() : m_saved(g_config) {}
+    ~ScopedConfig() { g_config = m_saved; }
+
+private:
+    CConfig m_saved;
+};
+
 class RequestsTest : public nettest::ScriptedConnectionTest {
 protected:
     void SetUp() override {
         ScriptedConnectionTest::SetUp();
         m_registry.SetValue(ISP_CODE_KEY, ISP_CODE_VALUE, 0x0102);
+        g_config.m_clientVersion = 251;
     }
     void Ready() {
         ConnectFramed();
@@ -521,6 +532,7 @@ protected:
         return m_session.QueuedMessage(before);
     }
 
+    ScopedConfig m_config;
     plat::MemoryRegistry m_registry;
     plat::ScopedRegistry m_registryScope{m_registry};
     CGameSession m_session;
@@ -720,9 +732,9 @@ TEST_F(RequestsTest, ClubCreateOptionByteFromVersion191) {
     Ready();
     Call create = [](CGameSession& s) { return s.SendClubCreate(1, 2, "Owls", 10, 99, "w", "i"); };
     const Bytes tail = T("Owls") + W(10) + W(99) + T("w") + T("i");
-    m_session.SetClientVersion(191);
+    g_config.m_clientVersion = 191;
     EXPECT_EQ(Built(create), (Bytes{61, 1, 1, 2} + tail));
-    m_session.SetClientVersion(190);
+    g_config.m_clientVersion = 190;
     EXPECT_EQ(Built(create), (Bytes{61, 1, 1} + tail));
     // At 190 the request is a byte shorter: 255 bytes that would be 256 at 191.
     const std::string name(30, 'n'), homepage(50, 'h'), introduction(165, 'i');
@@ -730,7 +742,7 @@ TEST_F(RequestsTest, ClubCreateOptionByteFromVersion191) {
         return s.SendClubCreate(1, 2, name.c_str(), 1, 2, homepage.c_str(), introduction.c_str());
     };
     EXPECT_EQ(Built(full).size(), 255u);
-    m_session.SetClientVersion(191);
+    g_config.m_clientVersion = 191;
     EXPECT_TRUE(Built(full).empty());
 }
 
@@ -833,19 +845,8 @@ private:
     std::string m_previous;
 };
 
-// Restores the program's configuration at the end of a test.
-class ScopedConfig {
-public:
-    ScopedConfig() : m_saved(g_config) {}
-    ~ScopedConfig() { g_config = m_saved; }
-
-private:
-    CConfig m_saved;
-};
-
 TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
     Ready();
-    ScopedConfig config;
     qmtest::TempDir folder;
     ScopedWorkingFolder inFolder(folder.Path());
     auto entry = [](uint8_t world, uint32_t address, uint16_t port) {
@@ -877,7 +878,6 @@ TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
 
 TEST_F(RequestsTest, WorldEntryWithoutAMatchCreatesNoFile) {
     Ready();
-    ScopedConfig config;
     g_config.m_serverAddress = 5;
     qmtest::TempDir folder;
     ScopedWorkingFolder inFolder(folder.Path());
