@@ -886,6 +886,23 @@ TEST_F(RequestsTest, WorldEntryWithoutAMatchCreatesNoFile) {
     EXPECT_EQ(g_config.m_serverAddress, 5u);
 }
 
+TEST_F(RequestsTest, WorldEntryStillGoesOutWhenTheFileCannotBeWritten) {
+    Ready();
+    qmtest::TempDir folder;
+    ScopedWorkingFolder inFolder(folder.Path());
+    ASSERT_TRUE(plat::CreateDirectories(folder.Path() + "/LoginServerInfo.DAT"));
+    CServerListEntry entry;
+    entry.worldId = 1;
+    entry.address = 0x0100007F;
+    entry.port = 40001;
+    m_session.m_serverList = {entry};
+    ASSERT_TRUE(m_session.SendWorldEntry(1));
+    EXPECT_EQ(m_session.QueuedMessage(0), (Bytes{87, 0, 1}));
+    EXPECT_EQ(g_config.m_serverPort, 40001);
+    EXPECT_TRUE(plat::DirectoryExists(folder.Path() + "/LoginServerInfo.DAT")) << "what stood there is kept";
+    EXPECT_EQ(folder.List(), (std::vector<std::string>{"LoginServerInfo.DAT"})) << "no temporary file left";
+}
+
 TEST(PacketWriterText, TextsAreRefusedNotCut) {
     CPacketWriter fits(1);
     fits.PutText("abc", 3).PutTextWithZero("de", 2);
