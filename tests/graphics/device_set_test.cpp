@@ -10,7 +10,6 @@
 #include "core/config.h"
 #include "core/frame_hooks.h"
 #include "core/input_mgr.h"
-#include "graphics/frame_display.h"
 #include "picture_fixture.h"
 #include "picture_helpers.h"
 #include "platform/local_time.h"
