@@ -1,5 +1,6 @@
 #include "app/globals.h"
 
+#include "anim/model_globals.h"
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "data/data_startup.h"
@@ -16,6 +17,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     InstallGraphicsGlobals();
+    InstallModelGlobals();
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {

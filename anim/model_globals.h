@@ -1,0 +1,6 @@
+// The 3D object layer's global objects, given to start-up in their slots:
+// the map-object model manager (made with the display devices) and the
+// toon-shaded object cache.
+#pragma once
+
+void InstallModelGlobals();

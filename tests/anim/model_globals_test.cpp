@@ -1,0 +1,36 @@
+#include "anim/model_globals.h"
+
+#include <gtest/gtest.h>
+
+#include "anim/map_model3d.h"
+#include "anim/toon_object.h"
+#include "core/global_objects.h"
+
+namespace {
+
+TEST(ModelGlobals, MadeAndDeletedInTheirSlots) {
+    ClearGlobalFactories();
+    InstallModelGlobals();
+    ASSERT_TRUE(HasGlobalFactory(GlobalSlot::MapModel3DMgr));
+    ASSERT_TRUE(HasGlobalFactory(GlobalSlot::ToonObjMgr));
+    EXPECT_TRUE(CreateGlobal(GlobalSlot::MapModel3DMgr));
+    EXPECT_TRUE(CreateGlobal(GlobalSlot::ToonObjMgr));
+    EXPECT_NE(g_pMapModel3DMgr, nullptr);
+    EXPECT_NE(g_pToonObjMgr, nullptr);
+    // Shutdown deletes the toon cache before the device set and the model manager after it.
+    int toon = -1, devices = -1, models = -1;
+    for (int i = 0; i < kShutdownOrderCount; ++i) {
+        if (kShutdownOrder[i] == GlobalSlot::ToonObjMgr) toon = i;
+        if (kShutdownOrder[i] == GlobalSlot::DirectX) devices = i;
+        if (kShutdownOrder[i] == GlobalSlot::MapModel3DMgr) models = i;
+    }
+    EXPECT_LT(toon, devices);
+    EXPECT_LT(devices, models);
+    DestroyGlobal(GlobalSlot::ToonObjMgr);
+    DestroyGlobal(GlobalSlot::MapModel3DMgr);
+    EXPECT_EQ(g_pMapModel3DMgr, nullptr);
+    EXPECT_EQ(g_pToonObjMgr, nullptr);
+    ClearGlobalFactories();
+}
+
+}  // namespace
