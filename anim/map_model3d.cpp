@@ -286,7 +286,7 @@ void ShadeFaces(const ModelNode& node, std::vector<ModelVertex>& vertices,
         Vec3Normalize(&n, n);
         const float d = Vec3Dot(light, n);
         float s = mode == 2 ? (d - 0.5f) * 2.0f : (d - 0.2f) * 1.2499999813735487f;
-        s = std::clamp(s, 0.1f, 1.0f);
+        s = s >= 0.1f ? std::min(s, 1.0f) : 0.1f;  // a degenerate face (no normal) counts as dark
         const uint32_t g = uint32_t(s * 255.0f);
         for (int k = 0; k < 3; ++k) {
             ModelVertex& v = vertices[t[k]];

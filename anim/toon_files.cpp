@@ -208,9 +208,16 @@ bool CheckNode(const ToonNode& n, std::string* error) {
     return true;
 }
 
-void BuildEdgesTree(ToonNode& n) {
+// The edges and the arrays each frame fills.
+void PrepareNode(ToonNode& n) {
     BuildToonEdges(n);
-    for (ToonNode& c : n.children) BuildEdgesTree(c);
+    n.drawn = n.vertices;
+    n.drawnNormals = n.normals;
+    for (ToonFaceGroup& g : n.groups) {
+        g.facing.assign(g.indices.size() / 3, 0.0f);
+        g.drawIndices.reserve(g.indices.size());
+    }
+    for (ToonNode& c : n.children) PrepareNode(c);
 }
 
 void ScaleColors(ToonMaterialDef& m) {
@@ -375,7 +382,7 @@ bool LoadToonMesh(const uint8_t* data, size_t size, ToonMesh& mesh, std::string*
     if (!ReadModelBinary(data, size, mesh, error)) return false;
     for (const ToonNode& n : mesh.roots)
         if (!CheckNode(n, error)) return false;
-    for (ToonNode& n : mesh.roots) BuildEdgesTree(n);
+    for (ToonNode& n : mesh.roots) PrepareNode(n);
     return true;
 }
 

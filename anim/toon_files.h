@@ -159,8 +159,8 @@ template <class IO>
 void Transfer(IO& io, ToonMaterial& material);
 
 // Loading from the file's bytes: the layout, then the checks and what is
-// computed after reading (edges, matrices, scaled colours). False with the
-// reason in error.
+// computed after reading (edges and the arrays drawing fills, matrices, scaled
+// colours). False with the reason in error.
 bool LoadToonMesh(const uint8_t* data, size_t size, ToonMesh& mesh, std::string* error = nullptr);
 bool LoadToonAnim(const uint8_t* data, size_t size, ToonAnim& anim, std::string* error = nullptr);
 bool LoadToonMaterial(const uint8_t* data, size_t size, ToonMaterial& material, std::string* error = nullptr);

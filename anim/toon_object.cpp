@@ -87,16 +87,6 @@ bool ReadModelFile(const char* path, std::vector<uint8_t>& bytes) {
     return path && plat::ReadWholeFile(path, bytes);
 }
 
-void PrepareDrawArrays(ToonNode& node) {
-    node.drawn = node.vertices;
-    node.drawnNormals = node.normals;
-    for (ToonFaceGroup& g : node.groups) {
-        g.facing.assign(g.indices.size() / 3, 0.0f);
-        g.drawIndices.reserve(g.indices.size());
-    }
-    for (ToonNode& c : node.children) PrepareDrawArrays(c);
-}
-
 void ReleaseMapTextures(std::vector<ToonMaterialMap>& maps) {
     for (ToonMaterialMap& m : maps) {
         ReleaseModelTexture(m.textureId);
@@ -642,9 +632,7 @@ bool CToonObjMgr::Init() {
 
 ToonMesh* CToonObjMgr::AcquireMesh(const char* path) {
     return AcquireRecord(m_meshes, path, [](const uint8_t* data, size_t size, ToonMesh& mesh) {
-        if (!LoadToonMesh(data, size, mesh)) return false;
-        for (ToonNode& n : mesh.roots) PrepareDrawArrays(n);
-        return true;
+        return LoadToonMesh(data, size, mesh);
     });
 }
 

@@ -12,6 +12,8 @@ constexpr int kSubBits = 8;
 constexpr int64_t kSubOne = int64_t(1) << kSubBits;
 // Positions beyond this many pixels from the origin are not rasterised.
 constexpr float kGuardBand = 32768.0f;
+// Largest texture coordinate or depth the fixed-point span arithmetic takes.
+constexpr float kCoordLimit = 32768.0f;
 
 Matrix4 IdentityMatrix() {
     Matrix4 m{};
@@ -591,9 +593,13 @@ void Device3D::Log(DeviceEvent::Kind kind, int vertexCount, int indexCount, int 
 
 void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, const SetupVertex& v2in) {
     const SetupVertex* v[3] = {&v0in, &v1in, &v2in};
+    // Positions beyond the guard band, and depths or texture coordinates that
+    // are not finite or absurdly large, leave the triangle out.
+    auto sane = [](float f, float limit) { return std::isfinite(f) && std::fabs(f) <= limit; };
     for (auto* p : v)
-        if (!std::isfinite(p->x) || !std::isfinite(p->y) || std::fabs(p->x) > kGuardBand ||
-            std::fabs(p->y) > kGuardBand)
+        if (!sane(p->x, kGuardBand) || !sane(p->y, kGuardBand) || !sane(p->z, kCoordLimit) ||
+            !sane(p->u, kCoordLimit) || !sane(p->v, kCoordLimit) || !sane(p->u2, kCoordLimit) ||
+            !sane(p->v2, kCoordLimit))
             return;
     int64_t X[3], Y[3];
     for (int k = 0; k < 3; ++k) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "platform/raster/device3d.h"
@@ -525,6 +526,21 @@ TEST_F(DeviceFixture, SecondStageSamplesItsOwnCoordinates) {
     for (int i = 0; i < 4; ++i) one[i] = {v[i].x, v[i].y, v[i].z, 0, v[i].diffuse, 0, v[i].tu, v[i].tv};
     dev.DrawIndexed(one, 4, idx, 6);
     EXPECT_EQ(target.At(20, 28), 0xFFFF);
+}
+
+TEST_F(DeviceFixture, TrianglesWithUnusableAttributesAreLeftOut) {
+    dev.Stage(0).colorOp = TextureOp::kSelectArg1;
+    dev.Stage(0).colorArg1 = TextureArg::kDiffuse;
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        float z, u, v;
+    };
+    for (const Case& c : {Case{nan, 0, 0}, Case{0, inf, 0}, Case{0, 0, 1e30f}, Case{-inf, 0, 0}}) {
+        Quad(0, 0, 10, 10, 0xFFFFFFFF, c.u, c.v, 1, 1, 0, c.z);
+        EXPECT_EQ(Covered(0), 0) << c.z << " " << c.u << " " << c.v;
+    }
+    Quad(0, 0, 10, 10, 0xFFFFFFFF, -1000, 0, 1000, 1, 0, 0.5f);  // large but usable
+    EXPECT_EQ(Covered(0), 100);
 }
 
 TEST_F(DeviceFixture, EventLogRecordsDrawsAndClears) {
