@@ -1,0 +1,59 @@
+#include "net/table_requests.h"
+
+#include <string>
+
+#include "data/meta_cache.h"
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "net/packet_reader.h"
+#include "net/packet_writer.h"
+
+bool RequestMetaTable(CGameSession& session, std::string_view name) {
+    CPacketWriter message(REQUEST_META_TABLE);
+    message.PutByte(2).PutByte(1).PutString(name);
+    return session.QueueMessage(message);
+}
+
+bool SendPremiumListRequest(CGameSession& session) {
+    CPacketWriter message(REQUEST_PREMIUM_ITEM);
+    message.PutByte(0);
+    return session.QueueMessage(message);
+}
+
+bool SendPremiumItemTake(CGameSession& session, uint32_t first, uint32_t second) {
+    CPacketWriter message(REQUEST_PREMIUM_ITEM);
+    message.PutByte(1).PutDword(first).PutDword(second);
+    return session.QueueMessage(message);
+}
+
+void HandleMetaTables(CGameSession& session, uint8_t, CPacketReader& body) {
+    if (!IsServerConnected() || !g_pMetaCache) return;
+    CMetaCache& cache = *g_pMetaCache;
+    switch (body.GetByte()) {
+        case 0: {
+            body.Skip(1);
+            uint16_t count = body.GetWord();
+            for (uint32_t n = 0; n < count; ++n) {
+                std::string name = body.GetString();
+                uint32_t crc = body.GetDword();
+                if (body.Failed()) break;
+                CMetaRecord* record = cache.FindTableByName(name);
+                if (record) record->UpdateCrc();
+                if (cache.IsWantedTable(name) && (!record || record->GetCrc() != crc))
+                    RequestMetaTable(session, name);
+            }
+            break;
+        }
+        case 1: {
+            body.Skip(1);
+            std::string name = body.GetString();
+            body.Skip(4);
+            uint16_t length = body.GetWord();
+            if (body.Failed() || body.Remaining() < length) break;
+            cache.StoreTable(name, length, body.Current());
+            break;
+        }
+        default:
+            break;
+    }
+}
