@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/meta_cache.h"
+#include "data/premium_item_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/packet_reader.h"
@@ -24,6 +25,17 @@ bool SendPremiumItemTake(CGameSession& session, uint32_t first, uint32_t second)
     CPacketWriter message(REQUEST_PREMIUM_ITEM);
     message.PutByte(1).PutDword(first).PutDword(second);
     return session.QueueMessage(message);
+}
+
+IPremiumRequests& SessionPremiumRequests() {
+    struct SessionRequests : IPremiumRequests {
+        void SendListRequest() override { SendPremiumListRequest(GameSession()); }
+        void SendTake(uint32_t first, uint32_t second) override {
+            SendPremiumItemTake(GameSession(), first, second);
+        }
+    };
+    static SessionRequests requests;
+    return requests;
 }
 
 void HandleMetaTables(CGameSession& session, uint8_t, CPacketReader& body) {

@@ -7,6 +7,7 @@
 
 class CGameSession;
 class CPacketReader;
+class IPremiumRequests;
 
 constexpr uint8_t SERVER_META_TABLES = 24;    // server message: table list or one table
 constexpr uint8_t REQUEST_META_TABLE = 15;    // [15][2][1][name]
@@ -18,6 +19,9 @@ bool RequestMetaTable(CGameSession& session, std::string_view name);
 bool SendPremiumListRequest(CGameSession& session);
 // Takes a premium item (the two values the list gave it); false when not connected.
 bool SendPremiumItemTake(CGameSession& session, uint32_t first, uint32_t second);
+
+// The premium item manager's requests, sent through the program's session.
+IPremiumRequests& SessionPremiumRequests();
 
 // Message 24, only while connected. Form 0 lists the tables ([0][unused]
 // [u16 count] then count times [name][u32 CRC-32]): a wanted table the cache
