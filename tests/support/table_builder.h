@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 
 #include "data/data_table_writer.h"
 #include "tests/support/temp_dir.h"
@@ -30,7 +31,10 @@ public:
     TableBuilder& Define(int column, uint8_t type, uint8_t param = 0, uint8_t kind = 0, uint16_t width = 0);
 
     // Cells.
-    TableBuilder& Set(int column, int row, int64_t value) { return Set(column, row, {value}); }
+    template <class T>
+    requires std::is_integral_v<T> || std::is_enum_v<T> TableBuilder& Set(int column, int row, T value) {
+        return Set(column, row, {int64_t(value)});
+    }
     TableBuilder& Set(int column, int row, std::initializer_list<int64_t> values);
     TableBuilder& Set(int column, int row, const std::string& text);
     TableBuilder& Set(int column, int row, const char* text) { return Set(column, row, std::string(text)); }
