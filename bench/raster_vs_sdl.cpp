@@ -46,7 +46,8 @@ void BM_SdlKeyedBlit(benchmark::State& state) {
     SDL_Surface* src = SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 16, SDL_PIXELFORMAT_RGB565);
     SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kTargetW, kTargetH, 16, SDL_PIXELFORMAT_RGB565);
     for (int y = 0; y < kSize; ++y)
-        FillRandom(reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(src->pixels) + y * src->pitch), kSize, y, kKey);
+        FillRandom(reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(src->pixels) + y * src->pitch), kSize, y,
+                   kKey);
     SDL_SetColorKey(src, SDL_TRUE, kKey);
     SDL_Rect dr{-16, 100, kSize, kSize};
     for (auto _ : state) {

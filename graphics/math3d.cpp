@@ -15,8 +15,12 @@ double LengthSqD(const Vec3& v) {
     return double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z;
 }
 
-Vec3 Sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Scale(const Vec3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+Vec3 Sub(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 Scale(const Vec3& a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
 
 Matrix Translation(float x, float y, float z) {
     Matrix m = Identity();
@@ -35,9 +39,13 @@ Vec3* Vec3Set(Vec3* out, float x, float y, float z) {
     return out;
 }
 
-float Vec3LengthSq(const Vec3& v) { return static_cast<float>(LengthSqD(v)); }
+float Vec3LengthSq(const Vec3& v) {
+    return static_cast<float>(LengthSqD(v));
+}
 
-float Vec3Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Vec3Dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 void Vec3Cross(Vec3* out, const Vec3& a, const Vec3& b) {
     Vec3 r{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -92,7 +100,9 @@ Vec3* Vec3TransformNormal(Vec3* out, const Vec3& v, const Matrix& m) {
     return out;
 }
 
-void SetIdentityMatrix(Matrix* out) { *out = Identity(); }
+void SetIdentityMatrix(Matrix* out) {
+    *out = Identity();
+}
 
 void MatrixMultiply(Matrix* out, const Matrix& a, const Matrix& b) {
     Matrix r;
@@ -105,7 +115,9 @@ void MatrixMultiply(Matrix* out, const Matrix& a, const Matrix& b) {
     *out = r;
 }
 
-void MatrixMultiply4x4(Matrix* out, const Matrix& a, const Matrix& b) { MatrixMultiply(out, a, b); }
+void MatrixMultiply4x4(Matrix* out, const Matrix& a, const Matrix& b) {
+    MatrixMultiply(out, a, b);
+}
 
 void MatrixTranspose(Matrix* out, const Matrix& m) {
     Matrix r;
@@ -192,8 +204,12 @@ void MakeRotationZ(Matrix* out, float angle) {
     out->m[1][1] = c;
 }
 
-void MatrixRotationX(Matrix* out, float angle) { MakeRotationX(out, angle); }
-void MatrixRotationY(Matrix* out, float angle) { MakeRotationY(out, angle); }
+void MatrixRotationX(Matrix* out, float angle) {
+    MakeRotationX(out, angle);
+}
+void MatrixRotationY(Matrix* out, float angle) {
+    MakeRotationY(out, angle);
+}
 
 void MatrixRotationAxis(Matrix* out, const Vec3& axis, float angle) {
     Vec3 n;
@@ -349,9 +365,13 @@ void PlaneNormalize(Plane* out, const Plane& plane) {
     }
 }
 
-float Vec4Dot(const Vec4& a, const Vec4& b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
+float Vec4Dot(const Vec4& a, const Vec4& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
+}
 
-Vec4 Vec4Negate(const Vec4& v) { return {-v.x, -v.y, -v.z, -v.w}; }
+Vec4 Vec4Negate(const Vec4& v) {
+    return {-v.x, -v.y, -v.z, -v.w};
+}
 
 void QuaternionSlerp(Quaternion* out, const Quaternion& q1, const Quaternion& q2, float t) {
     double d = Vec4Dot(q1, q2);

@@ -61,4 +61,3 @@ void PlaneNormalize(Plane* out, const Plane& plane);
 float Vec4Dot(const Vec4& a, const Vec4& b);
 Vec4 Vec4Negate(const Vec4& v);
 void QuaternionSlerp(Quaternion* out, const Quaternion& q1, const Quaternion& q2, float t);
-

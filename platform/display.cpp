@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/paths.h"
-#include "platform/sdl_window_access.h"
+#include "platform/window_native.h"
 
 namespace plat {
 
@@ -89,11 +89,11 @@ public:
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
             m_videoInit = true;
         }
-        SDL_Window* window = GetNativeWindow();
+        SDL_Window* window = detail::NativeMainWindow();
         if (!window) {
             if (!m_ownWindow) {
-                m_ownWindow = SDL_CreateWindow("Quillmarrow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                               height, fullScreen ? SDL_WINDOW_FULLSCREEN : 0);
+                m_ownWindow = SDL_CreateWindow("Quillmarrow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                               width, height, fullScreen ? SDL_WINDOW_FULLSCREEN : 0);
                 if (!m_ownWindow) return false;
             }
             window = m_ownWindow;
@@ -111,8 +111,8 @@ public:
         }
         if (!m_texture || width != m_width || height != m_height) {
             if (m_texture) SDL_DestroyTexture(m_texture);
-            m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width,
-                                          height);
+            m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                          width, height);
             if (!m_texture) return false;
             m_width = width;
             m_height = height;
@@ -173,7 +173,9 @@ std::unique_ptr<Display>& DisplaySlot() {
 
 }  // namespace
 
-std::unique_ptr<Display> CreateSdlDisplay() { return std::make_unique<SdlDisplay>(); }
+std::unique_ptr<Display> CreateSdlDisplay() {
+    return std::make_unique<SdlDisplay>();
+}
 
 Display& GetDisplay() {
     auto& slot = DisplaySlot();

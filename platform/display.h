@@ -1,5 +1,6 @@
-// Presentation of finished 16-bit frames. The real display shows them in an
-// SDL2 window through one streaming RGB565 texture; the recording display only
+// Presentation of finished 16-bit frames. The real display shows them in the
+// main window (or a window of its own while there is none) through one
+// streaming RGB565 texture; the recording display only
 // keeps them. Either way the last presented frame can be read back, and the
 // setting QM_FRAME_DUMP=<file.bmp> writes it to a picture file (at most once a
 // second) for looking at.

@@ -21,7 +21,8 @@ PixelFormatDesc DescribeFormat(raster::PixelFormat format) {
 bool LayoutOf(const PixelFormatDesc& desc, raster::PixelFormat* out) {
     using raster::PixelFormat;
     if (desc.bitCount != 16) return false;
-    for (PixelFormat f : {PixelFormat::kRgb565, PixelFormat::kRgb555, PixelFormat::kBgr565, PixelFormat::kArgb4444}) {
+    for (PixelFormat f :
+         {PixelFormat::kRgb565, PixelFormat::kRgb555, PixelFormat::kBgr565, PixelFormat::kArgb4444}) {
         raster::PixelMasks m = raster::MasksOf(f);
         if (m.red == desc.redMask && m.green == desc.greenMask && m.blue == desc.blueMask &&
             m.alpha == ((desc.flags & kPfAlphaPixels) ? desc.alphaMask : 0u)) {
@@ -39,8 +40,12 @@ DrawMachine& MachineSlot() {
 }
 }  // namespace
 
-DrawMachine& Machine() { return MachineSlot(); }
-void ResetMachine() { MachineSlot() = DrawMachine{}; }
+DrawMachine& Machine() {
+    return MachineSlot();
+}
+void ResetMachine() {
+    MachineSlot() = DrawMachine{};
+}
 
 std::unique_ptr<DrawDevice> DrawDevice::Create(const uint8_t guid[16]) {
     for (const DriverInfo& d : Machine().drivers)
@@ -179,7 +184,8 @@ HResult DrawDevice::Blt(DrawSurface* dst, const raster::Rect* dstRect, DrawSurfa
         if (!src) return kErrInvalidArg;
         raster::Rect sr = srcRect ? *srcRect : src->m_pixels.Bounds();
         if (sr.Empty() || dr.Empty()) return kErrInvalidArg;
-        raster::Blit(dst->m_pixels, dr, src->m_pixels, sr, (flags & kBltKeySrc) ? uint32_t(raster::kBlitSourceKey) : 0u);
+        raster::Blit(dst->m_pixels, dr, src->m_pixels, sr,
+                     (flags & kBltKeySrc) ? uint32_t(raster::kBlitSourceKey) : 0u);
     }
     if (dst->IsPrimary()) PresentPrimary(dst);
     return kOk;

@@ -25,7 +25,9 @@ constexpr HResult kErrOutOfMemory = int32_t(0x8007000Eu);
 
 // Display device result codes (facility 0x876).
 namespace dderr {
-constexpr HResult Make(uint32_t code) { return int32_t(0x88760000u | code); }
+constexpr HResult Make(uint32_t code) {
+    return int32_t(0x88760000u | code);
+}
 constexpr HResult kIncompatiblePrimary = Make(95);
 constexpr HResult kInvalidCaps = Make(100);
 constexpr HResult kInvalidMode = Make(120);
@@ -207,7 +209,8 @@ public:
     // surfaces); with kBltColorFill fills dstRect with fill instead.
     HResult Blt(DrawSurface* dst, const raster::Rect* dstRect, DrawSurface* src, const raster::Rect* srcRect,
                 uint32_t flags, uint16_t fill = 0);
-    HResult BltFast(DrawSurface* dst, int x, int y, DrawSurface* src, const raster::Rect* srcRect, uint32_t flags);
+    HResult BltFast(DrawSurface* dst, int x, int y, DrawSurface* src, const raster::Rect* srcRect,
+                    uint32_t flags);
     HResult Lock(DrawSurface* surface, LockInfo* out);
     HResult Unlock(DrawSurface* surface);
     HResult IsLost(const DrawSurface* surface) const;
@@ -216,7 +219,8 @@ public:
 
     std::vector<PixelFormatDesc> EnumZBufferFormats(Device3DKind kind, HResult* result);
     std::vector<PixelFormatDesc> EnumTextureFormats() const { return Machine().textureFormats; }
-    HResult CreateDevice3D(Device3DKind kind, const SurfacePtr& target, std::unique_ptr<raster::Device3D>* out);
+    HResult CreateDevice3D(Device3DKind kind, const SurfacePtr& target,
+                           std::unique_ptr<raster::Device3D>* out);
     Device3DCaps Caps3D() const { return Machine().caps3D; }
 
     // Scripting: the next `count` operations at `point` answer `code`.

@@ -30,9 +30,13 @@ Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
     return r;
 }
 
-inline uint8_t Clamp255(int v) { return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t Clamp255(int v) {
+    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
-inline uint8_t FixedToByte(int64_t f) { return Clamp255(int((f + 0x8000) >> 16)); }
+inline uint8_t FixedToByte(int64_t f) {
+    return Clamp255(int((f + 0x8000) >> 16));
+}
 
 // Interpolated values along a span, all 16.16 fixed point except the texture
 // coordinates, which keep 32 fractional bits of the normalised coordinate.
@@ -93,9 +97,13 @@ inline Texel FetchTexel(const StageState& st, int x, int y, bool colorKey) {
 }
 
 // Texel coordinate with 8 fractional bits from a 32-bit-fraction normalised coordinate.
-inline int64_t ToTexel8(int64_t n, int size) { return (n * size) >> 24; }
+inline int64_t ToTexel8(int64_t n, int size) {
+    return (n * size) >> 24;
+}
 
-inline int FloorShift8(int64_t v) { return int(v >> 8); }
+inline int FloorShift8(int64_t v) {
+    return int(v >> 8);
+}
 
 Texel Sample(const StageState& st, int64_t u, int64_t v, bool colorKey) {
     if (!st.texture || !st.texture->Valid()) return {{255, 255, 255, 255}, false};
@@ -275,8 +283,8 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
                 out.a = cur.a;
             } else {
                 Argb a1 = arg(stage.alphaArg1), a2 = arg(stage.alphaArg2);
-                out.a = Op(stage.alphaOp == TextureOp::kDotProduct3 ? TextureOp::kSelectArg1 : stage.alphaOp, a1.a,
-                           a2.a);
+                out.a = Op(stage.alphaOp == TextureOp::kDotProduct3 ? TextureOp::kSelectArg1 : stage.alphaOp,
+                           a1.a, a2.a);
             }
             cur = out;
         }
@@ -341,7 +349,8 @@ void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, Pixe
             sp.dstR[an][v] = uint8_t(Mul255(Expand5(v), ia));
             sp.dstB[an][v] = uint8_t(Mul255(Expand5(v), ia));
         }
-        for (int v = 0; v < 64; ++v) sp.dstG[an][v] = uint8_t(Mul255(sixGreen ? Expand6(v) : Expand5(v & 31), ia));
+        for (int v = 0; v < 64; ++v)
+            sp.dstG[an][v] = uint8_t(Mul255(sixGreen ? Expand6(v) : Expand5(v & 31), ia));
     }
 }
 
@@ -413,9 +422,12 @@ Device3D::Device3D() {
     for (auto& t : m_transforms) t = IdentityMatrix();
 }
 
-void Device3D::SetTransform(TransformKind kind, const Matrix4& m) { m_transforms[int(kind)] = m; }
+void Device3D::SetTransform(TransformKind kind, const Matrix4& m) {
+    m_transforms[int(kind)] = m;
+}
 
-int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount) {
+int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint16_t* indices,
+                          int indexCount) {
     if (!m_target || !m_target->Valid() || !vertices || !indices) return 0;
     const Matrix4 wvp = Multiply(Multiply(m_transforms[0], m_transforms[1]), m_transforms[2]);
     const Viewport& vp = m_viewport;
@@ -441,9 +453,18 @@ int Device3D::DrawIndexed(const LitVertex* vertices, int vertexCount, const uint
             }
             double nx = p[0] / p[3], ny = p[1] / p[3], nz = p[2] / p[3];
             Argb d = FromArgb32(lv.diffuse), s = FromArgb32(lv.specular);
-            sv[k] = {float(vp.x + (nx + 1.0) * 0.5 * vp.width), float(vp.y + (1.0 - ny) * 0.5 * vp.height),
-                     float(vp.minZ + nz * (vp.maxZ - vp.minZ)), float(d.a), float(d.r), float(d.g),
-                     float(d.b), float(s.r), float(s.g), float(s.b), lv.tu, lv.tv};
+            sv[k] = {float(vp.x + (nx + 1.0) * 0.5 * vp.width),
+                     float(vp.y + (1.0 - ny) * 0.5 * vp.height),
+                     float(vp.minZ + nz * (vp.maxZ - vp.minZ)),
+                     float(d.a),
+                     float(d.r),
+                     float(d.g),
+                     float(d.b),
+                     float(s.r),
+                     float(s.g),
+                     float(s.b),
+                     lv.tu,
+                     lv.tv};
         }
         if (!ok) continue;
         DrawTriangle(sv[0], sv[1], sv[2]);
@@ -515,8 +536,9 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         e[k].bias = (top || left) ? 0 : 1;
     }
 
-    const Rect clip = Intersect(m_target->Bounds(), Rect{m_viewport.x, m_viewport.y, m_viewport.x + m_viewport.width,
-                                                          m_viewport.y + m_viewport.height});
+    const Rect clip = Intersect(
+        m_target->Bounds(),
+        Rect{m_viewport.x, m_viewport.y, m_viewport.x + m_viewport.width, m_viewport.y + m_viewport.height});
     if (clip.Empty()) return;
     int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
     int y0 = int(std::max<int64_t>(clip.top, (minY + kSubOne - 1) >> kSubBits));
@@ -550,34 +572,35 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         return int64_t(std::llround(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0)));
     };
     SpanValues step;
-    int64_t* stepOut[9] = {&step.a, &step.r, &step.g, &step.b, &step.sr, &step.sg, &step.sb, &step.u, &step.v};
+    int64_t* stepOut[9] = {&step.a,  &step.r,  &step.g, &step.b, &step.sr,
+                           &step.sg, &step.sb, &step.u, &step.v};
     for (int i = 0; i < 9; ++i) *stepOut[i] = int64_t(std::llround(ddx[i]));
 
     // Choose the span shader once for the triangle.
     const StageState& s0 = m_stages[0];
     const RenderState& rs = m_state;
-    bool sprite = m_fastPaths && s0.texture && s0.texture->Valid() &&
-                  s0.texture->Format() == PixelFormat::kArgb4444 &&
-                  (m_target->Format() == PixelFormat::kRgb565 || m_target->Format() == PixelFormat::kRgb555) &&
-                  ModulatesTextureAndDiffuse(s0.colorOp, s0.colorArg1, s0.colorArg2) &&
-                  ModulatesTextureAndDiffuse(s0.alphaOp, s0.alphaArg1, s0.alphaArg2) &&
-                  m_stages[1].colorOp == TextureOp::kDisable && s0.magFilter == TextureFilter::kPoint &&
-                  s0.minFilter == TextureFilter::kPoint && s0.addressU != TextureAddress::kBorder &&
-                  s0.addressV != TextureAddress::kBorder &&
-                  (!rs.alphaBlend ||
-                   (rs.srcBlend == BlendFactor::kSrcAlpha && rs.destBlend == BlendFactor::kInvSrcAlpha)) &&
-                  ddx[0] == 0 && ddy[0] == 0 && ddx[1] == 0 && ddy[1] == 0 && ddx[2] == 0 && ddy[2] == 0 &&
-                  ddx[3] == 0 && ddy[3] == 0 &&
-                  (!rs.specular || (v[0]->sr == 0 && v[0]->sg == 0 && v[0]->sb == 0 && ddx[4] == 0 &&
-                                    ddy[4] == 0 && ddx[5] == 0 && ddy[5] == 0 && ddx[6] == 0 && ddy[6] == 0));
+    bool sprite =
+        m_fastPaths && s0.texture && s0.texture->Valid() && s0.texture->Format() == PixelFormat::kArgb4444 &&
+        (m_target->Format() == PixelFormat::kRgb565 || m_target->Format() == PixelFormat::kRgb555) &&
+        ModulatesTextureAndDiffuse(s0.colorOp, s0.colorArg1, s0.colorArg2) &&
+        ModulatesTextureAndDiffuse(s0.alphaOp, s0.alphaArg1, s0.alphaArg2) &&
+        m_stages[1].colorOp == TextureOp::kDisable && s0.magFilter == TextureFilter::kPoint &&
+        s0.minFilter == TextureFilter::kPoint && s0.addressU != TextureAddress::kBorder &&
+        s0.addressV != TextureAddress::kBorder &&
+        (!rs.alphaBlend ||
+         (rs.srcBlend == BlendFactor::kSrcAlpha && rs.destBlend == BlendFactor::kInvSrcAlpha)) &&
+        ddx[0] == 0 && ddy[0] == 0 && ddx[1] == 0 && ddy[1] == 0 && ddx[2] == 0 && ddy[2] == 0 &&
+        ddx[3] == 0 && ddy[3] == 0 &&
+        (!rs.specular || (v[0]->sr == 0 && v[0]->sg == 0 && v[0]->sb == 0 && ddx[4] == 0 && ddy[4] == 0 &&
+                          ddx[5] == 0 && ddy[5] == 0 && ddx[6] == 0 && ddy[6] == 0));
     if (sprite) {
         const Argb diffuse{FixedToByte(int64_t(base[0])), FixedToByte(int64_t(base[1])),
                            FixedToByte(int64_t(base[2])), FixedToByte(int64_t(base[3]))};
         if (!m_sprite) m_sprite = std::make_unique<SpriteSpan>();
         SpriteSpan& sp = *m_sprite;
         const uint32_t key = ToArgb32(diffuse);
-        const uint32_t stateKey = uint32_t(rs.alphaTest) | uint32_t(rs.alphaFunc) << 1 | uint32_t(rs.alphaRef) << 8 |
-                                  uint32_t(m_target->Format()) << 16;
+        const uint32_t stateKey = uint32_t(rs.alphaTest) | uint32_t(rs.alphaFunc) << 1 |
+                                  uint32_t(rs.alphaRef) << 8 | uint32_t(m_target->Format()) << 16;
         if (!m_spriteValid || key != m_spriteDiffuse || stateKey != m_spriteState) {
             BuildSpriteTables(sp, diffuse, rs, m_target->Format());
             m_spriteDiffuse = key;
@@ -619,9 +642,11 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         for (int i = 0; i < 9; ++i) *out[i] = at(i, x0, py);
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
-                ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
+                ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
+                                                      step.v);
             else
-                ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u, step.v);
+                ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
+                                                      step.v);
         } else {
             ShadeSpanGeneral(ctx, py, x0, x1, s, step);
         }

@@ -32,7 +32,16 @@ enum class BlendFactor : uint8_t {
     kBothInvSrcAlpha,  // source: 1 - src alpha, destination: src alpha
 };
 
-enum class CompareFunc : uint8_t { kNever = 1, kLess, kEqual, kLessEqual, kGreater, kNotEqual, kGreaterEqual, kAlways };
+enum class CompareFunc : uint8_t {
+    kNever = 1,
+    kLess,
+    kEqual,
+    kLessEqual,
+    kGreater,
+    kNotEqual,
+    kGreaterEqual,
+    kAlways
+};
 
 enum class CullMode : uint8_t { kNone = 1, kClockwise, kCounterClockwise };
 
@@ -140,8 +149,8 @@ public:
 
     struct SetupVertex {
         float x, y, z;
-        float a, r, g, b;     // diffuse, 0..255
-        float sr, sg, sb;     // specular, 0..255
+        float a, r, g, b;  // diffuse, 0..255
+        float sr, sg, sb;  // specular, 0..255
         float u, v;
     };
 

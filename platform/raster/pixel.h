@@ -6,10 +6,10 @@
 namespace plat::raster {
 
 enum class PixelFormat : uint8_t {
-    kRgb555,     // X1R5G5B5: red 0x7C00, green 0x03E0, blue 0x001F
-    kRgb565,     // R5G6B5: red 0xF800, green 0x07E0, blue 0x001F
-    kBgr565,     // 5-6-5 with red in the low bits: red 0x001F, blue 0xF800
-    kArgb4444,   // A4R4G4B4: alpha 0xF000
+    kRgb555,    // X1R5G5B5: red 0x7C00, green 0x03E0, blue 0x001F
+    kRgb565,    // R5G6B5: red 0xF800, green 0x07E0, blue 0x001F
+    kBgr565,    // 5-6-5 with red in the low bits: red 0x001F, blue 0xF800
+    kArgb4444,  // A4R4G4B4: alpha 0xF000
 };
 
 struct PixelMasks {
@@ -24,9 +24,15 @@ struct Argb {
     uint8_t a, r, g, b;
 };
 
-inline uint8_t Expand5(uint32_t v) { return uint8_t((v << 3) | (v >> 2)); }
-inline uint8_t Expand6(uint32_t v) { return uint8_t((v << 2) | (v >> 4)); }
-inline uint8_t Expand4(uint32_t v) { return uint8_t(v * 17); }
+inline uint8_t Expand5(uint32_t v) {
+    return uint8_t((v << 3) | (v >> 2));
+}
+inline uint8_t Expand6(uint32_t v) {
+    return uint8_t((v << 2) | (v >> 4));
+}
+inline uint8_t Expand4(uint32_t v) {
+    return uint8_t(v * 17);
+}
 
 inline Argb Unpack(PixelFormat f, uint16_t p) {
     switch (f) {

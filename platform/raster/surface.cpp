@@ -23,7 +23,9 @@ PixelMasks MasksOf(PixelFormat format) {
     return {};
 }
 
-bool HasAlpha(PixelFormat format) { return format == PixelFormat::kArgb4444; }
+bool HasAlpha(PixelFormat format) {
+    return format == PixelFormat::kArgb4444;
+}
 
 Rect Intersect(const Rect& a, const Rect& b) {
     Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -32,7 +34,9 @@ Rect Intersect(const Rect& a, const Rect& b) {
     return r;
 }
 
-Surface::Surface(int width, int height, PixelFormat format) { Reset(width, height, format); }
+Surface::Surface(int width, int height, PixelFormat format) {
+    Reset(width, height, format);
+}
 
 void Surface::Reset(int width, int height, PixelFormat format) {
     m_width = std::max(width, 0);
@@ -67,7 +71,9 @@ void CopyRowKeyed(uint16_t* d, const uint16_t* s, int n, uint16_t lo, uint16_t h
         if (s[i] < lo || s[i] > hi) d[i] = s[i];
 }
 
-inline bool Keyed(uint16_t p, uint16_t lo, uint16_t hi) { return p >= lo && p <= hi; }
+inline bool Keyed(uint16_t p, uint16_t lo, uint16_t hi) {
+    return p >= lo && p <= hi;
+}
 
 }  // namespace
 
@@ -83,8 +89,16 @@ bool Blit(Surface& dst, const Rect& dstRect, const Surface& src, const Rect& src
         int dx = dstRect.left, dy = dstRect.top, sx = srcRect.left, sy = srcRect.top;
         int w = srcRect.Width(), h = srcRect.Height();
         auto clip = [&](int& a, int& b, int& len, int aMax, int bMax) {
-            if (a < 0) { b -= a; len += a; a = 0; }
-            if (b < 0) { a -= b; len += b; b = 0; }
+            if (a < 0) {
+                b -= a;
+                len += a;
+                a = 0;
+            }
+            if (b < 0) {
+                a -= b;
+                len += b;
+                b = 0;
+            }
             len = std::min({len, aMax - a, bMax - b});
         };
         clip(dx, sx, w, dst.Width(), src.Width());

@@ -81,7 +81,7 @@ TEST(Math3D, TransformNormalIgnoresTranslation) {
 TEST(Math3D, MultiplyAppliesLeftMatrixFirstAndMayAlias) {
     Matrix s, t = Ident(), r;
     MatrixScaling(&s, 2, 2, 2);
-    t.m[3][0] = 1;  // translate x by 1
+    t.m[3][0] = 1;             // translate x by 1
     MatrixMultiply(&r, s, t);  // scale, then translate
     Vec3 p;
     Vec3TransformCoord(&p, Vec3{1, 0, 0}, r);

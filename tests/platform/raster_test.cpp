@@ -57,7 +57,7 @@ TEST(RasterBlit, StretchSamplesNearestAndKeys) {
     src.SetColorKey(2, 2);
     Fill(dst, dst.Bounds(), 0);
     Blit(dst, Rect{-2, 0, 6, 4}, src, src.Bounds(), kBlitSourceKey);  // clipped on the left
-    EXPECT_EQ(dst.At(0, 0), 0);  // was column 2, keyed
+    EXPECT_EQ(dst.At(0, 0), 0);                                       // was column 2, keyed
     EXPECT_EQ(dst.At(2, 0), 3);
 }
 
@@ -79,8 +79,8 @@ struct DeviceFixture : ::testing::Test {
         dev.SetViewport({0, 0, 40, 30, 0, 1});
         dev.State().cull = CullMode::kCounterClockwise;
     }
-    void Quad(float x1, float y1, float x2, float y2, uint32_t diffuse, float u0 = 0, float v0 = 0, float u1 = 1,
-              float v1 = 1, uint32_t specular = 0) {
+    void Quad(float x1, float y1, float x2, float y2, uint32_t diffuse, float u0 = 0, float v0 = 0,
+              float u1 = 1, float v1 = 1, uint32_t specular = 0) {
         ScreenVertex v[4] = {{x1, y1, 0, 1, diffuse, specular, u0, v0},
                              {x2, y1, 0, 1, diffuse, specular, u1, v0},
                              {x2, y2, 0, 1, diffuse, specular, u1, v1},
@@ -119,7 +119,8 @@ TEST_F(DeviceFixture, AlignedQuadCoversExactlyTheNamedPixels) {
     Quad(0.3f, 0.7f, 7.6f, 9.2f, 0xFF000800);
     Quad(7.6f, 0.7f, 13.1f, 9.2f, 0xFF000800);
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) EXPECT_TRUE(target.At(x, y) == 0 || target.At(x, y) == 0x0040) << x << "," << y;
+        for (int x = 0; x < 40; ++x)
+            EXPECT_TRUE(target.At(x, y) == 0 || target.At(x, y) == 0x0040) << x << "," << y;
 }
 
 TEST_F(DeviceFixture, CullingByWinding) {
@@ -153,15 +154,23 @@ TEST_F(DeviceFixture, BlendFactorsOnAKnownDestination) {
         return uint8_t(std::min<uint32_t>(255, Mul255(s, sf) + Mul255(dd, df)));
     };
     const Case cases[] = {
-        {BlendFactor::kSrcAlpha, BlendFactor::kInvSrcAlpha, col,
+        {BlendFactor::kSrcAlpha,
+         BlendFactor::kInvSrcAlpha,
+         col,
          {255, mix(255, 128, d.r, 127), mix(128, 128, d.g, 127), mix(0, 128, d.b, 127)}},
         {BlendFactor::kSrcAlpha, BlendFactor::kOne, col, {255, 255, mix(128, 128, d.g, 255), d.b}},
-        {BlendFactor::kSrcAlpha, BlendFactor::kDestColor, col,
+        {BlendFactor::kSrcAlpha,
+         BlendFactor::kDestColor,
+         col,
          {255, mix(255, 128, d.r, d.r), mix(128, 128, d.g, d.g), mix(0, 128, d.b, d.b)}},
         {BlendFactor::kOne, BlendFactor::kOne, col, {255, 255, mix(128, 255, d.g, 255), d.b}},
-        {BlendFactor::kBothSrcAlpha, BlendFactor::kBothSrcAlpha, col,
+        {BlendFactor::kBothSrcAlpha,
+         BlendFactor::kBothSrcAlpha,
+         col,
          {255, mix(255, 128, d.r, 127), mix(128, 128, d.g, 127), mix(0, 128, d.b, 127)}},
-        {BlendFactor::kZero, BlendFactor::kSrcColor, col,
+        {BlendFactor::kZero,
+         BlendFactor::kSrcColor,
+         col,
          {255, mix(0, 0, d.r, 255), mix(0, 0, d.g, 128), mix(0, 0, d.b, 0)}},
     };
     dev.Stage(0).colorOp = TextureOp::kSelectArg1;
@@ -222,7 +231,8 @@ TEST_F(DeviceFixture, TexturedQuadMapsTexelsOneToOne) {
     Quad(4.5f, 2.5f, 12.5f, 10.5f, 0xFFFFFFFF);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            ASSERT_EQ(target.At(5 + x, 3 + y), ToRgb565(PixelFormat::kArgb4444, tex.At(x, y))) << x << "," << y;
+            ASSERT_EQ(target.At(5 + x, 3 + y), ToRgb565(PixelFormat::kArgb4444, tex.At(x, y)))
+                << x << "," << y;
 }
 
 TEST_F(DeviceFixture, TextureColourKeyAndAddressModes) {
