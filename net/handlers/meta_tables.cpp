@@ -1,4 +1,4 @@
-#include "net/table_requests.h"
+#include "net/handlers/meta_tables.h"
 
 #include <string>
 
@@ -7,31 +7,12 @@
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/packet_reader.h"
-#include "net/packet_writer.h"
-
-bool RequestMetaTable(CGameSession& session, std::string_view name) {
-    CPacketWriter message(REQUEST_META_TABLE);
-    message.PutByte(2).PutByte(1).PutString(name);
-    return session.QueueMessage(message);
-}
-
-bool SendPremiumListRequest(CGameSession& session) {
-    CPacketWriter message(REQUEST_PREMIUM_ITEM);
-    message.PutByte(0);
-    return session.QueueMessage(message);
-}
-
-bool SendPremiumItemTake(CGameSession& session, uint32_t first, uint32_t second) {
-    CPacketWriter message(REQUEST_PREMIUM_ITEM);
-    message.PutByte(1).PutDword(first).PutDword(second);
-    return session.QueueMessage(message);
-}
 
 IPremiumRequests& SessionPremiumRequests() {
     struct SessionRequests : IPremiumRequests {
-        void SendListRequest() override { SendPremiumListRequest(GameSession()); }
+        void SendListRequest() override { GameSession().SendPremiumListRequest(); }
         void SendTake(uint32_t first, uint32_t second) override {
-            SendPremiumItemTake(GameSession(), first, second);
+            GameSession().SendPremiumItemTake(first, second);
         }
     };
     static SessionRequests requests;
@@ -52,7 +33,7 @@ void HandleMetaTables(CGameSession& session, uint8_t, CPacketReader& body) {
                 CMetaRecord* record = cache.FindTableByName(name);
                 if (record) record->UpdateCrc();
                 if (cache.IsWantedTable(name) && (!record || record->GetCrc() != crc))
-                    RequestMetaTable(session, name);
+                    session.RequestMetaTable(name.c_str());
             }
             break;
         }

@@ -1,4 +1,4 @@
-#include "net/table_requests.h"
+#include "net/handlers/meta_tables.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -46,7 +46,7 @@ protected:
         return ServerDecode(PeerReceived());
     }
     static Bytes Request(const std::string& name) {
-        Bytes r = {REQUEST_META_TABLE, 2, 1, uint8_t(name.size())};
+        Bytes r = {15, 2, 1, uint8_t(name.size())};
         r.insert(r.end(), name.begin(), name.end());
         return r;
     }
@@ -132,16 +132,6 @@ TEST_F(TableMessagesTest, NothingWhileDisconnected) {
     Dispatch(TableMessage("TeamWarp.meta", B("\"x\"")));
     EXPECT_EQ(m_cache->GetRecordCount(), 0u);
     EXPECT_EQ(m_session.QueuedMessages(), 0u);
-    EXPECT_FALSE(RequestMetaTable(m_session, "TeamWarp.meta"));
-    EXPECT_FALSE(SendPremiumListRequest(m_session));
-    EXPECT_FALSE(SendPremiumItemTake(m_session, 1, 2));
-}
-
-TEST_F(TableMessagesTest, PremiumRequests) {
-    Ready();
-    EXPECT_TRUE(SendPremiumListRequest(m_session));
-    EXPECT_TRUE(SendPremiumItemTake(m_session, 0x01020304, 0xA0B0C0D0));
-    EXPECT_EQ(Sent(), (std::vector<Bytes>{{82, 0}, {82, 1, 1, 2, 3, 4, 0xA0, 0xB0, 0xC0, 0xD0}}));
 }
 
 }  // namespace
