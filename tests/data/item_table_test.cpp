@@ -160,6 +160,17 @@ TEST_F(ItemTableTest, NameColourByClass) {
     }
 }
 
+TEST_F(ItemTableTest, KindTextColours) {
+    // Red in the low byte.
+    const std::pair<uint16_t, uint32_t> cases[] = {{0, 0xC8C8FF}, {1, 0xC8F0C8}, {2, 0xFFD2D2}, {3, 0}, {6, 0}};
+    for (const auto& [type, colour] : cases) {
+        CDrawObject object;
+        object.CreateNamed(type, "x");
+        EXPECT_EQ(GetKindTextColor(&object), colour) << type;
+    }
+    EXPECT_EQ(GetKindTextColor(nullptr), 0u);
+}
+
 struct FakeWorld : IGameWorldHooks {
     bool HasMap() override { return m_map; }
     bool IsWalkable(int32_t x, int32_t) override { return x >= 0; }
