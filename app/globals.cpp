@@ -14,7 +14,7 @@
 #include "data/premium_item_mgr.h"
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
-#include "graphics/frame_display.h"
+#include "graphics/graphics_globals.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
 #include "net/handlers/meta_tables.h"
@@ -66,8 +66,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
-    SetGlobalFactory(GlobalSlot::ResourceCaches, CreateGraphicsCaches, DestroyGraphicsCaches);
-    SetGlobalFactory(GlobalSlot::DirectX, CreateDisplayDevices, DestroyDisplayDevices);
+    InstallGraphicsGlobals();
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {

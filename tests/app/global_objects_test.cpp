@@ -26,8 +26,12 @@
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "data/text_tables.h"
+#include "graphics/device_set.h"
 #include "graphics/direct3d.h"
 #include "graphics/direct_draw.h"
+#include "graphics/image_mgr.h"
+#include "graphics/sprite.h"
+#include "graphics/tex_image.h"
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "platform/command_line.h"
@@ -158,13 +162,19 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"pack", g_pPackFile},
         {"text tables", g_pTextTables},
         {"surface cache", g_pSurfaceCache},
+        {"sound-entry cache", g_pSoundCache},
         {"texture cache", g_pTextureCache},
+        {"image cache", g_pImageCache},
         {"message queue", g_pGlobalMsgQueue},
+        {"device set", g_pDirectX},
         {"display", g_pDirectDraw},
         {"Direct3D", g_pDirect3D},
         {"input", g_pInputMgr},
         {"main manager", g_pMainMgr},
+        {"texture images", g_pTexImageMgr},
         {"text renderer", g_pTextRenderer},
+        {"sprite objects", g_pObjSpriteMgr},
+        {"images", g_pImageMgr},
         {"item tables", g_pItemTableMgr},
         {"skill tables", g_pSkillTableMgr},
         {"character resources", g_pCharResourceMgr},
@@ -221,7 +231,8 @@ TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {
     EXPECT_EQ(m_deleted, Present(kDeletionOrder));
     EXPECT_TRUE(m_missingWhileRunning.empty()) << m_missingWhileRunning.front();
     for (const auto& [name, pointer] : GlobalPointers()) EXPECT_EQ(pointer, nullptr) << name;
-    EXPECT_EQ(g_connection, nullptr);  // made when connecting, deleted at shutdown
+    EXPECT_EQ(g_connection, nullptr);    // made when connecting, deleted at shutdown
+    EXPECT_EQ(g_pSoundDevice, nullptr);  // never asked for
 }
 
 }  // namespace
