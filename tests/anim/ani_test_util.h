@@ -127,3 +127,45 @@ public:
 };
 
 }  // namespace anitest
+
+// ---- A manager over a folder of animation files ----
+#include <cstdio>
+#include <memory>
+
+#include "anim/ani_config.h"
+#include "anim/ani_mgr.h"
+#include "platform/clock.h"
+#include "tests/support/temp_dir.h"
+
+namespace anitest {
+
+// A temporary animation folder, a global CAniMgr and a fake clock at 10,000 ms.
+class AniWorld {
+public:
+    AniWorld() : m_scopedClock(m_clock) {
+        SetAniFolder(ANI_FOLDER_ANIMATION, m_dir.Path());
+        m_mgr = std::make_unique<CAniMgr>();
+        g_pAniMgr = m_mgr.get();
+    }
+    ~AniWorld() {
+        m_mgr.reset();
+        g_pAniMgr = nullptr;
+    }
+    void Write(uint32_t number, const AniFile& file) { WriteBytes(number, WriteAniFile(file)); }
+    void WriteBytes(uint32_t number, const std::vector<uint8_t>& bytes) {
+        char name[32];
+        snprintf(name, sizeof name, "%04u.z5a", number);
+        m_dir.WriteFile(name, bytes);
+    }
+    CAniMgr& Mgr() { return *m_mgr; }
+    plat::FakeClock& Clock() { return m_clock; }
+    const std::string& Folder() const { return m_dir.Path(); }
+
+private:
+    qmtest::TempDir m_dir;
+    plat::FakeClock m_clock{10000};
+    plat::ScopedClock m_scopedClock;
+    std::unique_ptr<CAniMgr> m_mgr;
+};
+
+}  // namespace anitest

@@ -1,0 +1,116 @@
+#include "anim/ani_mgr.h"
+
+#include <gtest/gtest.h>
+
+#include "anim/ani_node.h"
+#include "anim/ani_object.h"
+#include "anim/obj_ani.h"
+#include "tests/anim/ani_test_util.h"
+
+using namespace anitest;
+
+TEST(AniMgrTest, NumbersFromMaxObjAniOnAreRefusedWithTheErrorBox) {
+    AniWorld world;
+    world.Write(9998, OneLayer({Image(0)}));
+    const int before = AniErrorCount();
+    EXPECT_EQ(world.Mgr().CreateNewObjAni(9999, nullptr), nullptr);
+    EXPECT_EQ(AniErrorCount(), before + 1);
+    EXPECT_EQ(AniLastError(), "CAniMgr::CreateNewObjAni() Error, dwIndex[9999]>=MAX_OBJANI[9999]");
+    CObjAni* last = world.Mgr().CreateNewObjAni(9998, nullptr);
+    ASSERT_NE(last, nullptr);
+    EXPECT_STREQ(last->m_name, "9998");
+}
+
+TEST(AniMgrTest, RequestsShareOneAnimationUntilTheLastRelease) {
+    AniWorld world;
+    world.Write(12, OneLayer({Image(0)}));
+    CObjAni* a = world.Mgr().CreateNewObjAni(12, nullptr);
+    CObjAni* b = world.Mgr().CreateNewObjAni(12, nullptr);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a->m_refCount, 2);
+    EXPECT_STREQ(a->m_name, "0012");
+    EXPECT_EQ(world.Mgr().ChildCount(), 1);
+    world.Mgr().ReleaseObjAni(a->GetId());
+    EXPECT_EQ(world.Mgr().GetSlot(12), a);
+    world.Mgr().ReleaseObjAni(a->GetId());
+    EXPECT_EQ(world.Mgr().GetSlot(12), nullptr);
+    EXPECT_EQ(world.Mgr().ChildCount(), 0);
+}
+
+TEST(AniMgrTest, ResidentAnimationsStayUntilReleaseAll) {
+    AniWorld world;
+    world.Write(3, OneLayer({Image(0)}));
+    CAniObject object;
+    ASSERT_TRUE(object.SetAnimation(3));
+    object.SetAniFlag(1);
+    CObjAni* ani = object.GetAni();
+    object.Release();
+    EXPECT_EQ(ani->m_refCount, 0);
+    EXPECT_EQ(world.Mgr().GetSlot(3), ani);
+    world.Mgr().ReleaseAll();
+    EXPECT_EQ(world.Mgr().GetSlot(3), nullptr);
+    EXPECT_EQ(world.Mgr().ChildCount(), 0);
+}
+
+TEST(AniMgrTest, ReleaseAllLeavesHoldersWithoutAnAnimation) {
+    AniWorld world;
+    world.Write(3, OneLayer({Image(0)}));
+    CAniObject object;
+    ASSERT_TRUE(object.SetAnimation(3));
+    object.SetMotion(0);
+    object.Play(false);
+    world.Mgr().ReleaseAll();
+    EXPECT_EQ(object.GetAni(), nullptr);
+    EXPECT_TRUE(object.Update());
+    EXPECT_TRUE(object.Draw());
+}
+
+TEST(AniMgrTest, MissingAndMalformedFilesAreNotCached) {
+    AniWorld world;
+    const int before = AniErrorCount();
+    EXPECT_EQ(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
+    EXPECT_EQ(world.Mgr().ChildCount(), 0);
+    world.WriteBytes(5, {14, 1, 0});  // short
+    EXPECT_EQ(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
+    EXPECT_EQ(AniErrorCount(), before + 1);
+    EXPECT_NE(AniLastError().find("CObjAni::LoadAniFile() Error, short read"), std::string::npos);
+    world.Write(5, OneLayer({Image(0)}));
+    EXPECT_NE(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
+}
+
+TEST(AniMgrTest, ChildAnimationsLoadWithTheirParentAndGoWithIt) {
+    AniWorld world;
+    world.Write(1, OneLayer({Child(0, 2), Image(1)}));
+    world.Write(2, OneLayer({Image(0), Hold(9)}));
+    CObjAni* parent = world.Mgr().CreateNewObjAni(1, nullptr);
+    ASSERT_NE(parent, nullptr);
+    ASSERT_NE(world.Mgr().GetSlot(2), nullptr);
+    EXPECT_EQ(world.Mgr().GetSlot(2)->m_refCount, 1);
+    // The child node lasts as long as the child's longest layer (end node at frame 11).
+    CAniNode* child = parent->m_motions[0].m_layers[1][0].m_slots[0];
+    EXPECT_EQ(child->GetDuration(), 12u * 33);
+    world.Mgr().ReleaseObjAni(parent->GetId());
+    EXPECT_EQ(world.Mgr().GetSlot(1), nullptr);
+    EXPECT_EQ(world.Mgr().GetSlot(2), nullptr);
+}
+
+TEST(AniMgrTest, ChildrenLeadingBackToALoadingAnimationRefuseTheChainOnce) {
+    AniWorld world;
+    world.Write(1, OneLayer({Child(0, 2)}));
+    world.Write(2, OneLayer({Image(0), Child(1, 3)}));
+    world.Write(3, OneLayer({Child(0, 1)}));
+    world.Write(4, OneLayer({Child(0, 4)}));
+    world.Write(6, OneLayer({Image(0)}));
+    for (uint32_t number : {1u, 4u}) {
+        SCOPED_TRACE(number);
+        const int before = AniErrorCount();
+        EXPECT_EQ(world.Mgr().CreateNewObjAni(number, nullptr), nullptr);
+        EXPECT_EQ(AniErrorCount(), before + 1);
+        EXPECT_NE(AniLastError().find("contains itself"), std::string::npos);
+        EXPECT_EQ(world.Mgr().ChildCount(), 0);
+        EXPECT_FALSE(world.Mgr().LoopFound());
+    }
+    // Loading goes on normally afterwards.
+    EXPECT_NE(world.Mgr().CreateNewObjAni(6, nullptr), nullptr);
+}
