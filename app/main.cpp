@@ -1,2 +1,10 @@
 // Entry point of the client.
-int main() { return 0; }
+#include "app/globals.h"
+#include "core/application.h"
+#include "platform/command_line.h"
+
+int main(int argc, char** argv) {
+    plat::SetCommandLineArgs(argc, argv);
+    InstallGlobalFactories();
+    return RunApplication();
+}

@@ -1,0 +1,134 @@
+#include "core/global_objects.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+struct Factory {
+    std::function<bool()> create;
+    std::function<void()> destroy;
+};
+std::array<Factory, size_t(GlobalSlot::Count)> g_factories;
+
+}  // namespace
+
+const char* GlobalSlotName(GlobalSlot slot) {
+    static const char* const kNames[] = {
+        "FileJobMgr",
+        "PackArchive",
+        "TextTables",
+        "Firewall",
+        "TextBuffers",
+        "Network",
+        "ResourceCaches",
+        "GlobalMsgQueue",
+        "DirectX",
+        "InputMgr",
+        "MapModel3DMgr",
+        "MainMgr",
+        "Fonts",
+        "WindowMgr",
+        "EditMgr",
+        "AniPlayMgr",
+        "ItemTableMgr",
+        "SkillTableMgr",
+        "TexImageMgr",
+        "RenderQueue",
+        "TextRenderer",
+        "AniMgr",
+        "ObjSpriteMgr",
+        "ImageMgr",
+        "CharResourceMgr",
+        "Map",
+        "CharMgr",
+        "DarknessOverlay",
+        "SoundMgr",
+        "ScriptMgr",
+        "EventMgr",
+        "ParticleMgr",
+        "EffectObjMgr",
+        "AmbientEffectMgr",
+        "ToonObjMgr",
+        "AfterManagers",
+        "EffectPlayerMgr",
+        "MetaCache",
+        "CookRecipeMgr",
+        "RowTableMgr",
+        "PremiumItemNotifyMgr",
+        "SoundConfig",
+        "StartObjects",
+        "Connection",
+        "GdiFonts",
+    };
+    static_assert(sizeof(kNames) / sizeof(kNames[0]) == size_t(GlobalSlot::Count));
+    int i = int(slot);
+    return i >= 0 && i < int(GlobalSlot::Count) ? kNames[i] : "?";
+}
+
+void SetGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::function<void()> destroy) {
+    if (slot >= GlobalSlot::Count) return;
+    g_factories[size_t(slot)] = Factory{std::move(create), std::move(destroy)};
+}
+
+void ClearGlobalFactories() {
+    for (Factory& f : g_factories) f = Factory{};
+}
+
+bool HasGlobalFactory(GlobalSlot slot) {
+    return slot < GlobalSlot::Count &&
+           (g_factories[size_t(slot)].create || g_factories[size_t(slot)].destroy);
+}
+
+bool CreateGlobal(GlobalSlot slot) {
+    if (slot >= GlobalSlot::Count || !g_factories[size_t(slot)].create) return true;
+    return g_factories[size_t(slot)].create();
+}
+
+void DestroyGlobal(GlobalSlot slot) {
+    if (slot >= GlobalSlot::Count || !g_factories[size_t(slot)].destroy) return;
+    g_factories[size_t(slot)].destroy();
+}
+
+const GlobalSlot kShutdownOrder[] = {
+    GlobalSlot::PremiumItemNotifyMgr,
+    GlobalSlot::RowTableMgr,
+    GlobalSlot::CookRecipeMgr,
+    GlobalSlot::MetaCache,
+    GlobalSlot::EffectPlayerMgr,
+    GlobalSlot::ToonObjMgr,
+    GlobalSlot::EventMgr,
+    GlobalSlot::SoundMgr,
+    GlobalSlot::AmbientEffectMgr,
+    GlobalSlot::EffectObjMgr,
+    GlobalSlot::ParticleMgr,
+    GlobalSlot::ScriptMgr,
+    GlobalSlot::TextRenderer,
+    GlobalSlot::Fonts,  // the text fonts; the font handles go with GdiFonts
+    GlobalSlot::WindowMgr,
+    GlobalSlot::ItemTableMgr,
+    GlobalSlot::SkillTableMgr,
+    GlobalSlot::CharMgr,
+    GlobalSlot::CharResourceMgr,
+    GlobalSlot::Map,
+    GlobalSlot::ImageMgr,
+    GlobalSlot::AniPlayMgr,
+    GlobalSlot::RenderQueue,
+    GlobalSlot::TexImageMgr,
+    GlobalSlot::ObjSpriteMgr,
+    GlobalSlot::DirectX,
+    GlobalSlot::InputMgr,  // a part of the device set
+    GlobalSlot::MainMgr,
+    GlobalSlot::AniMgr,
+    GlobalSlot::DarknessOverlay,
+    GlobalSlot::EditMgr,
+    GlobalSlot::GlobalMsgQueue,
+    GlobalSlot::MapModel3DMgr,
+    GlobalSlot::ResourceCaches,
+    GlobalSlot::Connection,
+    GlobalSlot::GdiFonts,
+    GlobalSlot::PackArchive,
+    GlobalSlot::FileJobMgr,
+    GlobalSlot::Network,
+};
+const int kShutdownOrderCount = int(sizeof(kShutdownOrder) / sizeof(kShutdownOrder[0]));

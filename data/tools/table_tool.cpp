@@ -1,0 +1,65 @@
+#include "data/tools/table_tool.h"
+
+#include "data/data_table_text.h"
+#include "data/file_resource.h"
+#include "platform/paths.h"
+
+namespace {
+
+int Usage(FILE* err) {
+    std::fprintf(err,
+                 "usage: qmtable build TEXT OUT\n"
+                 "       qmtable dump FILE\n");
+    return 2;
+}
+
+}  // namespace
+
+int RunTableTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (args.size() == 3 && args[0] == "build") {
+        std::vector<uint8_t> text;
+        if (!plat::ReadWholeFile(args[1], text)) {
+            std::fprintf(err, "qmtable: cannot read %s\n", args[1].c_str());
+            return 1;
+        }
+        TableSpec spec;
+        std::string error;
+        if (!ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), spec,
+                            &error)) {
+            std::fprintf(err, "qmtable: %s: %s\n", args[1].c_str(), error.c_str());
+            return 1;
+        }
+        std::vector<uint8_t> bytes = WriteDataTable(spec, &error);
+        if (bytes.empty()) {
+            std::fprintf(err, "qmtable: %s: %s\n", args[1].c_str(), error.c_str());
+            return 1;
+        }
+        if (!plat::WriteFileAtomic(args[2], bytes.data(), bytes.size())) {
+            std::fprintf(err, "qmtable: cannot write %s\n", args[2].c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (args.size() == 2 && args[0] == "dump") {
+        // Read the whole file into memory first: a file the tool cannot take
+        // whole is not a table it could show anyway.
+        std::vector<uint8_t> bytes;
+        if (!plat::ReadWholeFile(args[1], bytes) || bytes.size() > UINT32_MAX) {
+            std::fprintf(err, "qmtable: cannot read %s\n", args[1].c_str());
+            return 1;
+        }
+        CFileResource file;
+        file.OpenBorrowedMemory(bytes.data(), uint32_t(bytes.size()));
+        CDataTable table;
+        if (!table.ReadTableBinary(file)) {
+            std::fprintf(err, "qmtable: %s: not a readable data table\n", args[1].c_str());
+            return 1;
+        }
+        std::string text = DumpTableText(table);
+        std::fwrite(text.data(), 1, text.size(), out);
+        if (file.GetRemaining() > 0)
+            std::fprintf(err, "qmtable: %u bytes after the table\n", file.GetRemaining());
+        return 0;
+    }
+    return Usage(err);
+}

@@ -1,0 +1,32 @@
+// Compound fields of server messages read through CPacketReader.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "net/packet_reader.h"
+
+// Reads a u32 time (seconds since 1970) and writes its local date and time as
+// [year - 2000][month 1-12][day][hour][minute]. A time of 0, one before 2000
+// or one the conversion refuses gives 255 in the first byte (the rest 0).
+// Returns 4, the bytes the field takes.
+size_t PackDateTime(uint8_t output[5], CPacketReader& reader);
+
+// Numbers attached to an item: at most three, newest last on the wire.
+struct CNumberList {
+    uint8_t limit = 0;  // how many the item can hold
+    uint8_t kept = 0;   // how many were kept
+    uint32_t numbers[3] = {};
+};
+
+// How many numbers an item can hold (the item table's value), or a negative
+// value for an item the table does not know.
+using ItemNumberLimitLookup = std::function<int(uint32_t itemId)>;
+void SetItemNumberLimitLookup(ItemNumberLimitLookup lookup);
+
+// Reads a u8 count and that many length-prefixed decimal texts. Keeps the
+// first min(count, limit) of them, the first text in the last kept slot,
+// where limit = min(3, the item's limit; 0 for an unknown item). Every text is
+// consumed. With the low bit of flag clear nothing is read and the list is
+// empty. Returns the bytes read.
+size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPacketReader& reader);

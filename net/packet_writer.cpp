@@ -1,0 +1,52 @@
+#include "net/packet_writer.h"
+
+#include <cstring>
+
+#include "platform/codepage.h"
+
+bool CPacketWriter::Room(size_t count) {
+    if (!m_failed && count <= MAX_MESSAGE_LENGTH - m_length) return true;
+    m_failed = true;
+    return false;
+}
+
+CPacketWriter& CPacketWriter::PutByte(uint8_t value) {
+    if (Room(1)) m_data[m_length++] = value;
+    return *this;
+}
+
+CPacketWriter& CPacketWriter::PutWord(uint16_t value) {
+    if (Room(2)) {
+        m_data[m_length++] = uint8_t(value >> 8);
+        m_data[m_length++] = uint8_t(value);
+    }
+    return *this;
+}
+
+CPacketWriter& CPacketWriter::PutDword(uint32_t value) {
+    if (Room(4)) {
+        for (int shift = 24; shift >= 0; shift -= 8) m_data[m_length++] = uint8_t(value >> shift);
+    }
+    return *this;
+}
+
+CPacketWriter& CPacketWriter::PutBytes(const void* data, size_t count) {
+    if (Room(count) && count > 0) {
+        std::memcpy(m_data + m_length, data, count);
+        m_length += count;
+    }
+    return *this;
+}
+
+CPacketWriter& CPacketWriter::PutString(std::string_view text, size_t maxLength) {
+    if (!Room(1)) return *this;
+    size_t room = MAX_MESSAGE_LENGTH - m_length - 1;
+    if (maxLength > room) maxLength = room;
+    size_t length = plat::DbcsPrefixLength(text, maxLength < 255 ? maxLength : 255);
+    {
+        m_data[m_length++] = uint8_t(length);
+        std::memcpy(m_data + m_length, text.data(), length);
+        m_length += length;
+    }
+    return *this;
+}

@@ -1,0 +1,250 @@
+// The window system on SDL2.
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/codepage.h"
+#include "platform/keyboard.h"
+#include "platform/window.h"
+#include "platform/window_native.h"
+
+namespace plat {
+namespace {
+
+// Keypad keys 1-9, 0 and '.' (HID usages 89-99) with NumLock off.
+constexpr uint8_t kPadNavigation[11] = {VK_END,  VK_DOWN, VK_NEXT,  VK_LEFT,   VK_CLEAR, VK_RIGHT,
+                                        VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT, VK_DELETE};
+
+class SdlSystem : public IWindowSystem {
+public:
+    ~SdlSystem() override {
+        if (m_window) SDL_DestroyWindow(m_window);
+    }
+
+    bool Register(const WindowClass& windowClass) override {
+        m_doubleClicks = windowClass.doubleClicks;
+        return true;
+    }
+
+    bool CreateNativeWindow(const WindowDesc& desc) override {
+        if (m_window || !EnsureVideo()) return false;
+        Uint32 flags = desc.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+        if (desc.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        m_window =
+            SDL_CreateWindow(ToUtf8(desc.title).c_str(), desc.x, desc.y, desc.width, desc.height, flags);
+        if (!m_window) return false;
+        if (const char* quitAfter = std::getenv("QM_QUIT_AFTER_FRAMES")) {
+            long frames = std::strtol(quitAfter, nullptr, 10);
+            if (frames > 0) CloseAfterFrames(uint32_t(frames));
+        }
+        return true;
+    }
+
+    void DestroyNativeWindow() override {
+        if (m_window) SDL_DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+
+    void ShowNativeWindow(int command) override {
+        if (!m_window) return;
+        switch (command) {
+            case SW_HIDE:
+                SDL_HideWindow(m_window);
+                break;
+            case SW_MINIMIZE:
+                SDL_MinimizeWindow(m_window);
+                break;
+            case SW_RESTORE:
+                SDL_RestoreWindow(m_window);
+                break;
+            default:
+                SDL_ShowWindow(m_window);
+                break;
+        }
+    }
+
+    void ShowCursor(bool show) override {
+        if (EnsureVideo()) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    void GetScreenSize(int* width, int* height) override {
+        SDL_DisplayMode mode{};
+        if (EnsureVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            *width = mode.w;
+            *height = mode.h;
+        } else {
+            *width = 800;
+            *height = 600;
+        }
+    }
+
+    void PollEvents() override {
+        if (!m_videoInit) return;
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Translate(e);
+    }
+
+    SDL_Window* Window() const { return m_window; }
+
+private:
+    bool EnsureVideo() {
+        if (!m_videoInit) m_videoInit = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        return m_videoInit;
+    }
+
+    static WParam MouseKeyFlags() {
+        Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+        SDL_Keymod mod = SDL_GetModState();
+        WParam flags = 0;
+        if (buttons & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
+        if (buttons & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
+        if (buttons & SDL_BUTTON_MMASK) flags |= MK_MBUTTON;
+        if (mod & KMOD_SHIFT) flags |= MK_SHIFT;
+        if (mod & KMOD_CTRL) flags |= MK_CONTROL;
+        return flags;
+    }
+
+    void Translate(const SDL_Event& e) {
+        WindowHandle window = GetMainWindow();
+        if (!window) return;
+        switch (e.type) {
+            case SDL_QUIT:
+                PostMessage(window, WM_CLOSE, 0, 0);
+                break;
+            case SDL_WINDOWEVENT:
+                TranslateWindowEvent(window, e.window);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                TranslateKey(window, e.key);
+                break;
+            case SDL_TEXTINPUT:
+                // One message per byte of the text in the game's code page.
+                for (char c : FromUtf8(e.text.text)) PostMessage(window, WM_CHAR, WParam(uint8_t(c)), 1);
+                break;
+            case SDL_MOUSEMOTION:
+                PostMessage(window, WM_MOUSEMOVE, MouseKeyFlags(), MakeLParam(e.motion.x, e.motion.y));
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                TranslateButton(window, e.button);
+                break;
+            case SDL_MOUSEWHEEL: {
+                int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+                if (steps == 0) break;
+                int x = 0, y = 0;
+                SDL_GetMouseState(&x, &y);
+                WParam w =
+                    (MouseKeyFlags() & 0xFFFF) | (WParam(uint16_t(int16_t(steps * WHEEL_DELTA))) << 16);
+                PostMessage(window, WM_MOUSEWHEEL, w, MakeLParam(x, y));
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    static void TranslateWindowEvent(WindowHandle window, const SDL_WindowEvent& w) {
+        switch (w.event) {
+            case SDL_WINDOWEVENT_SHOWN:
+                PostMessage(window, WM_SHOWWINDOW, 1, 0);
+                break;
+            case SDL_WINDOWEVENT_HIDDEN:
+                PostMessage(window, WM_SHOWWINDOW, 0, 0);
+                break;
+            case SDL_WINDOWEVENT_MOVED:
+                PostMessage(window, WM_MOVE, 0, MakeLParam(w.data1, w.data2));
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                PostMessage(window, WM_SIZE, 0, MakeLParam(w.data1, w.data2));
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                PostMessage(window, WM_ACTIVATEAPP, 1, 0);
+                PostMessage(window, WM_ACTIVATE, WA_ACTIVE, 0);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                PostMessage(window, WM_ACTIVATE, WA_INACTIVE, 0);
+                PostMessage(window, WM_ACTIVATEAPP, 0, 0);
+                break;
+            case SDL_WINDOWEVENT_CLOSE:
+                PostMessage(window, WM_CLOSE, 0, 0);
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void TranslateKey(WindowHandle window, const SDL_KeyboardEvent& k) {
+        int usage = int(k.keysym.scancode);
+        PcKey key = PcKeyFromHidUsage(usage);
+        if (key.virtualKey == 0) return;
+        if (usage >= 89 && usage <= 99 && !(k.keysym.mod & KMOD_NUM))
+            key.virtualKey = kPadNavigation[usage - 89];
+        bool up = k.type == SDL_KEYUP;
+        bool alt = (k.keysym.mod & KMOD_ALT) != 0 || key.virtualKey == VK_MENU;
+        bool system = alt || key.virtualKey == VK_F10;
+        uint32_t message = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
+        PostMessage(window, message, key.virtualKey,
+                    MakeKeyLParam(key.scanCode, key.extended, k.repeat != 0, up, alt));
+        // The characters that typing these keys makes; text comes as text input.
+        if (!up && !system) {
+            switch (key.virtualKey) {
+                case VK_BACK:
+                case VK_TAB:
+                case VK_RETURN:
+                case VK_ESCAPE:
+                    PostMessage(window, WM_CHAR, key.virtualKey, 1);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+
+    void TranslateButton(WindowHandle window, const SDL_MouseButtonEvent& b) const {
+        bool down = b.type == SDL_MOUSEBUTTONDOWN;
+        uint32_t base;
+        switch (b.button) {
+            case SDL_BUTTON_LEFT:
+                base = WM_LBUTTONDOWN;
+                break;
+            case SDL_BUTTON_RIGHT:
+                base = WM_RBUTTONDOWN;
+                break;
+            case SDL_BUTTON_MIDDLE:
+                base = WM_MBUTTONDOWN;
+                break;
+            default:
+                return;
+        }
+        uint32_t message = down ? base : base + 1;
+        // Every second click of a series is a double click: down, up, double click, up.
+        if (down && m_doubleClicks && b.button != SDL_BUTTON_MIDDLE && b.clicks >= 2 && b.clicks % 2 == 0)
+            message = base + 2;
+        PostMessage(window, message, MouseKeyFlags(), MakeLParam(b.x, b.y));
+    }
+
+    SDL_Window* m_window = nullptr;
+    bool m_videoInit = false;
+    bool m_doubleClicks = false;
+};
+
+SdlSystem& Sdl() {
+    static SdlSystem system;
+    return system;
+}
+
+}  // namespace
+
+IWindowSystem& SdlWindowSystem() {
+    return Sdl();
+}
+
+namespace detail {
+SDL_Window* NativeMainWindow() {
+    if (&WindowSystem() != static_cast<IWindowSystem*>(&Sdl())) return nullptr;
+    return Sdl().Window();
+}
+}  // namespace detail
+
+}  // namespace plat

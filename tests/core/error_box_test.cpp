@@ -1,0 +1,111 @@
+#include "core/error_box.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+
+namespace {
+
+#define KANJI "\x93\xFA"
+
+struct ErrorBoxTest : testing::Test {
+    void TearDown() override {
+        GetErrorBoxHooks() = ErrorBoxHooks{};
+        SetMessageWinSink(nullptr);
+    }
+    plat::ScopedMessageBoxRecorder boxes;
+};
+
+TEST_F(ErrorBoxTest, ReportErrorShowsTheFormattedTextInTheErrorBox) {
+    ReportError("CAniMgr::CreateNewObjAni() Error, dwIndex[%d]>=MAX_OBJANI[%d]", 10000, 9999);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].caption, "Z5MessageBox");
+    EXPECT_EQ(boxes.Boxes()[0].text, "CAniMgr::CreateNewObjAni() Error, dwIndex[10000]>=MAX_OBJANI[9999]");
+    EXPECT_EQ(boxes.Boxes()[0].type, plat::MB_OK);
+}
+
+TEST_F(ErrorBoxTest, LongTextsAreCutTo511BytesBetweenCharacters) {
+    struct Case {
+        std::string text;
+        std::string shown;
+    };
+    const std::string a509(509, 'a'), a510(510, 'a');
+    const Case cases[] = {
+        {std::string(600, 'x'), std::string(511, 'x')},
+        {std::string(511, 'x'), std::string(511, 'x')},
+        // A double-byte character across the limit is left out whole.
+        {a510 + KANJI "tail", a510},
+        {a509 + KANJI "tail", a509 + KANJI},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        ReportError("%s", c.text.c_str());
+        ASSERT_FALSE(boxes.Boxes().empty());
+        EXPECT_EQ(boxes.Boxes().back().text, c.shown);
+    }
+}
+
+TEST_F(ErrorBoxTest, OnlyAFullScreenWindowIsMinimisedAndBeforeTheBoxShows) {
+    std::vector<std::string> calls;
+    bool fullScreen = false;
+    ErrorBoxHooks& hooks = GetErrorBoxHooks();
+    hooks.restoreBrightness = [&] { calls.push_back("brightness " + std::to_string(boxes.Boxes().size())); };
+    hooks.isFullScreen = [&] { return fullScreen; };
+    hooks.minimizeMainWindow = [&] { calls.push_back("minimise " + std::to_string(boxes.Boxes().size())); };
+
+    ReportError("windowed");
+    EXPECT_EQ(calls, (std::vector<std::string>{"brightness 0"}));
+
+    calls.clear();
+    fullScreen = true;
+    ReportError("full screen");
+    EXPECT_EQ(calls, (std::vector<std::string>{"brightness 1", "minimise 1"}));
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+TEST_F(ErrorBoxTest, MessageWinGetsARecordCutTo255Bytes) {
+    // The window's port, as the window layer's sink reaches it.
+    CMsgPort msgWin;
+    SetMessageWinSink([&](std::unique_ptr<CMessageWinRecord> r) {
+        const uint32_t eventId = r->eventId;
+        EXPECT_TRUE(PostMessageToPort(0, &msgWin, 0, eventId, std::move(r), nullptr));
+    });
+
+    ShowMessageWinF(3, "Gained %d seeds", 250);
+    ShowMessageWinF(0, "kind 0 is never shown");
+    ShowMessageWinF(2, "%s", std::string(300, 'y').c_str());
+    ShowMessageWinF(2, "%s", (std::string(254, 'z') + KANJI).c_str());
+
+    std::vector<std::unique_ptr<CMessageWinRecord>> delivered;
+    uint32_t sender = 1, eventId = 0;
+    MsgDataPtr payload;
+    while (msgWin.PopFields(&sender, &eventId, &payload, nullptr)) {
+        EXPECT_EQ(sender, 0u);
+        EXPECT_EQ(eventId, kMessageWinEventId);
+        auto* record = dynamic_cast<CMessageWinRecord*>(payload.get());
+        ASSERT_NE(record, nullptr);
+        payload.release();
+        delivered.emplace_back(record);
+    }
+    ASSERT_EQ(delivered.size(), 3u);
+    EXPECT_EQ(delivered[0]->eventId, 87u);
+    EXPECT_EQ(delivered[0]->kind, 3u);
+    EXPECT_STREQ(delivered[0]->text, "Gained 250 seeds");
+    EXPECT_EQ(delivered[0]->flags[0], 0);
+    EXPECT_EQ(delivered[0]->flags[1], 0);
+    EXPECT_EQ(std::string(delivered[1]->text), std::string(255, 'y'));
+    EXPECT_EQ(std::string(delivered[2]->text), std::string(254, 'z'));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ErrorBoxTest, WithoutTheMessageWindowLayerTheTextGoesToABox) {
+    ShowMessageWinF(1, "Server notice %d", 7);
+    ShowMessageWinF(0, "not shown");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Server notice 7");
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+// The client's connection and session against the scripted server over
+// 127.0.0.1 with the system's sockets.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "platform/clock.h"
+#include "platform/socket.h"
+#include "tests/support/test_server.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class LoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(plat::WSAStartup(plat::MakeWord(2, 2), nullptr), 0);
+        // The main window passes notifications on to the session.
+        plat::SetSocketNotifyPoster([this](uint32_t, uintptr_t wParam, intptr_t lParam) {
+            m_session.OnSocketNotify(wParam, lParam);
+        });
+        m_session.SetDisconnectNotice([this] { ++m_notices; });
+        m_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
+        g_connection = m_connection;
+    }
+    void TearDown() override {
+        g_connection = nullptr;
+        delete m_connection;
+        plat::SetSocketNotifyPoster(nullptr);
+        plat::WSACleanup();
+    }
+
+    // Runs frames (messages pumped, then the session's frame work) until done
+    // says so; false after a few seconds.
+    bool RunFramesUntil(const std::function<bool()>& done) {
+        for (int frame = 0; frame < 400; ++frame) {
+            plat::PumpSocketNotifications();
+            m_session.ReceivePackets();
+            if (done()) return true;
+            usleep(5000);
+        }
+        return false;
+    }
+
+    plat::FakeClock m_clock;
+    plat::ScopedClock m_clockScope{m_clock};
+    CGameSession m_session;
+    CConnection* m_connection = nullptr;
+    int m_notices = 0;
+};
+
+TEST_F(LoopbackTest, GreetingFirstRequestKeyAndEncipheredExchange) {
+    qmtest::TestServer server;
+    ASSERT_TRUE(server.Listening());
+
+    // The key set-up message: [0][0][mask function][key].
+    bool keyed = false;
+    m_session.SetPacketHandler(0, [&keyed](CGameSession&, uint8_t, CPacketReader& body) {
+        if (body.GetByte() != 0) return;
+        int function = body.GetByte();
+        std::string key = body.GetString();
+        g_connection->SetRawMode(false, false);
+        keyed = g_connection->BuildMaskTable(function) && g_connection->SetCipherKey(key);
+    });
+    std::vector<Bytes> chat;
+    m_session.SetPacketHandler(10, [&chat](CGameSession&, uint8_t, CPacketReader& body) {
+        chat.emplace_back(body.Current(), body.Current() + body.Remaining());
+    });
+
+    m_connection->Connect(qmtest::TestServer::Address(), server.Port());
+    ASSERT_TRUE(m_connection->IsConnected());
+    ASSERT_TRUE(server.Accept());
+
+    ASSERT_TRUE(server.SendGreeting());
+    ASSERT_TRUE(
+        RunFramesUntil([&] { return m_session.m_loginPhase == CGameSession::PHASE_FIRST_REQUEST_SENT; }));
+    EXPECT_EQ(m_session.m_established, 1);
+    EXPECT_STREQ(ConnectStatusText, "Connected To Login Server");
+
+    // The first request goes out once the socket reports itself writable.
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    const uint16_t version = DEFAULT_CLIENT_VERSION;
+    EXPECT_EQ(server.ReceiveMessage(), (Bytes{0, uint8_t(version >> 8), uint8_t(version), 65}));
+
+    ASSERT_TRUE(server.SendMessage({0, 0, 7, 5, 'K', 'e', 'y', '4', '2'}));
+    ASSERT_TRUE(RunFramesUntil([&] { return keyed; }));
+    ASSERT_TRUE(server.SetCipher(7, "Key42"));
+
+    // Client to server, enciphered.
+    const Bytes request = {14, 3, 'h', 'e', 'y'};
+    ASSERT_TRUE(m_session.QueueMessage(request.data(), request.size()));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    EXPECT_EQ(server.ReceiveMessage(), request);
+
+    // Server to client, enciphered, two at once.
+    ASSERT_TRUE(server.SendMessage({10, 1, 2, 3}));
+    ASSERT_TRUE(server.SendMessage({10, 4}));
+    ASSERT_TRUE(RunFramesUntil([&] { return chat.size() == 2; }));
+    EXPECT_EQ(chat, (std::vector<Bytes>{{1, 2, 3}, {4}}));
+
+    // The server hangs up: the connection closes and the user is told once.
+    server.CloseClient();
+    ASSERT_TRUE(RunFramesUntil([&] { return !m_connection->IsConnected(); }));
+    EXPECT_EQ(m_notices, 1);
+    EXPECT_EQ(m_session.m_established, 0);
+}
+
+TEST_F(LoopbackTest, ClientCloseIsSeenByTheServer) {
+    qmtest::TestServer server;
+    m_connection->Connect(qmtest::TestServer::Address(), server.Port());
+    ASSERT_TRUE(server.Accept());
+    m_connection->Close();
+    EXPECT_TRUE(server.WaitClientClosed());
+    EXPECT_EQ(m_clock.TotalSlept(), 3000u) << "1 s after connecting, 2 s after closing, on the fake clock";
+}
+
+TEST_F(LoopbackTest, RefusedConnectLeavesNoSocket) {
+    uint16_t port;
+    {
+        qmtest::TestServer server;
+        port = server.Port();
+    }
+    m_connection->Connect(qmtest::TestServer::Address(), port);
+    EXPECT_FALSE(m_connection->IsConnected());
+    qmtest::TestServer server;
+    m_connection->Connect(qmtest::TestServer::Address(), server.Port());
+    EXPECT_TRUE(m_connection->IsConnected()) << "the socket layer still works";
+}
+
+}  // namespace

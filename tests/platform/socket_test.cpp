@@ -1,0 +1,172 @@
+#include "platform/socket.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <utility>
+#include <vector>
+
+#include "tests/support/test_server.h"
+
+namespace {
+
+struct Posted {
+    uint32_t message;
+    plat::SOCKET socket;
+    uint32_t event;
+    uint32_t error;
+    bool operator==(const Posted&) const = default;
+};
+
+// Records every notification the layer posts.
+class SocketLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        plat::SetSocketNotifyPoster([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+            m_posted.push_back({message, plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam)),
+                                plat::WSAGetSelectError(uint32_t(lParam))});
+        });
+    }
+    void TearDown() override { plat::SetSocketNotifyPoster(nullptr); }
+
+    std::vector<Posted> TakePosted() { return std::exchange(m_posted, {}); }
+
+    std::vector<Posted> m_posted;
+};
+
+constexpr uint32_t kMessage = 0x0464;
+
+TEST_F(SocketLayerTest, StartupIsCountedAndSocketsNeedIt) {
+    plat::SystemSockets layer;
+    EXPECT_EQ(layer.OpenTcp(), plat::INVALID_SOCKET);
+    EXPECT_EQ(layer.LastError(), plat::WSANOTINITIALISED);
+
+    uint16_t granted = 0;
+    EXPECT_EQ(layer.Startup(plat::MakeWord(2, 2), &granted), 0);
+    EXPECT_EQ(granted, plat::MakeWord(2, 2));
+    EXPECT_EQ(layer.Startup(plat::MakeWord(2, 2), nullptr), 0);
+    EXPECT_EQ(layer.Cleanup(), 0);
+    plat::SOCKET s = layer.OpenTcp();
+    EXPECT_NE(s, plat::INVALID_SOCKET) << "one start-up is still in force";
+    layer.Close(s);
+    EXPECT_EQ(layer.Cleanup(), 0);
+    EXPECT_EQ(layer.Cleanup(), plat::SOCKET_ERROR);
+}
+
+TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
+    plat::SystemSockets layer;
+    layer.Startup(plat::MakeWord(2, 2), nullptr);
+    qmtest::TestServer server;
+    ASSERT_TRUE(server.Listening());
+
+    plat::SOCKET s = layer.OpenTcp();
+    ASSERT_NE(s, plat::INVALID_SOCKET);
+    EXPECT_TRUE(layer.SetBufferSizes(s, 16384, 16384));
+    ASSERT_TRUE(layer.Connect(s, qmtest::TestServer::Address(), server.Port(), 2000));
+    ASSERT_TRUE(server.Accept());
+    EXPECT_EQ(layer.Send(s, "abc", 3), 3);
+    ASSERT_TRUE(server.SendRaw({'x', 'y'}));
+    char buffer[8];
+    int n = 0;
+    for (int tries = 0; tries < 200 && n <= 0; ++tries) {
+        n = layer.Recv(s, buffer, sizeof(buffer));
+        if (n < 0) {
+            EXPECT_EQ(layer.LastError(), plat::WSAEWOULDBLOCK);
+            usleep(5000);
+        }
+    }
+    EXPECT_EQ(n, 2);
+    layer.Close(s);
+
+    // Nobody listens on the port any more.
+    uint16_t port = server.Port();
+    server.CloseClient();
+    server.StopListening();
+    plat::SOCKET t = layer.OpenTcp();
+    EXPECT_FALSE(layer.Connect(t, qmtest::TestServer::Address(), port, 2000));
+    EXPECT_EQ(layer.LastError(), plat::WSAECONNREFUSED);
+    layer.Close(t);
+}
+
+TEST_F(SocketLayerTest, PostsReadWriteAndCloseAsRegistered) {
+    plat::ScriptedSockets layer;
+    layer.Startup(plat::MakeWord(2, 2), nullptr);
+    plat::SOCKET s = layer.OpenTcp();
+    ASSERT_TRUE(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000));
+
+    // Read and close only: a writable socket posts nothing.
+    layer.AsyncSelect(s, kMessage, plat::FD_READ | plat::FD_CLOSE);
+    layer.Pump();
+    EXPECT_TRUE(TakePosted().empty());
+
+    // Data: one FD_READ, not repeated until the program reads.
+    layer.PeerWrite(s, {1, 2, 3});
+    layer.Pump();
+    layer.Pump();
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_READ, 0}}));
+    char buffer[2];
+    EXPECT_EQ(layer.Recv(s, buffer, 2), 2);
+    layer.Pump();
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_READ, 0}})) << "one byte is left";
+
+    // Asking for FD_WRITE on a writable socket posts it at once, once.
+    layer.AsyncSelect(s, kMessage, plat::FD_WRITE | plat::FD_CLOSE);
+    layer.Pump();
+    layer.Pump();
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_WRITE, 0}}));
+    layer.AsyncSelect(s, kMessage, plat::FD_WRITE | plat::FD_CLOSE);
+    layer.Pump();
+    EXPECT_EQ(TakePosted().size(), 1u);
+
+    // The peer hangs up: FD_CLOSE once the last byte has been read, and only once.
+    layer.PeerClose(s);
+    layer.Pump();
+    EXPECT_TRUE(TakePosted().empty()) << "a byte is still waiting";
+    EXPECT_EQ(layer.Recv(s, buffer, 2), 1);
+    layer.Pump();
+    layer.Pump();
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_CLOSE, 0}}));
+
+    // Unregistered: nothing more.
+    layer.AsyncSelect(s, kMessage, 0);
+    layer.Close(s);
+    layer.Pump();
+    EXPECT_TRUE(TakePosted().empty());
+}
+
+TEST_F(SocketLayerTest, WouldBlockArmsWriteNotification) {
+    plat::ScriptedSockets layer;
+    layer.Startup(plat::MakeWord(2, 2), nullptr);
+    plat::SOCKET s = layer.OpenTcp();
+    ASSERT_TRUE(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000));
+    layer.AsyncSelect(s, kMessage, plat::FD_WRITE | plat::FD_CLOSE);
+    layer.Pump();
+    TakePosted();
+
+    layer.LimitNextSends({2, 0});
+    EXPECT_EQ(layer.Send(s, "abcd", 4), 2);
+    EXPECT_EQ(layer.Send(s, "cd", 2), plat::SOCKET_ERROR);
+    EXPECT_EQ(layer.LastError(), plat::WSAEWOULDBLOCK);
+    layer.Pump();
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_WRITE, 0}}));
+    EXPECT_EQ(layer.Send(s, "cd", 2), 2);
+    auto sent = layer.PeerReadAll(s);
+    EXPECT_EQ(std::string(sent.begin(), sent.end()), "abcd");
+    layer.Close(s);
+}
+
+TEST_F(SocketLayerTest, ScriptedLayerRecordsCallsAndFailsWhenTold) {
+    plat::ScriptedSockets layer;
+    plat::ScopedSockets scope(layer);
+    plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+    layer.FailNextConnects(1);
+    plat::SOCKET s = plat::OpenTcpSocket();
+    EXPECT_FALSE(plat::ConnectWithTimeout(s, plat::MakeIPv4(127, 0, 0, 1), 4000, 500));
+    EXPECT_EQ(plat::WSAGetLastError(), plat::WSAECONNREFUSED);
+    plat::closesocket(s);
+    EXPECT_EQ(layer.Calls(),
+              (std::vector<std::string>{"open", "connect 127.0.0.1:4000 timeout 500 refused", "close"}));
+    plat::WSACleanup();
+}
+
+}  // namespace
