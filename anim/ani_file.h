@@ -170,9 +170,6 @@ std::vector<uint8_t> WriteAniFile(const AniFile& file);
 // holds (the hold and the kinds without nodes are left out).
 void DeclarePools(AniFile& file);
 
-// Human-readable listing of a file, one line per element.
-std::string DumpAniFile(const AniFile& file);
-
 // Whether a kind is one of the file's node kinds that makes a node.
 inline bool IsNodeKind(uint32_t kind) {
     return kind <= ANI_LAST_FILE_KIND && kind != ANI_NODE_HOLD;

@@ -3,10 +3,21 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "anim/ani_config.h"
 #include "anim/obj_ani.h"
+#include "core/error_box.h"
+#include "core/util.h"
 
 CAniMgr* g_pAniMgr = nullptr;
+
+bool CreateAniMgr() {
+    if (!g_pAniMgr) g_pAniMgr = new CAniMgr();
+    return true;
+}
+
+void DestroyAniMgr() {
+    delete g_pAniMgr;
+    g_pAniMgr = nullptr;
+}
 
 CAniMgr::CAniMgr() {
     Init();
@@ -33,14 +44,13 @@ bool CAniMgr::IsLoading(uint32_t number) const {
 
 CObjAni* CAniMgr::CreateNewObjAni(uint32_t number, CAniObject* requester) {
     if (number >= MAX_OBJANI) {
-        AniReportError("CAniMgr::CreateNewObjAni() Error, dwIndex[%d]>=MAX_OBJANI[%d]", int(number),
-                       int(MAX_OBJANI));
+        ReportError("CAniMgr::CreateNewObjAni() Error, dwIndex[%d]>=MAX_OBJANI[%d]", int(number),
+                    int(MAX_OBJANI));
         return nullptr;
     }
     char name[16];
     snprintf(name, sizeof name, "%4u", number);
-    for (char* p = name; *p; ++p)
-        if (*p == ' ') *p = '0';
+    SpacesToZeros(name);
     if (CObjAni* ani = m_slots[number]) {
         ++ani->m_refCount;
         return ani;
@@ -48,7 +58,7 @@ CObjAni* CAniMgr::CreateNewObjAni(uint32_t number, CAniObject* requester) {
     if (IsLoading(number)) {
         // A child of an animation being loaded leads back to it: the chain is refused.
         if (!m_loopFound)
-            AniReportError("CAniMgr::CreateNewObjAni() Error, animation [%s] contains itself", name);
+            ReportError("CAniMgr::CreateNewObjAni() Error, animation [%s] contains itself", name);
         m_loopFound = true;
         return nullptr;
     }

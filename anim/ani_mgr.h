@@ -58,3 +58,7 @@ private:
 
 // The global animation manager (null while it does not exist).
 extern CAniMgr* g_pAniMgr;
+
+// Start-up and shutdown of the global manager.
+bool CreateAniMgr();
+void DestroyAniMgr();

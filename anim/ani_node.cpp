@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "anim/ani_config.h"
 #include "anim/ani_object.h"
 #include "anim/obj_ani.h"
+#include "core/config.h"
+#include "core/util.h"
 #include "platform/clock.h"
 
 namespace {
@@ -14,8 +15,7 @@ namespace {
 std::string NumberName(uint32_t number) {
     char text[16];
     snprintf(text, sizeof text, "%4u", number);
-    for (char* p = text; *p; ++p)
-        if (*p == ' ') *p = '0';
+    SpacesToZeros(text);
     return text;
 }
 
@@ -485,9 +485,9 @@ IAniToonObject* CAniToonNode::GetObject() {
     IAniToonObjects* toons = GetAniServices().toons;
     if (!toons) return nullptr;
     m_tried = true;
-    const std::string mesh = AniFolder(ANI_FOLDER_SFCD_OBJ) + "/" + NumberName(m_model) + ".OBJ";
-    const std::string ani = AniFolder(ANI_FOLDER_SFCD_ANI) + "/" + NumberName(m_motionSet) + ".ANI";
-    const std::string mat = AniFolder(ANI_FOLDER_SFCD_MAT) + "/" + NumberName(m_material) + ".MAT";
+    const std::string mesh = g_config.m_folders[FOLDER_SFCD_OBJ] + "/" + NumberName(m_model) + ".OBJ";
+    const std::string ani = g_config.m_folders[FOLDER_SFCD_ANI] + "/" + NumberName(m_motionSet) + ".ANI";
+    const std::string mat = g_config.m_folders[FOLDER_SFCD_MAT] + "/" + NumberName(m_material) + ".MAT";
     m_pObject = toons->GetObject(mesh.c_str(), ani.c_str(), mat.c_str());
     if (m_pObject && m_toonMode) m_pObject->SetToonMode(1);
     return m_pObject;

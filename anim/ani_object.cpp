@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "anim/ani_config.h"
 #include "anim/ani_mgr.h"
 #include "anim/obj_ani.h"
+#include "core/config.h"
+#include "graphics/display_settings.h"
 #include "platform/clock.h"
 
 CAniObject::CAniObject() {
@@ -460,8 +461,10 @@ bool CAniObject::Update() {
     }
 
     const AniRect r = GetBounds(true, false);
-    m_offScreen =
-        (r.right >= 0 && r.left <= AniScreenWidth() && r.bottom >= 0 && r.top <= AniScreenHeight()) ? 0 : 1;
+    m_offScreen = (r.right >= 0 && r.left <= GetDisplaySettings().screenWidth && r.bottom >= 0 &&
+                   r.top <= GetDisplaySettings().screenHeight)
+                      ? 0
+                      : 1;
 
     bool allDone = m_layerCount > 0;
     for (int32_t k = 0; k < m_layerCount && allDone; ++k) allDone = m_frameLayers[k].m_done != 0;
@@ -488,7 +491,7 @@ bool CAniObject::Draw() {
 }
 
 void CAniObject::DrawPass(bool underlay) {
-    if (m_hideable && AniOptionByte(ANI_OPT_HIDE_HIDEABLE)) return;
+    if (m_hideable && g_options.GetByte(ANI_OPT_HIDE_HIDEABLE)) return;
     CAniObject* entries[ANI_MAX_WALK];
     const int32_t n = CopyEntries(entries);
     for (int32_t i = 0; i < n; ++i) {

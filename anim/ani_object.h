@@ -39,6 +39,12 @@ inline constexpr uint32_t ANI_DRAW_TYPE = 8;
 inline constexpr uint8_t ANI_UNDERLAY_OFF_MODE = 99;
 inline constexpr uint32_t ANI_TRAIL_LIFETIME_MS = 700;
 
+// Option bytes of the user options block.
+enum : size_t {
+    ANI_OPT_CIRCLE_SHADOW = 32,  // characters cast the shared circle shadow
+    ANI_OPT_HIDE_HIDEABLE = 37,  // hideable objects are not drawn
+};
+
 // Runtime ramp started by a ramp node (stored for the drawers).
 struct AniRamp {
     uint32_t m_startTime = 0;

@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <limits>
 
-#include "anim/ani_config.h"
 #include "anim/ani_mgr.h"
 #include "anim/ani_node.h"
 #include "anim/ani_object.h"
+#include "core/config.h"
+#include "core/error_box.h"
+#include "core/util.h"
+#include "data/file_resource.h"
+#include "data/pack_archive.h"
 #include "platform/clock.h"
-#include "platform/paths.h"
 
 uint8_t CAniLayer::AlphaAt(uint32_t frame) const {
     if (m_alphaTable.empty()) return 255;
@@ -199,18 +202,22 @@ CAniMotion* CObjAni::FindMotion(uint8_t id) {
 bool CObjAni::LoadAniFile(uint32_t number) {
     char name[16];
     snprintf(name, sizeof name, "%4u", number);
-    for (char* p = name; *p; ++p)
-        if (*p == ' ') *p = '0';
-    const std::string path = AniFolder(ANI_FOLDER_ANIMATION) + "\\" + name + ".z5a";
-    std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(plat::MapPath(path), bytes)) return false;
-    AniFile file;
+    SpacesToZeros(name);
+    char path[CFileResource::kPathCapacity];
+    snprintf(path, sizeof path, "%s\\%s.z5a", g_config.m_folders[FOLDER_ANIMATION].c_str(), name);
+    CFileResource file;
+    if (!file.OpenFile(path, ANI_FILE_OPEN_MODE, "rb", g_bUsePackFile, g_pPackFile)) return false;
+    std::vector<uint8_t> bytes(file.GetDataSize());
+    const bool read = file.ReadExact(bytes.data(), bytes.size());
+    file.CloseFile();
+    if (!read) return false;  // the file layer has reported it
+    AniFile parsed;
     std::string error;
-    if (!ReadAniFile(bytes, file, &error)) {
-        AniReportError("CObjAni::LoadAniFile() Error, %s [%s]", error.c_str(), path.c_str());
+    if (!ReadAniFile(bytes, parsed, &error)) {
+        ReportError("CObjAni::LoadAniFile() Error, %s [%s]", error.c_str(), path);
         return false;
     }
-    return Build(file);
+    return Build(parsed);
 }
 
 void CObjAni::Register(CAniMotion* motion, uint32_t direction, CAniLayer& layer, int32_t position,

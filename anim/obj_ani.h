@@ -23,6 +23,8 @@ class CObjSprite;
 // Longest layer table kept: start frames are 16-bit and a ramp settles within
 // 256 frames, so every entry past this one equals the last.
 inline constexpr uint32_t ANI_MAX_TABLE_FRAMES = 65536 + 256;
+// Animation files open as plain streams.
+inline constexpr int ANI_FILE_OPEN_MODE = 2;
 
 // One layer of a direction: its nodes in time order and the per-frame alpha
 // and value tables made at load.

@@ -1,5 +1,6 @@
 #include "app/globals.h"
 
+#include "anim/ani_mgr.h"
 #include "core/global_objects.h"
 #include "graphics/frame_display.h"
 
@@ -8,4 +9,5 @@
 void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::ResourceCaches, CreateGraphicsCaches, DestroyGraphicsCaches);
     SetGlobalFactory(GlobalSlot::DirectX, CreateDisplayDevices, DestroyDisplayDevices);
+    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "anim/ani_text.h"
 #include "tests/anim/ani_test_util.h"
 
 using namespace anitest;
@@ -225,13 +226,57 @@ TEST(AniFileTest, BlendTargetOutsideTheLayersIsKeptForTheLoaderToIgnore) {
     EXPECT_TRUE(ReadAniFile(WriteAniFile(OneLayer({blend}, 14)), read));
 }
 
-TEST(AniFileTest, DumpListsTheTree) {
-    const std::string dump = DumpAniFile(OneLayer({Image(3, 12, 4), Hold(2), Sound(5, 9)}, 11, 2, 6));
-    EXPECT_NE(dump.find("version 11"), std::string::npos);
-    EXPECT_NE(dump.find("pool image 1"), std::string::npos);
-    EXPECT_NE(dump.find("motion 2"), std::string::npos);
-    EXPECT_NE(dump.find("direction 6 height 100 layers 1"), std::string::npos);
-    EXPECT_NE(dump.find("image         start 3 texture 12 unit 4"), std::string::npos);
-    EXPECT_NE(dump.find("hold          frames 2"), std::string::npos);
-    EXPECT_NE(dump.find("sound         start 5 sound 9"), std::string::npos);
+TEST(AniFileTest, TextReadsBackEveryVersionExactly) {
+    for (uint8_t version : {5, 8, 9, 11, 13, 14}) {
+        SCOPED_TRACE(int(version));
+        const AniFile file = ExpectedFor(version);
+        const std::string text = AniFileToText(file);
+        AniFile back;
+        std::string error;
+        ASSERT_TRUE(AniFileFromText(text, back, &error)) << error;
+        EXPECT_EQ(back, file);
+        EXPECT_EQ(WriteAniFile(back), WriteAniFile(file));
+    }
+}
+
+TEST(AniFileTest, TextLooksLikeThis) {
+    const std::string text =
+        AniFileToText(OneLayer({Image(3, 12, 4), Hold(2), Sound(5, 9), Node(30, 0)}, 11, 2, 6));
+    EXPECT_EQ(text,
+              "version 11\n"
+              "pool image 1\n"
+              "pool sound 1\n"
+              "motion 2\n"
+              "  direction 6 height 100 spare 0\n"
+              "    layer\n"
+              "      image start 3 texture 12 unit 4 flags 0x00 x 0 y 0 x2 0 y2 0 colour 0xffff\n"
+              "      hold frames 2\n"
+              "      sound start 5 sound 9 word 0 byte 0 positional 0 extra 0\n"
+              "      kind30\n");
+}
+
+TEST(AniFileTest, TextErrorsNameTheLine) {
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"motion 0\n", "no version line"},
+        {"version 14\nlayer\n", "line 2: layer outside a direction"},
+        {"version 14\nmotion 0\ndirection 1\nimage start 0\n", "line 4: element outside a layer"},
+        {"version 14\nmotion 0\ndirection 1\nlayer\nimage start 70000\n", "line 5: bad value of start"},
+        {"version 14\nmotion 0\ndirection 1\nlayer\nimage frames 1\n", "line 5: no field frames in image"},
+        {"version 14\nmotion 0\ndirection 1\nlayer\nsprite\n", "line 5: unknown line sprite"},
+        {"version 300\n", "line 1: version needs 0 to 255"},
+    };
+    for (const Case& c : cases) {
+        AniFile file;
+        std::string error;
+        EXPECT_FALSE(AniFileFromText(c.text, file, &error)) << c.text;
+        EXPECT_EQ(error, c.error);
+    }
+    AniFile file;
+    ASSERT_TRUE(
+        AniFileFromText("# pools counted\nversion 14\nmotion 0\n direction 1\n  layer\n   image\n", file));
+    EXPECT_EQ(file.pools, (std::vector<AniPoolDecl>{{ANI_NODE_IMAGE, 1}}));
 }

@@ -5,6 +5,7 @@
 #include "anim/ani_node.h"
 #include "anim/ani_object.h"
 #include "anim/obj_ani.h"
+#include "core/global_objects.h"
 #include "tests/anim/ani_test_util.h"
 
 using namespace anitest;
@@ -12,10 +13,10 @@ using namespace anitest;
 TEST(AniMgrTest, NumbersFromMaxObjAniOnAreRefusedWithTheErrorBox) {
     AniWorld world;
     world.Write(9998, OneLayer({Image(0)}));
-    const int before = AniErrorCount();
     EXPECT_EQ(world.Mgr().CreateNewObjAni(9999, nullptr), nullptr);
-    EXPECT_EQ(AniErrorCount(), before + 1);
-    EXPECT_EQ(AniLastError(), "CAniMgr::CreateNewObjAni() Error, dwIndex[9999]>=MAX_OBJANI[9999]");
+    ASSERT_EQ(world.Boxes().size(), 1u);
+    EXPECT_EQ(world.Boxes()[0].caption, "Z5MessageBox");
+    EXPECT_EQ(world.LastBoxText(), "CAniMgr::CreateNewObjAni() Error, dwIndex[9999]>=MAX_OBJANI[9999]");
     CObjAni* last = world.Mgr().CreateNewObjAni(9998, nullptr);
     ASSERT_NE(last, nullptr);
     EXPECT_STREQ(last->m_name, "9998");
@@ -68,13 +69,14 @@ TEST(AniMgrTest, ReleaseAllLeavesHoldersWithoutAnAnimation) {
 
 TEST(AniMgrTest, MissingAndMalformedFilesAreNotCached) {
     AniWorld world;
-    const int before = AniErrorCount();
     EXPECT_EQ(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
     EXPECT_EQ(world.Mgr().ChildCount(), 0);
+    ASSERT_EQ(world.Boxes().size(), 1u);  // the file layer's Retry/Cancel, answered Cancel
+    EXPECT_EQ(world.Boxes()[0].type, plat::MB_RETRYCANCEL);
     world.WriteBytes(5, {14, 1, 0});  // short
     EXPECT_EQ(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
-    EXPECT_EQ(AniErrorCount(), before + 1);
-    EXPECT_NE(AniLastError().find("CObjAni::LoadAniFile() Error, short read"), std::string::npos);
+    EXPECT_EQ(world.Boxes().size(), 2u);
+    EXPECT_NE(world.LastBoxText().find("CObjAni::LoadAniFile() Error, short read"), std::string::npos);
     world.Write(5, OneLayer({Image(0)}));
     EXPECT_NE(world.Mgr().CreateNewObjAni(5, nullptr), nullptr);
 }
@@ -104,13 +106,23 @@ TEST(AniMgrTest, ChildrenLeadingBackToALoadingAnimationRefuseTheChainOnce) {
     world.Write(6, OneLayer({Image(0)}));
     for (uint32_t number : {1u, 4u}) {
         SCOPED_TRACE(number);
-        const int before = AniErrorCount();
+        const size_t before = world.Boxes().size();
         EXPECT_EQ(world.Mgr().CreateNewObjAni(number, nullptr), nullptr);
-        EXPECT_EQ(AniErrorCount(), before + 1);
-        EXPECT_NE(AniLastError().find("contains itself"), std::string::npos);
+        EXPECT_EQ(world.Boxes().size(), before + 1);
+        EXPECT_NE(world.LastBoxText().find("contains itself"), std::string::npos);
         EXPECT_EQ(world.Mgr().ChildCount(), 0);
         EXPECT_FALSE(world.Mgr().LoopFound());
     }
     // Loading goes on normally afterwards.
     EXPECT_NE(world.Mgr().CreateNewObjAni(6, nullptr), nullptr);
+}
+
+TEST(AniMgrTest, StartUpMakesTheGlobalManagerInItsSlot) {
+    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::AniMgr));
+    ASSERT_NE(g_pAniMgr, nullptr);
+    EXPECT_TRUE(g_pAniMgr->IsReady());
+    DestroyGlobal(GlobalSlot::AniMgr);
+    EXPECT_EQ(g_pAniMgr, nullptr);
+    ClearGlobalFactories();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "anim/obj_ani.h"
+#include "graphics/display_settings.h"
 #include "tests/anim/ani_test_util.h"
 
 using namespace anitest;
@@ -204,7 +205,8 @@ TEST(AniObjectTest, FadesBetween128And255) {
 TEST(AniObjectTest, BoundsAndTheOffScreenFlag) {
     AniWorld world;
     world.Write(1, OneLayer({Image(0), Hold(200)}));
-    SetAniScreenSize(800, 600);
+    GetDisplaySettings().screenWidth = 800;
+    GetDisplaySettings().screenHeight = 600;
     FakeCharacters chars;
     AniServices services;
     services.characters = &chars;

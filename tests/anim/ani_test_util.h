@@ -132,25 +132,30 @@ public:
 #include <cstdio>
 #include <memory>
 
-#include "anim/ani_config.h"
 #include "anim/ani_mgr.h"
+#include "core/config.h"
 #include "platform/clock.h"
+#include "platform/message_box.h"
 #include "tests/support/temp_dir.h"
 
 namespace anitest {
 
-// A temporary animation folder, a global CAniMgr and a fake clock at 10,000 ms.
+// A temporary animation folder, a global CAniMgr, a fake clock at 10,000 ms
+// and a recorder of the message boxes shown.
 class AniWorld {
 public:
-    AniWorld() : m_scopedClock(m_clock) {
-        SetAniFolder(ANI_FOLDER_ANIMATION, m_dir.Path());
+    AniWorld() : m_scopedClock(m_clock), m_oldFolder(g_config.m_folders[FOLDER_ANIMATION]) {
+        g_config.m_folders[FOLDER_ANIMATION] = m_dir.Path();
         m_mgr = std::make_unique<CAniMgr>();
         g_pAniMgr = m_mgr.get();
     }
     ~AniWorld() {
         m_mgr.reset();
         g_pAniMgr = nullptr;
+        g_config.m_folders[FOLDER_ANIMATION] = m_oldFolder;
     }
+    const std::vector<plat::MessageBoxRecorder::Box>& Boxes() const { return m_boxes.Boxes(); }
+    std::string LastBoxText() const { return Boxes().empty() ? std::string() : Boxes().back().text; }
     void Write(uint32_t number, const AniFile& file) { WriteBytes(number, WriteAniFile(file)); }
     void WriteBytes(uint32_t number, const std::vector<uint8_t>& bytes) {
         char name[32];
@@ -165,6 +170,8 @@ private:
     qmtest::TempDir m_dir;
     plat::FakeClock m_clock{10000};
     plat::ScopedClock m_scopedClock;
+    plat::ScopedMessageBoxRecorder m_boxes;
+    std::string m_oldFolder;
     std::unique_ptr<CAniMgr> m_mgr;
 };
 
