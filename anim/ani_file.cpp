@@ -6,8 +6,6 @@
 
 namespace {
 
-// Smallest size of one element in the file: its kind and a start frame.
-constexpr size_t kMinNodeBytes = 6;
 // Smallest size of a layer (its element count) and of an element (its kind).
 constexpr size_t kMinLayerBytes = 4;
 constexpr size_t kMinElementBytes = 4;
@@ -190,10 +188,6 @@ bool ReadAniFile(const uint8_t* data, size_t size, AniFile& out, std::string* er
             if (r.Failed()) break;
             if (decl.kind >= ANI_NODE_KIND_COUNT) {
                 r.Fail("pool of unknown node kind %u", decl.kind);
-                break;
-            }
-            if (decl.count > r.Remaining() / kMinNodeBytes) {
-                r.Fail("pool of kind %u declares %u nodes, more than the file holds", decl.kind, decl.count);
                 break;
             }
             declared[decl.kind] = decl.count;

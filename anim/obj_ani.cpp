@@ -301,12 +301,21 @@ bool CObjAni::Build(const AniFile& file) {
     m_heightExtent = 0;
     m_hasAlphaRamp = m_hasValueRamp = 0;
     if (m_version >= 11) {
+        // Each pool is one array of the nodes the file holds of its kind (never
+        // more than it declares; a larger declaration allocates no more).
         m_poolDecls = file.pools;
+        std::array<uint32_t, ANI_NODE_KIND_COUNT> used{};
+        for (const AniFileMotion& motion : file.motions)
+            for (const AniFileDirection& dir : motion.directions)
+                for (const AniFileLayer& layer : dir.layers)
+                    for (const AniFileElement& e : layer.elements)
+                        if (IsNodeKind(e.kind)) ++used[e.kind];
         for (const AniPoolDecl& decl : file.pools) {
-            if (decl.count == 0 || !IsNodeKind(decl.kind)) continue;
+            if (!IsNodeKind(decl.kind)) continue;
+            const uint32_t size = std::min(decl.count, used[decl.kind]);
+            if (size == 0) continue;
             WithNodeType(decl.kind, [&](auto* type) {
-                m_pools[decl.kind] =
-                    std::make_unique<TypedPool<std::remove_pointer_t<decltype(type)>>>(decl.count);
+                m_pools[decl.kind] = std::make_unique<TypedPool<std::remove_pointer_t<decltype(type)>>>(size);
             });
         }
     }

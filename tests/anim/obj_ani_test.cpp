@@ -69,6 +69,17 @@ TEST(ObjAniTest, PooledNodesComeFromTheirPools) {
     EXPECT_EQ(FirstLayer(ani).m_slots[2], ani.m_pools[ANI_NODE_SOUND]->At(0));
 }
 
+TEST(ObjAniTest, PoolsHoldTheNodesTheFileHasWhateverItDeclares) {
+    AniFile file = OneLayer({Image(0), Image(1)}, 11);
+    file.pools = {{ANI_NODE_IMAGE, 0x7FFFFFFF}, {ANI_NODE_SOUND, 5}};
+    AniFile read;
+    ASSERT_TRUE(ReadAniFile(WriteAniFile(file), read));
+    CObjAni ani;
+    ASSERT_TRUE(ani.Build(read));
+    EXPECT_EQ(ani.m_pools[ANI_NODE_IMAGE]->m_size, 2u);
+    EXPECT_EQ(ani.m_pools[ANI_NODE_SOUND], nullptr);
+}
+
 TEST(ObjAniTest, EndTimesPassSixtyFiveSeconds) {
     CObjAni ani;
     ASSERT_TRUE(ani.Build(OneLayer({Image(2500)}, 14)));
