@@ -238,6 +238,17 @@ std::string Quote(const char* s, size_t n) {
     return out + "\"";
 }
 
+// "(a b c)"
+std::string Tuple(const std::vector<uint32_t>& values) {
+    std::string out(1, '(');
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i) out += ' ';
+        out += std::to_string(values[i]);
+    }
+    out += ')';
+    return out;
+}
+
 void DumpTable(const CDataTable& t, int indent, std::string& out) {
     std::string pad(size_t(indent), ' ');
     out += pad + "table " + std::to_string(t.GetRowCount()) + "\n";
@@ -269,6 +280,13 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
                 break;
         }
         out += "\n";
+        // A column without data (a size code or width that stores nothing, a
+        // skipped column) has nothing to show however many rows it claims.
+        bool hasCells =
+            c->m_type == kColTable || c->m_type == kColRef || c->m_type == kColBytes3 ||
+            (c->m_type == kColText && c->m_textWidth > 0) ||
+            (c->m_type == kColList ? c->m_listLength > 0 : c->m_type != kColText && c->IntWidth() > 0);
+        if (!hasCells) continue;
         std::string line;
         auto flush = [&] {
             if (!line.empty()) out += pad + "   " + line + "\n";
@@ -297,16 +315,15 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
                     uint16_t a = 0, b = 0;
                     uint8_t d = 0;
                     t.GetRef(col, r, &a, &b, &d);
-                    cell = "(" + std::to_string(a);
-                    if (!c->m_refSecond.empty()) cell += " " + std::to_string(b);
-                    if (!c->m_refThird.empty()) cell += " " + std::to_string(d);
-                    cell += ")";
+                    std::vector<uint32_t> values = {a};
+                    if (!c->m_refSecond.empty()) values.push_back(b);
+                    if (!c->m_refThird.empty()) values.push_back(d);
+                    cell = Tuple(values);
                     break;
                 }
                 case kColBytes3: {
                     const uint8_t* b = t.GetBytes3(col, r);
-                    cell = "(" + std::to_string(b[0]) + " " + std::to_string(b[1]) + " " +
-                           std::to_string(b[2]) + ")";
+                    cell = Tuple({b[0], b[1], b[2]});
                     break;
                 }
                 case kColPair:
@@ -314,10 +331,9 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
                 case kColList: {
                     int n = c->m_type == kColList ? c->m_listLength : c->TupleSize();
                     if (c->IntWidth() == 0 || n == 0) break;
-                    cell = "(";
-                    for (int i = 0; i < n; ++i)
-                        cell += (i ? " " : "") + std::to_string(t.GetTupleInt(col, r, i));
-                    cell += ")";
+                    std::vector<uint32_t> values;
+                    for (int i = 0; i < n; ++i) values.push_back(t.GetTupleInt(col, r, i));
+                    cell = Tuple(values);
                     break;
                 }
                 default:
@@ -325,7 +341,8 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
             }
             if (cell.empty()) continue;
             if (!line.empty() && line.size() + cell.size() > 100) flush();
-            line += " " + cell;
+            line += ' ';
+            line += cell;
         }
         flush();
     }

@@ -117,6 +117,7 @@ bool CFileResource::OpenFile(const char* path, int openMode, const char* stdioMo
 
 FILE* CFileResource::OpenDisk() {
     const char* stdioMode = m_requestedMode == kFileCompressed ? "rb" : m_stdioMode;
+    if (plat::DirectoryExists(m_path)) return nullptr;  // stdio would open a folder for reading
     if (std::strchr(stdioMode, 'w') && !std::strchr(stdioMode, '+'))
         return plat::OpenReplacement(m_path, stdioMode, &m_tempPath);
     return plat::OpenFile(m_path, stdioMode);

@@ -152,16 +152,15 @@ FILE* CPackFile::FindPackEntry(const char* path, uint32_t* size, uint32_t* store
     if (!m_stream || !path) return nullptr;
     std::string work(path);
     UpperCaseAscii(work);
+    std::string component(work.size() + 1, '\0');
     uint64_t offset = pack::kRootOffset, end = m_fileSize;
     int matched = 0;
-    size_t start = 0;
     for (;;) {
-        size_t sep = start;
-        while (sep < work.size() && !IsPathSeparator(work[sep])) ++sep;
-        std::string component = work.substr(start, sep - start);
+        bool last = SplitFirstComponent(work.data(), component.data(), component.size()) == 1;
+        std::string_view name(component.c_str());
         const Node* node = GetNode(offset, end);
-        if (sep == work.size()) {  // the file name
-            auto hit = node->fileIndex.find(component);
+        if (last) {  // the file name
+            auto hit = node->fileIndex.find(std::string(name));
             if (hit == node->fileIndex.end()) return nullptr;
             const FileRec& f = node->files[hit->second];
             if (std::fseek(m_stream, long(f.dataOffset), SEEK_SET) != 0) return nullptr;
@@ -169,13 +168,12 @@ FILE* CPackFile::FindPackEntry(const char* path, uint32_t* size, uint32_t* store
             if (storedSize) *storedSize = f.storedSize;
             return m_stream;
         }
-        start = sep + 1;
         if (!node->nameOk) return nullptr;
-        if (node->key == component) {  // the node itself: a path may begin with the root's name
+        if (node->key == name) {  // the node itself: a path may begin with the root's name
             if (++matched > pack::kMaxDirectoryMatches) return nullptr;
             continue;
         }
-        auto hit = node->dirIndex.find(component);
+        auto hit = node->dirIndex.find(std::string(name));
         if (hit != node->dirIndex.end()) {
             if (++matched > pack::kMaxDirectoryMatches) return nullptr;
             offset = node->dirs[hit->second].offset;

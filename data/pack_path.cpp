@@ -9,8 +9,7 @@ void UpperCaseAscii(char* text) {
 }
 
 void UpperCaseAscii(std::string& text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    StrToUpper(text.data());
 }
 
 std::string_view LastComponent(std::string_view name) {

@@ -171,8 +171,8 @@ bool LoadPackTree(const std::string& folder, PackDirSpec& root, std::string* err
 }
 
 std::vector<uint8_t> BuildCompressedFile(const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> out;
-    PutU32(out, uint32_t(data.size()));
+    std::vector<uint8_t> out(4);
+    SetU32(out, 0, uint32_t(data.size()));
     std::vector<uint8_t> z;
     if (!Compress(data, z)) return {};
     out.insert(out.end(), z.begin(), z.end());

@@ -58,7 +58,10 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
         const TextArg& a = *next++;
         std::string spec = "%" + flags;
         if (width >= 0) spec += std::to_string(width);
-        if (precision >= 0) spec += "." + std::to_string(precision);
+        if (precision >= 0) {
+            spec += '.';
+            spec += std::to_string(precision);
+        }
         char buf[kMaxWidth * 2 + 64];
         if (isText || a.kind == TextArg::kText) {
             std::string text = a.kind == TextArg::kText     ? a.text

@@ -265,6 +265,16 @@ TEST(DataTable, HostileCountsAndTypesFailBeforeAllocating) {
     }
 }
 
+TEST(DataTable, ColumnsWithoutDataMayClaimManyRows) {
+    std::vector<uint8_t> bytes = U32s({2, 0x7fffffff});
+    bytes.insert(bytes.end(), {0, 5, 8, 0, 0});  // type 0 storing nothing, type 8 of width 0
+    CDataTable t;
+    ASSERT_TRUE(Read(t, bytes));
+    EXPECT_EQ(t.GetRowCount(), 0x7fffffff);
+    EXPECT_EQ(t.GetInt(0, 0x7ffffffe), 0u);
+    EXPECT_EQ(DumpTableText(t), "table 2147483647\n  column int code=5\n  column skip width=0\nend\n");
+}
+
 TEST(DataTable, NestingDepthIsBounded) {
     auto nested = [](int depth) {
         TableSpec spec{1, {}};

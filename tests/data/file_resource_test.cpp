@@ -185,6 +185,11 @@ TEST(FileResource, MissingFileAsksRetryOrCancel) {
     CFileResource f;
     EXPECT_FALSE(f.OpenFile(path.c_str(), kFileStream, "rb", false, nullptr));
     ASSERT_EQ(boxes.Boxes().size(), 2u);  // Retry, then the default answer Cancel
+    boxes.Clear();
+    EXPECT_FALSE(
+        f.OpenFile(dir.Path().c_str(), kFileCompressed, "rb", false, nullptr));  // a folder is no file
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    path = dir.Path();
     for (const auto& b : boxes.Boxes()) {
         EXPECT_EQ(b.text, "File not found. [" + path + "]");
         EXPECT_EQ(b.caption, "Data Error");
@@ -244,6 +249,38 @@ TEST(FileResource, DiscardedFileIsRestoredFromWhereItCameFrom) {
     CFileResource never;
     EXPECT_FALSE(never.Discard());
     EXPECT_TRUE(never.IsDiscarded());
+}
+
+TEST(FileResource, CachedFileIsDiscardedOverBudgetAndRestoredAtItsNextUse) {
+    PackDirSpec root{"R", {}, {}};
+    root.AddFile("a.dat", std::string(100, 'a'));
+    root.AddFile("b.dat", std::string(200, 'b'));
+    qmtest::TempDir dir;
+    CPackFile pack;
+    ASSERT_TRUE(pack.OpenPack(qmtest::WritePack(dir, "p.dat", root).c_str()));
+    CPackFile* previous = g_pPackFile;
+    g_pPackFile = &pack;
+    {
+        CResourceCache cache;
+        cache.SetBudget(1000);
+        auto* a = static_cast<CFileResource*>(cache.CreateObject(0));
+        auto* b = static_cast<CFileResource*>(cache.CreateObject(0));
+        ASSERT_TRUE(a->OpenFile("a.dat", kFileStream, "rb", true, &pack));
+        ASSERT_TRUE(b->OpenFile("b.dat", kFileStream, "rb", true, &pack));
+        cache.AddEntry(a);
+        cache.AddEntry(b);
+        EXPECT_EQ(cache.GetBytesHeld(), 104u + 204u);
+        cache.AcquireEntry(b->GetId());
+        EXPECT_FALSE(cache.SetBudget(150));  // only a may go; b in use keeps the cache over budget
+        EXPECT_TRUE(a->IsDiscarded());
+        EXPECT_EQ(cache.GetBytesHeld(), 204u);
+        cache.ReleaseEntry(b->GetId());
+        EXPECT_EQ(cache.GetEntry(a->GetId()), a);  // a comes back, b goes for it
+        EXPECT_EQ(Data(*a), std::string(100, 'a'));
+        EXPECT_TRUE(b->IsDiscarded());
+        EXPECT_EQ(cache.GetBytesHeld(), 104u);
+    }
+    g_pPackFile = previous;
 }
 
 TEST(FileResource, CacheEntryOfTheDefaultKindIsAFile) {
