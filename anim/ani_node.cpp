@@ -260,6 +260,8 @@ bool CAniChildNode::Draw() {
     m_pChild->m_startTime = owner->m_startTime + uint32_t(m_start) * ANI_FRAME_MS;
     m_pChild->m_stopped = 0;
     m_pChild->m_flag126 = owner->m_flag126;
+    // The child draws where its owner draws (an afterimage capture included).
+    m_pChild->SetRenderTarget(owner->m_targetExplicit ? owner->m_explicitTarget : 0, owner->m_defaultTarget);
     m_pChild->SetScreenPosition(owner->m_screenX + m_x, owner->m_screenY + m_y, 0);
     m_pChild->Draw();
     return true;

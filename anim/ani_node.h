@@ -81,6 +81,8 @@ public:
     void DrawShadow();
     // Draws the texture unit without a sprite.
     void DrawUnit(int32_t x, int32_t y, const uint8_t* colour);
+    // The sprite's unit as an opaque white silhouette into the owner's texture target.
+    void DrawSpriteSilhouette();
 
     CSprite* m_pSprite = nullptr;  // made at load, owned by the animation's sprite object
     uint16_t m_texture = 0;

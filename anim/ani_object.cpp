@@ -82,6 +82,7 @@ bool CAniObject::Release() {
         delete m_pDrawable;
         m_pDrawable = nullptr;
     }
+    ReleaseAttachedSurface();
     return true;
 }
 

@@ -192,6 +192,9 @@ public:
     void ClearTrail();
     void UpdateTrail();
     void DrawTrail();
+    // Draws the object's silhouette into a new texture of its bounds and keeps
+    // it as an afterimage; false when the bounds are empty or 255 pixels or more.
+    bool CaptureAfterimage();
 
     // One drawing pass of the object and its children.
     void DrawPass(bool underlay);
@@ -265,6 +268,7 @@ private:
     int32_t EntryPriority(const CAniObject* entry) const { return entry == this ? 0 : entry->m_priority; }
     void ForgetChildren();
     void ReleaseAnimation();
+    void ReleaseAttachedSurface();
     void DrawImage();
     template <class F>
     void ForEachChild(F f);

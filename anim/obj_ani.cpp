@@ -12,6 +12,7 @@
 #include "core/util.h"
 #include "data/file_resource.h"
 #include "data/pack_archive.h"
+#include "graphics/sprite.h"
 #include "platform/clock.h"
 
 uint8_t CAniLayer::AlphaAt(uint32_t frame) const {
@@ -153,6 +154,8 @@ CObjAni::~CObjAni() {
 
 bool CObjAni::Release() {
     FreeTree();
+    if (m_pSprites && g_pObjSpriteMgr) g_pObjSpriteMgr->DeleteChild(m_pSprites->GetId());
+    m_pSprites = nullptr;
     return true;
 }
 
@@ -163,7 +166,6 @@ void CObjAni::FreeTree() {
     owned.clear();
     for (auto& pool : m_pools) pool.reset();
     m_poolDecls.clear();
-    m_pSprites = nullptr;
 }
 
 CAniNode* CObjAni::CreateNode(uint32_t kind) {
@@ -205,6 +207,8 @@ bool CObjAni::LoadAniFile(uint32_t number) {
     SpacesToZeros(name);
     char path[CFileResource::kPathCapacity];
     snprintf(path, sizeof path, "%s\\%s.z5a", g_config.m_folders[FOLDER_ANIMATION].c_str(), name);
+    // The animation's sprites, one per image node, are collected under the file's name.
+    if (!m_pSprites && g_pObjSpriteMgr) m_pSprites = CreateObjSprite(g_pObjSpriteMgr, path);
     CFileResource file;
     if (!file.OpenFile(path, ANI_FILE_OPEN_MODE, "rb", g_bUsePackFile, g_pPackFile)) return false;
     std::vector<uint8_t> bytes(file.GetDataSize());
