@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "anim/ani_object_hooks.h"
 #include "anim/obj_ani.h"
+#include "core/draw_object.h"
 #include "core/error_box.h"
 #include "core/util.h"
 
@@ -11,10 +13,12 @@ CAniMgr* g_pAniMgr = nullptr;
 
 bool CreateAniMgr() {
     if (!g_pAniMgr) g_pAniMgr = new CAniMgr();
+    SetAniObjectHooks(GetAniObjectHooks());
     return true;
 }
 
 void DestroyAniMgr() {
+    SetAniObjectHooks(nullptr);
     delete g_pAniMgr;
     g_pAniMgr = nullptr;
 }

@@ -59,6 +59,7 @@ private:
 // The global animation manager (null while it does not exist).
 extern CAniMgr* g_pAniMgr;
 
-// Start-up and shutdown of the global manager.
+// Start-up and shutdown of the global manager; the drawable objects' hooks
+// for animated objects are installed with it.
 bool CreateAniMgr();
 void DestroyAniMgr();

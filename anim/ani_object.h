@@ -203,8 +203,8 @@ public:
     uint8_t m_kind = ANI_KIND_ANIMATION;
     int32_t m_layer = 5;
     uint8_t m_targetExplicit = 0;
-    uint32_t m_explicitTarget = 0;
-    uint32_t m_defaultTarget = 0;
+    uint32_t m_explicitTarget = 0;  // a texture of the texture cache
+    uint32_t m_defaultTarget = 0;   // 0: the Direct3D layer's render target
     int32_t m_screenX = 0, m_screenY = 0, m_screenZ = 0;
     int32_t m_mapX = ANI_NO_POSITION, m_mapY = ANI_NO_POSITION, m_mapZ = ANI_NO_POSITION;
     int32_t m_drawOffsetX = 0, m_drawOffsetY = 0;

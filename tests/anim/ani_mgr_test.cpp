@@ -5,7 +5,9 @@
 #include "anim/ani_node.h"
 #include "anim/ani_object.h"
 #include "anim/obj_ani.h"
+#include "core/draw_object.h"
 #include "core/global_objects.h"
+#include "platform/message_box.h"
 #include "tests/anim/ani_test_util.h"
 
 using namespace anitest;
@@ -117,12 +119,31 @@ TEST(AniMgrTest, ChildrenLeadingBackToALoadingAnimationRefuseTheChainOnce) {
     EXPECT_NE(world.Mgr().CreateNewObjAni(6, nullptr), nullptr);
 }
 
-TEST(AniMgrTest, StartUpMakesTheGlobalManagerInItsSlot) {
+TEST(AniMgrTest, StartUpMakesTheGlobalManagerAndDrawableObjectsUseIt) {
+    plat::ScopedMessageBoxRecorder boxes;
+    qmtest::TempDir dir;
+    const std::string oldFolder = g_config.m_folders[FOLDER_ANIMATION];
+    g_config.m_folders[FOLDER_ANIMATION] = dir.Path();
+    dir.WriteFile("0007.z5a", WriteAniFile(OneLayer({Image(0)})));
     SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
     ASSERT_TRUE(CreateGlobal(GlobalSlot::AniMgr));
     ASSERT_NE(g_pAniMgr, nullptr);
     EXPECT_TRUE(g_pAniMgr->IsReady());
+    {
+        CDrawObject drawable;
+        ASSERT_TRUE(drawable.CreateNamedWithAni(DRAW_TYPE_NO_UNDERLAY, "x", 7, false));
+        CAniObject* object = drawable.GetAniObject();
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(object->m_underlayMode, ANI_UNDERLAY_OFF_MODE);
+        object->SetScreenPosition(4, 5, 0);
+        EXPECT_EQ(drawable.GetX(), 4);
+        EXPECT_EQ(drawable.GetLayer(), 5);
+        EXPECT_EQ(g_pAniMgr->GetSlot(7)->m_refCount, 1);
+        EXPECT_FALSE(drawable.CreateWithAni(1, 0, 8, false));  // no file 8
+    }
+    EXPECT_EQ(g_pAniMgr->GetSlot(7), nullptr);
     DestroyGlobal(GlobalSlot::AniMgr);
     EXPECT_EQ(g_pAniMgr, nullptr);
     ClearGlobalFactories();
+    g_config.m_folders[FOLDER_ANIMATION] = oldFolder;
 }
