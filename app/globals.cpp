@@ -3,6 +3,7 @@
 #include <functional>
 #include <new>
 
+#include "anim/ani_mgr.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -67,6 +68,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     InstallGraphicsGlobals();
+    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {
