@@ -367,6 +367,13 @@ bool CMapModel3D::Update() {
     return true;
 }
 
+void CMapModel3D::PoseAt(int32_t frame) {
+    m_frame = float(frame);
+    if (!m_keys) return;
+    m_playing = true;
+    if (OnScreen()) m_animator.Animate(frame);
+}
+
 void CMapModel3D::Draw(bool mirrored) {
     if (!m_mesh || !OnScreen()) return;
     if (m_playing) m_wholeFrame = int32_t(m_frame);
@@ -472,6 +479,26 @@ void MapModelEntry::Draw(bool mirrored) {
     BuildWorldMatrix();
     model->Draw(mirrored);
     if (mirrored) rotation.y -= kPi;
+}
+
+void MapModelEntry::Draw(const AniModelPose& pose) {
+    if (!model) return;
+    if (g_pDirect3D) g_pDirect3D->SetBlendMode(pose.blendMode);
+    SetAlpha(pose.alpha);
+    SetScreenPosition(pose.x, pose.y);
+    SetRotation(0.0f, 0.0f, 0.0f);
+    if (pose.hasTiles) {
+        TurnToward(float(pose.tile1.x), float(pose.tile1.y), float(pose.tile2.x), float(pose.tile2.y));
+        rotation.x += 0.5235987f;
+    }
+    model->PoseAt(pose.frame);
+    Draw(pose.flag);
+    if (g_pDirect3D) g_pDirect3D->SetBlendMode(0);
+}
+
+AniRect MapModelEntry::GetScreenBounds() {
+    const ModelRect r = model ? model->GetScreenBounds() : ModelRect{};
+    return r.Empty() ? EmptyAniRect() : AniRect{r.left, r.top, r.right, r.bottom};
 }
 
 // ---- Manager ----

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_services.h"
 #include "anim/map_model_files.h"
-#include "anim/toon_object.h"
+#include "anim/model_support.h"
 #include "core/linked_list.h"
 #include "graphics/math3d.h"
 
@@ -93,6 +94,10 @@ public:
     bool Update();
     void Draw(bool mirrored);
     ModelRect GetScreenBounds() const;
+    // The model as an animation shows it at a key frame: a model with
+    // keyframes plays and poses its copy there (on the screen only); one
+    // without keeps its rest pose.
+    void PoseAt(int32_t frame);
 
     CModelMesh* Mesh() const { return m_mesh; }
     CKeyframeSet* Keyframes() const { return m_keys; }
@@ -120,7 +125,8 @@ private:
     std::vector<ModelVertex> m_scratch;  // the vertices of the node being drawn
 };
 
-struct MapModelEntry {
+// Animations draw map-object models through the IAniMeshModel service.
+struct MapModelEntry : IAniMeshModel {
     std::string name;
     std::unique_ptr<CMapModel3D> model;
     bool active = false;
@@ -131,7 +137,7 @@ struct MapModelEntry {
     int32_t useCount = 0;
     int32_t screenX = 0, screenY = 0;
 
-    void SetScreenPosition(int32_t sx, int32_t sy);
+    void SetScreenPosition(int32_t sx, int32_t sy) override;
     void Rotate(float dx, float dy, float dz);
     void SetRotation(float x, float y, float z);
     void SetAlpha(float a) { alpha = a; }
@@ -142,6 +148,14 @@ struct MapModelEntry {
     void BuildWorldMatrix();
     // Mirrored: turned by pi about y, with the cull modes swapped.
     void Draw(bool mirrored);
+
+    // As an animation's mesh node draws it: blend mode and alpha of its layer,
+    // placed at the pose's point, turned along the owner's tiles (and tilted
+    // by pi/6) when it has them, posed at the pose's key frame and drawn
+    // mirrored by the node's flag.
+    uint32_t GetFrameCount() override { return model ? uint32_t(model->GetFrameCount()) : 1; }
+    void Draw(const AniModelPose& pose) override;
+    AniRect GetScreenBounds() override;
 };
 
 class CMapModel3DMgr {

@@ -1,10 +1,16 @@
-// What the toon-shaded objects and the map-object models share: finding data
-// files and loading model textures.
+// What the toon-shaded objects and the map-object models share: screen
+// rectangles, finding data files and loading model textures.
 #pragma once
 #include <cstdint>
 #include <string>
 
 class CTextureResource;
+
+// A screen rectangle of a model; left > right means empty.
+struct ModelRect {
+    int32_t left = 9999, top = 9999, right = -9999, bottom = -9999;
+    bool Empty() const { return left > right || top > bottom; }
+};
 
 // True when the pack (while it is used) or the disk holds the file.
 bool DataFileExists(const char* path);

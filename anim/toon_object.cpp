@@ -582,7 +582,7 @@ ModelRect CToonObject::GetScreenBounds() const {
 
 namespace {
 
-void Pose(CToonObject& object, const ToonPlacement& p) {
+void Pose(CToonObject& object, const AniModelPose& p) {
     const float wx = g_pDirect3D ? float(g_pDirect3D->ScreenToWorldX(p.x)) : 0.0f;
     const float wy = g_pDirect3D ? float(g_pDirect3D->ScreenToWorldY(p.y)) : 0.0f;
     object.PlaceAt(wx, wy, p.facing, p.tilt);
@@ -591,13 +591,13 @@ void Pose(CToonObject& object, const ToonPlacement& p) {
 
 }  // namespace
 
-void DrawToonObject(CToonObject& object, const ToonPlacement& placement) {
+void DrawToonObject(CToonObject& object, const AniModelPose& pose) {
     CDirect3D* d3d = g_pDirect3D;
     rs::Device3D* device = d3d ? d3d->Device() : nullptr;
     if (!device) return;
-    object.m_alpha = placement.alpha;
-    object.m_blendMode = placement.blendMode;
-    Pose(object, placement);
+    object.m_alpha = pose.alpha;
+    object.m_blendMode = pose.blendMode;
+    Pose(object, pose);
     rs::RenderState& st = device->State();
     st.cull = rs::CullMode::kClockwise;
     st.zEnable = true;
@@ -610,9 +610,18 @@ void DrawToonObject(CToonObject& object, const ToonPlacement& placement) {
     st.destBlend = rs::BlendFactor::kInvSrcAlpha;
 }
 
-ModelRect ToonObjectScreenRect(CToonObject& object, const ToonPlacement& placement) {
-    Pose(object, placement);
+ModelRect ToonObjectScreenRect(CToonObject& object, const AniModelPose& pose) {
+    Pose(object, pose);
     return object.GetScreenBounds();
+}
+
+void CToonObject::Draw(const AniModelPose& pose) {
+    DrawToonObject(*this, pose);
+}
+
+AniRect CToonObject::GetScreenRect(const AniModelPose& pose) {
+    const ModelRect r = ToonObjectScreenRect(*this, pose);
+    return r.Empty() ? EmptyAniRect() : AniRect{r.left, r.top, r.right, r.bottom};
 }
 
 // ---- CToonObjMgr ----

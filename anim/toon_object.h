@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_services.h"
+#include "anim/model_support.h"
 #include "anim/toon_files.h"
 #include "core/linked_list.h"
 #include "graphics/math3d.h"
 
 class CToonObjMgr;
-
-// A screen rectangle; left > right means empty.
-struct ModelRect {
-    int32_t left = 9999, top = 9999, right = -9999, bottom = -9999;
-    bool Empty() const { return left > right || top > bottom; }
-};
 
 // The per-object state of one mesh node (a tree parallel to the mesh's).
 struct ToonNodeState {
@@ -40,16 +36,17 @@ struct ToonNodeState {
     std::vector<ToonNodeState> children;
 };
 
-class CToonObject {
+// Animations draw toon objects through the IAniToonObject service.
+class CToonObject : public IAniToonObject {
 public:
     CToonObject(CToonObjMgr* manager, ToonMesh* mesh, ToonMaterial* material, ToonAnim* anim);
-    ~CToonObject();
+    ~CToonObject() override;
     CToonObject(const CToonObject&) = delete;
     CToonObject& operator=(const CToonObject&) = delete;
 
     // Loads the shading ramp from the texture folder (nothing when that name is loaded).
     void SetShadeTexture(const char* fileName);
-    void SetToonMode(uint32_t mode) { m_toonMode = mode; }
+    void SetToonMode(uint8_t mode) override { m_toonMode = mode; }
     float GetScale() const;
     // Milliseconds from the first to the last frame of the animation; 0 without one.
     uint32_t GetDuration() const;
@@ -62,6 +59,11 @@ public:
     void Draw();
     // The bounding box of the posed, drawn nodes on the screen (empty without any).
     ModelRect GetScreenBounds() const;
+
+    // As an animation's toon node draws it (DrawToonObject).
+    uint32_t GetDurationMs() override { return GetDuration(); }
+    void Draw(const AniModelPose& pose) override;
+    AniRect GetScreenRect(const AniModelPose& pose) override;
 
     const std::string& MeshPath() const;
     const std::string& AnimPath() const;
@@ -143,23 +145,15 @@ private:
 
 extern CToonObjMgr* g_pToonObjMgr;
 
-// Where and how an animation draws a toon object: a screen point, the time
-// into its animation, the facing in degrees, the tilt, alpha 0..1 and the
-// blend mode (1 additive).
-struct ToonPlacement {
-    int32_t x = 0, y = 0;
-    uint32_t timeMs = 0;
-    float facing = 0.0f;
-    bool tilt = false;
-    float alpha = 1.0f;
-    uint32_t blendMode = 0;
-};
+// How an animation's toon node draws an object (AniModelPose: the screen
+// point, the time into its animation, the facing in degrees, the tilt, alpha
+// 0..1 and the blend mode, 1 additive).
 // Poses the object there and draws it with clockwise culling and a cleared
 // depth buffer; afterwards the depth test is off, culling counter-clockwise
 // and blending back to normal alpha blending.
-void DrawToonObject(CToonObject& object, const ToonPlacement& placement);
+void DrawToonObject(CToonObject& object, const AniModelPose& pose);
 // The object's screen rectangle posed there.
-ModelRect ToonObjectScreenRect(CToonObject& object, const ToonPlacement& placement);
+ModelRect ToonObjectScreenRect(CToonObject& object, const AniModelPose& pose);
 
 // Frees the textures a material file holds (its maps load them on first use).
 void ReleaseToonMaterialTextures(ToonMaterial& material);

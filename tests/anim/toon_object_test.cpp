@@ -293,7 +293,7 @@ TEST_F(ToonRender, CubeWithRampShadingAndBlackOutlines) {
     m_d3d->InitRenderStates();
     std::vector<plat::raster::DeviceEvent> log;
     m_d3d->Device()->SetEventLog(&log);
-    const ToonPlacement at{400, 300, 0, 45.0f, true};
+    const AniModelPose at{400, 300, 0, 45.0f, true};
     DrawToonObject(*o, at);
     m_d3d->Device()->SetEventLog(nullptr);
 
