@@ -33,13 +33,15 @@ void CModelIo::Fail(const char* format, ...) {
 
 // ---- Binary reading ----
 
-bool CModelReader::Take(void* out, size_t n, const char* name) {
+bool CModelReader::HasBytes(size_t n, const char* name) {
     if (Failed()) return false;
-    if (Remaining() < n) {
-        Fail("short data at byte %zu: %s needs %zu bytes, %zu left", m_pos, Or(name, "value"), n,
-             Remaining());
-        return false;
-    }
+    if (Remaining() >= n) return true;
+    Fail("short data at byte %zu: %s needs %zu bytes, %zu left", m_pos, Or(name, "value"), n, Remaining());
+    return false;
+}
+
+bool CModelReader::Take(void* out, size_t n, const char* name) {
+    if (!HasBytes(n, name)) return false;
     std::memcpy(out, m_data + m_pos, n);
     m_pos += n;
     return true;
@@ -83,11 +85,8 @@ void CModelReader::Text(const char* name, std::string& s, size_t size) {
 }
 
 void CModelReader::Raw(const char* name, std::vector<uint8_t>& bytes, size_t size) {
-    if (Failed() || Remaining() < size) {
-        Take(nullptr, size, name);  // reports the short data
-        bytes.clear();
-        return;
-    }
+    bytes.clear();
+    if (!HasBytes(size, name)) return;
     bytes.assign(m_data + m_pos, m_data + m_pos + size);
     m_pos += size;
 }

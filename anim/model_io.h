@@ -75,6 +75,8 @@ public:
     }
 
 private:
+    // False (and the short-data fault) when fewer than n bytes are left.
+    bool HasBytes(size_t n, const char* name);
     bool Take(void* out, size_t n, const char* name);
     bool CheckCount(const char* name, uint64_t n, size_t bytesEach);
 
