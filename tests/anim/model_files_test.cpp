@@ -8,6 +8,7 @@
 #include "anim/toon_files.h"
 #include "model_test_util.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 
 using modeltest::Build;
 using modeltest::Str;
@@ -371,6 +372,40 @@ TEST(ModelFiles, ImageListsHoldAtMostTenNames) {
     EXPECT_FALSE(ReadImageList(dir.WriteFile("c.ifl", "4 a.bmp").c_str(), names));  // fewer names than said
     EXPECT_FALSE(ReadImageList(dir.WriteFile("d.ifl", "x").c_str(), names));
     EXPECT_FALSE(ReadImageList((dir.Path() + "/missing.ifl").c_str(), names));
+}
+
+TEST(ModelTool, BuildsAndDumpsFiles) {
+    qmtest::TempDir dir;
+    const std::string text = dir.WriteFile("cube.txt", kMapMesh);
+    const std::string out = dir.Path() + "/0001.msh";
+    qmtest::ToolRun r = qmtest::RunTool(RunModelTool, {"build", text, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = qmtest::RunTool(RunModelTool, {"dump", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("name \"Plate\""), std::string::npos);
+    EXPECT_NE(r.out.find("0x80FF0000"), std::string::npos);  // colours in hexadecimal
+    // The kind named when the extension does not tell.
+    const std::string bin = dir.Path() + "/keys.bin";
+    EXPECT_EQ(qmtest::RunTool(RunModelTool, {"build", dir.WriteFile("k.txt", kKeyframes), bin, "kfd"}).status,
+              0);
+    EXPECT_EQ(qmtest::RunTool(RunModelTool, {"dump", bin, "KFD"}).status, 0);
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"dump", bin}, 2, "which kind"},
+        {{"build", dir.WriteFile("bad.txt", "version 1 nodes 1 node bogus 3 end"), out}, 1, "bogus"},
+        {{"dump", dir.WriteFile("short.msh", "1")}, 1, "refuses"},
+        {{"dump", dir.Path() + "/none.msh"}, 1, "cannot read"},
+        {{"frobnicate"}, 2, "usage"},
+    };
+    for (const Case& c : cases) {
+        r = qmtest::RunTool(RunModelTool, c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace
