@@ -146,6 +146,8 @@ struct MapModelEntry : IAniMeshModel {
     // stored screen x or y).
     void TurnToward(float x1, float y1, float x2, float y2);
     void BuildWorldMatrix();
+    // The model's per-frame update (false once a model that does not loop ended).
+    bool Update() { return model ? model->Update() : true; }
     // Mirrored: turned by pi about y, with the cull modes swapped.
     void Draw(bool mirrored);
 

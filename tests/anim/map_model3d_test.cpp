@@ -136,7 +136,7 @@ TEST_F(MapModelFiles, LoopAndStop) {
     CMapModel3D& m = *e->model;
     m.Play(0);
     EXPECT_TRUE(m.Update());
-    EXPECT_TRUE(m.Update());
+    EXPECT_TRUE(e->Update());
     EXPECT_FALSE(m.Update());  // frame 3 reaches the frame count
     EXPECT_FALSE(m.IsPlaying());
     EXPECT_FALSE(e->active);
