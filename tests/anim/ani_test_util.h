@@ -116,7 +116,7 @@ struct FakeCharacters : IAniCharacters {
     void AddSecondHitCountById(uint32_t id) override { ++secondHits[id]; }
     void SetRatio(CChar* c, float r) override { ratios[c] = r; }
     CAniObject* GetCharAniObject(CChar*) override { return nullptr; }
-    float GetShadowSize(CChar*) override { return 1.0f; }
+    int32_t GetShadowSize(CChar*) override { return 3; }
 };
 
 // Installs services for the lifetime of the guard and removes them after.
