@@ -1,8 +1,13 @@
 #include "app/globals.h"
 
+#include "core/config.h"
 #include "core/global_objects.h"
 #include "data/data_startup.h"
 #include "graphics/frame_display.h"
+#include "graphics/text_font.h"
+#include "graphics/text_renderer.h"
+#include "net/network_setup.h"
+#include "platform/font.h"
 
 // Each layer adds its global objects here as it is built; a slot without a
 // factory is skipped by start-up.
@@ -12,4 +17,24 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     SetGlobalFactory(GlobalSlot::ResourceCaches, CreateGraphicsCaches, DestroyGraphicsCaches);
     SetGlobalFactory(GlobalSlot::DirectX, CreateDisplayDevices, DestroyDisplayDevices);
+    SetGlobalFactory(
+        GlobalSlot::Fonts,
+        [] {
+            plat::SetFontFileOverride(g_config.m_fontFile);
+            return CreateFonts();
+        },
+        ReleaseTextFonts);
+    SetGlobalFactory(
+        GlobalSlot::TextRenderer,
+        [] {
+            g_pTextRenderer = new CTextRenderer();
+            return true;
+        },
+        [] {
+            delete g_pTextRenderer;
+            g_pTextRenderer = nullptr;
+        });
+    SetGlobalFactory(
+        GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
+    InstallNetwork();
 }

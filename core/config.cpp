@@ -80,6 +80,7 @@ bool LoadConfig(const char* path) {
     ini.ReadIniLong("FOR_MAP_TEST", 0);
     ini.ReadIniLong("VISUAL_EVENT_FILE_ID", 0);
     ini.ReadIniString("VISUAL_EVENT_STARTFUNC_NAME", "StartEvent");
+    c.m_fontFile = ini.ReadIniString("FONT_FILE", "");
 
     static const struct {
         DataFolder folder;

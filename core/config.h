@@ -124,6 +124,8 @@ struct CConfig {
     bool m_useCompressedFiles = false;
     uint16_t m_clientVersion = 0;
     std::string m_crashDumpName;
+    // FONT_FILE: the Japanese Gothic font file; empty: found on the system.
+    std::string m_fontFile;
 };
 extern CConfig g_config;
 

@@ -1,5 +1,7 @@
 #include "core/draw_object.h"
 
+#include "core/util.h"
+
 #include <cstring>
 
 namespace {
@@ -100,8 +102,5 @@ bool CDrawObject::ReleaseAniObject() {
 }
 
 void CDrawObject::SetName(const char* text) {
-    if (!text) text = "";
-    size_t n = strnlen(text, DRAW_NAME_SIZE - 1);
-    std::memcpy(m_name, text, n);
-    m_name[n] = '\0';
+    CopyDbcsPrefix(text ? text : "", DRAW_NAME_SIZE - 1, m_name, sizeof m_name);
 }

@@ -10,7 +10,7 @@ bool IsServerConnected() {
     return g_connection && g_connection->IsConnected();
 }
 
-CConnection::CConnection(void* window, uint32_t notifyMessage)
+CConnection::CConnection(plat::WindowHandle window, uint32_t notifyMessage)
     : m_window(window),
       m_notifyMessage(notifyMessage),
       m_receiveBuffer(RECEIVE_BUFFER_SIZE),

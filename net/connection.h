@@ -10,9 +10,10 @@
 #include "net/frame_assembler.h"
 #include "net/packet_cipher.h"
 #include "platform/socket.h"
+#include "platform/window.h"
 
 // The window message that carries socket notifications (WM_USER + 100).
-constexpr uint32_t WM_SOCKET_NOTIFY = 0x0400 + 100;
+constexpr uint32_t WM_SOCKET_NOTIFY = plat::WM_USER + 100;
 
 class CConnection {
 public:
@@ -25,7 +26,7 @@ public:
     static constexpr uint16_t READ_CLOSE_EVENTS = plat::FD_READ | plat::FD_CLOSE;
     static constexpr uint16_t WRITE_CLOSE_EVENTS = plat::FD_WRITE | plat::FD_CLOSE;
 
-    CConnection(void* window, uint32_t notifyMessage);
+    CConnection(plat::WindowHandle window, uint32_t notifyMessage);
     virtual ~CConnection();
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
@@ -69,7 +70,7 @@ public:
     CPacketCipher& Cipher() { return m_cipher; }
 
     plat::SOCKET Socket() const { return m_socket; }
-    void* Window() const { return m_window; }
+    plat::WindowHandle Window() const { return m_window; }
     uint32_t NotifyMessage() const { return m_notifyMessage; }
 
 private:
@@ -77,7 +78,7 @@ private:
     bool FillReceiveBuffer();
     void ResetReceiveState();
 
-    void* m_window;
+    plat::WindowHandle m_window;
     uint32_t m_notifyMessage;
     plat::SOCKET m_socket = plat::INVALID_SOCKET;
     uint32_t m_peerAddress = 0;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/config.h"
+#include "core/util.h"
 #include "net/connection.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -92,6 +94,20 @@ bool CGameSession::QueueMessage(const uint8_t* message, size_t length) {
     return true;
 }
 
+std::vector<uint8_t> CGameSession::QueuedMessage(size_t index) const {
+    if (index >= m_sendCount) return {};
+    size_t offset = 0;
+    for (size_t i = 0; i < index; ++i) offset += m_sendLengths[i];
+    return std::vector<uint8_t>(m_sendBuffer + offset, m_sendBuffer + offset + m_sendLengths[index]);
+}
+
+void CGameSession::PostSessionNotice(uint8_t flag, uint32_t value, const char* text) {
+    m_noticeFlag = flag;
+    m_noticeValue = value;
+    m_loginPhase = PHASE_NOTICE;
+    if (text) CopyDbcsPrefix(text, sizeof(m_noticeText) - 1, m_noticeText);
+}
+
 bool CGameSession::QueueMessage(const CPacketWriter& message) {
     if (message.Failed()) return false;
     return QueueMessage(message.Data(), message.Length());
@@ -127,7 +143,7 @@ void CGameSession::FlushSendBuffer() {
 void CGameSession::SendFirstRequest() {
     if (!IsServerConnected()) return;
     CPacketWriter request(REQUEST_FIRST);
-    request.PutWord(m_clientVersion).PutByte(65);
+    request.PutWord(g_config.m_clientVersion).PutByte(65);
     QueueMessage(request);
     g_connection->EnableWriteNotify();
     m_loginPhase = PHASE_FIRST_REQUEST_SENT;

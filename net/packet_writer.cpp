@@ -31,7 +31,12 @@ CPacketWriter& CPacketWriter::PutDword(uint32_t value) {
 }
 
 CPacketWriter& CPacketWriter::PutBytes(const void* data, size_t count) {
-    if (Room(count) && count > 0) {
+    if (count == 0) return *this;
+    if (!data) {
+        m_failed = true;
+        return *this;
+    }
+    if (Room(count)) {
         std::memcpy(m_data + m_length, data, count);
         m_length += count;
     }
@@ -48,5 +53,32 @@ CPacketWriter& CPacketWriter::PutString(std::string_view text, size_t maxLength)
         std::memcpy(m_data + m_length, text.data(), length);
         m_length += length;
     }
+    return *this;
+}
+
+CPacketWriter& CPacketWriter::PutText(const char* text, size_t maxLength) {
+    return PutCountedText(text, maxLength, false);
+}
+
+CPacketWriter& CPacketWriter::PutTextWithZero(const char* text, size_t maxLength) {
+    return PutCountedText(text, maxLength, true);
+}
+
+CPacketWriter& CPacketWriter::PutCountedText(const char* text, size_t maxLength, bool withZero) {
+    if (!text) {
+        m_failed = true;
+        return *this;
+    }
+    // The scan stops one past the longest text a message can hold.
+    const size_t length = strnlen(text, MAX_MESSAGE_LENGTH + 1);
+    const size_t counted = length + (withZero ? 1 : 0);
+    if (length > maxLength || counted > 255 || !Room(1 + counted)) {
+        m_failed = true;
+        return *this;
+    }
+    m_data[m_length++] = uint8_t(counted);
+    std::memcpy(m_data + m_length, text, length);
+    m_length += length;
+    if (withZero) m_data[m_length++] = 0;
     return *this;
 }

@@ -165,3 +165,11 @@ TEST(DrawObjectNoHooksTest, BehavesAsNoTablesAndNoAnimation) {
 }
 
 }  // namespace
+
+TEST(DrawObjectNameTest, LongNameIsCutOnACharacterBoundary) {
+    CDrawObject obj;
+    std::string name(64, 'a');
+    name += "\x82\xa0\x82\xa0";  // a double-byte character would straddle the 65-byte limit
+    obj.SetName(name.c_str());
+    EXPECT_EQ(std::string(obj.GetName()), std::string(64, 'a'));
+}

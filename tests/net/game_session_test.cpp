@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "tests/net/net_fixture.h"
 
 namespace {
@@ -159,6 +160,8 @@ TEST_F(GameSessionTest, GreetingIsTheFirstMessageOfAtLeast19Bytes) {
     EXPECT_EQ(m_session.m_established, 0);
     EXPECT_STREQ(ConnectStatusText, "");
 
+    const uint16_t savedVersion = g_config.m_clientVersion;
+    g_config.m_clientVersion = 0x0167;
     Bytes exact = GreetingOf(19);
     m_session.DispatchPacket(exact.data(), exact.size());
     EXPECT_STREQ(ConnectStatusText, "Connected To Login Server");
@@ -166,9 +169,8 @@ TEST_F(GameSessionTest, GreetingIsTheFirstMessageOfAtLeast19Bytes) {
     EXPECT_EQ(m_session.m_loginPhase, CGameSession::PHASE_FIRST_REQUEST_SENT);
     EXPECT_EQ(m_session.m_pendingRequest, 0);
     m_session.FlushSendBuffer();
-    const uint16_t version = DEFAULT_CLIENT_VERSION;
-    EXPECT_EQ(PeerReceived(), (Bytes{0xAA, 0, 4, 0, uint8_t(version >> 8), uint8_t(version), 65}))
-        << "in clear";
+    EXPECT_EQ(PeerReceived(), (Bytes{0xAA, 0, 4, 0, 0x01, 0x67, 65})) << "in clear, the version big-endian";
+    g_config.m_clientVersion = savedVersion;
 
     // A greeting that does not match still moves the session on.
     m_session.Reset();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/clock.h"
@@ -48,6 +49,41 @@ protected:
         return false;
     }
 
+    // Connects to the server, answers its greeting with the first request and
+    // installs the key the server hands out on both sides.
+    void Handshake(qmtest::TestServer& server) {
+        g_config.m_clientVersion = CLIENT_VERSION;
+        // The key set-up message: [0][0][mask function][key].
+        bool keyed = false;
+        m_session.SetPacketHandler(0, [&keyed](CGameSession&, uint8_t, CPacketReader& body) {
+            if (body.GetByte() != 0) return;
+            int function = body.GetByte();
+            std::string key = body.GetString();
+            g_connection->SetRawMode(false, false);
+            keyed = g_connection->BuildMaskTable(function) && g_connection->SetCipherKey(key);
+        });
+
+        m_connection->Connect(qmtest::TestServer::Address(), server.Port());
+        ASSERT_TRUE(m_connection->IsConnected());
+        ASSERT_TRUE(server.Accept());
+
+        ASSERT_TRUE(server.SendGreeting());
+        ASSERT_TRUE(
+            RunFramesUntil([&] { return m_session.m_loginPhase == CGameSession::PHASE_FIRST_REQUEST_SENT; }));
+        EXPECT_EQ(m_session.m_established, 1);
+        EXPECT_STREQ(ConnectStatusText, "Connected To Login Server");
+
+        // The first request goes out once the socket reports itself writable.
+        ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+        const uint16_t version = g_config.m_clientVersion;
+        EXPECT_EQ(server.ReceiveMessage(), (Bytes{0, uint8_t(version >> 8), uint8_t(version), 65}));
+
+        ASSERT_TRUE(server.SendMessage({0, 0, 7, 5, 'K', 'e', 'y', '4', '2'}));
+        ASSERT_TRUE(RunFramesUntil([&] { return keyed; }));
+        ASSERT_TRUE(server.SetCipher(7, "Key42"));
+        m_session.SetPacketHandler(0, nullptr);
+    }
+
     plat::FakeClock m_clock;
     plat::ScopedClock m_clockScope{m_clock};
     CGameSession m_session;
@@ -58,39 +94,11 @@ protected:
 TEST_F(LoopbackTest, GreetingFirstRequestKeyAndEncipheredExchange) {
     qmtest::TestServer server;
     ASSERT_TRUE(server.Listening());
-
-    // The key set-up message: [0][0][mask function][key].
-    bool keyed = false;
-    m_session.SetPacketHandler(0, [&keyed](CGameSession&, uint8_t, CPacketReader& body) {
-        if (body.GetByte() != 0) return;
-        int function = body.GetByte();
-        std::string key = body.GetString();
-        g_connection->SetRawMode(false, false);
-        keyed = g_connection->BuildMaskTable(function) && g_connection->SetCipherKey(key);
-    });
     std::vector<Bytes> chat;
     m_session.SetPacketHandler(10, [&chat](CGameSession&, uint8_t, CPacketReader& body) {
         chat.emplace_back(body.Current(), body.Current() + body.Remaining());
     });
-
-    m_connection->Connect(qmtest::TestServer::Address(), server.Port());
-    ASSERT_TRUE(m_connection->IsConnected());
-    ASSERT_TRUE(server.Accept());
-
-    ASSERT_TRUE(server.SendGreeting());
-    ASSERT_TRUE(
-        RunFramesUntil([&] { return m_session.m_loginPhase == CGameSession::PHASE_FIRST_REQUEST_SENT; }));
-    EXPECT_EQ(m_session.m_established, 1);
-    EXPECT_STREQ(ConnectStatusText, "Connected To Login Server");
-
-    // The first request goes out once the socket reports itself writable.
-    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
-    const uint16_t version = DEFAULT_CLIENT_VERSION;
-    EXPECT_EQ(server.ReceiveMessage(), (Bytes{0, uint8_t(version >> 8), uint8_t(version), 65}));
-
-    ASSERT_TRUE(server.SendMessage({0, 0, 7, 5, 'K', 'e', 'y', '4', '2'}));
-    ASSERT_TRUE(RunFramesUntil([&] { return keyed; }));
-    ASSERT_TRUE(server.SetCipher(7, "Key42"));
+    ASSERT_NO_FATAL_FAILURE(Handshake(server));
 
     // Client to server, enciphered.
     const Bytes request = {14, 3, 'h', 'e', 'y'};
@@ -109,6 +117,27 @@ TEST_F(LoopbackTest, GreetingFirstRequestKeyAndEncipheredExchange) {
     ASSERT_TRUE(RunFramesUntil([&] { return !m_connection->IsConnected(); }));
     EXPECT_EQ(m_notices, 1);
     EXPECT_EQ(m_session.m_established, 0);
+}
+
+TEST_F(LoopbackTest, ChatLineArrivesEncipheredAndDecodes) {
+    qmtest::TestServer server;
+    ASSERT_TRUE(server.Listening());
+    ASSERT_NO_FATAL_FAILURE(Handshake(server));
+
+    const std::string line = "Hello, field!";
+    ASSERT_TRUE(m_session.SendChat(0, line.c_str()));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    // The server deciphers the request: [14][kind][length + 1][line][0].
+    Bytes received = server.ReceiveMessage();
+    ASSERT_FALSE(received.empty());
+    CPacketReader reader(received.data(), received.size());
+    EXPECT_EQ(reader.GetByte(), 14);
+    EXPECT_EQ(reader.GetByte(), 0) << "kind";
+    const size_t counted = reader.GetByte();
+    EXPECT_EQ(counted, line.size() + 1) << "the length counts the terminating 0";
+    ASSERT_EQ(reader.Remaining(), counted);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(reader.Current()), line.size()), line);
+    EXPECT_EQ(reader.Current()[line.size()], 0);
 }
 
 TEST_F(LoopbackTest, ClientCloseIsSeenByTheServer) {

@@ -39,7 +39,11 @@ std::vector<std::string> TempDir::List() const {
 
 std::string SourceDir() {
     const char* s = std::getenv("QM_SOURCE_DIR");
+#ifdef QM_SOURCE_ROOT
+    return s ? s : QM_SOURCE_ROOT;
+#else
     return s ? s : ".";
+#endif
 }
 
 }  // namespace qmtest
