@@ -1,5 +1,7 @@
 #include "app/globals.h"
 
+#include "anim/darkness_overlay.h"
+#include "anim/render_queue.h"
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "data/data_startup.h"
@@ -34,6 +36,8 @@ void InstallGlobalFactories() {
             delete g_pTextRenderer;
             g_pTextRenderer = nullptr;
         });
+    SetGlobalFactory(GlobalSlot::RenderQueue, CreateRenderQueue, DestroyRenderQueue);
+    SetGlobalFactory(GlobalSlot::DarknessOverlay, CreateDarknessOverlay, DestroyDarknessOverlay);
     SetGlobalFactory(
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
