@@ -44,6 +44,7 @@ public:
     bool IsDiscarded() override { return m_discarded; }
 
     plat::DrawSurface* Surface() const { return m_surface.get(); }
+    const plat::SurfacePtr& SurfacePtr() const { return m_surface; }
     int32_t GetWidth() const { return m_width; }
     int32_t GetHeight() const { return m_height; }
     const std::string& GetFileName() const { return m_fileName; }
