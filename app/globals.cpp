@@ -5,7 +5,7 @@
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "data/data_startup.h"
-#include "graphics/frame_display.h"
+#include "graphics/graphics_globals.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
 #include "net/network_setup.h"
@@ -17,8 +17,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
-    SetGlobalFactory(GlobalSlot::ResourceCaches, CreateGraphicsCaches, DestroyGraphicsCaches);
-    SetGlobalFactory(GlobalSlot::DirectX, CreateDisplayDevices, DestroyDisplayDevices);
+    InstallGraphicsGlobals();
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {

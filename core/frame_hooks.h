@@ -38,6 +38,9 @@ public:
 class ISocketEvents {
 public:
     virtual ~ISocketEvents() = default;
+    // True for a notification about a socket that is no longer the
+    // connection's (closed and replaced since it was posted); it is ignored.
+    virtual bool IsStaleSocket(plat::WParam socket) = 0;
     virtual void MarkReadable() = 0;
     virtual void MarkWritable() = 0;
     virtual bool IsConnectionOpen() = 0;

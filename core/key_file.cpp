@@ -6,16 +6,21 @@
 #include <cstring>
 #include <vector>
 
+#include "core/util.h"
 #include "platform/paths.h"
 
 // ---- Key readers ----
 
-CKeyFile::CKeyFile(const char* path) {
-    if (path) m_file = plat::OpenFile(path, "rb");
+bool CKeyFile::Open(const char* path) {
+    Close();
+    if (!path) return false;
+    m_file = plat::OpenFile(path, "rb");
+    return m_file != nullptr;
 }
 
-CKeyFile::~CKeyFile() {
+void CKeyFile::Close() {
     if (m_file) fclose(m_file);
+    m_file = nullptr;
 }
 
 bool CKeyFile::ReadToken(std::string& token) {
@@ -60,10 +65,7 @@ float CKeyFile::ReadIniFloat(const char* key, float defaultValue) {
 
 void CKeyFile::ReadIniString(const char* key, char* out, size_t capacity, const char* defaultValue) {
     if (!out || capacity == 0) return;
-    std::string value = ReadIniString(key, defaultValue);
-    size_t len = value.size() < capacity - 1 ? value.size() : capacity - 1;
-    memcpy(out, value.data(), len);
-    out[len] = '\0';
+    CopyDbcsPrefix(ReadIniString(key, defaultValue).c_str(), capacity - 1, out, capacity);
 }
 
 std::string CKeyFile::ReadIniString(const char* key, const char* defaultValue) {

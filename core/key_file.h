@@ -10,16 +10,23 @@
 // Longest token kept by the readers; the rest of a longer token is skipped.
 constexpr size_t MAX_KEY_TOKEN = 255;
 
+// The key-file holder: one FILE handle, opened read-only ("rb") through the
+// path mapping and closed when asked or when the holder goes.
 class CKeyFile {
 public:
-    // Opens the file for reading (through the path mapping); a null path or a
-    // file that cannot be opened leaves it closed, and every read gives its default.
-    explicit CKeyFile(const char* path);
-    ~CKeyFile();
+    CKeyFile() = default;
+    // Opens the file for reading; a null path or a file that cannot be opened
+    // leaves it closed, and every read gives its default.
+    explicit CKeyFile(const char* path) { Open(path); }
+    ~CKeyFile() { Close(); }
     CKeyFile(const CKeyFile&) = delete;
     CKeyFile& operator=(const CKeyFile&) = delete;
 
+    // Closes what was open, then opens the path; false when it cannot be opened.
+    bool Open(const char* path);
+    void Close();
     bool IsOpen() const { return m_file != nullptr; }
+    FILE* GetFile() const { return m_file; }
 
     // Each reader finds the key (first at the current position, else from the
     // start of the file) and converts the token after it; the position is left
@@ -27,7 +34,8 @@ public:
     int ReadIniInt(const char* key, uint8_t defaultValue);
     int ReadIniLong(const char* key, int32_t defaultValue);
     float ReadIniFloat(const char* key, float defaultValue);
-    // Copies the value (or the default) into out, cut to capacity - 1 bytes.
+    // Copies the value (or the default) into out, cut to capacity - 1 bytes
+    // between characters.
     void ReadIniString(const char* key, char* out, size_t capacity, const char* defaultValue);
     std::string ReadIniString(const char* key, const char* defaultValue);
 

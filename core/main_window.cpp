@@ -142,8 +142,11 @@ void OnActivated(bool restore) {
     listener->ResetMapState();
 }
 
-void OnSocketNotify(plat::LParam lParam) {
+void OnSocketNotify(plat::WParam wParam, plat::LParam lParam) {
     ISocketEvents* socket = g_frameHooks.m_socket;
+    // wParam names the socket; a late notice of a replaced one is no news of
+    // the connection in use.
+    if (socket && socket->IsStaleSocket(wParam)) return;
     switch (plat::LoWord(uintptr_t(lParam))) {
         case FD_READ:
             if (socket) socket->MarkReadable();
@@ -233,7 +236,7 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
             if (input) input->MouseWheel(MouseX(lParam), MouseY(lParam), int16_t(plat::HiWord(wParam)));
             break;
         default:
-            if (message == g_frameHooks.m_socketMessage) OnSocketNotify(lParam);
+            if (message == g_frameHooks.m_socketMessage) OnSocketNotify(wParam, lParam);
             break;
     }
     return plat::DefWindowProc(window, message, wParam, lParam);

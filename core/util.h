@@ -1,6 +1,6 @@
 // Small helpers used all over the program: strings in the game's code page,
-// numbers, the key-file holder, geometry with the fast square root, colours
-// and 16-bit pixels.
+// numbers, geometry with the fast square root, colours and 16-bit pixels. The
+// key-file holder is in core/key_file.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -77,28 +77,6 @@ template <size_t N>
 char* FormatNumberWithCommas(uint32_t number, char (&out)[N]) {
     return FormatNumberWithCommas(number, out, N);
 }
-
-// ---------------------------------------------------------------------------
-// Files: one FILE handle, opened read-only ("rb") through the path mapping and
-// closed when asked or when the holder goes.
-class CKeyFile {
-public:
-    CKeyFile() = default;
-    // Opens the path; a null path leaves the holder closed.
-    explicit CKeyFile(const char* path) { Open(path); }
-    ~CKeyFile() { Close(); }
-    CKeyFile(const CKeyFile&) = delete;
-    CKeyFile& operator=(const CKeyFile&) = delete;
-
-    // Closes what was open, then opens the path; false when it cannot be opened.
-    bool Open(const char* path);
-    void Close();
-    bool IsOpen() const { return m_file != nullptr; }
-    FILE* GetFile() const { return m_file; }
-
-private:
-    FILE* m_file = nullptr;
-};
 
 // ---------------------------------------------------------------------------
 // Geometry (floats). Screen coordinates: x to the right, y downwards.

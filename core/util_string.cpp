@@ -1,11 +1,10 @@
-// String and number helpers, and the key-file holder.
+// String and number helpers.
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "core/util.h"
 #include "platform/codepage.h"
-#include "platform/paths.h"
 
 namespace {
 
@@ -148,16 +147,4 @@ int GetDecimalLength(uint32_t number) {
 void XorBytes(void* buffer, size_t length, uint8_t key) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     for (size_t i = 0; bytes && i < length; ++i) bytes[i] ^= key;
-}
-
-bool CKeyFile::Open(const char* path) {
-    Close();
-    if (!path) return false;
-    m_file = plat::OpenFile(path, "rb");
-    return m_file != nullptr;
-}
-
-void CKeyFile::Close() {
-    if (m_file) std::fclose(m_file);
-    m_file = nullptr;
 }

@@ -44,6 +44,11 @@ public:
 
     static uint8_t ScanCodeToVirtualKey(uint8_t scanCode, uint8_t fallback);
 
+    // Plain rectangles drawn in software on the Direct3D render target, which
+    // they lock themselves; colour 0xRRGGBB (graphics/software_rect.cpp).
+    void FillRectSoftware(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+    void DrawRectOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+
     plat::DrawDevice* Device() const { return m_device.get(); }
     int32_t GetPixelKind() const { return m_pixelKind; }
     int32_t GetTexturePixelKind() const { return m_texturePixelKind; }

@@ -16,9 +16,6 @@ namespace {
 constexpr size_t kOptionFrameStretch = 34;
 
 std::unique_ptr<CResourceCache> g_surfaceCacheOwner, g_textureCacheOwner;
-std::unique_ptr<CDirectDraw> g_directDrawOwner;
-std::unique_ptr<CDirect3D> g_direct3DOwner;
-CFrameDisplay g_frameDisplay;
 
 }  // namespace
 
@@ -47,7 +44,16 @@ bool CFrameDisplay::BeginScene() {
 }
 
 void CFrameDisplay::EndScene(uint8_t presentOption) {
-    if (g_pDirectDraw) g_pDirectDraw->Present(presentOption != 0);
+    if (!g_pDirectDraw) return;
+    // The full-screen colour overlay of the primary surface (fades and screen effects).
+    CSurfaceResource* primary = g_pDirectDraw->GetPrimarySurface();
+    if (primary && primary->TintAlpha() && g_pDirect3D) {
+        const CDisplaySettings& s = GetDisplaySettings();
+        const uint32_t colour = uint32_t(primary->TintAlpha()) << 24 | uint32_t(primary->TintRed()) << 16 |
+                                uint32_t(primary->TintGreen()) << 8 | primary->TintBlue();
+        g_pDirect3D->FillRect(0, 0, s.screenWidth, s.screenHeight, colour);
+    }
+    g_pDirectDraw->Present(presentOption != 0);
 }
 
 void CFrameDisplay::OnWindowMoved() {
@@ -71,39 +77,4 @@ void DestroyGraphicsCaches() {
     g_pTextureCache = nullptr;
     g_textureCacheOwner.reset();
     g_surfaceCacheOwner.reset();
-}
-
-bool CreateDisplayDevices() {
-    if (!g_pSurfaceCache) CreateGraphicsCaches();
-    CDisplaySettings& settings = GetDisplaySettings();
-    settings.screenWidth = g_config.m_screenWidth;
-    settings.screenHeight = g_config.m_screenHeight;
-    settings.colorDepth = g_config.m_bpp;
-    settings.refreshRate = g_config.m_refreshRate;
-    settings.use3D = true;
-    settings.windowAlive = true;
-    g_directDrawOwner = std::make_unique<CDirectDraw>();
-    g_pDirectDraw = g_directDrawOwner.get();
-    if (g_pDirectDraw->CreateDirectDraw(g_hMainWnd, 0, g_config.m_fullScreen, settings.screenWidth,
-                                        settings.screenHeight, settings.colorDepth,
-                                        g_config.m_backSurfaceCount, 0) != plat::kOk) {
-        DestroyDisplayDevices();
-        return false;
-    }
-    g_direct3DOwner = std::make_unique<CDirect3D>();
-    if (g_direct3DOwner->CreateD3DDevice(plat::Device3DKind::kHal) != plat::kOk) {
-        DestroyDisplayDevices();
-        return false;
-    }
-    g_frameHooks.m_display = &g_frameDisplay;
-    return true;
-}
-
-void DestroyDisplayDevices() {
-    if (g_frameHooks.m_display == &g_frameDisplay) g_frameHooks.m_display = nullptr;
-    g_direct3DOwner.reset();
-    g_pDirect3D = nullptr;
-    if (g_pDirectDraw) GetDisplaySettings().windowAlive = g_hMainWnd != nullptr;
-    g_directDrawOwner.reset();
-    g_pDirectDraw = nullptr;
 }

@@ -1,7 +1,6 @@
 // The display's part of each frame (clear and set up the render target, then
-// present it), and the bring-up of the display, the Direct3D layer and their
-// two caches from the configuration. The device set takes these over when it
-// exists; until then start-up uses them as they are.
+// present it with the full-screen colour overlay), and the display's two caches.
+// The device set (graphics/device_set.h) brings the display up and installs it.
 #pragma once
 #include <cstdint>
 
@@ -20,6 +19,3 @@ public:
 // Surface and texture caches with their budgets.
 bool CreateGraphicsCaches();
 void DestroyGraphicsCaches();
-// Display and Direct3D layer for the configured screen; installs the frame hook.
-bool CreateDisplayDevices();
-void DestroyDisplayDevices();

@@ -185,10 +185,14 @@ void CGameSession::SendKeepAliveIfDue() {
     QueueMessage(keepAlive, sizeof(keepAlive));
 }
 
-void CGameSession::OnSocketNotify(uintptr_t wParam, intptr_t lParam) {
+bool CGameSession::IsStaleNotice(uintptr_t socket) const {
     CConnection* connection = g_connection;
+    return connection && connection->IsConnected() && socket != uintptr_t(connection->Socket());
+}
+
+void CGameSession::OnSocketNotify(uintptr_t wParam, intptr_t lParam) {
     // A notification of a socket closed since is of no interest.
-    if (connection && connection->IsConnected() && wParam != uintptr_t(connection->Socket())) return;
+    if (IsStaleNotice(wParam)) return;
     switch (plat::WSAGetSelectEvent(uint32_t(lParam))) {
         case plat::FD_READ:
             m_readable = 1;

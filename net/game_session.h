@@ -117,6 +117,9 @@ public:
     // event and error). Read and write mark the session; close takes the
     // disconnect path.
     void OnSocketNotify(uintptr_t wParam, intptr_t lParam);
+    // A notification of a socket other than the open connection's: one closed
+    // and replaced since the notification was posted.
+    bool IsStaleNotice(uintptr_t socket) const;
     // The connection is lost: while the session was established the
     // disconnect notice is shown; the flag is cleared and the connection closed.
     void HandleDisconnect();

@@ -22,6 +22,7 @@ public:
 // What the main window does with the socket notification message.
 class CSessionSocketEvents : public ISocketEvents {
 public:
+    bool IsStaleSocket(plat::WParam socket) override { return GameSession().IsStaleNotice(socket); }
     void MarkReadable() override { GameSession().SetReadable(1); }
     void MarkWritable() override { GameSession().SetWritable(1); }
     // A connection that closed itself on seeing the server go has posted the

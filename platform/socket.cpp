@@ -149,7 +149,19 @@ SOCKET SystemSockets::OpenTcp() {
         SetErrorFromErrno(errno);
         return INVALID_SOCKET;
     }
-    return fd;
+    return TakeFreshNumber(fd);
+}
+
+SOCKET SystemSockets::TakeFreshNumber(int fd) {
+    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, m_nextNumber);
+    if (moved < 0) {
+        // Beyond the descriptor limit: the rotation starts again.
+        m_nextNumber = FIRST_SOCKET_NUMBER;
+        return fd;
+    }
+    ::close(fd);
+    m_nextNumber = moved + 1 < FIRST_SOCKET_NUMBER + SOCKET_NUMBER_COUNT ? moved + 1 : FIRST_SOCKET_NUMBER;
+    return moved;
 }
 
 bool SystemSockets::SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) {

@@ -133,6 +133,14 @@ protected:
     void NoteWouldBlock(SOCKET s);
 
 private:
+    // Moves a new socket to the next number of a rotation, so that the number
+    // of a socket just closed is not handed out again at once: a notification
+    // of the closed socket still waiting in the queue must not pass for one of
+    // its successor.
+    SOCKET TakeFreshNumber(int fd);
+    static constexpr int FIRST_SOCKET_NUMBER = 64;
+    static constexpr int SOCKET_NUMBER_COUNT = 900;
+
     struct Registration {
         uint32_t message = 0;
         uint32_t mask = 0;
@@ -141,6 +149,7 @@ private:
         bool closePosted = false;
     };
     std::map<SOCKET, Registration> m_registered;
+    int m_nextNumber = FIRST_SOCKET_NUMBER;
     int m_startups = 0;
     int m_lastError = 0;
 };

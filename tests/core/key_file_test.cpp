@@ -77,7 +77,7 @@ TEST(KeyFile, ReadsKeysInAndOutOfOrder) {
     qmtest::TempDir dir;
     std::string path = dir.WriteFile("Cardane.INI",
                                      "SCREEN_WIDTH 1024\r\nFULLSCREEN 0\n\tRUN_VELOCITY 0.25  NAME  Kaede\n"
-                                     "BAD abc\nLAST");
+                                     "BAD abc\nFOLDER \x93\xFA\x96\x7B\nLAST");
     CKeyFile ini(path.c_str());
     ASSERT_TRUE(ini.IsOpen());
     EXPECT_EQ(ini.ReadIniLong("SCREEN_WIDTH", 800), 1024);
@@ -92,6 +92,8 @@ TEST(KeyFile, ReadsKeysInAndOutOfOrder) {
     char small[4];
     ini.ReadIniString("NAME", small, sizeof(small), "");
     EXPECT_STREQ(small, "Kae");
+    ini.ReadIniString("FOLDER", small, sizeof(small), "");
+    EXPECT_STREQ(small, "\x93\xFA") << "a double-byte character is not split";
 }
 
 TEST(KeyFile, LongTokensCountAsOneToken) {
@@ -111,6 +113,24 @@ TEST(KeyFile, ClosedFileGivesDefaults) {
     CKeyFile missing("/nonexistent/Cardane.INI");
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_FLOAT_EQ(missing.ReadIniFloat("WALK_VELOCITY", 0.006f), 0.006f);
+}
+
+TEST(KeyFile, HoldsOneHandle) {
+    qmtest::TempDir dir;
+    dir.WriteFile("Config/Keys.ini", "KEY=1\n");
+    const std::string mixed = dir.Path() + "\\config\\KEYS.INI";
+
+    CKeyFile file(mixed.c_str());
+    ASSERT_TRUE(file.IsOpen());
+    char line[16] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, file.GetFile()), nullptr);
+    EXPECT_STREQ(line, "KEY=1\n");
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    file.Close();  // closing again is harmless
+
+    EXPECT_FALSE(file.Open((dir.Path() + "/missing.ini").c_str()));
+    EXPECT_FALSE(file.IsOpen());
 }
 
 }  // namespace

@@ -202,6 +202,7 @@ TEST_F(MainWndProcTest, ActivationFlags) {
 
 TEST_F(MainWndProcTest, SocketNotifications) {
     struct Socket : ISocketEvents {
+        bool IsStaleSocket(plat::WParam s) override { return s != current; }
         void MarkReadable() override { ++readable; }
         void MarkWritable() override { ++writable; }
         bool IsConnectionOpen() override { return open; }
@@ -211,6 +212,7 @@ TEST_F(MainWndProcTest, SocketNotifications) {
         }
         int readable = 0, writable = 0, closed = 0;
         bool open = true;
+        plat::WParam current = 7;
     } socket;
     struct Notice : IDisconnectNotice {
         void Show() override { ++shown; }
@@ -220,16 +222,23 @@ TEST_F(MainWndProcTest, SocketNotifications) {
     g_frameHooks.m_disconnectNotice = &notice;
     uint32_t message = g_frameHooks.m_socketMessage;
     EXPECT_EQ(message, 1124u);
-    MainWndProc(nullptr, message, 0, FD_READ);
-    MainWndProc(nullptr, message, 0, FD_WRITE);
+    MainWndProc(nullptr, message, 7, FD_READ);
+    MainWndProc(nullptr, message, 7, FD_WRITE);
     EXPECT_EQ(socket.readable, 1);
     EXPECT_EQ(socket.writable, 1);
 
     CMainMgr* saved = g_pMainMgr;
     g_pMainMgr = reinterpret_cast<CMainMgr*>(&socket);  // only tested for presence
     g_disconnectNotice = true;
-    MainWndProc(nullptr, message, 0, FD_CLOSE);
-    MainWndProc(nullptr, message, 0, FD_CLOSE);
+    // Late notices of a socket that has been replaced change nothing.
+    for (uint16_t event : {FD_READ, FD_WRITE, FD_CLOSE}) MainWndProc(nullptr, message, 3, event);
+    EXPECT_EQ(socket.readable + socket.writable, 2);
+    EXPECT_EQ(socket.closed, 0);
+    EXPECT_EQ(notice.shown, 0);
+    EXPECT_TRUE(g_disconnectNotice);
+
+    MainWndProc(nullptr, message, 7, FD_CLOSE);
+    MainWndProc(nullptr, message, 7, FD_CLOSE);
     g_pMainMgr = saved;
     EXPECT_EQ(notice.shown, 1);
     EXPECT_EQ(socket.closed, 1);

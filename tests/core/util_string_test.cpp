@@ -6,7 +6,6 @@
 
 #include "core/util.h"
 #include "platform/codepage.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -195,26 +194,6 @@ TEST(UtilStringTest, Numbers) {
     EXPECT_EQ(bytes[2], 0xA5);
     XorBytes(bytes, sizeof bytes, 0x5A);
     EXPECT_EQ(bytes[3], 0x12);
-}
-
-TEST(UtilStringTest, KeyFileHoldsOneHandle) {
-    qmtest::TempDir dir;
-    dir.WriteFile("Config/Keys.ini", "KEY=1\n");
-    const std::string mixed = dir.Path() + "\\config\\KEYS.INI";
-
-    CKeyFile file(mixed.c_str());
-    ASSERT_TRUE(file.IsOpen());
-    char line[16] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, file.GetFile()), nullptr);
-    EXPECT_STREQ(line, "KEY=1\n");
-    file.Close();
-    EXPECT_FALSE(file.IsOpen());
-    file.Close();  // closing again is harmless
-
-    EXPECT_FALSE(file.Open((dir.Path() + "/missing.ini").c_str()));
-    EXPECT_FALSE(file.IsOpen());
-    CKeyFile none(nullptr);
-    EXPECT_FALSE(none.IsOpen());
 }
 
 }  // namespace

@@ -49,6 +49,17 @@ protected:
         g_frameHooks.m_network->OnFrame();
     }
 
+    // The main window and a connection reporting to it, past the first raw
+    // exchange; the connection's socket.
+    plat::SOCKET OpenConnection() {
+        m_window = CreateMainWindow(800, 600, false);
+        if (!m_window) return plat::INVALID_SOCKET;
+        g_connection = new CConnection(m_window, WM_SOCKET_NOTIFY);
+        g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+        g_connection->SetRawMode(false, false);
+        return g_connection->Socket();
+    }
+
     plat::FakeClock m_clock;
     plat::ScopedClock m_clockScope{m_clock};
     plat::ScriptedSockets m_sockets;
@@ -65,14 +76,8 @@ TEST_F(NetworkSetupTest, RequestsFlowThroughTheMessagePumpAndTheFrame) {
     ASSERT_NE(g_frameHooks.m_network, nullptr);
     ASSERT_NE(g_frameHooks.m_socket, nullptr);
     EXPECT_EQ(g_frameHooks.m_socketMessage, WM_SOCKET_NOTIFY);
-    m_window = CreateMainWindow(800, 600, false);
-    ASSERT_NE(m_window, nullptr);
-
-    g_connection = new CConnection(m_window, WM_SOCKET_NOTIFY);
-    g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+    plat::SOCKET s = OpenConnection();
     ASSERT_TRUE(IsServerConnected());
-    g_connection->SetRawMode(false, false);
-    plat::SOCKET s = g_connection->Socket();
 
     const Bytes request = {16, 'o', 'k'};  // sent in clear
     ASSERT_TRUE(GameSession().QueueMessage(request.data(), request.size()));
@@ -97,6 +102,25 @@ TEST_F(NetworkSetupTest, RequestsFlowThroughTheMessagePumpAndTheFrame) {
     EXPECT_EQ(g_connection, nullptr);
     DestroyGlobal(GlobalSlot::Network);
     EXPECT_EQ(m_sockets.StartupCount(), 0);
+}
+
+TEST_F(NetworkSetupTest, LateCloseOfAReplacedSocketLeavesTheNewConnectionOpen) {
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::Network));
+    plat::SOCKET first = OpenConnection();
+    ASSERT_TRUE(IsServerConnected());
+
+    // The server hangs up: the frame sees it and posts the close notice, and
+    // before the notice is delivered the program connects again.
+    m_sockets.PeerClose(first);
+    g_frameHooks.m_network->OnFrame();
+    EXPECT_FALSE(IsServerConnected());
+    GameSession().Reset();
+    g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);
+    ASSERT_TRUE(IsServerConnected());
+    EXPECT_NE(g_connection->Socket(), first);
+
+    RunFrame();  // the old socket's close notice reaches the main window
+    EXPECT_TRUE(IsServerConnected());
 }
 
 }  // namespace

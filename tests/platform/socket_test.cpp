@@ -53,6 +53,21 @@ TEST_F(SocketLayerTest, StartupIsCountedAndSocketsNeedIt) {
     EXPECT_EQ(layer.Cleanup(), plat::SOCKET_ERROR);
 }
 
+TEST_F(SocketLayerTest, AClosedSocketsNumberIsNotHandedOutAgainAtOnce) {
+    // A notification still queued for a closed socket carries its number: the
+    // socket opened next must not answer to it.
+    plat::SystemSockets layer;
+    layer.Startup(plat::MakeWord(2, 2), nullptr);
+    plat::SOCKET s = layer.OpenTcp();
+    ASSERT_NE(s, plat::INVALID_SOCKET);
+    layer.Close(s);
+    plat::SOCKET t = layer.OpenTcp();
+    ASSERT_NE(t, plat::INVALID_SOCKET);
+    EXPECT_NE(t, s);
+    layer.Close(t);
+    layer.Cleanup();
+}
+
 TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
     plat::SystemSockets layer;
     layer.Startup(plat::MakeWord(2, 2), nullptr);
