@@ -1,15 +1,67 @@
 #include "app/globals.h"
 
+#include <functional>
+#include <new>
+
+#include "anim/ani_mgr.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "core/config.h"
+#include "core/draw_object.h"
 #include "core/global_objects.h"
+#include "data/char_resource_mgr.h"
+#include "data/cooking_recipe_mgr.h"
 #include "data/data_startup.h"
+#include "data/item_table_mgr.h"
+#include "data/meta_cache.h"
+#include "data/premium_item_mgr.h"
+#include "data/row_table_mgr.h"
+#include "data/skill_table_mgr.h"
 #include "graphics/graphics_globals.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
+#include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+
+namespace {
+
+// A global manager in its slot: made with its constructor (a manager that
+// cannot be allocated leaves its pointer null and start-up goes on), then
+// plugged in; unplugged, deleted and its pointer cleared at shutdown.
+template <class T>
+void InstallManager(GlobalSlot slot, T*& pointer, std::function<void()> plugIn = {},
+                    std::function<void()> unplug = {}) {
+    SetGlobalFactory(
+        slot,
+        [&pointer, plugIn] {
+            if (!pointer) pointer = new (std::nothrow) T;
+            if (pointer && plugIn) plugIn();
+            return true;
+        },
+        [&pointer, unplug] {
+            if (unplug) unplug();
+            delete pointer;
+            pointer = nullptr;
+        });
+}
+
+void InstallTableManagers() {
+    InstallManager(GlobalSlot::ItemTableMgr, g_pItemTableMgr);
+    InstallManager(GlobalSlot::SkillTableMgr, g_pSkillTableMgr);
+    InstallManager(
+        GlobalSlot::CharResourceMgr, g_pCharResourceMgr, [] { SetCharResourceHooks(g_pCharResourceMgr); },
+        [] { SetCharResourceHooks(nullptr); });
+    InstallManager(GlobalSlot::MetaCache, g_pMetaCache);
+    InstallManager(GlobalSlot::CookRecipeMgr, g_pCookRecipeMgr);
+    InstallManager(GlobalSlot::RowTableMgr, g_pRowTableMgr);
+    InstallManager(
+        GlobalSlot::PremiumItemNotifyMgr, g_pPremiumItemNotifyMgr,
+        [] { CPremiumItemNotifyMgr::SetRequests(&SessionPremiumRequests()); },
+        [] { CPremiumItemNotifyMgr::SetRequests(nullptr); });
+}
+
+}  // namespace
 
 // Each layer adds its global objects here as it is built; a slot without a
 // factory is skipped by start-up.
@@ -18,6 +70,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     InstallGraphicsGlobals();
+    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {
@@ -40,4 +93,5 @@ void InstallGlobalFactories() {
     SetGlobalFactory(
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
+    InstallTableManagers();
 }

@@ -24,7 +24,7 @@ uint8_t g_workArea[1000];
 namespace {
 
 // The core's own global objects, made and deleted at their places in the order.
-bool CreateSlot(GlobalSlot slot) {
+bool MakeSlot(GlobalSlot slot) {
     switch (slot) {
         case GlobalSlot::GlobalMsgQueue:
             if (!g_pGlobalMsgQueue) g_pGlobalMsgQueue = new CLockedMsgObject;
@@ -51,7 +51,7 @@ void DeleteGlobal(T*& pointer) {
     pointer = nullptr;
 }
 
-void DestroySlot(GlobalSlot slot) {
+void DeleteSlot(GlobalSlot slot) {
     switch (slot) {
         case GlobalSlot::GlobalMsgQueue:
             DeleteGlobal(g_pGlobalMsgQueue);
@@ -67,6 +67,17 @@ void DestroySlot(GlobalSlot slot) {
             DestroyGlobal(slot);
             break;
     }
+}
+
+bool CreateSlot(GlobalSlot slot) {
+    if (!MakeSlot(slot)) return false;
+    NotifyGlobalSlot(slot, true);
+    return true;
+}
+
+void DestroySlot(GlobalSlot slot) {
+    NotifyGlobalSlot(slot, false);
+    DeleteSlot(slot);
 }
 
 bool CreateSlots(GlobalSlot first, GlobalSlot last) {

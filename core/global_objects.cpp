@@ -10,6 +10,7 @@ struct Factory {
     std::function<void()> destroy;
 };
 std::array<Factory, size_t(GlobalSlot::Count)> g_factories;
+GlobalSlotObserver g_observer;
 
 }  // namespace
 
@@ -78,6 +79,18 @@ void ClearGlobalFactories() {
 bool HasGlobalFactory(GlobalSlot slot) {
     return slot < GlobalSlot::Count &&
            (g_factories[size_t(slot)].create || g_factories[size_t(slot)].destroy);
+}
+
+void SetGlobalSlotObserver(GlobalSlotObserver observer) {
+    g_observer = std::move(observer);
+}
+
+void NotifyGlobalSlot(GlobalSlot slot, bool created) {
+    if (g_observer && (IsCoreGlobalSlot(slot) || HasGlobalFactory(slot))) g_observer(slot, created);
+}
+
+bool IsCoreGlobalSlot(GlobalSlot slot) {
+    return slot == GlobalSlot::GlobalMsgQueue || slot == GlobalSlot::InputMgr || slot == GlobalSlot::MainMgr;
 }
 
 bool CreateGlobal(GlobalSlot slot) {

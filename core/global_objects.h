@@ -69,6 +69,15 @@ void SetGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::functi
 void ClearGlobalFactories();
 bool HasGlobalFactory(GlobalSlot slot);
 
+// Told of every slot whose objects start-up made (after they exist) and of
+// every slot whose objects shutdown deletes (before they go): the slots with
+// a factory and the core's own. Null removes it.
+using GlobalSlotObserver = std::function<void(GlobalSlot slot, bool created)>;
+void SetGlobalSlotObserver(GlobalSlotObserver observer);
+void NotifyGlobalSlot(GlobalSlot slot, bool created);
+// The slots whose objects the core makes itself.
+bool IsCoreGlobalSlot(GlobalSlot slot);
+
 // Runs the slot's factory; true when there is none.
 bool CreateGlobal(GlobalSlot slot);
 void DestroyGlobal(GlobalSlot slot);

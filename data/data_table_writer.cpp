@@ -70,6 +70,8 @@ public:
     bool Table(const TableSpec& t) {
         Put(t.columns.size(), 4);
         Put(t.rows, 4);
+        // A table without rows (or columns) is empty: readers stop after its counts.
+        if (t.rows == 0 || t.columns.empty()) return true;
         for (size_t i = 0; i < t.columns.size(); ++i)
             if (!Column(t.columns[i], t.rows, "column " + std::to_string(i))) return false;
         return true;

@@ -1,7 +1,8 @@
 // The table of server-message handlers. Each handler file adds its lines
 // here: session.SetPacketHandler(code, HandleSomething);
 #include "net/game_session.h"
+#include "net/handlers/meta_tables.h"
 
 void InstallPacketHandlers(CGameSession& session) {
-    (void)session;
+    session.SetPacketHandler(SERVER_META_TABLES, HandleMetaTables);
 }

@@ -92,6 +92,22 @@ void ExpectAllTypes(const CDataTable& t) {
     EXPECT_EQ(t.GetTupleInt(11, 0, 2), 30u);
 }
 
+TEST(DataTable, EmptyNestedTablesWithColumnsAreWrittenEmpty) {
+    std::vector<uint8_t> bytes = Build(R"(
+table 2
+  column table
+    table 0 column int code=1 end
+    table 1 column int code=1 7 end
+  column byte 3 4
+end
+)");
+    CDataTable table;
+    ASSERT_TRUE(Read(table, bytes));
+    EXPECT_EQ(table.GetNested(0, 0)->GetRowCount(), 0);
+    EXPECT_EQ(table.GetNested(0, 1)->GetInt(0, 0), 7u);
+    EXPECT_EQ(table.GetInt(1, 1), 4u);
+}
+
 TEST(DataTable, EveryColumnTypeRoundTripsThroughTheTextForm) {
     std::vector<uint8_t> bytes = Build(kAllTypes);
     CDataTable table;

@@ -9,34 +9,12 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string ReadAll(FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-template <class Tool>
-ToolRun RunTool(Tool tool, std::vector<std::string> args) {
-    FILE* out = std::tmpfile();
-    FILE* err = std::tmpfile();
-    ToolRun r;
-    r.status = tool(args, out, err);
-    r.out = ReadAll(out);
-    r.err = ReadAll(err);
-    return r;
-}
+using qmtest::RunTool;
+using qmtest::ToolRun;
 
 ToolRun Pack(std::vector<std::string> args) {
     return RunTool(RunPackTool, std::move(args));

@@ -1,0 +1,14 @@
+#include "data/game_hooks.h"
+
+namespace {
+IGameWorldHooks g_noWorld;
+IGameWorldHooks* g_world = nullptr;
+}  // namespace
+
+void SetGameWorldHooks(IGameWorldHooks* hooks) {
+    g_world = hooks;
+}
+
+IGameWorldHooks& GameWorld() {
+    return g_world ? *g_world : g_noWorld;
+}

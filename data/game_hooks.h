@@ -1,0 +1,67 @@
+// What the table accessors need of the game world and the window manager,
+// which live in higher layers. Those layers install an implementation at
+// start-up (tests install their own). Without one there is no map, no
+// character answers anything and every query gives 0 or false.
+#pragma once
+#include <cstdint>
+#include <utility>
+
+class CChar;  // a character of the game world; only passed through here
+class CItemObject;
+
+class IGameWorldHooks {
+public:
+    virtual ~IGameWorldHooks() = default;
+
+    // The map: whether one is loaded, and its walkability test.
+    virtual bool HasMap() { return false; }
+    virtual bool IsWalkable(int32_t x, int32_t y) {
+        (void)x, (void)y;
+        return false;
+    }
+
+    // Characters: map position, map point (where others aim at it), radius,
+    // state (0, 1 and 2 are alive states).
+    virtual std::pair<int32_t, int32_t> GetPosition(CChar*) { return {0, 0}; }
+    virtual std::pair<int32_t, int32_t> GetMapPoint(CChar*) { return {0, 0}; }
+    virtual float GetRadius(CChar*) { return 0.0f; }
+    virtual uint16_t GetState(CChar*) { return 0; }
+    // The player's own character.
+    virtual bool IsPlayerChar(CChar*) { return false; }
+    // The relation test: the user may attack the target.
+    virtual bool CanAttack(CChar* user, CChar* target) {
+        (void)user, (void)target;
+        return false;
+    }
+    // Status 9: the weapon's range does not count.
+    virtual bool IsStatus9Set(CChar*) { return false; }
+    // The item in an equipment slot (2 is the weapon), or null.
+    virtual CItemObject* GetItemInSlot(CChar*, int slot) {
+        (void)slot;
+        return nullptr;
+    }
+    // Learned skills by skill-table row: learned, and the learned level + 1.
+    virtual bool HasSkill(CChar*, int32_t skillRow) {
+        (void)skillRow;
+        return false;
+    }
+    virtual uint32_t GetSkillValue(CChar*, int32_t skillRow) {
+        (void)skillRow;
+        return 0;
+    }
+    // The user's values a skill level requires (0: compared with level
+    // column 3, 1: with column 5, 2: with column 4).
+    virtual uint32_t GetRequirementValue(CChar*, int which) {
+        (void)which;
+        return 0;
+    }
+
+    // The window manager's target flag: while set, skills of target type 5
+    // find no valid target.
+    virtual bool IsTargetFlagSet() { return false; }
+};
+
+// Installs (null removes) the hooks; not owned.
+void SetGameWorldHooks(IGameWorldHooks* hooks);
+// The installed hooks, or an instance that answers 0 and false.
+IGameWorldHooks& GameWorld();
