@@ -1,7 +1,6 @@
 #include "anim/darkness_overlay.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "core/util.h"
 #include "graphics/direct3d.h"
@@ -292,16 +291,4 @@ bool CDarknessOverlay::Draw() {
                              int(m_indices.size()));
     g_pDirect3D->SetBlendMode(0);
     return true;
-}
-
-bool CreateDarknessOverlay() {
-    auto overlay = std::make_unique<CDarknessOverlay>();
-    if (!overlay->Init()) return true;  // left out; start-up goes on
-    g_pDarknessOverlay = overlay.release();
-    return true;
-}
-
-void DestroyDarknessOverlay() {
-    delete g_pDarknessOverlay;
-    g_pDarknessOverlay = nullptr;
 }

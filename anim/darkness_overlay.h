@@ -138,7 +138,3 @@ extern CDarknessOverlay* g_pDarknessOverlay;
 // The installed world (null: none).
 void SetDarknessWorld(IDarknessWorld* world);
 IDarknessWorld* GetDarknessWorld();
-
-// Start-up slot.
-bool CreateDarknessOverlay();
-void DestroyDarknessOverlay();

@@ -83,14 +83,3 @@ bool CRenderQueue::Draw() {
     }
     return true;
 }
-
-bool CreateRenderQueue() {
-    g_pRenderQueue = new CRenderQueue();
-    g_pRenderQueue->Create();
-    return true;
-}
-
-void DestroyRenderQueue() {
-    delete g_pRenderQueue;
-    g_pRenderQueue = nullptr;
-}

@@ -69,7 +69,3 @@ private:
 };
 
 extern CRenderQueue* g_pRenderQueue;
-
-// Start-up slot.
-bool CreateRenderQueue();
-void DestroyRenderQueue();
