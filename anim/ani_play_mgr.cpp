@@ -15,14 +15,16 @@ CAniPlayMgr* g_pAniPlayMgr = nullptr;
 
 namespace {
 
-IAniPlayWorld* g_playWorld = nullptr;
+IAniCharacters* Chars() {
+    return GetAniServices().characters;
+}
 
 CChar* FindChar(uint32_t id) {
-    return g_playWorld ? g_playWorld->FindChar(id) : nullptr;
+    return Chars() ? Chars()->FindChar(id) : nullptr;
 }
 
 uint32_t CharIdOf(CChar* character) {
-    return character && g_playWorld ? g_playWorld->GetCharId(character) : 0;
+    return character && Chars() ? Chars()->GetCharId(character) : 0;
 }
 
 // Rise in pixels after the elapsed time.
@@ -36,14 +38,6 @@ void Restart(CAniObject* object) {
 }
 
 }  // namespace
-
-void SetAniPlayWorld(IAniPlayWorld* world) {
-    g_playWorld = world;
-}
-
-IAniPlayWorld* GetAniPlayWorld() {
-    return g_playWorld;
-}
 
 // ---- Sequences ----
 
@@ -89,7 +83,7 @@ void CAniPlayEntry::DetachFromChar() {
     if (!m_linked) return;
     // The character is looked up again: it may be gone, and then so is its list.
     if (CChar* character = FindChar(m_linkedCharId); character && m_pObject)
-        g_playWorld->RemoveDrawObject(character, m_pObject);
+        Chars()->RemoveDrawObject(character, m_pObject);
     m_linked = false;
     m_linkedCharId = 0;
     m_kind = PLAY_AT_MAP_POINT;
@@ -98,10 +92,10 @@ void CAniPlayEntry::DetachFromChar() {
 bool AttachPlayEntryToChar(CChar* character, CAniPlayEntry* entry) {
     if (!entry) return false;
     if (entry->m_linked) return true;
-    if (!character || !g_playWorld || !entry->m_pObject) return false;
+    if (!character || !Chars() || !entry->m_pObject) return false;
     entry->m_linked = true;
-    entry->m_linkedCharId = g_playWorld->GetCharId(character);
-    g_playWorld->AddDrawObject(character, entry->m_pObject);
+    entry->m_linkedCharId = Chars()->GetCharId(character);
+    Chars()->AddDrawObject(character, entry->m_pObject);
     return true;
 }
 
@@ -242,7 +236,7 @@ CAniPlayEntry* CAniPlayMgr::AddCharLinked(CAniSequence* sequence, CChar* charact
     e->m_offsetY = offsetY;
     e->m_rise = rise;
     if (CChar* c = FindChar(e->m_charId))
-        g_playWorld->GetCharMapPosition(c, &e->m_pointX, &e->m_pointY, &e->m_pointZ);
+        Chars()->GetCharMapPosition(c, &e->m_pointX, &e->m_pointY, &e->m_pointZ);
     return e;
 }
 
@@ -395,7 +389,7 @@ bool CAniPlayMgr::StepSequence(CAniPlayEntry* e) {
     e->m_pObject = item->m_pObject;
     if (e->m_kind == PLAY_SEQUENCE_ON_CHAR) {
         if (CChar* c = FindChar(e->m_charId)) {
-            g_playWorld->GetCharMapPosition(c, &e->m_pointX, &e->m_pointY, &e->m_pointZ);
+            Chars()->GetCharMapPosition(c, &e->m_pointX, &e->m_pointY, &e->m_pointZ);
         } else {
             e->m_kind = PLAY_SEQUENCE_AT_POINT;  // stays where the character was last
         }
@@ -416,7 +410,7 @@ void CAniPlayMgr::StepEntry(CAniPlayEntry* e) {
             return;
         }
         int32_t x = 0, y = 0;
-        g_playWorld->GetCharScreenPosition(c, &x, &y);
+        Chars()->GetCharScreenPosition(c, &x, &y);
         e->m_textX = float(x + e->m_offsetX);
         e->m_textY = float(y - (e->m_offsetY + rise));
         if (elapsed > e->m_duration) Finish(e, true);
@@ -444,7 +438,7 @@ void CAniPlayMgr::StepEntry(CAniPlayEntry* e) {
                 break;
             }
             int32_t x = 0, y = 0, z = 0;
-            g_playWorld->GetCharMapPosition(c, &x, &y, &z);
+            Chars()->GetCharMapPosition(c, &x, &y, &z);
             if (e->m_kind == PLAY_ON_CHAR) {
                 object->SetMapPosition(x + e->m_offsetX, y + e->m_offsetY, z + e->m_offsetZ);
             } else {

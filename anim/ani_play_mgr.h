@@ -37,24 +37,6 @@ inline constexpr size_t PLAY_TEXT_MAX = 255;
 // The data file of the animation name table (column 0 name, column 1 index).
 inline constexpr int PLAY_NAME_TABLE_FILE = 2;
 
-// What the manager needs of the characters (the game world installs it;
-// without it no character is ever found).
-class IAniPlayWorld {
-public:
-    virtual ~IAniPlayWorld() = default;
-    virtual uint32_t GetCharId(CChar* character) = 0;
-    // The character with the id, or null once it is gone.
-    virtual CChar* FindChar(uint32_t id) = 0;
-    virtual void GetCharMapPosition(CChar* character, int32_t* x, int32_t* y, int32_t* z) = 0;
-    virtual void GetCharScreenPosition(CChar* character, int32_t* x, int32_t* y) = 0;
-    // The character's own draw list, drawn in its depth order.
-    virtual void AddDrawObject(CChar* character, CAniObject* object) = 0;
-    virtual void RemoveDrawObject(CChar* character, CAniObject* object) = 0;
-};
-
-void SetAniPlayWorld(IAniPlayWorld* world);
-IAniPlayWorld* GetAniPlayWorld();
-
 // Animations played one after the other, each a number of times (0: until the
 // entry ends). Owns its objects.
 class CAniSequence {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "anim/ani_services.h"
 #include "core/util.h"
 #include "graphics/direct3d.h"
 #include "graphics/display_settings.h"
@@ -11,14 +12,9 @@ CDarknessOverlay* g_pDarknessOverlay = nullptr;
 
 namespace {
 
-IDarknessWorld* g_darknessWorld = nullptr;
-
-bool VisualEventRunning() {
-    return g_darknessWorld && g_darknessWorld->IsVisualEventRunning();
-}
-
 bool PlayerStatus9() {
-    return g_darknessWorld && g_darknessWorld->IsPlayerStatus9Set();
+    IAniCharacters* chars = GetAniServices().characters;
+    return chars && chars->IsPlayerStatus9Set();
 }
 
 int32_t ClampLevel(int32_t level) {
@@ -42,14 +38,6 @@ bool Has3D() {
 }
 
 }  // namespace
-
-void SetDarknessWorld(IDarknessWorld* world) {
-    g_darknessWorld = world;
-}
-
-IDarknessWorld* GetDarknessWorld() {
-    return g_darknessWorld;
-}
 
 CDarknessOverlay::CDarknessOverlay() = default;
 
@@ -210,7 +198,7 @@ bool CDarknessOverlay::Update() {
     if (!Has3D() || m_cols <= 0 || m_rows <= 0) return true;
     int32_t target = m_targetLevel;
     if (target != DARK_LEVEL_UNSET) {
-        if (m_brightness != 0 && !VisualEventRunning())
+        if (m_brightness != 0 && !IsVisualEventRunning())
             target = int32_t((100 - std::min<int32_t>(m_brightness, 100)) * target * 0.01);
         if (m_currentLevel == DARK_LEVEL_UNSET)
             m_currentLevel = target;
@@ -224,10 +212,8 @@ bool CDarknessOverlay::Update() {
     if (!status9 && level < 1) return true;
 
     std::fill(m_colorBuffer.begin(), m_colorBuffer.end(), uint8_t(0));
-    const int32_t playerLight =
-        status9 && g_darknessWorld ? g_darknessWorld->GetPlayerLightId() : DARK_NO_LIGHT;
     for (const DarknessLight& light : m_lights) {
-        if (status9 && light.m_id != playerLight) continue;
+        if (status9 && light.m_id != m_playerLightId) continue;
         if (light.m_x < -100 || (light.m_x == 0 && light.m_y == 0)) continue;
         StampLight(light, level);
     }

@@ -5,6 +5,7 @@
 // the grid, each vertex keeping the brightest light that reaches it. The level
 // follows its target one step per frame. The grid is drawn as one list of
 // Gouraud-shaded triangles with the blend that darkens by the vertex alpha.
+// Visual events and the player's status 9 come from the animation services.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -47,18 +48,6 @@ struct DarknessMask {
     uint8_t At(int32_t cx, int32_t cy, int32_t sx, int32_t sy) const {
         return m_bytes[size_t(((m_width * cy + cx) * DARK_SUBDIVISION + sy) * DARK_SUBDIVISION + sx)];
     }
-};
-
-// What the overlay asks of the game around it (installed by the game layers;
-// without one: no visual event, no status 9, no player light).
-class IDarknessWorld {
-public:
-    virtual ~IDarknessWorld() = default;
-    virtual bool IsVisualEventRunning() = 0;
-    // Status 9 of the player's character: darkness at a fixed level, only the
-    // player's own light shines.
-    virtual bool IsPlayerStatus9Set() = 0;
-    virtual int32_t GetPlayerLightId() = 0;
 };
 
 class CDarknessOverlay : public CBaseObject {
@@ -111,6 +100,7 @@ public:
     float m_colorFactors[3] = {0.0f, 0.0f, 0.0f};  // red, green, blue of the light colour
     uint8_t m_drawSwitch = 0;                      // the game screen shows the darkness
     uint8_t m_brightness = 0;                      // global brightness 0..100 (0: none)
+    int32_t m_playerLightId = DARK_NO_LIGHT;       // the one light shining under status 9
 
 private:
     void BuildGrid(int32_t screenWidth, int32_t screenHeight);
@@ -134,7 +124,3 @@ private:
 };
 
 extern CDarknessOverlay* g_pDarknessOverlay;
-
-// The installed world (null: none).
-void SetDarknessWorld(IDarknessWorld* world);
-IDarknessWorld* GetDarknessWorld();

@@ -18,7 +18,7 @@ using namespace anitest;
 namespace {
 
 // Characters by id; a character that leaves is gone for good.
-class FakePlayWorld : public IAniPlayWorld {
+class FakePlayWorld : public FakeCharacters {
 public:
     struct Char {
         uint32_t id = 0;
@@ -80,13 +80,15 @@ protected:
         // Animation 1 shows one frame and ends at frame 1 (33 ms); animation 2 lasts long.
         m_world.Write(1, OneLayer({Image(0)}));
         m_world.Write(2, OneLayer({Image(0), Hold(100)}));
-        SetAniPlayWorld(&m_chars);
+        AniServices services;
+        services.characters = &m_chars;
+        GetAniServices() = services;
         g_pAniPlayMgr = &m_mgr;
     }
     void TearDown() override {
         m_mgr.Release();
         g_pAniPlayMgr = nullptr;
-        SetAniPlayWorld(nullptr);
+        GetAniServices() = AniServices();
     }
     // A new object of the animation, playing once.
     CAniObject* Playing(uint32_t animation = 1) {

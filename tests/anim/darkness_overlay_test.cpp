@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "tests/anim/ani_test_util.h"
 #include "tests/graphics/graphics_fixture.h"
 
 using plat::raster::Argb;
@@ -14,24 +15,24 @@ using plat::raster::Surface;
 
 namespace {
 
-class FakeDarknessWorld : public IDarknessWorld {
-public:
+struct FakeEvents : IAniEvents {
     bool IsVisualEventRunning() override { return m_visualEvent; }
-    bool IsPlayerStatus9Set() override { return m_status9; }
-    int32_t GetPlayerLightId() override { return m_playerLight; }
+    bool IsFieldScriptRunning() override { return false; }
+    bool IsInputLocked() override { return false; }
     bool m_visualEvent = false;
-    bool m_status9 = false;
-    int32_t m_playerLight = DARK_NO_LIGHT;
 };
 
 class DarknessTest : public GraphicsFixture {
 protected:
     void SetUp() override {
         GraphicsFixture::SetUp();
-        SetDarknessWorld(&m_world);
+        AniServices services;
+        services.characters = &m_chars;
+        services.events = &m_events;
+        GetAniServices() = services;
     }
     void TearDown() override {
-        SetDarknessWorld(nullptr);
+        GetAniServices() = AniServices();
         GraphicsFixture::TearDown();
     }
     void Start(int w = 800, int h = 600) {
@@ -56,7 +57,8 @@ protected:
                                                uint8_t(90 + (x + y) % 7 * 20)});
     }
 
-    FakeDarknessWorld m_world;
+    anitest::FakeCharacters m_chars;
+    FakeEvents m_events;
     CDarknessOverlay m_overlay;
 };
 
@@ -167,7 +169,7 @@ TEST_F(DarknessTest, LevelsAreClampedAndFadeOneStepPerFrame) {
     fresh.m_brightness = 50;
     fresh.Update();
     EXPECT_EQ(fresh.GetLevel(), 99);
-    m_world.m_visualEvent = true;
+    m_events.m_visualEvent = true;
     fresh.Update();
     EXPECT_EQ(fresh.GetLevel(), 100);
 
@@ -176,7 +178,7 @@ TEST_F(DarknessTest, LevelsAreClampedAndFadeOneStepPerFrame) {
     EXPECT_EQ(fresh.GetEffectiveLevel(), 255);
     fresh.m_baseLevel = -300;
     EXPECT_EQ(fresh.GetEffectiveLevel(), 0);
-    m_world.m_status9 = true;
+    m_chars.status9 = true;
     EXPECT_EQ(fresh.GetEffectiveLevel(), DARK_STATUS9_LEVEL);
 }
 
@@ -221,8 +223,8 @@ TEST_F(DarknessTest, OverlappingLightsKeepTheBrighterAtEachVertex) {
     skip.AddLight(0, 0, 15, 0);
     const int32_t player = skip.AddLight(400, 300, 2, 0);
     skip.AddLight(100, 100, 2, 0);
-    m_world.m_status9 = true;
-    m_world.m_playerLight = player;
+    m_chars.status9 = true;
+    skip.m_playerLightId = player;
     skip.Update();
     EXPECT_GT(skip.GetColorBytes(400 / 32, 300 / 32)[3], 0);
     EXPECT_EQ(skip.GetColorBytes(100 / 32, 100 / 32)[3], 0);
@@ -286,7 +288,7 @@ TEST_F(DarknessTest, NothingIsDrawnAtLevelZeroOrWithTheSwitchOff) {
     // Status 9 draws even at level 0.
     m_overlay.SetLevel(0);
     m_overlay.m_drawSwitch = 1;
-    m_world.m_status9 = true;
+    m_chars.status9 = true;
     m_overlay.Update();
     m_overlay.Draw();
     EXPECT_FALSE(unchanged());
