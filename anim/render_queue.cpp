@@ -65,7 +65,9 @@ void CRenderQueue::AddText(const char* text, uint32_t colour, int32_t x, int32_t
 }
 
 bool CRenderQueue::Draw() {
-    for (RenderQueueNode& node : m_nodes) {
+    // By index: a Draw that queues or clears leaves nothing dangling here.
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        RenderQueueNode& node = m_nodes[i];
         switch (node.m_kind) {
             case QUEUE_NODE_OBJECT:
                 if (CBaseObject* object = node.m_object.GetAs<CBaseObject>()) object->Draw();

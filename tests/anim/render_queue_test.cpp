@@ -102,6 +102,31 @@ TEST(RenderQueueTest, AnObjectGoneBeforeTheDrawIsSkipped) {
     EXPECT_EQ(g_drawn, std::vector<std::string>{"stays"});
 }
 
+// Queues more objects, then empties the queue, while being drawn.
+class MeddlingDrawn : public FakeDrawn {
+public:
+    MeddlingDrawn(CRenderQueue& queue) : FakeDrawn("meddler", 5, 0, 0), m_queue(queue) {}
+    bool Draw() override {
+        FakeDrawn::Draw();
+        for (int i = 0; i < 100; ++i) m_queue.AddObject(this);
+        m_queue.Clear();
+        return true;
+    }
+    CRenderQueue& m_queue;
+};
+
+TEST(RenderQueueTest, ADrawThatChangesTheQueueEndsTheWalk) {
+    g_drawn.clear();
+    CRenderQueue q;
+    MeddlingDrawn meddler(q);
+    FakeDrawn after("after", 6, 0, 0);
+    q.AddObject(&meddler);
+    q.AddObject(&after);
+    q.Draw();
+    EXPECT_EQ(g_drawn, std::vector<std::string>{"meddler"});
+    EXPECT_EQ(q.GetCount(), 0u);
+}
+
 TEST(RenderQueueTest, LongTextsAreCutBetweenCharacters) {
     CRenderQueue q;
     std::string text(QUEUE_TEXT_MAX - 1, 'a');
