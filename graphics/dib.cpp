@@ -1,5 +1,6 @@
 #include "graphics/dib.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +21,14 @@ uint32_t Le16(const uint8_t* p) {
 }
 uint32_t Le32(const uint8_t* p) {
     return Le16(p) | Le16(p + 2) << 16;
+}
+
+// The channel that mask selects from pixel, scaled to 8 bits.
+uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
+    if (mask == 0) return 0;
+    const int shift = std::countr_zero(mask);
+    const uint64_t max = mask >> shift;
+    return uint8_t(((pixel & mask) >> shift) * 255u / max);
 }
 
 enum class Form { kRaw, kTga, kBmp };
@@ -145,7 +154,8 @@ bool CDib::ParseBmp(const uint8_t* data, size_t size) {
     if (headerSize < 40 || headerSize > rest) return false;
     const int32_t w = int32_t(Le32(info + 4));
     const int32_t hRaw = int32_t(Le32(info + 8));
-    const uint32_t planes = Le16(info + 12), bitCount = Le16(info + 14), compression = Le32(info + 16);
+    const uint32_t planes = Le16(info + 12), compression = Le32(info + 16);
+    uint32_t bitCount = Le16(info + 14);
     const uint32_t clrUsed = Le32(info + 32);
     if (planes != 1 || w <= 0 || w > kMaxSide || hRaw == 0 || hRaw < -kMaxSide || hRaw > kMaxSide)
         return false;
@@ -157,12 +167,32 @@ bool CDib::ParseBmp(const uint8_t* data, size_t size) {
     if (colours == 0 && bitCount < 9) colours = 1u << bitCount;
     if (bitCount < 9 && colours > (1u << bitCount)) return false;
     if (colours > 256) return false;
-    const size_t masks = compression == 3 ? 12 : 0;
+    // Bit-field masks follow a 40-byte header; the larger headers hold them.
+    const size_t masks = compression == 3 && headerSize < 52 ? 12 : 0;
     const size_t pixelStart = size_t(headerSize) + masks + size_t(colours) * 4;
     const int32_t h = hRaw < 0 ? -hRaw : hRaw;
     const size_t stride = ((size_t(w) * bitCount + 31) / 32) * 4;
     if (pixelStart > rest || (rest - pixelStart) / stride < size_t(h)) return false;
-    m_bits.assign(info + pixelStart, info + pixelStart + stride * h);
+    if (bitCount == 16) {
+        // 16-bit rows (5-5-5, or the masks given) become 24-bit ones, to be
+        // converted to the display's layout like any other BMP.
+        uint32_t channel[3] = {0x7C00, 0x03E0, 0x001F};  // red, green, blue
+        if (compression == 3)
+            for (int i = 0; i < 3; ++i) channel[i] = Le32(info + 40 + 4 * i);
+        const size_t stride24 = ((size_t(w) * 24 + 31) / 32) * 4;
+        m_bits.assign(stride24 * h, 0);
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t* row = info + pixelStart + size_t(y) * stride;
+            uint8_t* out = m_bits.data() + size_t(y) * stride24;
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t p = Le16(row + 2 * x);
+                for (int i = 0; i < 3; ++i) out[3 * x + 2 - i] = MaskedChannel(p, channel[i]);
+            }
+        }
+        bitCount = 24;
+    } else {
+        m_bits.assign(info + pixelStart, info + pixelStart + stride * h);
+    }
     m_width = w;
     m_height = h;
     m_bitCount = int32_t(bitCount);

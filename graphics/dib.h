@@ -50,7 +50,8 @@ private:
     bool ParseBmp(const uint8_t* data, size_t size);
     bool ParseTga(const uint8_t* data, size_t size);
 
-    // BMP: the 24-bit rows as stored (padded to 4 bytes); after conversion and
+    // BMP: the rows as stored (padded to 4 bytes; 16-bit rows are widened to
+    // 24 bits when read); after conversion and
     // for the other forms: packed 16-bit pixels.
     std::vector<uint8_t> m_bits;
     int32_t m_width = 0, m_height = 0, m_bitCount = 0;

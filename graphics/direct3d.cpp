@@ -105,6 +105,8 @@ HResult CDirect3D::CreateD3DDevice(plat::Device3DKind kind) {
         W, H, plat::kCapsOffscreenPlain | plat::kCaps3DDevice | plat::kCapsVideoMemory);
     m_pRenderTarget = m_renderTargetId ? display->GetSurface(m_renderTargetId) : nullptr;
     if (!m_pRenderTarget) return plat::kErrFail;
+    // Nothing would restore a discarded render target or z-buffer: the cache keeps them.
+    if (g_pSurfaceCache) g_pSurfaceCache->AcquireEntry(m_renderTargetId);
 
     HResult hr;
     std::vector<plat::PixelFormatDesc> zFormats = dd->EnumZBufferFormats(kind, &hr);
@@ -117,6 +119,7 @@ HResult CDirect3D::CreateD3DDevice(plat::Device3DKind kind) {
         W, H,
         hal ? (plat::kCapsZBuffer | plat::kCapsVideoMemory) : (plat::kCapsZBuffer | plat::kCapsSystemMemory));
     m_pZBuffer = m_zBufferId ? display->GetSurface(m_zBufferId) : nullptr;
+    if (m_pZBuffer && g_pSurfaceCache) g_pSurfaceCache->AcquireEntry(m_zBufferId);
     if (!depthTest()) return plat::dderr::kInvalidMode;
     if (m_pZBuffer) {
         hr = dd->AddAttachedSurface(m_pRenderTarget->SurfacePtr(), m_pZBuffer->SurfacePtr());
@@ -166,13 +169,12 @@ void CDirect3D::ReleaseSurfaces() {
     EndRenderToTexture();
     CDirectDraw* display = g_pDirectDraw;
     if (display) {
-        if (m_renderTargetId) display->ReleaseSurface(m_renderTargetId);
-        if (m_secondSurfaceId) {
-            // The acquired use and the creation's own.
-            if (g_pSurfaceCache) g_pSurfaceCache->ReleaseEntry(m_secondSurfaceId);
-            display->ReleaseSurface(m_secondSurfaceId);
+        // Each was acquired once after it was made: that use and the creation's own.
+        for (uint32_t id : {m_renderTargetId, m_secondSurfaceId, m_zBufferId}) {
+            if (!id) continue;
+            if (g_pSurfaceCache) g_pSurfaceCache->ReleaseEntry(id);
+            display->ReleaseSurface(id);
         }
-        if (m_zBufferId) display->ReleaseSurface(m_zBufferId);
     }
     m_renderTargetId = m_secondSurfaceId = m_zBufferId = 0;
     m_pRenderTarget = m_pSecondSurface = m_pZBuffer = nullptr;
@@ -181,6 +183,7 @@ void CDirect3D::ReleaseSurfaces() {
 bool CDirect3D::ResetDevice() {
     ReleaseSurfaces();
     m_device.reset();
+    for (plat::SurfacePtr& bound : m_boundTextures) bound.reset();
     delete m_pWhiteTexture;
     m_pWhiteTexture = nullptr;
     m_blendMode = 255;
@@ -200,6 +203,7 @@ bool CDirect3D::Release() {
     delete m_pWhiteTexture;
     m_pWhiteTexture = nullptr;
     m_device.reset();
+    for (plat::SurfacePtr& bound : m_boundTextures) bound.reset();
     return true;
 }
 
@@ -345,7 +349,11 @@ int32_t CDirect3D::WorldToScreenY(float y) const {
 void CDirect3D::SetTexture(int stage, CTextureResource* texture) {
     if (!m_device) return;
     rs::StageState& s = m_device->Stage(stage);
-    s.texture = texture && texture->Surface() ? &texture->Surface()->Pixels() : nullptr;
+    // The stage holds its texture's pixels until another is set, even when the
+    // texture itself is released meanwhile.
+    plat::SurfacePtr& bound = m_boundTextures[stage & 1];
+    bound = texture ? texture->SurfacePtr() : nullptr;
+    s.texture = bound ? &bound->Pixels() : nullptr;
     if (texture) {
         s.addressU = ToAddress(texture->m_addressU);
         s.addressV = ToAddress(texture->m_addressV);
@@ -465,7 +473,8 @@ CTextureResource* CDirect3D::GetTexture(uint32_t id) {
 }
 
 CTextureResource* CDirect3D::FindTextureByName(const char* name) {
-    if (!g_pTextureCache || !name) return nullptr;
+    // Textures not made from a file have no name: an empty one names none.
+    if (!g_pTextureCache || !name || !*name) return nullptr;
     CTextureResource* found = nullptr;
     auto& children = g_pTextureCache->Children();
     for (auto* n = children.First(); n != children.End() && !found; n = n->m_pNext) {

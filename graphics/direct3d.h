@@ -115,6 +115,8 @@ private:
     bool m_addressModesBuilt = false;
     // The plain white texture FillRect draws with (not kept in the cache).
     CTextureResource* m_pWhiteTexture = nullptr;
+    // The texture surfaces the device's two stages draw with.
+    plat::SurfacePtr m_boundTextures[2];
 };
 
 extern CDirect3D* g_pDirect3D;

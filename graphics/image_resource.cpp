@@ -86,7 +86,11 @@ bool CImageFileResource::LoadFromFile(const char* fileName, int32_t kind, uint8_
 }
 
 bool CImageFileResource::LoadImage(CFileResource* stream, int32_t kind, uint8_t alpha) {
-    if (!stream) return false;
+    if (!stream) {
+        // No stream reads as no data: the picture is refused, not kept as it was.
+        CMemorySource nothing(nullptr, 0);
+        return LoadImage(nothing, kind, alpha);
+    }
     CFileSource source(*stream);
     return LoadImage(source, kind, alpha);
 }

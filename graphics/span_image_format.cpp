@@ -174,7 +174,8 @@ bool ReadFramePicture(CByteSource& src, int kind, bool palettised, int displayKi
             if (!RunInside(r, f.width, f.height)) return Fail(out, error, "run outside its frame");
             end += uint64_t(r.length) * bpp;
         }
-        if (!f.spans.empty() && end > dataSize) return Fail(out, error, "frame pixels exceed the pixel data");
+        // Also a frame without runs: its offset points into the block.
+        if (end > dataSize) return Fail(out, error, "frame pixels exceed the pixel data");
     }
     return true;
 }

@@ -19,7 +19,8 @@
 //
 // The readers check every count and size against the data that remains before
 // they allocate, and check after reading that every run lies inside its picture
-// and its pixels inside the pixel block; on any failure the output is empty.
+// and its pixels (and every frame's offset) inside the pixel block; on any
+// failure the output is empty.
 #pragma once
 #include <array>
 #include <cstdint>

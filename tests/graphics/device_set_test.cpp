@@ -171,4 +171,15 @@ TEST_F(DeviceSetTest, ScreenshotNamedAfterTheTimeAndDecodedBack) {
     std::filesystem::current_path(oldDir);
 }
 
+TEST_F(DeviceSetTest, AScreenshotThatCannotBeWrittenIsNotAnnounced) {
+    const auto oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    m_dir.WriteFile("shots", "a file where the folder should be");
+    ASSERT_TRUE(InitDirectX());
+    m_boxes.Clear();
+    EXPECT_FALSE(g_pDirectX->SaveScreenshot());
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << "no \"saved\" line";
+    std::filesystem::current_path(oldDir);
+}
+
 }  // namespace

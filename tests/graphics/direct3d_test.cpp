@@ -29,6 +29,18 @@ uint16_t Blend565(uint16_t dst, uint32_t argb) {
     return plat::raster::Pack(PixelFormat::kRgb565, Argb{255, mix(s.r, d.r), mix(s.g, d.g), mix(s.b, d.b)});
 }
 
+// Draws the whole stage-0 texture, white-lit, onto the screen square (0, 0)-(size, size).
+int DrawTexturedSquare(CDirect3D& d3d, int size) {
+    const float x0 = float(d3d.ScreenToWorldX(0)), y0 = float(d3d.ScreenToWorldY(0));
+    const float x1 = float(d3d.ScreenToWorldX(size)), y1 = float(d3d.ScreenToWorldY(size));
+    const plat::raster::LitVertex v[4] = {{x0, y0, 0, 0, 0xFFFFFFFF, 0, 0, 0},
+                                          {x1, y0, 0, 0, 0xFFFFFFFF, 0, 1, 0},
+                                          {x1, y1, 0, 0, 0xFFFFFFFF, 0, 1, 1},
+                                          {x0, y1, 0, 0, 0xFFFFFFFF, 0, 0, 1}};
+    const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
+    return d3d.DrawIndexed(v, 4, idx, 6);
+}
+
 TEST_F(Direct3DTest, ScreenWorldConversions) {
     struct Case {
         int w, h;
@@ -160,14 +172,7 @@ TEST_F(Direct3DTest, GreyStagesNeedTheDotProductCap) {
         for (int x = 0; x < 4; ++x) px.At(x, y) = colours[(x + y) % 4];
     m_d3d->SetGrayscaleStages();
     m_d3d->SetTexture(0, tex);
-    const float x0 = float(m_d3d->ScreenToWorldX(0)), y0 = float(m_d3d->ScreenToWorldY(0));
-    const float x1 = float(m_d3d->ScreenToWorldX(4)), y1 = float(m_d3d->ScreenToWorldY(4));
-    const plat::raster::LitVertex v[4] = {{x0, y0, 0, 0, 0xFFFFFFFF, 0, 0, 0},
-                                          {x1, y0, 0, 0, 0xFFFFFFFF, 0, 1, 0},
-                                          {x1, y1, 0, 0, 0xFFFFFFFF, 0, 1, 1},
-                                          {x0, y1, 0, 0, 0xFFFFFFFF, 0, 0, 1}};
-    const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
-    m_d3d->DrawIndexed(v, 4, idx, 6);
+    DrawTexturedSquare(*m_d3d, 4);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
             const Argb c = plat::raster::Unpack(PixelFormat::kRgb565, Target().At(x, y));
@@ -216,6 +221,30 @@ TEST_F(Direct3DTest, ResetDeviceChecksItsResult) {
     m_d3d->FillRect(0, 0, 10, 10, 0xFFFFFFFF);  // draws nothing, and does not crash
     EXPECT_EQ(m_dd->GetRenderSurface(), nullptr);
     EXPECT_TRUE(m_d3d->ResetDevice());
+}
+
+TEST_F(Direct3DTest, RenderTargetOutlivesAnOverBudgetSurfaceCache) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    // Nobody but the Direct3D layer holds its surfaces: the cache must not drop them.
+    m_surfaceCache->SetBudget(0);
+    ASSERT_NE(m_d3d->GetRenderTarget()->Surface(), nullptr);
+    m_d3d->FillRect(0, 0, 10, 10, 0xFFFFFFFF);
+    ASSERT_EQ(m_dd->Present(false), plat::kOk);
+    EXPECT_EQ(m_display->LastFrame()->At(5, 5), 0xFFFF);
+    EXPECT_TRUE(m_d3d->ResetDevice());  // releases what it made and makes it again
+    m_d3d.reset();
+    EXPECT_EQ(m_surfaceCache->ChildCount(), 2);  // the display's primary and margin surfaces
+}
+
+TEST_F(Direct3DTest, ABoundTextureStaysValidAfterItsRelease) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    const uint32_t id = m_d3d->CreateTexture(0, 4, 4, kTexA4R4G4B4);
+    m_d3d->GetTexture(id)->Fill(0xF0F0);
+    m_d3d->SetTexture(0, m_d3d->GetTexture(id));
+    ASSERT_TRUE(m_d3d->ReleaseTexture(id));
+    // The device still draws with the texture it was given, as the hardware would.
+    ASSERT_EQ(DrawTexturedSquare(*m_d3d, 4), 2);
+    EXPECT_EQ(Target().At(1, 1), 0x07E0);
 }
 
 TEST_F(Direct3DTest, TextureSizesFollowTheDeviceCaps) {
@@ -322,6 +351,14 @@ TEST_F(TextureFileTest, LoadTextureSharesByNameAndCountsUses) {
     EXPECT_EQ(m_d3d->LoadTexture((m_dir.Path() + "/none.TGA").c_str(), 0, 0, 0, -1, -1), 0u);
     ASSERT_FALSE(m_boxes.Boxes().empty());
     EXPECT_NE(m_boxes.Boxes().back().text.find("none.TGA]"), std::string::npos);
+}
+
+TEST_F(TextureFileTest, AnEmptyNameSharesNoTexture) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    const uint32_t blank = m_d3d->CreateTexture(0, 4, 4, kTexA4R4G4B4);  // no file name
+    EXPECT_EQ(m_d3d->LoadTexture("", 0, 0, 0, -1, -1), 0u);
+    EXPECT_EQ(m_d3d->FindTextureByName(""), nullptr);
+    EXPECT_EQ(m_d3d->GetTexture(blank)->GetUseCount(), 0);
 }
 
 TEST_F(TextureFileTest, RowBandsAndClipping) {

@@ -75,8 +75,10 @@ TEST_F(ImageTest, CorruptPictureIsRefusedWithItsBox) {
     CFileResource stream;
     ASSERT_TRUE(stream.OpenMemory(bytes.data(), uint32_t(bytes.size())));
     EXPECT_EQ(m_images.CreateImageEx(&stream), nullptr);
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_images.CreateImage(nullptr), nullptr);  // no stream: nothing was read
+    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, "bad picture");
+    EXPECT_EQ(m_boxes.Boxes()[1].text, "bad picture");
     EXPECT_EQ(m_imageCache->ChildCount(), 0);
 }
 

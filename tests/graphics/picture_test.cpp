@@ -5,6 +5,7 @@
 
 #include "graphics/dib.h"
 #include "graphics_fixture.h"
+#include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -48,6 +49,36 @@ Bytes Bmp24(int w, int h, const std::vector<Rgb>& topDown, bool storeTopDown = f
             b.push_back(c.r);
         }
         for (uint32_t pad = uint32_t(w) * 3; pad < stride; ++pad) b.push_back(0);
+    }
+    return b;
+}
+
+// A 16-bit BMP (rows bottom-up, padded to 4 bytes). Without masks the pixels
+// are 5-5-5; with them the masks follow a 40-byte header, or lie inside a
+// larger one.
+Bytes Bmp16(int w, int h, const std::vector<uint16_t>& topDown, const std::vector<uint32_t>& masks = {},
+            uint32_t headerSize = 40) {
+    const uint32_t stride = (uint32_t(w) * 2 + 3) & ~3u;
+    const uint32_t extra = !masks.empty() && headerSize == 40 ? 12 : 0;
+    const uint32_t offset = 14 + headerSize + extra;
+    Bytes b;
+    b.push_back('B');
+    b.push_back('M');
+    Put32(b, offset + stride * h);
+    Put32(b, 0);
+    Put32(b, offset);
+    Put32(b, headerSize);
+    Put32(b, uint32_t(w));
+    Put32(b, uint32_t(h));
+    Put16(b, 1);
+    Put16(b, 16);
+    Put32(b, masks.empty() ? 0 : 3);
+    for (int i = 0; i < 5; ++i) Put32(b, 0);
+    for (uint32_t m : masks) Put32(b, m);
+    while (b.size() < offset) b.push_back(0);
+    for (int row = 0; row < h; ++row) {
+        for (int x = 0; x < w; ++x) Put16(b, topDown[size_t(h - 1 - row) * w + x]);
+        for (uint32_t pad = uint32_t(w) * 2; pad < stride; ++pad) b.push_back(0);
     }
     return b;
 }
@@ -112,6 +143,54 @@ TEST(Dib, ConvertsA24BitBmpByPixelKind) {
     CDib other;
     other.LoadFromMemory(bmp.data(), bmp.size(), false);
     EXPECT_FALSE(other.ConvertTo16(9));
+}
+
+TEST(Dib, Converts16BitBmpFromItsOwnLayout) {
+    // Red, green, blue / white, black, red in a picture of odd width (padded rows).
+    const std::vector<uint16_t> p555 = {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0x0000, 0x7C00};
+    const std::vector<uint16_t> p565 = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000, 0xF800};
+    const std::vector<uint32_t> masks565 = {0xF800, 0x07E0, 0x001F};
+    const struct {
+        const char* form;
+        Bytes bmp;
+    } cases[] = {
+        {"5-5-5", Bmp16(3, 2, p555)},
+        {"masks after the header", Bmp16(3, 2, p565, masks565)},
+        {"masks inside a large header", Bmp16(3, 2, p565, masks565, 124)},
+    };
+    for (const auto& c : cases) {
+        CDib dib;
+        ASSERT_TRUE(dib.LoadFromMemory(c.bmp.data(), c.bmp.size(), false)) << c.form;
+        ASSERT_TRUE(dib.ConvertTo16(kPixel565)) << c.form;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(dib.GetVisualRow(y)[x], p565[size_t(y) * 3 + x]) << c.form << " " << x << "," << y;
+    }
+}
+
+TEST(Dib, SavedFrameReadsBackAsTheSamePicture) {
+    qmtest::TempDir dir;
+    const struct {
+        plat::raster::PixelFormat format;
+        int kind;
+    } cases[] = {{plat::raster::PixelFormat::kRgb555, kPixel555},
+                 {plat::raster::PixelFormat::kRgb565, kPixel565},
+                 {plat::raster::PixelFormat::kBgr565, kPixel565RedLow}};
+    for (const auto& c : cases) {
+        plat::raster::Surface frame(3, 2, c.format);
+        const uint16_t values[6] = {0x001F, 0x07E0, 0x7C00, 0xF800, 0x1234, 0x0001};
+        for (int i = 0; i < 6; ++i)
+            frame.At(i % 3, i / 3) = values[i] & (c.kind == kPixel555 ? 0x7FFF : 0xFFFF);
+        const std::string path = dir.Path() + "/frame.bmp";
+        ASSERT_TRUE(plat::SaveFrameBmp(frame, path));
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(plat::ReadWholeFile(path, bytes));
+        CDib dib;
+        ASSERT_TRUE(dib.LoadFromMemory(bytes.data(), bytes.size(), false));
+        ASSERT_TRUE(dib.ConvertTo16(c.kind));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) EXPECT_EQ(dib.GetVisualRow(y)[x], frame.At(x, y)) << c.kind;
+    }
 }
 
 TEST(Dib, ReadsTgaAsFourBitChannels) {

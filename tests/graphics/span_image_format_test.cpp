@@ -215,6 +215,19 @@ TEST(FramePictureTest, CorruptFramesAreRefused) {
         FramePicture read;
         EXPECT_FALSE(ReadFramePicture(src, PIXEL_KIND_565, false, PIXEL_KIND_565, read)) << n;
     }
+
+    // A frame without runs may point at the end of the pixel block, not past it.
+    for (uint32_t past : {0u, 2u}) {
+        FramePicture p = TwoFrames();
+        const std::vector<uint16_t> clear = {kKey, kKey};
+        AddFrame(p, clear.data(), 2, 1, kKey);
+        ASSERT_TRUE(p.frames.back().spans.empty());
+        p.frames.back().dataOffset = p.dataSize + past;
+        const auto bytes = WriteFramePicture(p);
+        CMemorySource src(bytes);
+        FramePicture read;
+        EXPECT_EQ(ReadFramePicture(src, PIXEL_KIND_565, false, PIXEL_KIND_565, read), past == 0) << past;
+    }
 }
 
 }  // namespace

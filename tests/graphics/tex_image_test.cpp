@@ -263,6 +263,24 @@ TEST_F(SpriteTest, HiddenSpritesKeepTheirVerticesAndOffsetShadows) {
     EXPECT_NE(TargetAt(50, 60), 0xFFFF);
 }
 
+TEST_F(SpriteTest, AMissingTileIsReportedOnceAndSkipped) {
+    WriteSheet("0005", 4, {SheetUnit(0, 0, 8, 8), SheetUnit(260, 0, 10, 8)}, 512, 256);
+    CSprite* sprite = CreateObjSprite(&m_sprites, "a")->AddSprite(5, 1, false);
+    ASSERT_TRUE(sprite);
+    // The image is read again from a sheet one tile wide: the sprite's tile column is gone.
+    WriteSheet("narrow", 4, {SheetUnit(0, 0, 8, 8), SheetUnit(0, 0, 10, 8)}, 256, 256);
+    CTexImage* image = m_texImages.GetTexImage(5);
+    ASSERT_TRUE(image->LoadDtxTexture("narrow"));
+    image->m_number = 5;
+    image->m_refCount = 1;
+    ClearTarget(0);
+    sprite->SetPosition(100, 100, 0, nullptr, 0xFFFFFFFFu, 0, 0, 0);
+    EXPECT_TRUE(sprite->Draw(false));
+    EXPECT_TRUE(sprite->Draw(false));
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u) << "once per sprite, not every frame";
+    EXPECT_EQ(m_boxes.Boxes()[0].text, "SetTexture Failed");
+}
+
 TEST_F(SpriteTest, OnePixelTallUnit) {
     WriteSheet("0005", 4, {SheetUnit(0, 0, 8, 1)}, 256, 256);
     CSprite* sprite = CreateObjSprite(&m_sprites, "a")->AddSprite(5, 0, false);

@@ -45,20 +45,22 @@ TEST(RasterBlit, SourceColourKeySkipsKeyedPixels) {
 }
 
 TEST(RasterBlit, StretchSamplesNearestAndKeys) {
-    Surface src = ColumnNumbers(4, 2, PixelFormat::kRgb565), dst(8, 4, PixelFormat::kRgb565);
-    Blit(dst, dst.Bounds(), src, src.Bounds(), kBlitNone);
-    const int expect[8] = {1, 1, 2, 2, 3, 3, 4, 4};
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(dst.At(x, 3), expect[x]);
-    // Shrinking takes the pixel under each destination centre.
-    Surface small(2, 1, PixelFormat::kRgb565);
-    Blit(small, small.Bounds(), src, src.Bounds(), kBlitNone);
-    EXPECT_EQ(small.At(0, 0), 2);
-    EXPECT_EQ(small.At(1, 0), 4);
-    src.SetColorKey(2, 2);
-    Fill(dst, dst.Bounds(), 0);
-    Blit(dst, Rect{-2, 0, 6, 4}, src, src.Bounds(), kBlitSourceKey);  // clipped on the left
-    EXPECT_EQ(dst.At(0, 0), 0);                                       // was column 2, keyed
-    EXPECT_EQ(dst.At(2, 0), 3);
+    for (PixelFormat f : {PixelFormat::kRgb555, PixelFormat::kRgb565}) {
+        Surface src = ColumnNumbers(4, 2, f), dst(8, 4, f);
+        Blit(dst, dst.Bounds(), src, src.Bounds(), kBlitNone);
+        const int expect[8] = {1, 1, 2, 2, 3, 3, 4, 4};
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(dst.At(x, 3), expect[x]);
+        // Shrinking takes the pixel under each destination centre.
+        Surface small(2, 1, f);
+        Blit(small, small.Bounds(), src, src.Bounds(), kBlitNone);
+        EXPECT_EQ(small.At(0, 0), 2);
+        EXPECT_EQ(small.At(1, 0), 4);
+        src.SetColorKey(2, 2);
+        Fill(dst, dst.Bounds(), 0);
+        Blit(dst, Rect{-2, 0, 6, 4}, src, src.Bounds(), kBlitSourceKey);  // clipped on the left
+        EXPECT_EQ(dst.At(0, 0), 0);                                       // was column 2, keyed
+        EXPECT_EQ(dst.At(2, 0), 3);
+    }
 }
 
 TEST(RasterBlit, ConvertsBetweenLayouts) {
