@@ -4,7 +4,9 @@
 // is a CAniPlayEntry in one list; once per frame the manager places every
 // entry, fades it, updates its object, counts its plays and removes it when it
 // is done. It also holds the animation name table through which the program
-// turns animation names into animation indices (FindAniByName).
+// turns animation names into animation indices (FindAniByName). Characters
+// are reached through the animation services by id, so an entry never holds on
+// to a character that has gone.
 #pragma once
 #include <cstdint>
 #include <string>
