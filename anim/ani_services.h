@@ -49,6 +49,14 @@ public:
     virtual CAniObject* GetCharAniObject(CChar* character) = 0;
     // Size (0-4) of the character's circle shadow.
     virtual int32_t GetShadowSize(CChar* character) = 0;
+    // The character with the id, or null once it is gone.
+    virtual CChar* FindChar(uint32_t id) = 0;
+    // Map position (map units and height) and screen position.
+    virtual void GetCharMapPosition(CChar* character, int32_t* x, int32_t* y, int32_t* z) = 0;
+    virtual void GetCharScreenPosition(CChar* character, int32_t* x, int32_t* y) = 0;
+    // The character's own draw list, drawn in its depth order.
+    virtual void AddDrawObject(CChar* character, CAniObject* object) = 0;
+    virtual void RemoveDrawObject(CChar* character, CAniObject* object) = 0;
 };
 
 // The map (the game world); absent while no map exists.
