@@ -5,6 +5,7 @@
 
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "core/config.h"
@@ -90,6 +91,8 @@ void InstallGlobalFactories() {
             g_pTextRenderer = nullptr;
         });
     InstallManager(GlobalSlot::AniPlayMgr, g_pAniPlayMgr, [] { g_pAniPlayMgr->Init(); });
+    // Animation names (the circle shadow, for one) resolve through the play manager's table.
+    GetAniServices().findAniByName = [](const char* name) { return FindAniByName(name); };
     InstallManager(GlobalSlot::RenderQueue, g_pRenderQueue);
     InstallManager(GlobalSlot::DarknessOverlay, g_pDarknessOverlay, [] { g_pDarknessOverlay->Init(); });
     SetGlobalFactory(
