@@ -13,6 +13,7 @@
 #include "anim/ani_object.h"
 #include "anim/obj_ani.h"
 #include "core/config.h"
+#include "data/char_resource_mgr.h"
 #include "graphics/direct3d.h"
 #include "graphics/image_resource.h"
 #include "graphics/sprite.h"
@@ -228,12 +229,9 @@ void CAniImageNode::DrawShadow() {
     CAniObject* owner = GetOwner();
     if (!owner || !(m_flags & ANI_IMAGE_SHADOW)) return;
     if (g_options.GetByte(ANI_OPT_CIRCLE_SHADOW) && !IsVisualEventRunning()) {
-        const AniServices& s = GetAniServices();
-        if (s.shadows) {
-            const float size =
-                (owner->m_pOwner && s.characters) ? s.characters->GetShadowSize(owner->m_pOwner) : 1.0f;
-            s.shadows->DrawCircleShadow(owner->m_screenX, owner->m_screenY, size);
-        }
+        IAniCharacters* chars = GetAniServices().characters;
+        const int32_t size = (owner->m_pOwner && chars) ? chars->GetShadowSize(owner->m_pOwner) : 1;
+        if (g_pCharResourceMgr) g_pCharResourceMgr->DrawShadow(owner->m_screenX, owner->m_screenY, size);
         return;
     }
     if (m_pSprite) {

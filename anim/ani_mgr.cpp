@@ -8,17 +8,20 @@
 #include "core/draw_object.h"
 #include "core/error_box.h"
 #include "core/util.h"
+#include "data/char_resource_mgr.h"
 
 CAniMgr* g_pAniMgr = nullptr;
 
 bool CreateAniMgr() {
     if (!g_pAniMgr) g_pAniMgr = new CAniMgr();
     SetAniObjectHooks(GetAniObjectHooks());
+    CCharResourceMgr::SetShadowSpriteFactory(MakeShadowSprite);
     return true;
 }
 
 void DestroyAniMgr() {
     SetAniObjectHooks(nullptr);
+    CCharResourceMgr::SetShadowSpriteFactory(nullptr);
     delete g_pAniMgr;
     g_pAniMgr = nullptr;
 }

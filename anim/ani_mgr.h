@@ -59,7 +59,7 @@ private:
 // The global animation manager (null while it does not exist).
 extern CAniMgr* g_pAniMgr;
 
-// Start-up and shutdown of the global manager; the drawable objects' hooks
-// for animated objects are installed with it.
+// Start-up and shutdown of the global manager; what the lower layers use of
+// the animated objects (anim/ani_object_hooks.h) is installed with it.
 bool CreateAniMgr();
 void DestroyAniMgr();

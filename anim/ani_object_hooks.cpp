@@ -2,6 +2,7 @@
 
 #include "anim/ani_object.h"
 #include "core/draw_object.h"
+#include "data/char_resource_mgr.h"
 
 namespace {
 
@@ -22,7 +23,25 @@ public:
     int32_t GetLayer(CAniObject* object) override { return object->GetLayer(); }
 };
 
+class CAniShadowSprite : public IShadowSprite {
+public:
+    void SetScreenPosition(int32_t x, int32_t y, int32_t z) override { m_object.SetScreenPosition(x, y, z); }
+    void SetDirection(int32_t direction) override { m_object.SetDirection(uint8_t(direction)); }
+    void SetMotion(int32_t motion) override { m_object.SetMotion(uint8_t(motion)); }
+    void Draw() override { m_object.Draw(); }
+    CAniObject m_object;
+};
+
 }  // namespace
+
+std::unique_ptr<IShadowSprite> MakeShadowSprite(const char* animationName) {
+    const AniNameLookup& lookup = GetAniServices().findAniByName;
+    const uint32_t number = (lookup && animationName) ? lookup(animationName) : 0;
+    if (number == 0) return nullptr;
+    auto sprite = std::make_unique<CAniShadowSprite>();
+    if (!sprite->m_object.SetAnimation(number)) return nullptr;
+    return sprite;
+}
 
 IAniObjectHooks* GetAniObjectHooks() {
     static CAniObjectHooks hooks;

@@ -1,11 +1,12 @@
 // What the animations need of the layers above them: characters, the map,
-// sound effects, the event manager, the windows, the shared circle shadow,
-// particle templates, toon-shaded objects and 3D map-object models. Each is a
+// sound effects, the event manager, the windows, particle templates,
+// toon-shaded objects and 3D map-object models, and the animation name table. Each is a
 // small interface that its own layer implements and installs at start-up
 // (tests install fakes). A service that is not installed counts as absent:
 // no map, no characters, no sound manager, no visual event running, ...
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "anim/iso_view.h"
 
@@ -46,8 +47,16 @@ public:
     virtual void SetRatio(CChar* character, float ratio) = 0;
     // The character's own animated object (null when none).
     virtual CAniObject* GetCharAniObject(CChar* character) = 0;
-    // Size of the character's circle shadow.
-    virtual float GetShadowSize(CChar* character) = 0;
+    // Size (0-4) of the character's circle shadow.
+    virtual int32_t GetShadowSize(CChar* character) = 0;
+    // The character with the id, or null once it is gone.
+    virtual CChar* FindChar(uint32_t id) = 0;
+    // Map position (map units and height) and screen position.
+    virtual void GetCharMapPosition(CChar* character, int32_t* x, int32_t* y, int32_t* z) = 0;
+    virtual void GetCharScreenPosition(CChar* character, int32_t* x, int32_t* y) = 0;
+    // The character's own draw list, drawn in its depth order.
+    virtual void AddDrawObject(CChar* character, CAniObject* object) = 0;
+    virtual void RemoveDrawObject(CChar* character, CAniObject* object) = 0;
 };
 
 // The map (the game world); absent while no map exists.
@@ -86,13 +95,6 @@ public:
     virtual void DropAniObject(CAniObject* object) = 0;
     // The mouse position of the input manager.
     virtual IsoPoint GetMousePosition() = 0;
-};
-
-// The shared circle shadow of the character resource tables.
-class IAniShadows {
-public:
-    virtual ~IAniShadows() = default;
-    virtual void DrawCircleShadow(int32_t x, int32_t y, float size) = 0;
 };
 
 // One particle effect template, shared by reference.
@@ -165,16 +167,19 @@ public:
     virtual void ReleaseModel(const char* name) = 0;
 };
 
+// The animation number of an animation name (0 when the name table has none).
+using AniNameLookup = std::function<uint32_t(const char* name)>;
+
 struct AniServices {
     IAniCharacters* characters = nullptr;
     IAniField* field = nullptr;
     IAniSound* sound = nullptr;
     IAniEvents* events = nullptr;
     IAniWindows* windows = nullptr;
-    IAniShadows* shadows = nullptr;
     IAniParticles* particles = nullptr;
     IAniToonObjects* toons = nullptr;
     IAniMeshModels* meshes = nullptr;
+    AniNameLookup findAniByName;
 };
 
 // The installed services (all absent at first).

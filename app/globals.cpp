@@ -4,7 +4,11 @@
 #include <new>
 
 #include "anim/ani_mgr.h"
+#include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
+#include "anim/darkness_overlay.h"
 #include "anim/model_globals.h"
+#include "anim/render_queue.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -88,6 +92,11 @@ void InstallGlobalFactories() {
             delete g_pTextRenderer;
             g_pTextRenderer = nullptr;
         });
+    InstallManager(GlobalSlot::AniPlayMgr, g_pAniPlayMgr, [] { g_pAniPlayMgr->Init(); });
+    // Animation names (the circle shadow, for one) resolve through the play manager's table.
+    GetAniServices().findAniByName = [](const char* name) { return FindAniByName(name); };
+    InstallManager(GlobalSlot::RenderQueue, g_pRenderQueue);
+    InstallManager(GlobalSlot::DarknessOverlay, g_pDarknessOverlay, [] { g_pDarknessOverlay->Init(); });
     SetGlobalFactory(
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();

@@ -166,6 +166,7 @@ void CDirect3D::MakeWhiteTexture() {
 }
 
 void CDirect3D::ReleaseSurfaces() {
+    EndRenderToTexture();
     CDirectDraw* display = g_pDirectDraw;
     if (display) {
         // Each was acquired once after it was made: that use and the creation's own.
@@ -383,6 +384,24 @@ int CDirect3D::DrawIndexed(const rs::LitVertex2* vertices, int count, const uint
 
 void CDirect3D::ClearDepth() {
     if (BindTargets()) m_device->Clear(rs::kClearZBuffer, 0, 1.0f);
+}
+
+bool CDirect3D::BeginRenderToTexture(CTextureResource* texture) {
+    if (IsRenderingToTexture() || !m_pRenderTarget || !texture || !texture->Surface() ||
+        !texture->Surface()->Pixels().Valid())
+        return false;
+    m_textureTarget = std::make_unique<CSurfaceResource>(g_pDirectDraw);
+    m_textureTarget->Wrap(texture->SurfacePtr(), 0);
+    m_pScreenTarget = m_pRenderTarget;
+    m_pRenderTarget = m_textureTarget.get();
+    return true;
+}
+
+void CDirect3D::EndRenderToTexture() {
+    if (!IsRenderingToTexture()) return;
+    m_pRenderTarget = m_pScreenTarget;
+    m_pScreenTarget = nullptr;
+    m_textureTarget.reset();
 }
 
 void CDirect3D::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {

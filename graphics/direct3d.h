@@ -77,6 +77,15 @@ public:
     void ClearDepth();
     void SetWorldTransform(const Matrix& m);
 
+    // Sends the drawing of the frame into a texture until EndRenderToTexture:
+    // Direct3D draws, and whatever draws on the render target, land on the
+    // texture's pixels at their screen positions (what falls outside it is
+    // clipped). False, with nothing changed, for a texture without pixels or
+    // while another one is the target.
+    bool BeginRenderToTexture(CTextureResource* texture);
+    void EndRenderToTexture();
+    bool IsRenderingToTexture() const { return m_pScreenTarget != nullptr; }
+
     plat::raster::Device3D* Device() const { return m_device.get(); }
     CSurfaceResource* GetRenderTarget() const { return m_pRenderTarget; }
     CSurfaceResource* GetSecondSurface() const { return m_pSecondSurface; }
@@ -101,6 +110,9 @@ private:
     CSurfaceResource* m_pRenderTarget = nullptr;
     CSurfaceResource* m_pSecondSurface = nullptr;
     CSurfaceResource* m_pZBuffer = nullptr;
+    // While a texture is the target: the render target put aside and the texture's stand-in.
+    CSurfaceResource* m_pScreenTarget = nullptr;
+    std::unique_ptr<CSurfaceResource> m_textureTarget;
     uint32_t m_renderTargetId = 0, m_secondSurfaceId = 0, m_zBufferId = 0;
     float m_viewWidth = 10.0f, m_viewHeight = 7.5f;
     uint8_t m_blendMode = 255;

@@ -391,3 +391,12 @@ void QuaternionSlerp(Quaternion* out, const Quaternion& q1, const Quaternion& q2
     *out = {float(w1 * q1.x + w2 * q2.x), float(w1 * q1.y + w2 * q2.y), float(w1 * q1.z + w2 * q2.z),
             float(w1 * q1.w + w2 * q2.w)};
 }
+
+Vec3* GetBezierPoint(Vec3* out, const Vec3& p0, const Vec3& p1, const Vec3& p2, double t) {
+    const double u = 1.0 - t;
+    auto at = [&](double a, double b, double c) { return float(2.0 * b * u * t + a * u * u + c * t * t); };
+    out->x = at(p0.x, p1.x, p2.x);
+    out->y = at(p0.y, p1.y, p2.y);
+    out->z = at(p0.z, p1.z, p2.z);
+    return out;
+}

@@ -34,6 +34,9 @@ void Vec3Normalize(Vec3* out, const Vec3& v);
 Vec3* Vec3TransformCoord(Vec3* out, const Vec3& v, const Matrix& m);
 int32_t Vec3TransformCoordChecked(Vec3* out, const Vec3& v, const Matrix& m);
 Vec3* Vec3TransformNormal(Vec3* out, const Vec3& v, const Matrix& m);
+// The point of the quadratic Bezier curve from p0 through the control point p1
+// to p2 at t (computed in double precision; t outside 0..1 extrapolates).
+Vec3* GetBezierPoint(Vec3* out, const Vec3& p0, const Vec3& p1, const Vec3& p2, double t);
 
 void SetIdentityMatrix(Matrix* out);
 void MatrixMultiply(Matrix* out, const Matrix& a, const Matrix& b);

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace plat::raster {
 
 namespace {
@@ -437,6 +441,223 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
     }
 }
 
+// The shaded case: vertex colours interpolated across the triangle and
+// modulated by a point-sampled texture, then copied or blended source alpha
+// over its inverse onto a 5-6-5 or 5-5-5 target. A missing or uniform texture
+// is one texel for the whole triangle. Gives exactly what ShadeSpanGeneral
+// gives for the same state.
+enum class ShadedTexture : uint8_t { kConstant, k4444, kOther };
+
+struct ShadedSpan {
+    const Surface* tex;  // kConstant: unused
+    Argb constant;       // kConstant: the one texel
+    bool constantWhite;  // kConstant: modulating changes nothing
+    TextureAddress addrU, addrV;
+    bool colorKey;
+    // The alpha test as a range of passing values, or of failing ones when inverted.
+    int passLow, passHigh;
+    bool passInverted;
+};
+
+// The alpha test's passing values as a range (not equal: the failing one).
+void AlphaTestRange(const RenderState& rs, int& low, int& high, bool& inverted) {
+    const int ref = rs.alphaRef;
+    inverted = false;
+    low = 0;
+    high = 255;
+    if (!rs.alphaTest) return;
+    switch (rs.alphaFunc) {
+        case CompareFunc::kNever:
+            low = 1, high = 0;
+            break;
+        case CompareFunc::kLess:
+            high = ref - 1;
+            break;
+        case CompareFunc::kEqual:
+            low = high = ref;
+            break;
+        case CompareFunc::kLessEqual:
+            high = ref;
+            break;
+        case CompareFunc::kGreater:
+            low = ref + 1;
+            break;
+        case CompareFunc::kNotEqual:
+            low = high = ref;
+            inverted = true;
+            break;
+        case CompareFunc::kGreaterEqual:
+            low = ref;
+            break;
+        case CompareFunc::kAlways:
+            break;
+    }
+}
+
+template <PixelFormat kTarget, bool kBlend, ShadedTexture kTex>
+void ShadeSpanShaded(const ShadedSpan& sp, Surface& target, int y, int x0, int x1, SpanValues s,
+                     const SpanValues& d) {
+    uint16_t* row = target.Row(y);
+    const Surface* t = sp.tex;
+    const int tw = kTex == ShadedTexture::kConstant ? 1 : t->Width();
+    const int th = kTex == ShadedTexture::kConstant ? 1 : t->Height();
+    const bool pow2u = (tw & (tw - 1)) == 0, pow2v = (th & (th - 1)) == 0;
+    const bool keyOn = kTex != ShadedTexture::kConstant && sp.colorKey && t->HasColorKey();
+    const uint16_t klo = keyOn ? t->KeyLow() : 0, khi = keyOn ? t->KeyHigh() : 0;
+    int64_t U = s.u * tw, dU = d.u * tw, V = s.v * th, dV = d.v * th;
+    constexpr bool k565 = kTarget == PixelFormat::kRgb565;
+    for (int x = x0; x < x1; ++x, s.a += d.a, s.r += d.r, s.g += d.g, s.b += d.b, U += dU, V += dV) {
+        uint32_t a = FixedToByte(s.a), r = FixedToByte(s.r), g = FixedToByte(s.g), b = FixedToByte(s.b);
+        if constexpr (kTex == ShadedTexture::kConstant) {
+            if (!sp.constantWhite) {
+                a = Mul255(sp.constant.a, a);
+                r = Mul255(sp.constant.r, r);
+                g = Mul255(sp.constant.g, g);
+                b = Mul255(sp.constant.b, b);
+            }
+        } else {
+            const uint16_t raw = t->Row(AddressFast(
+                int(V >> 32), th, pow2v, sp.addrV))[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];
+            if (keyOn && raw >= klo && raw <= khi) continue;
+            const Argb c = kTex == ShadedTexture::k4444 ? Argb{Expand4(raw >> 12), Expand4((raw >> 8) & 15),
+                                                               Expand4((raw >> 4) & 15), Expand4(raw & 15)}
+                                                        : Unpack(t->Format(), raw);
+            a = Mul255(c.a, a);
+            r = Mul255(c.r, r);
+            g = Mul255(c.g, g);
+            b = Mul255(c.b, b);
+        }
+        if ((int(a) >= sp.passLow && int(a) <= sp.passHigh) == sp.passInverted) continue;
+        if constexpr (kBlend) {
+            const uint16_t p = row[x];
+            const uint32_t ia = 255 - a;
+            uint32_t dr, dg;
+            if (k565) {
+                dr = Expand5(p >> 11);
+                dg = Expand6((p >> 5) & 63);
+            } else {
+                dr = Expand5((p >> 10) & 31);
+                dg = Expand5((p >> 5) & 31);
+            }
+            const uint32_t db = Expand5(p & 31);
+            r = std::min<uint32_t>(255, Mul255(r, a) + Mul255(dr, ia));
+            g = std::min<uint32_t>(255, Mul255(g, a) + Mul255(dg, ia));
+            b = std::min<uint32_t>(255, Mul255(b, a) + Mul255(db, ia));
+        }
+        if (k565)
+            row[x] = uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+        else
+            row[x] = uint16_t(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+    }
+}
+
+#if defined(__SSE2__)
+// a * b / 255 rounded, as Mul255, on eight 16-bit lanes of 8-bit values.
+inline __m128i Mul255x8(__m128i a, __m128i b) {
+    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+// A 16.16 plane along a span, eight pixels at a time, as FixedToByte reads it.
+struct ChannelX8 {
+    __m128i lo, hi, step;
+    ChannelX8(int32_t v, int32_t d) {
+        const __m128i half = _mm_set1_epi32(0x8000);
+        lo = _mm_add_epi32(_mm_setr_epi32(v, v + d, v + 2 * d, v + 3 * d), half);
+        hi = _mm_add_epi32(_mm_setr_epi32(v + 4 * d, v + 5 * d, v + 6 * d, v + 7 * d), half);
+        step = _mm_set1_epi32(8 * d);
+    }
+    // The eight bytes, then on to the next eight pixels.
+    __m128i Next() {
+        const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(lo, 16), _mm_srai_epi32(hi, 16));
+        lo = _mm_add_epi32(lo, step);
+        hi = _mm_add_epi32(hi, step);
+        return _mm_min_epi16(_mm_max_epi16(packed, _mm_setzero_si128()), _mm_set1_epi16(255));
+    }
+};
+
+// The constant-texel shaded span eight pixels at a time (the last block
+// through a copy of its pixels). False, with nothing drawn, when the values
+// could leave 32 bits.
+template <PixelFormat kTarget, bool kBlend>
+bool ShadeSpanConstantX8(const ShadedSpan& sp, uint16_t* row, int x0, int x1, const SpanValues& s,
+                         const SpanValues& d) {
+    const int64_t n = x1 - x0 + 8;
+    auto fits = [&](int64_t v, int64_t dv) {
+        constexpr int64_t kLimit = int64_t(1) << 30;
+        return v > -kLimit && v < kLimit && v + dv * n > -kLimit && v + dv * n < kLimit && dv > -kLimit / 8 &&
+               dv < kLimit / 8;
+    };
+    if (!fits(s.a, d.a) || !fits(s.r, d.r) || !fits(s.g, d.g) || !fits(s.b, d.b)) return false;
+    constexpr bool k565 = kTarget == PixelFormat::kRgb565;
+    const __m128i c255 = _mm_set1_epi16(255), m31 = _mm_set1_epi16(31),
+                  gMask = _mm_set1_epi16(k565 ? 63 : 31);
+    const __m128i ca = _mm_set1_epi16(sp.constant.a), cr = _mm_set1_epi16(sp.constant.r);
+    const __m128i cg = _mm_set1_epi16(sp.constant.g), cb = _mm_set1_epi16(sp.constant.b);
+    const __m128i passLow = _mm_set1_epi16(int16_t(sp.passLow - 1));
+    const __m128i passHigh = _mm_set1_epi16(int16_t(sp.passHigh + 1));
+    const __m128i invert = sp.passInverted ? _mm_set1_epi16(-1) : _mm_setzero_si128();
+    ChannelX8 ca8(int32_t(s.a), int32_t(d.a)), cr8(int32_t(s.r), int32_t(d.r));
+    ChannelX8 cg8(int32_t(s.g), int32_t(d.g)), cb8(int32_t(s.b), int32_t(d.b));
+    for (int x = x0; x < x1; x += 8) {
+        __m128i a = ca8.Next(), r = cr8.Next(), g = cg8.Next(), b = cb8.Next();
+        if (!sp.constantWhite) {
+            a = Mul255x8(ca, a);
+            r = Mul255x8(cr, r);
+            g = Mul255x8(cg, g);
+            b = Mul255x8(cb, b);
+        }
+        const __m128i pass =
+            _mm_xor_si128(_mm_and_si128(_mm_cmpgt_epi16(a, passLow), _mm_cmplt_epi16(a, passHigh)), invert);
+        const int count = std::min(8, x1 - x);
+        alignas(16) uint16_t tail[8];
+        uint16_t* at = row + x;
+        if (count < 8) {
+            std::memcpy(tail, at, size_t(count) * 2);
+            at = tail;
+        }
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        if constexpr (kBlend) {
+            const __m128i ia = _mm_sub_epi16(c255, a);
+            const __m128i r5 = k565 ? _mm_srli_epi16(p, 11) : _mm_and_si128(_mm_srli_epi16(p, 10), m31);
+            const __m128i gf = _mm_and_si128(_mm_srli_epi16(p, 5), gMask);
+            const __m128i b5 = _mm_and_si128(p, m31);
+            const __m128i dr = _mm_or_si128(_mm_slli_epi16(r5, 3), _mm_srli_epi16(r5, 2));
+            const __m128i dg = k565 ? _mm_or_si128(_mm_slli_epi16(gf, 2), _mm_srli_epi16(gf, 4))
+                                    : _mm_or_si128(_mm_slli_epi16(gf, 3), _mm_srli_epi16(gf, 2));
+            const __m128i db = _mm_or_si128(_mm_slli_epi16(b5, 3), _mm_srli_epi16(b5, 2));
+            r = _mm_min_epi16(_mm_add_epi16(Mul255x8(r, a), Mul255x8(dr, ia)), c255);
+            g = _mm_min_epi16(_mm_add_epi16(Mul255x8(g, a), Mul255x8(dg, ia)), c255);
+            b = _mm_min_epi16(_mm_add_epi16(Mul255x8(b, a), Mul255x8(db, ia)), c255);
+        }
+        const __m128i out = k565 ? _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_srli_epi16(r, 3), 11),
+                                                             _mm_slli_epi16(_mm_srli_epi16(g, 2), 5)),
+                                                _mm_srli_epi16(b, 3))
+                                 : _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_srli_epi16(r, 3), 10),
+                                                             _mm_slli_epi16(_mm_srli_epi16(g, 3), 5)),
+                                                _mm_srli_epi16(b, 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                         _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, p)));
+        if (count < 8) std::memcpy(row + x, tail, size_t(count) * 2);
+    }
+    return true;
+}
+#endif
+
+template <PixelFormat kTarget, bool kBlend>
+void ShadeSpanShadedBy(const ShadedSpan& sp, Surface& target, int y, int x0, int x1, const SpanValues& s,
+                       const SpanValues& d) {
+#if defined(__SSE2__)
+    if (!sp.tex && ShadeSpanConstantX8<kTarget, kBlend>(sp, target.Row(y), x0, x1, s, d)) return;
+#endif
+    if (!sp.tex)
+        ShadeSpanShaded<kTarget, kBlend, ShadedTexture::kConstant>(sp, target, y, x0, x1, s, d);
+    else if (sp.tex->Format() == PixelFormat::kArgb4444)
+        ShadeSpanShaded<kTarget, kBlend, ShadedTexture::k4444>(sp, target, y, x0, x1, s, d);
+    else
+        ShadeSpanShaded<kTarget, kBlend, ShadedTexture::kOther>(sp, target, y, x0, x1, s, d);
+}
+
 bool ModulatesTextureAndDiffuse(TextureOp op, TextureArg a1, TextureArg a2) {
     return op == TextureOp::kModulate &&
            ((a1 == TextureArg::kTexture && (a2 == TextureArg::kDiffuse || a2 == TextureArg::kCurrent)) ||
@@ -714,6 +935,42 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         sp.blend = rs.alphaBlend;
         sp.colorKey = rs.colorKey;
     }
+    // Shaded: the same stage set-up with any colours across the triangle.
+    const bool texturedOk =
+        !s0.texture || !s0.texture->Valid() ||
+        (s0.magFilter == TextureFilter::kPoint && s0.minFilter == TextureFilter::kPoint &&
+         s0.addressU != TextureAddress::kBorder && s0.addressV != TextureAddress::kBorder);
+    const bool normalBlend =
+        (rs.srcBlend == BlendFactor::kSrcAlpha && rs.destBlend == BlendFactor::kInvSrcAlpha) ||
+        (rs.srcBlend == BlendFactor::kBothSrcAlpha &&
+         (rs.destBlend == BlendFactor::kBothSrcAlpha || rs.destBlend == BlendFactor::kInvSrcAlpha));
+    const bool shaded =
+        !sprite && m_fastPaths && !depth && s0.texCoordIndex == 0 &&
+        (m_target->Format() == PixelFormat::kRgb565 || m_target->Format() == PixelFormat::kRgb555) &&
+        ModulatesTextureAndDiffuse(s0.colorOp, s0.colorArg1, s0.colorArg2) &&
+        ModulatesTextureAndDiffuse(s0.alphaOp, s0.alphaArg1, s0.alphaArg2) &&
+        m_stages[1].colorOp == TextureOp::kDisable && texturedOk && (!rs.alphaBlend || normalBlend) &&
+        (!rs.specular || (v[0]->sr == 0 && v[0]->sg == 0 && v[0]->sb == 0 && ddx[4] == 0 && ddy[4] == 0 &&
+                          ddx[5] == 0 && ddy[5] == 0 && ddx[6] == 0 && ddy[6] == 0));
+    ShadedSpan shadedSpan{};
+    if (shaded) {
+        const Surface* tex = s0.texture && s0.texture->Valid() ? s0.texture : nullptr;
+        shadedSpan.tex = tex;
+        shadedSpan.constant = {255, 255, 255, 255};
+        if (tex && tex->IsUniform()) {
+            const uint16_t raw = tex->UniformValue();
+            // A uniform texture whose one value is keyed hides the whole triangle.
+            if (rs.colorKey && tex->HasColorKey() && raw >= tex->KeyLow() && raw <= tex->KeyHigh()) return;
+            shadedSpan.constant = Unpack(tex->Format(), raw);
+            shadedSpan.tex = nullptr;
+        }
+        const Argb& c = shadedSpan.constant;
+        shadedSpan.constantWhite = c.a == 255 && c.r == 255 && c.g == 255 && c.b == 255;
+        shadedSpan.addrU = s0.addressU;
+        shadedSpan.addrV = s0.addressV;
+        shadedSpan.colorKey = rs.colorKey;
+        AlphaTestRange(rs, shadedSpan.passLow, shadedSpan.passHigh, shadedSpan.passInverted);
+    }
     const TriangleContext ctx{m_target, depth, &m_state, m_stages};
 
     for (int py = y0; py <= y1; ++py) {
@@ -747,6 +1004,21 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
             else
                 ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
                                                       step.v);
+        } else if (shaded) {
+            const bool is565 = m_target->Format() == PixelFormat::kRgb565;
+            if (rs.alphaBlend) {
+                if (is565)
+                    ShadeSpanShadedBy<PixelFormat::kRgb565, true>(shadedSpan, *m_target, py, x0, x1, s, step);
+                else
+                    ShadeSpanShadedBy<PixelFormat::kRgb555, true>(shadedSpan, *m_target, py, x0, x1, s, step);
+            } else {
+                if (is565)
+                    ShadeSpanShadedBy<PixelFormat::kRgb565, false>(shadedSpan, *m_target, py, x0, x1, s,
+                                                                   step);
+                else
+                    ShadeSpanShadedBy<PixelFormat::kRgb555, false>(shadedSpan, *m_target, py, x0, x1, s,
+                                                                   step);
+            }
         } else {
             ShadeSpanGeneral(ctx, py, x0, x1, s, step);
         }

@@ -46,6 +46,7 @@ void Surface::Reset(int width, int height, PixelFormat format) {
     m_pitch = (m_width * 2 + 3) & ~3;
     m_bytes.assign(size_t(m_pitch) * m_height, 0);
     m_hasKey = false;
+    MarkUniform(0);
 }
 
 namespace {
@@ -153,6 +154,8 @@ void Fill(Surface& dst, const Rect& rect, uint16_t value) {
     Rect r = Intersect(rect, dst.Bounds());
     if (r.Empty()) return;
     for (int y = r.top; y < r.bottom; ++y) std::fill_n(dst.Row(y) + r.left, r.Width(), value);
+    if (r.left == 0 && r.top == 0 && r.right == dst.Width() && r.bottom == dst.Height())
+        dst.MarkUniform(value);
 }
 
 }  // namespace plat::raster

@@ -34,14 +34,31 @@ public:
     bool Valid() const { return m_width > 0 && m_height > 0; }
     Rect Bounds() const { return {0, 0, m_width, m_height}; }
 
-    uint16_t* Row(int y) { return reinterpret_cast<uint16_t*>(m_bytes.data() + size_t(y) * m_pitch); }
+    // Writable access forgets that the surface is uniform.
+    uint16_t* Row(int y) {
+        m_uniform = false;
+        return reinterpret_cast<uint16_t*>(m_bytes.data() + size_t(y) * m_pitch);
+    }
     const uint16_t* Row(int y) const {
         return reinterpret_cast<const uint16_t*>(m_bytes.data() + size_t(y) * m_pitch);
     }
     uint16_t& At(int x, int y) { return Row(y)[x]; }
     uint16_t At(int x, int y) const { return Row(y)[x]; }
-    uint8_t* Bits() { return m_bytes.data(); }
+    uint8_t* Bits() {
+        m_uniform = false;
+        return m_bytes.data();
+    }
     const uint8_t* Bits() const { return m_bytes.data(); }
+
+    // True while every pixel is known to hold UniformValue(): after Reset and
+    // after a Fill of the whole surface, until the next writable access. (A
+    // uniform texture is sampled once per triangle.)
+    bool IsUniform() const { return m_uniform && Valid(); }
+    uint16_t UniformValue() const { return m_uniformValue; }
+    void MarkUniform(uint16_t value) {
+        m_uniform = true;
+        m_uniformValue = value;
+    }
 
     // Source colour key: pixels with a raw value in [low, high] are skipped by
     // keyed blits (and, for textures, dropped by the triangle rasteriser).
@@ -61,6 +78,8 @@ private:
     std::vector<uint8_t> m_bytes;
     bool m_hasKey = false;
     uint16_t m_keyLow = 0, m_keyHigh = 0;
+    bool m_uniform = false;
+    uint16_t m_uniformValue = 0;
 };
 
 enum BlitFlags : uint32_t {

@@ -6,8 +6,10 @@
 #include "anim/ani_mgr.h"
 #include "anim/ani_node.h"
 #include "anim/ani_object.h"
+#include "anim/ani_object_hooks.h"
 #include "anim/obj_ani.h"
 #include "anim/tools/ani_tool.h"
+#include "data/char_resource_mgr.h"
 #include "graphics/dib.h"
 #include "graphics/image_resource.h"
 #include "graphics/sprite.h"
@@ -235,15 +237,16 @@ TEST_F(AniDrawTest, AfterimagesAreFadingSilhouettesOfTheFrame) {
 }
 
 TEST_F(AniDrawTest, UnderlayShadowsAndHiddenObjects) {
-    // Animation 3: the picture casting a shadow (flag bit 4).
+    // Animation 3: the picture casting a shadow (flag bit 4). Animation 5, named
+    // "Circle_Shadow": the shared circle shadow, motion 1 (size 1), direction 2.
     WriteAni(m_dir, 3, OneLayer({At(Image(0, 2, 0, ANI_IMAGE_SHADOW), 0, 0), Hold(60)}));
-    struct Shadows : IAniShadows {
-        std::vector<std::pair<int32_t, int32_t>> drawn;
-        void DrawCircleShadow(int32_t x, int32_t y, float) override { drawn.push_back({x, y}); }
-    } shadows;
+    WriteAni(m_dir, 5, OneLayer({At(Image(0, 2, 0), 10, 10), Hold(60)}, 14, 1, 2));
     AniServices services;
-    services.shadows = &shadows;
+    services.findAniByName = [](const char* name) { return std::string(name) == "Circle_Shadow" ? 5u : 0u; };
     ScopedServices scoped(services);
+    CCharResourceMgr::SetShadowSpriteFactory(MakeShadowSprite);
+    CCharResourceMgr resources;
+    g_pCharResourceMgr = &resources;
     const uint8_t oldCircle = g_options.GetByte(ANI_OPT_CIRCLE_SHADOW);
     const uint8_t oldHide = g_options.GetByte(ANI_OPT_HIDE_HIDEABLE);
     g_options.SetByte(ANI_OPT_CIRCLE_SHADOW, 0);
@@ -258,18 +261,20 @@ TEST_F(AniDrawTest, UnderlayShadowsAndHiddenObjects) {
     object.Update();
     ClearTarget(0xAAAA);
     object.Draw();
-    // The frame's shadow: its bottom row (1) casts on itself; row 0 casts nothing
-    // (odd rows only) -- drawn black first, then the frame over row 1.
+    // The frame's own shadow falls on its bottom row and is then drawn over;
+    // nothing above it changes.
     EXPECT_EQ(Row(50, 49, 4), std::vector<uint16_t>(4, 0xAAAA));
     EXPECT_EQ(Row(50, 50, 4), (std::vector<uint16_t>{kBlue, kWhite, kRed, kGreen}));
+    EXPECT_EQ(TargetAt(60, 60), 0xAAAA);
     // The circle shadow instead, when the option asks for it.
     g_options.SetByte(ANI_OPT_CIRCLE_SHADOW, 1);
     object.Draw();
-    EXPECT_EQ(shadows.drawn, (std::vector<std::pair<int32_t, int32_t>>{{50, 50}}));
+    EXPECT_EQ(Row(60, 60, 4), (std::vector<uint16_t>{kBlue, kWhite, kRed, kGreen}));
     // Without the underlay there is no shadow pass.
+    ClearTarget(0);
     object.SetUnderlay(false);
     object.Draw();
-    EXPECT_EQ(shadows.drawn.size(), 1u);
+    EXPECT_EQ(TargetAt(60, 60), 0);
     // Hideable objects are not drawn while the option hides them.
     object.SetHideable(1);
     g_options.SetByte(ANI_OPT_HIDE_HIDEABLE, 1);
@@ -278,6 +283,8 @@ TEST_F(AniDrawTest, UnderlayShadowsAndHiddenObjects) {
     EXPECT_EQ(TargetAt(50, 50), 0);
     g_options.SetByte(ANI_OPT_CIRCLE_SHADOW, oldCircle);
     g_options.SetByte(ANI_OPT_HIDE_HIDEABLE, oldHide);
+    g_pCharResourceMgr = nullptr;
+    CCharResourceMgr::SetShadowSpriteFactory(nullptr);
 }
 
 TEST_F(AniDrawTest, PictureObjectsDrawOnlyTheChildrenBeforeThemselves) {

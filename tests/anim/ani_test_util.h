@@ -116,7 +116,16 @@ struct FakeCharacters : IAniCharacters {
     void AddSecondHitCountById(uint32_t id) override { ++secondHits[id]; }
     void SetRatio(CChar* c, float r) override { ratios[c] = r; }
     CAniObject* GetCharAniObject(CChar*) override { return nullptr; }
-    float GetShadowSize(CChar*) override { return 1.0f; }
+    int32_t GetShadowSize(CChar*) override { return 3; }
+    CChar* FindChar(uint32_t id) override {
+        for (const auto& [c, i] : ids)
+            if (i == id) return c;
+        return nullptr;
+    }
+    void GetCharMapPosition(CChar*, int32_t* x, int32_t* y, int32_t* z) override { *x = *y = *z = 0; }
+    void GetCharScreenPosition(CChar*, int32_t* x, int32_t* y) override { *x = *y = 0; }
+    void AddDrawObject(CChar*, CAniObject*) override {}
+    void RemoveDrawObject(CChar*, CAniObject*) override {}
 };
 
 // Installs services for the lifetime of the guard and removes them after.

@@ -293,7 +293,11 @@ TEST_F(ToonRender, CubeWithRampShadingAndBlackOutlines) {
     m_d3d->InitRenderStates();
     std::vector<plat::raster::DeviceEvent> log;
     m_d3d->Device()->SetEventLog(&log);
-    const AniModelPose at{400, 300, 0, 45.0f, true};
+    AniModelPose at;
+    at.x = 400;
+    at.y = 300;
+    at.facing = 45.0f;
+    at.tilt = true;
     DrawToonObject(*o, at);
     m_d3d->Device()->SetEventLog(nullptr);
 

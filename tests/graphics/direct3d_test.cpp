@@ -281,6 +281,43 @@ TEST_F(Direct3DTest, TextureCreationFailures) {
     EXPECT_EQ(m_d3d->CreateTexture(0, 8, 8, kTexA4R4G4B4), 0u);
 }
 
+TEST_F(Direct3DTest, DrawingCanGoIntoATexture) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    plat::raster::Fill(Target(), Target().Bounds(), 0x0841);
+    CSurfaceResource* screen = m_d3d->GetRenderTarget();
+    CTextureResource* texture = m_d3d->GetTexture(m_d3d->CreateTexture(0, 254, 254, kTexR5G6B5));
+    ASSERT_NE(texture, nullptr);
+    const plat::raster::Surface& pixels = texture->Surface()->Pixels();
+    ASSERT_EQ(pixels.Width(), 254);
+
+    ASSERT_TRUE(m_d3d->BeginRenderToTexture(texture));
+    EXPECT_TRUE(m_d3d->IsRenderingToTexture());
+    EXPECT_FALSE(m_d3d->BeginRenderToTexture(texture));  // one at a time
+    // Both the Direct3D draws and the display's render surface lead to the texture.
+    EXPECT_EQ(&g_pDirectDraw->GetRenderSurface()->Surface()->Pixels(), &pixels);
+    m_d3d->FillRect(10, 20, 30, 25, 0xFFFF0000);
+    m_d3d->FillRect(240, 240, 300, 300, 0xFF00FF00);  // the part beyond the texture is clipped
+    m_d3d->EndRenderToTexture();
+    EXPECT_FALSE(m_d3d->IsRenderingToTexture());
+    EXPECT_EQ(m_d3d->GetRenderTarget(), screen);
+
+    int red = 0, green = 0;
+    for (int y = 0; y < 254; ++y)
+        for (int x = 0; x < 254; ++x) {
+            red += pixels.At(x, y) == 0xF800;
+            green += pixels.At(x, y) == 0x07E0;
+        }
+    EXPECT_EQ(red, 20 * 5);
+    EXPECT_EQ(pixels.At(10, 20), 0xF800);
+    EXPECT_EQ(green, 14 * 14);
+    for (int y = 0; y < 600; y += 3)
+        for (int x = 0; x < 800; x += 3) ASSERT_EQ(Target().At(x, y), 0x0841);
+    // Back on the screen.
+    m_d3d->FillRect(10, 20, 30, 25, 0xFFFF0000);
+    EXPECT_EQ(Target().At(10, 20), 0xF800);
+    EXPECT_FALSE(m_d3d->BeginRenderToTexture(nullptr));
+}
+
 class TextureFileTest : public GraphicsFixture {
 protected:
     std::string WriteTga(const std::string& name, int w, int h, uint32_t argb) {

@@ -229,4 +229,20 @@ TEST(Math3D, SlerpTakesTheShortWayAndHandlesNearlyEqualInputs) {
     EXPECT_EQ(Vec4Dot(Vec4{1, 2, 3, 4}, Vec4{1, 1, 1, 1}), 10.0f);
 }
 
+TEST(Math3D, BezierPointRunsFromStartThroughTheControlPullToEnd) {
+    const Vec3 p0{0, 0, 0}, p1{10, 20, 40}, p2{30, 0, 8};
+    Vec3 out;
+    struct Case {
+        double t;
+        Vec3 expect;
+    };
+    for (const Case& c : {Case{0.0, p0}, Case{1.0, p2}, Case{0.5, Vec3{12.5f, 10.0f, 22.0f}},
+                          Case{2.0, Vec3{80.0f, -80.0f, -128.0f}}}) {
+        EXPECT_EQ(GetBezierPoint(&out, p0, p1, p2, c.t), &out);
+        EXPECT_FLOAT_EQ(out.x, c.expect.x) << c.t;
+        EXPECT_FLOAT_EQ(out.y, c.expect.y) << c.t;
+        EXPECT_FLOAT_EQ(out.z, c.expect.z) << c.t;
+    }
+}
+
 }  // namespace

@@ -367,6 +367,109 @@ TEST_F(DeviceFixture, SpriteSpansMatchTheGeneralPipeline) {
     }
 }
 
+TEST_F(DeviceFixture, VertexColoursAreInterpolatedAcrossTheTriangle) {
+    // Black alpha rising from 0 at the left edge to 255 at the right darkens a
+    // white target in a ramp; the colour follows the plane through the vertices.
+    auto& s0 = dev.Stage(0);
+    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
+    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
+    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+    dev.State().alphaBlend = true;
+    dev.State().srcBlend = dev.State().destBlend = BlendFactor::kBothSrcAlpha;
+    for (bool fast : {true, false}) {
+        dev.SetFastPathsEnabled(fast);
+        Fill(target, target.Bounds(), 0xFFFF);
+        ScreenVertex v[4] = {{0, 0, 0, 1, 0x00000000, 0, 0, 0},
+                             {32, 0, 0, 1, 0xFF000000, 0, 0, 0},
+                             {32, 4, 0, 1, 0xFF000000, 0, 0, 0},
+                             {0, 4, 0, 1, 0x00000000, 0, 0, 0}};
+        const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
+        dev.DrawIndexed(v, 4, idx, 6);
+        for (int x = 0; x < 32; ++x) {
+            // Pixel centre x has alpha 255 * x / 32; the white shows through (255 - alpha).
+            const uint32_t alpha = (255u * uint32_t(x) * 65536u / 32u + 0x8000u) >> 16;
+            const uint32_t red = Mul255(255, 255 - alpha);
+            EXPECT_EQ(target.At(x, 2) >> 11, red >> 3) << fast << " " << x;
+        }
+        EXPECT_EQ(target.At(32, 2), 0xFFFF);
+    }
+}
+
+TEST(RasterSurface, UniformWhileWhollyFilled) {
+    Surface s(8, 4, PixelFormat::kArgb4444);
+    EXPECT_TRUE(s.IsUniform());
+    EXPECT_EQ(s.UniformValue(), 0);
+    Fill(s, s.Bounds(), 0xFFFF);
+    EXPECT_TRUE(s.IsUniform());
+    EXPECT_EQ(s.UniformValue(), 0xFFFF);
+    Fill(s, Rect{0, 0, 2, 2}, 0x1234);  // partly
+    EXPECT_FALSE(s.IsUniform());
+    Fill(s, Rect{-5, -5, 50, 50}, 0x0F0F);  // more than the whole
+    EXPECT_TRUE(s.IsUniform());
+    s.At(3, 3) = 0x0F0F;  // any writable access, even of the same value
+    EXPECT_FALSE(s.IsUniform());
+    Fill(s, s.Bounds(), 0);
+    s.Bits();
+    EXPECT_FALSE(s.IsUniform());
+}
+
+TEST_F(DeviceFixture, ShadedSpansMatchTheGeneralPipeline) {
+    // Vertex colours varying across triangles of every size, modulated by no
+    // texture, a uniform one, an A4R4G4B4 one or a 5-6-5 one, copied or blended
+    // under each alpha test onto both 16-bit target layouts.
+    Surface tex4444 = Texture4444(16, 8, 9);
+    tex4444.SetColorKey(tex4444.At(2, 2), tex4444.At(2, 2));
+    Surface tex565(8, 8, PixelFormat::kRgb565);
+    std::mt19937 rng(11);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) tex565.At(x, y) = uint16_t(rng());
+    Surface white(64, 64, PixelFormat::kArgb4444), tinted(4, 4, PixelFormat::kArgb4444);
+    Fill(white, white.Bounds(), 0xFFFF);
+    Fill(tinted, tinted.Bounds(), 0x8C4F);
+    Surface keyed(4, 4, PixelFormat::kArgb4444);
+    Fill(keyed, keyed.Bounds(), 0x1234);
+    keyed.SetColorKey(0x1234, 0x1234);
+    const Surface* textures[] = {nullptr, &white, &tinted, &keyed, &tex4444, &tex565};
+    const CompareFunc funcs[] = {CompareFunc::kGreaterEqual, CompareFunc::kLess,    CompareFunc::kNotEqual,
+                                 CompareFunc::kAlways,       CompareFunc::kGreater, CompareFunc::kEqual,
+                                 CompareFunc::kLessEqual,    CompareFunc::kNever};
+    for (int round = 0; round < 160; ++round) {
+        const PixelFormat format = (round & 1) ? PixelFormat::kRgb555 : PixelFormat::kRgb565;
+        Surface a(40, 30, format), b(40, 30, format);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) a.At(x, y) = b.At(x, y) = uint16_t(rng());
+        auto& s0 = dev.Stage(0);
+        s0.texture = textures[round % 6];
+        s0.colorOp = s0.alphaOp = TextureOp::kModulate;
+        s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
+        s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+        s0.addressU = (round & 2) ? TextureAddress::kClamp : TextureAddress::kWrap;
+        s0.addressV = (round & 4) ? TextureAddress::kMirror : TextureAddress::kWrap;
+        dev.State().alphaBlend = round % 3 != 0;
+        const bool both = (round & 8) != 0;
+        dev.State().srcBlend = both ? BlendFactor::kBothSrcAlpha : BlendFactor::kSrcAlpha;
+        dev.State().destBlend = both ? BlendFactor::kBothSrcAlpha : BlendFactor::kInvSrcAlpha;
+        dev.State().alphaTest = round % 5 != 0;
+        dev.State().alphaFunc = funcs[(round / 5) % 8];
+        dev.State().alphaRef = uint8_t(rng());
+        dev.State().colorKey = round % 7 != 0;
+        dev.State().specular = (round & 16) != 0;
+        ScreenVertex v[3];
+        for (auto& vert : v) {
+            vert = {float(rng() % 500) / 10 - 5, float(rng() % 380) / 10 - 4, 0, 1, uint32_t(rng()), 0,
+                    float(rng() % 40) / 10 - 1,  float(rng() % 40) / 10 - 1};
+        }
+        const uint16_t idx[6] = {0, 1, 2, 0, 2, 1};  // both windings: one is culled
+        for (bool fast : {true, false}) {
+            dev.SetRenderTarget(fast ? &a : &b);
+            dev.SetFastPathsEnabled(fast);
+            dev.DrawIndexed(v, 3, idx, 6);
+        }
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y)) << round << ": " << x << "," << y;
+    }
+}
+
 TEST_F(DeviceFixture, TransformedVerticesGoThroughTheViewport) {
     // Identity transforms: clip space (-1..1) maps onto the 40 x 30 viewport.
     dev.Stage(0).colorOp = TextureOp::kSelectArg1;
