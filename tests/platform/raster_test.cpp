@@ -591,6 +591,19 @@ TEST_F(DepthFixture, SpriteQuadsHonourTheDepthTest) {
     dev.State().zEnable = false;
     Quad(0, 0, 8, 8, 0xFFFFFFFF, 0, 0, 1, 1, 0, 0.5f);
     EXPECT_EQ(Covered(0), 64);
+    // The same with colours across the quad (the shaded span's case).
+    Fill(target, target.Bounds(), 0);
+    dev.State().zEnable = true;
+    ScreenVertex v[4] = {{10, 0, 0.5f, 1, 0xFFFF0000, 0, 0, 0},
+                         {18, 0, 0.5f, 1, 0xFF00FF00, 0, 1, 0},
+                         {18, 8, 0.5f, 1, 0xFF0000FF, 0, 1, 1},
+                         {10, 8, 0.5f, 1, 0xFFFFFFFF, 0, 0, 1}};
+    const uint16_t idx[6] = {0, 1, 2, 2, 3, 0};
+    dev.DrawIndexed(v, 4, idx, 6);
+    EXPECT_EQ(Covered(0), 0);
+    dev.State().zEnable = false;
+    dev.DrawIndexed(v, 4, idx, 6);
+    EXPECT_EQ(Covered(0), 64);
 }
 
 TEST_F(DeviceFixture, SecondStageSamplesItsOwnCoordinates) {
