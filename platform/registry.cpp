@@ -162,11 +162,17 @@ bool FileRegistry::SetValue(std::string_view key, std::string_view name, uint32_
     } else if (place.section != std::string::npos) {
         lines.insert(lines.begin() + long(place.sectionEnd), line);
     } else {
-        lines.push_back("[" + std::string(key) + "]");
+        std::string header(1, '[');
+        header.append(key);
+        header.push_back(']');
+        lines.push_back(std::move(header));
         lines.push_back(line);
     }
     std::string text;
-    for (const std::string& each : lines) text += each + "\n";
+    for (const std::string& each : lines) {
+        text.append(each);
+        text.push_back('\n');
+    }
     std::string folder = ParentFolder(m_path);
     if (!folder.empty() && !CreateDirectories(folder)) return false;
     return WriteFileAtomic(m_path, text.data(), text.size());
