@@ -5,6 +5,7 @@
 #include "anim/ani_mgr.h"
 #include "anim/obj_ani.h"
 #include "core/config.h"
+#include "core/input_mgr.h"
 #include "graphics/display_settings.h"
 #include "platform/clock.h"
 
@@ -529,9 +530,8 @@ bool CAniObject::EndDrag() {
 }
 
 bool CAniObject::DrawAtCursor() {
-    IAniWindows* windows = GetAniServices().windows;
-    const IsoPoint mouse = windows ? windows->GetMousePosition() : IsoPoint{};
-    SetScreenPosition(mouse.x, mouse.y, 0);
+    // At the input manager's mouse position.
+    SetScreenPosition(g_pInputMgr ? g_pInputMgr->m_mouseX : 0, g_pInputMgr ? g_pInputMgr->m_mouseY : 0, 0);
     return Draw();
 }
 

@@ -1,6 +1,7 @@
 #include "anim/ani_play_mgr.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "anim/ani_object.h"
 #include "anim/darkness_overlay.h"
@@ -120,6 +121,12 @@ bool CAniPlayMgr::Init() {
 }
 
 bool CAniPlayMgr::Release() {
+    if (m_walking) {
+        // Taken out now, deleted once the walk is over.
+        for (CAniPlayEntry*& e : m_entries)
+            if (e) m_doomed.push_back(std::exchange(e, nullptr));
+        return true;
+    }
     std::vector<CAniPlayEntry*> all;
     all.swap(m_entries);
     for (CAniPlayEntry* e : all) delete e;

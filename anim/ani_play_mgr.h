@@ -114,7 +114,7 @@ public:
 
     // Loads the animation name table.
     bool Init();
-    // Deletes every entry.
+    // Deletes every entry (during the walk: takes them out and deletes them after it).
     bool Release() override;
 
     // The Add operations take the object (or sequence) over and return the

@@ -93,8 +93,6 @@ public:
     // An animated object was dropped: the window under the mouse takes it when
     // it is the combo set-up window and the drag carries no data.
     virtual void DropAniObject(CAniObject* object) = 0;
-    // The mouse position of the input manager.
-    virtual IsoPoint GetMousePosition() = 0;
 };
 
 // One particle effect template, shared by reference.

@@ -33,6 +33,12 @@ int32_t MaskWidth(int32_t k) {
     return int32_t((10 + 10 * k) * 0.5);
 }
 
+// A colour value as a byte: the light colour factors are meant to lie in
+// 0..1; values outside (or not a number) are held to 0..255.
+uint8_t ColourByte(float value) {
+    return value > 0.0f ? uint8_t(std::min(value, 255.0f)) : 0;
+}
+
 bool Has3D() {
     return g_pDirect3D && g_pDirect3D->Device();
 }
@@ -222,7 +228,7 @@ bool CDarknessOverlay::Update() {
         const uint8_t* c = &m_colorBuffer[i * 4];
         auto channel = [&](uint8_t value, float factor) {
             const int32_t darkness = std::max(level - int32_t(value), 0);
-            return uint32_t(std::min<float>(float(darkness), factor * 255.0f));
+            return uint32_t(std::min<int32_t>(darkness, ColourByte(factor * 255.0f)));
         };
         const uint32_t alpha = uint32_t(std::max(level - int32_t(c[3]), 0));
         const uint32_t red = channel(c[0], m_colorFactors[0]);
@@ -256,9 +262,9 @@ void CDarknessOverlay::StampLight(const DarknessLight& light, int32_t level) {
             uint8_t* c = &m_colorBuffer[size_t(row * m_cols + col) * 4];
             if (v > c[3]) {
                 c[3] = uint8_t(v);
-                c[0] = uint8_t(float(v) * m_colorFactors[0]);
-                c[1] = uint8_t(float(v) * m_colorFactors[1]);
-                c[2] = uint8_t(float(v) * m_colorFactors[2]);
+                c[0] = ColourByte(float(v) * m_colorFactors[0]);
+                c[1] = ColourByte(float(v) * m_colorFactors[1]);
+                c[2] = ColourByte(float(v) * m_colorFactors[2]);
             }
         }
     }

@@ -267,7 +267,8 @@ bool CObjAni::BuildDirection(CAniMotion* motion, const AniFileDirection& dir) {
                 running = uint16_t(running + e.hold + 1);
                 continue;
             }
-            CAniNode* node = CreateNode(e.kind);
+            // Kinds past the file's own (the end node's included) make no node.
+            CAniNode* node = e.kind <= ANI_LAST_FILE_KIND ? CreateNode(e.kind) : nullptr;
             if (!node) continue;  // a kind without nodes
             node->Load(e, m_version);
             running = e.start;

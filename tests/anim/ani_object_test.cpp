@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "anim/obj_ani.h"
+#include "core/input_mgr.h"
 #include "graphics/display_settings.h"
 #include "tests/anim/ani_test_util.h"
 
@@ -346,7 +347,6 @@ TEST(AniObjectTest, DroppedObjectsGoToTheWindowUnderTheMouse) {
     struct Windows : IAniWindows {
         std::vector<CAniObject*> dropped;
         void DropAniObject(CAniObject* o) override { dropped.push_back(o); }
-        IsoPoint GetMousePosition() override { return {17, 23}; }
     } windows;
     AniServices services;
     services.windows = &windows;
@@ -357,7 +357,17 @@ TEST(AniObjectTest, DroppedObjectsGoToTheWindowUnderTheMouse) {
     EXPECT_TRUE(object.EndDrag());
     EXPECT_EQ(object.GetDragState(), 0u);
     EXPECT_EQ(windows.dropped, (std::vector<CAniObject*>{&object}));
+    // Drawn where the input manager has the mouse.
+    CInputMgr input;
+    input.Init(800, 600);
+    input.SetMousePos(17, 23);
+    CInputMgr* const oldInput = g_pInputMgr;
+    g_pInputMgr = &input;
+    object.SetMapPosition(24, 12, 5);
     object.DrawAtCursor();
+    g_pInputMgr = oldInput;
     EXPECT_EQ(object.m_screenX, 17);
     EXPECT_EQ(object.m_screenY, 23);
+    EXPECT_EQ(object.m_screenZ, 0);
+    EXPECT_EQ(object.m_mapX, ANI_NO_POSITION);
 }

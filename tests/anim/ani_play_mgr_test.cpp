@@ -290,6 +290,14 @@ TEST_F(AniPlayMgrTest, EntriesTakenOutDuringTheWalkAreNeverUsedAfterwards) {
     EXPECT_FALSE(m_mgr.RemoveByObject(nullptr));
     Frame();
     EXPECT_EQ(m_mgr.GetCount(), 2u);
+
+    // Everything taken out while an entry is being stepped.
+    CAniPlayEntry* follower = m_mgr.AddOnChar(Playing(2), m_chars.FindChar(7), 0, 0, PLAY_FOREVER, 1, 1, 0);
+    CWeakRef followerObject(follower->m_pObject);
+    m_chars.m_onFind = [&] { m_mgr.Release(); };
+    Frame();
+    EXPECT_FALSE(followerObject);
+    EXPECT_EQ(m_mgr.GetCount(), 0u);
 }
 
 TEST_F(AniPlayMgrTest, SequencesPlayTheirItemsInTurn) {

@@ -263,6 +263,17 @@ TEST_F(DarknessTest, FlickerTakesAtMost14AndColourFactorsTint) {
     const uint32_t diffuse = steady.GetVertices()[size_t(10 * steady.GetCols() + 10)].diffuse;
     EXPECT_EQ((diffuse >> 16) & 255, uint32_t(std::min<float>(float(std::max(180 - centre[0], 0)), 127.5f)));
     EXPECT_EQ(diffuse & 0xFFFF, 0u);
+
+    // Factors outside 0..1 are held to the byte range.
+    steady.m_colorFactors[0] = 2.0f;
+    steady.m_colorFactors[1] = -1.0f;
+    steady.Update();
+    ASSERT_GT(centre[3], 128);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+    const uint32_t held = steady.GetVertices()[size_t(10 * steady.GetCols() + 10)].diffuse;
+    EXPECT_EQ((held >> 16) & 255, 0u);  // 180 - 255, not below 0
+    EXPECT_EQ((held >> 8) & 255, 0u);
 }
 
 TEST_F(DarknessTest, NothingIsDrawnAtLevelZeroOrWithTheSwitchOff) {

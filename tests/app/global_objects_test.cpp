@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_mgr.h"
+#include "anim/ani_play_mgr.h"
+#include "anim/darkness_overlay.h"
+#include "anim/render_queue.h"
 #include "app/globals.h"
 #include "core/app_state.h"
 #include "core/application.h"
@@ -175,6 +179,10 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"text renderer", g_pTextRenderer},
         {"sprite objects", g_pObjSpriteMgr},
         {"images", g_pImageMgr},
+        {"animations", g_pAniMgr},
+        {"placed animations", g_pAniPlayMgr},
+        {"draw queue", g_pRenderQueue},
+        {"darkness", g_pDarknessOverlay},
         {"item tables", g_pItemTableMgr},
         {"skill tables", g_pSkillTableMgr},
         {"character resources", g_pCharResourceMgr},
