@@ -465,8 +465,8 @@ bool CAniParticleNode::Draw() {
 // ---- Toon-shaded object ----
 
 CAniToonNode::~CAniToonNode() {
-    if (m_pObject)
-        if (IAniToonObjects* toons = GetAniServices().toons) toons->ReleaseObject(m_pObject);
+    if (IAniToonObject* object = m_object.GetAs<IAniToonObject>())
+        if (IAniToonObjects* toons = GetAniServices().toons) toons->ReleaseObject(object);
 }
 
 void CAniToonNode::Load(const AniFileElement& e, uint8_t) {
@@ -483,16 +483,17 @@ void CAniToonNode::Load(const AniFileElement& e, uint8_t) {
 }
 
 IAniToonObject* CAniToonNode::GetObject() {
-    if (m_pObject || m_tried) return m_pObject;
+    if (m_tried) return m_object.GetAs<IAniToonObject>();
     IAniToonObjects* toons = GetAniServices().toons;
     if (!toons) return nullptr;
     m_tried = true;
     const std::string mesh = g_config.m_folders[FOLDER_SFCD_OBJ] + "/" + NumberName(m_model) + ".OBJ";
     const std::string ani = g_config.m_folders[FOLDER_SFCD_ANI] + "/" + NumberName(m_motionSet) + ".ANI";
     const std::string mat = g_config.m_folders[FOLDER_SFCD_MAT] + "/" + NumberName(m_material) + ".MAT";
-    m_pObject = toons->GetObject(mesh.c_str(), ani.c_str(), mat.c_str());
-    if (m_pObject && m_toonMode) m_pObject->SetToonMode(1);
-    return m_pObject;
+    IAniToonObject* object = toons->GetObject(mesh.c_str(), ani.c_str(), mat.c_str());
+    m_object.Assign(object);
+    if (object && m_toonMode) object->SetToonMode(1);
+    return object;
 }
 
 uint32_t CAniToonNode::GetDuration() {

@@ -287,7 +287,7 @@ public:
     uint8_t m_flag3 = 0, m_flag4 = 0;
     int32_t m_x = 0, m_y = 0;
     uint8_t m_facing = 0;
-    IAniToonObject* m_pObject = nullptr;
+    CWeakRef m_object;
     bool m_tried = false;
 };
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "anim/iso_view.h"
+#include "core/base_object.h"
 
 class CAniObject;
 class CChar;
@@ -130,7 +131,9 @@ struct AniModelPose {
     bool flag = false;      // model: the node's draw flag
 };
 
-class IAniToonObject {
+// The nodes hold it by weak reference: an object its cache deleted (at
+// shutdown the cache goes before the animations) reads as absent.
+class IAniToonObject : public CRefTarget {
 public:
     virtual ~IAniToonObject() = default;
     virtual uint32_t GetDurationMs() = 0;

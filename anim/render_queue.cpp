@@ -48,7 +48,7 @@ void CRenderQueue::AddModel(IQueuedModel* model) {
     RenderQueueNode node;
     node.m_kind = QUEUE_NODE_MODEL;
     node.m_key = {QUEUE_MODEL_LAYER, model->GetScreenY(), model->GetScreenX()};
-    node.m_model = model;
+    node.m_model.Assign(model);
     Insert(std::move(node));
 }
 
@@ -73,7 +73,7 @@ bool CRenderQueue::Draw() {
                 if (CBaseObject* object = node.m_object.GetAs<CBaseObject>()) object->Draw();
                 break;
             case QUEUE_NODE_MODEL:
-                node.m_model->Draw();
+                if (IQueuedModel* model = node.m_model.GetAs<IQueuedModel>()) model->Draw();
                 break;
             case QUEUE_NODE_TEXT:
                 if (g_pTextRenderer && g_pDirectDraw)

@@ -19,8 +19,9 @@ inline constexpr int32_t QUEUE_TEXT_LAYER = 10;
 // Longest queued text in bytes (longer ones are cut between characters).
 inline constexpr size_t QUEUE_TEXT_MAX = 255;
 
-// A 3D map-object model as the queue sees it; the model layer draws it.
-class IQueuedModel {
+// A 3D map-object model as the queue sees it; the model layer draws it. The
+// queue holds it by weak reference: a model gone before the draw is skipped.
+class IQueuedModel : public CRefTarget {
 public:
     virtual ~IQueuedModel() = default;
     virtual int32_t GetScreenX() = 0;
@@ -36,9 +37,9 @@ struct RenderQueueKey {
 struct RenderQueueNode {
     uint8_t m_kind = QUEUE_NODE_OBJECT;
     RenderQueueKey m_key;
-    CWeakRef m_object;                // objects: read as null once the object is gone
-    IQueuedModel* m_model = nullptr;  // models
-    std::string m_text;               // texts
+    CWeakRef m_object;   // objects: read as null once the object is gone
+    CWeakRef m_model;    // models: likewise
+    std::string m_text;  // texts
     uint32_t m_colour = 0;
 };
 

@@ -153,8 +153,11 @@ public:
     plat::FakeClock& Clock() { return m_clock; }
 
 private:
-    static constexpr GlobalSlot kSlots[] = {GlobalSlot::DirectX, GlobalSlot::TexImageMgr, GlobalSlot::AniMgr,
-                                            GlobalSlot::ObjSpriteMgr, GlobalSlot::ImageMgr};
+    // The device set makes the resource caches but leaves them to their own
+    // slot, which takes them down after it.
+    static constexpr GlobalSlot kSlots[] = {GlobalSlot::ResourceCaches, GlobalSlot::DirectX,
+                                            GlobalSlot::TexImageMgr,    GlobalSlot::AniMgr,
+                                            GlobalSlot::ObjSpriteMgr,   GlobalSlot::ImageMgr};
     plat::FakeClock m_clock{100000};
     plat::ScopedClock m_scopedClock;
     std::unique_ptr<plat::Display> m_oldDisplay;

@@ -10,7 +10,11 @@
 #include "anim/obj_ani.h"
 #include "anim/tools/ani_tool.h"
 #include "data/char_resource_mgr.h"
+#include "graphics/device_set.h"
 #include "graphics/dib.h"
+#include "graphics/direct3d.h"
+#include "graphics/direct_draw.h"
+#include "graphics/image_mgr.h"
 #include "graphics/image_resource.h"
 #include "graphics/sprite.h"
 #include "graphics/texture_resource.h"
@@ -347,6 +351,11 @@ TEST(AniRenderTest, RenderCommandWritesTheSameFrame) {
     EXPECT_EQ(at(100, 120), kGreen);
     EXPECT_EQ(at(103, 121), kBlue);
     EXPECT_EQ(at(99, 100), 0);
+    // The stage takes down every cache the device set made.
+    EXPECT_EQ(g_pSurfaceCache, nullptr);
+    EXPECT_EQ(g_pTextureCache, nullptr);
+    EXPECT_EQ(g_pImageCache, nullptr);
+    EXPECT_EQ(g_pSoundCache, nullptr);
 
     const qmtest::ToolRun missing = qmtest::RunTool(RunAniTool, {"render", dir.Path(), "9", "0", bmp});
     EXPECT_EQ(missing.status, 1);

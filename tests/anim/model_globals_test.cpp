@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "anim/map_model3d.h"
+#include "anim/model_services.h"
 #include "anim/toon_object.h"
 #include "core/global_objects.h"
 
@@ -17,6 +18,8 @@ TEST(ModelGlobals, MadeAndDeletedInTheirSlots) {
     EXPECT_TRUE(CreateGlobal(GlobalSlot::ToonObjMgr));
     EXPECT_NE(g_pMapModel3DMgr, nullptr);
     EXPECT_NE(g_pToonObjMgr, nullptr);
+    EXPECT_EQ(GetAniServices().toons, &ToonObjectService());
+    EXPECT_EQ(GetAniServices().meshes, &MapModelService());
     // Shutdown deletes the toon cache before the device set and the model manager after it.
     int toon = -1, devices = -1, models = -1;
     for (int i = 0; i < kShutdownOrderCount; ++i) {
@@ -26,8 +29,13 @@ TEST(ModelGlobals, MadeAndDeletedInTheirSlots) {
     }
     EXPECT_LT(toon, devices);
     EXPECT_LT(devices, models);
+    // Each service goes with its manager: the animations, deleted between the
+    // two, never reach a deleted cache through them.
     DestroyGlobal(GlobalSlot::ToonObjMgr);
+    EXPECT_EQ(GetAniServices().toons, nullptr);
+    EXPECT_EQ(GetAniServices().meshes, &MapModelService());
     DestroyGlobal(GlobalSlot::MapModel3DMgr);
+    EXPECT_EQ(GetAniServices().meshes, nullptr);
     EXPECT_EQ(g_pMapModel3DMgr, nullptr);
     EXPECT_EQ(g_pToonObjMgr, nullptr);
     ClearGlobalFactories();

@@ -153,6 +153,34 @@ TEST_F(ModelNodes, ToonNodeDrawsItsSharedObject) {
     EXPECT_EQ(m_toons.ObjectCount(), 0);
 }
 
+TEST_F(ModelNodes, AToonNodeOutlivingItsCacheDrawsNothing) {
+    WriteModel("0001.OBJ", "roots 1 " + modeltest::CubeNodeText("Box"));
+    WriteModel("0002.ANI", "nodes 1 end_tick 10 ms_per_frame 33 node name \"Box\" end");
+    WriteModel("0003.MAT", "materials 1 material color2 1 1 1 end");
+    AniFileElement toon = anitest::Node(ANI_NODE_TOON, 0);
+    toon.number = 1;
+    toon.motionSet = 2;
+    toon.material = 3;
+    toon.flag = 1;
+    WriteAni(1, anitest::OneLayer({toon}));
+    CAniObject object;
+    Start(object, 1);
+    ASSERT_EQ(m_toons.ObjectCount(), 1);
+    // Shutdown deletes the toon cache (and takes its service away) before the
+    // animations: what the nodes still hold must not be touched.
+    GetAniServices().toons = nullptr;
+    m_toons.Shutdown();
+    plat::raster::Fill(Target(), Target().Bounds(), 0x001F);
+    object.Draw();
+    EXPECT_EQ(Covered(0x001F), 0);
+    EXPECT_TRUE(IsEmptyAniRect(object.GetBounds(false, false)));
+    // With the service back, the node asks it nothing for the object that went.
+    GetAniServices().toons = &ToonObjectService();
+    object.SetAnimation(0, true);
+    m_anis.ReleaseAll();
+    EXPECT_EQ(m_toons.ObjectCount(), 0);
+}
+
 TEST_F(ModelNodes, MeshNodeDrawsItsModelAndCountsForTheBounds) {
     WriteModel("0001.msh", modeltest::MapCubeText("cube.bmp"));
     WriteModel("0001.kfd", "frames 4");

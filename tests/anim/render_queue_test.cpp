@@ -45,7 +45,7 @@ std::vector<std::string> QueuedNames(const CRenderQueue& q) {
         if (n.m_kind == QUEUE_NODE_TEXT)
             out.push_back("text:" + n.m_text);
         else if (n.m_kind == QUEUE_NODE_MODEL)
-            out.push_back(static_cast<FakeModel*>(n.m_model)->m_name);
+            out.push_back(static_cast<FakeModel*>(n.m_model.GetAs<IQueuedModel>())->m_name);
         else
             out.push_back(n.m_object.GetAs<FakeDrawn>()->m_name);
     }
@@ -90,16 +90,21 @@ TEST(RenderQueueTest, OrdersByLayerThenYThenXKeepingEqualKeysInArrivalOrder) {
     EXPECT_EQ(q.GetCount(), 0u);
 }
 
-TEST(RenderQueueTest, AnObjectGoneBeforeTheDrawIsSkipped) {
+TEST(RenderQueueTest, AnObjectOrModelGoneBeforeTheDrawIsSkipped) {
     g_drawn.clear();
     CRenderQueue q;
     auto doomed = std::make_unique<FakeDrawn>("doomed", 5, 10, 10);
+    auto doomedModel = std::make_unique<FakeModel>("doomed-model", 15, 10);
     FakeDrawn stays("stays", 5, 20, 10);
+    FakeModel model("model", 30, 10);
     q.AddObject(doomed.get());
+    q.AddModel(doomedModel.get());
     q.AddObject(&stays);
+    q.AddModel(&model);
     doomed.reset();
+    doomedModel.reset();
     q.Draw();
-    EXPECT_EQ(g_drawn, std::vector<std::string>{"stays"});
+    EXPECT_EQ(g_drawn, (std::vector<std::string>{"stays", "model"}));
 }
 
 // Queues more objects, then empties the queue, while being drawn.
