@@ -1,8 +1,8 @@
 #include "core/draw_object.h"
 
-#include "core/util.h"
-
 #include <cstring>
+
+#include "core/util.h"
 
 namespace {
 IAniObjectHooks* g_aniHooks = nullptr;

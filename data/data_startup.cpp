@@ -51,6 +51,10 @@ void DestroyPackArchive() {
     g_pPackFile = nullptr;
 }
 
-bool CreateTextTables() { return LoadTextTables(); }
+bool CreateTextTables() {
+    return LoadTextTables();
+}
 
-void DestroyTextTables() { ReleaseTextTables(); }
+void DestroyTextTables() {
+    ReleaseTextTables();
+}

@@ -30,10 +30,16 @@ IClock* g_clock = &g_systemClock;
 
 }  // namespace
 
-IClock& Clock() { return *g_clock; }
-void SetClock(IClock* clock) { g_clock = clock ? clock : &g_systemClock; }
+IClock& Clock() {
+    return *g_clock;
+}
+void SetClock(IClock* clock) {
+    g_clock = clock ? clock : &g_systemClock;
+}
 
-uint32_t timeGetTime() { return g_clock->Milliseconds(); }
+uint32_t timeGetTime() {
+    return g_clock->Milliseconds();
+}
 
 bool QueryPerformanceFrequency(uint64_t* frequency) {
     uint64_t f = g_clock->PerfFrequency();
@@ -47,7 +53,9 @@ bool QueryPerformanceCounter(uint64_t* counter) {
     return true;
 }
 
-void Sleep(uint32_t ms) { g_clock->Sleep(ms); }
+void Sleep(uint32_t ms) {
+    g_clock->Sleep(ms);
+}
 
 // Linux timers already have millisecond resolution; these only mark the design's calls.
 void timeBeginPeriod(uint32_t) {}

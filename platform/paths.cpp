@@ -11,10 +11,12 @@
 namespace plat {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool Exists(const std::string& p) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(p.c_str(), &st) == 0;
 }
 
@@ -62,7 +64,8 @@ std::string MapPath(std::string_view path) {
         i = j + 1;
         if (comp.empty()) continue;
         if (matching && comp != "." && comp != "..") {
-            std::string dir = result.size() > 1 && result.back() == '/' ? result.substr(0, result.size() - 1) : result;
+            std::string dir =
+                result.size() > 1 && result.back() == '/' ? result.substr(0, result.size() - 1) : result;
             std::string found;
             if (FindNoCase(dir, comp, found))
                 comp = found;
@@ -81,12 +84,12 @@ FILE* OpenFile(std::string_view path, const char* mode) {
 }
 
 bool FileExists(std::string_view path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(MapPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(std::string_view path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(MapPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -98,14 +101,16 @@ bool CreateDirectories(std::string_view path) {
             if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
         }
     }
-    struct stat st{};
+    struct stat st {};
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool RemoveFile(std::string_view path) { return ::unlink(MapPath(path).c_str()) == 0; }
+bool RemoveFile(std::string_view path) {
+    return ::unlink(MapPath(path).c_str()) == 0;
+}
 
 int64_t FileSize(std::string_view path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(MapPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return int64_t(st.st_size);
 }

@@ -19,7 +19,9 @@ std::string MapPath(std::string_view path);
 // Like MapPath, for a file about to be created: an existing file matching the
 // last component (in any case) is reused, otherwise the last component keeps
 // the case it was given.
-inline std::string MapPathForCreate(std::string_view path) { return MapPath(path); }
+inline std::string MapPathForCreate(std::string_view path) {
+    return MapPath(path);
+}
 
 // fopen through MapPath.
 FILE* OpenFile(std::string_view path, const char* mode);

@@ -162,7 +162,8 @@ TEST_F(ItemTableTest, NameColourByClass) {
 
 TEST_F(ItemTableTest, KindTextColours) {
     // Red in the low byte.
-    const std::pair<uint16_t, uint32_t> cases[] = {{0, 0xC8C8FF}, {1, 0xC8F0C8}, {2, 0xFFD2D2}, {3, 0}, {6, 0}};
+    const std::pair<uint16_t, uint32_t> cases[] = {
+        {0, 0xC8C8FF}, {1, 0xC8F0C8}, {2, 0xFFD2D2}, {3, 0}, {6, 0}};
     for (const auto& [type, colour] : cases) {
         CDrawObject object;
         object.CreateNamed(type, "x");

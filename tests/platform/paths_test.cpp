@@ -10,8 +10,8 @@ TEST(PathsTest, MixedCaseAndSeparatorsFindOneFile) {
     qmtest::TempDir dir;
     dir.WriteFile("Data/Maps/0001.Z5M", "map");
     const std::string base = dir.Path();
-    for (const char* rel : {"Data/Maps/0001.Z5M", "data\\maps\\0001.z5m", "DATA\\\\Maps/0001.z5M",
-                            "./data/MAPS/0001.Z5m"}) {
+    for (const char* rel :
+         {"Data/Maps/0001.Z5M", "data\\maps\\0001.z5m", "DATA\\\\Maps/0001.z5M", "./data/MAPS/0001.Z5m"}) {
         SCOPED_TRACE(rel);
         std::string mapped = plat::MapPath(base + "/" + rel);
         EXPECT_TRUE(plat::FileExists(mapped)) << mapped;
