@@ -65,6 +65,17 @@ protected:
     void WriteModel(const std::string& name, const std::string& text) {
         m_dir.WriteFile(name, modeltest::Str(Build(ModelFileKindOf(name), text)));
     }
+    // The cube's three files as 0001.OBJ, 0002.ANI and 0003.MAT, and a toon node showing them.
+    AniFileElement WriteToonCube() {
+        WriteModel("0001.OBJ", "roots 1 " + modeltest::CubeNodeText("Box"));
+        WriteModel("0002.ANI", "nodes 1 end_tick 10 ms_per_frame 33 node name \"Box\" end");
+        WriteModel("0003.MAT", "materials 1 material color2 1 1 1 end");
+        AniFileElement toon = anitest::Node(ANI_NODE_TOON, 0);
+        toon.number = 1;
+        toon.motionSet = 2;
+        toon.material = 3;
+        return toon;
+    }
     void WriteAni(uint32_t number, const AniFile& file) {
         char name[16];
         snprintf(name, sizeof name, "%04u.z5a", number);
@@ -95,13 +106,7 @@ protected:
 };
 
 TEST_F(ModelNodes, ToonNodeDrawsItsSharedObject) {
-    WriteModel("0001.OBJ", "roots 1 " + modeltest::CubeNodeText("Box"));
-    WriteModel("0002.ANI", "nodes 1 end_tick 10 ms_per_frame 33 node name \"Box\" end");
-    WriteModel("0003.MAT", "materials 1 material color2 1 1 1 end");
-    AniFileElement toon = anitest::Node(ANI_NODE_TOON, 0);
-    toon.number = 1;
-    toon.motionSet = 2;
-    toon.material = 3;
+    AniFileElement toon = WriteToonCube();
     toon.flag = 1;   // tilted, and counted in the bounds
     toon.flag2 = 1;  // toon shading
     toon.x = 10;
@@ -154,13 +159,7 @@ TEST_F(ModelNodes, ToonNodeDrawsItsSharedObject) {
 }
 
 TEST_F(ModelNodes, AToonNodeOutlivingItsCacheDrawsNothing) {
-    WriteModel("0001.OBJ", "roots 1 " + modeltest::CubeNodeText("Box"));
-    WriteModel("0002.ANI", "nodes 1 end_tick 10 ms_per_frame 33 node name \"Box\" end");
-    WriteModel("0003.MAT", "materials 1 material color2 1 1 1 end");
-    AniFileElement toon = anitest::Node(ANI_NODE_TOON, 0);
-    toon.number = 1;
-    toon.motionSet = 2;
-    toon.material = 3;
+    AniFileElement toon = WriteToonCube();
     toon.flag = 1;
     WriteAni(1, anitest::OneLayer({toon}));
     CAniObject object;
