@@ -20,8 +20,8 @@ class Parser {
 public:
     Parser(std::string_view src, std::string* error) : m_src(src), m_error(error) { Next(); }
 
-    bool ParseFile(TableSpec& spec) {
-        if (!ParseTable(spec, 0)) return false;
+    bool ParseFile(TableSpec& layout) {
+        if (!ParseTable(layout, 0)) return false;
         if (m_tok.kind != Token::kEnd) return Fail("text after the table");
         return true;
     }
@@ -127,19 +127,19 @@ private:
         return true;
     }
 
-    bool ParseTable(TableSpec& spec, int depth) {
+    bool ParseTable(TableSpec& layout, int depth) {
         if (depth > CDataTable::kMaxDepth) return Fail("tables nested too deep");
         if (!IsWord("table")) return Fail("expected 'table'");
         Next();
         int64_t rows = 0;
         if (!NumberToken(rows)) return false;
         if (rows < 0 || rows > 1000000) return Fail("bad row count");
-        spec.rows = uint32_t(rows);
+        layout.rows = uint32_t(rows);
         while (IsWord("column")) {
             Next();
             ColumnSpec c;
-            if (!ParseColumn(c, spec.rows, depth)) return false;
-            spec.columns.push_back(std::move(c));
+            if (!ParseColumn(c, layout.rows, depth)) return false;
+            layout.columns.push_back(std::move(c));
         }
         if (!IsWord("end")) return Fail("expected 'column' or 'end', found '" + m_tok.text + "'");
         Next();
@@ -351,11 +351,11 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
 
 }  // namespace
 
-bool ParseTableText(std::string_view text, TableSpec& spec, std::string* error) {
+bool ParseTableText(std::string_view text, TableSpec& layout, std::string* error) {
     if (error) error->clear();
-    spec = TableSpec{};
+    layout = TableSpec{};
     Parser p(text, error);
-    return p.ParseFile(spec);
+    return p.ParseFile(layout);
 }
 
 std::string DumpTableText(const CDataTable& table) {

@@ -152,9 +152,9 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> WriteDataTable(const TableSpec& spec, std::string* error) {
+std::vector<uint8_t> WriteDataTable(const TableSpec& layout, std::string* error) {
     if (error) error->clear();
     TableWriter w(error);
-    if (!w.Table(spec)) return {};
+    if (!w.Table(layout)) return {};
     return std::move(w.out);
 }

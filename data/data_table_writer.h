@@ -32,7 +32,7 @@ struct TableSpec {
     std::vector<ColumnSpec> columns;
 };
 
-// The file bytes of spec; empty with a message in error when a column does
+// The file bytes of layout; empty with a message in error when a column does
 // not match the row count or a value does not fit its width. A type above 11
 // is written as its type byte alone.
-std::vector<uint8_t> WriteDataTable(const TableSpec& spec, std::string* error = nullptr);
+std::vector<uint8_t> WriteDataTable(const TableSpec& layout, std::string* error = nullptr);

@@ -31,7 +31,7 @@ struct PackDirSpec {
 // when a name is longer than 255 bytes or data does not compress.
 std::vector<uint8_t> BuildPack(const PackDirSpec& root, uint8_t key, std::string* error = nullptr);
 
-// Reads a folder tree of the file system into a spec (entries sorted by name);
+// Reads a folder tree of the file system into a layout (entries sorted by name);
 // the root takes the folder's own name. False with a message on failure.
 bool LoadPackTree(const std::string& folder, PackDirSpec& root, std::string* error = nullptr);
 

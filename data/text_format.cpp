@@ -56,11 +56,11 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
         }
         ++p;
         const TextArg& a = *next++;
-        std::string spec = "%" + flags;
-        if (width >= 0) spec += std::to_string(width);
+        std::string directive = "%" + flags;
+        if (width >= 0) directive += std::to_string(width);
         if (precision >= 0) {
-            spec += '.';
-            spec += std::to_string(precision);
+            directive += '.';
+            directive += std::to_string(precision);
         }
         char buf[kMaxWidth * 2 + 64];
         if (isText || a.kind == TextArg::kText) {
@@ -81,15 +81,15 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
             continue;
         }
         if (conv == 'c') {
-            spec += 'c';
-            std::snprintf(buf, sizeof buf, spec.c_str(), int(a.value));
+            directive += 'c';
+            std::snprintf(buf, sizeof buf, directive.c_str(), int(a.value));
         } else if (conv == 'd' || conv == 'i') {
-            spec += "lld";
-            std::snprintf(buf, sizeof buf, spec.c_str(), (long long)a.value);
+            directive += "lld";
+            std::snprintf(buf, sizeof buf, directive.c_str(), (long long)a.value);
         } else {
-            spec += "ll";
-            spec += conv;
-            std::snprintf(buf, sizeof buf, spec.c_str(), (unsigned long long)a.value);
+            directive += "ll";
+            directive += conv;
+            std::snprintf(buf, sizeof buf, directive.c_str(), (unsigned long long)a.value);
         }
         out += buf;
     }

@@ -30,8 +30,8 @@ size_t CodePageCharLength(std::string_view text) {
 
 // ---------------------------------------------------------------- Font
 
-Font::Font(const FontSpec& spec, std::unique_ptr<IGlyphSource> source)
-    : m_spec(spec), m_source(std::move(source)), m_metrics(m_source->Metrics()) {}
+Font::Font(const FontSpec& layout, std::unique_ptr<IGlyphSource> source)
+    : m_spec(layout), m_source(std::move(source)), m_metrics(m_source->Metrics()) {}
 
 const MonoGlyph& Font::CachedGlyph(std::string_view character) {
     uint32_t key = CharKey(character);
@@ -115,11 +115,11 @@ void SetFontBackend(IFontBackend* backend) {
 }
 
 HFONT CreateFontA(int height, int weight, bool underline) {
-    FontSpec spec{height, weight, underline};
+    FontSpec layout{height, weight, underline};
     if (height <= 0) return nullptr;
-    std::unique_ptr<IGlyphSource> source = FontBackend().OpenFace(spec);
+    std::unique_ptr<IGlyphSource> source = FontBackend().OpenFace(layout);
     if (!source) return nullptr;
-    return new Font(spec, std::move(source));
+    return new Font(layout, std::move(source));
 }
 
 void DeleteObject(HFONT font) {
@@ -244,16 +244,16 @@ uint32_t ToCodePoint(std::string_view c) {
 
 class FreeTypeGlyphSource : public IGlyphSource {
 public:
-    FreeTypeGlyphSource(std::shared_ptr<FreeTypeFontBackend::Impl> impl, FT_Face face, const FontSpec& spec)
+    FreeTypeGlyphSource(std::shared_ptr<FreeTypeFontBackend::Impl> impl, FT_Face face, const FontSpec& layout)
         : m_impl(std::move(impl)), m_face(face) {
         // Scale so that the face's ascender-to-descender span is the cell height.
         double span = double(face->ascender) - double(face->descender);
         if (span <= 0) span = face->units_per_EM;
-        double ppem = spec.height * double(face->units_per_EM) / span;
+        double ppem = layout.height * double(face->units_per_EM) / span;
         FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::lround(std::max(1.0, ppem))));
-        double scale = spec.height / span;
-        m_metrics.ascent = std::clamp(int(std::lround(face->ascender * scale)), 1, spec.height);
-        m_metrics.descent = spec.height - m_metrics.ascent;
+        double scale = layout.height / span;
+        m_metrics.ascent = std::clamp(int(std::lround(face->ascender * scale)), 1, layout.height);
+        m_metrics.descent = layout.height - m_metrics.ascent;
         double ulScale = ppem / face->units_per_EM;
         m_metrics.underlineOffset = std::max(1, int(std::lround(-face->underline_position * ulScale)));
         m_metrics.underlineOffset = std::min(m_metrics.underlineOffset, std::max(1, m_metrics.descent - 1));
@@ -303,8 +303,8 @@ FreeTypeFontBackend::FreeTypeFontBackend(std::string fontFile)
 
 FreeTypeFontBackend::~FreeTypeFontBackend() = default;
 
-std::unique_ptr<IGlyphSource> FreeTypeFontBackend::OpenFace(const FontSpec& spec) {
-    if (!m_impl->library || spec.height <= 0) return nullptr;
+std::unique_ptr<IGlyphSource> FreeTypeFontBackend::OpenFace(const FontSpec& layout) {
+    if (!m_impl->library || layout.height <= 0) return nullptr;
     std::string file = m_fontFile.empty() ? FindGothicFontFile() : m_fontFile;
     if (!m_impl->Load(file)) return nullptr;
     FT_Face face = nullptr;
@@ -314,7 +314,7 @@ std::unique_ptr<IGlyphSource> FreeTypeFontBackend::OpenFace(const FontSpec& spec
         FT_Done_Face(face);
         return nullptr;
     }
-    return std::make_unique<FreeTypeGlyphSource>(m_impl, face, spec);
+    return std::make_unique<FreeTypeGlyphSource>(m_impl, face, layout);
 }
 
 // ---------------------------------------------------------------- fake
@@ -323,7 +323,7 @@ namespace {
 
 class FakeGlyphSource : public IGlyphSource {
 public:
-    explicit FakeGlyphSource(const FontSpec& spec) : m_height(spec.height) {}
+    explicit FakeGlyphSource(const FontSpec& layout) : m_height(layout.height) {}
     FontMetrics Metrics() const override {
         FontMetrics m;
         m.ascent = FakeFontBackend::AscentFor(m_height);
@@ -357,10 +357,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IGlyphSource> FakeFontBackend::OpenFace(const FontSpec& spec) {
-    m_opened.push_back(spec);
+std::unique_ptr<IGlyphSource> FakeFontBackend::OpenFace(const FontSpec& layout) {
+    m_opened.push_back(layout);
     if (!m_available) return nullptr;
-    return std::make_unique<FakeGlyphSource>(spec);
+    return std::make_unique<FakeGlyphSource>(layout);
 }
 
 }  // namespace plat

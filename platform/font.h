@@ -75,11 +75,11 @@ public:
 // A font as the game holds it (the GDI font handle's object).
 class Font {
 public:
-    Font(const FontSpec& spec, std::unique_ptr<IGlyphSource> source);
+    Font(const FontSpec& layout, std::unique_ptr<IGlyphSource> source);
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    const FontSpec& Spec() const { return m_spec; }
+    const FontSpec& Layout() const { return m_spec; }
     bool IsBold() const { return m_spec.weight >= 700; }
     int Ascent() const { return m_metrics.ascent; }
     int Height() const { return m_metrics.ascent + m_metrics.descent; }
@@ -109,7 +109,7 @@ class IFontBackend {
 public:
     virtual ~IFontBackend() = default;
     // Null when the face cannot be had.
-    virtual std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& spec) = 0;
+    virtual std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) = 0;
 };
 
 IFontBackend& FontBackend();
@@ -149,7 +149,7 @@ public:
     // An empty path uses FindGothicFontFile() at each OpenFace.
     explicit FreeTypeFontBackend(std::string fontFile = {});
     ~FreeTypeFontBackend() override;
-    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& spec) override;
+    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) override;
 
     struct Impl;  // the library and the face file, shared with the faces made
 
@@ -165,9 +165,9 @@ private:
 // baseline. `SetAvailable(false)` makes every OpenFace fail.
 class FakeFontBackend : public IFontBackend {
 public:
-    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& spec) override;
+    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) override;
     void SetAvailable(bool available) { m_available = available; }
-    // The specs asked for, in order.
+    // The fonts asked for, in order.
     const std::vector<FontSpec>& Opened() const { return m_opened; }
 
     static int AdvanceFor(int height) { return height / 2; }

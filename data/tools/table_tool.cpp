@@ -22,14 +22,14 @@ int RunTableTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
             std::fprintf(err, "qmtable: cannot read %s\n", args[1].c_str());
             return 1;
         }
-        TableSpec spec;
+        TableSpec layout;
         std::string error;
-        if (!ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), spec,
+        if (!ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), layout,
                             &error)) {
             std::fprintf(err, "qmtable: %s: %s\n", args[1].c_str(), error.c_str());
             return 1;
         }
-        std::vector<uint8_t> bytes = WriteDataTable(spec, &error);
+        std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
         if (bytes.empty()) {
             std::fprintf(err, "qmtable: %s: %s\n", args[1].c_str(), error.c_str());
             return 1;

@@ -270,7 +270,7 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
             if (!Compare(rs.zFunc, depth, depthRow[x])) continue;
         }
         const Argb diffuse{FixedToByte(s.a), FixedToByte(s.r), FixedToByte(s.g), FixedToByte(s.b)};
-        const Argb spec{0, FixedToByte(s.sr), FixedToByte(s.sg), FixedToByte(s.sb)};
+        const Argb layout{0, FixedToByte(s.sr), FixedToByte(s.sg), FixedToByte(s.sb)};
         Argb cur = diffuse;
         bool drop = false;
         for (int i = 0; i < Device3D::kMaxStages; ++i) {
@@ -298,7 +298,7 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
                     case TextureArg::kTextureFactor:
                         return tfactor;
                     case TextureArg::kSpecular:
-                        return spec;
+                        return layout;
                 }
                 return cur;
             };
@@ -323,9 +323,9 @@ void ShadeSpanGeneral(const TriangleContext& ctx, int y, int x0, int x1, SpanVal
         }
         if (drop) continue;
         if (rs.specular) {
-            cur.r = Clamp255(cur.r + spec.r);
-            cur.g = Clamp255(cur.g + spec.g);
-            cur.b = Clamp255(cur.b + spec.b);
+            cur.r = Clamp255(cur.r + layout.r);
+            cur.g = Clamp255(cur.g + layout.g);
+            cur.b = Clamp255(cur.b + layout.b);
         }
         if (rs.alphaTest && !Compare(rs.alphaFunc, cur.a, rs.alphaRef)) continue;
         if (depthRow && rs.zWrite) depthRow[x] = depth;

@@ -398,8 +398,8 @@ TEST_F(AniPlayMgrTest, OwnersTagsLinksAndQueueing) {
 }
 
 TEST_F(AniPlayMgrTest, FindAniByNameMatchesExactlyAndGivesZeroWhenAbsent) {
-    TableSpec spec;
-    spec.rows = 4;
+    TableSpec layout;
+    layout.rows = 4;
     ColumnSpec names;
     names.type = kColText;
     names.width = 32;
@@ -408,9 +408,9 @@ TEST_F(AniPlayMgrTest, FindAniByNameMatchesExactlyAndGivesZeroWhenAbsent) {
     index.type = kColInt;
     index.param = 4;
     index.values = {{12}, {40}, {99}, {3120}};
-    spec.columns = {names, index};
+    layout.columns = {names, index};
     qmtest::TempDir dir;
-    qmtest::WriteDataFile(dir.Path(), PLAY_NAME_TABLE_FILE, spec);
+    qmtest::WriteDataFile(dir.Path(), PLAY_NAME_TABLE_FILE, layout);
     SetDatabaseFolder(dir.Path());
     EXPECT_EQ(FindAniByName("Cursor"), 0u);  // nothing loaded yet
     ASSERT_TRUE(m_mgr.Init());

@@ -279,12 +279,12 @@ node name "\"SEAOBJ2" id 3 geometry 2 0 0 vertices 1 0 0 0 0 0 0 0  1.5 0 0 0 0 
     const float s = std::sin(-400.0f * r * 0.0174532f) / (20.0f * r);
     ExpectNear(Vertex(2, 1), {1.5f, s * 0.5f, -s * 0.8660254f}, "sea 2");
     // The rippled face is re-lit: specular (1 - shade, shade, shade, shade).
-    const uint32_t spec = m_animator.m_copy[1].vertices[0].specular;
-    const uint32_t g = spec & 0xFF;
-    EXPECT_EQ((spec >> 8) & 0xFF, g);
-    EXPECT_EQ((spec >> 16) & 0xFF, g);
-    EXPECT_GE((spec >> 24) + g, 254u);
-    EXPECT_LE((spec >> 24) + g, 255u);
+    const uint32_t layout = m_animator.m_copy[1].vertices[0].specular;
+    const uint32_t g = layout & 0xFF;
+    EXPECT_EQ((layout >> 8) & 0xFF, g);
+    EXPECT_EQ((layout >> 16) & 0xFF, g);
+    EXPECT_GE((layout >> 24) + g, 254u);
+    EXPECT_LE((layout >> 24) + g, 255u);
 
     // A model without a centre node keeps the last centre.
     CModelMesh other;

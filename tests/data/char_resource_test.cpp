@@ -55,14 +55,14 @@ protected:
         qmtest::TableBuilder classes(10, 3);
         classes.Nested(1).Nested(2);
         for (int row = 0; row < 10; ++row)
-            classes.Set(1, row, Levels(row).Spec()).Set(2, row, Levels(20 + row).Spec());
+            classes.Set(1, row, Levels(row).Layout()).Set(2, row, Levels(20 + row).Layout());
         m_db.Write(CCharResourceMgr::CLASS_ANI_FILE, classes);
 
         // Two groups of eight rows: ids 700-703 and 800-803; sets in column 13.
         qmtest::TableBuilder ids(16, 14);
         for (int c = 9; c <= 12; ++c) ids.U32(c).Set(c, 0, 700 + c - 9).Set(c, 8, 800 + c - 9);
         ids.Nested(13);
-        for (int row = 0; row < 16; ++row) ids.Set(13, row, Levels(row).Spec());
+        for (int row = 0; row < 16; ++row) ids.Set(13, row, Levels(row).Layout());
         m_db.Write(CCharResourceMgr::ID_ANI_FILE, ids);
 
         qmtest::TableBuilder colors(3, 3);

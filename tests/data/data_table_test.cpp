@@ -40,10 +40,10 @@ end
 )";
 
 std::vector<uint8_t> Build(const char* text) {
-    TableSpec spec;
+    TableSpec layout;
     std::string error;
-    EXPECT_TRUE(ParseTableText(text, spec, &error)) << error;
-    std::vector<uint8_t> bytes = WriteDataTable(spec, &error);
+    EXPECT_TRUE(ParseTableText(text, layout, &error)) << error;
+    std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
     EXPECT_FALSE(bytes.empty()) << error;
     return bytes;
 }
@@ -293,20 +293,20 @@ TEST(DataTable, ColumnsWithoutDataMayClaimManyRows) {
 
 TEST(DataTable, NestingDepthIsBounded) {
     auto nested = [](int depth) {
-        TableSpec spec{1, {}};
+        TableSpec layout{1, {}};
         ColumnSpec leaf;
         leaf.type = kColByte;
         leaf.values = {{1}};
-        spec.columns.push_back(leaf);
+        layout.columns.push_back(leaf);
         for (int i = 0; i < depth; ++i) {
             TableSpec outer{1, {}};
             ColumnSpec c;
             c.type = kColTable;
-            c.tables.push_back(std::move(spec));
+            c.tables.push_back(std::move(layout));
             outer.columns.push_back(std::move(c));
-            spec = std::move(outer);
+            layout = std::move(outer);
         }
-        return WriteDataTable(spec);
+        return WriteDataTable(layout);
     };
     CDataTable t;
     EXPECT_TRUE(Read(t, nested(CDataTable::kMaxDepth)));
@@ -346,9 +346,9 @@ TEST(DataTable, ParserReportsMistakes) {
         "table 1 end end",
     };
     for (const char* text : bad) {
-        TableSpec spec;
+        TableSpec layout;
         std::string error;
-        bool ok = ParseTableText(text, spec, &error) && !WriteDataTable(spec, &error).empty();
+        bool ok = ParseTableText(text, layout, &error) && !WriteDataTable(layout, &error).empty();
         EXPECT_FALSE(ok) << text;
         EXPECT_FALSE(error.empty()) << text;
     }

@@ -106,8 +106,8 @@ qmtest::TableBuilder SkillTable(uint8_t column17Type) {
     t.Set(SKILL_COL_TARGET_TYPE, 0, 1);
     for (int n = 0; n < 3; ++n) t.U32(SKILL_COL_REQUIRED + 2 * n).U32(SKILL_COL_EXCLUDING + 2 * n);
     t.Nested(SKILL_COL_LEVELS)
-        .Set(SKILL_COL_LEVELS, 0, LevelTable().Spec())
-        .Set(SKILL_COL_LEVELS, 1, LevelTable().Spec());
+        .Set(SKILL_COL_LEVELS, 0, LevelTable().Layout())
+        .Set(SKILL_COL_LEVELS, 1, LevelTable().Layout());
     return t;
 }
 

@@ -443,8 +443,8 @@ TEST_F(TextureFileTest, ColorKeyToAlphaClearsMagenta) {
 }
 
 TEST_F(TextureFileTest, AddressModesComeFromTable127) {
-    TableSpec spec;
-    spec.rows = 4;
+    TableSpec layout;
+    layout.rows = 4;
     ColumnSpec name;
     name.type = kColText;
     name.width = 32;
@@ -453,9 +453,9 @@ TEST_F(TextureFileTest, AddressModesComeFromTable127) {
     u.type = v.type = kColByte;
     u.values = {{1}, {2}, {2}, {3}};
     v.values = {{2}, {2}, {0}, {1}};
-    spec.columns = {name, u, v};
+    layout.columns = {name, u, v};
     std::string error;
-    const std::vector<uint8_t> bytes = WriteDataTable(spec, &error);
+    const std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
     ASSERT_FALSE(bytes.empty()) << error;
     m_dir.WriteFile("0127.Z5D", std::vector<unsigned char>(bytes.begin(), bytes.end()));
     SetDatabaseFolder(m_dir.Path());

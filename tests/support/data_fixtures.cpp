@@ -20,19 +20,19 @@ std::string WritePack(TempDir& dir, const std::string& relative, const PackDirSp
 }
 
 TableSpec TextTableSpec(const std::vector<std::string>& rows, uint16_t width) {
-    TableSpec spec;
-    spec.rows = uint32_t(rows.size());
+    TableSpec layout;
+    layout.rows = uint32_t(rows.size());
     ColumnSpec c;
     c.type = kColText;
     c.width = width;
     c.texts = rows;
-    spec.columns.push_back(std::move(c));
-    return spec;
+    layout.columns.push_back(std::move(c));
+    return layout;
 }
 
-std::string WriteDataFile(const std::string& folder, int number, const TableSpec& spec) {
+std::string WriteDataFile(const std::string& folder, int number, const TableSpec& layout) {
     std::string error;
-    std::vector<uint8_t> bytes = WriteDataTable(spec, &error);
+    std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
     if (bytes.empty()) {
         std::fprintf(stderr, "WriteDataFile: %s\n", error.c_str());
         std::abort();

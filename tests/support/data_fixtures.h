@@ -18,8 +18,8 @@ std::string WritePack(TempDir& dir, const std::string& relative, const PackDirSp
 // A table whose column 0 holds texts (a text table), width bytes a cell.
 TableSpec TextTableSpec(const std::vector<std::string>& rows, uint16_t width = 64);
 
-// Writes data file number n ("%04d.Z5D") of spec into folder; returns its path.
-std::string WriteDataFile(const std::string& folder, int number, const TableSpec& spec);
+// Writes data file number n ("%04d.Z5D") of layout into folder; returns its path.
+std::string WriteDataFile(const std::string& folder, int number, const TableSpec& layout);
 
 // Installs, for its lifetime, a text table set whose tables hold the given
 // rows (the others empty) as the program's text tables.

@@ -65,8 +65,8 @@ ScopedDatabase::~ScopedDatabase() {
     SetDatabaseFolder(m_previous);
 }
 
-void ScopedDatabase::Write(int fileNumber, const TableSpec& spec) {
-    WriteDataFile(m_dir.Path() + "/DATABASE", fileNumber, spec);
+void ScopedDatabase::Write(int fileNumber, const TableSpec& layout) {
+    WriteDataFile(m_dir.Path() + "/DATABASE", fileNumber, layout);
 }
 
 }  // namespace qmtest

@@ -40,7 +40,7 @@ public:
     TableBuilder& Set(int column, int row, const char* text) { return Set(column, row, std::string(text)); }
     TableBuilder& Set(int column, int row, const TableSpec& nested);
 
-    const TableSpec& Spec() const { return m_spec; }
+    const TableSpec& Layout() const { return m_spec; }
 
 private:
     ColumnSpec& At(int column);
@@ -56,8 +56,8 @@ public:
     ScopedDatabase(const ScopedDatabase&) = delete;
     ScopedDatabase& operator=(const ScopedDatabase&) = delete;
 
-    void Write(int fileNumber, const TableSpec& spec);
-    void Write(int fileNumber, const TableBuilder& table) { Write(fileNumber, table.Spec()); }
+    void Write(int fileNumber, const TableSpec& layout);
+    void Write(int fileNumber, const TableBuilder& table) { Write(fileNumber, table.Layout()); }
     const std::string& Path() const { return m_dir.Path(); }
 
 private:
