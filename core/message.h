@@ -14,6 +14,8 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "core/base_object.h"
 #include "core/node_list.h"
@@ -24,6 +26,29 @@ public:
     virtual ~CMsgData() = default;
 };
 using MsgDataPtr = std::unique_ptr<CMsgData>;
+
+// Base of the typed records that handlers, the world and windows post to one
+// another: a message id, then the record's own plain fields. The receiver of
+// a posted record owns it (through the message that carries it).
+class CMsgPayload : public CMsgData {
+public:
+    explicit CMsgPayload(uint32_t id = 0) : m_id(id) {}
+    uint32_t m_id;
+};
+
+// A one-word parameter or payload.
+class CMsgWord : public CMsgData {
+public:
+    explicit CMsgWord(uint32_t value = 0) : m_value(value) {}
+    uint32_t m_value;
+};
+
+// A text parameter or payload.
+class CMsgText : public CMsgData {
+public:
+    explicit CMsgText(std::string text = {}) : m_text(std::move(text)) {}
+    std::string m_text;
+};
 
 class CMsg : public CListNode {
 public:
