@@ -11,6 +11,7 @@
 
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/globals.h"
@@ -42,6 +43,7 @@
 #include "platform/message_box.h"
 #include "platform/window_scripted.h"
 #include "tests/support/temp_dir.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
@@ -191,6 +193,8 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"row tables", g_pRowTableMgr},
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
+        {"window manager", g_pWindowMgr},
+        {"window manager as the animations' window service", GetAniServices().windows},
     };
 }
 
