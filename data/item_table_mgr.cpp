@@ -15,6 +15,10 @@ void CItemTableMgr::SetItemFactory(ItemFactory factory) {
     g_itemFactory = factory;
 }
 
+bool CItemTableMgr::HasItemFactory() {
+    return g_itemFactory != nullptr;
+}
+
 CItemObject* CItemTableMgr::NewItemObject() {
     return g_itemFactory ? g_itemFactory() : new CItemObject;
 }

@@ -26,6 +26,7 @@ public:
     // window layer installs its item icon here. Null: plain item objects.
     using ItemFactory = CItemObject* (*)();
     static void SetItemFactory(ItemFactory factory);
+    static bool HasItemFactory();
     static CItemObject* NewItemObject();
 
     CItemTableMgr();

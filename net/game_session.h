@@ -125,6 +125,7 @@ public:
     void HandleDisconnect();
     // What shows the user that the connection was lost.
     void SetDisconnectNotice(std::function<void()> notice) { m_disconnectNotice = std::move(notice); }
+    bool HasDisconnectNotice() const { return bool(m_disconnectNotice); }
 
     void SetReadable(uint8_t value) { m_readable = value; }
     void SetWritable(uint8_t value) { m_writable = value; }
