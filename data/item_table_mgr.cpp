@@ -70,21 +70,50 @@ CItemObject* CItemTableMgr::GetTemplate(int index) const {
 
 CItemObject* CItemTableMgr::FindTemplateByKind(uint32_t kind) const {
     for (const auto& item : m_pool)
-        if (item->GetKindId() == kind) return item.get();
+        if (item && item->GetKindId() == kind) return item.get();
     return nullptr;
 }
 
 CItemObject* CItemTableMgr::FindTemplateById(uint32_t itemId) const {
     for (const auto& item : m_pool)
-        if (item->GetItemId() == itemId) return item.get();
+        if (item && item->GetItemId() == itemId) return item.get();
     return nullptr;
 }
 
 int CItemTableMgr::FindFreeEntry() const {
     const int count = std::min(int(m_pool.size()), MAX_POOL_SEARCH);
     for (int n = 0; n < count; ++n)
-        if (m_pool[size_t(n)]->GetItemId() == 0) return n;
+        if (!m_pool[size_t(n)] || m_pool[size_t(n)]->GetItemId() == 0) return n;
     return -1;
+}
+
+int32_t CItemTableMgr::GetTemplateRow(uint32_t itemId) const {
+    const CItemObject* found = FindTemplateById(itemId);
+    return found ? found->GetItemRow() : 0;
+}
+
+uint32_t CItemTableMgr::GetTemplateKind(uint32_t itemId) const {
+    const CItemObject* found = FindTemplateById(itemId);
+    return found ? found->GetKindId() : 0;
+}
+
+uint32_t CItemTableMgr::GetTemplateCurrent(uint32_t itemId) const {
+    const CItemObject* found = FindTemplateById(itemId);
+    return found ? found->GetCurrent() : 0;
+}
+
+uint32_t CItemTableMgr::GetTemplateMaximum(uint32_t itemId) const {
+    const CItemObject* found = FindTemplateById(itemId);
+    return found ? found->GetMaximum() : 0;
+}
+
+bool CItemTableMgr::DeleteLookedUp(uint32_t itemId) {
+    for (auto& item : m_pool)
+        if (item && item->GetItemId() == itemId) {
+            item.reset();
+            return true;
+        }
+    return false;
 }
 
 CItemObject* CItemTableMgr::MakeItem(uint32_t itemId) const {
