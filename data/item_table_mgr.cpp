@@ -87,24 +87,27 @@ int CItemTableMgr::FindFreeEntry() const {
     return -1;
 }
 
-int32_t CItemTableMgr::GetTemplateRow(uint32_t itemId) const {
+// One value of the template of an item id; 0 when no template has the id.
+template <class Value, class Read>
+Value CItemTableMgr::TemplateValue(uint32_t itemId, Read read) const {
     const CItemObject* found = FindTemplateById(itemId);
-    return found ? found->GetItemRow() : 0;
+    return found ? Value(read(*found)) : Value(0);
+}
+
+int32_t CItemTableMgr::GetTemplateRow(uint32_t itemId) const {
+    return TemplateValue<int32_t>(itemId, [](const CItemObject& item) { return item.GetItemRow(); });
 }
 
 uint32_t CItemTableMgr::GetTemplateKind(uint32_t itemId) const {
-    const CItemObject* found = FindTemplateById(itemId);
-    return found ? found->GetKindId() : 0;
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetKindId(); });
 }
 
 uint32_t CItemTableMgr::GetTemplateCurrent(uint32_t itemId) const {
-    const CItemObject* found = FindTemplateById(itemId);
-    return found ? found->GetCurrent() : 0;
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetCurrent(); });
 }
 
 uint32_t CItemTableMgr::GetTemplateMaximum(uint32_t itemId) const {
-    const CItemObject* found = FindTemplateById(itemId);
-    return found ? found->GetMaximum() : 0;
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetMaximum(); });
 }
 
 bool CItemTableMgr::DeleteLookedUp(uint32_t itemId) {

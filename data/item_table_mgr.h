@@ -77,6 +77,9 @@ public:
     void ForgetItem(const CItemObject* item);
 
 private:
+    template <class Value, class Read>
+    Value TemplateValue(uint32_t itemId, Read read) const;
+
     std::unique_ptr<CDataTable> m_table;
     std::vector<std::unique_ptr<CItemObject>> m_pool;
     std::unique_ptr<CSlotObjectMgr> m_containers[CONTAINER_COUNT];
