@@ -72,6 +72,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
+    SetGlobalFactory(GlobalSlot::TextBuffers, FillTextBuffers, {});
     InstallGraphicsGlobals();
     InstallModelGlobals();
     SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);

@@ -23,6 +23,15 @@ void SetCharResourceHooks(ICharResourceHooks* hooks) {
 void SetCursorHooks(ICursorHooks* hooks) {
     g_cursorHooks = hooks;
 }
+IAniObjectHooks* InstalledAniObjectHooks() {
+    return g_aniHooks;
+}
+ICharResourceHooks* InstalledCharResourceHooks() {
+    return g_charHooks;
+}
+ICursorHooks* InstalledCursorHooks() {
+    return g_cursorHooks;
+}
 
 CDrawObject::~CDrawObject() {
     CDrawObject::Release();

@@ -51,6 +51,10 @@ public:
 void SetAniObjectHooks(IAniObjectHooks* hooks);
 void SetCharResourceHooks(ICharResourceHooks* hooks);
 void SetCursorHooks(ICursorHooks* hooks);
+// The installed hooks, or null.
+IAniObjectHooks* InstalledAniObjectHooks();
+ICharResourceHooks* InstalledCharResourceHooks();
+ICursorHooks* InstalledCursorHooks();
 
 inline constexpr uint16_t DRAW_TYPE_NO_UNDERLAY = 4;  // type whose animation has no underlay pass
 inline constexpr size_t DRAW_NAME_SIZE = 66;          // name bytes, terminator included
