@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "ui/ui_globals.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -92,6 +93,7 @@ void InstallGlobalFactories() {
             GetAniServices().windows = g_pWindowMgr;
         },
         [] { GetAniServices().windows = nullptr; });
+    InstallTextInputGlobals();
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {

@@ -27,6 +27,7 @@
 #include "core/frame_hooks.h"
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
+#include "core/main_window.h"
 #include "core/resource_cache.h"
 #include "data/char_resource_mgr.h"
 #include "data/cooking_recipe_mgr.h"
@@ -55,6 +56,7 @@
 #include "platform/window_scripted.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "ui/edit_mgr.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 
@@ -89,7 +91,7 @@ const SlotRow kSlots[] = {
     {"MainMgr", kMade},
     {"Fonts", kMade},
     {"WindowMgr", kMade},
-    {"EditMgr", kNotYet},
+    {"EditMgr", kMade},
     {"AniPlayMgr", kMade},
     {"ItemTableMgr", kMade},
     {"SkillTableMgr", kMade},
@@ -110,7 +112,7 @@ const SlotRow kSlots[] = {
     {"EffectObjMgr", kNotYet},
     {"AmbientEffectMgr", kNotYet},
     {"ToonObjMgr", kMade},
-    {"AfterManagers", kNotYet},
+    {"AfterManagers", kMade},
     {"EffectPlayerMgr", kNotYet},
     {"MetaCache", kMade},
     {"CookRecipeMgr", kMade},
@@ -265,6 +267,8 @@ std::vector<HookRow> HookTable() {
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kAbsent},
+        {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kAbsent},
     };
 }
@@ -302,6 +306,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"text input", g_pEditMgr},
     };
 }
 
