@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "sound/sound_globals.h"
 
 namespace {
 
@@ -101,4 +102,5 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallSoundGlobals();
 }
