@@ -210,6 +210,10 @@ void SetScreenshotSavedHook(std::function<void()> hook) {
     g_screenshotSaved = std::move(hook);
 }
 
+bool HasScreenshotSavedHook() {
+    return bool(g_screenshotSaved);
+}
+
 // ---- Start-up ----
 
 namespace {

@@ -100,3 +100,4 @@ void ReleaseDirectX();
 
 // Called after a screenshot was saved (the sound layer plays its effect).
 void SetScreenshotSavedHook(std::function<void()> hook);
+bool HasScreenshotSavedHook();

@@ -179,12 +179,12 @@ bool DumpAudio::Open(int frequency, int bits, int channels, AudioRender render) 
     if (!RecordingAudio::Open(frequency, bits, channels, std::move(render))) return false;
     std::lock_guard<std::mutex> state(m_stateMutex);
     m_running = true;
-    m_thread = std::thread([this] { Run(); });
+    const uint32_t start = Clock().Milliseconds();
+    m_thread = std::thread([this, start] { Run(start); });
     return true;
 }
 
-void DumpAudio::Run() {
-    const uint32_t start = Clock().Milliseconds();
+void DumpAudio::Run(uint32_t start) {
     uint64_t rendered = 0;
     for (;;) {
         {

@@ -107,7 +107,8 @@ public:
     void Close() override;
 
 private:
-    void Run();
+    // Renders what the clock says is due since start, until stopped.
+    void Run(uint32_t start);
     void Stop();
 
     std::string m_path;

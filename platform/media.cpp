@@ -337,6 +337,10 @@ uint32_t MsOf(int64_t value, AVRational base) {
 
 }  // namespace
 
+bool HasDecoder(const char* name) {
+    return name && avcodec_find_decoder_by_name(name) != nullptr;
+}
+
 std::unique_ptr<MediaInput> OpenFileInput(std::string_view path) {
     FILE* file = OpenFile(path, "rb");
     if (!file) return nullptr;

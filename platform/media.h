@@ -81,6 +81,9 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// True when FFmpeg has a decoder of that name ("binkvideo", "mp3", ...).
+bool HasDecoder(const char* name);
+
 // Largest movie side taken.
 inline constexpr int kMaxMovieSide = 4096;
 

@@ -201,6 +201,16 @@ std::vector<int16_t> SineTone(double frequency, int ms, int sampleRate, int chan
     return out;
 }
 
+std::vector<uint8_t> SolidFrame(int width, int height, uint32_t colour) {
+    std::vector<uint8_t> frame(size_t(std::max(0, width)) * size_t(std::max(0, height)) * 3);
+    for (size_t i = 0; i < frame.size(); i += 3) {
+        frame[i] = uint8_t(colour >> 16);
+        frame[i + 1] = uint8_t(colour >> 8);
+        frame[i + 2] = uint8_t(colour);
+    }
+    return frame;
+}
+
 bool EncodeSoundFile(const std::string& path, SoundEncoding encoding, const std::vector<int16_t>& samples,
                      int frequency, int channels, std::string* error) {
     const Fail fail{error};

@@ -38,6 +38,9 @@ struct MovieSpec {
     int audioChannels = 1;
 };
 
+// A frame of one colour (0xRRGGBB) for a MovieSpec.
+std::vector<uint8_t> SolidFrame(int width, int height, uint32_t colour);
+
 // Writes an AVI file of MPEG-4 video (and PCM sound when the spec has any).
 bool EncodeMovieFile(const std::string& path, const MovieSpec& spec, std::string* error = nullptr);
 

@@ -115,11 +115,7 @@ void CBinkMovie::DrawFrame() {
     if (!m_frameCopied) {
         plat::LockInfo lock;
         if (!texture->Lock(&lock) || !lock.bits) return;
-        const plat::raster::Surface& frame = m_playback.Frame();
-        const int rows = std::min(frame.Height(), lock.height);
-        const size_t bytes = size_t(std::min(frame.Width(), lock.width)) * 2;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(lock.bits + size_t(y) * size_t(lock.pitch), frame.Row(y), bytes);
+        m_playback.CopyFrame(lock);
         texture->Unlock();
         m_frameCopied = true;
     }

@@ -61,11 +61,7 @@ bool CDShowMovie::RenderFrame() {
             Close();
             return false;
         }
-        const plat::raster::Surface& frame = m_playback.Frame();
-        const int rows = std::min(frame.Height(), lock.height);
-        const size_t bytes = size_t(std::min(frame.Width(), lock.width)) * 2;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(lock.bits + size_t(y) * size_t(lock.pitch), frame.Row(y), bytes);
+        m_playback.CopyFrame(lock);
         surface->Unlock();
     }
     if (m_playback.IsFinished()) {

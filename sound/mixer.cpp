@@ -192,135 +192,112 @@ size_t CMixer::VoiceCount() const {
     return m_voices.size();
 }
 
-void CMixer::Start(VoiceId voice, uint32_t loops) {
+template <class F>
+void CMixer::WithVoice(VoiceId voice, F change) {
     if (!m_audio) return;
-    {
-        plat::AudioLock lock(*m_audio);
-        std::shared_ptr<Voice> v = Find(voice);
-        if (!v) return;
-        v->loops = loops;
-        if (v->kind == Voice::kSample) {
-            v->position = 0;
-        } else if (v->kind == Voice::kStream && v->status == VoiceStatus::kDone) {
-            v->SeekTo(0);
-        }
-        v->status = VoiceStatus::kPlaying;
-    }
+    plat::AudioLock lock(*m_audio);
+    if (std::shared_ptr<Voice> v = Find(voice)) change(*v);
+}
+
+template <class T, class F>
+T CMixer::ReadVoice(VoiceId voice, T fallback, F read) const {
+    if (!m_audio) return fallback;
+    plat::AudioLock lock(*m_audio);
+    std::shared_ptr<Voice> v = Find(voice);
+    return v ? read(*v) : fallback;
+}
+
+void CMixer::Start(VoiceId voice, uint32_t loops) {
+    WithVoice(voice, [loops](Voice& v) {
+        v.loops = loops;
+        if (v.kind == Voice::kSample)
+            v.position = 0;
+        else if (v.kind == Voice::kStream && v.status == VoiceStatus::kDone)
+            v.SeekTo(0);
+        v.status = VoiceStatus::kPlaying;
+    });
     WakeFeeder();
 }
 
 void CMixer::SetLoopCount(VoiceId voice, uint32_t loops) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    if (std::shared_ptr<Voice> v = Find(voice)) v->loops = loops;
+    WithVoice(voice, [loops](Voice& v) { v.loops = loops; });
 }
 
 uint32_t CMixer::GetLoopCount(VoiceId voice) const {
-    if (!m_audio) return 0;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? v->loops : 0;
+    return ReadVoice(voice, 0u, [](const Voice& v) { return v.loops; });
 }
 
 void CMixer::Stop(VoiceId voice) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    if (v && v->status == VoiceStatus::kPlaying) v->status = VoiceStatus::kStopped;
+    WithVoice(voice, [](Voice& v) {
+        if (v.status == VoiceStatus::kPlaying) v.status = VoiceStatus::kStopped;
+    });
 }
 
 void CMixer::End(VoiceId voice) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    if (!v) return;
-    v->status = VoiceStatus::kDone;
-    v->position = 0;
+    WithVoice(voice, [](Voice& v) {
+        v.status = VoiceStatus::kDone;
+        v.position = 0;
+    });
 }
 
 VoiceStatus CMixer::GetStatus(VoiceId voice) const {
-    if (!m_audio) return VoiceStatus::kDone;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? v->status : VoiceStatus::kDone;
+    return ReadVoice(voice, VoiceStatus::kDone, [](const Voice& v) { return v.status; });
 }
 
 void CMixer::SetVolume(VoiceId voice, int32_t volume) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    if (std::shared_ptr<Voice> v = Find(voice)) {
-        v->volume = std::clamp(volume, 0, 127);
-        v->UpdateGains();
-    }
+    WithVoice(voice, [volume](Voice& v) {
+        v.volume = std::clamp(volume, 0, 127);
+        v.UpdateGains();
+    });
 }
 
 int32_t CMixer::GetVolume(VoiceId voice) const {
-    if (!m_audio) return -1;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? v->volume : -1;
+    return ReadVoice(voice, -1, [](const Voice& v) { return v.volume; });
 }
 
 void CMixer::SetPan(VoiceId voice, int32_t pan) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    if (std::shared_ptr<Voice> v = Find(voice)) {
-        v->pan = std::clamp(pan, 0, 127);
-        v->UpdateGains();
-    }
+    WithVoice(voice, [pan](Voice& v) {
+        v.pan = std::clamp(pan, 0, 127);
+        v.UpdateGains();
+    });
 }
 
 int32_t CMixer::GetPan(VoiceId voice) const {
-    if (!m_audio) return -1;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? v->pan : -1;
+    return ReadVoice(voice, -1, [](const Voice& v) { return v.pan; });
 }
 
 void CMixer::SetDistanceGain(VoiceId voice, float gain) {
-    if (!m_audio) return;
-    plat::AudioLock lock(*m_audio);
-    if (std::shared_ptr<Voice> v = Find(voice)) {
-        v->distanceGain = std::clamp(gain, 0.0f, 1.0f);
-        v->UpdateGains();
-    }
+    WithVoice(voice, [gain](Voice& v) {
+        v.distanceGain = std::clamp(gain, 0.0f, 1.0f);
+        v.UpdateGains();
+    });
 }
 
 uint32_t CMixer::GetPositionMs(VoiceId voice) const {
-    if (!m_audio) return 0;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? uint32_t(std::min<uint64_t>(v->position * 1000 / kFrequency, UINT32_MAX)) : 0;
+    return ReadVoice(voice, 0u, [](const Voice& v) {
+        return uint32_t(std::min<uint64_t>(v.position * 1000 / kFrequency, UINT32_MAX));
+    });
 }
 
 void CMixer::SetPositionMs(VoiceId voice, uint32_t ms) {
-    if (!m_audio) return;
-    {
-        plat::AudioLock lock(*m_audio);
-        std::shared_ptr<Voice> v = Find(voice);
-        if (!v) return;
-        if (v->kind == Voice::kStream) {
-            v->SeekTo(ms);
-        } else if (v->kind == Voice::kSample) {
-            const uint64_t frames = v->frames->size() / 2;
-            v->position = std::min<uint64_t>(uint64_t(ms) * kFrequency / 1000, frames);
-        }
-    }
+    WithVoice(voice, [ms](Voice& v) {
+        if (v.kind == Voice::kStream)
+            v.SeekTo(ms);
+        else if (v.kind == Voice::kSample)
+            v.position = std::min<uint64_t>(uint64_t(ms) * kFrequency / 1000, v.frames->size() / 2);
+    });
     WakeFeeder();
 }
 
 void CMixer::QueueFrames(VoiceId voice, const int16_t* frames, size_t count) {
-    if (!m_audio || !frames || !count) return;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    if (v && v->kind == Voice::kQueue) v->ring.Push(frames, count);
+    if (!frames || !count) return;
+    WithVoice(voice, [frames, count](Voice& v) {
+        if (v.kind == Voice::kQueue) v.ring.Push(frames, count);
+    });
 }
 
 size_t CMixer::QueuedFrames(VoiceId voice) const {
-    if (!m_audio) return 0;
-    plat::AudioLock lock(*m_audio);
-    std::shared_ptr<Voice> v = Find(voice);
-    return v ? v->ring.Count() : 0;
+    return ReadVoice(voice, size_t(0), [](const Voice& v) { return v.ring.Count(); });
 }
 
 // ---- Mixing (on the device's thread, under its lock) ----

@@ -99,6 +99,12 @@ private:
     class Ring;
 
     std::shared_ptr<Voice> Find(VoiceId voice) const;
+    // Runs change on the voice under the device lock (nothing without it).
+    template <class F>
+    void WithVoice(VoiceId voice, F change);
+    // What read gives of the voice under the device lock, or fallback.
+    template <class T, class F>
+    T ReadVoice(VoiceId voice, T fallback, F read) const;
     VoiceId Add(std::shared_ptr<Voice> voice);
     void MixVoice(Voice& v, int32_t* sums, int frames);
     // Tops every stream up to kStreamAhead (the feeder's round).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/clock.h"
 #include "sound/sound_mgr.h"
@@ -110,6 +111,14 @@ bool CMoviePlayback::AtLastFrame() const {
 bool CMoviePlayback::IsFinished() const {
     return !m_source || (AtLastFrame() && int64_t(Elapsed()) >= m_frameTime + m_frameLength) ||
            (m_sourceEnded && !m_hasFrame && m_queue.empty());
+}
+
+void CMoviePlayback::CopyFrame(const plat::LockInfo& lock) const {
+    if (!lock.bits || !m_hasFrame) return;
+    const int rows = std::min(m_frame.Height(), lock.height);
+    const size_t bytes = size_t(std::min(m_frame.Width(), lock.width)) * 2;
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(lock.bits + size_t(y) * size_t(lock.pitch), m_frame.Row(y), bytes);
 }
 
 void CMoviePlayback::SetPaused(bool paused) {

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 
+#include "platform/draw_device.h"
 #include "platform/media.h"
 #include "platform/raster/surface.h"
 #include "sound/mixer.h"
@@ -39,6 +40,8 @@ public:
     bool IsPaused() const { return m_paused; }
 
     bool HasFrame() const { return m_hasFrame; }
+    // Copies the current frame into the top left of a locked 16-bit surface.
+    void CopyFrame(const plat::LockInfo& lock) const;
     const plat::raster::Surface& Frame() const { return m_frame; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -1,6 +1,6 @@
 #include "sound/music_list.h"
 
-#include <sstream>
+#include <algorithm>
 
 namespace {
 
@@ -54,66 +54,5 @@ bool WriteMusicList(const std::vector<MusicTrack>& tracks, std::vector<uint8_t>&
         out.push_back(t.m_mode);
         if (t.m_mode != MUSIC_MODE_ONCE) out.push_back(t.m_modeValue);
     }
-    return true;
-}
-
-std::string MusicListToText(const std::vector<MusicTrack>& tracks) {
-    std::ostringstream out;
-    for (const MusicTrack& t : tracks) {
-        out << "track " << t.m_streamId << " start " << t.m_start << " end " << t.m_end << " mode "
-            << int(t.m_mode);
-        if (t.m_mode != MUSIC_MODE_ONCE) out << " value " << int(t.m_modeValue);
-        out << "\n";
-    }
-    return out.str();
-}
-
-bool ParseMusicListText(const std::string& text, std::vector<MusicTrack>& tracks, std::string* error) {
-    tracks.clear();
-    std::istringstream lines(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        std::istringstream words(line);
-        std::string word;
-        if (!(words >> word)) continue;
-        const std::string where = "line " + std::to_string(number) + ": ";
-        if (word != "track") return Error(error, where + "expected 'track'");
-        MusicTrack t;
-        long long stream = -1, start = 0, end = 0, mode = 0, value = 0;
-        if (!(words >> stream)) return Error(error, where + "expected a stream id");
-        bool hasValue = false;
-        while (words >> word) {
-            long long v = 0;
-            if (!(words >> v)) return Error(error, where + "'" + word + "' needs a number");
-            if (word == "start") {
-                start = v;
-            } else if (word == "end") {
-                end = v;
-            } else if (word == "mode") {
-                mode = v;
-            } else if (word == "value") {
-                value = v;
-                hasValue = true;
-            } else {
-                return Error(error, where + "unknown field '" + word + "'");
-            }
-        }
-        if (stream < 0 || stream > 0xFFFF) return Error(error, where + "stream id outside 0-65535");
-        if (start < 0 || end < 0 || start > 655350 || end > 655350 || start % 10 || end % 10)
-            return Error(error, where + "times are multiples of 10 ms up to 655350");
-        if (mode < 0 || mode > 255 || value < 0 || value > 255)
-            return Error(error, where + "mode and value are bytes");
-        if (mode == MUSIC_MODE_ONCE && hasValue) return Error(error, where + "mode 0 has no value");
-        t.m_streamId = uint32_t(stream);
-        t.m_start = uint32_t(start);
-        t.m_end = uint32_t(end);
-        t.m_mode = uint8_t(mode);
-        t.m_modeValue = uint8_t(value);
-        tracks.push_back(t);
-    }
-    if (tracks.size() > size_t(MAX_MUSIC_TRACKS)) return Error(error, "more than 100 tracks");
     return true;
 }

@@ -31,9 +31,3 @@ bool ParseMusicList(const uint8_t* data, size_t size, std::vector<MusicTrack>& t
 // does not fit its field.
 bool WriteMusicList(const std::vector<MusicTrack>& tracks, std::vector<uint8_t>& out,
                     std::string* error = nullptr);
-
-// The readable form the media tool builds lists from and dumps them as, one
-// track a line:  track STREAM start MS end MS mode M [value V]
-std::string MusicListToText(const std::vector<MusicTrack>& tracks);
-bool ParseMusicListText(const std::string& text, std::vector<MusicTrack>& tracks,
-                        std::string* error = nullptr);

@@ -314,18 +314,18 @@ bool CSoundMgr::Update() {
 
 // ---- Music ----
 
+bool CSoundMgr::StepFadeDown() {
+    if (!m_pCurrentStream) return true;
+    m_musicFadeLevel -= MUSIC_FADE_STEP;
+    if (m_musicFadeLevel > 0) return false;
+    m_musicFadeLevel = 0;
+    ReapplyMusicVolumes();
+    m_pCurrentStream->Stop();
+    return true;
+}
+
 void CSoundMgr::StepMusicFadeOut() {
-    if (!m_pCurrentStream) {
-        StopMusic();
-    } else {
-        m_musicFadeLevel -= MUSIC_FADE_STEP;
-        if (m_musicFadeLevel <= 0) {
-            m_musicFadeLevel = 0;
-            ReapplyMusicVolumes();
-            m_pCurrentStream->Stop();
-            StopMusic();
-        }
-    }
+    if (StepFadeDown()) StopMusic();
     ReapplyMusicVolumes();
 }
 
@@ -340,17 +340,7 @@ void CSoundMgr::StepMusicFadeIn() {
 }
 
 void CSoundMgr::StepMusicChange() {
-    if (!m_pCurrentStream) {
-        PlayMusicList(m_pendingList, 1);
-    } else {
-        m_musicFadeLevel -= MUSIC_FADE_STEP;
-        if (m_musicFadeLevel <= 0) {
-            m_musicFadeLevel = 0;
-            ReapplyMusicVolumes();
-            m_pCurrentStream->Stop();
-            PlayMusicList(m_pendingList, 1);
-        }
-    }
+    if (StepFadeDown()) PlayMusicList(m_pendingList, 1);
     ReapplyMusicVolumes();
 }
 

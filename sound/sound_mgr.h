@@ -89,6 +89,9 @@ public:
 private:
     void UpdateSlotSounds();
     void ReapFinished();
+    // One step down of the music fade; true when the music is silent (or
+    // there is none) and the current stream has been stopped.
+    bool StepFadeDown();
     void StepMusicFadeOut();
     void StepMusicFadeIn();
     void StepMusicChange();

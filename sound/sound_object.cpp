@@ -26,6 +26,36 @@ CMixer* CSoundObject::Driver() const {
     return m_owner ? m_owner->GetDriver() : nullptr;
 }
 
+void CSoundObject::StartVoice(uint32_t loops) {
+    if (CMixer* driver = Driver(); driver && m_handle) driver->Start(m_handle, loops);
+}
+
+void CSoundObject::StopVoice() {
+    if (CMixer* driver = Driver(); driver && m_handle) driver->Stop(m_handle);
+}
+
+void CSoundObject::ReleaseVoice(bool end) {
+    if (CMixer* driver = Driver(); driver && m_handle) {
+        if (end && driver->GetStatus(m_handle) != VoiceStatus::kDone) driver->End(m_handle);
+        driver->ReleaseVoice(m_handle);
+    }
+    m_handle = 0;
+}
+
+void CSoundObject::SetVoiceVolume(int32_t volume) {
+    if (CMixer* driver = Driver(); driver && m_handle) driver->SetVolume(m_handle, volume);
+}
+
+int32_t CSoundObject::GetVoiceVolume(int32_t none) {
+    CMixer* driver = Driver();
+    return driver && m_handle ? driver->GetVolume(m_handle) : none;
+}
+
+bool CSoundObject::VoiceFinished() {
+    CMixer* driver = Driver();
+    return !driver || !m_handle || driver->GetStatus(m_handle) != VoiceStatus::kPlaying;
+}
+
 bool CSoundObject::Load(uint32_t) {
     return true;
 }
@@ -72,21 +102,17 @@ bool CSoundSample::Load(uint32_t soundId) {
 
 bool CSoundSample::Unload() {
     if (!m_owner) return false;
-    if (CMixer* driver = Driver(); driver && m_handle) {
-        if (driver->GetStatus(m_handle) != VoiceStatus::kDone) driver->End(m_handle);
-        driver->ReleaseVoice(m_handle);
-    }
-    m_handle = 0;
+    ReleaseVoice(true);
     return true;
 }
 
 bool CSoundSample::Play(uint32_t loops) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Start(m_handle, loops);
+    StartVoice(loops);
     return true;
 }
 
 bool CSoundSample::Stop() {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Stop(m_handle);
+    StopVoice();
     return true;
 }
 
@@ -108,12 +134,11 @@ bool CSoundSample::SetPosition(int32_t x, int32_t y) {
 }
 
 void CSoundSample::SetVolume(int32_t volume) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->SetVolume(m_handle, volume);
+    SetVoiceVolume(volume);
 }
 
 int32_t CSoundSample::GetVolume() {
-    CMixer* driver = Driver();
-    return driver && m_handle ? driver->GetVolume(m_handle) : 0;
+    return GetVoiceVolume(0);
 }
 
 void CSoundSample::SetPan(int32_t pan) {
@@ -121,8 +146,7 @@ void CSoundSample::SetPan(int32_t pan) {
 }
 
 bool CSoundSample::IsFinished() {
-    CMixer* driver = Driver();
-    return !driver || !m_handle || driver->GetStatus(m_handle) != VoiceStatus::kPlaying;
+    return VoiceFinished();
 }
 
 // ---- CSoundStream ----
@@ -147,18 +171,17 @@ bool CSoundStream::Load(uint32_t soundId) {
 
 bool CSoundStream::Unload() {
     if (!m_owner) return false;
-    if (CMixer* driver = Driver(); driver && m_handle) driver->ReleaseVoice(m_handle);
-    m_handle = 0;
+    ReleaseVoice(false);
     return true;
 }
 
 bool CSoundStream::Play(uint32_t loops) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Start(m_handle, loops);
+    StartVoice(loops);
     return true;
 }
 
 bool CSoundStream::Stop() {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Stop(m_handle);
+    StopVoice();  // a pause: Play goes on from here
     return true;
 }
 
@@ -178,17 +201,15 @@ uint32_t CSoundStream::GetLoopCount() {
 }
 
 void CSoundStream::SetVolume(int32_t volume) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->SetVolume(m_handle, volume);
+    SetVoiceVolume(volume);
 }
 
 int32_t CSoundStream::GetVolume() {
-    CMixer* driver = Driver();
-    return driver && m_handle ? driver->GetVolume(m_handle) : 0;
+    return GetVoiceVolume(0);
 }
 
 bool CSoundStream::IsFinished() {
-    CMixer* driver = Driver();
-    return !driver || !m_handle || driver->GetStatus(m_handle) != VoiceStatus::kPlaying;
+    return VoiceFinished();
 }
 
 // ---- CSound3DSample ----
@@ -214,36 +235,30 @@ bool CSound3DSample::Load(uint32_t soundId) {
 
 bool CSound3DSample::Unload() {
     if (!m_owner) return false;
-    if (CMixer* driver = Driver(); driver && m_handle) {
-        if (driver->GetStatus(m_handle) != VoiceStatus::kDone) driver->End(m_handle);
-        driver->ReleaseVoice(m_handle);
-    }
-    m_handle = 0;
+    ReleaseVoice(true);
     return true;
 }
 
 bool CSound3DSample::Play(uint32_t loops) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Start(m_handle, loops);
+    StartVoice(loops);
     return true;
 }
 
 bool CSound3DSample::Stop() {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->Stop(m_handle);
+    StopVoice();
     return true;
 }
 
 void CSound3DSample::SetVolume(int32_t volume) {
-    if (CMixer* driver = Driver(); driver && m_handle) driver->SetVolume(m_handle, volume);
+    SetVoiceVolume(volume);
 }
 
 int32_t CSound3DSample::GetVolume() {
-    CMixer* driver = Driver();
-    return driver && m_handle ? driver->GetVolume(m_handle) : -1;
+    return GetVoiceVolume(-1);
 }
 
 bool CSound3DSample::IsFinished() {
-    CMixer* driver = Driver();
-    return !driver || !m_handle || driver->GetStatus(m_handle) != VoiceStatus::kPlaying;
+    return VoiceFinished();
 }
 
 void CSound3DSample::Set3DPosition(float x, float y, float z) {

@@ -60,6 +60,15 @@ public:
 
 protected:
     CMixer* Driver() const;
+    // The voice operations the kinds share; each does nothing without a voice.
+    void StartVoice(uint32_t loops);
+    void StopVoice();
+    // Ends the voice once (unless done) and lets it go.
+    void ReleaseVoice(bool end);
+    void SetVoiceVolume(int32_t volume);
+    int32_t GetVoiceVolume(int32_t none);
+    // Not playing (no voice counts as finished).
+    bool VoiceFinished();
 };
 
 // A 2D sample: a decoded WAV of the sample cache.

@@ -11,6 +11,7 @@
 
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/globals.h"
@@ -41,6 +42,7 @@
 #include "platform/command_line.h"
 #include "platform/message_box.h"
 #include "platform/window_scripted.h"
+#include "sound/sound_mgr.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -191,6 +193,10 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"row tables", g_pRowTableMgr},
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
+        {"sound manager", g_pSoundMgr},
+        {"sound tick", g_frameHooks.m_sound},
+        {"animation sound", GetAniServices().sound},
+        {"screenshot sound", HasScreenshotSavedHook() ? "installed" : nullptr},
     };
 }
 

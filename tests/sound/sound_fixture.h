@@ -15,19 +15,24 @@
 #include "tests/support/table_builder.h"
 #include "tests/support/temp_dir.h"
 
+// Default options (volumes at 100) and settings, with the sound folders below dir.
+inline void ResetSoundSettings(const std::string& dir) {
+    g_options = COptions{};
+    InitDefaultOptions();
+    g_config = CConfig{};
+    g_config.m_folders[FOLDER_MILES] = dir + "/MILES";
+    g_config.m_folders[FOLDER_SOUND] = dir + "/SOUND";
+    g_config.m_folders[FOLDER_BGM_LIST] = dir + "/BGM/LIST";
+    g_config.m_folders[FOLDER_BGM_MP3] = dir + "/BGM/STREAM";
+}
+
 class SoundFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         auto audio = std::make_unique<plat::RecordingAudio>();
         m_audio = audio.get();
         m_oldAudio = plat::SetAudio(std::move(audio));
-        g_options = COptions{};
-        InitDefaultOptions();
-        g_config = CConfig{};
-        g_config.m_folders[FOLDER_MILES] = m_dir.Path() + "/MILES";
-        g_config.m_folders[FOLDER_SOUND] = m_dir.Path() + "/SOUND";
-        g_config.m_folders[FOLDER_BGM_LIST] = m_dir.Path() + "/BGM/LIST";
-        g_config.m_folders[FOLDER_BGM_MP3] = m_dir.Path() + "/BGM/STREAM";
+        ResetSoundSettings(m_dir.Path());
     }
     void TearDown() override {
         plat::SetAudio(std::move(m_oldAudio));

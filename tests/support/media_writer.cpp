@@ -35,15 +35,7 @@ plat::MovieSpec ColourMovie(int width, int height, int frameRate, const std::vec
     spec.width = width;
     spec.height = height;
     spec.frameRate = frameRate;
-    for (uint32_t colour : colours) {
-        std::vector<uint8_t> frame(size_t(width) * size_t(height) * 3);
-        for (size_t i = 0; i < frame.size(); i += 3) {
-            frame[i] = uint8_t(colour >> 16);
-            frame[i + 1] = uint8_t(colour >> 8);
-            frame[i + 2] = uint8_t(colour);
-        }
-        spec.frames.push_back(std::move(frame));
-    }
+    for (uint32_t colour : colours) spec.frames.push_back(plat::SolidFrame(width, height, colour));
     if (toneFrequency > 0) {
         const int ms = int(colours.size()) * 1000 / frameRate;
         spec.audio = plat::SineTone(toneFrequency, ms, 44100, 1, 0.5);
