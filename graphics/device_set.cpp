@@ -23,6 +23,7 @@
 #include "platform/local_time.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/window.h"
 
 CDirectX* g_pDirectX = nullptr;
 CSoundDevice* g_pSoundDevice = nullptr;
@@ -272,6 +273,9 @@ bool InitDirectX() {
             g_pDirectDraw->GetPrimarySurface()->SetBrightness(100);
     };
     box.isFullScreen = [] { return g_pDirectDraw && g_pDirectDraw->IsFullScreen(); };
+    box.minimizeMainWindow = [] {
+        if (g_hMainWnd) plat::ShowWindow(g_hMainWnd, plat::SW_MINIMIZE);
+    };
     return true;
 }
 
@@ -280,6 +284,7 @@ void ReleaseDirectX() {
     ErrorBoxHooks& box = GetErrorBoxHooks();
     box.restoreBrightness = nullptr;
     box.isFullScreen = nullptr;
+    box.minimizeMainWindow = nullptr;
     GetDisplaySettings().windowAlive = g_hMainWnd != nullptr;
     DeletePart(g_pDirectX);
     g_pDirectDraw = nullptr;

@@ -236,7 +236,7 @@ SdlSystem& Sdl() {
 
 }  // namespace
 
-IWindowSystem& SdlWindowSystem() {
+IWindowSystem& detail::SdlWindowSystem() {
     return Sdl();
 }
 
