@@ -7,16 +7,20 @@ ISoundCharacters* g_soundCharacters = nullptr;
 
 }  // namespace
 
-void SetSoundEvents(ISoundEvents* events) {
+ISoundEvents* SetSoundEvents(ISoundEvents* events) {
+    ISoundEvents* previous = g_soundEvents;
     g_soundEvents = events;
+    return previous;
 }
 
 ISoundEvents* GetSoundEvents() {
     return g_soundEvents;
 }
 
-void SetSoundCharacters(ISoundCharacters* characters) {
+ISoundCharacters* SetSoundCharacters(ISoundCharacters* characters) {
+    ISoundCharacters* previous = g_soundCharacters;
     g_soundCharacters = characters;
+    return previous;
 }
 
 ISoundCharacters* GetSoundCharacters() {

@@ -30,22 +30,23 @@ public:
     virtual std::pair<int32_t, int32_t> GetScreenPoint(CChar* character) = 0;
 };
 
-void SetSoundEvents(ISoundEvents* events);
+// Install (null removes) a service; not owned. Each returns the previous one.
+ISoundEvents* SetSoundEvents(ISoundEvents* events);
 ISoundEvents* GetSoundEvents();
-void SetSoundCharacters(ISoundCharacters* characters);
+ISoundCharacters* SetSoundCharacters(ISoundCharacters* characters);
 ISoundCharacters* GetSoundCharacters();
 
-// Installs a seam for the lifetime of the guard and puts the old one back.
-template <class T, void (*Set)(T*), T* (*Get)()>
-class ScopedSoundSeam {
+// Installs a service for the lifetime of the guard, then puts the previous one back.
+template <class T, T* (*Set)(T*)>
+class ScopedSoundService {
 public:
-    explicit ScopedSoundSeam(T* seam) : m_old(Get()) { Set(seam); }
-    ~ScopedSoundSeam() { Set(m_old); }
-    ScopedSoundSeam(const ScopedSoundSeam&) = delete;
-    ScopedSoundSeam& operator=(const ScopedSoundSeam&) = delete;
+    explicit ScopedSoundService(T& service) : m_previous(Set(&service)) {}
+    ~ScopedSoundService() { Set(m_previous); }
+    ScopedSoundService(const ScopedSoundService&) = delete;
+    ScopedSoundService& operator=(const ScopedSoundService&) = delete;
 
 private:
-    T* m_old;
+    T* m_previous;
 };
-using ScopedSoundEvents = ScopedSoundSeam<ISoundEvents, SetSoundEvents, GetSoundEvents>;
-using ScopedSoundCharacters = ScopedSoundSeam<ISoundCharacters, SetSoundCharacters, GetSoundCharacters>;
+using ScopedSoundEvents = ScopedSoundService<ISoundEvents, SetSoundEvents>;
+using ScopedSoundCharacters = ScopedSoundService<ISoundCharacters, SetSoundCharacters>;

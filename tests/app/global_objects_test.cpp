@@ -54,6 +54,7 @@
 #include "platform/socket.h"
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/ui_services.h"
@@ -262,6 +263,9 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
         {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        // What the sound manager reads of the layers above it.
+        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
+        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},

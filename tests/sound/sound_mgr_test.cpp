@@ -414,7 +414,7 @@ TEST_F(SoundMgrTest, VolumeRule) {
     WriteLevelEffect(5, 4000, 500);
     FakeEvents events;
     GetAniServices().events = &events;
-    ScopedSoundEvents scoped(&events);
+    ScopedSoundEvents scoped(events);
     CSoundObject* music = System().CreateSound(1, SOUND_STREAM);
     CSoundObject* effect = System().CreateSound(5, SOUND_SAMPLE);
     struct Case {
@@ -506,7 +506,7 @@ TEST_F(SoundMgrTest, ImpactSoundsComeFromTheTableByAttackerAndTarget) {
     world.armed = armed;
     world.weapon = &sword;
     SetGameWorldHooks(&world);
-    ScopedSoundCharacters scoped(&chars);
+    ScopedSoundCharacters scoped(chars);
 
     struct Case {
         const char* name;
