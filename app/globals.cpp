@@ -26,7 +26,10 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "sound/sound_globals.h"
+#include "sound/sound_mgr.h"
 #include "ui/ui_globals.h"
+#include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -64,6 +67,29 @@ void InstallTableManagers() {
         GlobalSlot::PremiumItemNotifyMgr, g_pPremiumItemNotifyMgr,
         [] { CPremiumItemNotifyMgr::SetRequests(&SessionPremiumRequests()); },
         [] { CPremiumItemNotifyMgr::SetRequests(nullptr); });
+}
+
+// The windows' sound effects are the sound manager's: installed with it
+// (after it is made; not when there is no audio device) and removed before it goes.
+class WindowSound : public IUiSound {
+public:
+    uint16_t FindEffectIdByName(const char* name) override {
+        return g_pSoundMgr ? g_pSoundMgr->FindEffectIdByName(name) : 0;
+    }
+    void PlaySoundEffect(uint16_t effectId, int32_t x, int32_t y, uint32_t loops) override {
+        if (g_pSoundMgr) g_pSoundMgr->PlaySoundEffect(effectId, x, y, loops);
+    }
+};
+WindowSound g_windowSound;
+
+void InstallWindowSound() {
+    AddGlobalFactory(
+        GlobalSlot::SoundMgr,
+        [] {
+            SetUiSound(&g_windowSound);
+            return true;
+        },
+        [] { SetUiSound(nullptr); });
 }
 
 }  // namespace
@@ -113,4 +139,6 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallSoundGlobals();
+    InstallWindowSound();
 }
