@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
@@ -83,6 +84,14 @@ void InstallGlobalFactories() {
             return CreateFonts();
         },
         ReleaseTextFonts);
+    // The window manager takes animated objects dropped on windows.
+    InstallManager(
+        GlobalSlot::WindowMgr, g_pWindowMgr,
+        [] {
+            g_pWindowMgr->Init();
+            GetAniServices().windows = g_pWindowMgr;
+        },
+        [] { GetAniServices().windows = nullptr; });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {

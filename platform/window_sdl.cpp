@@ -246,7 +246,7 @@ SdlSystem& Sdl() {
 
 }  // namespace
 
-IWindowSystem& SdlWindowSystem() {
+IWindowSystem& detail::SdlWindowSystem() {
     return Sdl();
 }
 

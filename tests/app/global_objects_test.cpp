@@ -55,6 +55,8 @@
 #include "platform/window_scripted.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "ui/ui_services.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
@@ -86,7 +88,7 @@ const SlotRow kSlots[] = {
     {"MapModel3DMgr", kMade},
     {"MainMgr", kMade},
     {"Fonts", kMade},
-    {"WindowMgr", kNotYet},
+    {"WindowMgr", kMade},
     {"EditMgr", kNotYet},
     {"AniPlayMgr", kMade},
     {"ItemTableMgr", kMade},
@@ -234,7 +236,7 @@ std::vector<HookRow> HookTable() {
         {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
         {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
         {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
-        {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kAbsent},
+        {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
         {"animation: toon objects", [] { return GetAniServices().toons != nullptr; }, kInstalled},
         {"animation: map-object models", [] { return GetAniServices().meshes != nullptr; }, kInstalled},
@@ -259,6 +261,10 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
         {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        // What the windows reach through seams.
+        {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
+        {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
         {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kAbsent},
     };
 }
@@ -295,6 +301,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"row tables", g_pRowTableMgr},
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
+        {"window manager", g_pWindowMgr},
     };
 }
 

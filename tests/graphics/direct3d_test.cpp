@@ -54,7 +54,7 @@ TEST_F(Direct3DTest, ScreenWorldConversions) {
             EXPECT_EQ(m_d3d->WorldToScreenX(float(m_d3d->ScreenToWorldX(x))), x);
         for (int y : {0, 1, 300, c.h - 1})
             EXPECT_EQ(m_d3d->WorldToScreenY(float(m_d3d->ScreenToWorldY(y))), y);
-        EXPECT_NEAR(m_d3d->ScreenToWorldY(0), c.vh * 0.5 + 0.5 / (c.h / c.vh), 1e-6);
+        EXPECT_NEAR(m_d3d->ScreenToWorldY(0), c.vh * 0.5 + 0.5 / (float(c.h) / c.vh), 1e-6);
         m_d3d.reset();
         m_dd.reset();
     }
