@@ -105,7 +105,8 @@ TEST_F(Direct3DTest, AnIndexListPastItsVerticesIsRefusedWhole) {
                                           {x1, y0, 0, 0, 0xFFFF0000, 0, 1, 0},
                                           {x1, y1, 0, 0, 0xFFFF0000, 0, 1, 1},
                                           {x0, y1, 0, 0, 0xFFFF0000, 0, 0, 1}};
-    const uint16_t good[6] = {0, 1, 2, 2, 3, 0}, past[6] = {0, 1, 2, 2, 4, 0}, far[6] = {0, 1, 2, 2, 3, 60000};
+    const uint16_t good[6] = {0, 1, 2, 2, 3, 0}, past[6] = {0, 1, 2, 2, 4, 0},
+                   far[6] = {0, 1, 2, 2, 3, 60000};
     struct Case {
         const char* what;
         const plat::raster::LitVertex* vertices;
