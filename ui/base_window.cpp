@@ -102,11 +102,13 @@ std::vector<CWeakRef> CBaseWindow::ChildSnapshot() const {
 }
 
 bool CBaseWindow::Draw() {
+    CWeakRef self(this);
     if (!m_noImageDraw && m_pAniObject) m_pAniObject->Draw();
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();
         if (child && child->IsDrawOn()) child->Draw();
     }
+    if (!self) return true;  // a child took this window with it
     if (m_toolTipOn && HitTest(WindowMouseX(), WindowMouseY()) && g_pTextRenderer && g_pDirectDraw)
         g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), WindowMouseX(), WindowMouseY(),
                                     m_toolTip, 0, 0xFFFFFF, 1, true);
@@ -114,12 +116,14 @@ bool CBaseWindow::Draw() {
 }
 
 bool CBaseWindow::Update() {
+    CWeakRef self(this);
     UpdateToolTip();
     if (m_pAniObject) m_pAniObject->Update();
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();
         if (child && child->IsUpdateOn()) child->Update();
     }
+    if (!self) return true;  // a child took this window with it
     ICursorObject* cursor = WindowCursor();
     if (cursor && HitTest(WindowMouseX(), WindowMouseY()) && cursor->GetWindowLayer() < m_stackNumber) {
         cursor->SetOverWindow(true);
@@ -130,18 +134,20 @@ bool CBaseWindow::Update() {
 }
 
 bool CBaseWindow::ProcessInput() {
+    // A handler may delete this window (a control's handler its parent, say).
+    CWeakRef self(this);
     // 1. The children, the last added first.
     std::vector<CWeakRef> children = ChildSnapshot();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         auto* child = it->GetAs<CBaseWindow>();
         if (child && child->IsInputOn()) child->ProcessInput();
     }
+    if (!self) return true;
     // 2. The manager learns that the mouse is over a window.
     UpdateRect();
     if (g_pWindowMgr && HitTest(WindowMouseX(), WindowMouseY())) g_pWindowMgr->SetMouseOverWindow(true);
 
     // 3. Whose handlers see the events.
-    CWeakRef self(this);
     CBaseWindow* target = this;
     CBaseWindow* control = nullptr;
     if (m_forwardToParent && m_pParent) {

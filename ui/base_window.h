@@ -8,6 +8,11 @@
 // Event handlers return true when they did not consume the event and false
 // when they did. A handler given a control passes the call on to that
 // control's handler (without a control) and returns its result.
+//
+// A handler may delete windows at once (CWindowMgr::RemoveWindow), its own
+// window or that window's parent among them. The base Draw, Update and
+// ProcessInput stop when their window went during the call; an override that
+// goes on after calling the base holds a CWeakRef to itself and checks it.
 #pragma once
 #include <cstddef>
 #include <cstdint>

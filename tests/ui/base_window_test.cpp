@@ -110,6 +110,50 @@ TEST(BaseWindowTest, ForwardedEventsReachTheParentFirst) {
     EXPECT_TRUE(parent->IsActive());
 }
 
+// A control that takes its window away at once, from a handler or from its
+// own update or drawing (a scene change closing the message boxes, say): the
+// window's phase ends there, and the windows below go on.
+TEST(BaseWindowTest, AControlThatRemovesItsWindowEndsThatWindowsPhase) {
+    enum class When { kPress, kUpdate, kDraw };
+    struct Remover : TestWindow {
+        explicit Remover(When when) : TestWindow("REMOVER", 10, 10, 50, 50), m_when(when) {}
+        bool OnMouseDown(int32_t b, int32_t x, int32_t y, CBaseWindow* c) override {
+            if (m_when != When::kPress) return TestWindow::OnMouseDown(b, x, y, c);
+            g_pWindowMgr->RemoveWindow(GetParent());  // this control goes with it
+            return true;
+        }
+        bool Update() override {
+            if (m_when != When::kUpdate) return TestWindow::Update();
+            g_pWindowMgr->RemoveWindow(GetParent());
+            return true;
+        }
+        bool Draw() override {
+            if (m_when != When::kDraw) return TestWindow::Draw();
+            g_pWindowMgr->RemoveWindow(GetParent());
+            return true;
+        }
+        When m_when;
+    };
+    for (When when : {When::kPress, When::kUpdate, When::kDraw}) {
+        SCOPED_TRACE(int(when));
+        qmtest::WindowDriver driver;
+        driver.UseCursor();
+        driver.DrawFrames(true);
+        Log log;
+        driver.Add(new TestWindow("BELOW", 0, 0, 200, 200, &log));
+        auto* window = driver.Add(new TestWindow("WINDOW", 0, 0, 200, 200));
+        window->AddChild(new Remover(when));
+        CWeakRef ref(window);
+        if (when == When::kPress) driver.Press(0, 20, 20);
+        driver.Frame();
+        EXPECT_FALSE(ref);
+        EXPECT_EQ(driver.Mgr().ChildCount(), 1);
+        // The press the control left goes on to the window below.
+        EXPECT_EQ(log, when == When::kPress ? Log{"BELOW:down 0"} : Log{});
+        driver.Frame();
+    }
+}
+
 TEST(BaseWindowTest, ChildrenTakeInputLastAddedFirst) {
     qmtest::WindowDriver driver;
     Log log;
