@@ -90,6 +90,7 @@ bool CBaseWindow::Release() {
 bool CBaseWindow::Hide() {
     SetAllFlags(false);
     m_dragAnchorX = m_dragAnchorY = -1;
+    m_pressedButton = -1;  // a hidden window does not see the release
     return true;
 }
 
@@ -216,8 +217,11 @@ bool CBaseWindow::UpdateRect() {
 }
 
 bool CBaseWindow::HitTest(int32_t x, int32_t y) {
+    // A window being dragged (held by the cursor with a button pressed on
+    // it) and its ancestors take every point. Once let go, a window the
+    // cursor still points at takes only its own.
     CBaseWindow* held = GetPinnedWindow(WindowCursor());
-    if (held && (held == this || held->IsChildOf(this))) return true;
+    if (held && held->m_pressedButton >= 0 && (held == this || held->IsChildOf(this))) return true;
     if (m_rect.Contains(x, y)) return true;
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();

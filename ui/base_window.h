@@ -72,7 +72,7 @@ public:
     // children), the child list, the state holder and the image; gives up the
     // manager's edit focus when it was this window.
     bool Release() override;
-    // Clears the three phase flags and the drag anchor.
+    // Clears the three phase flags, the drag anchor and the pressed button.
     bool Hide() override;
     // The image unless no-image-draw, the children that draw, then the
     // tooltip at the mouse while it is over the window.
@@ -90,9 +90,9 @@ public:
     // ---- The window's own operations, in their slot order ----
     // The rectangle becomes the image's bounds; nothing without an image.
     virtual bool UpdateRect();
-    // Accepts the point when the cursor holds this window (or one inside it),
-    // when it lies in the rectangle, or when a child taking part in every
-    // phase accepts it.
+    // Accepts the point when the cursor holds this window (or one inside it)
+    // while a button pressed on it is down (a drag), when it lies in the
+    // rectangle, or when a child taking part in every phase accepts it.
     virtual bool HitTest(int32_t x, int32_t y);
     virtual bool OnMouseDown(int32_t button, int32_t x, int32_t y, CBaseWindow* control);
     virtual bool OnMouseUp(int32_t button, int32_t x, int32_t y, CBaseWindow* control);

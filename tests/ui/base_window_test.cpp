@@ -204,6 +204,49 @@ TEST(BaseWindowTest, DragWithALockedAxisGoesOnOutsideTheWindow) {
     }
 }
 
+// Once the button is up, the window the cursor still points at takes only
+// its own points: a press elsewhere, held over a few frames, is not its
+// press, and the mouse away from it is not over a window. The same for a
+// window hidden while pressed (it never sees the release) and shown again.
+TEST(BaseWindowTest, AWindowLetGoTakesOnlyItsOwnPoints) {
+    enum class Case { kClicked, kDragged, kHiddenWhilePressed };
+    for (Case c : {Case::kClicked, Case::kDragged, Case::kHiddenWhilePressed}) {
+        SCOPED_TRACE(int(c));
+        qmtest::WindowDriver driver;
+        driver.UseCursor();
+        auto* w = driver.Add(new TestWindow("W", 100, 100, 50, 50));
+        w->m_draggable = 1;
+        driver.Press(0, 110, 110);
+        driver.Frame();
+        if (c == Case::kDragged) {
+            driver.MoveTo(130, 130);
+            driver.Frame();
+            ASSERT_EQ(driver.Cursor().GetHeldObject(), w);
+        }
+        if (c == Case::kHiddenWhilePressed) w->Hide();
+        driver.Release(0, 130, 130);
+        driver.Frame();
+        if (c == Case::kHiddenWhilePressed) {
+            w->Show();
+            w->SetActive(true, false);
+            driver.MoveTo(120, 120);
+            driver.Frame();
+        }
+        w->m_pressed[0] = w->m_clicked[0] = 0;
+        driver.MoveTo(400, 400);
+        driver.Frame();
+        EXPECT_FALSE(driver.Mgr().IsMouseOverWindow());
+        EXPECT_FALSE(driver.Cursor().m_overWindow);
+        driver.Press(0, 500, 400);
+        driver.Frame(2);
+        driver.Release(0, 500, 400);
+        driver.Frame();
+        EXPECT_EQ(w->m_pressed[0], 0);
+        EXPECT_EQ(w->m_clicked[0], 0);
+        EXPECT_EQ(w->GetX(), c == Case::kDragged ? 120 : 100);
+    }
+}
+
 TEST(BaseWindowTest, KeepOnScreenHoldsTheWindowInside) {
     GetDisplaySettings().screenWidth = 800;
     GetDisplaySettings().screenHeight = 600;
