@@ -412,7 +412,9 @@ bool CBaseWindow::UpdateToolTip() {
 }
 
 bool CBaseWindow::AddChild(CBaseWindow* child) {
-    if (!child || child == this || !m_pChildren) return false;
+    // A window never holds itself or one of its ancestors (the parent chain
+    // would turn into a loop).
+    if (!child || child == this || IsChildOf(child) || !m_pChildren) return false;
     if (child->m_pParent) child->m_pParent->RemoveChild(child);
     m_pChildren->AddTail(child);
     child->m_pParent = this;

@@ -125,8 +125,8 @@ public:
     virtual bool SetToolTip(bool enabled, const char* text, uint32_t parameter);
     // While the mouse is over the window, the field's cursor text is cleared.
     virtual bool UpdateToolTip();
-    // Appends the child and becomes its parent; RemoveChild undoes that.
-    // Neither deletes.
+    // Appends the child and becomes its parent (false for this window or one
+    // of its ancestors); RemoveChild undoes that. Neither deletes.
     virtual bool AddChild(CBaseWindow* child);
     virtual bool RemoveChild(CBaseWindow* child);
     // The window's layout entries; the base has none.

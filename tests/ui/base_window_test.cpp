@@ -323,6 +323,10 @@ TEST(BaseWindowTest, TreeFlagsAndActivationFollowTheParents) {
     EXPECT_TRUE(grandchild->IsChildOf(parent));
     EXPECT_FALSE(parent->IsChildOf(grandchild));
     EXPECT_FALSE(grandchild->IsChildOf(grandchild));
+    // No loops in the parent chain.
+    EXPECT_FALSE(grandchild->AddChild(parent));
+    EXPECT_FALSE(grandchild->AddChild(grandchild));
+    EXPECT_EQ(parent->GetParent(), nullptr);
     EXPECT_TRUE(grandchild->IsVisibleInTree());
     child->SetUpdateOn(false);
     EXPECT_FALSE(grandchild->IsUpdatingInTree());
