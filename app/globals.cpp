@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "sound/sound_globals.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -111,4 +112,5 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallSoundGlobals();
 }
