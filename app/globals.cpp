@@ -28,6 +28,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "sound/sound_globals.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -122,4 +123,5 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallSoundGlobals();
 }

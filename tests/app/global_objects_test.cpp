@@ -54,6 +54,8 @@
 #include "platform/message_box.h"
 #include "platform/socket.h"
 #include "platform/window_scripted.h"
+#include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/ui_services.h"
@@ -104,7 +106,7 @@ const SlotRow kSlots[] = {
     {"Map", kNotYet},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
-    {"SoundMgr", kNotYet},
+    {"SoundMgr", kMade},
     {"ScriptMgr", kNotYet},
     {"EventMgr", kNotYet},
     {"ParticleMgr", kNotYet},
@@ -117,7 +119,7 @@ const SlotRow kSlots[] = {
     {"CookRecipeMgr", kMade},
     {"RowTableMgr", kMade},
     {"PremiumItemNotifyMgr", kMade},
-    {"SoundConfig", kNotYet},
+    {"SoundConfig", kMade},
     {"StartObjects", kNotYet},
     // Deleted only, at shutdown.
     {"Connection", kMade},
@@ -218,7 +220,7 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"message window sink", [] { return HasMessageWinSink(); }, kAbsent},
         // The frame loop and the main window procedure.
-        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kAbsent},
+        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kInstalled},
         {"frame: network pump", [] { return g_frameHooks.m_network != nullptr; }, kKept},
         {"frame: file jobs", [] { return g_frameHooks.m_fileJobs != nullptr; }, kInstalled},
         {"frame: display", [] { return g_frameHooks.m_display != nullptr; }, kInstalled},
@@ -235,7 +237,7 @@ std::vector<HookRow> HookTable() {
         // The animation layer's services.
         {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
         {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
-        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
+        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
@@ -262,11 +264,14 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
         {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        // What the sound manager reads of the layers above it.
+        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
+        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
-        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kAbsent},
+        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
@@ -306,6 +311,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"sound manager", g_pSoundMgr},
     };
 }
 

@@ -177,6 +177,17 @@ TEST_F(ButtonTest, ClickTogglesTheLinkedWindowBesideTheButton) {
     }
 }
 
+TEST_F(ButtonTest, ALinkedWindowThatWentIsForgotten) {
+    m_button->SetLinkedWindow(1, Linked(), BUTTON_LINK_TOGGLE | BUTTON_LINK_FOLLOW, 0);
+    m_driver.Mgr().RemoveWindow(m_driver.Mgr().FindWindowByName("LINKED"));
+    EXPECT_EQ(m_button->GetLinkedWindow(), nullptr);
+    m_driver.Click(0, 310, 205);
+    m_driver.Frame();
+    m_button->SetPosition(10, 10);
+    m_button->RefreshLinkedWindow();
+    EXPECT_EQ(m_button->GetState(), BUTTON_HOVER);  // released, with the mouse still over it
+}
+
 // Link flag 2: a press released where it was made tells the main interface;
 // one that moved more than 2 pixels across or 3 down does not.
 TEST_F(ButtonTest, AStillPressTellsTheMainInterface) {
