@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/config.h"
-#include "core/util.h"
 #include "data/game_hooks.h"
 #include "net/connection.h"
 #include "net/handlers/handler_rules.h"
@@ -157,11 +156,11 @@ std::optional<CSoundCue> ParseSoundCue(CPacketReader& body) {
 }
 
 std::pair<int32_t, int32_t> SoundPoint(int32_t x, int32_t y, int32_t width, int32_t height) {
-    const float middleX = float(width / 2), middleY = float(height / 2);
-    const float distance = std::fabs(GetDistance(float(x), float(y), middleX, middleY));
+    const double middleX = width / 2, middleY = height / 2;
+    const double distance = std::hypot(x - middleX, y - middleY);
     if (distance <= SOUND_RADIUS) return {x, y};
-    return {int32_t((float(x) - middleX) / distance * SOUND_RADIUS + middleX),
-            int32_t((float(y) - middleY) / distance * SOUND_RADIUS + middleY)};
+    return {int32_t((x - middleX) / distance * SOUND_RADIUS + middleX),
+            int32_t((y - middleY) / distance * SOUND_RADIUS + middleY)};
 }
 
 void HandleSoundCue(CGameSession&, uint8_t, CPacketReader& body) {

@@ -34,7 +34,7 @@ constexpr size_t OPTION_SWITCH_4 = 13;
 constexpr size_t OPTION_SWITCH_5 = 14;
 // A positioned sound farther than this from the middle of the screen is
 // played on this circle.
-constexpr float SOUND_RADIUS = 400.0f;
+constexpr double SOUND_RADIUS = 400.0;
 
 struct CSoundCue {
     uint16_t m_soundId = 0;

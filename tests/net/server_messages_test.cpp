@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "tests/net/message_harness.h"
 
 namespace {
@@ -191,6 +192,26 @@ TEST_F(ServerMessages, RandomBodiesRunClean) {
         }
     }
     Describe();  // everything still reads
+}
+
+// The fuzz target's seeds are the samples: flags 1 (receivers present), then
+// [length][code and body]. With QM_REFRESH_GOLDEN=1 this rewrites them.
+TEST(ServerMessageSeeds, FuzzSeedsAreTheSamples) {
+    const std::string corpus = qmtest::SourceDir() + "/fuzz/corpus/server_messages/";
+    const char* refresh = std::getenv("QM_REFRESH_GOLDEN");
+    int n = 0;
+    for (const Sample& sample : Samples()) {
+        if (sample.body.size() + 1 > 255) continue;
+        Bytes seed = Cat({{1, uint8_t(sample.body.size() + 1), sample.code}, sample.body});
+        std::string name = "sample_" + std::to_string(n++);
+        if (refresh && std::string(refresh) == "1") {
+            plat::CreateDirectories(corpus);
+            ASSERT_TRUE(plat::WriteFileAtomic(corpus + name, seed.data(), seed.size()));
+        }
+        std::vector<uint8_t> stored;
+        ASSERT_TRUE(plat::ReadWholeFile(corpus + name, stored)) << name;
+        EXPECT_EQ(stored, seed) << sample.name;
+    }
 }
 
 }  // namespace
