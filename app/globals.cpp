@@ -1,6 +1,7 @@
 #include "app/globals.h"
 
 #include <functional>
+#include <memory>
 #include <new>
 
 #include "anim/ani_mgr.h"
@@ -9,6 +10,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/model_globals.h"
 #include "anim/render_queue.h"
+#include "app/server_windows.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -33,6 +35,8 @@
 #include "ui/window_mgr.h"
 
 namespace {
+
+std::unique_ptr<CWindowMgrForHandlers> g_handlerWindows;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -117,8 +121,15 @@ void InstallGlobalFactories() {
         [] {
             g_pWindowMgr->Init();
             GetAniServices().windows = g_pWindowMgr;
+            // The server-message handlers find windows through it.
+            g_handlerWindows = std::make_unique<CWindowMgrForHandlers>(*g_pWindowMgr);
+            SetServerWindows(g_handlerWindows.get());
         },
-        [] { GetAniServices().windows = nullptr; });
+        [] {
+            SetServerWindows(nullptr);
+            g_handlerWindows.reset();
+            GetAniServices().windows = nullptr;
+        });
     InstallTextInputGlobals();
     SetGlobalFactory(
         GlobalSlot::TextRenderer,

@@ -49,6 +49,7 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/server_windows.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
@@ -275,6 +276,9 @@ std::vector<HookRow> HookTable() {
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
         {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kInstalled},
+        // What the server-message handlers reach through seams.
+        {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
     };
 }
 
