@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/main_window.h"
 #include "tests/graphics/text_fixture.h"
@@ -145,6 +146,43 @@ TEST_F(TextEntryGoldenTest, BoxesAndATooltip) {
     ASSERT_TRUE(tip.Draw());
     EXPECT_TRUE(qmtest::MatchesGolden(qmtest::ToRgb(Target(), kEntryWidth, kEntryHeight),
                                       "tests/ui/golden/ui_text_entry.png"));
+}
+
+}  // namespace
+
+namespace {
+
+// The input method's candidates over the focused box: for Japanese a list of
+// the page's entries ending 30 pixels above the box, the entry the
+// composition shows marked with a bar.
+TEST_F(TextEntryGoldenTest, CandidatesShowAboveTheBox) {
+    CEditBox* box = Box(40, 200, "");
+    box->SetActive(true, false);
+    m_driver->Compose("\xE3\x81\x8B", 1);  // "か"
+    const std::vector<std::string> candidates = {"\xE8\x9A\x8A", "\xE3\x81\x8B", "\xE5\x8F\xAF"};
+    m_driver->System().CandidatesAtFrame(m_driver->FrameNumber(), candidates, 0, 0);
+    m_driver->Frame();
+    ASSERT_TRUE(box->Draw());  // the caret after "か": x 40 + its width
+    const int32_t left = 40 + m_edit.GetTextWidth("\x82\xA9", 2);
+    auto inked = [&](int32_t top, int32_t bottom) {
+        int n = 0;
+        for (int32_t y = top; y < bottom; ++y)
+            for (int32_t x = 0; x < 400; ++x) n += Target().At(x, y) != kGrey;
+        return n;
+    };
+    Frame()->FillSurface(kGrey, nullptr);
+    m_driver->Mgr().Draw();         // the manager draws the overlay after every window
+    EXPECT_GT(inked(138, 162), 0);  // rows at 138, 154 and 170 (the popup line)
+    EXPECT_EQ(inked(0, 138), 0);
+    // The marked second row: its space before " 2" is lighter than the others'.
+    EXPECT_NE(Target().At(left + 1, 154 + 6), Target().At(left + 1, 138 + 6));
+    EXPECT_EQ(Target().At(left + 1, 170 + 6), Target().At(left + 1, 138 + 6));
+    // Without candidates nothing shows above the box.
+    m_driver->System().CandidatesAtFrame(m_driver->FrameNumber(), {}, 0, 0);
+    m_driver->Frame();
+    Frame()->FillSurface(kGrey, nullptr);
+    box->DrawImeOverlay();
+    EXPECT_EQ(inked(0, 195), 0);
 }
 
 }  // namespace
