@@ -11,6 +11,7 @@
 #include "anim/model_globals.h"
 #include "anim/render_queue.h"
 #include "app/server_windows.h"
+#include "app/world_hooks.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -152,4 +153,5 @@ void InstallGlobalFactories() {
     InstallTableManagers();
     InstallSoundGlobals();
     InstallWindowSound();
+    InstallGameWorldHooks();
 }

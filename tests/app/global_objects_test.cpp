@@ -265,7 +265,8 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
-        {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        {"game world", [] { return HasGameWorldHooks(); }, kKept},
+        {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
