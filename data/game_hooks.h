@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/seam.h"
+
 class CChar;  // a character of the game world; only passed through here
 class CItemObject;
 
@@ -63,6 +65,7 @@ public:
 
 // Installs (null removes) the hooks; not owned.
 void SetGameWorldHooks(IGameWorldHooks* hooks);
-bool HasGameWorldHooks();
+IGameWorldHooks* GetGameWorldHooks();
+using ScopedGameWorldHooks = plat::ScopedInstall<GetGameWorldHooks, SetGameWorldHooks>;
 // The installed hooks, or an instance that answers 0 and false.
 IGameWorldHooks& GameWorld();

@@ -6,13 +6,14 @@
 #include "anim/ani_mgr.h"
 #include "anim/ani_object.h"
 #include "anim/ani_text.h"
+#include "anim/anim_startup.h"
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "data/pack_archive.h"
 #include "graphics/device_set.h"
 #include "graphics/direct3d.h"
 #include "graphics/display_settings.h"
-#include "graphics/graphics_globals.h"
+#include "graphics/graphics_startup.h"
 #include "graphics/surface_resource.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -138,7 +139,7 @@ public:
         g_bUsePackFile = false;
         g_bUseCompressedFiles = false;
         InstallGraphicsGlobals();
-        SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
+        InstallAnimGlobals();
         for (GlobalSlot slot : kSlots) m_up = m_up && CreateGlobal(slot);
     }
     ~HeadlessStage() {

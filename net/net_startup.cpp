@@ -1,4 +1,4 @@
-#include "net/network_setup.h"
+#include "net/net_startup.h"
 
 #include "core/error_box.h"
 #include "core/frame_hooks.h"
@@ -32,7 +32,16 @@ public:
     void CloseConnection() override { GameSession().HandleDisconnect(); }
 };
 
+// Socket notifications go to the main window's queue.
+class CMainWindowPoster : public plat::ISocketNotifyPoster {
+public:
+    void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        plat::PostMessage(message, plat::WParam(wParam), plat::LParam(lParam));
+    }
+};
+
 CNetworkFrameClient g_networkFrameClient;
+CMainWindowPoster g_mainWindowPoster;
 CSessionSocketEvents g_sessionSocketEvents;
 
 }  // namespace
@@ -50,9 +59,7 @@ bool StartSocketLibrary() {
         plat::WSACleanup();
         return false;
     }
-    plat::SetSocketNotifyPoster([](uint32_t message, uintptr_t wParam, intptr_t lParam) {
-        plat::PostMessage(message, plat::WParam(wParam), plat::LParam(lParam));
-    });
+    plat::SetSocketNotifyPoster(&g_mainWindowPoster);
     if (g_pumpHook < 0) g_pumpHook = plat::AddPumpHook([] { plat::PumpSocketNotifications(); });
     return true;
 }
@@ -79,7 +86,6 @@ void InstallNetwork() {
             delete g_connection;
             g_connection = nullptr;
         });
-    g_frameHooks.m_network = &g_networkFrameClient;
-    g_frameHooks.m_socket = &g_sessionSocketEvents;
-    g_frameHooks.m_socketMessage = WM_SOCKET_NOTIFY;
+    SetNetworkFrameClient(&g_networkFrameClient);
+    SetSocketEvents(&g_sessionSocketEvents);
 }

@@ -1,6 +1,6 @@
 // The network inside the program: start-up slots, the message pump polling
 // the socket, the main window passing notifications on, and the frame pump.
-#include "net/network_setup.h"
+#include "net/net_startup.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,6 @@ protected:
     void SetUp() override {
         plat::ResetMessageQueue();
         ClearGlobalFactories();
-        g_frameHooks = CFrameHooks{};
         g_config = CConfig{};
         GameSession().Reset();
         InstallNetwork();
@@ -36,8 +35,9 @@ protected:
         DestroyGlobal(GlobalSlot::Network);
         if (m_window) plat::DestroyWindow(m_window);
         GameSession().Reset();
-        g_frameHooks = CFrameHooks{};
         ClearGlobalFactories();
+        SetNetworkFrameClient(nullptr);
+        SetSocketEvents(nullptr);
         plat::ResetMessageQueue();
     }
 
@@ -46,7 +46,7 @@ protected:
     void RunFrame() {
         plat::Msg msg;
         while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
-        g_frameHooks.m_network->OnFrame();
+        GetNetworkFrameClient()->OnFrame();
     }
 
     // The main window and a connection reporting to it, past the first raw
@@ -73,9 +73,8 @@ TEST_F(NetworkSetupTest, RequestsFlowThroughTheMessagePumpAndTheFrame) {
     ASSERT_TRUE(CreateGlobal(GlobalSlot::Firewall));
     ASSERT_TRUE(CreateGlobal(GlobalSlot::Network));
     EXPECT_EQ(m_sockets.StartupCount(), 1);
-    ASSERT_NE(g_frameHooks.m_network, nullptr);
-    ASSERT_NE(g_frameHooks.m_socket, nullptr);
-    EXPECT_EQ(g_frameHooks.m_socketMessage, WM_SOCKET_NOTIFY);
+    ASSERT_NE(GetNetworkFrameClient(), nullptr);
+    ASSERT_NE(GetSocketEvents(), nullptr);
     plat::SOCKET s = OpenConnection();
     ASSERT_TRUE(IsServerConnected());
 
@@ -112,7 +111,7 @@ TEST_F(NetworkSetupTest, LateCloseOfAReplacedSocketLeavesTheNewConnectionOpen) {
     // The server hangs up: the frame sees it and posts the close notice, and
     // before the notice is delivered the program connects again.
     m_sockets.PeerClose(first);
-    g_frameHooks.m_network->OnFrame();
+    GetNetworkFrameClient()->OnFrame();
     EXPECT_FALSE(IsServerConnected());
     GameSession().Reset();
     g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);

@@ -1,4 +1,4 @@
-#include "anim/model_globals.h"
+#include "anim/anim_startup.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +9,17 @@
 
 namespace {
 
-TEST(ModelGlobals, MadeAndDeletedInTheirSlots) {
+TEST(AnimStartup, ModelManagersMadeAndDeletedInTheirSlots) {
     ClearGlobalFactories();
-    InstallModelGlobals();
+    InstallAnimGlobals();
     ASSERT_TRUE(HasGlobalFactory(GlobalSlot::MapModel3DMgr));
     ASSERT_TRUE(HasGlobalFactory(GlobalSlot::ToonObjMgr));
     EXPECT_TRUE(CreateGlobal(GlobalSlot::MapModel3DMgr));
     EXPECT_TRUE(CreateGlobal(GlobalSlot::ToonObjMgr));
     EXPECT_NE(g_pMapModel3DMgr, nullptr);
     EXPECT_NE(g_pToonObjMgr, nullptr);
-    EXPECT_EQ(GetAniServices().toons, &ToonObjectService());
-    EXPECT_EQ(GetAniServices().meshes, &MapModelService());
+    EXPECT_EQ(GetAniToonObjects(), &ToonObjectService());
+    EXPECT_EQ(GetAniMeshModels(), &MapModelService());
     // Shutdown deletes the toon cache before the device set and the model manager after it.
     int toon = -1, devices = -1, models = -1;
     for (int i = 0; i < kShutdownOrderCount; ++i) {
@@ -32,13 +32,14 @@ TEST(ModelGlobals, MadeAndDeletedInTheirSlots) {
     // Each service goes with its manager: the animations, deleted between the
     // two, never reach a deleted cache through them.
     DestroyGlobal(GlobalSlot::ToonObjMgr);
-    EXPECT_EQ(GetAniServices().toons, nullptr);
-    EXPECT_EQ(GetAniServices().meshes, &MapModelService());
+    EXPECT_EQ(GetAniToonObjects(), nullptr);
+    EXPECT_EQ(GetAniMeshModels(), &MapModelService());
     DestroyGlobal(GlobalSlot::MapModel3DMgr);
-    EXPECT_EQ(GetAniServices().meshes, nullptr);
+    EXPECT_EQ(GetAniMeshModels(), nullptr);
     EXPECT_EQ(g_pMapModel3DMgr, nullptr);
     EXPECT_EQ(g_pToonObjMgr, nullptr);
     ClearGlobalFactories();
+    SetAniNameLookup(nullptr);
 }
 
 }  // namespace
