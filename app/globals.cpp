@@ -27,6 +27,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/net_startup.h"
 #include "platform/font.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
@@ -84,6 +85,14 @@ void InstallGlobalFactories() {
             return CreateFonts();
         },
         ReleaseTextFonts);
+    // The window manager takes animated objects dropped on windows.
+    InstallManager(
+        GlobalSlot::WindowMgr, g_pWindowMgr,
+        [] {
+            g_pWindowMgr->Init();
+            SetAniWindows(g_pWindowMgr);
+        },
+        [] { SetAniWindows(nullptr); });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {

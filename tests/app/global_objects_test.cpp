@@ -55,6 +55,8 @@
 #include "platform/window_scripted.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "ui/ui_services.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
@@ -86,7 +88,7 @@ const SlotRow kSlots[] = {
     {"MapModel3DMgr", kMade},
     {"MainMgr", kMade},
     {"Fonts", kMade},
-    {"WindowMgr", kNotYet},
+    {"WindowMgr", kMade},
     {"EditMgr", kNotYet},
     {"AniPlayMgr", kMade},
     {"ItemTableMgr", kMade},
@@ -231,7 +233,7 @@ std::vector<HookRow> HookTable() {
         {"animation: field", [] { return GetAniField() != nullptr; }, kAbsent},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kAbsent},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
-        {"animation: windows", [] { return GetAniWindows() != nullptr; }, kAbsent},
+        {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniParticles() != nullptr; }, kAbsent},
         {"animation: toon objects", [] { return GetAniToonObjects() != nullptr; }, kInstalled},
         {"animation: map-object models", [] { return GetAniMeshModels() != nullptr; }, kInstalled},
@@ -247,6 +249,10 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kAbsent},
+        // What the windows reach through seams.
+        {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
+        {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kAbsent},
     };
 }
@@ -283,6 +289,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"row tables", g_pRowTableMgr},
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
+        {"window manager", g_pWindowMgr},
     };
 }
 
