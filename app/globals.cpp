@@ -27,6 +27,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/net_startup.h"
 #include "platform/font.h"
+#include "sound/sound_startup.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -110,4 +111,5 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallSoundGlobals();
 }

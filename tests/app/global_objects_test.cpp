@@ -53,6 +53,8 @@
 #include "platform/message_box.h"
 #include "platform/socket.h"
 #include "platform/window_scripted.h"
+#include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/ui_services.h"
@@ -103,7 +105,7 @@ const SlotRow kSlots[] = {
     {"Map", kNotYet},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
-    {"SoundMgr", kNotYet},
+    {"SoundMgr", kMade},
     {"ScriptMgr", kNotYet},
     {"EventMgr", kNotYet},
     {"ParticleMgr", kNotYet},
@@ -116,7 +118,7 @@ const SlotRow kSlots[] = {
     {"CookRecipeMgr", kMade},
     {"RowTableMgr", kMade},
     {"PremiumItemNotifyMgr", kMade},
-    {"SoundConfig", kNotYet},
+    {"SoundConfig", kMade},
     {"StartObjects", kNotYet},
     // Deleted only, at shutdown.
     {"Connection", kMade},
@@ -213,7 +215,7 @@ std::vector<HookRow> HookTable() {
         {"error box: display and main window", [] { return GetErrorBoxHost() != nullptr; }, kInstalled},
         {"message window sink", [] { return GetMessageWinSink() != nullptr; }, kAbsent},
         // The frame loop and the main window procedure.
-        {"frame: sound tick", [] { return GetSoundFrameClient() != nullptr; }, kAbsent},
+        {"frame: sound tick", [] { return GetSoundFrameClient() != nullptr; }, kInstalled},
         {"frame: network pump", [] { return GetNetworkFrameClient() != nullptr; }, kKept},
         {"frame: file jobs", [] { return GetFileJobFrameClient() != nullptr; }, kInstalled},
         {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
@@ -231,7 +233,7 @@ std::vector<HookRow> HookTable() {
         // The animation layer's services.
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
         {"animation: field", [] { return GetAniField() != nullptr; }, kAbsent},
-        {"animation: sound", [] { return GetAniSound() != nullptr; }, kAbsent},
+        {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniParticles() != nullptr; }, kAbsent},
@@ -249,11 +251,14 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kAbsent},
+        // What the sound manager reads of the layers above it.
+        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
+        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
-        {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kAbsent},
+        {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
     };
 }
 
@@ -290,6 +295,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"sound manager", g_pSoundMgr},
     };
 }
 
