@@ -1,6 +1,7 @@
 #include "app/globals.h"
 
 #include <functional>
+#include <memory>
 #include <new>
 
 #include "anim/ani_mgr.h"
@@ -9,6 +10,7 @@
 #include "anim/anim_startup.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
+#include "app/server_windows.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -31,6 +33,8 @@
 #include "ui/window_mgr.h"
 
 namespace {
+
+std::unique_ptr<CWindowMgrForHandlers> g_handlerWindows;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -92,8 +96,15 @@ void InstallGlobalFactories() {
         [] {
             g_pWindowMgr->Init();
             SetAniWindows(g_pWindowMgr);
+            // The server-message handlers find windows through it.
+            g_handlerWindows = std::make_unique<CWindowMgrForHandlers>(*g_pWindowMgr);
+            SetServerWindows(g_handlerWindows.get());
         },
-        [] { SetAniWindows(nullptr); });
+        [] {
+            SetServerWindows(nullptr);
+            g_handlerWindows.reset();
+            SetAniWindows(nullptr);
+        });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {

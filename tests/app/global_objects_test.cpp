@@ -48,6 +48,7 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/server_windows.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
@@ -259,6 +260,9 @@ std::vector<HookRow> HookTable() {
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
+        // What the server-message handlers reach through seams.
+        {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
     };
 }
 

@@ -258,6 +258,30 @@ TEST_F(ButtonTest, HoverMenuFollowsTheMouse) {
     EXPECT_FALSE(menu->IsActiveFlag());
 }
 
+// A window that closes at once when its button, forwarding to it, is pressed.
+TEST(ButtonRemovalTest, AButtonWhosePressRemovesItsWindowStopsThere) {
+    struct Closing : TestWindow {
+        Closing() : TestWindow("CLOSING", 0, 0, 200, 200) {}
+        bool OnMouseDown(int32_t b, int32_t x, int32_t y, CBaseWindow* c) override {
+            if (!c) return TestWindow::OnMouseDown(b, x, y, c);
+            g_pWindowMgr->RemoveWindow(this);
+            return false;
+        }
+    };
+    qmtest::WindowDriver driver;
+    auto* window = driver.Add(new Closing);
+    auto* button = static_cast<CButton*>(driver.Mgr().CreateControl("CLOSING_BUTTON", CONTROL_BUTTON, 0));
+    window->AddChild(button);
+    button->SetImage(50, 20, "X");
+    button->SetPosition(10, 10);
+    button->m_forwardToParent = 1;
+    CWeakRef ref(window);
+    driver.Press(0, 20, 15);
+    driver.Frame();
+    EXPECT_FALSE(ref);
+    EXPECT_EQ(driver.Mgr().ChildCount(), 0);
+}
+
 TEST_F(ButtonTest, PressShowsStateFourForOneDrawAndUpdate) {
     struct Watcher : CButton {
         std::vector<int32_t> seen;
@@ -336,6 +360,16 @@ TEST(ButtonImageTest, WithoutADisabledDirectionMotionOneShows) {
     button.Draw();
     EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 1);
     EXPECT_EQ(button.GetImage()->m_direction, 2);
+    button.Draw();  // still disabled: it stays so
+    EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 1);
+    // Enabled again, the button shows its own motion, not motion 1.
+    button.SetUpdateOn(true);
+    for (int32_t state : {BUTTON_NORMAL, BUTTON_HOVER}) {
+        button.SetState(state);
+        button.Draw();
+        EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 0) << state;
+        EXPECT_EQ(button.GetImage()->m_direction, CButton::StateDirection(state)) << state;
+    }
 }
 
 TEST(ButtonImageTest, AnAnimationThatCannotBeHadLeavesNoImage) {
