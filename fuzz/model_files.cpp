@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "anim/map_model3d.h"
-#include "anim/tools/model_tool.h"
 #include "anim/toon_object.h"
 #include "fuzz/fuzz_file.h"
+#include "tools/qmmodel/model_tool.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "anim/ani_object.h"
 #include "anim/ani_object_hooks.h"
 #include "anim/obj_ani.h"
-#include "anim/tools/ani_tool.h"
 #include "data/char_resource_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/dib.h"
@@ -22,6 +21,7 @@
 #include "tests/graphics/picture_fixture.h"
 #include "tests/graphics/picture_helpers.h"
 #include "tests/support/tool_run.h"
+#include "tools/qmani/ani_tool.h"
 
 using namespace anitest;
 

@@ -1,6 +1,6 @@
 // qmmedia: files written from their text form read back with the client's own
 // readers, and the refusals.
-#include "sound/tools/media_tool.h"
+#include "tools/qmmedia/media_tool.h"
 
 #include <gtest/gtest.h>
 

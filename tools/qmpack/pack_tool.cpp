@@ -1,4 +1,4 @@
-#include "data/tools/pack_tool.h"
+#include "tools/qmpack/pack_tool.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "anim/tools/model_tool.h"
+#include "tools/qmmodel/model_tool.h"
 
 #include "anim/map_model_files.h"
 #include "anim/toon_files.h"

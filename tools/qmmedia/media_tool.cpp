@@ -1,4 +1,4 @@
-#include "sound/tools/media_tool.h"
+#include "tools/qmmedia/media_tool.h"
 
 #include <cmath>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "anim/tools/ani_tool.h"
+#include "tools/qmani/ani_tool.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "data/tools/table_tool.h"
+#include "tools/qmtable/table_tool.h"
 
 #include "data/data_table_text.h"
 #include "data/file_resource.h"

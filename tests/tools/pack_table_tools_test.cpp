@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <random>
 
-#include "data/tools/pack_tool.h"
-#include "data/tools/table_tool.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/tool_run.h"
+#include "tools/qmpack/pack_tool.h"
+#include "tools/qmtable/table_tool.h"
 
 namespace {
 
