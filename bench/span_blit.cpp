@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "graphics/blitters.h"
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 #include "graphics/image_resource.h"
 #include "graphics/span_image_format.h"
 

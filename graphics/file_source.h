@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "data/file_resource.h"
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 
 class CFileSource : public CByteSource {
 public:

@@ -1,4 +1,4 @@
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 
 #include <algorithm>
 #include <cstring>

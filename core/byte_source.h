@@ -1,7 +1,8 @@
-// Sequential little-endian reading for the picture loaders. A loader is given
-// a source positioned where its data begins and reads exactly what its layout
-// says; it asks how much is left before it allocates anything, so a short or
-// hostile record is refused instead of being trusted.
+// Sequential little-endian reading and writing for the file formats. A reader
+// is given a source positioned where its data begins and reads exactly what
+// its layout says. The rule every parser keeps: a count read from the data
+// must fit the bytes left (FitsCount) before anything is allocated for it, so
+// a short or hostile record is refused instead of being trusted.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,10 @@ public:
     bool ReadI32(int32_t& value);
     bool ReadF32(float& value);
     bool Skip(uint64_t size);
+    // Whether count elements of elementSize bytes each can still be read.
+    bool FitsCount(uint64_t count, uint64_t elementSize) const {
+        return elementSize == 0 || count <= Remaining() / elementSize;
+    }
 };
 
 // A source over bytes in memory (not owned).
