@@ -3,8 +3,8 @@
 #pragma once
 #include <algorithm>
 
-#include "data/file_resource.h"
 #include "core/byte_source.h"
+#include "data/file_resource.h"
 
 class CFileSource : public CByteSource {
 public:
