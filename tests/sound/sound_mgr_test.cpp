@@ -357,6 +357,25 @@ TEST_F(SoundMgrTest, OneTrackRepeatedThreeTimesThenStartedAgain) {
     EXPECT_GE(restarts, 3);
 }
 
+TEST_F(SoundMgrTest, AStreamThatCannotBeMadeIsTriedAgainNextFrame) {
+    WriteStream(1, {{{300.0, 1000}}, 44100, 1, 0.5});
+    WriteLevelEffect(30, 0, 100);  // silent
+    WriteList(7, {{1, 0, 1000, MUSIC_MODE_ONCE, 0}});
+    // Every one of the 99 sound objects is in use.
+    for (uint32_t key = 0; key < 99; ++key) ASSERT_TRUE(m_mgr->PlaySlotSound(key, 30, 0, 0, 0, 100));
+    ASSERT_TRUE(m_mgr->PlayMusicList(7, 0));
+    for (int i = 0; i < 3; ++i) Frame();
+    EXPECT_EQ(m_mgr->GetCurrentStream(), nullptr);
+    EXPECT_EQ(m_mgr->GetNextTrackIndex(), 0);
+    // Two objects free again: the list starts with its first track.
+    m_mgr->StopSlotSound(0);
+    m_mgr->StopSlotSound(1);
+    Frame();
+    ASSERT_NE(m_mgr->GetCurrentStream(), nullptr);
+    EXPECT_EQ(m_mgr->GetCurrentStream()->m_soundId, 1u);
+    EXPECT_GT(ToneLevel(Frame(), 2, 0, 300.0), 8000.0);
+}
+
 TEST_F(SoundMgrTest, FadesTakeTwentySixFrames) {
     WriteStream(1, {{{300.0, 3000}}, 44100, 1, 0.5});
     WriteStream(2, {{{500.0, 3000}}, 44100, 1, 0.5});
