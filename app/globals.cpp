@@ -11,6 +11,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/server_windows.h"
+#include "app/world_hooks.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -123,4 +124,5 @@ void InstallGlobalFactories() {
     InstallNetwork();
     InstallTableManagers();
     InstallSoundGlobals();
+    InstallGameWorldHooks();
 }

@@ -251,7 +251,8 @@ std::vector<HookRow> HookTable() {
         {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kAbsent},
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
-        {"game world", [] { return GetGameWorldHooks() != nullptr; }, kAbsent},
+        {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
+        {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
