@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/seam.h"
+
 class CBaseWindow;
 class CDragObject;
 
@@ -101,16 +103,7 @@ private:
     IUiEventState* m_previous;
 };
 
-class ScopedUiSound {
-public:
-    explicit ScopedUiSound(IUiSound& sound) : m_previous(SetUiSound(&sound)) {}
-    ~ScopedUiSound() { SetUiSound(m_previous); }
-    ScopedUiSound(const ScopedUiSound&) = delete;
-    ScopedUiSound& operator=(const ScopedUiSound&) = delete;
-
-private:
-    IUiSound* m_previous;
-};
+using ScopedUiSound = plat::ScopedInstall<GetUiSound, SetUiSound>;
 
 class ScopedMessageBoxState {
 public:

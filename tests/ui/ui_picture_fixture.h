@@ -46,7 +46,7 @@ protected:
         m_oldAniFolder = g_config.m_folders[FOLDER_ANIMATION];
         g_config.m_folders[FOLDER_ANIMATION] = m_dir.Path();
         g_pAniMgr = &m_anis;
-        SetAniObjectHooks(GetAniObjectHooks());
+        m_aniHooks = std::make_unique<ScopedAniObjectHooks>(AniObjectHooks());
         WriteFrames();
         qmtest::TableBuilder names(4, 2);
         names.Text(0).Define(1, kColInt, 4);
@@ -60,7 +60,7 @@ protected:
 
     void TearDown() override {
         g_pAniPlayMgr = nullptr;
-        SetAniObjectHooks(nullptr);
+        m_aniHooks.reset();
         m_anis.ReleaseAll();
         g_pAniMgr = nullptr;
         g_config.m_folders[FOLDER_ANIMATION] = m_oldAniFolder;
@@ -132,6 +132,7 @@ private:
 
     std::unique_ptr<FontsOn> m_fonts;
     std::unique_ptr<CTextRenderer> m_renderer;
+    std::unique_ptr<ScopedAniObjectHooks> m_aniHooks;
     CObjSpriteMgr m_sprites;
     CAniMgr m_anis;
     CAniPlayMgr m_play;
