@@ -496,6 +496,8 @@ int AudioStreamDecoder::Read(int16_t* out, int frames) {
 namespace {
 
 constexpr const char* kMovieFormats = "avi,bink";
+// The most sound (samples) one NextFrame collects on its way to a frame: ten seconds.
+constexpr size_t kMaxAudioPerFrame = size_t(kMixFrequency) * 2 * 10;
 constexpr const char* kMovieCodecs =
     "binkvideo,binkaudio_rdft,binkaudio_dct,mpeg4,msmpeg4v1,msmpeg4v2,msmpeg4,cinepak,indeo2,indeo3,indeo4,"
     "indeo5,mjpeg,h264,wmv1,wmv2,wmv3,mp3float,mp3,pcm_u8,pcm_s16le,adpcm_ima_wav,adpcm_ms";
@@ -667,8 +669,8 @@ bool MovieSource::NextFrame(raster::Surface& frame, int64_t& timeMs, std::vector
         }
         if (m.packet.p->stream_index == m.videoStream)
             avcodec_send_packet(m.video, m.packet.p);  // bad packets are skipped
-        else if (m.audio && m.packet.p->stream_index == m.audioStream)
-            m.DecodeAudio(m.packet.p, audio);
+        else if (m.audio && m.packet.p->stream_index == m.audioStream && audio.size() < kMaxAudioPerFrame)
+            m.DecodeAudio(m.packet.p, audio);  // a file of sound and hardly a frame is not read whole
         av_packet_unref(m.packet.p);
     }
     m.converter.Flush(audio);

@@ -83,7 +83,8 @@ public:
     uint32_t GetPositionMs(VoiceId voice) const;
     void SetPositionMs(VoiceId voice, uint32_t ms);
 
-    // Appends frames to a queue voice; frames the voice has not played yet.
+    // Appends frames to a queue voice. QueuedFrames: what a queue or stream
+    // voice holds and has not played yet.
     void QueueFrames(VoiceId voice, const int16_t* frames, size_t count);
     size_t QueuedFrames(VoiceId voice) const;
 

@@ -179,7 +179,7 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
     EXPECT_EQ(object->GetVolume(), 0);  // no map
 
     FakeField field;
-    GetAniServices().field = &field;
+    SetAniField(&field);
     // Cell (4, 4) at (384, 0) - camera: the camera puts it 200 pixels right of the centre.
     field.view.m_cameraX = 384 - 600;
     field.view.m_cameraY = -300;
@@ -193,7 +193,7 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
     field.view.m_cameraX = 384 - 1300;
     m_mgr->Update();
     EXPECT_EQ(object->GetVolume(), 0);
-    GetAniServices().field = nullptr;
+    SetAniField(nullptr);
 }
 
 TEST(MusicListFile, RecordsAreReadWholeAndAtMostAHundred) {
@@ -357,6 +357,25 @@ TEST_F(SoundMgrTest, OneTrackRepeatedThreeTimesThenStartedAgain) {
     EXPECT_GE(restarts, 3);
 }
 
+TEST_F(SoundMgrTest, AStreamThatCannotBeMadeIsTriedAgainNextFrame) {
+    WriteStream(1, {{{300.0, 1000}}, 44100, 1, 0.5});
+    WriteLevelEffect(30, 0, 100);  // silent
+    WriteList(7, {{1, 0, 1000, MUSIC_MODE_ONCE, 0}});
+    // Every one of the 99 sound objects is in use.
+    for (uint32_t key = 0; key < 99; ++key) ASSERT_TRUE(m_mgr->PlaySlotSound(key, 30, 0, 0, 0, 100));
+    ASSERT_TRUE(m_mgr->PlayMusicList(7, 0));
+    for (int i = 0; i < 3; ++i) Frame();
+    EXPECT_EQ(m_mgr->GetCurrentStream(), nullptr);
+    EXPECT_EQ(m_mgr->GetNextTrackIndex(), 0);
+    // Two objects free again: the list starts with its first track.
+    m_mgr->StopSlotSound(0);
+    m_mgr->StopSlotSound(1);
+    Frame();
+    ASSERT_NE(m_mgr->GetCurrentStream(), nullptr);
+    EXPECT_EQ(m_mgr->GetCurrentStream()->m_soundId, 1u);
+    EXPECT_GT(ToneLevel(Frame(), 2, 0, 300.0), 8000.0);
+}
+
 TEST_F(SoundMgrTest, FadesTakeTwentySixFrames) {
     WriteStream(1, {{{300.0, 3000}}, 44100, 1, 0.5});
     WriteStream(2, {{{500.0, 3000}}, 44100, 1, 0.5});
@@ -413,7 +432,7 @@ TEST_F(SoundMgrTest, VolumeRule) {
     WriteStream(1, {{{300.0, 1000}}, 44100, 1, 0.5});
     WriteLevelEffect(5, 4000, 500);
     FakeEvents events;
-    GetAniServices().events = &events;
+    SetAniEvents(&events);
     ScopedSoundEvents scoped(events);
     CSoundObject* music = System().CreateSound(1, SOUND_STREAM);
     CSoundObject* effect = System().CreateSound(5, SOUND_SAMPLE);
@@ -453,7 +472,7 @@ TEST_F(SoundMgrTest, VolumeRule) {
     EXPECT_EQ(effect->GetVolume(), 100);
     m_mgr->RefreshVolumes(0, 1);
     EXPECT_EQ(effect->GetVolume(), 50);
-    GetAniServices().events = nullptr;
+    SetAniEvents(nullptr);
 }
 
 // Characters of an impact, by address.

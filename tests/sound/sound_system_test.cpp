@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "platform/media.h"
 #include "platform/paths.h"
@@ -367,6 +369,52 @@ TEST_F(SoundSystemTest, ShutdownLetsEverythingGo) {
     EXPECT_FALSE(m_system->IsStarted());
     EXPECT_FALSE(m_audio->IsOpen());
     EXPECT_EQ(m_system->GetSlotCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A recording device that claims a thread of its own: the mixer then feeds
+// its streams from its feeder thread, as it does on the sound card.
+class ThreadedRecording : public plat::RecordingAudio {
+public:
+    bool RendersOnCallerThread() const override { return false; }
+};
+
+// Waits (a while at most) until the stream voice holds a second of sound.
+bool WaitForFeed(CMixer& mixer, CMixer::VoiceId voice) {
+    for (int i = 0; i < 400; ++i) {
+        if (mixer.QueuedFrames(voice) >= CMixer::kStreamAhead) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+class StreamFeederTest : public SoundFixture {};
+
+TEST_F(StreamFeederTest, ReadsStreamsAheadAndAfterASeek) {
+    WriteStream(5, FourSeconds());
+    auto threaded = std::make_unique<ThreadedRecording>();
+    ThreadedRecording* device = threaded.get();
+    plat::ScopedAudio audio(std::move(threaded));
+    CSoundSystem system;
+    ASSERT_TRUE(system.StartupSound("MILES", 44100, 16, 2, 1));
+    system.SetSampleCacheSize(10);
+    system.SetSoundSlotCount(10);
+    auto* stream = static_cast<CSoundStream*>(system.CreateSound(5, SOUND_STREAM));
+    ASSERT_NE(stream, nullptr);
+    CMixer& mixer = *system.GetDriver();
+    ASSERT_TRUE(WaitForFeed(mixer, stream->m_handle));  // ahead before it plays
+    stream->SetVolume(127);
+    stream->Play(1);
+    EXPECT_EQ(LoudestTone(device->Render(44100 / 2)), 300.0);
+    stream->SetMsPosition(2500);
+    ASSERT_TRUE(WaitForFeed(mixer, stream->m_handle));
+    EXPECT_EQ(LoudestTone(device->Render(44100 / 4)), 700.0);
+    EXPECT_NEAR(double(stream->GetMsPosition()), 2750.0, 1.0);
+    system.ReleaseSound(stream->m_slot);
+    EXPECT_EQ(mixer.VoiceCount(), 0u);
 }
 
 }  // namespace
