@@ -332,6 +332,18 @@ CDataTable* CDataTable::GetNested(int column, int row) const {
     return c && c->m_type == kColTable && c->m_tables ? &c->m_tables[size_t(row)] : nullptr;
 }
 
+uint16_t GetTableBlockWord(const CDataTable* table, int column, int row) {
+    return table ? uint16_t(table->GetInt(column, row)) : 0;
+}
+
+uint8_t GetTableByte(const CDataTable* table, int column, int row) {
+    return table ? uint8_t(table->GetInt(column, row)) : 0;
+}
+
+const CDataTable* GetTableRecord(const CDataTable* table, int column, int row) {
+    return table ? table->GetNested(column, row) : nullptr;
+}
+
 bool CDataTable::GetRef(int column, int row, uint16_t* first, uint16_t* second, uint8_t* third) const {
     const CDataColumn* c = ColumnAt(*this, column, row);
     bool ok = c && c->m_type == kColRef && size_t(row) < c->m_refFirst.size();

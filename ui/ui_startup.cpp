@@ -8,6 +8,12 @@
 #include "graphics/text_font.h"
 #include "ui/edit_mgr.h"
 #include "ui/ime_edit.h"
+#include "ui/message_box.h"
+#include "ui/ui_services.h"
+
+namespace {
+CMessageBoxFlags g_messageBoxFlags;
+}  // namespace
 
 void InstallUiGlobals() {
     SetGlobalFactory(
@@ -26,6 +32,14 @@ void InstallUiGlobals() {
             delete g_pEditMgr;
             g_pEditMgr = nullptr;
         });
+    // The window manager reads the message boxes' flags from its start on.
+    AddGlobalFactory(
+        GlobalSlot::WindowMgr,
+        [] {
+            SetMessageBoxState(&g_messageBoxFlags);
+            return true;
+        },
+        [] { SetMessageBoxState(nullptr); });
     AddGlobalFactory(GlobalSlot::AfterManagers,
                      [] {
                          if (g_pEditMgr) g_pEditMgr->SetInputFocus(false);

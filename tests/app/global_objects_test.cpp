@@ -60,6 +60,7 @@
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
+#include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 
@@ -223,7 +224,7 @@ std::vector<HookRow> HookTable() {
         {"frame: file jobs", [] { return GetFileJobFrameClient() != nullptr; }, kInstalled},
         {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
         {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
-        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kAbsent},
+        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kInstalled},
         {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
         {"frame: activation", [] { return GetActivationListener() != nullptr; }, kAbsent},
         {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
@@ -231,8 +232,8 @@ std::vector<HookRow> HookTable() {
         // The network.
         {"socket notifications to the main window", [] { return plat::GetSocketNotifyPoster() != nullptr; },
          kInstalled},
-        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
-        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
+        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kInstalled},
+        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kInstalled},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
         {"animation: field", [] { return GetAniField() != nullptr; }, kAbsent},
@@ -261,13 +262,14 @@ std::vector<HookRow> HookTable() {
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
-        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kInstalled},
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
         {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
-        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
+        {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
     };
 }
 
