@@ -224,3 +224,15 @@ uint8_t CItemObject::GetItemColumn1157() const {
 bool CItemObject::HasColumn1157Flag() const {
     return (m_flags & 1) == 0 && GetItemColumn1157() != 0;
 }
+
+bool CItemObject::IsStoreAllowed() const {
+    return TextIs(ITEM_COL_STORE_OK, "true");
+}
+
+bool CItemObject::IsClubDepositAllowed() const {
+    return TextIs(ITEM_COL_CLUB_DEPOSIT_OK, "true");
+}
+
+bool CItemObject::ConfirmsBeforeDrop() const {
+    return Int(ITEM_COL_CONFIRM_DROP) != 0;
+}

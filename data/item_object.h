@@ -42,10 +42,13 @@ enum ItemColumn : int {
     ITEM_COL_HAND_2 = 50,
     ITEM_COL_RANGE = 58,  // pair of signed 16-bit: minimum and maximum range of a weapon
     ITEM_COL_BYTE_59 = 59,
-    ITEM_COL_ICON_ANI = 74,        // u16: animation index of the icon sprite
-    ITEM_COL_ICON_SEQUENCE = 75,   // u16: sequence of the icon sprite
-    ITEM_COL_CLASS = 133,          // u8: item class
-    ITEM_COL_NUMBER_LIMIT = 1157,  // u8: how many numbers the item holds (equipment with ability slots)
+    ITEM_COL_ICON_ANI = 74,          // u16: animation index of the icon sprite
+    ITEM_COL_ICON_SEQUENCE = 75,     // u16: sequence of the icon sprite
+    ITEM_COL_CLASS = 133,            // u8: item class
+    ITEM_COL_CLUB_DEPOSIT_OK = 423,  // text "true": the club deposit takes it
+    ITEM_COL_STORE_OK = 455,         // text "true": the player's store takes it
+    ITEM_COL_CONFIRM_DROP = 485,     // u8: ask before dropping it on the ground
+    ITEM_COL_NUMBER_LIMIT = 1157,    // u8: how many numbers the item holds (equipment with ability slots)
 };
 
 // Use flags of column 36.
@@ -113,6 +116,9 @@ public:
     bool GetResourceRef44(uint16_t* first, uint16_t* second, uint8_t* third) const;
     bool IsCanDropCash() const;
     bool IsText28True() const;
+    bool IsStoreAllowed() const;
+    bool IsClubDepositAllowed() const;
+    bool ConfirmsBeforeDrop() const;
     // Item class (column 133) 10 or 11.
     bool IsItemClass10() const;
     bool IsItemClass11() const;

@@ -60,6 +60,7 @@
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
+#include "ui/items/item_world.h"
 #include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
@@ -251,7 +252,7 @@ std::vector<HookRow> HookTable() {
         {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kAbsent},
         {"resource caches: file entries", [] { return GetResourceEntryFactory() != nullptr; }, kKept},
         {"character resources: shadow", [] { return GetShadowSpriteFactory() != nullptr; }, kInstalled},
-        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kAbsent},
+        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kKept},
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
@@ -270,6 +271,7 @@ std::vector<HookRow> HookTable() {
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
         {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
+        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
     };
 }
 
