@@ -328,6 +328,12 @@ void CMessageBox::AddText(const char* text, uint32_t colour, CBaseWindow* linked
     ClampFirstRow();
 }
 
+void CMessageBox::SetTextRows(int32_t rows) {
+    m_textRows = std::clamp(rows, 1, int32_t(CRichText::ROWS));
+    m_shownRows = m_textRows;
+    ClampFirstRow();
+}
+
 void CMessageBox::PostAnswer(bool ok) {
     if (m_replyId) {
         const std::optional<std::string>& reply = ok ? m_okReply : m_cancelReply;

@@ -119,6 +119,10 @@ public:
     // The rows Draw shows: [first, first + count).
     void GetDrawnRows(int32_t* first, int32_t* count) const;
     const CRichText& Text() const { return m_text; }
+    // The grid to fill from outside (an item's description); SetTextRows
+    // then tells the box how many rows it used.
+    CRichText& EditText() { return m_text; }
+    void SetTextRows(int32_t rows);
     CScrollBar* GetScrollBar() const;
     CButton* GetGrip() const;
     CButton* GetOkButton() const;
