@@ -63,6 +63,7 @@ bool CItemIcon::Create() {
     m_flightStart = 0;
     m_partHighlight = 0;
     m_wornEffect = 0;
+    m_highlighted = 0;
     m_pickedCharId = 0;
     m_expiry = CItemExpiry{};
     return true;

@@ -174,6 +174,9 @@ public:
     uint32_t GetPickedCharId() const { return m_pickedCharId; }
     void SetPickedCharId(uint32_t id) { m_pickedCharId = id; }
     void SetWornEffect(bool on) { m_wornEffect = on; }
+    // Marked as the item under the mouse (ItemAt).
+    bool IsHighlighted() const { return m_highlighted != 0; }
+    void SetHighlighted(bool on) { m_highlighted = on; }
     uint8_t GetPartHighlight() const { return m_partHighlight; }
     int32_t GetSequence() const { return m_sequence; }
 
@@ -205,6 +208,7 @@ private:
     uint32_t m_flightStart = 0;
     uint8_t m_partHighlight = 0;
     uint8_t m_wornEffect = 0;
+    uint8_t m_highlighted = 0;
     uint32_t m_pickedCharId = 0;
     CItemExpiry m_expiry;
 };

@@ -31,12 +31,6 @@ uint32_t Indexed(int index) {
     return ColourOfTag(tag);
 }
 
-uint32_t NameColour(const CItemObject& item) {
-    uint8_t c[4];
-    item.GetNameColor(c);
-    return uint32_t(c[0]) | uint32_t(c[1]) << 8 | uint32_t(c[2]) << 16;
-}
-
 // A label of a table of rows: empty outside its rows.
 const char* KindLabel(uint32_t kind) {
     return kind >= uint32_t(kKindLabelFirst) && kind <= uint32_t(kKindLabelLast)
@@ -56,6 +50,12 @@ const char* Label(int row) {
 
 }  // namespace
 
+uint32_t ItemNameColour(const CItemObject& item) {
+    uint8_t c[4];
+    item.GetNameColor(c);
+    return uint32_t(c[0]) | uint32_t(c[1]) << 8 | uint32_t(c[2]) << 16;
+}
+
 std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
     std::vector<ItemInfoLine> lines;
     const CDataTable* table = g_pItemTableMgr ? g_pItemTableMgr->GetTable() : nullptr;
@@ -68,7 +68,7 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
     };
     const uint8_t kind = GetTableByte(table, ITEM_COL_EQUIP_KIND, row);
     if (!table || kind == 0) {
-        add(0, name, NameColour(icon));
+        add(0, name, ItemNameColour(icon));
         add(2,
             FormatTableText("%s %d",
                             {Label(kPlainValueRow), int(GetTableByte(table, ITEM_COL_PLAIN_VALUE, row))}),
@@ -78,7 +78,7 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
         add(0,
             FormatTableText("%s - %s(%s)", {name, KindLabel(kind),
                                             SubKindLabel(GetTableByte(table, ITEM_COL_SUB_KIND, row))}),
-            NameColour(icon));
+            ItemNameColour(icon));
         const uint32_t current = icon.GetCurrent(), maximum = icon.GetMaximum();
         const bool worn = current < 2 || double(current) < double(maximum) * 0.1;
         add(2, FormatTableText("%s %u/%u", {Label(kDurabilityRow), current, maximum}), Indexed(worn ? 0 : 2));
@@ -104,7 +104,7 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
             for (int i = 0; i < std::min<int>(sockets.m_byte1, kMaxSockets); ++i) {
                 CItemObject* socket = g_pItemTableMgr->FindTemplateById(ids[i]);
                 if (!socket || !socket->GetName()) continue;
-                add(r++, socket->GetName(), NameColour(*socket), 0, ids[i]);
+                add(r++, socket->GetName(), ItemNameColour(*socket), 0, ids[i]);
             }
         }
         if (GetTableByte(table, ITEM_COL_WARNING_FLAG, row)) {

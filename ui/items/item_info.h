@@ -7,6 +7,7 @@
 #include <vector>
 
 class CItemIcon;
+class CItemObject;
 class CRichText;
 class CBaseWindow;
 
@@ -32,6 +33,9 @@ struct ItemInfoLine {
     // A socket item: its own description opens from the line.
     uint32_t socketItemId = 0;
 };
+
+// The item's name colour as a text colour (0x00BBGGRR).
+uint32_t ItemNameColour(const CItemObject& item);
 
 // The description's lines, in order, rows counted from 0.
 std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon);
