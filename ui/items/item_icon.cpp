@@ -20,6 +20,9 @@ namespace {
 
 constexpr const char* kMainWindowName = "Z5MAINWIN";
 
+// Colour modes of the sprite.
+constexpr uint8_t kPlainColour = 0, kHalfBlend = 1, kWash = 3;
+
 // The world's tiles: 24 x 12 map units.
 constexpr int32_t kTileWidth = 24, kTileHeight = 12;
 
@@ -207,7 +210,10 @@ bool CItemIcon::Draw() {
         case ITEM_WAIT_CONFIRM_A:
             SetSequence(0);
             m_sprite->SetScreenPosition(m_position[0], m_position[1], 0);
+            // Dimmed (half blended) while disabled or waiting for its confirmation.
+            if (m_disabled || m_state == ITEM_WAIT_CONFIRM_A) m_sprite->SetColor(kHalfBlend, 0);
             DrawSprite(true);
+            if (m_disabled || m_state == ITEM_WAIT_CONFIRM_A) m_sprite->SetColor(kPlainColour, 0);
             break;
         case ITEM_FLYING:
             SetSequence(2);
@@ -223,9 +229,9 @@ bool CItemIcon::Draw() {
         case ITEM_WORN_WITH_EFFECT:
             SetSequence(0);
             m_sprite->SetScreenPosition(m_position[0], m_position[1], 0);
-            if (m_wornEffect) m_sprite->SetColor(3, 1);
+            if (m_wornEffect) m_sprite->SetColor(kWash, 1);
             DrawSprite(false);
-            if (m_wornEffect) m_sprite->SetColor(2, 0);
+            if (m_wornEffect) m_sprite->SetColor(kPlainColour, 0);
             break;
         default:
             break;  // worn, waiting in other windows, listed elsewhere, not listed
