@@ -85,7 +85,7 @@ struct Harness {
         if (mkdtemp(folder) && chdir(folder) == 0) {
         }
         plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
-        plat::SetSocketNotifyPoster([](uint32_t, uintptr_t, intptr_t) {});
+        plat::SetSocketNotifyPoster(nullptr);  // notifications go nowhere
         auto* scene = new CBaseObject;
         scene->SetKindId(0);
         mainMgr.AddChild(scene);
