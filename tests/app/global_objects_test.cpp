@@ -49,6 +49,7 @@
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/server_windows.h"
+#include "net/network_setup.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
@@ -232,6 +233,8 @@ std::vector<HookRow> HookTable() {
         {"frame: sound cache queue", [] { return g_frameHooks.m_soundCache != nullptr; }, kInstalled},
         // The network.
         {"socket notifications to the main window", [] { return plat::HasSocketNotifyPoster(); }, kInstalled},
+        {"socket notifications polled with the window messages", [] { return HasSocketPumpHook(); },
+         kInstalled},
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
         {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
         // The animation layer's services.
