@@ -55,6 +55,7 @@
 #include "platform/command_line.h"
 #include "platform/message_box.h"
 #include "platform/socket.h"
+#include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
@@ -392,6 +393,8 @@ TEST_F(GlobalObjectsTest, TheRunningProgramHasEveryHookInstalled) {
             EXPECT_FALSE(row.installed()) << row.name << " is left after shutdown";
         }
     }
+    // Nothing polls with the window messages once the program has ended.
+    EXPECT_EQ(plat::PumpHookCount(), 0u) << "a hook of the window-message pump is left after shutdown";
 }
 
 TEST_F(GlobalObjectsTest, TextBuffersHoldTheClassNames) {
