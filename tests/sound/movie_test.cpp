@@ -267,6 +267,39 @@ TEST_F(MovieTest, AMovieWiderThanATextureIsScaledToFit) {
     EXPECT_EQ(Target().At(400, 100), 0);  // above the band: not drawn
 }
 
+// Frames of widths that are no multiple of eight, at their own size and
+// scaled to odd sizes, come out whole: every row to its last pixel.
+TEST(MovieSource, FramesOfAnyWidthComeOutWholeAtTheirSizeOrScaled) {
+    qmtest::TempDir dir;
+    struct Case {
+        int width, height;  // of the movie
+        int outWidth, outHeight;
+    };
+    const Case cases[] = {
+        {58, 46, 58, 46}, {40, 30, 40, 30}, {58, 46, 37, 29}, {64, 48, 63, 47}, {62, 46, 124, 91}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.width << "x" << c.height << " to " << c.outWidth << "x" << c.outHeight);
+        const std::string path = dir.Path() + "/odd.avi";
+        qmtest::WriteMovie(path, qmtest::ColourMovie(c.width, c.height, 10, {0x00FF00, 0x0000FF}, 0.0));
+        plat::MovieSource movie;
+        ASSERT_TRUE(movie.Open(plat::OpenFileInput(path), plat::raster::PixelFormat::kRgb565));
+        movie.SetOutputSize(c.outWidth, c.outHeight);
+        plat::raster::Surface frame;
+        int64_t time = 0;
+        std::vector<int16_t> sound;
+        for (size_t colour = 0; colour < 2; ++colour) {
+            ASSERT_TRUE(movie.NextFrame(frame, time, sound));
+            ASSERT_EQ(frame.Width(), c.outWidth);
+            ASSERT_EQ(frame.Height(), c.outHeight);
+            int wrong = 0;
+            for (int y = 0; y < c.outHeight; ++y)
+                for (int x = 0; x < c.outWidth; ++x) wrong += NearestColour(frame.Row(y)[x]) != colour + 1;
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
 TEST(MovieFit, EventMoviesFillTheHeightOrTheWidth) {
     struct Case {
         int32_t w, h, tw, th;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -415,6 +416,56 @@ TEST_F(StreamFeederTest, ReadsStreamsAheadAndAfterASeek) {
     EXPECT_NEAR(double(stream->GetMsPosition()), 2750.0, 1.0);
     system.ReleaseSound(stream->m_slot);
     EXPECT_EQ(mixer.VoiceCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The sound card's thread mixes while the main thread plays, seeks, stops and
+// lets go of streams and samples, and the feeder reads ahead: every voice
+// operation meets the mixing and the feeding in the middle of their work.
+TEST_F(StreamFeederTest, TheMainThreadTheMixAndTheFeederMeetSafely) {
+    WriteStream(5, FourSeconds());
+    WriteLevelEffect(1, 4000, 30);
+    auto threaded = std::make_unique<ThreadedRecording>();
+    ThreadedRecording* device = threaded.get();
+    plat::ScopedAudio audio(std::move(threaded));
+    CSoundSystem system;
+    ASSERT_TRUE(system.StartupSound("MILES", 44100, 16, 2, 1));
+    system.SetSampleCacheSize(10);
+    system.SetSoundSlotCount(20);
+    std::atomic<bool> mixing{true};
+    std::atomic<size_t> rendered{0};
+    std::thread card([&] {
+        while (mixing) {
+            device->Render(256);
+            rendered += 256;
+            device->Clear();
+        }
+    });
+    for (int round = 0; round < 60; ++round) {
+        auto* stream = static_cast<CSoundStream*>(system.CreateSound(5, SOUND_STREAM));
+        ASSERT_NE(stream, nullptr);
+        stream->SetVolume(100);
+        stream->Play(round % 3);
+        system.CreateSound(1, SOUND_SAMPLE)->Play(round % 2);
+        for (uint32_t ms : {3900u, 100u, 2000u}) {
+            stream->SetMsPosition(ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        stream->Stop();
+        stream->Play(1);
+        if (round % 4 == 0) system.ReleaseAllSounds();
+        for (uint32_t slot = 1; slot < system.GetSlotCount(); ++slot)
+            if (CSoundObject* object = system.GetSlot(slot); object && object->m_kind == SOUND_STREAM)
+                system.ReleaseSound(slot);
+    }
+    mixing = false;
+    card.join();
+    EXPECT_GT(rendered.load(), 0u);
+    system.ReleaseAllSounds();
+    EXPECT_EQ(system.GetDriver()->VoiceCount(), 0u);
 }
 
 }  // namespace
