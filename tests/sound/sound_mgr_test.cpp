@@ -226,7 +226,7 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
 TEST_F(SoundMgrTest, SoundSpotsFarOffTheMapAreSilent) {
     WriteLevelEffect(30, 12700, 500);
     FakeField field;
-    GetAniServices().field = &field;
+    ScopedAniField scopedField(field);
     const std::pair<int32_t, int32_t> cells[] = {{INT32_MAX, INT32_MAX},
                                                  {INT32_MIN, INT32_MIN},
                                                  {INT32_MAX, INT32_MIN},
@@ -238,7 +238,6 @@ TEST_F(SoundMgrTest, SoundSpotsFarOffTheMapAreSilent) {
     for (int slot = 0; slot < int(std::size(cells)); ++slot)
         EXPECT_EQ(m_mgr->GetEffectSlot(slot).m_object->GetVolume(), 0) << slot;
     EXPECT_EQ(qmtest::PeakLevel(Render(50), 2, 0), 0);
-    GetAniServices().field = nullptr;
 }
 
 TEST(MusicListFile, RecordsAreReadWholeAndAtMostAHundred) {
