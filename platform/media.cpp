@@ -354,8 +354,13 @@ std::unique_ptr<MediaInput> OpenMemoryInput(const uint8_t* data, size_t size) {
 bool DecodeSoundFile(const uint8_t* data, size_t size, DecodedSound& out) {
     out = DecodedSound{};
     if (!data || size == 0) return false;
+    return DecodeSoundFile(OpenMemoryInput(data, size), out);
+}
+
+bool DecodeSoundFile(std::unique_ptr<MediaInput> input, DecodedSound& out) {
+    out = DecodedSound{};
     SoundReader reader;
-    if (!reader.Open(OpenMemoryInput(data, size))) return false;
+    if (!input || !reader.Open(std::move(input))) return false;
     out.kind = reader.kind;
     out.sourceFrequency = reader.decoder->sample_rate;
     out.sourceChannels = reader.decoder->ch_layout.nb_channels;

@@ -87,6 +87,37 @@ TEST_F(SoundSystemTest, BytesThatAreNoSoundAreRefused) {
     EXPECT_EQ(m_system->GetSlot(1), nullptr);                    // no slot taken
 }
 
+// Counts the bytes read through it.
+class CountingInput : public plat::MediaInput {
+public:
+    explicit CountingInput(std::unique_ptr<plat::MediaInput> input) : m_input(std::move(input)) {}
+    int64_t Read(void* buffer, size_t count) override {
+        const int64_t n = m_input->Read(buffer, count);
+        if (n > 0) *m_read += uint64_t(n);
+        return n;
+    }
+    bool Seek(uint64_t position) override { return m_input->Seek(position); }
+    uint64_t Size() override { return m_input->Size(); }
+    std::shared_ptr<uint64_t> m_read = std::make_shared<uint64_t>(0);
+
+private:
+    std::unique_ptr<plat::MediaInput> m_input;
+};
+
+// A sound is cut at five minutes, and a longer file is read no further than
+// that: the whole of a file, whatever its size, is never held.
+TEST_F(SoundSystemTest, ALongSoundIsCutAtFiveMinutesAndReadNoFurther) {
+    const std::vector<int16_t> tenMinutes(size_t(8000) * 600, 1000);
+    ASSERT_TRUE(plat::EncodeSoundFile(EffectPath(3), SoundEncoding::kPcm8Wav, tenMinutes, 8000, 1));
+    auto counting = std::make_unique<CountingInput>(plat::OpenFileInput(EffectPath(3)));
+    const std::shared_ptr<uint64_t> read = counting->m_read;
+    const uint64_t size = counting->Size();
+    plat::DecodedSound sound;
+    ASSERT_TRUE(plat::DecodeSoundFile(std::move(counting), sound));
+    EXPECT_EQ(sound.FrameCount(), plat::kMaxDecodedFrames);
+    EXPECT_LT(*read, size * 6 / 10);
+}
+
 TEST_F(SoundSystemTest, SlotsAreTakenFromOneUpAndTheFirstFreeIsReused) {
     WriteLevelEffect(1, 1000, 50);
     for (uint32_t slot = 1; slot <= 5; ++slot) {
