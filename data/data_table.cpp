@@ -73,8 +73,9 @@ public:
 
     Result Read(CDataTable& table, int depth) {
         table.Clear();
-        int32_t columns = 0, rows = 0;
-        if (depth > CDataTable::kMaxDepth || !m_src.ReadI32(columns) || !m_src.ReadI32(rows)) return kError;
+        uint8_t counts[8];
+        if (depth > CDataTable::kMaxDepth || !m_src.ReadExact(counts, sizeof counts)) return kError;
+        const int32_t columns = int32_t(LoadU32Le(counts)), rows = int32_t(LoadU32Le(counts + 4));
         if (columns < 1 || rows < 1) return kEmpty;
         if (!m_src.FitsCount(uint64_t(columns), 1)) return kError;  // a type byte each at least
         std::unique_ptr<CDataColumn[]> records(new (std::nothrow) CDataColumn[size_t(columns)]);
