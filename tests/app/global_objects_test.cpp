@@ -4,7 +4,6 @@
 #include "core/global_objects.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -50,13 +49,16 @@
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/server_windows.h"
+#include "net/net_startup.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
 #include "platform/socket.h"
+#include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
@@ -231,6 +233,8 @@ std::vector<HookRow> HookTable() {
         // The network.
         {"socket notifications to the main window", [] { return plat::GetSocketNotifyPoster() != nullptr; },
          kInstalled},
+        {"socket notifications polled with the window messages", [] { return HasSocketPumpHook(); },
+         kInstalled},
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
         {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
         // The animation layer's services.
@@ -309,14 +313,10 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
     };
 }
 
-class GlobalObjectsTest : public ::testing::Test {
+class GlobalObjectsTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(m_oldCwd, sizeof(m_oldCwd)), nullptr);
-        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
+        ProgramFixture::SetUp();
         InstallGlobalFactories();
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
@@ -326,10 +326,7 @@ protected:
     }
     void TearDown() override {
         SetGlobalSlotObserver(nullptr);
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        EXPECT_EQ(chdir(m_oldCwd), 0);
+        ProgramFixture::TearDown();
     }
 
     // Runs the program for a few frames in its window.
@@ -347,11 +344,6 @@ protected:
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
-    qmtest::TempDir m_dir;
-    char m_oldCwd[4096];
-    plat::ScriptedWindowSystem m_system;
-    plat::ScopedWindowSystem m_scoped{m_system};
-    plat::ScopedMessageBoxRecorder m_boxes;
     std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
     std::vector<bool> m_hooksWhileRunning;
 };
@@ -389,6 +381,8 @@ TEST_F(GlobalObjectsTest, TheRunningProgramHasEveryHookInstalled) {
             EXPECT_FALSE(row.installed()) << row.name << " is left after shutdown";
         }
     }
+    // Nothing polls with the window messages once the program has ended.
+    EXPECT_EQ(plat::PumpHookCount(), 0u) << "a hook of the window-message pump is left after shutdown";
 }
 
 TEST_F(GlobalObjectsTest, TextBuffersHoldTheClassNames) {
