@@ -4,7 +4,6 @@
 #include "core/global_objects.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -59,6 +58,7 @@
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
@@ -317,14 +317,10 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
     };
 }
 
-class GlobalObjectsTest : public ::testing::Test {
+class GlobalObjectsTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(m_oldCwd, sizeof(m_oldCwd)), nullptr);
-        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
+        ProgramFixture::SetUp();
         InstallGlobalFactories();
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
@@ -334,10 +330,7 @@ protected:
     }
     void TearDown() override {
         SetGlobalSlotObserver(nullptr);
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        EXPECT_EQ(chdir(m_oldCwd), 0);
+        ProgramFixture::TearDown();
     }
 
     // Runs the program for a few frames in its window.
@@ -355,11 +348,6 @@ protected:
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
-    qmtest::TempDir m_dir;
-    char m_oldCwd[4096];
-    plat::ScriptedWindowSystem m_system;
-    plat::ScopedWindowSystem m_scoped{m_system};
-    plat::ScopedMessageBoxRecorder m_boxes;
     std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
     std::vector<bool> m_hooksWhileRunning;
 };
