@@ -23,6 +23,7 @@
 #include "ui/edit_box.h"
 #include "ui/window_mgr.h"
 #include "windows/play/play_windows.h"
+#include "windows/play/visual_password_window.h"
 
 namespace {
 
@@ -118,6 +119,10 @@ bool CInsertAccountWindow::Create() {
         box->SetActive(false, true);
         spec.ref->Assign(box);
     }
+    auto* keypad = new CVisualPasswordWindow;
+    keypad->Hide();
+    AddChild(keypad);
+    m_keypad.Assign(keypad);
     m_checkMark.reset();
     if (image) {
         auto mark = std::make_unique<CAniObject>();
@@ -147,6 +152,23 @@ CEditBox* CInsertAccountWindow::GetAccountBox() const {
 
 CEditBox* CInsertAccountWindow::GetPasswordBox() const {
     return m_password.GetAs<CEditBox>();
+}
+
+CVisualPasswordWindow* CInsertAccountWindow::GetKeypad() const {
+    return m_keypad.GetAs<CVisualPasswordWindow>();
+}
+
+void CInsertAccountWindow::OpenKeypad() {
+    if (CVisualPasswordWindow* keypad = GetKeypad()) {
+        keypad->Open();
+        keypad->SetActive(true, false);
+    }
+}
+
+bool CInsertAccountWindow::ProcessInput() {
+    CVisualPasswordWindow* keypad = GetKeypad();
+    if (keypad && keypad->IsDrawOn()) return keypad->ProcessInput();
+    return CBaseWindow::ProcessInput();
 }
 
 CButton* CInsertAccountWindow::GetButton(Button which) const {
@@ -296,6 +318,11 @@ bool CInsertAccountWindow::Update() {
             EndWait();
         }
     }
+    CVisualPasswordWindow* keypad = GetKeypad();
+    if (keypad && keypad->GetResult() == KEYPAD_RESULT_CONFIRMED) {
+        if (CEditBox* box = GetPasswordBox()) box->SetText(keypad->GetTypedText().c_str());
+        keypad->SetResult(KEYPAD_RESULT_NONE);
+    }
     return CBaseWindow::Update();
 }
 
@@ -331,7 +358,11 @@ bool CInsertAccountWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, 
         CancelLogin();
         return false;
     }
-    // New account, password change and the keypad open their own windows.
+    if (control == GetButton(kKeypad)) {
+        OpenKeypad();
+        return false;
+    }
+    // New account and password change open their own windows.
     return control->OnControlEvent(button, x, y, nullptr);
 }
 

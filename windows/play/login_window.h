@@ -16,6 +16,7 @@
 
 class CButton;
 class CEditBox;
+class CVisualPasswordWindow;
 
 inline constexpr char LOGIN_WINDOW_NAME[] = "LOGIN_WINDOW";
 inline constexpr char LOGIN_WINDOW_IMAGE[] = "InsertAccountWindow";
@@ -52,6 +53,8 @@ public:
     bool Create() override;
     bool Release() override;
     bool Draw() override;
+    // While a dialog of the window shows, only it takes input.
+    bool ProcessInput() override;
     // The wait for the log-in answer.
     bool Update() override;
     bool OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) override;
@@ -70,6 +73,8 @@ public:
     void CancelLogin();
     // Tab: the account box when it is not focused, else the password box.
     void SwitchFocus();
+    // The keypad, fresh and shown.
+    void OpenKeypad();
     // Switches remembering the account id and saves the options.
     void ToggleRememberId();
 
@@ -81,6 +86,7 @@ public:
     CEditBox* GetAccountBox() const;
     CEditBox* GetPasswordBox() const;
     CButton* GetButton(Button which) const;
+    CVisualPasswordWindow* GetKeypad() const;
 
 private:
     void ShowButtons(bool takeInput);
@@ -92,6 +98,7 @@ private:
     CWeakRef m_password;
     std::string m_serverName;
     CWeakRef m_buttons[kButtonCount];
+    CWeakRef m_keypad;
     std::unique_ptr<CAniObject> m_checkMark;
     uint32_t m_loginStart = 0;
     char m_message[LOGIN_STATUS_SIZE] = {};
