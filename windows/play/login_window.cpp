@@ -137,7 +137,7 @@ bool CInsertAccountWindow::Create() {
     m_result = LOGIN_RESULT_NONE;
     SetMessage(GetTableText(kTextTable, kRowReady));
     ShowButtons(true);
-    SetPosition(400 - ImageWidth() / 2, 300 - ImageHeight() / 2);
+    CentreWindow(this);
     return true;
 }
 
@@ -195,19 +195,11 @@ void CInsertAccountWindow::SetMessage(const char* text) {
 }
 
 void CInsertAccountWindow::ShowButtons(bool takeInput) {
-    // Without input the buttons still show (drawn, not pressable); the
-    // keypad button stays as it is.
-    for (int i = 0; i < kKeypad; ++i)
-        if (CButton* button = GetButton(Button(i))) {
-            if (takeInput) {
-                button->Show();
-            } else {
-                button->Hide();
-                button->SetDrawOn(true);
-            }
-        }
-    if (takeInput)
-        if (CButton* keypad = GetButton(kKeypad)) keypad->Show();
+    // The keypad button keeps taking input while the others wait.
+    SetButtonsTakeInput(
+        {GetButton(kConnect), GetButton(kCancel), GetButton(kNewAccount), GetButton(kChangePassword)},
+        takeInput);
+    if (takeInput) SetButtonsTakeInput({GetButton(kKeypad)}, true);
 }
 
 void CInsertAccountWindow::LoadSavedID() {

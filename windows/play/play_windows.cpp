@@ -5,6 +5,7 @@
 #include "core/frame_hooks.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "ui/button.h"
 #include "ui/message_box.h"
 #include "ui/window_mgr.h"
 
@@ -20,4 +21,20 @@ void ReconnectToLoginServer() {
     GameSession().Reset();
     if (!g_connection) g_connection = new CConnection(g_hMainWnd, WM_SOCKET_NOTIFY);
     g_connection->Connect(g_config.m_serverAddress, g_config.m_serverPort);
+}
+
+void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput) {
+    for (CButton* button : buttons) {
+        if (!button || (button->IsDrawOn() && button->IsInputOn() == takeInput)) continue;
+        if (takeInput) {
+            button->Show();
+        } else {
+            button->Hide();
+            button->SetDrawOn(true);
+        }
+    }
+}
+
+void CentreWindow(CBaseWindow* window) {
+    window->SetPosition(400 - window->ImageWidth() / 2, 300 - window->ImageHeight() / 2);
 }
