@@ -22,6 +22,7 @@
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/window_mgr.h"
+#include "windows/play/change_password_window.h"
 #include "windows/play/play_windows.h"
 #include "windows/play/visual_password_window.h"
 
@@ -101,24 +102,12 @@ bool CInsertAccountWindow::Create() {
         m_buttons[i].Assign(button);
     }
     GetButton(kKeypad)->SetToolTip(true, GetTableText(kTextTable, kRowKeypadTip), WINDOW_TOOLTIP_PARAM);
-    const struct {
-        const char* name;
-        size_t limit;
-        bool password;
-        CWeakRef* ref;
-    } boxes[2] = {{kAccountBoxName, ACCOUNT_ID_MAX, false, &m_account},
-                  {kPasswordBoxName, LOGIN_PASSWORD_MAX, true, &m_password}};
-    for (const auto& spec : boxes) {
-        auto* box = static_cast<CEditBox*>(MakeWindowControl(spec.name, CONTROL_EDIT_BOX));
-        box->SetMaxLength(uint32_t(spec.limit));
-        box->SetPassword(spec.password);
-        box->SetTextColor(0xFFFFFF);
-        box->SetImeMode(1);
-        box->m_forwardToParent = 1;
-        AddChild(box);
-        box->SetActive(false, true);
-        spec.ref->Assign(box);
-    }
+    m_account.Assign(MakeLoginEditBox(this, kAccountBoxName, ACCOUNT_ID_MAX, false));
+    m_password.Assign(MakeLoginEditBox(this, kPasswordBoxName, LOGIN_PASSWORD_MAX, true));
+    auto* changePassword = new CChangePasswordWindow;
+    changePassword->Hide();
+    AddChild(changePassword);
+    m_changePassword.Assign(changePassword);
     auto* keypad = new CVisualPasswordWindow;
     keypad->Hide();
     AddChild(keypad);
@@ -165,9 +154,18 @@ void CInsertAccountWindow::OpenKeypad() {
     }
 }
 
+CChangePasswordWindow* CInsertAccountWindow::GetChangePassword() const {
+    return m_changePassword.GetAs<CChangePasswordWindow>();
+}
+
+void CInsertAccountWindow::OpenChangePassword() {
+    if (CChangePasswordWindow* window = GetChangePassword()) window->ResetAndShow();
+}
+
 bool CInsertAccountWindow::ProcessInput() {
-    CVisualPasswordWindow* keypad = GetKeypad();
-    if (keypad && keypad->IsDrawOn()) return keypad->ProcessInput();
+    CBaseWindow* dialogs[2] = {GetChangePassword(), GetKeypad()};
+    for (CBaseWindow* dialog : dialogs)
+        if (dialog && dialog->IsDrawOn()) return dialog->ProcessInput();
     return CBaseWindow::ProcessInput();
 }
 
@@ -244,8 +242,7 @@ void CInsertAccountWindow::SubmitLogin() {
     session.PostSessionNotice(0, 0, nullptr);
     session.SendLoginRequest(1);
     ShowButtons(false);
-    m_loginStart = plat::timeGetTime();
-    if (m_loginStart == 0) m_loginStart = 1;  // 0 means no wait
+    m_loginStart = StartTime();
     if (RememberAccountId()) WriteSavedAccountId(account);
     if (CEditBox* box = GetAccountBox()) box->SetActive(false, true);
     if (CEditBox* box = GetPasswordBox()) box->SetActive(false, true);
@@ -354,7 +351,11 @@ bool CInsertAccountWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, 
         OpenKeypad();
         return false;
     }
-    // New account and password change open their own windows.
+    if (control == GetButton(kChangePassword)) {
+        OpenChangePassword();
+        return false;
+    }
+    // The new-account button opens its own window.
     return control->OnControlEvent(button, x, y, nullptr);
 }
 

@@ -16,6 +16,7 @@
 
 class CButton;
 class CEditBox;
+class CChangePasswordWindow;
 class CVisualPasswordWindow;
 
 inline constexpr char LOGIN_WINDOW_NAME[] = "LOGIN_WINDOW";
@@ -75,6 +76,8 @@ public:
     void SwitchFocus();
     // The keypad, fresh and shown.
     void OpenKeypad();
+    // The password change, emptied and shown.
+    void OpenChangePassword();
     // Switches remembering the account id and saves the options.
     void ToggleRememberId();
 
@@ -87,6 +90,7 @@ public:
     CEditBox* GetPasswordBox() const;
     CButton* GetButton(Button which) const;
     CVisualPasswordWindow* GetKeypad() const;
+    CChangePasswordWindow* GetChangePassword() const;
 
 private:
     void ShowButtons(bool takeInput);
@@ -99,6 +103,7 @@ private:
     std::string m_serverName;
     CWeakRef m_buttons[kButtonCount];
     CWeakRef m_keypad;
+    CWeakRef m_changePassword;
     std::unique_ptr<CAniObject> m_checkMark;
     uint32_t m_loginStart = 0;
     char m_message[LOGIN_STATUS_SIZE] = {};

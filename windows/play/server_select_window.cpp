@@ -106,8 +106,7 @@ void CMultiServerWindow::SelectServer() {
     m_busy = 1;
     GameSession().PostSessionNotice(0, 0, nullptr);
     GameSession().SendWorldEntry(list[size_t(m_selected)].worldId);
-    m_requestStart = plat::timeGetTime();
-    if (m_requestStart == 0) m_requestStart = 1;  // 0 means no wait
+    m_requestStart = StartTime();
     ShowButtons(false);
 }
 
