@@ -42,6 +42,16 @@ void SetShadowSpriteFactory(IShadowSpriteFactory* factory);
 IShadowSpriteFactory* GetShadowSpriteFactory();
 using ScopedShadowSpriteFactory = plat::ScopedInstall<GetShadowSpriteFactory, SetShadowSpriteFactory>;
 
+// Kinds of the object id register: characters are 0-3; the map's objects are
+// map objects (6), area markers (9) and server objects (10).
+enum : uint8_t {
+    ID_KIND_CHAR = 0,
+    ID_KIND_LAST_CHAR = 3,
+    ID_KIND_MAP_OBJECT = 6,
+    ID_KIND_AREA_MARKER = 9,
+    ID_KIND_SERVER_OBJECT = 10,
+};
+
 struct CIdFlag {
     uint32_t m_id = 0;
     uint8_t m_flag = 0;

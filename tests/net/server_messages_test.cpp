@@ -156,6 +156,10 @@ std::vector<Sample> Samples() {
         {"112 value reaction", 189, 112, Cat({{0}, U32(7), U32(300)})},
         {"112 value reaction with text", 189, 112, Cat({{1}, U32(7), U32(0), Text("well done")})},
         {"120 hit result", 189, 120, Cat({U32(7), U32(2), {3, 4}, U32(8)})},
+        // The map's messages.
+        {"14 object leaves", 189, 14, U32(7)},
+        {"21 map change", 189, 21, Cat({U16(0), U16(1427), {4, 1}})},
+        {"90 map object moves", 189, 90, Cat({U32(7), U16(3), U16(4)})},
     };
 }
 
