@@ -120,6 +120,7 @@ public:
     CIdFlag* FindIdFlag(uint32_t id);
     void RemoveIdFlag(uint32_t id);
     size_t GetIdFlagCount() const { return m_idFlags.size(); }
+    void ClearIdFlags() { m_idFlags.clear(); }
 
     // Draws the shadow at (x, y) with size 0-4 (clamped) as its motion;
     // false without a shadow object.
