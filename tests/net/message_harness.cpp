@@ -10,6 +10,45 @@
 
 namespace nettest {
 
+const std::vector<const char*>& PresentWindows() {
+    static const std::vector<const char*> names = {"CharSelectWindow",
+                                                   "Z5_TITLE_WINDOW",
+                                                   "MSGWIN",
+                                                   "ReplyWindow",
+                                                   "EventTalkWindows",
+                                                   "Pet_Interface",
+                                                   "Pet_Incubator_Window",
+                                                   "Club_BaseWindow",
+                                                   "Club_MakeWindow",
+                                                   "Club_JoinWindow",
+                                                   "CLUB_DEPOSIT_WINDOW",
+                                                   "MINIMAP_WINDOW",
+                                                   "FightClubCVCWaitWin",
+                                                   "FightClub_Config",
+                                                   "FightClub_Manager",
+                                                   "FightClub_WaitWin",
+                                                   "FORTRESS_BOARD_WIN",
+                                                   "TJS_ROOMLIST",
+                                                   "CTF_ROOMLIST",
+                                                   "TJS_NEWROOM",
+                                                   "CTF_NEWROOM",
+                                                   "TJS_WAITROOM",
+                                                   "CTF_WAITROOM",
+                                                   "GAMBAMBO_WIN",
+                                                   "Fishing_Window",
+                                                   "COOKING_COOKBOOK_WINDOW",
+                                                   "ITEM_EXCHANGE_WINDOW",
+                                                   "NPC_FUNCTION_SELECT_WIN",
+                                                   "TRADE_WINDOW",
+                                                   "NPCHEALWIN",
+                                                   "DepositWindow",
+                                                   "TEAM_WINDOW",
+                                                   "TimerWindow",
+                                                   "COMBO_SETUP_WINDOW",
+                                                   "EventLogWindow"};
+    return names;
+}
+
 std::vector<std::string> LoginTextRows() {
     std::vector<std::string> rows;
     for (int row = 0; row < 12; ++row) rows.push_back("row " + std::to_string(row));
@@ -73,6 +112,11 @@ void MessageHarness::Fresh(bool present) {
     m_windows.m_windows.clear();
     m_windows.m_managerPort.Clear();
     m_windows.m_toAll.clear();
+    m_windows.m_children.clear();
+    m_windows.m_visible.clear();
+    m_windows.m_classes.clear();
+    m_windows.m_calls.clear();
+    m_boxes.m_open.clear();
     m_boxes.m_shown.clear();
     m_premium.reset();
     m_mainMgr.reset();
@@ -82,8 +126,7 @@ void MessageHarness::Fresh(bool present) {
     // world would.
     SetGameWorldHooks(&m_world);
     if (present) {
-        m_windows.Add("CharSelectWindow");
-        m_windows.Add("Z5_TITLE_WINDOW");
+        for (const char* name : PresentWindows()) m_windows.Add(name);
         SetServerWindows(&m_windows);
         SetServerMessageBoxes(&m_boxes);
         m_premium = std::make_unique<CPremiumItemNotifyMgr>();
@@ -146,6 +189,8 @@ std::string MessageHarness::Describe() {
     for (const CServerListEntry& e : s.m_serverList)
         out << " " << int(e.worldId) << ":" << e.address << ":" << e.port << ":" << e.name << ":"
             << int(e.state);
+    out << "\nlobbies " << s.m_lobbies.m_tjsNumber << "/" << s.m_lobbies.m_tjsFlag << " "
+        << s.m_lobbies.m_ctfNumber << "/" << s.m_lobbies.m_ctfFlag << " party " << bool(s.m_party);
     out << "\ncharlist " << (s.m_charList ? int(s.m_charList->Count()) : -1) << " page " << s.m_newAccountPage
         << "\n";
     out << "queue";

@@ -29,6 +29,8 @@ namespace nettest {
 // Texts of table 13 the log-in messages use (row n reads "row n", row 11 is
 // the version format).
 std::vector<std::string> LoginTextRows();
+// The windows that exist when the receivers are present.
+const std::vector<const char*>& PresentWindows();
 
 class MessageHarness : public ScriptedConnectionTest {
 protected:
