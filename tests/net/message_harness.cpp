@@ -10,6 +10,14 @@
 
 namespace nettest {
 
+std::vector<std::string> NoticeTextRows() {
+    std::vector<std::string> rows(649);
+    rows[634] = "%s refused";
+    rows[647] = "first side";
+    rows[648] = "second side";
+    return rows;
+}
+
 const std::vector<const char*>& PresentWindows() {
     static const std::vector<const char*> names = {"CharSelectWindow",
                                                    "Z5_TITLE_WINDOW",
@@ -62,8 +70,8 @@ void MessageHarness::SetUp() {
     ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
     m_previousDir = cwd;
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    m_texts = std::make_unique<qmtest::ScopedTextTables>(
-        std::map<int, std::vector<std::string>>{{LOGIN_TEXT_TABLE, LoginTextRows()}});
+    m_texts = std::make_unique<qmtest::ScopedTextTables>(std::map<int, std::vector<std::string>>{
+        {LOGIN_TEXT_TABLE, LoginTextRows()}, {NOTICE_TEXT_TABLE, NoticeTextRows()}});
     m_savedOptions = g_options;
     m_savedVersion = g_config.m_clientVersion;
     g_config.m_clientVersion = 189;
