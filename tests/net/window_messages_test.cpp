@@ -597,7 +597,7 @@ TEST_F(WindowMessages, TheTeamListKeeps100TeamsAndReadsThePast) {
 }
 
 TEST_F(WindowMessages, FortressClubFlagsAreStoredInverted) {
-    for (uint8_t wire : {0, 1, 7}) {
+    for (uint8_t wire : {uint8_t(0), uint8_t(1), uint8_t(7)}) {
         Fresh(true);
         Dispatch(35, Cat({{0, 1}, Text("b"), Text("c"), {wire, 1, 2}, U32(3), {4, 5}, U16(6), {7, 8}}));
         const auto* board = Record<CFortressBoardMsg>("FORTRESS_BOARD_WIN");
@@ -657,7 +657,7 @@ TEST_F(WindowMessages, TheTradeWindowTakesTheFourFunctionFlags) {
 }
 
 TEST_F(WindowMessages, TheClubDepositModeFollowsTheSubCode) {
-    for (uint8_t subCode : {7, 11}) {
+    for (uint8_t subCode : {uint8_t(7), uint8_t(11)}) {
         Fresh(true);
         Dispatch(106, subCode == 7 ? Bytes{7, 0, 0} : Bytes{11, 0});
         const auto* mode = Record<CWindowValueMsg>("CLUB_DEPOSIT_WINDOW", 1);
