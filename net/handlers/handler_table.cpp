@@ -46,7 +46,8 @@
 // | 58                    | HandlePartyMessage    | the party window or the session's party list  |
 // | 78                    | HandleTimerMessage    | timers                                         |
 // | 114                   | HandleComboMessage    | combos                                         |
-// | 47, 48, 97, 111, 116  | HandleSceneMessage    | records for the game scene                     |
+// | 7                     | HandleObjectsInView   | objects entering the view (57, 58, 59; map 49, 79, 81) |
+// | 31, 32, 47, 48, 97, 111, 116 | HandleSceneMessage | records for the game scene and the map   |
 // | 15, 16, 18, 27, 28, 55, 56 | HandleItemMessage | the player's items, the club deposit's items |
 //
 // Every other code is ignored until its handler is added here. Handlers keep
@@ -64,6 +65,7 @@
 #include "net/handlers/item_messages.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/meta_tables.h"
+#include "net/handlers/object_messages.h"
 #include "net/handlers/pastime_messages.h"
 #include "net/handlers/play_messages.h"
 #include "net/handlers/scene_messages.h"
@@ -126,10 +128,11 @@ void InstallPacketHandlers(CGameSession& session) {
     session.SetPacketHandler(SERVER_TIMER, HandleTimerMessage);
     session.SetPacketHandler(SERVER_COMBO, HandleComboMessage);
     session.SetPacketHandler(SERVER_EVENT_LOG, HandleEventLogMessage);
-    for (uint8_t code :
-         {SERVER_SCENE_FORMS, SERVER_NAME_LIST, SERVER_SCENE_NOTICE, SERVER_SIX_VALUES, SERVER_SCENE_LISTS})
+    for (uint8_t code : {SERVER_SCENE_FORMS, SERVER_NAME_LIST, SERVER_SCENE_NOTICE, SERVER_SIX_VALUES,
+                         SERVER_SCENE_LISTS, SERVER_MAP_WEATHER, SERVER_MAP_TIME})
         session.SetPacketHandler(code, HandleSceneMessage);
     for (uint8_t code : {SERVER_ITEM_ADDED, SERVER_ITEM_VALUE_16, SERVER_ITEM_PAIR, SERVER_ITEM_STORED,
                          SERVER_ITEM_STORE_SLOT, SERVER_CHAR_ITEM, SERVER_ITEM_VALUE_56})
         session.SetPacketHandler(code, HandleItemMessage);
+    session.SetPacketHandler(SERVER_OBJECTS_IN_VIEW, HandleObjectsInView);
 }

@@ -5,9 +5,11 @@
 
 #include "core/config.h"
 #include "core/main_mgr.h"
+#include "data/game_hooks.h"
 #include "net/connection.h"
 #include "net/handlers/handler_rules.h"
 #include "net/handlers/list_fields.h"
+#include "net/handlers/map_records.h"
 #include "net/handlers/scene_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
@@ -20,10 +22,55 @@ struct Spare {
     char second[CNameListMsg::SECOND_SIZE];
 };
 
+// Forms 0 and 1: a zone marker for the map, and its removal.
+void ZoneMarker(uint8_t form, CPacketReader& body) {
+    const uint32_t id = body.GetDword();
+    if (form == 1) {
+        CZoneMarkerGoneMsg gone;
+        gone.Set(id);
+        if (!body.Failed()) GameWorld().HandleMapMessage(gone);
+        return;
+    }
+    const bool withStyle = g_config.m_clientVersion >= ZONE_BYTE_VERSION;
+    const uint8_t style = withStyle ? body.GetByte() : ZONE_BYTE_DEFAULT;
+    const int32_t x1 = body.GetWord();
+    const int32_t y1 = body.GetWord();
+    const int32_t x2 = body.GetWord();
+    const int32_t y2 = body.GetWord();
+    if (body.Failed()) return;
+    CZoneMarkerMsg marker;
+    marker.Set(id, x1, y1, x2, y2, style);
+    GameWorld().HandleMapMessage(marker);
+}
+
+void Weather(CPacketReader& body) {
+    const uint8_t kind = body.GetByte();
+    const uint8_t strength = body.GetByte();
+    if (body.Failed()) return;
+    CWeatherMsg weather;
+    weather.Set(kind, strength);
+    GameWorld().HandleMapMessage(weather);
+}
+
+void TimeOfDay(CPacketReader& body) {
+    const uint8_t a = body.GetByte();
+    const uint8_t b = body.GetByte();
+    const uint8_t c = body.GetByte();
+    if (body.Failed()) return;
+    CTimeOfDayMsg time;
+    time.Set(a, b, c);
+    GameWorld().HandleMapMessage(time);
+    RearmConnection();
+}
+
 void SceneForms(CPacketReader& body) {
     const uint8_t form = body.GetByte();
     std::unique_ptr<CMsgPayload> record;
     switch (form) {
+        case 0:
+        case 1:
+            ZoneMarker(form, body);
+            return;
         case 2: {
             auto ids = std::make_unique<CIdListMsg>();
             ids->m_a = body.GetDword();
@@ -218,6 +265,12 @@ void HandleSceneMessage(CGameSession&, uint8_t code, CPacketReader& body) {
             break;
         case SERVER_SCENE_LISTS:
             SceneLists(body);
+            break;
+        case SERVER_MAP_WEATHER:
+            Weather(body);
+            break;
+        case SERVER_MAP_TIME:
+            TimeOfDay(body);
             break;
         default:
             break;

@@ -75,6 +75,50 @@ Bytes ExchangeItem(bool options) {
     return options ? Cat({head, {1}, Bytes(13, 1), {1}, Text("12")}) : Cat({head, {0}, U16(5)});
 }
 
+// Message 7 with one object of each kind (client version 231 on).
+Bytes ObjectsOfEveryKind() {
+    return Cat(
+        {U16(7),
+         Cat({{1},
+              U32(11),
+              U32(2200001),
+              U16(3),
+              U16(4),
+              {2},
+              Bytes(24, 0),
+              {1},
+              Text("npc"),
+              Text("t"),
+              {5}}),
+         Cat({{2},
+              U32(12),
+              U32(2100001),
+              U16(3),
+              U16(4),
+              {2},
+              U32(1),
+              U32(2),
+              {1},
+              Bytes(16, 0),
+              U16(3),
+              U32(7),
+              U32(8)}),
+         Cat({{7}, U32(17), U32(2100002), U16(3), U16(4), {2}, U32(1), U32(2), {1}, Bytes(16, 0), Text("s")}),
+         Cat({{3}, U32(1), U32(13), {1}, Text("item"), U32(0), U16(5), U16(6), U32(7), U16(2)}),
+         Cat({{4}, U32(14), U16(1), U16(2), U16(3), U16(4)}),
+         Cat({{5}, U32(15), Bytes(18, 1), Bytes(5, 2), Text("obj")}),
+         Cat({{6},
+              U32(16),
+              U32(2),
+              U16(3),
+              U16(4),
+              {5},
+              Bytes(16, 0),
+              {6, 7, 0, 0, 8, 1},
+              Text("pet"),
+              {0}})});
+}
+
 std::vector<Sample> Samples() {
     const Bytes terms = Deflated("The terms of use.");
     return {
@@ -444,6 +488,13 @@ std::vector<Sample> Samples() {
         {"28/2 club deposit cleared", 189, 28, {2, 0}},
         {"55 character item", 189, 55, Cat({U32(1), U32(2), {3}, Text("i"), U32(0), Bytes(13, 1), {0}})},
         {"56 item value", 189, 56, {1}},
+        {"7 no objects", 189, 7, U16(0)},
+        {"7 every kind", 231, 7, ObjectsOfEveryKind()},
+        {"31 weather", 189, 31, {1, 2}},
+        {"32 time of day", 189, 32, {1, 2, 3}},
+        {"48/0 zone marker", 189, 48, Cat({{0}, U32(5), U16(1), U16(2), U16(3), U16(4)})},
+        {"48/0 zone marker with its style", 251, 48, Cat({{0}, U32(5), {7}, U16(1), U16(2), U16(3), U16(4)})},
+        {"48/1 zone marker gone", 189, 48, Cat({{1}, U32(5)})},
     };
 }
 
@@ -480,6 +531,25 @@ TEST_F(ServerMessages, EverySampleChangesSomethingAndNoStrictPrefixDoes) {
             }
         }
     }
+}
+
+TEST_F(ServerMessages, TheInstalledCodesAreTheTable) {
+    const std::set<int> table = {
+        0,  1,  2,  3,   4,   5,   7,   8,   10,  11,  13,  14,  15,  16,  17,  18,  19,  21,  22,  23,
+        24, 25, 26, 27,  28,  29,  31,  32,  33,  34,  35,  36,  37,  38,  40,  42,  43,  44,  45,  47,
+        48, 51, 55, 56,  58,  63,  66,  67,  68,  69,  71,  72,  78,  83,  86,  87,  90,  93,  95,  96,
+        97, 98, 99, 100, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 116, 120, 121};
+    ASSERT_EQ(table.size(), 80u);
+    // The object-leaves and object-moves messages and the character refresh
+    // come with the map's handlers of their own.
+    const std::set<int> toCome = {14, 21, 90};
+    std::set<int> installed;
+    for (int code = 0; code <= MAX_SERVER_CODE + 2; ++code)
+        if (m_session->HasPacketHandler(uint8_t(code))) installed.insert(code);
+    std::set<int> expected;
+    for (int code : table)
+        if (!toCome.count(code) || installed.count(code)) expected.insert(code);
+    EXPECT_EQ(installed, expected);
 }
 
 TEST_F(ServerMessages, HandedRawMessagesReachTheirReaderAsTheyCame) {

@@ -11,8 +11,11 @@
 #include "core/window_port_records.h"
 #include "net/handlers/chat_messages.h"
 #include "net/handlers/item_records.h"
+#include "net/handlers/map_records.h"
+#include "net/handlers/object_messages.h"
 #include "net/handlers/pastime_messages.h"
 #include "net/handlers/play_messages.h"
+#include "net/handlers/scene_messages.h"
 #include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
 #include "tests/net/message_harness.h"
@@ -467,6 +470,11 @@ std::vector<Route> Routes() {
          {2, 1, 1, 2, 3},
          {"manager:126"},
          [](WindowMessages& t) { t.m_connection->Close(); }},
+        // ---- The map ----
+        {"31 weather", 31, {1, 2}, {"map:83/0"}},
+        {"32 time of day", 32, {1, 2, 3}, {"map:84/0"}},
+        {"48/1 zone marker gone", 48, Cat({{1}, U32(5)}), {"map:97/0"}},
+        {"31 without a connection", 31, {1, 2}, {}, [](WindowMessages& t) { t.m_connection->Close(); }},
         // ---- Items ----
         {"15 option form 0",
          15,
@@ -796,6 +804,104 @@ TEST_F(WindowMessages, ClubDepositItemsBothWays) {
         EXPECT_EQ(item->m_gradeLimit, -2) << "sign-extended";
         EXPECT_EQ(item->m_b, 6u);
     }
+}
+
+// ---- Objects in view (7) and the map's messages ----
+
+Bytes Npc(uint32_t id) {
+    return Cat({{1},
+                U32(id),
+                U32(2200001),
+                U16(3),
+                U16(4),
+                {2},
+                Bytes(24, 0),
+                {1},
+                Text("npc"),
+                Text("title"),
+                {5}});
+}
+
+Bytes Monster(uint32_t id, bool newLayout) {
+    Bytes head = Cat({{2}, U32(id), U32(2100001), U16(3), U16(4), {2}});
+    if (newLayout) head = Cat({head, U32(1), U32(2)});
+    return Cat({head, {1}, Bytes(16, 0), U16(0x0003), U32(7), U32(8)});
+}
+
+Bytes AreaMarker(uint32_t id) {
+    return Cat({{4}, U32(id), U16(1), U16(2), U16(3), U16(4)});
+}
+
+TEST_F(WindowMessages, AnEmptyBatchOfObjectsOnlyReArms) {
+    m_connection->EnableWriteNotify(0);
+    EXPECT_EQ(Run(7, U16(0)), Effects{});
+    EXPECT_EQ(m_connection->SelectMask(), CConnection::WRITE_CLOSE_EVENTS);
+}
+
+TEST_F(WindowMessages, ObjectsAreDeliveredInOrderEachMarkedBeforeTheNext) {
+    std::vector<std::string> seen;
+    m_world.m_onHand = [&](const CMsgPayload& record) {
+        seen.push_back(std::to_string(record.m_id) + (m_charResources->FindIdFlag(11) ? " 11" : "") +
+                       (m_charResources->FindIdFlag(14) ? " 14" : "") +
+                       (m_charResources->FindIdFlag(12) ? " 12" : ""));
+    };
+    Dispatch(7, Cat({U16(3), Npc(11), AreaMarker(14), Monster(12, false)}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"58", "79 11", "57 11 14"}));
+    ASSERT_NE(m_charResources->FindIdFlag(14), nullptr);
+    EXPECT_EQ(m_charResources->FindIdFlag(14)->m_flag, ID_FLAG_AREA_MARKER);
+    EXPECT_EQ(m_charResources->FindIdFlag(12)->m_flag, ID_FLAG_MONSTER);
+}
+
+TEST_F(WindowMessages, TheNpcNamePartHoldsTwoFields) {
+    const CObjectAppearMsg* npc = nullptr;
+    CObjectAppearMsg copy;
+    m_world.m_onHand = [&](const CMsgPayload& record) {
+        if (const auto* r = dynamic_cast<const CObjectAppearMsg*>(&record)) copy = *r, npc = &copy;
+    };
+    Dispatch(7, Cat({U16(1), Npc(11)}));
+    ASSERT_NE(npc, nullptr);
+    EXPECT_STREQ(npc->m_name, "npc");
+    EXPECT_STREQ(npc->m_name + 64, "title");
+    EXPECT_EQ(npc->m_nameByte, 5);
+}
+
+TEST_F(WindowMessages, MonsterRecordsByClientVersion) {
+    struct Case {
+        uint16_t version;
+        bool newLayout;
+        bool delivered;
+    } cases[] = {{230, false, true}, {231, true, true}, {231, false, false}};
+    for (const Case& c : cases) {
+        Fresh(true);
+        g_config.m_clientVersion = c.version;
+        Effects effects = Run(7, Cat({U16(1), Monster(12, c.newLayout)}));
+        EXPECT_EQ(effects, c.delivered ? Effects{"hand:57/0"} : Effects{}) << c.version << " " << c.newLayout;
+    }
+}
+
+TEST_F(WindowMessages, AnUnknownKindDropsTheWholeBatch) {
+    m_connection->EnableWriteNotify(0);
+    const uint16_t mask = m_connection->SelectMask();
+    EXPECT_EQ(Run(7, Cat({U16(2), Npc(11), {8}, U32(9)})), Effects{});
+    EXPECT_EQ(m_charResources->GetIdFlagCount(), 0u);
+    EXPECT_EQ(m_connection->SelectMask(), mask) << "not re-armed";
+}
+
+TEST_F(WindowMessages, ZoneMarkersByClientVersion) {
+    CZoneMarkerMsg marker;
+    m_world.m_onHand = [&](const CMsgPayload& record) {
+        if (const auto* r = dynamic_cast<const CZoneMarkerMsg*>(&record)) marker = *r;
+    };
+    g_config.m_clientVersion = 250;
+    Dispatch(48, Cat({{0}, U32(5), U16(1), U16(2), U16(3), U16(4)}));
+    EXPECT_EQ(marker.m_id, 5u);
+    EXPECT_EQ(marker.m_style, ZONE_BYTE_DEFAULT);
+    EXPECT_EQ(marker.m_y2, 4);
+    g_config.m_clientVersion = 251;
+    Dispatch(48, Cat({{0}, U32(6), {7}, U16(1), U16(2), U16(3), U16(4)}));
+    EXPECT_EQ(marker.m_id, 6u);
+    EXPECT_EQ(marker.m_style, 7);
+    EXPECT_EQ(marker.m_y2, 4);
 }
 
 }  // namespace
