@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config.h"
+#include "graphics/display_settings.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
 
@@ -39,8 +39,8 @@ TEST(ServerWindows, BaseWindowOperationsByIdentifier) {
     auto* window = static_cast<CBaseWindow*>(made);
     EXPECT_TRUE(window->IsActive());
     EXPECT_TRUE(windows.CenterWindow(kName));
-    EXPECT_EQ(window->GetX(), (g_config.m_screenWidth - 200) / 2);
-    EXPECT_EQ(window->GetY(), (g_config.m_screenHeight - 100) / 2);
+    EXPECT_EQ(window->GetX(), (GetDisplaySettings().screenWidth - 200) / 2);
+    EXPECT_EQ(window->GetY(), (GetDisplaySettings().screenHeight - 100) / 2);
     EXPECT_TRUE(windows.HideWindow(kName));
     EXPECT_FALSE(windows.IsWindowVisible(kName));
     EXPECT_EQ(windows.FindAnyWindowByName(kName), made);
