@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "world/map/map.h"
 
 namespace {
 
@@ -101,4 +102,5 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
 }

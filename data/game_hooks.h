@@ -8,6 +8,7 @@
 
 class CChar;  // a character of the game world; only passed through here
 class CItemObject;
+class CMsgPayload;
 
 class IGameWorldHooks {
 public:
@@ -54,6 +55,33 @@ public:
     virtual uint32_t GetRequirementValue(CChar*, int which) {
         (void)which;
         return 0;
+    }
+
+    // ---- The map's side (the map installs it) ----
+    // Hands a map record (core/message.h) to the map at once; false while
+    // there is no map.
+    virtual bool HandleMapMessage(const CMsgPayload& msg) {
+        (void)msg;
+        return false;
+    }
+    // Whether the map holds a loaded map's data.
+    virtual bool HasMapData() { return false; }
+    // The map's field value (server message 108).
+    virtual void SetFieldValue(uint32_t value) { (void)value; }
+    // The screen point of a tile, and the tile under a screen point; (0, 0)
+    // and (-1, -1) without a map.
+    virtual std::pair<int32_t, int32_t> TileToScreen(int32_t tileX, int32_t tileY) {
+        (void)tileX, (void)tileY;
+        return {0, 0};
+    }
+    virtual std::pair<int32_t, int32_t> ScreenToTile(int32_t x, int32_t y) {
+        (void)x, (void)y;
+        return {-1, -1};
+    }
+    // Whether a character may stand on the tile (the loaded, ready map's cells).
+    virtual bool IsPassableAt(int32_t tileX, int32_t tileY) {
+        (void)tileX, (void)tileY;
+        return false;
     }
 
     // The window manager's target flag: while set, skills of target type 5
