@@ -421,6 +421,7 @@ bool CMapData::ReadBlockBody(MapBlock& block) {
     block.m_placed.clear();
     block.m_placedAt.clear();
 
+    ++m_blockReads;
     MapRecordReader reader(m_pMap->MapFile());
     const int32_t index = int32_t(&block - m_blocks.data());
     if (!reader.Seek(m_pMap->BlockOffsets()[size_t(index)] + MAP_BLOCK_HEADER_SIZE)) return false;

@@ -196,6 +196,8 @@ public:
         return index >= 0 && size_t(index) < m_blocks.size() ? &m_blocks[size_t(index)] : nullptr;
     }
     int32_t GetLoadedBlockCount() const { return int32_t(m_loadedList.size()); }
+    // Block records read since the map was loaded.
+    int32_t GetBlockReads() const { return m_blockReads; }
     const std::vector<int32_t>& LoadedList() const { return m_loadedList; }
 
     CMapObjectDefs& Definitions() { return m_defs; }
@@ -261,6 +263,7 @@ private:
     uint8_t m_placed = 0;
     int32_t m_focusCellX = INT32_MIN, m_focusCellY = INT32_MIN;  // none yet
     std::vector<int32_t> m_loadedList;
+    int32_t m_blockReads = 0;
     CFieldObjectList m_groundLayer;
     CSlotObjectMgr m_objectLayer;
     std::vector<MapAreaMarker> m_areaMarkers;
