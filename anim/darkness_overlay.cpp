@@ -202,17 +202,15 @@ DarknessLight* CDarknessOverlay::FindLight(int32_t id) {
 
 bool CDarknessOverlay::Update() {
     if (!Has3D() || m_cols <= 0 || m_rows <= 0) return true;
+    // The level follows its target by one step a frame, also while no target
+    // is set: a level set on its own then fades out.
     int32_t target = m_targetLevel;
-    if (target != DARK_LEVEL_UNSET) {
-        if (m_brightness != 0 && !IsVisualEventRunning())
-            target = int32_t((100 - std::min<int32_t>(m_brightness, 100)) * target * 0.01);
-        if (m_currentLevel == DARK_LEVEL_UNSET)
-            m_currentLevel = target;
-        else if (m_currentLevel < target)
-            ++m_currentLevel;
-        else if (m_currentLevel > target)
-            --m_currentLevel;
-    }
+    if (m_brightness != 0 && !IsVisualEventRunning())
+        target = int32_t((100 - std::min<int32_t>(m_brightness, 100)) * target * 0.01);
+    if (m_currentLevel < target)
+        ++m_currentLevel;
+    else if (m_currentLevel > target)
+        --m_currentLevel;
     const bool status9 = PlayerStatus9();
     const int32_t level = GetEffectiveLevel();
     if (!status9 && level < 1) return true;

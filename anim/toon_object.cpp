@@ -455,7 +455,8 @@ void CToonObject::BuildOutlines(ToonNode& node, ToonNodeState& state) {
         const uint32_t black = alpha << 24;
         for (const Vec3& p : {a, pa, pb, b}) state.edgeQuads.push_back({p.x, p.y, p.z, black, 0, 0, 0, 0, 0});
         const uint16_t base = uint16_t((state.edgeCount % kEdgesPerDraw) * 4);
-        for (uint16_t k : {0, 1, 2, 2, 3, 0}) state.edgeIndices.push_back(uint16_t(base + k));
+        for (uint16_t k : std::initializer_list<uint16_t>{0, 1, 2, 2, 3, 0})
+            state.edgeIndices.push_back(uint16_t(base + k));
         ++state.edgeCount;
     }
 }

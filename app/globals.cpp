@@ -26,6 +26,7 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "ui/window_mgr.h"
 #include "world/map/map.h"
 
 namespace {
@@ -73,6 +74,7 @@ void InstallGlobalFactories() {
     SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
+    SetGlobalFactory(GlobalSlot::TextBuffers, FillTextBuffers, {});
     InstallGraphicsGlobals();
     InstallModelGlobals();
     SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
@@ -83,6 +85,14 @@ void InstallGlobalFactories() {
             return CreateFonts();
         },
         ReleaseTextFonts);
+    // The window manager takes animated objects dropped on windows.
+    InstallManager(
+        GlobalSlot::WindowMgr, g_pWindowMgr,
+        [] {
+            g_pWindowMgr->Init();
+            GetAniServices().windows = g_pWindowMgr;
+        },
+        [] { GetAniServices().windows = nullptr; });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {

@@ -23,6 +23,15 @@ void SetCharResourceHooks(ICharResourceHooks* hooks) {
 void SetCursorHooks(ICursorHooks* hooks) {
     g_cursorHooks = hooks;
 }
+IAniObjectHooks* InstalledAniObjectHooks() {
+    return g_aniHooks;
+}
+ICharResourceHooks* InstalledCharResourceHooks() {
+    return g_charHooks;
+}
+ICursorHooks* InstalledCursorHooks() {
+    return g_cursorHooks;
+}
 
 CDrawObject::~CDrawObject() {
     CDrawObject::Release();
@@ -36,8 +45,8 @@ bool CDrawObject::Create() {
     m_pAniObject = nullptr;
     m_pUserData = nullptr;
     m_created = 0;
-    m_auxFlag1 = 1;
-    m_auxFlag2 = 0;
+    m_acceptsMouse = 1;
+    m_active = 0;
     m_resourceRow = -1;
     m_parameter = 0;
     m_kindId = 0;

@@ -51,6 +51,10 @@ public:
 void SetAniObjectHooks(IAniObjectHooks* hooks);
 void SetCharResourceHooks(ICharResourceHooks* hooks);
 void SetCursorHooks(ICursorHooks* hooks);
+// The installed hooks, or null.
+IAniObjectHooks* InstalledAniObjectHooks();
+ICharResourceHooks* InstalledCharResourceHooks();
+ICursorHooks* InstalledCursorHooks();
 
 inline constexpr uint16_t DRAW_TYPE_NO_UNDERLAY = 4;  // type whose animation has no underlay pass
 inline constexpr size_t DRAW_NAME_SIZE = 66;          // name bytes, terminator included
@@ -102,8 +106,8 @@ protected:
     CAniObject* m_pAniObject = nullptr;  // owned
     void* m_pUserData = nullptr;         // for subclasses; null at Create
     uint8_t m_created = 0;
-    uint8_t m_auxFlag1 = 1;  // for subclasses; 1 at Create
-    uint8_t m_auxFlag2 = 0;  // for subclasses; 0 at Create
+    uint8_t m_acceptsMouse = 1;  // windows take presses only while set; 1 at Create
+    uint8_t m_active = 0;        // the window is the active one; 0 at Create
     int32_t m_resourceRow = -1;
     uint32_t m_parameter = 0;
 };

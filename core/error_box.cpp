@@ -52,12 +52,14 @@ void SetMessageWinSink(MessageWinSink sink) {
     g_messageWinSink = std::move(sink);
 }
 
+bool HasMessageWinSink() {
+    return bool(g_messageWinSink);
+}
+
 void ShowMessageWin(uint32_t kind, const char* format, va_list args) {
     std::string text = FormatCut(kErrorTextMax, format, args);
-    if (!g_messageWinSink) {
-        plat::MessageBox(text, kErrorBoxCaption, plat::MB_OK);
-        return;
-    }
+    // No message window, no message.
+    if (!g_messageWinSink) return;
     auto record = std::make_unique<CMessageWinRecord>();
     record->kind = kind;
     size_t length = plat::DbcsPrefixLength(text, kMessageWinTextMax);

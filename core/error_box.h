@@ -56,9 +56,10 @@ struct CMessageWinRecord : public CMsgData {
 // Delivers a record to the "MSGWIN" window: the window layer installs it when
 // it exists. It finds the window and posts the record, with event id 87, sender
 // 0 and delay 0, through the global message queue to the window's port; no
-// window, no message. Without a sink the text goes to a message box instead.
+// window, no message. Without a sink the text is dropped.
 using MessageWinSink = std::function<void(std::unique_ptr<CMessageWinRecord>)>;
 void SetMessageWinSink(MessageWinSink sink);
+bool HasMessageWinSink();
 
 // Formats a text (at most 511 bytes) and hands it to the message window cut to
 // 255 bytes.

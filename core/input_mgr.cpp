@@ -51,6 +51,7 @@ void CInputMgr::ClearState() {
     }
     memset(m_keyState, 0, sizeof(m_keyState));
     m_keyboardClick = 0;
+    m_movedSinceUpdate = m_mouseMoved = 0;
 }
 
 bool CInputMgr::PostKeyDown(uint32_t key, bool repeat) {
@@ -85,6 +86,7 @@ bool CInputMgr::MouseMove(int32_t x, int32_t y) {
     for (int b = 0; b < 2; ++b)
         if (m_buttonDown[b]) m_held[b] = 1;
     m_lastMoveTime = plat::timeGetTime();
+    m_movedSinceUpdate = 1;
     return true;
 }
 
@@ -172,6 +174,8 @@ CInputEvent* CInputMgr::FindRecentEvent(uint32_t kind, uint32_t minTime, uint32_
 
 void CInputMgr::Update() {
     ExpireEvents();
+    m_mouseMoved = m_movedSinceUpdate;
+    m_movedSinceUpdate = 0;
     uint32_t now = plat::timeGetTime();
     for (int b = 0; b < 2; ++b)
         if (m_buttonDown[b] && now - m_buttonDownTime[b] > HOLD_TIME_MS) m_held[b] = 1;

@@ -67,7 +67,8 @@ public:
                                 int32_t value);
     CInputEvent* FindRecentEvent(uint32_t kind, uint32_t minTime, uint32_t code);
 
-    // Once per frame: expiry and hold detection.
+    // Once per frame: expiry, hold detection, and the mouse-moved flag of the
+    // frame (set when the mouse moved since the previous Update).
     void Update();
     void ExpireEvents();
 
@@ -82,6 +83,8 @@ public:
     bool IsKeyDown(uint32_t key) const { return key < 256 && m_keyState[key] != 0; }
     bool IsButtonDown(int button) const { return ValidButton(button) && m_buttonDown[button]; }
     bool IsButtonHeld(int button) const { return ValidButton(button) && m_held[button]; }
+    // The mouse moved between the last two Updates.
+    bool HasMouseMoved() const { return m_mouseMoved != 0; }
 
     int32_t m_mouseX = 0;
     int32_t m_mouseY = 0;
@@ -104,6 +107,8 @@ private:
     uint8_t m_held[2] = {};
     uint8_t m_keyState[256] = {};
     uint32_t m_lastMoveTime = 0;
+    uint8_t m_movedSinceUpdate = 0;
+    uint8_t m_mouseMoved = 0;
 };
 
 extern CInputMgr* g_pInputMgr;

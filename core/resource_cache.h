@@ -103,7 +103,8 @@ private:
     bool m_clockStarted = false;
 };
 
-// Memory blocks kept together and freed together.
+// Memory blocks kept together and freed together, with one 32-bit value
+// (-1 after Create) that owners use as a state (a window's state value).
 class CBlockList : public CMsgObject {
 public:
     CBlockList() { CBlockList::Create(); }
@@ -115,6 +116,8 @@ public:
     // A new zeroed block of size bytes, owned by the list.
     uint8_t* AddBlock(size_t size);
     size_t GetBlockCount() const { return m_blocks ? m_blocks->size() : 0; }
+    int32_t GetValue() const { return m_value; }
+    void SetValue(int32_t value) { m_value = value; }
 
 private:
     std::unique_ptr<std::vector<std::unique_ptr<uint8_t[]>>> m_blocks;

@@ -37,6 +37,10 @@ void CCharResourceMgr::SetShadowSpriteFactory(ShadowSpriteFactory factory) {
     ShadowFactory() = std::move(factory);
 }
 
+bool CCharResourceMgr::HasShadowSpriteFactory() {
+    return bool(ShadowFactory());
+}
+
 CCharResourceMgr::CCharResourceMgr() {
     CCharResourceMgr::Create();
 }

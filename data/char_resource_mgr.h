@@ -57,6 +57,7 @@ public:
 
     // The animation layer installs what makes the shadow's object.
     static void SetShadowSpriteFactory(ShadowSpriteFactory factory);
+    static bool HasShadowSpriteFactory();
 
     CCharResourceMgr();
     ~CCharResourceMgr() override;

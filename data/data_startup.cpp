@@ -1,13 +1,17 @@
 #include "data/data_startup.h"
 
+#include <cstring>
+#include <iterator>
 #include <string>
 
+#include "core/app_state.h"
 #include "core/async_file_mgr.h"
 #include "core/config.h"
 #include "core/frame_hooks.h"
 #include "data/data_table.h"
 #include "data/pack_archive.h"
 #include "data/text_tables.h"
+#include "platform/codepage.h"
 
 CAsyncFileMgr* g_pAsyncFileMgr = nullptr;
 
@@ -57,4 +61,16 @@ bool CreateTextTables() {
 
 void DestroyTextTables() {
     ReleaseTextTables();
+}
+
+bool FillTextBuffers() {
+    constexpr int kFirstRow = 14;
+    for (size_t i = 0; i < std::size(g_textBuffers); ++i) {
+        char* buffer = g_textBuffers[i];
+        const char* text = GetTableText(0, kFirstRow + int(i));
+        const size_t length = plat::DbcsPrefixLength(text, sizeof g_textBuffers[i] - 1);
+        std::memcpy(buffer, text, length);
+        std::memset(buffer + length, 0, sizeof g_textBuffers[i] - length);
+    }
+    return true;
 }

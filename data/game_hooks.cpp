@@ -9,6 +9,10 @@ void SetGameWorldHooks(IGameWorldHooks* hooks) {
     g_world = hooks;
 }
 
+bool HasGameWorldHooks() {
+    return g_world != nullptr;
+}
+
 IGameWorldHooks& GameWorld() {
     return g_world ? *g_world : g_noWorld;
 }

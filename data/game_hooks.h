@@ -91,5 +91,6 @@ public:
 
 // Installs (null removes) the hooks; not owned.
 void SetGameWorldHooks(IGameWorldHooks* hooks);
+bool HasGameWorldHooks();
 // The installed hooks, or an instance that answers 0 and false.
 IGameWorldHooks& GameWorld();

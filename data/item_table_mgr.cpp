@@ -15,6 +15,10 @@ void CItemTableMgr::SetItemFactory(ItemFactory factory) {
     g_itemFactory = factory;
 }
 
+bool CItemTableMgr::HasItemFactory() {
+    return g_itemFactory != nullptr;
+}
+
 CItemObject* CItemTableMgr::NewItemObject() {
     return g_itemFactory ? g_itemFactory() : new CItemObject;
 }
@@ -66,21 +70,53 @@ CItemObject* CItemTableMgr::GetTemplate(int index) const {
 
 CItemObject* CItemTableMgr::FindTemplateByKind(uint32_t kind) const {
     for (const auto& item : m_pool)
-        if (item->GetKindId() == kind) return item.get();
+        if (item && item->GetKindId() == kind) return item.get();
     return nullptr;
 }
 
 CItemObject* CItemTableMgr::FindTemplateById(uint32_t itemId) const {
     for (const auto& item : m_pool)
-        if (item->GetItemId() == itemId) return item.get();
+        if (item && item->GetItemId() == itemId) return item.get();
     return nullptr;
 }
 
 int CItemTableMgr::FindFreeEntry() const {
     const int count = std::min(int(m_pool.size()), MAX_POOL_SEARCH);
     for (int n = 0; n < count; ++n)
-        if (m_pool[size_t(n)]->GetItemId() == 0) return n;
+        if (!m_pool[size_t(n)] || m_pool[size_t(n)]->GetItemId() == 0) return n;
     return -1;
+}
+
+// One value of the template of an item id; 0 when no template has the id.
+template <class Value, class Read>
+Value CItemTableMgr::TemplateValue(uint32_t itemId, Read read) const {
+    const CItemObject* found = FindTemplateById(itemId);
+    return found ? Value(read(*found)) : Value(0);
+}
+
+int32_t CItemTableMgr::GetTemplateRow(uint32_t itemId) const {
+    return TemplateValue<int32_t>(itemId, [](const CItemObject& item) { return item.GetItemRow(); });
+}
+
+uint32_t CItemTableMgr::GetTemplateKind(uint32_t itemId) const {
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetKindId(); });
+}
+
+uint32_t CItemTableMgr::GetTemplateCurrent(uint32_t itemId) const {
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetCurrent(); });
+}
+
+uint32_t CItemTableMgr::GetTemplateMaximum(uint32_t itemId) const {
+    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetMaximum(); });
+}
+
+bool CItemTableMgr::DeleteLookedUp(uint32_t itemId) {
+    for (auto& item : m_pool)
+        if (item && item->GetItemId() == itemId) {
+            item.reset();
+            return true;
+        }
+    return false;
 }
 
 CItemObject* CItemTableMgr::MakeItem(uint32_t itemId) const {

@@ -26,6 +26,7 @@ public:
     // window layer installs its item icon here. Null: plain item objects.
     using ItemFactory = CItemObject* (*)();
     static void SetItemFactory(ItemFactory factory);
+    static bool HasItemFactory();
     static CItemObject* NewItemObject();
 
     CItemTableMgr();
@@ -40,15 +41,26 @@ public:
     bool Release() override;
 
     const CDataTable* GetTable() const { return m_table.get(); }
-    // The template of the index (0 to count - 1), or null.
+    // The template of the index (0 to count - 1), or null (also for an
+    // emptied entry).
     CItemObject* GetTemplate(int index) const;
     int GetTemplateCount() const { return int(m_pool.size()); }
     // The first template of that kind, or of that item id; null when none.
     CItemObject* FindTemplateByKind(uint32_t kind) const;
     CItemObject* FindTemplateById(uint32_t itemId) const;
-    // The index of the first free template (one whose row has no item id),
-    // or -1.
+    // The index of the first free template (an emptied entry, or one whose
+    // row has no item id), or -1.
     int FindFreeEntry() const;
+    // Values of the template of the item id (FindTemplateById); 0 when no
+    // template has the id: its table row, its kind id, its current and its
+    // maximum value.
+    int32_t GetTemplateRow(uint32_t itemId) const;
+    uint32_t GetTemplateKind(uint32_t itemId) const;
+    uint32_t GetTemplateCurrent(uint32_t itemId) const;
+    uint32_t GetTemplateMaximum(uint32_t itemId) const;
+    // Deletes the template of the item id; its entry stays, empty, so that
+    // the other templates keep their indexes. False when no template has the id.
+    bool DeleteLookedUp(uint32_t itemId);
     // A new item object of the item id (its template's row), or null when no
     // template has the id. The caller owns it.
     CItemObject* MakeItem(uint32_t itemId) const;
@@ -65,6 +77,9 @@ public:
     void ForgetItem(const CItemObject* item);
 
 private:
+    template <class Value, class Read>
+    Value TemplateValue(uint32_t itemId, Read read) const;
+
     std::unique_ptr<CDataTable> m_table;
     std::vector<std::unique_ptr<CItemObject>> m_pool;
     std::unique_ptr<CSlotObjectMgr> m_containers[CONTAINER_COUNT];

@@ -26,6 +26,14 @@ void CPremiumItemNotifyMgr::SetNotice(IPremiumNotice* notice) {
     g_notice = notice;
 }
 
+IPremiumRequests* CPremiumItemNotifyMgr::GetRequests() {
+    return g_requests;
+}
+
+IPremiumNotice* CPremiumItemNotifyMgr::GetNotice() {
+    return g_notice;
+}
+
 CPremiumItemNotifyMgr::~CPremiumItemNotifyMgr() {
     Clear();
 }

@@ -68,6 +68,9 @@ public:
 
     static void SetRequests(IPremiumRequests* requests);
     static void SetNotice(IPremiumNotice* notice);
+    // The installed services, or null.
+    static IPremiumRequests* GetRequests();
+    static IPremiumNotice* GetNotice();
 
     CPremiumItemNotifyMgr() = default;
     ~CPremiumItemNotifyMgr() override;

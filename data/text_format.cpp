@@ -85,11 +85,11 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
             std::snprintf(buf, sizeof buf, directive.c_str(), int(a.value));
         } else if (conv == 'd' || conv == 'i') {
             directive += "lld";
-            std::snprintf(buf, sizeof buf, directive.c_str(), (long long)a.value);
+            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<long long>(a.value));
         } else {
             directive += "ll";
             directive += conv;
-            std::snprintf(buf, sizeof buf, directive.c_str(), (unsigned long long)a.value);
+            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<unsigned long long>(a.value));
         }
         out += buf;
     }

@@ -162,10 +162,11 @@ void PrepareIndexedPalette(const uint16_t* source, uint16_t* out, int kind, bool
         uint16_t p = out[i];
         if (glow) {
             PixelChannels c = SplitPixel(p, kind);
-            const float f = (0.59f * Green5(c) + 0.1f * c.r + 0.3f * c.b + 0.01f) * 0.0625f * phase;
-            c.r = SaturateChannel(c.r * f, 31);
-            c.g = SaturateChannel(c.g * f, c.gMax);
-            c.b = SaturateChannel(c.b * f, 31);
+            const float f =
+                (0.59f * float(Green5(c)) + 0.1f * float(c.r) + 0.3f * float(c.b) + 0.01f) * 0.0625f * phase;
+            c.r = SaturateChannel(float(c.r) * f, 31);
+            c.g = SaturateChannel(float(c.g) * f, c.gMax);
+            c.b = SaturateChannel(float(c.b) * f, 31);
             p = JoinPixel(c, kind);
         }
         if (tint) p = TintPixel(p, kind, tintFactors);
@@ -205,9 +206,9 @@ void BlitSpansIndexed(const PixelTarget& target, const ClipRect& clip, const Spa
             PixelChannels c = SplitPixel(palette[src[m ? v.count - 1 - i : i]], kind);
             const float s = std::sin(theta);
             const int wr = int(s * rw) & 31, wg = int(s * gw) & gMax, wb = int(s * bw) & 31;
-            c.r = SaturateChannel(wr * (1.0f - a) + c.r * a, 31);
-            c.g = SaturateChannel(wg * (1.0f - a) + c.g * a, c.gMax);
-            c.b = SaturateChannel(wb * (1.0f - a) + c.b * a, 31);
+            c.r = SaturateChannel(float(wr) * (1.0f - a) + float(c.r) * a, 31);
+            c.g = SaturateChannel(float(wg) * (1.0f - a) + float(c.g) * a, c.gMax);
+            c.b = SaturateChannel(float(wb) * (1.0f - a) + float(c.b) * a, 31);
             dst[i] = JoinPixel(c, kind);
             theta += 1.0f;
         }

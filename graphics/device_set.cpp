@@ -21,6 +21,7 @@
 #include "platform/local_time.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/window.h"
 
 CDirectX* g_pDirectX = nullptr;
 CSoundDevice* g_pSoundDevice = nullptr;
@@ -202,6 +203,10 @@ void SetScreenshotSavedHook(std::function<void()> hook) {
     g_screenshotSaved = std::move(hook);
 }
 
+bool HasScreenshotSavedHook() {
+    return bool(g_screenshotSaved);
+}
+
 // ---- Start-up ----
 
 namespace {
@@ -260,6 +265,9 @@ bool InitDirectX() {
             g_pDirectDraw->GetPrimarySurface()->SetBrightness(100);
     };
     box.isFullScreen = [] { return g_pDirectDraw && g_pDirectDraw->IsFullScreen(); };
+    box.minimizeMainWindow = [] {
+        if (g_hMainWnd) plat::ShowWindow(g_hMainWnd, plat::SW_MINIMIZE);
+    };
     return true;
 }
 
@@ -268,6 +276,7 @@ void ReleaseDirectX() {
     ErrorBoxHooks& box = GetErrorBoxHooks();
     box.restoreBrightness = nullptr;
     box.isFullScreen = nullptr;
+    box.minimizeMainWindow = nullptr;
     GetDisplaySettings().windowAlive = g_hMainWnd != nullptr;
     DeletePart(g_pDirectX);
     g_pDirectDraw = nullptr;

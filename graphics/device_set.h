@@ -99,3 +99,4 @@ void ReleaseDirectX();
 
 // Called after a screenshot was saved (the sound layer plays its effect).
 void SetScreenshotSavedHook(std::function<void()> hook);
+bool HasScreenshotSavedHook();

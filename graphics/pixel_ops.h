@@ -111,9 +111,9 @@ inline int SaturateChannel(float v, int max) {
 inline uint16_t TintPixel(uint16_t p, int kind, const float tint[3]) {
     if (!HasColorArithmetic(kind)) return p;
     PixelChannels c = SplitPixel(p, kind);
-    c.r = SaturateChannel(c.r * tint[0], 31);
-    c.g = SaturateChannel(c.g * tint[1], c.gMax);
-    c.b = SaturateChannel(c.b * tint[2], 31);
+    c.r = SaturateChannel(float(c.r) * tint[0], 31);
+    c.g = SaturateChannel(float(c.g) * tint[1], c.gMax);
+    c.b = SaturateChannel(float(c.b) * tint[2], 31);
     return JoinPixel(c, kind);
 }
 

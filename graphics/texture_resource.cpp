@@ -317,8 +317,10 @@ bool CTextureResource::Restore() {
     ReleaseSurface();
     const std::string name = m_fileName;
     if (!LoadFromImageFile(name.c_str(), 0, m_width, m_height, m_firstRow, m_lastRow)) return false;
-    if (m_surface && Device()) {
-        const uint32_t key[2] = {0x8000, 0x8000};
+    // The texture comes back as it went: with the colour key it had then, or
+    // none (a fixed key would drop every pixel of that value).
+    if (m_surface && Device() && m_keptKey) {
+        const uint32_t key[2] = {m_keptKeyLow, m_keptKeyHigh};
         Device()->SetColorKey(m_surface.get(), plat::kColorKeySrcBlt, key);
     }
     m_discarded = false;
@@ -330,6 +332,10 @@ bool CTextureResource::Discard() {
     // Only a texture loaded from a picture file can be made again; the others
     // (blank, from a stream, a surface or a picture in memory) are kept.
     if (m_fileName.empty()) return false;
+    const plat::raster::Surface* pixels = m_surface ? &m_surface->Pixels() : nullptr;
+    m_keptKey = pixels && pixels->HasColorKey();
+    m_keptKeyLow = m_keptKey ? pixels->KeyLow() : 0;
+    m_keptKeyHigh = m_keptKey ? pixels->KeyHigh() : 0;
     ReleaseSurface();
     m_discarded = true;
     return true;

@@ -67,4 +67,7 @@ private:
     bool m_alpha = false;
     bool m_locked = false;
     plat::LockInfo m_lockDesc;
+    // The source colour key the surface had when it was discarded.
+    bool m_keptKey = false;
+    uint16_t m_keptKeyLow = 0, m_keptKeyHigh = 0;
 };

@@ -125,6 +125,7 @@ public:
     void HandleDisconnect();
     // What shows the user that the connection was lost.
     void SetDisconnectNotice(std::function<void()> notice) { m_disconnectNotice = std::move(notice); }
+    bool HasDisconnectNotice() const { return bool(m_disconnectNotice); }
 
     void SetReadable(uint8_t value) { m_readable = value; }
     void SetWritable(uint8_t value) { m_writable = value; }
@@ -193,7 +194,7 @@ public:
     // ---- Movement and play (net/requests_play.cpp) ----
     bool SendPickUp(uint32_t objectId);                                           // [7]
     bool SendPointRequest(uint8_t kind, uint16_t count, uint16_t x, uint16_t y);  // [8]
-    bool SendStatPointUp(uint8_t stat, uint8_t count = 1);                        // [10]
+    bool SendStatPointUp(uint8_t stat);                                           // [10] one point
     bool SendCharInfoRequest(uint32_t charId);                                    // [12]
     // [13] five skill ids and their flag bytes for a combo.
     bool SendComboSet(uint8_t combo, const uint32_t skillIds[5], const uint8_t flags[5]);
@@ -377,7 +378,7 @@ public:
     bool SendClubCommand14(uint8_t club, uint8_t value);
     bool SendClubJoinRequest(uint8_t value, const char* clubName);       // [61][16], not without a name
     bool SendClubNotice(uint8_t club, uint8_t value, const char* text);  // [61][19], not without a text
-    bool SendClubTextRequest(uint8_t club, uint8_t kind);                // [61][20], kind 0-3
+    bool SendClubTextRequest(uint8_t club, uint8_t kind);                // [61][20], not for a kind over 3
     bool SendClubPermissions(uint8_t club, uint8_t value, uint32_t permissions);
     // [72] fortress board.
     bool SendFortressBoardRequest0();

@@ -42,6 +42,10 @@ void SetItemNumberLimitLookup(ItemNumberLimitLookup lookup) {
     g_itemNumberLimit = std::move(lookup);
 }
 
+bool HasItemNumberLimitLookup() {
+    return bool(g_itemNumberLimit);
+}
+
 size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPacketReader& reader) {
     *output = CNumberList();
     if ((flag & 1) == 0) return 0;

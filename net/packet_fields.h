@@ -23,6 +23,7 @@ struct CNumberList {
 // value for an item the table does not know.
 using ItemNumberLimitLookup = std::function<int(uint32_t itemId)>;
 void SetItemNumberLimitLookup(ItemNumberLimitLookup lookup);
+bool HasItemNumberLimitLookup();
 
 // Reads a u8 count and that many length-prefixed decimal texts. Keeps the
 // first min(count, limit) of them, the first text in the last kept slot,

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/codepage.h"
-
 bool CPacketWriter::Room(size_t count) {
     if (!m_failed && count <= MAX_MESSAGE_LENGTH - m_length) return true;
     m_failed = true;
@@ -39,19 +37,6 @@ CPacketWriter& CPacketWriter::PutBytes(const void* data, size_t count) {
     if (Room(count)) {
         std::memcpy(m_data + m_length, data, count);
         m_length += count;
-    }
-    return *this;
-}
-
-CPacketWriter& CPacketWriter::PutString(std::string_view text, size_t maxLength) {
-    if (!Room(1)) return *this;
-    size_t room = MAX_MESSAGE_LENGTH - m_length - 1;
-    if (maxLength > room) maxLength = room;
-    size_t length = plat::DbcsPrefixLength(text, maxLength < 255 ? maxLength : 255);
-    {
-        m_data[m_length++] = uint8_t(length);
-        std::memcpy(m_data + m_length, text.data(), length);
-        m_length += length;
     }
     return *this;
 }

@@ -5,7 +5,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 constexpr size_t MAX_MESSAGE_LENGTH = 255;
 
@@ -23,9 +22,6 @@ public:
     CPacketWriter& PutDword(uint32_t value);
     // count bytes as they are; missing data (null with a count) marks the writer failed.
     CPacketWriter& PutBytes(const void* data, size_t count);
-    // A u8 length and the characters, without a terminating 0; a text longer
-    // than maxLength, 255 or the room left is cut on a character boundary.
-    CPacketWriter& PutString(std::string_view text, size_t maxLength = 255);
     // A u8 length and the characters, without a terminating 0. A missing text
     // (null), one longer than maxLength or one that does not fit in the room
     // left writes nothing and marks the writer failed: the request is not sent.

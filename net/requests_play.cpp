@@ -36,8 +36,9 @@ bool CGameSession::SendPointRequest(uint8_t kind, uint16_t count, uint16_t x, ui
     return QueueMessage(CPacketWriter(8).PutByte(kind).PutWord(count).PutWord(x).PutWord(y));
 }
 
-bool CGameSession::SendStatPointUp(uint8_t stat, uint8_t count) {
-    return QueueMessage(CPacketWriter(10).PutByte(stat).PutByte(count));
+bool CGameSession::SendStatPointUp(uint8_t stat) {
+    // A point at a time.
+    return QueueMessage(CPacketWriter(10).PutByte(stat).PutByte(1));
 }
 
 bool CGameSession::SendCharInfoRequest(uint32_t charId) {

@@ -286,6 +286,7 @@ bool CGameSession::SendClubNotice(uint8_t club, uint8_t value, const char* text)
 }
 
 bool CGameSession::SendClubTextRequest(uint8_t club, uint8_t kind) {
+    if (kind > 3) return false;
     return QueueMessage(CPacketWriter(REQUEST_CLUB, 20).PutByte(club).PutByte(kind));
 }
 

@@ -48,6 +48,9 @@ void SetSocketLayer(ISocketLayer* layer) {
 void SetSocketNotifyPoster(SocketNotifyPoster poster) {
     g_poster = std::move(poster);
 }
+bool HasSocketNotifyPoster() {
+    return bool(g_poster);
+}
 
 void PostSocketNotification(uint32_t message, SOCKET s, uint32_t event, uint32_t error) {
     if (g_poster) g_poster(message, uintptr_t(s), intptr_t(WSAMakeSelectReply(event, error)));

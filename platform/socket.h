@@ -89,6 +89,7 @@ ISocketLayer& Sockets();
 void SetSocketLayer(ISocketLayer* layer);
 // Where notifications go (the main window's message queue once it exists).
 void SetSocketNotifyPoster(SocketNotifyPoster poster);
+bool HasSocketNotifyPoster();
 // Posts a notification as the layer would (a connection that sees its peer go
 // away reports it the same way the poll does).
 void PostSocketNotification(uint32_t message, SOCKET s, uint32_t event, uint32_t error = 0);

@@ -8,10 +8,9 @@
 
 #include "platform/clock.h"
 #include "platform/keyboard.h"
+#include "platform/window_native.h"
 
 namespace plat {
-
-IWindowSystem& SdlWindowSystem();  // window_sdl.cpp
 
 namespace {
 
@@ -45,7 +44,7 @@ void Enqueue(const Msg& msg) {
 }  // namespace
 
 IWindowSystem& WindowSystem() {
-    return g_system ? *g_system : SdlWindowSystem();
+    return g_system ? *g_system : detail::SdlWindowSystem();
 }
 void SetWindowSystem(IWindowSystem* system) {
     g_system = system;

@@ -240,7 +240,7 @@ SdlSystem& Sdl() {
 
 }  // namespace
 
-IWindowSystem& SdlWindowSystem() {
+IWindowSystem& detail::SdlWindowSystem() {
     return Sdl();
 }
 

@@ -225,7 +225,7 @@ TEST(AniFileTest, BlendTargetOutsideTheLayersIsKeptForTheLoaderToIgnore) {
 }
 
 TEST(AniFileTest, TextReadsBackEveryVersionExactly) {
-    for (uint8_t version : {5, 8, 9, 11, 13, 14}) {
+    for (uint8_t version : std::initializer_list<uint8_t>{5, 8, 9, 11, 13, 14}) {
         SCOPED_TRACE(int(version));
         const AniFile file = ExpectedFor(version);
         const std::string text = AniFileToText(file);

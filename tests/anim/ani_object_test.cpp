@@ -20,7 +20,8 @@ AniFile TwoDirections() {
 
 struct Rect : IAniDrawable {
     int32_t w, h, ox, oy;
-    Rect(int32_t w, int32_t h, int32_t ox, int32_t oy) : w(w), h(h), ox(ox), oy(oy) {}
+    Rect(int32_t width, int32_t height, int32_t originX, int32_t originY)
+        : w(width), h(height), ox(originX), oy(originY) {}
     int32_t GetWidth() override { return w; }
     int32_t GetHeight() override { return h; }
     int32_t GetOffsetX() override { return ox; }

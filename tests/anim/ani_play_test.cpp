@@ -174,7 +174,7 @@ TEST(AniPlayTest, SkippedRampsLeaveTheirLimitAndCurrentOnesStartARamp) {
 }
 
 TEST(AniPlayTest, OrderNodesMoveTheOwnerAmongItsParentsChildren) {
-    for (uint8_t code : {0, 1}) {
+    for (uint8_t code : std::initializer_list<uint8_t>{0, 1}) {
         SCOPED_TRACE(int(code));
         AniWorld world;
         AniFileElement order = Node(ANI_NODE_ORDER, 0);

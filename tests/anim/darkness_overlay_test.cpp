@@ -163,6 +163,19 @@ TEST_F(DarknessTest, LevelsAreClampedAndFadeOneStepPerFrame) {
     fresh.FadeToLevel(999);
     EXPECT_EQ(fresh.GetTargetLevel(), 255);
 
+    // A level set without a target fades out, one step a frame, and then
+    // stays unset; a fade from there starts at once again.
+    CDarknessOverlay alone;
+    alone.Init();
+    alone.SetLevel(2);
+    for (int32_t expect : {1, 0, DARK_LEVEL_UNSET, DARK_LEVEL_UNSET}) {
+        alone.Update();
+        EXPECT_EQ(alone.GetLevel(), expect);
+    }
+    EXPECT_EQ(alone.GetEffectiveLevel(), 0);
+    alone.FadeToLevel(40);
+    EXPECT_EQ(alone.GetLevel(), 40);
+
     // Brightness scales the target, except during a visual event.
     fresh.SetLevel(100);
     fresh.FadeToLevel(100);
@@ -184,11 +197,11 @@ TEST_F(DarknessTest, LevelsAreClampedAndFadeOneStepPerFrame) {
 
 TEST_F(DarknessTest, OverlappingLightsKeepTheBrighterAtEachVertex) {
     Start();
-    m_overlay.SetLevel(200);
+    m_overlay.FadeToLevel(200);
     auto single = [&](int32_t x, int32_t y, int32_t radius) {
         CDarknessOverlay one;
         one.Init();
-        one.SetLevel(200);
+        one.FadeToLevel(200);
         one.AddLight(x, y, radius, 0);
         one.Update();
         std::vector<uint8_t> out;
@@ -218,7 +231,7 @@ TEST_F(DarknessTest, OverlappingLightsKeepTheBrighterAtEachVertex) {
     // Lights off to the left or at (0, 0) are skipped; status 9 keeps only the player's.
     CDarknessOverlay skip;
     skip.Init();
-    skip.SetLevel(200);
+    skip.FadeToLevel(200);
     skip.AddLight(-101, 100, 15, 0);
     skip.AddLight(0, 0, 15, 0);
     const int32_t player = skip.AddLight(400, 300, 2, 0);
@@ -236,10 +249,10 @@ TEST_F(DarknessTest, FlickerTakesAtMost14AndColourFactorsTint) {
     Start();
     CDarknessOverlay steady;
     steady.Init();
-    steady.SetLevel(180);
+    steady.FadeToLevel(180);
     steady.AddLight(320, 320, 6, 0);
     steady.Update();
-    m_overlay.SetLevel(180);
+    m_overlay.FadeToLevel(180);
     m_overlay.AddLight(320, 320, 6, 1);
     m_overlay.SeedFlicker(7);
     bool lower = false;
@@ -311,7 +324,7 @@ TEST_F(DarknessTest, OneLightCutsALitHoleIntoADarkenedFrame) {
     PaintFixture();
     const Surface picture = Target();
     m_overlay.m_drawSwitch = 1;
-    m_overlay.SetLevel(200);
+    m_overlay.FadeToLevel(200);
     // A light on a grid vertex, radius 5 (30 cells wide, 15 tall).
     m_overlay.AddLight(384, 288, 5, 0);
     m_overlay.Update();

@@ -29,7 +29,7 @@ CAniLayer& FirstLayer(CObjAni& ani, uint32_t direction = 1) {
 
 TEST(ObjAniTest, HoldsFoldIntoTheirImageAndTheLayerIsCompacted) {
     // Five elements with two holds: 5 + 1 - 2 = 4 slots, the last the end node.
-    for (uint8_t version : {5, 11}) {
+    for (uint8_t version : std::initializer_list<uint8_t>{5, 11}) {
         SCOPED_TRACE(int(version));
         CObjAni ani;
         ASSERT_TRUE(ani.Build(OneLayer({Image(0), Hold(3), Image(5), Hold(1), Sound(8, 1)}, version)));
@@ -56,7 +56,7 @@ TEST(ObjAniTest, HoldAfterTheLastImagePutsTheEndNodeAtStartPlusHoldPlusTwo) {
 
 TEST(ObjAniTest, UnknownKindsLeaveNoEmptySlot) {
     // The end node's kind in a file is no more a node than any other kind past 17.
-    for (uint8_t version : {9, 14}) {
+    for (uint8_t version : std::initializer_list<uint8_t>{9, 14}) {
         SCOPED_TRACE(int(version));
         CObjAni ani;
         ASSERT_TRUE(ani.Build(

@@ -320,7 +320,7 @@ TEST_F(ToonRender, CubeWithRampShadingAndBlackOutlines) {
     const ModelRect r = ToonObjectScreenRect(*o, at);
     ASSERT_FALSE(r.Empty());
     std::set<uint16_t> ramp;
-    for (uint8_t g : {0xFF, 0xAA, 0x55, 0x22})
+    for (uint8_t g : std::initializer_list<uint8_t>{0xFF, 0xAA, 0x55, 0x22})
         ramp.insert(plat::raster::Pack(plat::raster::PixelFormat::kRgb565, {255, g, g, g}));
     int covered = 0, black = 0;
     std::set<uint16_t> shades;

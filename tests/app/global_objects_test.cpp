@@ -1,28 +1,37 @@
 // Start-up and shutdown with the program's own global objects: the orders in
-// which they are made and deleted, and no global left behind.
+// which they are made and deleted, no global left behind, and every hook,
+// sink and service the program has installed while it runs.
 #include "core/global_objects.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <set>
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/globals.h"
 #include "core/app_state.h"
 #include "core/application.h"
 #include "core/config.h"
+#include "core/draw_object.h"
+#include "core/error_box.h"
 #include "core/frame_hooks.h"
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
+#include "core/resource_cache.h"
 #include "data/char_resource_mgr.h"
 #include "data/cooking_recipe_mgr.h"
 #include "data/data_startup.h"
+#include "data/game_hooks.h"
 #include "data/item_table_mgr.h"
 #include "data/meta_cache.h"
 #include "data/pack_archive.h"
@@ -38,61 +47,82 @@
 #include "graphics/tex_image.h"
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
+#include "net/game_session.h"
+#include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
+#include "platform/socket.h"
 #include "platform/window_scripted.h"
+#include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "ui/ui_services.h"
+#include "ui/window_mgr.h"
 
 namespace {
 
-// The order in which start-up makes the global objects: the file-job manager,
-// the pack and the text tables before the main window; the firewall step
-// after it; then the steps of InitApplication and the start objects.
-const std::vector<std::string> kCreationOrder = {
-    "FileJobMgr",
-    "PackArchive",
-    "TextTables",
-    "Firewall",
-    "TextBuffers",
-    "Network",
-    "ResourceCaches",
-    "GlobalMsgQueue",
-    "DirectX",
-    "InputMgr",
-    "MapModel3DMgr",
-    "MainMgr",
-    "Fonts",
-    "WindowMgr",
-    "EditMgr",
-    "AniPlayMgr",
-    "ItemTableMgr",
-    "SkillTableMgr",
-    "TexImageMgr",
-    "RenderQueue",
-    "TextRenderer",
-    "AniMgr",
-    "ObjSpriteMgr",
-    "ImageMgr",
-    "CharResourceMgr",
-    "Map",
-    "CharMgr",
-    "DarknessOverlay",
-    "SoundMgr",
-    "ScriptMgr",
-    "EventMgr",
-    "ParticleMgr",
-    "EffectObjMgr",
-    "AmbientEffectMgr",
-    "ToonObjMgr",
-    "AfterManagers",
-    "EffectPlayerMgr",
-    "MetaCache",
-    "CookRecipeMgr",
-    "RowTableMgr",
-    "PremiumItemNotifyMgr",
-    "SoundConfig",
-    "StartObjects",
+// Whether the program makes a slot's objects yet.
+enum SlotState { kMade, kNotYet };
+struct SlotRow {
+    const char* name;
+    SlotState state;
 };
+
+// Every start-up slot in the order in which start-up runs it: the file-job
+// manager, the pack and the text tables before the main window; the firewall
+// step after it; then the steps of InitApplication and the start objects.
+// A slot marked made must have what makes its objects (its factory, or the
+// core's own code), so a step that would run and do nothing fails the test;
+// a slot not made yet has nothing. The issue that builds a slot's objects
+// marks its row made.
+const SlotRow kSlots[] = {
+    {"FileJobMgr", kMade},
+    {"PackArchive", kMade},
+    {"TextTables", kMade},
+    {"Firewall", kMade},
+    {"TextBuffers", kMade},
+    {"Network", kMade},
+    {"ResourceCaches", kMade},
+    {"GlobalMsgQueue", kMade},
+    {"DirectX", kMade},
+    {"InputMgr", kMade},
+    {"MapModel3DMgr", kMade},
+    {"MainMgr", kMade},
+    {"Fonts", kMade},
+    {"WindowMgr", kMade},
+    {"EditMgr", kNotYet},
+    {"AniPlayMgr", kMade},
+    {"ItemTableMgr", kMade},
+    {"SkillTableMgr", kMade},
+    {"TexImageMgr", kMade},
+    {"RenderQueue", kMade},
+    {"TextRenderer", kMade},
+    {"AniMgr", kMade},
+    {"ObjSpriteMgr", kMade},
+    {"ImageMgr", kMade},
+    {"CharResourceMgr", kMade},
+    {"Map", kNotYet},
+    {"CharMgr", kNotYet},
+    {"DarknessOverlay", kMade},
+    {"SoundMgr", kNotYet},
+    {"ScriptMgr", kNotYet},
+    {"EventMgr", kNotYet},
+    {"ParticleMgr", kNotYet},
+    {"EffectObjMgr", kNotYet},
+    {"AmbientEffectMgr", kNotYet},
+    {"ToonObjMgr", kMade},
+    {"AfterManagers", kNotYet},
+    {"EffectPlayerMgr", kNotYet},
+    {"MetaCache", kMade},
+    {"CookRecipeMgr", kMade},
+    {"RowTableMgr", kMade},
+    {"PremiumItemNotifyMgr", kMade},
+    {"SoundConfig", kNotYet},
+    {"StartObjects", kNotYet},
+    // Deleted only, at shutdown.
+    {"Connection", kMade},
+    {"GdiFonts", kMade},
+};
+const std::vector<std::string> kDeletedOnly = {"Connection", "GdiFonts"};
 
 // The order in which shutdown deletes them; the text tables go last, after
 // the main window.
@@ -139,24 +169,104 @@ const std::vector<std::string> kDeletionOrder = {
     "TextTables",
 };
 
-// The table managers this program has so far; each must have its place.
-const std::vector<std::string> kTableManagers = {"ItemTableMgr",        "SkillTableMgr", "CharResourceMgr",
-                                                 "MetaCache",           "CookRecipeMgr", "RowTableMgr",
-                                                 "PremiumItemNotifyMgr"};
-
-bool SlotHasObjects(const std::string& name) {
-    for (int i = 0; i < int(GlobalSlot::Count); ++i)
-        if (name == GlobalSlotName(GlobalSlot(i)))
-            return IsCoreGlobalSlot(GlobalSlot(i)) || HasGlobalFactory(GlobalSlot(i));
-    ADD_FAILURE() << "no slot " << name;
+bool IsMade(const std::string& name) {
+    for (const SlotRow& row : kSlots)
+        if (name == row.name) return row.state == kMade;
+    ADD_FAILURE() << "no row for slot " << name;
     return false;
 }
 
-std::vector<std::string> Present(const std::vector<std::string>& order) {
+// The slots of an order that the program makes, in that order.
+std::vector<std::string> Made(const std::vector<std::string>& order) {
     std::vector<std::string> out;
     for (const std::string& name : order)
-        if (SlotHasObjects(name)) out.push_back(name);
+        if (IsMade(name)) out.push_back(name);
     return out;
+}
+
+std::vector<std::string> MadeAtStartUp() {
+    std::vector<std::string> out;
+    for (const SlotRow& row : kSlots)
+        if (row.state == kMade &&
+            std::find(kDeletedOnly.begin(), kDeletedOnly.end(), row.name) == kDeletedOnly.end())
+            out.push_back(row.name);
+    return out;
+}
+
+// Whether a hook is installed while the program runs.
+enum HookState {
+    kInstalled,  // by start-up, and removed again by shutdown
+    kKept,       // with the factories, before start-up, and kept (it holds no object)
+    kAbsent,     // its far side does not exist yet: the caller takes its "missing" path
+};
+struct HookRow {
+    const char* name;
+    std::function<bool()> installed;
+    HookState state;
+};
+
+// Every hook, sink and service interface the program has. The issue that
+// builds a far side installs it and changes its row; a new seam gets a row.
+std::vector<HookRow> HookTable() {
+    return {
+        // The error box and the message window.
+        {"error box: display brightness", [] { return bool(GetErrorBoxHooks().restoreBrightness); },
+         kInstalled},
+        {"error box: full-screen test", [] { return bool(GetErrorBoxHooks().isFullScreen); }, kInstalled},
+        {"error box: minimise the main window", [] { return bool(GetErrorBoxHooks().minimizeMainWindow); },
+         kInstalled},
+        {"message window sink", [] { return HasMessageWinSink(); }, kAbsent},
+        // The frame loop and the main window procedure.
+        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kAbsent},
+        {"frame: network pump", [] { return g_frameHooks.m_network != nullptr; }, kKept},
+        {"frame: file jobs", [] { return g_frameHooks.m_fileJobs != nullptr; }, kInstalled},
+        {"frame: display", [] { return g_frameHooks.m_display != nullptr; }, kInstalled},
+        {"frame: socket events", [] { return g_frameHooks.m_socket != nullptr; }, kKept},
+        {"frame: disconnect notice", [] { return g_frameHooks.m_disconnectNotice != nullptr; }, kAbsent},
+        {"frame: child window", [] { return g_frameHooks.m_childWindow != nullptr; }, kAbsent},
+        {"frame: activation", [] { return g_frameHooks.m_activation != nullptr; }, kAbsent},
+        {"frame: surface cache queue", [] { return g_frameHooks.m_surfaceCache != nullptr; }, kInstalled},
+        {"frame: sound cache queue", [] { return g_frameHooks.m_soundCache != nullptr; }, kInstalled},
+        // The network.
+        {"socket notifications to the main window", [] { return plat::HasSocketNotifyPoster(); }, kInstalled},
+        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
+        {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
+        // The animation layer's services.
+        {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
+        {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
+        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
+        {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
+        {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
+        {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
+        {"animation: toon objects", [] { return GetAniServices().toons != nullptr; }, kInstalled},
+        {"animation: map-object models", [] { return GetAniServices().meshes != nullptr; }, kInstalled},
+        {"animation: names", [] { return bool(GetAniServices().findAniByName); }, kKept},
+        // What the core and the data layer reach through hooks.
+        {"drawing objects: animated objects", [] { return InstalledAniObjectHooks() != nullptr; },
+         kInstalled},
+        {"drawing objects: character resources", [] { return InstalledCharResourceHooks() != nullptr; },
+         kInstalled},
+        {"drawing objects: cursor", [] { return InstalledCursorHooks() != nullptr; }, kAbsent},
+        {"resource caches: file entries",
+         [] {
+             CResourceCache cache;
+             std::unique_ptr<CMsgObject> entry(cache.CreateObject(0));
+             return entry != nullptr;
+         },
+         kKept},
+        {"character resources: shadow", [] { return CCharResourceMgr::HasShadowSpriteFactory(); },
+         kInstalled},
+        {"item tables: item icons", [] { return CItemTableMgr::HasItemFactory(); }, kAbsent},
+        {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
+         kInstalled},
+        {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
+        {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        // What the windows reach through seams.
+        {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
+        {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kAbsent},
+    };
 }
 
 // Every program-wide pointer of the objects that start-up makes so far, by name.
@@ -191,6 +301,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"row tables", g_pRowTableMgr},
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
+        {"window manager", g_pWindowMgr},
     };
 }
 
@@ -207,9 +318,7 @@ protected:
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
             // Just before shutdown starts, every object is there.
-            if (!created && m_deleted.size() == 1)
-                for (const auto& [name, pointer] : GlobalPointers())
-                    if (!pointer) m_missingWhileRunning.push_back(name);
+            if (!created && m_deleted.size() == 1) WhileRunning();
         });
     }
     void TearDown() override {
@@ -221,26 +330,81 @@ protected:
         EXPECT_EQ(chdir(m_oldCwd), 0);
     }
 
+    // Runs the program for a few frames in its window.
+    int RunProgram() {
+        plat::SetCommandLine("/USE_SERVER 1 /WINDOW");
+        plat::CloseAfterFrames(2);
+        return RunApplication();
+    }
+
+    // Notes what the running program has, as shutdown is about to begin.
+    void WhileRunning() {
+        for (const auto& [name, pointer] : GlobalPointers())
+            if (!pointer) m_missingWhileRunning.push_back(name);
+        for (const HookRow& row : HookTable()) m_hooksWhileRunning.push_back(row.installed());
+        for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
+    }
+
     qmtest::TempDir m_dir;
     char m_oldCwd[4096];
     plat::ScriptedWindowSystem m_system;
     plat::ScopedWindowSystem m_scoped{m_system};
     plat::ScopedMessageBoxRecorder m_boxes;
-    std::vector<std::string> m_created, m_deleted, m_missingWhileRunning;
+    std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
+    std::vector<bool> m_hooksWhileRunning;
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {
-    for (const std::string& name : kTableManagers) EXPECT_TRUE(SlotHasObjects(name)) << name;
-    plat::SetCommandLine("/USE_SERVER 1 /WINDOW");
-    plat::CloseAfterFrames(2);
-    EXPECT_EQ(RunApplication(), EXIT_NORMAL);
+    // What the table says is made has what makes it, and nothing else has.
+    for (int i = 0; i < int(GlobalSlot::Count); ++i) {
+        const GlobalSlot slot = GlobalSlot(i);
+        const bool hasMaker = IsCoreGlobalSlot(slot) || HasGlobalFactory(slot);
+        EXPECT_EQ(hasMaker, IsMade(GlobalSlotName(slot)))
+            << GlobalSlotName(slot) << (hasMaker ? " is made: mark its row" : " has nothing that makes it");
+    }
+    EXPECT_EQ(RunProgram(), EXIT_NORMAL);
 
-    EXPECT_EQ(m_created, Present(kCreationOrder));
-    EXPECT_EQ(m_deleted, Present(kDeletionOrder));
+    EXPECT_EQ(m_created, MadeAtStartUp());
+    EXPECT_EQ(m_deleted, Made(kDeletionOrder));
     EXPECT_TRUE(m_missingWhileRunning.empty()) << m_missingWhileRunning.front();
     for (const auto& [name, pointer] : GlobalPointers()) EXPECT_EQ(pointer, nullptr) << name;
     EXPECT_EQ(g_connection, nullptr);    // made when connecting, deleted at shutdown
     EXPECT_EQ(g_pSoundDevice, nullptr);  // never asked for
+}
+
+TEST_F(GlobalObjectsTest, TheRunningProgramHasEveryHookInstalled) {
+    EXPECT_EQ(RunProgram(), EXIT_NORMAL);
+    const std::vector<HookRow> table = HookTable();
+    ASSERT_EQ(m_hooksWhileRunning.size(), table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        const HookRow& row = table[i];
+        const bool expected = row.state != kAbsent;
+        EXPECT_EQ(m_hooksWhileRunning[i], expected)
+            << row.name
+            << (expected ? " is not installed while the program runs" : " is installed: change its row");
+        // A hook into the objects of start-up goes with them.
+        if (row.state == kInstalled) {
+            EXPECT_FALSE(row.installed()) << row.name << " is left after shutdown";
+        }
+    }
+}
+
+TEST_F(GlobalObjectsTest, TextBuffersHoldTheClassNames) {
+    // Text table 0 with its rows 14-27; the last is longer than a buffer and
+    // is cut before its double-byte character.
+    std::vector<std::string> rows(28, "");
+    const char* const names[] = {"Squire",       "Knight",   "Paladin", "Scout",  "Ranger",
+                                 "Sharpshooter", "Acolyte",  "Priest",  "Oracle", "Apprentice",
+                                 "Mage",         "Sorcerer", "Tinker"};
+    for (size_t i = 0; i < std::size(names); ++i) rows[14 + i] = names[i];
+    const std::string longName = std::string(62, 'a') + "\x93\xFA";
+    rows[27] = longName;
+    qmtest::WriteDataFile(m_dir.Path() + "/DATABASE", 37, qmtest::TextTableSpec(rows, 128));
+    EXPECT_EQ(RunProgram(), EXIT_NORMAL);
+
+    std::vector<std::string> expected(std::begin(names), std::end(names));
+    expected.push_back(std::string(62, 'a'));
+    EXPECT_EQ(m_textBuffers, expected);
 }
 
 }  // namespace

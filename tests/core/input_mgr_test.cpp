@@ -137,6 +137,20 @@ TEST_F(InputMgrTest, SmallMovesWhilePressedAreIgnoredUntilHeld) {
     EXPECT_EQ(m_input.m_mouseY, 0);
 }
 
+TEST_F(InputMgrTest, MouseMovedIsLatchedForOneFrame) {
+    m_input.MouseMove(10, 10);
+    EXPECT_FALSE(m_input.HasMouseMoved());  // until the frame's Update
+    m_input.Update();
+    EXPECT_TRUE(m_input.HasMouseMoved());
+    m_input.MouseMove(10, 10);  // no change of position
+    m_input.MouseDown(0, 30, 30);
+    m_input.Update();
+    EXPECT_FALSE(m_input.HasMouseMoved());
+    m_input.MouseMove(31, 31);  // within the pressed button's dead zone
+    m_input.Update();
+    EXPECT_FALSE(m_input.HasMouseMoved());
+}
+
 TEST_F(InputMgrTest, ButtonHeldAfterHalfASecond) {
     m_input.MouseDown(1, 5, 5);
     m_clock.Advance(500);

@@ -255,6 +255,42 @@ TEST_F(ItemTableTest, TemplatesOnePerRow) {
     EXPECT_FALSE(boxes.Boxes().empty());
 }
 
+TEST_F(ItemTableTest, TemplateValuesByItemIdAndDeletedTemplates) {
+    CItemTableMgr& manager = *g_pItemTableMgr;
+    manager.GetTemplate(0)->SetKindId(20);
+    manager.GetTemplate(1)->SetKindId(21);
+    manager.GetTemplate(1)->SetValues(3, 20);
+    struct Case {
+        uint32_t id;
+        int32_t row;
+        uint32_t kind, current, maximum;
+    };
+    for (const Case& c :
+         {Case{kSwordId, 0, 20, 0, 0}, Case{kPotionId, 1, 21, 3, 20}, Case{4242, 0, 0, 0, 0}}) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(manager.GetTemplateRow(c.id), c.row);
+        EXPECT_EQ(manager.GetTemplateKind(c.id), c.kind);
+        EXPECT_EQ(manager.GetTemplateCurrent(c.id), c.current);
+        EXPECT_EQ(manager.GetTemplateMaximum(c.id), c.maximum);
+    }
+
+    // A deleted template leaves an empty entry: the others keep their
+    // indexes, lookups pass it by, and it is the first free entry.
+    manager.SetCurrentItem(0, manager.GetTemplate(1));
+    EXPECT_TRUE(manager.DeleteLookedUp(kPotionId));
+    EXPECT_FALSE(manager.DeleteLookedUp(kPotionId));
+    EXPECT_FALSE(manager.DeleteLookedUp(4242));
+    EXPECT_EQ(manager.GetCurrentItem(0), nullptr);
+    ASSERT_EQ(manager.GetTemplateCount(), 3);
+    EXPECT_EQ(manager.GetTemplate(1), nullptr);
+    EXPECT_EQ(manager.GetTemplate(0)->GetItemId(), kSwordId);
+    EXPECT_EQ(manager.FindTemplateById(kPotionId), nullptr);
+    EXPECT_EQ(manager.FindTemplateByKind(21), nullptr);
+    EXPECT_EQ(manager.GetTemplateMaximum(kPotionId), 0u);
+    EXPECT_EQ(manager.MakeItem(kPotionId), nullptr);
+    EXPECT_EQ(manager.FindFreeEntry(), 1);
+}
+
 TEST_F(ItemTableTest, ReleasedItemLeavesTheCurrentItems) {
     auto item = Item(0, kSwordId);
     g_pItemTableMgr->SetCurrentItem(0, item.get());

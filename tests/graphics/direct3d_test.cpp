@@ -54,7 +54,7 @@ TEST_F(Direct3DTest, ScreenWorldConversions) {
             EXPECT_EQ(m_d3d->WorldToScreenX(float(m_d3d->ScreenToWorldX(x))), x);
         for (int y : {0, 1, 300, c.h - 1})
             EXPECT_EQ(m_d3d->WorldToScreenY(float(m_d3d->ScreenToWorldY(y))), y);
-        EXPECT_NEAR(m_d3d->ScreenToWorldY(0), c.vh * 0.5 + 0.5 / (c.h / c.vh), 1e-6);
+        EXPECT_NEAR(m_d3d->ScreenToWorldY(0), c.vh * 0.5 + 0.5 / (float(c.h) / c.vh), 1e-6);
         m_d3d.reset();
         m_dd.reset();
     }
@@ -398,18 +398,35 @@ TEST_F(TextureFileTest, StreamTexturesAreCheckedAndNeverDiscarded) {
     EXPECT_NE(m_d3d->CreateTextureFromData(&wide, 0, 2, 2, Rect{0, 0, 8, 2}), 0u);
 }
 
-TEST_F(TextureFileTest, FileTexturesAreDiscardedAndRestored) {
+TEST_F(TextureFileTest, FileTexturesAreDiscardedAndRestoredAsTheyWere) {
     ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
-    const std::string path = WriteTga("re.TGA", 2, 2, 0xFF0000FF);
+    // Half-transparent black: 0x8000 in the texture's A4R4G4B4.
+    const std::string path = WriteTga("re.TGA", 2, 2, 0x88000000);
     const uint32_t id = m_d3d->LoadTexture(path.c_str(), 0, 0, 0, -1, -1);
+    auto drawn = [&] {
+        plat::raster::Fill(Target(), Target().Bounds(), 0xFFFF);
+        m_d3d->SetTexture(0, m_d3d->GetTexture(id));
+        DrawTexturedSquare(*m_d3d, 8);
+        return Target().At(4, 4);
+    };
+    ASSERT_EQ(m_d3d->GetTexture(id)->Surface()->Pixels().At(1, 1), 0x8000);
+    const uint16_t before = drawn();
+    EXPECT_NE(before, 0xFFFF);
     m_textureCache->ReleaseEntry(id);
     m_textureCache->SetBudget(0);
     CTextureResource* t = static_cast<CTextureResource*>(m_textureCache->FindChild(id));
     EXPECT_TRUE(t->IsDiscarded());
-    t = m_d3d->GetTexture(id);
+    EXPECT_EQ(drawn(), before) << "restored by its next use, the 0x8000 pixels still drawn";
     ASSERT_NE(t->Surface(), nullptr);
-    EXPECT_EQ(t->Surface()->Pixels().At(1, 1), 0xF00F);
-    EXPECT_TRUE(t->Surface()->Pixels().HasColorKey());
+    EXPECT_FALSE(t->Surface()->Pixels().HasColorKey());
+
+    // A colour key the texture had goes with it through a discard.
+    t->Surface()->Pixels().SetColorKey(0x8000, 0x8000);
+    EXPECT_TRUE(t->Discard());
+    EXPECT_TRUE(t->Restore());
+    ASSERT_TRUE(t->Surface()->Pixels().HasColorKey());
+    EXPECT_EQ(t->Surface()->Pixels().KeyLow(), 0x8000);
+    EXPECT_EQ(drawn(), 0xFFFF);
 }
 
 TEST_F(TextureFileTest, CopiesFromSurfacesAndPicturesAreClipped) {

@@ -31,7 +31,7 @@ TEST_F(DisplayTest, ScanCodesMapToVirtualKeys) {
                           {80, 0x28}, {81, 0x22}, {82, 0x2D}, {83, 0x2E}, {87, 0x7A}, {88, 0x7B}};
     for (const Case& c : cases)
         EXPECT_EQ(CDirectDraw::ScanCodeToVirtualKey(c.scan, 0xEE), c.vk) << int(c.scan);
-    for (uint8_t fallbackCode : {0, 12, 29, 89, 200, 255})
+    for (uint8_t fallbackCode : std::initializer_list<uint8_t>{0, 12, 29, 89, 200, 255})
         EXPECT_EQ(CDirectDraw::ScanCodeToVirtualKey(fallbackCode, 0xEE), 0xEE) << int(fallbackCode);
 }
 

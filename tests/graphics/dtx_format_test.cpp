@@ -16,7 +16,7 @@ DtxUnit Unit(int32_t x, int32_t y, int32_t w, int32_t h) {
 TEST(DtxFormatTest, SheetHeaderOfVersionsTwoToFour) {
     const std::vector<DtxUnit> units = {Unit(0, 0, 10, 20), Unit(200, 10, 100, 40)};
     const std::vector<uint16_t> tiles(2 * 65536, 0xF0F0);
-    for (uint8_t version : {2, 3, 4}) {
+    for (uint8_t version : std::initializer_list<uint8_t>{2, 3, 4}) {
         auto bytes = WriteDtxSheet(version, units, 512, 300, tiles);
         CMemorySource src(bytes);
         DtxHeader h;

@@ -2,10 +2,10 @@
 // frame and compared with the stored picture. QM_REFRESH_GOLDEN=1 rewrites it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/graphics/text_fixture.h"
+#include "tests/support/golden_image.h"
 #include "tests/support/png_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,16 +13,6 @@ namespace {
 
 constexpr int kWidth = 760, kHeight = 292;
 const uint32_t kStyles[] = {1, 2, 4, 8, 12};
-
-qmtest::RgbImage ToRgb(const plat::raster::Surface& s, int width, int height) {
-    qmtest::RgbImage image{width, height, {}};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            plat::raster::Argb c = plat::raster::Unpack(s.Format(), s.At(x, y));
-            image.rgb.insert(image.rgb.end(), {c.r, c.g, c.b});
-        }
-    return image;
-}
 
 class TextGoldenTest : public TextFixture {};
 
@@ -49,29 +39,8 @@ TEST_F(TextGoldenTest, EveryFontInEveryStyle) {
             ASSERT_TRUE(m_renderer->DrawString(frame, 6 + c * 150, 4 + k * 24, sample.c_str(), k % 6,
                                                0x40C0FF, style, true));
         }
-    qmtest::RgbImage actual = ToRgb(Pixels(frame), kWidth, kHeight);
-
-    const char* source = std::getenv("QM_SOURCE_DIR");
-    const std::string golden =
-        std::string(source ? source : qmtest::SourceDir().c_str()) + "/tests/graphics/golden/text_styles.png";
-    const char* refresh = std::getenv("QM_REFRESH_GOLDEN");
-    if (refresh && std::string(refresh) == "1") {
-        ASSERT_TRUE(qmtest::WritePng(golden, actual));
-        GTEST_SUCCEED() << "rewrote " << golden;
-        return;
-    }
-    qmtest::RgbImage expected;
-    ASSERT_TRUE(qmtest::ReadPng(golden, &expected)) << golden << " is missing: run with QM_REFRESH_GOLDEN=1";
-    ASSERT_EQ(expected.width, kWidth);
-    ASSERT_EQ(expected.height, kHeight);
-    size_t differing = 0;
-    for (size_t i = 0; i < actual.rgb.size(); i += 3)
-        if (actual.rgb[i] != expected.rgb[i] || actual.rgb[i + 1] != expected.rgb[i + 1] ||
-            actual.rgb[i + 2] != expected.rgb[i + 2])
-            ++differing;
-    if (differing) qmtest::WritePng("text_styles.actual.png", actual);
-    EXPECT_EQ(differing, 0u) << "pixels differ from " << golden
-                             << "; this run's picture: text_styles.actual.png";
+    EXPECT_TRUE(qmtest::MatchesGolden(qmtest::ToRgb(Pixels(frame), kWidth, kHeight),
+                                      "tests/graphics/golden/text_styles.png"));
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ TEST_F(ConnectionTest, RawFramesAreTakenAsTheyCome) {
 
 TEST_F(ConnectionTest, SendsClearAndEncipheredFrames) {
     ConnectFramed();
-    for (uint8_t opcode : {0, 1, 16, 40}) {
+    for (uint8_t opcode : std::initializer_list<uint8_t>{0, 1, 16, 40}) {
         const Bytes message = {opcode, 7, 8};
         EXPECT_EQ(m_connection->SendPacket(message.data(), message.size()), 6);
         EXPECT_EQ(PeerReceived(), Concat({{0xAA, 0, 3}, message}));

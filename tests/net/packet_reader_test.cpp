@@ -90,25 +90,22 @@ TEST(PacketReader, TextsAreCutOnACharacterBoundaryAndConsumedWhole) {
 
 TEST(PacketWriter, WritesFieldsAndRefusesOverflow) {
     CPacketWriter writer(14);
-    writer.PutByte(1).PutWord(0x0203).PutDword(0x04050607).PutString("hi").PutBytes("xy", 2);
+    writer.PutByte(1).PutWord(0x0203).PutDword(0x04050607).PutText("hi").PutBytes("xy", 2);
     EXPECT_EQ(Bytes(writer.Data(), writer.Data() + writer.Length()),
               (Bytes{14, 1, 2, 3, 4, 5, 6, 7, 2, 'h', 'i', 'x', 'y'}));
     EXPECT_FALSE(writer.Failed());
 
-    CPacketWriter cut(1);
-    cut.PutString(
-        "ab\x82\xA0"
-        "c",
-        3);
-    EXPECT_EQ(Bytes(cut.Data(), cut.Data() + cut.Length()), (Bytes{1, 2, 'a', 'b'}));
-
+    // A text takes the room left whole or not at all.
     CPacketWriter full(1);
-    const std::string text(300, 'a');
-    full.PutString(text);
-    EXPECT_EQ(full.Length(), 1u + 1u + 253u) << "cut to the room left";
-    EXPECT_FALSE(full.Failed());
     full.PutByte(0);
-    EXPECT_TRUE(full.Failed());
+    EXPECT_TRUE(full.PutText(std::string(253, 'a').c_str()).Failed());
+    EXPECT_EQ(full.Length(), 2u) << "nothing of the text is written";
+    CPacketWriter fits(1);
+    fits.PutByte(0).PutText(std::string(252, 'a').c_str());
+    EXPECT_EQ(fits.Length(), 255u);
+    EXPECT_FALSE(fits.Failed());
+    fits.PutByte(0);
+    EXPECT_TRUE(fits.Failed());
 }
 
 class LocalTimeUtc : public ::testing::Test {

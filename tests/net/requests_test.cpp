@@ -592,6 +592,7 @@ TEST_F(RequestsTest, BoundariesAcceptedAndRefused) {
         {"chat line of 251 bytes", [](CGameSession& s) { return s.SendChat(0, k251.c_str()); }, 255},
         {"chat line of 252 bytes", [](CGameSession& s) { return s.SendChat(0, k252.c_str()); }, 0},
         {"missing chat line", [](CGameSession& s) { return s.SendChat(0, nullptr); }, 0},
+        {"club text kind 4", [](CGameSession& s) { return s.SendClubTextRequest(8, 4); }, 0},
         {"empty chat line", [](CGameSession& s) { return s.SendChat(0, ""); }, 4},
         {"nickname of 20", [&](CGameSession& s) { return s.SendClubSetNick(1, "bo", text(20).c_str()); }, 27},
         {"nickname of 21", [&](CGameSession& s) { return s.SendClubSetNick(1, "bo", text(21).c_str()); }, 0},

@@ -42,7 +42,7 @@ TEST(ScanCodeToVirtualKey, FixedTable) {
     };
     for (const Case& c : cases) EXPECT_EQ(plat::ScanCodeToVirtualKey(c.scan, 0xEE), c.vk) << int(c.scan);
     // Codes outside the table give the fallback: 0, gaps (minus, Ctrl, Shift...) and above 88.
-    for (uint8_t scan : {0, 12, 13, 29, 42, 74, 78, 84, 89, 200, 255})
+    for (uint8_t scan : std::initializer_list<uint8_t>{0, 12, 13, 29, 42, 74, 78, 84, 89, 200, 255})
         EXPECT_EQ(plat::ScanCodeToVirtualKey(scan, 0xEE), 0xEE) << int(scan);
 }
 

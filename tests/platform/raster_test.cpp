@@ -354,7 +354,7 @@ TEST_F(DeviceFixture, SpriteSpansMatchTheGeneralPipeline) {
         dev.State().alphaFunc = CompareFunc::kGreaterEqual;
         dev.State().alphaRef = 8;
         dev.State().colorKey = round % 5 != 0;
-        uint32_t diffuse = rng() | 0x40000000;
+        uint32_t diffuse = uint32_t(rng()) | 0x40000000;
         float x1 = float(rng() % 300) / 10 - 3, y1 = float(rng() % 200) / 10 - 3;
         float x2 = x1 + float(rng() % 300) / 10 + 1, y2 = y1 + float(rng() % 200) / 10 + 1;
         for (bool fast : {true, false}) {

@@ -13,12 +13,6 @@ namespace {
 
 constexpr char KEY[] = "Software\\Vemra\\Quillmarrow";
 
-std::string ReadText(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(path, bytes)) return "<missing>";
-    return std::string(bytes.begin(), bytes.end());
-}
-
 TEST(FileRegistry, MissingFileHoldsNothingAndFirstWriteCreatesIt) {
     qmtest::TempDir folder;
     const std::string path = folder.Path() + "/config/quillmarrow/settings.ini";
@@ -28,7 +22,7 @@ TEST(FileRegistry, MissingFileHoldsNothingAndFirstWriteCreatesIt) {
     EXPECT_EQ(value, 77u) << "left alone";
 
     ASSERT_TRUE(registry.SetValue(KEY, "ISP_Code", 12));
-    EXPECT_EQ(ReadText(path), "[Software\\Vemra\\Quillmarrow]\nISP_Code=12\n");
+    EXPECT_EQ(qmtest::ReadTextFile(path), "[Software\\Vemra\\Quillmarrow]\nISP_Code=12\n");
     EXPECT_TRUE(registry.QueryValue("software\\VEMRA\\quillmarrow", "isp_code", &value)) << "any case";
     EXPECT_EQ(value, 12u);
 }
@@ -52,7 +46,7 @@ TEST(FileRegistry, WritesKeepEverythingElse) {
 
     ASSERT_TRUE(registry.SetValue(KEY, "ISP_Code", 4294967295u));
     ASSERT_TRUE(registry.SetValue(KEY, "Volume", 0));
-    EXPECT_EQ(ReadText(path),
+    EXPECT_EQ(qmtest::ReadTextFile(path),
               "; the user's notes\n"
               "[Other]\n"
               "ISP_Code=5\n"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/test_server.h"
+#include "tests/support/loopback_server.h"
 
 namespace {
 
@@ -71,13 +71,13 @@ TEST_F(SocketLayerTest, AClosedSocketsNumberIsNotHandedOutAgainAtOnce) {
 TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
     plat::SystemSockets layer;
     layer.Startup(plat::MakeWord(2, 2), nullptr);
-    qmtest::TestServer server;
+    qmtest::LoopbackServer server;
     ASSERT_TRUE(server.Listening());
 
     plat::SOCKET s = layer.OpenTcp();
     ASSERT_NE(s, plat::INVALID_SOCKET);
     EXPECT_TRUE(layer.SetBufferSizes(s, 16384, 16384));
-    ASSERT_TRUE(layer.Connect(s, qmtest::TestServer::Address(), server.Port(), 2000));
+    ASSERT_TRUE(layer.Connect(s, qmtest::LoopbackServer::Address(), server.Port(), 2000));
     ASSERT_TRUE(server.Accept());
     EXPECT_EQ(layer.Send(s, "abc", 3), 3);
     ASSERT_TRUE(server.SendRaw({'x', 'y'}));
@@ -98,7 +98,7 @@ TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
     server.CloseClient();
     server.StopListening();
     plat::SOCKET t = layer.OpenTcp();
-    EXPECT_FALSE(layer.Connect(t, qmtest::TestServer::Address(), port, 2000));
+    EXPECT_FALSE(layer.Connect(t, qmtest::LoopbackServer::Address(), port, 2000));
     EXPECT_EQ(layer.LastError(), plat::WSAECONNREFUSED);
     layer.Close(t);
 }

@@ -27,4 +27,7 @@ private:
 // The repository root, for tests that read checked-in fixtures.
 std::string SourceDir();
 
+// A whole file as text; "<missing>" when it cannot be read.
+std::string ReadTextFile(const std::string& path);
+
 }  // namespace qmtest

@@ -2,9 +2,7 @@
 // speaks the client's own framing and cipher: frames it sends are enciphered
 // unless their opcode is one the client receives in clear, and frames it
 // receives are deciphered unless their opcode is one the client sends in
-// clear. Everything is single-threaded: the client connects (the listen
-// backlog takes the connection), then the test accepts, sends, and waits for
-// what the client sent with a bounded wait.
+// clear.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -13,32 +11,15 @@
 
 #include "net/frame_assembler.h"
 #include "net/packet_cipher.h"
+#include "tests/support/loopback_server.h"
 
 namespace qmtest {
 
-class TestServer {
+class TestServer : public LoopbackServer {
 public:
-    // Listens on 127.0.0.1 at a free port.
     TestServer();
-    ~TestServer();
-    TestServer(const TestServer&) = delete;
-    TestServer& operator=(const TestServer&) = delete;
+    ~TestServer() override;
 
-    bool Listening() const { return m_listener >= 0; }
-    uint16_t Port() const { return m_port; }
-    // 127.0.0.1 in network byte order.
-    static uint32_t Address();
-
-    // Accepts the waiting client; false when none came within waitMs.
-    bool Accept(int waitMs = 2000);
-    bool Connected() const { return m_client >= 0; }
-    // Closes the client's connection (the client sees the peer hang up).
-    void CloseClient();
-    // Stops listening (later connects are refused).
-    void StopListening();
-
-    // Sends bytes as they are.
-    bool SendRaw(const std::vector<uint8_t>& bytes);
     // Sends the greeting as the first, raw frame.
     bool SendGreeting();
     // Frames and sends one message (opcode first).
@@ -50,20 +31,12 @@ public:
     // The next message the client sent (deciphered, opcode first); empty when
     // none came within waitMs or the client closed.
     std::vector<uint8_t> ReceiveMessage(int waitMs = 2000);
-    // True when the client closed its side within waitMs.
-    bool WaitClientClosed(int waitMs = 2000);
 
 private:
-    // Takes what the client sent into m_pending; false on close or timeout.
-    bool ReadMore(int waitMs);
+    void OnAccepted() override;
 
-    int m_listener = -1;
-    int m_client = -1;
-    uint16_t m_port = 0;
     CPacketCipher m_cipher;
     std::unique_ptr<CFrameAssembler> m_assembler;
-    std::vector<uint8_t> m_pending;
-    bool m_clientClosed = false;
 };
 
 }  // namespace qmtest
