@@ -59,13 +59,11 @@ TEST_F(MapFileTest, FourteenByThirteenCellsMakeTwoBlocks) {
 }
 
 TEST_F(MapFileTest, TheOffsetTableIsReadFromTheEndWhateverLiesBeforeIt) {
-    qmmap::MapFiles files;
-    std::string error;
-    ASSERT_TRUE(qmmap::BuildMapFiles(SmallMap(), m_dir.Path(), files, &error)) << error;
+    maptext::MapFiles files = WriteMap(SmallMap());
     // Bytes of no meaning between the last block and the table.
     const size_t table = files.map.size() - files.blockOffsets.size() * 4;
     files.map.insert(files.map.begin() + std::ptrdiff_t(table), 100, 0xEE);
-    WriteMapFiles(files);
+    WriteMapBytes(files.number, files.map);
     LoadWhole(7);
     EXPECT_TRUE(BoxTexts().empty());
     ASSERT_NE(m_map.GetMapData(), nullptr);
@@ -96,9 +94,7 @@ TEST_F(MapFileTest, APictureAlreadyLoadedIsNotReadAgain) {
 
 // Damaged map files: the read-error box once, and what is left of the map.
 TEST_F(MapFileTest, DamagedMapsShowOneBoxAndLeaveWhatTheyCan) {
-    qmmap::MapFiles good;
-    std::string error;
-    ASSERT_TRUE(qmmap::BuildMapFiles(SmallMap(), m_dir.Path(), good, &error)) << error;
+    const maptext::MapFiles good = WriteMap(SmallMap());
     const uint32_t b0 = good.blockOffsets[0];
     const auto put16 = [](std::vector<uint8_t>& b, size_t at, uint16_t v) {
         b[at] = uint8_t(v);
@@ -131,9 +127,9 @@ TEST_F(MapFileTest, DamagedMapsShowOneBoxAndLeaveWhatTheyCan) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        qmmap::MapFiles files = good;
-        c.damage(files.map);
-        WriteMapFiles(files);
+        std::vector<uint8_t> bytes = good.map;
+        c.damage(bytes);
+        WriteMapBytes(good.number, bytes);
         const size_t before = m_boxes.Boxes().size();
         LoadWhole(7);
         ASSERT_EQ(m_boxes.Boxes().size(), before + 1) << (BoxTexts().empty() ? "" : BoxTexts().back());

@@ -6,7 +6,6 @@
 #include "data/meta_cache.h"
 #include "tests/support/meta_fixtures.h"
 #include "tests/world/world_fixture.h"
-#include "tools/qmmap/speech_text.h"
 
 using namespace worldtest;
 
@@ -23,12 +22,9 @@ protected:
         WorldFixture::TearDown();
     }
     void WriteSpeech(int32_t map, const std::string& text) {
-        std::vector<uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(qmmap::BuildSpeechText(text, bytes, &error)) << error;
         char name[16];
         std::snprintf(name, sizeof name, "%04d.SPC", map);
-        m_dir.WriteFile(name, bytes);
+        m_dir.WriteFile(name, SpeechBytes(text));
     }
     void Substitutions(const std::vector<std::vector<std::string>>& rows) {
         qmtest::PutMetaTable(m_cache, SPEECH_SUBSTITUTION_TABLE, qmtest::MetaRowsData(rows));
@@ -89,8 +85,7 @@ TEST_F(SpeechDataTest, TheSameMapIsNotLoadedAgainAndAMissingFileIsQuiet) {
 }
 
 TEST_F(SpeechDataTest, DamagedFilesKeepTheTextsReadBefore) {
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(qmmap::BuildSpeechText("scrambled 0\ntext 1 \"one\"\ntext 2 \"two\"\n", bytes, nullptr));
+    const std::vector<uint8_t> bytes = SpeechBytes("scrambled 0\ntext 1 \"one\"\ntext 2 \"two\"\n");
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;

@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/world/world_fixture.h"
-#include "tools/qmmap/stage_text.h"
 
 using namespace worldtest;
 
 namespace {
 
-std::vector<uint8_t> Stage(const std::string& text) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(qmmap::BuildStageText(text, bytes, &error)) << error;
-    return bytes;
-}
-
 class StageDataTest : public WorldFixture {
 protected:
+    std::vector<uint8_t> Stage(const std::string& text) { return StageBytes(text); }
     bool Load(const std::vector<uint8_t>& bytes) { return m_stage.Load(bytes.data(), bytes.size(), "S.Z5F"); }
     CStageData m_stage;
 };
@@ -200,17 +193,4 @@ TEST_F(StageDataTest, StageFilesAreFoundByNumberAndFlag) {
     EXPECT_FALSE(LoadStageFile(missing, 13, false));
     EXPECT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(missing.GetGroupCount(), 0);
-}
-
-// The text form goes through the file and back unchanged.
-TEST_F(StageDataTest, DumpWritesTheTextItWasBuiltFrom) {
-    // A group of another kind reads nothing, but its count must still fit the bytes after it.
-    const std::string text =
-        "group kind 7 entries 3\nend\n"
-        "group properties\n  text \"0010\"\n  text 6 \"ab\"\n  sized 2 300\n  table [ word table [ byte ] ] "
-        "{ rows 1 7 { rows 2 1 2 } }\n  aniref2 3 1\n  type 10 -\nend\n"
-        "group lists\n  point : 1 2 3 4\n  sized 5 : - -\nend\n"
-        "group areas\n  areas 1 0 0 3 3\nend\n";
-    ASSERT_TRUE(Load(Stage(text)));
-    EXPECT_EQ(qmmap::DumpStage(m_stage), text);
 }

@@ -1,12 +1,13 @@
 // The map's test bed: a folder that holds the stage, map, path, speech, table
 // and animation files, the image cache and manager the map's pictures load
 // into, a fake clock, a recorder of message boxes, and fakes of the sound
-// manager, the effects and the character manager. Maps and stages are written
-// with qmmap's own builders.
+// manager, the effects and the character manager. Maps, stages and speech
+// files are written from their text forms by qmmap's builders.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,12 +25,14 @@
 #include "graphics/span_image_format.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "tests/support/table_builder.h"
 #include "tests/support/temp_dir.h"
-#include "tools/qmmap/map_text.h"
-#include "tools/qmmap/stage_text.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
+#include "world/map/map_text.h"
+#include "world/map/speech_text.h"
+#include "world/map/stage_text.h"
 
 namespace worldtest {
 
@@ -172,33 +175,45 @@ protected:
         m_dir.WriteFile("0073.Z5D", WriteDataTable(table.Layout()));
     }
 
-    // Writes the files of a map text (pictures: files already in the folder).
-    qmmap::MapFiles WriteMap(const std::string& text, bool compressed = true) {
-        qmmap::MapFiles files;
+    // Writes the files of a map text into the data folder (pictures: files
+    // already in it), the map compressed as the game keeps it.
+    maptext::MapFiles WriteMap(const std::string& text) {
+        maptext::MapFiles files;
         std::string error;
-        EXPECT_TRUE(qmmap::BuildMapFiles(text, m_dir.Path(), files, &error)) << error;
-        WriteMapFiles(files, compressed);
-        return files;
-    }
-    void WriteMapFiles(const qmmap::MapFiles& files, bool compressed = true) {
+        EXPECT_TRUE(maptext::BuildMapFiles(text, m_dir.Path(), files, &error)) << error;
+        WriteMapBytes(files.number, files.map);
         char name[32];
-        std::snprintf(name, sizeof name, "%04d.Z5M.ZIP", files.number);
-        m_dir.WriteFile(name, compressed ? BuildCompressedFile(files.map) : files.map);
         std::snprintf(name, sizeof name, "%04d.PPD", files.number);
         m_dir.WriteFile(name, files.paths);
         if (files.stageNumber >= 0) {
             std::snprintf(name, sizeof name, "%04d.Z5F", files.stageNumber);
             m_dir.WriteFile(name, files.stage);
         }
+        return files;
+    }
+    // Writes a map file of the number from unpacked bytes (compressed, as qmmap does).
+    void WriteMapBytes(int32_t number, const std::vector<uint8_t>& bytes) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%04d.Z5M.ZIP", number);
+        m_dir.WriteFile(name, BuildCompressedFile(bytes));
+    }
+    std::vector<uint8_t> StageBytes(const std::string& text) {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        EXPECT_TRUE(maptext::BuildStageText(text, bytes, &error)) << error;
+        return bytes;
+    }
+    std::vector<uint8_t> SpeechBytes(const std::string& text) {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        EXPECT_TRUE(maptext::BuildSpeechText(text, bytes, &error)) << error;
+        return bytes;
     }
     // Writes a stage text as "NNNN.Z5F" (or ".VSE").
     void WriteStage(int32_t number, const std::string& text, const char* extension = ".Z5F") {
-        std::vector<uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(qmmap::BuildStageText(text, bytes, &error)) << error;
         char name[32];
         std::snprintf(name, sizeof name, "%04d%s", number, extension);
-        m_dir.WriteFile(name, bytes);
+        m_dir.WriteFile(name, StageBytes(text));
     }
     void WritePicture(const std::string& name, int32_t w, int32_t h, uint16_t colour) {
         m_dir.WriteFile(name, Picture(w, h, colour));

@@ -14,12 +14,12 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "tools/qmmap/map_render.h"
-#include "tools/qmmap/map_text.h"
-#include "tools/qmmap/speech_text.h"
-#include "tools/qmmap/stage_text.h"
 #include "world/map/map.h"
+#include "world/map/map_text.h"
 #include "world/map/speech_data.h"
+#include "world/map/speech_text.h"
 #include "world/map/stage_data.h"
+#include "world/map/stage_text.h"
 
 namespace {
 
@@ -89,8 +89,8 @@ int Build(const std::vector<std::string>& args, FILE* err) {
     if (plain.size() != 2) return Usage(err);
     std::string text, error;
     if (!ReadText(plain[0], text, err)) return 1;
-    qmmap::MapFiles files;
-    if (!qmmap::BuildMapFiles(text, FolderOf(plain[0]), files, &error)) {
+    maptext::MapFiles files;
+    if (!maptext::BuildMapFiles(text, FolderOf(plain[0]), files, &error)) {
         std::fprintf(err, "qmmap: %s: %s\n", plain[0].c_str(), error.c_str());
         return 1;
     }
@@ -173,26 +173,26 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
         ok = ok && map.LoadMapBytes(std::move(bytes), path);
         if (ok) {
             map.LoadWholeMap();
-            text = qmmap::DumpMap(map);
+            text = maptext::DumpMap(map);
             ok = !map.m_damageReported;
         }
     } else if (EndsWith(path, ".PPD")) {
         std::vector<uint8_t> bytes;
         CPathData paths;
         ok = plat::ReadWholeFile(path, bytes) && paths.LoadBytes(bytes.data(), bytes.size(), path.c_str());
-        text = qmmap::DumpPaths(paths);
+        text = maptext::DumpPaths(paths);
     } else if (EndsWith(path, ".Z5F") || EndsWith(path, ".VSE")) {
         std::vector<uint8_t> bytes;
         CStageData stage;
         ok = plat::ReadWholeFile(path, bytes) && stage.Load(bytes.data(), bytes.size(), path.c_str());
-        text = qmmap::DumpStage(stage);
+        text = maptext::DumpStage(stage);
         ok = ok && boxes.Boxes().empty();
     } else if (EndsWith(path, ".SPC")) {
         std::vector<uint8_t> bytes;
         CSpeechData speech;
         ok = plat::ReadWholeFile(path, bytes) &&
              speech.LoadBytes(bytes.data(), bytes.size(), path.c_str(), {});
-        text = qmmap::DumpSpeech(speech);
+        text = maptext::DumpSpeech(speech);
     } else {
         std::fprintf(err, "qmmap: %s is none of .Z5M.ZIP, .Z5M, .PPD, .Z5F, .VSE, .SPC\n", path.c_str());
         return 2;
@@ -204,7 +204,7 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
 }
 
 int Render(const std::vector<std::string>& args, FILE* err) {
-    qmmap::RenderOptions o;
+    maptext::RenderOptions o;
     std::vector<std::string> plain;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--focus" && i + 2 < args.size()) {
@@ -227,7 +227,7 @@ int Render(const std::vector<std::string>& args, FILE* err) {
     plat::ScopedMessageBoxRecorder boxes;
     plat::raster::Surface frame;
     std::string error;
-    const bool ok = qmmap::RenderMap(o, frame, &error);
+    const bool ok = maptext::RenderMap(o, frame, &error);
     for (const auto& box : boxes.Boxes()) std::fprintf(err, "qmmap: %s\n", box.text.c_str());
     if (!ok) {
         std::fprintf(err, "qmmap: %s\n", error.c_str());
@@ -245,8 +245,8 @@ int Render(const std::vector<std::string>& args, FILE* err) {
 int RunMapTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (args.empty()) return Usage(err);
     if (args[0] == "build") return Build(args, err);
-    if (args[0] == "stage") return Convert(args, err, qmmap::BuildStageText);
-    if (args[0] == "speech") return Convert(args, err, qmmap::BuildSpeechText);
+    if (args[0] == "stage") return Convert(args, err, maptext::BuildStageText);
+    if (args[0] == "speech") return Convert(args, err, maptext::BuildSpeechText);
     if (args[0] == "dump") return Dump(args, out, err);
     if (args[0] == "render") return Render(args, err);
     return Usage(err);

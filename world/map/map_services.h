@@ -1,5 +1,5 @@
-// What the map uses of its neighbours: the sound manager, the ambient and
-// weather effects, and the character manager. Each is an interface that its
+// What the map uses of its neighbours: the ambient and weather effects and
+// the character manager (the sound manager's side is anim/field_sound.h). Each is an interface that its
 // own part of the program implements and installs at start-up (tests install
 // their own); one that is not installed counts as absent, and the map then
 // does without it: no music, no sound spots, no weather pictures, no player.
@@ -7,27 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "anim/field_sound.h"
+
 class CAniObject;
 class CChar;
 class CItemObject;
-
-// The sound manager's side.
-class IFieldSound {
-public:
-    virtual ~IFieldSound() = default;
-    // The effect id of a name; 0 when there is none.
-    virtual uint16_t FindEffectIdByName(const char* name) = 0;
-    // Plays an effect; x = -1 plays it without position.
-    virtual void PlaySoundEffect(uint32_t effectId, int32_t x, int32_t y, int32_t playArgument) = 0;
-    // Starts a music list.
-    virtual void ChangeMusicList(uint32_t list) = 0;
-    // Whether the sound spots of a map play (the user's switch).
-    virtual bool AreSoundSpotsOn() = 0;
-    // The looping sound of a slot (a stage's sound spot) at a map point.
-    virtual void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool loop,
-                               uint8_t volume) = 0;
-    virtual void StopSlotSound(uint32_t slot) = 0;
-};
 
 // One ambient effect the map shows: a weather effect, a firefly or the clouds.
 class IFieldEffect {
@@ -89,11 +73,9 @@ public:
 };
 
 // Install (null removes) a service; not owned.
-void SetFieldSound(IFieldSound* sound);
 void SetFieldEffects(IFieldEffects* effects);
 void SetMapCharacters(IMapCharacters* characters);
 // The installed services, or null.
-IFieldSound* GetFieldSound();
 IFieldEffects* GetFieldEffects();
 IMapCharacters* GetMapCharacters();
 
@@ -106,6 +88,5 @@ public:
     ScopedMapService(const ScopedMapService&) = delete;
     ScopedMapService& operator=(const ScopedMapService&) = delete;
 };
-using ScopedFieldSound = ScopedMapService<IFieldSound, SetFieldSound>;
 using ScopedFieldEffects = ScopedMapService<IFieldEffects, SetFieldEffects>;
 using ScopedMapCharacters = ScopedMapService<IMapCharacters, SetMapCharacters>;

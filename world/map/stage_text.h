@@ -26,11 +26,11 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/qmmap/text_lines.h"
+#include "world/map/text_lines.h"
 
 class CStageData;
 
-namespace qmmap {
+namespace maptext {
 
 // Stage groups from lines[index] on, up to a line "end" of their own level
 // (untilEnd) or the last line; index is left after what was read.
@@ -40,4 +40,4 @@ bool BuildStageText(std::string_view text, std::vector<uint8_t>& out, std::strin
 // The stage as the client holds it, in the form above.
 std::string DumpStage(const CStageData& stage);
 
-}  // namespace qmmap
+}  // namespace maptext

@@ -1,4 +1,4 @@
-#include "tools/qmmap/map_text.h"
+#include "world/map/map_text.h"
 
 #include <algorithm>
 #include <map>
@@ -9,12 +9,12 @@
 #include "graphics/pixel_ops.h"
 #include "graphics/span_image_format.h"
 #include "platform/paths.h"
-#include "tools/qmmap/stage_text.h"
-#include "tools/qmmap/text_lines.h"
 #include "world/map/map.h"
 #include "world/map/path_finder.h"
+#include "world/map/stage_text.h"
+#include "world/map/text_lines.h"
 
-namespace qmmap {
+namespace maptext {
 
 namespace {
 
@@ -571,4 +571,4 @@ std::string DumpMap(CMap& map) {
     return out;
 }
 
-}  // namespace qmmap
+}  // namespace maptext

@@ -35,7 +35,7 @@
 class CMap;
 class CPathData;
 
-namespace qmmap {
+namespace maptext {
 
 struct MapFiles {
     int32_t number = 1;
@@ -57,4 +57,4 @@ std::string DumpPaths(const CPathData& paths);
 // blocks around that a straight walk reaches. Returns the ".PPD" bytes.
 std::vector<uint8_t> AutoPortals(CMap& map);
 
-}  // namespace qmmap
+}  // namespace maptext

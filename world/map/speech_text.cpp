@@ -1,11 +1,11 @@
-#include "tools/qmmap/speech_text.h"
+#include "world/map/speech_text.h"
 
 #include "core/util.h"
 #include "graphics/byte_source.h"
-#include "tools/qmmap/text_lines.h"
 #include "world/map/speech_data.h"
+#include "world/map/text_lines.h"
 
-namespace qmmap {
+namespace maptext {
 
 bool BuildSpeechText(std::string_view text, std::vector<uint8_t>& out, std::string* error) {
     std::vector<Line> lines;
@@ -58,4 +58,4 @@ std::string DumpSpeech(const CSpeechData& speech) {
     return out;
 }
 
-}  // namespace qmmap
+}  // namespace maptext

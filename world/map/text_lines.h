@@ -1,4 +1,5 @@
-// The line reader of qmmap's text forms: each line a list of words, '#' starts a
+// The line reader of the map's text forms (map, stage, speech: written by
+// qmmap and by tests): each line a list of words, '#' starts a
 // comment, "quoted texts" keep spaces and take the escapes \" \\ \n \t \r \0 \xHH.
 #pragma once
 #include <cstdint>
@@ -6,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qmmap {
+namespace maptext {
 
 struct Word {
     std::string text;
@@ -52,4 +53,4 @@ private:
     size_t m_pos;
 };
 
-}  // namespace qmmap
+}  // namespace maptext

@@ -1,11 +1,11 @@
-#include "tools/qmmap/stage_text.h"
+#include "world/map/stage_text.h"
 
 #include <cstring>
 
 #include "graphics/byte_source.h"
 #include "world/map/stage_data.h"
 
-namespace qmmap {
+namespace maptext {
 
 namespace {
 
@@ -418,4 +418,4 @@ std::string DumpStage(const CStageData& stage) {
     return out;
 }
 
-}  // namespace qmmap
+}  // namespace maptext

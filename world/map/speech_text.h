@@ -11,10 +11,10 @@
 
 class CSpeechData;
 
-namespace qmmap {
+namespace maptext {
 
 bool BuildSpeechText(std::string_view text, std::vector<uint8_t>& out, std::string* error);
 // The texts as the file holds them (markers not yet replaced).
 std::string DumpSpeech(const CSpeechData& speech);
 
-}  // namespace qmmap
+}  // namespace maptext

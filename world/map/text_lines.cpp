@@ -1,10 +1,10 @@
-#include "tools/qmmap/text_lines.h"
+#include "world/map/text_lines.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
-namespace qmmap {
+namespace maptext {
 
 namespace {
 
@@ -170,4 +170,4 @@ bool WordCursor::Accept(std::string_view keyword) {
     return true;
 }
 
-}  // namespace qmmap
+}  // namespace maptext
