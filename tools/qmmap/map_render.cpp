@@ -17,7 +17,7 @@
 #include "platform/display.h"
 #include "world/map/map.h"
 
-namespace maptext {
+namespace qmmap {
 
 namespace {
 
@@ -125,4 +125,4 @@ bool RenderMap(const RenderOptions& options, plat::raster::Surface& frame, std::
     return ok;
 }
 
-}  // namespace maptext
+}  // namespace qmmap

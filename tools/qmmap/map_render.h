@@ -8,7 +8,7 @@
 
 #include "platform/raster/surface.h"
 
-namespace maptext {
+namespace qmmap {
 
 struct RenderOptions {
     std::string folder;  // the stage, map, animation, texture and table files
@@ -22,4 +22,4 @@ struct RenderOptions {
 // The frame; false with a message when the display or the map does not come up.
 bool RenderMap(const RenderOptions& options, plat::raster::Surface& frame, std::string* error);
 
-}  // namespace maptext
+}  // namespace qmmap

@@ -191,7 +191,7 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
         std::vector<uint8_t> bytes;
         CSpeechData speech;
         ok = plat::ReadWholeFile(path, bytes) &&
-             speech.LoadBytes(bytes.data(), bytes.size(), path.c_str(), {});
+             speech.LoadBytes(bytes.data(), bytes.size(), path.c_str(), {}, false);
         text = maptext::DumpSpeech(speech);
     } else {
         std::fprintf(err, "qmmap: %s is none of .Z5M.ZIP, .Z5M, .PPD, .Z5F, .VSE, .SPC\n", path.c_str());
@@ -204,7 +204,7 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
 }
 
 int Render(const std::vector<std::string>& args, FILE* err) {
-    maptext::RenderOptions o;
+    qmmap::RenderOptions o;
     std::vector<std::string> plain;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--focus" && i + 2 < args.size()) {
@@ -227,7 +227,7 @@ int Render(const std::vector<std::string>& args, FILE* err) {
     plat::ScopedMessageBoxRecorder boxes;
     plat::raster::Surface frame;
     std::string error;
-    const bool ok = maptext::RenderMap(o, frame, &error);
+    const bool ok = qmmap::RenderMap(o, frame, &error);
     for (const auto& box : boxes.Boxes()) std::fprintf(err, "qmmap: %s\n", box.text.c_str());
     if (!ok) {
         std::fprintf(err, "qmmap: %s\n", error.c_str());

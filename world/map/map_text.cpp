@@ -525,7 +525,7 @@ std::string DumpMap(CMap& map) {
         out += "\n";
     }
     // One legend character for each (ground, attributes) pair, in order of appearance.
-    const std::string kChars = ".#~:;=+*%&@abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::string kChars = ".abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::map<std::pair<uint16_t, uint16_t>, char> legend;
     std::vector<std::pair<uint16_t, uint16_t>> order;
     std::string rows;

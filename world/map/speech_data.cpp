@@ -90,7 +90,7 @@ void CSpeechData::Load(uint16_t mapNumber) {
 }
 
 bool CSpeechData::LoadBytes(const uint8_t* data, size_t size, const char* name,
-                            const SpeechSubstitutions& substitutions) {
+                            const SpeechSubstitutions& substitutions, bool substitute) {
     CMemorySource src(data, size);
     uint32_t count = 0;
     if (!src.ReadU8(m_scrambled) || !src.ReadU32(count) || uint64_t(count) * 6 > src.Remaining()) {
@@ -112,7 +112,8 @@ bool CSpeechData::LoadBytes(const uint8_t* data, size_t size, const char* name,
             src.ReadExact(bytes.data(), length);
             if (m_scrambled) XorBytes(bytes.data(), bytes.size(), 0x80);
             bytes.resize(std::strlen(bytes.c_str()));
-            text = std::make_unique<std::string>(SubstituteSpeech(std::move(bytes), substitutions));
+            text = std::make_unique<std::string>(
+                substitute ? SubstituteSpeech(std::move(bytes), substitutions) : std::move(bytes));
         }
         m_ids.push_back(id);
         m_texts.push_back(std::move(text));

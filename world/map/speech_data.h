@@ -39,9 +39,10 @@ public:
     // loaded. A missing file leaves no texts and reports nothing.
     void Load(uint16_t mapNumber);
     // Reads the bytes of a speech file with the substitutions given (the
-    // loader takes them from the table cache).
+    // loader takes them from the table cache); without substitute the texts
+    // are kept as the file holds them (tools).
     bool LoadBytes(const uint8_t* data, size_t size, const char* name,
-                   const SpeechSubstitutions& substitutions);
+                   const SpeechSubstitutions& substitutions, bool substitute = true);
     // The text of the id, or null after the text-table message (17, 2).
     const char* GetText(uint16_t id) const;
 
