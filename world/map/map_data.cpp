@@ -413,14 +413,35 @@ bool CMapData::ReadBlockHead(int32_t index) {
 }
 
 bool CMapData::ReadBlockBody(MapBlock& block) {
-    // Whatever the block held before goes first.
-    for (const MapGroundObject& g : block.m_groundObjects)
-        m_groundLayer.Deactivate(g.m_definition, g.m_cellX * MAP_CELL_W, g.m_cellY * MAP_CELL_H);
+    // What the block held before is let go only after the new contents are in,
+    // so that a block read again keeps its definitions and field objects.
+    const std::vector<MapGroundObject> oldGround = std::move(block.m_groundObjects);
+    const std::vector<int32_t> oldPlaced = std::move(block.m_placed);
     block.m_groundObjects.clear();
-    for (int32_t def : block.m_placed) m_defs.DropUse(def);
     block.m_placed.clear();
     block.m_placedAt.clear();
+    const bool read = ReadBlockRecord(block);
+    if (read)
+        for (const MapGroundObject& g : block.m_groundObjects)
+            CreateFieldObject(g.m_definition, g.m_cellX * MAP_CELL_W, g.m_cellY * MAP_CELL_H);
+    for (const MapGroundObject& g : oldGround) {
+        const bool kept = read && std::any_of(block.m_groundObjects.begin(), block.m_groundObjects.end(),
+                                              [&](const MapGroundObject& n) {
+                                                  return n.m_cellX == g.m_cellX && n.m_cellY == g.m_cellY &&
+                                                         n.m_definition == g.m_definition;
+                                              });
+        if (!kept) m_groundLayer.Deactivate(g.m_definition, g.m_cellX * MAP_CELL_W, g.m_cellY * MAP_CELL_H);
+    }
+    for (int32_t def : oldPlaced) m_defs.DropUse(def);
+    if (!read) return false;
+    block.m_loaded = 1;
+    block.m_loading = 0;
+    block.m_loadRequested = 0;
+    block.m_unloadRequested = 0;
+    return true;
+}
 
+bool CMapData::ReadBlockRecord(MapBlock& block) {
     ++m_blockReads;
     MapRecordReader reader(m_pMap->MapFile());
     const int32_t index = int32_t(&block - m_blocks.data());
@@ -454,13 +475,6 @@ bool CMapData::ReadBlockBody(MapBlock& block) {
         reader.U16(cell.m_attributes);
         reader.U16(ignored);
     }
-
-    for (const MapGroundObject& g : block.m_groundObjects)
-        CreateFieldObject(g.m_definition, g.m_cellX * MAP_CELL_W, g.m_cellY * MAP_CELL_H);
-    block.m_loaded = 1;
-    block.m_loading = 0;
-    block.m_loadRequested = 0;
-    block.m_unloadRequested = 0;
     return true;
 }
 

@@ -244,6 +244,7 @@ private:
     void LoadBlock(int32_t index);
     bool ReadBlockHead(int32_t index);
     bool ReadBlockBody(MapBlock& block);
+    bool ReadBlockRecord(MapBlock& block);
     void UnloadBlock(MapBlock& block);
     void DamageBlock(MapBlock& block);
     bool IsBlockOnScreen(const MapBlock& block) const;
