@@ -1,6 +1,7 @@
 #include "core/message.h"
 
 #include "core/object_mgr.h"
+#include "core/util.h"
 
 void CMsgPort::Append(CMsg* msg) {
     if (msg) m_messages.PushBack(msg);
@@ -197,4 +198,9 @@ bool PostMessageTo(uint32_t sender, CMsgObject* target, int32_t delay, uint32_t 
     port->Append(
         new CMsg(sender, target->GetId(), port, delay, eventId, std::move(payload), std::move(parameter)));
     return true;
+}
+
+void CopyRecordText(char* out, size_t capacity, const char* text) {
+    if (!out || capacity == 0) return;
+    CopyDbcsPrefix(text ? text : "", capacity - 1, out, capacity);
 }

@@ -36,6 +36,14 @@ public:
     uint32_t m_id;
 };
 
+// Copies a text into a record's text field: at most capacity - 1 bytes, cut
+// between characters, and a terminator.
+void CopyRecordText(char* out, size_t capacity, const char* text);
+template <size_t N>
+void CopyRecordText(char (&out)[N], const char* text) {
+    CopyRecordText(out, N, text);
+}
+
 // A one-word parameter or payload.
 class CMsgWord : public CMsgData {
 public:

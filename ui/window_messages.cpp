@@ -6,11 +6,6 @@
 #include "core/util.h"
 #include "platform/paths.h"
 
-void CopyRecordText(char* out, size_t capacity, const char* text) {
-    if (!out || capacity == 0) return;
-    CopyDbcsPrefix(text ? text : "", capacity - 1, out, capacity);
-}
-
 void CTimerMsg::Set(const char* name, uint32_t value, uint8_t action) {
     CopyRecordText(m_name, name);
     m_value = value;

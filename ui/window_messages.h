@@ -31,15 +31,8 @@ enum : uint32_t {
 inline constexpr uint32_t OPEN_URL_SENDER = 24;
 // Records waiting for a window that does not exist: the oldest beyond this go.
 inline constexpr int32_t MAX_WAITING_WINDOW_MESSAGES = 256;
-// Texts inside records: zero-terminated, at most 255 bytes.
+// Texts inside records: zero-terminated, at most 255 bytes (CopyRecordText, core/message.h).
 inline constexpr size_t RECORD_TEXT_SIZE = 256;
-
-// Copies a text into a record field, cut between characters.
-void CopyRecordText(char* out, size_t capacity, const char* text);
-template <size_t N>
-void CopyRecordText(char (&out)[N], const char* text) {
-    CopyRecordText(out, N, text);
-}
 
 // 12: close the window with this handle (posted by CWindowMgr::CloseWindow).
 class CCloseWindowMsg : public CMsgPayload {

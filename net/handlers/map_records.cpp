@@ -2,14 +2,6 @@
 
 #include <cstring>
 
-#include "core/util.h"
-
-void CopyRecordText(char* out, size_t size, const char* text) {
-    if (!out || size == 0) return;
-    out[0] = '\0';
-    if (text) CopyDbcsPrefix(text, size - 1, out, size);
-}
-
 void CGroundItemMsg::Set(uint32_t objectId, uint32_t value1, uint16_t value16, uint32_t value2,
                          const char* name, const uint8_t* expiry, const CItemRecord& record, int32_t x,
                          int32_t y, int32_t z) {
@@ -17,7 +9,7 @@ void CGroundItemMsg::Set(uint32_t objectId, uint32_t value1, uint16_t value16, u
     m_value1 = value1;
     m_value16 = value16;
     m_value2 = value2;
-    CopyRecordText(m_name, sizeof m_name, name);
+    CopyRecordText(m_name, name);
     if (expiry) std::memcpy(m_expiry, expiry, sizeof m_expiry);
     CopyItemRecord(m_record, record);
     m_x = x;
@@ -43,5 +35,5 @@ void CFieldObjectMsg::Set(uint32_t id, uint32_t value1, uint32_t value2, int32_t
     m_hidden = hidden;
     m_byte1 = byte1;
     m_byte2 = byte2;
-    CopyRecordText(m_name, sizeof m_name, name);
+    CopyRecordText(m_name, name);
 }

@@ -26,9 +26,6 @@ enum : uint32_t {
 
 inline constexpr size_t MAP_RECORD_TEXT_SIZE = 256;  // text bytes, terminator included
 
-// Copies at most size - 1 bytes of text (cut between characters) and a terminator.
-void CopyRecordText(char* out, size_t size, const char* text);
-
 // A record of one object id (26, 80, 82, 97).
 class CMapIdMsg : public CMsgPayload {
 public:

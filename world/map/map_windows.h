@@ -1,10 +1,32 @@
 // What the map asks of the windows: the window manager's calls and the
 // windows it looks up by identifier ("SYSTEM_WINDOW", "ComboTimer",
-// "World_Map_Interface", "Z5MAINWIN") or makes by identifier
-// ("MINIMAP_WINDOW"). Without the window manager there are no windows and
-// each call does nothing.
+// "World_Map_Interface", "Z5MAINWIN") or makes through the window manager's
+// table of window classes ("MINIMAP_WINDOW"). Each window class implements
+// the small interface of what the map asks of it. Without the window manager,
+// or a window, the call does nothing.
 #pragma once
 #include <cstdint>
+
+// "SYSTEM_WINDOW": leaves game-over mode when a map is entered.
+class IMapSystemWindow {
+public:
+    virtual ~IMapSystemWindow() = default;
+    virtual void SetGameOverMode(bool on) = 0;
+};
+
+// "Z5MAINWIN": refreshed when an item of the field's slots has finished.
+class IMapMainInterface {
+public:
+    virtual ~IMapMainInterface() = default;
+    virtual void RefreshFieldItems() = 0;
+};
+
+// "MINIMAP_WINDOW": the minimap the map makes, and the minimap file it shows.
+class IMinimapWindow {
+public:
+    virtual ~IMinimapWindow() = default;
+    virtual void LoadMinimapData(uint16_t number) = 0;
+};
 
 namespace mapwin {
 
