@@ -57,6 +57,8 @@
 #include "tests/support/temp_dir.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -100,7 +102,7 @@ const SlotRow kSlots[] = {
     {"ObjSpriteMgr", kMade},
     {"ImageMgr", kMade},
     {"CharResourceMgr", kMade},
-    {"Map", kNotYet},
+    {"Map", kMade},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kNotYet},
@@ -224,7 +226,7 @@ std::vector<HookRow> HookTable() {
         {"frame: socket events", [] { return g_frameHooks.m_socket != nullptr; }, kKept},
         {"frame: disconnect notice", [] { return g_frameHooks.m_disconnectNotice != nullptr; }, kAbsent},
         {"frame: child window", [] { return g_frameHooks.m_childWindow != nullptr; }, kAbsent},
-        {"frame: activation", [] { return g_frameHooks.m_activation != nullptr; }, kAbsent},
+        {"frame: activation", [] { return g_frameHooks.m_activation != nullptr; }, kInstalled},
         {"frame: surface cache queue", [] { return g_frameHooks.m_surfaceCache != nullptr; }, kInstalled},
         {"frame: sound cache queue", [] { return g_frameHooks.m_soundCache != nullptr; }, kInstalled},
         // The network.
@@ -233,7 +235,7 @@ std::vector<HookRow> HookTable() {
         {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
-        {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
+        {"animation: field", [] { return GetAniServices().field != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
         {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
@@ -260,7 +262,11 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
-        {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        {"game world", [] { return HasGameWorldHooks(); }, kInstalled},
+        // What the map reaches through seams.
+        {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
+        {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
+        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
@@ -302,6 +308,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"map", g_pMap},
     };
 }
 
