@@ -17,13 +17,14 @@ protected:
         WritePicture("tree.pic", 48, 64, 0x07E0);
         WritePicture("sign.pic", 32, 32, 0x001F);
         // Two blocks: a tree and a sign on block 0, a sign variant on block 1.
-        WriteMap("map 3\nsize 26 13\ndef 1 kind 1 picture tree.pic\ndef 2 kind 1 picture sign.pic block\n"
-                 "def 3 kind 2 base 1\ndef 7 kind 0 animation 99 motion 0 facing 2\n"
-                 "legend . ground 0\ncells\n" +
-                 Cells(26, 13) +
-                 "end\nobject 2 at 96 48\nground 1 at 2 2\nground 2 at 3 3\nground 3 at 15 2\n"
-                 "ground 7 at 4 4\nground 6 at 5 5\nground 300 at 6 6\n"
-                 "stage 1\ngroup properties\n  @1 table [ word ] { rows 1 3 }\nend\nend\n");
+        WriteMap(
+            "map 3\nsize 26 13\ndef 1 kind 1 picture tree.pic\ndef 2 kind 1 picture sign.pic block\n"
+            "def 3 kind 2 base 1\ndef 7 kind 0 animation 99 motion 0 facing 2\n"
+            "legend . ground 0\ncells\n" +
+            Cells(26, 13) +
+            "end\nobject 2 at 96 48\nground 1 at 2 2\nground 2 at 3 3\nground 3 at 15 2\n"
+            "ground 7 at 4 4\nground 6 at 5 5\nground 300 at 6 6\n"
+            "stage 1\ngroup properties\n  @1 table [ word ] { rows 1 3 }\nend\nend\n");
         m_map.Create();
         m_map.LoadStage(1);
         m_map.LoadWholeMap();

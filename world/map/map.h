@@ -132,6 +132,9 @@ public:
     bool LoadMapBytes(std::vector<uint8_t> bytes, const std::string& name);
     // Loads every block at once and counts the map as ready (tools, tests).
     void LoadWholeMap();
+    // Takes a stage or path data loaded by the caller as the map's own (tools, fuzzing).
+    void AdoptStage(std::unique_ptr<CStageData> stage) { m_pStage = std::move(stage); }
+    void AdoptPathData(std::unique_ptr<CPathData> paths) { m_pPathData = std::move(paths); }
     // The map becomes ready once the focus is placed and every block of the
     // load window whose picture is on the screen is loaded.
     bool CheckReady();
