@@ -53,8 +53,8 @@ void WriteField(qmtest::TempDir& dir) {
     DtxUnit unit;
     unit.width = 12;
     unit.height = 30;
-    unit.anchorX = 6;
-    unit.anchorY = 30;
+    unit.anchorX = -6;  // standing on the object's point
+    unit.anchorY = -30;
     SetUnitTexCoords(unit);
     // The game reads compressed textures, as the map file.
     dir.WriteFile("0001.DTX.ZIP", BuildCompressedFile(WriteDtxSheet(4, {unit}, 256, 256,
