@@ -410,7 +410,8 @@ std::string DumpStage(const CStageData& stage) {
                 spec = "text";
             out += "  " + spec;
             if (group.kind == STAGE_GROUP_LISTS) out += " :";
-            for (const StageValue& v : e.values) out += " " + ValueText(v);
+            // A value the file ended before has no entry: it reads nothing.
+            for (const StageValue& v : e.values) out += " " + (v.entry ? ValueText(v) : std::string("?"));
             out += "\n";
         }
         out += "end\n";
