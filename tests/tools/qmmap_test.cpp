@@ -152,6 +152,20 @@ TEST(QmmapTest, StageTextGoesThroughTheFileAndBack) {
     EXPECT_NE(r.err.find("qmmap: "), std::string::npos);
 }
 
+TEST(QmmapTest, AStageCutShortShowsTheValuesItDidNotRead) {
+    qmtest::TempDir dir;
+    const std::string file = dir.Path() + "/0001.Z5F";
+    ASSERT_EQ(Qmmap({"stage", dir.WriteFile("s.txt", "group lists\n  word : 1 2 3\nend\n"), file}).status, 0);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(plat::ReadWholeFile(file, bytes));
+    bytes.resize(bytes.size() - 3);
+    dir.WriteFile("0001.Z5F", bytes);
+    const qmtest::ToolRun r = Qmmap({"dump", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "group lists\n  word : 1 ? ?\nend\n");
+    EXPECT_NE(r.err.find("Cannot Read File ["), std::string::npos) << r.err;
+}
+
 TEST(QmmapTest, SpeechTextGoesThroughTheFileAndBack) {
     const std::string text = "scrambled 1\ntext 5 \"Hi <[NAME]>\"\ntext 6 \"\"\n";
     qmtest::TempDir dir;
