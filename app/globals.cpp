@@ -1,6 +1,7 @@
 #include "app/globals.h"
 
 #include <functional>
+#include <memory>
 #include <new>
 
 #include "anim/ani_mgr.h"
@@ -9,6 +10,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/model_globals.h"
 #include "anim/render_queue.h"
+#include "app/server_windows.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -26,10 +28,13 @@
 #include "net/handlers/meta_tables.h"
 #include "net/network_setup.h"
 #include "platform/font.h"
+#include "sound/sound_globals.h"
 #include "ui/window_mgr.h"
 #include "world/map/map.h"
 
 namespace {
+
+std::unique_ptr<CWindowMgrForHandlers> g_handlerWindows;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -91,8 +96,15 @@ void InstallGlobalFactories() {
         [] {
             g_pWindowMgr->Init();
             GetAniServices().windows = g_pWindowMgr;
+            // The server-message handlers find windows through it.
+            g_handlerWindows = std::make_unique<CWindowMgrForHandlers>(*g_pWindowMgr);
+            SetServerWindows(g_handlerWindows.get());
         },
-        [] { GetAniServices().windows = nullptr; });
+        [] {
+            SetServerWindows(nullptr);
+            g_handlerWindows.reset();
+            GetAniServices().windows = nullptr;
+        });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {
@@ -112,5 +124,9 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+<<<<<<< HEAD
     SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
+=======
+    InstallSoundGlobals();
+>>>>>>> main
 }

@@ -3,8 +3,12 @@
 // start-up (tests install their own). Without one there is no map, no
 // character answers anything and every query gives 0 or false.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
+
+#include "core/message.h"
 
 class CChar;  // a character of the game world; only passed through here
 class CItemObject;
@@ -87,6 +91,41 @@ public:
     // The window manager's target flag: while set, skills of target type 5
     // find no valid target.
     virtual bool IsTargetFlagSet() { return false; }
+
+    // ---- Receivers of the server messages: the character manager, the
+    // event manager and the sound manager (each installed by its own layer).
+    // Records are handed over whether or not a receiver takes them; without
+    // one the record is deleted and false returned. ----
+    // Queued for the character manager, delivered after delay frames.
+    virtual bool PostCharRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) {
+        (void)record, (void)delay;
+        return false;
+    }
+    // Into the character manager's own port (read on its next frame).
+    virtual bool PostCharPortRecord(std::unique_ptr<CMsgPayload> record) {
+        (void)record;
+        return false;
+    }
+    // Handled by the character manager at once; the caller keeps the record.
+    virtual bool HandleCharRecord(const CMsgPayload& record) {
+        (void)record;
+        return false;
+    }
+    // A server message the character manager reads itself: its code and the
+    // bytes after the code.
+    virtual bool ParseCharMessage(uint8_t code, const uint8_t* body, size_t length) {
+        (void)code, (void)body, (void)length;
+        return false;
+    }
+    // Into the event manager's port, delivered after delay frames.
+    virtual bool PostEventRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) {
+        (void)record, (void)delay;
+        return false;
+    }
+    // Whether the sound manager exists, and a sound effect played once at a
+    // screen point (x = -1: without a position).
+    virtual bool HasSoundMgr() { return false; }
+    virtual void PlaySoundEffect(uint16_t soundId, int32_t x, int32_t y) { (void)soundId, (void)x, (void)y; }
 };
 
 // Installs (null removes) the hooks; not owned.

@@ -7,6 +7,26 @@ namespace {
 
 constexpr int kMaxWidth = 512;
 
+// One floating-point conversion; widths and precisions are capped, so the
+// largest value with the largest precision still fits.
+std::string FormatReal(const char* directive, double value) {
+    char buf[kMaxWidth * 2 + 400];
+    std::snprintf(buf, sizeof buf, directive, value);
+    return buf;
+}
+
+double RealOf(const TextArg& a) {
+    if (a.kind == TextArg::kFloat) return a.real;
+    if (a.kind == TextArg::kUnsigned) return double(uint64_t(a.value));
+    if (a.kind == TextArg::kSigned) return double(a.value);
+    return 0;
+}
+
+int64_t WholePart(double real) {
+    if (!(real > -9.2e18 && real < 9.2e18)) return 0;  // NaN and values beyond 64 bits
+    return static_cast<int64_t>(real);
+}
+
 }  // namespace
 
 std::string FormatTableText(const char* format, std::initializer_list<TextArg> args) {
@@ -47,8 +67,9 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
         while (*p && std::strchr("hlLqjzt", *p)) ++p;  // length modifiers: the argument decides
         char conv = *p;
         bool isInt = conv && std::strchr("diouxXc", conv);
+        bool isFloat = conv && std::strchr("fFeEgG", conv);
         bool isText = conv == 's';
-        if (bad || (!isInt && !isText) || next == args.end()) {
+        if (bad || (!isInt && !isFloat && !isText) || next == args.end()) {
             // Not something we format: copy the text of the conversion as it stands.
             if (conv) ++p;
             out.append(start, size_t(p - start));
@@ -66,6 +87,7 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
         if (isText || a.kind == TextArg::kText) {
             std::string text = a.kind == TextArg::kText     ? a.text
                                : a.kind == TextArg::kSigned ? std::to_string(a.value)
+                               : a.kind == TextArg::kFloat  ? FormatReal("%g", a.real)
                                                             : std::to_string(uint64_t(a.value));
             // The text itself may be long: format only the padding/precision part.
             if (width < 0 && precision < 0) {
@@ -80,16 +102,23 @@ std::string FormatTableText(const char* format, std::initializer_list<TextArg> a
             }
             continue;
         }
+        if (isFloat) {
+            directive += conv;
+            out += FormatReal(directive.c_str(), RealOf(a));
+            continue;
+        }
+        // A whole-number conversion of a floating-point value prints its whole part.
+        const int64_t value = a.kind == TextArg::kFloat ? WholePart(a.real) : a.value;
         if (conv == 'c') {
             directive += 'c';
-            std::snprintf(buf, sizeof buf, directive.c_str(), int(a.value));
+            std::snprintf(buf, sizeof buf, directive.c_str(), int(value));
         } else if (conv == 'd' || conv == 'i') {
             directive += "lld";
-            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<long long>(a.value));
+            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<long long>(value));
         } else {
             directive += "ll";
             directive += conv;
-            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<unsigned long long>(a.value));
+            std::snprintf(buf, sizeof buf, directive.c_str(), static_cast<unsigned long long>(value));
         }
         out += buf;
     }

@@ -1,7 +1,8 @@
 // printf-style formatting of texts that come from data files. The format is
 // untrusted: only the conversions that match the arguments given are applied
-// (%d %i %u %x %X %o %c with numbers, %s with texts; a mismatch prints the
-// argument as the other kind), anything else (%n, '*', missing arguments) is
+// (%d %i %u %x %X %o %c with whole numbers, %f %F %e %E %g %G with
+// floating-point numbers, %s with texts; a mismatch prints the argument as the
+// other kind), anything else (%n, '*', missing arguments) is
 // copied literally, and widths and precisions are capped.
 #pragma once
 #include <cstdint>
@@ -9,8 +10,9 @@
 #include <string>
 
 struct TextArg {
-    enum Kind { kSigned, kUnsigned, kText } kind;
+    enum Kind { kSigned, kUnsigned, kFloat, kText } kind;
     int64_t value = 0;
+    double real = 0;
     const char* text = nullptr;
 
     TextArg(int v) : kind(kSigned), value(v) {}
@@ -19,6 +21,7 @@ struct TextArg {
     TextArg(unsigned v) : kind(kUnsigned), value(int64_t(v)) {}
     TextArg(unsigned long v) : kind(kUnsigned), value(int64_t(v)) {}
     TextArg(unsigned long long v) : kind(kUnsigned), value(int64_t(v)) {}
+    TextArg(double v) : kind(kFloat), real(v) {}
     TextArg(const char* t) : kind(kText), text(t ? t : "") {}
     TextArg(const std::string& t) : kind(kText), text(t.c_str()) {}
 };

@@ -14,14 +14,15 @@ class CInputMgr;
 class CResourceCache;
 
 // The sound device of the device set. The program's start-up never asks for
-// it and this program has no device of that kind: initialising it fails.
+// it; initialising it succeeds when an audio device can be opened (and is
+// closed again at once: sound plays through the sound layer's mixer).
 class CSoundDevice : public CMsgObject {
 public:
     CSoundDevice();
     ~CSoundDevice() override;
     // Clears the fields.
     bool Create() override;
-    // A negative result: no such device.
+    // 0 when an audio device opens, else a negative result.
     int32_t Init(void* window);
     void ReleaseBuffers();
     bool Release() override;

@@ -377,6 +377,15 @@ int CDirect3D::DrawIndexed(const rs::LitVertex* vertices, int count, const uint1
     return BindTargets() ? m_device->DrawIndexed(vertices, count, indices, indexCount) : 0;
 }
 
+plat::HResult CDirect3D::DrawIndexedPrimitive(const rs::LitVertex* vertices, int count,
+                                              const uint16_t* indices, int indexCount) {
+    if (!vertices || !indices || count <= 0 || indexCount <= 0) return plat::kErrInvalidArg;
+    if (std::any_of(indices, indices + indexCount, [count](uint16_t i) { return i >= count; }))
+        return plat::kErrInvalidArg;
+    DrawIndexed(vertices, count, indices, indexCount);
+    return plat::kOk;
+}
+
 int CDirect3D::DrawIndexed(const rs::LitVertex2* vertices, int count, const uint16_t* indices,
                            int indexCount) {
     return BindTargets() ? m_device->DrawIndexed(vertices, count, indices, indexCount) : 0;
@@ -402,6 +411,30 @@ void CDirect3D::EndRenderToTexture() {
     m_pRenderTarget = m_pScreenTarget;
     m_pScreenTarget = nullptr;
     m_textureTarget.reset();
+}
+
+plat::HResult CDirect3D::GetRenderTargetDC(CRenderTargetDC* dc) {
+    if (!dc) return plat::kErrInvalidArg;
+    *dc = CRenderTargetDC{};
+    CSurfaceResource* target = m_pRenderTarget;
+    if (!target || !target->Surface() || !g_pDirectDraw || !g_pDirectDraw->Device())
+        return plat::dderr::kInvalidObject;
+    if (g_pDirectDraw->Device()->IsLost(target->Surface()) != plat::kOk) return plat::dderr::kSurfaceLost;
+    plat::LockInfo lock;
+    if (!target->Lock(&lock)) return plat::dderr::kSurfaceBusy;
+    dc->pixels =
+        plat::PixelBuffer{reinterpret_cast<uint16_t*>(lock.bits), lock.pitch, lock.width, lock.height};
+    dc->format = target->Surface()->Pixels().Format();
+    return plat::kOk;
+}
+
+plat::HResult CDirect3D::ReleaseRenderTargetDC(const CRenderTargetDC& dc) {
+    CSurfaceResource* target = m_pRenderTarget;
+    if (!target || !target->IsLocked() || !dc.pixels.pixels ||
+        reinterpret_cast<uint8_t*>(dc.pixels.pixels) != target->LockDesc().bits)
+        return plat::kErrInvalidArg;
+    target->Unlock();
+    return plat::kOk;
 }
 
 void CDirect3D::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {

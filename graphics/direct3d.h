@@ -11,6 +11,7 @@
 #include "core/base_object.h"
 #include "graphics/math3d.h"
 #include "platform/draw_device.h"
+#include "platform/font.h"
 #include "platform/raster/device3d.h"
 
 class CSurfaceResource;
@@ -26,6 +27,14 @@ enum TextureFormatCode : int32_t { kTexX1R5G5B5 = 1, kTexR5G6B5 = 2, kTexA4R4G4B
 enum : uint32_t { kHasX1R5G5B5 = 2, kHasR5G6B5 = 4, kHasA4R4G4B4 = 16 };
 // Texture creation switch: a system-memory texture.
 constexpr uint32_t kTextureSystemMemory = 0x800;
+
+// A drawing context over the render target: text and other GDI-style drawing
+// (plat::TextOutA) lands on the frame at its pixel positions, in the target's
+// pixel layout.
+struct CRenderTargetDC {
+    plat::PixelBuffer pixels;
+    plat::raster::PixelFormat format = plat::raster::PixelFormat::kRgb565;
+};
 
 class CDirect3D : public CMsgObject {
 public:
@@ -51,6 +60,13 @@ public:
 
     void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
+    // Takes a drawing context over the render target (the target stays
+    // locked until it is given back): kOk; the surface's error when it is
+    // lost, busy (locked, or a context is out already) or missing.
+    plat::HResult GetRenderTargetDC(CRenderTargetDC* dc);
+    // Gives the context back; kErrInvalidArg for one that is not out.
+    plat::HResult ReleaseRenderTargetDC(const CRenderTargetDC& dc);
+
     // Texture cache.
     uint32_t CreateTexture(uint32_t switches, int32_t width, int32_t height, int32_t format);
     uint32_t CreateTextureFromData(CFileResource* stream, uint32_t switches, int32_t width, int32_t height,
@@ -70,6 +86,11 @@ public:
     // Draws an indexed triangle list of lit vertices with the current states.
     int DrawIndexed(const plat::raster::LitVertex* vertices, int count, const uint16_t* indices,
                     int indexCount);
+    // The same, refusing an index list that points past its vertices (or
+    // missing vertices or indices): nothing is drawn and kErrInvalidArg
+    // comes back. kOk once drawn.
+    plat::HResult DrawIndexedPrimitive(const plat::raster::LitVertex* vertices, int count,
+                                       const uint16_t* indices, int indexCount);
     // The same with two texture coordinate pairs (stage 1 samples the second).
     int DrawIndexed(const plat::raster::LitVertex2* vertices, int count, const uint16_t* indices,
                     int indexCount);

@@ -74,7 +74,7 @@ void Box(const char* text, const char* caption = "") {
 
 }  // namespace
 
-std::string SurfaceErrorText(HResult code, const char* prefix) {
+const char* DirectXErrorName(HResult code) {
     struct Entry {
         HResult code;
         const char* name;
@@ -99,13 +99,17 @@ std::string SurfaceErrorText(HResult code, const char* prefix) {
         {plat::dderr::kUnsupportedMode, "DDERR_UNSUPPORTEDMODE"},
         {plat::dderr::kNoEmulation, "DDERR_NOEMULATION"},
     };
-    for (const Entry& e : kTable) {
-        if (e.code != code) continue;
-        char text[512];
-        std::snprintf(text, sizeof text, "%s [%s]", prefix ? prefix : "", e.name);
-        return text;
-    }
-    return {};
+    for (const Entry& e : kTable)
+        if (e.code == code) return e.name;
+    return nullptr;
+}
+
+std::string SurfaceErrorText(HResult code, const char* prefix) {
+    const char* name = DirectXErrorName(code);
+    if (!name) return {};
+    char text[512];
+    std::snprintf(text, sizeof text, "%s [%s]", prefix ? prefix : "", name);
+    return text;
 }
 
 int32_t CDirectDraw::PixelKindOf(const plat::PixelFormatDesc& format) {

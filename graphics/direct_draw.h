@@ -112,3 +112,6 @@ void DropAllUses(CResourceCache* cache, CCachedResource* entry);
 
 // The error text of a failed surface creation, or empty for codes that report nothing.
 std::string SurfaceErrorText(plat::HResult code, const char* prefix);
+// The name of a display or device result code ("DDERR_INVALIDPARAMS"), or null
+// for a code without one.
+const char* DirectXErrorName(plat::HResult code);

@@ -1,9 +1,11 @@
 #include "graphics/sprite.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/error_box.h"
 #include "graphics/direct3d.h"
+#include "graphics/direct_draw.h"
 #include "graphics/display_settings.h"
 #include "graphics/image_resource.h"
 #include "graphics/math3d.h"
@@ -121,7 +123,9 @@ void CSprite::SetPosition(int32_t x, int32_t y, int32_t z, const int32_t* size, 
     CDirect3D* d3d = g_pDirect3D;
     auto wx = [&](int32_t px) { return d3d ? float(d3d->ScreenToWorldX(px)) : float(px); };
     auto wy = [&](int32_t py) { return d3d ? float(d3d->ScreenToWorldY(py)) : float(py); };
-    for (size_t t = 0; t < m_grid.tiles.size(); ++t) {
+    // Only tiles that have their four vertices in both sets are placed.
+    const size_t placed = std::min({m_grid.tiles.size(), m_vertices.size() / 4, m_shadowVertices.size() / 4});
+    for (size_t t = 0; t < placed; ++t) {
         const ScreenQuad& q = m_quads[t];
         const ScreenQuad& s = m_shadowQuads[t];
         for (int i = 0; i < 4; ++i) {
@@ -152,7 +156,7 @@ void CSprite::ReportOnce(const char* text) {
 bool CSprite::DrawTiles(const std::vector<plat::raster::LitVertex>& vertices, bool report) {
     CDirect3D* d3d = g_pDirect3D;
     const DtxUnit* unit = Unit();
-    if (!d3d || !unit || vertices.size() < m_grid.tiles.size() * 4) return false;
+    if (!d3d || !unit) return false;
     Matrix identity;
     SetIdentityMatrix(&identity);
     d3d->SetWorldTransform(identity);
@@ -169,7 +173,18 @@ bool CSprite::DrawTiles(const std::vector<plat::raster::LitVertex>& vertices, bo
                 }
                 d3d->SetTexture(0, tile);
             }
-            d3d->DrawIndexed(&vertices[size_t(columns * r + c) * 4], 4, kQuadIndices, 6);
+            // The tile's four vertices, as many of them as there are.
+            const size_t first = size_t(columns * r + c) * 4;
+            const int count = first < vertices.size() ? int(std::min<size_t>(4, vertices.size() - first)) : 0;
+            const plat::HResult hr =
+                d3d->DrawIndexedPrimitive(count ? &vertices[first] : nullptr, count, kQuadIndices, 6);
+            if (hr != plat::kOk && report) {
+                char text[512];
+                const char* name = DirectXErrorName(hr);
+                std::snprintf(text, sizeof text, "DrawIndexedPrimitive Failed [Error : %s]",
+                              name ? name : "?");
+                ReportOnce(text);
+            }
         }
     return true;
 }

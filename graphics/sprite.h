@@ -65,8 +65,17 @@ public:
     const std::vector<plat::raster::LitVertex>& ShadowVertices() const { return m_shadowVertices; }
     CObjSprite* GetOwner() const { return m_pOwner; }
 
+protected:
+    // What Build makes: the tile grid and four vertices a tile for the sprite
+    // and for its shadow.
+    SpriteGrid m_grid;
+    std::vector<plat::raster::LitVertex> m_vertices;
+    std::vector<plat::raster::LitVertex> m_shadowVertices;
+
 private:
     const DtxUnit* Unit() const;
+    // Draws each tile of the grid from its four vertices; a tile without
+    // them is refused by the device, which is reported (when report is set).
     bool DrawTiles(const std::vector<plat::raster::LitVertex>& vertices, bool report);
     // A draw error is shown once per sprite, not every frame.
     void ReportOnce(const char* text);
@@ -78,9 +87,6 @@ private:
     int32_t m_screenX = 0, m_screenY = 0, m_z = 0;
     bool m_hidden = false;
     SpriteShadowParams m_shadow;
-    SpriteGrid m_grid;
-    std::vector<plat::raster::LitVertex> m_vertices;        // 4 a tile
-    std::vector<plat::raster::LitVertex> m_shadowVertices;  // 4 a tile
     std::vector<ScreenQuad> m_quads, m_shadowQuads;
     bool m_errorReported = false;
 };

@@ -6,6 +6,7 @@
 #include "core/config.h"
 #include "core/util.h"
 #include "net/connection.h"
+#include "net/handlers/login_records.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/socket.h"
@@ -42,8 +43,10 @@ void CGameSession::Reset() {
     m_serverList.clear();
     m_termsChecksum = 0;
     m_termsText.clear();
+    LoadStipulation();
     m_termsReady = 0;
     m_launcherLogin = 0;
+    m_charList.reset();
     m_loginResult = -1;
     m_deferred.clear();
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 
 class CConnection;
 class CGameSession;
+class CCharListMsg;
 
 constexpr int MAX_SERVER_CODE = 121;
 // Message code of the client's first request and of the keep-alive.
@@ -51,6 +53,9 @@ struct CFieldPoint {
 // address (network order, as the server list holds it) and the u16 port, both
 // written little-endian.
 constexpr char LOGIN_SERVER_FILE[] = "LoginServerInfo.DAT";
+// The last terms of use the client received: u32 CRC-32 and i32 length n
+// (little-endian), then the n bytes of the text.
+constexpr char STIPULATION_FILE[] = "Stipulation.Dat";
 // Where the "ISP_Code" value lives in the user's settings.
 constexpr char ISP_CODE_KEY[] = "Software\\Vemra\\Quillmarrow";
 constexpr char ISP_CODE_VALUE[] = "ISP_Code";
@@ -138,6 +143,19 @@ public:
     // the login phase to PHASE_NOTICE. (0, 0, null) clears it.
     void PostSessionNotice(uint8_t flag, uint32_t value, const char* text);
     uint8_t IsNoticePending() const { return m_noticeFlag; }
+    // Set by the game scene and by the main window's socket handling.
+    void SetInGame(uint8_t value) { m_inGame = value; }
+    void SetEstablished(uint8_t value) { m_established = value; }
+
+    // ---- The terms of use (net/handlers/terms.cpp) ----
+    // Reads STIPULATION_FILE into the checksum and text: true when the file
+    // was opened. A file under 8 bytes, or a length above 65,535 or past the
+    // file's end, gives no text and checksum 0; a length of 0 or below gives
+    // the checksum and no text.
+    bool LoadStipulation();
+    // Replaces the file (atomically) with the checksum and the whole text;
+    // false, the old file kept, when it cannot be written.
+    bool SaveStipulation();
 
     // ==== Requests ====
     // Each builds one request and queues it. Texts are 0-terminated strings
@@ -183,6 +201,8 @@ public:
     bool SendWorldListRequest();
     // [117] echoes a server time value with the client's millisecond clock.
     bool SendTimeEcho(uint32_t value);
+    // [118] the answer to server message 103.
+    bool SendRequest118();
 
     // The world last entered (its login server goes to the configuration's
     // server address and port, from which later connects take it).
@@ -460,6 +480,11 @@ public:
     uint32_t m_termsReady = 0;
     char m_account[256] = {};
     char m_loginKey[256] = {};
+    // The character list that came while the character-select window was
+    // closed; the window takes it when it opens.
+    std::unique_ptr<CCharListMsg> m_charList;
+    // The new-account page address (http or https, or empty).
+    char m_newAccountPage[256] = {};
 
 private:
     void SendKeepAliveIfDue();

@@ -27,6 +27,7 @@ constexpr uint8_t REQUEST_SIGNUP_PAGE = 65;
 constexpr uint8_t REQUEST_TERMS = 75;
 constexpr uint8_t REQUEST_WORLD = 87;
 constexpr uint8_t REQUEST_TIME_ECHO = 117;
+constexpr uint8_t REQUEST_118 = 118;
 
 // The notice for a log-in without an account: text table 13, row 9.
 constexpr int LOGIN_TEXT_TABLE = 13;
@@ -89,7 +90,9 @@ bool CGameSession::RequestMetaTable(const char* tableName) {
 
 bool CGameSession::SendKeyAcknowledgement() {
     if (!QueueMessage(CPacketWriter(REQUEST_KEY_ACK).PutBytes(m_ticket, m_ticketLength))) return false;
-    // The request leaves in clear; what follows is enciphered for the next server.
+    // The request leaves in clear; the next server's greeting is read raw, and
+    // what follows is enciphered for that server.
+    g_connection->SetRawMode(false, true);
     const size_t keyLength = strnlen(m_nextKey, std::min<size_t>(m_nextKeyLength, sizeof(m_nextKey)));
     g_connection->BuildMaskTable(int(m_nextMaskFunction));
     g_connection->SetCipherKey(std::string_view(m_nextKey, keyLength));
@@ -171,4 +174,8 @@ bool CGameSession::SendWorldListRequest() {
 
 bool CGameSession::SendTimeEcho(uint32_t value) {
     return QueueMessage(CPacketWriter(REQUEST_TIME_ECHO).PutDword(value).PutDword(plat::timeGetTime()));
+}
+
+bool CGameSession::SendRequest118() {
+    return QueueMessage(CPacketWriter(REQUEST_118));
 }

@@ -42,6 +42,7 @@ constexpr HResult kNoEmulation = Make(260);
 constexpr HResult kNoOverlayHw = Make(280);
 constexpr HResult kNoZBufferHw = Make(291);
 constexpr HResult kOutOfVideoMemory = Make(380);
+constexpr HResult kSurfaceBusy = Make(430);
 constexpr HResult kSurfaceLost = Make(450);
 constexpr HResult kWasStillDrawing = Make(540);
 constexpr HResult kPrimarySurfaceAlreadyExists = Make(564);

@@ -5,6 +5,8 @@
 
 #include <thread>
 
+#include "platform/paths.h"
+
 extern char** environ;
 
 namespace plat {
@@ -24,6 +26,18 @@ IUrlOpener* SetUrlOpener(IUrlOpener* opener) {
     IUrlOpener* previous = g_opener;
     g_opener = opener;
     return previous;
+}
+
+bool IsWebAddress(std::string_view url) {
+    auto startsWith = [url](std::string_view scheme) {
+        return url.size() >= scheme.size() && EqualsNoCase(url.substr(0, scheme.size()), scheme);
+    };
+    if (!startsWith("http://") && !startsWith("https://")) return false;
+    for (char ch : url) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) return false;
+    }
+    return true;
 }
 
 bool OpenUrl(std::string_view url) {

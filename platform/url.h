@@ -20,6 +20,10 @@ IUrlOpener& UrlOpener();
 // Installs a service (not owned); null restores the system one. Returns the previous one.
 IUrlOpener* SetUrlOpener(IUrlOpener* opener);
 
+// Whether a text is a web-page address the program hands to the browser:
+// "http://" or "https://" (any case) and no control characters.
+bool IsWebAddress(std::string_view url);
+
 // Opens the address through the service in use. An empty address, one that
 // starts with '-' (it would read as an option) or holds a NUL is refused
 // (false) without reaching the service.

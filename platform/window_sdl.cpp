@@ -148,7 +148,7 @@ private:
         }
     }
 
-    static void TranslateWindowEvent(WindowHandle window, const SDL_WindowEvent& w) {
+    void TranslateWindowEvent(WindowHandle window, const SDL_WindowEvent& w) {
         switch (w.event) {
             case SDL_WINDOWEVENT_SHOWN:
                 PostMessage(window, WM_SHOWWINDOW, 1, 0);
@@ -169,6 +169,16 @@ private:
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 PostMessage(window, WM_ACTIVATE, WA_INACTIVE, 0);
                 PostMessage(window, WM_ACTIVATEAPP, 0, 0);
+                break;
+            // A minimised window is not the active one, whether or not the
+            // desktop took its focus away (the high word marks it minimised);
+            // restored with the focus, it is again.
+            case SDL_WINDOWEVENT_MINIMIZED:
+                PostMessage(window, WM_ACTIVATE, WA_INACTIVE | 0x10000u, 0);
+                break;
+            case SDL_WINDOWEVENT_RESTORED:
+                if (m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS))
+                    PostMessage(window, WM_ACTIVATE, WA_ACTIVE, 0);
                 break;
             case SDL_WINDOWEVENT_CLOSE:
                 PostMessage(window, WM_CLOSE, 0, 0);

@@ -90,6 +90,7 @@ bool CBaseWindow::Release() {
 bool CBaseWindow::Hide() {
     SetAllFlags(false);
     m_dragAnchorX = m_dragAnchorY = -1;
+    m_pressedButton = -1;  // a hidden window does not see the release
     return true;
 }
 
@@ -102,11 +103,13 @@ std::vector<CWeakRef> CBaseWindow::ChildSnapshot() const {
 }
 
 bool CBaseWindow::Draw() {
+    CWeakRef self(this);
     if (!m_noImageDraw && m_pAniObject) m_pAniObject->Draw();
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();
         if (child && child->IsDrawOn()) child->Draw();
     }
+    if (!self) return true;  // a child took this window with it
     if (m_toolTipOn && HitTest(WindowMouseX(), WindowMouseY()) && g_pTextRenderer && g_pDirectDraw)
         g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), WindowMouseX(), WindowMouseY(),
                                     m_toolTip, 0, 0xFFFFFF, 1, true);
@@ -114,12 +117,14 @@ bool CBaseWindow::Draw() {
 }
 
 bool CBaseWindow::Update() {
+    CWeakRef self(this);
     UpdateToolTip();
     if (m_pAniObject) m_pAniObject->Update();
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();
         if (child && child->IsUpdateOn()) child->Update();
     }
+    if (!self) return true;  // a child took this window with it
     ICursorObject* cursor = WindowCursor();
     if (cursor && HitTest(WindowMouseX(), WindowMouseY()) && cursor->GetWindowLayer() < m_stackNumber) {
         cursor->SetOverWindow(true);
@@ -130,18 +135,20 @@ bool CBaseWindow::Update() {
 }
 
 bool CBaseWindow::ProcessInput() {
+    // A handler may delete this window (a control's handler its parent, say).
+    CWeakRef self(this);
     // 1. The children, the last added first.
     std::vector<CWeakRef> children = ChildSnapshot();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         auto* child = it->GetAs<CBaseWindow>();
         if (child && child->IsInputOn()) child->ProcessInput();
     }
+    if (!self) return true;
     // 2. The manager learns that the mouse is over a window.
     UpdateRect();
     if (g_pWindowMgr && HitTest(WindowMouseX(), WindowMouseY())) g_pWindowMgr->SetMouseOverWindow(true);
 
     // 3. Whose handlers see the events.
-    CWeakRef self(this);
     CBaseWindow* target = this;
     CBaseWindow* control = nullptr;
     if (m_forwardToParent && m_pParent) {
@@ -210,8 +217,11 @@ bool CBaseWindow::UpdateRect() {
 }
 
 bool CBaseWindow::HitTest(int32_t x, int32_t y) {
+    // A window being dragged (held by the cursor with a button pressed on
+    // it) and its ancestors take every point. Once let go, a window the
+    // cursor still points at takes only its own.
     CBaseWindow* held = GetPinnedWindow(WindowCursor());
-    if (held && (held == this || held->IsChildOf(this))) return true;
+    if (held && held->m_pressedButton >= 0 && (held == this || held->IsChildOf(this))) return true;
     if (m_rect.Contains(x, y)) return true;
     for (const CWeakRef& ref : ChildSnapshot()) {
         auto* child = ref.GetAs<CBaseWindow>();
@@ -402,7 +412,9 @@ bool CBaseWindow::UpdateToolTip() {
 }
 
 bool CBaseWindow::AddChild(CBaseWindow* child) {
-    if (!child || child == this || !m_pChildren) return false;
+    // A window never holds itself or one of its ancestors (the parent chain
+    // would turn into a loop).
+    if (!child || child == this || IsChildOf(child) || !m_pChildren) return false;
     if (child->m_pParent) child->m_pParent->RemoveChild(child);
     m_pChildren->AddTail(child);
     child->m_pParent = this;

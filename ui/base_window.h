@@ -8,6 +8,11 @@
 // Event handlers return true when they did not consume the event and false
 // when they did. A handler given a control passes the call on to that
 // control's handler (without a control) and returns its result.
+//
+// A handler may delete windows at once (CWindowMgr::RemoveWindow), its own
+// window or that window's parent among them. The base Draw, Update and
+// ProcessInput stop when their window went during the call; an override that
+// goes on after calling the base holds a CWeakRef to itself and checks it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -67,7 +72,7 @@ public:
     // children), the child list, the state holder and the image; gives up the
     // manager's edit focus when it was this window.
     bool Release() override;
-    // Clears the three phase flags and the drag anchor.
+    // Clears the three phase flags, the drag anchor and the pressed button.
     bool Hide() override;
     // The image unless no-image-draw, the children that draw, then the
     // tooltip at the mouse while it is over the window.
@@ -85,9 +90,9 @@ public:
     // ---- The window's own operations, in their slot order ----
     // The rectangle becomes the image's bounds; nothing without an image.
     virtual bool UpdateRect();
-    // Accepts the point when the cursor holds this window (or one inside it),
-    // when it lies in the rectangle, or when a child taking part in every
-    // phase accepts it.
+    // Accepts the point when the cursor holds this window (or one inside it)
+    // while a button pressed on it is down (a drag), when it lies in the
+    // rectangle, or when a child taking part in every phase accepts it.
     virtual bool HitTest(int32_t x, int32_t y);
     virtual bool OnMouseDown(int32_t button, int32_t x, int32_t y, CBaseWindow* control);
     virtual bool OnMouseUp(int32_t button, int32_t x, int32_t y, CBaseWindow* control);
@@ -120,8 +125,8 @@ public:
     virtual bool SetToolTip(bool enabled, const char* text, uint32_t parameter);
     // While the mouse is over the window, the field's cursor text is cleared.
     virtual bool UpdateToolTip();
-    // Appends the child and becomes its parent; RemoveChild undoes that.
-    // Neither deletes.
+    // Appends the child and becomes its parent (false for this window or one
+    // of its ancestors); RemoveChild undoes that. Neither deletes.
     virtual bool AddChild(CBaseWindow* child);
     virtual bool RemoveChild(CBaseWindow* child);
     // The window's layout entries; the base has none.

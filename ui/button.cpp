@@ -33,6 +33,7 @@ bool CButton::Create() {
     delete m_pImage;
     m_pImage = nullptr;
     m_imageAnimation = 0;
+    m_imageMotion = 0;
     m_placementMode = 0;
     m_linkedWindow.Assign(nullptr);
     m_linkFlags = m_linkExtra = 0;
@@ -72,15 +73,17 @@ uint8_t CButton::StateDirection(int32_t state) {
 
 void CButton::ShowState(int32_t state) {
     if (!m_pImage) return;
+    // The button's own motion, except for a disabled look it does not have;
+    // the motion comes back with the next state.
+    uint8_t motion = m_imageMotion;
     uint8_t direction = StateDirection(state);
-    if (state == BUTTON_DISABLED) {
-        const int32_t motion = m_pImage->GetCurrentMotionId();
-        if (motion < 0 || m_pImage->IsMotionMissing(uint8_t(motion), direction)) {
-            m_pImage->SetMotion(1);
-            direction = 2;
-        }
+    if (state == BUTTON_DISABLED && m_pImage->IsMotionMissing(motion, direction)) {
+        motion = 1;
+        direction = StateDirection(BUTTON_NORMAL);
     }
-    if (m_pImage->m_direction == direction) return;
+    const bool sameMotion = m_pImage->GetCurrentMotionId() == motion;
+    if (!sameMotion) m_pImage->SetMotion(motion);
+    if (sameMotion && m_pImage->m_direction == direction) return;
     m_pImage->SetDirection(direction);
     m_pImage->Play(m_pImage->m_loop != 0);
 }
@@ -109,8 +112,11 @@ bool CButton::Draw() {
 }
 
 bool CButton::Update() {
+    CWeakRef self(this);
     CStaticText::Update();
+    if (!self) return true;
     PlaceLinkedWindow();
+    if (!self) return true;
     if (m_pImage) m_pImage->Update();
     ICursorObject* cursor = WindowCursor();
     if (m_toolTipOn && cursor && IsMouseOver()) cursor->SetText(m_toolTip, 0xFFFFFF);
@@ -120,7 +126,9 @@ bool CButton::Update() {
 bool CButton::ProcessInput() {
     // Whether a window above (or a control processed before) has the mouse.
     const bool claimed = g_pWindowMgr && g_pWindowMgr->IsMouseOverWindow();
+    CWeakRef self(this);
     CStaticText::ProcessInput();
+    if (!self) return true;  // a handler took the button (or its window) away
     const bool over = IsMouseOver();
     if (m_state == BUTTON_NORMAL && over && !claimed)
         m_state = BUTTON_HOVER;
@@ -212,6 +220,7 @@ bool CButton::LoadImage(uint32_t animationId, uint8_t motion) {
         }
         m_imageAnimation = animationId;
     }
+    m_imageMotion = motion;
     m_pImage->SetMotion(motion);
     m_pImage->SetDirection(StateDirection(BUTTON_NORMAL));
     m_pImage->SetUnderlay(false);

@@ -101,6 +101,7 @@ private:
     int32_t m_state = BUTTON_NORMAL;
     CAniObject* m_pImage = nullptr;  // owned
     uint32_t m_imageAnimation = 0;
+    uint8_t m_imageMotion = 0;  // the motion LoadImage was given
     uint8_t m_placementMode = 0;
     CWeakRef m_linkedWindow;  // not owned
     uint8_t m_linkFlags = 0;

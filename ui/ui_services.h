@@ -17,7 +17,9 @@ public:
     // Start of the window update: not over a window, no stacking number (-1),
     // the cursor text empty in white; the mouse is at (x, y).
     virtual void ResetWindowState(int32_t mouseX, int32_t mouseY) = 0;
-    // The object the cursor holds (a dragged window or item), or null.
+    // The object the cursor holds (a dragged window or item), or null. A
+    // held window may be deleted at any time (it drops itself through the
+    // drawable object's cursor hook); the cursor never keeps a stale one.
     virtual CDragObject* GetHeldObject() = 0;
     // With an object: the cursor holds it unless it holds one already. With
     // null: the held object's drag ends and the cursor holds nothing.

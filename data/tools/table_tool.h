@@ -1,5 +1,5 @@
 // qmtable: writes binary data tables from their text form and dumps them.
-//   qmtable build TEXT OUT   write the table described in TEXT
+//   qmtable build TEXT OUT [TEXT OUT...]   write the table described in each TEXT
 //   qmtable dump FILE        print the table as the client reads it
 #pragma once
 #include <cstdio>

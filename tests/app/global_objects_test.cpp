@@ -48,11 +48,14 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/server_windows.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
 #include "platform/socket.h"
 #include "platform/window_scripted.h"
+#include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/ui_services.h"
@@ -105,7 +108,7 @@ const SlotRow kSlots[] = {
     {"Map", kMade},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
-    {"SoundMgr", kNotYet},
+    {"SoundMgr", kMade},
     {"ScriptMgr", kNotYet},
     {"EventMgr", kNotYet},
     {"ParticleMgr", kNotYet},
@@ -118,7 +121,7 @@ const SlotRow kSlots[] = {
     {"CookRecipeMgr", kMade},
     {"RowTableMgr", kMade},
     {"PremiumItemNotifyMgr", kMade},
-    {"SoundConfig", kNotYet},
+    {"SoundConfig", kMade},
     {"StartObjects", kNotYet},
     // Deleted only, at shutdown.
     {"Connection", kMade},
@@ -219,7 +222,7 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"message window sink", [] { return HasMessageWinSink(); }, kAbsent},
         // The frame loop and the main window procedure.
-        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kAbsent},
+        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kInstalled},
         {"frame: network pump", [] { return g_frameHooks.m_network != nullptr; }, kKept},
         {"frame: file jobs", [] { return g_frameHooks.m_fileJobs != nullptr; }, kInstalled},
         {"frame: display", [] { return g_frameHooks.m_display != nullptr; }, kInstalled},
@@ -235,8 +238,13 @@ std::vector<HookRow> HookTable() {
         {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
+<<<<<<< HEAD
         {"animation: field", [] { return GetAniServices().field != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
+=======
+        {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
+        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kInstalled},
+>>>>>>> main
         {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
@@ -262,16 +270,26 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
+<<<<<<< HEAD
         {"game world", [] { return HasGameWorldHooks(); }, kInstalled},
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
+=======
+        {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
+        // What the sound manager reads of the layers above it.
+        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
+        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
+>>>>>>> main
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
-        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kAbsent},
+        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kInstalled},
+        // What the server-message handlers reach through seams.
+        {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
     };
 }
 
@@ -308,7 +326,11 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+<<<<<<< HEAD
         {"map", g_pMap},
+=======
+        {"sound manager", g_pSoundMgr},
+>>>>>>> main
     };
 }
 

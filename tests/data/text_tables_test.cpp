@@ -91,4 +91,20 @@ TEST(TextFormat, FormatsOnlyWhatMatchesItsArguments) {
     EXPECT_EQ(FormatTableText(nullptr, {1}), "");
 }
 
+TEST(TextTables, FloatingPointArguments) {
+    struct Case {
+        const char* format;
+        std::string expected;
+    } cases[] = {
+        {"%.2f and %.2f", "1.90 and 1.89"},
+        {"%5.1f|%e", "  1.9|1.890000e+00"},
+        {"%g %G", "1.9 1.89"},
+        {"%d %s", "1 1.89"},  // the whole part; as a text
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatTableText(c.format, {190 * 0.01, 189 * 0.01}), c.expected);
+    EXPECT_EQ(FormatTableText("%.2f", {3}), "3.00") << "a whole number as floating point";
+    EXPECT_EQ(FormatTableText("%.600f", {1.5}), "%.600f") << "precision above the cap";
+    EXPECT_EQ(FormatTableText("%f", {1e308}).size(), 316u) << "the largest values fit";
+}
+
 }  // namespace

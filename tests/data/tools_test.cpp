@@ -115,6 +115,16 @@ TEST(TableTool, BuildThenDumpShowsWhatTheClientReads) {
         Table({"build", dir.WriteFile("bad.txt", "table 1 column int code=0 300 end"), dir.Path() + "/x"})
             .status,
         1);
+    // Several in one run; the first that fails stops it.
+    const std::string one = dir.WriteFile("one.txt", "table 1 column byte 7 end");
+    ASSERT_EQ(Table({"build", desc, dir.Path() + "/a.Z5D", one, dir.Path() + "/b.Z5D"}).status, 0);
+    EXPECT_EQ(Table({"dump", dir.Path() + "/a.Z5D"}).out, text);
+    EXPECT_EQ(Table({"dump", dir.Path() + "/b.Z5D"}).out, "table 1\n  column byte\n    7\nend\n");
+    EXPECT_EQ(
+        Table({"build", dir.Path() + "/bad.txt", dir.Path() + "/c.Z5D", one, dir.Path() + "/d.Z5D"}).status,
+        1);
+    EXPECT_FALSE(plat::FileExists(dir.Path() + "/d.Z5D"));
+    EXPECT_EQ(Table({"build", one}).status, 2);
 }
 
 }  // namespace

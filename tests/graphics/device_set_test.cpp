@@ -14,6 +14,7 @@
 #include "core/input_mgr.h"
 #include "picture_fixture.h"
 #include "picture_helpers.h"
+#include "platform/audio.h"
 #include "platform/local_time.h"
 #include "platform/window_scripted.h"
 #include "tests/support/data_fixtures.h"
@@ -60,6 +61,10 @@ protected:
 
 TEST_F(DeviceSetTest, BringUpInOrderAndEachFailureWithItsBox) {
     ASSERT_TRUE(CreateResourceCaches());
+    // No audio device: the sound part fails.
+    auto noAudio = std::make_unique<plat::RecordingAudio>();
+    noAudio->FailOpen(true);
+    plat::ScopedAudio audio(std::move(noAudio));
     struct Case {
         const char* what;
         void (*breakIt)();
@@ -98,6 +103,20 @@ TEST_F(DeviceSetTest, BringUpInOrderAndEachFailureWithItsBox) {
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_TRUE(set.Release());
     EXPECT_EQ(g_pDirectDraw, nullptr);
+}
+
+TEST_F(DeviceSetTest, TheSoundDeviceOpensWhenAnAudioDeviceOpensAndLeavesItClosed) {
+    ASSERT_TRUE(CreateResourceCaches());
+    auto recording = std::make_unique<plat::RecordingAudio>();
+    plat::RecordingAudio* device = recording.get();
+    plat::ScopedAudio audio(std::move(recording));
+    CDirectX set;
+    CDisplaySetup setup;
+    ASSERT_EQ(set.Init(true, true, true, setup), 0);
+    ASSERT_NE(set.m_pSoundDevice, nullptr);
+    EXPECT_EQ(device->OpenCount(), 1);
+    EXPECT_FALSE(device->IsOpen());
+    EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 TEST_F(DeviceSetTest, InitDirectXPublishesThePartsOrFailsWithItsBox) {

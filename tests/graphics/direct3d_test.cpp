@@ -96,6 +96,77 @@ TEST_F(Direct3DTest, FillRectCoversExactlyItsPixels) {
     EXPECT_EQ(Target().At(1000, 699), 0);
 }
 
+TEST_F(Direct3DTest, AnIndexListPastItsVerticesIsRefusedWhole) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    m_d3d->SetTexture(0, m_d3d->GetWhiteTexture());
+    const float x0 = float(m_d3d->ScreenToWorldX(0)), y0 = float(m_d3d->ScreenToWorldY(0));
+    const float x1 = float(m_d3d->ScreenToWorldX(8)), y1 = float(m_d3d->ScreenToWorldY(8));
+    const plat::raster::LitVertex v[4] = {{x0, y0, 0, 0, 0xFFFF0000, 0, 0, 0},
+                                          {x1, y0, 0, 0, 0xFFFF0000, 0, 1, 0},
+                                          {x1, y1, 0, 0, 0xFFFF0000, 0, 1, 1},
+                                          {x0, y1, 0, 0, 0xFFFF0000, 0, 0, 1}};
+    const uint16_t good[6] = {0, 1, 2, 2, 3, 0}, past[6] = {0, 1, 2, 2, 4, 0},
+                   far[6] = {0, 1, 2, 2, 3, 60000};
+    struct Case {
+        const char* what;
+        const plat::raster::LitVertex* vertices;
+        int count;
+        const uint16_t* indices;
+        plat::HResult result;
+    } cases[] = {
+        {"one index past the last vertex", v, 4, past, plat::kErrInvalidArg},
+        {"an index far beyond", v, 4, far, plat::kErrInvalidArg},
+        {"fewer vertices than the list uses", v, 3, good, plat::kErrInvalidArg},
+        {"no vertices", nullptr, 4, good, plat::kErrInvalidArg},
+        {"no indices", v, 4, nullptr, plat::kErrInvalidArg},
+        {"a good list", v, 4, good, plat::kOk},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        plat::raster::Fill(Target(), Target().Bounds(), 0);
+        EXPECT_EQ(m_d3d->DrawIndexedPrimitive(c.vertices, c.count, c.indices, 6), c.result);
+        // A refused list draws not even its good triangle.
+        EXPECT_EQ(Target().At(6, 1) != 0, c.result == plat::kOk);
+    }
+}
+
+TEST_F(Direct3DTest, TheFontLayerDrawsIntoTheRenderTargetThroughItsDC) {
+    ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
+    plat::FakeFontBackend fonts;
+    plat::ScopedFontBackend useFonts(fonts);
+    plat::HFONT font = plat::CreateFontA(12, 400, false);
+    ASSERT_NE(font, nullptr);
+    plat::raster::Fill(Target(), Target().Bounds(), 0);
+
+    CRenderTargetDC dc;
+    ASSERT_EQ(m_d3d->GetRenderTargetDC(&dc), plat::kOk);
+    EXPECT_EQ(dc.pixels.width, 800);
+    EXPECT_EQ(dc.pixels.height, 600);
+    EXPECT_EQ(dc.format, Target().Format());
+    CRenderTargetDC second;
+    EXPECT_EQ(m_d3d->GetRenderTargetDC(&second), plat::dderr::kSurfaceBusy) << "one context at a time";
+    EXPECT_EQ(second.pixels.pixels, nullptr);
+    const uint16_t white = plat::raster::Pack(dc.format, Argb{255, 255, 255, 255});
+    plat::TextOutA(font, dc.pixels, 100, 50, "ab", 2, white);
+    EXPECT_EQ(m_d3d->ReleaseRenderTargetDC(second), plat::kErrInvalidArg);
+    EXPECT_EQ(m_d3d->ReleaseRenderTargetDC(dc), plat::kOk);
+    EXPECT_EQ(m_d3d->ReleaseRenderTargetDC(dc), plat::kErrInvalidArg) << "given back already";
+
+    // The blocks of the fake font, on the frame at the text's position.
+    EXPECT_EQ(Target().At(100, 51), white);
+    EXPECT_EQ(Target().At(99, 51), 0);
+    EXPECT_EQ(Target().At(100, 49), 0);
+    // The target is free again for the frame's other drawing.
+    plat::LockInfo lock;
+    EXPECT_TRUE(m_d3d->GetRenderTarget()->Lock(&lock));
+    m_d3d->GetRenderTarget()->Unlock();
+
+    // A lost target gives no context.
+    g_pDirectDraw->Device()->MarkLost(m_d3d->GetRenderTarget()->Surface());
+    EXPECT_EQ(m_d3d->GetRenderTargetDC(&dc), plat::dderr::kSurfaceLost);
+    plat::DeleteObject(font);
+}
+
 TEST_F(Direct3DTest, FillRectAlphaTestDropsNearlyTransparentColours) {
     ASSERT_EQ(BringUp(800, 600, false), plat::kOk);
     m_d3d->FillRect(0, 0, 4, 4, 0x07FFFFFF);

@@ -281,6 +281,37 @@ TEST_F(SpriteTest, AMissingTileIsReportedOnceAndSkipped) {
     EXPECT_EQ(m_boxes.Boxes()[0].text, "SetTexture Failed");
 }
 
+// A sprite whose last tile lost a vertex: its draw hands the device an index
+// list that points past the tile's vertices.
+class ShortSprite : public CSprite {
+public:
+    using CSprite::CSprite;
+    bool Build(CTexImage* image) override {
+        if (!CSprite::Build(image)) return false;
+        m_vertices.pop_back();
+        return true;
+    }
+};
+
+TEST_F(SpriteTest, ADrawTheDeviceRefusesIsReportedOnceAndTheOtherTilesDrawn) {
+    WriteSheet("0005", 4, {SheetUnit(250, 0, 10, 8)}, 512, 256);
+    CObjSprite* set = CreateObjSprite(&m_sprites, "a");
+    ShortSprite sprite(set);
+    ASSERT_TRUE(sprite.Create(5, 0, false));
+    ASSERT_EQ(sprite.Grid().TileCount(), 2);
+    ClearTarget(0);
+    sprite.SetPosition(100, 100, 0, nullptr, 0xFFFFFFFFu, 0, 0, 0);
+    EXPECT_TRUE(sprite.Draw(false));
+    EXPECT_TRUE(sprite.Draw(false));
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u) << "once per sprite, not every frame";
+    EXPECT_EQ(m_boxes.Boxes()[0].text, "DrawIndexedPrimitive Failed [Error : DDERR_INVALIDPARAMS]");
+    EXPECT_EQ(m_boxes.Boxes()[0].caption, "Z5MessageBox");
+    EXPECT_EQ(TargetAt(100, 100), Shown(250, 0)) << "the first tile is drawn";
+    EXPECT_EQ(TargetAt(108, 100), 0) << "the refused one is not";
+    sprite.DrawShadow();
+    EXPECT_EQ(m_boxes.Boxes().size(), 1u) << "the shadow reports nothing";
+}
+
 TEST_F(SpriteTest, OnePixelTallUnit) {
     WriteSheet("0005", 4, {SheetUnit(0, 0, 8, 1)}, 256, 256);
     CSprite* sprite = CreateObjSprite(&m_sprites, "a")->AddSprite(5, 0, false);

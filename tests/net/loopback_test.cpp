@@ -162,4 +162,77 @@ TEST_F(LoopbackTest, RefusedConnectLeavesNoSocket) {
     EXPECT_TRUE(m_connection->IsConnected()) << "the socket layer still works";
 }
 
+// The whole log-in with the program's own handlers: the login server hands
+// out a key, then sends the client on to a game server with a ticket.
+TEST_F(LoopbackTest, LogInMovesToTheSecondServerWithTheTicketsKey) {
+    qmtest::TestServer login, game;
+    ASSERT_TRUE(login.Listening());
+    ASSERT_TRUE(game.Listening());
+    InstallPacketHandlers(m_session);
+    g_config.m_clientVersion = CLIENT_VERSION;
+
+    m_connection->Connect(qmtest::TestServer::Address(), login.Port());
+    ASSERT_TRUE(m_connection->IsConnected());
+    ASSERT_TRUE(login.Accept());
+    ASSERT_TRUE(login.SendGreeting());
+    // [0][version][65], in clear.
+    const uint16_t version = g_config.m_clientVersion;
+    ASSERT_TRUE(
+        RunFramesUntil([&] { return m_session.m_loginPhase == CGameSession::PHASE_FIRST_REQUEST_SENT; }));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    EXPECT_EQ(login.ReceiveMessage(), (Bytes{0, uint8_t(version >> 8), uint8_t(version), 65}));
+
+    // 0/0: the key; the world list is asked for under it.
+    ASSERT_TRUE(login.SendMessage({0, 0, 7, 5, 'K', 'e', 'y', '4', '2'}));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.m_pendingRequest == 87; }));
+    ASSERT_TRUE(login.SetCipher(7, "Key42"));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    EXPECT_EQ(login.ReceiveMessage(), (Bytes{87, 1}));
+
+    // 3: on to the game server with a ticket carrying mask function 3 and its key.
+    const Bytes ticket = {3, 5, 'N', 'e', 'x', 't', '7', 0x42};
+    Bytes change = {3, 127, 0, 0, 1, uint8_t(game.Port() >> 8), uint8_t(game.Port()), uint8_t(ticket.size())};
+    change.insert(change.end(), ticket.begin(), ticket.end());
+    change.insert(change.end(), {2, 'g', 'o'});
+    ASSERT_TRUE(login.SendMessage(change));
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.m_noticeFlag == 1; }));
+    ASSERT_TRUE(game.Accept());
+    EXPECT_TRUE(login.WaitClientClosed());
+
+    // [16][ticket] leaves in clear; the greeting is read raw and passed over;
+    // [15][3] follows under the ticket's key.
+    ASSERT_TRUE(game.SetCipher(3, "Next7"));
+    ASSERT_TRUE(game.SendGreeting());
+    ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
+    Bytes acknowledgement = {16};
+    acknowledgement.insert(acknowledgement.end(), ticket.begin(), ticket.end());
+    EXPECT_EQ(game.ReceiveMessage(), acknowledgement);
+    EXPECT_EQ(game.ReceiveMessage(), (Bytes{15, 3}));
+    EXPECT_EQ(m_session.m_pendingRequest, 87);
+
+    // The link goes on under the new key both ways.
+    std::vector<Bytes> chat;
+    m_session.SetPacketHandler(10, [&chat](CGameSession&, uint8_t, CPacketReader& body) {
+        chat.emplace_back(body.Current(), body.Current() + body.Remaining());
+    });
+    ASSERT_TRUE(game.SendMessage({10, 1, 2}));
+    ASSERT_TRUE(RunFramesUntil([&] { return chat.size() == 1; }));
+    EXPECT_EQ(chat[0], (Bytes{1, 2}));
+}
+
+TEST_F(LoopbackTest, EmptyKeyEndsTheLink) {
+    qmtest::TestServer server;
+    InstallPacketHandlers(m_session);
+    m_connection->Connect(qmtest::TestServer::Address(), server.Port());
+    ASSERT_TRUE(server.Accept());
+    ASSERT_TRUE(server.SendGreeting());
+    ASSERT_TRUE(
+        RunFramesUntil([&] { return m_session.QueuedMessages() == 0 && m_session.m_loginPhase == 2; }));
+    ASSERT_FALSE(server.ReceiveMessage().empty());
+    ASSERT_TRUE(server.SendMessage({0, 0, 7, 0}));
+    ASSERT_TRUE(RunFramesUntil([&] { return !m_connection->IsConnected(); }));
+    EXPECT_TRUE(server.WaitClientClosed());
+    EXPECT_EQ(m_session.QueuedMessages(), 0u) << "no world request";
+}
+
 }  // namespace

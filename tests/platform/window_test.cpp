@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -178,6 +179,38 @@ TEST_F(WindowTest, RegisteredMessagesAreStablePerName) {
     EXPECT_NE(a, b);
     EXPECT_EQ(plat::RegisterWindowMessage("SocketNotify"), a);
     EXPECT_EQ(plat::RegisterWindowMessage(""), 0u);
+}
+
+// The SDL window system (on SDL's dummy driver): a minimised window is no
+// longer the active one, as the frame loop needs to know to rest.
+TEST(SdlWindowTest, MinimisingDeactivates) {
+    plat::ResetMessageQueue();
+    g_seen.clear();
+    plat::SetWindowSystem(nullptr);
+    ASSERT_TRUE(plat::RegisterClass({"Z5MainWindow", RecordingProc, true}));
+    plat::WindowDesc desc;
+    desc.className = "Z5MainWindow";
+    desc.width = 320;
+    desc.height = 200;
+    plat::WindowHandle window = plat::CreateWindow(desc);
+    ASSERT_NE(window, nullptr);
+    SDL_Window* native = plat::detail::NativeMainWindow();
+    ASSERT_NE(native, nullptr);
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(native);
+    event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    g_seen.clear();
+    plat::Msg msg;
+    for (int i = 0; i < 4; ++i)
+        while (plat::PeekMessage(&msg)) plat::DispatchMessage(msg);
+    bool deactivated = false;
+    for (const Seen& seen : g_seen)
+        deactivated |= seen.message == plat::WM_ACTIVATE && plat::LoWord(seen.wParam) == plat::WA_INACTIVE;
+    EXPECT_TRUE(deactivated);
+    plat::DestroyWindow(window);
+    plat::ResetMessageQueue();
 }
 
 }  // namespace

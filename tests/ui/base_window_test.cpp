@@ -110,6 +110,50 @@ TEST(BaseWindowTest, ForwardedEventsReachTheParentFirst) {
     EXPECT_TRUE(parent->IsActive());
 }
 
+// A control that takes its window away at once, from a handler or from its
+// own update or drawing (a scene change closing the message boxes, say): the
+// window's phase ends there, and the windows below go on.
+TEST(BaseWindowTest, AControlThatRemovesItsWindowEndsThatWindowsPhase) {
+    enum class When { kPress, kUpdate, kDraw };
+    struct Remover : TestWindow {
+        explicit Remover(When when) : TestWindow("REMOVER", 10, 10, 50, 50), m_when(when) {}
+        bool OnMouseDown(int32_t b, int32_t x, int32_t y, CBaseWindow* c) override {
+            if (m_when != When::kPress) return TestWindow::OnMouseDown(b, x, y, c);
+            g_pWindowMgr->RemoveWindow(GetParent());  // this control goes with it
+            return true;
+        }
+        bool Update() override {
+            if (m_when != When::kUpdate) return TestWindow::Update();
+            g_pWindowMgr->RemoveWindow(GetParent());
+            return true;
+        }
+        bool Draw() override {
+            if (m_when != When::kDraw) return TestWindow::Draw();
+            g_pWindowMgr->RemoveWindow(GetParent());
+            return true;
+        }
+        When m_when;
+    };
+    for (When when : {When::kPress, When::kUpdate, When::kDraw}) {
+        SCOPED_TRACE(int(when));
+        qmtest::WindowDriver driver;
+        driver.UseCursor();
+        driver.DrawFrames(true);
+        Log log;
+        driver.Add(new TestWindow("BELOW", 0, 0, 200, 200, &log));
+        auto* window = driver.Add(new TestWindow("WINDOW", 0, 0, 200, 200));
+        window->AddChild(new Remover(when));
+        CWeakRef ref(window);
+        if (when == When::kPress) driver.Press(0, 20, 20);
+        driver.Frame();
+        EXPECT_FALSE(ref);
+        EXPECT_EQ(driver.Mgr().ChildCount(), 1);
+        // The press the control left goes on to the window below.
+        EXPECT_EQ(log, when == When::kPress ? Log{"BELOW:down 0"} : Log{});
+        driver.Frame();
+    }
+}
+
 TEST(BaseWindowTest, ChildrenTakeInputLastAddedFirst) {
     qmtest::WindowDriver driver;
     Log log;
@@ -157,6 +201,49 @@ TEST(BaseWindowTest, DragWithALockedAxisGoesOnOutsideTheWindow) {
         EXPECT_EQ(driver.Cursor().m_drops, 1);
         EXPECT_EQ(w->GetX(), c.x3);
         EXPECT_EQ(w->GetY(), c.y3);
+    }
+}
+
+// Once the button is up, the window the cursor still points at takes only
+// its own points: a press elsewhere, held over a few frames, is not its
+// press, and the mouse away from it is not over a window. The same for a
+// window hidden while pressed (it never sees the release) and shown again.
+TEST(BaseWindowTest, AWindowLetGoTakesOnlyItsOwnPoints) {
+    enum class Case { kClicked, kDragged, kHiddenWhilePressed };
+    for (Case c : {Case::kClicked, Case::kDragged, Case::kHiddenWhilePressed}) {
+        SCOPED_TRACE(int(c));
+        qmtest::WindowDriver driver;
+        driver.UseCursor();
+        auto* w = driver.Add(new TestWindow("W", 100, 100, 50, 50));
+        w->m_draggable = 1;
+        driver.Press(0, 110, 110);
+        driver.Frame();
+        if (c == Case::kDragged) {
+            driver.MoveTo(130, 130);
+            driver.Frame();
+            ASSERT_EQ(driver.Cursor().GetHeldObject(), w);
+        }
+        if (c == Case::kHiddenWhilePressed) w->Hide();
+        driver.Release(0, 130, 130);
+        driver.Frame();
+        if (c == Case::kHiddenWhilePressed) {
+            w->Show();
+            w->SetActive(true, false);
+            driver.MoveTo(120, 120);
+            driver.Frame();
+        }
+        w->m_pressed[0] = w->m_clicked[0] = 0;
+        driver.MoveTo(400, 400);
+        driver.Frame();
+        EXPECT_FALSE(driver.Mgr().IsMouseOverWindow());
+        EXPECT_FALSE(driver.Cursor().m_overWindow);
+        driver.Press(0, 500, 400);
+        driver.Frame(2);
+        driver.Release(0, 500, 400);
+        driver.Frame();
+        EXPECT_EQ(w->m_pressed[0], 0);
+        EXPECT_EQ(w->m_clicked[0], 0);
+        EXPECT_EQ(w->GetX(), c == Case::kDragged ? 120 : 100);
     }
 }
 
@@ -236,6 +323,10 @@ TEST(BaseWindowTest, TreeFlagsAndActivationFollowTheParents) {
     EXPECT_TRUE(grandchild->IsChildOf(parent));
     EXPECT_FALSE(parent->IsChildOf(grandchild));
     EXPECT_FALSE(grandchild->IsChildOf(grandchild));
+    // No loops in the parent chain.
+    EXPECT_FALSE(grandchild->AddChild(parent));
+    EXPECT_FALSE(grandchild->AddChild(grandchild));
+    EXPECT_EQ(parent->GetParent(), nullptr);
     EXPECT_TRUE(grandchild->IsVisibleInTree());
     child->SetUpdateOn(false);
     EXPECT_FALSE(grandchild->IsUpdatingInTree());

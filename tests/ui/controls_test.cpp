@@ -177,6 +177,17 @@ TEST_F(ButtonTest, ClickTogglesTheLinkedWindowBesideTheButton) {
     }
 }
 
+TEST_F(ButtonTest, ALinkedWindowThatWentIsForgotten) {
+    m_button->SetLinkedWindow(1, Linked(), BUTTON_LINK_TOGGLE | BUTTON_LINK_FOLLOW, 0);
+    m_driver.Mgr().RemoveWindow(m_driver.Mgr().FindWindowByName("LINKED"));
+    EXPECT_EQ(m_button->GetLinkedWindow(), nullptr);
+    m_driver.Click(0, 310, 205);
+    m_driver.Frame();
+    m_button->SetPosition(10, 10);
+    m_button->RefreshLinkedWindow();
+    EXPECT_EQ(m_button->GetState(), BUTTON_HOVER);  // released, with the mouse still over it
+}
+
 // Link flag 2: a press released where it was made tells the main interface;
 // one that moved more than 2 pixels across or 3 down does not.
 TEST_F(ButtonTest, AStillPressTellsTheMainInterface) {
@@ -245,6 +256,30 @@ TEST_F(ButtonTest, HoverMenuFollowsTheMouse) {
     m_driver.Frame();
     EXPECT_FALSE(menu->IsDrawOn());
     EXPECT_FALSE(menu->IsActiveFlag());
+}
+
+// A window that closes at once when its button, forwarding to it, is pressed.
+TEST(ButtonRemovalTest, AButtonWhosePressRemovesItsWindowStopsThere) {
+    struct Closing : TestWindow {
+        Closing() : TestWindow("CLOSING", 0, 0, 200, 200) {}
+        bool OnMouseDown(int32_t b, int32_t x, int32_t y, CBaseWindow* c) override {
+            if (!c) return TestWindow::OnMouseDown(b, x, y, c);
+            g_pWindowMgr->RemoveWindow(this);
+            return false;
+        }
+    };
+    qmtest::WindowDriver driver;
+    auto* window = driver.Add(new Closing);
+    auto* button = static_cast<CButton*>(driver.Mgr().CreateControl("CLOSING_BUTTON", CONTROL_BUTTON, 0));
+    window->AddChild(button);
+    button->SetImage(50, 20, "X");
+    button->SetPosition(10, 10);
+    button->m_forwardToParent = 1;
+    CWeakRef ref(window);
+    driver.Press(0, 20, 15);
+    driver.Frame();
+    EXPECT_FALSE(ref);
+    EXPECT_EQ(driver.Mgr().ChildCount(), 0);
 }
 
 TEST_F(ButtonTest, PressShowsStateFourForOneDrawAndUpdate) {
@@ -325,6 +360,16 @@ TEST(ButtonImageTest, WithoutADisabledDirectionMotionOneShows) {
     button.Draw();
     EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 1);
     EXPECT_EQ(button.GetImage()->m_direction, 2);
+    button.Draw();  // still disabled: it stays so
+    EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 1);
+    // Enabled again, the button shows its own motion, not motion 1.
+    button.SetUpdateOn(true);
+    for (int32_t state : {BUTTON_NORMAL, BUTTON_HOVER}) {
+        button.SetState(state);
+        button.Draw();
+        EXPECT_EQ(button.GetImage()->GetCurrentMotionId(), 0) << state;
+        EXPECT_EQ(button.GetImage()->m_direction, CButton::StateDirection(state)) << state;
+    }
 }
 
 TEST(ButtonImageTest, AnAnimationThatCannotBeHadLeavesNoImage) {

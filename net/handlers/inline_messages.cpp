@@ -1,0 +1,131 @@
+#include "net/handlers/inline_messages.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "core/util.h"
+#include "data/game_hooks.h"
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "net/handlers/handler_rules.h"
+#include "net/handlers/login_records.h"
+#include "net/handlers/server_windows.h"
+#include "net/packet_reader.h"
+#include "platform/url.h"
+
+namespace {
+
+uint32_t g_randomSeedings = 0;
+
+// A text of length count (read before it), whole.
+std::string GetCountedText(CPacketReader& body, size_t count) {
+    std::string text;
+    if (!body.Failed() && body.Remaining() >= count)
+        text.assign(reinterpret_cast<const char*>(body.Current()), count);
+    body.Skip(count);
+    return text;
+}
+
+// Only web-page addresses are handed on; anything else counts as none.
+std::string WebAddressOrNone(std::string address) {
+    return plat::IsWebAddress(address) ? address : std::string();
+}
+
+}  // namespace
+
+uint32_t RandomSeedings() {
+    return g_randomSeedings;
+}
+
+void HandlePlayerPosition(CGameSession&, uint8_t, CPacketReader& body) {
+    auto record = std::make_unique<CPlayerPositionMsg>();
+    record->m_tileX = body.GetWord();
+    record->m_tileY = body.GetWord();
+    if (body.Failed()) return;
+    GameWorld().PostCharRecord(std::move(record), 0);
+    RearmConnection();
+}
+
+void HandleTimeEcho(CGameSession& session, uint8_t, CPacketReader& body) {
+    const uint32_t value = body.GetDword();
+    if (body.Failed()) return;
+    session.SendTimeEcho(value);
+    RearmConnection();
+}
+
+void HandleRequest118(CGameSession& session, uint8_t, CPacketReader&) {
+    if (g_randomSeedings == 0) {
+        std::srand(unsigned(std::time(nullptr)));
+        ++g_randomSeedings;
+    }
+    session.SendRequest118();
+}
+
+std::optional<CWebMessage> ParseWebMessage(CPacketReader& body) {
+    CWebMessage message;
+    message.m_sub = body.GetByte();
+    switch (message.m_sub) {
+        case 1:
+            message.m_address = GetCountedText(body, body.GetWord());
+            message.m_text = GetCountedText(body, body.GetWord());
+            break;
+        case 2:
+            message.m_address = GetCountedText(body, body.GetByte());
+            break;
+        case 3:
+            message.m_address = GetCountedText(body, body.GetWord());
+            break;
+        default:
+            break;
+    }
+    return Parsed(body, std::move(message));
+}
+
+void HandleWebMessage(CGameSession& session, uint8_t, CPacketReader& body) {
+    if (!IsServerConnected()) return;
+    std::optional<CWebMessage> message = ParseWebMessage(body);
+    if (!message) return;
+    switch (message->m_sub) {
+        case 1:
+            // The box shows whatever the answer; only a web address is opened.
+            AskToOpenPage(message->m_text.c_str(), WebAddressOrNone(message->m_address).c_str());
+            break;
+        case 2: {
+            const std::string page = WebAddressOrNone(message->m_address);
+            CopyDbcsPrefix(page.c_str(), sizeof(session.m_newAccountPage) - 1, session.m_newAccountPage);
+            break;
+        }
+        case 3: {
+            std::string page = WebAddressOrNone(message->m_address);
+            if (page.empty()) break;
+            auto record = std::make_unique<COpenWebPageMsg>();
+            record->m_address = std::move(page);
+            PostToGameScene(std::move(record));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void HandleFieldValue(CGameSession&, uint8_t, CPacketReader& body) {
+    const uint16_t value = body.GetWord();
+    if (body.Failed()) return;
+    IGameWorldHooks& world = GameWorld();
+    if (world.HasMap()) world.SetFieldValue(value);
+}
+
+void HandleGameOver(CGameSession&, uint8_t, CPacketReader& body) {
+    auto record = std::make_unique<CGameOverMsg>();
+    record->m_value = body.GetByte();
+    if (body.Failed()) return;
+    GameWorld().PostCharRecord(std::move(record), 0);
+}
+
+void HandlePlayerFlag(CGameSession&, uint8_t, CPacketReader& body) {
+    auto record = std::make_unique<CPlayerFlagMsg>();
+    record->m_flag = body.GetByte() != 0 ? 1 : 0;
+    if (body.Failed()) return;
+    GameWorld().PostCharRecord(std::move(record), 0);
+}

@@ -1,0 +1,11 @@
+// The sound layer's global objects and the seams it serves once the sound
+// manager exists: the frame's first step, the animation nodes' effects and
+// the screenshot's sound.
+#pragma once
+#include <cstdint>
+
+// Installs the factories of the SoundMgr and SoundConfig start-up slots.
+void InstallSoundGlobals();
+
+// The effect played when a screenshot was saved.
+inline constexpr uint16_t SCREENSHOT_EFFECT = 96;
