@@ -124,9 +124,6 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
-<<<<<<< HEAD
     SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
-=======
     InstallSoundGlobals();
->>>>>>> main
 }

@@ -238,13 +238,8 @@ std::vector<HookRow> HookTable() {
         {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
-<<<<<<< HEAD
         {"animation: field", [] { return GetAniServices().field != nullptr; }, kInstalled},
-        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kAbsent},
-=======
-        {"animation: field", [] { return GetAniServices().field != nullptr; }, kAbsent},
         {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kInstalled},
->>>>>>> main
         {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
@@ -270,18 +265,14 @@ std::vector<HookRow> HookTable() {
         {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
          kInstalled},
         {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
-<<<<<<< HEAD
         {"game world", [] { return HasGameWorldHooks(); }, kInstalled},
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
-=======
-        {"game world", [] { return HasGameWorldHooks(); }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
->>>>>>> main
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
@@ -326,11 +317,8 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
-<<<<<<< HEAD
         {"map", g_pMap},
-=======
         {"sound manager", g_pSoundMgr},
->>>>>>> main
     };
 }
 
