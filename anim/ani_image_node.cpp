@@ -229,7 +229,7 @@ void CAniImageNode::DrawShadow() {
     CAniObject* owner = GetOwner();
     if (!owner || !(m_flags & ANI_IMAGE_SHADOW)) return;
     if (g_options.GetByte(ANI_OPT_CIRCLE_SHADOW) && !IsVisualEventRunning()) {
-        IAniCharacters* chars = GetAniServices().characters;
+        IAniCharacters* chars = GetAniCharacters();
         const int32_t size = (owner->m_pOwner && chars) ? chars->GetShadowSize(owner->m_pOwner) : 1;
         if (g_pCharResourceMgr) g_pCharResourceMgr->DrawShadow(owner->m_screenX, owner->m_screenY, size);
         return;

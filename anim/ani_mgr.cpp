@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "anim/ani_object_hooks.h"
 #include "anim/obj_ani.h"
 #include "core/draw_object.h"
 #include "core/error_box.h"
@@ -14,14 +13,10 @@ CAniMgr* g_pAniMgr = nullptr;
 
 bool CreateAniMgr() {
     if (!g_pAniMgr) g_pAniMgr = new CAniMgr();
-    SetAniObjectHooks(GetAniObjectHooks());
-    CCharResourceMgr::SetShadowSpriteFactory(MakeShadowSprite);
     return true;
 }
 
 void DestroyAniMgr() {
-    SetAniObjectHooks(nullptr);
-    CCharResourceMgr::SetShadowSpriteFactory(nullptr);
     delete g_pAniMgr;
     g_pAniMgr = nullptr;
 }

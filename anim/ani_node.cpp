@@ -25,7 +25,7 @@ uint32_t TimeSinceStart(const CAniObject* owner, uint16_t start) {
 }
 
 IAniCharacters* Characters() {
-    return GetAniServices().characters;
+    return GetAniCharacters();
 }
 
 }  // namespace
@@ -289,7 +289,7 @@ bool CAniMapEffectNode::Execute(bool) {
     CAniObject* owner = GetOwner();
     if (!owner) return true;
     if (m_mode == 0) {
-        if (IAniField* field = GetAniServices().field) field->TriggerEffectSlot(m_high, m_low, true);
+        if (IAniField* field = GetAniField()) field->TriggerEffectSlot(m_high, m_low, true);
     } else if (m_mode == 1) {
         IAniCharacters* chars = Characters();
         if (chars && owner->m_pOwner && !IsVisualEventRunning()) {
@@ -338,7 +338,7 @@ void CAniSoundNode::Load(const AniFileElement& e, uint8_t) {
 bool CAniSoundNode::Execute(bool) {
     CAniObject* owner = GetOwner();
     if (!owner || !TriggerOnce(false)) return true;
-    if (IAniSound* sound = GetAniServices().sound) {
+    if (IAniSound* sound = GetAniSound()) {
         if (m_positional)
             sound->PlaySoundEffect(m_soundId, owner->m_screenX, owner->m_screenY);
         else
@@ -351,8 +351,7 @@ bool CAniSoundNode::Execute(bool) {
 
 CAniMeshNode::~CAniMeshNode() {
     if (m_pModel)
-        if (IAniMeshModels* meshes = GetAniServices().meshes)
-            meshes->ReleaseModel(NumberName(m_model).c_str());
+        if (IAniMeshModels* meshes = GetAniMeshModels()) meshes->ReleaseModel(NumberName(m_model).c_str());
 }
 
 void CAniMeshNode::Load(const AniFileElement& e, uint8_t) {
@@ -365,7 +364,7 @@ void CAniMeshNode::Load(const AniFileElement& e, uint8_t) {
 
 IAniMeshModel* CAniMeshNode::GetModel() {
     if (m_pModel || m_tried) return m_pModel;
-    IAniMeshModels* meshes = GetAniServices().meshes;
+    IAniMeshModels* meshes = GetAniMeshModels();
     if (!meshes) return nullptr;
     m_tried = true;
     m_pModel = meshes->AddModel(NumberName(m_model).c_str());
@@ -440,7 +439,7 @@ void CAniParticleNode::Load(const AniFileElement& e, uint8_t) {
 
 IAniParticleTemplate* CAniParticleNode::GetTemplate() {
     if (m_pTemplate || m_tried || m_effectId == 0xFFFF) return m_pTemplate;
-    IAniParticles* particles = GetAniServices().particles;
+    IAniParticles* particles = GetAniParticles();
     if (!particles) return nullptr;
     m_tried = true;
     m_pTemplate = particles->GetTemplate(m_effectId);
@@ -466,7 +465,7 @@ bool CAniParticleNode::Draw() {
 
 CAniToonNode::~CAniToonNode() {
     if (IAniToonObject* object = m_object.GetAs<IAniToonObject>())
-        if (IAniToonObjects* toons = GetAniServices().toons) toons->ReleaseObject(object);
+        if (IAniToonObjects* toons = GetAniToonObjects()) toons->ReleaseObject(object);
 }
 
 void CAniToonNode::Load(const AniFileElement& e, uint8_t) {
@@ -484,7 +483,7 @@ void CAniToonNode::Load(const AniFileElement& e, uint8_t) {
 
 IAniToonObject* CAniToonNode::GetObject() {
     if (m_tried) return m_object.GetAs<IAniToonObject>();
-    IAniToonObjects* toons = GetAniServices().toons;
+    IAniToonObjects* toons = GetAniToonObjects();
     if (!toons) return nullptr;
     m_tried = true;
     const std::string mesh = g_config.m_folders[FOLDER_SFCD_OBJ] + "/" + NumberName(m_model) + ".OBJ";

@@ -69,7 +69,7 @@ void CAniObject::ReleaseAnimation() {
 }
 
 bool CAniObject::Release() {
-    if (IAniParticles* particles = GetAniServices().particles) particles->RemoveByOwner(this);
+    if (IAniParticles* particles = GetAniParticles()) particles->RemoveByOwner(this);
     ClearTrail();
     ForgetChildren();
     if (m_keepResource) return true;
@@ -296,7 +296,7 @@ void CAniObject::GetRenderTarget(uint32_t* explicitTarget, uint32_t* defaultTarg
 
 void CAniObject::SetOwner(CChar* owner) {
     m_pOwner = owner;
-    IAniCharacters* chars = GetAniServices().characters;
+    IAniCharacters* chars = GetAniCharacters();
     m_ownerId = (owner && chars) ? chars->GetCharId(owner) : 0;
 }
 
@@ -335,7 +335,7 @@ bool CAniObject::IsMotionMissing(uint8_t motionId, int32_t direction) const {
 
 AniRect CAniObject::GetBounds(bool underlay, bool drawerFlag) {
     AniRect r;
-    IAniCharacters* chars = GetAniServices().characters;
+    IAniCharacters* chars = GetAniCharacters();
     if (m_pOwner && chars && !chars->IsCharVisible(m_pOwner)) {
         m_bounds = r;
         return r;
@@ -380,14 +380,15 @@ int32_t CAniObject::GetAniTopExtent() const {
 
 bool CAniObject::IsHitAt(int32_t, int32_t) {
     if (!HasMotion()) return false;
-    const AniServices& s = GetAniServices();
-    if (m_pOwner && s.events && s.events->IsFieldScriptRunning() && s.events->IsInputLocked() &&
-        s.characters && s.characters->GetFlagWord(m_pOwner) == 0)
+    IAniEvents* events = GetAniEvents();
+    IAniCharacters* characters = GetAniCharacters();
+    if (m_pOwner && events && events->IsFieldScriptRunning() && events->IsInputLocked() && characters &&
+        characters->GetFlagWord(m_pOwner) == 0)
         return false;
     if (m_hidden) return false;
     if (m_mapX == ANI_NO_POSITION || !GetFieldView()) return true;
     if (m_offScreen) return false;
-    if (s.characters && s.characters->IsPlayerStatus9Set()) return false;
+    if (characters && characters->IsPlayerStatus9Set()) return false;
     return true;
 }
 
@@ -525,7 +526,7 @@ void CAniObject::DrawPass(bool underlay) {
 bool CAniObject::EndDrag() {
     if (GetDragState() != 1) return false;
     SetDragState(0);
-    if (IAniWindows* windows = GetAniServices().windows) windows->DropAniObject(this);
+    if (IAniWindows* windows = GetAniWindows()) windows->DropAniObject(this);
     return true;
 }
 

@@ -80,7 +80,7 @@ bool CAniObject::CaptureAfterimage() {
     SetRenderTarget(wasExplicit ? oldTarget : 0, m_defaultTarget);
     AniAfterimage a;
     a.m_time = plat::timeGetTime();
-    if (IAniField* field = GetAniServices().field) a.m_scroll = field->GetScrollPosition();
+    if (IAniField* field = GetAniField()) a.m_scroll = field->GetScrollPosition();
     a.m_left = r.left;
     a.m_top = r.top;
     a.m_width = w;
@@ -93,7 +93,7 @@ bool CAniObject::CaptureAfterimage() {
 void CAniObject::DrawTrail() {
     if (!m_pOwner || !g_pDirect3D || m_afterimages.empty()) return;
     const uint32_t now = plat::timeGetTime();
-    IAniField* field = GetAniServices().field;
+    IAniField* field = GetAniField();
     const IsoPoint scroll = field ? field->GetScrollPosition() : IsoPoint{};
     Matrix identity;
     SetIdentityMatrix(&identity);

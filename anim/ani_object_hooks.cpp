@@ -32,18 +32,28 @@ public:
     CAniObject m_object;
 };
 
-}  // namespace
+class CAniShadowSprites : public IShadowSpriteFactory {
+public:
+    std::unique_ptr<IShadowSprite> MakeShadowSprite(const char* animationName) override;
+};
 
-std::unique_ptr<IShadowSprite> MakeShadowSprite(const char* animationName) {
-    const AniNameLookup& lookup = GetAniServices().findAniByName;
-    const uint32_t number = (lookup && animationName) ? lookup(animationName) : 0;
+std::unique_ptr<IShadowSprite> CAniShadowSprites::MakeShadowSprite(const char* animationName) {
+    IAniNameLookup* names = GetAniNameLookup();
+    const uint32_t number = (names && animationName) ? names->FindAniByName(animationName) : 0;
     if (number == 0) return nullptr;
     auto sprite = std::make_unique<CAniShadowSprite>();
     if (!sprite->m_object.SetAnimation(number)) return nullptr;
     return sprite;
 }
 
-IAniObjectHooks* GetAniObjectHooks() {
+}  // namespace
+
+IAniObjectHooks& AniObjectHooks() {
     static CAniObjectHooks hooks;
-    return &hooks;
+    return hooks;
+}
+
+IShadowSpriteFactory& AniShadowSprites() {
+    static CAniShadowSprites sprites;
+    return sprites;
 }

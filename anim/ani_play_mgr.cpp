@@ -17,7 +17,7 @@ CAniPlayMgr* g_pAniPlayMgr = nullptr;
 namespace {
 
 IAniCharacters* Chars() {
-    return GetAniServices().characters;
+    return GetAniCharacters();
 }
 
 CChar* FindChar(uint32_t id) {

@@ -2,14 +2,14 @@
 // sound effects, the event manager, the windows, particle templates,
 // toon-shaded objects and 3D map-object models, and the animation name table. Each is a
 // small interface that its own layer implements and installs at start-up
-// (tests install fakes). A service that is not installed counts as absent:
+// (tests install fakes with the Scoped installers). A service that is not installed counts as absent:
 // no map, no characters, no sound manager, no visual event running, ...
 #pragma once
 #include <cstdint>
-#include <functional>
 
 #include "anim/iso_view.h"
 #include "core/base_object.h"
+#include "platform/seam.h"
 
 class CAniObject;
 class CChar;
@@ -168,23 +168,43 @@ public:
     virtual void ReleaseModel(const char* name) = 0;
 };
 
-// The animation number of an animation name (0 when the name table has none).
-using AniNameLookup = std::function<uint32_t(const char* name)>;
-
-struct AniServices {
-    IAniCharacters* characters = nullptr;
-    IAniField* field = nullptr;
-    IAniSound* sound = nullptr;
-    IAniEvents* events = nullptr;
-    IAniWindows* windows = nullptr;
-    IAniParticles* particles = nullptr;
-    IAniToonObjects* toons = nullptr;
-    IAniMeshModels* meshes = nullptr;
-    AniNameLookup findAniByName;
+// The animation name table.
+class IAniNameLookup {
+public:
+    virtual ~IAniNameLookup() = default;
+    // The animation number of an animation name (0 when the table has none).
+    virtual uint32_t FindAniByName(const char* name) = 0;
 };
 
-// The installed services (all absent at first).
-AniServices& GetAniServices();
+// Installs each service (not owned; null: absent) and returns the one installed.
+void SetAniCharacters(IAniCharacters* characters);
+IAniCharacters* GetAniCharacters();
+void SetAniField(IAniField* field);
+IAniField* GetAniField();
+void SetAniSound(IAniSound* sound);
+IAniSound* GetAniSound();
+void SetAniEvents(IAniEvents* events);
+IAniEvents* GetAniEvents();
+void SetAniWindows(IAniWindows* windows);
+IAniWindows* GetAniWindows();
+void SetAniParticles(IAniParticles* particles);
+IAniParticles* GetAniParticles();
+void SetAniToonObjects(IAniToonObjects* toons);
+IAniToonObjects* GetAniToonObjects();
+void SetAniMeshModels(IAniMeshModels* meshes);
+IAniMeshModels* GetAniMeshModels();
+void SetAniNameLookup(IAniNameLookup* names);
+IAniNameLookup* GetAniNameLookup();
+
+using ScopedAniCharacters = plat::ScopedInstall<GetAniCharacters, SetAniCharacters>;
+using ScopedAniField = plat::ScopedInstall<GetAniField, SetAniField>;
+using ScopedAniSound = plat::ScopedInstall<GetAniSound, SetAniSound>;
+using ScopedAniEvents = plat::ScopedInstall<GetAniEvents, SetAniEvents>;
+using ScopedAniWindows = plat::ScopedInstall<GetAniWindows, SetAniWindows>;
+using ScopedAniParticles = plat::ScopedInstall<GetAniParticles, SetAniParticles>;
+using ScopedAniToonObjects = plat::ScopedInstall<GetAniToonObjects, SetAniToonObjects>;
+using ScopedAniMeshModels = plat::ScopedInstall<GetAniMeshModels, SetAniMeshModels>;
+using ScopedAniNameLookup = plat::ScopedInstall<GetAniNameLookup, SetAniNameLookup>;
 
 // Shorthands that read an absent service as "no".
 bool IsVisualEventRunning();

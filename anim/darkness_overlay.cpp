@@ -13,7 +13,7 @@ CDarknessOverlay* g_pDarknessOverlay = nullptr;
 namespace {
 
 bool PlayerStatus9() {
-    IAniCharacters* chars = GetAniServices().characters;
+    IAniCharacters* chars = GetAniCharacters();
     return chars && chars->IsPlayerStatus9Set();
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/seam.h"
+
 class IFieldSound {
 public:
     virtual ~IFieldSound() = default;
@@ -26,11 +28,4 @@ void SetFieldSound(IFieldSound* sound);
 // The installed one, or null.
 IFieldSound* GetFieldSound();
 
-// Installs it for the lifetime of the guard (tests).
-class ScopedFieldSound {
-public:
-    explicit ScopedFieldSound(IFieldSound& sound) { SetFieldSound(&sound); }
-    ~ScopedFieldSound() { SetFieldSound(nullptr); }
-    ScopedFieldSound(const ScopedFieldSound&) = delete;
-    ScopedFieldSound& operator=(const ScopedFieldSound&) = delete;
-};
+using ScopedFieldSound = plat::ScopedInstall<GetFieldSound, SetFieldSound>;

@@ -7,30 +7,32 @@
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
 #include "anim/ani_services.h"
+#include "anim/anim_startup.h"
 #include "anim/darkness_overlay.h"
-#include "anim/model_globals.h"
 #include "anim/render_queue.h"
 #include "app/server_windows.h"
+#include "app/world_hooks.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
 #include "data/char_resource_mgr.h"
 #include "data/cooking_recipe_mgr.h"
 #include "data/data_startup.h"
+#include "data/file_resource.h"
 #include "data/item_table_mgr.h"
 #include "data/meta_cache.h"
 #include "data/premium_item_mgr.h"
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
-#include "graphics/graphics_globals.h"
+#include "graphics/graphics_startup.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
 #include "net/handlers/meta_tables.h"
-#include "net/network_setup.h"
+#include "net/net_startup.h"
 #include "platform/font.h"
-#include "sound/sound_globals.h"
+#include "sound/sound_startup.h"
 #include "ui/window_mgr.h"
-#include "world/map/map.h"
+#include "world/world_startup.h"
 
 namespace {
 
@@ -67,8 +69,7 @@ void InstallTableManagers() {
     InstallManager(GlobalSlot::RowTableMgr, g_pRowTableMgr);
     InstallManager(
         GlobalSlot::PremiumItemNotifyMgr, g_pPremiumItemNotifyMgr,
-        [] { CPremiumItemNotifyMgr::SetRequests(&SessionPremiumRequests()); },
-        [] { CPremiumItemNotifyMgr::SetRequests(nullptr); });
+        [] { SetPremiumRequests(&SessionPremiumRequests()); }, [] { SetPremiumRequests(nullptr); });
 }
 
 }  // namespace
@@ -76,13 +77,14 @@ void InstallTableManagers() {
 // Each layer adds its global objects here as it is built; a slot without a
 // factory is skipped by start-up.
 void InstallGlobalFactories() {
+    // Resource caches make files as their entries of the default kind.
+    SetResourceEntryFactory(&FileResourceFactory());
     SetGlobalFactory(GlobalSlot::FileJobMgr, CreateFileJobMgr, DestroyFileJobMgr);
     SetGlobalFactory(GlobalSlot::PackArchive, CreatePackArchive, DestroyPackArchive);
     SetGlobalFactory(GlobalSlot::TextTables, CreateTextTables, DestroyTextTables);
     SetGlobalFactory(GlobalSlot::TextBuffers, FillTextBuffers, {});
     InstallGraphicsGlobals();
-    InstallModelGlobals();
-    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
+    InstallAnimGlobals();
     SetGlobalFactory(
         GlobalSlot::Fonts,
         [] {
@@ -95,7 +97,7 @@ void InstallGlobalFactories() {
         GlobalSlot::WindowMgr, g_pWindowMgr,
         [] {
             g_pWindowMgr->Init();
-            GetAniServices().windows = g_pWindowMgr;
+            SetAniWindows(g_pWindowMgr);
             // The server-message handlers find windows through it.
             g_handlerWindows = std::make_unique<CWindowMgrForHandlers>(*g_pWindowMgr);
             SetServerWindows(g_handlerWindows.get());
@@ -103,7 +105,7 @@ void InstallGlobalFactories() {
         [] {
             SetServerWindows(nullptr);
             g_handlerWindows.reset();
-            GetAniServices().windows = nullptr;
+            SetAniWindows(nullptr);
         });
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
@@ -116,14 +118,13 @@ void InstallGlobalFactories() {
             g_pTextRenderer = nullptr;
         });
     InstallManager(GlobalSlot::AniPlayMgr, g_pAniPlayMgr, [] { g_pAniPlayMgr->Init(); });
-    // Animation names (the circle shadow, for one) resolve through the play manager's table.
-    GetAniServices().findAniByName = [](const char* name) { return FindAniByName(name); };
     InstallManager(GlobalSlot::RenderQueue, g_pRenderQueue);
     InstallManager(GlobalSlot::DarknessOverlay, g_pDarknessOverlay, [] { g_pDarknessOverlay->Init(); });
     SetGlobalFactory(
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
-    SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
+    InstallWorldGlobals();
     InstallSoundGlobals();
+    InstallGameWorldHooks();
 }

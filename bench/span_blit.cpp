@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "core/byte_source.h"
 #include "graphics/blitters.h"
-#include "graphics/byte_source.h"
 #include "graphics/image_resource.h"
 #include "graphics/span_image_format.h"
 

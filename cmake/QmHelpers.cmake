@@ -36,3 +36,20 @@ function(qm_link_closure target out)
   endwhile()
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
+
+# qm_tool(<name> DEPS <game libraries>...), in tools/<name>/CMakeLists.txt:
+# the tool's code (every .cpp of the folder but main.cpp) becomes the library
+# qm_tool_<name>, which tests and fuzz targets link; main.cpp becomes the
+# program <name>, built into <build>/tools/ beside the other tools.
+function(qm_tool name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+  add_library(qm_tool_${name} STATIC ${srcs})
+  target_include_directories(qm_tool_${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(qm_tool_${name} PUBLIC ${ARG_DEPS})
+  add_executable(${name} main.cpp)
+  target_link_libraries(${name} PRIVATE qm_tool_${name})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+  set_property(GLOBAL APPEND PROPERTY QM_TOOL_LIBS qm_tool_${name})
+endfunction()

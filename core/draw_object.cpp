@@ -23,13 +23,13 @@ void SetCharResourceHooks(ICharResourceHooks* hooks) {
 void SetCursorHooks(ICursorHooks* hooks) {
     g_cursorHooks = hooks;
 }
-IAniObjectHooks* InstalledAniObjectHooks() {
+IAniObjectHooks* GetAniObjectHooks() {
     return g_aniHooks;
 }
-ICharResourceHooks* InstalledCharResourceHooks() {
+ICharResourceHooks* GetCharResourceHooks() {
     return g_charHooks;
 }
-ICursorHooks* InstalledCursorHooks() {
+ICursorHooks* GetCursorHooks() {
     return g_cursorHooks;
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/base_object.h"
+#include "platform/seam.h"
 
 class CAniObject;
 class CDrawObject;
@@ -52,9 +53,12 @@ void SetAniObjectHooks(IAniObjectHooks* hooks);
 void SetCharResourceHooks(ICharResourceHooks* hooks);
 void SetCursorHooks(ICursorHooks* hooks);
 // The installed hooks, or null.
-IAniObjectHooks* InstalledAniObjectHooks();
-ICharResourceHooks* InstalledCharResourceHooks();
-ICursorHooks* InstalledCursorHooks();
+IAniObjectHooks* GetAniObjectHooks();
+ICharResourceHooks* GetCharResourceHooks();
+ICursorHooks* GetCursorHooks();
+using ScopedAniObjectHooks = plat::ScopedInstall<GetAniObjectHooks, SetAniObjectHooks>;
+using ScopedCharResourceHooks = plat::ScopedInstall<GetCharResourceHooks, SetCharResourceHooks>;
+using ScopedCursorHooks = plat::ScopedInstall<GetCursorHooks, SetCursorHooks>;
 
 inline constexpr uint16_t DRAW_TYPE_NO_UNDERLAY = 4;  // type whose animation has no underlay pass
 inline constexpr size_t DRAW_NAME_SIZE = 66;          // name bytes, terminator included

@@ -9,8 +9,8 @@
 
 namespace {
 
-ErrorBoxHooks g_hooks;
-MessageWinSink g_messageWinSink;
+IErrorBoxHost* g_host = nullptr;
+IMessageWinSink* g_messageWinSink = nullptr;
 
 }  // namespace
 
@@ -28,8 +28,12 @@ std::string FormatCut(size_t maxBytes, const char* format, va_list args) {
     return text;
 }
 
-ErrorBoxHooks& GetErrorBoxHooks() {
-    return g_hooks;
+void SetErrorBoxHost(IErrorBoxHost* host) {
+    g_host = host;
+}
+
+IErrorBoxHost* GetErrorBoxHost() {
+    return g_host;
 }
 
 int Z5MessageBox(const char* format, va_list args) {
@@ -38,9 +42,9 @@ int Z5MessageBox(const char* format, va_list args) {
 }
 
 void ReportError(const char* format, ...) {
-    if (g_hooks.restoreBrightness) g_hooks.restoreBrightness();
-    if (g_hooks.isFullScreen && g_hooks.minimizeMainWindow && g_hooks.isFullScreen()) {
-        g_hooks.minimizeMainWindow();
+    if (g_host) {
+        g_host->RestoreBrightness();
+        if (g_host->IsFullScreen()) g_host->MinimizeMainWindow();
     }
     va_list args;
     va_start(args, format);
@@ -48,12 +52,12 @@ void ReportError(const char* format, ...) {
     va_end(args);
 }
 
-void SetMessageWinSink(MessageWinSink sink) {
-    g_messageWinSink = std::move(sink);
+void SetMessageWinSink(IMessageWinSink* sink) {
+    g_messageWinSink = sink;
 }
 
-bool HasMessageWinSink() {
-    return bool(g_messageWinSink);
+IMessageWinSink* GetMessageWinSink() {
+    return g_messageWinSink;
 }
 
 void ShowMessageWin(uint32_t kind, const char* format, va_list args) {
@@ -65,7 +69,7 @@ void ShowMessageWin(uint32_t kind, const char* format, va_list args) {
     size_t length = plat::DbcsPrefixLength(text, kMessageWinTextMax);
     std::memcpy(record->text, text.data(), length);
     record->text[length] = '\0';
-    g_messageWinSink(std::move(record));
+    g_messageWinSink->Deliver(std::move(record));
 }
 
 void ShowMessageWinF(uint32_t kind, const char* format, ...) {

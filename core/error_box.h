@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/message.h"
+#include "platform/seam.h"
 
 // Caption of the error box.
 inline constexpr char kErrorBoxCaption[] = "Z5MessageBox";
@@ -31,17 +32,20 @@ void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // "Z5MessageBox". Returns the box's answer.
 int Z5MessageBox(const char* format, va_list args);
 
-// Services of higher layers the error box uses, installed by whoever owns
-// them; an empty hook is skipped.
-struct ErrorBoxHooks {
-    // The display: set the primary surface's brightness back to normal (installed
-    // while the device set and the display exist).
-    std::function<void()> restoreBrightness;
-    // The main window: whether the game runs full screen, and minimising it.
-    std::function<bool()> isFullScreen;
-    std::function<void()> minimizeMainWindow;
+// What the error box needs of the display and the main window, installed by
+// the graphics layer while the device set exists (absent: neither is done).
+class IErrorBoxHost {
+public:
+    virtual ~IErrorBoxHost() = default;
+    // Sets the primary surface's brightness back to normal.
+    virtual void RestoreBrightness() = 0;
+    // Whether the game runs full screen, and minimising the main window.
+    virtual bool IsFullScreen() = 0;
+    virtual void MinimizeMainWindow() = 0;
 };
-ErrorBoxHooks& GetErrorBoxHooks();
+void SetErrorBoxHost(IErrorBoxHost* host);
+IErrorBoxHost* GetErrorBoxHost();
+using ScopedErrorBoxHost = plat::ScopedInstall<GetErrorBoxHost, SetErrorBoxHost>;
 
 // The record a message-window text travels in, as the payload of a message
 // with the same event id 87: the caller's kind, the text (at most 255 bytes,
@@ -57,9 +61,14 @@ struct CMessageWinRecord : public CMsgData {
 // it exists. It finds the window and posts the record, with event id 87, sender
 // 0 and delay 0, through the global message queue to the window's port; no
 // window, no message. Without a sink the text is dropped.
-using MessageWinSink = std::function<void(std::unique_ptr<CMessageWinRecord>)>;
-void SetMessageWinSink(MessageWinSink sink);
-bool HasMessageWinSink();
+class IMessageWinSink {
+public:
+    virtual ~IMessageWinSink() = default;
+    virtual void Deliver(std::unique_ptr<CMessageWinRecord> record) = 0;
+};
+void SetMessageWinSink(IMessageWinSink* sink);
+IMessageWinSink* GetMessageWinSink();
+using ScopedMessageWinSink = plat::ScopedInstall<GetMessageWinSink, SetMessageWinSink>;
 
 // Formats a text (at most 511 bytes) and hands it to the message window cut to
 // 255 bytes.

@@ -1,9 +1,10 @@
 // Services above the core that the frame loop and the main window procedure
-// call once they exist. The layers that build them install themselves here;
-// a slot left empty is skipped.
+// call once they exist. The layers that build them install them from their
+// start-up files; a service left absent is skipped.
 #pragma once
 #include <cstdint>
 
+#include "platform/seam.h"
 #include "platform/window.h"
 
 class CObjectMgr;
@@ -74,21 +75,50 @@ public:
 
 // Notification codes in the low word of the socket message's lParam.
 enum : uint16_t { FD_READ = 1, FD_WRITE = 2, FD_CLOSE = 32 };
+// The window message that carries socket notifications.
+constexpr uint32_t WM_SOCKET_NOTIFY = plat::WM_USER + 100;
 
-struct CFrameHooks {
-    IFrameClient* m_sound = nullptr;     // first in every frame
-    IFrameClient* m_network = nullptr;   // the game session's receive pump
-    IFrameClient* m_fileJobs = nullptr;  // asynchronous file jobs, last in the frame
-    IFrameDisplay* m_display = nullptr;
-    ISocketEvents* m_socket = nullptr;
-    // The message the connection's notifications arrive as.
-    uint32_t m_socketMessage = plat::WM_USER + 100;
-    IDisconnectNotice* m_disconnectNotice = nullptr;
-    IChildWindowHost* m_childWindow = nullptr;
-    IActivationListener* m_activation = nullptr;
-    // Managers whose message queues are delivered every frame after the main
-    // manager's own (the surface cache and the sound-entry cache).
-    CObjectMgr* m_surfaceCache = nullptr;
-    CObjectMgr* m_soundCache = nullptr;
+// The seams, each installed by the layer that has the service (null: absent).
+// The steps of every frame, in their order: sound streams first, the game
+// session's receive pump, the queues of the surface cache and of the
+// sound-entry cache after the main manager's own, asynchronous file jobs last.
+void SetSoundFrameClient(IFrameClient* client);
+IFrameClient* GetSoundFrameClient();
+void SetNetworkFrameClient(IFrameClient* client);
+IFrameClient* GetNetworkFrameClient();
+void SetSurfaceCacheFrameClient(IFrameClient* client);
+IFrameClient* GetSurfaceCacheFrameClient();
+void SetSoundCacheFrameClient(IFrameClient* client);
+IFrameClient* GetSoundCacheFrameClient();
+void SetFileJobFrameClient(IFrameClient* client);
+IFrameClient* GetFileJobFrameClient();
+void SetFrameDisplay(IFrameDisplay* display);
+IFrameDisplay* GetFrameDisplay();
+void SetSocketEvents(ISocketEvents* events);
+ISocketEvents* GetSocketEvents();
+void SetDisconnectNotice(IDisconnectNotice* notice);
+IDisconnectNotice* GetDisconnectNotice();
+void SetChildWindowHost(IChildWindowHost* host);
+IChildWindowHost* GetChildWindowHost();
+void SetActivationListener(IActivationListener* listener);
+IActivationListener* GetActivationListener();
+
+using ScopedSoundFrameClient = plat::ScopedInstall<GetSoundFrameClient, SetSoundFrameClient>;
+using ScopedNetworkFrameClient = plat::ScopedInstall<GetNetworkFrameClient, SetNetworkFrameClient>;
+using ScopedSurfaceCacheFrameClient =
+    plat::ScopedInstall<GetSurfaceCacheFrameClient, SetSurfaceCacheFrameClient>;
+using ScopedSoundCacheFrameClient = plat::ScopedInstall<GetSoundCacheFrameClient, SetSoundCacheFrameClient>;
+using ScopedFileJobFrameClient = plat::ScopedInstall<GetFileJobFrameClient, SetFileJobFrameClient>;
+using ScopedFrameDisplay = plat::ScopedInstall<GetFrameDisplay, SetFrameDisplay>;
+using ScopedSocketEvents = plat::ScopedInstall<GetSocketEvents, SetSocketEvents>;
+using ScopedDisconnectNotice = plat::ScopedInstall<GetDisconnectNotice, SetDisconnectNotice>;
+using ScopedChildWindowHost = plat::ScopedInstall<GetChildWindowHost, SetChildWindowHost>;
+using ScopedActivationListener = plat::ScopedInstall<GetActivationListener, SetActivationListener>;
+
+// A frame step that delivers the message queue of a manager (a resource cache).
+class CQueueFrameClient : public IFrameClient {
+public:
+    explicit CQueueFrameClient(CObjectMgr* manager = nullptr) : m_manager(manager) {}
+    void OnFrame() override;
+    CObjectMgr* m_manager;
 };
-extern CFrameHooks g_frameHooks;

@@ -10,7 +10,89 @@
 #include "platform/window.h"
 
 CMainMgr* g_pMainMgr = nullptr;
-CFrameHooks g_frameHooks;
+namespace {
+
+IFrameClient* g_soundFrameClient = nullptr;
+IFrameClient* g_networkFrameClient = nullptr;
+IFrameClient* g_surfaceCacheFrameClient = nullptr;
+IFrameClient* g_soundCacheFrameClient = nullptr;
+IFrameClient* g_fileJobFrameClient = nullptr;
+IFrameDisplay* g_frameDisplay = nullptr;
+ISocketEvents* g_socketEvents = nullptr;
+IDisconnectNotice* g_disconnectNoticeBox = nullptr;
+IChildWindowHost* g_childWindowHost = nullptr;
+IActivationListener* g_activationListener = nullptr;
+
+void Step(IFrameClient* client) {
+    if (client) client->OnFrame();
+}
+
+}  // namespace
+
+void SetSoundFrameClient(IFrameClient* client) {
+    g_soundFrameClient = client;
+}
+IFrameClient* GetSoundFrameClient() {
+    return g_soundFrameClient;
+}
+void SetNetworkFrameClient(IFrameClient* client) {
+    g_networkFrameClient = client;
+}
+IFrameClient* GetNetworkFrameClient() {
+    return g_networkFrameClient;
+}
+void SetSurfaceCacheFrameClient(IFrameClient* client) {
+    g_surfaceCacheFrameClient = client;
+}
+IFrameClient* GetSurfaceCacheFrameClient() {
+    return g_surfaceCacheFrameClient;
+}
+void SetSoundCacheFrameClient(IFrameClient* client) {
+    g_soundCacheFrameClient = client;
+}
+IFrameClient* GetSoundCacheFrameClient() {
+    return g_soundCacheFrameClient;
+}
+void SetFileJobFrameClient(IFrameClient* client) {
+    g_fileJobFrameClient = client;
+}
+IFrameClient* GetFileJobFrameClient() {
+    return g_fileJobFrameClient;
+}
+void SetFrameDisplay(IFrameDisplay* display) {
+    g_frameDisplay = display;
+}
+IFrameDisplay* GetFrameDisplay() {
+    return g_frameDisplay;
+}
+void SetSocketEvents(ISocketEvents* events) {
+    g_socketEvents = events;
+}
+ISocketEvents* GetSocketEvents() {
+    return g_socketEvents;
+}
+void SetDisconnectNotice(IDisconnectNotice* notice) {
+    g_disconnectNoticeBox = notice;
+}
+IDisconnectNotice* GetDisconnectNotice() {
+    return g_disconnectNoticeBox;
+}
+void SetChildWindowHost(IChildWindowHost* host) {
+    g_childWindowHost = host;
+}
+IChildWindowHost* GetChildWindowHost() {
+    return g_childWindowHost;
+}
+void SetActivationListener(IActivationListener* listener) {
+    g_activationListener = listener;
+}
+IActivationListener* GetActivationListener() {
+    return g_activationListener;
+}
+
+void CQueueFrameClient::OnFrame() {
+    if (m_manager) m_manager->GetMsgQueue()->DispatchMessages();
+}
 
 CMainMgr::CMainMgr() {
     Create();
@@ -28,7 +110,7 @@ bool CMainMgr::Create() {
     g_quit = false;
     m_frameDone = 1;
     m_inFrame = 0;
-    if (g_frameHooks.m_display) g_frameHooks.m_display->ClearPrimary();
+    if (IFrameDisplay* display = GetFrameDisplay()) display->ClearPrimary();
     for (int i = 0; i < MAX_PENDING_CHILDREN; ++i) m_pendingRemove[i] = m_pendingAdd[i] = nullptr;
     m_frameCounter = 0;
     return true;
@@ -129,8 +211,8 @@ void CMainMgr::UpdateChildren() {
     if (g_active && g_pInputMgr) g_pInputMgr->Update();
 
     GetMsgQueue()->DispatchMessages();
-    if (g_frameHooks.m_surfaceCache) g_frameHooks.m_surfaceCache->GetMsgQueue()->DispatchMessages();
-    if (g_frameHooks.m_soundCache) g_frameHooks.m_soundCache->GetMsgQueue()->DispatchMessages();
+    Step(GetSurfaceCacheFrameClient());
+    Step(GetSoundCacheFrameClient());
     if (g_pGlobalMsgQueue) g_pGlobalMsgQueue->DispatchMessages();
 
     ChildList& children = Children();
@@ -173,7 +255,7 @@ void CMainMgr::DrawChildren() {
 bool CMainMgr::BeginFrame() {
     m_inFrame = 1;
     m_frameDone = 0;
-    IFrameDisplay* display = g_frameHooks.m_display;
+    IFrameDisplay* display = GetFrameDisplay();
     if (!display) return true;
     if (display->IsSurfaceLost()) {
         display->RestoreSurface();
@@ -185,14 +267,14 @@ bool CMainMgr::BeginFrame() {
 void CMainMgr::EndFrame() {
     m_frameDone = 1;
     m_inFrame = 0;
-    if (g_frameHooks.m_display) g_frameHooks.m_display->EndScene(g_options.GetByte(OPT_PRESENT_FLAG));
+    if (IFrameDisplay* display = GetFrameDisplay()) display->EndScene(g_options.GetByte(OPT_PRESENT_FLAG));
 }
 
 void CMainMgr::RunFrame() {
     ++m_frameCounter;
     if (g_quit) return;
-    if (g_frameHooks.m_sound) g_frameHooks.m_sound->OnFrame();
-    if (g_frameHooks.m_network) g_frameHooks.m_network->OnFrame();
+    Step(GetSoundFrameClient());
+    Step(GetNetworkFrameClient());
     if (m_pFrameTimer) {
         m_pFrameTimer->Sample();
         m_fps = float(m_pFrameTimer->GetFps());
@@ -204,7 +286,7 @@ void CMainMgr::RunFrame() {
         m_pFrameTimer->CountFps();
         m_pFrameTimer->AdvanceDeadline();
     }
-    if (g_frameHooks.m_fileJobs) g_frameHooks.m_fileJobs->OnFrame();
+    Step(GetFileJobFrameClient());
     if (!g_active) plat::Sleep(INACTIVE_SLEEP_MS);
 }
 
@@ -216,7 +298,7 @@ void CMainMgr::PumpMessages() {
             RunFrame();
             if (g_quit) return;
         } else {
-            IChildWindowHost* child = g_frameHooks.m_childWindow;
+            IChildWindowHost* child = GetChildWindowHost();
             if (msg.message >= plat::WM_KEYFIRST && msg.message <= plat::WM_KEYLAST && child &&
                 child->IsShown()) {
                 if (msg.wParam == plat::VK_TAB || msg.wParam == plat::VK_DELETE)

@@ -136,14 +136,14 @@ void OnKeyUp(plat::WParam wParam) {
 }
 
 void OnActivated(bool restore) {
-    IActivationListener* listener = g_frameHooks.m_activation;
+    IActivationListener* listener = GetActivationListener();
     if (!listener || !listener->HasMapState()) return;
     if (restore && g_config.m_fullScreen) plat::ShowWindow(g_hMainWnd, plat::SW_RESTORE);
     listener->ResetMapState();
 }
 
 void OnSocketNotify(plat::WParam wParam, plat::LParam lParam) {
-    ISocketEvents* socket = g_frameHooks.m_socket;
+    ISocketEvents* socket = GetSocketEvents();
     // wParam names the socket; a late notice of a replaced one is no news of
     // the connection in use.
     if (socket && socket->IsStaleSocket(wParam)) return;
@@ -155,8 +155,8 @@ void OnSocketNotify(plat::WParam wParam, plat::LParam lParam) {
             if (socket) socket->MarkWritable();
             break;
         case FD_CLOSE:
-            if (g_disconnectNotice && g_pMainMgr && g_frameHooks.m_disconnectNotice)
-                g_frameHooks.m_disconnectNotice->Show();
+            if (IDisconnectNotice* notice = GetDisconnectNotice(); g_disconnectNotice && g_pMainMgr && notice)
+                notice->Show();
             g_disconnectNotice = false;
             if (socket && socket->IsConnectionOpen()) socket->CloseConnection();
             break;
@@ -187,7 +187,7 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
             plat::PostQuitMessage(1);
             break;
         case plat::WM_MOVE:
-            if (g_frameHooks.m_display) g_frameHooks.m_display->OnWindowMoved();
+            if (IFrameDisplay* display = GetFrameDisplay()) display->OnWindowMoved();
             break;
         case plat::WM_ACTIVATE: {
             uint16_t state = plat::LoWord(wParam);
@@ -236,7 +236,7 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
             if (input) input->MouseWheel(MouseX(lParam), MouseY(lParam), int16_t(plat::HiWord(wParam)));
             break;
         default:
-            if (message == g_frameHooks.m_socketMessage) OnSocketNotify(wParam, lParam);
+            if (message == WM_SOCKET_NOTIFY) OnSocketNotify(wParam, lParam);
             break;
     }
     return plat::DefWindowProc(window, message, wParam, lParam);

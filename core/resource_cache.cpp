@@ -6,7 +6,7 @@
 
 namespace {
 
-CResourceCache::EntryFactory g_entryFactory = nullptr;
+IResourceEntryFactory* g_entryFactory = nullptr;
 
 }  // namespace
 
@@ -22,8 +22,12 @@ bool CCachedResource::IsOlderThan(CCachedResource& other) {
     return GetSize() < other.GetSize();
 }
 
-void CResourceCache::SetDefaultEntryFactory(EntryFactory factory) {
+void SetResourceEntryFactory(IResourceEntryFactory* factory) {
     g_entryFactory = factory;
+}
+
+IResourceEntryFactory* GetResourceEntryFactory() {
+    return g_entryFactory;
 }
 
 CResourceCache::CResourceCache() = default;
@@ -161,7 +165,7 @@ bool CResourceCache::Release() {
 }
 
 CMsgObject* CResourceCache::CreateObject(uint32_t type) {
-    return type == 0 && g_entryFactory ? g_entryFactory() : nullptr;
+    return type == 0 && g_entryFactory ? g_entryFactory->NewEntry() : nullptr;
 }
 
 bool CBlockList::Create() {

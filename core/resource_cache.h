@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/object_mgr.h"
+#include "platform/seam.h"
 
 class CCachedResource : public CMsgObject {
 public:
@@ -45,12 +46,19 @@ protected:
     int32_t m_lastUse = 0;  // seconds of the cache's clock, set by GetEntry
 };
 
+// Makes the entries a resource cache creates of its default kind; the data
+// layer installs its file (absent: the cache makes none).
+class IResourceEntryFactory {
+public:
+    virtual ~IResourceEntryFactory() = default;
+    virtual CCachedResource* NewEntry() = 0;
+};
+void SetResourceEntryFactory(IResourceEntryFactory* factory);
+IResourceEntryFactory* GetResourceEntryFactory();
+using ScopedResourceEntryFactory = plat::ScopedInstall<GetResourceEntryFactory, SetResourceEntryFactory>;
+
 class CResourceCache : public CObjectMgr {
 public:
-    // The entry CreateObject makes when the data layer installed one (a file).
-    using EntryFactory = CCachedResource* (*)();
-    static void SetDefaultEntryFactory(EntryFactory factory);
-
     CResourceCache();
     ~CResourceCache() override;
 

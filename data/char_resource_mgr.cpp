@@ -7,10 +7,7 @@ CCharResourceMgr* g_pCharResourceMgr = nullptr;
 
 namespace {
 
-ShadowSpriteFactory& ShadowFactory() {
-    static ShadowSpriteFactory factory;
-    return factory;
-}
+IShadowSpriteFactory* g_shadowSprites = nullptr;
 
 // Columns of the definition tables.
 constexpr int COL_NAME = 2;
@@ -33,12 +30,12 @@ bool IsMonsterKind(uint16_t kind) {
 
 }  // namespace
 
-void CCharResourceMgr::SetShadowSpriteFactory(ShadowSpriteFactory factory) {
-    ShadowFactory() = std::move(factory);
+void SetShadowSpriteFactory(IShadowSpriteFactory* factory) {
+    g_shadowSprites = factory;
 }
 
-bool CCharResourceMgr::HasShadowSpriteFactory() {
-    return bool(ShadowFactory());
+IShadowSpriteFactory* GetShadowSpriteFactory() {
+    return g_shadowSprites;
 }
 
 CCharResourceMgr::CCharResourceMgr() {
@@ -53,7 +50,7 @@ bool CCharResourceMgr::Create() {
     CObjectMgr::Create();
     m_idFlags.clear();
     LoadTables();
-    m_shadow = ShadowFactory() ? ShadowFactory()(SHADOW_ANIMATION) : nullptr;
+    m_shadow = g_shadowSprites ? g_shadowSprites->MakeShadowSprite(SHADOW_ANIMATION) : nullptr;
     return true;
 }
 

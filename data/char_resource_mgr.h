@@ -15,6 +15,7 @@
 #include "core/draw_object.h"
 #include "core/object_mgr.h"
 #include "data/data_table.h"
+#include "platform/seam.h"
 
 inline constexpr uint32_t PLAYER_ID_BASE = 2000000;
 inline constexpr uint32_t MONSTER_ID_BASE = 2100000;
@@ -30,8 +31,16 @@ public:
     virtual void SetMotion(int32_t motion) = 0;
     virtual void Draw() = 0;
 };
-// Makes the animated object of the named animation, or null.
-using ShadowSpriteFactory = std::function<std::unique_ptr<IShadowSprite>(const char* animationName)>;
+// Makes the shadow's animated object; installed by the animation layer.
+class IShadowSpriteFactory {
+public:
+    virtual ~IShadowSpriteFactory() = default;
+    // The animated object of the named animation, or null.
+    virtual std::unique_ptr<IShadowSprite> MakeShadowSprite(const char* animationName) = 0;
+};
+void SetShadowSpriteFactory(IShadowSpriteFactory* factory);
+IShadowSpriteFactory* GetShadowSpriteFactory();
+using ScopedShadowSpriteFactory = plat::ScopedInstall<GetShadowSpriteFactory, SetShadowSpriteFactory>;
 
 struct CIdFlag {
     uint32_t m_id = 0;
@@ -54,10 +63,6 @@ public:
     static constexpr int ID_ANI_GROUP_ROWS = 8;
     static constexpr int MAX_SHADOW_SIZE = 4;
     static constexpr uint32_t NO_LEVEL_COLOR = 0xFFFFFF;
-
-    // The animation layer installs what makes the shadow's object.
-    static void SetShadowSpriteFactory(ShadowSpriteFactory factory);
-    static bool HasShadowSpriteFactory();
 
     CCharResourceMgr();
     ~CCharResourceMgr() override;

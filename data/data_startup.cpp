@@ -30,12 +30,12 @@ CFileJobPump g_fileJobPump;
 
 bool CreateFileJobMgr() {
     if (!g_pAsyncFileMgr) g_pAsyncFileMgr = new CAsyncFileMgr;
-    g_frameHooks.m_fileJobs = &g_fileJobPump;
+    SetFileJobFrameClient(&g_fileJobPump);
     return true;
 }
 
 void DestroyFileJobMgr() {
-    if (g_frameHooks.m_fileJobs == &g_fileJobPump) g_frameHooks.m_fileJobs = nullptr;
+    if (GetFileJobFrameClient() == &g_fileJobPump) SetFileJobFrameClient(nullptr);
     delete g_pAsyncFileMgr;
     g_pAsyncFileMgr = nullptr;
 }

@@ -37,12 +37,17 @@ void ShowInflateError(int result, const char* path, uint32_t expected) {
 }
 
 // A resource cache asked for an entry of its default kind makes a file.
-CCachedResource* NewFileResource() {
-    return new CFileResource;
-}
-const bool g_fileFactoryInstalled = (CResourceCache::SetDefaultEntryFactory(&NewFileResource), true);
+class CFileResourceFactory : public IResourceEntryFactory {
+public:
+    CCachedResource* NewEntry() override { return new CFileResource; }
+};
 
 }  // namespace
+
+IResourceEntryFactory& FileResourceFactory() {
+    static CFileResourceFactory factory;
+    return factory;
+}
 
 CFileResource::CFileResource() {
     CFileResource::Reset();

@@ -123,3 +123,6 @@ public:
     CRecord* m_records = nullptr;  // owned, new[]
     uint32_t m_extra = 0;
 };
+
+// The entries of a resource cache's default kind, as files (installed at start-up).
+IResourceEntryFactory& FileResourceFactory();

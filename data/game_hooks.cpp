@@ -9,8 +9,8 @@ void SetGameWorldHooks(IGameWorldHooks* hooks) {
     g_world = hooks;
 }
 
-bool HasGameWorldHooks() {
-    return g_world != nullptr;
+IGameWorldHooks* GetGameWorldHooks() {
+    return g_world;
 }
 
 IGameWorldHooks& GameWorld() {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/message.h"
+#include "platform/seam.h"
 
 class CChar;  // a character of the game world; only passed through here
 class CItemObject;
@@ -130,6 +131,7 @@ public:
 
 // Installs (null removes) the hooks; not owned.
 void SetGameWorldHooks(IGameWorldHooks* hooks);
-bool HasGameWorldHooks();
+IGameWorldHooks* GetGameWorldHooks();
+using ScopedGameWorldHooks = plat::ScopedInstall<GetGameWorldHooks, SetGameWorldHooks>;
 // The installed hooks, or an instance that answers 0 and false.
 IGameWorldHooks& GameWorld();

@@ -8,19 +8,19 @@
 CItemTableMgr* g_pItemTableMgr = nullptr;
 
 namespace {
-CItemTableMgr::ItemFactory g_itemFactory = nullptr;
+IItemObjectFactory* g_itemFactory = nullptr;
 }
 
-void CItemTableMgr::SetItemFactory(ItemFactory factory) {
+void SetItemObjectFactory(IItemObjectFactory* factory) {
     g_itemFactory = factory;
 }
 
-bool CItemTableMgr::HasItemFactory() {
-    return g_itemFactory != nullptr;
+IItemObjectFactory* GetItemObjectFactory() {
+    return g_itemFactory;
 }
 
 CItemObject* CItemTableMgr::NewItemObject() {
-    return g_itemFactory ? g_itemFactory() : new CItemObject;
+    return g_itemFactory ? g_itemFactory->NewItemObject() : new CItemObject;
 }
 
 CItemTableMgr::CItemTableMgr() {

@@ -9,9 +9,21 @@
 
 #include "core/object_mgr.h"
 #include "data/data_table.h"
+#include "platform/seam.h"
 
 class CItemObject;
 class CSlotObjectMgr;
+
+// Makes the item objects the item tables hold (templates and new items); the
+// window layer installs its item icon here (absent: plain item objects).
+class IItemObjectFactory {
+public:
+    virtual ~IItemObjectFactory() = default;
+    virtual CItemObject* NewItemObject() = 0;
+};
+void SetItemObjectFactory(IItemObjectFactory* factory);
+IItemObjectFactory* GetItemObjectFactory();
+using ScopedItemObjectFactory = plat::ScopedInstall<GetItemObjectFactory, SetItemObjectFactory>;
 
 class CItemTableMgr : public CObjectMgr {
 public:
@@ -22,11 +34,7 @@ public:
     // FindFreeEntry looks at no more pool entries than this.
     static constexpr int MAX_POOL_SEARCH = 9999;
 
-    // The item objects the manager makes (templates and new items); the
-    // window layer installs its item icon here. Null: plain item objects.
-    using ItemFactory = CItemObject* (*)();
-    static void SetItemFactory(ItemFactory factory);
-    static bool HasItemFactory();
+    // A new item object: the installed factory's, or a plain one.
     static CItemObject* NewItemObject();
 
     CItemTableMgr();

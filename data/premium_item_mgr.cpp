@@ -18,19 +18,19 @@ void CopyText(char (&out)[CPremiumEntry::TEXT_SIZE], const std::string& text) {
 }
 }  // namespace
 
-void CPremiumItemNotifyMgr::SetRequests(IPremiumRequests* requests) {
+void SetPremiumRequests(IPremiumRequests* requests) {
     g_requests = requests;
 }
 
-void CPremiumItemNotifyMgr::SetNotice(IPremiumNotice* notice) {
+void SetPremiumNotice(IPremiumNotice* notice) {
     g_notice = notice;
 }
 
-IPremiumRequests* CPremiumItemNotifyMgr::GetRequests() {
+IPremiumRequests* GetPremiumRequests() {
     return g_requests;
 }
 
-IPremiumNotice* CPremiumItemNotifyMgr::GetNotice() {
+IPremiumNotice* GetPremiumNotice() {
     return g_notice;
 }
 

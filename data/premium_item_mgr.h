@@ -10,6 +10,7 @@
 
 #include "core/object_mgr.h"
 #include "data/item_object.h"
+#include "platform/seam.h"
 
 inline constexpr char PREMIUM_NOTICE_WINDOW[] = "CPremiumItemNotificationWin";
 inline constexpr uint32_t PREMIUM_ITEM_STATE = 21;  // location state of a premium item object
@@ -61,16 +62,18 @@ struct CPremiumEntry {
     uint8_t m_taken = 0;  // taken, or no item object could be made
 };
 
+// The services the manager uses (not owned; null: absent).
+void SetPremiumRequests(IPremiumRequests* requests);
+IPremiumRequests* GetPremiumRequests();
+void SetPremiumNotice(IPremiumNotice* notice);
+IPremiumNotice* GetPremiumNotice();
+using ScopedPremiumRequests = plat::ScopedInstall<GetPremiumRequests, SetPremiumRequests>;
+using ScopedPremiumNotice = plat::ScopedInstall<GetPremiumNotice, SetPremiumNotice>;
+
 class CPremiumItemNotifyMgr : public CObjectMgr {
 public:
     static constexpr int LIST_COUNT = 2;
     static constexpr size_t MAX_ENTRIES = 255;
-
-    static void SetRequests(IPremiumRequests* requests);
-    static void SetNotice(IPremiumNotice* notice);
-    // The installed services, or null.
-    static IPremiumRequests* GetRequests();
-    static IPremiumNotice* GetNotice();
 
     CPremiumItemNotifyMgr() = default;
     ~CPremiumItemNotifyMgr() override;

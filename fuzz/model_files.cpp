@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "anim/map_model3d.h"
-#include "anim/tools/model_tool.h"
 #include "anim/toon_object.h"
 #include "fuzz/fuzz_file.h"
+#include "tools/qmmodel/model_tool.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void PoseToon(ToonMesh& mesh) {
     material.materials[1].subs.resize(1);
     CToonObject object(nullptr, &mesh, &material, &anim);
     object.Animate(20);
-    for (uint32_t mode : {0u, 1u}) {
+    for (uint8_t mode : std::initializer_list<uint8_t>{0, 1}) {
         object.SetToonMode(mode);
         object.Draw();
     }

@@ -65,12 +65,16 @@ struct State {
     CFrameAssembler assembler;
     CPacketCipher cipher;
     CGameSession session;
+    // Items hold 0-3 numbers by their id, or are unknown.
+    struct Limits : IItemNumberLimitLookup {
+        int GetItemNumberLimit(uint32_t item) override { return int(item % 5) - 1; }
+    } limits;
     std::vector<uint8_t> plain = std::vector<uint8_t>(MAX_FRAME_LENGTH + 2);
     std::vector<uint8_t> again = std::vector<uint8_t>(MAX_FRAME_LENGTH + 2);
     State() {
         for (int code = 0; code <= MAX_SERVER_CODE; ++code)
             session.SetPacketHandler(uint8_t(code), ReadFields);
-        SetItemNumberLimitLookup([](uint32_t item) { return int(item % 5) - 1; });
+        SetItemNumberLimitLookup(&limits);
     }
 };
 

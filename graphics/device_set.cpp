@@ -36,7 +36,7 @@ constexpr size_t kOptionFrameStretch = 34;
 // The folder screenshots go to when text table 5 has none.
 constexpr const char* kDefaultScreenshotFolder = "ScreenShot";
 
-std::function<void()> g_screenshotSaved;
+IScreenshotSavedHook* g_screenshotSaved = nullptr;
 
 template <class T>
 void DeletePart(T*& part) {
@@ -202,25 +202,22 @@ bool CDirectX::SaveScreenshot() {
     if (!converted) return false;
     if (!WriteJpegBgrBottomUp(path, bgr.data(), lock.width, lock.height, pad, g_config.m_screenshotQuality))
         return false;
-    if (g_screenshotSaved) g_screenshotSaved();
+    if (g_screenshotSaved) g_screenshotSaved->OnScreenshotSaved();
     ShowMessageWinF(3, "%s [%s]", GetTableText(5, 2), path.c_str());
     return true;
 }
 
-void SetScreenshotSavedHook(std::function<void()> hook) {
-    g_screenshotSaved = std::move(hook);
+void SetScreenshotSavedHook(IScreenshotSavedHook* hook) {
+    g_screenshotSaved = hook;
 }
 
-bool HasScreenshotSavedHook() {
-    return bool(g_screenshotSaved);
+IScreenshotSavedHook* GetScreenshotSavedHook() {
+    return g_screenshotSaved;
 }
 
 // ---- Start-up ----
 
 namespace {
-
-// The display's part of every frame while the device set exists.
-CFrameDisplay g_deviceSetDisplay;
 
 template <class T>
 void MakeCache(T*& cache, uint32_t budget) {
@@ -234,12 +231,10 @@ bool CreateResourceCaches() {
     if (!g_pSurfaceCache) CreateGraphicsCaches();
     MakeCache(g_pSoundCache, SOUND_CACHE_BUDGET);
     MakeCache(g_pImageCache, IMAGE_CACHE_BUDGET);
-    g_frameHooks.m_soundCache = g_pSoundCache;
     return true;
 }
 
 void DeleteResourceCaches() {
-    g_frameHooks.m_soundCache = nullptr;
     DeletePart(g_pImageCache);
     DeletePart(g_pSoundCache);
     DestroyGraphicsCaches();
@@ -266,25 +261,10 @@ bool InitDirectX() {
     g_pInputMgr = g_pDirectX->m_pInputMgr;
     g_pSoundDevice = g_pDirectX->m_pSoundDevice;
     g_pDirect3D = g_pDirectX->m_pDirect3D;
-    g_frameHooks.m_display = &g_deviceSetDisplay;
-    ErrorBoxHooks& box = GetErrorBoxHooks();
-    box.restoreBrightness = [] {
-        if (g_pDirectDraw && g_pDirectDraw->GetPrimarySurface())
-            g_pDirectDraw->GetPrimarySurface()->SetBrightness(100);
-    };
-    box.isFullScreen = [] { return g_pDirectDraw && g_pDirectDraw->IsFullScreen(); };
-    box.minimizeMainWindow = [] {
-        if (g_hMainWnd) plat::ShowWindow(g_hMainWnd, plat::SW_MINIMIZE);
-    };
     return true;
 }
 
 void ReleaseDirectX() {
-    if (g_frameHooks.m_display == &g_deviceSetDisplay) g_frameHooks.m_display = nullptr;
-    ErrorBoxHooks& box = GetErrorBoxHooks();
-    box.restoreBrightness = nullptr;
-    box.isFullScreen = nullptr;
-    box.minimizeMainWindow = nullptr;
     GetDisplaySettings().windowAlive = g_hMainWnd != nullptr;
     DeletePart(g_pDirectX);
     g_pDirectDraw = nullptr;

@@ -7,6 +7,7 @@
 
 #include "core/base_object.h"
 #include "platform/draw_device.h"
+#include "platform/seam.h"
 
 class CDirectDraw;
 class CDirect3D;
@@ -98,6 +99,12 @@ void DeleteResourceCaches();
 bool InitDirectX();
 void ReleaseDirectX();
 
-// Called after a screenshot was saved (the sound layer plays its effect).
-void SetScreenshotSavedHook(std::function<void()> hook);
-bool HasScreenshotSavedHook();
+// Told after a screenshot was saved (the sound layer plays its effect).
+class IScreenshotSavedHook {
+public:
+    virtual ~IScreenshotSavedHook() = default;
+    virtual void OnScreenshotSaved() = 0;
+};
+void SetScreenshotSavedHook(IScreenshotSavedHook* hook);
+IScreenshotSavedHook* GetScreenshotSavedHook();
+using ScopedScreenshotSavedHook = plat::ScopedInstall<GetScreenshotSavedHook, SetScreenshotSavedHook>;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 #include "graphics/span_image_format.h"
 
 constexpr int32_t DTX_TILE_SIDE = 256;

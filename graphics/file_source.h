@@ -3,8 +3,8 @@
 #pragma once
 #include <algorithm>
 
+#include "core/byte_source.h"
 #include "data/file_resource.h"
-#include "graphics/byte_source.h"
 
 class CFileSource : public CByteSource {
 public:

@@ -67,12 +67,10 @@ bool CreateGraphicsCaches() {
     g_textureCacheOwner->SetBudget(335544320);
     g_pSurfaceCache = g_surfaceCacheOwner.get();
     g_pTextureCache = g_textureCacheOwner.get();
-    g_frameHooks.m_surfaceCache = g_pSurfaceCache;
     return true;
 }
 
 void DestroyGraphicsCaches() {
-    g_frameHooks.m_surfaceCache = nullptr;
     g_pSurfaceCache = nullptr;
     g_pTextureCache = nullptr;
     g_textureCacheOwner.reset();

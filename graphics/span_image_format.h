@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 
 struct SpanRun {
     int32_t x = 0, y = 0, length = 0;

@@ -7,13 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/frame_hooks.h"
 #include "net/frame_assembler.h"
 #include "net/packet_cipher.h"
 #include "platform/socket.h"
 #include "platform/window.h"
-
-// The window message that carries socket notifications (WM_USER + 100).
-constexpr uint32_t WM_SOCKET_NOTIFY = plat::WM_USER + 100;
 
 class CConnection {
 public:

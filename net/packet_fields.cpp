@@ -5,7 +5,7 @@
 
 namespace {
 
-ItemNumberLimitLookup g_itemNumberLimit;
+IItemNumberLimitLookup* g_itemNumberLimit = nullptr;
 
 // Value of a decimal text: leading digits, wrapping like an unsigned 32-bit
 // number; a leading '-' negates.
@@ -38,19 +38,19 @@ size_t PackDateTime(uint8_t output[5], CPacketReader& reader) {
     return 4;
 }
 
-void SetItemNumberLimitLookup(ItemNumberLimitLookup lookup) {
-    g_itemNumberLimit = std::move(lookup);
+void SetItemNumberLimitLookup(IItemNumberLimitLookup* lookup) {
+    g_itemNumberLimit = lookup;
 }
 
-bool HasItemNumberLimitLookup() {
-    return bool(g_itemNumberLimit);
+IItemNumberLimitLookup* GetItemNumberLimitLookup() {
+    return g_itemNumberLimit;
 }
 
 size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPacketReader& reader) {
     *output = CNumberList();
     if ((flag & 1) == 0) return 0;
     const size_t start = reader.Position();
-    int itemLimit = g_itemNumberLimit ? g_itemNumberLimit(itemId) : -1;
+    int itemLimit = g_itemNumberLimit ? g_itemNumberLimit->GetItemNumberLimit(itemId) : -1;
     int limit = itemLimit < 0 ? 0 : (itemLimit < 3 ? itemLimit : 3);
     const int count = reader.GetByte();
     const int kept = count < limit ? count : limit;

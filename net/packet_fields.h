@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "net/packet_reader.h"
+#include "platform/seam.h"
 
 // Reads a u32 time (seconds since 1970) and writes its local date and time as
 // [year - 2000][month 1-12][day][hour][minute]. A time of 0, one before 2000
@@ -19,11 +20,18 @@ struct CNumberList {
     uint32_t numbers[3] = {};
 };
 
-// How many numbers an item can hold (the item table's value), or a negative
-// value for an item the table does not know.
-using ItemNumberLimitLookup = std::function<int(uint32_t itemId)>;
-void SetItemNumberLimitLookup(ItemNumberLimitLookup lookup);
-bool HasItemNumberLimitLookup();
+// The item table's count of numbers an item can hold, installed by the layer
+// that has the item tables (absent: every item is unknown).
+class IItemNumberLimitLookup {
+public:
+    virtual ~IItemNumberLimitLookup() = default;
+    // How many numbers the item can hold, or a negative value for an item the
+    // table does not know.
+    virtual int GetItemNumberLimit(uint32_t itemId) = 0;
+};
+void SetItemNumberLimitLookup(IItemNumberLimitLookup* lookup);
+IItemNumberLimitLookup* GetItemNumberLimitLookup();
+using ScopedItemNumberLimitLookup = plat::ScopedInstall<GetItemNumberLimitLookup, SetItemNumberLimitLookup>;
 
 // Reads a u8 count and that many length-prefixed decimal texts. Keeps the
 // first min(count, limit) of them, the first text in the last kept slot,

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/bmp_file.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/window_native.h"
@@ -33,39 +34,19 @@ void ConvertToRgb565(const raster::Surface& frame, raster::Surface& out) {
 
 bool SaveFrameBmp(const raster::Surface& frame, std::string_view path) {
     if (!frame.Valid()) return false;
-    const int w = frame.Width(), h = frame.Height();
-    const uint32_t rowBytes = (uint32_t(w) * 3 + 3) & ~3u;
-    const uint32_t imageSize = rowBytes * uint32_t(h);
-    std::vector<uint8_t> out(54 + imageSize, 0);
-    auto put16 = [&](size_t at, uint32_t v) {
-        out[at] = uint8_t(v);
-        out[at + 1] = uint8_t(v >> 8);
-    };
-    auto put32 = [&](size_t at, uint32_t v) {
-        put16(at, v & 0xFFFF);
-        put16(at + 2, v >> 16);
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, uint32_t(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    put16(26, 1);
-    put16(28, 24);
-    put32(34, imageSize);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* d = out.data() + 54 + size_t(h - 1 - y) * rowBytes;
+    RgbPicture picture;
+    picture.width = frame.Width();
+    picture.height = frame.Height();
+    picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
+    for (int y = 0; y < picture.height; ++y) {
         const uint16_t* s = frame.Row(y);
-        for (int x = 0; x < w; ++x) {
+        uint32_t* d = picture.pixels.data() + size_t(y) * size_t(picture.width);
+        for (int x = 0; x < picture.width; ++x) {
             raster::Argb c = raster::Unpack(frame.Format(), s[x]);
-            d[x * 3] = c.b;
-            d[x * 3 + 1] = c.g;
-            d[x * 3 + 2] = c.r;
+            d[x] = uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
         }
     }
-    return WriteFileAtomic(path, out.data(), out.size());
+    return WriteBmp(path, picture);
 }
 
 PresentPacer::PresentPacer(Clock clock, Sleep sleep) : m_clock(std::move(clock)), m_sleep(std::move(sleep)) {}

@@ -15,7 +15,7 @@ namespace {
 
 SystemSockets g_systemSockets;
 ISocketLayer* g_layer = &g_systemSockets;
-SocketNotifyPoster g_poster;
+ISocketNotifyPoster* g_poster = nullptr;
 
 bool SetNonBlocking(int fd) {
     int flags = fcntl(fd, F_GETFL, 0);
@@ -45,15 +45,15 @@ ISocketLayer& Sockets() {
 void SetSocketLayer(ISocketLayer* layer) {
     g_layer = layer ? layer : &g_systemSockets;
 }
-void SetSocketNotifyPoster(SocketNotifyPoster poster) {
-    g_poster = std::move(poster);
+void SetSocketNotifyPoster(ISocketNotifyPoster* poster) {
+    g_poster = poster;
 }
-bool HasSocketNotifyPoster() {
-    return bool(g_poster);
+ISocketNotifyPoster* GetSocketNotifyPoster() {
+    return g_poster;
 }
 
 void PostSocketNotification(uint32_t message, SOCKET s, uint32_t event, uint32_t error) {
-    if (g_poster) g_poster(message, uintptr_t(s), intptr_t(WSAMakeSelectReply(event, error)));
+    if (g_poster) g_poster->Post(message, uintptr_t(s), intptr_t(WSAMakeSelectReply(event, error)));
 }
 
 int WSAStartup(uint16_t version, uint16_t* granted) {

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/seam.h"
+
 namespace plat {
 
 using SOCKET = int;
@@ -58,7 +60,11 @@ constexpr uint32_t WSAGetSelectError(uint32_t lParam) {
 uint32_t MakeIPv4(uint8_t a, uint8_t b, uint8_t c, uint8_t d);
 
 // Receives the notifications: message id, wParam (the socket), lParam.
-using SocketNotifyPoster = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
+class ISocketNotifyPoster {
+public:
+    virtual ~ISocketNotifyPoster() = default;
+    virtual void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+};
 
 class ISocketLayer {
 public:
@@ -87,9 +93,11 @@ public:
 // The layer in use, and a way for tests to replace it (null restores the system layer).
 ISocketLayer& Sockets();
 void SetSocketLayer(ISocketLayer* layer);
-// Where notifications go (the main window's message queue once it exists).
-void SetSocketNotifyPoster(SocketNotifyPoster poster);
-bool HasSocketNotifyPoster();
+// Where notifications go (the main window's message queue once the socket
+// library is started; absent: nowhere).
+void SetSocketNotifyPoster(ISocketNotifyPoster* poster);
+ISocketNotifyPoster* GetSocketNotifyPoster();
+using ScopedSocketNotifyPoster = ScopedInstall<GetSocketNotifyPoster, SetSocketNotifyPoster>;
 // Posts a notification as the layer would (a connection that sees its peer go
 // away reports it the same way the poll does).
 void PostSocketNotification(uint32_t message, SOCKET s, uint32_t event, uint32_t error = 0);

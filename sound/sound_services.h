@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/seam.h"
+
 class CChar;
 
 class ISoundEvents {
@@ -37,16 +39,5 @@ ISoundCharacters* SetSoundCharacters(ISoundCharacters* characters);
 ISoundCharacters* GetSoundCharacters();
 
 // Installs a service for the lifetime of the guard, then puts the previous one back.
-template <class T, T* (*Set)(T*)>
-class ScopedSoundService {
-public:
-    explicit ScopedSoundService(T& service) : m_previous(Set(&service)) {}
-    ~ScopedSoundService() { Set(m_previous); }
-    ScopedSoundService(const ScopedSoundService&) = delete;
-    ScopedSoundService& operator=(const ScopedSoundService&) = delete;
-
-private:
-    T* m_previous;
-};
-using ScopedSoundEvents = ScopedSoundService<ISoundEvents, SetSoundEvents>;
-using ScopedSoundCharacters = ScopedSoundService<ISoundCharacters, SetSoundCharacters>;
+using ScopedSoundEvents = plat::ScopedInstall<GetSoundEvents, SetSoundEvents>;
+using ScopedSoundCharacters = plat::ScopedInstall<GetSoundCharacters, SetSoundCharacters>;

@@ -8,7 +8,6 @@
 #include "anim/ani_object.h"
 #include "anim/ani_object_hooks.h"
 #include "anim/obj_ani.h"
-#include "anim/tools/ani_tool.h"
 #include "data/char_resource_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/dib.h"
@@ -22,6 +21,7 @@
 #include "tests/graphics/picture_fixture.h"
 #include "tests/graphics/picture_helpers.h"
 #include "tests/support/tool_run.h"
+#include "tools/qmani/ani_tool.h"
 
 using namespace anitest;
 
@@ -178,7 +178,7 @@ TEST_F(AniDrawTest, MirroringByDirectionAndOwnerColours) {
 
 TEST_F(AniDrawTest, AfterimagesAreFadingSilhouettesOfTheFrame) {
     FakeField field;
-    AniServices services;
+    AniServiceSet services;
     services.field = &field;
     ScopedServices scoped(services);
     CAniObject object;
@@ -245,10 +245,15 @@ TEST_F(AniDrawTest, UnderlayShadowsAndHiddenObjects) {
     // "Circle_Shadow": the shared circle shadow, motion 1 (size 1), direction 2.
     WriteAni(m_dir, 3, OneLayer({At(Image(0, 2, 0, ANI_IMAGE_SHADOW), 0, 0), Hold(60)}));
     WriteAni(m_dir, 5, OneLayer({At(Image(0, 2, 0), 10, 10), Hold(60)}, 14, 1, 2));
-    AniServices services;
-    services.findAniByName = [](const char* name) { return std::string(name) == "Circle_Shadow" ? 5u : 0u; };
+    AniServiceSet services;
+    struct Names : IAniNameLookup {
+        uint32_t FindAniByName(const char* name) override {
+            return std::string(name) == "Circle_Shadow" ? 5u : 0u;
+        }
+    } names;
+    services.names = &names;
     ScopedServices scoped(services);
-    CCharResourceMgr::SetShadowSpriteFactory(MakeShadowSprite);
+    ScopedShadowSpriteFactory shadows(AniShadowSprites());
     CCharResourceMgr resources;
     g_pCharResourceMgr = &resources;
     const uint8_t oldCircle = g_options.GetByte(ANI_OPT_CIRCLE_SHADOW);
@@ -288,7 +293,6 @@ TEST_F(AniDrawTest, UnderlayShadowsAndHiddenObjects) {
     g_options.SetByte(ANI_OPT_CIRCLE_SHADOW, oldCircle);
     g_options.SetByte(ANI_OPT_HIDE_HIDEABLE, oldHide);
     g_pCharResourceMgr = nullptr;
-    CCharResourceMgr::SetShadowSpriteFactory(nullptr);
 }
 
 TEST_F(AniDrawTest, PictureObjectsDrawOnlyTheChildrenBeforeThemselves) {

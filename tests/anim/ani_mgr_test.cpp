@@ -4,6 +4,8 @@
 
 #include "anim/ani_node.h"
 #include "anim/ani_object.h"
+#include "anim/ani_services.h"
+#include "anim/anim_startup.h"
 #include "anim/obj_ani.h"
 #include "core/draw_object.h"
 #include "core/global_objects.h"
@@ -125,7 +127,7 @@ TEST(AniMgrTest, StartUpMakesTheGlobalManagerAndDrawableObjectsUseIt) {
     const std::string oldFolder = g_config.m_folders[FOLDER_ANIMATION];
     g_config.m_folders[FOLDER_ANIMATION] = dir.Path();
     dir.WriteFile("0007.z5a", WriteAniFile(OneLayer({Image(0)})));
-    SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
+    InstallAnimGlobals();
     ASSERT_TRUE(CreateGlobal(GlobalSlot::AniMgr));
     ASSERT_NE(g_pAniMgr, nullptr);
     EXPECT_TRUE(g_pAniMgr->IsReady());
@@ -145,5 +147,6 @@ TEST(AniMgrTest, StartUpMakesTheGlobalManagerAndDrawableObjectsUseIt) {
     DestroyGlobal(GlobalSlot::AniMgr);
     EXPECT_EQ(g_pAniMgr, nullptr);
     ClearGlobalFactories();
+    SetAniNameLookup(nullptr);
     g_config.m_folders[FOLDER_ANIMATION] = oldFolder;
 }

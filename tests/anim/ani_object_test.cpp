@@ -210,7 +210,7 @@ TEST(AniObjectTest, BoundsAndTheOffScreenFlag) {
     GetDisplaySettings().screenWidth = 800;
     GetDisplaySettings().screenHeight = 600;
     FakeCharacters chars;
-    AniServices services;
+    AniServiceSet services;
     services.characters = &chars;
     ScopedServices scoped(services);
     CAniObject object;
@@ -243,7 +243,7 @@ TEST(AniObjectTest, MapPositionsPlaceTheObjectThroughTheMap) {
     FakeField field;
     field.view.m_cameraX = 100;
     field.view.m_viewY = 7;
-    AniServices services;
+    AniServiceSet services;
     services.field = &field;
     ScopedServices scoped(services);
     CAniObject object;
@@ -271,7 +271,7 @@ TEST(AniObjectTest, HitTests) {
         bool IsFieldScriptRunning() override { return script; }
         bool IsInputLocked() override { return locked; }
     } events;
-    AniServices services;
+    AniServiceSet services;
     services.characters = &chars;
     services.field = &field;
     services.events = &events;
@@ -349,7 +349,7 @@ TEST(AniObjectTest, DroppedObjectsGoToTheWindowUnderTheMouse) {
         std::vector<CAniObject*> dropped;
         void DropAniObject(CAniObject* o) override { dropped.push_back(o); }
     } windows;
-    AniServices services;
+    AniServiceSet services;
     services.windows = &windows;
     ScopedServices scoped(services);
     CAniObject object;

@@ -80,15 +80,15 @@ protected:
         // Animation 1 shows one frame and ends at frame 1 (33 ms); animation 2 lasts long.
         m_world.Write(1, OneLayer({Image(0)}));
         m_world.Write(2, OneLayer({Image(0), Hold(100)}));
-        AniServices services;
+        AniServiceSet services;
         services.characters = &m_chars;
-        GetAniServices() = services;
+        InstallAniServices(services);
         g_pAniPlayMgr = &m_mgr;
     }
     void TearDown() override {
         m_mgr.Release();
         g_pAniPlayMgr = nullptr;
-        GetAniServices() = AniServices();
+        InstallAniServices({});
     }
     // A new object of the animation, playing once.
     CAniObject* Playing(uint32_t animation = 1) {

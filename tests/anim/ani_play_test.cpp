@@ -95,7 +95,7 @@ TEST(AniPlayTest, ALoopingObjectRestartsFromTheFirstFrame) {
 
 TEST(AniPlayTest, ASoundPlaysOncePerPass) {
     FakeSound sound;
-    AniServices services;
+    AniServiceSet services;
     services.sound = &sound;
     ScopedServices scoped(services);
     // Image, sound at frame 2 (positional), image at frame 3 held 5 frames, end at frame 10.
@@ -119,7 +119,7 @@ TEST(AniPlayTest, ASoundPlaysOncePerPass) {
 
 TEST(AniPlayTest, CharacterCountersAndRatio) {
     FakeCharacters chars;
-    AniServices services;
+    AniServiceSet services;
     services.characters = &chars;
     ScopedServices scoped(services);
     CChar* me = reinterpret_cast<CChar*>(0x1000);

@@ -128,11 +128,38 @@ struct FakeCharacters : IAniCharacters {
     void RemoveDrawObject(CChar*, CAniObject*) override {}
 };
 
+// The animations' services a test installs together; a null one is absent.
+struct AniServiceSet {
+    IAniCharacters* characters = nullptr;
+    IAniField* field = nullptr;
+    IAniSound* sound = nullptr;
+    IAniEvents* events = nullptr;
+    IAniWindows* windows = nullptr;
+    IAniParticles* particles = nullptr;
+    IAniToonObjects* toons = nullptr;
+    IAniMeshModels* meshes = nullptr;
+    IAniNameLookup* names = nullptr;
+};
+
+inline void InstallAniServices(const AniServiceSet& s) {
+    SetAniCharacters(s.characters);
+    SetAniField(s.field);
+    SetAniSound(s.sound);
+    SetAniEvents(s.events);
+    SetAniWindows(s.windows);
+    SetAniParticles(s.particles);
+    SetAniToonObjects(s.toons);
+    SetAniMeshModels(s.meshes);
+    SetAniNameLookup(s.names);
+}
+
 // Installs services for the lifetime of the guard and removes them after.
 class ScopedServices {
 public:
-    explicit ScopedServices(const AniServices& services) { GetAniServices() = services; }
-    ~ScopedServices() { GetAniServices() = AniServices(); }
+    explicit ScopedServices(const AniServiceSet& services) { InstallAniServices(services); }
+    ~ScopedServices() { InstallAniServices({}); }
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
 };
 
 }  // namespace anitest

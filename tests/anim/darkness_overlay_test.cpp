@@ -26,13 +26,13 @@ class DarknessTest : public GraphicsFixture {
 protected:
     void SetUp() override {
         GraphicsFixture::SetUp();
-        AniServices services;
+        anitest::AniServiceSet services;
         services.characters = &m_chars;
         services.events = &m_events;
-        GetAniServices() = services;
+        anitest::InstallAniServices(services);
     }
     void TearDown() override {
-        GetAniServices() = AniServices();
+        anitest::InstallAniServices({});
         GraphicsFixture::TearDown();
     }
     void Start(int w = 800, int h = 600) {

@@ -36,8 +36,8 @@ protected:
         g_pAniMgr = &m_anis;
         g_pToonObjMgr = &m_toons;
         g_pMapModel3DMgr = &m_models;
-        GetAniServices().toons = &ToonObjectService();
-        GetAniServices().meshes = &MapModelService();
+        SetAniToonObjects(&ToonObjectService());
+        SetAniMeshModels(&MapModelService());
         // The shading ramp (white to dark grey from the top) and a 2 x 2 texture.
         plat::raster::Surface ramp(2, 4, plat::raster::PixelFormat::kRgb565), tex(2, 2, ramp.Format());
         const uint16_t rows[4] = {0xFFFF, 0xAD55, 0x52AA, 0x2104};
@@ -51,7 +51,7 @@ protected:
     }
     void TearDown() override {
         m_anis.ReleaseAll();
-        GetAniServices() = AniServices();
+        anitest::InstallAniServices({});
         g_pAniMgr = nullptr;
         g_pToonObjMgr = nullptr;
         g_pMapModel3DMgr = nullptr;
@@ -167,14 +167,14 @@ TEST_F(ModelNodes, AToonNodeOutlivingItsCacheDrawsNothing) {
     ASSERT_EQ(m_toons.ObjectCount(), 1);
     // Shutdown deletes the toon cache (and takes its service away) before the
     // animations: what the nodes still hold must not be touched.
-    GetAniServices().toons = nullptr;
+    SetAniToonObjects(nullptr);
     m_toons.Shutdown();
     plat::raster::Fill(Target(), Target().Bounds(), 0x001F);
     object.Draw();
     EXPECT_EQ(Covered(0x001F), 0);
     EXPECT_TRUE(IsEmptyAniRect(object.GetBounds(false, false)));
     // With the service back, the node asks it nothing for the object that went.
-    GetAniServices().toons = &ToonObjectService();
+    SetAniToonObjects(&ToonObjectService());
     object.SetAnimation(0, true);
     m_anis.ReleaseAll();
     EXPECT_EQ(m_toons.ObjectCount(), 0);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "anim/tools/model_tool.h"
+#include "tools/qmmodel/model_tool.h"
 
 namespace modeltest {
 

@@ -215,57 +215,47 @@ struct HookRow {
 std::vector<HookRow> HookTable() {
     return {
         // The error box and the message window.
-        {"error box: display brightness", [] { return bool(GetErrorBoxHooks().restoreBrightness); },
-         kInstalled},
-        {"error box: full-screen test", [] { return bool(GetErrorBoxHooks().isFullScreen); }, kInstalled},
-        {"error box: minimise the main window", [] { return bool(GetErrorBoxHooks().minimizeMainWindow); },
-         kInstalled},
-        {"message window sink", [] { return HasMessageWinSink(); }, kAbsent},
+        {"error box: display and main window", [] { return GetErrorBoxHost() != nullptr; }, kInstalled},
+        {"message window sink", [] { return GetMessageWinSink() != nullptr; }, kAbsent},
         // The frame loop and the main window procedure.
-        {"frame: sound tick", [] { return g_frameHooks.m_sound != nullptr; }, kInstalled},
-        {"frame: network pump", [] { return g_frameHooks.m_network != nullptr; }, kKept},
-        {"frame: file jobs", [] { return g_frameHooks.m_fileJobs != nullptr; }, kInstalled},
-        {"frame: display", [] { return g_frameHooks.m_display != nullptr; }, kInstalled},
-        {"frame: socket events", [] { return g_frameHooks.m_socket != nullptr; }, kKept},
-        {"frame: disconnect notice", [] { return g_frameHooks.m_disconnectNotice != nullptr; }, kAbsent},
-        {"frame: child window", [] { return g_frameHooks.m_childWindow != nullptr; }, kAbsent},
-        {"frame: activation", [] { return g_frameHooks.m_activation != nullptr; }, kInstalled},
-        {"frame: surface cache queue", [] { return g_frameHooks.m_surfaceCache != nullptr; }, kInstalled},
-        {"frame: sound cache queue", [] { return g_frameHooks.m_soundCache != nullptr; }, kInstalled},
+        {"frame: sound tick", [] { return GetSoundFrameClient() != nullptr; }, kInstalled},
+        {"frame: network pump", [] { return GetNetworkFrameClient() != nullptr; }, kKept},
+        {"frame: file jobs", [] { return GetFileJobFrameClient() != nullptr; }, kInstalled},
+        {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
+        {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
+        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kAbsent},
+        {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
+        {"frame: activation", [] { return GetActivationListener() != nullptr; }, kInstalled},
+        {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
+        {"frame: sound cache queue", [] { return GetSoundCacheFrameClient() != nullptr; }, kInstalled},
         // The network.
-        {"socket notifications to the main window", [] { return plat::HasSocketNotifyPoster(); }, kInstalled},
+        {"socket notifications to the main window", [] { return plat::GetSocketNotifyPoster() != nullptr; },
+         kInstalled},
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
-        {"item number limits", [] { return HasItemNumberLimitLookup(); }, kAbsent},
+        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
         // The animation layer's services.
-        {"animation: characters", [] { return GetAniServices().characters != nullptr; }, kAbsent},
-        {"animation: field", [] { return GetAniServices().field != nullptr; }, kInstalled},
-        {"animation: sound", [] { return GetAniServices().sound != nullptr; }, kInstalled},
-        {"animation: events", [] { return GetAniServices().events != nullptr; }, kAbsent},
-        {"animation: windows", [] { return GetAniServices().windows != nullptr; }, kInstalled},
-        {"animation: particles", [] { return GetAniServices().particles != nullptr; }, kAbsent},
-        {"animation: toon objects", [] { return GetAniServices().toons != nullptr; }, kInstalled},
-        {"animation: map-object models", [] { return GetAniServices().meshes != nullptr; }, kInstalled},
-        {"animation: names", [] { return bool(GetAniServices().findAniByName); }, kKept},
+        {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
+        {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
+        {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
+        {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
+        {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
+        {"animation: particles", [] { return GetAniParticles() != nullptr; }, kAbsent},
+        {"animation: toon objects", [] { return GetAniToonObjects() != nullptr; }, kInstalled},
+        {"animation: map-object models", [] { return GetAniMeshModels() != nullptr; }, kInstalled},
+        {"animation: names", [] { return GetAniNameLookup() != nullptr; }, kKept},
         // What the core and the data layer reach through hooks.
-        {"drawing objects: animated objects", [] { return InstalledAniObjectHooks() != nullptr; },
+        {"drawing objects: animated objects", [] { return GetAniObjectHooks() != nullptr; }, kInstalled},
+        {"drawing objects: character resources", [] { return GetCharResourceHooks() != nullptr; },
          kInstalled},
-        {"drawing objects: character resources", [] { return InstalledCharResourceHooks() != nullptr; },
-         kInstalled},
-        {"drawing objects: cursor", [] { return InstalledCursorHooks() != nullptr; }, kAbsent},
-        {"resource caches: file entries",
-         [] {
-             CResourceCache cache;
-             std::unique_ptr<CMsgObject> entry(cache.CreateObject(0));
-             return entry != nullptr;
-         },
-         kKept},
-        {"character resources: shadow", [] { return CCharResourceMgr::HasShadowSpriteFactory(); },
-         kInstalled},
-        {"item tables: item icons", [] { return CItemTableMgr::HasItemFactory(); }, kAbsent},
-        {"premium items: requests", [] { return CPremiumItemNotifyMgr::GetRequests() != nullptr; },
-         kInstalled},
-        {"premium items: notice", [] { return CPremiumItemNotifyMgr::GetNotice() != nullptr; }, kAbsent},
-        {"game world", [] { return HasGameWorldHooks(); }, kInstalled},
+        {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kAbsent},
+        {"resource caches: file entries", [] { return GetResourceEntryFactory() != nullptr; }, kKept},
+        {"character resources: shadow", [] { return GetShadowSpriteFactory() != nullptr; }, kInstalled},
+        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kAbsent},
+        {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
+        {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
+        {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
+        {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
+        {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
@@ -277,7 +267,7 @@ std::vector<HookRow> HookTable() {
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
-        {"screenshot saved", [] { return HasScreenshotSavedHook(); }, kInstalled},
+        {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
@@ -330,7 +320,6 @@ protected:
         plat::ResetMessageQueue();
         g_options = COptions{};
         g_config = CConfig{};
-        g_frameHooks = CFrameHooks{};
         InstallGlobalFactories();
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
@@ -343,7 +332,6 @@ protected:
         ClearGlobalFactories();
         plat::ResetMessageQueue();
         plat::SetCommandLine("");
-        g_frameHooks = CFrameHooks{};
         EXPECT_EQ(chdir(m_oldCwd), 0);
     }
 

@@ -30,7 +30,6 @@ protected:
         plat::ResetMessageQueue();
         g_options = COptions{};
         g_config = CConfig{};
-        g_frameHooks = CFrameHooks{};
         for (int i = 0; i < int(GlobalSlot::Count); ++i) {
             GlobalSlot slot = GlobalSlot(i);
             SetGlobalFactory(
@@ -46,7 +45,6 @@ protected:
         ClearGlobalFactories();
         plat::ResetMessageQueue();
         plat::SetCommandLine("");
-        g_frameHooks = CFrameHooks{};
         EXPECT_EQ(chdir(m_oldCwd), 0);
     }
     int Run(const char* commandLine, uint32_t frames = 3) {

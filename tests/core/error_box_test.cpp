@@ -12,10 +12,6 @@ namespace {
 #define KANJI "\x93\xFA"
 
 struct ErrorBoxTest : testing::Test {
-    void TearDown() override {
-        GetErrorBoxHooks() = ErrorBoxHooks{};
-        SetMessageWinSink(nullptr);
-    }
     plat::ScopedMessageBoxRecorder boxes;
 };
 
@@ -49,12 +45,22 @@ TEST_F(ErrorBoxTest, LongTextsAreCutTo511BytesBetweenCharacters) {
 }
 
 TEST_F(ErrorBoxTest, OnlyAFullScreenWindowIsMinimisedAndBeforeTheBoxShows) {
-    std::vector<std::string> calls;
-    bool fullScreen = false;
-    ErrorBoxHooks& hooks = GetErrorBoxHooks();
-    hooks.restoreBrightness = [&] { calls.push_back("brightness " + std::to_string(boxes.Boxes().size())); };
-    hooks.isFullScreen = [&] { return fullScreen; };
-    hooks.minimizeMainWindow = [&] { calls.push_back("minimise " + std::to_string(boxes.Boxes().size())); };
+    struct Host : IErrorBoxHost {
+        void RestoreBrightness() override {
+            calls.push_back("brightness " + std::to_string(boxes->Boxes().size()));
+        }
+        bool IsFullScreen() override { return fullScreen; }
+        void MinimizeMainWindow() override {
+            calls.push_back("minimise " + std::to_string(boxes->Boxes().size()));
+        }
+        plat::ScopedMessageBoxRecorder* boxes = nullptr;
+        std::vector<std::string> calls;
+        bool fullScreen = false;
+    } host;
+    host.boxes = &boxes;
+    ScopedErrorBoxHost scopedHost(host);
+    std::vector<std::string>& calls = host.calls;
+    bool& fullScreen = host.fullScreen;
 
     ReportError("windowed");
     EXPECT_EQ(calls, (std::vector<std::string>{"brightness 0"}));
@@ -68,11 +74,15 @@ TEST_F(ErrorBoxTest, OnlyAFullScreenWindowIsMinimisedAndBeforeTheBoxShows) {
 
 TEST_F(ErrorBoxTest, MessageWinGetsARecordCutTo255Bytes) {
     // The window's port, as the window layer's sink reaches it.
-    CMsgPort msgWin;
-    SetMessageWinSink([&](std::unique_ptr<CMessageWinRecord> r) {
-        const uint32_t eventId = r->eventId;
-        EXPECT_TRUE(PostMessageToPort(0, &msgWin, 0, eventId, std::move(r), nullptr));
-    });
+    struct Sink : IMessageWinSink {
+        void Deliver(std::unique_ptr<CMessageWinRecord> r) override {
+            const uint32_t eventId = r->eventId;
+            EXPECT_TRUE(PostMessageToPort(0, &msgWin, 0, eventId, std::move(r), nullptr));
+        }
+        CMsgPort msgWin;
+    } sink;
+    ScopedMessageWinSink scopedSink(sink);
+    CMsgPort& msgWin = sink.msgWin;
 
     ShowMessageWinF(3, "Gained %d seeds", 250);
     ShowMessageWinF(0, "kind 0 is never shown");

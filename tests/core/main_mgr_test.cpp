@@ -72,13 +72,11 @@ protected:
         g_log.clear();
         g_config = CConfig{};
         g_options = COptions{};
-        g_frameHooks = CFrameHooks{};
         g_active = true;
         m_mgr = std::make_unique<CMainMgr>();
     }
     void TearDown() override {
         m_mgr.reset();
-        g_frameHooks = CFrameHooks{};
         g_quit = false;
     }
     std::vector<std::string> Names() {
@@ -193,10 +191,10 @@ TEST_F(MainMgrTest, FailedUpdateOfTheKindZeroSceneEndsTheProgram) {
 TEST_F(MainMgrTest, FrameStepsAndDrawingRules) {
     Display display;
     Step sound("sound"), network("network"), jobs("jobs");
-    g_frameHooks.m_display = &display;
-    g_frameHooks.m_sound = &sound;
-    g_frameHooks.m_network = &network;
-    g_frameHooks.m_fileJobs = &jobs;
+    ScopedFrameDisplay scopedFrameDisplay(display);
+    ScopedSoundFrameClient scopedSoundFrameClient(sound);
+    ScopedNetworkFrameClient scopedNetworkFrameClient(network);
+    ScopedFileJobFrameClient scopedFileJobFrameClient(jobs);
     g_options.SetByte(OPT_PRESENT_FLAG, 4);
     m_mgr->AddChild(new Probe("scene", 0));
     m_mgr->RunFrame();

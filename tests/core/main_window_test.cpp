@@ -25,13 +25,11 @@ protected:
         g_textFocus = false;
         g_keyboardClickMode = false;
         g_disconnectNotice = false;
-        g_frameHooks = CFrameHooks{};
         m_input.Init(800, 600);
         g_pInputMgr = &m_input;
     }
     void TearDown() override {
         g_pInputMgr = nullptr;
-        g_frameHooks = CFrameHooks{};
         g_pEditControl = nullptr;
     }
 
@@ -186,7 +184,7 @@ TEST_F(MainWndProcTest, ActivationFlags) {
         void ResetMapState() override { ++resets; }
         int resets = 0;
     } listener;
-    g_frameHooks.m_activation = &listener;
+    ScopedActivationListener scopedActivationListener(listener);
     MainWndProc(nullptr, plat::WM_CREATE, 0, 0);
     EXPECT_TRUE(g_active);
     MainWndProc(nullptr, plat::WM_ACTIVATE, plat::WA_INACTIVE, 0);
@@ -218,9 +216,9 @@ TEST_F(MainWndProcTest, SocketNotifications) {
         void Show() override { ++shown; }
         int shown = 0;
     } notice;
-    g_frameHooks.m_socket = &socket;
-    g_frameHooks.m_disconnectNotice = &notice;
-    uint32_t message = g_frameHooks.m_socketMessage;
+    ScopedSocketEvents scopedSocketEvents(socket);
+    ScopedDisconnectNotice scopedDisconnectNotice(notice);
+    uint32_t message = WM_SOCKET_NOTIFY;
     EXPECT_EQ(message, 1124u);
     MainWndProc(nullptr, message, 7, FD_READ);
     MainWndProc(nullptr, message, 7, FD_WRITE);

@@ -74,16 +74,24 @@ protected:
         groups.Set(2, 0, 1).Set(2, 1, 0).List(3, 2).Set(3, 0, {10, 11}).Set(3, 1, {12, 10});
         m_db.Write(CCharResourceMgr::GROUP_FILE, groups);
 
-        CCharResourceMgr::SetShadowSpriteFactory([this](const char* name) -> std::unique_ptr<IShadowSprite> {
-            m_log.push_back(std::string("make ") + name);
-            return std::make_unique<RecordingShadow>(&m_log);
-        });
         m_mgr = std::make_unique<CCharResourceMgr>();
     }
-    void TearDown() override { CCharResourceMgr::SetShadowSpriteFactory(nullptr); }
+
+    // Makes recording shadows.
+    struct Shadows : IShadowSpriteFactory {
+        explicit Shadows(std::vector<std::string>* log) : m_log(log) {}
+        std::unique_ptr<IShadowSprite> MakeShadowSprite(const char* name) override {
+            m_log->push_back(std::string("make ") + name);
+            return std::make_unique<RecordingShadow>(m_log);
+        }
+        std::vector<std::string>* m_log;
+    };
 
     qmtest::ScopedDatabase m_db;
     std::vector<std::string> m_log;
+    Shadows m_shadows{&m_log};
+    std::unique_ptr<ScopedShadowSpriteFactory> m_scopedShadows =
+        std::make_unique<ScopedShadowSpriteFactory>(m_shadows);
     std::unique_ptr<CCharResourceMgr> m_mgr;
 };
 
@@ -201,13 +209,13 @@ TEST_F(CharResourceTest, ShadowSizeIsClamped) {
     EXPECT_TRUE(m_mgr->DrawShadow(1, 2, -3));
     EXPECT_EQ(m_log, (std::vector<std::string>{"at 10,20,0", "direction 2", "motion 4", "draw", "at 1,2,0",
                                                "direction 2", "motion 0", "draw"}));
-    CCharResourceMgr::SetShadowSpriteFactory(nullptr);
+    m_scopedShadows.reset();
     CCharResourceMgr plain;
     EXPECT_FALSE(plain.DrawShadow(0, 0, 1));
 }
 
 TEST_F(CharResourceTest, DrawObjectsFindTheirDefinitions) {
-    SetCharResourceHooks(m_mgr.get());
+    ScopedCharResourceHooks hooks(*m_mgr);
     CDrawObject object;
     EXPECT_TRUE(object.CreateWithAni(2, 2100001, 0, true));
     EXPECT_STREQ(object.GetName(), "Bat");
@@ -217,7 +225,6 @@ TEST_F(CharResourceTest, DrawObjectsFindTheirDefinitions) {
     EXPECT_TRUE(object.CreateWithAni(0, 2000005, 0, true));
     EXPECT_STREQ(object.GetName(), "");
     EXPECT_EQ(object.GetResourceRow(), -1);
-    SetCharResourceHooks(nullptr);
 }
 
 }  // namespace

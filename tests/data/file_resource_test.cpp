@@ -261,6 +261,7 @@ TEST(FileResource, CachedFileIsDiscardedOverBudgetAndRestoredAtItsNextUse) {
     CPackFile* previous = g_pPackFile;
     g_pPackFile = &pack;
     {
+        ScopedResourceEntryFactory files(FileResourceFactory());
         CResourceCache cache;
         cache.SetBudget(1000);
         auto* a = static_cast<CFileResource*>(cache.CreateObject(0));
@@ -284,6 +285,7 @@ TEST(FileResource, CachedFileIsDiscardedOverBudgetAndRestoredAtItsNextUse) {
 }
 
 TEST(FileResource, CacheEntryOfTheDefaultKindIsAFile) {
+    ScopedResourceEntryFactory files(FileResourceFactory());
     CResourceCache cache;
     std::unique_ptr<CMsgObject> entry(cache.CreateObject(0));
     EXPECT_NE(dynamic_cast<CFileResource*>(entry.get()), nullptr);

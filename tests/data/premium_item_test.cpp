@@ -34,12 +34,12 @@ protected:
         items.U32(ITEM_COL_ITEM_ID).Set(ITEM_COL_ITEM_ID, 0, kItemId);
         m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
         g_pItemTableMgr = new CItemTableMgr;
-        CPremiumItemNotifyMgr::SetRequests(&m_fake);
-        CPremiumItemNotifyMgr::SetNotice(&m_fake);
+        SetPremiumRequests(&m_fake);
+        SetPremiumNotice(&m_fake);
     }
     void TearDown() override {
-        CPremiumItemNotifyMgr::SetRequests(nullptr);
-        CPremiumItemNotifyMgr::SetNotice(nullptr);
+        SetPremiumRequests(nullptr);
+        SetPremiumNotice(nullptr);
         delete g_pItemTableMgr;
         g_pItemTableMgr = nullptr;
     }
@@ -139,7 +139,7 @@ TEST_F(PremiumItemTest, ShowWaitsForTheWindow) {
     EXPECT_EQ(m_fake.m_notices, std::vector<std::string>{"001"});
 
     // Without an event manager nothing happens.
-    CPremiumItemNotifyMgr::SetNotice(nullptr);
+    SetPremiumNotice(nullptr);
     m_mgr.RequestRefresh();
     m_mgr.Update();
     EXPECT_TRUE(m_mgr.IsRefreshPending());

@@ -12,6 +12,7 @@
 #include "core/error_box.h"
 #include "core/frame_hooks.h"
 #include "core/input_mgr.h"
+#include "graphics/graphics_startup.h"
 #include "picture_fixture.h"
 #include "picture_helpers.h"
 #include "platform/audio.h"
@@ -43,7 +44,7 @@ protected:
         m_textureCache.reset();
     }
     void TearDown() override {
-        ReleaseDirectX();
+        StopDirectX();
         DeleteResourceCaches();
         g_config = m_oldConfig;
         PictureFixture::TearDown();
@@ -121,13 +122,13 @@ TEST_F(DeviceSetTest, TheSoundDeviceOpensWhenAnAudioDeviceOpensAndLeavesItClosed
 
 TEST_F(DeviceSetTest, InitDirectXPublishesThePartsOrFailsWithItsBox) {
     plat::Machine().drivers.clear();
-    EXPECT_FALSE(InitDirectX());
+    EXPECT_FALSE(StartDirectX());
     EXPECT_EQ(g_pDirectX, nullptr);
     EXPECT_EQ(m_boxes.Boxes().back().text, "Initializing DirectX Failed.");
     EXPECT_EQ(m_boxes.Boxes().back().caption, "DX Initializing Error");
 
     plat::ResetMachine();
-    ASSERT_TRUE(InitDirectX());
+    ASSERT_TRUE(StartDirectX());
     ASSERT_TRUE(g_pDirectX);
     EXPECT_EQ(g_pDirectDraw, g_pDirectX->m_pDirectDraw);
     EXPECT_EQ(g_pDirect3D, g_pDirectX->m_pDirect3D);
@@ -135,12 +136,12 @@ TEST_F(DeviceSetTest, InitDirectXPublishesThePartsOrFailsWithItsBox) {
     EXPECT_TRUE(g_pImageCache && g_pSoundCache && g_pSurfaceCache && g_pTextureCache);
     EXPECT_EQ(g_pSoundCache->GetBudget(), SOUND_CACHE_BUDGET);
     EXPECT_EQ(g_pImageCache->GetBudget(), IMAGE_CACHE_BUDGET);
-    ASSERT_TRUE(g_frameHooks.m_display);
-    EXPECT_TRUE(g_frameHooks.m_display->BeginScene());
-    g_frameHooks.m_display->EndScene(0);
-    ReleaseDirectX();
+    ASSERT_TRUE(GetFrameDisplay());
+    EXPECT_TRUE(GetFrameDisplay()->BeginScene());
+    GetFrameDisplay()->EndScene(0);
+    StopDirectX();
     EXPECT_FALSE(g_pDirectX || g_pDirectDraw || g_pDirect3D || g_pInputMgr);
-    EXPECT_EQ(g_frameHooks.m_display, nullptr);
+    EXPECT_EQ(GetFrameDisplay(), nullptr);
 }
 
 // The error box of a full-screen game: the window is minimised before the box
@@ -175,12 +176,12 @@ TEST_F(DeviceSetTest, ErrorBoxMinimisesAFullScreenWindowFirst) {
         ASSERT_NE(g_hMainWnd, nullptr);
         system.m_showCommands.clear();
         g_config.m_fullScreen = fullScreen;
-        ASSERT_TRUE(InitDirectX());
+        ASSERT_TRUE(StartDirectX());
         ReportError("CTexImageMgr::ReleaseTexImage() error");
         const std::vector<int> expected =
             fullScreen ? std::vector<int>{plat::SW_MINIMIZE} : std::vector<int>{};
         EXPECT_EQ(boxes.seen, (std::vector<std::vector<int>>{expected}));
-        ReleaseDirectX();
+        StopDirectX();
         plat::DestroyWindow(g_hMainWnd);
         g_hMainWnd = nullptr;
     }
@@ -189,14 +190,14 @@ TEST_F(DeviceSetTest, ErrorBoxMinimisesAFullScreenWindowFirst) {
 }
 
 TEST_F(DeviceSetTest, FrameEndFillsTheScreenOverlay) {
-    ASSERT_TRUE(InitDirectX());
-    g_frameHooks.m_display->BeginScene();
+    ASSERT_TRUE(StartDirectX());
+    GetFrameDisplay()->BeginScene();
     g_pDirectDraw->GetPrimarySurface()->SetScreenTint(0, 0, 0, 255);
-    g_frameHooks.m_display->EndScene(0);
+    GetFrameDisplay()->EndScene(0);
     EXPECT_EQ(g_pDirect3D->GetRenderTarget()->Surface()->Pixels().At(400, 300), 0);
     plat::raster::Fill(g_pDirect3D->GetRenderTarget()->Surface()->Pixels(), {0, 0, 800, 600}, 0xFFFF);
     g_pDirectDraw->GetPrimarySurface()->SetScreenTint(0, 0, 0, 0);
-    g_frameHooks.m_display->EndScene(0);
+    GetFrameDisplay()->EndScene(0);
     EXPECT_EQ(g_pDirect3D->GetRenderTarget()->Surface()->Pixels().At(400, 300), 0xFFFF);
 }
 
@@ -204,17 +205,22 @@ TEST_F(DeviceSetTest, ScreenshotNamedAfterTheTimeAndDecodedBack) {
     const auto oldDir = std::filesystem::current_path();
     std::filesystem::current_path(m_dir.Path());
     plat::ScopedLocalTime time({2007, 3, 3, 14, 5, 9});
-    ASSERT_TRUE(InitDirectX());
+    ASSERT_TRUE(StartDirectX());
     auto& target = g_pDirect3D->GetRenderTarget()->Surface()->Pixels();
     plat::raster::Fill(target, {0, 0, 800, 300}, 0xF800);
     plat::raster::Fill(target, {0, 300, 800, 600}, 0x001F);
     m_boxes.Clear();
     // The message window's lines; without one a screenshot says nothing.
-    std::vector<std::string> lines;
+    struct Lines : IMessageWinSink {
+        void Deliver(std::unique_ptr<CMessageWinRecord> r) override { lines.push_back(r->text); }
+        std::vector<std::string> lines;
+    } sink;
+    std::vector<std::string>& lines = sink.lines;
     EXPECT_TRUE(g_pDirectX->SaveScreenshot());
-    SetMessageWinSink([&](std::unique_ptr<CMessageWinRecord> r) { lines.push_back(r->text); });
-    EXPECT_TRUE(g_pDirectX->SaveScreenshot());
-    SetMessageWinSink(nullptr);
+    {
+        ScopedMessageWinSink scopedSink(sink);
+        EXPECT_TRUE(g_pDirectX->SaveScreenshot());
+    }
     const std::string first = "./shots/ZIDE_2007_3_3_14_5_9.jpg",
                       second = "./shots/ZIDE_2007_3_3_14_5_9-2.jpg";
     EXPECT_TRUE(plat::FileExists(first));
@@ -246,7 +252,7 @@ TEST_F(DeviceSetTest, AScreenshotThatCannotBeWrittenIsNotAnnounced) {
     const auto oldDir = std::filesystem::current_path();
     std::filesystem::current_path(m_dir.Path());
     m_dir.WriteFile("shots", "a file where the folder should be");
-    ASSERT_TRUE(InitDirectX());
+    ASSERT_TRUE(StartDirectX());
     m_boxes.Clear();
     EXPECT_FALSE(g_pDirectX->SaveScreenshot());
     EXPECT_TRUE(m_boxes.Boxes().empty()) << "no \"saved\" line";

@@ -5,6 +5,7 @@
 
 #include "graphics/dib.h"
 #include "graphics_fixture.h"
+#include "platform/bmp_file.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -27,30 +28,11 @@ struct Rgb {
 
 // A 24-bit BMP, rows stored bottom-up (or top-down with a negative height).
 Bytes Bmp24(int w, int h, const std::vector<Rgb>& topDown, bool storeTopDown = false) {
-    const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u;
-    Bytes b;
-    b.push_back('B');
-    b.push_back('M');
-    Put32(b, 54 + stride * h);
-    Put32(b, 0);
-    Put32(b, 54);
-    Put32(b, 40);
-    Put32(b, uint32_t(w));
-    Put32(b, storeTopDown ? uint32_t(-h) : uint32_t(h));
-    Put16(b, 1);
-    Put16(b, 24);
-    for (int i = 0; i < 6; ++i) Put32(b, 0);
-    for (int row = 0; row < h; ++row) {
-        const int y = storeTopDown ? row : h - 1 - row;
-        for (int x = 0; x < w; ++x) {
-            const Rgb& c = topDown[size_t(y) * w + x];
-            b.push_back(c.b);
-            b.push_back(c.g);
-            b.push_back(c.r);
-        }
-        for (uint32_t pad = uint32_t(w) * 3; pad < stride; ++pad) b.push_back(0);
-    }
-    return b;
+    plat::RgbPicture picture;
+    picture.width = w;
+    picture.height = h;
+    for (const Rgb& c : topDown) picture.pixels.push_back(uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b);
+    return plat::EncodeBmp(picture, storeTopDown);
 }
 
 // A 16-bit BMP (rows bottom-up, padded to 4 bytes). Without masks the pixels

@@ -18,14 +18,16 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class LoopbackTest : public ::testing::Test {
+class LoopbackTest : public ::testing::Test, public plat::ISocketNotifyPoster {
 protected:
+    // The main window passes notifications on to the session.
+    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
+        m_session.OnSocketNotify(wParam, lParam);
+    }
+
     void SetUp() override {
         ASSERT_EQ(plat::WSAStartup(plat::MakeWord(2, 2), nullptr), 0);
-        // The main window passes notifications on to the session.
-        plat::SetSocketNotifyPoster([this](uint32_t, uintptr_t wParam, intptr_t lParam) {
-            m_session.OnSocketNotify(wParam, lParam);
-        });
+        plat::SetSocketNotifyPoster(this);
         m_session.SetDisconnectNotice([this] { ++m_notices; });
         m_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
         g_connection = m_connection;

@@ -24,15 +24,16 @@ struct PostedNotification {
     bool operator==(const PostedNotification&) const = default;
 };
 
-class ScriptedConnectionTest : public ::testing::Test {
+class ScriptedConnectionTest : public ::testing::Test, public plat::ISocketNotifyPoster {
 protected:
+    void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        EXPECT_EQ(message, WM_SOCKET_NOTIFY);
+        m_posted.push_back({plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam))});
+        OnPosted(wParam, lParam);
+    }
     void SetUp() override {
         plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
-        plat::SetSocketNotifyPoster([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
-            EXPECT_EQ(message, WM_SOCKET_NOTIFY);
-            m_posted.push_back({plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam))});
-            OnPosted(wParam, lParam);
-        });
+        plat::SetSocketNotifyPoster(this);
         m_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
         g_connection = m_connection;
     }

@@ -157,7 +157,10 @@ TEST_F(LocalTimeUtc, PackDateTime) {
 }
 
 TEST(ReadNumberList, KeepsWhatTheItemHoldsAndConsumesEveryText) {
-    SetItemNumberLimitLookup([](uint32_t item) { return item == 100 ? 2 : item == 200 ? 7 : -1; });
+    struct Limits : IItemNumberLimitLookup {
+        int GetItemNumberLimit(uint32_t item) override { return item == 100 ? 2 : item == 200 ? 7 : -1; }
+    } limits;
+    ScopedItemNumberLimitLookup scopedLimits(limits);
     // Three texts, then a byte 9.
     const Bytes wire = {3, 2, '1', '2', 1, '7', 3, '4', '0', '5', 9};
     struct Case {
@@ -191,7 +194,6 @@ TEST(ReadNumberList, KeepsWhatTheItemHoldsAndConsumesEveryText) {
     CNumberList list;
     EXPECT_EQ(ReadNumberList(200, 1, &list, reader), truncated.size());
     EXPECT_TRUE(reader.Failed());
-    SetItemNumberLimitLookup(nullptr);
 }
 
 }  // namespace

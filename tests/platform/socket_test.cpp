@@ -19,19 +19,17 @@ struct Posted {
 };
 
 // Records every notification the layer posts.
-class SocketLayerTest : public ::testing::Test {
+class SocketLayerTest : public ::testing::Test, public plat::ISocketNotifyPoster {
 protected:
-    void SetUp() override {
-        plat::SetSocketNotifyPoster([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
-            m_posted.push_back({message, plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam)),
-                                plat::WSAGetSelectError(uint32_t(lParam))});
-        });
+    void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        m_posted.push_back({message, plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam)),
+                            plat::WSAGetSelectError(uint32_t(lParam))});
     }
-    void TearDown() override { plat::SetSocketNotifyPoster(nullptr); }
 
     std::vector<Posted> TakePosted() { return std::exchange(m_posted, {}); }
 
     std::vector<Posted> m_posted;
+    plat::ScopedSocketNotifyPoster m_scopedPoster{*this};
 };
 
 constexpr uint32_t kMessage = 0x0464;

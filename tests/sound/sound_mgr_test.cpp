@@ -179,7 +179,7 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
     EXPECT_EQ(object->GetVolume(), 0);  // no map
 
     FakeField field;
-    GetAniServices().field = &field;
+    SetAniField(&field);
     // Cell (4, 4) at (384, 0) - camera: the camera puts it 200 pixels right of the centre.
     field.view.m_cameraX = 384 - 600;
     field.view.m_cameraY = -300;
@@ -193,7 +193,7 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
     field.view.m_cameraX = 384 - 1300;
     m_mgr->Update();
     EXPECT_EQ(object->GetVolume(), 0);
-    GetAniServices().field = nullptr;
+    SetAniField(nullptr);
 }
 
 TEST(MusicListFile, RecordsAreReadWholeAndAtMostAHundred) {
@@ -432,7 +432,7 @@ TEST_F(SoundMgrTest, VolumeRule) {
     WriteStream(1, {{{300.0, 1000}}, 44100, 1, 0.5});
     WriteLevelEffect(5, 4000, 500);
     FakeEvents events;
-    GetAniServices().events = &events;
+    SetAniEvents(&events);
     ScopedSoundEvents scoped(events);
     CSoundObject* music = System().CreateSound(1, SOUND_STREAM);
     CSoundObject* effect = System().CreateSound(5, SOUND_SAMPLE);
@@ -472,7 +472,7 @@ TEST_F(SoundMgrTest, VolumeRule) {
     EXPECT_EQ(effect->GetVolume(), 100);
     m_mgr->RefreshVolumes(0, 1);
     EXPECT_EQ(effect->GetVolume(), 50);
-    GetAniServices().events = nullptr;
+    SetAniEvents(nullptr);
 }
 
 // Characters of an impact, by address.

@@ -7,6 +7,7 @@
 #include "data/pack_writer.h"
 #include "graphics/dtx_format.h"
 #include "graphics/span_image_format.h"
+#include "platform/bmp_file.h"
 #include "platform/paths.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -113,22 +114,16 @@ void WriteField(qmtest::TempDir& dir) {
                   "end\n");
 }
 
-// A 24-bit BMP as written by the platform's frame dump, as RGB rows top to bottom.
+// A BMP file as RGB rows, top to bottom.
 qmtest::RgbImage ReadBmp(const std::string& path) {
-    std::vector<uint8_t> b;
+    plat::RgbPicture picture;
+    std::string error;
     qmtest::RgbImage image;
-    if (!plat::ReadWholeFile(path, b) || b.size() < 54) return image;
-    const auto u32 = [&](size_t at) {
-        return uint32_t(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24);
-    };
-    image.width = int(u32(18));
-    image.height = int(u32(22));
-    const size_t row = (size_t(image.width) * 3 + 3) & ~size_t(3);
-    if (b.size() < 54 + row * size_t(image.height)) return {};
-    for (int y = 0; y < image.height; ++y) {
-        const uint8_t* p = b.data() + 54 + size_t(image.height - 1 - y) * row;
-        for (int x = 0; x < image.width; ++x, p += 3) image.rgb.insert(image.rgb.end(), {p[2], p[1], p[0]});
-    }
+    if (!plat::ReadBmp(path, picture, error)) return image;
+    image.width = picture.width;
+    image.height = picture.height;
+    for (uint32_t p : picture.pixels)
+        image.rgb.insert(image.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
     return image;
 }
 

@@ -32,7 +32,7 @@ protected:
         g_pObjSpriteMgr = &m_sprites;
         g_pAniMgr = &m_anis;
         g_pMap = &m_map;
-        GetAniServices().field = &m_map;
+        SetAniField(&m_map);
         // Texture 1: unit 0 is 40 x 60, unit 1 is 10 x 10, both standing on the object's point.
         std::vector<uint16_t> sheet(256 * 256, 0x07E0);
         std::vector<DtxUnit> units(2);
@@ -50,7 +50,7 @@ protected:
     void TearDown() override {
         m_map.Release();
         g_pMap = nullptr;
-        GetAniServices() = AniServices();
+        SetAniField(nullptr);
         m_anis.ReleaseAll();
         g_pAniMgr = nullptr;
         m_sprites.DeleteAllChildren();

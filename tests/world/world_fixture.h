@@ -144,13 +144,13 @@ protected:
         g_pImageCache = &m_imageCache;
         g_pImageMgr = &m_images;
         g_pMap = &m_map;
-        GetAniServices().field = &m_map;
+        SetAniField(&m_map);
         WriteKindTable();
     }
     void TearDown() override {
         m_map.Release();
         g_pMap = nullptr;
-        GetAniServices() = AniServices();
+        SetAniField(nullptr);
         ReleaseAllImages();
         g_pImageMgr = nullptr;
         g_pImageCache = nullptr;

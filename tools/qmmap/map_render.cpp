@@ -5,13 +5,14 @@
 
 #include "anim/ani_mgr.h"
 #include "anim/ani_services.h"
+#include "anim/anim_startup.h"
 #include "anim/render_queue.h"
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "data/data_table.h"
 #include "data/pack_archive.h"
 #include "graphics/direct3d.h"
-#include "graphics/graphics_globals.h"
+#include "graphics/graphics_startup.h"
 #include "graphics/surface_resource.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -42,7 +43,7 @@ public:
         g_bUsePackFile = false;
         g_bUseCompressedFiles = true;
         InstallGraphicsGlobals();
-        SetGlobalFactory(GlobalSlot::AniMgr, CreateAniMgr, DestroyAniMgr);
+        InstallAnimGlobals();
         SetGlobalFactory(
             GlobalSlot::RenderQueue,
             [] {
@@ -93,12 +94,12 @@ bool RenderMap(const RenderOptions& options, plat::raster::Surface& frame, std::
     }
     const uint8_t oldFollow = g_cameraFollow;
     CMap* const oldMap = g_pMap;
-    IAniField* const oldField = GetAniServices().field;
+    IAniField* const oldField = GetAniField();
     bool ok = false;
     {
         CMap map;
         g_pMap = &map;
-        GetAniServices().field = &map;
+        SetAniField(&map);
         g_cameraFollow = 0;
         map.Create();
         map.LoadStage(uint16_t(options.stage));
@@ -120,7 +121,7 @@ bool RenderMap(const RenderOptions& options, plat::raster::Surface& frame, std::
         }
     }
     g_pMap = oldMap;
-    GetAniServices().field = oldField;
+    SetAniField(oldField);
     g_cameraFollow = oldFollow;
     return ok;
 }

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "anim/tools/model_tool.h"
+#include "tools/qmmodel/model_tool.h"
 
 int main(int argc, char** argv) {
     return RunModelTool(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);

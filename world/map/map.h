@@ -305,11 +305,5 @@ extern uint8_t g_weatherOn;
 // The target-snapping option: picking widens small hit boxes and takes the nearest.
 extern uint8_t g_targetSnapping;
 
-// Start-up and shutdown of the global map: made with the map slot, it serves
-// the animations' field services, the main window's activation and the
-// lower layers' world hooks.
-bool CreateMap();
-void DestroyMap();
-
 // A field object of the global map's data (null without a map or map data).
 CFieldObject* CreateFieldObject(uint32_t definition, int32_t x, int32_t y);

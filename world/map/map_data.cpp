@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "anim/ani_object.h"
+#include "core/byte_source.h"
 #include "core/util.h"
 #include "data/data_boxes.h"
 #include "data/file_resource.h"
 #include "data/text_tables.h"
-#include "graphics/byte_source.h"
 #include "graphics/image_mgr.h"
 #include "graphics/image_resource.h"
 #include "graphics/pixel_ops.h"

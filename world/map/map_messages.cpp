@@ -258,7 +258,7 @@ void CMapData::GetObjectPosition(int32_t* x, int32_t* y, int32_t charX, int32_t 
 }
 
 MapServerObject* CMapData::PickObjectAt(int32_t x, int32_t y, bool widen, float* distance) {
-    IAniEvents* events = GetAniServices().events;
+    IAniEvents* events = GetAniEvents();
     if (events && (events->IsVisualEventRunning() || events->IsFieldScriptRunning())) return nullptr;
     const bool widened = widen && g_targetSnapping;
     MapServerObject* best = nullptr;

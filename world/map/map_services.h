@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "anim/field_sound.h"
+#include "platform/seam.h"
 
 class CAniObject;
 class CChar;
@@ -79,14 +80,5 @@ void SetMapCharacters(IMapCharacters* characters);
 IFieldEffects* GetFieldEffects();
 IMapCharacters* GetMapCharacters();
 
-// Installs a service for the lifetime of the guard (tests).
-template <class T, void (*Set)(T*)>
-class ScopedMapService {
-public:
-    explicit ScopedMapService(T& service) { Set(&service); }
-    ~ScopedMapService() { Set(nullptr); }
-    ScopedMapService(const ScopedMapService&) = delete;
-    ScopedMapService& operator=(const ScopedMapService&) = delete;
-};
-using ScopedFieldEffects = ScopedMapService<IFieldEffects, SetFieldEffects>;
-using ScopedMapCharacters = ScopedMapService<IMapCharacters, SetMapCharacters>;
+using ScopedFieldEffects = plat::ScopedInstall<GetFieldEffects, SetFieldEffects>;
+using ScopedMapCharacters = plat::ScopedInstall<GetMapCharacters, SetMapCharacters>;

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 #include "graphics/image_resource.h"
 #include "graphics/pixel_ops.h"
 #include "graphics/span_image_format.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/byte_source.h"
 #include "core/config.h"
 #include "core/error_box.h"
 #include "core/util.h"
@@ -10,7 +11,6 @@
 #include "data/meta_cache.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
-#include "graphics/byte_source.h"
 #include "world/map/stage_data.h"
 
 std::string SubstituteSpeech(std::string text, const SpeechSubstitutions& substitutions) {

@@ -1,7 +1,7 @@
 #include "world/map/speech_text.h"
 
+#include "core/byte_source.h"
 #include "core/util.h"
-#include "graphics/byte_source.h"
 #include "world/map/speech_data.h"
 #include "world/map/text_lines.h"
 

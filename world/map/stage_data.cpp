@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "anim/model_support.h"
+#include "core/byte_source.h"
 #include "core/config.h"
 #include "core/error_box.h"
 #include "core/util.h"
@@ -11,7 +12,6 @@
 #include "data/pack_archive.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
-#include "graphics/byte_source.h"
 
 namespace {
 

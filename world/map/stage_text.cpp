@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "graphics/byte_source.h"
+#include "core/byte_source.h"
 #include "world/map/stage_data.h"
 
 namespace maptext {

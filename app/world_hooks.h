@@ -1,0 +1,7 @@
+// The program's game-world hooks (data/game_hooks.h): what the layers below
+// the world reach of the world and of its neighbours, one object installed
+// with the factories. Each member forwards to the layer that has the answer;
+// a member whose layer is not built keeps the interface's "absent" answer.
+#pragma once
+
+void InstallGameWorldHooks();

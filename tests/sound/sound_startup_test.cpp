@@ -1,0 +1,105 @@
+// The sound manager in its start-up slots: made only with an audio device,
+// configured after start-up, and serving the frame, the animations' sound
+// nodes and the screenshot while it exists.
+#include "sound/sound_startup.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "anim/ani_services.h"
+#include "core/config.h"
+#include "core/frame_hooks.h"
+#include "core/global_objects.h"
+#include "graphics/device_set.h"
+#include "sound/sound_mgr.h"
+#include "tests/graphics/graphics_fixture.h"
+#include "tests/sound/sound_fixture.h"
+#include "tests/support/media_writer.h"
+#include "tests/support/table_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class SoundGlobalsTest : public GraphicsFixture {
+protected:
+    void SetUp() override {
+        GraphicsFixture::SetUp();
+        // The device set makes its own caches.
+        g_pSurfaceCache = g_pTextureCache = nullptr;
+        m_surfaceCache.reset();
+        m_textureCache.reset();
+        auto audio = std::make_unique<plat::RecordingAudio>();
+        m_audio = audio.get();
+        m_oldAudio = plat::SetAudio(std::move(audio));
+        ResetSoundSettings(m_dir.Path());
+        g_config.m_fullScreen = false;
+        for (int table : {MUSIC_NAME_TABLE, HIT_SOUND_TABLE, EFFECT_NAME_TABLE})
+            m_db.Write(table, qmtest::TableBuilder(0, 2));
+        std::vector<int16_t> samples(4410, 3000);
+        m_dir.WriteFile("SOUND/.keep", "");
+        ASSERT_TRUE(plat::EncodeSoundFile(m_dir.Path() + "/SOUND/0096.wav", plat::SoundEncoding::kPcm16Wav,
+                                          samples, 44100, 1));
+        ASSERT_NE(getcwd(m_oldCwd, sizeof m_oldCwd), nullptr);
+        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
+        InstallSoundGlobals();
+    }
+    void TearDown() override {
+        DestroyGlobal(GlobalSlot::SoundConfig);
+        DestroyGlobal(GlobalSlot::SoundMgr);
+        ClearGlobalFactories();
+        ReleaseDirectX();
+        DeleteResourceCaches();
+        EXPECT_EQ(chdir(m_oldCwd), 0);
+        plat::SetAudio(std::move(m_oldAudio));
+        g_config = CConfig{};
+        GraphicsFixture::TearDown();
+    }
+
+    qmtest::TempDir m_dir;
+    qmtest::ScopedDatabase m_db;
+    plat::RecordingAudio* m_audio = nullptr;
+    std::unique_ptr<plat::Audio> m_oldAudio;
+    char m_oldCwd[4096] = {};
+};
+
+TEST_F(SoundGlobalsTest, TheManagerServesTheFrameTheAnimationsAndTheScreenshot) {
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::SoundMgr));
+    ASSERT_NE(g_pSoundMgr, nullptr);
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::SoundConfig));
+    CSoundSystem& system = *g_pSoundMgr->GetSoundSystem();
+    EXPECT_EQ(system.GetCurrentProvider(), 1);
+    EXPECT_EQ(system.GetCacheSize(), 1000u);
+    EXPECT_EQ(system.GetSlotCount(), 100u);
+
+    ASSERT_NE(GetAniSound(), nullptr);
+    GetAniSound()->PlaySoundEffect(96, -1, -1);
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 1);
+    GetAniSound()->PlaySoundEffect(65536 + 96, -1, -1);  // not effect 96
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 1);
+    m_audio->Render(44100 / 5);
+    ASSERT_NE(GetSoundFrameClient(), nullptr);
+    GetSoundFrameClient()->OnFrame();  // the tick reaps the finished effect
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 0);
+
+    ASSERT_TRUE(InitDirectX());
+    EXPECT_TRUE(g_pDirectX->SaveScreenshot());
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 1);
+
+    DestroyGlobal(GlobalSlot::SoundMgr);
+    EXPECT_EQ(g_pSoundMgr, nullptr);
+    EXPECT_EQ(GetSoundFrameClient(), nullptr);
+    EXPECT_EQ(GetAniSound(), nullptr);
+    EXPECT_EQ(GetScreenshotSavedHook(), nullptr);
+    EXPECT_FALSE(m_audio->IsOpen());
+}
+
+TEST_F(SoundGlobalsTest, WithoutAnAudioDeviceTheProgramRunsSilent) {
+    m_audio->FailOpen(true);
+    EXPECT_FALSE(CreateGlobal(GlobalSlot::SoundMgr));
+    EXPECT_EQ(g_pSoundMgr, nullptr);
+    EXPECT_EQ(GetSoundFrameClient(), nullptr);
+    EXPECT_EQ(GetAniSound(), nullptr);
+    EXPECT_TRUE(CreateGlobal(GlobalSlot::SoundConfig));  // nothing to configure
+}
+
+}  // namespace
