@@ -30,7 +30,10 @@
 #include "net/handlers/meta_tables.h"
 #include "net/net_startup.h"
 #include "platform/font.h"
+#include "sound/sound_mgr.h"
 #include "sound/sound_startup.h"
+#include "ui/ui_services.h"
+#include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
 #include "world/world_startup.h"
 
@@ -72,6 +75,29 @@ void InstallTableManagers() {
         [] { SetPremiumRequests(&SessionPremiumRequests()); }, [] { SetPremiumRequests(nullptr); });
 }
 
+// The windows' sound effects are the sound manager's: installed with it
+// (after it is made; not when there is no audio device) and removed before it goes.
+class WindowSound : public IUiSound {
+public:
+    uint16_t FindEffectIdByName(const char* name) override {
+        return g_pSoundMgr ? g_pSoundMgr->FindEffectIdByName(name) : 0;
+    }
+    void PlaySoundEffect(uint16_t effectId, int32_t x, int32_t y, uint32_t loops) override {
+        if (g_pSoundMgr) g_pSoundMgr->PlaySoundEffect(effectId, x, y, loops);
+    }
+};
+WindowSound g_windowSound;
+
+void InstallWindowSound() {
+    AddGlobalFactory(
+        GlobalSlot::SoundMgr,
+        [] {
+            SetUiSound(&g_windowSound);
+            return true;
+        },
+        [] { SetUiSound(nullptr); });
+}
+
 }  // namespace
 
 // Each layer adds its global objects here as it is built; a slot without a
@@ -107,6 +133,7 @@ void InstallGlobalFactories() {
             g_handlerWindows.reset();
             SetAniWindows(nullptr);
         });
+    InstallUiGlobals();
     SetGlobalFactory(
         GlobalSlot::TextRenderer,
         [] {
@@ -126,5 +153,6 @@ void InstallGlobalFactories() {
     InstallTableManagers();
     InstallWorldGlobals();
     InstallSoundGlobals();
+    InstallWindowSound();
     InstallGameWorldHooks();
 }

@@ -72,6 +72,20 @@ void SetGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::functi
     g_factories[size_t(slot)] = Factory{std::move(create), std::move(destroy)};
 }
 
+void AddGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::function<void()> destroy) {
+    if (slot >= GlobalSlot::Count) return;
+    Factory& f = g_factories[size_t(slot)];
+    if (create)
+        f.create = [first = std::move(f.create), second = std::move(create)] {
+            return (!first || first()) && second();
+        };
+    if (destroy)
+        f.destroy = [first = std::move(f.destroy), second = std::move(destroy)] {
+            second();
+            if (first) first();
+        };
+}
+
 void ClearGlobalFactories() {
     for (Factory& f : g_factories) f = Factory{};
 }

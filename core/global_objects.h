@@ -66,6 +66,10 @@ const char* GlobalSlotName(GlobalSlot slot);
 // when it failed (a required slot then fails start-up); destroy must tolerate
 // an object that was never made.
 void SetGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::function<void()> destroy);
+// Adds a part to the slot's factory, for a slot that several layers fill:
+// create runs the parts in the order added (the first that fails ends it with
+// false), destroy runs them in the reverse order.
+void AddGlobalFactory(GlobalSlot slot, std::function<bool()> create, std::function<void()> destroy);
 void ClearGlobalFactories();
 bool HasGlobalFactory(GlobalSlot slot);
 

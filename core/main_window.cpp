@@ -250,10 +250,11 @@ int PostHotkey(int arg) {
     return 1;
 }
 
-// Up and Down move through the IME's candidates while it composes.
+// Up and Down move through the IME's candidates while it composes, and
+// between the lines of a multi-line control.
 template <uint8_t Key>
 int PostArrowHotkey(int arg) {
-    if (g_pEditControl && g_pEditControl->IsComposing()) return 1;
+    if (g_pEditControl && (g_pEditControl->IsComposing() || g_pEditControl->IsMultiLine())) return 1;
     return PostHotkey<Key>(arg);
 }
 

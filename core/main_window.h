@@ -25,7 +25,8 @@ plat::LResult MainWndProc(plat::WindowHandle window, uint32_t message, plat::WPa
                           plat::LParam lParam);
 
 // The hotkeys the text-input control registers: each callback posts its key
-// to the input manager when called with 1; all return 1.
+// to the input manager when called with 1; all return 1. Up and Down post
+// nothing while the control composes or takes several lines.
 struct CHotkey {
     uint8_t m_key;
     int (*m_callback)(int);
@@ -45,6 +46,8 @@ public:
     virtual ~IEditControl() = default;
     // An IME composition is in progress.
     virtual bool IsComposing() = 0;
+    // The control takes several lines (Up and Down then move between them).
+    virtual bool IsMultiLine() = 0;
     // The control's message handler; true when it consumed the message.
     virtual bool HandleMessage(plat::WindowHandle window, uint32_t message, plat::WParam wParam,
                                plat::LParam lParam) = 0;

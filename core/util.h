@@ -46,6 +46,12 @@ bool TruncateWithEllipsis(const char* text, int n, char* out, size_t capacity);
 std::string FormatNumberWithCommas(uint32_t number);
 char* FormatNumberWithCommas(uint32_t number, char* out, size_t capacity);
 
+// The number at the start of the text as atoi reads it (blanks, a sign, then
+// digits; 0 without digits or for null), held at the ends of the type's range
+// where atoi would overflow.
+int32_t ParseInt32(const char* text);
+int64_t ParseInt64(const char* text);
+
 // Number of characters of the number printed with "%d" / "%u".
 int GetDecimalLength(int32_t number);
 int GetDecimalLength(uint32_t number);

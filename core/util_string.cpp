@@ -148,3 +148,30 @@ void XorBytes(void* buffer, size_t length, uint8_t key) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     for (size_t i = 0; bytes && i < length; ++i) bytes[i] ^= key;
 }
+
+int64_t ParseInt64(const char* text) {
+    if (!text) return 0;
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    // Accumulated towards the sign, so that the most negative value fits.
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        const int digit = *text - '0';
+        if (negative) {
+            if (value < (INT64_MIN + digit) / 10) return INT64_MIN;
+            value = value * 10 - digit;
+        } else {
+            if (value > (INT64_MAX - digit) / 10) return INT64_MAX;
+            value = value * 10 + digit;
+        }
+    }
+    return value;
+}
+
+int32_t ParseInt32(const char* text) {
+    const int64_t value = ParseInt64(text);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return int32_t(value);
+}

@@ -127,6 +127,14 @@ public:
     // screen point (x = -1: without a position).
     virtual bool HasSoundMgr() { return false; }
     virtual void PlaySoundEffect(uint16_t soundId, int32_t x, int32_t y) { (void)soundId, (void)x, (void)y; }
+
+    // ---- The character manager's state events (server message 83) ----
+    // The character's state-event operation with kind, value and the extra
+    // word; false when the character is absent.
+    virtual bool CharStateEvent(uint32_t charId, uint8_t kind, uint32_t value, uint16_t extra) {
+        (void)charId, (void)kind, (void)value, (void)extra;
+        return false;
+    }
 };
 
 // Installs (null removes) the hooks; not owned.

@@ -189,7 +189,7 @@ void CTextRenderer::DrawEditText(CSurfaceResource* target, int caret, bool focus
         if (lines[i].length > 0)
             DrawText(target, x, y + int(i) * lineHeight, s.data() + lines[i].start, int32_t(lines[i].length),
                      font, colour, style, colourKey);
-    if (!focused || !g_pDirect3D) return;
+    if (!g_pDirect3D) return;
 
     // Pixel x of a byte offset on its line.
     auto xOf = [&](size_t line, size_t offset) {
@@ -220,7 +220,7 @@ void CTextRenderer::DrawEditText(CSurfaceResource* target, int caret, bool focus
             }
         }
     }
-    if ((plat::timeGetTime() / CARET_BLINK_MS) % 2 != 0) return;
+    if (!focused || caret < 0 || (plat::timeGetTime() / CARET_BLINK_MS) % 2 != 0) return;
     EditCaretPlace place = FindEditCaret(s, widthBytes, caret);
     int cx = x;
     if (size_t(place.line) < lines.size() && place.column > 0)

@@ -74,8 +74,8 @@ public:
     void DrawFormattedText(CSurfaceResource* target, int x, int y, int width, int lineLimit, const char* text,
                            int firstLine, int lineSpacing, uint32_t style);
     // Draws an edit box's text in lines of at most widthBytes bytes (and at CR
-    // LF), one cell line height apart; when focused, the caret at its byte
-    // position and the marks of the IME composition in black.
+    // LF), one cell line height apart, with the marks of the IME composition
+    // in black; when focused, the caret at its byte position (none below 0).
     void DrawEditText(CSurfaceResource* target, int caret, bool focused, int x, int y, int widthBytes,
                       const char* text, int font, uint32_t colour, uint32_t style, bool colourKey,
                       const EditComposition* composition = nullptr);

@@ -62,3 +62,14 @@ size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPack
     }
     return reader.Position() - start;
 }
+
+uint16_t ReadOptionalValues(CPacketReader& reader, int32_t values[OPTIONAL_VALUE_COUNT]) {
+    const uint16_t mask = reader.GetWord();
+    for (int bit = 0; bit < OPTIONAL_VALUE_COUNT; ++bit)
+        values[bit] = mask & (1u << bit) ? reader.GetInt() : -1;
+    return mask;
+}
+
+void ReadStatusWords(CPacketReader& reader, uint32_t words[4]) {
+    for (int word = 3; word >= 0; --word) words[word] = reader.GetDword();
+}

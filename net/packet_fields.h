@@ -39,3 +39,13 @@ using ScopedItemNumberLimitLookup = plat::ScopedInstall<GetItemNumberLimitLookup
 // consumed. With the low bit of flag clear nothing is read and the list is
 // empty. Returns the bytes read.
 size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPacketReader& reader);
+
+// The optional-value block: a u16 presence mask, then one u32 for each set bit
+// from 0x0001 to 0x1000, in that order. values[bit] is the value, or -1 where
+// the bit is clear; bits 13 to 15 bring nothing. Returns the mask.
+inline constexpr int OPTIONAL_VALUE_COUNT = 13;
+uint16_t ReadOptionalValues(CPacketReader& reader, int32_t values[OPTIONAL_VALUE_COUNT]);
+
+// The 128-bit status set: four u32, the highest word first; words[0] holds
+// statuses 1 to 32.
+void ReadStatusWords(CPacketReader& reader, uint32_t words[4]);

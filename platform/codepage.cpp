@@ -168,6 +168,10 @@ std::string FromUtf8(unsigned codePage, std::string_view utf8) {
     return Convert(GetConverter(codePage, false), utf8, "?", Utf8SequenceLength);
 }
 
+std::string FromUtf8Dropping(std::string_view utf8) {
+    return Convert(GetConverter(g_codePage, false), utf8, "", Utf8SequenceLength);
+}
+
 std::string ToUtf8(std::string_view text) {
     return ToUtf8(g_codePage, text);
 }

@@ -44,6 +44,9 @@ std::string FromUtf8(std::string_view utf8);
 // The same with an explicit code page.
 std::string ToUtf8(unsigned codePage, std::string_view text);
 std::string FromUtf8(unsigned codePage, std::string_view utf8);
+// UTF-8 to the code page in use with the characters it lacks left out (what
+// the player types, composes or pastes).
+std::string FromUtf8Dropping(std::string_view utf8);
 
 // Selects a code page for the lifetime of the guard (tests).
 class ScopedCodePage {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/edit_control.h"
 #include "platform/keyboard.h"
 #include "platform/window_native.h"
 
@@ -41,7 +42,16 @@ void Enqueue(const Msg& msg) {
     g_queue.push_back(msg);
 }
 
+// The messages that go to the window with the keyboard focus.
+bool IsFocusMessage(uint32_t message) {
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR || message == WM_MOUSEWHEEL;
+}
+
 }  // namespace
+
+WindowHandle detail::NewWindowHandle() {
+    return reinterpret_cast<WindowHandle>(++g_windowSerial);
+}
 
 IWindowSystem& WindowSystem() {
     return g_system ? *g_system : detail::SdlWindowSystem();
@@ -61,7 +71,7 @@ WindowHandle CreateWindow(const WindowDesc& desc) {
     auto it = g_classes.find(desc.className);
     if (it == g_classes.end() || g_mainWindow) return nullptr;
     if (!WindowSystem().CreateNativeWindow(desc)) return nullptr;
-    g_mainWindow = reinterpret_cast<WindowHandle>(++g_windowSerial);
+    g_mainWindow = detail::NewWindowHandle();
     g_mainProc = it->second.proc;
     WindowHandle window = g_mainWindow;
     if (SendMessage(window, WM_CREATE, 0, 0) == -1) {
@@ -73,7 +83,12 @@ WindowHandle CreateWindow(const WindowDesc& desc) {
 }
 
 void DestroyWindow(WindowHandle window) {
+    if (window && IsEditControl(window)) {
+        detail::DestroyEditControl(window);
+        return;
+    }
     if (!window || window != g_mainWindow) return;
+    detail::DestroyAllEditControls();
     SendMessage(window, WM_DESTROY, 0, 0);
     WindowSystem().DestroyNativeWindow();
     g_mainWindow = nullptr;
@@ -82,6 +97,16 @@ void DestroyWindow(WindowHandle window) {
 
 WindowHandle GetMainWindow() {
     return g_mainWindow;
+}
+
+WindowProc SetWindowProc(WindowHandle window, WindowProc proc) {
+    if (!window || !proc) return nullptr;
+    if (window == g_mainWindow) return std::exchange(g_mainProc, proc);
+    return detail::SetEditControlProc(window, proc);
+}
+
+LResult CallWindowProc(WindowProc proc, WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+    return proc ? proc(window, message, wParam, lParam) : 0;
 }
 
 bool ShowWindow(WindowHandle window, int command) {
@@ -135,13 +160,16 @@ bool PeekMessage(Msg* msg) {
 }
 
 LResult DispatchMessage(const Msg& msg) {
-    if (!msg.window || msg.window != g_mainWindow || !g_mainProc) return 0;
-    return g_mainProc(msg.window, msg.message, msg.wParam, msg.lParam);
+    WindowHandle target = msg.window;
+    if (target && target == g_mainWindow && IsFocusMessage(msg.message)) target = GetFocus();
+    return SendMessage(target, msg.message, msg.wParam, msg.lParam);
 }
 
 LResult SendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
-    if (!window || window != g_mainWindow || !g_mainProc) return 0;
-    return g_mainProc(window, message, wParam, lParam);
+    if (!window) return 0;
+    if (window == g_mainWindow) return g_mainProc ? g_mainProc(window, message, wParam, lParam) : 0;
+    WindowProc proc = detail::EditControlProc(window);
+    return proc ? proc(window, message, wParam, lParam) : 0;
 }
 
 bool PostMessage(uint32_t message, WParam wParam, LParam lParam) {
@@ -218,6 +246,7 @@ void ResetMessageQueue() {
     g_closeAtFrame = 0;
     g_hooks.clear();
     g_classes.clear();
+    detail::ForgetEditControls();
 }
 
 }  // namespace plat

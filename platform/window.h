@@ -122,6 +122,11 @@ WindowHandle CreateWindow(const WindowDesc& desc);
 // Sends WM_DESTROY to the window's procedure, then closes the native window.
 void DestroyWindow(WindowHandle window);
 WindowHandle GetMainWindow();
+// The procedure of a window (the main window or an edit control) becomes
+// proc; returns the previous one (null, changing nothing, for a window that
+// does not exist or a null proc).
+WindowProc SetWindowProc(WindowHandle window, WindowProc proc);
+LResult CallWindowProc(WindowProc proc, WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 bool ShowWindow(WindowHandle window, int command);
 // Shows or hides the system's mouse cursor over the window.
 void ShowCursor(bool show);
@@ -138,9 +143,11 @@ void GetScreenSize(int* width, int* height);
 // has been asked for and nothing else waits. False: nothing waits.
 bool PeekMessage(Msg* msg);
 // Calls the procedure of the message's window; messages without a window
-// are dropped. Returns the procedure's result.
+// are dropped. The key, character and wheel messages of the main window go
+// to the window with the keyboard focus (platform/edit_control.h). Returns
+// the procedure's result.
 LResult DispatchMessage(const Msg& msg);
-// Calls the window's procedure at once.
+// Calls the window's procedure at once (the main window or an edit control).
 LResult SendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 // Appends a message for the main window. Safe from any thread.
 bool PostMessage(uint32_t message, WParam wParam, LParam lParam);
@@ -168,8 +175,8 @@ void CloseAfterFrames(uint32_t frames);
 // Number of times PeekMessage has found nothing (frames run).
 uint64_t FrameCount();
 
-// Forgets the queue, the pending quit, the hooks, the classes and the frame
-// count; the main window must be gone (tests).
+// Forgets the queue, the pending quit, the hooks, the classes, the edit
+// controls, the focus and the frame count; the main window must be gone (tests).
 void ResetMessageQueue();
 
 // ---- The window system behind it ----
@@ -187,6 +194,14 @@ public:
     virtual void GetScreenSize(int* width, int* height) = 0;
     // Turns waiting native events into messages (PostMessage).
     virtual void PollEvents() = 0;
+    // The system's text input (its input method) on and off, and the
+    // rectangle (window pixels) its own window is placed at.
+    virtual void StartTextInput() {}
+    virtual void StopTextInput() {}
+    virtual void SetTextInputRect(int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
+    // The clipboard's text as UTF-8.
+    virtual std::string GetClipboard() { return {}; }
+    virtual bool SetClipboard(const std::string& /*utf8*/) { return false; }
 };
 
 // The window system in use: SDL unless a test installed another.

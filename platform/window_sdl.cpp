@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/codepage.h"
+#include "platform/edit_control.h"
 #include "platform/keyboard.h"
 #include "platform/window.h"
 #include "platform/window_native.h"
@@ -33,6 +34,8 @@ public:
         m_window =
             SDL_CreateWindow(ToUtf8(desc.title).c_str(), desc.x, desc.y, desc.width, desc.height, flags);
         if (!m_window) return false;
+        // SDL starts with text input on; it goes on while an edit control has the focus.
+        SDL_StopTextInput();
         if (const char* quitAfter = std::getenv("QM_QUIT_AFTER_FRAMES")) {
             long frames = std::strtol(quitAfter, nullptr, 10);
             if (frames > 0) CloseAfterFrames(uint32_t(frames));
@@ -88,11 +91,36 @@ public:
         while (SDL_PollEvent(&e)) Translate(e);
     }
 
+    void StartTextInput() override {
+        if (EnsureVideo()) SDL_StartTextInput();
+    }
+    void StopTextInput() override {
+        if (EnsureVideo()) SDL_StopTextInput();
+    }
+    void SetTextInputRect(int x, int y, int width, int height) override {
+        SDL_Rect rect{x, y, width, height};
+        if (EnsureVideo()) SDL_SetTextInputRect(&rect);
+    }
+    std::string GetClipboard() override {
+        if (!EnsureVideo()) return {};
+        char* text = SDL_GetClipboardText();
+        std::string out = text ? text : "";
+        SDL_free(text);
+        return out;
+    }
+    bool SetClipboard(const std::string& utf8) override {
+        return EnsureVideo() && SDL_SetClipboardText(utf8.c_str()) == 0;
+    }
+
     SDL_Window* Window() const { return m_window; }
 
 private:
     bool EnsureVideo() {
-        if (!m_videoInit) m_videoInit = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (!m_videoInit) {
+            // Compositions longer than an event's own buffer come whole.
+            SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+            m_videoInit = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        }
         return m_videoInit;
     }
 
@@ -124,7 +152,14 @@ private:
                 break;
             case SDL_TEXTINPUT:
                 // One message per byte of the text in the game's code page.
-                for (char c : FromUtf8(e.text.text)) PostMessage(window, WM_CHAR, WParam(uint8_t(c)), 1);
+                PostTextInput(e.text.text);
+                break;
+            case SDL_TEXTEDITING:
+                PostImeComposition(e.edit.text, e.edit.start);
+                break;
+            case SDL_TEXTEDITING_EXT:
+                PostImeComposition(e.editExt.text ? e.editExt.text : "", e.editExt.start);
+                SDL_free(e.editExt.text);
                 break;
             case SDL_MOUSEMOTION:
                 PostMessage(window, WM_MOUSEMOVE, MouseKeyFlags(), MakeLParam(e.motion.x, e.motion.y));
@@ -201,6 +236,12 @@ private:
         PostMessage(window, message, key.virtualKey,
                     MakeKeyLParam(key.scanCode, key.extended, k.repeat != 0, up, alt));
         // The characters that typing these keys makes; text comes as text input.
+        // Ctrl with a letter makes its control character (Ctrl+A is 1).
+        if (!up && !system && (k.keysym.mod & KMOD_CTRL) && key.virtualKey >= VK_A &&
+            key.virtualKey <= VK_Z) {
+            PostMessage(window, WM_CHAR, WParam(key.virtualKey - VK_A + 1), 1);
+            return;
+        }
         if (!up && !system) {
             switch (key.virtualKey) {
                 case VK_BACK:

@@ -26,6 +26,7 @@ bool CStaticText::Create() {
     m_editLineWidth = 0;
     m_editLineCount = 0;
     m_caret = -1;
+    m_composition = EditComposition{};
     SetUpdateOn(false);
     SetInputOn(false);
     return true;
@@ -46,9 +47,12 @@ bool CStaticText::Draw() {
         return true;
     }
     CSurfaceResource* surface = g_pDirectDraw->GetRenderSurface();
-    if (m_editLineWidth != 0)
+    const bool composing = m_composition.length > 0;
+    if (m_editLineWidth != 0 || composing)
         g_pTextRenderer->DrawEditText(surface, m_caret, m_active && m_caret >= 0, m_x, m_y,
-                                      int(m_editLineWidth), m_text, m_fontSize, m_colour, StyleFlags(), true);
+                                      int(m_editLineWidth ? m_editLineWidth : STATIC_TEXT_MAX + 1), m_text,
+                                      m_fontSize, m_colour, StyleFlags(), true,
+                                      composing ? &m_composition : nullptr);
     else
         g_pTextRenderer->DrawString(surface, m_x, m_y, m_text, m_fontSize, m_colour, StyleFlags(), true);
     return true;

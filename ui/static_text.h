@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/text_renderer.h"
 #include "platform/font.h"
 #include "ui/base_window.h"
 
@@ -27,7 +28,8 @@ public:
     bool Create() override;
     // Nothing for an empty text or while the display surface is lost (it is
     // restored for the next frame); otherwise one line at the position, or,
-    // with an edit line width, the edit text with its caret.
+    // with an edit line width or a composition, the edit text with its caret
+    // and the composition's marks.
     bool Draw() override;
     // (x, y) to (x + 8 x text bytes, y + 8).
     bool UpdateRect() override;
@@ -64,6 +66,9 @@ public:
     void SetEditLineCount(uint32_t count) { m_editLineCount = count; }
     // The caret's byte position in edit mode (set by the edit box; -1: none).
     void SetCaretPosition(int32_t caret) { m_caret = caret; }
+    // The input method's composition inside the text, marked when drawn (a
+    // length of 0: none). A label with one draws as edit text.
+    void SetEditComposition(const EditComposition& composition) { m_composition = composition; }
 
 protected:
     uint8_t m_fontSize = 0;
@@ -73,4 +78,5 @@ protected:
     uint32_t m_editLineWidth = 0;
     uint32_t m_editLineCount = 0;
     int32_t m_caret = -1;
+    EditComposition m_composition;
 };

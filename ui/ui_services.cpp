@@ -5,6 +5,7 @@
 namespace {
 IUiEventState* g_eventState = nullptr;
 IMessageBoxState* g_messageBoxState = nullptr;
+IUiSound* g_sound = nullptr;
 }  // namespace
 
 CBaseWindow* GetPinnedWindow(ICursorObject* cursor) {
@@ -23,6 +24,20 @@ IMessageBoxState* SetMessageBoxState(IMessageBoxState* state) {
     IMessageBoxState* previous = g_messageBoxState;
     g_messageBoxState = state;
     return previous;
+}
+
+IUiSound* SetUiSound(IUiSound* sound) {
+    IUiSound* previous = g_sound;
+    g_sound = sound;
+    return previous;
+}
+
+IUiSound* GetUiSound() {
+    return g_sound;
+}
+
+void PlayUiSound(const char* name) {
+    if (g_sound && name) g_sound->PlaySoundEffect(g_sound->FindEffectIdByName(name), -1, -1, 1);
 }
 
 IUiEventState* GetUiEventState() {

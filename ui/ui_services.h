@@ -1,10 +1,12 @@
 // What the windows need of the layers above them: the mouse-cursor object,
-// the event manager's state and the message box's flags. Each is a small
-// interface that its own layer implements and installs; one that is not
-// installed counts as absent: no cursor holds anything, no event runs, and
-// no message box asks to be closed or kept.
+// the event manager's state, the message box's flags and the sound effects.
+// Each is a small interface that its own layer implements and installs; one
+// that is not installed counts as absent: no cursor holds anything, no event
+// runs, no message box asks to be closed or kept, and nothing sounds.
 #pragma once
 #include <cstdint>
+
+#include "platform/seam.h"
 
 class CBaseWindow;
 class CDragObject;
@@ -36,6 +38,9 @@ public:
     virtual void SetText(const char* text, uint32_t colour) = 0;
     // Empties the tooltip text the field would show at the cursor.
     virtual void ClearToolTip() = 0;
+    // The height of the cursor's picture (a tooltip without a place of its
+    // own goes under it); 0 while it has none.
+    virtual int32_t GetImageHeight() { return 0; }
 };
 
 // The held object when it is a window (drag-object type 4), or null.
@@ -61,16 +66,30 @@ public:
     virtual bool IsKept(CBaseWindow* box) = 0;
 };
 
+// The sound manager's effects.
+class IUiSound {
+public:
+    virtual ~IUiSound() = default;
+    // The id of the named sound effect; 0 when there is none.
+    virtual uint16_t FindEffectIdByName(const char* name) = 0;
+    // Plays an effect at (x, y), or without a position for x = -1.
+    virtual void PlaySoundEffect(uint16_t effectId, int32_t x, int32_t y, uint32_t loops) = 0;
+};
+
 // Install (null removes) a service; not owned. Each returns the previous one.
 IUiEventState* SetUiEventState(IUiEventState* state);
 IMessageBoxState* SetMessageBoxState(IMessageBoxState* state);
+IUiSound* SetUiSound(IUiSound* sound);
 IUiEventState* GetUiEventState();
 IMessageBoxState* GetMessageBoxState();
+IUiSound* GetUiSound();
 
 // Shorthands that read an absent service as "no".
 bool IsUiEventRunning();
 bool IsMessageBoxAutoClose(CBaseWindow* box);
 bool IsMessageBoxKept(CBaseWindow* box);
+// Plays the named effect once without a position; nothing without a sound service.
+void PlayUiSound(const char* name);
 
 // Installs a service for the lifetime of the guard, then puts the previous one back.
 class ScopedUiEventState {
@@ -83,6 +102,8 @@ public:
 private:
     IUiEventState* m_previous;
 };
+
+using ScopedUiSound = plat::ScopedInstall<GetUiSound, SetUiSound>;
 
 class ScopedMessageBoxState {
 public:

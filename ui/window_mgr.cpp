@@ -9,6 +9,8 @@
 #include "platform/url.h"
 #include "ui/base_window.h"
 #include "ui/button.h"
+#include "ui/edit_box.h"
+#include "ui/scroll_bar.h"
 #include "ui/static_text.h"
 #include "ui/ui_services.h"
 #include "ui/window_layout.h"
@@ -510,6 +512,12 @@ CBaseWindow* CWindowMgr::CreateControl(const char* name, uint32_t type, uint32_t
             break;
         case CONTROL_BUTTON:
             window = new CButton;
+            break;
+        case CONTROL_EDIT_BOX:
+            window = new CEditBox;
+            break;
+        case CONTROL_SCROLL_BAR:
+            window = new CScrollBar;
             break;
         default:
             return nullptr;

@@ -110,8 +110,9 @@ public:
     // Hides the topmost shown window that is free (state 1) and not
     // keep-open, then activates the topmost shown one. False when none qualifies.
     bool HideTopWindow();
-    // A control of type 0 (plain window), 4 (label) or 5 (button) named and
-    // of the kind, at (0, 0), added at the top; null for other types.
+    // A control of type 0 (plain window), 3 (edit box), 4 (label), 5
+    // (button) or 6 (scroll bar) named and of the kind, at (0, 0), added at
+    // the top; null for other types.
     CBaseWindow* CreateControl(const char* name, uint32_t type, uint32_t kindId);
     // Writes the layout file: the header, then the entries of every child
     // without a parent window, in child order. The old file is replaced at

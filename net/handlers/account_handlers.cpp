@@ -10,7 +10,10 @@
 #include "net/handlers/handler_rules.h"
 #include "net/handlers/login_records.h"
 #include "net/handlers/server_windows.h"
+#include "net/packet_fields.h"
 #include "net/packet_reader.h"
+
+static_assert(CCharListEntry::OPTIONAL_COUNT == OPTIONAL_VALUE_COUNT);
 
 namespace {
 
@@ -51,9 +54,7 @@ std::unique_ptr<CCharListMsg> ParseCharList(CPacketReader& body) {
         entry.m_charId = body.GetDword();
         entry.m_value = body.GetDword();
         entry.m_kind = body.GetByte();
-        entry.m_mask = body.GetWord();
-        for (int bit = 0; bit < CCharListEntry::OPTIONAL_COUNT; ++bit)
-            entry.m_optional[bit] = entry.m_mask & (1u << bit) ? body.GetInt() : -1;
+        entry.m_mask = ReadOptionalValues(body, entry.m_optional);
         entry.m_byte = body.GetByte();
         body.GetBytes(entry.m_group, sizeof(entry.m_group));
         entry.m_value2 = body.GetDword();

@@ -27,6 +27,7 @@
 #include "core/frame_hooks.h"
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
+#include "core/main_window.h"
 #include "core/resource_cache.h"
 #include "data/char_resource_mgr.h"
 #include "data/cooking_recipe_mgr.h"
@@ -58,6 +59,7 @@
 #include "sound/sound_services.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "ui/edit_mgr.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/map/map.h"
@@ -94,7 +96,7 @@ const SlotRow kSlots[] = {
     {"MainMgr", kMade},
     {"Fonts", kMade},
     {"WindowMgr", kMade},
-    {"EditMgr", kNotYet},
+    {"EditMgr", kMade},
     {"AniPlayMgr", kMade},
     {"ItemTableMgr", kMade},
     {"SkillTableMgr", kMade},
@@ -115,7 +117,7 @@ const SlotRow kSlots[] = {
     {"EffectObjMgr", kNotYet},
     {"AmbientEffectMgr", kNotYet},
     {"ToonObjMgr", kMade},
-    {"AfterManagers", kNotYet},
+    {"AfterManagers", kMade},
     {"EffectPlayerMgr", kNotYet},
     {"MetaCache", kMade},
     {"CookRecipeMgr", kMade},
@@ -267,6 +269,8 @@ std::vector<HookRow> HookTable() {
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
+        {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
@@ -308,6 +312,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
         {"map", g_pMap},
+        {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };
 }

@@ -183,4 +183,30 @@ TEST_F(ApplicationTest, StartObjectsAreTheMainManagersChildren) {
     EXPECT_EQ(order, (std::vector<std::string>{"scene first"}));
 }
 
+// A slot that several layers fill runs their parts in order at start-up and
+// in the reverse order at shutdown; a part that fails ends the slot.
+TEST_F(ApplicationTest, ComposedSlotRunsItsPartsInOrder) {
+    std::vector<std::string> order;
+    auto part = [&order](std::string name, bool ok) {
+        AddGlobalFactory(
+            GlobalSlot::AfterManagers,
+            [&order, name, ok] {
+                order.push_back("make " + name);
+                return ok;
+            },
+            [&order, name] { order.push_back("end " + name); });
+    };
+    part("first", true);
+    part("second", true);
+    EXPECT_TRUE(CreateGlobal(GlobalSlot::AfterManagers));
+    DestroyGlobal(GlobalSlot::AfterManagers);
+    EXPECT_EQ(order, (std::vector<std::string>{"make first", "make second", "end second", "end first"}));
+    order.clear();
+    ClearGlobalFactories();
+    part("failing", false);
+    part("later", true);
+    EXPECT_FALSE(CreateGlobal(GlobalSlot::AfterManagers));
+    EXPECT_EQ(order, (std::vector<std::string>{"make failing"}));
+}
+
 }  // namespace

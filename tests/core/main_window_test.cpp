@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -252,20 +253,29 @@ TEST_F(MainWndProcTest, HotkeysPostTheirKeys) {
         EXPECT_EQ(Take(INPUT_KEY), Codes{hotkey.m_key}) << int(hotkey.m_key);
     }
     struct Edit : IEditControl {
-        bool IsComposing() override { return true; }
+        bool IsComposing() override { return composing; }
+        bool IsMultiLine() override { return multiLine; }
         bool HandleMessage(plat::WindowHandle, uint32_t message, plat::WParam, plat::LParam) override {
             return message == plat::WM_CHAR;
         }
         plat::LResult CallPreviousProc(plat::WindowHandle, uint32_t, plat::WParam, plat::LParam) override {
             return 7;
         }
+        bool composing = false, multiLine = false;
     } edit;
     g_pEditControl = &edit;
-    // Up and Down move through the IME's candidates while it composes.
-    for (const CHotkey& hotkey : g_hotkeys) {
-        hotkey.m_callback(1);
-        bool arrow = hotkey.m_key == plat::VK_UP || hotkey.m_key == plat::VK_DOWN;
-        EXPECT_EQ(Take(INPUT_KEY), arrow ? Codes{} : Codes{hotkey.m_key}) << int(hotkey.m_key);
+    // Up and Down move through the IME's candidates while it composes, and
+    // between the lines of a multi-line control.
+    for (auto [composing, multiLine] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        edit.composing = composing;
+        edit.multiLine = multiLine;
+        const bool arrowsPass = !composing && !multiLine;
+        for (const CHotkey& hotkey : g_hotkeys) {
+            hotkey.m_callback(1);
+            bool arrow = hotkey.m_key == plat::VK_UP || hotkey.m_key == plat::VK_DOWN;
+            EXPECT_EQ(Take(INPUT_KEY), arrow && !arrowsPass ? Codes{} : Codes{hotkey.m_key})
+                << int(hotkey.m_key) << " composing " << composing << " multi-line " << multiLine;
+        }
     }
     EXPECT_EQ(EditSubclassProc(nullptr, plat::WM_CHAR, 'a', 0), 1);
     EXPECT_EQ(EditSubclassProc(nullptr, plat::WM_KEYDOWN, 'a', 0), 7);

@@ -196,4 +196,31 @@ TEST(UtilStringTest, Numbers) {
     EXPECT_EQ(bytes[3], 0x12);
 }
 
+// Where atoi would overflow (undefined), the number holds at the range's end.
+TEST(UtilStringTest, ParseIntReadsLikeAtoiAndSaturates) {
+    struct Case {
+        const char* text;
+        int64_t as64;
+        int32_t as32;
+    } cases[] = {
+        {"007", 7, 7},
+        {"  -42abc", -42, -42},
+        {"+5", 5, 5},
+        {"abc", 0, 0},
+        {"", 0, 0},
+        {"2147483648", 2147483648LL, INT32_MAX},
+        {"-2147483649", -2147483649LL, INT32_MIN},
+        {"999999999999", 999999999999LL, INT32_MAX},
+        {"9223372036854775807", INT64_MAX, INT32_MAX},
+        {"9223372036854775808", INT64_MAX, INT32_MAX},
+        {"-9223372036854775808", INT64_MIN, INT32_MIN},
+        {"-99999999999999999999", INT64_MIN, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseInt64(c.text), c.as64) << c.text;
+        EXPECT_EQ(ParseInt32(c.text), c.as32) << c.text;
+    }
+    EXPECT_EQ(ParseInt32(nullptr), 0);
+}
+
 }  // namespace

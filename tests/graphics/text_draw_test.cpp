@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "tests/graphics/text_fixture.h"
@@ -313,6 +314,17 @@ TEST_F(TextDrawTest, EditTextCaretBlinksAndCompositionIsMarked) {
     EXPECT_EQ(p.At(38, 42), kBackground);  // not past them
     EXPECT_EQ(p.At(25, 35), 0);            // the clause boxed
     EXPECT_EQ(p.At(29, 30), 0);
+
+    // The marks show without the focus too; the caret needs the focus and a place.
+    clock.Advance(CTextRenderer::CARET_BLINK_MS);
+    draw(&comp);
+    EXPECT_EQ(p.At(33, 36), 0);  // the caret over "C", in its visible half-second
+    for (auto [caret, focused] : {std::pair{2, false}, std::pair{-1, true}}) {
+        t->FillSurface(kBackground, nullptr);
+        m_renderer->DrawEditText(t, caret, focused, 20, 30, 10, "ABCD\r\nEF", 0, kWhite, 0, true, &comp);
+        EXPECT_EQ(p.At(30, 42), 0) << caret;
+        EXPECT_EQ(p.At(33, 36), Px(t, kWhite)) << caret;  // "C" without a caret
+    }
 }
 
 TEST_F(TextDrawTest, RealFontInkIsOnlyTheTextColour) {

@@ -5,26 +5,14 @@
 
 #include "net/handlers/account_handlers.h"
 #include "tests/net/message_harness.h"
+#include "tests/net/wire_bytes.h"
 
 namespace {
 
 using nettest::Bytes;
-
-Bytes Text(const std::string& text) {
-    Bytes out{uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
-Bytes U32(uint32_t v) {
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-}
+using nettest::Cat;
+using nettest::Text;
+using nettest::U32;
 
 // A character entry: id, value, kind, mask and the values its bits name,
 // the byte, the group, two values and the name.

@@ -3,8 +3,10 @@
 // given and can be switched between present and absent; Describe() gives a
 // text of everything received, for comparing a state before and after.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,12 +37,19 @@ public:
     std::vector<std::vector<uint8_t>> m_parsed;           // code first
     std::vector<std::string> m_sounds;
     std::vector<uint32_t> m_fieldValues;
+    // Characters whose state events apply, and the events asked for
+    // ("id/kind/value/extra", with "absent" appended when it was refused).
+    std::set<uint32_t> m_presentChars;
+    std::vector<std::string> m_stateEvents;
+    // Sees each record handed over or given to the map, while it lives.
+    std::function<void(const CMsgPayload&)> m_onHand;
 
     bool HasMap() override { return m_hasMap; }
     bool HasMapData() override { return m_hasMap && m_hasMapData; }
     bool HandleMapMessage(const CMsgPayload& msg) override {
         if (!m_hasMap) return false;
         m_deliveries.push_back({"map", msg.m_id, 0});
+        if (m_onHand) m_onHand(msg);
         return true;
     }
     void SetFieldValue(uint32_t value) override { m_fieldValues.push_back(value); }
@@ -56,6 +65,7 @@ public:
     bool HandleCharRecord(const CMsgPayload& record) override {
         if (!m_receivers) return false;
         m_deliveries.push_back({"hand", record.m_id, 0});
+        if (m_onHand) m_onHand(record);
         return true;
     }
     bool ParseCharMessage(uint8_t code, const uint8_t* body, size_t length) override {
@@ -73,12 +83,22 @@ public:
         m_sounds.push_back(std::to_string(id) + "@" + std::to_string(x) + "," + std::to_string(y));
     }
 
+    bool CharStateEvent(uint32_t id, uint8_t kind, uint32_t value, uint16_t extra) override {
+        if (!m_receivers) return false;
+        const bool present = m_presentChars.count(id) != 0;
+        m_stateEvents.push_back(std::to_string(id) + "/" + std::to_string(kind) + "/" +
+                                std::to_string(value) + "/" + std::to_string(extra) +
+                                (present ? "" : " absent"));
+        return present;
+    }
+
     std::string Describe() const {
         std::ostringstream out;
         for (const Delivery& d : m_deliveries) out << d.how << ":" << d.id << "/" << d.delay << " ";
         for (const auto& m : m_parsed) out << "parse:" << int(m[0]) << "+" << m.size() - 1 << " ";
         for (const auto& s : m_sounds) out << "sound:" << s << " ";
         for (uint32_t v : m_fieldValues) out << "field:" << v << " ";
+        for (const auto& e : m_stateEvents) out << "state:" << e << " ";
         return out.str();
     }
 

@@ -6,28 +6,14 @@
 #include "net/connection.h"
 #include "net/handlers/login_phase.h"
 #include "tests/net/message_harness.h"
+#include "tests/net/wire_bytes.h"
 
 namespace {
 
 using nettest::Bytes;
-
-Bytes Text(const std::string& text) {
-    Bytes out{uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-
-Bytes LongText(const std::string& text) {
-    Bytes out{uint8_t(text.size() >> 8), uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
+using nettest::Cat;
+using nettest::LongText;
+using nettest::Text;
 
 using LoginMessages = nettest::MessageHarness;
 

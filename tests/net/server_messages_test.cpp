@@ -11,11 +11,20 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "tests/net/char_bodies.h"
 #include "tests/net/message_harness.h"
+#include "tests/net/wire_bytes.h"
 
 namespace {
 
 using nettest::Bytes;
+using nettest::Cat;
+using nettest::LongText;
+using nettest::ObjectAppearsBody;
+using nettest::OwnCharBody;
+using nettest::Text;
+using nettest::U16;
+using nettest::U32;
 
 // A valid message: the client version it is read with, the code and the body.
 struct Sample {
@@ -25,32 +34,25 @@ struct Sample {
     Bytes body;
 };
 
-// A text on the wire: u8 length and the bytes.
-Bytes Text(const std::string& text) {
-    Bytes out{uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-
-// A text with a u16 length.
-Bytes LongText(const std::string& text) {
-    Bytes out{uint8_t(text.size() >> 8), uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 Bytes Deflated(const std::string& text) {
     uLongf size = compressBound(uLong(text.size()));
     Bytes out(size);
     compress(out.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()));
     out.resize(size);
     return out;
+}
+
+nettest::OwnCharBody OwnChar49() {
+    nettest::OwnCharBody body;
+    body.status = nettest::StatusWords::With49();
+    body.tail.extra = 49;
+    return body;
+}
+
+nettest::CharAppearsBody CharAppearsWithAnEntry() {
+    nettest::CharAppearsBody body;
+    body.entries.resize(1);
+    return body;
 }
 
 std::vector<Sample> Samples() {
@@ -99,6 +101,61 @@ std::vector<Sample> Samples() {
         {"108 field value", 189, 108, {0, 7}},
         {"109 game over", 189, 109, {1}},
         {"121 player flag", 189, 121, {2}},
+        // Characters, skills and the event manager.
+        {"5 own character", 189, 5, OwnCharBody().Wire()},
+        {"5 own character with status 49", 189, 5, OwnChar49().Wire()},
+        {"8 status block, no group", 189, 8, {0}},
+        {"8 status block, every group", 189, 8, Cat({{0xFF}, Bytes(106, 1)})},
+        {"19 skill hit", 189, 19,
+         Cat({U32(3000001),
+              U32(7),
+              U32(0x000A0014),
+              {2},
+              U16(5),
+              {6},
+              U16(7),
+              U16(8),
+              {9},
+              {100},
+              {2},
+              U32(11),
+              U16(1),
+              {1, 2},
+              U32(12),
+              U16(2),
+              {3, 4}})},
+        {"22 value list", 189, 22, Cat({{2, 16}, U32(3000005), {1}, U32(9)})},
+        {"23 player signal", 189, 23, {}},
+        {"26 action 3", 189, 26, Cat({U32(7), {3}})},
+        {"26 action 1", 189, 26, Cat({U32(7), {1}})},
+        {"29 object appears", 189, 29, ObjectAppearsBody().Wire()},
+        {"40 ids with values", 189, 40, Cat({{0, 2}, U32(1), U16(2), U32(3), U16(4)})},
+        {"40 ids", 189, 40, Cat({{1, 2}, U32(1), U32(3)})},
+        {"43 character timer", 189, 43, Cat({{0}, U32(7), U32(30)})},
+        {"44 target text", 189, 44, Cat({U32(1), U32(2), {3}, U32(4), Text("over"), U32(5), U32(6)})},
+        {"45 three values", 189, 45, Cat({U32(1), U32(2), U32(3)})},
+        {"51 character appears", 189, 51, CharAppearsWithAnEntry().Wire()},
+        {"63 skill action", 189, 63,
+         Cat({U32(3000002), {1}, U32(7), U32(0x00050006), U16(1), U16(2), U32(8), U16(30)})},
+        {"68 event input", 189, 68, nettest::EventInputBody("first")},
+        {"68 event input kind 1", 189, 68, {1}},
+        {"68 raw block", 189, 68, Cat({{2}, U32(1), U32(2), U16(3), {7, 8, 9}})},
+        {"71 state 75", 189, 71, Cat({{0}, U32(7), U16(1), U16(2), {3}})},
+        {"71 state 74", 189, 71, Cat({{1}, U32(7), U32(9)})},
+        {"71 state 73", 189, 71, Cat({{2}, U32(7)})},
+        {"72 cancel skill", 189, 72, U32(7)},
+        {"83 state event", 189, 83, Cat({U32(7), {5}, U32(6)})},
+        {"83 state event with extra", 189, 83, Cat({U32(7), {96}, U32(6), U16(4)})},
+        {"87 character text", 189, 87, Cat({{2}, U32(7), Text("said")})},
+        {"95 timed pair", 189, 95, Cat({U32(1), U32(2)})},
+        {"98 skill update", 189, 98, Cat({{1, 2}, U32(3), {4, 5}})},
+        {"99 skill removal", 189, 99, {1, 2}},
+        {"105 emoticon", 189, 105, Cat({U32(7), {1, 2}})},
+        {"110 status groups", 189, 110,
+         Cat({{0, 1, 3}, U32(3000009), U32(10), {1, 0}, U32(11), {2, 2, 1}, U32(1), {2}, U32(2), U32(12)})},
+        {"112 value reaction", 189, 112, Cat({{0}, U32(7), U32(300)})},
+        {"112 value reaction with text", 189, 112, Cat({{1}, U32(7), U32(0), Text("well done")})},
+        {"120 hit result", 189, 120, Cat({U32(7), U32(2), {3, 4}, U32(8)})},
     };
 }
 

@@ -84,6 +84,22 @@ void WindowDriver::Key(uint8_t scanCode, uint8_t virtualKey, bool extended) {
     Post(plat::WM_KEYDOWN, virtualKey, plat::MakeKeyLParam(scanCode, extended, false, false));
 }
 
+void WindowDriver::KeyUp(uint8_t scanCode, uint8_t virtualKey, bool extended) {
+    Post(plat::WM_KEYUP, virtualKey, plat::MakeKeyLParam(scanCode, extended, false, true));
+}
+
+void WindowDriver::Chars(const std::string& codePageText) {
+    for (char c : codePageText) Post(plat::WM_CHAR, uint8_t(c), 1);
+}
+
+void WindowDriver::Type(const std::string& utf8) {
+    m_system.TypeAtFrame(plat::FrameCount(), utf8);
+}
+
+void WindowDriver::Compose(const std::string& utf8, int32_t cursor) {
+    m_system.ComposeAtFrame(plat::FrameCount(), utf8, cursor);
+}
+
 void WindowDriver::Frame(int count) {
     for (int i = 0; i < count; ++i) {
         m_clock.Advance(m_frameMs);

@@ -65,6 +65,8 @@ public:
     FakeCursor& Cursor() { return m_cursor; }
     plat::FakeClock& Clock() { return m_clock; }
     plat::FakeKeyState& Keys() { return m_keys; }
+    // The window system: typed text, compositions, the clipboard, text input.
+    plat::ScriptedWindowSystem& System() { return m_system; }
     // Hands the fake cursor to the manager.
     void UseCursor() { m_mgr.SetCursorObject(&m_cursor); }
     // The manager's draw phase runs in every frame from now on (needs a display).
@@ -89,6 +91,14 @@ public:
     void Wheel(int32_t x, int32_t y, int notches);
     // A key by its scan code and virtual key.
     void Key(uint8_t scanCode, uint8_t virtualKey, bool extended = false);
+    // A key going up.
+    void KeyUp(uint8_t scanCode, uint8_t virtualKey, bool extended = false);
+    // Characters as the system sends them: one WM_CHAR a byte of the code page text.
+    void Chars(const std::string& codePageText);
+    // Text typed as the system's text input delivers it (UTF-8).
+    void Type(const std::string& utf8);
+    // The input method composes (UTF-8; empty ends it), the cursor after `cursor` characters.
+    void Compose(const std::string& utf8, int32_t cursor);
 
     // Runs frames: the clock moves on, the scripted messages are dispatched
     // to the main window procedure, then the input update and the phases.

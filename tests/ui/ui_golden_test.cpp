@@ -1,14 +1,22 @@
 // Labels in every font with each style switch and plain-face buttons in each
-// state, drawn with the real font headless and compared with the stored
-// picture. QM_REFRESH_GOLDEN=1 rewrites it.
+// state; edit boxes and a tooltip. Drawn with the real font headless and
+// compared with the stored pictures; QM_REFRESH_GOLDEN=1 rewrites them.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "core/main_window.h"
 #include "tests/graphics/text_fixture.h"
 #include "tests/support/golden_image.h"
+#include "tests/support/window_driver.h"
+#include "tests/ui/ui_picture_fixture.h"
 #include "ui/button.h"
+#include "ui/edit_box.h"
+#include "ui/edit_mgr.h"
 #include "ui/static_text.h"
+#include "ui/tooltip_window.h"
 
 namespace {
 
@@ -67,6 +75,114 @@ TEST_F(UiGoldenTest, AnEmptyLabelDrawsNothing) {
     ASSERT_TRUE(label.Draw());
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 200; ++x) ASSERT_EQ(Pixels(Frame()).At(x, y), kGrey) << x << "," << y;
+}
+
+}  // namespace
+
+// ---- Text entry ----
+
+namespace {
+
+constexpr int kEntryWidth = 420, kEntryHeight = 120;
+
+// Boxes drawn one after the other, each while it has the keyboard: one with
+// a selection and the caret, one composing, a password box; and a one-line
+// tooltip with its frame animation.
+class TextEntryGoldenTest : public UiPictureFixture {
+protected:
+    void SetUp() override {
+        UiPictureFixture::SetUp();
+        BringUpUi(m_freetype);
+        m_driver = std::make_unique<qmtest::WindowDriver>();
+        ASSERT_TRUE(m_edit.Init(plat::GetMainWindow(), EditSubclassProc));
+        m_edit.SetDefaultFont(GetFontHandle(0));
+        g_pEditMgr = &m_edit;
+        g_pEditControl = m_edit.GetImeEdit();
+        m_panel = m_driver->Add(new CBaseWindow);
+        Frame()->FillSurface(kGrey, nullptr);
+    }
+    void TearDown() override {
+        m_driver.reset();
+        g_pEditControl = nullptr;
+        g_pEditMgr = nullptr;
+        g_textFocus = false;
+        UiPictureFixture::TearDown();
+    }
+    CEditBox* Box(int32_t x, int32_t y, const char* text) {
+        auto* box = static_cast<CEditBox*>(m_driver->Mgr().CreateControl("ENTRY", CONTROL_EDIT_BOX, 0));
+        m_panel->AddChild(box);
+        box->SetPosition(x, y);
+        box->SetInputRect(true, x, y, x + 180, y + 14);
+        box->SetText(text);
+        return box;
+    }
+
+    plat::FreeTypeFontBackend m_freetype;
+    std::unique_ptr<qmtest::WindowDriver> m_driver;
+    CEditMgr m_edit;
+    CBaseWindow* m_panel = nullptr;
+};
+
+TEST_F(TextEntryGoldenTest, BoxesAndATooltip) {
+    // "Quill あいう": "uil" selected, the caret after it.
+    CEditBox* selected = Box(12, 12, "Quill \x82\xA0\x82\xA2\x82\xA4");
+    selected->SetActive(true, false);
+    m_edit.GetImeEdit()->SetSelection(1, 4);
+    ASSERT_TRUE(selected->Draw());
+    // "日本" and "かな" being composed, the cursor inside it.
+    CEditBox* composing = Box(12, 44, "\x93\xFA\x96\x7B");
+    composing->SetActive(true, false);
+    m_edit.GetImeEdit()->MoveCaret(false);
+    m_driver->Compose("\xE3\x81\x8B\xE3\x81\xAA", 1);
+    m_driver->Frame();
+    ASSERT_TRUE(m_edit.IsComposing());
+    ASSERT_TRUE(composing->Draw());
+    CEditBox* password = Box(12, 76, "secret");
+    password->SetPassword(true);
+    ASSERT_TRUE(password->Draw());
+    CToolTipWindow tip;
+    tip.SetText("Tooltip \x93\xB9\x8B\xEF", 0xFFFFFF);
+    tip.SetPosition(310, 60);
+    ASSERT_TRUE(tip.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(qmtest::ToRgb(Target(), kEntryWidth, kEntryHeight),
+                                      "tests/ui/golden/ui_text_entry.png"));
+}
+
+}  // namespace
+
+namespace {
+
+// The input method's candidates over the focused box: for Japanese a list of
+// the page's entries ending 30 pixels above the box, the entry the
+// composition shows marked with a bar.
+TEST_F(TextEntryGoldenTest, CandidatesShowAboveTheBox) {
+    CEditBox* box = Box(40, 200, "");
+    box->SetActive(true, false);
+    m_driver->Compose("\xE3\x81\x8B", 1);  // "か"
+    const std::vector<std::string> candidates = {"\xE8\x9A\x8A", "\xE3\x81\x8B", "\xE5\x8F\xAF"};
+    m_driver->System().CandidatesAtFrame(m_driver->FrameNumber(), candidates, 0, 0);
+    m_driver->Frame();
+    ASSERT_TRUE(box->Draw());  // the caret after "か": x 40 + its width
+    const int32_t left = 40 + m_edit.GetTextWidth("\x82\xA9", 2);
+    auto inked = [&](int32_t top, int32_t bottom) {
+        int n = 0;
+        for (int32_t y = top; y < bottom; ++y)
+            for (int32_t x = 0; x < 400; ++x) n += Target().At(x, y) != kGrey;
+        return n;
+    };
+    Frame()->FillSurface(kGrey, nullptr);
+    m_driver->Mgr().Draw();         // the manager draws the overlay after every window
+    EXPECT_GT(inked(138, 162), 0);  // rows at 138, 154 and 170 (the popup line)
+    EXPECT_EQ(inked(0, 138), 0);
+    // The marked second row: its space before " 2" is lighter than the others'.
+    EXPECT_NE(Target().At(left + 1, 154 + 6), Target().At(left + 1, 138 + 6));
+    EXPECT_EQ(Target().At(left + 1, 170 + 6), Target().At(left + 1, 138 + 6));
+    // Without candidates nothing shows above the box.
+    m_driver->System().CandidatesAtFrame(m_driver->FrameNumber(), {}, 0, 0);
+    m_driver->Frame();
+    Frame()->FillSurface(kGrey, nullptr);
+    box->DrawImeOverlay();
+    EXPECT_EQ(inked(0, 195), 0);
 }
 
 }  // namespace

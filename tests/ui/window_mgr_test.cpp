@@ -14,6 +14,8 @@
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
 #include "ui/button.h"
+#include "ui/edit_box.h"
+#include "ui/scroll_bar.h"
 #include "ui/static_text.h"
 #include "ui/window_messages.h"
 
@@ -188,8 +190,8 @@ TEST(WindowMgrTest, ControlFactoryByTypeCode) {
         uint32_t type;
         bool made;
         bool topLevel;
-    } cases[] = {{0, true, true},  {1, false, false}, {2, false, false}, {3, false, false}, {4, true, false},
-                 {5, true, false}, {6, false, false}, {7, false, false}, {99, false, false}};
+    } cases[] = {{0, true, true},  {1, false, false}, {2, false, false}, {3, true, false},  {4, true, false},
+                 {5, true, false}, {6, true, false},  {7, false, false}, {99, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         const int32_t before = mgr.ChildCount();
@@ -209,10 +211,13 @@ TEST(WindowMgrTest, ControlFactoryByTypeCode) {
     }
     std::vector<CBaseWindow*> made;
     mgr.FindAllWindowsByName("CONTROL", &made);
-    ASSERT_EQ(made.size(), 3u);
+    ASSERT_EQ(made.size(), 5u);
     EXPECT_EQ(dynamic_cast<CStaticText*>(made[0]), nullptr);
-    EXPECT_NE(dynamic_cast<CStaticText*>(made[1]), nullptr);
-    EXPECT_NE(dynamic_cast<CButton*>(made[2]), nullptr);
+    EXPECT_NE(dynamic_cast<CEditBox*>(made[1]), nullptr);
+    EXPECT_NE(dynamic_cast<CStaticText*>(made[2]), nullptr);
+    EXPECT_EQ(dynamic_cast<CEditBox*>(made[2]), nullptr);
+    EXPECT_NE(dynamic_cast<CButton*>(made[3]), nullptr);
+    EXPECT_NE(dynamic_cast<CScrollBar*>(made[4]), nullptr);
 }
 
 TEST(WindowMgrTest, WindowClassesByIdentifier) {

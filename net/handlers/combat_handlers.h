@@ -1,0 +1,58 @@
+// The combat messages: skill actions and hits, target texts, hit results and
+// the small skill records, one handler for the family. Each tests the
+// connection first.
+//
+// | code | record                         | delivery                        |
+// |------|--------------------------------|---------------------------------|
+// | 19   | 31 skill hit                   | handed                          |
+// | 23   | 35 (no fields)                 | posted                          |
+// | 40   | form 0: 43 ids with values; form 1: 42 ids | posted              |
+// | 44   | 36 target text                 | posted                          |
+// | 45   | 37 three values                | posted                          |
+// | 63   | 30 skill action                | handed                          |
+// | 72   | 34 cancel skill                | handed                          |
+// | 83   | -                              | the character's state event     |
+// | 98   | 32 skill update                | posted                          |
+// | 99   | 33 skill removal               | posted                          |
+// | 120  | 38 hit result                  | posted                          |
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "core/message.h"
+
+class CGameSession;
+class CPacketReader;
+
+enum : uint8_t {
+    SERVER_SKILL_HIT = 19,
+    SERVER_PLAYER_SIGNAL = 23,
+    SERVER_ID_LISTS = 40,
+    SERVER_TARGET_TEXT = 44,
+    SERVER_THREE_VALUES = 45,
+    SERVER_SKILL_ACTION = 63,
+    SERVER_CANCEL_SKILL = 72,
+    SERVER_STATE_EVENT = 83,
+    SERVER_SKILL_UPDATE = 98,
+    SERVER_SKILL_REMOVE = 99,
+    SERVER_HIT_RESULT = 120,
+};
+
+inline constexpr uint8_t STATE_EVENT_WITH_EXTRA = 96;
+
+// One combat message, read whole.
+struct CCombatMessage {
+    enum Delivery { NONE, POST, HAND, STATE_EVENT };
+    Delivery m_delivery = NONE;
+    std::unique_ptr<CMsgPayload> m_record;
+    // The state event (83).
+    uint32_t m_charId = 0;
+    uint8_t m_kind = 0;
+    uint32_t m_value = 0;
+    uint16_t m_extra = 0;
+};
+
+std::optional<CCombatMessage> ParseCombatMessage(uint8_t code, CPacketReader& body);
+
+void HandleCombatMessage(CGameSession& session, uint8_t code, CPacketReader& body);

@@ -1,0 +1,35 @@
+#include "ui/ui_startup.h"
+
+#include <new>
+
+#include "core/app_state.h"
+#include "core/global_objects.h"
+#include "core/main_window.h"
+#include "graphics/text_font.h"
+#include "ui/edit_mgr.h"
+#include "ui/ime_edit.h"
+
+void InstallUiGlobals() {
+    SetGlobalFactory(
+        GlobalSlot::EditMgr,
+        [] {
+            if (!g_pEditMgr) g_pEditMgr = new (std::nothrow) CEditMgr;
+            if (!g_pEditMgr) return true;  // start-up goes on without it
+            g_pEditMgr->Init(g_hMainWnd, EditSubclassProc);
+            g_pEditMgr->SetDefaultFont(GetFontHandle(0));
+            DisableImeForWindow(false, g_hMainWnd);
+            g_pEditControl = g_pEditMgr->GetImeEdit();
+            return true;
+        },
+        [] {
+            g_pEditControl = nullptr;
+            delete g_pEditMgr;
+            g_pEditMgr = nullptr;
+        });
+    AddGlobalFactory(GlobalSlot::AfterManagers,
+                     [] {
+                         if (g_pEditMgr) g_pEditMgr->SetInputFocus(false);
+                         return true;
+                     },
+                     {});
+}
