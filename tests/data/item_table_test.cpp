@@ -3,8 +3,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "data/data_table.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
@@ -255,24 +257,35 @@ TEST_F(ItemTableTest, TemplatesOnePerRow) {
     EXPECT_FALSE(boxes.Boxes().empty());
 }
 
-TEST_F(ItemTableTest, TemplateValuesByItemIdAndDeletedTemplates) {
+TEST_F(ItemTableTest, TemplateValuesByKindAndByItemIdAndDeletedTemplates) {
     CItemTableMgr& manager = *g_pItemTableMgr;
+    ASSERT_EQ(manager.GetTemplateCount(), 3);
     manager.GetTemplate(0)->SetKindId(20);
+    manager.GetTemplate(0)->SetValues(5, 50);
     manager.GetTemplate(1)->SetKindId(21);
-    manager.GetTemplate(1)->SetValues(3, 20);
+    manager.GetTemplate(1)->SetValues(3, 30);
+    manager.GetTemplate(2)->SetKindId(21);
+    manager.GetTemplate(2)->SetValues(7, 70);
+    enum By { kKind, kId };
     struct Case {
-        uint32_t id;
-        int32_t row;
-        uint32_t kind, current, maximum;
+        const char* what;
+        By by;
+        uint32_t key, current, maximum;
     };
-    for (const Case& c :
-         {Case{kSwordId, 0, 20, 0, 0}, Case{kPotionId, 1, 21, 3, 20}, Case{4242, 0, 0, 0, 0}}) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(manager.GetTemplateRow(c.id), c.row);
-        EXPECT_EQ(manager.GetTemplateKind(c.id), c.kind);
-        EXPECT_EQ(manager.GetTemplateCurrent(c.id), c.current);
-        EXPECT_EQ(manager.GetTemplateMaximum(c.id), c.maximum);
-    }
+    const auto check = [&manager](const Case& c) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.by == kKind ? manager.GetCurrentByKind(c.key) : manager.GetCurrentById(c.key), c.current);
+        EXPECT_EQ(c.by == kKind ? manager.GetMaximumByKind(c.key) : manager.GetMaximumById(c.key), c.maximum);
+    };
+    for (const Case& c : {
+             Case{"the sword's kind", kKind, 20, 5, 50},
+             Case{"a kind two templates have: the first", kKind, 21, 3, 30},
+             Case{"a kind no template has", kKind, 22, 0, 0},
+             Case{"the sword's id", kId, kSwordId, 5, 50},
+             Case{"the potion's id", kId, kPotionId, 3, 30},
+             Case{"an id no template has (a kind one has)", kId, 21, 0, 0},
+         })
+        check(c);
 
     // A deleted template leaves an empty entry: the others keep their
     // indexes, lookups pass it by, and it is the first free entry.
@@ -285,8 +298,12 @@ TEST_F(ItemTableTest, TemplateValuesByItemIdAndDeletedTemplates) {
     EXPECT_EQ(manager.GetTemplate(1), nullptr);
     EXPECT_EQ(manager.GetTemplate(0)->GetItemId(), kSwordId);
     EXPECT_EQ(manager.FindTemplateById(kPotionId), nullptr);
-    EXPECT_EQ(manager.FindTemplateByKind(21), nullptr);
-    EXPECT_EQ(manager.GetTemplateMaximum(kPotionId), 0u);
+    EXPECT_EQ(manager.FindTemplateByKind(21), manager.GetTemplate(2));
+    for (const Case& c : {
+             Case{"the kind after its first template went", kKind, 21, 7, 70},
+             Case{"the deleted template's id", kId, kPotionId, 0, 0},
+         })
+        check(c);
     EXPECT_EQ(manager.MakeItem(kPotionId), nullptr);
     EXPECT_EQ(manager.FindFreeEntry(), 1);
 }
@@ -461,6 +478,40 @@ TEST_F(SlotContainerTest, TheManagerUpdatesAndOwnsItsContainers) {
     delete g_pItemTableMgr;
     g_pItemTableMgr = nullptr;
     EXPECT_EQ(m_deleted, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ItemTableColumnsTest, ClassAndNumberLimitColumns) {
+    qmtest::ScopedDatabase db;
+    qmtest::TableBuilder t(3, ITEM_COL_NUMBER_LIMIT + 1);
+    t.Set(ITEM_COL_CLASS, 0, 10).Set(ITEM_COL_CLASS, 1, 11).Set(ITEM_COL_NUMBER_LIMIT, 0, 3);
+    db.Write(CItemTableMgr::ITEM_TABLE_FILE, t);
+    CItemTableMgr manager;
+    CItemTableMgr* previous = std::exchange(g_pItemTableMgr, &manager);
+    CItemObject recipe, book, plain;
+    recipe.Init(0, 1);
+    book.Init(1, 2);
+    plain.Init(2, 3);
+    EXPECT_TRUE(recipe.IsItemClass10() && !recipe.IsItemClass11());
+    EXPECT_TRUE(book.IsItemClass11() && !book.IsItemClass10());
+    EXPECT_EQ(recipe.GetItemColumn1157(), 3);
+    EXPECT_TRUE(recipe.HasColumn1157Flag());
+    recipe.SetFlags(1);  // it has its numbers already
+    EXPECT_FALSE(recipe.HasColumn1157Flag());
+    EXPECT_FALSE(plain.HasColumn1157Flag());
+    // The table's cells through the getters that take a missing table too.
+    const CDataTable* table = manager.GetTable();
+    EXPECT_EQ(GetTableByte(table, ITEM_COL_CLASS, 1), 11);
+    EXPECT_EQ(GetTableBlockWord(table, ITEM_COL_NUMBER_LIMIT, 0), 3);
+    EXPECT_EQ(GetTableBlockWord(table, ITEM_COL_NUMBER_LIMIT, 3), 0);  // past the last row
+    EXPECT_EQ(GetTableBlockWord(nullptr, ITEM_COL_NUMBER_LIMIT, 0), 0);
+    EXPECT_EQ(GetTableByte(nullptr, 0, 0), 0);
+    EXPECT_EQ(GetTableRecord(table, ITEM_COL_CLASS, 0), nullptr);  // not a record column
+    EXPECT_EQ(GetTableRecord(nullptr, 0, 0), nullptr);
+    g_pItemTableMgr = previous;
 }
 
 }  // namespace
