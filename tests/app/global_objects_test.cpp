@@ -4,7 +4,6 @@
 #include "core/global_objects.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -59,11 +58,16 @@
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
+#include "ui/items/item_world.h"
+#include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -107,7 +111,7 @@ const SlotRow kSlots[] = {
     {"ObjSpriteMgr", kMade},
     {"ImageMgr", kMade},
     {"CharResourceMgr", kMade},
-    {"Map", kNotYet},
+    {"Map", kMade},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
@@ -225,9 +229,9 @@ std::vector<HookRow> HookTable() {
         {"frame: file jobs", [] { return GetFileJobFrameClient() != nullptr; }, kInstalled},
         {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
         {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
-        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kAbsent},
+        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kInstalled},
         {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
-        {"frame: activation", [] { return GetActivationListener() != nullptr; }, kAbsent},
+        {"frame: activation", [] { return GetActivationListener() != nullptr; }, kInstalled},
         {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
         {"frame: sound cache queue", [] { return GetSoundCacheFrameClient() != nullptr; }, kInstalled},
         // The network.
@@ -235,11 +239,11 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"socket notifications polled with the window messages", [] { return HasSocketPumpHook(); },
          kInstalled},
-        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
-        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
+        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kInstalled},
+        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kInstalled},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
-        {"animation: field", [] { return GetAniField() != nullptr; }, kAbsent},
+        {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
@@ -254,24 +258,31 @@ std::vector<HookRow> HookTable() {
         {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kAbsent},
         {"resource caches: file entries", [] { return GetResourceEntryFactory() != nullptr; }, kKept},
         {"character resources: shadow", [] { return GetShadowSpriteFactory() != nullptr; }, kInstalled},
-        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kAbsent},
+        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kKept},
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
+        {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
+        // What the map reaches through seams.
+        {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
+        {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
+        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
-        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kInstalled},
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
         {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
-        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
+        {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
+        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
     };
 }
 
@@ -308,19 +319,16 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"map", g_pMap},
         {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };
 }
 
-class GlobalObjectsTest : public ::testing::Test {
+class GlobalObjectsTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(m_oldCwd, sizeof(m_oldCwd)), nullptr);
-        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
+        ProgramFixture::SetUp();
         InstallGlobalFactories();
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
@@ -330,10 +338,7 @@ protected:
     }
     void TearDown() override {
         SetGlobalSlotObserver(nullptr);
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        EXPECT_EQ(chdir(m_oldCwd), 0);
+        ProgramFixture::TearDown();
     }
 
     // Runs the program for a few frames in its window.
@@ -351,11 +356,6 @@ protected:
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
-    qmtest::TempDir m_dir;
-    char m_oldCwd[4096];
-    plat::ScriptedWindowSystem m_system;
-    plat::ScopedWindowSystem m_scoped{m_system};
-    plat::ScopedMessageBoxRecorder m_boxes;
     std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
     std::vector<bool> m_hooksWhileRunning;
 };
