@@ -1,0 +1,18 @@
+// What the windows of the way in share: the OK box and the new link to the
+// login server.
+#pragma once
+#include <initializer_list>
+
+class CBaseWindow;
+class CButton;
+
+// An OK box with the text, added to the window manager and activated
+// (nothing without a window manager).
+void ShowOkMessageBox(const char* text);
+// Closes the connection there is, resets the session and connects to the
+// configured login server (the connection is made when there is none).
+void ReconnectToLoginServer();
+// Buttons that take input, or that show without taking any (null ones skipped).
+void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput);
+// Centres the window on an 800 x 600 screen by its picture.
+void CentreWindow(CBaseWindow* window);
