@@ -135,7 +135,26 @@ public:
         (void)charId, (void)kind, (void)value, (void)extra;
         return false;
     }
+
+    // ---- The character manager's lookups ----
+    // The character with the id (active or not), or null.
+    virtual CChar* FindChar(uint32_t charId) {
+        (void)charId;
+        return nullptr;
+    }
+    // The character under a screen point (the player too when asked), or null.
+    virtual CChar* PickCharAt(int32_t x, int32_t y, bool includePlayer) {
+        (void)x, (void)y, (void)includePlayer;
+        return nullptr;
+    }
+    // The sound of a row of the character sound table, unpositioned.
+    virtual void PlayTableSound(int32_t row) { (void)row; }
 };
+
+// The character status test: whether status id (1-128) is set in the four
+// words (word 0 first). Any other id is reported in the error box and counts
+// as not set.
+bool CheckCharStatus(const uint32_t words[4], int32_t id);
 
 // Installs (null removes) the hooks; not owned.
 void SetGameWorldHooks(IGameWorldHooks* hooks);

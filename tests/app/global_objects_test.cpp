@@ -62,6 +62,7 @@
 #include "ui/edit_mgr.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/chars/char_mgr.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 
@@ -108,7 +109,7 @@ const SlotRow kSlots[] = {
     {"ImageMgr", kMade},
     {"CharResourceMgr", kMade},
     {"Map", kMade},
-    {"CharMgr", kNotYet},
+    {"CharMgr", kMade},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
     {"ScriptMgr", kNotYet},
@@ -236,7 +237,7 @@ std::vector<HookRow> HookTable() {
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
         {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
         // The animation layer's services.
-        {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
+        {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kInstalled},
         {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
@@ -261,7 +262,7 @@ std::vector<HookRow> HookTable() {
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
-        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
+        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
@@ -312,6 +313,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
         {"map", g_pMap},
+        {"characters", g_pCharMgr},
         {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };
