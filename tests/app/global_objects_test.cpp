@@ -63,6 +63,7 @@
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 
@@ -263,6 +264,7 @@ std::vector<HookRow> HookTable() {
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
+        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},

@@ -135,6 +135,10 @@ bool CCharMgr::Release() {
     return CObjectMgr::Release();
 }
 
+ICharRequests& CCharMgr::Requests() {
+    return m_pRequests ? *m_pRequests : SessionCharRequests();
+}
+
 CAniObject* CCharMgr::Mark(int index) const {
     return index >= 0 && index < 5 ? m_marks[index].get() : nullptr;
 }

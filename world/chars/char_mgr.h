@@ -23,6 +23,7 @@ class CObjectInfoMsg;
 class CSpeechData;
 class CStatusGroupMsg;
 class CTeam;
+class ICharRequests;
 
 inline constexpr int32_t CHAR_SLOT_COUNT = 10000;
 // Data tables the manager loads: the emoticons and the sounds (column 74).
@@ -114,6 +115,11 @@ public:
     // A party list that arrived before the player's character (taken over).
     void SetWaitingParty(std::unique_ptr<CTeam> party);
 
+    // The requests the characters send: the session's unless given others
+    // (null gives the session's back).
+    void SetRequests(ICharRequests* requests) { m_pRequests = requests; }
+    ICharRequests& Requests();
+
     // ---- State ----
     CChar* GetPlayer() const { return m_pPlayer; }
     bool AreCharsReady() const { return m_charsReady != 0; }
@@ -158,6 +164,7 @@ private:
     std::unique_ptr<CAniObject> m_energyBars[6];
     std::unique_ptr<CTeam> m_pWaitingParty;
     uint8_t m_charsReady = 0;
+    ICharRequests* m_pRequests = nullptr;
 };
 
 // The program's character manager (null while there is none).

@@ -1,11 +1,11 @@
 #include "world/chars/char_services.h"
 
 #include "net/game_session.h"
+#include "world/chars/char_mgr.h"
 
 namespace {
 
 ICharEffects* g_charEffects = nullptr;
-ICharRequests* g_charRequests = nullptr;
 
 class SessionRequests : public ICharRequests {
 public:
@@ -25,13 +25,11 @@ ICharEffects* GetCharEffects() {
     return g_charEffects;
 }
 
-ICharRequests& CharRequests() {
+ICharRequests& SessionCharRequests() {
     static SessionRequests session;
-    return g_charRequests ? *g_charRequests : session;
+    return session;
 }
-void SetCharRequests(ICharRequests* requests) {
-    g_charRequests = requests;
-}
-ICharRequests* GetCharRequests() {
-    return g_charRequests;
+
+ICharRequests& CharRequests() {
+    return g_pCharMgr ? g_pCharMgr->Requests() : SessionCharRequests();
 }

@@ -1,8 +1,7 @@
-// What the characters use of their neighbours that live above the world: the
-// effect list attached to each character (the visual effects install its
-// factory), and the requests the character code sends (the game session's,
-// replaceable by a recorder in tests). An effect factory that is not
-// installed leaves every character without an effect list.
+// What the characters use of their neighbours: the effect list attached to
+// each character (the visual effects install its factory; without one no
+// character has an effect list), and the requests the character code sends
+// (the game session's; a test gives the manager a recorder).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -50,8 +49,8 @@ public:
     virtual void SendChatCommand(uint8_t kind, uint32_t value) = 0;
 };
 
-// The installed requests; without one, those of the program's game session.
+// The requests of the program's game session.
+ICharRequests& SessionCharRequests();
+// The character manager's requests (those of the session unless the manager
+// was given others), also without a manager.
 ICharRequests& CharRequests();
-void SetCharRequests(ICharRequests* requests);
-ICharRequests* GetCharRequests();
-using ScopedCharRequests = plat::ScopedInstall<GetCharRequests, SetCharRequests>;

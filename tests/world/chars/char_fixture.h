@@ -108,6 +108,7 @@ protected:
         SetCharResourceHooks(m_resources.get());
         g_pAniPlayMgr = &m_play;
         m_mgr = std::make_unique<CCharMgr>();
+        m_mgr->SetRequests(&m_requests);
         g_pCharMgr = m_mgr.get();
     }
     void TearDown() override {
@@ -196,7 +197,6 @@ protected:
     FakeEffects m_effects;
     ScopedCharEffects m_scopedEffects{m_effects};
     RecordingRequests m_requests;
-    ScopedCharRequests m_scopedRequests{m_requests};
     FakeSound m_sound;
     ScopedFieldSound m_scopedSound{m_sound};
     FakeEvents m_events;
