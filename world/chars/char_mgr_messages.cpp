@@ -410,7 +410,7 @@ bool CCharMgr::HandleServerUpdate(uint32_t code, const uint8_t* bytes, size_t le
         }
         case 17: {
             if (length < 5) return false;
-            if (CChar* c = GetChar(ReadBE32(bytes))) c->SetDirection(uint8_t((bytes[4] * 2) & 0x0F));
+            if (CChar* c = GetChar(ReadBE32(bytes))) c->SetDirection(uint8_t(bytes[4] * 2));
             return true;
         }
         case 69: {

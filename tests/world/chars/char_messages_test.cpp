@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "platform/paths.h"
+#include "tests/support/temp_dir.h"
 #include "tests/world/chars/char_fixture.h"
 
 using namespace chartest;
@@ -251,6 +254,51 @@ TEST_F(CharMessagesTest, DelayedRecordsWaitTheirFrames) {
     m_mgr->Update();
     EXPECT_EQ(m_mgr->GetPlayer()->GetData()->m_timerOn, 1);
     EXPECT_EQ(m_mgr->GetPlayer()->GetData()->m_timerDuration, 5000u);
+}
+
+}  // namespace
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The fuzz target's seeds: records of [code][length][bytes] against the
+// player (id 1), a monster (2) and an NPC (3). QM_REFRESH_GOLDEN=1 rewrites them.
+TEST_F(CharMessagesTest, FuzzSeedsApplyCleanly) {
+    const std::vector<std::pair<std::string, Bytes>> seeds = {
+        {"code11", {11, 3, 0, 1, 44}},
+        {"code17", {17, 5, 0, 0, 0, 2, 3}},
+        {"code69", {69, 5, 0, 0, 0, 2, 0x85}},
+        {"code100_mode1", {100, 11, 0, 0, 0, 2, 1, 20, 1, 0, 5, 0, 6}},
+        {"code100_mode2", {100, 15, 0, 0, 0, 3, 0, 7, 2, 0, 1, 0, 2, 0, 5, 0, 6}},
+        {"short_and_mixed", {100, 6, 0, 0, 0, 2, 1, 20, 17, 5, 0, 0, 0, 3, 9, 69, 2, 0, 0, 11, 3, 0, 0, 7}},
+    };
+    const std::string corpus = qmtest::SourceDir() + "/fuzz/corpus/char_updates/";
+    const char* refresh = std::getenv("QM_REFRESH_GOLDEN");
+    MakePlayer(1);
+    ASSERT_TRUE(Make(CHAR_KIND_MONSTER, 2));
+    ASSERT_TRUE(Make(CHAR_KIND_NPC, 3));
+    for (const auto& [name, seed] : seeds) {
+        SCOPED_TRACE(name);
+        if (refresh && std::string(refresh) == "1") {
+            plat::CreateDirectories(corpus);
+            ASSERT_TRUE(plat::WriteFileAtomic(corpus + name, seed.data(), seed.size()));
+        }
+        Bytes stored;
+        ASSERT_TRUE(plat::ReadWholeFile(corpus + name, stored));
+        EXPECT_EQ(stored, seed);
+        for (size_t at = 0; at + 2 <= seed.size();) {
+            const size_t length = std::min<size_t>(seed[at + 1], seed.size() - at - 2);
+            m_mgr->HandleServerUpdate(seed[at], seed.data() + at + 2, length);
+            at += 2 + length;
+        }
+        m_mgr->Update();
+    }
+    // Direction 9 of the last seed is 18: the next frame turns it to 0.
+    CChar* npc = m_mgr->GetChar(3);
+    EXPECT_EQ(npc->m_direction, 18);
+    npc->UpdateFrame(33, false);
+    EXPECT_EQ(npc->m_direction, 0);
 }
 
 }  // namespace
