@@ -138,15 +138,15 @@ TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
     const int32_t slots[6] = {0, 3, 1, 2, 5, 7};
     for (int r = 1; r < 6; ++r) {
         SCOPED_TRACE(r);
-        ASSERT_TRUE(controller->UseEffectItem(900 + uint32_t(r), 500 + uint32_t(r)));
+        ASSERT_TRUE(controller->UseEffectItem(900 + uint32_t(r), 499 + uint32_t(r)));
         CItemObject* item = controller->GetItemInSlot(positions[r]);
         ASSERT_TRUE(item);
         EXPECT_EQ(item->GetSlotIndex(), slots[r]);
         EXPECT_EQ(item->GetState(), 24u);
     }
-    controller->UpdateController(500);  // nothing has 500 ms or less left
+    controller->UpdateController(499);
     EXPECT_TRUE(controller->GetItemInSlot(3));
-    controller->UpdateController(1);  // item 901 had 501: now taken off
+    controller->UpdateController(1);  // item 901 had 500 ms: taken off when 500 have passed
     EXPECT_FALSE(controller->GetItemInSlot(3));
     EXPECT_TRUE(controller->GetItemInSlot(9));
     EXPECT_EQ(controller->m_timedItems.size(), 4u);
