@@ -77,6 +77,8 @@ public:
     virtual void Relayout() = 0;
     virtual void RemoveMember(const char* name) = 0;
     virtual void Clear() = 0;
+    // Fills the window with the whole list (a list that waited for the player).
+    virtual void AddAllMembers(const class CTeam& team) = 0;
 };
 
 // The party list; a CMsgData so that a record can carry it (the session keeps
@@ -173,6 +175,8 @@ public:
     uint8_t m_controlFlag = 0;
     uint32_t m_dataValue1 = 0;
     uint8_t m_dataValue2 = 0;
+    // Current energy in fiftieths of the maximum (0 for a maximum of 0).
+    uint32_t m_energyRatio = 0;
     // Worn items by equipment position (1-13; index 0 unused); owned.
     std::unique_ptr<CItemObject> m_items[14];
 

@@ -31,6 +31,8 @@ constexpr uint32_t EMOTE_ANI = 596;
 constexpr uint32_t NO_ANI = 10000, NO_ITEM = 1000000;
 constexpr uint32_t EMOTE_MS = 3000;
 constexpr char kFightClubNotice[] = "FightClubNoticeWin";
+constexpr char kMiniTeamWindow[] = "MINI_TEAM_WINDOW";
+constexpr uint32_t MINI_TEAM_REFILL_EVENT = 128;
 constexpr uint32_t STATUS_LYING = 87;
 constexpr uint32_t STATUS_NO_LIGHT = 9;
 
@@ -88,6 +90,11 @@ void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, boo
         g_pAniPlayMgr->AddAtMapPosition(object, c->m_cellX * 24, c->m_cellY * 12, 0, 1, 1, 0, 0);
     else
         g_pAniPlayMgr->AddOnChar(object, c, 0, 0, 1, 1, 0, 0);
+}
+
+// Current energy in fiftieths of the maximum; a maximum of 0 gives 0.
+uint32_t EnergyRatio(uint32_t current, uint32_t maximum) {
+    return maximum == 0 ? 0 : uint32_t(uint64_t(current) * 50 / maximum);
 }
 
 bool IsVisible(CChar* c) {
@@ -496,7 +503,15 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
     c->SetDirection(msg.m_direction);
     if (own && created) {
         SetPlayerChar(c);
-        if (m_pWaitingParty && c->GetData()) c->GetData()->SetParty(std::move(m_pWaitingParty));
+        if (m_pWaitingParty && c->GetData()) {
+            c->GetData()->SetParty(std::move(m_pWaitingParty));
+            // The mini team window shows the list, or is told when it comes.
+            CBaseWindow* team = g_pWindowMgr ? g_pWindowMgr->FindWindowByName(kMiniTeamWindow) : nullptr;
+            if (auto* display = dynamic_cast<ITeamDisplay*>(team))
+                display->AddAllMembers(c->GetData()->Party());
+            else if (g_pWindowMgr)
+                PostMessageToPort(0, g_pWindowMgr->GetPort(), 0, MINI_TEAM_REFILL_EVENT, nullptr, nullptr);
+        }
         c->m_shown = 1;
         m_charsReady = 1;
     }
@@ -615,6 +630,7 @@ CChar* CCharMgr::AddOrUpdateMonster(const CCharAppearMsg& msg) {
         std::copy(std::begin(msg.m_status), std::end(msg.m_status), data->m_status);
         data->m_values[VALUE_ENERGY] = msg.m_value1;
         data->m_values[VALUE_ENERGY_MAX] = msg.m_value2;
+        data->m_energyRatio = EnergyRatio(msg.m_value1, msg.m_value2);
         data->m_dataValue1 = msg.m_value3;
     }
     CChar::CopyText(c->m_clubName, msg.m_text);

@@ -53,12 +53,28 @@ TEST_F(CharMessagesTest, AMonsterBeforeTheOwnCharacterWaitsOneFrame) {
     ASSERT_TRUE(monster);
     EXPECT_EQ(monster->GetKind(), CHAR_KIND_MONSTER);
     EXPECT_EQ(monster->GetData()->m_values[VALUE_ENERGY_MAX], 80u);
+    EXPECT_EQ(monster->GetData()->m_energyRatio, 25u);
+    auto noMaximum = Monster57(70);
+    noMaximum->m_value2 = 0;
+    m_mgr->HandleMessage(*noMaximum);
+    EXPECT_EQ(monster->GetData()->m_energyRatio, 0u);
     EXPECT_EQ(std::string(monster->m_info), "Monster1");
     // An unknown monster resource makes nothing.
     auto bad = Monster57(71);
     bad->m_resourceId = CHAR_MONSTER_BASE + 9999;
     m_mgr->HandleMessage(*bad);
     EXPECT_EQ(m_mgr->GetChar(71), nullptr);
+}
+
+TEST_F(CharMessagesTest, APartyThatCameFirstWaitsForThePlayer) {
+    auto party = std::make_unique<CTeam>();
+    CTeamMember member;
+    CopyRecordText(member.m_name, "Ann");
+    party->AddOrUpdateMember(member, "Me");
+    m_mgr->SetWaitingParty(std::move(party));
+    CChar* player = MakePlayer();
+    ASSERT_TRUE(player);
+    EXPECT_TRUE(player->GetController()->IsTeamMember("Ann"));
 }
 
 TEST_F(CharMessagesTest, TheOwnCharacterFarAwayDoesNotMove) {
