@@ -6,59 +6,68 @@
 #pragma once
 #include <functional>
 
+// The start-up slots in the order start-up makes their objects; the enum and
+// GlobalSlotName come from this one list.
+#define QM_GLOBAL_SLOTS(X)                                                          \
+    /* Made by RunApplication before the main window. */                            \
+    X(FileJobMgr)                                                                   \
+    X(PackArchive) /* made and opened */                                            \
+    X(TextTables)                                                                   \
+    /* After the main window. */                                                    \
+    X(Firewall)                                                                     \
+    /* InitApplication, in order. */                                                \
+    X(TextBuffers) /* copies rows 14-27 of text table 0 into g_textBuffers */       \
+    X(Network)     /* the socket library (only in server mode) */                   \
+    X(ResourceCaches)                                                               \
+    X(GlobalMsgQueue) /* core */                                                    \
+    X(DirectX)        /* required */                                                \
+    X(InputMgr)       /* core, unless the device set made it */                     \
+    X(MapModel3DMgr)                                                                \
+    X(MainMgr) /* core */                                                           \
+    X(Fonts)   /* required */                                                       \
+    X(WindowMgr)                                                                    \
+    X(EditMgr)                                                                      \
+    X(AniPlayMgr)                                                                   \
+    X(ItemTableMgr)                                                                 \
+    X(SkillTableMgr)                                                                \
+    X(TexImageMgr)                                                                  \
+    X(RenderQueue)                                                                  \
+    X(TextRenderer)                                                                 \
+    X(AniMgr)                                                                       \
+    X(ObjSpriteMgr)                                                                 \
+    X(ImageMgr)                                                                     \
+    X(CharResourceMgr)                                                              \
+    X(Map)                                                                          \
+    X(CharMgr)                                                                      \
+    X(DarknessOverlay)                                                              \
+    X(SoundMgr) /* unless music and effects are both off; false: no audio device */ \
+    X(ScriptMgr)                                                                    \
+    X(EventMgr)                                                                     \
+    X(ParticleMgr)                                                                  \
+    X(EffectObjMgr)                                                                 \
+    X(AmbientEffectMgr)                                                             \
+    X(ToonObjMgr)                                                                   \
+    X(AfterManagers) /* login-state bytes, input focus back to the main window */   \
+    X(EffectPlayerMgr)                                                              \
+    X(MetaCache)                                                                    \
+    X(CookRecipeMgr)                                                                \
+    X(RowTableMgr)                                                                  \
+    X(PremiumItemNotifyMgr)                                                         \
+    /* After InitApplication. */                                                    \
+    X(SoundConfig)                                                                  \
+    X(StartObjects) /* the cursor and the start scene, added to the main manager */ \
+    /* Deleted only. */                                                             \
+    X(Connection)                                                                   \
+    X(GdiFonts)
+
+// clang-format off
 enum class GlobalSlot : int {
-    // Made by RunApplication before the main window.
-    FileJobMgr,
-    PackArchive,  // made and opened
-    TextTables,
-    // After the main window.
-    Firewall,
-    // InitApplication, in order.
-    TextBuffers,  // copies rows 14-27 of text table 0 into g_textBuffers
-    Network,      // the socket library (only in server mode)
-    ResourceCaches,
-    GlobalMsgQueue,  // core
-    DirectX,         // required
-    InputMgr,        // core, unless the device set made it
-    MapModel3DMgr,
-    MainMgr,  // core
-    Fonts,    // required
-    WindowMgr,
-    EditMgr,
-    AniPlayMgr,
-    ItemTableMgr,
-    SkillTableMgr,
-    TexImageMgr,
-    RenderQueue,
-    TextRenderer,
-    AniMgr,
-    ObjSpriteMgr,
-    ImageMgr,
-    CharResourceMgr,
-    Map,
-    CharMgr,
-    DarknessOverlay,
-    SoundMgr,  // unless music and effects are both off; false: no audio device
-    ScriptMgr,
-    EventMgr,
-    ParticleMgr,
-    EffectObjMgr,
-    AmbientEffectMgr,
-    ToonObjMgr,
-    AfterManagers,  // login-state bytes, input focus back to the main window
-    EffectPlayerMgr,
-    MetaCache,
-    CookRecipeMgr,
-    RowTableMgr,
-    PremiumItemNotifyMgr,
-    // After InitApplication.
-    SoundConfig,
-    StartObjects,  // the cursor and the start scene, added to the main manager
-    // Deleted only.
-    Connection,
-    GdiFonts,
+#define QM_SLOT_ENUM(name) name,
+    QM_GLOBAL_SLOTS(QM_SLOT_ENUM)
+#undef QM_SLOT_ENUM
     Count
 };
+// clang-format on
 
 const char* GlobalSlotName(GlobalSlot slot);
 

@@ -79,13 +79,17 @@ struct Harness {
     CCharResourceMgr charResources;
     CConnection connection{nullptr, WM_SOCKET_NOTIFY};
     CGameSession session;
+    // Socket notifications go nowhere.
+    struct NoPoster : plat::ISocketNotifyPoster {
+        void Post(uint32_t, uintptr_t, intptr_t) override {}
+    } poster;
 
     Harness() {
         char folder[] = "/tmp/qm_fuzz_messages_XXXXXX";
         if (mkdtemp(folder) && chdir(folder) == 0) {
         }
         plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
-        plat::SetSocketNotifyPoster([](uint32_t, uintptr_t, intptr_t) {});
+        plat::SetSocketNotifyPoster(&poster);
         auto* scene = new CBaseObject;
         scene->SetKindId(0);
         mainMgr.AddChild(scene);
