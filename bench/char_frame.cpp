@@ -17,6 +17,7 @@
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "platform/clock.h"
+#include "platform/message_box.h"
 #include "platform/paths.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
@@ -27,6 +28,7 @@ struct World {
     std::string folder = (std::filesystem::temp_directory_path() / "qm_bench_chars").string();
     plat::FakeClock clock{1000};
     plat::ScopedClock scoped{clock};
+    plat::ScopedMessageBoxRecorder boxes;
     CAniMgr anis;
     CRenderQueue queue;
     std::unique_ptr<CCharMgr> mgr;
@@ -51,7 +53,9 @@ struct World {
         }
         DeclarePools(file);
         const std::vector<uint8_t> bytes = WriteAniFile(file);
-        plat::WriteFileAtomic(folder + "/0001.z5a", bytes.data(), bytes.size());
+        // The character animation, and the marks and marker every manager and character makes.
+        for (const char* name : {"0001", "0665", "1867", "1419", "3843"})
+            plat::WriteFileAtomic(folder + "/" + name + ".z5a", bytes.data(), bytes.size());
         g_config.m_folders[FOLDER_ANIMATION] = folder;
         g_pAniMgr = &anis;
         g_pRenderQueue = &queue;
