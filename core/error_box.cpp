@@ -64,12 +64,17 @@ void ShowMessageWin(uint32_t kind, const char* format, va_list args) {
     std::string text = FormatCut(kErrorTextMax, format, args);
     // No message window, no message.
     if (!g_messageWinSink) return;
-    auto record = std::make_unique<CMessageWinRecord>();
-    record->kind = kind;
-    size_t length = plat::DbcsPrefixLength(text, kMessageWinTextMax);
-    std::memcpy(record->text, text.data(), length);
-    record->text[length] = '\0';
+    auto record = std::make_unique<CChatLineMsg>();
+    record->Set(kind, text.c_str());
     g_messageWinSink->Deliver(std::move(record));
+}
+
+void CChatLineMsg::Set(uint32_t kind, const char* text, uint8_t flag1, uint8_t flag2) {
+    m_kind = kind;
+    std::memset(m_text, 0, sizeof m_text);
+    CopyRecordText(m_text, text);
+    m_flags[0] = flag1;
+    m_flags[1] = flag2;
 }
 
 void ShowMessageWinF(uint32_t kind, const char* format, ...) {

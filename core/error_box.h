@@ -47,14 +47,18 @@ void SetErrorBoxHost(IErrorBoxHost* host);
 IErrorBoxHost* GetErrorBoxHost();
 using ScopedErrorBoxHost = plat::ScopedInstall<GetErrorBoxHost, SetErrorBoxHost>;
 
-// The record a message-window text travels in, as the payload of a message
-// with the same event id 87: the caller's kind, the text (at most 255 bytes,
+// 87: a chat line for the chat window "MSGWIN", the payload of a message with
+// the same event id: the caller's kind, the text (at most 255 bytes,
 // NUL-terminated) and two flag bytes.
-struct CMessageWinRecord : public CMsgData {
-    uint32_t eventId = kMessageWinEventId;
-    uint32_t kind = 0;
-    char text[256] = {};
-    uint8_t flags[2] = {};
+class CChatLineMsg : public CMsgPayload {
+public:
+    static constexpr size_t TEXT_SIZE = kMessageWinTextMax + 1;
+    CChatLineMsg() : CMsgPayload(kMessageWinEventId) {}
+    // The text is cut between characters to fit.
+    void Set(uint32_t kind, const char* text, uint8_t flag1 = 0, uint8_t flag2 = 0);
+    uint32_t m_kind = 0;
+    char m_text[TEXT_SIZE] = {};
+    uint8_t m_flags[2] = {};
 };
 
 // Delivers a record to the "MSGWIN" window: the window layer installs it when
@@ -64,7 +68,7 @@ struct CMessageWinRecord : public CMsgData {
 class IMessageWinSink {
 public:
     virtual ~IMessageWinSink() = default;
-    virtual void Deliver(std::unique_ptr<CMessageWinRecord> record) = 0;
+    virtual void Deliver(std::unique_ptr<CChatLineMsg> record) = 0;
 };
 void SetMessageWinSink(IMessageWinSink* sink);
 IMessageWinSink* GetMessageWinSink();

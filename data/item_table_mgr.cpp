@@ -87,27 +87,24 @@ int CItemTableMgr::FindFreeEntry() const {
     return -1;
 }
 
-// One value of the template of an item id; 0 when no template has the id.
-template <class Value, class Read>
-Value CItemTableMgr::TemplateValue(uint32_t itemId, Read read) const {
-    const CItemObject* found = FindTemplateById(itemId);
-    return found ? Value(read(*found)) : Value(0);
+uint32_t CItemTableMgr::ValueOf(const CItemObject* found, uint32_t (CItemObject::*read)() const) {
+    return found ? (found->*read)() : 0;
 }
 
-int32_t CItemTableMgr::GetTemplateRow(uint32_t itemId) const {
-    return TemplateValue<int32_t>(itemId, [](const CItemObject& item) { return item.GetItemRow(); });
+uint32_t CItemTableMgr::GetCurrentByKind(uint32_t kind) const {
+    return ValueOf(FindTemplateByKind(kind), &CItemObject::GetCurrent);
 }
 
-uint32_t CItemTableMgr::GetTemplateKind(uint32_t itemId) const {
-    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetKindId(); });
+uint32_t CItemTableMgr::GetMaximumByKind(uint32_t kind) const {
+    return ValueOf(FindTemplateByKind(kind), &CItemObject::GetMaximum);
 }
 
-uint32_t CItemTableMgr::GetTemplateCurrent(uint32_t itemId) const {
-    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetCurrent(); });
+uint32_t CItemTableMgr::GetCurrentById(uint32_t itemId) const {
+    return ValueOf(FindTemplateById(itemId), &CItemObject::GetCurrent);
 }
 
-uint32_t CItemTableMgr::GetTemplateMaximum(uint32_t itemId) const {
-    return TemplateValue<uint32_t>(itemId, [](const CItemObject& item) { return item.GetMaximum(); });
+uint32_t CItemTableMgr::GetMaximumById(uint32_t itemId) const {
+    return ValueOf(FindTemplateById(itemId), &CItemObject::GetMaximum);
 }
 
 bool CItemTableMgr::DeleteLookedUp(uint32_t itemId) {

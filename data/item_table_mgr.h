@@ -59,13 +59,12 @@ public:
     // The index of the first free template (an emptied entry, or one whose
     // row has no item id), or -1.
     int FindFreeEntry() const;
-    // Values of the template of the item id (FindTemplateById); 0 when no
-    // template has the id: its table row, its kind id, its current and its
-    // maximum value.
-    int32_t GetTemplateRow(uint32_t itemId) const;
-    uint32_t GetTemplateKind(uint32_t itemId) const;
-    uint32_t GetTemplateCurrent(uint32_t itemId) const;
-    uint32_t GetTemplateMaximum(uint32_t itemId) const;
+    // The current and the maximum value of the template that FindTemplateByKind
+    // or FindTemplateById finds; 0 when it finds none.
+    uint32_t GetCurrentByKind(uint32_t kind) const;
+    uint32_t GetMaximumByKind(uint32_t kind) const;
+    uint32_t GetCurrentById(uint32_t itemId) const;
+    uint32_t GetMaximumById(uint32_t itemId) const;
     // Deletes the template of the item id; its entry stays, empty, so that
     // the other templates keep their indexes. False when no template has the id.
     bool DeleteLookedUp(uint32_t itemId);
@@ -85,8 +84,8 @@ public:
     void ForgetItem(const CItemObject* item);
 
 private:
-    template <class Value, class Read>
-    Value TemplateValue(uint32_t itemId, Read read) const;
+    // One value of a template found, or 0.
+    static uint32_t ValueOf(const CItemObject* found, uint32_t (CItemObject::*read)() const);
 
     std::unique_ptr<CDataTable> m_table;
     std::vector<std::unique_ptr<CItemObject>> m_pool;

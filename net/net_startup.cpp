@@ -71,6 +71,10 @@ void StopSocketLibrary() {
     plat::WSACleanup();
 }
 
+bool HasSocketPumpHook() {
+    return g_pumpHook >= 0;
+}
+
 void InstallNetwork() {
     SetGlobalFactory(
         GlobalSlot::Firewall,

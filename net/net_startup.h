@@ -12,3 +12,6 @@ void InstallNetwork();
 // main window's queue; false after the error box when it cannot.
 bool StartSocketLibrary();
 void StopSocketLibrary();
+// Whether the socket notifications are polled with the window messages (from
+// the socket library's start to its release).
+bool HasSocketPumpHook();

@@ -226,6 +226,10 @@ void RemovePumpHook(int id) {
     }
 }
 
+size_t PumpHookCount() {
+    return g_hooks.size();
+}
+
 void CloseAfterFrames(uint32_t frames) {
     g_closeAtFrame = frames ? g_frames + frames : 0;
 }

@@ -4,6 +4,7 @@
 // game takes them with PeekMessage and hands them to its procedure with
 // DispatchMessage.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -166,6 +167,8 @@ LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LPar
 // A hook should post only on a change of state, or the game never gets a frame.
 int AddPumpHook(std::function<void()> hook);
 void RemovePumpHook(int id);
+// The hooks installed now.
+size_t PumpHookCount();
 
 // After this many more frames (times PeekMessage found nothing), the main
 // window is asked to close as if the user had closed it; 0 cancels.

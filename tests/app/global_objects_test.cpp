@@ -50,10 +50,12 @@
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/server_windows.h"
+#include "net/net_startup.h"
 #include "net/packet_fields.h"
 #include "platform/command_line.h"
 #include "platform/message_box.h"
 #include "platform/socket.h"
+#include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
@@ -235,6 +237,8 @@ std::vector<HookRow> HookTable() {
         // The network.
         {"socket notifications to the main window", [] { return plat::GetSocketNotifyPoster() != nullptr; },
          kInstalled},
+        {"socket notifications polled with the window messages", [] { return HasSocketPumpHook(); },
+         kInstalled},
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
         {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
         // The animation layer's services.
@@ -401,6 +405,8 @@ TEST_F(GlobalObjectsTest, TheRunningProgramHasEveryHookInstalled) {
             EXPECT_FALSE(row.installed()) << row.name << " is left after shutdown";
         }
     }
+    // Nothing polls with the window messages once the program has ended.
+    EXPECT_EQ(plat::PumpHookCount(), 0u) << "a hook of the window-message pump is left after shutdown";
 }
 
 TEST_F(GlobalObjectsTest, TextBuffersHoldTheClassNames) {

@@ -75,8 +75,8 @@ TEST_F(ErrorBoxTest, OnlyAFullScreenWindowIsMinimisedAndBeforeTheBoxShows) {
 TEST_F(ErrorBoxTest, MessageWinGetsARecordCutTo255Bytes) {
     // The window's port, as the window layer's sink reaches it.
     struct Sink : IMessageWinSink {
-        void Deliver(std::unique_ptr<CMessageWinRecord> r) override {
-            const uint32_t eventId = r->eventId;
+        void Deliver(std::unique_ptr<CChatLineMsg> r) override {
+            const uint32_t eventId = r->m_id;
             EXPECT_TRUE(PostMessageToPort(0, &msgWin, 0, eventId, std::move(r), nullptr));
         }
         CMsgPort msgWin;
@@ -89,25 +89,25 @@ TEST_F(ErrorBoxTest, MessageWinGetsARecordCutTo255Bytes) {
     ShowMessageWinF(2, "%s", std::string(300, 'y').c_str());
     ShowMessageWinF(2, "%s", (std::string(254, 'z') + KANJI).c_str());
 
-    std::vector<std::unique_ptr<CMessageWinRecord>> delivered;
+    std::vector<std::unique_ptr<CChatLineMsg>> delivered;
     uint32_t sender = 1, eventId = 0;
     MsgDataPtr payload;
     while (msgWin.PopFields(&sender, &eventId, &payload, nullptr)) {
         EXPECT_EQ(sender, 0u);
         EXPECT_EQ(eventId, kMessageWinEventId);
-        auto* record = dynamic_cast<CMessageWinRecord*>(payload.get());
+        auto* record = dynamic_cast<CChatLineMsg*>(payload.get());
         ASSERT_NE(record, nullptr);
         payload.release();
         delivered.emplace_back(record);
     }
     ASSERT_EQ(delivered.size(), 3u);
-    EXPECT_EQ(delivered[0]->eventId, 87u);
-    EXPECT_EQ(delivered[0]->kind, 3u);
-    EXPECT_STREQ(delivered[0]->text, "Gained 250 seeds");
-    EXPECT_EQ(delivered[0]->flags[0], 0);
-    EXPECT_EQ(delivered[0]->flags[1], 0);
-    EXPECT_EQ(std::string(delivered[1]->text), std::string(255, 'y'));
-    EXPECT_EQ(std::string(delivered[2]->text), std::string(254, 'z'));
+    EXPECT_EQ(delivered[0]->m_id, 87u);
+    EXPECT_EQ(delivered[0]->m_kind, 3u);
+    EXPECT_STREQ(delivered[0]->m_text, "Gained 250 seeds");
+    EXPECT_EQ(delivered[0]->m_flags[0], 0);
+    EXPECT_EQ(delivered[0]->m_flags[1], 0);
+    EXPECT_EQ(std::string(delivered[1]->m_text), std::string(255, 'y'));
+    EXPECT_EQ(std::string(delivered[2]->m_text), std::string(254, 'z'));
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 

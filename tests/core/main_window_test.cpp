@@ -192,6 +192,11 @@ TEST_F(MainWndProcTest, ActivationFlags) {
     EXPECT_FALSE(g_active);
     MainWndProc(nullptr, plat::WM_ACTIVATE, plat::WA_CLICKACTIVE, 0);
     EXPECT_TRUE(g_active);
+    // Minimised: the high word says so, the low word is the state.
+    MainWndProc(nullptr, plat::WM_ACTIVATE, plat::WA_INACTIVE | 0x10000u, 0);
+    EXPECT_FALSE(g_active);
+    MainWndProc(nullptr, plat::WM_SHOWWINDOW, 1, 0);
+    EXPECT_TRUE(g_active);
     MainWndProc(nullptr, plat::WM_SHOWWINDOW, 0, 0);
     EXPECT_FALSE(g_active);
     MainWndProc(nullptr, plat::WM_ACTIVATEAPP, 1, 0);

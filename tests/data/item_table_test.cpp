@@ -255,24 +255,35 @@ TEST_F(ItemTableTest, TemplatesOnePerRow) {
     EXPECT_FALSE(boxes.Boxes().empty());
 }
 
-TEST_F(ItemTableTest, TemplateValuesByItemIdAndDeletedTemplates) {
+TEST_F(ItemTableTest, TemplateValuesByKindAndByItemIdAndDeletedTemplates) {
     CItemTableMgr& manager = *g_pItemTableMgr;
+    ASSERT_EQ(manager.GetTemplateCount(), 3);
     manager.GetTemplate(0)->SetKindId(20);
+    manager.GetTemplate(0)->SetValues(5, 50);
     manager.GetTemplate(1)->SetKindId(21);
-    manager.GetTemplate(1)->SetValues(3, 20);
+    manager.GetTemplate(1)->SetValues(3, 30);
+    manager.GetTemplate(2)->SetKindId(21);
+    manager.GetTemplate(2)->SetValues(7, 70);
+    enum By { kKind, kId };
     struct Case {
-        uint32_t id;
-        int32_t row;
-        uint32_t kind, current, maximum;
+        const char* what;
+        By by;
+        uint32_t key, current, maximum;
     };
-    for (const Case& c :
-         {Case{kSwordId, 0, 20, 0, 0}, Case{kPotionId, 1, 21, 3, 20}, Case{4242, 0, 0, 0, 0}}) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(manager.GetTemplateRow(c.id), c.row);
-        EXPECT_EQ(manager.GetTemplateKind(c.id), c.kind);
-        EXPECT_EQ(manager.GetTemplateCurrent(c.id), c.current);
-        EXPECT_EQ(manager.GetTemplateMaximum(c.id), c.maximum);
-    }
+    const auto check = [&manager](const Case& c) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.by == kKind ? manager.GetCurrentByKind(c.key) : manager.GetCurrentById(c.key), c.current);
+        EXPECT_EQ(c.by == kKind ? manager.GetMaximumByKind(c.key) : manager.GetMaximumById(c.key), c.maximum);
+    };
+    for (const Case& c : {
+             Case{"the sword's kind", kKind, 20, 5, 50},
+             Case{"a kind two templates have: the first", kKind, 21, 3, 30},
+             Case{"a kind no template has", kKind, 22, 0, 0},
+             Case{"the sword's id", kId, kSwordId, 5, 50},
+             Case{"the potion's id", kId, kPotionId, 3, 30},
+             Case{"an id no template has (a kind one has)", kId, 21, 0, 0},
+         })
+        check(c);
 
     // A deleted template leaves an empty entry: the others keep their
     // indexes, lookups pass it by, and it is the first free entry.
@@ -285,8 +296,12 @@ TEST_F(ItemTableTest, TemplateValuesByItemIdAndDeletedTemplates) {
     EXPECT_EQ(manager.GetTemplate(1), nullptr);
     EXPECT_EQ(manager.GetTemplate(0)->GetItemId(), kSwordId);
     EXPECT_EQ(manager.FindTemplateById(kPotionId), nullptr);
-    EXPECT_EQ(manager.FindTemplateByKind(21), nullptr);
-    EXPECT_EQ(manager.GetTemplateMaximum(kPotionId), 0u);
+    EXPECT_EQ(manager.FindTemplateByKind(21), manager.GetTemplate(2));
+    for (const Case& c : {
+             Case{"the kind after its first template went", kKind, 21, 7, 70},
+             Case{"the deleted template's id", kId, kPotionId, 0, 0},
+         })
+        check(c);
     EXPECT_EQ(manager.MakeItem(kPotionId), nullptr);
     EXPECT_EQ(manager.FindFreeEntry(), 1);
 }

@@ -212,7 +212,7 @@ TEST_F(DeviceSetTest, ScreenshotNamedAfterTheTimeAndDecodedBack) {
     m_boxes.Clear();
     // The message window's lines; without one a screenshot says nothing.
     struct Lines : IMessageWinSink {
-        void Deliver(std::unique_ptr<CMessageWinRecord> r) override { lines.push_back(r->text); }
+        void Deliver(std::unique_ptr<CChatLineMsg> r) override { lines.push_back(r->m_text); }
         std::vector<std::string> lines;
     } sink;
     std::vector<std::string>& lines = sink.lines;
