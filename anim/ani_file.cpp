@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/byte_source.h"
+
 namespace {
 
 // Smallest size of a layer (its element count) and of an element (its kind).
@@ -12,10 +14,9 @@ constexpr size_t kMinElementBytes = 4;
 
 class Reader {
 public:
-    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    Reader(const uint8_t* data, size_t size) : m_src(data, size) {}
 
-    size_t Position() const { return m_pos; }
-    size_t Remaining() const { return m_size - m_pos; }
+    size_t Position() const { return m_src.Position(); }
     bool Failed() const { return !m_error.empty(); }
     const std::string& Error() const { return m_error; }
 
@@ -29,10 +30,28 @@ public:
         m_error = text;
     }
 
-    uint8_t U8() { return uint8_t(Take(1)); }
-    uint16_t U16() { return uint16_t(Take(2)); }
-    int16_t I16() { return int16_t(Take(2)); }
-    uint32_t U32() { return uint32_t(Take(4)); }
+    // Whether count items of at least each bytes can still be in the data;
+    // fails naming what when they cannot.
+    bool Fits(uint32_t count, size_t each, const char* what) {
+        if (Failed()) return false;
+        if (m_src.FitsCount(count, each)) return true;
+        Fail("short read: %u %s do not fit the %zu bytes left", count, what, size_t(m_src.Remaining()));
+        return false;
+    }
+
+    uint8_t U8() {
+        uint8_t v = 0;
+        return Has(1) && m_src.ReadU8(v) ? v : 0;
+    }
+    uint16_t U16() {
+        uint16_t v = 0;
+        return Has(2) && m_src.ReadU16(v) ? v : 0;
+    }
+    int16_t I16() { return int16_t(U16()); }
+    uint32_t U32() {
+        uint32_t v = 0;
+        return Has(4) && m_src.ReadU32(v) ? v : 0;
+    }
 
     // The forms TransferPayload uses.
     void U8(uint8_t& v) { v = U8(); }
@@ -40,24 +59,21 @@ public:
     void I16(int16_t& v) { v = I16(); }
     void U32(uint32_t& v) { v = U32(); }
     void LowByteOf32(uint16_t& v) { v = uint8_t(U32()); }
-    void Skip(size_t n) { Take(n); }
-
-private:
-    uint32_t Take(size_t n) {
-        if (Failed()) return 0;
-        if (Remaining() < n) {
-            Fail("short read at byte %zu (%zu of %zu bytes there)", m_pos, Remaining(), n);
-            return 0;
-        }
-        uint32_t v = 0;
-        for (size_t i = 0; i < n; ++i) v |= uint32_t(m_data[m_pos + i]) << (8 * i);
-        m_pos += n;
-        return v;
+    void Skip(size_t n) {
+        if (Has(n)) m_src.Skip(n);
     }
 
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
+private:
+    // False (and the short-read fault) when fewer than n bytes are left.
+    bool Has(size_t n) {
+        if (Failed()) return false;
+        if (m_src.Remaining() >= n) return true;
+        Fail("short read at byte %zu (%zu of %zu bytes there)", m_src.Position(), size_t(m_src.Remaining()),
+             n);
+        return false;
+    }
+
+    CMemorySource m_src;
     std::string m_error;
 };
 
@@ -221,19 +237,12 @@ bool ReadAniFile(const uint8_t* data, size_t size, AniFile& out, std::string* er
                        dir.direction);
                 break;
             }
-            if (layerCount > r.Remaining() / kMinLayerBytes) {
-                r.Fail("short read: %u layers do not fit the %zu bytes left", layerCount, r.Remaining());
-                break;
-            }
+            if (!r.Fits(layerCount, kMinLayerBytes, "layers")) break;
             dir.layers.resize(layerCount);
             for (uint32_t k = 0; k < layerCount && !r.Failed(); ++k) {
                 const uint32_t elementCount = r.U32();
                 if (r.Failed()) break;
-                if (elementCount > r.Remaining() / kMinElementBytes) {
-                    r.Fail("short read: %u elements do not fit the %zu bytes left", elementCount,
-                           r.Remaining());
-                    break;
-                }
+                if (!r.Fits(elementCount, kMinElementBytes, "elements")) break;
                 std::vector<AniFileElement>& elements = dir.layers[k].elements;
                 elements.reserve(elementCount);
                 for (uint32_t j = 0; j < elementCount && !r.Failed(); ++j) {
@@ -268,25 +277,11 @@ bool ReadAniFile(const uint8_t* data, size_t size, AniFile& out, std::string* er
 
 namespace {
 
-class Writer {
+class Writer : public CByteWriter {
 public:
-    void U8(uint8_t v) { m_bytes.push_back(v); }
-    void U16(uint16_t v) {
-        U8(uint8_t(v));
-        U8(uint8_t(v >> 8));
-    }
-    void I16(int16_t v) { U16(uint16_t(v)); }
-    void U32(uint32_t v) {
-        U16(uint16_t(v));
-        U16(uint16_t(v >> 16));
-    }
-    // The forms TransferPayload uses besides the above.
+    // The forms TransferPayload uses besides the writer's own.
     void LowByteOf32(uint16_t v) { U32(uint32_t(uint8_t(v))); }
-    void Skip(size_t n) { m_bytes.insert(m_bytes.end(), n, 0); }
-    std::vector<uint8_t> Take() { return std::move(m_bytes); }
-
-private:
-    std::vector<uint8_t> m_bytes;
+    void Skip(size_t n) { Data().insert(Data().end(), n, 0); }
 };
 
 }  // namespace

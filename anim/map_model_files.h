@@ -19,6 +19,10 @@
 
 using ModelVertex = plat::raster::LitVertex;
 
+inline Vec3 PositionOf(const ModelVertex& v) {
+    return {v.x, v.y, v.z};
+}
+
 struct ModelMaterial {
     std::string name;
     std::vector<uint8_t> block52, block32;  // kept as read

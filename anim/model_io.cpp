@@ -36,43 +36,33 @@ void CModelIo::Fail(const char* format, ...) {
 bool CModelReader::HasBytes(size_t n, const char* name) {
     if (Failed()) return false;
     if (Remaining() >= n) return true;
-    Fail("short data at byte %zu: %s needs %zu bytes, %zu left", m_pos, Or(name, "value"), n, Remaining());
+    Fail("short data at byte %zu: %s needs %zu bytes, %zu left", Position(), Or(name, "value"), n,
+         Remaining());
     return false;
 }
 
 bool CModelReader::Take(void* out, size_t n, const char* name) {
-    if (!HasBytes(n, name)) return false;
-    std::memcpy(out, m_data + m_pos, n);
-    m_pos += n;
-    return true;
+    return HasBytes(n, name) && m_src.ReadExact(out, n);
 }
 
 void CModelReader::U8(const char* name, uint8_t& v) {
-    uint8_t b = 0;
-    v = Take(&b, 1, name) ? b : 0;
+    if (!HasBytes(1, name) || !m_src.ReadU8(v)) v = 0;
 }
 
 void CModelReader::U16(const char* name, uint16_t& v) {
-    uint8_t b[2] = {};
-    v = Take(b, 2, name) ? uint16_t(b[0] | b[1] << 8) : 0;
+    if (!HasBytes(2, name) || !m_src.ReadU16(v)) v = 0;
 }
 
 void CModelReader::U32(const char* name, uint32_t& v) {
-    uint8_t b[4] = {};
-    v = Take(b, 4, name) ? uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24
-                         : 0;
+    if (!HasBytes(4, name) || !m_src.ReadU32(v)) v = 0;
 }
 
 void CModelReader::I32(const char* name, int32_t& v) {
-    uint32_t u = 0;
-    U32(name, u);
-    v = int32_t(u);
+    if (!HasBytes(4, name) || !m_src.ReadI32(v)) v = 0;
 }
 
 void CModelReader::F32(const char* name, float& v) {
-    uint32_t u = 0;
-    U32(name, u);
-    std::memcpy(&v, &u, 4);
+    if (!HasBytes(4, name) || !m_src.ReadF32(v)) v = 0;
 }
 
 void CModelReader::Text(const char* name, std::string& s, size_t size) {
@@ -87,14 +77,14 @@ void CModelReader::Text(const char* name, std::string& s, size_t size) {
 void CModelReader::Raw(const char* name, std::vector<uint8_t>& bytes, size_t size) {
     bytes.clear();
     if (!HasBytes(size, name)) return;
-    bytes.assign(m_data + m_pos, m_data + m_pos + size);
-    m_pos += size;
+    bytes.resize(size);
+    m_src.ReadExact(bytes.data(), size);
 }
 
 bool CModelReader::CheckCount(const char* name, uint64_t n, size_t bytesEach) {
     if (Failed()) return false;
-    if (bytesEach > 0 && n > Remaining() / bytesEach) {
-        Fail("%s %" PRIu64 " at byte %zu cannot fit in the %zu bytes left", Or(name, "count"), n, m_pos,
+    if (!m_src.FitsCount(n, bytesEach)) {
+        Fail("%s %" PRIu64 " at byte %zu cannot fit in the %zu bytes left", Or(name, "count"), n, Position(),
              Remaining());
         return false;
     }
@@ -118,7 +108,7 @@ void CModelReader::CountI32(const char* name, int32_t& n, size_t bytesEach) {
         return;
     }
     if (n < 0) {
-        Fail("%s at byte %zu is negative (%d)", Or(name, "count"), m_pos - 4, n);
+        Fail("%s at byte %zu is negative (%d)", Or(name, "count"), Position() - 4, n);
         n = 0;
         return;
     }
@@ -127,45 +117,18 @@ void CModelReader::CountI32(const char* name, int32_t& n, size_t bytesEach) {
 
 // ---- Binary writing ----
 
-void CModelWriter::Put(const void* p, size_t n) {
-    if (n == 0) return;
-    const auto* b = static_cast<const uint8_t*>(p);
-    m_bytes.insert(m_bytes.end(), b, b + n);
-}
-
-void CModelWriter::U16(const char*, uint16_t& v) {
-    const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
-    Put(b, 2);
-}
-
-void CModelWriter::U32(const char*, uint32_t& v) {
-    const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-    Put(b, 4);
-}
-
-void CModelWriter::I32(const char* name, int32_t& v) {
-    uint32_t u = uint32_t(v);
-    U32(name, u);
-}
-
-void CModelWriter::F32(const char* name, float& v) {
-    uint32_t u;
-    std::memcpy(&u, &v, 4);
-    U32(name, u);
-}
-
 void CModelWriter::Text(const char*, std::string& s, size_t size) {
     std::vector<uint8_t> field(size, 0);
     // Always terminated inside the field.
     const size_t n = size ? std::min(s.size(), size - 1) : 0;
     if (n) std::memcpy(field.data(), s.data(), n);
-    Put(field.data(), size);
+    m_out.Bytes(field.data(), size);
 }
 
 void CModelWriter::Raw(const char*, std::vector<uint8_t>& bytes, size_t size) {
     std::vector<uint8_t> field(size, 0);
     if (!bytes.empty()) std::memcpy(field.data(), bytes.data(), std::min(bytes.size(), size));
-    Put(field.data(), size);
+    m_out.Bytes(field.data(), size);
 }
 
 // ---- Text writing ----

@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/byte_source.h"
 #include "graphics/math3d.h"
 
 class CModelIo {
@@ -48,10 +49,10 @@ class CModelReader : public CModelIo {
 public:
     static constexpr bool kReading = true;
     static constexpr bool kBinary = true;
-    CModelReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    CModelReader(const uint8_t* data, size_t size) : m_src(data, size) {}
 
-    size_t Position() const { return m_pos; }
-    size_t Remaining() const { return m_size - m_pos; }
+    size_t Position() const { return m_src.Position(); }
+    size_t Remaining() const { return size_t(m_src.Remaining()); }
 
     void U8(const char* name, uint8_t& v);
     void U16(const char* name, uint16_t& v);
@@ -80,9 +81,7 @@ private:
     bool Take(void* out, size_t n, const char* name);
     bool CheckCount(const char* name, uint64_t n, size_t bytesEach);
 
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
+    CMemorySource m_src;
 };
 
 // Little-endian writing.
@@ -91,11 +90,11 @@ public:
     static constexpr bool kReading = false;
     static constexpr bool kBinary = true;
 
-    void U8(const char*, uint8_t& v) { Put(&v, 1); }
-    void U16(const char*, uint16_t& v);
-    void U32(const char*, uint32_t& v);
-    void I32(const char*, int32_t& v);
-    void F32(const char*, float& v);
+    void U8(const char*, uint8_t& v) { m_out.U8(v); }
+    void U16(const char*, uint16_t& v) { m_out.U16(v); }
+    void U32(const char*, uint32_t& v) { m_out.U32(v); }
+    void I32(const char*, int32_t& v) { m_out.I32(v); }
+    void F32(const char*, float& v) { m_out.F32(v); }
     void Color(const char* name, uint32_t& v) { U32(name, v); }
     bool Fits(const char*, uint64_t, size_t) { return true; }
     void Text(const char* name, std::string& s, size_t size);
@@ -112,11 +111,10 @@ public:
         fn();
     }
 
-    std::vector<uint8_t>& Bytes() { return m_bytes; }
+    std::vector<uint8_t>& Bytes() { return m_out.Data(); }
 
 private:
-    void Put(const void* p, size_t n);
-    std::vector<uint8_t> m_bytes;
+    CByteWriter m_out;
 };
 
 // The readable form, written.

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "anim/map_model3d.h"
 #include "core/util.h"
 #include "platform/clock.h"
 
@@ -14,10 +13,6 @@ Vec3 g_rippleCentre{0.0f, 0.0f, 0.0f};
 
 constexpr float kDegree = 0.0174532f;
 constexpr float kSin30 = 0.5f, kCos30 = 0.8660254f;
-
-Vec3 PositionOf(const ModelVertex& v) {
-    return {v.x, v.y, v.z};
-}
 
 // Re-lights a displaced node face by face from (1, 1, -2): shade d^5 where the
 // face is turned to the light, 0 where it is turned away.
@@ -65,10 +60,7 @@ NamedNode ClassifyNodeName(const char* name) {
     return NamedNode::kOther;
 }
 
-void AnimateNamedNodes(CModelAnimator& animator) {
-    if (!animator.m_mesh) return;
-    const std::vector<ModelNode>& nodes = animator.m_mesh->m_data.nodes;
-    std::vector<ModelNodeCopy>& copy = animator.m_copy;
+void AnimateNamedNodes(const std::vector<ModelNode>& nodes, std::vector<ModelNodeCopy>& copy) {
     const int phase = int((plat::timeGetTime() % 1440) / 4);
     // The centre: the first vertex of the first centre node, as the copy holds it now.
     for (size_t i = 0; i < nodes.size() && i < copy.size(); ++i)

@@ -3,11 +3,22 @@
 // "SEAOBJ2") ripple in rings round a centre point ("CENTEROBJ") and are re-lit
 // face by face.
 #pragma once
+#include <cstdint>
+#include <vector>
+
+#include "anim/map_model_files.h"
 #include "graphics/math3d.h"
 
-class CModelAnimator;
+// The private copy of a node: its own triangle corners and vertices (the rest
+// of the node is read from the shared mesh).
+struct ModelNodeCopy {
+    std::vector<uint16_t> indices;
+    std::vector<ModelVertex> vertices;
+};
 
-void AnimateNamedNodes(CModelAnimator& animator);
+// Puts every node's copy back to the rest pose of its mesh node and moves the
+// named ones.
+void AnimateNamedNodes(const std::vector<ModelNode>& nodes, std::vector<ModelNodeCopy>& copy);
 
 // The ripple centre shared by every model (kept until a model with a
 // "CENTEROBJ" node sets it again).

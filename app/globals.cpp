@@ -14,6 +14,7 @@
 #include "app/world_hooks.h"
 #include "core/config.h"
 #include "core/draw_object.h"
+#include "core/frame_hooks.h"
 #include "core/global_objects.h"
 #include "data/char_resource_mgr.h"
 #include "data/cooking_recipe_mgr.h"
@@ -27,11 +28,15 @@
 #include "graphics/graphics_startup.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
+#include "net/game_session.h"
 #include "net/handlers/meta_tables.h"
 #include "net/net_startup.h"
+#include "net/packet_fields.h"
 #include "platform/font.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_startup.h"
+#include "ui/message_box.h"
+#include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
@@ -40,6 +45,10 @@
 namespace {
 
 std::unique_ptr<CWindowMgrForHandlers> g_handlerWindows;
+CServerMessageBoxes g_handlerBoxes;
+CDisconnectNotice g_disconnectBox;
+CSessionUiRequests g_uiRequests;
+CItemTableNumberLimits g_itemNumberLimits;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -62,7 +71,9 @@ void InstallManager(GlobalSlot slot, T*& pointer, std::function<void()> plugIn =
 }
 
 void InstallTableManagers() {
-    InstallManager(GlobalSlot::ItemTableMgr, g_pItemTableMgr);
+    InstallManager(
+        GlobalSlot::ItemTableMgr, g_pItemTableMgr, [] { SetItemNumberLimitLookup(&g_itemNumberLimits); },
+        [] { SetItemNumberLimitLookup(nullptr); });
     InstallManager(GlobalSlot::SkillTableMgr, g_pSkillTableMgr);
     InstallManager(
         GlobalSlot::CharResourceMgr, g_pCharResourceMgr, [] { SetCharResourceHooks(g_pCharResourceMgr); },
@@ -127,8 +138,17 @@ void InstallGlobalFactories() {
             // The server-message handlers find windows through it.
             g_handlerWindows = std::make_unique<CWindowMgrForHandlers>(*g_pWindowMgr);
             SetServerWindows(g_handlerWindows.get());
+            // Message boxes: the handlers', the lost connection's, and the answers to the server.
+            SetServerMessageBoxes(&g_handlerBoxes);
+            SetDisconnectNotice(&g_disconnectBox);
+            GameSession().SetDisconnectNotice([] { g_disconnectBox.Show(); });
+            SetUiRequests(&g_uiRequests);
         },
         [] {
+            SetUiRequests(nullptr);
+            GameSession().SetDisconnectNotice({});
+            SetDisconnectNotice(nullptr);
+            SetServerMessageBoxes(nullptr);
             SetServerWindows(nullptr);
             g_handlerWindows.reset();
             SetAniWindows(nullptr);

@@ -7,8 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/raster/device3d.h"
-#include "platform/raster/surface.h"
+#include "bench/bench_device.h"
 
 using namespace plat::raster;
 
@@ -36,22 +35,8 @@ void DrawGrid(benchmark::State& state, bool fast) {
             idx.insert(idx.end(), {a, uint16_t(a + 1), b, uint16_t(a + 1), uint16_t(b + 1), b});
         }
     Device3D dev;
-    dev.SetRenderTarget(&dst);
-    dev.SetViewport({0, 0, kW, kH, 0, 1});
+    bench::SetUpSpriteDevice(dev, dst, &white, BlendFactor::kBothSrcAlpha, BlendFactor::kBothSrcAlpha);
     dev.SetFastPathsEnabled(fast);
-    RenderState& rs = dev.State();
-    rs.alphaBlend = true;
-    rs.srcBlend = BlendFactor::kBothSrcAlpha;
-    rs.destBlend = BlendFactor::kBothSrcAlpha;
-    rs.alphaTest = true;
-    rs.alphaFunc = CompareFunc::kGreaterEqual;
-    rs.alphaRef = 8;
-    rs.specular = true;
-    StageState& s0 = dev.Stage(0);
-    s0.texture = &white;
-    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
-    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
-    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
     for (auto _ : state) {
         dev.DrawIndexed(v.data(), int(v.size()), idx.data(), int(idx.size()));
         benchmark::DoNotOptimize(dst.Bits());

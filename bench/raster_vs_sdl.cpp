@@ -7,8 +7,7 @@
 
 #include <random>
 
-#include "platform/raster/device3d.h"
-#include "platform/raster/surface.h"
+#include "bench/bench_device.h"
 
 using namespace plat::raster;
 
@@ -65,22 +64,7 @@ void BM_OurBlendedQuad(benchmark::State& state) {
     Surface tex(kSize, kSize, PixelFormat::kArgb4444), dst(kTargetW, kTargetH, PixelFormat::kRgb565);
     for (int y = 0; y < kSize; ++y) FillRandom(tex.Row(y), kSize, y, 0x8000);
     Device3D dev;
-    dev.SetRenderTarget(&dst);
-    dev.SetViewport({0, 0, kTargetW, kTargetH, 0, 1});
-    // The states of the game's sprite drawing.
-    RenderState& rs = dev.State();
-    rs.alphaBlend = true;
-    rs.srcBlend = BlendFactor::kSrcAlpha;
-    rs.destBlend = BlendFactor::kInvSrcAlpha;
-    rs.alphaTest = true;
-    rs.alphaFunc = CompareFunc::kGreaterEqual;
-    rs.alphaRef = 8;
-    rs.specular = true;
-    StageState& s0 = dev.Stage(0);
-    s0.texture = &tex;
-    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
-    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
-    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+    bench::SetUpSpriteDevice(dev, dst, &tex);
     const float x = 100.5f, y = 100.5f;
     ScreenVertex v[4] = {{x, y, 0, 1, 0xFFFFFFFF, 0, 0, 0},
                          {x + kSize, y, 0, 1, 0xFFFFFFFF, 0, 1, 0},

@@ -6,8 +6,7 @@
 
 #include <random>
 
-#include "platform/raster/device3d.h"
-#include "platform/raster/surface.h"
+#include "bench/bench_device.h"
 
 using namespace plat::raster;
 
@@ -25,24 +24,10 @@ void BM_ToonQuad(benchmark::State& state) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 4; ++x) ramp.At(x, y) = uint16_t(0xF000 | (15 - y) * 0x111);
     Device3D dev;
-    dev.SetRenderTarget(&dst);
+    bench::SetUpSpriteDevice(dev, dst, &tex);
     dev.SetDepthBuffer(&depth);
-    dev.SetViewport({0, 0, kTargetW, kTargetH, 0, 1});
-    RenderState& rs = dev.State();
-    rs.alphaBlend = true;
-    rs.srcBlend = BlendFactor::kSrcAlpha;
-    rs.destBlend = BlendFactor::kInvSrcAlpha;
-    rs.alphaTest = true;
-    rs.alphaFunc = CompareFunc::kGreaterEqual;
-    rs.alphaRef = 8;
-    rs.specular = true;
-    rs.cull = CullMode::kNone;
-    rs.zEnable = state.range(0) != 0;
-    StageState& s0 = dev.Stage(0);
-    s0.texture = &tex;
-    s0.colorOp = s0.alphaOp = TextureOp::kModulate;
-    s0.colorArg1 = s0.alphaArg1 = TextureArg::kTexture;
-    s0.colorArg2 = s0.alphaArg2 = TextureArg::kDiffuse;
+    dev.State().cull = CullMode::kNone;
+    dev.State().zEnable = state.range(0) != 0;
     StageState& s1 = dev.Stage(1);
     s1.texture = &ramp;
     s1.texCoordIndex = 1;

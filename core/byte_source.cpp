@@ -6,14 +6,28 @@
 bool CByteSource::ReadU16(uint16_t& value) {
     uint8_t b[2];
     if (!ReadExact(b, 2)) return false;
-    value = uint16_t(b[0] | (b[1] << 8));
+    value = LoadU16Le(b);
+    return true;
+}
+
+bool CByteSource::ReadI16(int16_t& value) {
+    uint16_t v;
+    if (!ReadU16(v)) return false;
+    value = int16_t(v);
+    return true;
+}
+
+bool CByteSource::ReadU16Be(uint16_t& value) {
+    uint8_t b[2];
+    if (!ReadExact(b, 2)) return false;
+    value = uint16_t(b[0] << 8 | b[1]);
     return true;
 }
 
 bool CByteSource::ReadU32(uint32_t& value) {
     uint8_t b[4];
     if (!ReadExact(b, 4)) return false;
-    value = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    value = LoadU32Le(b);
     return true;
 }
 
@@ -49,13 +63,23 @@ size_t CMemorySource::Read(void* buffer, size_t size) {
     return n;
 }
 
+const uint8_t* CMemorySource::Take(size_t size) {
+    if (size > m_size - m_pos) return nullptr;
+    const uint8_t* at = m_data + m_pos;
+    m_pos += size;
+    return at;
+}
+
 void CByteWriter::U16(uint16_t v) {
-    m_bytes.push_back(uint8_t(v));
-    m_bytes.push_back(uint8_t(v >> 8));
+    uint8_t b[2];
+    StoreU16Le(b, v);
+    Bytes(b, 2);
 }
 
 void CByteWriter::U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) m_bytes.push_back(uint8_t(v >> (8 * i)));
+    uint8_t b[4];
+    StoreU32Le(b, v);
+    Bytes(b, 4);
 }
 
 void CByteWriter::F32(float v) {

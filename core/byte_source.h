@@ -9,6 +9,22 @@
 #include <string>
 #include <vector>
 
+// Loads and stores at a fixed place in a buffer the caller has already
+// checked is long enough (headers of a known size).
+inline uint16_t LoadU16Le(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+inline uint32_t LoadU32Le(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline void StoreU16Le(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+inline void StoreU32Le(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+
 class CByteSource {
 public:
     virtual ~CByteSource() = default;
@@ -23,6 +39,9 @@ public:
     bool ReadExact(void* buffer, size_t size) { return Read(buffer, size) == size; }
     bool ReadU8(uint8_t& value) { return ReadExact(&value, 1); }
     bool ReadU16(uint16_t& value);
+    bool ReadI16(int16_t& value);
+    // A 16-bit number stored high byte first (the server's row counts).
+    bool ReadU16Be(uint16_t& value);
     bool ReadU32(uint32_t& value);
     bool ReadI32(int32_t& value);
     bool ReadF32(float& value);
@@ -45,6 +64,9 @@ public:
     uint64_t Remaining() const override { return m_size - m_pos; }
     std::string Name() const override { return m_name; }
     size_t Position() const { return m_pos; }
+    // The next size bytes in place, or null (and nothing consumed) when fewer
+    // are left.
+    const uint8_t* Take(size_t size);
 
 private:
     const uint8_t* m_data;

@@ -33,8 +33,7 @@ bool LoadOptions(const char* path) {
     InitDefaultOptions();
     std::vector<uint8_t> bytes;
     if (!plat::ReadWholeFile(path, bytes) || bytes.size() < 4) return true;
-    uint32_t version =
-        uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    const uint32_t version = LoadU32Le(bytes.data());
     if (version < OPTIONS_VERSION) return true;
     size_t stored = bytes.size() - 4 < OPTIONS_BLOCK_SIZE ? bytes.size() - 4 : OPTIONS_BLOCK_SIZE;
     memcpy(g_options.m_block, bytes.data() + 4, stored);
@@ -44,7 +43,7 @@ bool LoadOptions(const char* path) {
 
 bool SaveOptions(const char* path) {
     std::vector<uint8_t> bytes(4 + OPTIONS_BLOCK_SIZE);
-    for (int i = 0; i < 4; ++i) bytes[size_t(i)] = uint8_t(OPTIONS_VERSION >> (8 * i));
+    StoreU32Le(bytes.data(), OPTIONS_VERSION);
     memcpy(bytes.data() + 4, g_options.m_block, OPTIONS_BLOCK_SIZE);
     return plat::WriteFileAtomic(path, bytes.data(), bytes.size());
 }

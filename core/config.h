@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/byte_source.h"
+
 // ---- Options file ----
 
 constexpr const char* OPTIONS_FILE_NAME = "QuillOption.DAT";
@@ -40,14 +42,12 @@ struct COptions {
     }
     uint32_t GetU32(size_t offset) const {
         uint32_t v = 0;
-        if (offset + 4 <= OPTIONS_BLOCK_SIZE)
-            v = uint32_t(m_block[offset]) | uint32_t(m_block[offset + 1]) << 8 |
-                uint32_t(m_block[offset + 2]) << 16 | uint32_t(m_block[offset + 3]) << 24;
+        if (offset + 4 <= OPTIONS_BLOCK_SIZE) v = LoadU32Le(m_block + offset);
         return v;
     }
     void SetU32(size_t offset, uint32_t value) {
         if (offset + 4 > OPTIONS_BLOCK_SIZE) return;
-        for (int i = 0; i < 4; ++i) m_block[offset + size_t(i)] = uint8_t(value >> (8 * i));
+        StoreU32Le(m_block + offset, value);
     }
 };
 extern COptions g_options;

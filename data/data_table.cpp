@@ -7,6 +7,7 @@
 #include "core/util.h"
 #include "data/data_boxes.h"
 #include "data/file_resource.h"
+#include "data/file_source.h"
 #include "data/pack_archive.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
@@ -67,15 +68,16 @@ class DataTableReader {
 public:
     enum Result { kOk, kEmpty, kError };
 
-    explicit DataTableReader(CFileResource& file) : m_file(file) {}
+    // Reads go to the file as asked, so a short stream read shows its box.
+    explicit DataTableReader(CFileResource& file) : m_src(file, true) {}
 
     Result Read(CDataTable& table, int depth) {
         table.Clear();
-        uint32_t counts[2];
-        if (depth > CDataTable::kMaxDepth || !m_file.ReadExact(counts, sizeof counts)) return kError;
-        int32_t columns = int32_t(counts[0]), rows = int32_t(counts[1]);
+        uint8_t counts[8];
+        if (depth > CDataTable::kMaxDepth || !m_src.ReadExact(counts, sizeof counts)) return kError;
+        const int32_t columns = int32_t(LoadU32Le(counts)), rows = int32_t(LoadU32Le(counts + 4));
         if (columns < 1 || rows < 1) return kEmpty;
-        if (uint64_t(columns) > m_file.GetRemaining()) return kError;  // a type byte each at least
+        if (!m_src.FitsCount(uint64_t(columns), 1)) return kError;  // a type byte each at least
         std::unique_ptr<CDataColumn[]> records(new (std::nothrow) CDataColumn[size_t(columns)]);
         if (!records) {
             databox::Ok(GetTableText(15, 0), "");
@@ -92,14 +94,12 @@ public:
     }
 
 private:
-    bool Fits(uint64_t bytes) const { return bytes <= m_file.GetRemaining(); }
-
     template <class T>
     bool Array(std::vector<T>& out, uint64_t count) {
         if (count == 0) return true;
-        if (!Fits(count * sizeof(T))) return false;
+        if (!m_src.FitsCount(count, sizeof(T))) return false;
         out.resize(size_t(count));
-        return m_file.ReadExact(out.data(), size_t(count) * sizeof(T));
+        return m_src.ReadExact(out.data(), size_t(count) * sizeof(T));
     }
 
     bool Integers(CDataColumn& c, int width, uint64_t count) {
@@ -115,19 +115,9 @@ private:
         }
     }
 
-    bool Skip(uint64_t bytes) {
-        if (!Fits(bytes)) return false;
-        while (bytes > 0) {
-            int32_t step = bytes > INT32_MAX ? INT32_MAX : int32_t(bytes);
-            if (!m_file.Seek(step, 1)) return false;
-            bytes -= uint64_t(step);
-        }
-        return true;
-    }
-
     bool ReadColumn(CDataColumn& c, uint32_t rows, int depth) {
         uint8_t type = 0;
-        if (!m_file.ReadExact(&type, 1) || type > kMaxColumnType) return false;
+        if (!m_src.ReadU8(type) || type > kMaxColumnType) return false;
         c.m_type = type;
         c.m_rowCount = rows;
         uint8_t b = 0;
@@ -136,11 +126,11 @@ private:
             case kColInt:
             case kColPair:
             case kColTriple:
-                if (!m_file.ReadExact(&b, 1)) return false;
+                if (!m_src.ReadU8(b)) return false;
                 c.m_sizeCode = b;
                 return Integers(c, SizeCodeWidth(b), uint64_t(rows) * c.TupleSize());
             case kColText: {
-                if (!m_file.ReadExact(&w, 2)) return false;
+                if (!m_src.ReadU16(w)) return false;
                 c.m_textWidth = w;
                 if (!Array(c.m_texts, uint64_t(rows) * w)) return false;
                 for (uint64_t r = 0; w && r < rows; ++r) TerminateCell(&c.m_texts[size_t(r * w)], w);
@@ -149,7 +139,7 @@ private:
             case kColByte:
                 return Array(c.m_values8, rows);
             case kColTable: {
-                if (!Fits(uint64_t(rows) * 8)) return false;  // two counts each at least
+                if (!m_src.FitsCount(rows, 8)) return false;  // two counts each at least
                 c.m_tables.reset(new (std::nothrow) CDataTable[rows]);
                 if (!c.m_tables) return false;
                 for (uint32_t r = 0; r < rows; ++r)
@@ -157,7 +147,7 @@ private:
                 return true;
             }
             case kColIntW:
-                if (!m_file.ReadExact(&b, 1)) return false;
+                if (!m_src.ReadU8(b)) return false;
                 c.m_elementWidth = b;
                 return Integers(c, c.IntWidth(), rows);
             case kColDword:
@@ -165,13 +155,13 @@ private:
             case kColRef:
                 return ReadRefs(c, rows);
             case kColSkip:
-                if (!m_file.ReadExact(&w, 2)) return false;
+                if (!m_src.ReadU16(w)) return false;
                 c.m_textWidth = w;  // kept for dumps only: the bytes are not
-                return Skip(uint64_t(rows) * w);
+                return m_src.Skip(uint64_t(rows) * w);
             case kColBytes3:
                 return Array(c.m_bytes3, uint64_t(rows) * 3);
             case kColList:
-                if (!m_file.ReadExact(&b, 1)) return false;
+                if (!m_src.ReadU8(b)) return false;
                 c.m_listLength = b;
                 return Array(c.m_list, uint64_t(rows) * b);
         }
@@ -179,8 +169,8 @@ private:
     }
 
     bool ReadRefs(CDataColumn& c, uint32_t rows) {
-        if (!m_file.ReadExact(&c.m_refFlag, 1)) return false;
-        if (c.m_refFlag == 0 && !m_file.ReadExact(&c.m_refKind, 1)) return false;
+        if (!m_src.ReadU8(c.m_refFlag)) return false;
+        if (c.m_refFlag == 0 && !m_src.ReadU8(c.m_refKind)) return false;
         bool second = c.m_refFlag == 0 && (c.m_refKind == 1 || c.m_refKind == 3);
         bool third = c.m_refFlag == 0 && (c.m_refKind == 2 || c.m_refKind == 3);
         size_t rowBytes = 2 + (second ? 2 : 0) + (third ? 1 : 0);
@@ -191,10 +181,10 @@ private:
         if (third) c.m_refThird.resize(rows);
         const uint8_t* p = block.data();
         for (uint32_t r = 0; r < rows; ++r) {
-            c.m_refFirst[r] = uint16_t(p[0] | p[1] << 8);
+            c.m_refFirst[r] = LoadU16Le(p);
             p += 2;
             if (second) {
-                c.m_refSecond[r] = uint16_t(p[0] | p[1] << 8);
+                c.m_refSecond[r] = LoadU16Le(p);
                 p += 2;
             }
             if (third) c.m_refThird[r] = *p++;
@@ -202,7 +192,7 @@ private:
         return true;
     }
 
-    CFileResource& m_file;
+    CFileSource m_src;
 };
 
 CDataTable::CDataTable() {
@@ -330,6 +320,18 @@ int32_t CDataTable::GetSignedTupleInt(int column, int row, int index) const {
 CDataTable* CDataTable::GetNested(int column, int row) const {
     const CDataColumn* c = ColumnAt(*this, column, row);
     return c && c->m_type == kColTable && c->m_tables ? &c->m_tables[size_t(row)] : nullptr;
+}
+
+uint16_t GetTableBlockWord(const CDataTable* table, int column, int row) {
+    return table ? uint16_t(table->GetInt(column, row)) : 0;
+}
+
+uint8_t GetTableByte(const CDataTable* table, int column, int row) {
+    return table ? uint8_t(table->GetInt(column, row)) : 0;
+}
+
+const CDataTable* GetTableRecord(const CDataTable* table, int column, int row) {
+    return table ? table->GetNested(column, row) : nullptr;
 }
 
 bool CDataTable::GetRef(int column, int row, uint16_t* first, uint16_t* second, uint8_t* third) const {

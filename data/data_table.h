@@ -114,6 +114,15 @@ private:
     std::unique_ptr<CDataColumn[]> m_columns;
 };
 
+// Cell getters that take a table that may be missing: 0 (null) for a null
+// table, a row outside it or a column of another kind.
+// The 16-bit cell at (column, row).
+uint16_t GetTableBlockWord(const CDataTable* table, int column, int row);
+// The 8-bit cell at (column, row).
+uint8_t GetTableByte(const CDataTable* table, int column, int row);
+// The record (nested table) cell at (column, row).
+const CDataTable* GetTableRecord(const CDataTable* table, int column, int row);
+
 // The folder of the numbered data files (configuration key DATABASE_FOLDER,
 // default ".\DATABASE"), and the path of data file number n in it.
 void SetDatabaseFolder(const std::string& folder);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/byte_source.h"
 #include "data/data_boxes.h"
 #include "data/pack_archive.h"
 #include "data/pack_format.h"
@@ -160,8 +161,7 @@ bool CFileResource::OpenCompressed(FILE* f) {
         ShowFileReadError(m_path, "header");
         return false;
     }
-    uint32_t expected = uint32_t(header[0]) | uint32_t(header[1]) << 8 | uint32_t(header[2]) << 16 |
-                        uint32_t(header[3]) << 24;
+    uint32_t expected = LoadU32Le(header);
     uint32_t bodySize = fileSize - 4;
     auto body = Allocate(bodySize);
     if (!body) {

@@ -31,6 +31,7 @@ bool CItemObject::Create() {
     m_current = m_maximum = 0;
     m_count = 0;
     m_auxValue = 0;
+    m_flags = 0;
     m_record = CItemRecord{};
     m_lastUseTime = plat::timeGetTime() - ITEM_USE_TIME_BACK;
     return true;
@@ -206,4 +207,32 @@ uint32_t GetKindTextColor(CDragObject* object) {
         default:
             return 0;
     }
+}
+
+bool CItemObject::IsItemClass10() const {
+    return Int(ITEM_COL_CLASS) == 10;
+}
+
+bool CItemObject::IsItemClass11() const {
+    return Int(ITEM_COL_CLASS) == 11;
+}
+
+uint8_t CItemObject::GetItemColumn1157() const {
+    return uint8_t(Int(ITEM_COL_NUMBER_LIMIT));
+}
+
+bool CItemObject::HasColumn1157Flag() const {
+    return (m_flags & 1) == 0 && GetItemColumn1157() != 0;
+}
+
+bool CItemObject::IsStoreAllowed() const {
+    return TextIs(ITEM_COL_STORE_OK, "true");
+}
+
+bool CItemObject::IsClubDepositAllowed() const {
+    return TextIs(ITEM_COL_CLUB_DEPOSIT_OK, "true");
+}
+
+bool CItemObject::ConfirmsBeforeDrop() const {
+    return Int(ITEM_COL_CONFIRM_DROP) != 0;
 }

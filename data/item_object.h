@@ -42,6 +42,13 @@ enum ItemColumn : int {
     ITEM_COL_HAND_2 = 50,
     ITEM_COL_RANGE = 58,  // pair of signed 16-bit: minimum and maximum range of a weapon
     ITEM_COL_BYTE_59 = 59,
+    ITEM_COL_ICON_ANI = 74,          // u16: animation index of the icon sprite
+    ITEM_COL_ICON_SEQUENCE = 75,     // u16: sequence of the icon sprite
+    ITEM_COL_CLASS = 133,            // u8: item class
+    ITEM_COL_CLUB_DEPOSIT_OK = 423,  // text "true": the club deposit takes it
+    ITEM_COL_STORE_OK = 455,         // text "true": the player's store takes it
+    ITEM_COL_CONFIRM_DROP = 485,     // u8: ask before dropping it on the ground
+    ITEM_COL_NUMBER_LIMIT = 1157,    // u8: how many numbers the item holds (equipment with ability slots)
 };
 
 // Use flags of column 36.
@@ -109,6 +116,16 @@ public:
     bool GetResourceRef44(uint16_t* first, uint16_t* second, uint8_t* third) const;
     bool IsCanDropCash() const;
     bool IsText28True() const;
+    bool IsStoreAllowed() const;
+    bool IsClubDepositAllowed() const;
+    bool ConfirmsBeforeDrop() const;
+    // Item class (column 133) 10 or 11.
+    bool IsItemClass10() const;
+    bool IsItemClass11() const;
+    // Column 1157: the numbers (ability slots) the item can hold.
+    uint8_t GetItemColumn1157() const;
+    // False once the item has its numbers (bit 0 of the flags word), else column 1157 non-zero.
+    bool HasColumn1157Flag() const;
 
     // The name colour of the colour class as (b0, b1, b2, 0): white for
     // classes 0, 6, 8, 9 and any other.
@@ -142,6 +159,9 @@ public:
     }
     uint32_t GetCount() const { return m_count; }
     void SetCount(uint32_t count) { m_count = count; }
+    // Bit 0: the item has sockets (its numbers).
+    uint32_t GetFlags() const { return m_flags; }
+    void SetFlags(uint32_t flags) { m_flags = flags; }
     uint16_t GetAuxValue() const { return m_auxValue; }
     void SetAuxValue(uint16_t value) { m_auxValue = value; }
     CItemRecord& Record() { return m_record; }
@@ -166,6 +186,7 @@ protected:
     uint32_t m_maximum = 0;
     uint32_t m_count = 0;
     uint16_t m_auxValue = 0;
+    uint32_t m_flags = 0;
     CItemRecord m_record;
     uint32_t m_lastUseTime = 0;
 };

@@ -5,51 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/byte_source.h"
 #include "data/data_boxes.h"
 #include "data/rc4.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 
 CMetaCache* g_pMetaCache = nullptr;
-
-namespace {
-
-// Reads forward through a byte range; a read that does not fit fails and
-// leaves the position where it was.
-class ByteCursor {
-public:
-    ByteCursor(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-    bool Has(size_t count) const { return count <= m_size - m_position; }
-    bool U8(uint32_t& value) { return Read(1, false, value); }
-    bool U16Be(uint32_t& value) { return Read(2, true, value); }
-    bool U32Le(uint32_t& value) { return Read(4, false, value); }
-    const uint8_t* Take(size_t count) {
-        if (!Has(count)) return nullptr;
-        const uint8_t* at = m_data + m_position;
-        m_position += count;
-        return at;
-    }
-
-private:
-    bool Read(size_t count, bool bigEndian, uint32_t& value) {
-        const uint8_t* p = Take(count);
-        if (!p) return false;
-        value = 0;
-        for (size_t n = 0; n < count; ++n) value |= uint32_t(p[n]) << (8 * (bigEndian ? count - 1 - n : n));
-        return true;
-    }
-
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_position = 0;
-};
-
-void PutU32Le(std::vector<uint8_t>& out, uint32_t value) {
-    for (int n = 0; n < 4; ++n) out.push_back(uint8_t(value >> (8 * n)));
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Records
@@ -108,21 +70,21 @@ bool CMetaRecord::ReadToken(char* out, size_t capacity, uint16_t* length) {
 }
 
 bool ParseMetaRows(const CMetaRecord& record, std::vector<MetaRow>& rows) {
-    ByteCursor in(record.GetData(), record.GetSize());
-    uint32_t rowCount = 0;
-    if (!in.U16Be(rowCount)) return false;
+    CMemorySource in(record.GetData(), record.GetSize());
+    uint16_t rowCount = 0;
+    if (!in.ReadU16Be(rowCount)) return false;
     for (uint32_t r = 0; r < rowCount; ++r) {
         MetaRow& row = rows.emplace_back();
-        uint32_t firstLength = 0;
+        uint8_t firstLength = 0;
         const uint8_t* first = nullptr;
-        if (!in.U8(firstLength) || !(first = in.Take(firstLength))) return false;
+        if (!in.ReadU8(firstLength) || !(first = in.Take(firstLength))) return false;
         row.emplace_back(reinterpret_cast<const char*>(first), firstLength);
-        uint32_t cellCount = 0;
-        if (!in.U16Be(cellCount)) return false;
+        uint16_t cellCount = 0;
+        if (!in.ReadU16Be(cellCount)) return false;
         for (uint32_t c = 0; c < cellCount; ++c) {
-            uint32_t cellLength = 0;
+            uint16_t cellLength = 0;
             const uint8_t* cell = nullptr;
-            if (!in.U16Be(cellLength) || !(cell = in.Take(cellLength))) return false;
+            if (!in.ReadU16Be(cellLength) || !(cell = in.Take(cellLength))) return false;
             if (c + 1 < cellCount) row.emplace_back(reinterpret_cast<const char*>(cell), cellLength);
         }
     }
@@ -152,17 +114,17 @@ bool CMetaCache::ReadMetaCache() {
     std::vector<uint8_t> file;
     if (!plat::ReadWholeFile(m_path, file)) return false;
     CRC4Cipher cipher = RC4SetKey(m_key, sizeof m_key, META_CACHE_DROP);
-    ByteCursor in(file.data(), file.size());
+    CMemorySource in(file);
     for (;;) {
         uint32_t nameLength = 0, dataLength = 0;
         const uint8_t* nameBytes = nullptr;
         const uint8_t* dataBytes = nullptr;
-        if (!in.U32Le(nameLength) || nameLength < 1 || nameLength >= META_NAME_SIZE) break;
+        if (!in.ReadU32(nameLength) || nameLength < 1 || nameLength >= META_NAME_SIZE) break;
         if (!(nameBytes = in.Take(nameLength))) break;
         char name[META_NAME_SIZE];
         cipher.Crypt(reinterpret_cast<uint8_t*>(name), nameBytes, nameLength);
         name[nameLength] = '\0';
-        if (!in.U32Le(dataLength) || dataLength > META_MAX_CACHED_SIZE) break;
+        if (!in.ReadU32(dataLength) || dataLength > META_MAX_CACHED_SIZE) break;
         if (!(dataBytes = in.Take(dataLength))) break;
         std::vector<uint8_t> data(dataLength);
         cipher.Crypt(data.data(), dataBytes, dataLength);
@@ -177,23 +139,24 @@ bool CMetaCache::ReadMetaCache() {
 
 bool CMetaCache::WriteMetaCache() {
     CRC4Cipher cipher = RC4SetKey(m_key, sizeof m_key, META_CACHE_DROP);
-    std::vector<uint8_t> out;
+    CByteWriter writer;
+    std::vector<uint8_t>& out = writer.Data();
     for (const std::string& wanted : m_wanted) {
         const CMetaRecord* record = FindTableByName(wanted);
         if (!record) continue;
         size_t nameLength = std::strlen(record->GetName());
         if (nameLength < 1 || nameLength >= META_NAME_SIZE || record->GetSize() > META_MAX_CACHED_SIZE)
             continue;
-        PutU32Le(out, uint32_t(nameLength));
+        writer.U32(uint32_t(nameLength));
         size_t at = out.size();
         out.resize(at + nameLength);
         cipher.Crypt(&out[at], reinterpret_cast<const uint8_t*>(record->GetName()), nameLength);
-        PutU32Le(out, record->GetSize());
+        writer.U32(record->GetSize());
         at = out.size();
         out.resize(at + record->GetSize());
         cipher.Crypt(out.data() + at, record->GetData(), record->GetSize());
     }
-    PutU32Le(out, 0);
+    writer.U32(0);
     cipher.Reset();
     return plat::WriteFileAtomic(m_path, out.data(), out.size());
 }

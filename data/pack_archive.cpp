@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/byte_source.h"
 #include "core/util.h"
 #include "data/data_boxes.h"
 #include "data/pack_format.h"
@@ -12,14 +13,6 @@
 CPackFile* g_pPackFile = nullptr;
 bool g_bUsePackFile = true;
 bool g_bUseCompressedFiles = true;
-
-namespace {
-
-uint32_t LoadU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-}  // namespace
 
 CPackFile::CPackFile() = default;
 
@@ -79,7 +72,7 @@ bool CPackFile::ReadAt(uint64_t offset, void* buffer, size_t count) {
 bool CPackFile::ReadU32(uint64_t& offset, uint64_t end, uint32_t& value) {
     uint8_t b[4];
     if (offset + 4 > end || !ReadAt(offset, b, 4)) return false;
-    value = LoadU32(b);
+    value = LoadU32Le(b);
     offset += 4;
     return true;
 }

@@ -5,17 +5,19 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/byte_source.h"
 #include "data/pack_format.h"
 #include "platform/paths.h"
 
 namespace {
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+void SetU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+    StoreU32Le(out.data() + at, v);
 }
 
-void SetU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    out.resize(out.size() + 4);
+    SetU32(out, out.size() - 4, v);
 }
 
 bool Compress(const std::vector<uint8_t>& data, std::vector<uint8_t>& out) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/byte_source.h"
 #include "data/file_resource.h"
 #include "data/pack_archive.h"
 #include "data/text_tables.h"
@@ -15,13 +16,6 @@ namespace {
 
 // Larger pictures than this are refused as corrupt.
 constexpr int32_t kMaxSide = 16384;
-
-uint32_t Le16(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-}
-uint32_t Le32(const uint8_t* p) {
-    return Le16(p) | Le16(p + 2) << 16;
-}
 
 // The channel that mask selects from pixel, scaled to 8 bits.
 uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
@@ -86,7 +80,7 @@ uint32_t CDib::GetImageSize() const {
 bool CDib::ParseRaw(const uint8_t* data, size_t size, bool alphaByte) {
     const size_t header = alphaByte ? 9 : 8;
     if (size < header) return false;
-    const uint32_t w = Le32(data), h = Le32(data + 4);
+    const uint32_t w = LoadU32Le(data), h = LoadU32Le(data + 4);
     if (w == 0 || h == 0 || w > uint32_t(kMaxSide) || h > uint32_t(kMaxSide)) return false;
     const size_t bytes = size_t(w) * h * 2;
     if (size - header < bytes) return false;
@@ -104,7 +98,7 @@ bool CDib::ParseTga(const uint8_t* data, size_t size) {
     if (size < 18) return false;
     const uint8_t idLength = data[0], mapType = data[1], imageType = data[2];
     if (mapType != 0 || (imageType != 2 && imageType != 10)) return false;
-    const uint32_t w = Le16(data + 12), h = Le16(data + 14);
+    const uint32_t w = LoadU16Le(data + 12), h = LoadU16Le(data + 14);
     const uint8_t depth = data[16];
     // Only 32-bit pixels are read (a run-length picture is read as if it were not).
     if (depth != 32 || w == 0 || h == 0) return false;
@@ -131,20 +125,20 @@ bool CDib::ParseTga(const uint8_t* data, size_t size) {
 }
 
 bool CDib::ParseBmp(const uint8_t* data, size_t size) {
-    if (size < 14 || Le16(data) != 19778) {
+    if (size < 14 || LoadU16Le(data) != 19778) {
         m_status = kNotBmp;
         return false;
     }
     const uint8_t* info = data + 14;
     const size_t rest = size - 14;
     if (rest < 40) return false;
-    const uint32_t headerSize = Le32(info);
+    const uint32_t headerSize = LoadU32Le(info);
     if (headerSize < 40 || headerSize > rest) return false;
-    const int32_t w = int32_t(Le32(info + 4));
-    const int32_t hRaw = int32_t(Le32(info + 8));
-    const uint32_t planes = Le16(info + 12), compression = Le32(info + 16);
-    uint32_t bitCount = Le16(info + 14);
-    const uint32_t clrUsed = Le32(info + 32);
+    const int32_t w = int32_t(LoadU32Le(info + 4));
+    const int32_t hRaw = int32_t(LoadU32Le(info + 8));
+    const uint32_t planes = LoadU16Le(info + 12), compression = LoadU32Le(info + 16);
+    uint32_t bitCount = LoadU16Le(info + 14);
+    const uint32_t clrUsed = LoadU32Le(info + 32);
     if (planes != 1 || w <= 0 || w > kMaxSide || hRaw == 0 || hRaw < -kMaxSide || hRaw > kMaxSide)
         return false;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
@@ -166,14 +160,14 @@ bool CDib::ParseBmp(const uint8_t* data, size_t size) {
         // converted to the display's layout like any other BMP.
         uint32_t channel[3] = {0x7C00, 0x03E0, 0x001F};  // red, green, blue
         if (compression == 3)
-            for (int i = 0; i < 3; ++i) channel[i] = Le32(info + 40 + 4 * i);
+            for (int i = 0; i < 3; ++i) channel[i] = LoadU32Le(info + 40 + 4 * i);
         const size_t stride24 = ((size_t(w) * 24 + 31) / 32) * 4;
         m_bits.assign(stride24 * h, 0);
         for (int32_t y = 0; y < h; ++y) {
             const uint8_t* row = info + pixelStart + size_t(y) * stride;
             uint8_t* out = m_bits.data() + size_t(y) * stride24;
             for (int32_t x = 0; x < w; ++x) {
-                const uint32_t p = Le16(row + 2 * x);
+                const uint32_t p = LoadU16Le(row + 2 * x);
                 for (int i = 0; i < 3; ++i) out[3 * x + 2 - i] = MaskedChannel(p, channel[i]);
             }
         }

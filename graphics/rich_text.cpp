@@ -406,7 +406,7 @@ CRichTextRun* CRichText::AddRun(int32_t startColumn, int32_t endColumn, int32_t 
 }
 
 void CRichText::ParseRichText(int32_t column, int32_t row, const char* text, uint32_t defaultColour,
-                              uint32_t fontSetFlag) {
+                              uint32_t fontSetFlag, CRefTarget* linked) {
     if (!text || row < 0 || row >= ROWS) return;
     std::string_view s(text);
     column = std::clamp(column, 0, int32_t(COLUMNS));
@@ -424,6 +424,7 @@ void CRichText::ParseRichText(int32_t column, int32_t row, const char* text, uin
                 run->colour = colour;
                 run->style = style;
                 run->fontSetFlag = fontSetFlag;
+                run->linked.Assign(linked);
             }
         }
         column = end;

@@ -123,6 +123,8 @@ struct CRichTextRun {
     int32_t startColumn = 0;
     int32_t endColumn = 0;
     uint32_t fontSetFlag = 0;
+    // A window the run opens when clicked (a message box's links); not owned.
+    CWeakRef linked;
 };
 
 class CRichText {
@@ -135,9 +137,10 @@ public:
     CRichText(const CRichText&) = delete;
     CRichText& operator=(const CRichText&) = delete;
 
-    // Adds the runs of a marked-up text from (column, row) on.
+    // Adds the runs of a marked-up text from (column, row) on, each linked to
+    // the object given (null: no link).
     void ParseRichText(int32_t column, int32_t row, const char* text, uint32_t defaultColour,
-                       uint32_t fontSetFlag);
+                       uint32_t fontSetFlag, CRefTarget* linked = nullptr);
     // Makes room for and inserts an empty run over [start, end) of the row;
     // null when start equals end or the range does not lie on the grid.
     CRichTextRun* AddRun(int32_t startColumn, int32_t endColumn, int32_t row);

@@ -68,11 +68,8 @@ struct FrameRecord {
     std::vector<SpanRun> spans;
 
     // The i-th signed 16-bit value (0 to 3) at the start of the record.
-    int16_t HeadValue(int i) const { return int16_t(head[2 * i] | (head[2 * i + 1] << 8)); }
-    void SetHeadValue(int i, int16_t v) {
-        head[2 * i] = uint8_t(v);
-        head[2 * i + 1] = uint8_t(uint16_t(v) >> 8);
-    }
+    int16_t HeadValue(int i) const { return int16_t(LoadU16Le(&head[size_t(2 * i)])); }
+    void SetHeadValue(int i, int16_t v) { StoreU16Le(&head[size_t(2 * i)], uint16_t(v)); }
 };
 
 struct FramePicture {

@@ -3,6 +3,9 @@
 #include <ctime>
 #include <string>
 
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
+
 namespace {
 
 IItemNumberLimitLookup* g_itemNumberLimit = nullptr;
@@ -44,6 +47,11 @@ void SetItemNumberLimitLookup(IItemNumberLimitLookup* lookup) {
 
 IItemNumberLimitLookup* GetItemNumberLimitLookup() {
     return g_itemNumberLimit;
+}
+
+int CItemTableNumberLimits::GetItemNumberLimit(uint32_t itemId) {
+    const CItemObject* item = g_pItemTableMgr ? g_pItemTableMgr->FindTemplateById(itemId) : nullptr;
+    return item ? int(item->GetItemColumn1157()) : -1;
 }
 
 size_t ReadNumberList(uint32_t itemId, uint32_t flag, CNumberList* output, CPacketReader& reader) {

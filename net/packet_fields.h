@@ -33,6 +33,13 @@ void SetItemNumberLimitLookup(IItemNumberLimitLookup* lookup);
 IItemNumberLimitLookup* GetItemNumberLimitLookup();
 using ScopedItemNumberLimitLookup = plat::ScopedInstall<GetItemNumberLimitLookup, SetItemNumberLimitLookup>;
 
+// The lookup over the program's item tables: column 1157 of the item's
+// template; unknown without the manager or a template of that id.
+class CItemTableNumberLimits : public IItemNumberLimitLookup {
+public:
+    int GetItemNumberLimit(uint32_t itemId) override;
+};
+
 // Reads a u8 count and that many length-prefixed decimal texts. Keeps the
 // first min(count, limit) of them, the first text in the last kept slot,
 // where limit = min(3, the item's limit; 0 for an unknown item). Every text is

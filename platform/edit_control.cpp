@@ -121,7 +121,10 @@ bool Insert(EditControl& edit, std::string_view bytes, bool partial) {
     const size_t room = edit.limit > kept ? edit.limit - kept : 0;
     if (bytes.size() > room) {
         if (!partial) return false;
-        bytes = bytes.substr(0, DbcsPrefixLength(bytes, room));
+        size_t cut = DbcsPrefixLength(bytes, room);
+        // A line break is one character: never cut between its CR and LF.
+        if (cut > 0 && cut < bytes.size() && bytes[cut - 1] == '\r' && bytes[cut] == '\n') --cut;
+        bytes = bytes.substr(0, cut);
     }
     edit.text.replace(lo, hi - lo, bytes);
     PlaceCaret(edit, lo + bytes.size(), false);

@@ -354,8 +354,13 @@ std::unique_ptr<MediaInput> OpenMemoryInput(const uint8_t* data, size_t size) {
 bool DecodeSoundFile(const uint8_t* data, size_t size, DecodedSound& out) {
     out = DecodedSound{};
     if (!data || size == 0) return false;
+    return DecodeSoundFile(OpenMemoryInput(data, size), out);
+}
+
+bool DecodeSoundFile(std::unique_ptr<MediaInput> input, DecodedSound& out) {
+    out = DecodedSound{};
     SoundReader reader;
-    if (!reader.Open(OpenMemoryInput(data, size))) return false;
+    if (!input || !reader.Open(std::move(input))) return false;
     out.kind = reader.kind;
     out.sourceFrequency = reader.decoder->sample_rate;
     out.sourceChannels = reader.decoder->ch_layout.nb_channels;
@@ -496,6 +501,8 @@ int AudioStreamDecoder::Read(int16_t* out, int frames) {
 namespace {
 
 constexpr const char* kMovieFormats = "avi,bink";
+// The scaler's rows are padded to this (and its buffer by as much again).
+constexpr int kScaleAlign = 64;
 // The most sound (samples) one NextFrame collects on its way to a frame: ten seconds.
 constexpr size_t kMaxAudioPerFrame = size_t(kMixFrequency) * 2 * 10;
 constexpr const char* kMovieCodecs =
@@ -521,6 +528,8 @@ struct MovieSource::Impl {
     AVCodecContext* audio = nullptr;
     int videoStream = -1, audioStream = -1;
     SwsContext* scaler = nullptr;
+    uint8_t* scaled = nullptr;  // the scaler's output rows (av_malloc)
+    size_t scaledSize = 0;
     AudioConverter converter;
     PacketPtr packet;
     FramePtr frame;
@@ -530,6 +539,7 @@ struct MovieSource::Impl {
     int64_t framesOut = 0;
 
     ~Impl() {
+        av_free(scaled);
         sws_freeContext(scaler);
         avcodec_free_context(&video);
         avcodec_free_context(&audio);
@@ -552,11 +562,25 @@ struct MovieSource::Impl {
         scaler = sws_getCachedContext(scaler, f->width, f->height, AVPixelFormat(f->format), outWidth,
                                       outHeight, AvFormatOf(format), SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!scaler) return false;
+        // The scaler writes whole blocks of pixels, past the end of a row and
+        // of the last one (up to 16 bytes), so it writes into padded rows of
+        // our own that are then copied into the frame.
+        const int pitch = (outWidth * 2 + kScaleAlign - 1) / kScaleAlign * kScaleAlign;
+        const size_t need = size_t(pitch) * size_t(outHeight) + kScaleAlign;
+        if (need > scaledSize) {
+            av_free(scaled);
+            scaled = static_cast<uint8_t*>(av_malloc(need));
+            scaledSize = scaled ? need : 0;
+            if (!scaled) return false;
+        }
+        uint8_t* dest[4] = {scaled, nullptr, nullptr, nullptr};
+        const int pitches[4] = {pitch, 0, 0, 0};
+        if (sws_scale(scaler, f->data, f->linesize, 0, f->height, dest, pitches) <= 0) return false;
         if (out.Width() != outWidth || out.Height() != outHeight || out.Format() != format)
             out.Reset(outWidth, outHeight, format);
-        uint8_t* dest[4] = {out.Bits(), nullptr, nullptr, nullptr};
-        const int pitch[4] = {out.Pitch(), 0, 0, 0};
-        if (sws_scale(scaler, f->data, f->linesize, 0, f->height, dest, pitch) <= 0) return false;
+        for (int y = 0; y < outHeight; ++y)
+            std::memcpy(out.Bits() + size_t(y) * size_t(out.Pitch()), scaled + size_t(y) * size_t(pitch),
+                        size_t(outWidth) * 2);
         const AVStream* s = Video();
         const int64_t pts = f->best_effort_timestamp;
         if (pts != AV_NOPTS_VALUE) {

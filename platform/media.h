@@ -52,6 +52,8 @@ inline constexpr size_t kMaxDecodedFrames = size_t(kMixFrequency) * 300;
 // ADPCM WAV and MPEG layer 3 (whatever the name says); anything else is
 // refused with false.
 bool DecodeSoundFile(const uint8_t* data, size_t size, DecodedSound& out);
+// The same from an input, read only as far as the decoded length allows.
+bool DecodeSoundFile(std::unique_ptr<MediaInput> input, DecodedSound& out);
 
 // A sound file decoded piece by piece (the music streams): the same kinds as
 // DecodeSoundFile.

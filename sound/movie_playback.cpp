@@ -35,7 +35,13 @@ bool CMoviePlayback::Open(std::unique_ptr<plat::MediaInput> input, plat::raster:
         source->SetOutputSize(m_width, m_height);
     }
     const double rate = source->FrameRate();
-    m_frameLength = rate > 0 ? int64_t(std::lround(1000.0 / rate)) : 40;
+    if (rate <= 0)
+        m_frameLength = 40;
+    else if (rate < 1000.0 / double(kMaxFrameMs))
+        m_frameLength = kMaxFrameMs;
+    else
+        m_frameLength = std::max<int64_t>(1, std::lround(1000.0 / rate));
+    m_lastDecodedTime = -1;
     m_source = std::move(source);
     m_queue.clear();
     m_hasFrame = m_sourceEnded = m_paused = false;
@@ -75,16 +81,29 @@ bool CMoviePlayback::DecodeOne() {
         m_sourceEnded = true;
         return false;
     }
+    d.timeMs = FrameTime(d.timeMs);
     m_queue.push_back(std::move(d));
     return true;
 }
 
-void CMoviePlayback::Fill() {
+int64_t CMoviePlayback::FrameTime(int64_t fileTime) {
+    const bool first = m_lastDecodedTime < 0;
+    const int64_t earliest = first ? 0 : m_lastDecodedTime + 1;
+    const int64_t latest = first ? kMaxFrameMs : m_lastDecodedTime + kMaxFrameMs;
+    if (fileTime >= earliest && fileTime <= latest)
+        m_lastDecodedTime = fileTime;
+    else
+        m_lastDecodedTime = first ? 0 : m_lastDecodedTime + m_frameLength;
+    return m_lastDecodedTime;
+}
+
+void CMoviePlayback::Fill(int* budget) {
     CMixer* mixer = MovieMixer();
     // One frame beyond the one shown, and the sound some way ahead.
-    while (m_queue.size() < kMaxFramesAhead) {
+    while (m_queue.size() < kMaxFramesAhead && (!budget || *budget > 0)) {
         const bool soundShort = mixer && m_voice && mixer->QueuedFrames(m_voice) < kAudioAhead;
         if (!m_queue.empty() && !soundShort) break;
+        if (budget) --*budget;
         if (!DecodeOne()) break;
     }
 }
@@ -93,8 +112,9 @@ bool CMoviePlayback::Advance() {
     if (!m_source || m_paused) return false;
     const int64_t elapsed = Elapsed();
     bool changed = false;
+    int budget = kMaxDecodesPerAdvance;
     for (;;) {
-        Fill();
+        Fill(&budget);
         if (m_queue.empty() || m_queue.front().timeMs > elapsed) break;
         m_frame = std::move(m_queue.front().pixels);
         m_frameTime = m_queue.front().timeMs;

@@ -17,6 +17,11 @@ public:
     // Sound decoded ahead of what plays.
     static constexpr size_t kAudioAhead = size_t(CMixer::kFrequency) / 2;
     static constexpr size_t kMaxFramesAhead = 8;
+    // A frame shows at most this long, whatever the file's time base says.
+    static constexpr int64_t kMaxFrameMs = 5000;
+    // Frames one Advance decodes at most: a movie the machine cannot keep up
+    // with falls behind the clock instead of holding up the program's frame.
+    static constexpr int kMaxDecodesPerAdvance = 8;
 
     CMoviePlayback() = default;
     ~CMoviePlayback();
@@ -55,7 +60,12 @@ private:
     uint32_t Elapsed() const;
     // Decodes one more frame into the queue; false at the end.
     bool DecodeOne();
-    void Fill();
+    // Decodes while the queue or the sound runs short, at most budget frames
+    // (budget is lowered by the frames decoded; null: no limit).
+    void Fill(int* budget = nullptr);
+    // The time a decoded frame shows from: the file's when it comes after
+    // the frame before by at most kMaxFrameMs, else one frame length after it.
+    int64_t FrameTime(int64_t fileTime);
 
     std::unique_ptr<plat::MovieSource> m_source;
     std::deque<Decoded> m_queue;
@@ -63,6 +73,7 @@ private:
     bool m_hasFrame = false;
     int64_t m_frameTime = 0;
     int64_t m_frameLength = 40;
+    int64_t m_lastDecodedTime = -1;  // -1: none decoded yet
     bool m_sourceEnded = false;
     int m_width = 0, m_height = 0;
     uint32_t m_start = 0, m_pausedAt = 0, m_pausedTotal = 0;

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "core/byte_source.h"
+
 namespace {
 
 bool Error(std::string* error, const std::string& why) {
     if (error) *error = why;
     return false;
-}
-
-uint16_t Read16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
 }
 
 }  // namespace
@@ -23,9 +21,9 @@ bool ParseMusicList(const uint8_t* data, size_t size, std::vector<MusicTrack>& t
     for (int i = 0; i < count; ++i) {
         if (size - at < 7) break;
         MusicTrack t;
-        t.m_streamId = Read16(data + at);
-        t.m_start = uint32_t(Read16(data + at + 2)) * 10;
-        t.m_end = uint32_t(Read16(data + at + 4)) * 10;
+        t.m_streamId = LoadU16Le(data + at);
+        t.m_start = uint32_t(LoadU16Le(data + at + 2)) * 10;
+        t.m_end = uint32_t(LoadU16Le(data + at + 4)) * 10;
         t.m_mode = data[at + 6];
         if (t.m_mode != MUSIC_MODE_ONCE) {
             if (size - at < 8) break;
@@ -48,8 +46,8 @@ bool WriteMusicList(const std::vector<MusicTrack>& tracks, std::vector<uint8_t>&
         if (t.m_streamId > 0xFFFF) return Error(error, "a stream id above 65535");
         if (t.m_start / 10 > 0xFFFF || t.m_end / 10 > 0xFFFF) return Error(error, "a time above 655350 ms");
         for (uint32_t v : {t.m_streamId, t.m_start / 10, t.m_end / 10}) {
-            out.push_back(uint8_t(v));
-            out.push_back(uint8_t(v >> 8));
+            out.resize(out.size() + 2);
+            StoreU16Le(&out[out.size() - 2], uint16_t(v));
         }
         out.push_back(t.m_mode);
         if (t.m_mode != MUSIC_MODE_ONCE) out.push_back(t.m_modeValue);

@@ -41,6 +41,16 @@ double Percent(size_t option) {
     return double(g_options.GetU32(option)) * 0.01;
 }
 
+// A volume computed in floating point, held to 0-127 before it becomes an
+// integer (the options file may carry any percentage).
+int32_t HeldVolume(double volume) {
+    return int32_t(std::clamp(volume, 0.0, 127.0));
+}
+
+// Map cells farther out than this are placed at it: far off any screen, and
+// the screen point of a cell stays within 32 bits.
+constexpr int32_t kFarthestCell = 1 << 20;
+
 // The first row whose name column is exactly the name.
 int32_t FindNameRow(const CDataTable* table, const char* name) {
     if (!table || !name) return -1;
@@ -123,7 +133,7 @@ bool CSoundMgr::ApplyVolume(CSoundObject* object, int32_t level) {
     } else if (m_effectFullLevel != 0) {
         volume = double(m_effectLevel) / m_effectFullLevel * Percent(OPT_EFFECT_VOLUME) * level;
     }
-    object->SetVolume(int32_t(std::clamp(volume, 0.0, 127.0)));
+    object->SetVolume(HeldVolume(volume));
     return true;
 }
 
@@ -156,7 +166,7 @@ CSoundSample* CSoundMgr::PlaySoundEffect(uint16_t effectId, int32_t x, int32_t y
         sample->SetPosition(x, y);
         ApplyVolume(sample, -1);
     } else {
-        sample->SetVolume(int32_t(Percent(OPT_EFFECT_VOLUME) * m_effectLevel));
+        sample->SetVolume(HeldVolume(Percent(OPT_EFFECT_VOLUME) * m_effectLevel));
         sample->SetPan(64);
     }
     sample->Play(loops);
@@ -262,7 +272,8 @@ void CSoundMgr::UpdateSlotSounds() {
             ApplyVolume(object, 0);  // no map: nowhere to place it
             continue;
         }
-        const IsoPoint p = view->BlockToScreen(slot.m_x, slot.m_y);
+        const IsoPoint p = view->BlockToScreen(std::clamp(slot.m_x, -kFarthestCell, kFarthestCell),
+                                               std::clamp(slot.m_y, -kFarthestCell, kFarthestCell));
         if (GetDistance(float(p.x), float(p.y), w / 2, h / 2) > w) {
             ApplyVolume(object, 0);
         } else {

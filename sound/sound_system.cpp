@@ -145,9 +145,9 @@ CSampleCacheEntry* CSoundSystem::GetSampleData(uint32_t soundId) {
 }
 
 std::shared_ptr<const PcmFrames> CSoundSystem::LoadSoundFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(path, bytes)) return nullptr;
+    // Read as it decodes: a file of any size costs no more than the decoded
+    // sound, which is cut at kMaxDecodedFrames.
     plat::DecodedSound sound;
-    if (!plat::DecodeSoundFile(bytes.data(), bytes.size(), sound)) return nullptr;
+    if (!plat::DecodeSoundFile(plat::OpenFileInput(path), sound)) return nullptr;
     return std::make_shared<const PcmFrames>(std::move(sound.samples));
 }

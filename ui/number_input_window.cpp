@@ -26,16 +26,6 @@ constexpr const char* kEditName = "NUMBER_EDIT_CONTROL_EDIT";
 // The texts of the arrows' tooltips: text table 14.
 constexpr int kArrowTipTable = 14, kLeftTipRow = 131, kRightTipRow = 132;
 
-// A control made by the window manager (added at its top), or on its own without one.
-CBaseWindow* MakeControl(const char* name, uint32_t type) {
-    if (g_pWindowMgr) return g_pWindowMgr->CreateControl(name, type, 0);
-    CBaseWindow* control = type == CONTROL_EDIT_BOX ? static_cast<CBaseWindow*>(new CEditBox) : new CButton;
-    control->CreateNamed(WINDOW_DRAG_TYPE, name);
-    control->SetKindId(0);
-    control->SetControlType(type);
-    return control;
-}
-
 }  // namespace
 
 int32_t CNumberInputWindow::RepeatInterval(uint32_t held) {
@@ -74,7 +64,7 @@ bool CNumberInputWindow::Create() {
                  {kLeftName, &m_left, icons, 6, kLeftTipRow},
                  {kRightName, &m_right, icons, 5, kRightTipRow}};
     for (const Part& p : parts) {
-        auto* button = static_cast<CButton*>(MakeControl(p.name, CONTROL_BUTTON));
+        auto* button = static_cast<CButton*>(MakeWindowControl(p.name, CONTROL_BUTTON));
         p.ref->Assign(button);
         if (!button) continue;
         button->m_forwardToParent = 1;
@@ -110,7 +100,7 @@ bool CNumberInputWindow::Create() {
     m_notify.Set(nullptr);
     m_notifyParameter = 0;
 
-    auto* box = static_cast<CEditBox*>(MakeControl(kEditName, CONTROL_EDIT_BOX));
+    auto* box = static_cast<CEditBox*>(MakeWindowControl(kEditName, CONTROL_EDIT_BOX));
     m_editBox.Assign(box);
     if (box) {
         box->SetInputOn(true);

@@ -8,8 +8,19 @@
 #include "graphics/text_font.h"
 #include "ui/edit_mgr.h"
 #include "ui/ime_edit.h"
+#include "ui/items/item_icon.h"
+#include "ui/message_box.h"
+#include "ui/ui_services.h"
+
+namespace {
+CMessageBoxFlags g_messageBoxFlags;
+CItemIconFactory g_itemIconFactory;
+}  // namespace
 
 void InstallUiGlobals() {
+    // The item tables make item icons, their templates included: set before
+    // the tables' slot runs.
+    SetItemObjectFactory(&g_itemIconFactory);
     SetGlobalFactory(
         GlobalSlot::EditMgr,
         [] {
@@ -26,6 +37,14 @@ void InstallUiGlobals() {
             delete g_pEditMgr;
             g_pEditMgr = nullptr;
         });
+    // The window manager reads the message boxes' flags from its start on.
+    AddGlobalFactory(
+        GlobalSlot::WindowMgr,
+        [] {
+            SetMessageBoxState(&g_messageBoxFlags);
+            return true;
+        },
+        [] { SetMessageBoxState(nullptr); });
     AddGlobalFactory(GlobalSlot::AfterManagers,
                      [] {
                          if (g_pEditMgr) g_pEditMgr->SetInputFocus(false);

@@ -501,7 +501,7 @@ bool CWindowMgr::HideTopWindow() {
     return false;
 }
 
-CBaseWindow* CWindowMgr::CreateControl(const char* name, uint32_t type, uint32_t kindId) {
+CBaseWindow* NewWindowControl(const char* name, uint32_t type, uint32_t kindId) {
     CBaseWindow* window = nullptr;
     switch (type) {
         case CONTROL_WINDOW:
@@ -526,6 +526,16 @@ CBaseWindow* CWindowMgr::CreateControl(const char* name, uint32_t type, uint32_t
     window->SetKindId(kindId);
     window->SetPosition(0, 0);
     window->SetControlType(type);
+    return window;
+}
+
+CBaseWindow* MakeWindowControl(const char* name, uint32_t type) {
+    return g_pWindowMgr ? g_pWindowMgr->CreateControl(name, type, 0) : NewWindowControl(name, type, 0);
+}
+
+CBaseWindow* CWindowMgr::CreateControl(const char* name, uint32_t type, uint32_t kindId) {
+    CBaseWindow* window = NewWindowControl(name, type, kindId);
+    if (!window) return nullptr;
     AddChildBack(window);
     RenumberZOrder();
     return window;

@@ -163,6 +163,13 @@ int32_t WindowMouseY();
 // The window manager's cursor object, or null.
 ICursorObject* WindowCursor();
 
+// A control of the type (see CreateControl), named and of the kind, at
+// (0, 0), not added anywhere; null for other types.
+CBaseWindow* NewWindowControl(const char* name, uint32_t type, uint32_t kindId);
+// A control made by the window manager (added at its top), or on its own
+// without one (kind 0).
+CBaseWindow* MakeWindowControl(const char* name, uint32_t type);
+
 // ---- Window classes by identifier ----
 
 using WindowFactory = CBaseWindow* (*)();

@@ -4,7 +4,6 @@
 #include "core/global_objects.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -59,9 +58,12 @@
 #include "platform/window_scripted.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/edit_mgr.h"
+#include "ui/items/item_world.h"
+#include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char_mgr.h"
@@ -229,7 +231,7 @@ std::vector<HookRow> HookTable() {
         {"frame: file jobs", [] { return GetFileJobFrameClient() != nullptr; }, kInstalled},
         {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
         {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
-        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kAbsent},
+        {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kInstalled},
         {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
         {"frame: activation", [] { return GetActivationListener() != nullptr; }, kInstalled},
         {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
@@ -239,8 +241,8 @@ std::vector<HookRow> HookTable() {
          kInstalled},
         {"socket notifications polled with the window messages", [] { return HasSocketPumpHook(); },
          kInstalled},
-        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kAbsent},
-        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kAbsent},
+        {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kInstalled},
+        {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kInstalled},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kInstalled},
         {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
@@ -258,7 +260,7 @@ std::vector<HookRow> HookTable() {
         {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kAbsent},
         {"resource caches: file entries", [] { return GetResourceEntryFactory() != nullptr; }, kKept},
         {"character resources: shadow", [] { return GetShadowSpriteFactory() != nullptr; }, kInstalled},
-        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kAbsent},
+        {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kKept},
         {"premium items: requests", [] { return GetPremiumRequests() != nullptr; }, kInstalled},
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
@@ -275,13 +277,15 @@ std::vector<HookRow> HookTable() {
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
-        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kAbsent},
+        {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kInstalled},
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
         {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
         {"screenshot saved", [] { return GetScreenshotSavedHook() != nullptr; }, kInstalled},
         // What the server-message handlers reach through seams.
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
-        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kAbsent},
+        {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
+        {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
+        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
     };
 }
 
@@ -325,14 +329,10 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
     };
 }
 
-class GlobalObjectsTest : public ::testing::Test {
+class GlobalObjectsTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(m_oldCwd, sizeof(m_oldCwd)), nullptr);
-        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
+        ProgramFixture::SetUp();
         InstallGlobalFactories();
         SetGlobalSlotObserver([this](GlobalSlot slot, bool created) {
             (created ? m_created : m_deleted).push_back(GlobalSlotName(slot));
@@ -342,10 +342,7 @@ protected:
     }
     void TearDown() override {
         SetGlobalSlotObserver(nullptr);
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        EXPECT_EQ(chdir(m_oldCwd), 0);
+        ProgramFixture::TearDown();
     }
 
     // Runs the program for a few frames in its window.
@@ -363,11 +360,6 @@ protected:
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
-    qmtest::TempDir m_dir;
-    char m_oldCwd[4096];
-    plat::ScriptedWindowSystem m_system;
-    plat::ScopedWindowSystem m_scoped{m_system};
-    plat::ScopedMessageBoxRecorder m_boxes;
     std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
     std::vector<bool> m_hooksWhileRunning;
 };

@@ -1,7 +1,6 @@
 #include "core/application.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -16,20 +15,17 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/window_scripted.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 // Runs the program in a temporary working folder with a scripted window
 // system and a factory in every slot that records what start-up does.
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(getcwd(m_oldCwd, sizeof(m_oldCwd)), nullptr);
-        ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
+        ProgramFixture::SetUp();
         for (int i = 0; i < int(GlobalSlot::Count); ++i) {
             GlobalSlot slot = GlobalSlot(i);
             SetGlobalFactory(
@@ -40,12 +36,6 @@ protected:
                 },
                 [this, slot] { m_log.push_back(std::string("-") + GlobalSlotName(slot)); });
         }
-    }
-    void TearDown() override {
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        EXPECT_EQ(chdir(m_oldCwd), 0);
     }
     int Run(const char* commandLine, uint32_t frames = 3) {
         plat::SetCommandLine(commandLine);
@@ -65,11 +55,6 @@ protected:
         return out;
     }
 
-    qmtest::TempDir m_dir;
-    char m_oldCwd[4096];
-    plat::ScriptedWindowSystem m_system;
-    plat::ScopedWindowSystem m_scoped{m_system};
-    plat::ScopedMessageBoxRecorder m_boxes;
     std::vector<std::string> m_log;
     GlobalSlot m_failSlot = GlobalSlot::Count;
 };

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "data/data_table.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
@@ -476,6 +478,40 @@ TEST_F(SlotContainerTest, TheManagerUpdatesAndOwnsItsContainers) {
     delete g_pItemTableMgr;
     g_pItemTableMgr = nullptr;
     EXPECT_EQ(m_deleted, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ItemTableColumnsTest, ClassAndNumberLimitColumns) {
+    qmtest::ScopedDatabase db;
+    qmtest::TableBuilder t(3, ITEM_COL_NUMBER_LIMIT + 1);
+    t.Set(ITEM_COL_CLASS, 0, 10).Set(ITEM_COL_CLASS, 1, 11).Set(ITEM_COL_NUMBER_LIMIT, 0, 3);
+    db.Write(CItemTableMgr::ITEM_TABLE_FILE, t);
+    CItemTableMgr manager;
+    CItemTableMgr* previous = std::exchange(g_pItemTableMgr, &manager);
+    CItemObject recipe, book, plain;
+    recipe.Init(0, 1);
+    book.Init(1, 2);
+    plain.Init(2, 3);
+    EXPECT_TRUE(recipe.IsItemClass10() && !recipe.IsItemClass11());
+    EXPECT_TRUE(book.IsItemClass11() && !book.IsItemClass10());
+    EXPECT_EQ(recipe.GetItemColumn1157(), 3);
+    EXPECT_TRUE(recipe.HasColumn1157Flag());
+    recipe.SetFlags(1);  // it has its numbers already
+    EXPECT_FALSE(recipe.HasColumn1157Flag());
+    EXPECT_FALSE(plain.HasColumn1157Flag());
+    // The table's cells through the getters that take a missing table too.
+    const CDataTable* table = manager.GetTable();
+    EXPECT_EQ(GetTableByte(table, ITEM_COL_CLASS, 1), 11);
+    EXPECT_EQ(GetTableBlockWord(table, ITEM_COL_NUMBER_LIMIT, 0), 3);
+    EXPECT_EQ(GetTableBlockWord(table, ITEM_COL_NUMBER_LIMIT, 3), 0);  // past the last row
+    EXPECT_EQ(GetTableBlockWord(nullptr, ITEM_COL_NUMBER_LIMIT, 0), 0);
+    EXPECT_EQ(GetTableByte(nullptr, 0, 0), 0);
+    EXPECT_EQ(GetTableRecord(table, ITEM_COL_CLASS, 0), nullptr);  // not a record column
+    EXPECT_EQ(GetTableRecord(nullptr, 0, 0), nullptr);
+    g_pItemTableMgr = previous;
 }
 
 }  // namespace

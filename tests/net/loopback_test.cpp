@@ -12,13 +12,14 @@
 #include "net/game_session.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "tests/net/net_fixture.h"
 #include "tests/support/test_server.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class LoopbackTest : public ::testing::Test, public plat::ISocketNotifyPoster {
+class LoopbackTest : public nettest::ConnectionFixture {
 protected:
     // The main window passes notifications on to the session.
     void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
@@ -26,17 +27,8 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_EQ(plat::WSAStartup(plat::MakeWord(2, 2), nullptr), 0);
-        plat::SetSocketNotifyPoster(this);
+        ConnectionFixture::SetUp();
         m_session.SetDisconnectNotice([this] { ++m_notices; });
-        m_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
-        g_connection = m_connection;
-    }
-    void TearDown() override {
-        g_connection = nullptr;
-        delete m_connection;
-        plat::SetSocketNotifyPoster(nullptr);
-        plat::WSACleanup();
     }
 
     // Runs frames (messages pumped, then the session's frame work) until done
@@ -89,7 +81,6 @@ protected:
     plat::FakeClock m_clock;
     plat::ScopedClock m_clockScope{m_clock};
     CGameSession m_session;
-    CConnection* m_connection = nullptr;
     int m_notices = 0;
 };
 

@@ -24,15 +24,12 @@ struct PostedNotification {
     bool operator==(const PostedNotification&) const = default;
 };
 
-class ScriptedConnectionTest : public ::testing::Test, public plat::ISocketNotifyPoster {
+// The program's connection (g_connection) over the socket layer in use; the
+// socket notifications it posts come to Post.
+class ConnectionFixture : public ::testing::Test, public plat::ISocketNotifyPoster {
 protected:
-    void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-        EXPECT_EQ(message, WM_SOCKET_NOTIFY);
-        m_posted.push_back({plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam))});
-        OnPosted(wParam, lParam);
-    }
     void SetUp() override {
-        plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+        ASSERT_EQ(plat::WSAStartup(plat::MakeWord(2, 2), nullptr), 0);
         plat::SetSocketNotifyPoster(this);
         m_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
         g_connection = m_connection;
@@ -40,8 +37,20 @@ protected:
     void TearDown() override {
         g_connection = nullptr;
         delete m_connection;
+        m_connection = nullptr;
         plat::SetSocketNotifyPoster(nullptr);
         plat::WSACleanup();
+    }
+
+    CConnection* m_connection = nullptr;
+};
+
+class ScriptedConnectionTest : public ConnectionFixture {
+protected:
+    void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        EXPECT_EQ(message, WM_SOCKET_NOTIFY);
+        m_posted.push_back({plat::SOCKET(wParam), plat::WSAGetSelectEvent(uint32_t(lParam))});
+        OnPosted(wParam, lParam);
     }
     virtual void OnPosted(uintptr_t, intptr_t) {}
 
@@ -101,7 +110,6 @@ protected:
     plat::ScopedClock m_clockScope{m_clock};
     plat::ScriptedSockets m_sockets;
     plat::ScopedSockets m_socketScope{m_sockets};
-    CConnection* m_connection = nullptr;
     plat::SOCKET m_socket = plat::INVALID_SOCKET;
     CPacketCipher m_serverCipher;
     std::vector<PostedNotification> m_posted;

@@ -5,10 +5,14 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "net/packet_fields.h"
 #include "net/packet_writer.h"
+#include "tests/support/table_builder.h"
 
 namespace {
 
@@ -194,6 +198,22 @@ TEST(ReadNumberList, KeepsWhatTheItemHoldsAndConsumesEveryText) {
     CNumberList list;
     EXPECT_EQ(ReadNumberList(200, 1, &list, reader), truncated.size());
     EXPECT_TRUE(reader.Failed());
+}
+
+TEST(ReadNumberList, TheItemTablesGiveColumn1157OfTheItem) {
+    qmtest::ScopedDatabase db;
+    qmtest::TableBuilder t(2, ITEM_COL_NUMBER_LIMIT + 1);
+    t.U32(ITEM_COL_ITEM_ID).Set(ITEM_COL_ITEM_ID, 0, 500).Set(ITEM_COL_ITEM_ID, 1, 501);
+    t.Set(ITEM_COL_NUMBER_LIMIT, 0, 2);
+    db.Write(CItemTableMgr::ITEM_TABLE_FILE, t);
+    CItemTableNumberLimits limits;
+    EXPECT_EQ(limits.GetItemNumberLimit(500), -1);  // no item tables yet
+    CItemTableMgr manager;
+    CItemTableMgr* previous = std::exchange(g_pItemTableMgr, &manager);
+    EXPECT_EQ(limits.GetItemNumberLimit(500), 2);
+    EXPECT_EQ(limits.GetItemNumberLimit(501), 0);
+    EXPECT_EQ(limits.GetItemNumberLimit(502), -1);
+    g_pItemTableMgr = previous;
 }
 
 }  // namespace

@@ -831,25 +831,10 @@ TEST_F(RequestsTest, KeyAcknowledgementSwitchesToTheNextKey) {
               (std::vector<Bytes>{Bytes{16, 9, 2, 'N', 'k'}, Bytes{14, 0} + Z("after")}));
 }
 
-// Changes the working folder for a test and back.
-class ScopedWorkingFolder {
-public:
-    explicit ScopedWorkingFolder(const std::string& folder) {
-        char* previous = getcwd(nullptr, 0);
-        m_previous = previous ? previous : ".";
-        free(previous);
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~ScopedWorkingFolder() { EXPECT_EQ(chdir(m_previous.c_str()), 0); }
-
-private:
-    std::string m_previous;
-};
-
 TEST_F(RequestsTest, WorldEntryWritesTheLastMatchingLoginServer) {
     Ready();
     qmtest::TempDir folder;
-    ScopedWorkingFolder inFolder(folder.Path());
+    qmtest::ScopedWorkingFolder inFolder(folder.Path());
     auto entry = [](uint8_t world, uint32_t address, uint16_t port) {
         CServerListEntry e;
         e.worldId = world;
@@ -881,7 +866,7 @@ TEST_F(RequestsTest, WorldEntryWithoutAMatchCreatesNoFile) {
     Ready();
     g_config.m_serverAddress = 5;
     qmtest::TempDir folder;
-    ScopedWorkingFolder inFolder(folder.Path());
+    qmtest::ScopedWorkingFolder inFolder(folder.Path());
     ASSERT_TRUE(m_session.SendWorldEntry(4));
     EXPECT_TRUE(folder.List().empty());
     EXPECT_EQ(g_config.m_serverAddress, 5u);
@@ -890,7 +875,7 @@ TEST_F(RequestsTest, WorldEntryWithoutAMatchCreatesNoFile) {
 TEST_F(RequestsTest, WorldEntryStillGoesOutWhenTheFileCannotBeWritten) {
     Ready();
     qmtest::TempDir folder;
-    ScopedWorkingFolder inFolder(folder.Path());
+    qmtest::ScopedWorkingFolder inFolder(folder.Path());
     ASSERT_TRUE(plat::CreateDirectories(folder.Path() + "/LoginServerInfo.DAT"));
     CServerListEntry entry;
     entry.worldId = 1;

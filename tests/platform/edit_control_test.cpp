@@ -244,6 +244,14 @@ TEST_F(EditControlTest, ClipboardWithCtrlKeys) {
     plat::EditSetStyle(m_edit, plat::ES_MULTILINE);
     Chars("\x16");
     EXPECT_EQ(Text(), "x" + kA + "y\r\nz");
+    // Cut to the limit, a line break stays whole: no CR without its LF.
+    plat::SetWindowText(m_edit, "");
+    plat::EditSetLimit(m_edit, 5);
+    Chars("\x16");
+    EXPECT_EQ(Text(), "x" + kA + "y");
+    plat::EditSetLimit(m_edit, 20);
+    plat::SetWindowText(m_edit, "");
+    Chars("\x16");
     // Copied text goes out as UTF-8.
     Chars("\x01\x03");
     EXPECT_EQ(m_system.m_clipboard, "x\xE3\x81\x82y\r\nz");

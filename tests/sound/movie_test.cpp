@@ -3,6 +3,8 @@
 // a second over a 440 Hz tone, and an enciphered copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 
 #include "core/app_state.h"
@@ -10,6 +12,7 @@
 #include "data/rc4.h"
 #include "platform/clock.h"
 #include "platform/media.h"
+#include "platform/paths.h"
 #include "sound/bink_movie.h"
 #include "sound/dshow_movie.h"
 #include "sound/movie_fit.h"
@@ -102,6 +105,50 @@ TEST_F(MovieTest, TheIntroPlayerShowsEachColourInTurnAndEnds) {
     EXPECT_FALSE(movie.RenderFrame());
     EXPECT_FALSE(movie.IsOpen());
     EXPECT_FALSE(movie.RenderFrame());
+}
+
+// The time base of an AVI's video stream (its scale and rate words) set to a
+// frame every million seconds.
+void DamageTimeBase(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(plat::ReadWholeFile(path, bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t header = text.find("strh");
+    ASSERT_NE(header, std::string::npos);
+    ASSERT_EQ(text.substr(header + 8, 4), "vids");
+    const uint8_t scaleAndRate[8] = {0x40, 0x42, 0x0F, 0, 1, 0, 0, 0};  // 1,000,000 and 1
+    std::copy(std::begin(scaleAndRate), std::end(scaleAndRate), bytes.begin() + ptrdiff_t(header + 28));
+    ASSERT_TRUE(plat::WriteFileAtomic(path, bytes.data(), bytes.size()));
+}
+
+TEST_F(MovieTest, AMovieWithADamagedTimeBaseStillPlaysThroughAndEnds) {
+    const std::string damaged = m_dir.Path() + "/damaged.avi";
+    qmtest::WriteMovie(damaged,
+                       qmtest::ColourMovie(64, 48, 10, {kColours.begin(), kColours.begin() + 4}, 0.0));
+    DamageTimeBase(damaged);
+    CDShowMovie movie(800, 600);
+    ASSERT_TRUE(movie.OpenMovieStream(damaged.c_str()));
+    std::vector<size_t> shown;
+    int seconds = 0;
+    for (; seconds < 60 && movie.RenderFrame(); ++seconds) {
+        ASSERT_EQ(m_dd->Present(false), plat::kOk);
+        const size_t colour = NearestColour(ShownCentre());
+        if (shown.empty() || shown.back() != colour) shown.push_back(colour);
+        m_clock.Advance(1000);
+    }
+    EXPECT_EQ(shown, (std::vector<size_t>{0, 1, 2, 3}));
+    EXPECT_LE(seconds, 4 * 5 + 1);  // at most five seconds a frame
+    EXPECT_FALSE(movie.IsOpen());
+}
+
+TEST_F(MovieTest, AMovieFarBehindTheClockCatchesUpAFewFramesACall) {
+    CDShowMovie movie(800, 600);
+    ASSERT_TRUE(movie.OpenMovieStream(m_plain.c_str()));
+    m_clock.Advance(5000);  // the program was held up: every frame is due
+    ASSERT_TRUE(movie.RenderFrame());
+    ASSERT_EQ(m_dd->Present(false), plat::kOk);
+    EXPECT_EQ(NearestColour(ShownCentre()), 8u);  // eight frames decoded past the first, no more
+    EXPECT_FALSE(movie.RenderFrame());            // then the last, and the end
 }
 
 TEST_F(MovieTest, TheEventPlayerPlaysTheEncipheredCopyWithItsKey) {
@@ -218,6 +265,39 @@ TEST_F(MovieTest, AMovieWiderThanATextureIsScaledToFit) {
     movie.DrawFrame();
     EXPECT_EQ(NearestColour(TargetCentre()), 0u);
     EXPECT_EQ(Target().At(400, 100), 0);  // above the band: not drawn
+}
+
+// Frames of widths that are no multiple of eight, at their own size and
+// scaled to odd sizes, come out whole: every row to its last pixel.
+TEST(MovieSource, FramesOfAnyWidthComeOutWholeAtTheirSizeOrScaled) {
+    qmtest::TempDir dir;
+    struct Case {
+        int width, height;  // of the movie
+        int outWidth, outHeight;
+    };
+    const Case cases[] = {
+        {58, 46, 58, 46}, {40, 30, 40, 30}, {58, 46, 37, 29}, {64, 48, 63, 47}, {62, 46, 124, 91}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.width << "x" << c.height << " to " << c.outWidth << "x" << c.outHeight);
+        const std::string path = dir.Path() + "/odd.avi";
+        qmtest::WriteMovie(path, qmtest::ColourMovie(c.width, c.height, 10, {0x00FF00, 0x0000FF}, 0.0));
+        plat::MovieSource movie;
+        ASSERT_TRUE(movie.Open(plat::OpenFileInput(path), plat::raster::PixelFormat::kRgb565));
+        movie.SetOutputSize(c.outWidth, c.outHeight);
+        plat::raster::Surface frame;
+        int64_t time = 0;
+        std::vector<int16_t> sound;
+        for (size_t colour = 0; colour < 2; ++colour) {
+            ASSERT_TRUE(movie.NextFrame(frame, time, sound));
+            ASSERT_EQ(frame.Width(), c.outWidth);
+            ASSERT_EQ(frame.Height(), c.outHeight);
+            int wrong = 0;
+            for (int y = 0; y < c.outHeight; ++y)
+                for (int x = 0; x < c.outWidth; ++x) wrong += NearestColour(frame.Row(y)[x]) != colour + 1;
+            EXPECT_EQ(wrong, 0);
+        }
+    }
 }
 
 TEST(MovieFit, EventMoviesFillTheHeightOrTheWidth) {

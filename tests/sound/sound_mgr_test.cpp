@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 
 #include "anim/ani_services.h"
@@ -112,6 +113,30 @@ TEST_F(SoundMgrTest, UnplacedEffectsPlayAtTheOptionVolumePlacedOnesByTheirPoint)
     EXPECT_NEAR(mix[1001], 12700 * 63 / 127.0, 2.0);  // the placed one is all left
 }
 
+// The options file is the user's: a volume above 100 percent plays at full
+// volume, whatever its size.
+TEST_F(SoundMgrTest, VolumeOptionsAbove100PercentPlayAtFullVolume) {
+    WriteLevelEffect(5, 12700, 300);
+    WriteStream(1, {{{300.0, 1000}}, 44100, 1, 0.5});
+    CSoundObject* music = System().CreateSound(1, SOUND_STREAM);
+    for (uint32_t percent : {101u, 250u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(percent);
+        g_options.SetU32(OPT_EFFECT_VOLUME, percent);
+        g_options.SetU32(OPT_MUSIC_VOLUME, percent);
+        CSoundSample* unplaced = m_mgr->PlaySoundEffect(5, -1, -1, 1);
+        ASSERT_NE(unplaced, nullptr);
+        EXPECT_EQ(unplaced->GetVolume(), 127);
+        CSoundSample* placed = m_mgr->PlaySoundEffect(5, 400, 300, 1);  // the centre: level 127
+        ASSERT_NE(placed, nullptr);
+        EXPECT_EQ(placed->GetVolume(), 127);
+        m_mgr->ApplyVolume(music, 127);
+        EXPECT_EQ(music->GetVolume(), 127);
+        unplaced->Stop();
+        placed->Stop();
+        m_mgr->Update();  // reaped, so the next round has its copies
+    }
+}
+
 TEST_F(SoundMgrTest, EffectsAndMusicByName) {
     EXPECT_EQ(m_mgr->FindEffectIdByName("Miss"), 12);  // the first row wins
     EXPECT_EQ(m_mgr->FindEffectIdByName("ItemGet(Click)"), 40);
@@ -194,6 +219,25 @@ TEST_F(SoundMgrTest, PositionalSlotsAreSilentWithoutAMapAndPlacedOnIt) {
     m_mgr->Update();
     EXPECT_EQ(object->GetVolume(), 0);
     SetAniField(nullptr);
+}
+
+// Sound spots come from map files: one placed at the far ends of the number
+// range is silent, like any spot off the screen.
+TEST_F(SoundMgrTest, SoundSpotsFarOffTheMapAreSilent) {
+    WriteLevelEffect(30, 12700, 500);
+    FakeField field;
+    ScopedAniField scopedField(field);
+    const std::pair<int32_t, int32_t> cells[] = {{INT32_MAX, INT32_MAX},
+                                                 {INT32_MIN, INT32_MIN},
+                                                 {INT32_MAX, INT32_MIN},
+                                                 {INT32_MIN, 3},
+                                                 {4, INT32_MAX}};
+    uint32_t key = 0;
+    for (const auto& [x, y] : cells) ASSERT_TRUE(m_mgr->PlaySlotSound(key++, 30, x, y, 1, 100));
+    m_mgr->Update();
+    for (int slot = 0; slot < int(std::size(cells)); ++slot)
+        EXPECT_EQ(m_mgr->GetEffectSlot(slot).m_object->GetVolume(), 0) << slot;
+    EXPECT_EQ(qmtest::PeakLevel(Render(50), 2, 0), 0);
 }
 
 TEST(MusicListFile, RecordsAreReadWholeAndAtMostAHundred) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -84,6 +85,37 @@ TEST_F(SoundSystemTest, BytesThatAreNoSoundAreRefused) {
     EXPECT_EQ(m_system->CreateSound(7, SOUND_SAMPLE), nullptr);
     EXPECT_EQ(m_system->CreateSound(8, SOUND_SAMPLE), nullptr);  // missing
     EXPECT_EQ(m_system->GetSlot(1), nullptr);                    // no slot taken
+}
+
+// Counts the bytes read through it.
+class CountingInput : public plat::MediaInput {
+public:
+    explicit CountingInput(std::unique_ptr<plat::MediaInput> input) : m_input(std::move(input)) {}
+    int64_t Read(void* buffer, size_t count) override {
+        const int64_t n = m_input->Read(buffer, count);
+        if (n > 0) *m_read += uint64_t(n);
+        return n;
+    }
+    bool Seek(uint64_t position) override { return m_input->Seek(position); }
+    uint64_t Size() override { return m_input->Size(); }
+    std::shared_ptr<uint64_t> m_read = std::make_shared<uint64_t>(0);
+
+private:
+    std::unique_ptr<plat::MediaInput> m_input;
+};
+
+// A sound is cut at five minutes, and a longer file is read no further than
+// that: the whole of a file, whatever its size, is never held.
+TEST_F(SoundSystemTest, ALongSoundIsCutAtFiveMinutesAndReadNoFurther) {
+    const std::vector<int16_t> tenMinutes(size_t(8000) * 600, 1000);
+    ASSERT_TRUE(plat::EncodeSoundFile(EffectPath(3), SoundEncoding::kPcm8Wav, tenMinutes, 8000, 1));
+    auto counting = std::make_unique<CountingInput>(plat::OpenFileInput(EffectPath(3)));
+    const std::shared_ptr<uint64_t> read = counting->m_read;
+    const uint64_t size = counting->Size();
+    plat::DecodedSound sound;
+    ASSERT_TRUE(plat::DecodeSoundFile(std::move(counting), sound));
+    EXPECT_EQ(sound.FrameCount(), plat::kMaxDecodedFrames);
+    EXPECT_LT(*read, size * 6 / 10);
 }
 
 TEST_F(SoundSystemTest, SlotsAreTakenFromOneUpAndTheFirstFreeIsReused) {
@@ -415,6 +447,56 @@ TEST_F(StreamFeederTest, ReadsStreamsAheadAndAfterASeek) {
     EXPECT_NEAR(double(stream->GetMsPosition()), 2750.0, 1.0);
     system.ReleaseSound(stream->m_slot);
     EXPECT_EQ(mixer.VoiceCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The sound card's thread mixes while the main thread plays, seeks, stops and
+// lets go of streams and samples, and the feeder reads ahead: every voice
+// operation meets the mixing and the feeding in the middle of their work.
+TEST_F(StreamFeederTest, TheMainThreadTheMixAndTheFeederMeetSafely) {
+    WriteStream(5, FourSeconds());
+    WriteLevelEffect(1, 4000, 30);
+    auto threaded = std::make_unique<ThreadedRecording>();
+    ThreadedRecording* device = threaded.get();
+    plat::ScopedAudio audio(std::move(threaded));
+    CSoundSystem system;
+    ASSERT_TRUE(system.StartupSound("MILES", 44100, 16, 2, 1));
+    system.SetSampleCacheSize(10);
+    system.SetSoundSlotCount(20);
+    std::atomic<bool> mixing{true};
+    std::atomic<size_t> rendered{0};
+    std::thread card([&] {
+        while (mixing) {
+            device->Render(256);
+            rendered += 256;
+            device->Clear();
+        }
+    });
+    for (int round = 0; round < 60; ++round) {
+        auto* stream = static_cast<CSoundStream*>(system.CreateSound(5, SOUND_STREAM));
+        ASSERT_NE(stream, nullptr);
+        stream->SetVolume(100);
+        stream->Play(round % 3);
+        system.CreateSound(1, SOUND_SAMPLE)->Play(round % 2);
+        for (uint32_t ms : {3900u, 100u, 2000u}) {
+            stream->SetMsPosition(ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        stream->Stop();
+        stream->Play(1);
+        if (round % 4 == 0) system.ReleaseAllSounds();
+        for (uint32_t slot = 1; slot < system.GetSlotCount(); ++slot)
+            if (CSoundObject* object = system.GetSlot(slot); object && object->m_kind == SOUND_STREAM)
+                system.ReleaseSound(slot);
+    }
+    mixing = false;
+    card.join();
+    EXPECT_GT(rendered.load(), 0u);
+    system.ReleaseAllSounds();
+    EXPECT_EQ(system.GetDriver()->VoiceCount(), 0u);
 }
 
 }  // namespace

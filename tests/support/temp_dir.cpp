@@ -1,5 +1,7 @@
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +31,19 @@ std::string TempDir::WriteFile(std::string_view relative, std::string_view bytes
 
 std::string TempDir::WriteFile(std::string_view relative, const std::vector<unsigned char>& bytes) {
     return WriteFile(relative, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+ScopedWorkingFolder::ScopedWorkingFolder(const std::string& folder) {
+    std::error_code ec;
+    m_previous = std::filesystem::current_path(ec).string();
+    std::filesystem::current_path(folder, ec);
+    EXPECT_FALSE(ec) << "cannot enter " << folder;
+}
+
+ScopedWorkingFolder::~ScopedWorkingFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(m_previous, ec);
+    EXPECT_FALSE(ec) << "cannot go back to " << m_previous;
 }
 
 std::vector<std::string> TempDir::List() const {

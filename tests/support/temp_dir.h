@@ -24,6 +24,18 @@ private:
     std::string m_path;
 };
 
+// Makes a folder the working folder for its lifetime, then goes back.
+class ScopedWorkingFolder {
+public:
+    explicit ScopedWorkingFolder(const std::string& folder);
+    ~ScopedWorkingFolder();
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+private:
+    std::string m_previous;
+};
+
 // The repository root, for tests that read checked-in fixtures.
 std::string SourceDir();
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/base_window.h"
+#include "ui/ui_services.h"
 
 namespace uitest {
 
@@ -78,6 +79,25 @@ private:
         if (control) line += std::string(" [") + control->GetName() + "]";
         m_log->push_back(line);
     }
+};
+
+// Records the effects asked for by name (each gets id 42) and the plays.
+struct RecordingSound : IUiSound {
+    uint16_t FindEffectIdByName(const char* name) override {
+        names.push_back(name);
+        return 42;
+    }
+    void PlaySoundEffect(uint16_t id, int32_t x, int32_t y, uint32_t loops) override {
+        plays.push_back({id, x, y, loops});
+    }
+    std::vector<std::string> names;
+    struct Play {
+        uint16_t id;
+        int32_t x, y;
+        uint32_t loops;
+        bool operator==(const Play&) const = default;
+    };
+    std::vector<Play> plays;
 };
 
 }  // namespace uitest

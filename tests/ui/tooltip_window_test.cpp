@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "anim/ani_object.h"
+#include "tests/ui/test_windows.h"
 #include "tests/ui/ui_picture_fixture.h"
 #include "ui/ui_services.h"
 
@@ -154,28 +155,10 @@ TEST_F(ToolTipTest, TwoLinesWithAnIconAndWithoutAMiddlePiece) {
     EXPECT_EQ(TargetAt(366 + 16, 300), 0);
 }
 
-struct RecordingSound : IUiSound {
-    uint16_t FindEffectIdByName(const char* name) override {
-        names.push_back(name);
-        return 42;
-    }
-    void PlaySoundEffect(uint16_t id, int32_t x, int32_t y, uint32_t loops) override {
-        plays.push_back({id, x, y, loops});
-    }
-    std::vector<std::string> names;
-    struct Play {
-        uint16_t id;
-        int32_t x, y;
-        uint32_t loops;
-        bool operator==(const Play&) const = default;
-    };
-    std::vector<Play> plays;
-};
-
 TEST(ToolTipStackTest, TheEleventhNoticeRemovesTheOldest) {
     GetDisplaySettings() = CDisplaySettings{};
     GetDisplaySettings().screenHeight = 600;
-    RecordingSound sound;
+    uitest::RecordingSound sound;
     CToolTipStackWindow stack;
     EXPECT_STREQ(stack.GetName(), "TOOLTIPSTACKWIN");
     EXPECT_EQ(stack.GetBottomY(), 480);
@@ -191,7 +174,7 @@ TEST(ToolTipStackTest, TheEleventhNoticeRemovesTheOldest) {
     auto* oldest = static_cast<CToolTipWindow*>(*stack.Children()->begin());
     EXPECT_STREQ(oldest->GetFirstLine(), "notice 1");
     EXPECT_EQ(sound.names, std::vector<std::string>(10, "AutoGetItem"));
-    EXPECT_EQ(sound.plays.front(), (RecordingSound::Play{42, -1, -1, 1}));
+    EXPECT_EQ(sound.plays.front(), (uitest::RecordingSound::Play{42, -1, -1, 1}));
     auto* newest = static_cast<CToolTipWindow*>(stack.Children()->Last()->m_pData);
     EXPECT_STREQ(newest->GetFirstLine(), "notice 10");
     EXPECT_TRUE(newest->m_forwardToParent);

@@ -15,6 +15,7 @@
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/edit_mgr.h"
+#include "ui/message_box.h"
 #include "ui/static_text.h"
 #include "ui/tooltip_window.h"
 
@@ -183,6 +184,28 @@ TEST_F(TextEntryGoldenTest, CandidatesShowAboveTheBox) {
     Frame()->FillSurface(kGrey, nullptr);
     box->DrawImeOverlay();
     EXPECT_EQ(inked(0, 195), 0);
+}
+
+}  // namespace
+
+// ---- Message box ----
+
+namespace {
+
+// A box without pictures (plain-faced buttons, a 240 x 20 background):
+// the shaded text area, coloured rows and the two buttons.
+TEST_F(UiGoldenTest, AMessageBoxShadesItsTextAndShowsItsButtons) {
+    CMessageBox box("First row <c3>red</c3> and <c5>green</c5></n><b>bold</b> second row</n>third", true,
+                    true, false, 0);
+    box.SetSize(240, 20);
+    box.GetGrip()->SetImage(240, 6, "");
+    box.GetOkButton()->SetImage(40, 14, "OK");
+    box.GetCancelButton()->SetImage(40, 14, "No");
+    box.SetPosition(10, 10);
+    box.Update();
+    ASSERT_TRUE(box.Draw());
+    EXPECT_TRUE(
+        qmtest::MatchesGolden(qmtest::ToRgb(Pixels(Frame()), 270, 120), "tests/ui/golden/message_box.png"));
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "core/config.h"
 #include "core/input_mgr.h"
 #include "data/game_hooks.h"
 #include "data/text_tables.h"
+#include "tests/support/temp_dir.h"
 #include "tests/world/chars/char_fixture.h"
 
 using namespace chartest;
@@ -246,6 +248,34 @@ TEST_F(CharMgrTest, RemovingAllButThePlayerKeepsItsMessages) {
     EXPECT_EQ(m_mgr->GetPlayer(), nullptr);
     EXPECT_FALSE(m_mgr->AreCharsReady());
     EXPECT_EQ(m_mgr->GetMsgQueue()->GetMessageCount(), 0);
+}
+
+TEST_F(CharMgrTest, SpeedsComeFromTheConfiguration) {
+    char previous[4096];
+    ASSERT_TRUE(getcwd(previous, sizeof previous));
+    qmtest::TempDir dir;
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+    {
+        CCharMgr withoutFile;
+        EXPECT_FLOAT_EQ(g_runVelocity, DEFAULT_RUN_VELOCITY);
+        EXPECT_FLOAT_EQ(g_walkVelocity, DEFAULT_WALK_VELOCITY);
+    }
+    dir.WriteFile("Cardane.INI", "SCREEN_WIDTH 800\nRUN_VELOCITY 0.02\nWALK_VELOCITY 0.004\n");
+    {
+        CCharMgr withFile;
+        EXPECT_FLOAT_EQ(g_runVelocity, 0.02f);
+        EXPECT_FLOAT_EQ(g_walkVelocity, 0.004f);
+        // New characters take them.
+        g_pCharMgr = &withFile;
+        CChar* c = withFile.CreateChar(kMonsterRes, 1, CHAR_KIND_MONSTER, -1, int32_t(kCharAni));
+        ASSERT_TRUE(c);
+        EXPECT_FLOAT_EQ(c->GetData()->m_runSpeed, 0.02f);
+        EXPECT_FLOAT_EQ(c->GetData()->m_walkSpeed, 0.004f);
+        g_pCharMgr = m_mgr.get();
+    }
+    ASSERT_EQ(chdir(previous), 0);
+    g_runVelocity = DEFAULT_RUN_VELOCITY;
+    g_walkVelocity = DEFAULT_WALK_VELOCITY;
 }
 
 TEST_F(CharMgrTest, TableSoundsAreColumn74) {
