@@ -72,9 +72,6 @@ public:
     CChar* PickCharAt(int32_t x, int32_t y, bool includePlayer) override {
         return g_pCharMgr ? g_pCharMgr->PickCharAt(x, y, false, nullptr, includePlayer) : nullptr;
     }
-    void PlayTableSound(int32_t row) override {
-        if (g_pCharMgr) g_pCharMgr->PlayTableSound(row);
-    }
 
     // The sound manager, while it exists.
     bool HasSoundMgr() override { return g_pSoundMgr != nullptr; }

@@ -316,3 +316,17 @@ bool CButton::PlaceLinkedWindow() {
     }
     return true;
 }
+
+CButton* MakeChildButton(const char* name, CBaseWindow* parent, uint32_t animation, uint8_t motion) {
+    auto* button = static_cast<CButton*>(MakeWindowControl(name, CONTROL_BUTTON));
+    button->m_forwardToParent = 1;
+    parent->AddChild(button);
+    if (animation) button->LoadImage(animation, motion);
+    return button;
+}
+
+bool IsClickOn(CBaseWindow* control, int32_t x, int32_t y) {
+    if (!control) return false;
+    control->UpdateRect();
+    return control->GetRect().Contains(x, y);
+}

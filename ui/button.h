@@ -111,3 +111,11 @@ private:
     char m_caption[STATIC_TEXT_MAX + 1] = {};
     int32_t m_pressX = 0, m_pressY = 0;
 };
+
+// A button made by the window manager, that tells its window of its clicks,
+// added to the window's children, showing the animation's motion (none when
+// the animation is 0).
+CButton* MakeChildButton(const char* name, CBaseWindow* parent, uint32_t animation, uint8_t motion);
+// True when (x, y) lies on the control (its rectangle brought up to date):
+// window handlers see every click of their controls and test this first.
+bool IsClickOn(CBaseWindow* control, int32_t x, int32_t y);

@@ -40,19 +40,6 @@ constexpr int32_t kTextLeft = 10;
 constexpr int kTradeTextTable = 14;
 constexpr int kDisconnectTable = 0, kDisconnectRow = 10;
 
-CButton* MakeButton(const char* name, CBaseWindow* parent, uint32_t animation, uint8_t frame) {
-    auto* button = static_cast<CButton*>(MakeWindowControl(name, CONTROL_BUTTON));
-    button->m_forwardToParent = 1;
-    parent->AddChild(button);
-    if (animation) button->LoadImage(animation, frame);
-    return button;
-}
-
-bool HitControl(CBaseWindow* control, int32_t x, int32_t y) {
-    control->UpdateRect();
-    return control->GetRect().Contains(x, y);
-}
-
 }  // namespace
 
 // ---- CMessageBox ----
@@ -82,28 +69,20 @@ bool CMessageBox::Create(const char* text, bool showOk, bool showCancel, bool au
     if (m_pAniObject) m_pAniObject->SetDirection(2);
 
     const uint32_t icons = FindAniByName("CommonIcons");
-    CButton* up = MakeButton(kScrollUpName, this, icons, 3);
-    CButton* down = MakeButton(kScrollDownName, this, icons, 4);
-    CButton* thumb = MakeButton(kScrollDragName, this, icons, 2);
-    for (CButton* part : {up, down, thumb}) RemoveChild(part);
-    auto* bar = static_cast<CScrollBar*>(MakeWindowControl(kScrollBarName, CONTROL_SCROLL_BAR));
-    bar->SetParts(up, down, thumb);
-    bar->SetOrientation(1);
-    bar->m_forwardToParent = 1;
-    AddChild(bar);
-    m_scrollBar.Assign(bar);
+    m_scrollBar.Assign(
+        MakeChildScrollBar(this, kScrollBarName, {kScrollUpName, kScrollDownName, kScrollDragName}));
 
     m_kindId = 0;
     m_result = MESSAGE_BOX_RESULT_NONE;
     m_firstRow = 0;
     m_shownRows = 0;
 
-    CButton* grip = MakeButton(kGripName, this, image, 1);
+    CButton* grip = MakeChildButton(kGripName, this, image, 1);
     grip->m_draggable = 1;
     grip->m_lockHorizontal = 1;
     m_grip.Assign(grip);
-    m_ok.Assign(MakeButton(kOkName, this, icons, kOkFrame[0]));
-    m_cancel.Assign(MakeButton(kCancelName, this, icons, kCancelFrame[0]));
+    m_ok.Assign(MakeChildButton(kOkName, this, icons, kOkFrame[0]));
+    m_cancel.Assign(MakeChildButton(kCancelName, this, icons, kCancelFrame[0]));
 
     m_okNotifyOn = m_cancelNotifyOn = 0;
     m_okTarget.Set(nullptr);
@@ -360,11 +339,12 @@ void CMessageBox::Answer(bool ok, bool byKey) {
 
 bool CMessageBox::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {
     if (!control) {
-        OpenLinkAt(x, y);
+        // Links open for the left button only.
+        if (button == 0) OpenLinkAt(x, y);
         return CBaseWindow::OnControlEvent(button, x, y, nullptr);
     }
     if (button == 0 && (control == GetOkButton() || control == GetCancelButton())) {
-        if (!control->IsDrawOn() || !HitControl(control, x, y)) return true;
+        if (!control->IsDrawOn() || !IsClickOn(control, x, y)) return true;
         Answer(control == GetOkButton(), false);
         return false;
     }
@@ -454,11 +434,10 @@ bool CMessageBox::SetActive(bool active, bool) {
 }
 
 void CMessageBox::CentreOnScreen() {
+    // By the box's picture, not the rows and grip below it.
     const CDisplaySettings& screen = GetDisplaySettings();
-    UpdateRect();
-    const int32_t width = m_rect.right - m_rect.left;
-    const int32_t height = m_rect.bottom - m_rect.top;
-    SetPosition(screen.screenWidth / 2 - width / 2, screen.screenHeight / 2 - height / 2);
+    SetPosition(screen.screenWidth / 2 - BackgroundWidth() / 2,
+                screen.screenHeight / 2 - BackgroundHeight() / 2);
 }
 
 bool CMessageBox::ShowTradeNotice(TradeNotice notice, uint32_t value) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "anim/ani_play_mgr.h"
 #include "core/input_mgr.h"
 #include "platform/keyboard.h"
 #include "ui/button.h"
@@ -241,4 +242,18 @@ bool CScrollBar::OnMouseWheel(int32_t x, int32_t y, int32_t delta, CBaseWindow* 
     if (!m_pParent->HitTest(x, y) || y < first->GetY() || y > second->GetY()) return true;
     SetScrollPos(m_position - float(delta) * m_step);
     return false;
+}
+
+CScrollBar* MakeChildScrollBar(CBaseWindow* parent, const char* name, const ScrollBarPartNames& parts) {
+    const uint32_t icons = FindAniByName("CommonIcons");
+    CButton* up = MakeChildButton(parts.firstArrow, parent, icons, 3);
+    CButton* down = MakeChildButton(parts.secondArrow, parent, icons, 4);
+    CButton* thumb = MakeChildButton(parts.thumb, parent, icons, 2);
+    for (CButton* part : {up, down, thumb}) parent->RemoveChild(part);
+    auto* bar = static_cast<CScrollBar*>(MakeWindowControl(name, CONTROL_SCROLL_BAR));
+    bar->SetParts(up, down, thumb);
+    bar->SetOrientation(1);
+    bar->m_forwardToParent = 1;
+    parent->AddChild(bar);
+    return bar;
 }

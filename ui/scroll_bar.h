@@ -81,3 +81,14 @@ private:
     int32_t m_barWidth = 0, m_barHeight = 0;
     float m_step = 1.0f;
 };
+
+// The names of a scroll bar's arrows and thumb.
+struct ScrollBarPartNames {
+    const char* firstArrow;
+    const char* secondArrow;
+    const char* thumb;
+};
+// A vertical scroll bar made by the window manager, that tells its window of
+// its clicks, added to the window's children; its parts show "CommonIcons"
+// motions 3, 4 and 2.
+CScrollBar* MakeChildScrollBar(CBaseWindow* parent, const char* name, const ScrollBarPartNames& parts);

@@ -33,6 +33,22 @@
 // | 110                   | HandleStatusGroups    | three skill groups (19)                        |
 // | 112                   | HandleValueReaction   | a value reaction (24)                          |
 // | 121                   | HandlePlayerFlag      | the player's flag (21)                         |
+// | 10, 13, 113           | HandleChatMessage     | chat lines, notices, server boxes              |
+// | 34                    | HandlePetMessage      | the pet and incubator windows                  |
+// | 35                    | HandleFortressMessage | the fortress board, the fight-club notice      |
+// | 36                    | HandleMiniGameMessage | gambambo, fishing, cookbook                    |
+// | 37                    | HandleRoomMessage     | the room lobbies                               |
+// | 66                    | HandleExchangeMessage | the item exchange                              |
+// | 67                    | HandleClubMessage     | clubs and fight clubs                          |
+// | 106                   | HandleNpcServiceMessage | NPC trade, healer, deposits, fight club      |
+// | 33                    | HandleEventLogMessage | the event log                                  |
+// | 42                    | HandleStoreMessage    | the personal store                             |
+// | 58                    | HandlePartyMessage    | the party window or the session's party list  |
+// | 78                    | HandleTimerMessage    | timers                                         |
+// | 114                   | HandleComboMessage    | combos                                         |
+// | 7                     | HandleObjectsInView   | objects entering the view (57, 58, 59; map 49, 79, 81) |
+// | 31, 32, 47, 48, 97, 111, 116 | HandleSceneMessage | records for the game scene and the map   |
+// | 15, 16, 18, 27, 28, 55, 56 | HandleItemMessage | the player's items, the club deposit's items |
 //
 // Every other code is ignored until its handler is added here. Handlers keep
 // the rules of net/handlers/handler_rules.h.
@@ -41,12 +57,20 @@
 #include "net/handlers/account_handlers.h"
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
+#include "net/handlers/chat_messages.h"
+#include "net/handlers/club_messages.h"
 #include "net/handlers/combat_handlers.h"
 #include "net/handlers/handler_rules.h"
 #include "net/handlers/inline_messages.h"
+#include "net/handlers/item_messages.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/meta_tables.h"
+#include "net/handlers/object_messages.h"
+#include "net/handlers/pastime_messages.h"
+#include "net/handlers/play_messages.h"
+#include "net/handlers/scene_messages.h"
 #include "net/handlers/terms.h"
+#include "net/handlers/trade_messages.h"
 
 void RearmConnection() {
     if (g_connection) g_connection->EnableWriteNotify();
@@ -89,4 +113,26 @@ void InstallPacketHandlers(CGameSession& session) {
                          SERVER_THREE_VALUES, SERVER_SKILL_ACTION, SERVER_CANCEL_SKILL, SERVER_STATE_EVENT,
                          SERVER_SKILL_UPDATE, SERVER_SKILL_REMOVE, SERVER_HIT_RESULT})
         session.SetPacketHandler(code, HandleCombatMessage);
+
+    for (uint8_t code : {SERVER_CHAT, SERVER_CHAT_LINE, SERVER_CHANNEL})
+        session.SetPacketHandler(code, HandleChatMessage);
+    session.SetPacketHandler(SERVER_PET, HandlePetMessage);
+    session.SetPacketHandler(SERVER_CLUB, HandleClubMessage);
+    session.SetPacketHandler(SERVER_FORTRESS, HandleFortressMessage);
+    session.SetPacketHandler(SERVER_ROOM, HandleRoomMessage);
+    session.SetPacketHandler(SERVER_MINI_GAME, HandleMiniGameMessage);
+    session.SetPacketHandler(SERVER_EXCHANGE, HandleExchangeMessage);
+    session.SetPacketHandler(SERVER_NPC_SERVICE, HandleNpcServiceMessage);
+    session.SetPacketHandler(SERVER_PARTY, HandlePartyMessage);
+    session.SetPacketHandler(SERVER_STORE, HandleStoreMessage);
+    session.SetPacketHandler(SERVER_TIMER, HandleTimerMessage);
+    session.SetPacketHandler(SERVER_COMBO, HandleComboMessage);
+    session.SetPacketHandler(SERVER_EVENT_LOG, HandleEventLogMessage);
+    for (uint8_t code : {SERVER_SCENE_FORMS, SERVER_NAME_LIST, SERVER_SCENE_NOTICE, SERVER_SIX_VALUES,
+                         SERVER_SCENE_LISTS, SERVER_MAP_WEATHER, SERVER_MAP_TIME})
+        session.SetPacketHandler(code, HandleSceneMessage);
+    for (uint8_t code : {SERVER_ITEM_ADDED, SERVER_ITEM_VALUE_16, SERVER_ITEM_PAIR, SERVER_ITEM_STORED,
+                         SERVER_ITEM_STORE_SLOT, SERVER_CHAR_ITEM, SERVER_ITEM_VALUE_56})
+        session.SetPacketHandler(code, HandleItemMessage);
+    session.SetPacketHandler(SERVER_OBJECTS_IN_VIEW, HandleObjectsInView);
 }

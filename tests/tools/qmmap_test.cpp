@@ -252,6 +252,12 @@ TEST(QmmapTest, RefusesWhatTheClientWouldRefuse) {
     const qmtest::ToolRun r = Qmmap({"dump", dir.Path() + "/0003.PPD"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Cannot Read File ["), std::string::npos) << r.err;
+    // A file that is not there says so, whatever its kind.
+    for (const char* name : {"/0009.Z5M.ZIP", "/0009.Z5M", "/0009.PPD", "/0009.Z5F", "/0009.SPC"}) {
+        const qmtest::ToolRun missing = Qmmap({"dump", dir.Path() + name});
+        EXPECT_EQ(missing.status, 1) << name;
+        EXPECT_EQ(missing.err, "qmmap: cannot read " + dir.Path() + name + "\n");
+    }
     EXPECT_EQ(Qmmap({}).status, 2);
     EXPECT_EQ(Qmmap({"dump", dir.Path() + "/x.txt"}).status, 2);
 }

@@ -187,3 +187,45 @@ TEST_F(PathFinderTest, PointsAtADistanceFromTheEnd) {
     EXPECT_NEAR(end.x, 960, 0.01);
     EXPECT_EQ(m_finder.GetPointAtDistance(2000).x, -1.0f);
 }
+
+// The curve pass: where the path turns, a cell-by-cell way is walked between
+// the two waypoints and the whole path becomes curves ending at the goal. A
+// way of more than a hundred cells is not found and the turn is curved as it
+// stands.
+TEST_F(PathFinderTest, CurvesFollowTheCellsOfATurnUnlessTheyAreTooFar) {
+    // 140 x 26 cells; a wall down column 70 over rows 0-20.
+    std::string rows;
+    for (int y = 0; y < 26; ++y) {
+        std::string row(140, '.');
+        if (y <= 20) row[70] = '#';
+        rows += row + "\n";
+    }
+    struct Case {
+        int32_t portalX;  // the portal beside the goal, one cell left of it
+        bool cellByCell;
+    };
+    for (const Case c : {Case{79, true}, Case{130, false}}) {
+        SCOPED_TRACE(c.portalX);
+        Load(rows, 140, 26,
+             "portal 10 22 : " + std::to_string(c.portalX) + " 22\nportal " + std::to_string(c.portalX) +
+                 " 22 :\n");
+        const auto goal = At(c.portalX + 1, 23);
+        // Without curves: the first portal, the one beside the goal, the goal.
+        ASSERT_TRUE(Find(In(5, 2), goal));
+        ASSERT_EQ(Points(), (std::vector{At(10, 22), At(c.portalX, 22), goal}));
+        m_finder.m_finderFlag = 1;
+        ASSERT_TRUE(Find(In(5, 2), goal));
+        const std::vector<std::pair<float, float>> points = Points();
+        EXPECT_EQ(points.front(), At(10, 22));
+        EXPECT_EQ(points.back(), goal);
+        // Ten points for each group of three waypoints, and the goal: with the
+        // way found its cells are waypoints too; without, the three alone.
+        if (c.cellByCell) {
+            EXPECT_GT(points.size(), 11u);
+        } else {
+            EXPECT_EQ(points.size(), 11u);
+        }
+        m_finder.m_finderFlag = 0;
+        m_map.Release();
+    }
+}

@@ -152,6 +152,13 @@ int Dump(const std::vector<std::string>& args, FILE* out, FILE* err) {
     const std::vector<std::string> plain = WithoutFlag(args, "--raw", &raw);
     if (plain.size() != 1) return Usage(err);
     const std::string& path = plain[0];
+    // A file that is not there has no box of its own to explain it.
+    const bool known = EndsWith(path, ".Z5M.ZIP") || EndsWith(path, ".Z5M") || EndsWith(path, ".PPD") ||
+                       EndsWith(path, ".Z5F") || EndsWith(path, ".VSE") || EndsWith(path, ".SPC");
+    if (known && !plat::FileExists(path)) {
+        std::fprintf(err, "qmmap: cannot read %s\n", path.c_str());
+        return 1;
+    }
     // Whatever the client would show in a box is the reason it refuses the file.
     plat::ScopedMessageBoxRecorder boxes;
     std::string text;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 #include "graphics/math3d.h"
 #include "world/map/map.h"
@@ -280,15 +281,16 @@ void CPathFinder::Shortcut(CMap& map) {
 
 bool CPathFinder::SubPath(CMap& map, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY,
                           std::vector<PathWaypoint>& out) {
-    std::vector<std::pair<int32_t, int32_t>> visited;
-    const auto seen = [&](int32_t x, int32_t y) {
-        return std::find(visited.begin(), visited.end(), std::make_pair(x, y)) != visited.end();
-    };
+    // Cells entered once are never entered again. The search may cover every
+    // cell within a hundred steps (some forty thousand), so the lookup is hashed.
+    std::unordered_set<uint64_t> visited;
+    const auto key = [](int32_t x, int32_t y) { return uint64_t(uint32_t(x)) << 32 | uint32_t(y); };
+    const auto seen = [&](int32_t x, int32_t y) { return visited.count(key(x, y)) != 0; };
     const float targetX = float(toX * MAP_CELL_W), targetY = float(toY * MAP_CELL_H);
     // Depth-first: the neighbour nearest the target (a straighter step breaks ties) first.
     const auto dfs = [&](auto&& self, int32_t x, int32_t y, int32_t depth) -> bool {
         if (depth > PATH_MAX_DEPTH) return false;
-        visited.emplace_back(x, y);
+        visited.insert(key(x, y));
         out.push_back(Point(x, y));
         if (x == toX && y == toY) return true;
         struct Candidate {

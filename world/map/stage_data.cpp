@@ -17,10 +17,16 @@ namespace {
 
 // Reads one stage file; the first fault (data ended, impossible count) stops
 // it and is reported once; an unknown type code is reported once as well.
+//
+// Some items take no bytes (entries of a group of another kind, values of a
+// width that reads nothing), so a count checked against the bytes left alone
+// could still make a few bytes stand for millions of items. Every group,
+// entry, column and value the file makes is therefore also counted against
+// the file's size: a file of n bytes holds at most n items.
 class StageReader {
 public:
     StageReader(const uint8_t* data, size_t size, const char* name)
-        : m_src(data, size), m_name(name ? name : "") {}
+        : m_src(data, size), m_name(name ? name : ""), m_itemsLeft(size) {}
 
     bool ReadGroups(std::vector<StageGroup>& groups);
     bool Failed() const { return m_failed; }
@@ -45,6 +51,12 @@ private:
         if (!U32(v, part)) return false;
         return uint64_t(v) * itemSize <= Left() || Fail(part);
     }
+    // Items about to be made must fit what the file can stand for.
+    bool Make(uint64_t items, const char* part) {
+        if (items > m_itemsLeft) return Fail(part);
+        m_itemsLeft -= items;
+        return true;
+    }
 
     bool ReadGroup(StageGroup& group);
     bool ReadHeader(StageEntry& entry, int depth);
@@ -53,13 +65,14 @@ private:
 
     CMemorySource m_src;
     std::string m_name;
+    uint64_t m_itemsLeft;
     bool m_failed = false;
     bool m_typeReported = false;
 };
 
 bool StageReader::ReadGroups(std::vector<StageGroup>& groups) {
     uint32_t count = 0;
-    if (!Count(count, 5, "header")) return false;
+    if (!Count(count, 5, "header") || !Make(count, "header")) return false;
     for (uint32_t g = 0; g < count; ++g) {
         groups.emplace_back();
         if (!ReadGroup(groups.back())) return false;
@@ -71,7 +84,7 @@ bool StageReader::ReadGroup(StageGroup& group) {
     uint32_t count = 0;
     if (!U8(group.kind, "group")) return false;
     const uint64_t entrySize = group.kind == STAGE_GROUP_LISTS ? 5 : group.kind == STAGE_GROUP_AREAS ? 4 : 1;
-    if (!Count(count, entrySize, "group")) return false;
+    if (!Count(count, entrySize, "group") || !Make(count, "group")) return false;
     group.entryCount = int32_t(count);
     // Every entry exists before any is read: values point at their entries.
     group.entries.resize(count);
@@ -86,7 +99,7 @@ bool StageReader::ReadGroup(StageGroup& group) {
             case STAGE_GROUP_LISTS: {
                 uint32_t n = 0;
                 if (!U8(entry.type, "entry") || !U32(n, "entry") || !ReadHeader(entry, 0)) return false;
-                if (n > Left()) return Fail("entry");
+                if (n > Left() || !Make(n, "entry")) return Fail("entry");
                 entry.valueCount = int32_t(n);
                 entry.values.resize(n);
                 for (StageValue& value : entry.values)
@@ -95,7 +108,7 @@ bool StageReader::ReadGroup(StageGroup& group) {
             }
             case STAGE_GROUP_AREAS: {
                 uint32_t n = 0;
-                if (!Count(n, 10, "area")) return false;
+                if (!Count(n, 10, "area") || !Make(n, "area")) return false;
                 entry.valueCount = int32_t(n);
                 entry.areas.resize(n);
                 for (StageArea& a : entry.areas)
@@ -133,7 +146,7 @@ bool StageReader::ReadHeader(StageEntry& entry, int depth) {
 bool StageReader::ReadColumns(StageEntry& entry, int depth) {
     if (depth > STAGE_MAX_NESTING) return Fail("columns");
     uint32_t count = 0;
-    if (!Count(count, 1, "columns")) return false;
+    if (!Count(count, 1, "columns") || !Make(count, "columns")) return false;
     entry.columns.resize(count);
     for (StageEntry& column : entry.columns) {
         column.valueCount = 1;
@@ -186,7 +199,7 @@ bool StageReader::ReadValue(const StageEntry& entry, StageValue& value, int dept
             uint32_t rows = 0;
             if (!Count(rows, 1, "value")) return false;
             const uint64_t cells = uint64_t(rows) * entry.columns.size();
-            if (cells > Left()) return Fail("value");
+            if (cells > Left() || !Make(cells, "value")) return Fail("value");
             auto table = std::make_unique<CStageTable>();
             table->m_columns = &entry.columns;
             table->m_rowCount = int32_t(rows);

@@ -1,0 +1,165 @@
+#include "windows/play/title_screen.h"
+
+#include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
+#include "net/handlers/login_records.h"
+#include "platform/keyboard.h"
+#include "ui/button.h"
+#include "windows/play/login_window.h"
+#include "windows/play/server_select_window.h"
+
+namespace {
+
+constexpr char kButtonName[] = "TITLE_WIN_BUTTON";
+// Button i stands at (345, kButtonY[i]) on the screen.
+constexpr int32_t kButtonX = 345;
+constexpr int32_t kButtonY[4] = {440, 463, 416, 393};
+// What each button chooses.
+constexpr int32_t kButtonChoice[4] = {TITLE_CHOICE_OFFLINE, TITLE_CHOICE_EXIT, TITLE_CHOICE_INTRO,
+                                      TITLE_CHOICE_START};
+constexpr int kStartButton = 3, kExitButton = 1;
+
+}  // namespace
+
+CTitleScreen::CTitleScreen() {
+    CTitleScreen::Create();
+}
+
+CTitleScreen::~CTitleScreen() = default;
+
+bool CTitleScreen::Create() {
+    m_introFlag = 0;
+    CBaseWindow::Create();
+    const uint32_t image = FindAniByName(TITLE_WINDOW_IMAGE);
+    CreateNamedWithAni(WINDOW_DRAG_TYPE, TITLE_WINDOW_NAME, image, image == 0);
+    if (m_pAniObject) m_pAniObject->SetDirection(2);
+    m_choice = TITLE_CHOICE_NONE;
+    for (int i = 0; i < 4; ++i) {
+        CButton* button = MakeChildButton(kButtonName, this, image, uint8_t(i + 1));
+        button->SetKindId(uint32_t(i));
+        m_buttons[i].Assign(button);
+    }
+    SetPosition(0, 0);
+    m_serverSelect.Assign(nullptr);
+    m_login.Assign(nullptr);
+    return true;
+}
+
+CButton* CTitleScreen::GetButton(int index) const {
+    return index >= 0 && index < 4 ? m_buttons[index].GetAs<CButton>() : nullptr;
+}
+
+CMultiServerWindow* CTitleScreen::GetServerSelect() const {
+    return m_serverSelect.GetAs<CMultiServerWindow>();
+}
+
+CInsertAccountWindow* CTitleScreen::GetLoginWindow() const {
+    return m_login.GetAs<CInsertAccountWindow>();
+}
+
+bool CTitleScreen::SetPosition(int32_t x, int32_t y) {
+    for (int i = 0; i < 4; ++i)
+        if (CButton* button = GetButton(i)) button->SetPosition(kButtonX, kButtonY[i]);
+    return CBaseWindow::SetPosition(x, y);
+}
+
+bool CTitleScreen::Draw() {
+    CBaseWindow* children[2] = {GetServerSelect(), GetLoginWindow()};
+    bool drawn[2] = {};
+    for (int i = 0; i < 2; ++i)
+        if (children[i]) {
+            drawn[i] = children[i]->IsDrawOn();
+            children[i]->SetDrawOn(false);
+        }
+    CWeakRef self(this);
+    CBaseWindow::Draw();
+    if (!self) return true;
+    for (int i = 0; i < 2; ++i)
+        if (children[i]) children[i]->SetDrawOn(drawn[i]);
+    for (int i = 0; i < 2; ++i)
+        if (children[i] && drawn[i]) children[i]->Draw();
+    return true;
+}
+
+bool CTitleScreen::Update() {
+    if (CInsertAccountWindow* login = GetLoginWindow(); login && login->IsDrawOn()) {
+        const int32_t result = login->GetResult();
+        if (result == LOGIN_RESULT_BACK) {
+            login->Hide();
+            OpenServerSelect();
+        } else if (result == LOGIN_RESULT_LOGGED_IN) {
+            login->Hide();
+        }
+    }
+    return CBaseWindow::Update();
+}
+
+bool CTitleScreen::ProcessMessages() {
+    uint32_t sender = 0, eventId = 0;
+    MsgDataPtr payload, parameter;
+    while (GetPort()->PopFields(&sender, &eventId, &payload, &parameter)) {
+        if (eventId == MSG_SERVER_LIST) {
+            if (CMultiServerWindow* list = GetServerSelect()) list->ListArrived();
+        }
+        // The terms (record 130) wait for their window; other records are dropped.
+    }
+    return true;
+}
+
+bool CTitleScreen::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {
+    if (!control) return CBaseWindow::OnControlEvent(button, x, y, nullptr);
+    for (int i = 0; i < 4; ++i)
+        if (control == GetButton(i) && button == 0 && IsClickOn(control, x, y)) {
+            m_choice = kButtonChoice[i];
+            if (m_choice == TITLE_CHOICE_INTRO) m_introFlag = 1;
+            return false;
+        }
+    return control->OnControlEvent(button, x, y, nullptr);
+}
+
+bool CTitleScreen::OnKeyDown(uint32_t key, CBaseWindow* control) {
+    if (IsActive() && !control && (key == plat::VK_RETURN || key == plat::VK_ESCAPE)) {
+        const int index = key == plat::VK_RETURN ? kStartButton : kExitButton;
+        if (CButton* pressed = GetButton(index)) pressed->Press();
+        m_choice = kButtonChoice[index];
+        return false;
+    }
+    return CBaseWindow::OnKeyDown(key, control);
+}
+
+void CTitleScreen::Open(bool showServerSelect, bool showLogin) {
+    SetPosition(0, 0);
+    m_choice = TITLE_CHOICE_NONE;
+    if (showServerSelect) OpenServerSelect();
+    if (showLogin) OpenLogin();
+}
+
+void CTitleScreen::OpenServerSelect() {
+    CMultiServerWindow* list = GetServerSelect();
+    if (!list) {
+        list = new CMultiServerWindow;
+        AddChild(list);
+        m_serverSelect.Assign(list);
+    }
+    list->ConnectToServer();
+    list->Show();
+    list->SetActive(true, false);
+}
+
+void CTitleScreen::OpenLogin() {
+    std::string serverName;
+    if (CMultiServerWindow* list = GetServerSelect()) {
+        serverName = list->SelectedServerName();
+        list->Hide();
+    }
+    CInsertAccountWindow* login = GetLoginWindow();
+    if (!login) {
+        login = new CInsertAccountWindow;
+        AddChild(login);
+        m_login.Assign(login);
+    }
+    login->LoadSavedID();
+    login->Show();
+    login->SetActive(true, false);
+    login->SetServerName(serverName.c_str());
+}
