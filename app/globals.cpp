@@ -40,6 +40,7 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "world/world_startup.h"
 
 namespace {
 
@@ -170,6 +171,7 @@ void InstallGlobalFactories() {
         GlobalSlot::GdiFonts, [] { return true; }, DeleteFonts);
     InstallNetwork();
     InstallTableManagers();
+    InstallWorldGlobals();
     InstallSoundGlobals();
     InstallWindowSound();
     InstallGameWorldHooks();

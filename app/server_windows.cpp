@@ -19,6 +19,52 @@ void CWindowMgrForHandlers::PostToAllWindows(uint32_t eventId) {
     m_manager.PostToAllWindows(eventId);
 }
 
+CMsgObject* CWindowMgrForHandlers::FindAnyWindowByName(const char* name) {
+    return m_manager.FindWindowByName(name, 0, false);
+}
+
+bool CWindowMgrForHandlers::IsWindowVisible(const char* name) {
+    CBaseWindow* window = m_manager.FindWindowByName(name, 0, true);
+    return window && window->IsVisibleInTree();
+}
+
+bool CWindowMgrForHandlers::ShowWindow(const char* name) {
+    CBaseWindow* window = m_manager.FindWindowByName(name, 0, true);
+    return window && window->Show();
+}
+
+bool CWindowMgrForHandlers::HideWindow(const char* name) {
+    CBaseWindow* window = m_manager.FindWindowByName(name, 0, true);
+    return window && window->Hide();
+}
+
+bool CWindowMgrForHandlers::OpenWindow(const char* name) {
+    CBaseWindow* window = m_manager.FindWindowByName(name, 0, true);
+    if (!window) return false;
+    window->Show();
+    window->SetActive(true, false);
+    return true;
+}
+
+bool CWindowMgrForHandlers::CenterWindow(const char* name) {
+    CBaseWindow* window = m_manager.FindWindowByName(name, 0, true);
+    if (!window) return false;
+    const CDisplaySettings& screen = GetDisplaySettings();
+    return window->SetPosition((screen.screenWidth - window->GetWidth()) / 2,
+                               (screen.screenHeight - window->GetHeight()) / 2);
+}
+
+bool CWindowMgrForHandlers::CreateWindow(const char* name, bool hidden) {
+    CBaseWindow* window = CreateRegisteredWindow(name);
+    if (!window) return false;
+    if (hidden) window->Hide();
+    if (!m_manager.AddChild(window)) {
+        delete window;
+        return false;
+    }
+    return true;
+}
+
 void CServerMessageBoxes::ShowNotice(const char* text) {
     if (!g_pWindowMgr) return;
     auto* box = new CMessageBox(text, true, false, true, 0);
@@ -41,6 +87,40 @@ void CServerMessageBoxes::AskToOpenPage(const char* text, const char* address) {
     box->Show();
     box->SetActive(true, false);
     box->SetKindId(OPEN_URL_SENDER);
+}
+
+void CServerMessageBoxes::ShowKeptNotice(const char* text) {
+    if (!g_pWindowMgr) return;
+    auto* box = new CMessageBox(text, true, false, true, 0);
+    box->SetKept(true);
+    g_pWindowMgr->AddChild(box);
+    box->SetActive(true, false);
+}
+
+void CServerMessageBoxes::ShowAutoHideNotice(const char* text) {
+    if (!g_pWindowMgr) return;
+    auto* box = new CAutoHideMessageBox(text);
+    g_pWindowMgr->AddChild(box);
+    box->Show();
+    box->SetActive(true, false);
+}
+
+void CServerMessageBoxes::AskServer(uint32_t serverBoxId, const char* text, const char* okReply,
+                                    const char* cancelReply) {
+    if (!g_pWindowMgr) return;
+    auto* box = new CMessageBox(text, true, true, true, 0);
+    box->SetReplyId(serverBoxId);
+    box->SetTexts(okReply, cancelReply);
+    g_pWindowMgr->AddChild(box);
+    box->SetActive(true, false);
+}
+
+void CServerMessageBoxes::ShowNamedNotice(const char* name, const char* text) {
+    if (!g_pWindowMgr || g_pWindowMgr->FindWindowByName(name, 0, true)) return;
+    auto* box = new CMessageBox(text, true, false, true, 0);
+    box->SetName(name);
+    g_pWindowMgr->AddChild(box);
+    box->SetActive(true, false);
 }
 
 void CSessionUiRequests::SendMessageBoxReply(uint32_t boxId, const char* answer) {

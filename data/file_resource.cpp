@@ -37,12 +37,6 @@ void ShowInflateError(int result, const char* path, uint32_t expected) {
     databox::Error(text);
 }
 
-void ShowReadError(const char* path, const char* part) {
-    char text[512];
-    std::snprintf(text, sizeof text, "Cannot Read File [%s] / %s", path, part);
-    databox::Error(text);
-}
-
 // A resource cache asked for an entry of its default kind makes a file.
 class CFileResourceFactory : public IResourceEntryFactory {
 public:
@@ -141,7 +135,7 @@ bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t stored
     }
     const uint8_t* stored = pack->ReadStored(storedSize);
     if (!stored) {
-        ShowReadError(m_path, "body");
+        ShowFileReadError(m_path, "body");
         return false;
     }
     static const Bytef kNothing = 0;
@@ -164,7 +158,7 @@ bool CFileResource::OpenCompressed(FILE* f) {
     m_size = 0;
     if (fileSize < 4 || std::fread(header, 1, 4, f) != 4) {
         std::fclose(f);
-        ShowReadError(m_path, "header");
+        ShowFileReadError(m_path, "header");
         return false;
     }
     uint32_t expected = LoadU32Le(header);
@@ -178,7 +172,7 @@ bool CFileResource::OpenCompressed(FILE* f) {
     bool complete = std::fread(body.get(), 1, bodySize, f) == bodySize;
     std::fclose(f);
     if (!complete) {
-        ShowReadError(m_path, "body");
+        ShowFileReadError(m_path, "body");
         return false;
     }
     if (expected > pack::MaxInflatedSize(bodySize)) {
@@ -376,6 +370,12 @@ void CRecordArray::Free() {
     delete[] m_block;
     m_records = nullptr;
     m_block = nullptr;
+}
+
+void ShowFileReadError(const char* path, const char* part) {
+    char text[512];
+    std::snprintf(text, sizeof text, "Cannot Read File [%s] / %s", path ? path : "", part ? part : "");
+    databox::Error(text);
 }
 
 bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack) {

@@ -99,6 +99,9 @@ private:
 // disk) and reads it whole; fromPack, when given, tells where it came from.
 bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack = nullptr);
 
+// The file layer's read-error box: "Cannot Read File [path] / part".
+void ShowFileReadError(const char* path, const char* part);
+
 // A data block with an array of records cut from it (texture images and
 // animations keep their file data this way).
 struct CRecord {

@@ -15,6 +15,34 @@ class CChar;  // a character of the game world; only passed through here
 class CItemObject;
 class CMsgPayload;
 
+// A member of the player's party as the server reports it.
+struct CPartyMember {
+    char m_name[256] = {};
+    uint8_t m_kind = 0;  // 2: the member is flagged
+    uint8_t m_detailForm = 0;
+    uint32_t m_value = 0;  // with 2,000,000 added on arrival
+    uint8_t m_level = 0;
+    // By detail form: 0 the extra value; 1 and 2 the text; 3 a byte and three words.
+    uint32_t m_extraValue = 0;
+    char m_text[256] = {};
+    uint8_t m_byte = 0;
+    uint16_t m_words[3] = {};
+    bool IsFlagged() const { return m_kind == 2; }
+};
+
+// The session's party list while the party window is closed (the world's
+// party object); the session owns it and deletes it when it resets.
+class IPartyList {
+public:
+    virtual ~IPartyList() = default;
+    // The leader's name (at most 100 bytes) and the value that came with it.
+    virtual void SetLeader(const char* name, uint8_t value) = 0;
+    virtual void AddOrUpdateMember(const CPartyMember& member) = 0;
+    virtual void UpdateMember(const CPartyMember& member) = 0;
+    virtual void RemoveMember(const char* name) = 0;
+    virtual void PromoteMember(const char* name) = 0;
+};
+
 class IGameWorldHooks {
 public:
     virtual ~IGameWorldHooks() = default;
@@ -135,6 +163,23 @@ public:
         (void)charId, (void)kind, (void)value, (void)extra;
         return false;
     }
+
+    // ---- The character manager for the window messages ----
+    // A new, empty party list for the session; null without a world.
+    virtual std::unique_ptr<IPartyList> MakePartyList() { return nullptr; }
+    // The name of the character with the id in view; false when it is not.
+    virtual bool GetCharName(uint32_t charId, char* name, size_t capacity) {
+        (void)charId, (void)name, (void)capacity;
+        return false;
+    }
+    // Hands a combo (b, c) to the character's controller at once; false when
+    // the character is not in view or not ready to take it.
+    virtual bool HandOverCombo(uint32_t charId, uint16_t b, uint16_t c) {
+        (void)charId, (void)b, (void)c;
+        return false;
+    }
+    // Plays the sound the sound table names for the text, with the value.
+    virtual void PlayTableSound(const char* text, uint8_t value) { (void)text, (void)value; }
 };
 
 // Installs (null removes) the hooks; not owned.

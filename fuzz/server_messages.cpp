@@ -39,6 +39,25 @@ public:
     bool ParseCharMessage(uint8_t, const uint8_t*, size_t) override { return m_present; }
     bool PostEventRecord(std::unique_ptr<CMsgPayload>, int32_t) override { return m_present; }
     bool HasSoundMgr() override { return m_present; }
+    std::unique_ptr<IPartyList> MakePartyList() override {
+        return m_present ? std::make_unique<Party>() : nullptr;
+    }
+    bool GetCharName(uint32_t id, char* name, size_t capacity) override {
+        if (!m_present || (id & 1) || capacity == 0) return false;
+        name[0] = 0;
+        return true;
+    }
+    bool HandOverCombo(uint32_t id, uint16_t, uint16_t) override { return m_present && (id & 1); }
+
+private:
+    class Party : public IPartyList {
+    public:
+        void SetLeader(const char*, uint8_t) override {}
+        void AddOrUpdateMember(const CPartyMember&) override {}
+        void UpdateMember(const CPartyMember&) override {}
+        void RemoveMember(const char*) override {}
+        void PromoteMember(const char*) override {}
+    };
 };
 
 class Windows : public IServerWindows {
@@ -50,6 +69,14 @@ public:
     }
     CMsgPort* GetManagerPort() override { return &m_port; }
     void PostToAllWindows(uint32_t) override {}
+    CMsgObject* FindAnyWindowByName(const char* name) override { return FindWindowByName(name); }
+    // Every window exists; visibility flips with each question.
+    bool IsWindowVisible(const char*) override { return m_visible = !m_visible; }
+    bool ShowWindow(const char*) override { return true; }
+    bool HideWindow(const char*) override { return true; }
+    bool OpenWindow(const char*) override { return true; }
+    bool CenterWindow(const char*) override { return true; }
+    bool CreateWindow(const char*, bool) override { return true; }
     void Clear() {
         m_windows.clear();
         m_port.Clear();
@@ -58,12 +85,17 @@ public:
 private:
     std::map<std::string, std::unique_ptr<CMsgObject>> m_windows;
     CMsgPort m_port;
+    bool m_visible = false;
 };
 
 class Boxes : public IServerMessageBoxes {
 public:
     void ShowNotice(const char*) override {}
     void AskToOpenPage(const char*, const char*) override {}
+    void ShowKeptNotice(const char*) override {}
+    void ShowAutoHideNotice(const char*) override {}
+    void AskServer(uint32_t, const char*, const char*, const char*) override {}
+    void ShowNamedNotice(const char*, const char*) override {}
 };
 
 struct Harness {
@@ -139,5 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     h.windows.Clear();
     h.mainMgr.GetMsgQueue()->Queue().Clear();
     h.premium.Clear();
+    h.charResources.ClearIdFlags();  // each input starts with an empty id register
     return 0;
 }

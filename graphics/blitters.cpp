@@ -343,3 +343,33 @@ void DrawRectOutlinePixels(const PixelTarget& target, int32_t x1, int32_t y1, in
         PixelRow(target, row)[x2] = colour;
     }
 }
+
+void DrawLinePixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                    uint16_t colour) {
+    if (!target.bits || target.width <= 0 || target.height <= 0) return;
+    const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+    // The point of step k: the major axis moves one pixel, the minor one is rounded.
+    const auto minor = [&](int64_t k, int64_t start, int64_t delta) {
+        const int64_t num = 2 * k * delta + steps;
+        const int64_t den = 2 * steps;
+        return start + (num >= 0 ? num / den : -((-num + den - 1) / den));
+    };
+    // Only the steps whose major coordinate lies on the target are walked.
+    const int64_t start = xMajor ? x1 : y1, limit = xMajor ? target.width : target.height;
+    const int64_t dir = (xMajor ? dx : dy) >= 0 ? 1 : -1;
+    int64_t k0 = 0, k1 = steps;
+    if (steps > 0) {
+        const int64_t a = dir > 0 ? -start : start - (limit - 1);
+        const int64_t b = dir > 0 ? limit - 1 - start : start;
+        k0 = std::max<int64_t>(k0, a);
+        k1 = std::min<int64_t>(k1, b);
+    }
+    for (int64_t k = k0; k <= k1; ++k) {
+        const int64_t x = steps == 0 ? x1 : xMajor ? x1 + dir * k : minor(k, x1, dx);
+        const int64_t y = steps == 0 ? y1 : xMajor ? minor(k, y1, dy) : y1 + dir * k;
+        if (x >= 0 && y >= 0 && x < target.width && y < target.height)
+            PixelRow(target, int32_t(y))[x] = colour;
+    }
+}

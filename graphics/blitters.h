@@ -117,3 +117,8 @@ void FillRectPixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x
                     uint16_t colour);
 void DrawRectOutlinePixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                            uint16_t colour);
+// A one-pixel line from (x1, y1) to (x2, y2), both ends included, each step of
+// the longer axis one pixel, the other axis rounded; pixels outside the
+// target are left out (however far outside the ends lie).
+void DrawLinePixels(const PixelTarget& target, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                    uint16_t colour);

@@ -48,6 +48,8 @@ public:
     // they lock themselves; colour 0xRRGGBB (graphics/software_rect.cpp).
     void FillRectSoftware(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
     void DrawRectOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+    // A one-pixel line, clipped to the render target.
+    void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
     plat::DrawDevice* Device() const { return m_device.get(); }
     int32_t GetPixelKind() const { return m_pixelKind; }

@@ -30,3 +30,9 @@ void CDirectDraw::DrawRectOutline(int32_t x1, int32_t y1, int32_t x2, int32_t y2
         DrawRectOutlinePixels(lock, x1, y1, x2, y2, pixel);
     });
 }
+
+void CDirectDraw::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    OnRenderTarget(m_pixelKind, colour, [&](const plat::LockInfo& lock, uint16_t pixel) {
+        DrawLinePixels(lock, x1, y1, x2, y2, pixel);
+    });
+}

@@ -5,6 +5,7 @@
 
 #include "core/config.h"
 #include "core/util.h"
+#include "data/game_hooks.h"
 #include "net/connection.h"
 #include "net/handlers/login_records.h"
 #include "platform/clock.h"
@@ -39,6 +40,8 @@ void CGameSession::Reset() {
     m_charRequestKind = 0;
     m_account[0] = 0;
 
+    m_party.reset();
+    m_lobbies = CRoomLobbies();
     m_pendingRequest = -1;
     m_serverList.clear();
     m_termsChecksum = 0;
@@ -82,6 +85,7 @@ void CGameSession::DispatchPacket(const uint8_t* payload, size_t length) {
 
 bool CGameSession::QueuePacket(const uint8_t* payload, size_t length) {
     if (!IsServerConnected() || !payload || length == 0) return false;
+    if (m_deferred.size() >= MAX_DEFERRED) return false;
     m_deferred.emplace_back(payload, payload + length);
     return true;
 }

@@ -25,6 +25,7 @@
 class CConnection;
 class CGameSession;
 class CCharListMsg;
+class IPartyList;
 
 constexpr int MAX_SERVER_CODE = 121;
 // Message code of the client's first request and of the keep-alive.
@@ -69,10 +70,21 @@ struct CServerListEntry {
     uint8_t state = 0;
 };
 
+// The two room lobbies as the last room list of each kind named them; a
+// number of -1 matches no lobby.
+struct CRoomLobbies {
+    int32_t m_tjsNumber = -1;
+    int32_t m_ctfNumber = -1;
+    bool m_tjsFlag = false;
+    bool m_ctfFlag = false;
+};
+
 class CGameSession {
 public:
     static constexpr size_t SEND_BUFFER_SIZE = 16384;
     static constexpr uint32_t KEEP_ALIVE_INTERVAL_MS = 60000;
+    // Packets waiting for the next frame, at most.
+    static constexpr size_t MAX_DEFERRED = 256;
     // Login phases.
     static constexpr uint32_t PHASE_WAIT_GREETING = 0;
     static constexpr uint32_t PHASE_GREETED = 1;
@@ -93,7 +105,7 @@ public:
     // Handles one server message (code first).
     virtual void DispatchPacket(const uint8_t* payload, size_t length);
     // Keeps a copy of a payload to be dispatched at the start of the next
-    // ReceivePackets; false when not connected.
+    // ReceivePackets; false when not connected or when MAX_DEFERRED wait.
     bool QueuePacket(const uint8_t* payload, size_t length);
 
     // Appends a request (1 to 255 bytes, code first) to the send queue; false
@@ -485,6 +497,10 @@ public:
     std::unique_ptr<CCharListMsg> m_charList;
     // The new-account page address (http or https, or empty).
     char m_newAccountPage[256] = {};
+    // The party list kept while the party window is closed (message 58).
+    std::unique_ptr<IPartyList> m_party;
+    // The room lobbies (message 37).
+    CRoomLobbies m_lobbies;
 
 private:
     void SendKeepAliveIfDue();

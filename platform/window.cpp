@@ -119,6 +119,10 @@ void ShowCursor(bool show) {
     WindowSystem().ShowCursor(show);
 }
 
+void SetCursorPos(int x, int y) {
+    WindowSystem().WarpCursor(x, y);
+}
+
 void GetScreenSize(int* width, int* height) {
     int w = 0, h = 0;
     WindowSystem().GetScreenSize(&w, &h);

@@ -131,6 +131,8 @@ LResult CallWindowProc(WindowProc proc, WindowHandle window, uint32_t message, W
 bool ShowWindow(WindowHandle window, int command);
 // Shows or hides the system's mouse cursor over the window.
 void ShowCursor(bool show);
+// Moves the mouse pointer to a point of the main window's client area.
+void SetCursorPos(int x, int y);
 // Size of the primary screen in pixels.
 void GetScreenSize(int* width, int* height);
 
@@ -190,6 +192,8 @@ public:
     virtual void DestroyNativeWindow() = 0;
     virtual void ShowNativeWindow(int command) = 0;
     virtual void ShowCursor(bool show) = 0;
+    // Warps the pointer to a point of the main window (systems without a pointer ignore it).
+    virtual void WarpCursor(int x, int y) { (void)x, (void)y; }
     virtual void GetScreenSize(int* width, int* height) = 0;
     // Turns waiting native events into messages (PostMessage).
     virtual void PollEvents() = 0;

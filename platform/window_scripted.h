@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window.h"
@@ -31,6 +32,7 @@ public:
     int m_destroyed = 0;
     std::vector<int> m_showCommands;
     bool m_cursorShown = true;
+    std::vector<std::pair<int, int>> m_cursorWarps;  // SetCursorPos, in order
     int m_polls = 0;
     // The system's text input: on or off, and how often it was switched.
     bool m_textInput = false;
@@ -55,6 +57,7 @@ public:
     void DestroyNativeWindow() override { ++m_destroyed; }
     void ShowNativeWindow(int command) override { m_showCommands.push_back(command); }
     void ShowCursor(bool show) override { m_cursorShown = show; }
+    void WarpCursor(int x, int y) override { m_cursorWarps.emplace_back(x, y); }
     void GetScreenSize(int* width, int* height) override {
         *width = m_screenWidth;
         *height = m_screenHeight;

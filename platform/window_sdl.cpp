@@ -70,6 +70,10 @@ public:
         if (EnsureVideo()) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
     }
 
+    void WarpCursor(int x, int y) override {
+        if (m_window) SDL_WarpMouseInWindow(m_window, x, y);
+    }
+
     void GetScreenSize(int* width, int* height) override {
         SDL_DisplayMode mode{};
         if (EnsureVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) {

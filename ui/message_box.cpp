@@ -339,7 +339,8 @@ void CMessageBox::Answer(bool ok, bool byKey) {
 
 bool CMessageBox::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {
     if (!control) {
-        OpenLinkAt(x, y);
+        // Links open for the left button only.
+        if (button == 0) OpenLinkAt(x, y);
         return CBaseWindow::OnControlEvent(button, x, y, nullptr);
     }
     if (button == 0 && (control == GetOkButton() || control == GetCancelButton())) {
@@ -433,11 +434,10 @@ bool CMessageBox::SetActive(bool active, bool) {
 }
 
 void CMessageBox::CentreOnScreen() {
+    // By the box's picture, not the rows and grip below it.
     const CDisplaySettings& screen = GetDisplaySettings();
-    UpdateRect();
-    const int32_t width = m_rect.right - m_rect.left;
-    const int32_t height = m_rect.bottom - m_rect.top;
-    SetPosition(screen.screenWidth / 2 - width / 2, screen.screenHeight / 2 - height / 2);
+    SetPosition(screen.screenWidth / 2 - BackgroundWidth() / 2,
+                screen.screenHeight / 2 - BackgroundHeight() / 2);
 }
 
 bool CMessageBox::ShowTradeNotice(TradeNotice notice, uint32_t value) {

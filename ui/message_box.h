@@ -97,7 +97,7 @@ public:
     void ClearText();
     void AddText(const char* text, uint32_t colour, CBaseWindow* linked = nullptr, int32_t row = 0);
 
-    // Centres the box on the screen, shows and activates it.
+    // Centres the box's picture on the screen (the rows and the grip hang below it).
     void CentreOnScreen();
     // The trade window's notice: buttons, text, box id (the kind id) and
     // sound; false (nothing shown) for a graded value that has no notice.

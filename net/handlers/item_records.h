@@ -79,6 +79,8 @@ public:
     uint8_t m_b1 = 0, m_b2 = 0;
     uint32_t m_v1 = 0, m_v2 = 0;
     uint8_t m_options[OPTIONS] = {};
+    // The two values that follow the item on the wire.
+    uint32_t m_after[2] = {};
 };
 
 // 54: one item of a character (made into an item and worn by its controller).

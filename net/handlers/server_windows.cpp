@@ -62,10 +62,57 @@ void PostToAllWindows(uint32_t eventId) {
     if (g_windows) g_windows->PostToAllWindows(eventId);
 }
 
+CMsgObject* FindAnyServerWindow(const char* name) {
+    return g_windows ? g_windows->FindAnyWindowByName(name) : nullptr;
+}
+
+bool IsServerWindowVisible(const char* name) {
+    return g_windows && g_windows->IsWindowVisible(name);
+}
+
+bool ShowServerWindow(const char* name) {
+    return g_windows && g_windows->ShowWindow(name);
+}
+
+bool HideServerWindow(const char* name) {
+    return g_windows && g_windows->HideWindow(name);
+}
+
+bool OpenServerWindow(const char* name) {
+    return g_windows && g_windows->OpenWindow(name);
+}
+
+bool CenterServerWindow(const char* name) {
+    return g_windows && g_windows->CenterWindow(name);
+}
+
+bool FindOrCreateServerWindow(const char* name, bool hidden) {
+    if (!g_windows) return false;
+    return g_windows->FindWindowByName(name) || g_windows->CreateWindow(name, hidden);
+}
+
 void ShowServerNotice(const char* text) {
     if (g_boxes) g_boxes->ShowNotice(text ? text : "");
 }
 
 void AskToOpenPage(const char* text, const char* address) {
     if (g_boxes) g_boxes->AskToOpenPage(text ? text : "", address ? address : "");
+}
+
+void ShowKeptServerNotice(const char* text) {
+    if (g_boxes) g_boxes->ShowKeptNotice(text ? text : "");
+}
+
+void ShowAutoHideServerNotice(const char* text) {
+    if (g_boxes) g_boxes->ShowAutoHideNotice(text ? text : "");
+}
+
+void AskServerQuestion(uint32_t serverBoxId, const char* text, const char* okReply, const char* cancelReply) {
+    if (g_boxes)
+        g_boxes->AskServer(serverBoxId, text ? text : "", okReply ? okReply : "",
+                           cancelReply ? cancelReply : "");
+}
+
+void ShowNamedServerNotice(const char* name, const char* text) {
+    if (g_boxes && name) g_boxes->ShowNamedNotice(name, text ? text : "");
 }

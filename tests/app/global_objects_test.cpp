@@ -66,6 +66,8 @@
 #include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -109,7 +111,7 @@ const SlotRow kSlots[] = {
     {"ObjSpriteMgr", kMade},
     {"ImageMgr", kMade},
     {"CharResourceMgr", kMade},
-    {"Map", kNotYet},
+    {"Map", kMade},
     {"CharMgr", kNotYet},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
@@ -229,7 +231,7 @@ std::vector<HookRow> HookTable() {
         {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
         {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kInstalled},
         {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
-        {"frame: activation", [] { return GetActivationListener() != nullptr; }, kAbsent},
+        {"frame: activation", [] { return GetActivationListener() != nullptr; }, kInstalled},
         {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
         {"frame: sound cache queue", [] { return GetSoundCacheFrameClient() != nullptr; }, kInstalled},
         // The network.
@@ -241,7 +243,7 @@ std::vector<HookRow> HookTable() {
         {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kInstalled},
         // The animation layer's services.
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
-        {"animation: field", [] { return GetAniField() != nullptr; }, kAbsent},
+        {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
         {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
@@ -261,6 +263,11 @@ std::vector<HookRow> HookTable() {
         {"premium items: notice", [] { return GetPremiumNotice() != nullptr; }, kAbsent},
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
+        {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
+        // What the map reaches through seams.
+        {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
+        {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
+        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
@@ -312,6 +319,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"premium items", g_pPremiumItemNotifyMgr},
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
+        {"map", g_pMap},
         {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };

@@ -10,7 +10,6 @@
 #include "net/handlers/char_handlers.h"
 #include "net/handlers/combat_handlers.h"
 #include "net/handlers/scene_records.h"
-#include "net/handlers/window_mgr_records.h"
 #include "tests/net/char_bodies.h"
 #include "tests/net/message_harness.h"
 #include "tests/net/wire_bytes.h"
@@ -594,46 +593,6 @@ TEST(CharRecords, SetKeepsCountsWithinTheArrays) {
     std::fill_n(fields.m_name, sizeof fields.m_name, 'z');
     created.Set(fields);
     EXPECT_EQ(std::string(created.m_name), std::string(63, 'z'));
-}
-
-TEST(WindowMgrRecords, SetKeepsCountsWithinTheArraysAndCutsTexts) {
-    const std::string longName(300, 'n');
-    const char* texts[300] = {"first", longName.c_str()};
-    const uint32_t values[300] = {7, 8};
-    CEventLogLinesMsg lines;
-    lines.Set(1, 250, texts, values);
-    EXPECT_EQ(lines.m_count, CEventLogLinesMsg::MAX_LINES);
-    EXPECT_STREQ(lines.m_texts[0], "first");
-    EXPECT_EQ(std::string(lines.m_texts[1]), std::string(255, 'n'));
-    EXPECT_EQ(lines.m_values[1], 8u);
-    EXPECT_STREQ(lines.m_texts[2], "") << "past the array given";
-    const uint8_t bytes[1000] = {1, 2, 3};
-    CEventLogTableMsg table;
-    table.Set(4, 1000, bytes, bytes);
-    EXPECT_EQ(table.m_count, 255);
-    EXPECT_EQ(table.m_keys[2], 3);
-    table.Set(4, 2, bytes, nullptr);
-    EXPECT_EQ(table.m_count, 2);
-    EXPECT_EQ(table.m_keys[2], 0) << "cleared beyond the count";
-    EXPECT_EQ(table.m_values[0], 0);
-    CTimerMsg timer;
-    timer.Set(longName.c_str(), 9, 3);
-    EXPECT_EQ(std::string(timer.m_name), std::string(255, 'n'));
-    EXPECT_EQ(timer.m_action, 3);
-    // Texts filled to the brim by the caller become proper texts.
-    CFightClubMemberFields member;
-    std::fill_n(member.m_name, sizeof member.m_name, 'm');
-    member.m_flags = 0x40;
-    CFightClubMemberMsg memberMsg;
-    memberMsg.Set(member);
-    EXPECT_EQ(std::string(memberMsg.m_name), std::string(255, 'm'));
-    EXPECT_EQ(memberMsg.m_flags, 0x40u);
-    CClubInfoFields club;
-    std::fill_n(club.m_text5, sizeof club.m_text5, 'c');
-    CClubInfoMsg clubMsg;
-    clubMsg.Set(club);
-    EXPECT_EQ(std::string(clubMsg.m_text5), std::string(255, 'c'));
-    EXPECT_EQ(clubMsg.m_id, MSG_CLUB_INFO);
 }
 
 TEST(CharRecords, OwnedArraysGoWithTheRecord) {

@@ -83,6 +83,32 @@ public:
         m_sounds.push_back(std::to_string(id) + "@" + std::to_string(x) + "," + std::to_string(y));
     }
 
+    // The party lists made for the session log what they are given here.
+    std::vector<std::string> m_party;
+    std::map<uint32_t, std::string> m_names;  // characters in view
+    std::set<uint32_t> m_comboReady;          // characters that take a combo at once
+    std::vector<std::string> m_calls;
+
+    std::unique_ptr<IPartyList> MakePartyList() override {
+        if (!m_receivers) return nullptr;
+        m_calls.push_back("party made");
+        return std::make_unique<Party>(m_party);
+    }
+    bool GetCharName(uint32_t id, char* name, size_t capacity) override {
+        auto it = m_names.find(id);
+        if (!m_receivers || it == m_names.end()) return false;
+        CopyRecordText(name, capacity, it->second.c_str());
+        return true;
+    }
+    bool HandOverCombo(uint32_t id, uint16_t b, uint16_t c) override {
+        if (!m_receivers || !m_comboReady.count(id)) return false;
+        m_calls.push_back("combo " + std::to_string(id) + " " + std::to_string(b) + " " + std::to_string(c));
+        return true;
+    }
+    void PlayTableSound(const char* text, uint8_t value) override {
+        if (m_receivers) m_calls.push_back(std::string("table sound ") + text + " " + std::to_string(value));
+    }
+
     bool CharStateEvent(uint32_t id, uint8_t kind, uint32_t value, uint16_t extra) override {
         if (!m_receivers) return false;
         const bool present = m_presentChars.count(id) != 0;
@@ -99,10 +125,31 @@ public:
         for (const auto& s : m_sounds) out << "sound:" << s << " ";
         for (uint32_t v : m_fieldValues) out << "field:" << v << " ";
         for (const auto& e : m_stateEvents) out << "state:" << e << " ";
+        for (const auto& c : m_calls) out << c << "; ";
+        for (const auto& p : m_party) out << "party:" << p << "; ";
         return out.str();
     }
 
 private:
+    class Party : public IPartyList {
+    public:
+        explicit Party(std::vector<std::string>& log) : m_log(log) {}
+        void SetLeader(const char* name, uint8_t value) override {
+            m_log.push_back(std::string("leader ") + name + " " + std::to_string(value));
+        }
+        void AddOrUpdateMember(const CPartyMember& m) override { m_log.push_back("add " + Member(m)); }
+        void UpdateMember(const CPartyMember& m) override { m_log.push_back("update " + Member(m)); }
+        void RemoveMember(const char* name) override { m_log.push_back(std::string("remove ") + name); }
+        void PromoteMember(const char* name) override { m_log.push_back(std::string("promote ") + name); }
+
+    private:
+        static std::string Member(const CPartyMember& m) {
+            return std::string(m.m_name) + " " + std::to_string(m.m_value) +
+                   (m.IsFlagged() ? " flagged" : "");
+        }
+        std::vector<std::string>& m_log;
+    };
+
     bool Keep(const char* how, std::unique_ptr<CMsgPayload> record, int32_t delay) {
         if (!m_receivers || !record) return false;
         m_deliveries.push_back({how, record->m_id, delay});
@@ -126,6 +173,25 @@ public:
     }
     CMsgPort* GetManagerPort() override { return &m_managerPort; }
     void PostToAllWindows(uint32_t eventId) override { m_toAll.push_back(eventId); }
+    CMsgObject* FindAnyWindowByName(const char* name) override {
+        if (CMsgObject* window = FindWindowByName(name)) return window;
+        auto it = m_children.find(name ? name : "");
+        return it == m_children.end() ? nullptr : it->second.get();
+    }
+    bool IsWindowVisible(const char* name) override {
+        return FindWindowByName(name) && m_visible.count(name);
+    }
+    bool ShowWindow(const char* name) override { return Did("show", name) && Visible(name, true); }
+    bool HideWindow(const char* name) override { return Did("hide", name) && Visible(name, false); }
+    bool OpenWindow(const char* name) override { return Did("open", name) && Visible(name, true); }
+    bool CenterWindow(const char* name) override { return Did("centre", name); }
+    bool CreateWindow(const char* name, bool hidden) override {
+        if (!name || !m_classes.count(name) || FindWindowByName(name)) return false;
+        Add(name);
+        m_calls.push_back(std::string(hidden ? "make hidden " : "make ") + name);
+        if (!hidden) m_visible.insert(name);
+        return true;
+    }
 
     // The record ids waiting in a window's port (oldest first).
     std::vector<uint32_t> Waiting(const std::string& name) {
@@ -145,12 +211,43 @@ public:
         }
         out << "manager:" << m_managerPort.Count() << " all:";
         for (uint32_t id : m_toAll) out << id << ",";
+        for (const std::string& call : m_calls) out << " " << call << ";";
+        out << " visible:";
+        for (const std::string& name : m_visible) out << name << ",";
         return out.str();
+    }
+    // The record ids waiting in the window manager's port (oldest first).
+    std::vector<uint32_t> WaitingAtManager() {
+        std::vector<uint32_t> ids;
+        for (CListNode* n = m_managerPort.Messages().First(); n != m_managerPort.Messages().End();
+             n = n->Next())
+            ids.push_back(static_cast<CMsg*>(n)->m_eventId);
+        return ids;
     }
 
     std::map<std::string, std::unique_ptr<CMsgObject>> m_windows;
+    // Child windows (found only among all windows).
+    std::map<std::string, std::unique_ptr<CMsgObject>> m_children;
+    std::set<std::string> m_visible;
+    // Identifiers with a registered window class.
+    std::set<std::string> m_classes;
+    std::vector<std::string> m_calls;
     CMsgPort m_managerPort;
     std::vector<uint32_t> m_toAll;
+
+private:
+    bool Visible(const char* name, bool visible) {
+        if (visible)
+            m_visible.insert(name);
+        else
+            m_visible.erase(name);
+        return true;
+    }
+    bool Did(const char* what, const char* name) {
+        if (!FindWindowByName(name)) return false;
+        m_calls.push_back(std::string(what) + " " + name);
+        return true;
+    }
 };
 
 class RecordingBoxes : public IServerMessageBoxes {
@@ -159,6 +256,18 @@ public:
     void AskToOpenPage(const char* text, const char* address) override {
         m_shown.push_back(std::string("ask:") + text + "|" + address);
     }
+    void ShowKeptNotice(const char* text) override { m_shown.push_back(std::string("kept:") + text); }
+    void ShowAutoHideNotice(const char* text) override { m_shown.push_back(std::string("hiding:") + text); }
+    void AskServer(uint32_t id, const char* text, const char* ok, const char* cancel) override {
+        m_shown.push_back("server:" + std::to_string(id) + "|" + text + "|" + ok + "|" + cancel);
+    }
+    void ShowNamedNotice(const char* name, const char* text) override {
+        if (m_open.count(name)) return;
+        m_open.insert(name);
+        m_shown.push_back(std::string("named:") + name + "|" + text);
+    }
+    // Boxes of a name that are open.
+    std::set<std::string> m_open;
     std::string Describe() const {
         std::string out;
         for (const auto& s : m_shown) out += s + " ";

@@ -10,6 +10,53 @@
 
 namespace nettest {
 
+std::vector<std::string> NoticeTextRows() {
+    std::vector<std::string> rows(649);
+    rows[634] = "%s refused";
+    rows[647] = "first side";
+    rows[648] = "second side";
+    return rows;
+}
+
+const std::vector<const char*>& PresentWindows() {
+    static const std::vector<const char*> names = {"CharSelectWindow",
+                                                   "Z5_TITLE_WINDOW",
+                                                   "MSGWIN",
+                                                   "ReplyWindow",
+                                                   "EventTalkWindows",
+                                                   "Pet_Interface",
+                                                   "Pet_Incubator_Window",
+                                                   "Club_BaseWindow",
+                                                   "Club_MakeWindow",
+                                                   "Club_JoinWindow",
+                                                   "CLUB_DEPOSIT_WINDOW",
+                                                   "MINIMAP_WINDOW",
+                                                   "FightClubCVCWaitWin",
+                                                   "FightClub_Config",
+                                                   "FightClub_Manager",
+                                                   "FightClub_WaitWin",
+                                                   "FORTRESS_BOARD_WIN",
+                                                   "TJS_ROOMLIST",
+                                                   "CTF_ROOMLIST",
+                                                   "TJS_NEWROOM",
+                                                   "CTF_NEWROOM",
+                                                   "TJS_WAITROOM",
+                                                   "CTF_WAITROOM",
+                                                   "GAMBAMBO_WIN",
+                                                   "Fishing_Window",
+                                                   "COOKING_COOKBOOK_WINDOW",
+                                                   "ITEM_EXCHANGE_WINDOW",
+                                                   "NPC_FUNCTION_SELECT_WIN",
+                                                   "TRADE_WINDOW",
+                                                   "NPCHEALWIN",
+                                                   "DepositWindow",
+                                                   "TEAM_WINDOW",
+                                                   "TimerWindow",
+                                                   "COMBO_SETUP_WINDOW",
+                                                   "EventLogWindow"};
+    return names;
+}
+
 std::vector<std::string> LoginTextRows() {
     std::vector<std::string> rows;
     for (int row = 0; row < 12; ++row) rows.push_back("row " + std::to_string(row));
@@ -23,8 +70,8 @@ void MessageHarness::SetUp() {
     ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
     m_previousDir = cwd;
     ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
-    m_texts = std::make_unique<qmtest::ScopedTextTables>(
-        std::map<int, std::vector<std::string>>{{LOGIN_TEXT_TABLE, LoginTextRows()}});
+    m_texts = std::make_unique<qmtest::ScopedTextTables>(std::map<int, std::vector<std::string>>{
+        {LOGIN_TEXT_TABLE, LoginTextRows()}, {NOTICE_TEXT_TABLE, NoticeTextRows()}});
     m_savedOptions = g_options;
     m_savedVersion = g_config.m_clientVersion;
     g_config.m_clientVersion = 189;
@@ -73,6 +120,11 @@ void MessageHarness::Fresh(bool present) {
     m_windows.m_windows.clear();
     m_windows.m_managerPort.Clear();
     m_windows.m_toAll.clear();
+    m_windows.m_children.clear();
+    m_windows.m_visible.clear();
+    m_windows.m_classes.clear();
+    m_windows.m_calls.clear();
+    m_boxes.m_open.clear();
     m_boxes.m_shown.clear();
     m_premium.reset();
     m_mainMgr.reset();
@@ -82,8 +134,7 @@ void MessageHarness::Fresh(bool present) {
     // world would.
     SetGameWorldHooks(&m_world);
     if (present) {
-        m_windows.Add("CharSelectWindow");
-        m_windows.Add("Z5_TITLE_WINDOW");
+        for (const char* name : PresentWindows()) m_windows.Add(name);
         SetServerWindows(&m_windows);
         SetServerMessageBoxes(&m_boxes);
         m_premium = std::make_unique<CPremiumItemNotifyMgr>();
@@ -146,6 +197,8 @@ std::string MessageHarness::Describe() {
     for (const CServerListEntry& e : s.m_serverList)
         out << " " << int(e.worldId) << ":" << e.address << ":" << e.port << ":" << e.name << ":"
             << int(e.state);
+    out << "\nlobbies " << s.m_lobbies.m_tjsNumber << "/" << s.m_lobbies.m_tjsFlag << " "
+        << s.m_lobbies.m_ctfNumber << "/" << s.m_lobbies.m_ctfFlag << " party " << bool(s.m_party);
     out << "\ncharlist " << (s.m_charList ? int(s.m_charList->Count()) : -1) << " page " << s.m_newAccountPage
         << "\n";
     out << "queue";

@@ -29,6 +29,12 @@ namespace nettest {
 // Texts of table 13 the log-in messages use (row n reads "row n", row 11 is
 // the version format).
 std::vector<std::string> LoginTextRows();
+// Rows of table 14 the window messages use: 634 the gambambo refusal
+// ("%s refused"), 647 and 648 the fortress sides.
+inline constexpr int NOTICE_TEXT_TABLE = 14;
+std::vector<std::string> NoticeTextRows();
+// The windows that exist when the receivers are present.
+const std::vector<const char*>& PresentWindows();
 
 class MessageHarness : public ScriptedConnectionTest {
 protected:

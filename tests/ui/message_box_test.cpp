@@ -247,6 +247,10 @@ TEST_F(MessageBoxTest, LinkedWindowsOpenAtThePointerAndCloseWithTheBox) {
     first->Hide();
     // The run "item" sits at (110, text top) for four 6-pixel columns.
     const int32_t top = 100 + kBackgroundHeight + 4;
+    m_driver.Click(1, 115, top + 3);  // the right button opens nothing
+    m_driver.Frame();
+    EXPECT_FALSE(first->IsDrawOn());
+    EXPECT_TRUE(second->IsDrawOn());
     m_driver.Click(0, 115, top + 3);
     m_driver.Frame();
     EXPECT_TRUE(first->IsDrawOn());
@@ -323,6 +327,7 @@ TEST_F(MessageBoxTest, TradeNoticesShowTheirRowsButtonsAndSounds) {
     // Centred: half the screen minus half the box, each taken apart.
     box->UpdateRect();
     EXPECT_EQ(box->GetX(), 400 - 240 / 2);
+    EXPECT_EQ(box->GetY(), 300 - kBackgroundHeight / 2) << "by the picture, not the rows below it";
     // Graded values without a notice show nothing.
     box->Hide();
     for (uint32_t value : {101u, 127u, 130u, 255u})

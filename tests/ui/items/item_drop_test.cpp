@@ -177,6 +177,36 @@ TEST_F(ItemDropTest, AGroundDropThatAsksFirstGoesOnlyWhenConfirmed) {
     EXPECT_EQ(Calls(), std::vector<std::string>{"request 41 slot 2 x1 to 2000778"});
 }
 
+TEST_F(ItemDropTest, ANewConfirmationCancelsTheOldAndAConfirmedStackAsksItsAmount) {
+    CItemIcon* first = Icon(kFragile, ITEM_IN_INVENTORY, 1, 1);
+    CItemIcon* stack = Icon(kFragile, ITEM_IN_INVENTORY, 3, 2);
+    Drop(first);
+    CMessageBox* firstBox = first->GetConfirmBox(0);
+    ASSERT_NE(firstBox, nullptr);
+    // Elsewhere on the field (the first box sits at the mouse).
+    m_driver.MoveTo(50, 20);
+    m_driver.Frame();
+    Drop(stack);
+    EXPECT_EQ(first->GetState(), uint32_t(ITEM_IN_INVENTORY));
+    EXPECT_EQ(first->GetConfirmBox(0), nullptr);
+    EXPECT_FALSE(firstBox->IsDrawOn());
+    ASSERT_NE(stack->GetConfirmBox(0), nullptr);
+    EXPECT_EQ(g_pItemTableMgr->GetCurrentItem(ITEM_CURRENT_CONFIRM_A), stack);
+    // OK on a stack: the amount is asked next, then the drop goes with it.
+    stack->GetConfirmBox(0)->SetResult(1);
+    stack->Update();
+    EXPECT_EQ(stack->GetState(), uint32_t(ITEM_WAIT_GROUND_AMOUNT));
+    EXPECT_EQ(g_pItemTableMgr->GetCurrentItem(ITEM_CURRENT_CONFIRM_A), nullptr);
+    CNumberInputWindow* input = stack->GetNumberInput();
+    ASSERT_NE(input, nullptr);
+    input->SetActive(true, false);
+    input->SetNumber(2, false);
+    input->OnKeyDown(plat::VK_RETURN, nullptr);
+    stack->Update();
+    EXPECT_EQ(Calls(), std::vector<std::string>{"ground 5,2 slot 2 x2"});
+    EXPECT_EQ(stack->GetState(), uint32_t(ITEM_IN_INVENTORY));
+}
+
 TEST_F(ItemDropTest, PlayingAloneTheMapLaysItDownAndTheClubDepositRefusesWithAWord) {
     g_config.m_useServer = false;
     Drop(Icon(kFragile, ITEM_IN_INVENTORY, 3));  // no question playing alone

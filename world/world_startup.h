@@ -1,0 +1,7 @@
+// The world layer's global objects and the seams it serves while they exist:
+// the map gives the animations their field and the main window its
+// activation listener.
+#pragma once
+
+// Installs the factory of the Map start-up slot.
+void InstallWorldGlobals();
