@@ -116,6 +116,7 @@ struct CConfig {
     std::string m_accountId;       // ID, at most 255 bytes
     std::string m_password;        // PASS
     std::string m_accountName;     // ACCOUNT
+    std::string m_mailDomain;      // MAIL_DOMAIN of "Cardane.INI": added to new accounts' mail names
     uint32_t m_serverAddress = 0;  // IPv4, network byte order in memory
     uint16_t m_serverPort = DEFAULT_SERVER_PORT;
     bool m_bilinearFiltering = false;
