@@ -42,6 +42,16 @@ void SetShadowSpriteFactory(IShadowSpriteFactory* factory);
 IShadowSpriteFactory* GetShadowSpriteFactory();
 using ScopedShadowSpriteFactory = plat::ScopedInstall<GetShadowSpriteFactory, SetShadowSpriteFactory>;
 
+// Kinds of the object id register: characters are 0-3; the map's objects are
+// map objects (6), area markers (9) and server objects (10).
+enum : uint8_t {
+    ID_KIND_CHAR = 0,
+    ID_KIND_LAST_CHAR = 3,
+    ID_KIND_MAP_OBJECT = 6,
+    ID_KIND_AREA_MARKER = 9,
+    ID_KIND_SERVER_OBJECT = 10,
+};
+
 struct CIdFlag {
     uint32_t m_id = 0;
     uint8_t m_flag = 0;
@@ -110,6 +120,7 @@ public:
     CIdFlag* FindIdFlag(uint32_t id);
     void RemoveIdFlag(uint32_t id);
     size_t GetIdFlagCount() const { return m_idFlags.size(); }
+    void ClearIdFlags() { m_idFlags.clear(); }
 
     // Draws the shadow at (x, y) with size 0-4 (clamped) as its motion;
     // false without a shadow object.

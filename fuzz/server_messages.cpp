@@ -171,5 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     h.windows.Clear();
     h.mainMgr.GetMsgQueue()->Queue().Clear();
     h.premium.Clear();
+    h.charResources.ClearIdFlags();  // each input starts with an empty id register
     return 0;
 }

@@ -51,7 +51,7 @@ void HandOver(const CCharCreateFields& fields) {
     CCharCreateMsg record;
     record.Set(fields);
     GameWorld().HandleCharRecord(record);
-    if (g_pCharResourceMgr) g_pCharResourceMgr->SetIdFlag(fields.m_charId, 0);
+    if (g_pCharResourceMgr) g_pCharResourceMgr->SetIdFlag(fields.m_charId, ID_KIND_CHAR);
 }
 
 }  // namespace

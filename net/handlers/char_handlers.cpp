@@ -68,6 +68,16 @@ std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body) {
     return ParsedRecord(body, std::move(record));
 }
 
+std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body) {
+    body.GetWord();  // not used
+    const uint16_t stage = body.GetWord();
+    const uint8_t attributes = body.GetByte();
+    const uint8_t event = body.GetByte();
+    CMapChangeMsg record;
+    record.Set(stage, 1, attributes, event);
+    return Parsed(body, std::move(record));
+}
+
 std::unique_ptr<CValueListMsg> ParseValueList(CPacketReader& body) {
     uint8_t kinds[CValueListMsg::MAX_ENTRIES] = {};
     uint32_t values[CValueListMsg::MAX_ENTRIES] = {};
@@ -234,6 +244,13 @@ std::optional<std::unique_ptr<CMsgPayload>> ParseEventInput(CPacketReader& body)
 void HandleStatusBlock(CGameSession&, uint8_t, CPacketReader& body) {
     if (!IsServerConnected()) return;
     if (std::unique_ptr<CStatusBlockMsg> record = ParseStatusBlock(body)) Post(std::move(record));
+}
+
+void HandleMapChange(CGameSession&, uint8_t, CPacketReader& body) {
+    std::optional<CMapChangeMsg> record = ParseMapChange(body);
+    if (!record) return;
+    GameWorld().HandleMapMessage(*record);
+    RearmConnection();
 }
 
 void HandleValueList(CGameSession&, uint8_t, CPacketReader& body) {

@@ -3,6 +3,7 @@
 // | code | record                          | delivery                         | connection test | re-arm |
 // |------|---------------------------------|----------------------------------|-----------------|--------|
 // | 8    | 18 status block                 | posted                           | yes             |        |
+// | 21   | 76 map change (map's record)    | handed to the map                | no              | yes    |
 // | 22   | 20 value list                   | posted                           | yes             |        |
 // | 26   | 28 character action             | action 3 posted, others handed   | no              | yes    |
 // | 43   | 25 character timer (form 0)     | into the manager's port          | yes             |        |
@@ -23,12 +24,14 @@
 
 #include "net/handlers/char_records.h"
 #include "net/handlers/event_records.h"
+#include "net/handlers/map_records.h"
 
 class CGameSession;
 class CPacketReader;
 
 enum : uint8_t {
     SERVER_STATUS_BLOCK = 8,
+    SERVER_MAP_CHANGE = 21,
     SERVER_VALUE_LIST = 22,
     SERVER_CHAR_ACTION = 26,
     SERVER_CHAR_TIMER = 43,
@@ -48,6 +51,9 @@ inline constexpr int32_t EVENT_BLOCK_DELAY = 0;
 inline constexpr int32_t TIMED_PAIR_DELAY = 3;
 
 std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body);
+// 21: the stage, the attribute byte (which the server decides, so its flag is
+// 1) and the event byte.
+std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body);
 std::unique_ptr<CValueListMsg> ParseValueList(CPacketReader& body);
 // The three groups, or none.
 std::vector<std::unique_ptr<CStatusGroupMsg>> ParseStatusGroups(CPacketReader& body);
@@ -62,6 +68,7 @@ std::optional<std::unique_ptr<CCharTextMsg>> ParseCharText(CPacketReader& body);
 std::optional<std::unique_ptr<CMsgPayload>> ParseEventInput(CPacketReader& body);
 
 void HandleStatusBlock(CGameSession& session, uint8_t code, CPacketReader& body);
+void HandleMapChange(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleValueList(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleStatusGroups(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleCharAction(CGameSession& session, uint8_t code, CPacketReader& body);

@@ -6,8 +6,10 @@
 // | 4                     | HandlePlayerPosition  | the player's own character is placed (67)      |
 // | 5                     | HandleOwnChar         | the player's own character enters (56)         |
 // | 8                     | HandleStatusBlock     | the status block (18)                          |
+// | 14                    | HandleObjectLeaves    | an object leaves the view (26, 80, 82)         |
 // | 11, 17, 69, 100       | HandleNameMessage     | handed to the character manager's parser      |
 // | 19, 23, 40, 44, 45, 63, 72, 83, 98, 99, 120 | HandleCombatMessage | skill actions and hits |
+// | 21                    | HandleMapChange       | the map changes (76)                           |
 // | 22                    | HandleValueList       | a value list (20)                              |
 // | 24                    | HandleMetaTables      | the server's data tables                       |
 // | 25                    | HandleSoundCue        | a sound at a tile                              |
@@ -20,6 +22,7 @@
 // | 71                    | HandleCharState       | a character's state (73, 74, 75)               |
 // | 86                    | HandleServerList      | the world-server list                          |
 // | 87                    | HandleCharText        | a text for a character (114)                   |
+// | 90                    | HandleMapObjectMoves  | a map object moves into a field slot (44)      |
 // | 93                    | HandleOptionSwitches  | option switches                                |
 // | 95                    | HandleTimedPair       | a timed pair (61)                              |
 // | 96                    | HandleTermsMessage    | the terms of use                               |
@@ -109,6 +112,9 @@ void InstallPacketHandlers(CGameSession& session) {
     session.SetPacketHandler(SERVER_CHAR_STATE, HandleCharState);
     session.SetPacketHandler(SERVER_CHAR_TEXT, HandleCharText);
     session.SetPacketHandler(SERVER_EVENT_INPUT, HandleEventInput);
+    session.SetPacketHandler(SERVER_MAP_CHANGE, HandleMapChange);
+    session.SetPacketHandler(SERVER_OBJECT_LEAVES, HandleObjectLeaves);
+    session.SetPacketHandler(SERVER_MAP_OBJECT_MOVES, HandleMapObjectMoves);
     for (uint8_t code : {SERVER_SKILL_HIT, SERVER_PLAYER_SIGNAL, SERVER_ID_LISTS, SERVER_TARGET_TEXT,
                          SERVER_THREE_VALUES, SERVER_SKILL_ACTION, SERVER_CANCEL_SKILL, SERVER_STATE_EVENT,
                          SERVER_SKILL_UPDATE, SERVER_SKILL_REMOVE, SERVER_HIT_RESULT})

@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "core/util.h"
+#include "data/char_resource_mgr.h"
 #include "data/game_hooks.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/handler_rules.h"
 #include "net/handlers/login_records.h"
+#include "net/handlers/map_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
 #include "platform/url.h"
@@ -128,4 +130,48 @@ void HandlePlayerFlag(CGameSession&, uint8_t, CPacketReader& body) {
     record->m_flag = body.GetByte() != 0 ? 1 : 0;
     if (body.Failed()) return;
     GameWorld().PostCharRecord(std::move(record), 0);
+}
+
+// The register's kind of an id decides who lets the object go: a character
+// (kinds 0-3) leaves the character manager; a map object (6), an area marker
+// (9) or a server object (10) leaves the map, which takes them only while it
+// holds a loaded map. The id leaves the register either way.
+void HandleObjectLeaves(CGameSession&, uint8_t, CPacketReader& body) {
+    const uint32_t id = body.GetDword();
+    if (body.Failed()) return;
+    const CIdFlag* entry = g_pCharResourceMgr ? g_pCharResourceMgr->FindIdFlag(id) : nullptr;
+    if (entry) {
+        IGameWorldHooks& world = GameWorld();
+        const uint8_t kind = entry->m_flag;
+        if (kind <= ID_KIND_LAST_CHAR) {
+            CObjectGoneMsg record;
+            record.Set(id);
+            world.HandleCharRecord(record);
+        } else if (world.HasMapData()) {
+            std::unique_ptr<CMapIdMsg> record;
+            if (kind == ID_KIND_MAP_OBJECT)
+                record = std::make_unique<CObjectGoneMsg>();
+            else if (kind == ID_KIND_AREA_MARKER)
+                record = std::make_unique<CAreaMarkerGoneMsg>();
+            else if (kind == ID_KIND_SERVER_OBJECT)
+                record = std::make_unique<CServerObjectGoneMsg>();
+            if (record) {
+                record->Set(id);
+                world.HandleMapMessage(*record);
+            }
+        }
+        g_pCharResourceMgr->RemoveIdFlag(id);
+    }
+    RearmConnection();
+}
+
+void HandleMapObjectMoves(CGameSession&, uint8_t, CPacketReader& body) {
+    const uint32_t id = body.GetDword();
+    const uint16_t x = body.GetWord();
+    const uint16_t y = body.GetWord();
+    if (body.Failed()) return;
+    if (g_pCharResourceMgr) g_pCharResourceMgr->RemoveIdFlag(id);
+    CObjectToFieldMsg record;
+    record.Set(id, x, y);
+    GameWorld().HandleMapMessage(record);
 }

@@ -32,6 +32,10 @@ struct CWebMessage {
 std::optional<CWebMessage> ParseWebMessage(CPacketReader& body);
 
 void HandlePlayerPosition(CGameSession& session, uint8_t code, CPacketReader& body);
+// 14: the object with the id leaves the view (its kind in the object id
+// register says whose it is); 90: a map object moves into a field slot.
+void HandleObjectLeaves(CGameSession& session, uint8_t code, CPacketReader& body);
+void HandleMapObjectMoves(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleTimeEcho(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleRequest118(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleWebMessage(CGameSession& session, uint8_t code, CPacketReader& body);

@@ -267,7 +267,7 @@ std::vector<HookRow> HookTable() {
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
         // What the map reaches through seams.
-        {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
+        {"map: sound", [] { return GetFieldSound() != nullptr; }, kInstalled},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},

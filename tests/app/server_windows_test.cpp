@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "graphics/display_settings.h"
+#include "tests/support/window_driver.h"
 #include "ui/base_window.h"
+#include "ui/message_box.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -44,6 +49,35 @@ TEST(ServerWindows, BaseWindowOperationsByIdentifier) {
     EXPECT_TRUE(windows.HideWindow(kName));
     EXPECT_FALSE(windows.IsWindowVisible(kName));
     EXPECT_EQ(windows.FindAnyWindowByName(kName), made);
+}
+
+TEST(ServerWindows, TheHandlersBoxes) {
+    qmtest::WindowDriver driver;
+    CServerMessageBoxes boxes;
+    std::vector<CBaseWindow*> found;
+
+    boxes.ShowNamedNotice("Pet_Warning_MessageBox", "first");
+    boxes.ShowNamedNotice("Pet_Warning_MessageBox", "second");
+    EXPECT_EQ(driver.Mgr().FindAllWindowsByName("Pet_Warning_MessageBox", &found), 1) << "one box a name";
+
+    boxes.ShowKeptNotice("kept");
+    boxes.AskServer(4001, "asks", "yes", "no");
+    found.clear();
+    driver.Mgr().FindAllWindowsByName("MESSAGE_BOX", &found);
+    ASSERT_EQ(found.size(), 2u);
+    auto* kept = dynamic_cast<CMessageBox*>(found[0]);
+    auto* asks = dynamic_cast<CMessageBox*>(found[1]);
+    ASSERT_TRUE(kept && asks);
+    if (kept->GetReplyId() != 0) std::swap(kept, asks);
+    EXPECT_TRUE(kept->IsKept());
+    EXPECT_EQ(asks->GetReplyId(), 4001u);
+    EXPECT_FALSE(asks->IsKept());
+
+    boxes.ShowAutoHideNotice("passing");
+    found.clear();
+    driver.Mgr().FindAllWindowsByName("AUTOHIDE_MESSAGE_BOX", &found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_STREQ(dynamic_cast<CAutoHideMessageBox*>(found[0])->GetText(), "passing");
 }
 
 }  // namespace

@@ -22,7 +22,10 @@
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/window_mgr.h"
+#include "windows/play/change_password_window.h"
+#include "windows/play/new_account_window.h"
 #include "windows/play/play_windows.h"
+#include "windows/play/visual_password_window.h"
 
 namespace {
 
@@ -100,24 +103,20 @@ bool CInsertAccountWindow::Create() {
         m_buttons[i].Assign(button);
     }
     GetButton(kKeypad)->SetToolTip(true, GetTableText(kTextTable, kRowKeypadTip), WINDOW_TOOLTIP_PARAM);
-    const struct {
-        const char* name;
-        size_t limit;
-        bool password;
-        CWeakRef* ref;
-    } boxes[2] = {{kAccountBoxName, ACCOUNT_ID_MAX, false, &m_account},
-                  {kPasswordBoxName, LOGIN_PASSWORD_MAX, true, &m_password}};
-    for (const auto& spec : boxes) {
-        auto* box = static_cast<CEditBox*>(MakeWindowControl(spec.name, CONTROL_EDIT_BOX));
-        box->SetMaxLength(uint32_t(spec.limit));
-        box->SetPassword(spec.password);
-        box->SetTextColor(0xFFFFFF);
-        box->SetImeMode(1);
-        box->m_forwardToParent = 1;
-        AddChild(box);
-        box->SetActive(false, true);
-        spec.ref->Assign(box);
-    }
+    m_account.Assign(MakeLoginEditBox(this, kAccountBoxName, ACCOUNT_ID_MAX, false));
+    m_password.Assign(MakeLoginEditBox(this, kPasswordBoxName, LOGIN_PASSWORD_MAX, true));
+    auto* newAccount = new CNewAccountWindow;
+    newAccount->Hide();
+    AddChild(newAccount);
+    m_newAccount.Assign(newAccount);
+    auto* changePassword = new CChangePasswordWindow;
+    changePassword->Hide();
+    AddChild(changePassword);
+    m_changePassword.Assign(changePassword);
+    auto* keypad = new CVisualPasswordWindow;
+    keypad->Hide();
+    AddChild(keypad);
+    m_keypad.Assign(keypad);
     m_checkMark.reset();
     if (image) {
         auto mark = std::make_unique<CAniObject>();
@@ -132,7 +131,7 @@ bool CInsertAccountWindow::Create() {
     m_result = LOGIN_RESULT_NONE;
     SetMessage(GetTableText(kTextTable, kRowReady));
     ShowButtons(true);
-    SetPosition(400 - ImageWidth() / 2, 300 - ImageHeight() / 2);
+    CentreWindow(this);
     return true;
 }
 
@@ -147,6 +146,40 @@ CEditBox* CInsertAccountWindow::GetAccountBox() const {
 
 CEditBox* CInsertAccountWindow::GetPasswordBox() const {
     return m_password.GetAs<CEditBox>();
+}
+
+CVisualPasswordWindow* CInsertAccountWindow::GetKeypad() const {
+    return m_keypad.GetAs<CVisualPasswordWindow>();
+}
+
+void CInsertAccountWindow::OpenKeypad() {
+    if (CVisualPasswordWindow* keypad = GetKeypad()) {
+        keypad->Open();
+        keypad->SetActive(true, false);
+    }
+}
+
+CChangePasswordWindow* CInsertAccountWindow::GetChangePassword() const {
+    return m_changePassword.GetAs<CChangePasswordWindow>();
+}
+
+CNewAccountWindow* CInsertAccountWindow::GetNewAccount() const {
+    return m_newAccount.GetAs<CNewAccountWindow>();
+}
+
+void CInsertAccountWindow::OpenNewAccount() {
+    if (CNewAccountWindow* window = GetNewAccount()) window->ResetAndShow();
+}
+
+void CInsertAccountWindow::OpenChangePassword() {
+    if (CChangePasswordWindow* window = GetChangePassword()) window->ResetAndShow();
+}
+
+bool CInsertAccountWindow::ProcessInput() {
+    CBaseWindow* dialogs[3] = {GetNewAccount(), GetChangePassword(), GetKeypad()};
+    for (CBaseWindow* dialog : dialogs)
+        if (dialog && dialog->IsDrawOn()) return dialog->ProcessInput();
+    return CBaseWindow::ProcessInput();
 }
 
 CButton* CInsertAccountWindow::GetButton(Button which) const {
@@ -173,19 +206,11 @@ void CInsertAccountWindow::SetMessage(const char* text) {
 }
 
 void CInsertAccountWindow::ShowButtons(bool takeInput) {
-    // Without input the buttons still show (drawn, not pressable); the
-    // keypad button stays as it is.
-    for (int i = 0; i < kKeypad; ++i)
-        if (CButton* button = GetButton(Button(i))) {
-            if (takeInput) {
-                button->Show();
-            } else {
-                button->Hide();
-                button->SetDrawOn(true);
-            }
-        }
-    if (takeInput)
-        if (CButton* keypad = GetButton(kKeypad)) keypad->Show();
+    // The keypad button keeps taking input while the others wait.
+    SetButtonsTakeInput(
+        {GetButton(kConnect), GetButton(kCancel), GetButton(kNewAccount), GetButton(kChangePassword)},
+        takeInput);
+    if (takeInput) SetButtonsTakeInput({GetButton(kKeypad)}, true);
 }
 
 void CInsertAccountWindow::LoadSavedID() {
@@ -230,8 +255,7 @@ void CInsertAccountWindow::SubmitLogin() {
     session.PostSessionNotice(0, 0, nullptr);
     session.SendLoginRequest(1);
     ShowButtons(false);
-    m_loginStart = plat::timeGetTime();
-    if (m_loginStart == 0) m_loginStart = 1;  // 0 means no wait
+    m_loginStart = StartTime();
     if (RememberAccountId()) WriteSavedAccountId(account);
     if (CEditBox* box = GetAccountBox()) box->SetActive(false, true);
     if (CEditBox* box = GetPasswordBox()) box->SetActive(false, true);
@@ -296,6 +320,18 @@ bool CInsertAccountWindow::Update() {
             EndWait();
         }
     }
+    CVisualPasswordWindow* keypad = GetKeypad();
+    if (keypad && keypad->GetResult() == KEYPAD_RESULT_CONFIRMED) {
+        if (CEditBox* box = GetPasswordBox()) box->SetText(keypad->GetTypedText().c_str());
+        keypad->SetResult(KEYPAD_RESULT_NONE);
+    }
+    if (CNewAccountWindow* newAccount = GetNewAccount(); newAccount && newAccount->TakeCompletion()) {
+        ShowButtons(true);
+        if (!g_config.m_accountName.empty()) {
+            if (CEditBox* box = GetAccountBox()) box->SetText(g_config.m_accountName.c_str());
+            if (CEditBox* box = GetPasswordBox()) box->SetText("");
+        }
+    }
     return CBaseWindow::Update();
 }
 
@@ -331,7 +367,18 @@ bool CInsertAccountWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, 
         CancelLogin();
         return false;
     }
-    // New account, password change and the keypad open their own windows.
+    if (control == GetButton(kKeypad)) {
+        OpenKeypad();
+        return false;
+    }
+    if (control == GetButton(kChangePassword)) {
+        OpenChangePassword();
+        return false;
+    }
+    if (control == GetButton(kNewAccount)) {
+        OpenNewAccount();
+        return false;
+    }
     return control->OnControlEvent(button, x, y, nullptr);
 }
 

@@ -16,6 +16,9 @@
 
 class CButton;
 class CEditBox;
+class CChangePasswordWindow;
+class CNewAccountWindow;
+class CVisualPasswordWindow;
 
 inline constexpr char LOGIN_WINDOW_NAME[] = "LOGIN_WINDOW";
 inline constexpr char LOGIN_WINDOW_IMAGE[] = "InsertAccountWindow";
@@ -52,6 +55,8 @@ public:
     bool Create() override;
     bool Release() override;
     bool Draw() override;
+    // While a dialog of the window shows, only it takes input.
+    bool ProcessInput() override;
     // The wait for the log-in answer.
     bool Update() override;
     bool OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) override;
@@ -70,6 +75,12 @@ public:
     void CancelLogin();
     // Tab: the account box when it is not focused, else the password box.
     void SwitchFocus();
+    // The keypad, fresh and shown.
+    void OpenKeypad();
+    // The new account, emptied and shown.
+    void OpenNewAccount();
+    // The password change, emptied and shown.
+    void OpenChangePassword();
     // Switches remembering the account id and saves the options.
     void ToggleRememberId();
 
@@ -81,6 +92,9 @@ public:
     CEditBox* GetAccountBox() const;
     CEditBox* GetPasswordBox() const;
     CButton* GetButton(Button which) const;
+    CVisualPasswordWindow* GetKeypad() const;
+    CChangePasswordWindow* GetChangePassword() const;
+    CNewAccountWindow* GetNewAccount() const;
 
 private:
     void ShowButtons(bool takeInput);
@@ -92,6 +106,9 @@ private:
     CWeakRef m_password;
     std::string m_serverName;
     CWeakRef m_buttons[kButtonCount];
+    CWeakRef m_keypad;
+    CWeakRef m_changePassword;
+    CWeakRef m_newAccount;
     std::unique_ptr<CAniObject> m_checkMark;
     uint32_t m_loginStart = 0;
     char m_message[LOGIN_STATUS_SIZE] = {};

@@ -5,6 +5,9 @@
 #include "core/frame_hooks.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "platform/clock.h"
+#include "ui/button.h"
+#include "ui/edit_box.h"
 #include "ui/message_box.h"
 #include "ui/window_mgr.h"
 
@@ -20,4 +23,37 @@ void ReconnectToLoginServer() {
     GameSession().Reset();
     if (!g_connection) g_connection = new CConnection(g_hMainWnd, WM_SOCKET_NOTIFY);
     g_connection->Connect(g_config.m_serverAddress, g_config.m_serverPort);
+}
+
+void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput) {
+    for (CButton* button : buttons) {
+        if (!button || (button->IsDrawOn() && button->IsInputOn() == takeInput)) continue;
+        if (takeInput) {
+            button->Show();
+        } else {
+            button->Hide();
+            button->SetDrawOn(true);
+        }
+    }
+}
+
+void CentreWindow(CBaseWindow* window) {
+    window->SetPosition(400 - window->ImageWidth() / 2, 300 - window->ImageHeight() / 2);
+}
+
+CEditBox* MakeLoginEditBox(CBaseWindow* parent, const char* name, size_t limit, bool password) {
+    auto* box = static_cast<CEditBox*>(MakeWindowControl(name, CONTROL_EDIT_BOX));
+    box->SetMaxLength(uint32_t(limit));
+    box->SetPassword(password);
+    box->SetTextColor(0xFFFFFF);
+    box->SetImeMode(1);
+    box->m_forwardToParent = 1;
+    parent->AddChild(box);
+    box->SetActive(false, true);
+    return box;
+}
+
+uint32_t StartTime() {
+    const uint32_t now = plat::timeGetTime();
+    return now ? now : 1;
 }

@@ -1,6 +1,13 @@
 // What the windows of the way in share: the OK box and the new link to the
 // login server.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+
+class CBaseWindow;
+class CButton;
+class CEditBox;
 
 // An OK box with the text, added to the window manager and activated
 // (nothing without a window manager).
@@ -8,3 +15,12 @@ void ShowOkMessageBox(const char* text);
 // Closes the connection there is, resets the session and connects to the
 // configured login server (the connection is made when there is none).
 void ReconnectToLoginServer();
+// Buttons that take input, or that show without taking any (null ones skipped).
+void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput);
+// Centres the window on an 800 x 600 screen by its picture.
+void CentreWindow(CBaseWindow* window);
+// An input box of the log-in dialogs: white text, at most `limit`
+// characters, masked for passwords, added to the window, not focused.
+CEditBox* MakeLoginEditBox(CBaseWindow* parent, const char* name, size_t limit, bool password);
+// The clock's milliseconds as the start of a wait (never 0, which means no wait).
+uint32_t StartTime();

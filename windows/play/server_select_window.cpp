@@ -58,7 +58,7 @@ bool CMultiServerWindow::Create() {
     m_message.clear();
     m_visibleRows = SERVER_LIST_ROWS;
     m_waitingForList = 1;
-    SetPosition(400 - ImageWidth() / 2, 300 - ImageHeight() / 2);
+    CentreWindow(this);
     return true;
 }
 
@@ -85,15 +85,7 @@ std::string CMultiServerWindow::SelectedServerName() const {
 }
 
 void CMultiServerWindow::ShowButtons(bool takeInput) {
-    for (CButton* button : {GetConfirmButton(), GetCancelButton()}) {
-        if (!button) continue;
-        if (takeInput) {
-            button->Show();
-        } else {
-            button->Hide();
-            button->SetDrawOn(true);
-        }
-    }
+    SetButtonsTakeInput({GetConfirmButton(), GetCancelButton()}, takeInput);
 }
 
 bool CMultiServerWindow::ConnectToServer() {
@@ -114,8 +106,7 @@ void CMultiServerWindow::SelectServer() {
     m_busy = 1;
     GameSession().PostSessionNotice(0, 0, nullptr);
     GameSession().SendWorldEntry(list[size_t(m_selected)].worldId);
-    m_requestStart = plat::timeGetTime();
-    if (m_requestStart == 0) m_requestStart = 1;  // 0 means no wait
+    m_requestStart = StartTime();
     ShowButtons(false);
 }
 

@@ -6,7 +6,9 @@
 #include "platform/keyboard.h"
 #include "ui/button.h"
 #include "windows/play/login_window.h"
+#include "windows/play/play_windows.h"
 #include "windows/play/server_select_window.h"
+#include "windows/play/terms_window.h"
 
 namespace {
 
@@ -42,6 +44,7 @@ bool CTitleScreen::Create() {
     SetPosition(0, 0);
     m_serverSelect.Assign(nullptr);
     m_login.Assign(nullptr);
+    m_terms.Assign(nullptr);
     return true;
 }
 
@@ -57,6 +60,10 @@ CInsertAccountWindow* CTitleScreen::GetLoginWindow() const {
     return m_login.GetAs<CInsertAccountWindow>();
 }
 
+CStipulationWindow* CTitleScreen::GetTermsWindow() const {
+    return m_terms.GetAs<CStipulationWindow>();
+}
+
 bool CTitleScreen::SetPosition(int32_t x, int32_t y) {
     for (int i = 0; i < 4; ++i)
         if (CButton* button = GetButton(i)) button->SetPosition(kButtonX, kButtonY[i]);
@@ -64,9 +71,9 @@ bool CTitleScreen::SetPosition(int32_t x, int32_t y) {
 }
 
 bool CTitleScreen::Draw() {
-    CBaseWindow* children[2] = {GetServerSelect(), GetLoginWindow()};
-    bool drawn[2] = {};
-    for (int i = 0; i < 2; ++i)
+    CBaseWindow* children[3] = {GetServerSelect(), GetLoginWindow(), GetTermsWindow()};
+    bool drawn[3] = {};
+    for (int i = 0; i < 3; ++i)
         if (children[i]) {
             drawn[i] = children[i]->IsDrawOn();
             children[i]->SetDrawOn(false);
@@ -74,14 +81,23 @@ bool CTitleScreen::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) return true;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 3; ++i)
         if (children[i]) children[i]->SetDrawOn(drawn[i]);
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 3; ++i)
         if (children[i] && drawn[i]) children[i]->Draw();
     return true;
 }
 
 bool CTitleScreen::Update() {
+    if (CStipulationWindow* terms = GetTermsWindow(); terms && terms->IsDrawOn()) {
+        const int32_t result = terms->GetResult();
+        if (result == TERMS_RESULT_DISAGREED) {
+            terms->Hide();
+            OpenServerSelect();
+        } else if (result == TERMS_RESULT_AGREED) {
+            OpenLogin();
+        }
+    }
     if (CInsertAccountWindow* login = GetLoginWindow(); login && login->IsDrawOn()) {
         const int32_t result = login->GetResult();
         if (result == LOGIN_RESULT_BACK) {
@@ -101,7 +117,7 @@ bool CTitleScreen::ProcessMessages() {
         if (eventId == MSG_SERVER_LIST) {
             if (CMultiServerWindow* list = GetServerSelect()) list->ListArrived();
         }
-        // The terms (record 130) wait for their window; other records are dropped.
+        if (eventId == MSG_SHOW_TERMS) OpenTerms();
     }
     return true;
 }
@@ -135,6 +151,7 @@ void CTitleScreen::Open(bool showServerSelect, bool showLogin) {
 }
 
 void CTitleScreen::OpenServerSelect() {
+    if (CStipulationWindow* terms = GetTermsWindow()) terms->Hide();
     CMultiServerWindow* list = GetServerSelect();
     if (!list) {
         list = new CMultiServerWindow;
@@ -147,6 +164,7 @@ void CTitleScreen::OpenServerSelect() {
 }
 
 void CTitleScreen::OpenLogin() {
+    if (CStipulationWindow* terms = GetTermsWindow()) terms->Hide();
     std::string serverName;
     if (CMultiServerWindow* list = GetServerSelect()) {
         serverName = list->SelectedServerName();
@@ -162,4 +180,18 @@ void CTitleScreen::OpenLogin() {
     login->Show();
     login->SetActive(true, false);
     login->SetServerName(serverName.c_str());
+}
+
+void CTitleScreen::OpenTerms() {
+    CStipulationWindow* terms = GetTermsWindow();
+    if (!terms) {
+        terms = new CStipulationWindow;
+        AddChild(terms);
+        m_terms.Assign(terms);
+    }
+    if (CMultiServerWindow* list = GetServerSelect()) list->Hide();
+    SetButtonsTakeInput({terms->GetAgreeButton(), terms->GetDisagreeButton()}, false);
+    terms->SetResult(TERMS_RESULT_NONE);
+    terms->Show();
+    terms->SetActive(true, false);
 }

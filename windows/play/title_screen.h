@@ -1,7 +1,8 @@
 // CTitleScreen ("Z5_TITLE_WINDOW", image "Title_Screen"): the full-screen
 // window of the title with its four buttons. It also hosts the windows of the
 // way in as its children and switches between them: the world list
-// (CMultiServerWindow) and the log-in window (CInsertAccountWindow).
+// (CMultiServerWindow), the terms (CStipulationWindow) and the log-in window
+// (CInsertAccountWindow).
 //
 // The title scene reads the choice (0 start, 1 intro movie, 2 offline,
 // 3 exit) and sets it back to -1. The server-message handlers post the new
@@ -15,6 +16,7 @@
 class CButton;
 class CInsertAccountWindow;
 class CMultiServerWindow;
+class CStipulationWindow;
 
 inline constexpr char TITLE_WINDOW_NAME[] = "Z5_TITLE_WINDOW";
 inline constexpr char TITLE_WINDOW_IMAGE[] = "Title_Screen";
@@ -51,6 +53,9 @@ public:
     void OpenServerSelect();
     // The log-in window (made on first use) for the world chosen in the list.
     void OpenLogin();
+    // The terms (made on first use) in place of the world list, their
+    // buttons shown without input until the text is there.
+    void OpenTerms();
 
     int32_t GetChoice() const { return m_choice; }
     void SetChoice(int32_t choice) { m_choice = choice; }
@@ -58,11 +63,13 @@ public:
     CButton* GetButton(int index) const;
     CMultiServerWindow* GetServerSelect() const;
     CInsertAccountWindow* GetLoginWindow() const;
+    CStipulationWindow* GetTermsWindow() const;
 
 private:
     CWeakRef m_buttons[4];
     int32_t m_choice = TITLE_CHOICE_NONE;
     CWeakRef m_serverSelect;
     CWeakRef m_login;
+    CWeakRef m_terms;
     uint8_t m_introFlag = 0;
 };

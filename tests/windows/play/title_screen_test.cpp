@@ -8,6 +8,7 @@
 #include "tests/windows/play/play_fixture.h"
 #include "windows/play/login_window.h"
 #include "windows/play/server_select_window.h"
+#include "windows/play/terms_window.h"
 
 using playtest::PlayWindowTest;
 
@@ -74,7 +75,27 @@ TEST_F(TitleScreenTest, TheWayInFromTheWorldListToTheLogInWindow) {
     EXPECT_FALSE(list->IsWaitingForList());
     EXPECT_EQ(list->GetServerCount(), 1);
 
-    m_title->OpenLogin();
+    // The world entry goes out; the server's terms come next.
+    list->SelectServer();
+    EXPECT_TRUE(list->IsWaiting());
+    PostMessageTo(0, m_title, 0, MSG_SHOW_TERMS, std::make_unique<CMsgPayload>(MSG_SHOW_TERMS), nullptr);
+    m_driver.Frame();
+    CStipulationWindow* terms = m_title->GetTermsWindow();
+    ASSERT_NE(terms, nullptr);
+    EXPECT_TRUE(terms->IsDrawOn());
+    EXPECT_FALSE(list->IsDrawOn());
+    EXPECT_FALSE(terms->GetAgreeButton()->IsInputOn());  // no text yet
+    Key(playtest::kScanEnter, plat::VK_RETURN);
+    EXPECT_EQ(terms->GetResult(), TERMS_RESULT_NONE);
+    GameSession().m_termsText = "Play fair.";
+    GameSession().m_termsReady = 1;
+    m_driver.Frame();
+    EXPECT_TRUE(terms->GetAgreeButton()->IsInputOn());
+    terms->SetActive(true, false);
+    Key(playtest::kScanEnter, plat::VK_RETURN);
+    m_driver.Frame();
+    EXPECT_FALSE(terms->IsDrawOn());
+
     CInsertAccountWindow* login = m_title->GetLoginWindow();
     ASSERT_NE(login, nullptr);
     EXPECT_FALSE(list->IsDrawOn());
