@@ -80,6 +80,7 @@ bool LoadConfig(const char* path) {
     ini.ReadIniLong("VISUAL_EVENT_FILE_ID", 0);
     ini.ReadIniString("VISUAL_EVENT_STARTFUNC_NAME", "StartEvent");
     c.m_fontFile = ini.ReadIniString("FONT_FILE", "");
+    c.m_mailDomain = ini.ReadIniString("MAIL_DOMAIN", "");
 
     static const struct {
         DataFolder folder;

@@ -30,6 +30,8 @@ enum : size_t {
     OPT_TEXT_1 = 5893,  // three 256-byte texts of the server selection and login
     OPT_TEXT_2 = 6149,
     OPT_TEXT_3 = 6405,
+    // The maps' sound spots play (1 by default).
+    OPT_AMBIENT_SOUNDS = 38,
 };
 
 // The options block, kept in the file's layout.
@@ -114,6 +116,7 @@ struct CConfig {
     std::string m_accountId;       // ID, at most 255 bytes
     std::string m_password;        // PASS
     std::string m_accountName;     // ACCOUNT
+    std::string m_mailDomain;      // MAIL_DOMAIN of "Cardane.INI": added to new accounts' mail names
     uint32_t m_serverAddress = 0;  // IPv4, network byte order in memory
     uint16_t m_serverPort = DEFAULT_SERVER_PORT;
     bool m_bilinearFiltering = false;

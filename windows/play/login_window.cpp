@@ -23,6 +23,7 @@
 #include "ui/edit_box.h"
 #include "ui/window_mgr.h"
 #include "windows/play/change_password_window.h"
+#include "windows/play/new_account_window.h"
 #include "windows/play/play_windows.h"
 #include "windows/play/visual_password_window.h"
 
@@ -104,6 +105,10 @@ bool CInsertAccountWindow::Create() {
     GetButton(kKeypad)->SetToolTip(true, GetTableText(kTextTable, kRowKeypadTip), WINDOW_TOOLTIP_PARAM);
     m_account.Assign(MakeLoginEditBox(this, kAccountBoxName, ACCOUNT_ID_MAX, false));
     m_password.Assign(MakeLoginEditBox(this, kPasswordBoxName, LOGIN_PASSWORD_MAX, true));
+    auto* newAccount = new CNewAccountWindow;
+    newAccount->Hide();
+    AddChild(newAccount);
+    m_newAccount.Assign(newAccount);
     auto* changePassword = new CChangePasswordWindow;
     changePassword->Hide();
     AddChild(changePassword);
@@ -158,12 +163,20 @@ CChangePasswordWindow* CInsertAccountWindow::GetChangePassword() const {
     return m_changePassword.GetAs<CChangePasswordWindow>();
 }
 
+CNewAccountWindow* CInsertAccountWindow::GetNewAccount() const {
+    return m_newAccount.GetAs<CNewAccountWindow>();
+}
+
+void CInsertAccountWindow::OpenNewAccount() {
+    if (CNewAccountWindow* window = GetNewAccount()) window->ResetAndShow();
+}
+
 void CInsertAccountWindow::OpenChangePassword() {
     if (CChangePasswordWindow* window = GetChangePassword()) window->ResetAndShow();
 }
 
 bool CInsertAccountWindow::ProcessInput() {
-    CBaseWindow* dialogs[2] = {GetChangePassword(), GetKeypad()};
+    CBaseWindow* dialogs[3] = {GetNewAccount(), GetChangePassword(), GetKeypad()};
     for (CBaseWindow* dialog : dialogs)
         if (dialog && dialog->IsDrawOn()) return dialog->ProcessInput();
     return CBaseWindow::ProcessInput();
@@ -312,6 +325,13 @@ bool CInsertAccountWindow::Update() {
         if (CEditBox* box = GetPasswordBox()) box->SetText(keypad->GetTypedText().c_str());
         keypad->SetResult(KEYPAD_RESULT_NONE);
     }
+    if (CNewAccountWindow* newAccount = GetNewAccount(); newAccount && newAccount->TakeCompletion()) {
+        ShowButtons(true);
+        if (!g_config.m_accountName.empty()) {
+            if (CEditBox* box = GetAccountBox()) box->SetText(g_config.m_accountName.c_str());
+            if (CEditBox* box = GetPasswordBox()) box->SetText("");
+        }
+    }
     return CBaseWindow::Update();
 }
 
@@ -355,7 +375,10 @@ bool CInsertAccountWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, 
         OpenChangePassword();
         return false;
     }
-    // The new-account button opens its own window.
+    if (control == GetButton(kNewAccount)) {
+        OpenNewAccount();
+        return false;
+    }
     return control->OnControlEvent(button, x, y, nullptr);
 }
 

@@ -17,6 +17,7 @@
 class CButton;
 class CEditBox;
 class CChangePasswordWindow;
+class CNewAccountWindow;
 class CVisualPasswordWindow;
 
 inline constexpr char LOGIN_WINDOW_NAME[] = "LOGIN_WINDOW";
@@ -76,6 +77,8 @@ public:
     void SwitchFocus();
     // The keypad, fresh and shown.
     void OpenKeypad();
+    // The new account, emptied and shown.
+    void OpenNewAccount();
     // The password change, emptied and shown.
     void OpenChangePassword();
     // Switches remembering the account id and saves the options.
@@ -91,6 +94,7 @@ public:
     CButton* GetButton(Button which) const;
     CVisualPasswordWindow* GetKeypad() const;
     CChangePasswordWindow* GetChangePassword() const;
+    CNewAccountWindow* GetNewAccount() const;
 
 private:
     void ShowButtons(bool takeInput);
@@ -104,6 +108,7 @@ private:
     CWeakRef m_buttons[kButtonCount];
     CWeakRef m_keypad;
     CWeakRef m_changePassword;
+    CWeakRef m_newAccount;
     std::unique_ptr<CAniObject> m_checkMark;
     uint32_t m_loginStart = 0;
     char m_message[LOGIN_STATUS_SIZE] = {};
