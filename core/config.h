@@ -32,6 +32,12 @@ enum : size_t {
     OPT_TEXT_3 = 6405,
     // The maps' sound spots play (1 by default).
     OPT_AMBIENT_SOUNDS = 38,
+    // The character manager's switches, in bytes no row of the options window
+    // edits (38 and 39 are switches of its sound tab).
+    OPT_HIDE_PETS = 40,
+    OPT_TARGET_SNAP = 41,
+    OPT_HIDE_MERCHANTS = 42,
+    OPT_NO_TABLE_SOUNDS = 43,
 };
 
 // The options block, kept in the file's layout.

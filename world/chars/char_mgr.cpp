@@ -35,13 +35,6 @@ constexpr char kQuickSlotWindow[] = "QuickSlotWindow";
 constexpr char kComboSetupWindow[] = "COMBO_SETUP_WINDOW";
 constexpr int ENERGY_BAR_LAYER = 6;
 constexpr int32_t WIDEN_BELOW = 40, WIDEN_BY = 20;
-// Option bytes the manager reads.
-enum : size_t {
-    OPT_HIDE_PETS = 38,
-    OPT_TARGET_SNAP = 39,
-    OPT_HIDE_MERCHANTS = 40,
-    OPT_NO_TABLE_SOUNDS = 41,
-};
 
 std::unique_ptr<CAniObject> MakeLoopedMark(uint32_t animation, uint8_t motion) {
     auto mark = std::make_unique<CAniObject>();

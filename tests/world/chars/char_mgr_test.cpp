@@ -201,9 +201,12 @@ TEST_F(CharMgrTest, PickingTheCharacterUnderThePoint) {
     }
     place(b, 100, 100);  // equal y: the earlier in the list (the newer) stays
     EXPECT_EQ(m_mgr->PickCharAt(100, 90, false, nullptr, false), b);
-    g_options.SetByte(38, 1);  // pets hidden
+    g_options.SetByte(OPT_AMBIENT_SOUNDS, 1);  // the sound tab's switch leaves pets alone
+    EXPECT_EQ(m_mgr->PickCharAt(300, 280, false, nullptr, false), pet);
+    g_options.SetByte(OPT_AMBIENT_SOUNDS, 0);
+    g_options.SetByte(OPT_HIDE_PETS, 1);
     EXPECT_EQ(m_mgr->PickCharAt(300, 280, false, nullptr, false), nullptr);
-    g_options.SetByte(38, 0);
+    g_options.SetByte(OPT_HIDE_PETS, 0);
     m_events.visualEvent = true;
     EXPECT_EQ(m_mgr->PickCharAt(100, 90, false, nullptr, false), nullptr);
     m_events.visualEvent = false;
@@ -216,12 +219,12 @@ TEST_F(CharMgrTest, PickingTheCharacterUnderThePoint) {
     ScopedGameWorldHooks hooks(attackable);
     CInputMgr input;
     g_pInputMgr = &input;
-    g_options.SetByte(39, 1);
+    g_options.SetByte(OPT_TARGET_SNAP, 1);
     float distance = 1000.0f;
     EXPECT_EQ(m_mgr->PickCharAt(300 - 15 - 19, 280, true, &distance, false), pet);
     EXPECT_EQ(input.m_mouseX, 300);
     EXPECT_EQ(m_mgr->PickCharAt(300 - 15 - 21, 280, true, &distance, false), nullptr);
-    g_options.SetByte(39, 0);
+    g_options.SetByte(OPT_TARGET_SNAP, 0);
     g_pInputMgr = nullptr;
 }
 
