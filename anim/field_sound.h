@@ -17,8 +17,9 @@ public:
     virtual void ChangeMusicList(uint32_t list) = 0;
     // Whether the sound spots of a map play (the user's switch).
     virtual bool AreSoundSpotsOn() = 0;
-    // The looping sound of a slot (a stage's sound spot) at a map point.
-    virtual void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool loop,
+    // The looping sound of a slot (a stage's sound spot); positional places it
+    // at the map point (x, y), else it plays at the volume everywhere.
+    virtual void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,
                                uint8_t volume) = 0;
     virtual void StopSlotSound(uint32_t slot) = 0;
 };

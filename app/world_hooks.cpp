@@ -3,6 +3,8 @@
 #include "core/message.h"
 #include "data/game_hooks.h"
 #include "sound/sound_mgr.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_mgr.h"
 #include "world/map/map.h"
 
 namespace {
@@ -33,6 +35,42 @@ public:
     }
     bool IsPassableAt(int32_t tileX, int32_t tileY) override {
         return g_pMap && g_pMap->IsPassableAt(tileX, tileY);
+    }
+
+    // The character manager, while it exists.
+    std::pair<int32_t, int32_t> GetPosition(CChar* c) override {
+        return c ? std::pair<int32_t, int32_t>{c->m_x, c->m_y} : std::pair<int32_t, int32_t>{0, 0};
+    }
+    std::pair<int32_t, int32_t> GetMapPoint(CChar* c) override {
+        return c ? c->GetMapPoint() : std::pair<int32_t, int32_t>{0, 0};
+    }
+    float GetRadius(CChar* c) override { return c ? c->m_bodySize : 0.0f; }
+    bool IsPlayerChar(CChar* c) override { return c && g_pCharMgr && g_pCharMgr->GetPlayer() == c; }
+    bool IsStatus9Set(CChar* c) override {
+        return c && c->GetController() && c->GetController()->IsStatus9Set();
+    }
+    CItemObject* GetItemInSlot(CChar* c, int slot) override {
+        return c && c->GetController() ? c->GetController()->GetItemInSlot(slot) : nullptr;
+    }
+    bool PostCharRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) override {
+        return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), delay);
+    }
+    bool PostCharPortRecord(std::unique_ptr<CMsgPayload> record) override {
+        return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), 0);
+    }
+    bool HandleCharRecord(const CMsgPayload& record) override {
+        if (!g_pCharMgr) return false;
+        g_pCharMgr->HandleMessage(record);
+        return true;
+    }
+    bool ParseCharMessage(uint8_t code, const uint8_t* body, size_t length) override {
+        return g_pCharMgr && g_pCharMgr->HandleServerUpdate(code, body, length);
+    }
+    CChar* FindChar(uint32_t charId) override {
+        return g_pCharMgr ? g_pCharMgr->FindChar(nullptr, charId) : nullptr;
+    }
+    CChar* PickCharAt(int32_t x, int32_t y, bool includePlayer) override {
+        return g_pCharMgr ? g_pCharMgr->PickCharAt(x, y, false, nullptr, includePlayer) : nullptr;
     }
 
     // The sound manager, while it exists.

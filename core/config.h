@@ -30,6 +30,8 @@ enum : size_t {
     OPT_TEXT_1 = 5893,  // three 256-byte texts of the server selection and login
     OPT_TEXT_2 = 6149,
     OPT_TEXT_3 = 6405,
+    // The maps' sound spots play (1 by default).
+    OPT_AMBIENT_SOUNDS = 38,
 };
 
 // The options block, kept in the file's layout.

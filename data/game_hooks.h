@@ -164,6 +164,18 @@ public:
         return false;
     }
 
+    // ---- The character manager's lookups ----
+    // The character with the id (active or not), or null.
+    virtual CChar* FindChar(uint32_t charId) {
+        (void)charId;
+        return nullptr;
+    }
+    // The character under a screen point (the player too when asked), or null.
+    virtual CChar* PickCharAt(int32_t x, int32_t y, bool includePlayer) {
+        (void)x, (void)y, (void)includePlayer;
+        return nullptr;
+    }
+
     // ---- The character manager for the window messages ----
     // A new, empty party list for the session; null without a world.
     virtual std::unique_ptr<IPartyList> MakePartyList() { return nullptr; }
@@ -181,6 +193,11 @@ public:
     // Plays the sound the sound table names for the text, with the value.
     virtual void PlayTableSound(const char* text, uint8_t value) { (void)text, (void)value; }
 };
+
+// The character status test: whether status id (1-128) is set in the four
+// words (word 0 first). Any other id is reported in the error box and counts
+// as not set.
+bool CheckCharStatus(const uint32_t words[4], int32_t id);
 
 // Installs (null removes) the hooks; not owned.
 void SetGameWorldHooks(IGameWorldHooks* hooks);

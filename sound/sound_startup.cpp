@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "anim/ani_services.h"
+#include "anim/field_sound.h"
+#include "core/config.h"
 #include "core/frame_hooks.h"
 #include "core/global_objects.h"
 #include "graphics/device_set.h"
@@ -38,20 +40,51 @@ public:
     }
 };
 
+// What the map plays: its music lists, the "ChikenYell" of the morning and
+// its stage's sound spots, each in a slot keyed by the spot's row.
+class FieldSound : public IFieldSound {
+public:
+    uint16_t FindEffectIdByName(const char* name) override {
+        return g_pSoundMgr && name ? g_pSoundMgr->FindEffectIdByName(name) : 0;
+    }
+    void PlaySoundEffect(uint32_t effectId, int32_t x, int32_t y, int32_t playArgument) override {
+        // The argument is the manager's loop count; the map plays once.
+        if (g_pSoundMgr && effectId < MAX_EFFECT_ID && playArgument >= 0)
+            g_pSoundMgr->PlaySoundEffect(uint16_t(effectId), x, y, uint32_t(playArgument));
+    }
+    void ChangeMusicList(uint32_t list) override {
+        if (g_pSoundMgr && list <= uint32_t(INT32_MAX)) g_pSoundMgr->ChangeMusicList(int32_t(list));
+    }
+    bool AreSoundSpotsOn() override { return g_options.GetByte(OPT_AMBIENT_SOUNDS) != 0; }
+    // A spot's flag places its sound on the map; slot sounds loop until stopped.
+    void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,
+                       uint8_t volume) override {
+        if (!g_pSoundMgr) return;
+        const uint16_t id = effectId <= UINT16_MAX ? uint16_t(effectId) : uint16_t(NO_SOUND_ID);
+        g_pSoundMgr->PlaySlotSound(slot, id, x, y, positional ? 1 : 0, volume);
+    }
+    void StopSlotSound(uint32_t slot) override {
+        if (g_pSoundMgr) g_pSoundMgr->StopSlotSound(slot);
+    }
+};
+
 SoundFrameClient g_soundFrame;
 AniSound g_aniSound;
 ScreenshotSound g_screenshotSound;
+FieldSound g_fieldSound;
 
 void PlugIn() {
     SetSoundFrameClient(&g_soundFrame);
     SetAniSound(&g_aniSound);
     SetScreenshotSavedHook(&g_screenshotSound);
+    SetFieldSound(&g_fieldSound);
 }
 
 void Unplug() {
     if (GetSoundFrameClient() == &g_soundFrame) SetSoundFrameClient(nullptr);
     if (GetAniSound() == &g_aniSound) SetAniSound(nullptr);
     if (GetScreenshotSavedHook() == &g_screenshotSound) SetScreenshotSavedHook(nullptr);
+    if (GetFieldSound() == &g_fieldSound) SetFieldSound(nullptr);
 }
 
 bool CreateSoundMgr() {

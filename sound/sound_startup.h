@@ -1,6 +1,6 @@
 // The sound layer's global objects and the seams it serves once the sound
-// manager exists: the frame's first step, the animation nodes' effects and
-// the screenshot's sound.
+// manager exists: the frame's first step, the animation nodes' effects, the
+// screenshot's sound and the map's music, effects and sound spots.
 #pragma once
 #include <cstdint>
 

@@ -5,7 +5,10 @@
 #include "anim/ani_services.h"
 #include "core/frame_hooks.h"
 #include "core/global_objects.h"
+#include "world/chars/char_mgr.h"
+#include "world/chars/char_world.h"
 #include "world/map/map.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -25,8 +28,24 @@ void DestroyMap() {
     g_pMap = nullptr;
 }
 
+bool CreateCharMgr() {
+    if (!g_pCharMgr) g_pCharMgr = new (std::nothrow) CCharMgr;
+    if (!g_pCharMgr) return true;  // start-up goes on without characters
+    SetMapCharacters(&MapCharacters());
+    SetAniCharacters(&AniCharacters());
+    return true;
+}
+
+void DestroyCharMgr() {
+    if (GetMapCharacters() == &MapCharacters()) SetMapCharacters(nullptr);
+    if (GetAniCharacters() == &AniCharacters()) SetAniCharacters(nullptr);
+    delete g_pCharMgr;
+    g_pCharMgr = nullptr;
+}
+
 }  // namespace
 
 void InstallWorldGlobals() {
     SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
+    SetGlobalFactory(GlobalSlot::CharMgr, CreateCharMgr, DestroyCharMgr);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -232,8 +233,15 @@ void TeamList(CPacketReader& body) {
     if (body.Failed() || count == 0) return;
     if (!CountFits(body, count, TEAM_ENTRY_MIN)) return;
     std::vector<CClubMemberRecord> teams(count);
-    for (CClubMemberRecord& team : teams) {
-        body.GetString(team.m_firstName);
+    // The windows take each team's whole name, as sub-code 5 gives it; only
+    // the manager's record cuts it to its field.
+    std::vector<std::string> names(count);
+    for (size_t n = 0; n < count; ++n) {
+        CClubMemberRecord& team = teams[n];
+        char name[WINDOW_TEXT_SIZE];
+        body.GetString(name);
+        names[n] = name;
+        CopyRecordText(team.m_firstName, name);
         body.GetString(team.m_secondName);
         team.m_a = body.GetByte();
         team.m_b = body.GetDword();
@@ -252,9 +260,10 @@ void TeamList(CPacketReader& body) {
     }
     if (body.Failed()) return;
     MakeFightWindows();
-    for (const CClubMemberRecord& team : teams) {
-        PostFightEntry(team.m_firstName, team.m_g, team.m_k);
-        PostConfigMember(team.m_firstName, team.m_a, team.m_b, team.m_k, team.m_e, team.m_h, team.m_p,
+    for (size_t n = 0; n < count; ++n) {
+        const CClubMemberRecord& team = teams[n];
+        PostFightEntry(names[n].c_str(), team.m_g, team.m_k);
+        PostConfigMember(names[n].c_str(), team.m_a, team.m_b, team.m_k, team.m_e, team.m_h, team.m_p,
                          team.m_f != 0, team.m_g);
     }
     // The record holds 100 teams; the rest were read past.

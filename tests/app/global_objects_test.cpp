@@ -66,6 +66,8 @@
 #include "ui/ui_requests.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 
@@ -112,7 +114,7 @@ const SlotRow kSlots[] = {
     {"ImageMgr", kMade},
     {"CharResourceMgr", kMade},
     {"Map", kMade},
-    {"CharMgr", kNotYet},
+    {"CharMgr", kMade},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
     {"ScriptMgr", kNotYet},
@@ -242,7 +244,7 @@ std::vector<HookRow> HookTable() {
         {"session: disconnect notice", [] { return GameSession().HasDisconnectNotice(); }, kInstalled},
         {"item number limits", [] { return GetItemNumberLimitLookup() != nullptr; }, kInstalled},
         // The animation layer's services.
-        {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kAbsent},
+        {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kInstalled},
         {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
         {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
@@ -265,9 +267,10 @@ std::vector<HookRow> HookTable() {
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
         // What the map reaches through seams.
-        {"map: sound", [] { return GetFieldSound() != nullptr; }, kAbsent},
+        {"map: sound", [] { return GetFieldSound() != nullptr; }, kInstalled},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
-        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kAbsent},
+        {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
+        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
@@ -320,6 +323,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"main window", g_hMainWnd},
         {"window manager", g_pWindowMgr},
         {"map", g_pMap},
+        {"characters", g_pCharMgr},
         {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };

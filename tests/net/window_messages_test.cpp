@@ -604,6 +604,20 @@ TEST_F(WindowMessages, TheTeamListKeeps100TeamsAndReadsThePast) {
         << "every team updates the waiting window";
 }
 
+TEST_F(WindowMessages, TheFightWindowsTakeTheTeamsWholeName) {
+    // Sub-code 5 names a team in full; the team list must name it the same
+    // way, or the waiting window would hold the team twice.
+    const std::string name(30, 't');
+    Dispatch(67, TeamList(1, Team(name, 0, 0)));
+    const auto* list = Record<CClubMemberListMsg>("manager");
+    const auto* entry = Record<CCvcEntryMsg>("FightClubCVCWaitWin");
+    const auto* member = Record<CFightConfigMemberMsg>("FightClub_Config");
+    ASSERT_TRUE(list && entry && member);
+    EXPECT_EQ(std::string(list->m_records[0].m_firstName), std::string(17, 't')) << "the record cuts it";
+    EXPECT_EQ(entry->m_name, name);
+    EXPECT_EQ(member->m_name, name);
+}
+
 TEST_F(WindowMessages, FortressClubFlagsAreStoredInverted) {
     for (uint8_t wire : {uint8_t(0), uint8_t(1), uint8_t(7)}) {
         Fresh(true);

@@ -1,16 +1,18 @@
 // The sound manager in its start-up slots: made only with an audio device,
 // configured after start-up, and serving the frame, the animations' sound
-// nodes and the screenshot while it exists.
+// nodes, the screenshot and the map while it exists.
 #include "sound/sound_startup.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "anim/ani_services.h"
+#include "anim/field_sound.h"
 #include "core/config.h"
 #include "core/frame_hooks.h"
 #include "core/global_objects.h"
 #include "graphics/device_set.h"
+#include "sound/music_list.h"
 #include "sound/sound_mgr.h"
 #include "tests/graphics/graphics_fixture.h"
 #include "tests/sound/sound_fixture.h"
@@ -93,12 +95,71 @@ TEST_F(SoundGlobalsTest, TheManagerServesTheFrameTheAnimationsAndTheScreenshot) 
     EXPECT_FALSE(m_audio->IsOpen());
 }
 
+TEST_F(SoundGlobalsTest, TheMapsMusicEffectsAndSoundSpotsReachTheManager) {
+    qmtest::TableBuilder effects(1, 2);
+    effects.Text(0).U16(1).Set(0, 0, "ChikenYell").Set(1, 0, 96);
+    m_db.Write(EFFECT_NAME_TABLE, effects);
+    std::vector<uint8_t> list;
+    ASSERT_TRUE(WriteMusicList({MusicTrack{3, 0, 0, MUSIC_MODE_REPEAT, 0}}, list));
+    m_dir.WriteFile("BGM/LIST/" + NumberedPath("", 7, "lst").substr(1),
+                    std::string(list.begin(), list.end()));
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::SoundMgr));
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::SoundConfig));
+    IFieldSound* sound = GetFieldSound();
+    ASSERT_NE(sound, nullptr);
+
+    // Music: the day's list is started by the next frame.
+    sound->ChangeMusicList(7);
+    EXPECT_EQ(g_pSoundMgr->GetMusicState(), MUSIC_CHANGING);
+    GetSoundFrameClient()->OnFrame();
+    EXPECT_TRUE(g_pSoundMgr->IsMusicPlaying());
+    EXPECT_EQ(g_pSoundMgr->GetCurrentList(), 7);
+
+    // The morning's effect, by name; ids beyond the effects play nothing.
+    const uint16_t id = sound->FindEffectIdByName("ChikenYell");
+    EXPECT_EQ(id, 96);
+    EXPECT_EQ(sound->FindEffectIdByName("Miss"), 0);
+    sound->PlaySoundEffect(id, -1, -1, 1);
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 1);
+    sound->PlaySoundEffect(65536 + 96, -1, -1, 1);
+    EXPECT_EQ(g_pSoundMgr->GetLiveCount(96), 1);
+
+    // Sound spots: the user's switch, one placed on the map and one heard
+    // everywhere, each stopped by its own slot.
+    EXPECT_TRUE(sound->AreSoundSpotsOn());
+    g_options.SetByte(OPT_AMBIENT_SOUNDS, 0);
+    EXPECT_FALSE(sound->AreSoundSpotsOn());
+    sound->PlaySlotSound(0, 96, 4, 5, true, 90);
+    sound->PlaySlotSound(1, 96, 0, 0, false, 100);
+    sound->PlaySlotSound(2, 65536 + 96, 0, 0, false, 100);  // no sound of the manager's
+    const EffectSlot& placed = g_pSoundMgr->GetEffectSlot(0);
+    const EffectSlot& everywhere = g_pSoundMgr->GetEffectSlot(1);
+    EXPECT_TRUE(placed.m_inUse && placed.m_positional);
+    EXPECT_EQ(placed.m_key, 0u);
+    EXPECT_EQ(placed.m_x, 4);
+    EXPECT_EQ(placed.m_y, 5);
+    EXPECT_EQ(placed.m_volume, 90);
+    EXPECT_TRUE(everywhere.m_inUse && !everywhere.m_positional);
+    EXPECT_EQ(everywhere.m_key, 1u);
+    EXPECT_EQ(everywhere.m_object->GetVolume(), 100);
+    EXPECT_FALSE(g_pSoundMgr->GetEffectSlot(2).m_inUse);
+    sound->StopSlotSound(0);
+    EXPECT_FALSE(g_pSoundMgr->GetEffectSlot(0).m_inUse);
+    EXPECT_TRUE(g_pSoundMgr->GetEffectSlot(1).m_inUse);
+    sound->StopSlotSound(1);
+    EXPECT_FALSE(g_pSoundMgr->GetEffectSlot(1).m_inUse);
+
+    DestroyGlobal(GlobalSlot::SoundMgr);
+    EXPECT_EQ(GetFieldSound(), nullptr);
+}
+
 TEST_F(SoundGlobalsTest, WithoutAnAudioDeviceTheProgramRunsSilent) {
     m_audio->FailOpen(true);
     EXPECT_FALSE(CreateGlobal(GlobalSlot::SoundMgr));
     EXPECT_EQ(g_pSoundMgr, nullptr);
     EXPECT_EQ(GetSoundFrameClient(), nullptr);
     EXPECT_EQ(GetAniSound(), nullptr);
+    EXPECT_EQ(GetFieldSound(), nullptr);
     EXPECT_TRUE(CreateGlobal(GlobalSlot::SoundConfig));  // nothing to configure
 }
 

@@ -258,9 +258,11 @@ public:
     const CDataTable& KindTable() const { return m_kindTable; }
     CMapBackdrop* GetBackdrop() const;
 
+    // Chooses the day or night music list of the stage.
+    void ChooseMusic();
+
 private:
     void ApplyStage();
-    void ChooseMusic();
     void UpdateLights();
     void UpdateZoneMarkers();
     void DrawZoneMarkers();

@@ -1,0 +1,111 @@
+// One frame of the characters against stepping their animated objects alone:
+// the manager's update, every character's frame (controller, animation,
+// offsets, effects) and the display refresh into the render queue, for 200
+// and 1,000 characters. The ratio of the two, and of 1,000 to 200, is the
+// figure to watch.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "anim/ani_file.h"
+#include "anim/ani_mgr.h"
+#include "anim/ani_object.h"
+#include "anim/ani_object_hooks.h"
+#include "anim/render_queue.h"
+#include "core/config.h"
+#include "core/draw_object.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_mgr.h"
+
+namespace {
+
+struct World {
+    std::string folder = (std::filesystem::temp_directory_path() / "qm_bench_chars").string();
+    plat::FakeClock clock{1000};
+    plat::ScopedClock scoped{clock};
+    plat::ScopedMessageBoxRecorder boxes;
+    CAniMgr anis;
+    CRenderQueue queue;
+    std::unique_ptr<CCharMgr> mgr;
+    std::vector<CChar*> chars;
+
+    explicit World(int count) {
+        plat::CreateDirectories(folder);
+        AniFile file;
+        file.version = 14;
+        for (uint32_t m : {0u, 2u, 3u, 15u}) {
+            AniFileDirection dir;
+            dir.direction = 1;
+            AniFileLayer layer;
+            for (int i = 0; i < 8; ++i) {
+                AniFileElement e;
+                e.kind = ANI_NODE_IMAGE;
+                e.start = uint16_t(i * 2);
+                layer.elements.push_back(e);
+            }
+            dir.layers.push_back(layer);
+            file.motions.push_back({m, {dir}});
+        }
+        DeclarePools(file);
+        const std::vector<uint8_t> bytes = WriteAniFile(file);
+        // The character animation, and the marks and marker every manager and character makes.
+        for (const char* name : {"0001", "0665", "1867", "1419", "3843"})
+            plat::WriteFileAtomic(folder + "/" + name + ".z5a", bytes.data(), bytes.size());
+        g_config.m_folders[FOLDER_ANIMATION] = folder;
+        g_pAniMgr = &anis;
+        g_pRenderQueue = &queue;
+        SetAniObjectHooks(&AniObjectHooks());
+        mgr = std::make_unique<CCharMgr>();
+        g_pCharMgr = mgr.get();
+        for (int i = 0; i < count; ++i) {
+            const uint8_t kind = i % 3 == 0 ? CHAR_KIND_PLAYER : CHAR_KIND_MONSTER;
+            CChar* c = mgr->CreateCharAt(kind == CHAR_KIND_PLAYER ? CHAR_PLAYER_BASE : CHAR_MONSTER_BASE,
+                                         uint32_t(i + 1), -1, uint32_t(i % 50), uint32_t(i / 50), kind, 1);
+            if (!c) continue;
+            c->GetData()->SetMotion(i % 2 ? MOTION_STAND : MOTION_HIT);
+            c->m_drawOffset[0] = 8.0f;
+            clock.Advance(3);
+            chars.push_back(c);
+        }
+        mgr->SetPlayerChar(chars.empty() ? nullptr : chars.front());
+    }
+    ~World() {
+        mgr.reset();
+        g_pCharMgr = nullptr;
+        SetAniObjectHooks(nullptr);
+        g_pRenderQueue = nullptr;
+        g_pAniMgr = nullptr;
+        std::filesystem::remove_all(folder);
+    }
+};
+
+void BM_CharFrame(benchmark::State& state) {
+    World world(int(state.range(0)));
+    for (auto _ : state) {
+        world.clock.Advance(33);
+        world.mgr->Update();
+        for (CChar* c : world.chars) c->UpdateFrame(33, false);
+        world.mgr->RefreshCharDisplay();
+        world.queue.Clear();
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(world.chars.size()));
+}
+
+void BM_AnimationsAlone(benchmark::State& state) {
+    World world(int(state.range(0)));
+    for (auto _ : state) {
+        world.clock.Advance(33);
+        for (CChar* c : world.chars) c->GetAniObject()->Update();
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(world.chars.size()));
+}
+
+BENCHMARK(BM_CharFrame)->Arg(200)->Arg(1000);
+BENCHMARK(BM_AnimationsAlone)->Arg(200)->Arg(1000);
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
+#include "tests/world/chars/char_fixture.h"
+
+using namespace chartest;
+
+namespace {
+
+class CharControllerTest : public CharFixture {
+protected:
+    // Posts an event to the character's own queue.
+    void Post(CChar* c, std::unique_ptr<CMsgPayload> payload) {
+        const uint32_t id = payload->m_id;
+        PostMessageTo(0, c, 0, id, MsgDataPtr(payload.release()), nullptr);
+    }
+};
+
+TEST_F(CharControllerTest, SetMotion) {
+    CChar* player = MakePlayer();
+    CChar* monster = Make(CHAR_KIND_MONSTER, 5);
+    ASSERT_TRUE(player && monster);
+    CAniObject* ani = monster->GetAniObject();
+    CCharData* data = monster->GetData();
+    struct Case {
+        uint32_t motion;
+        int32_t aniMotion;  // the animation's motion id after it
+        bool loop;
+    };
+    for (const Case& c : {Case{0, 0, true}, Case{15, 15, false}, Case{13, 13, false}, Case{14, 14, true},
+                          Case{104, 15, true}, Case{108, 13, true}, Case{4, 4, false}}) {
+        SCOPED_TRACE(c.motion);
+        data->SetMotion(c.motion);
+        EXPECT_EQ(data->m_motion, c.motion);
+        EXPECT_EQ(ani->GetCurrentMotionId(), c.aniMotion);
+        EXPECT_EQ(ani->m_loop != 0, c.loop);
+    }
+    // Walking leaves the animation as it is.
+    data->SetMotion(2);
+    EXPECT_EQ(ani->GetCurrentMotionId(), 4);
+    // The same motion does not restart the animation.
+    data->SetMotion(15);
+    ani->m_stopped = 1;
+    data->SetMotion(15);
+    EXPECT_EQ(ani->m_stopped, 1);
+    // A dead monster stays dead; the user's own dead character takes a new motion.
+    data->SetMotion(MOTION_DEAD);
+    data->SetMotion(MOTION_WALK);
+    EXPECT_EQ(data->m_motion, MOTION_DEAD);
+    player->GetData()->SetMotion(MOTION_DEAD);
+    player->GetData()->SetMotion(MOTION_WALK);
+    EXPECT_EQ(player->GetData()->m_motion, MOTION_WALK);
+}
+
+TEST_F(CharControllerTest, MovementEventsWaitForAReadyController) {
+    CChar* c = Make(CHAR_KIND_MONSTER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    controller->m_ready = 0;
+    for (uint32_t id : {CHAR_EVENT_DASH, CHAR_EVENT_MOVE, CHAR_EVENT_MOVE_ORDER})
+        Post(c, std::make_unique<CCharValueMsg>(id, 5, 0, 12, 10));
+    for (uint32_t id : {73u, 74u, 75u}) Post(c, std::make_unique<CCharStateMsg>(id));
+    Post(c, std::make_unique<CCharValueMsg>(CHAR_EVENT_SPEED, 5, 0x85));
+    controller->ProcessMessages();
+    EXPECT_EQ(c->GetPort()->Count(), 6);  // only the speed went
+    controller->m_ready = 1;
+    controller->ProcessMessages();
+    EXPECT_EQ(c->GetPort()->Count(), 0);
+    EXPECT_TRUE(c->GetAction()->IsDashing());
+}
+
+TEST_F(CharControllerTest, Event66AndListA) {
+    CChar* c = Make(CHAR_KIND_MONSTER, 5);
+    ASSERT_TRUE(c);
+    Post(c, std::make_unique<CCharValueMsg>(CHAR_EVENT_SPEED, 5, 0x85));
+    c->GetController()->ProcessMessages();
+    EXPECT_EQ(c->GetData()->m_runSwitch, 1);
+    EXPECT_FLOAT_EQ(c->GetData()->m_curSpeed, 0.005f);
+
+    auto list = [&](std::vector<uint32_t> ids, uint8_t count) {
+        auto msg = std::make_unique<CIdArrayMsg>();
+        msg->Set(ids.size(), ids.data());
+        msg->m_count = count;
+        Post(c, std::move(msg));
+        c->GetController()->ProcessMessages();
+        return c->GetData()->m_listA;
+    };
+    EXPECT_EQ(list({1, 2, 3}, 3), (std::vector<uint32_t>{1, 2, 3}));
+    const uint32_t* before = c->GetData()->m_listA.data();
+    EXPECT_EQ(list({1, 2, 3}, 3), (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_EQ(c->GetData()->m_listA.data(), before);  // equal: not replaced
+    EXPECT_EQ(list({1, 9, 3}, 3), (std::vector<uint32_t>{1, 9, 3}));
+    EXPECT_EQ(list({4, 5, 6}, 200), (std::vector<uint32_t>{4, 5, 6}));  // a count past the ids holds the ids
+}
+
+TEST_F(CharControllerTest, DashArrivesInTime) {
+    CChar* c = Make(CHAR_KIND_MONSTER, 5);
+    ASSERT_TRUE(c);
+    c->SetPosition(10 * 24, 10 * 12, 0);
+    CCharAction* action = c->GetAction();
+    const size_t before = m_play.GetCount();
+    action->Dash(20, 11);  // 240.3 map units away
+    EXPECT_EQ(c->GetData()->m_motion, MOTION_PUSHED);
+    const int limit = int(std::ceil(std::hypot(240.0, 12.0) / 20.0)) + 1;
+    int frames = 0;
+    while (action->IsDashing() && frames < 100) {
+        c->GetController()->Holder()->Update();
+        ++frames;
+    }
+    EXPECT_LE(frames, limit);
+    EXPECT_EQ(c->m_x, 20 * 24);
+    EXPECT_EQ(c->m_y, 11 * 12);
+    EXPECT_EQ(c->GetController()->Holder()->m_arrived, 1);
+    // Dust every fourth step: steps 0, 4, 8 and 12 of the thirteen.
+    EXPECT_EQ(m_play.GetCount() - before, 4u);
+    // Held down, nothing starts.
+    c->GetData()->SetMotion(MOTION_HELD_DOWN);
+    action->Dash(30, 10);
+    EXPECT_FALSE(action->IsDashing());
+}
+
+TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
+    qmtest::TableBuilder items(6, 42);
+    items.U32(19);
+    const uint8_t positions[6] = {0, 3, 9, 10, 11, 12};
+    for (int r = 0; r < 6; ++r) items.Set(19, r, 900 + r).Set(41, r, positions[r]);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    EXPECT_FALSE(controller->UseEffectItem(900, 500));  // no equipment position
+    EXPECT_FALSE(controller->UseEffectItem(999, 500));  // no such item
+    const int32_t slots[6] = {0, 3, 1, 2, 5, 7};
+    for (int r = 1; r < 6; ++r) {
+        SCOPED_TRACE(r);
+        ASSERT_TRUE(controller->UseEffectItem(900 + uint32_t(r), 499 + uint32_t(r)));
+        CItemObject* item = controller->GetItemInSlot(positions[r]);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->GetSlotIndex(), slots[r]);
+        EXPECT_EQ(item->GetState(), 24u);
+    }
+    controller->UpdateController(499);
+    EXPECT_TRUE(controller->GetItemInSlot(3));
+    controller->UpdateController(1);  // item 901 had 500 ms: taken off when 500 have passed
+    EXPECT_FALSE(controller->GetItemInSlot(3));
+    EXPECT_TRUE(controller->GetItemInSlot(9));
+    EXPECT_EQ(controller->m_timedItems.size(), 4u);
+    g_pItemTableMgr = nullptr;
+}
+
+TEST_F(CharControllerTest, PartyList) {
+    CTeam team;
+    auto member = [](const char* name, uint8_t state) {
+        CTeamMember m;
+        CopyRecordText(m.m_name, name);
+        m.m_state = state;
+        return m;
+    };
+    team.AddOrUpdateMember(member("Ann", 1), "Me");
+    team.AddOrUpdateMember(member("Bob", 1), "Me");
+    team.AddOrUpdateMember(member("Ann", 2), "Me");
+    EXPECT_EQ(team.Count(), 2u);
+    EXPECT_EQ(team.FindMember("Ann")->m_state, 2);
+    EXPECT_FALSE(team.UpdateMember(member("Cid", 3), "Me"));
+    EXPECT_EQ(team.Count(), 2u);
+    EXPECT_TRUE(team.UpdateMember(member("Bob", 3), "Me"));
+    EXPECT_EQ(team.FindMember("Bob")->m_state, 3);
+    team.PromoteMember("Bob");
+    EXPECT_STREQ(team.Members().front().m_name, "Bob");
+    EXPECT_EQ(team.Members().front().m_leader, 1);
+    team.RemoveMember("Ann");
+    EXPECT_FALSE(team.HasMember("Ann"));
+    // Names are kept to 59 bytes.
+    const std::string longName(80, 'x');
+    team.AddOrUpdateMember(member(longName.c_str(), 1), "Me");
+    EXPECT_TRUE(team.HasMember(std::string(59, 'x').c_str()));
+    team.Clear();
+    EXPECT_EQ(team.Count(), 0u);
+
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    auto party = std::make_unique<CTeam>();
+    party->AddOrUpdateMember(member("Dee", 1), "Me");
+    c->GetData()->SetParty(std::move(party));
+    EXPECT_TRUE(c->GetController()->IsTeamMember("Dee"));
+}
+
+}  // namespace

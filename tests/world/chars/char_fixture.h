@@ -1,0 +1,209 @@
+// The characters' test bed: an animation folder with one character animation
+// (and the small ones the manager and actions show), the character resource
+// tables, the emoticon and sound tables, a fake clock, a recorder of message
+// boxes, fakes of the effect lists, the requests, the field sound and the
+// event state, a play manager and the manager itself in g_pCharMgr.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "anim/ani_object.h"
+#include "anim/ani_object_hooks.h"
+#include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
+#include "anim/field_sound.h"
+#include "core/draw_object.h"
+#include "data/char_resource_mgr.h"
+#include "net/handlers/char_records.h"
+#include "tests/anim/ani_test_util.h"
+#include "tests/support/table_builder.h"
+#include "world/chars/char.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_events.h"
+#include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
+
+namespace chartest {
+
+inline constexpr uint32_t kCharAni = 100;
+inline constexpr uint32_t kPlayerRes = CHAR_PLAYER_BASE;        // rows 0-15
+inline constexpr uint32_t kMonsterRes = CHAR_MONSTER_BASE + 1;  // row 1: a monster
+inline constexpr uint32_t kNpcRes = CHAR_NPC_BASE;
+
+// One effect list: what was added and removed, by keys.
+struct FakeEffectList : ICharEffectList {
+    std::map<std::pair<int, int>, std::vector<int32_t>> effects;  // (key1, key2) -> (a, b, c, d)
+    std::vector<std::string> log;
+    bool translucent = false;
+    int updates = 0;
+    bool AddEffect(uint8_t k1, uint8_t k2, int32_t a, int32_t b, int32_t c, int32_t d) override {
+        if (effects.count({k1, k2})) return false;
+        effects[{k1, k2}] = {a, b, c, d};
+        log.push_back("add " + std::to_string(k1) + " " + std::to_string(b));
+        return true;
+    }
+    bool HasEffect(uint8_t k1, uint8_t k2) override { return effects.count({k1, k2}) != 0; }
+    void RemoveEffect(uint8_t k1, uint8_t k2) override {
+        if (effects.erase({k1, k2})) log.push_back("remove " + std::to_string(k1));
+    }
+    void SetTranslucent(bool on) override { translucent = on; }
+    void Update() override { ++updates; }
+    void DrawBehind() override {}
+    void DrawInFront() override {}
+};
+
+struct FakeEffects : ICharEffects {
+    std::map<CChar*, FakeEffectList*> lists;
+    std::unique_ptr<ICharEffectList> MakeEffectList(CChar* owner) override {
+        auto list = std::make_unique<FakeEffectList>();
+        lists[owner] = list.get();
+        return list;
+    }
+};
+
+struct RecordingRequests : ICharRequests {
+    std::vector<std::string> sent;
+    void SendCharInfoRequest(uint32_t id) override { sent.push_back("info " + std::to_string(id)); }
+    void SendCharLookup(uint32_t id) override { sent.push_back("lookup " + std::to_string(id)); }
+    void SendChatCommand(uint8_t kind, uint32_t value) override {
+        sent.push_back("chat " + std::to_string(kind) + " " + std::to_string(value));
+    }
+};
+
+struct FakeSound : IFieldSound {
+    std::vector<uint32_t> effects;
+    uint16_t FindEffectIdByName(const char*) override { return 0; }
+    void PlaySoundEffect(uint32_t id, int32_t, int32_t, int32_t) override { effects.push_back(id); }
+    void ChangeMusicList(uint32_t) override {}
+    bool AreSoundSpotsOn() override { return false; }
+    void PlaySlotSound(uint32_t, uint32_t, int32_t, int32_t, bool, uint8_t) override {}
+    void StopSlotSound(uint32_t) override {}
+};
+
+struct FakeEvents : IAniEvents {
+    bool visualEvent = false, fieldScript = false;
+    bool IsVisualEventRunning() override { return visualEvent; }
+    bool IsFieldScriptRunning() override { return fieldScript; }
+    bool IsInputLocked() override { return false; }
+};
+
+class CharFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        using namespace anitest;
+        std::vector<AniFileMotion> motions;
+        for (uint32_t m : {0u, 1u, 2u, 3u, 4u, 13u, 14u, 15u, 16u, 17u, 18u, 100u, 101u})
+            motions.push_back(Motion(m, {Direction(0, {Layer({Image(0)})}, 80)}));
+        m_ani.Write(kCharAni, File(14, motions));
+        for (uint32_t small : {595u, 596u, 665u, 198u, 264u, 199u, 216u, 205u, 1867u, 1419u, 3843u})
+            m_ani.Write(small, OneLayer({Image(0)}));
+        WriteTables();
+        m_resources = std::make_unique<CCharResourceMgr>();
+        g_pCharResourceMgr = m_resources.get();
+        SetCharResourceHooks(m_resources.get());
+        g_pAniPlayMgr = &m_play;
+        m_mgr = std::make_unique<CCharMgr>();
+        m_mgr->SetRequests(&m_requests);
+        g_pCharMgr = m_mgr.get();
+    }
+    void TearDown() override {
+        m_mgr.reset();
+        g_pCharMgr = nullptr;
+        g_pAniPlayMgr = nullptr;
+        SetCharResourceHooks(nullptr);
+        g_pCharResourceMgr = nullptr;
+    }
+
+    virtual void WriteTables() {
+        qmtest::TableBuilder players(16, 15);
+        players.Text(2).Text(3).Text(4).Ref(5).U16(6);
+        for (int r = 0; r < 16; ++r)
+            players.Set(2, r, "Class" + std::to_string(r))
+                .Set(3, r, "Info" + std::to_string(r))
+                .Set(5, r, {kCharAni, 0, 0});
+        m_db.Write(CCharResourceMgr::PLAYER_FILE, players);
+
+        // Rows 0-9 monsters (row r has fixed-direction code r), 653 and 654 pets.
+        qmtest::TableBuilder monsters(655, 16);
+        monsters.Text(2).Ref(3);
+        for (int r = 0; r < 655; ++r) monsters.Set(3, r, {kCharAni, 0, 0}).Set(15, r, r >= 653 ? 3 : 2);
+        for (int r = 0; r < 10; ++r) monsters.Set(2, r, "Monster" + std::to_string(r)).Set(4, r, r);
+        monsters.Set(13, 2, 1).Set(11, 1, 7).U16(8).Set(8, 1, 300).Set(7, 1, -3);
+        m_db.Write(CCharResourceMgr::MONSTER_FILE, monsters);
+
+        qmtest::TableBuilder npcs(2, 11);
+        npcs.Text(0).Text(2).Text(3).Text(4).Ref(5).U16(6);
+        npcs.Set(0, 0, "guard").Set(0, 1, "UserShopMerchant").Set(2, 0, "Guard").Set(2, 1, "Shop");
+        npcs.Set(5, 0, {kCharAni, 0, 0}).Set(5, 1, {kCharAni, 0, 0}).Set(6, 0, 4321).Set(9, 1, 1);
+        m_db.Write(CCharResourceMgr::NPC_FILE, npcs);
+        for (int file : {int(CCharResourceMgr::CLASS_ANI_FILE), int(CCharResourceMgr::ID_ANI_FILE),
+                         int(CCharResourceMgr::LEVEL_COLOR_FILE), int(CCharResourceMgr::GROUP_FILE)})
+            m_db.Write(file, qmtest::TableBuilder(0, 1));
+        WriteEmoticons();
+        qmtest::TableBuilder sounds(3, 75);
+        sounds.U16(74).Set(74, 0, 11).Set(74, 1, 22).Set(74, 2, 33);
+        m_db.Write(CHAR_SOUND_TABLE_FILE, sounds);
+    }
+
+    // Emoticon rows: id 7 ("hi", "hello"; everyone), id 8 ("dance"; type 1
+    // only, item 5555 required), id 9 ("wave"; type 0).
+    void WriteEmoticons() {
+        qmtest::TableBuilder emo(3, 11);
+        emo.U32(0).Text(1).Text(2).Text(3).Text(4).Ref(5).U32(6).U32(7).Ref(8).U32(9).U32(10);
+        emo.Set(0, 0, 7).Set(1, 0, "hi").Set(3, 0, "hello").Set(5, 0, {596, 9, 4}).Set(7, 0, 1);
+        emo.Set(0, 1, 8).Set(2, 1, "dance").Set(6, 1, 5555).Set(7, 1, 1 << 2);
+        emo.Set(0, 2, 9).Set(4, 2, "wave").Set(7, 2, 1 << 1).Set(6, 2, 1000000);
+        for (int r = 0; r < 3; ++r) emo.Set(8, r, {10000, 0, 0});
+        m_db.Write(EMOTICON_TABLE_FILE, emo);
+    }
+
+    // A character made by the manager (the character animation).
+    CChar* Make(uint8_t kind, uint32_t id, uint32_t resourceId = 0, int32_t slot = -1) {
+        if (resourceId == 0)
+            resourceId = kind == CHAR_KIND_PLAYER ? kPlayerRes
+                         : kind == CHAR_KIND_NPC  ? kNpcRes
+                                                  : kMonsterRes;
+        return m_mgr->CreateChar(resourceId, id, kind, slot, int32_t(kCharAni));
+    }
+    // The user's own character, made and ready.
+    CChar* MakePlayer(uint32_t id = 1) {
+        CCharCreateFields f;
+        f.m_charId = id;
+        f.m_ownFlag = 1;
+        f.m_resourceId = kPlayerRes;
+        f.m_tileX = 10;
+        f.m_tileY = 10;
+        CopyRecordText(f.m_name, "Me");
+        CCharCreateMsg msg;
+        msg.Set(f);
+        return m_mgr->AddOrUpdateChar(msg);
+    }
+    FakeEffectList* Effects(CChar* c) { return m_effects.lists[c]; }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> out;
+        for (const auto& b : m_ani.Boxes()) out.push_back(b.text);
+        return out;
+    }
+    plat::FakeClock& Clock() { return m_ani.Clock(); }
+
+    anitest::AniWorld m_ani;
+    qmtest::ScopedDatabase m_db;
+    ScopedAniObjectHooks m_aniHooks{AniObjectHooks()};
+    FakeEffects m_effects;
+    ScopedCharEffects m_scopedEffects{m_effects};
+    RecordingRequests m_requests;
+    FakeSound m_sound;
+    ScopedFieldSound m_scopedSound{m_sound};
+    FakeEvents m_events;
+    ScopedAniEvents m_scopedEvents{m_events};
+    CAniPlayMgr m_play;
+    std::unique_ptr<CCharResourceMgr> m_resources;
+    std::unique_ptr<CCharMgr> m_mgr;
+};
+
+}  // namespace chartest

@@ -1,0 +1,689 @@
+#include "world/chars/char_controller.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
+#include "data/game_hooks.h"
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
+#include "net/handlers/char_records.h"
+#include "ui/base_window.h"
+#include "ui/window_mgr.h"
+#include "world/chars/char.h"
+#include "world/chars/char_events.h"
+#include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_data.h"
+#include "world/map/path_finder.h"
+
+float g_runVelocity = DEFAULT_RUN_VELOCITY;
+float g_walkVelocity = DEFAULT_WALK_VELOCITY;
+
+namespace {
+
+constexpr char kMiniTeamWindow[] = "MINI_TEAM_WINDOW";
+constexpr char kSpeechWindow[] = "CHAR_MSGWIN";
+constexpr char kSignWindow[] = "CHAR_SIGNWIN";
+constexpr uint32_t MARKER_ANI = 665;
+constexpr uint32_t DASH_DUST_ANI = 595;
+constexpr float DASH_STEP = 20.0f;
+constexpr double DEGREES_TO_RADIANS = 0.01745328888888889;
+constexpr uint16_t CELL_UNDER_ROOF = 0x0004;
+constexpr int MAX_EQUIP_POSITION = 13;
+
+ITeamDisplay* TeamDisplay() {
+    CBaseWindow* window = g_pWindowMgr ? g_pWindowMgr->FindWindowByName(kMiniTeamWindow) : nullptr;
+    return dynamic_cast<ITeamDisplay*>(window);
+}
+
+bool IsOwnName(const char* name, const char* ownName) {
+    return ownName && name && std::strcmp(name, ownName) == 0;
+}
+
+// Motions played once, and those that leave the animation alone.
+bool PlaysOnce(uint32_t m) {
+    switch (m) {
+        case 4:
+        case 5:
+        case 6:
+        case 11:
+        case 12:
+        case 13:
+        case 15:
+        case 16:
+        case 17:
+        case 18:
+        case 100:
+        case 101:
+            return true;
+        default:
+            return false;
+    }
+}
+bool LeavesAnimation(uint32_t m) {
+    switch (m) {
+        case 2:
+        case 3:
+        case 102:
+        case 103:
+        case 105:
+        case 106:
+        case 107:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The equipment slot a timed item's position stands in.
+int32_t TimedSlotOfPosition(uint8_t position) {
+    switch (position) {
+        case 9:
+            return 1;
+        case 10:
+            return 2;
+        case 11:
+            return 5;
+        case 12:
+            return 7;
+        default:
+            return position;
+    }
+}
+
+}  // namespace
+
+// ---- The party list ----
+
+CTeamMember* CTeam::FindMember(const char* name) {
+    if (!name) return nullptr;
+    for (CTeamMember& m : m_members)
+        if (std::strcmp(m.m_name, name) == 0) return &m;
+    return nullptr;
+}
+
+CTeamMember& CTeam::AddOrUpdateMember(const CTeamMember& fields, const char* ownName) {
+    char name[PARTY_NAME_SIZE];
+    CopyRecordText(name, fields.m_name);
+    CTeamMember* member = FindMember(name);
+    if (!member) member = &m_members.emplace_back();
+    *member = fields;
+    CopyRecordText(member->m_name, fields.m_name);
+    CopyRecordText(member->m_text, fields.m_text);
+    if (ITeamDisplay* display = TeamDisplay()) {
+        if (IsOwnName(member->m_name, ownName))
+            display->Relayout();
+        else if (member->m_state == 3 && member->m_shown)
+            display->MarkAbsent(member->m_name);
+        else
+            display->RefreshMember(member->m_name);
+    }
+    return *member;
+}
+
+bool CTeam::UpdateMember(const CTeamMember& fields, const char* ownName) {
+    CTeamMember* member = FindMember(fields.m_name);
+    if (!member) return false;
+    const uint8_t oldState = member->m_state;
+    member->m_leader = fields.m_leader;
+    ITeamDisplay* display = TeamDisplay();
+    if (display && member->m_shown && fields.m_state != oldState && !IsOwnName(member->m_name, ownName)) {
+        if (fields.m_state == 3)
+            display->MarkAbsent(member->m_name);
+        else
+            display->RefreshMember(member->m_name);
+    }
+    member->m_state = fields.m_state;
+    member->m_value = fields.m_value;
+    member->m_word = fields.m_word;
+    member->m_byte1 = fields.m_byte1;
+    member->m_byte2 = fields.m_byte2;
+    member->m_word1 = fields.m_word1;
+    member->m_word2 = fields.m_word2;
+    CopyRecordText(member->m_text, fields.m_text);
+    member->m_resourceId = fields.m_resourceId;
+    return true;
+}
+
+void CTeam::RemoveMember(const char* name) {
+    auto it = std::find_if(m_members.begin(), m_members.end(),
+                           [&](const CTeamMember& m) { return name && std::strcmp(m.m_name, name) == 0; });
+    if (it == m_members.end()) return;
+    m_members.erase(it);
+    if (ITeamDisplay* display = TeamDisplay()) display->RemoveMember(name);
+}
+
+void CTeam::Clear() {
+    m_members.clear();
+    if (ITeamDisplay* display = TeamDisplay()) display->Clear();
+}
+
+void CTeam::PromoteMember(const char* name) {
+    auto it = std::find_if(m_members.begin(), m_members.end(),
+                           [&](const CTeamMember& m) { return name && std::strcmp(m.m_name, name) == 0; });
+    if (it == m_members.end()) return;
+    it->m_leader = 1;
+    m_members.splice(m_members.begin(), m_members, it);
+}
+
+// ---- The character data ----
+
+bool CCharData::Create() {
+    CBlockList::Create();
+    m_motion = MOTION_NONE;
+    const uint8_t flags[5] = {1, 0, 0, 0, 0};
+    std::memcpy(m_flags, flags, sizeof flags);
+    m_runSpeed = g_runVelocity;
+    m_walkSpeed = g_walkVelocity;
+    m_curSpeed = g_walkVelocity;
+    m_speedFactor = 1.0f;
+    m_eventSpeed = 0;
+    m_stance = 1;
+    m_followFlags[0] = m_followFlags[1] = 0;
+    m_runSwitch = 0;
+    std::fill(std::begin(m_status), std::end(m_status), 0u);
+    std::fill(std::begin(m_values), std::end(m_values), 0u);
+    m_values[VALUE_HUNDRED_A] = m_values[VALUE_HUNDRED_B] = 100;
+    for (CSkillGroup& g : m_skillGroups) g = CSkillGroup{};
+    m_channel = -1;
+    m_channelValue = 0;
+    m_restMotion = 0;
+    m_moveMode = 2;
+    m_timerOn = 0;
+    if (!m_pParty) m_pParty = std::make_unique<CTeam>();
+    return true;
+}
+
+bool CCharData::Release() {
+    for (auto& list : m_buffs) list.clear();
+    m_listA.clear();
+    m_listB.clear();
+    m_listBValues.clear();
+    for (auto& item : m_items) item.reset();
+    m_pParty.reset();
+    return CBlockList::Release();
+}
+
+void CCharData::Reset() {
+    Create();
+    m_motion = MOTION_NONE;
+}
+
+bool CCharData::SetControlFlag(uint8_t value) {
+    if (m_controlFlag != value) m_controlFlag = value;
+    return true;
+}
+
+void CCharData::SetParty(std::unique_ptr<CTeam> party) {
+    m_pParty = party ? std::move(party) : std::make_unique<CTeam>();
+}
+
+bool CCharData::IsStatus(int32_t status) const {
+    return CheckCharStatus(m_status, status);
+}
+
+void CCharData::SetMotion(uint32_t motion) {
+    if (motion == m_motion) return;
+    CChar* owner = m_pController ? m_pController->Owner() : nullptr;
+    CAniObject* ani = owner ? owner->GetAniObject() : nullptr;
+    const bool own = owner && g_pCharMgr && g_pCharMgr->GetPlayer() == owner;
+    if (m_motion == MOTION_CAST) m_motion = motion;  // leaving the cast cancels it
+    if (ani && owner && (owner->GetKind() == CHAR_KIND_MONSTER || owner->GetKind() == CHAR_KIND_PET))
+        ani->SetScale(1.0f);
+    // A dead character stays dead; only the user's own takes another motion.
+    if (!own && m_motion == MOTION_DEAD) return;
+    m_motion = motion;
+
+    CCharActionHolder* holder = m_pController ? m_pController->Holder() : nullptr;
+    if (motion == MOTION_STAND || motion == MOTION_REST_POSE)
+        if (holder) holder->m_done = 1;
+    if (!ani || LeavesAnimation(motion)) return;
+    if (motion == MOTION_PUSHED) {
+        ani->SetMotion(MOTION_HIT);
+        ani->Play(true);
+        return;
+    }
+    if (motion == MOTION_LYING) {
+        ani->SetMotion(13);
+        ani->Play(true);
+        return;
+    }
+    ani->SetMotion(uint8_t(motion));
+    ani->ResetLayers();
+    ani->Play(!PlaysOnce(motion));
+}
+
+// ---- The action object ----
+
+CCharAction::CCharAction(CCharController* controller) : m_pController(controller) {}
+
+CCharAction::~CCharAction() {
+    CCharAction::Release();
+}
+
+CChar* CCharAction::Owner() const {
+    return m_pController ? m_pController->Owner() : nullptr;
+}
+
+CCharData* CCharAction::Data() const {
+    return m_pController ? m_pController->Data() : nullptr;
+}
+
+bool CCharAction::Create() {
+    CBaseObject::Create();
+    m_pPath = std::make_unique<CPathFinder>();
+    if (g_pWindowMgr) {
+        m_pSpeechWin = CreateRegisteredWindow(kSpeechWindow);
+        if (m_pSpeechWin && !g_pWindowMgr->AddChild(m_pSpeechWin)) {
+            delete m_pSpeechWin;
+            m_pSpeechWin = nullptr;
+        }
+        m_pSignWin = CreateRegisteredWindow(kSignWindow);
+        if (m_pSignWin && !g_pWindowMgr->AddChild(m_pSignWin)) {
+            delete m_pSignWin;
+            m_pSignWin = nullptr;
+        }
+    }
+    auto marker = std::make_unique<CAniObject>();
+    if (marker->SetAnimation(MARKER_ANI)) {
+        marker->SetMotion(0);
+        marker->SetDirection(0);
+        marker->Play(true);
+        m_pMarker = std::move(marker);
+    }
+    m_cellX = m_cellY = -1;
+    return true;
+}
+
+bool CCharAction::Release() {
+    m_pPath.reset();
+    // The windows are the window manager's: closed while it still holds them.
+    for (CBaseWindow** window : {&m_pSpeechWin, &m_pSignWin}) {
+        if (*window && g_pWindowMgr && g_pWindowMgr->HasWindow(*window)) g_pWindowMgr->CloseWindow(*window);
+        *window = nullptr;
+    }
+    m_pMarker.reset();
+    ResetMapState();
+    return CBaseObject::Release();
+}
+
+void CCharAction::Reset() {
+    m_dashing = 0;
+    m_pActiveFlag = nullptr;
+    m_idleStarted = 0;
+    m_timedFlag = 0;
+    m_moving = 0;
+}
+
+void CCharAction::ResetMapState() {
+    if (m_pPath) m_pPath->Reset();
+    m_cellX = m_cellY = -1;
+}
+
+void CCharAction::SetRestPose(bool on) {
+    CCharData* data = Data();
+    if (!data || data->m_motion == MOTION_SKILL) return;
+    data->m_restPoseFlag = on;
+    data->m_restMotion = on ? MOTION_REST_POSE : MOTION_STAND;
+    data->SetMotion(data->m_restMotion);
+}
+
+void CCharAction::Stop(bool) {
+    m_moving = 0;
+    if (m_pPath) m_pPath->Reset();
+}
+
+void CCharAction::SetRunning(bool on) {
+    CCharData* data = Data();
+    if (!data || data->m_runFlag == uint8_t(on)) return;
+    data->m_runFlag = on;
+    if (data->m_motion == MOTION_WALK || data->m_motion == MOTION_RUN)
+        data->SetMotion(on ? MOTION_RUN : MOTION_WALK);
+}
+
+void CCharAction::Die() {
+    CCharData* data = Data();
+    CChar* owner = Owner();
+    if (!data || !owner) return;
+    CAniObject* ani = owner->GetAniObject();
+    if (data->m_motion == MOTION_DEAD) {
+        if (ani && ani->m_stopped) data->m_hiddenMark = 1;
+        return;
+    }
+    data->SetMotion(MOTION_DEAD);
+    if (m_pController->Holder()) m_pController->Holder()->m_done = 0;
+    if (ani && ani->IsMotionMissing(uint8_t(MOTION_DEAD), -1)) ani->Stop();
+}
+
+void CPlayerCharAction::Die() {
+    CCharData* data = Data();
+    if (!data || data->m_motion == MOTION_DEAD) return;
+    data->SetMotion(MOTION_DEAD);
+}
+
+void CCharAction::FaceTo(int32_t tileX, int32_t tileY) {
+    CChar* owner = Owner();
+    if (!owner) return;
+    if (auto* monster = dynamic_cast<CMonsterChar*>(owner); monster && monster->HasFixedDirection()) return;
+    const float dx = float(tileX - owner->m_cellX), dy = float(tileY - owner->m_cellY);
+    if (dx == 0 && dy == 0) return;
+    const double angle = std::atan2(double(dy), double(dx)) * 180.0 / 3.14159265358979;
+    const int sector = int(std::lround((angle < 0 ? angle + 360.0 : angle) / 45.0)) % 8;
+    owner->SetDirection(uint8_t(sector * 2));
+}
+
+void CCharAction::Dash(int32_t tileX, int32_t tileY) {
+    CCharData* data = Data();
+    CChar* owner = Owner();
+    CCharActionHolder* holder = m_pController ? m_pController->Holder() : nullptr;
+    if (!data || !owner || !holder) return;
+    if (data->m_motion == MOTION_DEAD || data->m_motion == MOTION_HELD_DOWN || data->m_motion == MOTION_LYING)
+        return;
+    const bool cellGiven = tileX >= 0 && tileY >= 0;
+    if (!m_dashing) {
+        holder->ClearPending();
+        if (!cellGiven) return;
+        m_dashing = 1;
+        data->SetMotion(MOTION_PUSHED);
+        m_dashStartX = float(owner->m_cellX * 24);
+        m_dashStartY = float(owner->m_cellY * 12);
+        m_dashX = float(owner->m_x);
+        m_dashY = float(owner->m_y);
+        m_dashToX = float(tileX * 24);
+        m_dashToY = float(tileY * 12);
+        const double degrees =
+            std::atan2(double(m_dashToY - m_dashY), double(m_dashToX - m_dashX)) * 180.0 / 3.14159265358979;
+        const double radians = degrees * DEGREES_TO_RADIANS;
+        m_dashStepX = float(std::cos(radians) * DASH_STEP);
+        m_dashStepY = float(std::sin(radians) * DASH_STEP);
+        m_dashSteps = 0;
+        holder->m_arrived = 0;
+        return;
+    }
+    const float whole = std::hypot(m_dashToX - m_dashStartX, m_dashToY - m_dashStartY);
+    const float done = std::hypot(m_dashX - m_dashStartX, m_dashY - m_dashStartY);
+    if (whole < done) {
+        Stop(false);
+        owner->SetPosition(int32_t(m_dashToX), int32_t(m_dashToY), 0);
+        holder->m_arrived = 1;
+        m_dashing = 0;
+        data->SetMotion(data->m_restMotion);
+        return;
+    }
+    m_dashX += m_dashStepX;
+    m_dashY += m_dashStepY;
+    if (m_dashSteps % 4 == 0) {
+        m_dashSteps = 0;
+        if (g_pAniPlayMgr) {
+            auto* dust = new CAniObject;
+            if (dust->SetAnimation(DASH_DUST_ANI)) {
+                dust->SetMotion(0);
+                dust->SetDirection(2);
+                dust->Play(false);
+                g_pAniPlayMgr->AddAtMapPosition(dust, owner->m_cellX * 24, owner->m_cellY * 12, 0, 1, 1, 0,
+                                                0);
+            } else {
+                delete dust;
+            }
+        }
+    }
+    ++m_dashSteps;
+    owner->SetPosition(int32_t(m_dashX), int32_t(m_dashY), 0);
+}
+
+// ---- The action holder ----
+
+bool CCharActionHolder::Update() {
+    // The per-frame motion steps belong to the action object; a running dash
+    // advances here.
+    if (m_pAction && m_pAction->IsDashing()) m_pAction->Dash(-1, -1);
+    return true;
+}
+
+// ---- The controller ----
+
+CCharController::CCharController(CChar* owner, bool variant) : m_pOwner(owner), m_variant(variant) {}
+
+CCharController::~CCharController() {
+    m_timedItems.clear();
+    if (m_pHolder) m_pHolder->m_pAction.reset();
+    m_pHolder.reset();
+    m_pData.reset();
+}
+
+bool CCharController::Create() {
+    CBaseObject::Create();
+    m_pData = std::make_unique<CCharData>();
+    m_pData->m_pController = this;
+    m_pHolder = std::make_unique<CCharActionHolder>(this);
+    if (m_variant)
+        m_pHolder->m_pAction = std::make_unique<CPlayerCharAction>(this);
+    else
+        m_pHolder->m_pAction = std::make_unique<CCharAction>(this);
+    m_pHolder->m_pAction->Create();
+    m_partyMark = m_moving = 0;
+    m_flags[0] = m_flags[1] = m_flags[2] = 0;
+    m_ready = 1;
+    m_restValue = -1;
+    m_twoValues[0] = m_twoValues[1] = 0;
+    return true;
+}
+
+void CCharController::Reset() {
+    if (m_pHolder) {
+        m_pHolder->ClearPending();
+        if (m_pHolder->m_pAction) m_pHolder->m_pAction->Reset();
+    }
+    if (m_pData) m_pData->Reset();
+    m_partyMark = m_moving = 0;
+    m_flags[0] = m_flags[1] = m_flags[2] = 0;
+    m_ready = 1;
+    m_restValue = -1;
+}
+
+bool CCharController::IsStatus9Set() const {
+    return m_pData && CheckCharStatus(m_pData->m_status, 9);
+}
+
+bool CCharController::IsTeamMember(const char* name) {
+    return m_pData && m_pData->Party().HasMember(name);
+}
+
+CItemObject* CCharController::GetItemInSlot(int slot) const {
+    if (!m_pData || slot < 1 || slot > MAX_EQUIP_POSITION) return nullptr;
+    return m_pData->m_items[slot].get();
+}
+
+bool CCharController::Equip(std::unique_ptr<CItemObject> item) {
+    if (!item || !m_pData) return false;
+    const uint8_t position = item->GetByte41();
+    if (position == 0 || position > MAX_EQUIP_POSITION || item->GetState() == 1) return false;
+    item->SetState(1);
+    std::unique_ptr<CItemObject>& slot = m_pData->m_items[position];
+    if (slot) {
+        std::erase(m_timedItems, slot.get());
+    }
+    slot = std::move(item);
+    RefreshEquipmentEffects();
+    return true;
+}
+
+void CCharController::TakeOff(int position) {
+    if (!m_pData || position < 1 || position > MAX_EQUIP_POSITION || !m_pData->m_items[position]) return;
+    CItemObject* item = m_pData->m_items[position].get();
+    for (size_t i = 0; i < m_timedItems.size(); ++i)
+        if (m_timedItems[i] == item) {
+            m_timedItems.erase(m_timedItems.begin() + std::ptrdiff_t(i));
+            m_timedLeft.erase(m_timedLeft.begin() + std::ptrdiff_t(i));
+            break;
+        }
+    m_pData->m_items[position].reset();
+    RefreshEquipmentEffects();
+}
+
+bool CCharController::UseEffectItem(uint32_t itemId, uint32_t remainingMs) {
+    std::unique_ptr<CItemObject> item(g_pItemTableMgr ? g_pItemTableMgr->MakeItem(itemId) : nullptr);
+    if (!item || !m_pData) return false;
+    const uint8_t position = item->GetByte41();
+    if (position == 0 || position > MAX_EQUIP_POSITION) return false;
+    item->SetState(24);
+    item->SetSlotIndex(TimedSlotOfPosition(position));
+    item->SetAuxValue(2);
+    TakeOff(position);
+    CItemObject* worn = item.get();
+    m_pData->m_items[position] = std::move(item);
+    m_timedLeft.push_back(remainingMs);
+    m_timedItems.push_back(worn);
+    RefreshEquipmentEffects();
+    return true;
+}
+
+void CCharController::UpdateController(uint32_t elapsedMs) {
+    ProcessMessages();
+    if (m_pHolder) m_pHolder->Update();
+    if (CAniObject* ani = m_pOwner ? m_pOwner->GetAniObject() : nullptr) {
+        uint8_t roof = 0;
+        if (g_pMap && g_pMap->GetMapData())
+            if (MapCell* cell = g_pMap->GetMapData()->GetCell(m_pOwner->m_x / 96, m_pOwner->m_y / 48))
+                roof = (cell->m_attributes & CELL_UNDER_ROOF) ? 1 : 0;
+        ani->SetFlag126(roof);
+    }
+    for (size_t i = 0; i < m_timedItems.size();) {
+        if (m_timedLeft[i] <= elapsedMs) {
+            CItemObject* item = m_timedItems[i];
+            m_timedItems.erase(m_timedItems.begin() + std::ptrdiff_t(i));
+            m_timedLeft.erase(m_timedLeft.begin() + std::ptrdiff_t(i));
+            for (auto& worn : m_pData->m_items)
+                if (worn.get() == item) worn.reset();
+            RefreshEquipmentEffects();
+            continue;
+        }
+        m_timedLeft[i] -= elapsedMs;
+        ++i;
+    }
+}
+
+bool CCharController::ProcessMessages() {
+    CMsgPort* port = m_pOwner ? m_pOwner->GetPort() : nullptr;
+    if (!port) return true;
+    VisitMessages(port->Messages(), [this](CMsg* msg) {
+        return HandleEvent(msg->m_senderId, msg->m_eventId, msg->m_pPayload.get());
+    });
+    return true;
+}
+
+bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload) {
+    CCharData* data = m_pData.get();
+    switch (eventId) {
+        case MSG_STATUS_BLOCK:
+            if (auto* block = dynamic_cast<CStatusBlockMsg*>(payload)) {
+                uint32_t* v = data->m_values;
+                data->m_flags[1] = block->m_flags & 0x01;
+                if (block->m_flags & 0x02) {
+                    for (int k = 0; k < 4; ++k) v[k] = block->m_group02[k];
+                    v[4] = block->m_group02Word;
+                }
+                if (block->m_flags & 0x04)
+                    for (int k = 0; k < 7; ++k) v[5 + k] = block->m_group04[k];
+                if (block->m_flags & 0x08) {
+                    data->m_stance = block->m_group08Byte;
+                    for (int k = 0; k < 3; ++k) v[12 + k] = block->m_group08[k];
+                }
+                if (block->m_flags & 0x10) {
+                    for (int k = 0; k < 8; ++k) v[15 + k] = block->m_group10Words[k];
+                    if (v[23] != block->m_group10Byte) v[23] = block->m_group10Byte;
+                    v[24] = block->m_group10Value;
+                }
+                if (block->m_flags & 0x20)
+                    for (int k = 0; k < 7; ++k) v[25 + k] = block->m_group20Words[k];
+                if (block->m_flags & 0x40) {
+                    v[32] = block->m_group40[0];
+                    v[33] = block->m_group40[1];
+                    v[34] = block->m_group40Words[0];
+                    v[35] = block->m_group40Words[1];
+                }
+            }
+            return true;
+        case CHAR_EVENT_CHANNEL:
+            data->m_channel = -1;
+            data->m_channelValue = 0;
+            return true;
+        case MSG_CANCEL_SKILL:
+            m_pendingSkill = 0;
+            if (data->m_motion != MOTION_SKILL && m_pHolder) {
+                m_pHolder->ClearPending();
+                if (Action()) Action()->Reset();
+            }
+            return true;
+        case CHAR_EVENT_FOLLOW_CLEAR:
+            m_followSource = 0;
+            return true;
+        case MSG_TARGET_TEXT:
+            if (auto* status = dynamic_cast<CTargetTextMsg*>(payload))
+                data->m_buffs[0].push_back(status->m_d);
+            return true;
+        case MSG_THREE_VALUES:
+            if (auto* status = dynamic_cast<CThreeValuesMsg*>(payload))
+                for (auto& list : data->m_buffs) std::erase(list, status->m_b);
+            return true;
+        case MSG_ID_ARRAY:
+            if (auto* ids = dynamic_cast<CIdArrayMsg*>(payload)) {
+                const size_t n = std::min<size_t>(ids->m_count, ids->m_ids.size());
+                std::vector<uint32_t> list(ids->m_ids.begin(), ids->m_ids.begin() + std::ptrdiff_t(n));
+                if (list != data->m_listA) data->m_listA = std::move(list);
+            }
+            return true;
+        case MSG_ID_VALUE_ARRAY:
+            if (auto* pairs = dynamic_cast<CIdValueArrayMsg*>(payload)) {
+                const size_t n =
+                    std::min({size_t(pairs->m_count), pairs->m_ids.size(), pairs->m_values.size()});
+                std::vector<uint32_t> ids(pairs->m_ids.begin(), pairs->m_ids.begin() + std::ptrdiff_t(n));
+                std::vector<uint16_t> values(pairs->m_values.begin(),
+                                             pairs->m_values.begin() + std::ptrdiff_t(n));
+                if (ids != data->m_listB || values != data->m_listBValues) {
+                    data->m_listB = std::move(ids);
+                    data->m_listBValues = std::move(values);
+                }
+            }
+            return true;
+        case CHAR_EVENT_ITEM:
+            if (auto* record = dynamic_cast<CCharItemMsg*>(payload)) {
+                std::unique_ptr<CItemObject> item(
+                    g_pItemTableMgr ? g_pItemTableMgr->MakeItem(record->m_itemId) : nullptr);
+                if (item) {
+                    item->SetSecondIds(record->m_secondId, record->m_value);
+                    Equip(std::move(item));
+                }
+            }
+            return true;
+        case CHAR_EVENT_TAKE_OFF:
+            if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) TakeOff(int(record->m_value));
+            return true;
+        case CHAR_EVENT_DASH:
+            if (!m_ready) return false;
+            if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && Action())
+                Action()->Dash(int32_t(record->m_x), int32_t(record->m_y));
+            return true;
+        case CHAR_EVENT_MOVE:
+        case CHAR_EVENT_MOVE_ORDER:
+        case MSG_CHAR_STATE_73:
+        case MSG_CHAR_STATE_74:
+        case MSG_CHAR_STATE_75:
+            // Movement and following are the action's steps; they wait for a ready controller.
+            if (!m_ready) return false;
+            if (eventId == CHAR_EVENT_MOVE) m_moving = 0;
+            return true;
+        case CHAR_EVENT_SPEED:
+            if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) {
+                data->m_runSwitch = (record->m_value & 0x80) ? 1 : 0;
+                data->m_curSpeed = float(record->m_value & 0x7F) * 0.001f;
+            }
+            return true;
+        default:
+            // The rest (including those of the skill and item steps) are dropped unhandled.
+            return true;
+    }
+}

@@ -1,0 +1,311 @@
+// A character's logic side: the controller owns the character data (motion,
+// speeds, statuses, values, items, party) and the action holder with the
+// character's action object, and works through the events the character
+// manager forwards to the character once per frame.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/base_object.h"
+#include "core/message.h"
+#include "core/resource_cache.h"
+#include "data/item_object.h"
+
+class CAniObject;
+class CBaseWindow;
+class CChar;
+class CCharController;
+class CItemObject;
+class CPathFinder;
+
+// Motions of the character data.
+enum : uint32_t {
+    MOTION_STAND = 0,
+    MOTION_REST_POSE = 1,
+    MOTION_WALK = 2,
+    MOTION_RUN = 3,
+    MOTION_HELD_DOWN = 14,
+    MOTION_HIT = 15,
+    MOTION_DEAD = 16,
+    MOTION_ONCE_17 = 17,
+    MOTION_ONCE_18 = 18,
+    MOTION_VANISH = 100,
+    MOTION_APPEAR = 101,
+    MOTION_SKILL = 102,
+    MOTION_CAST = 103,
+    MOTION_PUSHED = 104,
+    MOTION_TIMED = 105,
+    MOTION_CHOSEN = 107,
+    MOTION_LYING = 108,
+    MOTION_NONE = 0xFFFFFFFFu,
+};
+
+// Global movement speeds, map units per millisecond ("RUN_VELOCITY" and
+// "WALK_VELOCITY" of the configuration; the manager reads them).
+inline constexpr float DEFAULT_RUN_VELOCITY = 0.017f;
+inline constexpr float DEFAULT_WALK_VELOCITY = 0.006f;
+extern float g_runVelocity;
+extern float g_walkVelocity;
+
+inline constexpr size_t PARTY_NAME_SIZE = 60;  // 59 bytes and the terminator
+
+// One member of a party list.
+struct CTeamMember {
+    uint8_t m_leader = 0;
+    uint8_t m_state = 0;
+    uint8_t m_shownState = 0;
+    uint32_t m_value = 0;
+    uint16_t m_word = 0;
+    uint8_t m_byte1 = 0, m_byte2 = 0;
+    uint16_t m_word1 = 0, m_word2 = 0;
+    uint8_t m_shown = 0;
+    char m_name[PARTY_NAME_SIZE] = {};
+    char m_text[PARTY_NAME_SIZE] = {};
+    uint32_t m_resourceId = 0;
+};
+
+// What the party list tells the mini team window.
+class ITeamDisplay {
+public:
+    virtual ~ITeamDisplay() = default;
+    virtual void MarkAbsent(const char* name) = 0;
+    virtual void RefreshMember(const char* name) = 0;
+    virtual void Relayout() = 0;
+    virtual void RemoveMember(const char* name) = 0;
+    virtual void Clear() = 0;
+    // Fills the window with the whole list (a list that waited for the player).
+    virtual void AddAllMembers(const class CTeam& team) = 0;
+};
+
+// The party list; a CMsgData so that a record can carry it (the session keeps
+// the list that arrives before the player's character).
+class CTeam : public CMsgData {
+public:
+    // The member with the name (exact bytes), or null.
+    CTeamMember* FindMember(const char* name);
+    bool HasMember(const char* name) { return FindMember(name) != nullptr; }
+    // Appends a member for a new name, then fills the record. ownName is the
+    // user's own character's name (its record is never shown absent).
+    CTeamMember& AddOrUpdateMember(const CTeamMember& fields, const char* ownName);
+    // Nothing for a name not in the list.
+    bool UpdateMember(const CTeamMember& fields, const char* ownName);
+    void RemoveMember(const char* name);
+    void Clear();
+    // The member becomes the leader and moves to the front.
+    void PromoteMember(const char* name);
+    size_t Count() const { return m_members.size(); }
+    const std::list<CTeamMember>& Members() const { return m_members; }
+
+    // The mini team window while it exists (the window layer sets it).
+    static ITeamDisplay* s_pDisplay;
+
+private:
+    std::list<CTeamMember> m_members;
+};
+
+// Skill group of the data: five skill rows and a time value.
+struct CSkillGroup {
+    int32_t m_rows[5] = {-1, -1, -1, -1, -1};
+    uint32_t m_time = 0;
+};
+
+// Indexes of the data's value block.
+enum : int {
+    VALUE_ENERGY = 0,
+    VALUE_ENERGY_MAX = 1,
+    VALUE_HUNDRED_A = 40,  // 100 after Create
+    VALUE_HUNDRED_B = 41,  // 100 after Create; server code 11 sets it
+    VALUE_COUNT = 48,
+};
+
+class CCharData : public CBlockList {
+public:
+    CCharData() { CCharData::Create(); }
+    ~CCharData() override { CCharData::Release(); }
+
+    bool Create() override;
+    // Empties the buff lists and frees the lists, the items and the party.
+    bool Release() override;
+    // Sets the motion and the animation it plays (see the .cpp).
+    virtual void SetMotion(uint32_t motion);
+    // The Create defaults again, motion none, speeds from the velocities.
+    void Reset();
+    bool SetControlFlag(uint8_t value);
+    // Replaces the party (the old one deleted); null leaves an empty one.
+    void SetParty(std::unique_ptr<CTeam> party);
+    CTeam& Party() { return *m_pParty; }
+    bool IsStatus(int32_t status) const;
+
+    CCharController* m_pController = nullptr;
+    uint32_t m_motion = MOTION_NONE;
+    uint8_t m_flags[5] = {1, 0, 0, 0, 0};
+    float m_runSpeed = 0, m_walkSpeed = 0, m_curSpeed = 0;
+    float m_speedFactor = 1.0f;
+    float m_eventSpeed = 0;
+    uint8_t m_stance = 1;
+    uint8_t m_followFlags[2] = {};
+    uint8_t m_runSwitch = 0;
+    uint32_t m_status[4] = {};
+    uint32_t m_values[VALUE_COUNT] = {};
+    uint32_t m_groupSize = 0;
+    CSkillGroup m_skillGroups[3];
+    int32_t m_channel = -1;
+    uint32_t m_channelValue = 0;
+    uint32_t m_restMotion = 0;
+    uint32_t m_moveMode = 2;
+    std::vector<uint32_t> m_buffs[7];
+    uint8_t m_timerOn = 0;
+    uint32_t m_timerStart = 0, m_timerDuration = 0;
+    std::vector<uint32_t> m_listA;
+    std::vector<uint32_t> m_listB;
+    std::vector<uint16_t> m_listBValues;
+    // Motion state (the action object reads and writes them).
+    uint8_t m_runFlag = 0;
+    uint8_t m_restPoseFlag = 0;
+    uint8_t m_hiddenMark = 0;
+    uint8_t m_translucentMark = 0;
+    uint8_t m_wasMoving = 0;
+    int32_t m_walkAniMotion = MOTION_WALK, m_runAniMotion = MOTION_RUN;
+    uint16_t m_detectDistance = 0;
+    uint8_t m_appearanceKind = 0;
+    uint8_t m_controlFlag = 0;
+    uint32_t m_dataValue1 = 0;
+    uint8_t m_dataValue2 = 0;
+    // Current energy in fiftieths of the maximum (0 for a maximum of 0).
+    uint32_t m_energyRatio = 0;
+    // Worn items by equipment position (1-13; index 0 unused); owned.
+    std::unique_ptr<CItemObject> m_items[14];
+
+private:
+    std::unique_ptr<CTeam> m_pParty;
+};
+
+// The character's action object: it drives the motion frame by frame.
+class CCharAction : public CBaseObject {
+public:
+    explicit CCharAction(CCharController* controller);
+    ~CCharAction() override;
+
+    // Builds the path follower, the speech and sign windows and the marker.
+    bool Create() override;
+    // Deletes the path follower, closes the two windows, frees the cell.
+    bool Release() override;
+    void Reset() override;
+
+    virtual void SetRestPose(bool on);
+    virtual void Stop(bool report);
+    virtual void SetRunning(bool on);
+    virtual void Die();
+    virtual void FaceTo(int32_t tileX, int32_t tileY);
+    // Dashes to a tile (a start), or steps a running dash (-1, -1).
+    void Dash(int32_t tileX, int32_t tileY);
+    bool IsDashing() const { return m_dashing != 0; }
+    // Drops the path and the cells it claims (a new map).
+    void ResetMapState();
+
+    CChar* Owner() const;
+    CCharData* Data() const;
+    CPathFinder* Path() const { return m_pPath.get(); }
+    CBaseWindow* SpeechWindow() const { return m_pSpeechWin; }
+    CBaseWindow* SignWindow() const { return m_pSignWin; }
+    CAniObject* Marker() const { return m_pMarker.get(); }
+
+    CCharController* m_pController;
+    uint8_t m_moving = 0;
+    int32_t m_lastReportX = 0, m_lastReportY = 0;
+    uint8_t* m_pActiveFlag = nullptr;
+    uint8_t m_idleStarted = 0;
+    uint32_t m_timedDuration = 0, m_timedStart = 0;
+    uint8_t m_timedFlag = 0;
+    uint8_t m_reportSeq = 0;
+    uint32_t m_lastStepTime = 0, m_lastFootstep = 0;
+    int32_t m_cellX = -1, m_cellY = -1;
+    // Dash.
+    uint8_t m_dashing = 0;
+    float m_dashStartX = 0, m_dashStartY = 0, m_dashX = 0, m_dashY = 0, m_dashToX = 0, m_dashToY = 0;
+    float m_dashStepX = 0, m_dashStepY = 0;
+    uint32_t m_dashSteps = 0;
+
+protected:
+    std::unique_ptr<CPathFinder> m_pPath;
+    CBaseWindow* m_pSpeechWin = nullptr;  // registered with the window manager
+    CBaseWindow* m_pSignWin = nullptr;
+    std::unique_ptr<CAniObject> m_pMarker;
+};
+
+// The action of players and NPCs: dies without waiting for the animation.
+class CPlayerCharAction : public CCharAction {
+public:
+    using CCharAction::CCharAction;
+    void Die() override;
+};
+
+// The action holder: pending steps and the action object.
+class CCharActionHolder : public CBaseObject {
+public:
+    explicit CCharActionHolder(CCharController* controller) : m_pController(controller) {}
+    bool Update() override;
+    void ClearPending() { m_pending.clear(); }
+
+    CCharController* m_pController;
+    std::vector<std::vector<uint8_t>> m_pending;  // step records
+    std::unique_ptr<CCharAction> m_pAction;
+    uint8_t m_done = 0;
+    uint8_t m_arrived = 0;
+};
+
+class CCharController : public CBaseObject {
+public:
+    explicit CCharController(CChar* owner, bool variant);
+    ~CCharController() override;
+
+    // Makes the data and the action holder; ready.
+    bool Create() override;
+    void Reset() override;
+    // Events, then the action holder, the roof flag and the timed items.
+    void UpdateController(uint32_t elapsedMs);
+    // The event switch over the waiting events.
+    bool ProcessMessages() override;
+
+    CItemObject* GetItemInSlot(int slot) const;
+    bool Equip(std::unique_ptr<CItemObject> item);
+    void TakeOff(int position);
+    // A timed effect item: true when made and worn.
+    bool UseEffectItem(uint32_t itemId, uint32_t remainingMs);
+    void RefreshEquipmentEffects() {}
+    bool IsTeamMember(const char* name);
+    bool IsStatus9Set() const;
+
+    CChar* Owner() const { return m_pOwner; }
+    CCharData* Data() const { return m_pData.get(); }
+    CCharActionHolder* Holder() const { return m_pHolder.get(); }
+    CCharAction* Action() const { return m_pHolder ? m_pHolder->m_pAction.get() : nullptr; }
+
+    CChar* m_pOwner;
+    uint8_t m_variant;
+    uint8_t m_ready = 0;
+    uint8_t m_partyMark = 0;
+    uint8_t m_moving = 0;
+    uint8_t m_flags[3] = {};
+    uint32_t m_target = 0;
+    uint32_t m_followSource = 0;
+    uint8_t m_pendingSkill = 0;
+    int32_t m_restValue = -1;
+    uint32_t m_twoValues[2] = {};
+    uint8_t m_rebuilding = 0;
+    std::vector<uint32_t> m_timedLeft;
+    std::vector<CItemObject*> m_timedItems;  // worn items of the data
+    // Hit counters and ratio (the animation nodes).
+    int32_t m_firstHits = 0, m_secondHits = 0;
+    float m_ratio = 0;
+
+private:
+    // One event; false when it must wait.
+    bool HandleEvent(uint32_t sender, uint32_t eventId, CMsgData* payload);
+    std::unique_ptr<CCharData> m_pData;
+    std::unique_ptr<CCharActionHolder> m_pHolder;
+};

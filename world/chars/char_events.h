@@ -1,0 +1,74 @@
+// Records the character manager builds itself or forwards to characters
+// beside those of the server handlers (net/handlers/char_records.h).
+#pragma once
+#include <cstdint>
+
+#include "core/message.h"
+#include "core/node_list.h"
+
+enum : uint32_t {
+    CHAR_EVENT_CHANNEL = 21,
+    CHAR_EVENT_FOLLOW_CLEAR = 35,
+    CHAR_EVENT_ITEM = 54,
+    CHAR_EVENT_TAKE_OFF = 55,
+    CHAR_EVENT_DASH = 63,
+    CHAR_EVENT_MOVE = 64,
+    CHAR_EVENT_MOVE_ORDER = 65,
+    CHAR_EVENT_SPEED = 66,
+    CHAR_EVENT_PLACE_PLAYER = 67,
+};
+
+// 54: one item for a character.
+class CCharItemMsg : public CMsgPayload {
+public:
+    static constexpr size_t NAME_SIZE = 64;
+    CCharItemMsg() : CMsgPayload(CHAR_EVENT_ITEM) {}
+    void Set(uint32_t itemId, uint32_t secondId, uint32_t value, const char* name) {
+        m_itemId = itemId;
+        m_secondId = secondId;
+        m_value = value;
+        CopyRecordText(m_name, name ? name : "");
+    }
+    uint32_t m_itemId = 0, m_secondId = 0, m_value = 0;
+    char m_name[NAME_SIZE] = {};
+    uint8_t m_expiry[5] = {255, 255, 255, 255, 255};  // year - 2000 (255: none), month, day, hour, minute
+    uint8_t m_recordBytes[2] = {};
+    uint32_t m_recordValues[3] = {};
+    uint8_t m_options[12] = {};
+};
+
+// A character and a value (21 its flag, 35, 55 an equipment position, 66 a
+// speed byte) or a tile (63 and 67).
+class CCharValueMsg : public CMsgPayload {
+public:
+    explicit CCharValueMsg(uint32_t id, uint32_t charId = 0, uint32_t value = 0, uint32_t x = 0,
+                           uint32_t y = 0)
+        : CMsgPayload(id), m_charId(charId), m_value(value), m_x(x), m_y(y) {}
+    uint32_t m_charId, m_value, m_x, m_y;
+};
+
+// 65: a movement order (server code 100).
+class CCharMoveOrder : public CMsgPayload {
+public:
+    CCharMoveOrder() : CMsgPayload(CHAR_EVENT_MOVE_ORDER) {}
+    uint32_t m_charId = 0;
+    uint32_t m_a = 0, m_b = 0;
+    uint32_t m_tileX = 0, m_tileY = 0;
+    uint8_t m_speed = 0;
+    uint8_t m_run = 0;
+    uint32_t m_zero = 0;
+};
+
+// Visits the messages a queue holds now, oldest first (what is added meanwhile
+// waits for the next visit); a message the visitor answers true for is
+// deleted, the others stay where they are.
+template <class Visit>
+void VisitMessages(CNodeList& queue, Visit visit) {
+    const int32_t count = queue.Count();
+    CListNode* node = queue.First();
+    for (int32_t i = 0; i < count && node && node != queue.End(); ++i) {
+        CListNode* next = node->Next();
+        if (visit(static_cast<CMsg*>(node))) queue.Erase(node);
+        node = next;
+    }
+}

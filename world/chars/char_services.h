@@ -1,0 +1,56 @@
+// What the characters use of their neighbours: the effect list attached to
+// each character (the visual effects install its factory; without one no
+// character has an effect list), and the requests the character code sends
+// (the game session's; a test gives the manager a recorder).
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/seam.h"
+
+class CChar;
+
+// The effects attached to one character, each under a pair of keys.
+class ICharEffectList {
+public:
+    virtual ~ICharEffectList() = default;
+    // Adds an effect built with (a, b, c, d) under the keys; false (nothing
+    // added) when the pair is taken or the effect cannot be made.
+    virtual bool AddEffect(uint8_t key1, uint8_t key2, int32_t a, int32_t b, int32_t c, int32_t d) = 0;
+    virtual bool HasEffect(uint8_t key1, uint8_t key2) = 0;
+    virtual void RemoveEffect(uint8_t key1, uint8_t key2) = 0;
+    // Whether the character is drawn translucent (the effects follow it).
+    virtual void SetTranslucent(bool translucent) = 0;
+    virtual void Update() = 0;
+    virtual void DrawBehind() = 0;
+    virtual void DrawInFront() = 0;
+};
+
+class ICharEffects {
+public:
+    virtual ~ICharEffects() = default;
+    // A new, empty effect list for the character.
+    virtual std::unique_ptr<ICharEffectList> MakeEffectList(CChar* owner) = 0;
+};
+
+void SetCharEffects(ICharEffects* effects);
+ICharEffects* GetCharEffects();
+using ScopedCharEffects = plat::ScopedInstall<GetCharEffects, SetCharEffects>;
+
+// The requests the characters send.
+class ICharRequests {
+public:
+    virtual ~ICharRequests() = default;
+    // Asks the server for a character the client does not hold (request 12).
+    virtual void SendCharInfoRequest(uint32_t charId) = 0;
+    // Looks a character up (request 33, sub-code 2).
+    virtual void SendCharLookup(uint32_t charId) = 0;
+    // Request 59: a chat command of the kind with a value (the sign text of a character).
+    virtual void SendChatCommand(uint8_t kind, uint32_t value) = 0;
+};
+
+// The requests of the program's game session.
+ICharRequests& SessionCharRequests();
+// The character manager's requests (those of the session unless the manager
+// was given others), also without a manager.
+ICharRequests& CharRequests();
