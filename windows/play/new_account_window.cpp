@@ -1,18 +1,25 @@
 #include "windows/play/new_account_window.h"
 
 #include <cstring>
+#include <memory>
 
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
+#include "core/app_state.h"
 #include "core/config.h"
+#include "core/main_mgr.h"
 #include "core/message.h"
 #include "data/text_tables.h"
 #include "graphics/direct_draw.h"
+#include "graphics/display_settings.h"
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
+#include "platform/url.h"
+#include "ui/message_box.h"
+#include "ui/window_mgr.h"
 #include "windows/play/play_windows.h"
 
 namespace {
@@ -28,11 +35,12 @@ struct ButtonSpec {
     int32_t dx, dy;
 };
 constexpr ButtonSpec kButtons[CNewAccountWindow::kButtonCount] = {
-    {"NEWACCOUNT_WIN_CHECK", 1, 294, 41},
-    {"NEWACCOUNT_WIN_CONFIRM", 2, 48, 266},
-    {"NEWACCOUNT_WIN_CANCEL", 4, 261, 266},
-    {"NEWACCOUNT_WIN_RENEW", 3, 156, 266},
+    {"NEWACCOUNT_WIN_CHECK", 1, 294, 41},   {"NEWACCOUNT_WIN_CONFIRM", 2, 48, 266},
+    {"NEWACCOUNT_WIN_CANCEL", 4, 261, 266}, {"NEWACCOUNT_WIN_RENEW", 3, 156, 266},
+    {"NEWACCOUNT_WIN_RENEW", 6, 255, 198},  // the sign-up page (the same identifier)
 };
+constexpr int kRowAskPage = 453;
+constexpr uint32_t kPageBoxKind = 23;
 constexpr uint32_t kWaitMs = 60000;
 
 bool IsAsciiAlnum(unsigned char c) {
@@ -87,7 +95,9 @@ bool CNewAccountWindow::SetPosition(int32_t x, int32_t y) {
 }
 
 void CNewAccountWindow::EnableAll(bool on) {
-    SetButtonsTakeInput({GetButton(kCheck), GetButton(kConfirm), GetButton(kCancel), GetButton(kRenew)}, on);
+    SetButtonsTakeInput(
+        {GetButton(kCheck), GetButton(kConfirm), GetButton(kCancel), GetButton(kRenew), GetButton(kWebPage)},
+        on);
     for (int i = 0; i < kBoxCount; ++i)
         if (CEditBox* box = GetBox(Box(i))) box->SetInputOn(on);
 }
@@ -164,6 +174,35 @@ void CNewAccountWindow::Renew() {
     m_options[0] = m_options[1] = 1;
 }
 
+void CNewAccountWindow::OpenSignupPage() {
+    GameSession().RequestSignupPage();
+    if (!g_pWindowMgr) return;
+    auto* box = new CMessageBox(GetTableText(kTextTable, kRowAskPage), true, true, false, 0);
+    box->SetKindId(kPageBoxKind);
+    box->SetOkNotify(true, GetPort(), 0);
+    box->SetCancelNotify(true, GetPort(), 0);
+    const CDisplaySettings& screen = GetDisplaySettings();
+    box->SetPosition(screen.screenWidth / 2 - box->BackgroundWidth() / 2, screen.screenHeight / 2 - 100);
+    g_pWindowMgr->AddChild(box);
+    box->SetActive(true, false);
+}
+
+bool CNewAccountWindow::ProcessMessages() {
+    while (CMsg* msg = GetPort()->Pop()) {
+        const std::unique_ptr<CMsg> owned(msg);
+        if (msg->m_eventId != MESSAGE_BOX_ANSWER || msg->m_senderId != kPageBoxKind || msg->m_extra == 0)
+            continue;
+        // Only a web address the server gave is opened.
+        const char* page = GameSession().m_newAccountPage;
+        if (!plat::IsWebAddress(page)) continue;
+        plat::OpenUrl(page);
+        if (g_pMainMgr)
+            if (CBaseObject* scene = g_pMainMgr->FindChildByKind(1)) scene->Hide();
+        g_quit = true;
+    }
+    return true;
+}
+
 bool CNewAccountWindow::TakeCompletion() {
     const bool completed = m_completed != 0;
     m_completed = 0;
@@ -176,6 +215,8 @@ void CNewAccountWindow::EndWait() {
 }
 
 bool CNewAccountWindow::Update() {
+    // A child window: nobody else reads its port.
+    ProcessMessages();
     if (IsWaiting()) {
         const CGameSession& session = GameSession();
         const bool answered = session.IsNoticePending() != 0;
@@ -270,6 +311,10 @@ bool CNewAccountWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, CBa
         }
         if (control == GetButton(kRenew)) {
             Renew();
+            return false;
+        }
+        if (control == GetButton(kWebPage)) {
+            OpenSignupPage();
             return false;
         }
     }

@@ -21,7 +21,7 @@ bool CheckAccountName(const char* name);
 class CNewAccountWindow : public CBaseWindow {
 public:
     enum Box { kAccount, kPassword, kRepeat, kMailName, kFifth, kBoxCount };
-    enum Button { kCheck, kConfirm, kCancel, kRenew, kButtonCount };
+    enum Button { kCheck, kConfirm, kCancel, kRenew, kWebPage, kButtonCount };
 
     CNewAccountWindow();
     ~CNewAccountWindow() override;
@@ -30,6 +30,9 @@ public:
     bool Draw() override;
     // The wait for the check's or the creation's answer.
     bool Update() override;
+    // The answer of the sign-up page's box: OK opens the page the server
+    // gave (a web address only) and ends the program. Update calls it.
+    bool ProcessMessages() override;
     bool OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) override;
     // Tab moves among the first four boxes, Enter confirms, Escape cancels.
     bool OnKeyDown(uint32_t key, CBaseWindow* control) override;
@@ -45,6 +48,8 @@ public:
     void Cancel();
     // Empties the boxes and sets both options again.
     void Renew();
+    // Asks for the sign-up page and whether to open it.
+    void OpenSignupPage();
     // The completion flag, cleared as it is read.
     bool TakeCompletion();
 

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "platform/keyboard.h"
+#include "platform/url.h"
 #include "tests/windows/play/play_fixture.h"
 #include "ui/message_box.h"
 #include "windows/play/login_window.h"
@@ -152,6 +155,38 @@ TEST_F(NewAccountTest, TabRunsThroughTheBoxes) {
         Key(playtest::kScanTab, plat::VK_TAB);
         EXPECT_TRUE(Focused(CNewAccountWindow::Box(expected))) << expected;
     }
+}
+
+TEST_F(NewAccountTest, TheSignupPageOpensOnlyAsAWebAddress) {
+    plat::ScopedUrlRecorder urls;
+    const struct {
+        const char* page;
+        bool ok;
+        bool opened;
+    } cases[] = {{"https://example.net/join", true, true},
+                 {"https://example.net/join", false, false},
+                 {"file:///etc/passwd", true, false},
+                 {"", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        urls.m_urls.clear();
+        g_quit = false;
+        const size_t queued = GameSession().QueuedMessages();
+        m_window->OpenSignupPage();
+        EXPECT_EQ(GameSession().QueuedMessage(queued), (std::vector<uint8_t>{65, 1}));
+        std::snprintf(GameSession().m_newAccountPage, sizeof(GameSession().m_newAccountPage), "%s", c.page);
+        std::vector<CBaseWindow*> boxes;
+        m_driver.Mgr().FindAllWindowsByName(MESSAGE_BOX_NAME, &boxes);
+        ASSERT_FALSE(boxes.empty());
+        auto* box = static_cast<CMessageBox*>(boxes.back());
+        box->SetActive(true, false);
+        Key(c.ok ? playtest::kScanEnter : playtest::kScanEscape, c.ok ? plat::VK_RETURN : plat::VK_ESCAPE);
+        m_driver.Frame();
+        EXPECT_EQ(urls.m_urls.size(), c.opened ? 1u : 0u);
+        EXPECT_EQ(g_quit, c.opened);
+        m_driver.Mgr().RemoveWindow(box);
+    }
+    g_quit = false;
 }
 
 }  // namespace
