@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "anim/ani_object.h"
@@ -402,12 +403,16 @@ bool CMapData::ReadBlockHead(int32_t index) {
     const int32_t expectW = std::min(MAP_BLOCK_CELLS, m_width - block.m_firstCellX);
     const int32_t expectH = std::min(MAP_BLOCK_CELLS, m_height - block.m_firstCellY);
     if (w != expectW || h != expectH) return false;
+    // The picture's origin may lie anywhere, but its edges must still be numbers
+    // we can hold: a hostile origin near the 32-bit limit is a damaged block.
+    const int64_t right = int64_t(pw) - px, bottom = int64_t(ph) - py;
+    if (px == INT32_MIN || py == INT32_MIN || right > INT32_MAX || bottom > INT32_MAX) return false;
     block.m_width = w;
     block.m_height = h;
     block.m_picLeft = -px;
     block.m_picTop = -py;
-    block.m_picRight = pw - px;
-    block.m_picBottom = ph - py;
+    block.m_picRight = int32_t(right);
+    block.m_picBottom = int32_t(bottom);
     block.m_headRead = 1;
     return true;
 }
