@@ -39,7 +39,7 @@ struct Fixture {
                                "quest", "npc",    "map",    "12",   "345",     "\x82\xa0\x82\xa2",
                                "ani",   "frame",  "x",      "y",    "layer",   "effect"};
         std::mt19937 rng(42);
-        PackDirSpec root{"QuillMarrow", {}, {}};
+        PackDirPlan root{"QuillMarrow", {}, {}};
         for (int folder = 0; folder < 40; ++folder) {
             for (int file = 0; file < 75; ++file) {
                 char name[64];

@@ -20,7 +20,7 @@ class Parser {
 public:
     Parser(std::string_view src, std::string* error) : m_src(src), m_error(error) { Next(); }
 
-    bool ParseFile(TableSpec& layout) {
+    bool ParseFile(TablePlan& layout) {
         if (!ParseTable(layout, 0)) return false;
         if (m_tok.kind != Token::kEnd) return Fail("text after the table");
         return true;
@@ -127,7 +127,7 @@ private:
         return true;
     }
 
-    bool ParseTable(TableSpec& layout, int depth) {
+    bool ParseTable(TablePlan& layout, int depth) {
         if (depth > CDataTable::kMaxDepth) return Fail("tables nested too deep");
         if (!IsWord("table")) return Fail("expected 'table'");
         Next();
@@ -137,7 +137,7 @@ private:
         layout.rows = uint32_t(rows);
         while (IsWord("column")) {
             Next();
-            ColumnSpec c;
+            ColumnPlan c;
             if (!ParseColumn(c, layout.rows, depth)) return false;
             layout.columns.push_back(std::move(c));
         }
@@ -146,7 +146,7 @@ private:
         return true;
     }
 
-    bool ParseColumn(ColumnSpec& c, uint32_t rows, int depth) {
+    bool ParseColumn(ColumnPlan& c, uint32_t rows, int depth) {
         if (m_tok.kind != Token::kWord) return Fail("expected a column type");
         int64_t type = -1;
         for (int i = 0; i <= kMaxColumnType; ++i)
@@ -351,9 +351,9 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
 
 }  // namespace
 
-bool ParseTableText(std::string_view text, TableSpec& layout, std::string* error) {
+bool ParseTableText(std::string_view text, TablePlan& layout, std::string* error) {
     if (error) error->clear();
-    layout = TableSpec{};
+    layout = TablePlan{};
     Parser p(text, error);
     return p.ParseFile(layout);
 }

@@ -30,6 +30,6 @@
 
 #include "data/data_table_writer.h"
 
-bool ParseTableText(std::string_view text, TableSpec& layout, std::string* error = nullptr);
+bool ParseTableText(std::string_view text, TablePlan& layout, std::string* error = nullptr);
 // The table as the client read it, in the form above.
 std::string DumpTableText(const CDataTable& table);

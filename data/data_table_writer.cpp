@@ -1,6 +1,6 @@
 #include "data/data_table_writer.h"
 
-int ColumnSpec::CellArity() const {
+int ColumnPlan::CellArity() const {
     switch (type) {
         case kColInt:
         case kColByte:
@@ -21,7 +21,7 @@ int ColumnSpec::CellArity() const {
     }
 }
 
-int ColumnSpec::ElementWidth() const {
+int ColumnPlan::ElementWidth() const {
     switch (type) {
         case kColInt:
         case kColPair:
@@ -67,7 +67,7 @@ public:
         return true;
     }
 
-    bool Table(const TableSpec& t) {
+    bool Table(const TablePlan& t) {
         Put(t.columns.size(), 4);
         Put(t.rows, 4);
         // A table without rows (or columns) is empty: readers stop after its counts.
@@ -77,7 +77,7 @@ public:
         return true;
     }
 
-    bool Column(const ColumnSpec& c, uint32_t rows, const std::string& where) {
+    bool Column(const ColumnPlan& c, uint32_t rows, const std::string& where) {
         Put(c.type, 1);
         switch (c.type) {
             case kColText:
@@ -102,7 +102,7 @@ public:
             case kColTable:
                 if (c.tables.size() != rows)
                     return Fail(where + ": expected " + std::to_string(rows) + " tables");
-                for (const TableSpec& t : c.tables)
+                for (const TablePlan& t : c.tables)
                     if (!Table(t)) return false;
                 return true;
             case kColRef:
@@ -152,7 +152,7 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> WriteDataTable(const TableSpec& layout, std::string* error) {
+std::vector<uint8_t> WriteDataTable(const TablePlan& layout, std::string* error) {
     if (error) error->clear();
     TableWriter w(error);
     if (!w.Table(layout)) return {};

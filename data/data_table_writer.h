@@ -7,9 +7,9 @@
 
 #include "data/data_table.h"
 
-struct TableSpec;
+struct TablePlan;
 
-struct ColumnSpec {
+struct ColumnPlan {
     uint8_t type = kColInt;
     // Size code (types 0, 7, 10), element width (4), flag (6) or count k (11).
     uint8_t param = 4;
@@ -19,7 +19,7 @@ struct ColumnSpec {
     std::vector<std::vector<int64_t>> values;
     // One entry per row: type 1 texts, type 8 raw bytes (may be empty: zeros).
     std::vector<std::string> texts;
-    std::vector<TableSpec> tables;  // type 3, one per row
+    std::vector<TablePlan> tables;  // type 3, one per row
 
     // Numbers a cell of this column holds, and their width in bytes (0: the
     // column has no data). Types 1, 3 and 8 hold none.
@@ -27,12 +27,12 @@ struct ColumnSpec {
     int ElementWidth() const;
 };
 
-struct TableSpec {
+struct TablePlan {
     uint32_t rows = 0;
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnPlan> columns;
 };
 
 // The file bytes of layout; empty with a message in error when a column does
 // not match the row count or a value does not fit its width. A type above 11
 // is written as its type byte alone.
-std::vector<uint8_t> WriteDataTable(const TableSpec& layout, std::string* error = nullptr);
+std::vector<uint8_t> WriteDataTable(const TablePlan& layout, std::string* error = nullptr);

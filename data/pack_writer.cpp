@@ -41,11 +41,11 @@ public:
         return true;
     }
 
-    bool Node(const PackDirSpec& dir) {
+    bool Node(const PackDirPlan& dir) {
         if (!Name(dir.name)) return false;
         PutU32(out, uint32_t(dir.dirs.size()));
         PutU32(out, uint32_t(dir.files.size()));
-        for (const PackDirSpec& sub : dir.dirs) {
+        for (const PackDirPlan& sub : dir.dirs) {
             if (!Name(sub.name)) return false;
             size_t sizeAt = out.size();
             PutU32(out, 0);
@@ -54,7 +54,7 @@ public:
             if (out.size() - start > UINT32_MAX) return Fail("folder too large: " + sub.name);
             SetU32(out, sizeAt, uint32_t(out.size() - start));
         }
-        for (const PackFileSpec& f : dir.files) {
+        for (const PackFilePlan& f : dir.files) {
             std::vector<uint8_t> stored;
             if (f.storedOverride) {
                 stored = *f.storedOverride;
@@ -81,8 +81,8 @@ private:
 
 }  // namespace
 
-PackDirSpec& PackDirSpec::Folder(const std::string& path) {
-    PackDirSpec* dir = this;
+PackDirPlan& PackDirPlan::Folder(const std::string& path) {
+    PackDirPlan* dir = this;
     size_t start = 0;
     while (start < path.size()) {
         size_t sep = path.find('/', start);
@@ -91,9 +91,9 @@ PackDirSpec& PackDirSpec::Folder(const std::string& path) {
         start = sep + 1;
         if (part.empty()) continue;
         auto it = std::find_if(dir->dirs.begin(), dir->dirs.end(),
-                               [&](const PackDirSpec& d) { return d.name == part; });
+                               [&](const PackDirPlan& d) { return d.name == part; });
         if (it == dir->dirs.end()) {
-            dir->dirs.push_back(PackDirSpec{part, {}, {}});
+            dir->dirs.push_back(PackDirPlan{part, {}, {}});
             dir = &dir->dirs.back();
         } else {
             dir = &*it;
@@ -102,21 +102,21 @@ PackDirSpec& PackDirSpec::Folder(const std::string& path) {
     return *dir;
 }
 
-PackFileSpec& PackDirSpec::AddFile(const std::string& path, std::vector<uint8_t> data) {
+PackFilePlan& PackDirPlan::AddFile(const std::string& path, std::vector<uint8_t> data) {
     size_t slash = path.rfind('/');
-    PackDirSpec& dir = slash == std::string::npos ? *this : Folder(path.substr(0, slash));
-    PackFileSpec f;
+    PackDirPlan& dir = slash == std::string::npos ? *this : Folder(path.substr(0, slash));
+    PackFilePlan f;
     f.name = slash == std::string::npos ? path : path.substr(slash + 1);
     f.data = std::move(data);
     dir.files.push_back(std::move(f));
     return dir.files.back();
 }
 
-PackFileSpec& PackDirSpec::AddFile(const std::string& path, const std::string& text) {
+PackFilePlan& PackDirPlan::AddFile(const std::string& path, const std::string& text) {
     return AddFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-std::vector<uint8_t> BuildPack(const PackDirSpec& root, uint8_t key, std::string* error) {
+std::vector<uint8_t> BuildPack(const PackDirPlan& root, uint8_t key, std::string* error) {
     PackBuilder b(key, error);
     b.out.assign(pack::kMagic, pack::kMagic + pack::kMagicSize);
     PutU32(b.out, 0);
@@ -127,7 +127,7 @@ std::vector<uint8_t> BuildPack(const PackDirSpec& root, uint8_t key, std::string
 
 namespace {
 
-bool LoadFolder(const std::filesystem::path& folder, PackDirSpec& dir, std::string* error) {
+bool LoadFolder(const std::filesystem::path& folder, PackDirPlan& dir, std::string* error) {
     std::error_code ec;
     std::vector<std::filesystem::directory_entry> entries;
     for (auto it = std::filesystem::directory_iterator(folder, ec);
@@ -142,10 +142,10 @@ bool LoadFolder(const std::filesystem::path& folder, PackDirSpec& dir, std::stri
     for (const auto& e : entries) {
         std::string name = e.path().filename().string();
         if (e.is_directory(ec)) {
-            dir.dirs.push_back(PackDirSpec{name, {}, {}});
+            dir.dirs.push_back(PackDirPlan{name, {}, {}});
             if (!LoadFolder(e.path(), dir.dirs.back(), error)) return false;
         } else if (e.is_regular_file(ec)) {
-            PackFileSpec f;
+            PackFilePlan f;
             f.name = name;
             if (!plat::ReadWholeFile(e.path().string(), f.data)) {
                 if (error) *error = "cannot read " + e.path().string();
@@ -159,12 +159,12 @@ bool LoadFolder(const std::filesystem::path& folder, PackDirSpec& dir, std::stri
 
 }  // namespace
 
-bool LoadPackTree(const std::string& folder, PackDirSpec& root, std::string* error) {
+bool LoadPackTree(const std::string& folder, PackDirPlan& root, std::string* error) {
     std::filesystem::path p(folder);
     while (p.has_relative_path() && p.filename().empty()) p = p.parent_path();  // "dir/" names dir
     std::error_code ec;
     std::filesystem::path name = std::filesystem::weakly_canonical(p, ec).filename();
-    root = PackDirSpec{name.string(), {}, {}};
+    root = PackDirPlan{name.string(), {}, {}};
     if (!std::filesystem::is_directory(p, ec)) {
         if (error) *error = "not a folder: " + folder;
         return false;

@@ -90,7 +90,7 @@ bool CTextRenderer::DrawText(CSurfaceResource* target, int x, int y, const char*
     if (x >= screen.screenWidth || y >= screen.screenHeight || x + w + 2 <= 0 || y + h <= 0) return true;
     if (!m_scratch && !CreateScratchSurfaces()) return false;
     f->SetTargetSurface(m_scratch);
-    // The passes are drawn one column right of where the design of the passes
+    // The passes are drawn one column right of where the layout of the passes
     // puts them, and the result is copied one column further left: so the
     // outline's left column (pass x = -1) is kept instead of falling under
     // the text at x = 0.

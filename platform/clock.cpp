@@ -57,7 +57,7 @@ void Sleep(uint32_t ms) {
     g_clock->Sleep(ms);
 }
 
-// Linux timers already have millisecond resolution; these only mark the design's calls.
+// Linux timers already have millisecond resolution; these only mark where the game asks for them.
 void timeBeginPeriod(uint32_t) {}
 void timeEndPeriod(uint32_t) {}
 

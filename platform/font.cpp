@@ -30,7 +30,7 @@ size_t CodePageCharLength(std::string_view text) {
 
 // ---------------------------------------------------------------- Font
 
-Font::Font(const FontSpec& layout, std::unique_ptr<IGlyphSource> source)
+Font::Font(const FontPlan& layout, std::unique_ptr<IGlyphSource> source)
     : m_spec(layout), m_source(std::move(source)), m_metrics(m_source->Metrics()) {}
 
 const MonoGlyph& Font::CachedGlyph(std::string_view character) {
@@ -115,7 +115,7 @@ void SetFontBackend(IFontBackend* backend) {
 }
 
 HFONT CreateFontA(int height, int weight, bool underline) {
-    FontSpec layout{height, weight, underline};
+    FontPlan layout{height, weight, underline};
     if (height <= 0) return nullptr;
     std::unique_ptr<IGlyphSource> source = FontBackend().OpenFace(layout);
     if (!source) return nullptr;
@@ -244,7 +244,7 @@ uint32_t ToCodePoint(std::string_view c) {
 
 class FreeTypeGlyphSource : public IGlyphSource {
 public:
-    FreeTypeGlyphSource(std::shared_ptr<FreeTypeFontBackend::Impl> impl, FT_Face face, const FontSpec& layout)
+    FreeTypeGlyphSource(std::shared_ptr<FreeTypeFontBackend::Impl> impl, FT_Face face, const FontPlan& layout)
         : m_impl(std::move(impl)), m_face(face) {
         // Scale so that the face's ascender-to-descender span is the cell height.
         double span = double(face->ascender) - double(face->descender);
@@ -303,7 +303,7 @@ FreeTypeFontBackend::FreeTypeFontBackend(std::string fontFile)
 
 FreeTypeFontBackend::~FreeTypeFontBackend() = default;
 
-std::unique_ptr<IGlyphSource> FreeTypeFontBackend::OpenFace(const FontSpec& layout) {
+std::unique_ptr<IGlyphSource> FreeTypeFontBackend::OpenFace(const FontPlan& layout) {
     if (!m_impl->library || layout.height <= 0) return nullptr;
     std::string file = m_fontFile.empty() ? FindGothicFontFile() : m_fontFile;
     if (!m_impl->Load(file)) return nullptr;
@@ -323,7 +323,7 @@ namespace {
 
 class FakeGlyphSource : public IGlyphSource {
 public:
-    explicit FakeGlyphSource(const FontSpec& layout) : m_height(layout.height) {}
+    explicit FakeGlyphSource(const FontPlan& layout) : m_height(layout.height) {}
     FontMetrics Metrics() const override {
         FontMetrics m;
         m.ascent = FakeFontBackend::AscentFor(m_height);
@@ -357,7 +357,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IGlyphSource> FakeFontBackend::OpenFace(const FontSpec& layout) {
+std::unique_ptr<IGlyphSource> FakeFontBackend::OpenFace(const FontPlan& layout) {
     m_opened.push_back(layout);
     if (!m_available) return nullptr;
     return std::make_unique<FakeGlyphSource>(layout);

@@ -27,7 +27,7 @@ size_t CodePageCharLength(std::string_view text);
 
 // What CreateFontA is asked for: the cell height (ascent plus descent, in
 // pixels), the weight (400 normal, 700 bold) and the underline switch.
-struct FontSpec {
+struct FontPlan {
     int height = 12;
     int weight = 400;
     bool underline = false;
@@ -75,11 +75,11 @@ public:
 // A font as the game holds it (the GDI font handle's object).
 class Font {
 public:
-    Font(const FontSpec& layout, std::unique_ptr<IGlyphSource> source);
+    Font(const FontPlan& layout, std::unique_ptr<IGlyphSource> source);
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    const FontSpec& Layout() const { return m_spec; }
+    const FontPlan& Layout() const { return m_spec; }
     bool IsBold() const { return m_spec.weight >= 700; }
     int Ascent() const { return m_metrics.ascent; }
     int Height() const { return m_metrics.ascent + m_metrics.descent; }
@@ -95,7 +95,7 @@ public:
 private:
     const MonoGlyph& CachedGlyph(std::string_view character);
 
-    FontSpec m_spec;
+    FontPlan m_spec;
     std::unique_ptr<IGlyphSource> m_source;
     FontMetrics m_metrics;
     std::unordered_map<uint32_t, MonoGlyph> m_glyphs;
@@ -109,7 +109,7 @@ class IFontBackend {
 public:
     virtual ~IFontBackend() = default;
     // Null when the face cannot be had.
-    virtual std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) = 0;
+    virtual std::unique_ptr<IGlyphSource> OpenFace(const FontPlan& layout) = 0;
 };
 
 IFontBackend& FontBackend();
@@ -149,7 +149,7 @@ public:
     // An empty path uses FindGothicFontFile() at each OpenFace.
     explicit FreeTypeFontBackend(std::string fontFile = {});
     ~FreeTypeFontBackend() override;
-    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) override;
+    std::unique_ptr<IGlyphSource> OpenFace(const FontPlan& layout) override;
 
     struct Impl;  // the library and the face file, shared with the faces made
 
@@ -165,17 +165,17 @@ private:
 // baseline. `SetAvailable(false)` makes every OpenFace fail.
 class FakeFontBackend : public IFontBackend {
 public:
-    std::unique_ptr<IGlyphSource> OpenFace(const FontSpec& layout) override;
+    std::unique_ptr<IGlyphSource> OpenFace(const FontPlan& layout) override;
     void SetAvailable(bool available) { m_available = available; }
     // The fonts asked for, in order.
-    const std::vector<FontSpec>& Opened() const { return m_opened; }
+    const std::vector<FontPlan>& Opened() const { return m_opened; }
 
     static int AdvanceFor(int height) { return height / 2; }
     static int AscentFor(int height) { return height - height / 4; }
 
 private:
     bool m_available = true;
-    std::vector<FontSpec> m_opened;
+    std::vector<FontPlan> m_opened;
 };
 
 }  // namespace plat

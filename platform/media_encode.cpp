@@ -264,17 +264,17 @@ bool EncodeSoundFile(const std::string& path, SoundEncoding encoding, const std:
     return true;
 }
 
-bool EncodeMovieFile(const std::string& path, const MovieSpec& spec, std::string* error) {
+bool EncodeMovieFile(const std::string& path, const MoviePlan& plan, std::string* error) {
     const Fail fail{error};
-    if (spec.width < 2 || spec.height < 2 || spec.width % 2 || spec.height % 2)
+    if (plan.width < 2 || plan.height < 2 || plan.width % 2 || plan.height % 2)
         return fail("the size must be even and at least 2 x 2");
-    if (spec.frameRate < 1 || spec.frameRate > 120) return fail("frame rate outside 1-120");
-    if (spec.frames.empty()) return fail("no frames");
-    const size_t frameBytes = size_t(spec.width) * size_t(spec.height) * 3;
-    for (const auto& f : spec.frames)
+    if (plan.frameRate < 1 || plan.frameRate > 120) return fail("frame rate outside 1-120");
+    if (plan.frames.empty()) return fail("no frames");
+    const size_t frameBytes = size_t(plan.width) * size_t(plan.height) * 3;
+    for (const auto& f : plan.frames)
         if (f.size() != frameBytes) return fail("a frame has the wrong size");
-    const bool withAudio = !spec.audio.empty();
-    if (withAudio && (spec.audioChannels < 1 || spec.audioChannels > 2))
+    const bool withAudio = !plan.audio.empty();
+    if (withAudio && (plan.audioChannels < 1 || plan.audioChannels > 2))
         return fail("channels must be 1 or 2");
 
     const AVCodec* videoEncoder = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
@@ -284,11 +284,11 @@ bool EncodeMovieFile(const std::string& path, const MovieSpec& spec, std::string
     EncodedStream video, audio;
     if (!muxer.Begin("avi") || !muxer.AddStream(video, videoEncoder)) return fail("cannot start the file");
     AVCodecContext* v = video.codec;
-    v->width = spec.width;
-    v->height = spec.height;
+    v->width = plan.width;
+    v->height = plan.height;
     v->pix_fmt = AV_PIX_FMT_YUV420P;
-    v->time_base = AVRational{1, spec.frameRate};
-    v->framerate = AVRational{spec.frameRate, 1};
+    v->time_base = AVRational{1, plan.frameRate};
+    v->framerate = AVRational{plan.frameRate, 1};
     v->gop_size = 5;
     v->flags |= AV_CODEC_FLAG_QSCALE;
     v->global_quality = 2 * FF_QP2LAMBDA;
@@ -297,40 +297,40 @@ bool EncodeMovieFile(const std::string& path, const MovieSpec& spec, std::string
         if (!muxer.AddStream(audio, audioEncoder)) return fail("cannot add the sound");
         AVCodecContext* a = audio.codec;
         a->sample_fmt = AV_SAMPLE_FMT_S16;
-        a->sample_rate = spec.audioFrequency;
-        a->time_base = AVRational{1, spec.audioFrequency};
-        av_channel_layout_default(&a->ch_layout, spec.audioChannels);
+        a->sample_rate = plan.audioFrequency;
+        a->time_base = AVRational{1, plan.audioFrequency};
+        av_channel_layout_default(&a->ch_layout, plan.audioChannels);
         if (!muxer.Open(audio)) return fail("the sound encoder refused the format");
     }
     if (!muxer.WriteHeader()) return fail("cannot write the header");
 
-    SwsContext* scaler = sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+    SwsContext* scaler = sws_getContext(plan.width, plan.height, AV_PIX_FMT_RGB24, plan.width, plan.height,
                                         AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
     AVFrame* frame = av_frame_alloc();
     bool ok = scaler && frame;
     // Sound goes in pieces of one video frame's length, before that frame.
-    const size_t audioPerFrame = size_t(spec.audioFrequency / spec.frameRate);
+    const size_t audioPerFrame = size_t(plan.audioFrequency / plan.frameRate);
     size_t audioAt = 0;
-    const size_t audioFrames = withAudio ? spec.audio.size() / size_t(spec.audioChannels) : 0;
-    for (size_t i = 0; ok && i < spec.frames.size(); ++i) {
+    const size_t audioFrames = withAudio ? plan.audio.size() / size_t(plan.audioChannels) : 0;
+    for (size_t i = 0; ok && i < plan.frames.size(); ++i) {
         if (withAudio && audioAt < audioFrames) {
-            const size_t n = (i + 1 == spec.frames.size()) ? audioFrames - audioAt
+            const size_t n = (i + 1 == plan.frames.size()) ? audioFrames - audioAt
                                                            : std::min(audioPerFrame, audioFrames - audioAt);
             std::vector<int16_t> piece(
-                spec.audio.begin() + ptrdiff_t(audioAt * size_t(spec.audioChannels)),
-                spec.audio.begin() + ptrdiff_t((audioAt + n) * size_t(spec.audioChannels)));
-            ok = EncodeAudio(muxer, audio, piece, spec.audioChannels);
+                plan.audio.begin() + ptrdiff_t(audioAt * size_t(plan.audioChannels)),
+                plan.audio.begin() + ptrdiff_t((audioAt + n) * size_t(plan.audioChannels)));
+            ok = EncodeAudio(muxer, audio, piece, plan.audioChannels);
             audioAt += n;
         }
         av_frame_unref(frame);
         frame->format = AV_PIX_FMT_YUV420P;
-        frame->width = spec.width;
-        frame->height = spec.height;
+        frame->width = plan.width;
+        frame->height = plan.height;
         ok = ok && av_frame_get_buffer(frame, 0) >= 0;
         if (!ok) break;
-        const uint8_t* src[1] = {spec.frames[i].data()};
-        const int srcPitch[1] = {spec.width * 3};
-        sws_scale(scaler, src, srcPitch, 0, spec.height, frame->data, frame->linesize);
+        const uint8_t* src[1] = {plan.frames[i].data()};
+        const int srcPitch[1] = {plan.width * 3};
+        sws_scale(scaler, src, srcPitch, 0, plan.height, frame->data, frame->linesize);
         frame->pts = video.nextPts++;
         ok = muxer.Encode(video, frame);
     }

@@ -29,7 +29,7 @@ bool EncodeSoundFile(const std::string& path, SoundEncoding encoding, const std:
 // A movie to write: frames of 24-bit RGB (width x height x 3 bytes, top row
 // first) at frameRate, and optional sound (interleaved 16-bit, channels 1 or
 // 2, at audioFrequency) stored as 16-bit PCM.
-struct MovieSpec {
+struct MoviePlan {
     int width = 0, height = 0;
     int frameRate = 10;
     std::vector<std::vector<uint8_t>> frames;
@@ -38,10 +38,10 @@ struct MovieSpec {
     int audioChannels = 1;
 };
 
-// A frame of one colour (0xRRGGBB) for a MovieSpec.
+// A frame of one colour (0xRRGGBB) for a MoviePlan.
 std::vector<uint8_t> SolidFrame(int width, int height, uint32_t colour);
 
-// Writes an AVI file of MPEG-4 video (and PCM sound when the spec has any).
-bool EncodeMovieFile(const std::string& path, const MovieSpec& spec, std::string* error = nullptr);
+// Writes an AVI file of MPEG-4 video (and PCM sound when the plan has any).
+bool EncodeMovieFile(const std::string& path, const MoviePlan& plan, std::string* error = nullptr);
 
 }  // namespace plat

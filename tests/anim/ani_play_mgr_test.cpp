@@ -398,13 +398,13 @@ TEST_F(AniPlayMgrTest, OwnersTagsLinksAndQueueing) {
 }
 
 TEST_F(AniPlayMgrTest, FindAniByNameMatchesExactlyAndGivesZeroWhenAbsent) {
-    TableSpec layout;
+    TablePlan layout;
     layout.rows = 4;
-    ColumnSpec names;
+    ColumnPlan names;
     names.type = kColText;
     names.width = 32;
     names.texts = {"Cursor", "CommonIcons", "Cursor", "Club_Mark#1"};
-    ColumnSpec index;
+    ColumnPlan index;
     index.type = kColInt;
     index.param = 4;
     index.values = {{12}, {40}, {99}, {3120}};

@@ -411,7 +411,7 @@ TEST_F(GlobalObjectsTest, TextBuffersHoldTheClassNames) {
     for (size_t i = 0; i < std::size(names); ++i) rows[14 + i] = names[i];
     const std::string longName = std::string(62, 'a') + "\x93\xFA";
     rows[27] = longName;
-    qmtest::WriteDataFile(m_dir.Path() + "/DATABASE", 37, qmtest::TextTableSpec(rows, 128));
+    qmtest::WriteDataFile(m_dir.Path() + "/DATABASE", 37, qmtest::TextTablePlan(rows, 128));
     EXPECT_EQ(RunProgram(), EXIT_NORMAL);
 
     std::vector<std::string> expected(std::begin(names), std::end(names));

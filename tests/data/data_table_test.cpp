@@ -40,7 +40,7 @@ end
 )";
 
 std::vector<uint8_t> Build(const char* text) {
-    TableSpec layout;
+    TablePlan layout;
     std::string error;
     EXPECT_TRUE(ParseTableText(text, layout, &error)) << error;
     std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
@@ -293,14 +293,14 @@ TEST(DataTable, ColumnsWithoutDataMayClaimManyRows) {
 
 TEST(DataTable, NestingDepthIsBounded) {
     auto nested = [](int depth) {
-        TableSpec layout{1, {}};
-        ColumnSpec leaf;
+        TablePlan layout{1, {}};
+        ColumnPlan leaf;
         leaf.type = kColByte;
         leaf.values = {{1}};
         layout.columns.push_back(leaf);
         for (int i = 0; i < depth; ++i) {
-            TableSpec outer{1, {}};
-            ColumnSpec c;
+            TablePlan outer{1, {}};
+            ColumnPlan c;
             c.type = kColTable;
             c.tables.push_back(std::move(layout));
             outer.columns.push_back(std::move(c));
@@ -318,7 +318,7 @@ TEST(DataTable, LoadDataTableReadsThroughThePackAndReportsMissingFiles) {
     std::string previous = GetDatabaseFolder();
     SetDatabaseFolder(dir.Path() + "\\DATABASE");
     EXPECT_EQ(DataFilePath(6), dir.Path() + "\\DATABASE\\0006.Z5D");
-    qmtest::WriteDataFile(dir.Path() + "/database", 6, qmtest::TextTableSpec({"loose"}));
+    qmtest::WriteDataFile(dir.Path() + "/database", 6, qmtest::TextTablePlan({"loose"}));
     std::vector<std::string> t15 = {"out of memory", "Cannot open %s"};
     qmtest::ScopedTextTables texts({{15, t15}});
     CDataTable t;
@@ -346,7 +346,7 @@ TEST(DataTable, ParserReportsMistakes) {
         "table 1 end end",
     };
     for (const char* text : bad) {
-        TableSpec layout;
+        TablePlan layout;
         std::string error;
         bool ok = ParseTableText(text, layout, &error) && !WriteDataTable(layout, &error).empty();
         EXPECT_FALSE(ok) << text;

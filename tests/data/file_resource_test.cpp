@@ -140,7 +140,7 @@ TEST(FileResource, CompressedLooseFileFailures) {
 }
 
 TEST(FileResource, PackEntryThatDoesNotInflateToItsSizeFailsTheOpen) {
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile("good.txt", "good data");
     root.AddFile("garbage.txt", "x").storedOverride = Bytes("not a zlib stream");
     root.AddFile("longer.txt", "twelve bytes").sizeOverride = 13;
@@ -228,7 +228,7 @@ TEST(FileResource, WritingReplacesTheFileWhenClosed) {
 }
 
 TEST(FileResource, DiscardedFileIsRestoredFromWhereItCameFrom) {
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile("DATABASE/0006.Z5D", "from the pack");
     qmtest::TempDir dir;
     CPackFile pack;
@@ -252,7 +252,7 @@ TEST(FileResource, DiscardedFileIsRestoredFromWhereItCameFrom) {
 }
 
 TEST(FileResource, CachedFileIsDiscardedOverBudgetAndRestoredAtItsNextUse) {
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile("a.dat", std::string(100, 'a'));
     root.AddFile("b.dat", std::string(200, 'b'));
     qmtest::TempDir dir;

@@ -16,8 +16,8 @@ namespace {
 
 using qmtest::Bytes;
 
-PackDirSpec SamplePack() {
-    PackDirSpec root{"QM", {}, {}};
+PackDirPlan SamplePack() {
+    PackDirPlan root{"QM", {}, {}};
     root.AddFile("DATABASE/0037.Z5D", "db37");
     root.AddFile("Sub/Deep/Bin.dat", "deep");
     root.AddFile("Sub/file.txt", "sub file");
@@ -120,7 +120,7 @@ TEST(PackArchive, ListsTheTree) {
 }
 
 TEST(PackArchive, WriterRefusesNamesTheReaderWouldRefuse) {
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile(std::string(255, 'n'), "fits");
     EXPECT_FALSE(BuildPack(root, 0).empty());
     root.AddFile(std::string(256, 'n'), "does not");
@@ -157,7 +157,7 @@ struct Damage {
 };
 
 TEST(PackArchive, DamagedIndexFailsTheLookupsThatReachIt) {
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile("a/one.txt", "one");
     root.AddFile("b/two.txt", "two");
     root.AddFile("first.txt", "first");
@@ -232,7 +232,7 @@ TEST(PackArchive, BadMagicOrShortFileIsRefusedWithBothBoxes) {
 
 TEST(PackArchive, EveryTruncationIsReadSafely) {
     plat::ScopedMessageBoxRecorder boxes;
-    PackDirSpec root{"R", {}, {}};
+    PackDirPlan root{"R", {}, {}};
     root.AddFile("a/one.txt", "one");
     root.AddFile("first.txt", "first");
     std::vector<uint8_t> good = BuildPack(root, 0x33);

@@ -25,7 +25,7 @@ TEST(TextTables, RowsAndTablesOutsideGiveTheEmptyString) {
 TEST(TextTables, TableWithoutTextsGivesTheEmptyString) {
     CTextTableSet set;
     set.Create(CTextTableSet::kTableCount);
-    std::vector<uint8_t> bytes = WriteDataTable(qmtest::TextTableSpec({"", ""}, 0));
+    std::vector<uint8_t> bytes = WriteDataTable(qmtest::TextTablePlan({"", ""}, 0));
     CFileResource f;
     f.OpenMemory(bytes.data(), uint32_t(bytes.size()));
     ASSERT_TRUE(set.GetTable(5)->ReadTableBinary(f));
@@ -41,11 +41,11 @@ TEST(TextTables, LoadTextTablesFillsEachTableFromItsFile) {
     std::string previous = GetDatabaseFolder();
     SetDatabaseFolder(dir.Path() + "/DATABASE");
     std::string folder = dir.Path() + "/DATABASE";
-    qmtest::WriteDataFile(folder, 37, qmtest::TextTableSpec({"table 0"}));
-    qmtest::WriteDataFile(folder, 39, qmtest::TextTableSpec({"table 2"}));
-    qmtest::WriteDataFile(folder, 81, qmtest::TextTableSpec({"table 3"}));
-    qmtest::WriteDataFile(folder, 100, qmtest::TextTableSpec({"table 22"}));
-    qmtest::WriteDataFile(folder, 101, qmtest::TextTableSpec({"table 23"}));
+    qmtest::WriteDataFile(folder, 37, qmtest::TextTablePlan({"table 0"}));
+    qmtest::WriteDataFile(folder, 39, qmtest::TextTablePlan({"table 2"}));
+    qmtest::WriteDataFile(folder, 81, qmtest::TextTablePlan({"table 3"}));
+    qmtest::WriteDataFile(folder, 100, qmtest::TextTablePlan({"table 22"}));
+    qmtest::WriteDataFile(folder, 101, qmtest::TextTablePlan({"table 23"}));
     CTextTableSet* before = g_pTextTables;
     g_pTextTables = nullptr;
     {

@@ -531,13 +531,13 @@ TEST_F(TextureFileTest, ColorKeyToAlphaClearsMagenta) {
 }
 
 TEST_F(TextureFileTest, AddressModesComeFromTable127) {
-    TableSpec layout;
+    TablePlan layout;
     layout.rows = 4;
-    ColumnSpec name;
+    ColumnPlan name;
     name.type = kColText;
     name.width = 32;
     name.texts = {"Water.TGA", "", "sky.bmp", "WATER.tga"};
-    ColumnSpec u, v;
+    ColumnPlan u, v;
     u.type = v.type = kColByte;
     u.values = {{1}, {2}, {2}, {3}};
     v.values = {{2}, {2}, {0}, {1}};

@@ -21,7 +21,7 @@ TEST(CreateFontsTest, TwelveFontsAndTheirTwins) {
     const int heights[6] = {12, 12, 14, 14, 16, 20};
     const int rows[6] = {14, 14, 16, 16, 18, 22};
     for (int k = 0; k < 12; ++k) {
-        const plat::FontSpec& layout = fake.Opened()[size_t(k)];
+        const plat::FontPlan& layout = fake.Opened()[size_t(k)];
         EXPECT_EQ(layout.height, heights[k % 6]) << k;
         EXPECT_EQ(layout.weight, k % 6 >= 4 ? 700 : 400) << k;
         EXPECT_EQ(layout.underline, k >= 6) << k;

@@ -46,15 +46,15 @@ protected:
     }
     std::string ListPath(uint32_t id) const { return NumberedPath(m_dir.Path() + "/BGM/LIST", id, "lst"); }
 
-    void WriteEffect(uint32_t id, const qmtest::ToneSpec& spec,
+    void WriteEffect(uint32_t id, const qmtest::TonePlan& plan,
                      plat::SoundEncoding encoding = plat::SoundEncoding::kPcm16Wav) {
         MakeFolders();
-        qmtest::WriteSound(EffectPath(id), encoding, spec);
+        qmtest::WriteSound(EffectPath(id), encoding, plan);
     }
-    void WriteStream(uint32_t id, const qmtest::ToneSpec& spec,
+    void WriteStream(uint32_t id, const qmtest::TonePlan& plan,
                      plat::SoundEncoding encoding = plat::SoundEncoding::kMp3) {
         MakeFolders();
-        qmtest::WriteSound(StreamPath(id), encoding, spec);
+        qmtest::WriteSound(StreamPath(id), encoding, plan);
     }
     // A 16-bit WAV effect holding one value in every sample (levels read exactly).
     void WriteLevelEffect(uint32_t id, int16_t value, int ms) {

@@ -20,7 +20,7 @@
 namespace {
 
 using qmtest::ToneLevel;
-using qmtest::ToneSpec;
+using qmtest::TonePlan;
 
 class SoundMgrTest : public SoundFixture {
 protected:

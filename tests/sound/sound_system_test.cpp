@@ -20,7 +20,7 @@ namespace {
 using plat::SoundEncoding;
 using plat::SoundFileKind;
 using qmtest::ToneLevel;
-using qmtest::ToneSpec;
+using qmtest::TonePlan;
 
 class SoundSystemTest : public SoundSystemFixture {};
 
@@ -311,10 +311,10 @@ TEST_F(SoundSystemTest, NoDeviceNoStart) {
 // A stream whose seconds carry 300, 500, 700 and 900 Hz.
 constexpr double kSeconds[] = {300.0, 500.0, 700.0, 900.0};
 
-ToneSpec FourSeconds() {
-    ToneSpec spec;
-    for (double f : kSeconds) spec.tones.push_back({f, 1000});
-    return spec;
+TonePlan FourSeconds() {
+    TonePlan plan;
+    for (double f : kSeconds) plan.tones.push_back({f, 1000});
+    return plan;
 }
 
 // The tone of kSeconds loudest in the stretch.

@@ -9,7 +9,7 @@
 
 namespace qmtest {
 
-std::string WritePack(TempDir& dir, const std::string& relative, const PackDirSpec& root, uint8_t key) {
+std::string WritePack(TempDir& dir, const std::string& relative, const PackDirPlan& root, uint8_t key) {
     std::string error;
     std::vector<uint8_t> bytes = BuildPack(root, key, &error);
     if (bytes.empty()) {
@@ -19,10 +19,10 @@ std::string WritePack(TempDir& dir, const std::string& relative, const PackDirSp
     return dir.WriteFile(relative, bytes);
 }
 
-TableSpec TextTableSpec(const std::vector<std::string>& rows, uint16_t width) {
-    TableSpec layout;
+TablePlan TextTablePlan(const std::vector<std::string>& rows, uint16_t width) {
+    TablePlan layout;
     layout.rows = uint32_t(rows.size());
-    ColumnSpec c;
+    ColumnPlan c;
     c.type = kColText;
     c.width = width;
     c.texts = rows;
@@ -30,7 +30,7 @@ TableSpec TextTableSpec(const std::vector<std::string>& rows, uint16_t width) {
     return layout;
 }
 
-std::string WriteDataFile(const std::string& folder, int number, const TableSpec& layout) {
+std::string WriteDataFile(const std::string& folder, int number, const TablePlan& layout) {
     std::string error;
     std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
     if (bytes.empty()) {
@@ -49,7 +49,7 @@ ScopedTextTables::ScopedTextTables(const std::map<int, std::vector<std::string>>
     : m_previous(g_pTextTables) {
     m_set.Create(CTextTableSet::kTableCount);
     for (const auto& [table, rows] : tables) {
-        std::vector<uint8_t> bytes = WriteDataTable(TextTableSpec(rows, 256));
+        std::vector<uint8_t> bytes = WriteDataTable(TextTablePlan(rows, 256));
         CFileResource file;
         file.OpenMemory(bytes.data(), uint32_t(bytes.size()));
         if (!m_set.GetTable(table) || !m_set.GetTable(table)->ReadTableBinary(file)) std::abort();

@@ -13,13 +13,13 @@
 namespace qmtest {
 
 // Writes the pack of root below dir; returns its full path.
-std::string WritePack(TempDir& dir, const std::string& relative, const PackDirSpec& root, uint8_t key = 0);
+std::string WritePack(TempDir& dir, const std::string& relative, const PackDirPlan& root, uint8_t key = 0);
 
 // A table whose column 0 holds texts (a text table), width bytes a cell.
-TableSpec TextTableSpec(const std::vector<std::string>& rows, uint16_t width = 64);
+TablePlan TextTablePlan(const std::vector<std::string>& rows, uint16_t width = 64);
 
 // Writes data file number n ("%04d.Z5D") of layout into folder; returns its path.
-std::string WriteDataFile(const std::string& folder, int number, const TableSpec& layout);
+std::string WriteDataFile(const std::string& folder, int number, const TablePlan& layout);
 
 // Installs, for its lifetime, a text table set whose tables hold the given
 // rows (the others empty) as the program's text tables.

@@ -12,42 +12,42 @@
 
 namespace qmtest {
 
-std::vector<int16_t> ToneSamples(const ToneSpec& spec) {
+std::vector<int16_t> ToneSamples(const TonePlan& plan) {
     std::vector<int16_t> out;
-    for (const auto& [frequency, ms] : spec.tones) {
+    for (const auto& [frequency, ms] : plan.tones) {
         const std::vector<int16_t> piece =
-            plat::SineTone(frequency, ms, spec.frequency, spec.channels, spec.amplitude);
+            plat::SineTone(frequency, ms, plan.frequency, plan.channels, plan.amplitude);
         out.insert(out.end(), piece.begin(), piece.end());
     }
     return out;
 }
 
-void WriteSound(const std::string& path, plat::SoundEncoding encoding, const ToneSpec& spec) {
+void WriteSound(const std::string& path, plat::SoundEncoding encoding, const TonePlan& plan) {
     std::string error;
     ASSERT_TRUE(
-        plat::EncodeSoundFile(path, encoding, ToneSamples(spec), spec.frequency, spec.channels, &error))
+        plat::EncodeSoundFile(path, encoding, ToneSamples(plan), plan.frequency, plan.channels, &error))
         << path << ": " << error;
 }
 
-plat::MovieSpec ColourMovie(int width, int height, int frameRate, const std::vector<uint32_t>& colours,
+plat::MoviePlan ColourMovie(int width, int height, int frameRate, const std::vector<uint32_t>& colours,
                             double toneFrequency) {
-    plat::MovieSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.frameRate = frameRate;
-    for (uint32_t colour : colours) spec.frames.push_back(plat::SolidFrame(width, height, colour));
+    plat::MoviePlan plan;
+    plan.width = width;
+    plan.height = height;
+    plan.frameRate = frameRate;
+    for (uint32_t colour : colours) plan.frames.push_back(plat::SolidFrame(width, height, colour));
     if (toneFrequency > 0) {
         const int ms = int(colours.size()) * 1000 / frameRate;
-        spec.audio = plat::SineTone(toneFrequency, ms, 44100, 1, 0.5);
-        spec.audioFrequency = 44100;
-        spec.audioChannels = 1;
+        plan.audio = plat::SineTone(toneFrequency, ms, 44100, 1, 0.5);
+        plan.audioFrequency = 44100;
+        plan.audioChannels = 1;
     }
-    return spec;
+    return plan;
 }
 
-void WriteMovie(const std::string& path, const plat::MovieSpec& spec) {
+void WriteMovie(const std::string& path, const plat::MoviePlan& plan) {
     std::string error;
-    ASSERT_TRUE(plat::EncodeMovieFile(path, spec, &error)) << path << ": " << error;
+    ASSERT_TRUE(plat::EncodeMovieFile(path, plan, &error)) << path << ": " << error;
 }
 
 void WriteEncipheredCopy(const std::string& from, const std::string& to, const std::vector<uint8_t>& key) {

@@ -11,22 +11,22 @@
 namespace qmtest {
 
 // Tones one after the other: (frequency in Hz, 0 for silence; milliseconds).
-struct ToneSpec {
+struct TonePlan {
     std::vector<std::pair<double, int>> tones;
     int frequency = 44100;
     int channels = 1;
     double amplitude = 0.5;
 };
 
-std::vector<int16_t> ToneSamples(const ToneSpec& spec);
+std::vector<int16_t> ToneSamples(const TonePlan& plan);
 // Writes the tones as a sound file; fails the test when the encoder refuses.
-void WriteSound(const std::string& path, plat::SoundEncoding encoding, const ToneSpec& spec);
+void WriteSound(const std::string& path, plat::SoundEncoding encoding, const TonePlan& plan);
 
 // A movie of one colour a frame (0xRRGGBB) with a tone under it (frequency 0:
 // no sound).
-plat::MovieSpec ColourMovie(int width, int height, int frameRate, const std::vector<uint32_t>& colours,
+plat::MoviePlan ColourMovie(int width, int height, int frameRate, const std::vector<uint32_t>& colours,
                             double toneFrequency);
-void WriteMovie(const std::string& path, const plat::MovieSpec& spec);
+void WriteMovie(const std::string& path, const plat::MoviePlan& plan);
 // A copy of a file enciphered with RC4 under the key bytes, from its first byte.
 void WriteEncipheredCopy(const std::string& from, const std::string& to, const std::vector<uint8_t>& key);
 

@@ -38,13 +38,13 @@ public:
     TableBuilder& Set(int column, int row, std::initializer_list<int64_t> values);
     TableBuilder& Set(int column, int row, const std::string& text);
     TableBuilder& Set(int column, int row, const char* text) { return Set(column, row, std::string(text)); }
-    TableBuilder& Set(int column, int row, const TableSpec& nested);
+    TableBuilder& Set(int column, int row, const TablePlan& nested);
 
-    const TableSpec& Layout() const { return m_spec; }
+    const TablePlan& Layout() const { return m_spec; }
 
 private:
-    ColumnSpec& At(int column);
-    TableSpec m_spec;
+    ColumnPlan& At(int column);
+    TablePlan m_spec;
 };
 
 // A database folder of its own for the lifetime of the object: data files
@@ -56,7 +56,7 @@ public:
     ScopedDatabase(const ScopedDatabase&) = delete;
     ScopedDatabase& operator=(const ScopedDatabase&) = delete;
 
-    void Write(int fileNumber, const TableSpec& layout);
+    void Write(int fileNumber, const TablePlan& layout);
     void Write(int fileNumber, const TableBuilder& table) { Write(fileNumber, table.Layout()); }
     const std::string& Path() const { return m_dir.Path(); }
 

@@ -36,10 +36,10 @@ TEST_F(MediaToolTest, TonesInEveryFormat) {
           Case{"adpcm", plat::SoundFileKind::kAdpcmWav}, Case{"mp3", plat::SoundFileKind::kMp3},
           Case{"ogg", plat::SoundFileKind::kNone}}) {
         SCOPED_TRACE(c.format);
-        const std::string spec = Write("tone.txt", std::string("format ") + c.format +
+        const std::string plan = Write("tone.txt", std::string("format ") + c.format +
                                                        "\nrate 22050 # comment\namplitude 0.25\n"
                                                        "tone 440 300\nsilence 100\ntone 880 100\n");
-        const auto run = Media({"tone", Path("out.wav"), spec});
+        const auto run = Media({"tone", Path("out.wav"), plan});
         ASSERT_EQ(run.status, 0) << run.err;
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(plat::ReadWholeFile(Path("out.wav"), bytes));
@@ -108,10 +108,10 @@ TEST_F(MediaToolTest, MusicListsBuildAndDumpAsTheClientReadsThem) {
 }
 
 TEST_F(MediaToolTest, MoviesPlainAndEnciphered) {
-    const std::string spec =
+    const std::string plan =
         Write("movie.txt", "size 32 24\nrate 5\ntone 440\nframe ff0000 3\nframe 0000ff\n");
-    ASSERT_EQ(Media({"movie", Path("plain.avi"), spec}).status, 0);
-    ASSERT_EQ(Media({"movie", Path("secret.avi"), spec, "--key", "abc"}).status, 0);
+    ASSERT_EQ(Media({"movie", Path("plain.avi"), plan}).status, 0);
+    ASSERT_EQ(Media({"movie", Path("secret.avi"), plan, "--key", "abc"}).status, 0);
     const auto plain = Media({"info", Path("plain.avi")});
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.out, "movie 32 x 24 at 5 frames a second\nframes 4 (4 said)\nsound yes, 800 ms\n");

@@ -77,7 +77,7 @@ void WriteField(qmtest::TempDir& dir) {
     banner.motions = {AniFileMotion{0, {AniFileDirection{2, 100, 0, {AniFileLayer{{hold}}}}}}};
     DeclarePools(banner);
     dir.WriteFile("1427.z5a", WriteAniFile(banner));
-    TableSpec kinds;
+    TablePlan kinds;
     kinds.columns.resize(8);
     dir.WriteFile("0073.Z5D", WriteDataTable(kinds));
     dir.WriteFile("field.txt",

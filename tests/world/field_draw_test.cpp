@@ -43,7 +43,7 @@ protected:
         WriteTexture("0001", WriteDtxSheet(4, units, 256, 256, SheetToTiles(sheet.data(), 256, 256)));
         WriteAnimation(40, 0);
         WriteAnimation(41, 1);
-        TableSpec kinds;
+        TablePlan kinds;
         kinds.columns.resize(8);
         m_dir.WriteFile("0073.Z5D", WriteDataTable(kinds));
     }

@@ -111,17 +111,17 @@ bool ParseToneFile(const std::string& text, ToneFile& file, std::string* error) 
 
 // ---- Movies ----
 
-bool ParseMovieFile(const std::string& text, plat::MovieSpec& spec, std::string* error) {
+bool ParseMovieFile(const std::string& text, plat::MoviePlan& plan, std::string* error) {
     std::vector<uint32_t> colours;
     double tone = 0;
     for (const Line& l : SplitLines(text)) {
         long long n = 0, m = 0;
         if (l.keyword == "size" && l.values.size() == 2 && ToInt(l.values[0], 2, 1920, n) &&
             ToInt(l.values[1], 2, 1080, m)) {
-            spec.width = int(n);
-            spec.height = int(m);
+            plan.width = int(n);
+            plan.height = int(m);
         } else if (l.keyword == "rate" && l.values.size() == 1 && ToInt(l.values[0], 1, 60, n)) {
-            spec.frameRate = int(n);
+            plan.frameRate = int(n);
         } else if (l.keyword == "tone" && l.values.size() == 1 && ToNumber(l.values[0], tone) && tone >= 0 &&
                    tone < 20000) {
         } else if (l.keyword == "frame" && (l.values.size() == 1 || l.values.size() == 2)) {
@@ -137,12 +137,12 @@ bool ParseMovieFile(const std::string& text, plat::MovieSpec& spec, std::string*
         }
     }
     if (colours.empty()) return Fail(error, "no frames");
-    if (spec.width % 2 || spec.height % 2 || spec.width == 0) return Fail(error, "size must be given, even");
-    for (uint32_t colour : colours) spec.frames.push_back(plat::SolidFrame(spec.width, spec.height, colour));
+    if (plan.width % 2 || plan.height % 2 || plan.width == 0) return Fail(error, "size must be given, even");
+    for (uint32_t colour : colours) plan.frames.push_back(plat::SolidFrame(plan.width, plan.height, colour));
     if (tone > 0) {
-        spec.audio = plat::SineTone(tone, int(colours.size()) * 1000 / spec.frameRate, 44100, 1, 0.4);
-        spec.audioFrequency = 44100;
-        spec.audioChannels = 1;
+        plan.audio = plat::SineTone(tone, int(colours.size()) * 1000 / plan.frameRate, 44100, 1, 0.4);
+        plan.audioFrequency = 44100;
+        plan.audioChannels = 1;
     }
     return true;
 }
@@ -161,10 +161,10 @@ bool ReadText(const std::string& path, std::string& text, FILE* err) {
 
 int Usage(FILE* err) {
     std::fprintf(err,
-                 "usage: qmmedia tone OUT SPEC [OUT SPEC...]\n"
+                 "usage: qmmedia tone OUT PLAN [OUT PLAN...]\n"
                  "       qmmedia list build TEXT OUT [TEXT OUT...]\n"
                  "       qmmedia list dump FILE\n"
-                 "       qmmedia movie OUT SPEC [--key TEXT]\n"
+                 "       qmmedia movie OUT PLAN [--key TEXT]\n"
                  "       qmmedia info FILE [--key TEXT]\n");
     return 2;
 }
@@ -182,12 +182,12 @@ const char* KindName(plat::SoundFileKind kind) {
     }
 }
 
-int Tone(const std::string& outPath, const std::string& specPath, FILE* err) {
+int Tone(const std::string& outPath, const std::string& planPath, FILE* err) {
     std::string text, error;
-    if (!ReadText(specPath, text, err)) return 1;
+    if (!ReadText(planPath, text, err)) return 1;
     ToneFile file;
     if (!ParseToneFile(text, file, &error)) {
-        std::fprintf(err, "qmmedia: %s: %s\n", specPath.c_str(), error.c_str());
+        std::fprintf(err, "qmmedia: %s: %s\n", planPath.c_str(), error.c_str());
         return 1;
     }
     if (!plat::EncodeSoundFile(outPath, file.encoding, file.samples, file.frequency, file.channels, &error)) {
@@ -213,15 +213,15 @@ int BuildList(const std::string& textPath, const std::string& outPath, FILE* err
     return 0;
 }
 
-int Movie(const std::string& outPath, const std::string& specPath, const std::string* key, FILE* err) {
+int Movie(const std::string& outPath, const std::string& planPath, const std::string* key, FILE* err) {
     std::string text, error;
-    if (!ReadText(specPath, text, err)) return 1;
-    plat::MovieSpec spec;
-    if (!ParseMovieFile(text, spec, &error)) {
-        std::fprintf(err, "qmmedia: %s: %s\n", specPath.c_str(), error.c_str());
+    if (!ReadText(planPath, text, err)) return 1;
+    plat::MoviePlan plan;
+    if (!ParseMovieFile(text, plan, &error)) {
+        std::fprintf(err, "qmmedia: %s: %s\n", planPath.c_str(), error.c_str());
         return 1;
     }
-    if (!plat::EncodeMovieFile(outPath, spec, &error)) {
+    if (!plat::EncodeMovieFile(outPath, plan, &error)) {
         std::fprintf(err, "qmmedia: %s: %s\n", outPath.c_str(), error.c_str());
         return 1;
     }
@@ -337,7 +337,7 @@ int RunMediaTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
         words.resize(words.size() - 2);
     }
     const std::string* keyText = hasKey ? &key : nullptr;
-    // Several files in one go: tone OUT SPEC [OUT SPEC ...].
+    // Several files in one go: tone OUT PLAN [OUT PLAN ...].
     if (words.size() >= 3 && words.size() % 2 == 1 && words[0] == "tone" && !hasKey) {
         for (size_t i = 1; i < words.size(); i += 2)
             if (const int status = Tone(words[i], words[i + 1], err); status != 0) return status;

@@ -1,10 +1,10 @@
 // qmmedia: writes the sound, music list and movie files of the game from
 // their text form with FFmpeg's encoders, and shows what the client's own
 // readers make of such files.
-//   qmmedia tone OUT SPEC [OUT SPEC...]   sound files from tone descriptions
+//   qmmedia tone OUT PLAN [OUT PLAN...]   sound files from tone descriptions
 //   qmmedia list build TEXT OUT [TEXT OUT...]  music list files
 //   qmmedia list dump FILE                a music list as the client reads it
-//   qmmedia movie OUT SPEC [--key TEXT]   an AVI movie (enciphered with the movie key of TEXT)
+//   qmmedia movie OUT PLAN [--key TEXT]   an AVI movie (enciphered with the movie key of TEXT)
 //   qmmedia info FILE [--key TEXT]        what the client's decoders find in a file
 #pragma once
 #include <cstdio>

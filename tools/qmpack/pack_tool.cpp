@@ -42,7 +42,7 @@ int Create(const std::vector<std::string>& args, FILE* err) {
         }
     }
     if (plain.size() != 2) return Usage(err);
-    PackDirSpec root;
+    PackDirPlan root;
     std::string error;
     if (!LoadPackTree(plain[1], root, &error)) {
         std::fprintf(err, "qmpack: %s\n", error.c_str());

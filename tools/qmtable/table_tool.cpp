@@ -20,7 +20,7 @@ int Build(const std::string& textPath, const std::string& outPath, FILE* err) {
         std::fprintf(err, "qmtable: cannot read %s\n", textPath.c_str());
         return 1;
     }
-    TableSpec layout;
+    TablePlan layout;
     std::string error;
     if (!ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), layout,
                         &error)) {

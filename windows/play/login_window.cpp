@@ -31,12 +31,12 @@ namespace {
 
 constexpr char kAccountBoxName[] = "LOGIN_WIN_ACCOUNT";
 constexpr char kPasswordBoxName[] = "LOGIN_WIN_PASSWORD";
-struct ButtonSpec {
+struct ButtonPlan {
     const char* name;
     uint8_t motion;
     int32_t dx, dy;
 };
-constexpr ButtonSpec kButtons[CInsertAccountWindow::kButtonCount] = {
+constexpr ButtonPlan kButtons[CInsertAccountWindow::kButtonCount] = {
     {"LOGIN_WIN_CONNECT", 1, 7, 133},
     {"LOGIN_WIN_CANCEL", 2, 181, 133},
     {"LOGIN_WIN_NEWACCOUNT", 3, 7, 160},

@@ -29,12 +29,12 @@ constexpr int kRowChecking = 326, kRowTitle = 327, kRowTaken = 328, kRowSeeBox =
               kRowMade = 331, kRowTimedOut = 332, kRowMismatch = 333, kRowSending = 335, kRowBadName = 440;
 constexpr uint32_t kBoxLimit[CNewAccountWindow::kBoxCount] = {16, 8, 8, 24, 20};
 constexpr bool kBoxMasked[CNewAccountWindow::kBoxCount] = {false, true, true, false, true};
-struct ButtonSpec {
+struct ButtonPlan {
     const char* name;
     uint8_t motion;
     int32_t dx, dy;
 };
-constexpr ButtonSpec kButtons[CNewAccountWindow::kButtonCount] = {
+constexpr ButtonPlan kButtons[CNewAccountWindow::kButtonCount] = {
     {"NEWACCOUNT_WIN_CHECK", 1, 294, 41},   {"NEWACCOUNT_WIN_CONFIRM", 2, 48, 266},
     {"NEWACCOUNT_WIN_CANCEL", 4, 261, 266}, {"NEWACCOUNT_WIN_RENEW", 3, 156, 266},
     {"NEWACCOUNT_WIN_RENEW", 6, 255, 198},  // the sign-up page (the same identifier)

@@ -18,7 +18,7 @@ namespace maptext {
 
 namespace {
 
-struct DefSpec {
+struct DefPlan {
     int32_t index = 0;
     int32_t kind = MAP_OBJ_NONE;
     std::vector<uint8_t> picture;  // kinds 1, 3
@@ -36,40 +36,40 @@ struct Placed {
     int32_t def = 0, x = 0, y = 0;
 };
 
-struct GroundSpec {
+struct GroundPlan {
     int32_t cellX = 0, cellY = 0, def = 0;
 };
 
-struct PortalSpec {
+struct PortalPlan {
     int32_t cellX = 0, cellY = 0;
     std::vector<std::pair<int32_t, int32_t>> neighbours;
 };
 
-struct MapSpec {
+struct MapPlan {
     int32_t number = 1;
     int32_t header = 0;
     int32_t width = 0, height = 0;
     int32_t definitions = -1;
-    std::map<int32_t, DefSpec> defs;
+    std::map<int32_t, DefPlan> defs;
     std::map<char, Legend> legend;
     std::vector<std::string> rows;
     std::vector<Placed> objects;
-    std::vector<GroundSpec> grounds;
+    std::vector<GroundPlan> grounds;
     bool portalsAuto = false;
-    std::vector<PortalSpec> portals;
+    std::vector<PortalPlan> portals;
 };
 
 class MapParser {
 public:
     MapParser(const std::string& folder, std::string* error) : m_folder(folder), m_error(error) {}
-    bool Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& files);
+    bool Parse(const std::vector<Line>& lines, MapPlan& plan, MapFiles& files);
 
 private:
     bool Fail(const Line& line, const std::string& message) {
         if (m_error) *m_error = LineError(line, message);
         return false;
     }
-    bool Def(WordCursor& c, MapSpec& spec);
+    bool Def(WordCursor& c, MapPlan& plan);
     bool ReadPicture(const Line& line, const std::string& name, int32_t kind, std::vector<uint8_t>& out);
 
     std::string m_folder;
@@ -91,14 +91,14 @@ bool MapParser::ReadPicture(const Line& line, const std::string& name, int32_t k
     return true;
 }
 
-bool MapParser::Def(WordCursor& c, MapSpec& spec) {
+bool MapParser::Def(WordCursor& c, MapPlan& plan) {
     const Line& line = c.GetLine();
     int64_t index = 0, kind = 0, v = 0;
     if (!c.Number(0, 65535, index, m_error, "the definition") || !c.Accept("kind") ||
         !c.Number(0, 255, kind, m_error, "the kind"))
         return false;
-    if (spec.defs.count(int32_t(index))) return Fail(line, "definition " + std::to_string(index) + " twice");
-    DefSpec d;
+    if (plan.defs.count(int32_t(index))) return Fail(line, "definition " + std::to_string(index) + " twice");
+    DefPlan d;
     d.index = int32_t(index);
     d.kind = int32_t(kind);
     while (!c.AtEnd()) {
@@ -129,11 +129,11 @@ bool MapParser::Def(WordCursor& c, MapSpec& spec) {
     if (IsMapImageKind(d.kind) && d.picture.empty())
         return Fail(line, "a picture definition needs its picture");
     if (IsMapVariantKind(d.kind) && d.base < 0) return Fail(line, "a variant needs its base");
-    spec.defs[d.index] = std::move(d);
+    plan.defs[d.index] = std::move(d);
     return true;
 }
 
-bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& files) {
+bool MapParser::Parse(const std::vector<Line>& lines, MapPlan& plan, MapFiles& files) {
     for (size_t i = 0; i < lines.size();) {
         const Line& line = lines[i++];
         if (line.words.empty()) continue;
@@ -142,21 +142,21 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
         int64_t a = 0, b = 0, d = 0;
         if (key == "map") {
             if (!c.Number(0, 9999, a, m_error, "the map number")) return false;
-            spec.number = int32_t(a);
+            plan.number = int32_t(a);
         } else if (key == "header") {
             if (!c.Number(0, 255, a, m_error, "the header byte")) return false;
-            spec.header = int32_t(a);
+            plan.header = int32_t(a);
         } else if (key == "size") {
             if (!c.Number(1, MAP_MAX_CELLS, a, m_error, "the width") ||
                 !c.Number(1, MAP_MAX_CELLS, b, m_error, "the height"))
                 return false;
-            spec.width = int32_t(a);
-            spec.height = int32_t(b);
+            plan.width = int32_t(a);
+            plan.height = int32_t(b);
         } else if (key == "definitions") {
             if (!c.Number(0, 65535, a, m_error, "the definition count")) return false;
-            spec.definitions = int32_t(a);
+            plan.definitions = int32_t(a);
         } else if (key == "def") {
-            if (!Def(c, spec)) return false;
+            if (!Def(c, plan)) return false;
         } else if (key == "legend") {
             // The character is taken as written: '#' is a legend character here.
             const size_t at = line.raw.find("legend") + 6;
@@ -184,7 +184,7 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
                     return Fail(line, "a legend takes ground N, blocked, nodrop and attr N");
                 }
             }
-            spec.legend[ch] = legend;
+            plan.legend[ch] = legend;
         } else if (key == "cells") {
             // Rows are read as written: '#' is a cell character here.
             for (;;) {
@@ -197,25 +197,25 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
                 if (cells == "end") break;
                 if (cells.find_first_of(" \t") != std::string::npos)
                     return Fail(row, "a row of cells is one word");
-                spec.rows.push_back(cells);
+                plan.rows.push_back(cells);
             }
         } else if (key == "object") {
             if (!c.Number(0, 65535, a, m_error, "the definition") || !c.Accept("at") ||
                 !c.Number(INT32_MIN, INT32_MAX, b, m_error, "x") ||
                 !c.Number(INT32_MIN, INT32_MAX, d, m_error, "y"))
                 return false;
-            spec.objects.push_back({int32_t(a), int32_t(b), int32_t(d)});
+            plan.objects.push_back({int32_t(a), int32_t(b), int32_t(d)});
         } else if (key == "ground") {
             if (!c.Number(0, UINT32_MAX, a, m_error, "the definition") || !c.Accept("at") ||
                 !c.Number(0, 65535, b, m_error, "the cell x") ||
                 !c.Number(0, 65535, d, m_error, "the cell y"))
                 return false;
-            spec.grounds.push_back({int32_t(b), int32_t(d), int32_t(a)});
+            plan.grounds.push_back({int32_t(b), int32_t(d), int32_t(a)});
         } else if (key == "portals") {
             if (!c.Accept("auto")) return Fail(line, "portals auto, or portal lines");
-            spec.portalsAuto = true;
+            plan.portalsAuto = true;
         } else if (key == "portal") {
-            PortalSpec p;
+            PortalPlan p;
             if (!c.Number(0, 65535, a, m_error, "the cell x") ||
                 !c.Number(0, 65535, b, m_error, "the cell y"))
                 return false;
@@ -228,7 +228,7 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
                     return false;
                 p.neighbours.emplace_back(int32_t(a), int32_t(b));
             }
-            spec.portals.push_back(std::move(p));
+            plan.portals.push_back(std::move(p));
         } else if (key == "stage") {
             if (!c.Number(0, 65535, a, m_error, "the stage number")) return false;
             files.stageNumber = int32_t(a);
@@ -239,34 +239,34 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
         if (key != "def" && key != "legend" && key != "portal" && !c.AtEnd())
             return Fail(line, "more words than the line takes");
     }
-    if (spec.width <= 0) {
+    if (plan.width <= 0) {
         if (m_error) *m_error = "the map has no size";
         return false;
     }
-    if (int32_t(spec.rows.size()) != spec.height) {
+    if (int32_t(plan.rows.size()) != plan.height) {
         if (m_error)
-            *m_error = "the cells have " + std::to_string(spec.rows.size()) + " rows, not " +
-                       std::to_string(spec.height);
+            *m_error = "the cells have " + std::to_string(plan.rows.size()) + " rows, not " +
+                       std::to_string(plan.height);
         return false;
     }
-    for (size_t r = 0; r < spec.rows.size(); ++r) {
-        if (int32_t(spec.rows[r].size()) != spec.width) {
+    for (size_t r = 0; r < plan.rows.size(); ++r) {
+        if (int32_t(plan.rows[r].size()) != plan.width) {
             if (m_error)
                 *m_error =
-                    "cell row " + std::to_string(r) + " is not " + std::to_string(spec.width) + " wide";
+                    "cell row " + std::to_string(r) + " is not " + std::to_string(plan.width) + " wide";
             return false;
         }
-        for (char ch : spec.rows[r])
-            if (!spec.legend.count(ch)) {
+        for (char ch : plan.rows[r])
+            if (!plan.legend.count(ch)) {
                 if (m_error) *m_error = std::string("no legend for '") + ch + "'";
                 return false;
             }
     }
-    for (const auto& [index, def] : spec.defs)
+    for (const auto& [index, def] : plan.defs)
         if (IsMapVariantKind(def.kind)) {
-            auto base = spec.defs.find(def.base);
+            auto base = plan.defs.find(def.base);
             const int32_t want = def.kind == MAP_OBJ_VARIANT ? MAP_OBJ_IMAGE : MAP_OBJ_IMAGE8;
-            if (base == spec.defs.end() || base->second.kind != want) {
+            if (base == plan.defs.end() || base->second.kind != want) {
                 if (m_error)
                     *m_error = "definition " + std::to_string(index) +
                                ": its base must be a picture of kind " + std::to_string(want);
@@ -278,9 +278,9 @@ bool MapParser::Parse(const std::vector<Line>& lines, MapSpec& spec, MapFiles& f
 
 // ---- Writing ----
 
-void WriteRecord(const MapSpec& spec, const DefSpec& def, CByteWriter& w) {
+void WriteRecord(const MapPlan& plan, const DefPlan& def, CByteWriter& w) {
     w.U8(uint8_t(def.kind));
-    auto picture = [&](const DefSpec& owner) {
+    auto picture = [&](const DefPlan& owner) {
         std::vector<uint8_t> bytes = owner.picture;
         bytes[0] = uint8_t(owner.index);
         bytes[1] = uint8_t(owner.index >> 8);
@@ -301,7 +301,7 @@ void WriteRecord(const MapSpec& spec, const DefSpec& def, CByteWriter& w) {
         case MAP_OBJ_VARIANT8:
             w.U16(uint16_t(def.index));
             w.U16(uint16_t(def.base));
-            picture(spec.defs.at(def.base));
+            picture(plan.defs.at(def.base));
             break;
         default:
             w.U16(uint16_t(def.index));  // a kind the client refuses
@@ -309,32 +309,32 @@ void WriteRecord(const MapSpec& spec, const DefSpec& def, CByteWriter& w) {
     }
 }
 
-std::vector<uint8_t> WriteMap(const MapSpec& spec, std::vector<uint32_t>& offsets) {
+std::vector<uint8_t> WriteMap(const MapPlan& plan, std::vector<uint32_t>& offsets) {
     CByteWriter w;
-    int32_t count = spec.definitions;
-    if (count < 0) count = spec.defs.empty() ? 1 : spec.defs.rbegin()->first + 1;
-    std::vector<const DefSpec*> header;
-    for (const auto& [index, def] : spec.defs)
+    int32_t count = plan.definitions;
+    if (count < 0) count = plan.defs.empty() ? 1 : plan.defs.rbegin()->first + 1;
+    std::vector<const DefPlan*> header;
+    for (const auto& [index, def] : plan.defs)
         if (!def.blockOnly) header.push_back(&def);
-    w.U8(uint8_t(spec.header));
-    w.U32(uint32_t(spec.width));
-    w.U32(uint32_t(spec.height));
+    w.U8(uint8_t(plan.header));
+    w.U32(uint32_t(plan.width));
+    w.U32(uint32_t(plan.height));
     w.U16(uint16_t(count));
     w.U16(uint16_t(header.size()));
-    for (const DefSpec* def : header) {
-        WriteRecord(spec, *def, w);
+    for (const DefPlan* def : header) {
+        WriteRecord(plan, *def, w);
         w.I32(0);
         w.I32(24);
     }
-    const int32_t across = (spec.width + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
-    const int32_t down = (spec.height + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
+    const int32_t across = (plan.width + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
+    const int32_t down = (plan.height + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
     offsets.clear();
     for (int32_t by = 0; by < down; ++by)
         for (int32_t bx = 0; bx < across; ++bx) {
             offsets.push_back(uint32_t(w.Data().size()));
             const int32_t x0 = bx * MAP_BLOCK_CELLS, y0 = by * MAP_BLOCK_CELLS;
-            const int32_t bw = std::min(MAP_BLOCK_CELLS, spec.width - x0);
-            const int32_t bh = std::min(MAP_BLOCK_CELLS, spec.height - y0);
+            const int32_t bw = std::min(MAP_BLOCK_CELLS, plan.width - x0);
+            const int32_t bh = std::min(MAP_BLOCK_CELLS, plan.height - y0);
             const auto inBlock = [&](int32_t cx, int32_t cy) {
                 return cx >= x0 && cx < x0 + bw && cy >= y0 && cy < y0 + bh;
             };
@@ -345,23 +345,23 @@ std::vector<uint8_t> WriteMap(const MapSpec& spec, std::vector<uint32_t>& offset
             w.U16(uint16_t((bw + bh) * MAP_CELL_H / 2 + MAP_CELL_H * 2));
             w.I32(0);
             w.I32(bw * MAP_CELL_H / 2 + MAP_CELL_H * 2);
-            std::vector<const GroundSpec*> grounds;
-            for (const GroundSpec& g : spec.grounds)
+            std::vector<const GroundPlan*> grounds;
+            for (const GroundPlan& g : plan.grounds)
                 if (inBlock(g.cellX, g.cellY)) grounds.push_back(&g);
             w.U16(uint16_t(grounds.size()));
-            for (const GroundSpec* g : grounds) {
+            for (const GroundPlan* g : grounds) {
                 w.U16(uint16_t(g->cellX));
                 w.U16(uint16_t(g->cellY));
                 w.U32(uint32_t(g->def));
             }
             std::vector<const Placed*> objects;
-            for (const Placed& o : spec.objects)
+            for (const Placed& o : plan.objects)
                 if (inBlock(o.x / MAP_CELL_W, o.y / MAP_CELL_H)) objects.push_back(&o);
             w.U16(uint16_t(objects.size()));
             for (const Placed* o : objects) {
-                auto def = spec.defs.find(o->def);
-                if (def != spec.defs.end()) {
-                    WriteRecord(spec, def->second, w);
+                auto def = plan.defs.find(o->def);
+                if (def != plan.defs.end()) {
+                    WriteRecord(plan, def->second, w);
                 } else {
                     // A definition the text does not describe: a record for it without an animation.
                     w.U8(MAP_OBJ_ANIMATION);
@@ -375,7 +375,7 @@ std::vector<uint8_t> WriteMap(const MapSpec& spec, std::vector<uint32_t>& offset
             }
             for (int32_t cy = y0; cy < y0 + bh; ++cy)
                 for (int32_t cx = x0; cx < x0 + bw; ++cx) {
-                    const Legend& l = spec.legend.at(spec.rows[size_t(cy)][size_t(cx)]);
+                    const Legend& l = plan.legend.at(plan.rows[size_t(cy)][size_t(cx)]);
                     w.U16(l.ground);
                     w.U16(0);
                     w.U16(l.attributes);
@@ -386,18 +386,18 @@ std::vector<uint8_t> WriteMap(const MapSpec& spec, std::vector<uint32_t>& offset
     return w.Take();
 }
 
-std::vector<uint8_t> WritePaths(int32_t across, int32_t down, const std::vector<PortalSpec>& portals) {
+std::vector<uint8_t> WritePaths(int32_t across, int32_t down, const std::vector<PortalPlan>& portals) {
     CByteWriter w;
     w.U16(0);
     w.U32(uint32_t(across));
     w.U32(uint32_t(down));
     for (int32_t by = 0; by < down; ++by)
         for (int32_t bx = 0; bx < across; ++bx) {
-            std::vector<const PortalSpec*> here;
-            for (const PortalSpec& p : portals)
+            std::vector<const PortalPlan*> here;
+            for (const PortalPlan& p : portals)
                 if (p.cellX / MAP_BLOCK_CELLS == bx && p.cellY / MAP_BLOCK_CELLS == by) here.push_back(&p);
             w.U32(uint32_t(here.size()));
-            for (const PortalSpec* p : here) {
+            for (const PortalPlan* p : here) {
                 w.U16(uint16_t(p->cellX));
                 w.U16(uint16_t(p->cellY));
                 w.U32(uint32_t(p->neighbours.size()));
@@ -413,7 +413,7 @@ std::vector<uint8_t> WritePaths(int32_t across, int32_t down, const std::vector<
 }  // namespace
 
 std::vector<uint8_t> AutoPortals(CMap& map) {
-    std::vector<PortalSpec> portals;
+    std::vector<PortalPlan> portals;
     const int32_t across = (map.GetWidth() + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
     const int32_t down = (map.GetHeight() + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
     const auto open = [&](int32_t cx, int32_t cy) {
@@ -449,8 +449,8 @@ std::vector<uint8_t> AutoPortals(CMap& map) {
                 }
             }
         }
-    for (PortalSpec& a : portals)
-        for (const PortalSpec& b : portals) {
+    for (PortalPlan& a : portals)
+        for (const PortalPlan& b : portals) {
             if (&a == &b || std::abs(a.cellX / MAP_BLOCK_CELLS - b.cellX / MAP_BLOCK_CELLS) > 1 ||
                 std::abs(a.cellY / MAP_BLOCK_CELLS - b.cellY / MAP_BLOCK_CELLS) > 1)
                 continue;
@@ -464,16 +464,16 @@ std::vector<uint8_t> AutoPortals(CMap& map) {
 bool BuildMapFiles(std::string_view text, const std::string& folder, MapFiles& out, std::string* error) {
     std::vector<Line> lines;
     if (!SplitLines(text, lines, error, true)) return false;
-    MapSpec spec;
+    MapPlan plan;
     out = MapFiles();
     MapParser parser(folder, error);
-    if (!parser.Parse(lines, spec, out)) return false;
-    out.number = spec.number;
-    out.map = WriteMap(spec, out.blockOffsets);
-    const int32_t across = (spec.width + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
-    const int32_t down = (spec.height + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
-    if (!spec.portalsAuto) {
-        out.paths = WritePaths(across, down, spec.portals);
+    if (!parser.Parse(lines, plan, out)) return false;
+    out.number = plan.number;
+    out.map = WriteMap(plan, out.blockOffsets);
+    const int32_t across = (plan.width + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
+    const int32_t down = (plan.height + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
+    if (!plan.portalsAuto) {
+        out.paths = WritePaths(across, down, plan.portals);
         return true;
     }
     // The client's own map decides which straight walks are clear.

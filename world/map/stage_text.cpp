@@ -9,10 +9,10 @@ namespace maptext {
 
 namespace {
 
-struct TypeSpec {
+struct TypePlan {
     uint8_t type = 0;
     int64_t header = -1;  // text length (-1: the value's), or width code
-    std::vector<TypeSpec> columns;
+    std::vector<TypePlan> columns;
 };
 
 struct Named {
@@ -50,9 +50,9 @@ private:
         if (m_error) *m_error = LineError(line, message);
         return false;
     }
-    bool Spec(WordCursor& c, TypeSpec& spec);
-    void Header(const TypeSpec& spec, CByteWriter& w, const std::string* text);
-    bool Value(WordCursor& c, const TypeSpec& spec, CByteWriter& w);
+    bool Plan(WordCursor& c, TypePlan& plan);
+    void Header(const TypePlan& plan, CByteWriter& w, const std::string* text);
+    bool Value(WordCursor& c, const TypePlan& plan, CByteWriter& w);
     bool Group(const std::vector<Line>& lines, size_t& index);
 
     CByteWriter m_w;
@@ -60,63 +60,63 @@ private:
     std::string* m_error;
 };
 
-bool StageBuilder::Spec(WordCursor& c, TypeSpec& spec) {
+bool StageBuilder::Plan(WordCursor& c, TypePlan& plan) {
     const Word* w = c.Next();
     if (!w || w->quoted) return Fail(c.GetLine(), "a type is missing");
     int64_t n = 0;
     if (w->text == "text") {
-        spec.type = STAGE_TYPE_TEXT;
+        plan.type = STAGE_TYPE_TEXT;
         const Word* p = c.Peek();
         if (p && !p->quoted && ParseNumber(p->text, 0, UINT32_MAX, n)) {
             c.Next();
-            spec.header = n;
+            plan.header = n;
         }
         return true;
     }
     if (w->text == "sized" || w->text == "sized7") {
-        spec.type = w->text == "sized" ? STAGE_TYPE_SIZED : STAGE_TYPE_SIZED7;
-        return c.Number(0, 255, spec.header, m_error, "the width code");
+        plan.type = w->text == "sized" ? STAGE_TYPE_SIZED : STAGE_TYPE_SIZED7;
+        return c.Number(0, 255, plan.header, m_error, "the width code");
     }
     if (w->text == "type") {
         if (!c.Number(0, 255, n, m_error, "the type code")) return false;
         if (IsStageValueType(uint8_t(n)))
             return Fail(c.GetLine(), "type " + std::to_string(n) + " has a name");
-        spec.type = uint8_t(n);
+        plan.type = uint8_t(n);
         return true;
     }
     if (w->text == "table") {
-        spec.type = STAGE_TYPE_TABLE;
+        plan.type = STAGE_TYPE_TABLE;
         if (!c.Accept("[")) return Fail(c.GetLine(), "a table's columns begin with '['");
         while (!c.Accept("]")) {
             if (c.AtEnd()) return Fail(c.GetLine(), "the columns end with ']'");
-            TypeSpec column;
-            if (!Spec(c, column)) return false;
+            TypePlan column;
+            if (!Plan(c, column)) return false;
             if (column.type == STAGE_TYPE_TEXT && column.header < 0)
                 return Fail(c.GetLine(), "a text column needs its length");
-            spec.columns.push_back(std::move(column));
+            plan.columns.push_back(std::move(column));
         }
         return true;
     }
     for (const Named& t : kTypes)
         if (w->text == t.name) {
-            spec.type = t.type;
+            plan.type = t.type;
             return true;
         }
     return Fail(c.GetLine(), "unknown type '" + w->text + "'");
 }
 
-void StageBuilder::Header(const TypeSpec& spec, CByteWriter& w, const std::string* text) {
-    switch (spec.type) {
+void StageBuilder::Header(const TypePlan& plan, CByteWriter& w, const std::string* text) {
+    switch (plan.type) {
         case STAGE_TYPE_TEXT:
-            w.U32(uint32_t(spec.header >= 0 ? spec.header : int64_t(text ? text->size() : 0)));
+            w.U32(uint32_t(plan.header >= 0 ? plan.header : int64_t(text ? text->size() : 0)));
             break;
         case STAGE_TYPE_SIZED:
         case STAGE_TYPE_SIZED7:
-            w.U8(uint8_t(spec.header));
+            w.U8(uint8_t(plan.header));
             break;
         case STAGE_TYPE_TABLE:
-            w.U32(uint32_t(spec.columns.size()));
-            for (const TypeSpec& column : spec.columns) {
+            w.U32(uint32_t(plan.columns.size()));
+            for (const TypePlan& column : plan.columns) {
                 w.U8(column.type);
                 Header(column, w, nullptr);
             }
@@ -126,21 +126,21 @@ void StageBuilder::Header(const TypeSpec& spec, CByteWriter& w, const std::strin
     }
 }
 
-bool StageBuilder::Value(WordCursor& c, const TypeSpec& spec, CByteWriter& w) {
+bool StageBuilder::Value(WordCursor& c, const TypePlan& plan, CByteWriter& w) {
     const Line& line = c.GetLine();
     int64_t a = 0, b = 0, f = 0;
-    switch (spec.type) {
+    switch (plan.type) {
         case STAGE_TYPE_TEXT: {
             const Word* t = c.Next();
             if (!t || !t->quoted) return Fail(line, "a text value is quoted");
             std::string bytes = t->text;
-            if (spec.header >= 0) bytes.resize(size_t(spec.header), '\0');
+            if (plan.header >= 0) bytes.resize(size_t(plan.header), '\0');
             w.Bytes(bytes.data(), bytes.size());
             return true;
         }
         case STAGE_TYPE_SIZED:
         case STAGE_TYPE_SIZED7: {
-            const int32_t size = StageValueSize(spec.type, uint8_t(spec.header));
+            const int32_t size = StageValueSize(plan.type, uint8_t(plan.header));
             if (size == 0)
                 return c.Accept("-") || Fail(line, "a value of this width reads nothing: write '-'");
             if (!c.Number(0, size == 1 ? 0xFF : size == 2 ? 0xFFFF : UINT32_MAX, a, m_error, "the value"))
@@ -190,7 +190,7 @@ bool StageBuilder::Value(WordCursor& c, const TypeSpec& spec, CByteWriter& w) {
             if (!c.Number(0, UINT32_MAX, a, m_error, "the row count")) return false;
             w.U32(uint32_t(a));
             for (int64_t r = 0; r < a; ++r)
-                for (const TypeSpec& column : spec.columns)
+                for (const TypePlan& column : plan.columns)
                     if (!Value(c, column, w)) return false;
             return c.Accept("}") || Fail(line, "a table value ends with '}'");
         }
@@ -252,25 +252,25 @@ bool StageBuilder::Group(const std::vector<Line>& lines, size_t& index) {
                 body.U8(0);
             }
         }
-        TypeSpec spec;
-        if (!Spec(e, spec)) return false;
-        body.U8(spec.type);
+        TypePlan plan;
+        if (!Plan(e, plan)) return false;
+        body.U8(plan.type);
         if (kind == STAGE_GROUP_PROPERTIES) {
             const Word* text = e.Peek();
-            Header(spec, body, text && text->quoted ? &text->text : nullptr);
-            if (!Value(e, spec, body)) return false;
+            Header(plan, body, text && text->quoted ? &text->text : nullptr);
+            if (!Value(e, plan, body)) return false;
         } else {
             if (!e.Accept(":")) return Fail(line, "a list entry is TYPE : values");
-            if (spec.type == STAGE_TYPE_TEXT && spec.header < 0)
+            if (plan.type == STAGE_TYPE_TEXT && plan.header < 0)
                 return Fail(line, "a list of texts needs its length");
             CByteWriter values;
             uint32_t n = 0;
             while (!e.AtEnd()) {
-                if (!Value(e, spec, values)) return false;
+                if (!Value(e, plan, values)) return false;
                 ++n;
             }
             body.U32(n);
-            Header(spec, body, nullptr);
+            Header(plan, body, nullptr);
             body.Bytes(values.Data().data(), values.Data().size());
         }
         if (!e.AtEnd()) return Fail(line, "more words than the entry takes");
@@ -303,7 +303,7 @@ bool StageBuilder::Groups(const std::vector<Line>& lines, size_t& index, bool un
 
 // ---- Dump ----
 
-std::string SpecText(const StageEntry& e) {
+std::string EntryText(const StageEntry& e) {
     switch (e.type) {
         case STAGE_TYPE_TEXT:
             return "text " + std::to_string(e.textLength);
@@ -313,7 +313,7 @@ std::string SpecText(const StageEntry& e) {
             return "sized7 " + std::to_string(e.width7);
         case STAGE_TYPE_TABLE: {
             std::string s = "table [";
-            for (const StageEntry& column : e.columns) s += " " + SpecText(column);
+            for (const StageEntry& column : e.columns) s += " " + EntryText(column);
             return s + " ]";
         }
         default:
@@ -404,11 +404,11 @@ std::string DumpStage(const CStageData& stage) {
                 out += "\n";
                 continue;
             }
-            std::string spec = SpecText(e);
+            std::string plan = EntryText(e);
             if (e.type == STAGE_TYPE_TEXT && group.kind == STAGE_GROUP_PROPERTIES && !e.values.empty() &&
                 e.values[0].text.size() == e.textLength)
-                spec = "text";
-            out += "  " + spec;
+                plan = "text";
+            out += "  " + plan;
             if (group.kind == STAGE_GROUP_LISTS) out += " :";
             // A value the file ended before has no entry: it reads nothing.
             for (const StageValue& v : e.values) out += " " + (v.entry ? ValueText(v) : std::string("?"));
