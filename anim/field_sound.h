@@ -15,6 +15,12 @@ public:
     virtual void PlaySoundEffect(uint32_t effectId, int32_t x, int32_t y, int32_t playArgument) = 0;
     // Starts a music list.
     virtual void ChangeMusicList(uint32_t list) = 0;
+    // Starts the music list the music name table gives the name; false (the
+    // music goes on) for a name it does not hold.
+    virtual bool PlayMusicByName(const char* name) {
+        (void)name;
+        return false;
+    }
     // Whether the sound spots of a map play (the user's switch).
     virtual bool AreSoundSpotsOn() = 0;
     // The looping sound of a slot (a stage's sound spot); positional places it

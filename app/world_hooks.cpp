@@ -1,8 +1,10 @@
 #include "app/world_hooks.h"
 
+#include "anim/ani_object.h"
 #include "core/message.h"
 #include "data/game_hooks.h"
 #include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
@@ -72,6 +74,19 @@ public:
     CChar* PickCharAt(int32_t x, int32_t y, bool includePlayer) override {
         return g_pCharMgr ? g_pCharMgr->PickCharAt(x, y, false, nullptr, includePlayer) : nullptr;
     }
+    // The session keeps a party list of the characters' kind; the player's own
+    // appearance takes it over.
+    std::unique_ptr<IPartyList> MakePartyList() override {
+        return g_pCharMgr ? std::make_unique<CTeam>() : nullptr;
+    }
+    bool GetCharName(uint32_t charId, char* name, size_t capacity) override {
+        return g_pCharMgr && g_pCharMgr->GetCharName(charId, name, capacity);
+    }
+    // The value is the row of the sound table; the text names nothing the
+    // manager looks up.
+    void PlayTableSound(const char*, uint8_t value) override {
+        if (g_pCharMgr) g_pCharMgr->PlayTableSound(value);
+    }
 
     // The sound manager, while it exists.
     bool HasSoundMgr() override { return g_pSoundMgr != nullptr; }
@@ -82,8 +97,24 @@ public:
 
 CProgramWorldHooks g_programWorld;
 
+// What the sound manager reads of the characters it is given (an impact's
+// attacker and target).
+class CProgramSoundCharacters : public ISoundCharacters {
+public:
+    uint16_t GetCharType(CChar* c) override { return c ? c->GetKind() : uint16_t(SOUND_CHAR_PLAYER); }
+    uint32_t GetResourceId(CChar* c) override { return c ? c->m_resourceId : 0; }
+    std::pair<int32_t, int32_t> GetScreenPoint(CChar* c) override {
+        CAniObject* ani = c ? c->GetAniObject() : nullptr;
+        return ani ? std::pair<int32_t, int32_t>{ani->GetX(), ani->GetY()}
+                   : std::pair<int32_t, int32_t>{0, 0};
+    }
+};
+
+CProgramSoundCharacters g_soundCharacters;
+
 }  // namespace
 
 void InstallGameWorldHooks() {
     SetGameWorldHooks(&g_programWorld);
+    SetSoundCharacters(&g_soundCharacters);
 }

@@ -30,14 +30,18 @@ enum : size_t {
     OPT_TEXT_1 = 5893,  // three 256-byte texts of the server selection and login
     OPT_TEXT_2 = 6149,
     OPT_TEXT_3 = 6405,
+    // Marks over the party members (1 by default); the character manager
+    // takes the party marks of its message 72 only while it is on.
+    OPT_PARTY_MARKS = 36,
     // The maps' sound spots play (1 by default).
     OPT_AMBIENT_SOUNDS = 38,
     // The character manager's switches, in bytes no row of the options window
-    // edits (38 and 39 are switches of its sound tab).
-    OPT_HIDE_PETS = 40,
-    OPT_TARGET_SNAP = 41,
-    OPT_HIDE_MERCHANTS = 42,
-    OPT_NO_TABLE_SOUNDS = 43,
+    // edits and the defaults leave 0 (38 and 39 are switches of its sound tab,
+    // 40 is on by default).
+    OPT_HIDE_PETS = 41,
+    OPT_TARGET_SNAP = 42,
+    OPT_HIDE_MERCHANTS = 43,
+    OPT_NO_TABLE_SOUNDS = 54,
 };
 
 // The options block, kept in the file's layout.

@@ -55,6 +55,11 @@ public:
     void ChangeMusicList(uint32_t list) override {
         if (g_pSoundMgr && list <= uint32_t(INT32_MAX)) g_pSoundMgr->ChangeMusicList(int32_t(list));
     }
+    bool PlayMusicByName(const char* name) override {
+        const uint32_t list = g_pSoundMgr && name ? g_pSoundMgr->FindMusicIdByName(name) : 0;
+        if (list == 0 || list > uint32_t(INT32_MAX)) return false;
+        return g_pSoundMgr->ChangeMusicList(int32_t(list));
+    }
     bool AreSoundSpotsOn() override { return g_options.GetByte(OPT_AMBIENT_SOUNDS) != 0; }
     // A spot's flag places its sound on the map; slot sounds loop until stopped.
     void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,

@@ -44,6 +44,7 @@ enum : uint32_t {
     MSG_OBJECT_INFO = 59,
     MSG_CHAR_APPEARANCE = 60,
     MSG_TIMED_PAIR = 61,
+    MSG_PARTY_MARKS = 72,
     MSG_CHAR_STATE_73 = 73,
     MSG_CHAR_STATE_74 = 74,
     MSG_CHAR_STATE_75 = 75,
@@ -480,10 +481,10 @@ public:
     uint32_t m_second[MAX_PAIRS] = {};
 };
 
-// 42: a list of ids.
+// 42: a list of ids; 72: the characters whose controllers take the party mark.
 class CIdArrayMsg : public CMsgPayload {
 public:
-    CIdArrayMsg() : CMsgPayload(MSG_ID_ARRAY) {}
+    explicit CIdArrayMsg(uint32_t id = MSG_ID_ARRAY) : CMsgPayload(id) {}
     // At most 255 ids (the count is a byte).
     void Set(size_t count, const uint32_t* ids);
     uint8_t m_count = 0;

@@ -266,6 +266,7 @@ std::vector<HookRow> HookTable() {
         {"game world", [] { return GetGameWorldHooks() != nullptr; }, kKept},
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
+        {"game world: party lists", [] { return GameWorld().MakePartyList() != nullptr; }, kInstalled},
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kInstalled},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
@@ -273,7 +274,7 @@ std::vector<HookRow> HookTable() {
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
-        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kAbsent},
+        {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kKept},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},

@@ -153,6 +153,32 @@ TEST_F(SoundGlobalsTest, TheMapsMusicEffectsAndSoundSpotsReachTheManager) {
     EXPECT_EQ(GetFieldSound(), nullptr);
 }
 
+TEST_F(SoundGlobalsTest, MusicListsByNameOfTheMusicNameTable) {
+    qmtest::TableBuilder music(2, 2);
+    music.Text(0).U32(1).Set(0, 0, "CONNECT_BGM").Set(1, 0, 7).Set(0, 1, "GAMEOVER_BGM").Set(1, 1, 8);
+    m_db.Write(MUSIC_NAME_TABLE, music);
+    std::vector<uint8_t> list;
+    ASSERT_TRUE(WriteMusicList({MusicTrack{3, 0, 0, MUSIC_MODE_REPEAT, 0}}, list));
+    m_dir.WriteFile("BGM/LIST/" + NumberedPath("", 8, "lst").substr(1),
+                    std::string(list.begin(), list.end()));
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::SoundMgr));
+    IFieldSound* sound = GetFieldSound();
+    ASSERT_NE(sound, nullptr);
+
+    // Names the table does not hold change nothing.
+    EXPECT_FALSE(sound->PlayMusicByName("JAPAN_TITLE_BGM"));
+    EXPECT_FALSE(sound->PlayMusicByName("gameover_bgm"));
+    EXPECT_FALSE(sound->PlayMusicByName(nullptr));
+    EXPECT_EQ(g_pSoundMgr->GetMusicState(), MUSIC_IDLE);
+    EXPECT_FALSE(g_pSoundMgr->IsMusicPlaying());
+
+    EXPECT_TRUE(sound->PlayMusicByName("GAMEOVER_BGM"));
+    EXPECT_EQ(g_pSoundMgr->GetMusicState(), MUSIC_CHANGING);
+    GetSoundFrameClient()->OnFrame();
+    EXPECT_TRUE(g_pSoundMgr->IsMusicPlaying());
+    EXPECT_EQ(g_pSoundMgr->GetCurrentList(), 8);
+}
+
 TEST_F(SoundGlobalsTest, WithoutAnAudioDeviceTheProgramRunsSilent) {
     m_audio->FailOpen(true);
     EXPECT_FALSE(CreateGlobal(GlobalSlot::SoundMgr));

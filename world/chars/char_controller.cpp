@@ -43,6 +43,12 @@ bool IsOwnName(const char* name, const char* ownName) {
     return ownName && name && std::strcmp(name, ownName) == 0;
 }
 
+// The user's own character's name, while it is on the field.
+const char* PlayerOwnName() {
+    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    return player ? player->m_ownName : nullptr;
+}
+
 // Motions played once, and those that leave the animation alone.
 bool PlaysOnce(uint32_t m) {
     switch (m) {
@@ -146,6 +152,35 @@ bool CTeam::UpdateMember(const CTeamMember& fields, const char* ownName) {
     CopyRecordText(member->m_text, fields.m_text);
     member->m_resourceId = fields.m_resourceId;
     return true;
+}
+
+void CTeam::SetLeader(const char* name, uint8_t value) {
+    CopyRecordText(m_leaderName, name ? name : "");
+    m_leaderValue = value;
+}
+
+CTeamMember CTeam::FromServer(const CPartyMember& member) const {
+    CTeamMember fields;
+    CopyRecordText(fields.m_name, member.m_name);
+    fields.m_leader = m_leaderName[0] && std::strcmp(fields.m_name, m_leaderName) == 0 ? 1 : 0;
+    fields.m_state = member.m_kind;
+    fields.m_resourceId = member.m_value;
+    fields.m_byte1 = member.m_level;
+    fields.m_value = member.m_extraValue;
+    CopyRecordText(fields.m_text, member.m_text);
+    fields.m_byte2 = member.m_byte;
+    fields.m_word = member.m_words[0];
+    fields.m_word1 = member.m_words[1];
+    fields.m_word2 = member.m_words[2];
+    return fields;
+}
+
+void CTeam::AddOrUpdateMember(const CPartyMember& member) {
+    AddOrUpdateMember(FromServer(member), PlayerOwnName());
+}
+
+void CTeam::UpdateMember(const CPartyMember& member) {
+    UpdateMember(FromServer(member), PlayerOwnName());
 }
 
 void CTeam::RemoveMember(const char* name) {

@@ -13,6 +13,7 @@
 #include "core/base_object.h"
 #include "core/message.h"
 #include "core/resource_cache.h"
+#include "data/game_hooks.h"
 #include "data/item_object.h"
 
 class CAniObject;
@@ -81,10 +82,24 @@ public:
     virtual void AddAllMembers(const class CTeam& team) = 0;
 };
 
-// The party list; a CMsgData so that a record can carry it (the session keeps
-// the list that arrives before the player's character).
-class CTeam : public CMsgData {
+// The party list; a CMsgData so that a record can carry it, and the session's
+// party list (it keeps the members the server sends while the party window is
+// closed, and the player's own appearance takes it over).
+class CTeam : public CMsgData, public IPartyList {
 public:
+    static constexpr size_t LEADER_NAME_SIZE = 101;  // 100 bytes and the terminator
+
+    // ---- The session's side ----
+    void SetLeader(const char* name, uint8_t value) override;
+    // The server's member: its kind is the state byte (2 flagged, 3 absent),
+    // its value the resource id, its level the first byte; the detail's
+    // extra value, text, byte and three words fill the rest. It is the leader
+    // when it carries the leader's name.
+    void AddOrUpdateMember(const CPartyMember& member) override;
+    void UpdateMember(const CPartyMember& member) override;
+    const char* LeaderName() const { return m_leaderName; }
+    uint8_t LeaderValue() const { return m_leaderValue; }
+
     // The member with the name (exact bytes), or null.
     CTeamMember* FindMember(const char* name);
     bool HasMember(const char* name) { return FindMember(name) != nullptr; }
@@ -93,10 +108,10 @@ public:
     CTeamMember& AddOrUpdateMember(const CTeamMember& fields, const char* ownName);
     // Nothing for a name not in the list.
     bool UpdateMember(const CTeamMember& fields, const char* ownName);
-    void RemoveMember(const char* name);
+    void RemoveMember(const char* name) override;
     void Clear();
     // The member becomes the leader and moves to the front.
-    void PromoteMember(const char* name);
+    void PromoteMember(const char* name) override;
     size_t Count() const { return m_members.size(); }
     const std::list<CTeamMember>& Members() const { return m_members; }
 
@@ -104,7 +119,11 @@ public:
     static ITeamDisplay* s_pDisplay;
 
 private:
+    CTeamMember FromServer(const CPartyMember& member) const;
+
     std::list<CTeamMember> m_members;
+    char m_leaderName[LEADER_NAME_SIZE] = {};
+    uint8_t m_leaderValue = 0;
 };
 
 // Skill group of the data: five skill rows and a time value.

@@ -33,6 +33,7 @@ constexpr uint32_t RING_ANI = 1867, STATUS_MARK_ANI = 1419, STATUS_101_ANI = 384
 constexpr char kEnergyBarName[] = "Char_Energy_Bar";
 constexpr char kQuickSlotWindow[] = "QuickSlotWindow";
 constexpr char kComboSetupWindow[] = "COMBO_SETUP_WINDOW";
+constexpr char kGameOverMusic[] = "GAMEOVER_BGM";
 constexpr int ENERGY_BAR_LAYER = 6;
 constexpr int32_t WIDEN_BELOW = 40, WIDEN_BY = 20;
 
@@ -528,11 +529,12 @@ void CCharMgr::PlayTableSound(int32_t row) {
     if (!sound || g_options.GetByte(OPT_NO_TABLE_SOUNDS) || g_options.GetByte(OPT_EFFECTS_OFF)) return;
     const uint32_t id =
         row >= 0 && row < m_sounds.GetRowCount() ? m_sounds.GetInt(CHAR_SOUND_COLUMN, row) : 0;
-    sound->PlaySoundEffect(id, -1, -1, 0);
+    sound->PlaySoundEffect(id, -1, -1, 1);  // once
 }
 
 void CCharMgr::OnGameOver() {
     if (m_pPlayer && m_pPlayer->GetAction()) m_pPlayer->GetAction()->Die();
+    if (IFieldSound* sound = GetFieldSound()) sound->PlayMusicByName(kGameOverMusic);
     if (g_pWindowMgr)
         if (auto* system =
                 dynamic_cast<IMapSystemWindow*>(g_pWindowMgr->FindWindowByName(mapwin::kSystemWindow)))

@@ -17,6 +17,7 @@ class CAniObject;
 class CCharAppearance;
 class CCharAppearMsg;
 class CCharCreateMsg;
+class CIdArrayMsg;
 class CMsgPayload;
 class CObjectAppearMsg;
 class CObjectInfoMsg;
@@ -114,6 +115,18 @@ public:
     bool PostRecord(std::unique_ptr<CMsgPayload> record, int32_t delay);
     // A party list that arrived before the player's character (taken over).
     void SetWaitingParty(std::unique_ptr<CTeam> party);
+    // The list the session kept while the party window was closed becomes
+    // the waiting one (the player's own appearance takes it over).
+    void TakeSessionParty();
+    // Message 39: the three bytes go to the player's controller.
+    void SetPlayerValues3(uint8_t a, uint8_t b, uint8_t c);
+    // Message 72: the listed characters' controllers take the party mark;
+    // false (the message waits) without a player or while the marks over
+    // party members are switched off.
+    bool MarkPartyMembers(const CIdArrayMsg& msg);
+    // The shown name of the character with the id (active only), copied
+    // bounded; false when it is not in view.
+    bool GetCharName(uint32_t id, char* name, size_t capacity);
 
     // The requests the characters send: the session's unless given others
     // (null gives the session's back).
@@ -134,8 +147,6 @@ public:
     CAniObject* EnergyBar(int index) const;
 
     uint8_t m_fightClubMatch = 0;
-    // The client's party-marking switch (message 72 waits while it is off).
-    uint8_t m_partyMarking = 0;
 
 private:
     // Unlinks the child at the node (slot freed) and deletes it.

@@ -9,9 +9,11 @@
 #include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/field_sound.h"
+#include "core/config.h"
 #include "core/error_box.h"
 #include "data/char_resource_mgr.h"
 #include "data/game_hooks.h"
+#include "net/game_session.h"
 #include "net/handlers/char_records.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
@@ -346,6 +348,12 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             if (auto* p = dynamic_cast<CThreeValuesMsg*>(data))
                 if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
             return true;
+        case MSG_PLAYER_VALUES:
+            if (auto* p = dynamic_cast<CPlayerValuesMsg*>(data)) SetPlayerValues3(p->m_a, p->m_b, p->m_c);
+            return true;
+        case MSG_PARTY_MARKS:
+            if (auto* p = dynamic_cast<CIdArrayMsg*>(data)) return MarkPartyMembers(*p);
+            return true;
         case MSG_COMBO_TARGET:
             if (auto* p = dynamic_cast<CComboTargetMsg*>(data))
                 if (CChar* c = GetChar(p->m_charId)) Forward(msg, c, msg->m_senderId);
@@ -503,6 +511,7 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
     c->SetDirection(msg.m_direction);
     if (own && created) {
         SetPlayerChar(c);
+        TakeSessionParty();
         if (m_pWaitingParty && c->GetData()) {
             c->GetData()->SetParty(std::move(m_pWaitingParty));
             // The mini team window shows the list, or is told when it comes.
@@ -691,6 +700,37 @@ void CCharMgr::SetWaitingParty(std::unique_ptr<CTeam> party) {
         m_pWaitingParty = std::move(party);
 }
 
+void CCharMgr::TakeSessionParty() {
+    std::unique_ptr<IPartyList>& kept = GameSession().m_party;
+    if (auto* team = dynamic_cast<CTeam*>(kept.get())) {
+        kept.release();
+        m_pWaitingParty.reset(team);
+    }
+}
+
+void CCharMgr::SetPlayerValues3(uint8_t a, uint8_t b, uint8_t c) {
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!controller) return;
+    controller->m_flags[0] = a;
+    controller->m_flags[1] = b;
+    controller->m_flags[2] = c;
+}
+
+bool CCharMgr::MarkPartyMembers(const CIdArrayMsg& msg) {
+    if (!m_pPlayer || !g_options.GetByte(OPT_PARTY_MARKS)) return false;  // waits
+    const size_t count = std::min<size_t>(msg.m_count, msg.m_ids.size());
+    for (size_t n = 0; n < count; ++n)
+        if (CChar* c = GetChar(msg.m_ids[n]); c && c->GetController()) c->GetController()->m_partyMark = 1;
+    return true;
+}
+
+bool CCharMgr::GetCharName(uint32_t id, char* name, size_t capacity) {
+    CChar* c = GetChar(id);
+    if (!c || !name || capacity == 0) return false;
+    CopyRecordText(name, capacity, c->GetInfo(nullptr));
+    return true;
+}
+
 // ---- Skill groups, reactions and emoticons ----
 
 void CCharMgr::SetSkillGroup(const CStatusGroupMsg& msg) {
@@ -725,7 +765,7 @@ void CCharMgr::ShowValueReaction(bool withText, uint32_t id, int32_t amount, con
     uint32_t sound = 0;
     uint8_t motion = 0, frame = 0;
     if (!ValueReactionBand(amount, &sound, &motion, &frame)) return;
-    if (IFieldSound* s = GetFieldSound()) s->PlaySoundEffect(sound, -1, -1, 0);
+    if (IFieldSound* s = GetFieldSound()) s->PlaySoundEffect(sound, -1, -1, 1);
     c->ShowEmote(EMOTE_ANI, motion, EMOTE_MS);
     if (c->m_pEmote) c->m_pEmote->SetDirection(frame);
 }

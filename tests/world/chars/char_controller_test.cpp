@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
@@ -187,6 +189,55 @@ TEST_F(CharControllerTest, PartyList) {
     party->AddOrUpdateMember(member("Dee", 1), "Me");
     c->GetData()->SetParty(std::move(party));
     EXPECT_TRUE(c->GetController()->IsTeamMember("Dee"));
+}
+
+// The session fills the list through the server's members.
+TEST_F(CharControllerTest, PartyListOfTheServersMembers) {
+    CTeam team;
+    IPartyList& list = team;
+    auto member = [](const char* name, uint8_t kind, uint32_t value) {
+        CPartyMember m;
+        CopyRecordText(m.m_name, name);
+        m.m_kind = kind;
+        m.m_value = value;
+        m.m_level = 30;
+        m.m_extraValue = 77;
+        CopyRecordText(m.m_text, "town");
+        m.m_words[0] = 1;
+        m.m_words[1] = 2;
+        m.m_words[2] = 3;
+        return m;
+    };
+    list.SetLeader(std::string(120, 'L').c_str(), 9);
+    EXPECT_EQ(std::strlen(team.LeaderName()), 100u);
+    EXPECT_EQ(team.LeaderValue(), 9);
+    list.SetLeader("Bob", 1);
+    list.AddOrUpdateMember(member("Ann", 1, CHAR_PLAYER_BASE));
+    list.AddOrUpdateMember(member("Bob", 2, CHAR_PLAYER_BASE + 4));
+    ASSERT_EQ(team.Count(), 2u);
+    const CTeamMember* ann = team.FindMember("Ann");
+    const CTeamMember* bob = team.FindMember("Bob");
+    EXPECT_EQ(ann->m_leader, 0);
+    EXPECT_EQ(bob->m_leader, 1);
+    EXPECT_EQ(bob->m_state, 2);
+    EXPECT_EQ(bob->m_resourceId, CHAR_PLAYER_BASE + 4);
+    EXPECT_EQ(bob->m_byte1, 30);
+    EXPECT_EQ(bob->m_value, 77u);
+    EXPECT_STREQ(bob->m_text, "town");
+    EXPECT_EQ(bob->m_word2, 3);
+
+    list.UpdateMember(member("Cid", 3, 0));  // not in the list: nothing
+    EXPECT_EQ(team.Count(), 2u);
+    list.UpdateMember(member("Ann", 3, CHAR_PLAYER_BASE + 1));
+    EXPECT_EQ(ann->m_state, 3);
+    EXPECT_EQ(ann->m_resourceId, CHAR_PLAYER_BASE + 1);
+    list.PromoteMember("Ann");
+    EXPECT_STREQ(team.Members().front().m_name, "Ann");
+    list.RemoveMember("Bob");
+    EXPECT_FALSE(team.HasMember("Bob"));
+    // Server names are cut to the list's 59 bytes.
+    list.AddOrUpdateMember(member(std::string(200, 'z').c_str(), 1, 0));
+    EXPECT_TRUE(team.HasMember(std::string(59, 'z').c_str()));
 }
 
 }  // namespace

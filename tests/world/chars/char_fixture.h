@@ -77,9 +77,18 @@ struct RecordingRequests : ICharRequests {
 
 struct FakeSound : IFieldSound {
     std::vector<uint32_t> effects;
+    std::vector<int32_t> loopCounts;  // of each effect (1: once, 0: until stopped)
+    std::vector<std::string> music;   // the lists started by name
     uint16_t FindEffectIdByName(const char*) override { return 0; }
-    void PlaySoundEffect(uint32_t id, int32_t, int32_t, int32_t) override { effects.push_back(id); }
+    void PlaySoundEffect(uint32_t id, int32_t, int32_t, int32_t loops) override {
+        effects.push_back(id);
+        loopCounts.push_back(loops);
+    }
     void ChangeMusicList(uint32_t) override {}
+    bool PlayMusicByName(const char* name) override {
+        music.push_back(name ? name : "");
+        return true;
+    }
     bool AreSoundSpotsOn() override { return false; }
     void PlaySlotSound(uint32_t, uint32_t, int32_t, int32_t, bool, uint8_t) override {}
     void StopSlotSound(uint32_t) override {}

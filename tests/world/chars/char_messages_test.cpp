@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/config.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/game_session.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/chars/char_fixture.h"
@@ -270,6 +272,83 @@ TEST_F(CharMessagesTest, DelayedRecordsWaitTheirFrames) {
     m_mgr->Update();
     EXPECT_EQ(m_mgr->GetPlayer()->GetData()->m_timerOn, 1);
     EXPECT_EQ(m_mgr->GetPlayer()->GetData()->m_timerDuration, 5000u);
+}
+
+TEST_F(CharMessagesTest, ThreeBytesForThePlayerWaitForIt) {
+    auto values = std::make_unique<CPlayerValuesMsg>();
+    values->Set(4, 0, 255);
+    m_mgr->PostRecord(std::move(values), 0);
+    m_mgr->Update();  // no player yet: it waits
+    CChar* player = MakePlayer();
+    ASSERT_TRUE(player);
+    CCharController* controller = player->GetController();
+    EXPECT_EQ(controller->m_flags[0], 0);
+    m_mgr->Update();
+    EXPECT_EQ(controller->m_flags[0], 4);
+    EXPECT_EQ(controller->m_flags[1], 0);
+    EXPECT_EQ(controller->m_flags[2], 255);
+}
+
+TEST_F(CharMessagesTest, PartyMarksWaitForTheirSwitch) {
+    const COptions saved = g_options;
+    CChar* player = MakePlayer();
+    CChar* ally = Make(CHAR_KIND_PLAYER, 5);
+    CChar* other = Make(CHAR_KIND_PLAYER, 6);
+    ASSERT_TRUE(player && ally && other);
+    const uint32_t ids[] = {5, 404, 1};  // 404 is not in view
+    auto marks = std::make_unique<CIdArrayMsg>(MSG_PARTY_MARKS);
+    marks->Set(3, ids);
+    m_mgr->PostRecord(std::move(marks), 0);
+    g_options.SetByte(OPT_PARTY_MARKS, 0);
+    m_mgr->Update();
+    m_mgr->Update();
+    EXPECT_EQ(ally->GetController()->m_partyMark, 0);
+    g_options.SetByte(OPT_PARTY_MARKS, 1);
+    m_mgr->Update();
+    EXPECT_EQ(ally->GetController()->m_partyMark, 1);
+    EXPECT_EQ(player->GetController()->m_partyMark, 1);
+    EXPECT_EQ(other->GetController()->m_partyMark, 0);
+    EXPECT_TRUE(m_requests.sent.empty());  // the absent one is only skipped
+
+    // A count beyond the ids it carries reads only those.
+    other->GetController()->m_partyMark = 0;
+    auto hostile = std::make_unique<CIdArrayMsg>(MSG_PARTY_MARKS);
+    hostile->m_count = 200;
+    hostile->m_ids = {6};
+    m_mgr->PostRecord(std::move(hostile), 0);
+    m_mgr->Update();
+    EXPECT_EQ(other->GetController()->m_partyMark, 1);
+    g_options = saved;
+}
+
+TEST_F(CharMessagesTest, TheSessionsPartyListGoesToTheOwnCharacter) {
+    auto kept = std::make_unique<CTeam>();
+    CPartyMember ann;
+    CopyRecordText(ann.m_name, "Ann");
+    kept->AddOrUpdateMember(ann);
+    GameSession().m_party = std::move(kept);
+    CChar* player = MakePlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(GameSession().m_party, nullptr);  // no longer waiting
+    EXPECT_TRUE(player->GetController()->IsTeamMember("Ann"));
+    GameSession().m_party.reset();
+}
+
+TEST_F(CharMessagesTest, NamesOfCharactersInView) {
+    CChar* player = MakePlayer();
+    CChar* monster = Make(CHAR_KIND_MONSTER, 8);
+    ASSERT_TRUE(player && monster);
+    CChar::CopyText(monster->m_info, "Slime");
+    char name[16] = "old";
+    EXPECT_TRUE(m_mgr->GetCharName(1, name, sizeof name));
+    EXPECT_STREQ(name, "Me");
+    EXPECT_TRUE(m_mgr->GetCharName(8, name, sizeof name));
+    EXPECT_STREQ(name, "Slime");
+    EXPECT_TRUE(m_mgr->GetCharName(8, name, 4));  // cut to the capacity
+    EXPECT_STREQ(name, "Sli");
+    EXPECT_FALSE(m_mgr->GetCharName(9, name, sizeof name));
+    EXPECT_FALSE(m_mgr->GetCharName(8, name, 0));
+    EXPECT_FALSE(m_mgr->GetCharName(8, nullptr, 8));
 }
 
 }  // namespace

@@ -285,6 +285,30 @@ TEST_F(CharMgrTest, TableSoundsAreColumn74) {
     m_mgr->PlayTableSound(1);
     m_mgr->PlayTableSound(9);
     EXPECT_EQ(m_sound.effects, (std::vector<uint32_t>{22, 0}));
+    EXPECT_EQ(m_sound.loopCounts, (std::vector<int32_t>{1, 1}));  // played once, not looped
+}
+
+TEST_F(CharMgrTest, TheDefaultOptionsHideNoPetAndSilenceNoTableSound) {
+    const COptions saved = g_options;
+    InitDefaultOptions();
+    ASSERT_TRUE(MakePlayer());
+    CChar* pet = Make(CHAR_KIND_PET, 30, CHAR_MONSTER_BASE + 653);
+    ASSERT_TRUE(pet);
+    pet->GetAniObject()->SetDrawable(new Box(30, 40));
+    pet->GetAniObject()->SetScreenPosition(300, 300, 0);
+    EXPECT_EQ(m_mgr->PickCharAt(300, 280, false, nullptr, false), pet);
+    m_mgr->PlayTableSound(0);
+    EXPECT_EQ(m_sound.effects, (std::vector<uint32_t>{11}));
+    g_options = saved;
+}
+
+TEST_F(CharMgrTest, GameOverPlaysItsMusicByName) {
+    CChar* player = Make(CHAR_KIND_PLAYER, 1);
+    ASSERT_TRUE(player);
+    m_mgr->SetPlayerChar(player);
+    m_mgr->OnGameOver();
+    EXPECT_EQ(m_sound.music, (std::vector<std::string>{"GAMEOVER_BGM"}));
+    EXPECT_EQ(player->GetData()->m_motion, MOTION_DEAD);
 }
 
 }  // namespace
