@@ -5,6 +5,7 @@
 #include "data/game_hooks.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
@@ -15,6 +16,8 @@ class CProgramWorldHooks : public IGameWorldHooks {
 public:
     // The map, while it exists.
     bool HasMap() override { return g_pMap != nullptr; }
+    // Clicks over a window are not the field's.
+    bool IsTargetFlagSet() override { return g_pWindowMgr && g_pWindowMgr->IsMouseOverWindow(); }
     bool IsWalkable(int32_t x, int32_t y) override { return g_pMap && g_pMap->IsPassable(x, y); }
     bool HandleMapMessage(const CMsgPayload& msg) override {
         if (!g_pMap) return false;

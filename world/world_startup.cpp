@@ -5,8 +5,11 @@
 #include "anim/ani_services.h"
 #include "core/frame_hooks.h"
 #include "core/global_objects.h"
+#include "core/main_mgr.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_world.h"
+#include "world/cursor.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 
@@ -43,9 +46,27 @@ void DestroyCharMgr() {
     g_pCharMgr = nullptr;
 }
 
+// The cursor is the main manager's first start object (the main manager
+// deletes it; its destructor takes back what it installed).
+bool CreateCursor() {
+    if (!g_pMainMgr || g_pCursor) return true;
+    auto* cursor = new (std::nothrow) CCursor;
+    if (!cursor) return true;
+    cursor->Create();
+    if (!g_pMainMgr->AddChild(cursor)) {
+        delete cursor;
+        return true;
+    }
+    g_pCursor = cursor;
+    SetCursorHooks(cursor);
+    if (g_pWindowMgr) g_pWindowMgr->SetCursorObject(cursor);
+    return true;
+}
+
 }  // namespace
 
 void InstallWorldGlobals() {
     SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
     SetGlobalFactory(GlobalSlot::CharMgr, CreateCharMgr, DestroyCharMgr);
+    AddGlobalFactory(GlobalSlot::StartObjects, CreateCursor, {});
 }

@@ -68,6 +68,7 @@
 #include "ui/window_mgr.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/cursor.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 
@@ -130,7 +131,7 @@ const SlotRow kSlots[] = {
     {"RowTableMgr", kMade},
     {"PremiumItemNotifyMgr", kMade},
     {"SoundConfig", kMade},
-    {"StartObjects", kNotYet},
+    {"StartObjects", kMade},
     // Deleted only, at shutdown.
     {"Connection", kMade},
     {"GdiFonts", kMade},
@@ -257,7 +258,7 @@ std::vector<HookRow> HookTable() {
         {"drawing objects: animated objects", [] { return GetAniObjectHooks() != nullptr; }, kInstalled},
         {"drawing objects: character resources", [] { return GetCharResourceHooks() != nullptr; },
          kInstalled},
-        {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kAbsent},
+        {"drawing objects: cursor", [] { return GetCursorHooks() != nullptr; }, kInstalled},
         {"resource caches: file entries", [] { return GetResourceEntryFactory() != nullptr; }, kKept},
         {"character resources: shadow", [] { return GetShadowSpriteFactory() != nullptr; }, kInstalled},
         {"item tables: item icons", [] { return GetItemObjectFactory() != nullptr; }, kKept},
@@ -276,7 +277,8 @@ std::vector<HookRow> HookTable() {
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kKept},
         // What the windows reach through seams.
-        {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); }, kAbsent},
+        {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); },
+         kInstalled},
         {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kInstalled},
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
@@ -325,6 +327,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"window manager", g_pWindowMgr},
         {"map", g_pMap},
         {"characters", g_pCharMgr},
+        {"cursor", g_pCursor},
         {"text input", g_pEditMgr},
         {"sound manager", g_pSoundMgr},
     };

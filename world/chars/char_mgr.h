@@ -135,6 +135,8 @@ public:
 
     // ---- State ----
     CChar* GetPlayer() const { return m_pPlayer; }
+    // The cursor labels the object under the mouse while this is on.
+    uint8_t m_showNames = 1;
     bool AreCharsReady() const { return m_charsReady != 0; }
     bool IsPlayerRemovalRequested() const { return m_playerRemoval != 0; }
     size_t RemovalQueueSize() const { return m_removals.size(); }

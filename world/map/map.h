@@ -207,6 +207,8 @@ public:
     void SetZoneMarker(const CZoneMarkerMsg& msg);
     void RemoveZoneMarker(uint32_t id);
     void AddFieldObject(CItemObject* object);
+    // The field object with the item id, or null.
+    CItemObject* FindFieldObject(uint32_t itemId) const;
     void DrawFieldObjects();
     void DeleteFieldObjects();
 

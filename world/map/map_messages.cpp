@@ -214,6 +214,12 @@ void CMap::AddFieldObject(CItemObject* object) {
     delete object;
 }
 
+CItemObject* CMap::FindFieldObject(uint32_t itemId) const {
+    for (CItemObject* slot : m_fieldSlots)
+        if (slot && slot->GetItemId() == itemId) return slot;
+    return nullptr;
+}
+
 void CMap::DrawFieldObjects() {
     for (CItemObject* slot : m_fieldSlots)
         if (slot) slot->Draw();
