@@ -19,6 +19,7 @@
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
+#include "world/world_startup.h"
 
 CCursor* g_pCursor = nullptr;
 
@@ -47,9 +48,7 @@ CCursor::CCursor() = default;
 CCursor::~CCursor() {
     // Whoever deletes the cursor (the main manager at shutdown), nothing
     // keeps reaching it.
-    if (GetCursorHooks() == this) SetCursorHooks(nullptr);
-    if (g_pWindowMgr && g_pWindowMgr->GetCursorObject() == this) g_pWindowMgr->SetCursorObject(nullptr);
-    if (g_pCursor == this) g_pCursor = nullptr;
+    UninstallCursor(this);
     CCursor::Release();
 }
 

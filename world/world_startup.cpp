@@ -65,6 +65,13 @@ bool CreateCursor() {
 
 }  // namespace
 
+void UninstallCursor(CCursor* cursor) {
+    if (!cursor) return;
+    if (GetCursorHooks() == cursor) SetCursorHooks(nullptr);
+    if (g_pWindowMgr && g_pWindowMgr->GetCursorObject() == cursor) g_pWindowMgr->SetCursorObject(nullptr);
+    if (g_pCursor == cursor) g_pCursor = nullptr;
+}
+
 void InstallWorldGlobals() {
     SetGlobalFactory(GlobalSlot::Map, CreateMap, DestroyMap);
     SetGlobalFactory(GlobalSlot::CharMgr, CreateCharMgr, DestroyCharMgr);

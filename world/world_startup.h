@@ -5,3 +5,8 @@
 
 // Installs the factory of the Map start-up slot.
 void InstallWorldGlobals();
+
+class CCursor;
+// Takes back what the cursor's start-up installed (the drawable objects' and
+// the window manager's cursor, g_pCursor) while they are this cursor's.
+void UninstallCursor(CCursor* cursor);
