@@ -22,6 +22,9 @@ class CChar;
 class CCharController;
 class CItemObject;
 class CPathFinder;
+class CSkillAction;
+class CSkillActionMsg;
+class CSkillHitMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -284,6 +287,9 @@ public:
     uint8_t m_chatBlockOn = 0;
     uint32_t m_chatBlockStart = 0, m_chatBlockLength = 0;
     uint8_t m_hideByte2 = 0;
+    // An attack's hit is due at the hit time (the skill action marks it).
+    uint8_t m_hitPending = 0;
+    uint32_t m_hitTime = 0;
 
 private:
     std::unique_ptr<CTeam> m_pParty;
@@ -336,6 +342,25 @@ public:
     uint32_t m_dashSteps = 0;
     // The skill object is free for the next use.
     uint8_t m_skillReady = 1;
+
+    // ---- Skill use (char_skill_use.cpp) ----
+    // Starts the use the record describes (a skill action of the skill manager).
+    void BeginSkillUse(const CSkillActionMsg& record, bool start);
+    // Ends the use: the pause after it, the skill action finished.
+    void EndSkillUse();
+    // The server's hits: to the running skill action.
+    void HandleHitRecord(std::unique_ptr<CSkillHitMsg> record);
+    // Keeps the cast record and runs the cast step.
+    void SetCastRecord(std::unique_ptr<CSkillActionMsg> record);
+    void CastStep();
+    void CancelCast();
+    void InterruptCast();
+    // Ends a running use without touching the character (it goes away).
+    void DropSkillUse();
+
+    CSkillAction* m_pSkillAction = nullptr;  // a child of the skill manager while it runs
+    uint32_t m_skillActionHandle = 0;
+    std::unique_ptr<CSkillActionMsg> m_pCastRecord;
 
 protected:
     std::unique_ptr<CPathFinder> m_pPath;

@@ -384,8 +384,11 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_TIMED_PAIR:
-            // No open skill use marks the target: it goes after its dying motion.
-            if (auto* p = dynamic_cast<CTimedPairMsg*>(data)) RemoveCharLater(p->m_b);
+            // The caster's open skill use marks the target hit (the use lets it
+            // go when it ends); without one it goes after its dying motion now.
+            if (auto* p = dynamic_cast<CTimedPairMsg*>(data))
+                if (!GetChar(p->m_a) || !g_pSkillTableMgr || !g_pSkillTableMgr->MarkTargetHit(p->m_a, p->m_b))
+                    RemoveCharLater(p->m_b);
             return true;
         case 62:
             OnGameOver();

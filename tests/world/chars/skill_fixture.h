@@ -20,8 +20,8 @@
 
 namespace chartest {
 
-// Skill rows: 0 an attack (target kind 1), 1 a skill (kind 2) whose level 0
-// costs 10, 20, 30, 40, 50 and 60; rows 2-15 skills of target kind = row - 2
+// Skill rows: 0 an attack (target kind 1, script "slash"), 1 a skill (kind
+// 2, script "null") whose level 0 costs 10, 20, 30, 40, 50 and 60; rows 2-15 skills of target kind = row - 2
 // (attacks from row 14 on); 21-23 and 47 exist for the default skills.
 inline constexpr int32_t kAttackRow = 0;
 inline constexpr int32_t kSkillRow = 1;
@@ -64,6 +64,10 @@ protected:
             if (row >= 14) t.Set(SKILL_COL_BYTE_6, row, 1);
         }
         t.Nested(SKILL_COL_LEVELS).Set(SKILL_COL_LEVELS, kSkillRow, levels.Layout());
+        // Scripts: the attack "slash", the skill none ("null").
+        t.Text(SKILL_COL_TEXT_46)
+            .Set(SKILL_COL_TEXT_46, kAttackRow, "slash")
+            .Set(SKILL_COL_TEXT_46, kSkillRow, "null");
         return t;
     }
 
