@@ -9,6 +9,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "data/slot_object_mgr.h"
 #include "net/handlers/char_records.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
@@ -230,6 +231,7 @@ bool CCharData::Create() {
     m_moveMode = 2;
     m_timerOn = 0;
     if (!m_pParty) m_pParty = std::make_unique<CTeam>();
+    if (!m_pContainer) m_pContainer = std::make_unique<CSlotObjectMgr>();
     return true;
 }
 
@@ -239,6 +241,7 @@ bool CCharData::Release() {
     m_listB.clear();
     m_listBValues.clear();
     for (auto& item : m_items) item.reset();
+    m_pContainer.reset();
     m_pParty.reset();
     return CBlockList::Release();
 }

@@ -15,6 +15,7 @@
 #include "core/resource_cache.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
+#include "data/slot_object_mgr.h"
 
 class CAniObject;
 class CBaseWindow;
@@ -212,6 +213,11 @@ public:
     uint32_t m_energyRatio = 0;
     // Worn items by equipment position (1-13; index 0 unused); owned.
     std::unique_ptr<CItemObject> m_items[14];
+    // The item container (the character's items by slot).
+    CSlotObjectMgr* Container() const { return m_pContainer.get(); }
+    std::unique_ptr<CSlotObjectMgr> m_pContainer;
+    // A byte the windows set and read.
+    uint8_t m_byte60 = 0;
 
     // ---- Learned skills, combos and action delays (char_skills.cpp) ----
     static constexpr int32_t MAX_SKILLS = 256;
@@ -446,6 +452,40 @@ public:
     int32_t m_pendingUseRow = -1;
     uint8_t m_stepGuardOn = 0;
     uint32_t m_stepGuardTime = 0;
+
+    // ---- Items, targets and skill requests (char_requests.cpp) ----
+    // The payload a use of the skill carries after its bytes; false (nothing
+    // to send) when the skill's target rule refuses the target. place: the
+    // payload starts with a place.
+    bool BuildSkillPayload(int32_t row, CChar* target, bool quickSlot, std::vector<uint8_t>& payload,
+                           bool* place) const;
+    // Request 19 for the learned skill at the index; false when nothing is sent.
+    bool UseSkill(int32_t learnedIndex, CChar* target);
+    // Request 28 for the skill of a quick slot.
+    bool UseQuickSkill(uint8_t slot, int32_t skillRow, CChar* target);
+    // Request 28 for an item (or the skill a quick slot holds).
+    bool UseItem(CItemObject* item, CChar* target, int32_t x, int32_t y);
+    void UseItemBySlot(CItemObject* item);
+    void SendItemKind(CItemObject* item);
+    void SetSendCooldown(uint32_t ms);
+    // Request 8, not while the send cooldown runs nor for a count below 1.
+    bool SendPointRequest(int32_t x, int32_t y, uint8_t kind, int32_t count);
+    bool IsNearTile(int32_t x, int32_t y) const;
+    // x = -1: the character's own tile.
+    CItemObject* PickUpAt(int32_t x, int32_t y);
+    bool DropItem(CItemObject* item, int32_t x, int32_t y);
+    bool DropById(uint32_t itemId, int32_t x, int32_t y);
+    // The container's item for the id (and slot), made when missing; null
+    // for a slot outside the container.
+    CItemObject* GetOrCreateItem(uint32_t itemId, uint32_t count, int32_t slot, bool show);
+    bool PlaceItem(CItemObject* item, int32_t slot, uint8_t flag);
+    bool RemoveItem(uint32_t itemId);
+    void SetByte60(uint8_t value);
+    uint8_t GetByte60() const;
+    bool IsSameClub(CChar* other) const;
+
+    uint8_t m_comboReady = 0;
+    uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;
 
 private:
     // The action's skill object can take the next use.
