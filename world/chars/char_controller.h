@@ -483,6 +483,9 @@ public:
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;
     bool IsSameClub(CChar* other) const;
+    // The server's state event (message 83): 84 plays the spark over the
+    // character. False for a kind nothing here takes.
+    bool OnServerEvent(uint32_t code);
 
     uint8_t m_comboReady = 0;
     uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;

@@ -76,7 +76,17 @@ uint16_t ReadBE16(const uint8_t* p) {
     return uint16_t(p[0] << 8 | p[1]);
 }
 
-// A played-once animation over a character (the play manager follows it).
+// Current energy in fiftieths of the maximum; a maximum of 0 gives 0.
+uint32_t EnergyRatio(uint32_t current, uint32_t maximum) {
+    return maximum == 0 ? 0 : uint32_t(uint64_t(current) * 50 / maximum);
+}
+
+bool IsVisible(CChar* c) {
+    return c && c->GetAniObject() && !c->GetAniObject()->m_hidden;
+}
+
+}  // namespace
+
 void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, bool atMapPosition) {
     if (!g_pAniPlayMgr || !c) return;
     auto* object = new CAniObject;
@@ -93,17 +103,6 @@ void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, boo
     else
         g_pAniPlayMgr->AddOnChar(object, c, 0, 0, 1, 1, 0, 0);
 }
-
-// Current energy in fiftieths of the maximum; a maximum of 0 gives 0.
-uint32_t EnergyRatio(uint32_t current, uint32_t maximum) {
-    return maximum == 0 ? 0 : uint32_t(uint64_t(current) * 50 / maximum);
-}
-
-bool IsVisible(CChar* c) {
-    return c && c->GetAniObject() && !c->GetAniObject()->m_hidden;
-}
-
-}  // namespace
 
 // ---- Records handed at once ----
 

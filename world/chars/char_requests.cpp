@@ -25,6 +25,9 @@ constexpr int32_t NEAR_TILE_DISTANCE = 4;
 constexpr uint32_t QUICK_SKILL_ID_FROM = 3000000;  // item ids above it are quick-slot skills
 constexpr uint32_t TIMED_ITEM_STATE = 24;
 constexpr char kClubWindow[] = "Club_BaseWindow";
+constexpr uint32_t STATE_EVENT_SPARK = 84;
+constexpr uint32_t SPARK_ANI = 3194;
+constexpr int32_t SPARK_LAYER = 6;
 
 // Item use flags (item-table column 36) of the target kinds.
 constexpr uint8_t USE_ON_PLAYER = 0x08;
@@ -321,4 +324,14 @@ bool CCharController::IsSameClub(CChar* other) const {
     CBaseWindow* club = g_pWindowMgr ? g_pWindowMgr->FindWindowByName(kClubWindow) : nullptr;
     return club && club->IsVisibleInTree() && other && m_pOwner &&
            std::strcmp(m_pOwner->m_clubName, other->m_clubName) == 0;
+}
+
+bool CCharController::OnServerEvent(uint32_t code) {
+    if (code == STATE_EVENT_SPARK && m_pOwner) {
+        PlayOnChar(m_pOwner, SPARK_ANI, 0, SPARK_LAYER, false);
+        return true;
+    }
+    // gap: kind 96 goes to the attached status object 3,001,495 (the
+    // character data's attached objects).
+    return false;
 }

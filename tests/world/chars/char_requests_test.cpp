@@ -281,4 +281,14 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), nullptr);
 }
 
+TEST_F(CharRequestsTest, TheServersSparkPlaysOverTheCharacter) {
+    m_ani.Write(3194, anitest::OneLayer({anitest::Image(0)}));
+    EXPECT_FALSE(m_monster->GetController()->OnServerEvent(83));
+    EXPECT_TRUE(m_monster->GetController()->OnServerEvent(84));
+    const std::vector<CAniPlayEntry*> entries = m_play.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->m_kind, PLAY_ON_CHAR);
+    EXPECT_EQ(entries[0]->m_pObject->m_layer, 6);
+}
+
 }  // namespace
