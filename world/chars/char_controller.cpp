@@ -750,6 +750,9 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                 Action()->HandleHitRecord(std::make_unique<CSkillHitMsg>(*record));
             }
             return true;
+        case 47:  // an inventory item
+            AddItemFromPayload(payload);
+            return true;
         case MSG_COMBO_TARGET:
             if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))
                 data->SetComboValue(int32_t(combo->m_b), combo->m_c);

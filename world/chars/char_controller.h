@@ -26,6 +26,7 @@ class CPathFinder;
 class CSkillAction;
 class CSkillActionMsg;
 class CSkillHitMsg;
+class CInvenItemMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -479,6 +480,11 @@ public:
     // for a slot outside the container.
     CItemObject* GetOrCreateItem(uint32_t itemId, uint32_t count, int32_t slot, bool show);
     bool PlaceItem(CItemObject* item, int32_t slot, uint8_t flag);
+    // The server's item for an inventory slot (event 47): made or found and
+    // filled (ids, name, extra record); null for a slot outside the container.
+    CItemObject* AddItemFromRecord(const CInvenItemMsg& record);
+    // The same for an event's payload (ignored unless an inventory item record).
+    void AddItemFromPayload(CMsgData* payload);
     bool RemoveItem(uint32_t itemId);
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;

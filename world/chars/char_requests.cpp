@@ -9,6 +9,7 @@
 #include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "data/slot_object_mgr.h"
+#include "net/handlers/item_records.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
@@ -289,6 +290,22 @@ CItemObject* CCharController::GetOrCreateItem(uint32_t itemId, uint32_t count, i
     }
     if (show) item->Show();
     return item;
+}
+
+CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
+    CItemObject* item = GetOrCreateItem(record.m_v1, record.m_v3, record.m_slot, true);
+    if (!item) return nullptr;
+    item->SetSecondIds(record.m_v1, record.m_v2);
+    item->SetCount(record.m_v3);
+    item->SetName(record.m_name);  // cut to the name's size
+    CopyItemRecord(item->Record(), record.m_record);
+    // gap: the colour bytes and the open item window's refresh (the
+    // play-screen windows).
+    return item;
+}
+
+void CCharController::AddItemFromPayload(CMsgData* payload) {
+    if (auto* record = dynamic_cast<CInvenItemMsg*>(payload)) AddItemFromRecord(*record);
 }
 
 bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
