@@ -346,7 +346,7 @@ bool CCharAction::Create() {
 
 bool CCharAction::Release() {
     DropSkillUse();
-    m_pCastRecord.reset();
+    CancelCast();
     m_pPath.reset();
     // The windows are the window manager's: closed while it still holds them.
     for (CBaseWindow** window : {&m_pSpeechWin, &m_pSignWin}) {

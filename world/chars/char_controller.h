@@ -18,6 +18,7 @@
 #include "data/slot_object_mgr.h"
 
 class CAniObject;
+class CAniPlayEntry;
 class CBaseWindow;
 class CChar;
 class CCharController;
@@ -368,6 +369,7 @@ public:
     CSkillAction* m_pSkillAction = nullptr;  // a child of the skill manager while it runs
     uint32_t m_skillActionHandle = 0;
     std::unique_ptr<CSkillActionMsg> m_pCastRecord;
+    CAniPlayEntry* m_pCastCircle = nullptr;  // the play manager's entry, looked up before use
 
 protected:
     std::unique_ptr<CPathFinder> m_pPath;

@@ -4,16 +4,37 @@
 #include <memory>
 
 #include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
 #include "net/handlers/char_records.h"
 #include "platform/clock.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
+#include "world/chars/char_mgr.h"
 #include "world/chars/skill_action.h"
 
 namespace {
 
 bool IsDown(uint32_t motion) {
     return motion == MOTION_DEAD || motion == MOTION_HELD_DOWN || motion == MOTION_LYING;
+}
+
+constexpr uint32_t CAST_CIRCLE_ANI = 1254;
+constexpr int32_t CAST_CIRCLE_LAYER = 4;
+
+// The cast circle: two sprites (frame groups 0 and 1) of one sequence, the
+// first shown; null when the animation cannot be loaded.
+CAniSequence* MakeCastCircle() {
+    auto sequence = std::make_unique<CAniSequence>();
+    for (uint8_t group = 0; group < 2; ++group) {
+        auto sprite = std::make_unique<CAniObject>();
+        if (!sprite->SetAnimation(CAST_CIRCLE_ANI)) return nullptr;
+        sprite->SetMotion(group);
+        sprite->SetDirection(2);
+        sprite->m_layer = CAST_CIRCLE_LAYER;
+        sprite->Play(true);
+        sequence->Add(sprite.release(), 0);
+    }
+    return sequence.release();
 }
 
 // 0 for attack skills, 1 for the others (the byte pairs of the data).
@@ -116,7 +137,16 @@ void CCharAction::CastStep() {
     data->m_castBytes[0] = data->m_castBytes[1] = 0;
     data->m_finishedBytes[0] = data->m_finishedBytes[1] = 0;
     data->m_castBytes[kind] = 1;
-    // gap: the cast effect or cast script and the cast circle (animation 1254).
+    // gap: the cast effect or cast script (the effect lists and scripts).
+    if (g_pAniPlayMgr) {
+        if (CAniSequence* circle = MakeCastCircle()) {
+            CChar* target = g_pCharMgr ? g_pCharMgr->GetChar(m_pCastRecord->m_targetId) : nullptr;
+            m_pCastCircle = target
+                                ? g_pAniPlayMgr->AddCharLinked(circle, target, 0, 0, 0, 1, 1, 0)
+                                : g_pAniPlayMgr->AddObjectEntry(circle, int32_t(m_pCastRecord->m_x * 24),
+                                                                int32_t(m_pCastRecord->m_y * 12), 0, 0, 1, 1);
+        }
+    }
 }
 
 void CCharAction::CancelCast() {
@@ -125,6 +155,13 @@ void CCharAction::CancelCast() {
         data->m_castBytes[KindIndex(*data, SkillIdToRow(m_pCastRecord->m_skillId))] = 0;
     m_pCastRecord.reset();
     if (m_pController) m_pController->m_twoValues[0] = m_pController->m_twoValues[1] = 0;
+    // The circle fades out (the play manager ends it).
+    if (CAniPlayEntry* circle = g_pAniPlayMgr ? g_pAniPlayMgr->FindEntry(m_pCastCircle, false) : nullptr) {
+        circle->m_fadeOut = 1;
+        circle->m_fadeIn = 0;
+        circle->m_fadeStart = plat::timeGetTime();
+    }
+    m_pCastCircle = nullptr;
 }
 
 void CCharAction::InterruptCast() {

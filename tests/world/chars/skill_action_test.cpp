@@ -308,4 +308,34 @@ TEST_F(SkillActionTest, TheSkillManagerLoadsItsTablesAndFactors) {
     }
 }
 
+TEST_F(SkillActionTest, TheCastHoldsTheCharacterAndItsCircleFadesWhenItEnds) {
+    using namespace anitest;
+    m_ani.Write(1254, File(ANI_LATEST_VERSION, {Motion(0, {Direction(2, {Layer({Image(0)})})}),
+                                                Motion(1, {Direction(2, {Layer({Image(0)})})})}));
+    CCharAction* action = m_player->GetAction();
+    CCharData* data = m_player->GetData();
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kAttackRow, 1, 5, 0)));
+    EXPECT_EQ(data->m_motion, MOTION_STAND);  // no cast time: no cast
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kAttackRow, 1, 5, 500)));
+    EXPECT_EQ(data->m_motion, MOTION_CAST);
+    EXPECT_EQ(data->m_actionDelay[CCharData::DELAY_ATTACK_CAST], 500u);
+    EXPECT_EQ(data->m_castBytes[0], 1);
+    EXPECT_FALSE(m_player->GetController()->CanUseSkill(true, 0, true, nullptr, 0));
+    ASSERT_EQ(m_play.Entries().size(), 1u);
+    CAniPlayEntry* circle = m_play.Entries()[0];
+    EXPECT_EQ(circle->m_fadeOut, 0);
+    // Leaving the cast cancels it.
+    data->SetMotion(MOTION_STAND);
+    EXPECT_EQ(data->m_castBytes[0], 0);
+    EXPECT_EQ(action->m_pCastRecord, nullptr);
+    EXPECT_EQ(circle->m_fadeOut, 1);
+    // A skill's cast uses the other delay.
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kSkillRow, 1, 0, 300)));
+    EXPECT_EQ(data->m_actionDelay[CCharData::DELAY_SKILL_CAST], 300u);
+    EXPECT_EQ(data->m_castBytes[1], 1);
+    action->InterruptCast();
+    EXPECT_EQ(data->m_motion, MOTION_STAND);
+    EXPECT_EQ(data->m_castBytes[1], 0);
+}
+
 }  // namespace
