@@ -86,6 +86,8 @@ public:
     virtual bool IsFieldScriptRunning() = 0;
     // The event manager's input-lock byte.
     virtual bool IsInputLocked() = 0;
+    // The event manager's hide byte: a field script hides the players.
+    virtual bool IsCharHideOn() { return false; }
 };
 
 class IAniWindows {

@@ -53,6 +53,8 @@ extern float g_runVelocity;
 extern float g_walkVelocity;
 
 inline constexpr size_t PARTY_NAME_SIZE = 60;  // 59 bytes and the terminator
+// The play-screen windows the user's own character holds (hud_windows.h).
+inline constexpr int HUD_WINDOW_COUNT = 13;
 
 // One member of a party list.
 struct CTeamMember {
@@ -186,6 +188,8 @@ public:
     uint8_t m_runFlag = 0;
     uint8_t m_restPoseFlag = 0;
     uint8_t m_hiddenMark = 0;
+    // The second hide byte: set while a skill keeps its caster out of sight.
+    uint8_t m_hideByte2 = 0;
     uint8_t m_translucentMark = 0;
     uint8_t m_wasMoving = 0;
     int32_t m_walkAniMotion = MOTION_WALK, m_runAniMotion = MOTION_RUN;
@@ -233,6 +237,27 @@ public:
     CBaseWindow* SignWindow() const { return m_pSignWin; }
     CAniObject* Marker() const { return m_pMarker.get(); }
 
+    // ---- Marks and numbers over the character (char_marks.cpp): each a new
+    // animated object played once by the play manager, following the
+    // character at a screen offset ----
+    void ShowFlashMark();
+    void ShowMiss();
+    void ShowMissWord();
+    void ShowStatusMarkA();
+    void ShowStatusMarkB();
+    void ShowNumberMark(uint32_t number);
+    // Numbers above 999 show 999.
+    void ShowWordNumber(uint32_t number);
+    // With a source character the digits fly away from it.
+    void ShowDamageNumber(uint32_t number, bool strong, CChar* source);
+    void Countdown(uint32_t seconds);
+    void ShowOverheadAnimation(uint32_t animation, uint8_t group, uint8_t direction);
+
+    // ---- The play-screen windows (hud_windows.cpp) ----
+    // The window of the slot (HUD_...) while the window manager holds it, else null.
+    CBaseWindow* HudWindow(int slot) const;
+    void SetHudWindow(int slot, CBaseWindow* window);
+
     CCharController* m_pController;
     uint8_t m_moving = 0;
     int32_t m_lastReportX = 0, m_lastReportY = 0;
@@ -254,6 +279,7 @@ protected:
     CBaseWindow* m_pSpeechWin = nullptr;  // registered with the window manager
     CBaseWindow* m_pSignWin = nullptr;
     std::unique_ptr<CAniObject> m_pMarker;
+    CWeakRef m_hudWindows[HUD_WINDOW_COUNT];
 };
 
 // The action of players and NPCs: dies without waiting for the animation.
@@ -298,6 +324,9 @@ public:
     void RefreshEquipmentEffects() {}
     bool IsTeamMember(const char* name);
     bool IsStatus9Set() const;
+    // Whether the viewer (the user's own character, or null) sees this
+    // controller's character (char_draw.cpp).
+    bool IsCharVisible(CChar* viewer) const;
 
     CChar* Owner() const { return m_pOwner; }
     CCharData* Data() const { return m_pData.get(); }
