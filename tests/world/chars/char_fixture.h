@@ -53,8 +53,8 @@ struct FakeEffectList : ICharEffectList {
     }
     void SetTranslucent(bool on) override { translucent = on; }
     void Update() override { ++updates; }
-    void DrawBehind() override {}
-    void DrawInFront() override {}
+    void DrawBehind() override { log.push_back("behind"); }
+    void DrawInFront() override { log.push_back("front"); }
 };
 
 struct FakeEffects : ICharEffects {
@@ -73,6 +73,16 @@ struct RecordingRequests : ICharRequests {
     void SendChatCommand(uint8_t kind, uint32_t value) override {
         sent.push_back("chat " + std::to_string(kind) + " " + std::to_string(value));
     }
+};
+
+// A sprite's picture: a box standing on its screen point.
+struct Box : IAniDrawable {
+    Box(int32_t width, int32_t height) : w(width), h(height) {}
+    int32_t GetWidth() override { return w; }
+    int32_t GetHeight() override { return h; }
+    int32_t GetOffsetX() override { return -w / 2; }
+    int32_t GetOffsetY() override { return -h; }
+    int32_t w, h;
 };
 
 struct FakeSound : IFieldSound {
