@@ -2,7 +2,7 @@
 // selection ring under it, the effects behind it, the attached objects of
 // its draw list at or below its layer, the status-55 mark, its body (or the
 // emote that stands in for it), the attached objects above it, the effects
-// in front, its caption and the marks over its head. Also who sees whom.
+// in front, its caption and the marks over its head.
 #include <cstdio>
 #include <cstring>
 
@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int32_t STATUS_HIDDEN_FROM_USER = 9;
 constexpr int32_t STATUS_MARK_UNDER = 55;
 constexpr int32_t STATUS_MARK_54 = 54;
 constexpr int32_t STATUS_MARK_101 = 101;
@@ -32,24 +31,6 @@ void PlaceAtScreenPoint(CAniObject* object, int32_t x, int32_t y) {
 }
 
 }  // namespace
-
-// ---- Who sees whom ----
-
-bool CCharController::IsCharVisible(CChar* viewer) const {
-    const CCharData* data = Data();
-    if ((g_pCharMgr && g_pCharMgr->m_hideAll) || (data && (data->m_hiddenMark || data->m_hideByte2)))
-        return false;
-    CChar* self = Owner();
-    IAniEvents* events = GetAniEvents();
-    if (!viewer || viewer == self || (self && self->m_alwaysVisible) || !g_pMap || !events) return true;
-    if (events->IsFieldScriptRunning() && events->IsCharHideOn() && self &&
-        self->GetKind() == CHAR_KIND_PLAYER)
-        return false;
-    if (!events->IsVisualEventRunning() && g_pCharMgr && g_pCharMgr->GetPlayer() && data &&
-        ::CheckCharStatus(data->m_status, STATUS_HIDDEN_FROM_USER))
-        return false;
-    return true;
-}
 
 // ---- The draw list ----
 

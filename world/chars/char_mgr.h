@@ -137,8 +137,6 @@ public:
     CChar* GetPlayer() const { return m_pPlayer; }
     // The cursor labels the object under the mouse while this is on.
     uint8_t m_showNames = 1;
-    // While set no character is shown (an event command hides them all).
-    uint8_t m_hideAll = 0;
     bool AreCharsReady() const { return m_charsReady != 0; }
     bool IsPlayerRemovalRequested() const { return m_playerRemoval != 0; }
     size_t RemovalQueueSize() const { return m_removals.size(); }
