@@ -135,6 +135,6 @@ void CChar::DrawStatusCaption() {
     if (g_pTextRenderer && g_pDirectDraw)
         g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(),
                                     sprite->m_screenX - 3 * int32_t(std::strlen(caption)),
-                                    sprite->m_screenY + CAPTION_BELOW, caption, 0, CAPTION_COLOUR, 0, false);
+                                    sprite->m_screenY + CAPTION_BELOW, caption, 0, CAPTION_COLOUR, 0, true);
     UpdateEnergyBar(-1);
 }
