@@ -59,6 +59,8 @@ extern float g_runVelocity;
 extern float g_walkVelocity;
 
 inline constexpr size_t PARTY_NAME_SIZE = 60;  // 59 bytes and the terminator
+// The play-screen windows the user's own character holds (hud_windows.h).
+inline constexpr int HUD_WINDOW_COUNT = 13;
 
 // One member of a party list.
 struct CTeamMember {
@@ -333,6 +335,27 @@ public:
     CBaseWindow* SignWindow() const { return m_pSignWin; }
     CAniObject* Marker() const { return m_pMarker.get(); }
 
+    // ---- Marks and numbers over the character (char_marks.cpp): each a new
+    // animated object played once by the play manager, following the
+    // character at a screen offset ----
+    void ShowFlashMark();
+    void ShowMiss();
+    void ShowMissWord();
+    void ShowStatusMarkA();
+    void ShowStatusMarkB();
+    void ShowNumberMark(uint32_t number);
+    // Numbers above 999 show 999.
+    void ShowWordNumber(uint32_t number);
+    // With a source character the digits fly away from it.
+    void ShowDamageNumber(uint32_t number, bool strong, CChar* source);
+    void Countdown(uint32_t seconds);
+    void ShowOverheadAnimation(uint32_t animation, uint8_t group, uint8_t direction);
+
+    // ---- The play-screen windows (hud_windows.cpp) ----
+    // The window of the slot (HUD_...) while the window manager holds it, else null.
+    CBaseWindow* HudWindow(int slot) const;
+    void SetHudWindow(int slot, CBaseWindow* window);
+
     CCharController* m_pController;
     uint8_t m_moving = 0;
     int32_t m_lastReportX = 0, m_lastReportY = 0;
@@ -376,6 +399,7 @@ protected:
     CBaseWindow* m_pSpeechWin = nullptr;  // registered with the window manager
     CBaseWindow* m_pSignWin = nullptr;
     std::unique_ptr<CAniObject> m_pMarker;
+    CWeakRef m_hudWindows[HUD_WINDOW_COUNT];
 };
 
 // The action of players and NPCs: dies without waiting for the animation.

@@ -534,6 +534,7 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
                 PostMessageToPort(0, g_pWindowMgr->GetPort(), 0, MINI_TEAM_REFILL_EVENT, nullptr, nullptr);
         }
         c->m_shown = 1;
+        c->CreateHudWindows();
         m_charsReady = 1;
     }
     c->m_ringFlag = msg.m_ringFlag;
