@@ -29,7 +29,6 @@ constexpr char kImage[] = "Create_Char_Window";
 constexpr char kButtonImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowEmptyName = 20, kRowCreating = 21;
-constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kHintColumn = 1;
 // The player resource column of a type's portrait animation.
@@ -315,8 +314,8 @@ bool CCharCreateWindow::Update() {
 }
 
 bool CCharCreateWindow::Draw() {
-    const uint8_t option = g_options.GetByte(kDrawOption);
-    g_options.SetByte(kDrawOption, 1);
+    const uint8_t option = g_options.GetByte(OPT_SCENE_FORCED);
+    g_options.SetByte(OPT_SCENE_FORCED, 1);
     CEditBox* nameBox = GetNameBox();
     CBaseWindow* messageBox = GetMessageBox();
     const bool boxShown = messageBox && messageBox->IsDrawOn();
@@ -324,7 +323,7 @@ bool CCharCreateWindow::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
-        g_options.SetByte(kDrawOption, option);
+        g_options.SetByte(OPT_SCENE_FORCED, option);
         return true;
     }
     if (messageBox) messageBox->SetDrawOn(boxShown);
@@ -363,7 +362,7 @@ bool CCharCreateWindow::Draw() {
             g_pTextRenderer->DrawWrappedString(0, 234, 517, 50, 3, description, 0, kWhite, 1, true);
     if (nameBox && m_nameBoxOpen) nameBox->Draw();
     if (messageBox && boxShown) messageBox->Draw();
-    g_options.SetByte(kDrawOption, option);
+    g_options.SetByte(OPT_SCENE_FORCED, option);
     return true;
 }
 
