@@ -29,6 +29,8 @@ constexpr char kImage[] = "Create_Char_Window";
 constexpr char kButtonImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowEmptyName = 20, kRowCreating = 21;
+// The option byte the character drawing reads; forced on while this window draws.
+constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kHintColumn = 1;
 // The player resource column of a type's portrait animation.
@@ -314,8 +316,8 @@ bool CCharCreateWindow::Update() {
 }
 
 bool CCharCreateWindow::Draw() {
-    const uint8_t option = g_options.GetByte(OPT_SCENE_FORCED);
-    g_options.SetByte(OPT_SCENE_FORCED, 1);
+    const uint8_t option = g_options.GetByte(kDrawOption);
+    g_options.SetByte(kDrawOption, 1);
     CEditBox* nameBox = GetNameBox();
     CBaseWindow* messageBox = GetMessageBox();
     // The name box and the message box are drawn last, over the rest.
@@ -326,7 +328,7 @@ bool CCharCreateWindow::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
-        g_options.SetByte(OPT_SCENE_FORCED, option);
+        g_options.SetByte(kDrawOption, option);
         return true;
     }
     if (messageBox) messageBox->SetDrawOn(boxShown);
@@ -366,7 +368,7 @@ bool CCharCreateWindow::Draw() {
             g_pTextRenderer->DrawWrappedString(0, 234, 517, 50, 3, description, 0, kWhite, 1, true);
     if (nameBox && nameShown) nameBox->Draw();
     if (messageBox && boxShown) messageBox->Draw();
-    g_options.SetByte(OPT_SCENE_FORCED, option);
+    g_options.SetByte(kDrawOption, option);
     return true;
 }
 

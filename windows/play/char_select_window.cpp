@@ -34,6 +34,8 @@ namespace {
 constexpr char kImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowHintSelect = 30, kRowNoSelection = 35, kRowDeleting = 34, kRowDeleteQuestion = 36;
+// The option byte the character drawing reads; forced on while this window draws.
+constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 // Characters whose byte lies in this range need the confirmation text to be deleted.
 constexpr uint8_t kProtectedFirst = 11, kProtectedLast = 20;
@@ -294,11 +296,6 @@ void CCharSelectWindow::ShowButtons(bool show) {
     SetButtonsTakeInput({GetButton(kMake)}, m_count < kMaxChars);
 }
 
-void CCharSelectWindow::ShowBackButtonOnly() {
-    SetButtonsTakeInput({GetButton(kSelect), GetButton(kMake), GetButton(kDelete)}, false);
-    SetButtonsTakeInput({GetButton(kBack)}, true);
-}
-
 void CCharSelectWindow::SetMessageText(const char* text) {
     CopyRecordText(m_message, text ? text : "");
 }
@@ -461,8 +458,8 @@ void CCharSelectWindow::DrawCharacter(int index, int32_t x, int32_t y) {
 }
 
 bool CCharSelectWindow::Draw() {
-    const uint8_t option = g_options.GetByte(OPT_SCENE_FORCED);
-    g_options.SetByte(OPT_SCENE_FORCED, 1);
+    const uint8_t option = g_options.GetByte(kDrawOption);
+    g_options.SetByte(kDrawOption, 1);
     // The two dialogs are drawn last, over the characters.
     CBaseWindow* dialogs[2] = {GetDeleteBox(), GetConfirmWindow()};
     bool shown[2] = {};
@@ -474,7 +471,7 @@ bool CCharSelectWindow::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
-        g_options.SetByte(OPT_SCENE_FORCED, option);
+        g_options.SetByte(kDrawOption, option);
         return true;
     }
     for (int i = 0; i < 2; ++i)
@@ -507,7 +504,7 @@ bool CCharSelectWindow::Draw() {
     }
     for (int i = 0; i < 2; ++i)
         if (dialogs[i] && shown[i]) dialogs[i]->Draw();
-    g_options.SetByte(OPT_SCENE_FORCED, option);
+    g_options.SetByte(kDrawOption, option);
     return true;
 }
 

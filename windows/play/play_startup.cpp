@@ -1,5 +1,6 @@
 #include "windows/play/play_startup.h"
 
+#include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
 #include "windows/play/char_create_window.h"
 #include "windows/play/char_select_window.h"

@@ -1,5 +1,5 @@
-// The play windows' start-up: the window classes the scenes make by identifier.
+// The window classes of the way in, made by identifier (CreateRegisteredWindow).
 #pragma once
 
-// Registers the classes with the window manager's class table.
+// Registers them; called once by start-up.
 void InstallPlayWindowClasses();

@@ -267,16 +267,6 @@ TEST_F(CharSelectTest, BackAndMakeEndTheWindowsPart) {
     EXPECT_EQ(GameSession().m_loginFlow, 0);
 }
 
-TEST_F(CharSelectTest, WithoutAConnectionOnlyBackTakesInput) {
-    Load(2);
-    m_window->ShowBackButtonOnly();
-    for (auto which : {CCharSelectWindow::kSelect, CCharSelectWindow::kMake, CCharSelectWindow::kDelete}) {
-        EXPECT_FALSE(TakesInput(which)) << which;
-        EXPECT_TRUE(m_window->GetButton(which)->IsDrawOn()) << which;
-    }
-    EXPECT_TRUE(TakesInput(CCharSelectWindow::kBack));
-}
-
 TEST_F(CharSelectTest, TheQuestionNamesTheCharacterAndCancelOnlyHidesIt) {
     Load({Entry("alice", 1)});
     ClickButton(CCharSelectWindow::kDelete);
