@@ -487,6 +487,8 @@ public:
     int32_t m_pendingRequest = -1;  // login-phase request whose answer is awaited
     std::vector<CServerListEntry> m_serverList;
     uint8_t m_launcherLogin = 0;  // account and key came from the command line
+    // Written by the title and connect scenes and the character select window.
+    uint8_t m_loginFlow = 0;
     uint32_t m_termsChecksum = 0;
     std::string m_termsText;
     uint32_t m_termsReady = 0;
