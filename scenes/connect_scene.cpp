@@ -99,13 +99,6 @@ void CConnectScene::StartSession() {
     g_connection->Connect(g_config.m_serverAddress, g_config.m_serverPort);
     if (ICharSelectWindow* select = SelectWindow())
         select->SetMessageText(GetTableText(kMessageTable, kRowConnecting));
-    // A refused connect leaves the status line as the connection set it and
-    // offers the way back only.
-    if (!IsServerConnected()) {
-        m_connectFailed = true;
-        m_state = STATE_SELECTING;
-        if (ICharSelectWindow* select = SelectWindow()) select->ShowBackButtonOnly();
-    }
 }
 
 void CConnectScene::EmptyStatus() {
@@ -144,6 +137,13 @@ bool CConnectScene::Update() {
     if (!m_started) {
         m_started = true;
         StartSession();
+    }
+    // A connect that was refused (or a connection lost) before any list came
+    // leaves the status line as the connection set it and the way back only.
+    if (m_state == STATE_WAITING && !IsServerConnected()) {
+        m_connectFailed = true;
+        m_state = STATE_SELECTING;
+        if (ICharSelectWindow* select = SelectWindow()) select->ShowBackButtonOnly();
     }
     if ((m_state != STATE_SELECTING || m_connectFailed) && m_pStatus) {
         m_pStatus->SetText(ConnectStatusText, kStatusColour);
