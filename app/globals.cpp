@@ -41,6 +41,7 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
 namespace {
@@ -179,4 +180,5 @@ void InstallGlobalFactories() {
     // objects) and the sound manager's.
     InstallSceneHooks();
     InstallGameWorldHooks();
+    InstallPlayWindowClasses();
 }

@@ -5,7 +5,6 @@
 #include "scenes/scenes_startup.h"
 #include "sound/dshow_movie.h"
 #include "sound/sound_mgr.h"
-#include "windows/play/play_startup.h"
 
 namespace {
 
@@ -45,7 +44,6 @@ SceneMovies g_sceneMovies;
 }  // namespace
 
 void InstallSceneHooks() {
-    InstallPlayWindowClasses();
     InstallSceneGlobals();
     SetSceneMovies(&g_sceneMovies);
     AddGlobalFactory(

@@ -2,6 +2,6 @@
 // intro movie player.
 #pragma once
 
-// The scenes' start-up, the play windows' classes, and the scenes' music
+// The scenes' start-up, and the scenes' music
 // (installed with the sound manager) and movie player.
 void InstallSceneHooks();

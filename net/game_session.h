@@ -486,6 +486,7 @@ public:
     int32_t m_loginResult = -1;  // status of the last login reply
     char m_noticeText[256] = {};
     uint8_t m_inGame = 0;       // set by the game scene
+    uint8_t m_loginFlow = 0;    // the log-in flow's step byte
     uint8_t m_established = 0;  // the greeting arrived
     uint32_t m_loginPhase = PHASE_WAIT_GREETING;
     // The next server's cipher parameters and ticket.
@@ -497,8 +498,6 @@ public:
     int32_t m_pendingRequest = -1;  // login-phase request whose answer is awaited
     std::vector<CServerListEntry> m_serverList;
     uint8_t m_launcherLogin = 0;  // account and key came from the command line
-    // Written by the title and connect scenes and the character select window.
-    uint8_t m_loginFlow = 0;
     uint32_t m_termsChecksum = 0;
     std::string m_termsText;
     uint32_t m_termsReady = 0;
