@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/config.h"
 #include "platform/keyboard.h"
+#include "scenes/intro_movie_scene.h"
 #include "tests/scenes/scene_fixture.h"
 
 namespace {
@@ -54,6 +57,36 @@ TEST_F(StartSceneTest, ShowsTheLogoForItsWholeTimeThenPicksTheNextScene) {
         EXPECT_EQ(f.Made(), std::vector<uint32_t>{c.next}) << "one scene follows";
         EXPECT_FALSE(f.Cursor()->IsDrawOn()) << "the cursor is hidden for the next scene";
     }
+}
+
+}  // namespace
+
+namespace {
+
+class CountedScene : public CBaseObject {
+public:
+    explicit CountedScene(int* deleted) : m_deleted(deleted) { SetKindId(SCENE_TITLE); }
+    ~CountedScene() override { ++*m_deleted; }
+    int* m_deleted;
+};
+
+// The main manager takes one pending scene of a kind: a second one made by
+// a leaving scene is deleted, and the scene still leaves.
+TEST(SceneSwitch, ANewSceneTheMainManagerRefusesIsDeleted) {
+    const COptions saved = g_options;
+    SceneFixture f;
+    int deleted = 0;
+    ScopedSceneFactory title(SCENE_TITLE,
+                             [&deleted]() -> CBaseObject* { return new CountedScene(&deleted); });
+    auto* pending = new scenetest::RecordedScene(SCENE_TITLE);
+    // The intro movie scene, without a movie, leaves for the title in its first frame.
+    f.Add(new CIntroMovieScene);
+    ASSERT_TRUE(f.m_main.ScheduleAddChild(pending));
+    f.Frame();
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(f.Scene(), pending);
+    g_options = saved;
+    std::remove(OPTIONS_FILE_NAME);
 }
 
 }  // namespace
