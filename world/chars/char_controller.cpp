@@ -537,11 +537,9 @@ bool CCharController::Equip(std::unique_ptr<CItemObject> item) {
     const uint8_t position = item->GetByte41();
     if (position == 0 || position > MAX_EQUIP_POSITION || item->GetState() == 1) return false;
     item->SetState(1);
-    std::unique_ptr<CItemObject>& slot = m_pData->m_items[position];
-    if (slot) {
-        std::erase(m_timedItems, slot.get());
-    }
-    slot = std::move(item);
+    // What the position held comes off first (with its time, when it was timed).
+    if (m_pData->m_items[position]) TakeOff(position);
+    m_pData->m_items[position] = std::move(item);
     RefreshEquipmentEffects();
     return true;
 }

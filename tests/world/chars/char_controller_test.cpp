@@ -155,6 +155,29 @@ TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
     g_pItemTableMgr = nullptr;
 }
 
+TEST_F(CharControllerTest, AnItemEquippedOverATimedOneKeepsTheOtherTimes) {
+    qmtest::TableBuilder items(3, 42);
+    items.U32(19);
+    const uint8_t positions[3] = {3, 4, 3};
+    for (int r = 0; r < 3; ++r) items.Set(19, r, 900 + r).Set(41, r, positions[r]);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    ASSERT_TRUE(controller->UseEffectItem(900, 100));   // slot 3, 100 ms
+    ASSERT_TRUE(controller->UseEffectItem(901, 5000));  // slot 4, 5 s
+    ASSERT_TRUE(controller->Equip(std::unique_ptr<CItemObject>(table.MakeItem(902))));  // over slot 3
+    EXPECT_EQ(controller->m_timedItems.size(), controller->m_timedLeft.size());
+    controller->UpdateController(100);
+    EXPECT_TRUE(controller->GetItemInSlot(4));  // still 4,900 ms left
+    EXPECT_TRUE(controller->GetItemInSlot(3));  // the ordinary item is not timed
+    controller->UpdateController(4900);
+    EXPECT_FALSE(controller->GetItemInSlot(4));
+    g_pItemTableMgr = nullptr;
+}
+
 TEST_F(CharControllerTest, PartyList) {
     CTeam team;
     auto member = [](const char* name, uint8_t state) {
