@@ -417,7 +417,8 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
     if (!data || !owner || !holder) return;
     if (data->m_motion == MOTION_DEAD || data->m_motion == MOTION_HELD_DOWN || data->m_motion == MOTION_LYING)
         return;
-    const bool cellGiven = tileX >= 0 && tileY >= 0;
+    // Cells are 16-bit on the wire; anything else names no cell.
+    const bool cellGiven = tileX >= 0 && tileY >= 0 && tileX <= 0xFFFF && tileY <= 0xFFFF;
     if (!m_dashing) {
         holder->ClearPending();
         if (!cellGiven) return;

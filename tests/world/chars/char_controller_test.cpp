@@ -118,6 +118,11 @@ TEST_F(CharControllerTest, DashArrivesInTime) {
     EXPECT_EQ(c->GetController()->Holder()->m_arrived, 1);
     // Dust every fourth step: steps 0, 4, 8 and 12 of the thirteen.
     EXPECT_EQ(m_play.GetCount() - before, 4u);
+    // A cell no map can have (the server's cells are 16-bit) starts nothing.
+    for (int32_t far : {65536, 100000000}) {
+        action->Dash(far, 11);
+        EXPECT_FALSE(action->IsDashing()) << far;
+    }
     // Held down, nothing starts.
     c->GetData()->SetMotion(MOTION_HELD_DOWN);
     action->Dash(30, 10);
