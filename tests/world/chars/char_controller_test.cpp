@@ -171,9 +171,10 @@ TEST_F(CharControllerTest, AnItemEquippedOverATimedOneKeepsTheOtherTimes) {
     CChar* c = Make(CHAR_KIND_PLAYER, 5);
     ASSERT_TRUE(c);
     CCharController* controller = c->GetController();
-    ASSERT_TRUE(controller->UseEffectItem(900, 100));                                   // slot 3, 100 ms
-    ASSERT_TRUE(controller->UseEffectItem(901, 5000));                                  // slot 4, 5 s
-    ASSERT_TRUE(controller->Equip(std::unique_ptr<CItemObject>(table.MakeItem(902))));  // over slot 3
+    ASSERT_TRUE(controller->UseEffectItem(900, 100));   // slot 3, 100 ms
+    ASSERT_TRUE(controller->UseEffectItem(901, 5000));  // slot 4, 5 s
+    // An ordinary item over slot 3.
+    ASSERT_TRUE(controller->Equip(std::unique_ptr<CItemObject>(table.MakeItem(902))));
     EXPECT_EQ(controller->m_timedItems.size(), controller->m_timedLeft.size());
     controller->UpdateController(100);
     EXPECT_TRUE(controller->GetItemInSlot(4));  // still 4,900 ms left
