@@ -19,6 +19,17 @@ protected:
         const uint32_t id = payload->m_id;
         PostMessageTo(0, c, 0, id, MsgDataPtr(payload.release()), nullptr);
     }
+    // An item table of items 900, 901, ... at these equipment positions.
+    void WriteItems(std::initializer_list<uint8_t> positions) {
+        qmtest::TableBuilder items(uint32_t(positions.size()), 42);
+        items.U32(19);
+        int r = 0;
+        for (uint8_t p : positions) {
+            items.Set(19, r, 900 + r).Set(41, r, p);
+            ++r;
+        }
+        m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    }
 };
 
 TEST_F(CharControllerTest, SetMotion) {
@@ -130,11 +141,8 @@ TEST_F(CharControllerTest, DashArrivesInTime) {
 }
 
 TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
-    qmtest::TableBuilder items(6, 42);
-    items.U32(19);
     const uint8_t positions[6] = {0, 3, 9, 10, 11, 12};
-    for (int r = 0; r < 6; ++r) items.Set(19, r, 900 + r).Set(41, r, positions[r]);
-    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    WriteItems({0, 3, 9, 10, 11, 12});
     CItemTableMgr table;
     g_pItemTableMgr = &table;
     CChar* c = Make(CHAR_KIND_PLAYER, 5);
@@ -161,11 +169,7 @@ TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
 }
 
 TEST_F(CharControllerTest, AnItemEquippedOverATimedOneKeepsTheOtherTimes) {
-    qmtest::TableBuilder items(3, 42);
-    items.U32(19);
-    const uint8_t positions[3] = {3, 4, 3};
-    for (int r = 0; r < 3; ++r) items.Set(19, r, 900 + r).Set(41, r, positions[r]);
-    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    WriteItems({3, 4, 3});
     CItemTableMgr table;
     g_pItemTableMgr = &table;
     CChar* c = Make(CHAR_KIND_PLAYER, 5);
