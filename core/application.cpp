@@ -18,6 +18,9 @@ bool g_active = false;
 plat::WindowHandle g_hMainWnd = nullptr;
 CLockedMsgObject* g_pGlobalMsgQueue = nullptr;
 uint8_t g_cipherMode = 0;
+uint8_t g_showFrameRate = 0;
+uint8_t g_darkScreen = 0;
+uint8_t g_showStageGrid = 0;
 char g_textBuffers[14][64];
 uint8_t g_workArea[1000];
 
