@@ -1,0 +1,189 @@
+// The game scene's input pass and its target mark and top lines, with the
+// characters' test bed: hot keys, plain keys, the visual-event pass.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/config.h"
+#include "core/input_mgr.h"
+#include "core/key_bindings.h"
+#include "core/main_mgr.h"
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "platform/keyboard.h"
+#include "platform/socket.h"
+#include "scenes/game_scene.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/window_driver.h"
+#include "tests/ui/test_windows.h"
+#include "tests/world/chars/char_fixture.h"
+
+namespace {
+
+class WorldScene : public CGameScene {
+protected:
+    bool IsWorldReady() override { return true; }
+    bool IsMapReady() override { return true; }
+    bool TakeMapNotify() override { return false; }
+};
+
+class SceneEvents : public ISceneEvents {
+public:
+    bool visual = false;
+    bool IsVisualEventRunning() override { return visual; }
+    bool HasCurrentEvent() override { return visual; }
+    void EndCurrentEvent() override {}
+    bool IsCurrentEventDrawn() override { return false; }
+    bool IsScreenBusy() override { return false; }
+    bool StartVisualEvent(uint32_t) override { return false; }
+    void ProcessQueuedMessages() override {}
+    void Update() override {}
+    void Draw() override {}
+    void QueueEventObjects() override {}
+    void SetEventActive(bool) override {}
+    void SetControlLock(bool) override {}
+    void UpdateScripts() override {}
+    void DrawScripts() override {}
+    void ResetScripts() override {}
+    CBaseWindow* MakeEventSelectionWindow() override { return nullptr; }
+};
+
+class GameInputTest : public chartest::CharFixture {
+protected:
+    void SetUp() override {
+        CharFixture::SetUp();
+        plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+        g_options = COptions{};
+        FillDefaultKeyBindings(g_options);
+        GameSession().Reset();
+        g_pMainMgr = &m_main;
+        ClearWindowClasses();
+        g_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
+        g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+    }
+    void TearDown() override {
+        m_main.DeleteAllChildren();
+        m_driver.Mgr().DeleteAllChildren();
+        g_pMainMgr = nullptr;
+        delete g_connection;
+        g_connection = nullptr;
+        GameSession().Reset();
+        g_darkScreen = 0;
+        plat::WSACleanup();
+        CharFixture::TearDown();
+    }
+
+    WorldScene* MakeScene() {
+        auto* scene = new WorldScene;
+        m_main.AddChild(scene);
+        return scene;
+    }
+    void Key(uint32_t key) {
+        m_driver.Input().PushInputEvent(INPUT_KEY, m_driver.Clock().Milliseconds(), key, 0, 0, 0);
+    }
+    std::vector<uint32_t> QueuedKeys() {
+        std::vector<uint32_t> out;
+        CInputEvent* e = m_driver.Input().GetFirstEvent();
+        for (int32_t n = m_driver.Input().GetEventCount(); e && n > 0; --n, e = m_driver.Input().GetNextEvent(e))
+            out.push_back(e->m_code);
+        return out;
+    }
+    size_t Sent(uint8_t code) {
+        size_t count = 0;
+        for (size_t i = 0; i < GameSession().QueuedMessages(); ++i)
+            if (GameSession().QueuedMessage(i).front() == code) ++count;
+        return count;
+    }
+
+    qmtest::TempDir m_dir;
+    qmtest::ScopedWorkingFolder m_folder{m_dir.Path()};
+    plat::ScriptedSockets m_sockets;
+    plat::ScopedSockets m_socketScope{m_sockets};
+    qmtest::WindowDriver m_driver;
+    CMainMgr m_main;
+    SceneEvents m_sceneEvents;
+    ScopedSceneEvents m_scopedEvents{m_sceneEvents};
+};
+
+TEST_F(GameInputTest, DrawStepKeyIsTakenOnceASecond) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    player->GetData()->m_motion = MOTION_STAND;
+    WorldScene* scene = MakeScene();
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    Key(plat::VK_INSERT);
+    m_driver.Clock().Advance(999);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 1u);
+    EXPECT_TRUE(QueuedKeys().empty());  // both were taken
+    m_driver.Clock().Advance(1);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 2u);
+    // State 14 asks for step 0; a player in another state asks for nothing.
+    player->GetData()->m_motion = 14;
+    m_driver.Clock().Advance(1000);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(GameSession().QueuedMessage(GameSession().QueuedMessages() - 1), (std::vector<uint8_t>{50, 0}));
+    player->GetData()->m_motion = 7;
+    m_driver.Clock().Advance(1000);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 3u);
+}
+
+TEST_F(GameInputTest, UnboundKeysReachThePlainKeysAndOthersStayQueued) {
+    MakePlayer();
+    WorldScene* scene = MakeScene();
+    scene->BeginSkillAiming(3);
+    Key(plat::VK_ESCAPE);  // bound to nothing: a plain key, ends the aim
+    Key('K');              // neither: stays
+    Key(plat::VK_NUMPAD0 + 4);
+    scene->ProcessInput();
+    EXPECT_EQ(scene->GetActionMode(), 0);
+    EXPECT_EQ(QueuedKeys(), std::vector<uint32_t>{'K'});
+}
+
+TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
+    MakePlayer();
+    WorldScene* scene = MakeScene();
+    m_sceneEvents.visual = true;
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    keys.SetKeyDown(plat::VK_CONTROL, true);
+    Key('S');
+    Key(plat::VK_INSERT);
+    Key(plat::VK_ESCAPE);
+    m_driver.Input().PushInputEvent(INPUT_MOUSE, m_driver.Clock().Milliseconds(), MOUSE_LDOWN, 5, 5, 0);
+    scene->ProcessInput();
+    EXPECT_EQ(QueuedKeys(), (std::vector<uint32_t>{plat::VK_INSERT, plat::VK_ESCAPE}));
+    EXPECT_EQ(Sent(50), 0u);
+}
+
+TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
+    WorldScene* scene = MakeScene();
+    CChar* merchant = Make(CHAR_KIND_NPC, 40, chartest::kNpcRes + 1);
+    CChar* guard = Make(CHAR_KIND_NPC, 41, chartest::kNpcRes);
+    ASSERT_NE(merchant, nullptr);
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);  // nothing pointed, nothing queued
+    scene->Overlays();
+    scene->QueueAttack(merchant, true);  // a queued target is marked whatever it is
+    EXPECT_EQ(scene->TargetMarkChar(), merchant);
+    scene->ClearQueuedActions();
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+}
+
+TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreen) {
+    WorldScene* scene = MakeScene();
+    EXPECT_TRUE(scene->DrawVersionAndClock());
+    g_darkScreen = 1;
+    EXPECT_FALSE(scene->DrawVersionAndClock());
+}
+
+}  // namespace
