@@ -1,6 +1,7 @@
 #include "scenes/game_actions.h"
 
 #include "anim/field_sound.h"
+#include "core/input_mgr.h"
 #include "platform/clock.h"
 #include "scenes/game_scene.h"
 #include "world/chars/char.h"
@@ -152,9 +153,15 @@ void CGameScene::EndAiming() {
 }
 
 void CGameScene::RepeatHeldButtons() {
-    // The click handlers of the field take the repeats once they are part of
-    // the scene; until then the block only keeps its times.
     const uint32_t now = plat::timeGetTime();
-    if (HasQueuedAction() || m_leftHold || m_rightHold)
-        if (now - m_lastRepeat > m_repeatInterval) m_lastRepeat = now;
+    const int32_t x = g_pInputMgr ? g_pInputMgr->m_mouseX : 0, y = g_pInputMgr ? g_pInputMgr->m_mouseY : 0;
+    if ((m_skillOnChar || m_actionB) && now - m_lastRepeat > m_repeatInterval) {
+        m_lastRepeat = now;
+        HandleRightClick(x, y);
+    }
+    if ((m_leftHold || m_rightHold || m_attack[0] || m_attack[1] || m_pickUp || m_charAction || m_actionA) &&
+        now - m_lastRepeat > m_repeatInterval) {
+        m_lastRepeat = now;
+        HandleGameInput(x, y, false);
+    }
 }

@@ -117,9 +117,11 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
             CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
             if (!data) return true;
             const uint32_t state = data->m_motion;
-            if (state != data->m_restMotion && state != 2 && state != 3 && state != 14) return true;
+            if (state != data->m_restMotion && state != MOTION_WALK && state != MOTION_RUN &&
+                state != MOTION_HELD_DOWN)
+                return true;
             m_lastDrawStep = now ? now : 1;
-            GameSession().SendDrawStep(state == 14 ? 0 : 1);
+            GameSession().SendDrawStep(state == MOTION_HELD_DOWN ? 0 : 1);
             return true;
         }
         case 23: {
@@ -218,6 +220,7 @@ bool CGameScene::ProcessInput() {
             } else if (event->m_kind == INPUT_MOUSE) {
                 switch (event->m_code) {
                     case MOUSE_LDOWN:
+                        HandleGameInput(event->m_x, event->m_y, true);
                         if (m_actionMode == 0 && !m_actionA) {
                             if (m_pointedKind == -1) {
                                 StartMoveHold(false);
@@ -227,6 +230,12 @@ bool CGameScene::ProcessInput() {
                             }
                         }
                         consume = true;
+                        break;
+                    case MOUSE_RDOWN:
+                        consume = HandleRightClick(event->m_x, event->m_y);
+                        break;
+                    case MOUSE_LDBLCLICK:
+                        consume = HandleGameInput(event->m_x, event->m_y, true);
                         break;
                     case MOUSE_LUP:
                     case MOUSE_RUP: {

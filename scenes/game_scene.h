@@ -129,6 +129,16 @@ public:
     // A key no command takes; false leaves it queued.
     bool RunPlainKey(uint32_t key);
 
+    // ---- Field clicks ----
+    // A left click or double-click (byUser false: the held button's
+    // repeat); false only when there is nowhere to walk.
+    bool HandleGameInput(int32_t x, int32_t y, bool byUser);
+    // A right click; true when taken.
+    bool HandleRightClick(int32_t x, int32_t y);
+    bool AttackTarget(CChar* target);
+    // Asks the character manager to walk the player to the tile (message 64).
+    bool WalkTo(int32_t tileX, int32_t tileY);
+
     // ---- State (the input and the tests read it) ----
     CChar* GetPlayer() const { return m_pPlayer; }
     uint32_t GetLastElapsed() const { return m_lastElapsed; }
@@ -164,6 +174,11 @@ protected:
     virtual bool IsWorldReady();
     virtual bool IsMapReady();
     virtual bool TakeMapNotify();
+    // The field under the clicks: the map loaded, the tile of a screen
+    // point, a walkable tile.
+    virtual bool IsMapLoaded();
+    virtual IsoPoint ScreenToTile(int32_t x, int32_t y);
+    virtual bool IsPassableAt(int32_t tileX, int32_t tileY);
     void ShowMapEntry();
     void ShowChatWindows();
     void ClearForAiming();

@@ -20,14 +20,25 @@
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
+#include "world/chars/char_events.h"
 
 namespace {
 
+// A scene over a field of 20 x 20 tiles, one tile per 10 pixels, whose
+// tile (5, 5) is blocked.
 class WorldScene : public CGameScene {
+public:
+    using CGameScene::m_attack;
+    using CGameScene::m_pointedId;
+    using CGameScene::m_pointedKind;
+
 protected:
     bool IsWorldReady() override { return true; }
     bool IsMapReady() override { return true; }
     bool TakeMapNotify() override { return false; }
+    bool IsMapLoaded() override { return true; }
+    IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
+    bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
 };
 
 class SceneEvents : public ISceneEvents {
@@ -87,8 +98,21 @@ protected:
     std::vector<uint32_t> QueuedKeys() {
         std::vector<uint32_t> out;
         CInputEvent* e = m_driver.Input().GetFirstEvent();
-        for (int32_t n = m_driver.Input().GetEventCount(); e && n > 0; --n, e = m_driver.Input().GetNextEvent(e))
+        for (int32_t n = m_driver.Input().GetEventCount(); e && n > 0;
+             --n, e = m_driver.Input().GetNextEvent(e))
             out.push_back(e->m_code);
+        return out;
+    }
+    // The walks asked of the character manager: (x, y) tiles.
+    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
+        std::vector<std::pair<uint32_t, uint32_t>> out;
+        for (CListNode* n = m_mgr->GetMsgQueue()->Queue().Messages().First();
+             n != m_mgr->GetMsgQueue()->Queue().Messages().End(); n = n->Next()) {
+            auto* msg = static_cast<CMsg*>(n);
+            if (msg->m_eventId != CHAR_EVENT_MOVE) continue;
+            if (auto* walk = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
+                out.emplace_back(walk->m_x, walk->m_y);
+        }
         return out;
     }
     size_t Sent(uint8_t code) {
@@ -163,6 +187,56 @@ TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     scene->ProcessInput();
     EXPECT_EQ(QueuedKeys(), (std::vector<uint32_t>{plat::VK_INSERT, plat::VK_ESCAPE}));
     EXPECT_EQ(Sent(50), 0u);
+}
+
+TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    WorldScene* scene = MakeScene();
+    scene->ProcessInput();  // takes the player
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    using Walk = std::pair<uint32_t, uint32_t>;
+
+    // A plain click on the ground walks there; a blocked tile gives false.
+    EXPECT_TRUE(scene->HandleGameInput(120, 70, true));
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{12, 7}}));
+    EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
+    // Shift never walks.
+    keys.SetKeyDown(plat::VK_SHIFT, true);
+    scene->HandleGameInput(150, 150, true);
+    keys.SetKeyDown(plat::VK_SHIFT, false);
+    EXPECT_EQ(Walks().size(), 1u);
+
+    CChar* monster = Make(CHAR_KIND_MONSTER, 60);
+    ASSERT_NE(monster, nullptr);
+    scene->m_pointedId = 60;
+    scene->m_pointedKind = CHAR_KIND_MONSTER;
+    // A monster that cannot be attacked is walked to (the clicked tile).
+    monster->m_attackable = 0;
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_EQ(Walks().back(), (Walk{3, 4}));
+    // A dead one is neither attacked nor walked to.
+    monster->m_attackable = 1;
+    monster->GetData()->m_motion = MOTION_DEAD;
+    const size_t walks = Walks().size();
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_EQ(Walks().size(), walks);
+
+    // A running attack: the held-button repeat keeps it, a click by the user stops it.
+    monster->GetData()->m_motion = MOTION_STAND;
+    scene->QueueAttack(monster, true);
+    scene->HandleGameInput(30, 40, false);
+    EXPECT_TRUE(scene->m_attack[0]);
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_FALSE(scene->m_attack[0]);
+    // A repeat whose target died stops the attack and goes no further.
+    scene->QueueAttack(monster, true);
+    monster->GetData()->m_motion = MOTION_DEAD;
+    const size_t before = Walks().size();
+    scene->HandleGameInput(30, 40, false);
+    EXPECT_FALSE(scene->m_attack[0]);
+    EXPECT_EQ(Walks().size(), before);
 }
 
 TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {

@@ -1,0 +1,128 @@
+// The field clicks of the game scene: a left click walks, attacks or acts on
+// what it hits; a right click ends the held actions and the aiming.
+#include "anim/ani_services.h"
+#include "core/config.h"
+#include "core/util.h"
+#include "net/game_session.h"
+#include "platform/keyboard.h"
+#include "scenes/game_scene.h"
+#include "world/chars/char.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_events.h"
+#include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+
+namespace {
+
+bool Held(int key) {
+    return (uint16_t(plat::GetAsyncKeyState(key)) & 0x8000) != 0;
+}
+
+bool InputLocked() {
+    IAniEvents* events = GetAniEvents();
+    return events && events->IsInputLocked();
+}
+
+bool IsDead(CChar* character) {
+    CCharData* data = character ? character->GetData() : nullptr;
+    return data && data->m_motion == MOTION_DEAD;
+}
+
+}  // namespace
+
+bool CGameScene::IsMapLoaded() {
+    return g_pMap && g_pMap->IsLoaded();
+}
+
+IsoPoint CGameScene::ScreenToTile(int32_t x, int32_t y) {
+    return g_pMap ? g_pMap->ScreenToTile(x, y) : IsoPoint{};
+}
+
+bool CGameScene::IsPassableAt(int32_t tileX, int32_t tileY) {
+    return g_pMap && g_pMap->IsPassableAt(tileX, tileY);
+}
+
+bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
+    if (!m_pPlayer || !g_pCharMgr) return false;
+    if (tileX == m_pPlayer->m_cellX && tileY == m_pPlayer->m_cellY) return true;
+    if (!IsPassableAt(tileX, tileY)) return false;
+    g_pCharMgr->PostRecord(
+        std::make_unique<CCharValueMsg>(CHAR_EVENT_MOVE, m_pPlayer->GetCharId(),
+                                        g_config.m_useServer ? 1u : 0u, uint32_t(tileX), uint32_t(tileY)),
+        0);
+    return true;
+}
+
+bool CGameScene::AttackTarget(CChar* target) {
+    // The attack is the first skill of the player's current combo; without
+    // one there is nothing to attack with.
+    (void)target;
+    return false;
+}
+
+bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
+    if (InputLocked()) return true;
+    if (m_actionMode == 1 || m_actionMode == 2) return true;
+    if (!IsMapLoaded()) return true;
+    const IsoPoint tile = ScreenToTile(x, y);
+    const bool shift = Held(plat::VK_SHIFT);
+    if (shift && m_pPlayer) {
+        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
+                                                     float(tile.x), float(tile.y))));
+        GameSession().SendDirection(m_pPlayer->m_direction);
+    }
+    // A click by the user stops a running attack; a repeat stops at a gone
+    // or dead target.
+    if (m_attack[0] || m_attack[1]) {
+        CChar* target = g_pCharMgr ? g_pCharMgr->GetChar(uint32_t(m_queuedId)) : nullptr;
+        if (byUser || !target || (IsDead(target) && target->m_attackable)) {
+            ClearAttack();
+            if (!byUser) return true;
+        }
+    }
+    if (m_actionB) {
+        m_actionB = 0;
+        m_actionBId = -1;
+        if (!byUser) return true;
+    }
+    int32_t id = m_pointedId, kind = m_pointedKind;
+    if (m_attack[0] || m_attack[1]) {
+        id = m_queuedId;
+        kind = m_queuedKind;
+    } else if (m_charAction) {
+        id = m_queuedId;
+        kind = m_queuedKind;
+        if (!g_pCharMgr || !g_pCharMgr->GetChar(uint32_t(id))) {
+            m_charAction = 0;
+            return true;
+        }
+    }
+    CChar* target =
+        (id != -1 && kind >= 0 && kind <= 3 && g_pCharMgr) ? g_pCharMgr->GetChar(uint32_t(id)) : nullptr;
+    if (target && !m_leftHold && !m_rightHold && (kind == CHAR_KIND_PLAYER || kind == CHAR_KIND_MONSTER)) {
+        if (target->m_attackable) {
+            if (IsDead(target)) return true;
+            if (AttackTarget(target)) return true;
+        }
+    }
+    // Shift never walks.
+    if (shift) return true;
+    return WalkTo(tile.x, tile.y);
+}
+
+bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
+    (void)x;
+    (void)y;
+    if (InputLocked()) return true;
+    ClearAttack();
+    m_pickUp = 0;
+    ClearHoldFlags();
+    if (!IsMapLoaded()) return true;
+    if (m_actionMode == 1 || m_actionMode == 2) {
+        EndAiming();
+        return true;
+    }
+    m_actionA = 0;
+    m_actionAId = -1;
+    return false;
+}
