@@ -62,6 +62,10 @@ bool CGameScene::AttackTarget(CChar* target) {
 
 bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     if (InputLocked()) return true;
+    if (byUser && m_pointedId != -1 && Held(plat::VK_MENU)) {
+        ShowNameMemoMark(m_pointedId, m_pointedKind);
+        return true;
+    }
     if (m_actionMode == 1 || m_actionMode == 2) return true;
     if (!IsMapLoaded()) return true;
     const IsoPoint tile = ScreenToTile(x, y);

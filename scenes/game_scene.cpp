@@ -92,6 +92,7 @@ bool CGameScene::Create() {
 bool CGameScene::Release() {
     if (m_released) return true;
     m_released = true;
+    m_memoMarkers.clear();
     m_overlays.Release();
     m_pSecondMark.reset();
     m_pTargetMark.reset();
@@ -366,6 +367,7 @@ bool CGameScene::Update() {
     if (m_pTargetMark && (m_pointedId != -1 || HasQueuedAction())) m_pTargetMark->Update();
     TakeSystemWindowChoice();
     RepeatHeldButtons();
+    UpdateNameMemoMarks();
     m_updateDuration = plat::timeGetTime() - start;
     return true;
 }
@@ -504,6 +506,7 @@ void CGameScene::DrawField() {
     if (events) events->Draw();
     m_overlays.DrawWornEquipmentWarning(m_pPlayer);
     if (g_pWindowMgr) g_pWindowMgr->Draw();
+    DrawNameMemoMarks();
     if (g_pMap) g_pMap->DrawFieldObjects();
     m_overlays.ShowBanner(false, 0);
     m_overlays.ShowTextBanner(nullptr, false, false, 0);

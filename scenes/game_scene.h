@@ -6,6 +6,7 @@
 // through a fade-out to the connect scene or the title.
 #pragma once
 #include <cstdint>
+#include <list>
 #include <memory>
 
 #include "core/linked_list.h"
@@ -139,6 +140,16 @@ public:
     // Asks the character manager to walk the player to the tile (message 64).
     bool WalkTo(int32_t tileX, int32_t tileY);
 
+    // ---- Name-memo markers ----
+    // The name goes to the name memo window; a marker starts at the mouse.
+    void ShowNameMemoMark(int32_t id, int32_t kind);
+    // Each marker flies 20 pixels toward the chat window's memo button; one
+    // that would come no closer sets the button blinking and goes, as does
+    // every marker while there is no chat window.
+    void UpdateNameMemoMarks();
+    void DrawNameMemoMarks();
+    size_t GetMemoMarkerCount() const { return m_memoMarkers.size(); }
+
     // ---- State (the input and the tests read it) ----
     CChar* GetPlayer() const { return m_pPlayer; }
     uint32_t GetLastElapsed() const { return m_lastElapsed; }
@@ -213,4 +224,9 @@ protected:
 
     CGameOverlays m_overlays;
     CGameWindowSet m_windows;
+    struct MemoMarker {
+        float x = 0, y = 0;
+        std::unique_ptr<CAniObject> object;
+    };
+    std::list<MemoMarker> m_memoMarkers;
 };

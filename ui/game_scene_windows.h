@@ -14,3 +14,20 @@ public:
     virtual void SetGameOverMode(bool on) = 0;
     virtual bool IsGameOverMode() = 0;
 };
+
+// The chat message window's name-memo button: the markers an Alt-click sends
+// fly to it and set it blinking.
+class IChatMemoButton {
+public:
+    virtual ~IChatMemoButton() = default;
+    // The button's centre on the screen.
+    virtual void GetMemoButtonPosition(float* x, float* y) = 0;
+    virtual void StartMemoBlink() = 0;
+};
+
+// The name memo window ("NAME_MEMO_WIN") takes the names Alt-clicked on the field.
+class INameMemo {
+public:
+    virtual ~INameMemo() = default;
+    virtual void AddName(const char* name, int32_t kind) = 0;
+};

@@ -20,6 +20,7 @@
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
+#include "ui/game_scene_windows.h"
 #include "world/chars/char_events.h"
 
 namespace {
@@ -237,6 +238,51 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+class ChatWindow : public uitest::TestWindow, public IChatMemoButton {
+public:
+    ChatWindow() : TestWindow("MSGWIN") {}
+    void GetMemoButtonPosition(float* x, float* y) override {
+        *x = 100;
+        *y = 0;
+    }
+    void StartMemoBlink() override { ++blinks; }
+    int blinks = 0;
+};
+
+TEST_F(GameInputTest, AltClickSendsAMarkerToTheMemoButtonOrDropsItWithoutAChatWindow) {
+    MakePlayer();
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    keys.SetKeyDown(plat::VK_MENU, true);
+    {
+        WorldScene* scene = MakeScene();  // no chat window
+        scene->m_pointedId = 1;
+        scene->m_pointedKind = CHAR_KIND_PLAYER;
+        EXPECT_TRUE(scene->HandleGameInput(0, 0, true));
+        EXPECT_EQ(scene->GetMemoMarkerCount(), 1u);
+        EXPECT_TRUE(Walks().empty());  // the Alt-click does nothing else
+        scene->UpdateNameMemoMarks();
+        EXPECT_EQ(scene->GetMemoMarkerCount(), 0u);
+        m_main.DeleteAllChildren();
+    }
+    RegisterWindowClass("MSGWIN", [] { return static_cast<CBaseWindow*>(new ChatWindow); });
+    WorldScene* scene = MakeScene();
+    auto* chat = dynamic_cast<ChatWindow*>(scene->Windows().Get("MSGWIN"));
+    ASSERT_NE(chat, nullptr);
+    scene->m_pointedId = 1;
+    scene->m_pointedKind = CHAR_KIND_PLAYER;
+    m_driver.Input().m_mouseX = 0;
+    m_driver.Input().m_mouseY = 0;
+    scene->HandleGameInput(0, 0, true);
+    // 100 pixels away: five steps of 20 bring it there, the sixth would not.
+    for (int step = 0; step < 5; ++step) scene->UpdateNameMemoMarks();
+    EXPECT_EQ(scene->GetMemoMarkerCount(), 1u);
+    EXPECT_EQ(chat->blinks, 0);
+    scene->UpdateNameMemoMarks();
+    EXPECT_EQ(scene->GetMemoMarkerCount(), 0u);
+    EXPECT_EQ(chat->blinks, 1);
 }
 
 TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
