@@ -5,6 +5,7 @@
 
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
+#include "anim/ani_services.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "core/app_state.h"
@@ -31,6 +32,7 @@
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/cursor.h"
 
 namespace {
 
@@ -439,8 +441,25 @@ void CGameScene::UpdatePointedTarget() {
 }
 
 void CGameScene::UpdateCursorTarget() {
-    if (m_transition != GAME_PLAYING || !g_pMainMgr || !g_pMainMgr->FindChildByKind(SCENE_CURSOR)) return;
-    if (!g_pMainMgr->GetPort()) return;
+    if (m_transition != GAME_PLAYING || !g_pCursor) return;
+    if (m_pointedId != -1)
+        g_pCursor->SetPointed(uint32_t(m_pointedId), uint8_t(m_pointedKind));
+    else
+        g_pCursor->SetPointed(0, 0);
+}
+
+void CGameScene::DrawTeamMarks() {
+    if (!m_pPlayer || !m_pSecondMark || !g_pCharMgr) return;
+    if (IAniEvents* events = GetAniEvents(); events && events->IsFieldScriptRunning()) return;
+    CCharData* data = m_pPlayer->GetData();
+    if (!data) return;
+    for (const CTeamMember& member : data->Party().Members()) {
+        CChar* c = g_pCharMgr->FindCharByName(member.m_name);
+        CAniObject* body = c ? c->GetAniObject() : nullptr;
+        if (!body || body->m_hidden) continue;
+        m_pSecondMark->SetScreenPosition(c->GetX(), c->GetY() - body->GetHeight(), 0);
+        m_pSecondMark->Draw();
+    }
 }
 
 // ---- Input ----
@@ -501,6 +520,7 @@ void CGameScene::DrawField() {
         m_pTargetMark->SetMapPosition(target->m_x, target->m_y - top, 0);
         m_pTargetMark->Draw();
     }
+    if (g_options.GetByte(OPT_PARTY_MARKS) == 1) DrawTeamMarks();
     if (g_pDarknessOverlay) g_pDarknessOverlay->Draw();
     if (g_showStageGrid && g_pMap) g_pMap->DrawStageGrid();
     if (events) events->Draw();

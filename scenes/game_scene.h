@@ -68,7 +68,10 @@ public:
 
     // ---- Hover ----
     void UpdatePointedTarget();
+    // Hands the pointed object to the cursor for its label.
     void UpdateCursorTarget();
+    // The mark over each party member on the field.
+    void DrawTeamMarks();
     int32_t GetPointedId() const { return m_pointedId; }
     int32_t GetPointedKind() const { return m_pointedKind; }
 
