@@ -292,16 +292,32 @@ TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
     ASSERT_NE(merchant, nullptr);
     ASSERT_NE(guard, nullptr);
     EXPECT_EQ(scene->TargetMarkChar(), nullptr);  // nothing pointed, nothing queued
-    scene->Overlays();
+    scene->m_pointedId = 40;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    g_options.SetByte(16, 0);
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+    g_options.SetByte(16, 1);
+    EXPECT_EQ(scene->TargetMarkChar(), merchant);
+    g_options.SetByte(16, 0);
+    scene->m_pointedId = 41;
+    EXPECT_EQ(scene->TargetMarkChar(), guard);
+    scene->m_pointedId = 99;  // gone from the field
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
     scene->QueueAttack(merchant, true);  // a queued target is marked whatever it is
     EXPECT_EQ(scene->TargetMarkChar(), merchant);
     scene->ClearQueuedActions();
     EXPECT_EQ(scene->TargetMarkChar(), nullptr);
 }
 
-TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreen) {
+TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreenOrUnderTheWebPage) {
+    RegisterWindowClass("WebWindow", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("WebWindow")); });
     WorldScene* scene = MakeScene();
+    CBaseWindow* web = scene->Windows().Get("WebWindow");
+    ASSERT_NE(web, nullptr);
     EXPECT_TRUE(scene->DrawVersionAndClock());
+    web->Show();
+    EXPECT_FALSE(scene->DrawVersionAndClock());
+    web->Hide();
     g_darkScreen = 1;
     EXPECT_FALSE(scene->DrawVersionAndClock());
 }
