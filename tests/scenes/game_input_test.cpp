@@ -174,6 +174,31 @@ TEST_F(GameInputTest, UnboundKeysReachThePlainKeysAndOthersStayQueued) {
     EXPECT_EQ(QueuedKeys(), std::vector<uint32_t>{'K'});
 }
 
+TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
+    MakePlayer();
+    RegisterWindowClass("SYSTEM_WINDOW",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("SYSTEM_WINDOW")); });
+    WorldScene* scene = MakeScene();
+    auto* inventory = m_driver.Add(new uitest::TestWindow("ItemInventoryWindow"));
+    inventory->Hide();
+    Key('I');
+    scene->ProcessInput();
+    EXPECT_TRUE(inventory->IsVisibleInTree());
+    Key('I');
+    scene->ProcessInput();
+    EXPECT_FALSE(inventory->IsVisibleInTree());
+    Key('T');  // the team window is not there: the key is taken all the same
+    scene->ProcessInput();
+    EXPECT_TRUE(QueuedKeys().empty());
+
+    CBaseWindow* system = scene->Windows().Get("SYSTEM_WINDOW");
+    ASSERT_NE(system, nullptr);
+    EXPECT_FALSE(system->IsVisibleInTree());
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_TRUE(system->IsVisibleInTree());
+}
+
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     MakePlayer();
     WorldScene* scene = MakeScene();
@@ -310,7 +335,8 @@ TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
 }
 
 TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreenOrUnderTheWebPage) {
-    RegisterWindowClass("WebWindow", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("WebWindow")); });
+    RegisterWindowClass("WebWindow",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("WebWindow")); });
     WorldScene* scene = MakeScene();
     CBaseWindow* web = scene->Windows().Get("WebWindow");
     ASSERT_NE(web, nullptr);
