@@ -21,3 +21,5 @@ extern uint8_t g_showStageGrid;
 // and a zeroed work area of theirs.
 extern char g_textBuffers[14][64];
 extern uint8_t g_workArea[1000];
+// The character the player entered the game with (set by the character select window).
+extern char g_currentCharName[100];

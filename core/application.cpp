@@ -22,6 +22,7 @@ uint8_t g_showFrameRate = 0;
 uint8_t g_darkScreen = 0;
 uint8_t g_showStageGrid = 0;
 char g_textBuffers[14][64];
+char g_currentCharName[100];
 uint8_t g_workArea[1000];
 
 namespace {
