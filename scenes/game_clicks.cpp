@@ -3,8 +3,10 @@
 #include "anim/ani_services.h"
 #include "core/config.h"
 #include "core/util.h"
+#include "data/skill_table_mgr.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
+#include "scenes/game_actions.h"
 #include "scenes/game_scene.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
@@ -42,6 +44,11 @@ bool CGameScene::IsPassableAt(int32_t tileX, int32_t tileY) {
     return g_pMap && g_pMap->IsPassableAt(tileX, tileY);
 }
 
+bool CGameScene::CanPlayerAttack(CChar* target) {
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    return controller && controller->CanAttack(target);
+}
+
 bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
     if (!m_pPlayer || !g_pCharMgr) return false;
     if (tileX == m_pPlayer->m_cellX && tileY == m_pPlayer->m_cellY) return true;
@@ -56,8 +63,29 @@ bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
 bool CGameScene::AttackTarget(CChar* target) {
     // The attack is the first skill of the player's current combo; without
     // one there is nothing to attack with.
-    (void)target;
-    return false;
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller || !target || !g_pSkillTableMgr) return false;
+    const int32_t combo = data->m_selectedCombo;
+    if (combo < 0 || combo >= CCharData::COMBO_COUNT) return false;
+    const int32_t row = int32_t(data->m_combos[combo][0]);
+    if (!data->IsAttackSkill(row)) return false;
+    const int32_t level = int32_t(data->GetSkillLevel(row));
+    if (!g_pSkillTableMgr->IsTargetInRange(m_pPlayer, row, level, target)) {
+        if (Held(plat::VK_CONTROL) || !controller->CanStartAction()) return true;
+        if (!Held(plat::VK_SHIFT) && !m_attack[0] && !m_attack[1]) QueueCharacterAction(target);
+        const auto [x, y] = g_pSkillTableMgr->FindCastPosition(m_pPlayer, row, level, target);
+        if (x >= 0 && y >= 0) WalkTo(x, y);
+        return true;
+    }
+    char reason[256] = {};
+    if (controller->CanUseSkill(true, SKILL_ID_BASE + uint32_t(row), false, reason, sizeof reason) &&
+        g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row) && CanPlayerAttack(target)) {
+        PlayUiSound(data->m_comboStep);
+        m_charAction = 0;
+        ++m_attacksStarted;
+    }
+    return true;
 }
 
 bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
@@ -104,8 +132,9 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     CChar* target =
         (id != -1 && kind >= 0 && kind <= 3 && g_pCharMgr) ? g_pCharMgr->GetChar(uint32_t(id)) : nullptr;
     if (target && !m_leftHold && !m_rightHold && (kind == CHAR_KIND_PLAYER || kind == CHAR_KIND_MONSTER)) {
-        if (target->m_attackable) {
-            if (IsDead(target)) return true;
+        CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+        if (controller && CanPlayerAttack(target)) {
+            if (IsDead(target) || !controller->CanStartAction()) return true;
             if (AttackTarget(target)) return true;
         }
     }

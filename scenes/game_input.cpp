@@ -93,7 +93,6 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         case 17:
         case 19:
         case 20:
-        case 22:
         case 24:
         case 0:
             // Their windows (web page, world map, quick slots, 1:1 chat,
@@ -110,6 +109,15 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
             ToggleWindow(m_windows.Get(gamewin::kMessenger));
             return true;
         case 8:
+            return true;
+        case 22:
+            if (CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr) {
+                if (!ctrl)
+                    data->SetComboIndex(
+                        (data->m_comboRequestPending ? data->m_comboRequested : data->m_selectedCombo) + 1);
+                else
+                    data->SelectComboDirect(data->m_selectedCombo + 1);
+            }
             return true;
         case 21: {
             const uint32_t now = plat::timeGetTime();
@@ -140,7 +148,6 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
             if (g_pDirectX) g_pDirectX->SaveScreenshot();
             return true;
         default:
-            (void)ctrl;
             return true;
     }
 }

@@ -159,6 +159,7 @@ public:
     uint32_t GetFrameCounter() const { return m_frameCounter; }
     bool IsTelescopeOn() const { return m_telescope != 0; }
     int32_t GetAlbumMode() const { return m_albumMode; }
+    uint32_t GetAttacksStarted() const { return m_attacksStarted; }
 
     // The world's step while a visual event plays.
     void UpdateDuringEvent();
@@ -193,6 +194,8 @@ protected:
     virtual bool IsMapLoaded();
     virtual IsoPoint ScreenToTile(int32_t x, int32_t y);
     virtual bool IsPassableAt(int32_t tileX, int32_t tileY);
+    // The player's controller allows an attack on the target.
+    virtual bool CanPlayerAttack(CChar* target);
     void ShowMapEntry();
     void ShowChatWindows();
     void ClearForAiming();
@@ -223,7 +226,8 @@ protected:
     int32_t m_albumMode = 0;
     uint8_t m_telescope = 0;
     bool m_released = false;
-    uint32_t m_lastDrawStep = 0;  // hot key 21, at most once a second
+    uint32_t m_attacksStarted = 0;  // attacks the combo started (the controller's use follows)
+    uint32_t m_lastDrawStep = 0;    // hot key 21, at most once a second
 
     CGameOverlays m_overlays;
     CGameWindowSet m_windows;

@@ -40,6 +40,7 @@ protected:
     bool IsMapLoaded() override { return true; }
     IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
     bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
+    bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
 };
 
 class SceneEvents : public ISceneEvents {
@@ -218,6 +219,7 @@ TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
 TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     CChar* player = MakePlayer();
     ASSERT_NE(player, nullptr);
+    player->GetData()->m_motion = MOTION_STAND;
     WorldScene* scene = MakeScene();
     scene->ProcessInput();  // takes the player
     plat::FakeKeyState keys;
