@@ -2,7 +2,11 @@
 
 #include "anim/field_sound.h"
 #include "core/input_mgr.h"
+#include "data/item_table_mgr.h"
+#include "data/skill_table_mgr.h"
+#include "data/slot_object_mgr.h"
 #include "platform/clock.h"
+#include "platform/keyboard.h"
 #include "scenes/game_scene.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
@@ -164,4 +168,63 @@ void CGameScene::RepeatHeldButtons() {
         m_lastRepeat = now;
         HandleGameInput(x, y, false);
     }
+}
+
+// ---- The aimed use ----
+
+CItemObject* CGameScene::AimedItem(uint32_t slot) {
+    // The slot comes from the aiming words: a slot outside the bag finds nothing.
+    if (slot >= uint32_t(CSlotObjectMgr::SLOT_COUNT) || !g_pItemTableMgr) return nullptr;
+    CSlotObjectMgr* bag = g_pItemTableMgr->GetContainer(0);
+    return bag ? bag->GetSlot(int(slot)) : nullptr;
+}
+
+bool CGameScene::UseSkillOn(CChar* target, int32_t targetKind, bool blockingObject) {
+    const int32_t mouseX = g_pInputMgr ? g_pInputMgr->m_mouseX : 0;
+    const int32_t mouseY = g_pInputMgr ? g_pInputMgr->m_mouseY : 0;
+    if (m_aimWords[3] == 0) {
+        CItemObject* item = AimedItem(m_aimWords[0]);
+        if (!item) {
+            EndAiming();
+            return false;
+        }
+        const IsoPoint tile = ScreenToTile(mouseX, mouseY);
+        const bool place = m_pPlayer && item->CanUseAt(m_pPlayer, tile.x, tile.y);
+        if (CanUseItemOn(item, targetKind, place)) {
+            if (targetKind == POINTED_MAP_OBJECT && blockingObject) {
+                EndAiming();
+                return false;
+            }
+            // The controller's use of the item follows here in server mode.
+            EndAiming();
+        }
+        return true;
+    }
+    if (!g_pSkillTableMgr || !m_pPlayer) return true;
+    CCharData* data = m_pPlayer->GetData();
+    CCharController* controller = m_pPlayer->GetController();
+    const int32_t row = SkillIdToRow(m_aimWords[3]);
+    const int32_t level = data ? int32_t(data->GetSkillLevel(row)) : 0;
+    if (g_pSkillTableMgr->GetTargetType(row) == 5) {
+        const IsoPoint tile = ScreenToTile(mouseX, mouseY);
+        if (g_pSkillTableMgr->IsPointInRange(m_pPlayer, row, level, tile.x, tile.y)) ++m_skillUsesStarted;
+        EndAiming();
+        return true;
+    }
+    if (!target || !g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row)) return true;
+    const bool shift = (uint16_t(plat::GetAsyncKeyState(plat::VK_SHIFT)) & 0x8000) != 0;
+    if (g_pSkillTableMgr->IsTargetInRange(m_pPlayer, row, level, target)) {
+        char reason[256] = {};
+        if (controller && controller->CanUseSkill(g_pSkillTableMgr->HasByte6(row), m_aimWords[3], false,
+                                                  reason, sizeof reason)) {
+            ++m_skillUsesStarted;
+            EndAiming();
+        }
+        return true;
+    }
+    if (!shift && controller && controller->CanStartAction()) {
+        const auto [x, y] = g_pSkillTableMgr->FindCastPosition(m_pPlayer, row, level, target);
+        if (x >= 0 && y >= 0) WalkTo(x, y);
+    }
+    return true;
 }

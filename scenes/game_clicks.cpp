@@ -94,7 +94,8 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
         ShowNameMemoMark(m_pointedId, m_pointedKind);
         return true;
     }
-    if (m_actionMode == 1 || m_actionMode == 2) return true;
+    if (m_actionMode == 1) return ClickInItemAiming(x, y) || true;
+    if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
     if (!IsMapLoaded()) return true;
     const IsoPoint tile = ScreenToTile(x, y);
     const bool shift = Held(plat::VK_SHIFT);
@@ -143,18 +144,40 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     return WalkTo(tile.x, tile.y);
 }
 
-bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
+CChar* CGameScene::PointedChar() {
+    if (m_pointedId == -1 || m_pointedKind < 0 || m_pointedKind > 2 || !g_pCharMgr) return nullptr;
+    return g_pCharMgr->GetChar(uint32_t(m_pointedId));
+}
+
+bool CGameScene::ClickInItemAiming(int32_t x, int32_t y) {
     (void)x;
     (void)y;
+    CChar* target = PointedChar();
+    return UseSkillOn(target,
+                      target ? m_pointedKind : (m_pointedKind == POINTED_MAP_OBJECT ? m_pointedKind : -1));
+}
+
+bool CGameScene::ClickInSkillAiming(int32_t x, int32_t y) {
+    (void)x;
+    (void)y;
+    CChar* target = PointedChar();
+    if (!target) {
+        EndAiming();
+        return false;
+    }
+    if (g_pSkillTableMgr && m_pPlayer && g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, m_aimSkillRow))
+        EndAiming();
+    return true;
+}
+
+bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
     if (InputLocked()) return true;
     ClearAttack();
     m_pickUp = 0;
     ClearHoldFlags();
     if (!IsMapLoaded()) return true;
-    if (m_actionMode == 1 || m_actionMode == 2) {
-        EndAiming();
-        return true;
-    }
+    if (m_actionMode == 1) return ClickInItemAiming(x, y) || true;
+    if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
     m_actionA = 0;
     m_actionAId = -1;
     return false;

@@ -17,6 +17,7 @@
 
 class CAniObject;
 class CChar;
+class CItemObject;
 class CMsg;
 
 enum : int32_t {
@@ -119,6 +120,11 @@ public:
     void BeginSkillAiming(int32_t skillRow);
     void BeginItemAiming(uint32_t slot, uint32_t code, uint32_t word3, uint32_t word4);
     void EndAiming();
+    // The click while aiming (mode 1): the aimed item on the target (a
+    // character, a map object of kind 6 that may block, or none: the place
+    // under the mouse), or the aimed skill. False when the aimed item is gone
+    // or a blocking map object refuses it; the aim ends as the rules say.
+    bool UseSkillOn(CChar* target, int32_t targetKind, bool blockingObject = false);
     // An attack, skill-on-character or character action: the targeting mark
     // follows its target.
     bool HasQueuedTarget() const;
@@ -140,6 +146,11 @@ public:
     // A right click; true when taken.
     bool HandleRightClick(int32_t x, int32_t y);
     bool AttackTarget(CChar* target);
+    // A click while aiming an item (mode 1) or a skill (mode 2).
+    bool ClickInItemAiming(int32_t x, int32_t y);
+    bool ClickInSkillAiming(int32_t x, int32_t y);
+    // The pointed character (kinds 0-2) while it is on the field.
+    CChar* PointedChar();
     // Asks the character manager to walk the player to the tile (message 64).
     bool WalkTo(int32_t tileX, int32_t tileY);
 
@@ -160,6 +171,7 @@ public:
     bool IsTelescopeOn() const { return m_telescope != 0; }
     int32_t GetAlbumMode() const { return m_albumMode; }
     uint32_t GetAttacksStarted() const { return m_attacksStarted; }
+    uint32_t GetSkillUsesStarted() const { return m_skillUsesStarted; }
 
     // The world's step while a visual event plays.
     void UpdateDuringEvent();
@@ -196,6 +208,8 @@ protected:
     virtual bool IsPassableAt(int32_t tileX, int32_t tileY);
     // The player's controller allows an attack on the target.
     virtual bool CanPlayerAttack(CChar* target);
+    // The item in the bag slot the aim names (null outside the bag).
+    virtual CItemObject* AimedItem(uint32_t slot);
     void ShowMapEntry();
     void ShowChatWindows();
     void ClearForAiming();
@@ -226,8 +240,10 @@ protected:
     int32_t m_albumMode = 0;
     uint8_t m_telescope = 0;
     bool m_released = false;
-    uint32_t m_attacksStarted = 0;  // attacks the combo started (the controller's use follows)
-    uint32_t m_lastDrawStep = 0;    // hot key 21, at most once a second
+    uint32_t m_attacksStarted = 0;
+    uint32_t m_skillUsesStarted = 0;  // aimed uses the checks allowed (the controller's use follows)  //
+                                      // attacks the combo started (the controller's use follows)
+    uint32_t m_lastDrawStep = 0;      // hot key 21, at most once a second
 
     CGameOverlays m_overlays;
     CGameWindowSet m_windows;
