@@ -233,7 +233,9 @@ bool CGameScene::ProcessInput() {
                                 StartMoveHold(false);
                             } else if (ctrl && g_pCharMgr) {
                                 CChar* target = g_pCharMgr->GetChar(uint32_t(m_pointedId));
-                                if (target && target->m_attackable) QueueAttack(target, true);
+                                CCharData* data = target ? target->GetData() : nullptr;
+                                if (target && CanPlayerAttack(target) && !(data && data->m_motion == MOTION_DEAD))
+                                    QueueAttack(target, true);
                             }
                         }
                         consume = true;
