@@ -330,6 +330,16 @@ void CGameScene::StepCharacters(uint32_t elapsed) {
             c->SetPosition(c->m_x, c->m_y, c->m_z);
 }
 
+void CGameScene::StepWorld(ISceneEvents* events) {
+    if (g_pWindowMgr) g_pWindowMgr->Update();
+    const uint32_t now = plat::timeGetTime();
+    m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
+    m_prevUpdate = now;
+    StepCharacters(m_lastElapsed);
+    if (g_pAniPlayMgr) g_pAniPlayMgr->UpdateAll();
+    if (events) events->Update();
+}
+
 bool CGameScene::Update() {
     ISceneEvents* events = GetSceneEvents();
     if (m_frameLag > 0) {
@@ -352,13 +362,7 @@ bool CGameScene::Update() {
         return true;
     }
     m_pPlayer = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
-    if (g_pWindowMgr) g_pWindowMgr->Update();
-    const uint32_t now = plat::timeGetTime();
-    m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
-    m_prevUpdate = now;
-    StepCharacters(m_lastElapsed);
-    if (g_pAniPlayMgr) g_pAniPlayMgr->UpdateAll();
-    if (events) events->Update();
+    StepWorld(events);
     if (m_albumMode != 1 && m_albumMode != 3) {
         UpdatePointedTarget();
         UpdateCursorTarget();
@@ -383,13 +387,7 @@ void CGameScene::UpdateDuringEvent() {
         return;
     }
     if (events) events->UpdateScripts();
-    if (g_pWindowMgr) g_pWindowMgr->Update();
-    const uint32_t now = plat::timeGetTime();
-    m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
-    m_prevUpdate = now;
-    StepCharacters(m_lastElapsed);
-    if (g_pAniPlayMgr) g_pAniPlayMgr->UpdateAll();
-    if (events) events->Update();
+    StepWorld(events);
     m_pointedId = m_pointedKind = -1;
     UpdatePointedTarget();
     ++m_frameCounter;

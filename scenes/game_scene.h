@@ -219,6 +219,9 @@ protected:
     void HandleMessage(CMsg* msg);
     void TakeSystemWindowChoice();
     void StepCharacters(uint32_t elapsed);
+    // The windows, the elapsed time (20 ms the first time), the characters
+    // and the map, the animations and the events.
+    void StepWorld(ISceneEvents* events);
     void DrawField();
 
     int32_t m_transition = GAME_MAP_READY;
