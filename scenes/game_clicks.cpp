@@ -1,7 +1,9 @@
 // The field clicks of the game scene: a left click walks, attacks or acts on
 // what it hits; a right click ends the held actions and the aiming.
 #include "anim/ani_services.h"
+#include "anim/field_sound.h"
 #include "core/config.h"
+#include "core/input_mgr.h"
 #include "core/util.h"
 #include "data/skill_table_mgr.h"
 #include "net/game_session.h"
@@ -165,8 +167,10 @@ bool CGameScene::ClickInSkillAiming(int32_t x, int32_t y) {
         EndAiming();
         return false;
     }
-    if (g_pSkillTableMgr && m_pPlayer && g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, m_aimSkillRow))
+    if (g_pSkillTableMgr && m_pPlayer && g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, m_aimSkillRow)) {
+        TryUseSkill(target, m_aimSkillRow);
         EndAiming();
+    }
     return true;
 }
 
@@ -178,7 +182,111 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
     if (!IsMapLoaded()) return true;
     if (m_actionMode == 1) return ClickInItemAiming(x, y) || true;
     if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
+    if (m_actionB) {
+        // The rod's placed object: its request once the player stands on it.
+        m_actionB = 0;
+        m_actionBId = -1;
+        return true;
+    }
     m_actionA = 0;
     m_actionAId = -1;
+    if (Held(plat::VK_SHIFT) && m_pPlayer) {
+        const IsoPoint tile = ScreenToTile(x, y);
+        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
+                                                     float(tile.x), float(tile.y))));
+        GameSession().SendDirection(m_pPlayer->m_direction);
+    }
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    if (!data || !g_pSkillTableMgr) return true;
+    CChar* target = nullptr;
+    int32_t kind = m_pointedKind;
+    int32_t row = -1;
+    if (m_skillOnChar) {
+        target = g_pCharMgr ? g_pCharMgr->GetChar(uint32_t(m_queuedId)) : nullptr;
+        kind = m_queuedKind;
+        if (!target) {
+            m_skillOnChar = 0;
+            return true;
+        }
+        row = m_skillOnCharValue;
+    } else {
+        target = PointedChar();
+        if (data->m_skillSelected && kind != CHAR_KIND_NPC) row = SkillIdToRow(data->GetSelectedSkillId());
+    }
+    if (row < 0) return true;
+    const uint8_t type = g_pSkillTableMgr->GetTargetType(row);
+    if (IsSkillAllowedHere(SKILL_ID_BASE + uint32_t(row)) && (type == 13 || type == 14)) {
+        if (m_actionMode != 2 || m_aimSkillRow != row) BeginSkillAiming(row);
+        return true;
+    }
+    if (kind == CHAR_KIND_NPC) return true;
+    if (g_pSkillTableMgr->HasByte6(row)) return true;
+    CCharController* controller = m_pPlayer->GetController();
+    if (!controller || !controller->CanStartAction()) return true;
+    if (type == 3) target = m_pPlayer;
+    TryUseSkill(type == 5 ? nullptr : target, row);
+    return true;
+}
+
+// ---- Skill use ----
+
+bool CGameScene::IsSkillAllowedHere(uint32_t skillId) {
+    return !g_pMap || g_pMap->SkillAllowedHere(skillId);
+}
+
+void CGameScene::RefuseSkill(const char* reason) {
+    if (IFieldSound* sound = GetFieldSound()) {
+        if (const uint16_t id = sound->FindEffectIdByName("NeedMP")) sound->PlaySoundEffect(id, -1, -1, 1);
+    }
+    if (reason && *reason) m_overlays.SetNotice(0, reason);
+}
+
+bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller || !g_pSkillTableMgr) return false;
+    int32_t row = skillRow;
+    if (row == -1)
+        row = SkillIdToRow(data->GetSelectedSkillId());
+    else if (!data->HasSkill(row))
+        return false;
+    const uint32_t skillId = SKILL_ID_BASE + uint32_t(row);
+    if (g_config.m_useServer && g_pSkillTableMgr->HasByte6(row)) return false;
+    if (!IsSkillAllowedHere(skillId)) return false;
+    const int32_t level = int32_t(data->GetSkillLevel(row));
+    const bool shift = Held(plat::VK_SHIFT);
+    char reason[256] = {};
+    if (g_pSkillTableMgr->GetTargetType(row) == 5) {
+        const int32_t mx = g_pInputMgr ? g_pInputMgr->m_mouseX : 0,
+                      my = g_pInputMgr ? g_pInputMgr->m_mouseY : 0;
+        const IsoPoint point = ScreenToTile(mx, my);
+        if (!g_pSkillTableMgr->IsPointInRange(m_pPlayer, row, level, point.x, point.y)) {
+            if (shift || !controller->CanStartAction()) return false;
+            const auto [x, y] =
+                g_pSkillTableMgr->FindCastPositionForPoint(m_pPlayer, row, level, point.x, point.y);
+            return x >= 0 && y >= 0 && WalkTo(x, y);
+        }
+        m_skillOnChar = 0;
+        if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason)) {
+            ++m_skillUsesStarted;
+            return true;
+        }
+        RefuseSkill(reason);
+        return false;
+    }
+    if (!g_pSkillTableMgr->IsTargetInRange(m_pPlayer, row, level, target)) {
+        if (shift || !controller->CanStartAction()) return false;
+        const auto [x, y] = g_pSkillTableMgr->FindCastPosition(m_pPlayer, row, level, target);
+        if (x < 0 || y < 0 || !WalkTo(x, y)) return false;
+        QueueSkillOnCharacter(target, row);
+        return true;
+    }
+    m_skillOnChar = 0;
+    if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason) &&
+        g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row)) {
+        ++m_skillUsesStarted;
+        return true;
+    }
+    RefuseSkill(reason);
     return false;
 }

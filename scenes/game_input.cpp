@@ -234,7 +234,8 @@ bool CGameScene::ProcessInput() {
                             } else if (ctrl && g_pCharMgr) {
                                 CChar* target = g_pCharMgr->GetChar(uint32_t(m_pointedId));
                                 CCharData* data = target ? target->GetData() : nullptr;
-                                if (target && CanPlayerAttack(target) && !(data && data->m_motion == MOTION_DEAD))
+                                if (target && CanPlayerAttack(target) &&
+                                    !(data && data->m_motion == MOTION_DEAD))
                                     QueueAttack(target, true);
                             }
                         }

@@ -146,6 +146,12 @@ public:
     // A right click; true when taken.
     bool HandleRightClick(int32_t x, int32_t y);
     bool AttackTarget(CChar* target);
+    // Uses the selected skill (row -1) or the learned skill row on the
+    // target (null: the point under the mouse): at once in range, else a walk
+    // toward a cast position (not with Shift) with the skill queued on the
+    // target. A refused use plays "NeedMP" and shows the reason in the
+    // notice line. True when the skill started or a walk was ordered.
+    bool TryUseSkill(CChar* target, int32_t skillRow);
     // A click while aiming an item (mode 1) or a skill (mode 2).
     bool ClickInItemAiming(int32_t x, int32_t y);
     bool ClickInSkillAiming(int32_t x, int32_t y);
@@ -208,6 +214,8 @@ protected:
     virtual bool IsPassableAt(int32_t tileX, int32_t tileY);
     // The player's controller allows an attack on the target.
     virtual bool CanPlayerAttack(CChar* target);
+    virtual bool IsSkillAllowedHere(uint32_t skillId);
+    void RefuseSkill(const char* reason);
     // The item in the bag slot the aim names (null outside the bag).
     virtual CItemObject* AimedItem(uint32_t slot);
     void ShowMapEntry();

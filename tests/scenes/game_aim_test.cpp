@@ -10,6 +10,7 @@
 #include "tests/support/window_driver.h"
 #include "tests/world/chars/skill_fixture.h"
 #include "world/chars/char_events.h"
+#include "world/chars/char_skills.h"
 
 namespace {
 
@@ -102,6 +103,35 @@ TEST_F(GameAimTest, ACharacterSkillOutOfRangeWalksUnlessShiftIsHeldAndKeepsTheAi
     EXPECT_TRUE(m_scene->UseSkillOn(monster, CHAR_KIND_MONSTER));
     EXPECT_EQ(m_scene->GetActionMode(), 1);
     EXPECT_EQ(Walks(), 1u);
+    EXPECT_EQ(m_scene->GetSkillUsesStarted(), 0u);
+}
+
+TEST_F(GameAimTest, TryUseSkillWalksIntoRangeOrShowsWhyTheSkillIsRefused) {
+    MakeMap("");
+    WithSkills(m_player, {chartest::kSkillRow});
+    CChar* monster = Make(CHAR_KIND_MONSTER, 71);
+    ASSERT_NE(monster, nullptr);
+    monster->m_cellX = 40;
+    monster->m_cellY = 40;
+    // Far away: a walk, and the skill waits on the target.
+    EXPECT_TRUE(m_scene->TryUseSkill(monster, chartest::kSkillRow));
+    EXPECT_EQ(Walks(), 1u);
+    EXPECT_TRUE(m_scene->HasQueuedTarget());
+    // A skill the player has not learned does nothing.
+    EXPECT_FALSE(m_scene->TryUseSkill(monster, 9));
+    // Close by while a status holds the player: refused, the reason shown.
+    qmtest::ScopedTextTables texts({{CHECK_TEXT_TABLE, std::vector<std::string>(9, "not now")}});
+    monster->m_cellX = m_player->m_cellX;
+    monster->m_cellY = m_player->m_cellY;
+    uint32_t words[4] = {};
+    for (int32_t status = 0; status < 128 && !CheckCharStatus(words, 4); ++status) {
+        words[status / 32] = 1u << (status % 32);
+    }
+    ASSERT_TRUE(CheckCharStatus(words, 4));
+    std::copy(words, words + 4, m_player->GetData()->m_status);
+    EXPECT_FALSE(m_scene->TryUseSkill(monster, chartest::kSkillRow));
+    EXPECT_FALSE(m_scene->HasQueuedTarget());
+    EXPECT_STREQ(m_scene->Overlays().GetNoticeText(), "not now");
     EXPECT_EQ(m_scene->GetSkillUsesStarted(), 0u);
 }
 
