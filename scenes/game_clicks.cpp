@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/input_mgr.h"
 #include "core/util.h"
+#include "data/game_hooks.h"
 #include "data/skill_table_mgr.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -141,9 +142,52 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
             if (AttackTarget(target)) return true;
         }
     }
+    if (target && byUser && kind == CHAR_KIND_NPC && !m_leftHold && !m_rightHold) return ClickNpc(target);
     // Shift never walks.
     if (shift) return true;
     return WalkTo(tile.x, tile.y);
+}
+
+bool CGameScene::ClickNpc(CChar* npcChar) {
+    auto* npc = dynamic_cast<CNpcChar*>(npcChar);
+    if (!npc || !m_pPlayer) return true;
+    // A personal-store merchant is only walked to while the merchants are hidden.
+    if (npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS)) return WalkToward(npc);
+    GameSession().SendUserStoreOpen(npc->GetCharId());
+    if (npc->TurnsToTalker())
+        npc->SetDirection(uint8_t(
+            GetDirection(float(npc->m_x), float(npc->m_y), float(m_pPlayer->m_x), float(m_pPlayer->m_y))));
+    // The windows of the NPC's functions join here as they are built; an NPC
+    // without one talks.
+    if (npc->m_functionFlags == 0) GameSession().SendNpcTalk(npc->GetCharId());
+    const float reach = GameWorld().GetRadius(npc) + GameWorld().GetRadius(m_pPlayer) + 12.0f;
+    if (GetDistance(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y)) > reach)
+        return WalkToward(npc);
+    m_pPlayer->SetDirection(uint8_t(
+        GetDirection(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y))));
+    return true;
+}
+
+bool CGameScene::WalkToward(CChar* character) {
+    if (!m_pPlayer) return false;
+    const int32_t tx = character->m_cellX, ty = character->m_cellY;
+    if (IsPassableAt(tx, ty)) return WalkTo(tx, ty);
+    // The character's own tile is taken: the free tile beside it nearest the player.
+    int32_t bestX = -1, bestY = -1;
+    float best = 0;
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+            if ((dx || dy) && IsPassableAt(tx + dx, ty + dy)) {
+                const float d = GetDistance(float(tx + dx), float(ty + dy), float(m_pPlayer->m_cellX),
+                                            float(m_pPlayer->m_cellY));
+                if (bestX < 0 || d < best) {
+                    bestX = tx + dx;
+                    bestY = ty + dy;
+                    best = d;
+                }
+            }
+        }
+    return bestX >= 0 && WalkTo(bestX, bestY);
 }
 
 CChar* CGameScene::PointedChar() {

@@ -159,6 +159,11 @@ public:
     CChar* PointedChar();
     // Asks the character manager to walk the player to the tile (message 64).
     bool WalkTo(int32_t tileX, int32_t tileY);
+    // To the character's tile, or the free one beside it nearest the player.
+    bool WalkToward(CChar* character);
+    // A click by the user on an NPC: the request 67, the NPC turning to the
+    // player, its talk; beyond both radii and 12 pixels the player walks to it.
+    bool ClickNpc(CChar* npc);
 
     // ---- Name-memo markers ----
     // The name goes to the name memo window; a marker starts at the mouse.

@@ -267,6 +267,34 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     EXPECT_EQ(Walks().size(), before);
 }
 
+TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    WorldScene* scene = MakeScene();
+    scene->ProcessInput();
+    CChar* guard = Make(CHAR_KIND_NPC, 50, chartest::kNpcRes);
+    ASSERT_NE(guard, nullptr);
+    scene->m_pointedId = 50;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    guard->m_cellX = 14;
+    guard->m_cellY = 10;
+    guard->m_x = player->m_x + 13;
+    guard->m_y = player->m_y;
+    scene->HandleGameInput(0, 0, true);
+    ASSERT_EQ(Walks().size(), 1u);
+    EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{14, 10}));
+    EXPECT_EQ(Sent(67), 1u);
+    EXPECT_EQ(Sent(20), 1u);  // an NPC without functions talks
+    guard->m_x = player->m_x + 10;
+    scene->HandleGameInput(0, 0, true);
+    EXPECT_EQ(Walks().size(), 1u);  // close enough: no walk
+    EXPECT_EQ(Sent(67), 2u);
+    // The held button's repeat does not talk to the NPC again: it walks to the point.
+    scene->HandleGameInput(0, 0, false);
+    EXPECT_EQ(Sent(67), 2u);
+    EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{0, 0}));
+}
+
 class ChatWindow : public uitest::TestWindow, public IChatMemoButton {
 public:
     ChatWindow() : TestWindow("MSGWIN") {}
