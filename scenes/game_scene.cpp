@@ -40,6 +40,7 @@ constexpr const char* kTargetingCursor = "Targeting_Cursor";
 constexpr uint32_t kMark865 = 865;
 constexpr size_t OPT_FRAME_SKIP = 28;
 constexpr size_t OPT_SHOW_MERCHANT_MARK = 16;
+constexpr size_t OPT_SNAP_TO_TARGET = 5;
 
 std::unique_ptr<CAniObject> MakeMark(uint32_t animation, uint8_t motion) {
     auto mark = std::make_unique<CAniObject>();
@@ -423,9 +424,36 @@ void CGameScene::TakeSystemWindowChoice() {
 
 // ---- Hover ----
 
+bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
+    if (!m_pPlayer || !g_pCharMgr ||
+        (m_pointedKind != CHAR_KIND_PLAYER && m_pointedKind != CHAR_KIND_MONSTER))
+        return false;
+    CChar* target = g_pCharMgr->GetChar(uint32_t(m_pointedId));
+    CCharData* data = target ? target->GetData() : nullptr;
+    CAniObject* body = target ? target->GetAniObject() : nullptr;
+    if (!body || !CanPlayerAttack(target) || (data && data->m_motion == MOTION_DEAD)) return false;
+    AniRect r = body->GetBounds(false, false);
+    // Small characters are easier to keep: 20 more pixels on each side of a
+    // dimension below 40.
+    if (r.right - r.left < 40) {
+        r.left -= 20;
+        r.right += 20;
+    }
+    if (r.bottom - r.top < 40) {
+        r.top -= 20;
+        r.bottom += 20;
+    }
+    if (x < r.left || x > r.right || y < r.top || y > r.bottom) return false;
+    if (g_options.GetByte(OPT_SNAP_TO_TARGET) && x > r.left && x < r.right && y > r.top && y < r.bottom &&
+        g_pInputMgr)
+        g_pInputMgr->SetMousePos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return true;
+}
+
 void CGameScene::UpdatePointedTarget() {
     if (!g_pCharMgr || !g_pInputMgr) return;
     const int32_t x = g_pInputMgr->m_mouseX, y = g_pInputMgr->m_mouseY;
+    if (KeepPointedTarget(x, y)) return;
     if (ICursorObject* cursor = WindowCursor(); cursor && cursor->GetHeldObject()) return;
     float distance = 9999.0f;
     CChar* picked =

@@ -235,6 +235,9 @@ protected:
     // The windows, the elapsed time (20 ms the first time), the characters
     // and the map, the animations and the events.
     void StepWorld(ISceneEvents* events);
+    // The pointed character stays pointed while the mouse is on it (small
+    // ones widened); option byte 5 pulls the mouse to its centre.
+    bool KeepPointedTarget(int32_t x, int32_t y);
     void DrawField();
 
     int32_t m_transition = GAME_MAP_READY;
