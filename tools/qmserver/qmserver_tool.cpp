@@ -1,0 +1,108 @@
+#include "tools/qmserver/qmserver_tool.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tools/qmserver/qm_server.h"
+
+namespace {
+
+std::atomic<bool> g_stopRequested{false};
+
+void OnSignal(int) {
+    g_stopRequested = true;
+}
+
+bool Number(const std::string& text, uint32_t limit, uint32_t* value) {
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+    if (v > limit) return false;
+    *value = uint32_t(v);
+    return true;
+}
+
+int Usage(FILE* err) {
+    std::fprintf(err,
+                 "usage: qmserver [--port N] [--world FILE] [--log FILE] [--seed N]\n"
+                 "                [--hostile SECONDS [--from login|field]]\n");
+    return 2;
+}
+
+}  // namespace
+
+int RunQmserverTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    uint32_t port = 40000, seed = 1, hostileSeconds = 0;
+    std::string worldPath, logPath, from = "field";
+    bool hostile = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (option == "--port" && hasValue && Number(args[i + 1], 65535, &port)) {
+            ++i;
+        } else if (option == "--world" && hasValue) {
+            worldPath = args[++i];
+        } else if (option == "--log" && hasValue) {
+            logPath = args[++i];
+        } else if (option == "--seed" && hasValue && Number(args[i + 1], 0xFFFFFFFFu, &seed)) {
+            ++i;
+        } else if (option == "--hostile" && hasValue && Number(args[i + 1], 86400, &hostileSeconds)) {
+            hostile = true;
+            ++i;
+        } else if (option == "--from" && hasValue && (args[i + 1] == "login" || args[i + 1] == "field")) {
+            from = args[++i];
+        } else {
+            return Usage(err);
+        }
+    }
+    CServerWorld world = CServerWorld::Default();
+    if (!worldPath.empty()) {
+        std::ifstream file(worldPath, std::ios::binary);
+        if (!file) {
+            std::fprintf(err, "qmserver: cannot read %s\n", worldPath.c_str());
+            return 1;
+        }
+        std::ostringstream text;
+        text << file.rdbuf();
+        std::string error;
+        std::optional<CServerWorld> parsed = CServerWorld::Parse(text.str(), &error);
+        if (!parsed) {
+            std::fprintf(err, "qmserver: %s: %s\n", worldPath.c_str(), error.c_str());
+            return 1;
+        }
+        world = std::move(*parsed);
+    }
+    if (hostile) {
+        std::fprintf(err, "qmserver: hostile mode is not available in this build\n");
+        return 1;
+    }
+    FILE* log = nullptr;
+    if (!logPath.empty()) {
+        log = std::fopen(logPath.c_str(), "w");
+        if (!log) {
+            std::fprintf(err, "qmserver: cannot write %s\n", logPath.c_str());
+            return 1;
+        }
+    }
+    CQmServer server(std::move(world), seed);
+    server.SetLogFile(log);
+    std::string error;
+    if (!server.Start(uint16_t(port), &error)) {
+        std::fprintf(err, "qmserver: %s\n", error.c_str());
+        if (log) std::fclose(log);
+        return 1;
+    }
+    std::fprintf(out, "qmserver listening on 127.0.0.1:%u\n", unsigned(server.Port()));
+    std::fflush(out);
+    g_stopRequested = false;
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    while (!g_stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    server.Stop();
+    if (log) std::fclose(log);
+    return 0;
+}
