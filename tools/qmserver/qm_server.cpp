@@ -117,6 +117,12 @@ std::vector<std::string> CQmServer::LogLines() const {
     return std::vector<std::string>(m_log.begin(), m_log.end());
 }
 
+bool CQmServer::Logged(const std::string& text) const {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    return std::any_of(m_log.rbegin(), m_log.rend(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
 void CQmServer::Run() {
     std::map<int, int> clients;  // socket -> connection id
     std::vector<uint8_t> chunk(READ_CHUNK);

@@ -38,6 +38,8 @@ public:
     // null: none) and to the lines kept (the latest MAX_LOG_LINES).
     void SetLogFile(FILE* file) { m_logFile = file; }
     std::vector<std::string> LogLines() const;
+    // Whether a line kept holds text.
+    bool Logged(const std::string& text) const;
     // Clients connected now.
     size_t ClientCount() const { return m_clientCount.load(); }
 
