@@ -30,7 +30,8 @@ std::vector<uint8_t> CWireLink::Greeting() {
 
 std::vector<uint8_t> CWireLink::Frame(const uint8_t* message, size_t length) {
     if (!message || length == 0 || length >= MAX_FRAME_LENGTH) return {};
-    const bool clear = m_side == WireSide::Server ? IsClearOpcodeReceived(message[0]) : IsClearOpcodeSent(message[0]);
+    const bool clear =
+        m_side == WireSide::Server ? IsClearOpcodeReceived(message[0]) : IsClearOpcodeSent(message[0]);
     std::vector<uint8_t> frame(length + FRAME_HEADER_SIZE + 1);
     frame.resize(EncodeFrame(m_cipher, message, length, clear, frame.data()));
     return frame;
@@ -66,8 +67,9 @@ bool CWireLink::Next(CWireFrame* frame, bool raw) {
         frame->sequence = 0;
         frame->clear = true;
         if (length == 0) return true;
-        const bool clear = m_assembler->FrameWasRaw() ||
-                           (m_side == WireSide::Server ? IsClearOpcodeSent(bytes[0]) : IsClearOpcodeReceived(bytes[0]));
+        const bool clear =
+            m_assembler->FrameWasRaw() ||
+            (m_side == WireSide::Server ? IsClearOpcodeSent(bytes[0]) : IsClearOpcodeReceived(bytes[0]));
         if (clear) {
             frame->message.assign(bytes, bytes + length);
             return true;

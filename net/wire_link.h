@@ -41,7 +41,9 @@ public:
     static std::vector<uint8_t> Greeting();
     // The frame of message (code first); empty when it is empty or too long.
     std::vector<uint8_t> Frame(const uint8_t* message, size_t length);
-    std::vector<uint8_t> Frame(const std::vector<uint8_t>& message) { return Frame(message.data(), message.size()); }
+    std::vector<uint8_t> Frame(const std::vector<uint8_t>& message) {
+        return Frame(message.data(), message.size());
+    }
 
     // Keeps received bytes.
     void Feed(const uint8_t* data, size_t size);

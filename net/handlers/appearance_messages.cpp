@@ -166,7 +166,9 @@ std::vector<uint8_t> WriteOwnChar(const CCharCreateFields& fields) {
     CMessageWriter message(SERVER_OWN_CHAR);
     message.PutDword(fields.m_charId);
     WriteLook(message, fields);
-    message.PutWord(uint16_t(fields.m_tileX)).PutWord(uint16_t(fields.m_tileY)).PutByte(fields.m_direction / 2);
+    message.PutWord(uint16_t(fields.m_tileX))
+        .PutWord(uint16_t(fields.m_tileY))
+        .PutByte(fields.m_direction / 2);
     return message.PutText(fields.m_name).PutText(fields.m_secondName).Take();
 }
 
@@ -174,11 +176,16 @@ std::vector<uint8_t> WriteCharAppears(const CCharCreateFields& fields) {
     CMessageWriter message(SERVER_CHAR_APPEARS);
     message.PutDword(fields.m_charId).PutWord(uint16_t(fields.m_tileX)).PutWord(uint16_t(fields.m_tileY));
     message.PutByte(fields.m_direction / 2).PutByte(fields.m_ownFlag);
-    message.PutText(fields.m_name).PutText(fields.m_secondName).PutByte(fields.m_ringFlag).PutByte(fields.m_ringChoice);
+    message.PutText(fields.m_name)
+        .PutText(fields.m_secondName)
+        .PutByte(fields.m_ringFlag)
+        .PutByte(fields.m_ringChoice);
     const uint8_t entries = std::min<uint8_t>(fields.m_entryCount, CCharCreateFields::MAX_ENTRIES);
     message.PutByte(entries);
     for (uint8_t n = 0; n < entries; ++n) {
-        message.PutByte(fields.m_entryKinds[n]).PutText(fields.m_entryTexts[n]).PutByte(fields.m_entryValues[n]);
+        message.PutByte(fields.m_entryKinds[n])
+            .PutText(fields.m_entryTexts[n])
+            .PutByte(fields.m_entryValues[n]);
         message.PutDword(fields.m_entryNumbers[n]).PutText(fields.m_entrySecondTexts[n]);
     }
     WriteLook(message, fields);

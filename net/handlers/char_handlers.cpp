@@ -4,8 +4,8 @@
 #include "net/connection.h"
 #include "net/handlers/handler_rules.h"
 #include "net/packet_reader.h"
-#include "platform/clock.h"
 #include "net/packet_writer.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -325,5 +325,10 @@ void HandleEventInput(CGameSession&, uint8_t, CPacketReader& body) {
 }
 
 std::vector<uint8_t> WriteMapChange(uint16_t stage, uint8_t attributes, uint8_t event) {
-    return CMessageWriter(SERVER_MAP_CHANGE).PutWord(0).PutWord(stage).PutByte(attributes).PutByte(event).Take();
+    return CMessageWriter(SERVER_MAP_CHANGE)
+        .PutWord(0)
+        .PutWord(stage)
+        .PutByte(attributes)
+        .PutByte(event)
+        .Take();
 }

@@ -14,8 +14,8 @@
 #include "net/handlers/map_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
-#include "platform/url.h"
 #include "net/packet_writer.h"
+#include "platform/url.h"
 
 namespace {
 

@@ -225,6 +225,7 @@ std::vector<uint8_t> WriteServerChange(uint32_t addressNet, uint16_t port, const
     ticketBytes.PutText(ticket.m_key);
     CMessageWriter message(3);
     message.PutBytes(&addressNet, sizeof addressNet).PutWord(port);
-    message.PutByte(uint8_t(ticketBytes.Data().size())).PutBytes(ticketBytes.Data().data(), ticketBytes.Data().size());
+    message.PutByte(uint8_t(ticketBytes.Data().size()))
+        .PutBytes(ticketBytes.Data().data(), ticketBytes.Data().size());
     return message.PutText(text).Take();
 }

@@ -208,13 +208,13 @@ std::vector<uint8_t> WriteObjectsInView(const std::vector<CViewCharacter>& objec
         message.PutByte(object.direction);
         if (npc) {
             for (int word = 0; word < 4; ++word) message.PutDword(0);  // the status set
-            message.PutDword(0).PutDword(0).PutByte(1);                 // two values, then the name part
+            message.PutDword(0).PutDword(0).PutByte(1);                // two values, then the name part
             message.PutText(object.name.substr(0, NAME_PART_FIRST - 1)).PutText("").PutByte(0);
         } else {
             if (clientVersion >= APPEAR_VALUES_VERSION) message.PutDword(0).PutDword(0);
             message.PutByte(0);
             for (int word = 0; word < 4; ++word) message.PutDword(0);  // the status set
-            message.PutWord(0);                                         // no equipment
+            message.PutWord(0);                                        // no equipment
         }
     }
     return message.Take();

@@ -10,8 +10,8 @@
 #include "net/handlers/login_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
-#include "platform/paths.h"
 #include "net/packet_writer.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -141,7 +141,8 @@ std::vector<uint8_t> WriteTermsText(const std::string& text) {
     if (text.size() > MAX_TERMS_TEXT) return {};
     uLongf size = compressBound(uLong(text.size()));
     std::vector<uint8_t> packed(size);
-    if (compress(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size())) != Z_OK ||
+    if (compress(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size())) !=
+            Z_OK ||
         size > 0xFFFF - 8)
         return {};
     return CMessageWriter(SERVER_TERMS).PutByte(1).PutLongBytes(packed.data(), size).Take();

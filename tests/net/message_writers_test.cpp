@@ -229,19 +229,20 @@ TEST_F(MessageWritersHandlerTest, WalkersReadBackForEitherClientVersion) {
         std::vector<std::string> seen;
         m_world.m_onHand = [&](const CMsgPayload& record) {
             if (const auto* npc = dynamic_cast<const CObjectAppearMsg*>(&record))
-                seen.push_back("npc " + std::to_string(npc->m_charId) + " " + std::to_string(npc->m_resourceId) +
-                               " " + std::to_string(npc->m_tileX) + "," + std::to_string(npc->m_tileY) + " " +
-                               npc->m_name);
+                seen.push_back("npc " + std::to_string(npc->m_charId) + " " +
+                               std::to_string(npc->m_resourceId) + " " + std::to_string(npc->m_tileX) + "," +
+                               std::to_string(npc->m_tileY) + " " + npc->m_name);
             if (const auto* monster = dynamic_cast<const CCharAppearMsg*>(&record))
                 seen.push_back("monster " + std::to_string(monster->m_charId) + " " +
-                               std::to_string(monster->m_resourceId) + " " + std::to_string(monster->m_tileX) +
-                               "," + std::to_string(monster->m_tileY));
+                               std::to_string(monster->m_resourceId) + " " +
+                               std::to_string(monster->m_tileX) + "," + std::to_string(monster->m_tileY));
         };
         std::vector<CViewCharacter> walkers(2);
         walkers[0] = {CViewCharacter::KIND_NPC, 500000, 2200001, 14, 10, 2, "Keeper"};
         walkers[1] = {CViewCharacter::KIND_MONSTER, 500001, 2100001, 20, 21, 4, "Slime"};
         Send(WriteObjectsInView(walkers, version));
-        EXPECT_EQ(seen, (std::vector<std::string>{"npc 500000 2200001 14,10 Keeper", "monster 500001 2100001 20,21"}));
+        EXPECT_EQ(seen, (std::vector<std::string>{"npc 500000 2200001 14,10 Keeper",
+                                                  "monster 500001 2100001 20,21"}));
         m_world.m_onHand = nullptr;
     }
 }

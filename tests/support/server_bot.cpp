@@ -128,9 +128,9 @@ std::vector<uint8_t> ServerBot::Receive(int waitMs) {
 std::vector<uint8_t> ServerBot::ReceiveCode(uint8_t code, int waitMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
-        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 end - std::chrono::steady_clock::now())
-                                 .count());
+        const int left =
+            int(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                    .count());
         if (left <= 0) return {};
         std::vector<uint8_t> message = Receive(left);
         if (message.empty()) return {};
@@ -141,9 +141,9 @@ std::vector<uint8_t> ServerBot::ReceiveCode(uint8_t code, int waitMs) {
 bool ServerBot::WaitClosed(int waitMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (!m_closed) {
-        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 end - std::chrono::steady_clock::now())
-                                 .count());
+        const int left =
+            int(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                    .count());
         if (left <= 0) return false;
         ReadMore(left);
         CWireFrame frame;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "core/config.h"
@@ -19,6 +21,7 @@
 #include "net/packet_reader.h"
 #include "platform/socket.h"
 #include "tests/support/server_bot.h"
+#include "tests/support/temp_dir.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
@@ -105,6 +108,20 @@ TEST(ServerWorldTest, RefusesABadLineWithItsNumber) {
     }
 }
 
+TEST(ServerWorldTest, TheSampleWorldHasTheDemoAccountAndWalkers) {
+    std::ifstream file(qmtest::SourceDir() + "/demo/world.txt");
+    ASSERT_TRUE(file);
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string error;
+    std::optional<CServerWorld> world = CServerWorld::Parse(text.str(), &error);
+    ASSERT_TRUE(world) << error;
+    ASSERT_EQ(world->accounts["demo"].size(), 1u);
+    EXPECT_FALSE(world->terms.empty());
+    ASSERT_EQ(world->walkers.size(), 2u);
+    for (const CServerWalker& walker : world->walkers) EXPECT_GE(walker.loop.size(), 2u) << walker.name;
+}
+
 // ---- The conversation ----
 
 class QmServerTest : public ::testing::Test {
@@ -117,12 +134,6 @@ protected:
     void TearDown() override { m_server.Stop(); }
 
     bool Logged(const std::string& text) const { return m_server.Logged(text); }
-    // Waits until the server counts this many clients.
-    bool WaitClients(size_t count) const {
-        for (int n = 0; n < 300 && m_server.ClientCount() != count; ++n)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return m_server.ClientCount() == count;
-    }
 
     CQmServer m_server{TestWorld(), 7};
 };
@@ -194,7 +205,8 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     std::optional<CTermsMessage> termsMessage = ParseTermsMessage(textBody);
     ASSERT_TRUE(termsMessage);
     std::string inflated;
-    ASSERT_TRUE(InflateTermsText(termsMessage->m_compressed.data(), termsMessage->m_compressed.size(), &inflated));
+    ASSERT_TRUE(
+        InflateTermsText(termsMessage->m_compressed.data(), termsMessage->m_compressed.size(), &inflated));
     EXPECT_EQ(inflated, terms);
 
     // Log-in as "demo": accepted, and its one character.
@@ -286,7 +298,8 @@ TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
         auto bot = std::make_unique<ServerBot>();
         const std::string name = "Bot" + std::to_string(n);
         ASSERT_TRUE(bot->LogIn(Loopback(), m_server.Port(), "account" + std::to_string(n)));
-        ASSERT_TRUE(bot->Send(ClientRequest([&](CGameSession& s) { s.RequestCharCreate(2000001, name.c_str()); })));
+        ASSERT_TRUE(
+            bot->Send(ClientRequest([&](CGameSession& s) { s.RequestCharCreate(2000001, name.c_str()); })));
         ASSERT_EQ(bot->ReceiveCode(107).empty(), false);
         ASSERT_TRUE(bot->Enter(name));
         // Everyone already in the field appears to the newcomer, and the
@@ -307,7 +320,8 @@ TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
     ASSERT_TRUE(bots[0]->Send(ClientRequest([](CGameSession& s) { s.SendPlayerPosition(13, 15, 4, 1); })));
     for (int n = 1; n < kBots; ++n) {
         bool seen = false;
-        for (Bytes m = bots[size_t(n)]->ReceiveCode(100); !m.empty() && !seen; m = bots[size_t(n)]->ReceiveCode(100))
+        for (Bytes m = bots[size_t(n)]->ReceiveCode(100); !m.empty() && !seen;
+             m = bots[size_t(n)]->ReceiveCode(100))
             seen = m.size() >= 5 && uint32_t(m[1] << 24 | m[2] << 16 | m[3] << 8 | m[4]) == bots[0]->CharId();
         EXPECT_TRUE(seen) << n;
     }
@@ -332,6 +346,12 @@ TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
 
 // ---- Hostile clients ----
 
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 // bytes n times over.
 Bytes Repeat(const Bytes& bytes, int n) {
     Bytes out;
@@ -344,6 +364,30 @@ Bytes Announce(size_t length, size_t sent) {
     Bytes frame = {FRAME_START, uint8_t(length >> 8), uint8_t(length)};
     frame.resize(FRAME_HEADER_SIZE + sent, 0x5A);
     return frame;
+}
+
+TEST(ServerHallTest, OnlyThreeBadFramesInARowCloseAConnection) {
+    const Bytes empty = Announce(0, 0);
+    const Bytes good = {FRAME_START, 0, 2, 1, 0};  // request 1 goes in clear and is not served
+    const struct {
+        const char* name;
+        Bytes bytes;
+        bool closing;
+    } cases[] = {
+        {"two bad, one good, two bad", Cat({empty, empty, good, empty, empty}), false},
+        {"three bad", Repeat(empty, 3), true},
+        {"63 KiB of junk", Bytes(63 * 1024, 0x11), false},
+        {"64 KiB of junk in pieces", Cat({Bytes(40 * 1024, 0x11), Bytes(24 * 1024, 0x22)}), true},
+        {"junk ended by a frame start", Cat({Bytes(63 * 1024, 0x11), good, Bytes(63 * 1024, 0x11)}), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CServerHall hall(TestWorld(), 40000, 1, nullptr);
+        const int id = hall.Open(Loopback());
+        for (size_t at = 0; at < c.bytes.size(); at += 1000)
+            hall.Receive(id, c.bytes.data() + at, std::min<size_t>(1000, c.bytes.size() - at));
+        EXPECT_EQ(hall.Closing(id), c.closing);
+    }
 }
 
 TEST_F(QmServerTest, HostileClientsAreClosedWhileAPlayerIsServed) {

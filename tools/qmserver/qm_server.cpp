@@ -7,10 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <algorithm>
 #include <map>
 
 #include "platform/socket.h"
@@ -85,7 +85,8 @@ bool CQmServer::Start(uint16_t port, std::string* error) {
     socklen_t length = sizeof addr;
     ::getsockname(m_listeners[0], reinterpret_cast<sockaddr*>(&addr), &length);
     m_port = ntohs(addr.sin_port);
-    m_hall = std::make_unique<CServerHall>(m_world, m_port, m_seed, [this](const std::string& line) { Log(line); });
+    m_hall = std::make_unique<CServerHall>(m_world, m_port, m_seed,
+                                           [this](const std::string& line) { Log(line); });
     m_stop = false;
     m_thread = std::thread([this] { Run(); });
     return true;
@@ -133,7 +134,8 @@ void CQmServer::Run() {
             polled.push_back({s, short(POLLIN | (m_hall->Output(id).empty() ? 0 : POLLOUT)), 0});
         ::poll(polled.data(), polled.size(), POLL_MS);
         for (const pollfd& p : polled) {
-            const bool listener = std::find(m_listeners.begin(), m_listeners.end(), p.fd) != m_listeners.end();
+            const bool listener =
+                std::find(m_listeners.begin(), m_listeners.end(), p.fd) != m_listeners.end();
             if (listener) {
                 if (!(p.revents & POLLIN) || clients.size() >= MAX_CLIENTS) continue;
                 sockaddr_in local{};

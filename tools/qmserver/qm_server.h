@@ -3,9 +3,9 @@
 // moves their bytes to and from a CServerHall, which plays the conversation.
 #pragma once
 #include <atomic>
-#include <deque>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>

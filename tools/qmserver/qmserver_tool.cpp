@@ -19,7 +19,8 @@ void OnSignal(int) {
 }
 
 bool Number(const std::string& text, uint32_t limit, uint32_t* value) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
     if (v > limit) return false;
     *value = uint32_t(v);

@@ -32,8 +32,8 @@ std::string Text(CPacketReader& reader) {
 std::string CodeName(const std::vector<uint8_t>& message) {
     if (message.empty()) return "empty";
     std::string name = std::to_string(message[0]);
-    if (message.size() >= 2 && (message[0] == 0 || message[0] == 15 || message[0] == 87 || message[0] == 96 ||
-                                message[0] == 10))
+    if (message.size() >= 2 &&
+        (message[0] == 0 || message[0] == 15 || message[0] == 87 || message[0] == 96 || message[0] == 10))
         name += "/" + std::to_string(message[1]);
     return name;
 }
@@ -41,7 +41,8 @@ std::string CodeName(const std::vector<uint8_t>& message) {
 std::string Dotted(uint32_t addressNet) {
     uint8_t b[4];
     std::memcpy(b, &addressNet, 4);
-    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
+    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+           std::to_string(b[3]);
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ constexpr size_t MAX_WALKERS = 64;
 constexpr size_t MAX_TERMS = 16000;
 
 bool Number(const std::string& word, uint32_t limit, uint32_t* value) {
-    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     const unsigned long long v = std::strtoull(word.c_str(), nullptr, 10);
     if (v > limit) return false;
     *value = uint32_t(v);
@@ -90,7 +91,8 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
             walker.resourceId = a;
             walker.name = args[2];
             for (size_t i = 3; i + 1 < args.size(); i += 2) {
-                if (!Number(args[i], 65535, &b) || !Number(args[i + 1], 65535, &c)) return fail("a tile is X Y");
+                if (!Number(args[i], 65535, &b) || !Number(args[i + 1], 65535, &c))
+                    return fail("a tile is X Y");
                 walker.loop.emplace_back(uint16_t(b), uint16_t(c));
             }
             if (walker.loop.size() > MAX_LOOP) return fail("a loop of more than 64 tiles");
