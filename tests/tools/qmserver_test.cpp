@@ -22,7 +22,9 @@
 #include "platform/socket.h"
 #include "tests/support/server_bot.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 #include "tools/qmserver/qm_server.h"
+#include "tools/qmserver/qmserver_tool.h"
 #include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
 
@@ -120,6 +122,25 @@ TEST(ServerWorldTest, TheSampleWorldHasTheDemoAccountAndWalkers) {
     EXPECT_FALSE(world->terms.empty());
     ASSERT_EQ(world->walkers.size(), 2u);
     for (const CServerWalker& walker : world->walkers) EXPECT_GE(walker.loop.size(), 2u) << walker.name;
+}
+
+TEST(QmserverToolTest, RefusesBadOptionsAndWorldFiles) {
+    qmtest::TempDir dir;
+    const std::string bad = dir.Path() + "/bad.txt";
+    std::ofstream(bad) << "world 1 A\nmap 1 2\n";
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"--port", "70000"}, "usage"}, {{"--from", "sky"}, "usage"},
+        {{"--world"}, "usage"},         {{"--world", dir.Path() + "/missing.txt"}, "cannot read"},
+        {{"--world", bad}, "line 2"},
+    };
+    for (const auto& c : cases) {
+        qmtest::ToolRun run = qmtest::RunTool(RunQmserverTool, c.args);
+        EXPECT_NE(run.status, 0) << c.args[0];
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
 }
 
 // ---- The conversation ----

@@ -18,15 +18,6 @@ void OnSignal(int) {
     g_stopRequested = true;
 }
 
-bool Number(const std::string& text, uint32_t limit, uint32_t* value) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
-    if (v > limit) return false;
-    *value = uint32_t(v);
-    return true;
-}
-
 int Usage(FILE* err) {
     std::fprintf(err,
                  "usage: qmserver [--port N] [--world FILE] [--log FILE] [--seed N]\n"
@@ -43,15 +34,16 @@ int RunQmserverTool(const std::vector<std::string>& args, FILE* out, FILE* err) 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (option == "--port" && hasValue && Number(args[i + 1], 65535, &port)) {
+        if (option == "--port" && hasValue && ReadServerNumber(args[i + 1], 65535, &port)) {
             ++i;
         } else if (option == "--world" && hasValue) {
             worldPath = args[++i];
         } else if (option == "--log" && hasValue) {
             logPath = args[++i];
-        } else if (option == "--seed" && hasValue && Number(args[i + 1], 0xFFFFFFFFu, &seed)) {
+        } else if (option == "--seed" && hasValue && ReadServerNumber(args[i + 1], 0xFFFFFFFFu, &seed)) {
             ++i;
-        } else if (option == "--hostile" && hasValue && Number(args[i + 1], 86400, &hostileSeconds)) {
+        } else if (option == "--hostile" && hasValue &&
+                   ReadServerNumber(args[i + 1], 86400, &hostileSeconds)) {
             hostile = true;
             ++i;
         } else if (option == "--from" && hasValue && (args[i + 1] == "login" || args[i + 1] == "field")) {

@@ -10,15 +10,6 @@ constexpr size_t MAX_LOOP = 64;
 constexpr size_t MAX_WALKERS = 64;
 constexpr size_t MAX_TERMS = 16000;
 
-bool Number(const std::string& word, uint32_t limit, uint32_t* value) {
-    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const unsigned long long v = std::strtoull(word.c_str(), nullptr, 10);
-    if (v > limit) return false;
-    *value = uint32_t(v);
-    return true;
-}
-
 bool Name(const std::string& word) {
     return !word.empty() && word.size() <= CServerWorld::MAX_NAME;
 }
@@ -37,6 +28,15 @@ std::string Rest(const std::string& line, int words) {
 }
 
 }  // namespace
+
+bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value) {
+    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long long v = std::strtoull(word.c_str(), nullptr, 10);
+    if (v > limit) return false;
+    *value = uint32_t(v);
+    return true;
+}
 
 std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::string* error) {
     CServerWorld world;
@@ -58,13 +58,13 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
         for (std::string word; words >> word;) args.push_back(word);
         uint32_t a = 0, b = 0, c = 0;
         if (keyword == "world") {
-            if (args.size() < 2 || !Number(args[0], 255, &a)) return fail("world NUMBER NAME");
+            if (args.size() < 2 || !ReadServerNumber(args[0], 255, &a)) return fail("world NUMBER NAME");
             const std::string name = Rest(line, 2);
             if (name.size() > 40) return fail("world name longer than 40 bytes");
             world.worlds.emplace_back(uint8_t(a), name);
         } else if (keyword == "map") {
-            if (args.size() != 3 || !Number(args[0], 9999, &a) || !Number(args[1], 65535, &b) ||
-                !Number(args[2], 65535, &c))
+            if (args.size() != 3 || !ReadServerNumber(args[0], 9999, &a) ||
+                !ReadServerNumber(args[1], 65535, &b) || !ReadServerNumber(args[2], 65535, &c))
                 return fail("map NUMBER X Y");
             world.stage = uint16_t(a);
             world.startX = uint16_t(b);
@@ -75,7 +75,8 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
             world.terms += Rest(line, 1);
             if (world.terms.size() > MAX_TERMS) return fail("terms text too long");
         } else if (keyword == "character") {
-            if (args.size() != 3 || !Name(args[0]) || !Name(args[1]) || !Number(args[2], 0xFFFFFFFFu, &a))
+            if (args.size() != 3 || !Name(args[0]) || !Name(args[1]) ||
+                !ReadServerNumber(args[2], 0xFFFFFFFFu, &a))
                 return fail("character ACCOUNT NAME RESOURCE");
             for (const auto& [account, characters] : world.accounts)
                 for (const CServerCharacter& taken : characters)
@@ -83,7 +84,7 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
             world.accounts[args[0]].push_back({args[1], a});
         } else if (keyword == "walker") {
             if (args.size() < 5 || (args[0] != "npc" && args[0] != "monster") ||
-                !Number(args[1], 0xFFFFFFFFu, &a) || !Name(args[2]) || (args.size() - 3) % 2 != 0)
+                !ReadServerNumber(args[1], 0xFFFFFFFFu, &a) || !Name(args[2]) || (args.size() - 3) % 2 != 0)
                 return fail("walker npc|monster RESOURCE NAME X Y [X Y ...]");
             if (world.walkers.size() >= MAX_WALKERS) return fail("too many walkers");
             CServerWalker walker;
@@ -91,7 +92,7 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
             walker.resourceId = a;
             walker.name = args[2];
             for (size_t i = 3; i + 1 < args.size(); i += 2) {
-                if (!Number(args[i], 65535, &b) || !Number(args[i + 1], 65535, &c))
+                if (!ReadServerNumber(args[i], 65535, &b) || !ReadServerNumber(args[i + 1], 65535, &c))
                     return fail("a tile is X Y");
                 walker.loop.emplace_back(uint16_t(b), uint16_t(c));
             }

@@ -20,6 +20,9 @@
 #include <utility>
 #include <vector>
 
+// A decimal number of at most limit; false for anything else.
+bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value);
+
 struct CServerCharacter {
     std::string name;
     uint32_t resourceId = 0;
