@@ -486,6 +486,7 @@ public:
     int32_t m_loginResult = -1;  // status of the last login reply
     char m_noticeText[256] = {};
     uint8_t m_inGame = 0;       // set by the game scene
+    uint8_t m_loginFlow = 0;    // the log-in flow's step byte
     uint8_t m_established = 0;  // the greeting arrived
     uint32_t m_loginPhase = PHASE_WAIT_GREETING;
     // The next server's cipher parameters and ticket.

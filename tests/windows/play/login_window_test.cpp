@@ -188,6 +188,20 @@ TEST_F(LoginWindowTest, TheWaitEndsByAnswerTimeOrLostConnection) {
     EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kCancel)->IsInputOn());
 }
 
+TEST_F(LoginWindowTest, TheWaitGoesOnWhileMovingToTheNextServer) {
+    // Accepted log-ins may move the client to another server: that connect
+    // is pending when the notice comes.
+    Submit();
+    GameSession().SetEstablished(1);
+    m_sockets.HoldNextConnects(1);
+    g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);
+    m_driver.Frame();
+    EXPECT_TRUE(m_login->IsWaiting());
+    GameSession().PostSessionNotice(1, 1, "");
+    m_driver.Frame();
+    EXPECT_EQ(m_login->GetResult(), LOGIN_RESULT_LOGGED_IN);
+}
+
 TEST_F(LoginWindowTest, TabMovesBetweenTheBoxes) {
     m_login->LoadSavedID();
     ASSERT_TRUE(m_login->GetAccountBox()->IsFocused());
