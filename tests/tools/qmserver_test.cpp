@@ -19,6 +19,7 @@
 #include "net/handlers/login_records.h"
 #include "net/handlers/terms.h"
 #include "net/packet_reader.h"
+#include "platform/paths.h"
 #include "platform/socket.h"
 #include "tests/support/server_bot.h"
 #include "tests/support/temp_dir.h"
@@ -489,6 +490,115 @@ TEST_F(QmServerTest, HostileClientsAreClosedWhileAPlayerIsServed) {
         silent.Close();
         EXPECT_TRUE(Logged("more than 1 MiB"));
         EXPECT_TRUE(servedStill("after the silent one"));
+    }
+}
+
+// ---- The fuzz target's seeds ----
+
+// A client's side of one connection to a hall made as the fuzz target makes
+// it: what it sent, and what came back.
+class HallClient {
+public:
+    explicit HallClient(CServerHall& hall) : m_hall(hall), m_id(hall.Open(CServerHall::OwnAddress())) {
+        CWireFrame greeting;
+        Take();
+        EXPECT_TRUE(m_link.Next(&greeting, true));
+    }
+    void Send(const Bytes& request) {
+        const Bytes frame = m_link.Frame(request);
+        m_sent.insert(m_sent.end(), frame.begin(), frame.end());
+        m_hall.Receive(m_id, frame.data(), frame.size());
+    }
+    // The next message of the code.
+    Bytes Receive(uint8_t code) {
+        Take();
+        CWireFrame frame;
+        while (m_link.Next(&frame))
+            if (!frame.message.empty() && frame.message[0] == code) return frame.message;
+        return {};
+    }
+    CWireLink& Link() { return m_link; }
+    const Bytes& SentBytes() const { return m_sent; }
+
+private:
+    void Take() {
+        const Bytes& output = m_hall.Output(m_id);
+        m_link.Feed(output.data(), output.size());
+        m_hall.Sent(m_id, output.size());
+    }
+
+    CServerHall& m_hall;
+    int m_id;
+    CWireLink m_link{WireSide::Client};
+    Bytes m_sent;
+};
+
+// The log-in connection and the game connection of the conversation, as the
+// client's builders make them. QM_REFRESH_GOLDEN=1 rewrites the seeds.
+TEST(ServerRequestSeeds, FuzzSeedsAreTheConversation) {
+    g_config.m_clientVersion = CLIENT_VERSION;
+    std::vector<std::pair<std::string, Bytes>> seeds;
+    {
+        CServerHall hall(CServerWorld::Default(), 40000, 1, nullptr);
+        HallClient login(hall);
+        login.Send(ClientRequest([](CGameSession& s) { s.SendFirstRequest(); }));
+        Bytes key = login.Receive(0);
+        ASSERT_GE(key.size(), 2u);
+        CPacketReader keyBody(key.data() + 2, key.size() - 2);
+        std::optional<CCipherSetup> setup = ParseKeySetup(keyBody);
+        ASSERT_TRUE(setup && login.Link().SetCipher(int(setup->m_maskFunction), setup->m_key));
+        login.Send(ClientRequest([](CGameSession& s) { s.SendWorldListRequest(); }));
+        ASSERT_FALSE(login.Receive(86).empty());
+        login.Send(ClientRequest([](CGameSession& s) { s.SendWorldEntry(1); }));
+        ASSERT_FALSE(login.Receive(3).empty());
+        seeds.emplace_back("login", login.SentBytes());
+    }
+    {
+        CServerHall hall(CServerWorld::Default(), 40000, 1, nullptr);
+        HallClient game(hall);
+        game.Send(ClientRequest([](CGameSession& s) {
+            const uint8_t ticket[] = {7, 5, 'K', 'e', 'y', '4', '2'};
+            std::copy(std::begin(ticket), std::end(ticket), s.m_ticket);
+            s.m_ticketLength = sizeof ticket;
+            s.SendKeyAcknowledgement();
+        }));
+        ASSERT_TRUE(game.Link().SetCipher(7, "Key42"));
+        const std::function<void(CGameSession&)> requests[] = {
+            [](CGameSession& s) { s.SendLoginPhaseAnswer(); },
+            [](CGameSession& s) { s.SendTermsRequest(); },
+            [](CGameSession& s) {
+                std::snprintf(s.m_account, sizeof s.m_account, "demo");
+                std::snprintf(s.m_loginKey, sizeof s.m_loginKey, "pw");
+                s.SendLoginRequest(1);
+            },
+            [](CGameSession& s) { s.RequestCharCreate(2000002, "Tester"); },
+            [](CGameSession& s) { s.RequestCharDelete("Tester", nullptr); },
+            [](CGameSession& s) { s.SendCharSelect("Ardent"); },
+            [](CGameSession& s) { s.SendMapReady(); },
+            [](CGameSession& s) {
+                const CFieldPoint points[] = {{13.0f, 12.0f}, {14.0f, 12.0f}};
+                s.SendDestination(1, points, 2);
+            },
+            [](CGameSession& s) { s.SendPlayerPosition(13, 12, 4, 1); },
+            [](CGameSession& s) { s.SendTimeEcho(42); },
+            [](CGameSession& s) { s.SendRequest118(); },
+        };
+        for (const auto& request : requests) game.Send(ClientRequest(request));
+        game.Send(Chat("hello"));
+        game.Send(Bytes{15, 0});
+        ASSERT_FALSE(game.Receive(103).empty()) << "the character entered";
+        seeds.emplace_back("game", game.SentBytes());
+    }
+    const std::string corpus = qmtest::SourceDir() + "/fuzz/corpus/server_requests/";
+    const char* refresh = std::getenv("QM_REFRESH_GOLDEN");
+    for (const auto& [name, seed] : seeds) {
+        if (refresh && std::string(refresh) == "1") {
+            plat::CreateDirectories(corpus);
+            ASSERT_TRUE(plat::WriteFileAtomic(corpus + name, seed.data(), seed.size()));
+        }
+        std::vector<uint8_t> stored;
+        ASSERT_TRUE(plat::ReadWholeFile(corpus + name, stored)) << name;
+        EXPECT_EQ(stored, seed) << name;
     }
 }
 
