@@ -118,6 +118,11 @@ std::vector<std::string> CQmServer::LogLines() const {
     return std::vector<std::string>(m_log.begin(), m_log.end());
 }
 
+CHostileReport CQmServer::HostileReport() const {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    return m_hostileReport;
+}
+
 bool CQmServer::Logged(const std::string& text) const {
     std::lock_guard<std::mutex> lock(m_logMutex);
     return std::any_of(m_log.rbegin(), m_log.rend(),
@@ -175,6 +180,8 @@ void CQmServer::Run() {
         }
         m_hall->Tick(NowMs());
         m_clientCount = clients.size();
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        m_hostileReport = m_hall->HostileReport();
     }
     for (const auto& [s, id] : clients) ::close(s);
 }

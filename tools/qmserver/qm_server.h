@@ -12,9 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
-
-class CServerHall;
 
 class CQmServer {
 public:
@@ -40,6 +39,10 @@ public:
     std::vector<std::string> LogLines() const;
     // Whether a line kept holds text.
     bool Logged(const std::string& text) const;
+    // Hostile mode (set before Start) and how it went so far.
+    void SetHostile(const CHostilePlan& plan) { m_hostile = plan; }
+    CHostileReport HostileReport() const;
+
     // Clients connected now.
     size_t ClientCount() const { return m_clientCount.load(); }
 
@@ -58,4 +61,6 @@ private:
     FILE* m_logFile = nullptr;
     mutable std::mutex m_logMutex;
     std::deque<std::string> m_log;  // the latest lines
+    CHostilePlan m_hostile;
+    CHostileReport m_hostileReport;  // under m_logMutex
 };

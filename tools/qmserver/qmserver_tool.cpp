@@ -69,10 +69,6 @@ int RunQmserverTool(const std::vector<std::string>& args, FILE* out, FILE* err) 
         }
         world = std::move(*parsed);
     }
-    if (hostile) {
-        std::fprintf(err, "qmserver: hostile mode is not available in this build\n");
-        return 1;
-    }
     FILE* log = nullptr;
     if (!logPath.empty()) {
         log = std::fopen(logPath.c_str(), "w");
@@ -83,6 +79,7 @@ int RunQmserverTool(const std::vector<std::string>& args, FILE* out, FILE* err) 
     }
     CQmServer server(std::move(world), seed);
     server.SetLogFile(log);
+    if (hostile) server.SetHostile(CHostilePlan{hostileSeconds, from == "field", seed});
     std::string error;
     if (!server.Start(uint16_t(port), &error)) {
         std::fprintf(err, "qmserver: %s\n", error.c_str());
@@ -94,8 +91,23 @@ int RunQmserverTool(const std::vector<std::string>& args, FILE* out, FILE* err) 
     g_stopRequested = false;
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    while (!g_stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    while (!g_stopRequested && !(hostile && server.HostileReport().ended))
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.Stop();
+    if (hostile) {
+        const CHostileReport report = server.HostileReport();
+        if (!report.started) {
+            std::fprintf(out, "hostile: no client reached the %s\n", from.c_str());
+        } else {
+            std::fprintf(out, "hostile: %u s, %llu frames, %llu bytes sent; ", unsigned(report.msRun / 1000),
+                         static_cast<unsigned long long>(report.frames),
+                         static_cast<unsigned long long>(report.bytes));
+            if (report.stayedConnected)
+                std::fprintf(out, "the client stayed connected\n");
+            else
+                std::fprintf(out, "the client came back %u times\n", unsigned(report.comebacks));
+        }
+    }
     if (log) std::fclose(log);
     return 0;
 }

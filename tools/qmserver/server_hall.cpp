@@ -62,7 +62,8 @@ struct CServerHall::Connection {
     std::string account;
     bool loggedIn = false;
     bool entered = false;
-    bool ready = false;  // the map is loaded: it sees and is seen
+    bool ready = false;    // the map is loaded: it sees and is seen
+    bool hostile = false;  // past the honest phase of hostile mode
     std::string name;
     uint32_t charId = 0, resourceId = 0;
     uint16_t x = 0, y = 0;
@@ -108,6 +109,7 @@ void CServerHall::Close(int id) {
     if (!c) return;
     Log(*c, "hung up");
     if (c->ready) ToOthers(*c, WriteObjectLeaves(c->charId));
+    if (id == m_hostileFirst && !m_hostileReport.ended) m_hostileReport.stayedConnected = false;
     m_connections.erase(id);
 }
 
@@ -209,6 +211,7 @@ bool CServerHall::Request(Connection& c, const std::vector<uint8_t>& message) {
             setup.m_key = NewKey();
             Send(c, WriteKeySetup(setup));
             c.link.SetCipher(int(setup.m_maskFunction), setup.m_key);
+            if (!m_hostile.fromField) ReachedPhase(c);
             return true;
         }
         case 87: {  // world list or world entry
@@ -249,6 +252,7 @@ bool CServerHall::Request(Connection& c, const std::vector<uint8_t>& message) {
             }
             c.game = true;
             c.link.SetCipher(int(ticket->m_maskFunction), ticket->m_key);
+            if (!m_hostile.fromField) ReachedPhase(c);
             return true;
         }
         case 15: {
@@ -433,6 +437,7 @@ void CServerHall::MapReady(Connection& c) {
     if (!walkers.empty()) Send(c, WriteObjectsInView(walkers, c.version));
     c.ready = true;
     ToOthers(c, Appearance(c));
+    if (m_hostile.fromField) ReachedPhase(c);
 }
 
 void CServerHall::Moved(Connection& c, uint16_t x, uint16_t y) {
@@ -453,6 +458,7 @@ void CServerHall::Chat(Connection& c, const std::string& line) {
 }
 
 void CServerHall::Tick(uint32_t nowMs) {
+    HostileTick(nowMs);
     if (!m_ticked) {
         m_ticked = true;
         m_lastWalk = m_lastTime = nowMs;
@@ -482,5 +488,157 @@ void CServerHall::Tick(uint32_t nowMs) {
         const std::vector<uint8_t> message = WriteTimeEcho(nowMs);
         for (auto& [id, c] : m_connections)
             if (c->ready) Send(*c, message);
+    }
+}
+
+// ---- Hostile mode ----
+
+void CServerHall::SetHostile(const CHostilePlan& plan) {
+    m_hostile = plan;
+    m_hostileRandom.seed(plan.seed);
+    m_hostileReport = CHostileReport();
+}
+
+void CServerHall::ReachedPhase(Connection& c) {
+    if (m_hostile.seconds == 0 || m_hostileReport.ended || c.hostile) return;
+    c.hostile = true;
+    if (!m_hostileReport.started) {
+        m_hostileReport.started = true;
+        m_hostileReport.stayedConnected = true;
+        m_hostileFirst = c.id;
+        m_hostileStart = m_hostileLast = 0;
+        Log(c, "hostile from now on");
+    } else if (!m_hostileReport.stayedConnected) {
+        ++m_hostileReport.comebacks;
+        Log(c, "came back");
+    }
+}
+
+void CServerHall::HostileTick(uint32_t nowMs) {
+    if (!m_hostileReport.started || m_hostileReport.ended) return;
+    if (m_hostileStart == 0 && m_hostileLast == 0) {
+        m_hostileStart = m_hostileLast = nowMs == 0 ? 1 : nowMs;
+        return;
+    }
+    const uint32_t run = nowMs - m_hostileStart;
+    m_hostileReport.msRun = run;
+    const uint64_t due = uint64_t(nowMs - m_hostileLast) * HOSTILE_FRAMES_PER_SECOND / 1000;
+    if (due > 0) {
+        m_hostileLast = nowMs;
+        for (auto& [id, c] : m_connections) {
+            if (!c->hostile || c->closing) continue;
+            for (uint64_t n = 0; n < due && c->output.size() < HOSTILE_OUTPUT_LIMIT; ++n) {
+                const std::vector<uint8_t> frame = HostileFrame(*c);
+                c->output.insert(c->output.end(), frame.begin(), frame.end());
+                ++m_hostileReport.frames;
+                m_hostileReport.bytes += frame.size();
+            }
+        }
+    }
+    if (run >= m_hostile.seconds * 1000u) {
+        m_hostileReport.ended = true;
+        if (m_log)
+            m_log("hostile mode ended after " + std::to_string(run / 1000) +
+                  " s: " + std::to_string(m_hostileReport.frames) + " frames, " +
+                  std::to_string(m_hostileReport.bytes) + " bytes");
+    }
+}
+
+std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
+    std::mt19937& r = m_hostileRandom;
+    auto randomBytes = [&](size_t count) {
+        std::vector<uint8_t> bytes(count);
+        for (uint8_t& b : bytes) b = uint8_t(r());
+        return bytes;
+    };
+    // A code the client reads, but never 104 (it opens web addresses) nor 3
+    // (a server change, which names the server itself only below).
+    auto code = [&]() {
+        for (;;) {
+            const uint8_t value = uint8_t(r() % 122);
+            if (value != 104 && value != 3) return value;
+        }
+    };
+    switch (r() % 10) {
+        case 0:
+        case 1:
+        case 2: {  // a random body under the right cipher
+            std::vector<uint8_t> message = randomBytes(1 + r() % 120);
+            message[0] = code();
+            return c.link.Frame(message);
+        }
+        case 3:
+        case 4: {  // a real message, cut or lengthened
+            std::vector<uint8_t> message;
+            CCharCreateFields fields;
+            fields.m_charId = uint32_t(r() % 4) + FIRST_CHAR_ID;
+            fields.m_resourceId = 2000001;
+            fields.m_tileX = uint16_t(r() % 64);
+            fields.m_tileY = uint16_t(r() % 64);
+            switch (r() % 6) {
+                case 0:
+                    message = WriteCharAppears(fields);
+                    break;
+                case 1:
+                    message = WriteOwnChar(fields);
+                    break;
+                case 2:
+                    message = WriteChatLine(uint8_t(r() % 30), 0, "hostile line");
+                    break;
+                case 3: {
+                    CCharMoveOrder order;
+                    order.m_charId = fields.m_charId;
+                    order.m_tileX = fields.m_tileX;
+                    order.m_tileY = fields.m_tileY;
+                    message = WriteMoveOrder(order);
+                    break;
+                }
+                case 4:
+                    message = WriteObjectsInView(
+                        {CViewCharacter{CViewCharacter::KIND_MONSTER, FIRST_WALKER_ID, 2100001,
+                                        uint16_t(fields.m_tileX), uint16_t(fields.m_tileY), 0, "x"}},
+                        c.version);
+                    break;
+                default: {
+                    CCipherSetup ticket;
+                    ticket.m_maskFunction = uint32_t(r() % 21);
+                    ticket.m_key = NewKey();
+                    m_tickets[ticket.m_key] = c.version;
+                    message = WriteServerChange(OwnAddress(), m_port, ticket, "");
+                    return c.link.Frame(message);
+                }
+            }
+            if (r() % 2)
+                message.resize(1 + r() % message.size());
+            else
+                for (uint8_t b : randomBytes(1 + r() % 40)) message.push_back(b);
+            return c.link.Frame(message);
+        }
+        case 5: {  // a frame announcing up to 65,535 bytes
+            const size_t length = r() % 8 == 0 ? 0xFFFF : r() % 0x10000;
+            std::vector<uint8_t> frame = {0xAA, uint8_t(length >> 8), uint8_t(length)};
+            std::vector<uint8_t> body = randomBytes(length);
+            if (!body.empty() && (body[0] == 104 || body[0] == 3)) body[0] = 1;
+            frame.insert(frame.end(), body.begin(), body.end());
+            return frame;
+        }
+        case 6:  // an empty frame
+            return {0xAA, 0, 0};
+        case 7: {  // junk before a frame's start
+            std::vector<uint8_t> junk = randomBytes(1 + r() % 64);
+            for (uint8_t& b : junk)
+                if (b == 0xAA) b = 0x55;
+            std::vector<uint8_t> message = randomBytes(1 + r() % 20);
+            message[0] = code();
+            const std::vector<uint8_t> frame = c.link.Frame(message);
+            junk.insert(junk.end(), frame.begin(), frame.end());
+            return junk;
+        }
+        default: {  // raw bytes, with no 0xAA to start a frame in them
+            std::vector<uint8_t> raw = randomBytes(1 + r() % 200);
+            for (uint8_t& b : raw)
+                if (b == 0xAA) b = 0x55;
+            return raw;
+        }
     }
 }

@@ -15,8 +15,27 @@
 
 #include "tools/qmserver/server_world.h"
 
+// Hostile mode: honest up to a phase (the log-in: the first request of a
+// connection; the field: the map is ready), then for the time given a few
+// hundred frames a second of what a broken or malicious server might send.
+struct CHostilePlan {
+    uint32_t seconds = 0;  // 0: never hostile
+    bool fromField = true;
+    uint32_t seed = 1;
+};
+
+struct CHostileReport {
+    bool started = false, ended = false;
+    uint32_t msRun = 0;
+    uint64_t frames = 0, bytes = 0;
+    bool stayedConnected = false;  // the first client reached is still connected at the end
+    uint32_t comebacks = 0;        // times a client reached the phase again meanwhile
+};
+
 class CServerHall {
 public:
+    static constexpr uint32_t HOSTILE_FRAMES_PER_SECOND = 300;
+    static constexpr size_t HOSTILE_OUTPUT_LIMIT = 256 * 1024;
     static constexpr size_t MAX_JUNK = 64 * 1024;
     static constexpr size_t MAX_OUTPUT = 1024 * 1024;
     static constexpr int MAX_BAD_FRAMES = 3;
@@ -50,6 +69,9 @@ public:
     void Tick(uint32_t nowMs);
     size_t Connections() const { return m_connections.size(); }
 
+    void SetHostile(const CHostilePlan& plan);
+    const CHostileReport& HostileReport() const { return m_hostileReport; }
+
     struct Connection;
 
 private:
@@ -66,6 +88,9 @@ private:
     void ToOthers(const Connection& c, const std::vector<uint8_t>& message);
     std::vector<uint8_t> Appearance(const Connection& c) const;
     std::string NewKey();
+    void ReachedPhase(Connection& c);
+    void HostileTick(uint32_t nowMs);
+    std::vector<uint8_t> HostileFrame(Connection& c);
 
     CServerWorld m_world;
     uint16_t m_port;
@@ -80,6 +105,11 @@ private:
         uint16_t x = 0, y = 0;
     };
     std::vector<Walker> m_walkers;
+    CHostilePlan m_hostile;
+    CHostileReport m_hostileReport;
+    std::mt19937 m_hostileRandom;
+    int m_hostileFirst = 0;
+    uint32_t m_hostileStart = 0, m_hostileLast = 0;
     bool m_ticked = false;
     uint32_t m_lastWalk = 0, m_lastTime = 0;
 };
