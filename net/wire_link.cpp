@@ -1,6 +1,7 @@
 #include "net/wire_link.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "net/game_session.h"
 
@@ -23,8 +24,11 @@ bool CWireLink::SetCipher(int maskFunction, std::string_view key) {
 }
 
 std::vector<uint8_t> CWireLink::Greeting() {
-    std::vector<uint8_t> frame = {FRAME_START, 0, uint8_t(SERVER_GREETING_LENGTH)};
-    frame.insert(frame.end(), SERVER_GREETING, SERVER_GREETING + SERVER_GREETING_LENGTH);
+    std::vector<uint8_t> frame(FRAME_HEADER_SIZE + SERVER_GREETING_LENGTH);
+    frame[0] = FRAME_START;
+    frame[1] = 0;
+    frame[2] = uint8_t(SERVER_GREETING_LENGTH);
+    std::memcpy(frame.data() + FRAME_HEADER_SIZE, SERVER_GREETING, SERVER_GREETING_LENGTH);
     return frame;
 }
 
