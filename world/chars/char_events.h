@@ -2,6 +2,7 @@
 // beside those of the server handlers (net/handlers/char_records.h).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/message.h"
 #include "core/node_list.h"
@@ -43,6 +44,10 @@ public:
     uint8_t m_run = 0;
     uint32_t m_zero = 0;
 };
+
+// Server code 100 as a server writes it, code first: a walk (mode 1) to the
+// order's tile, or with a start cell (mode 2) when m_a or m_b is set.
+std::vector<uint8_t> WriteMoveOrder(const CCharMoveOrder& order);
 
 // Visits the messages a queue holds now, oldest first (what is added meanwhile
 // waits for the next visit); a message the visitor answers true for is
