@@ -236,8 +236,9 @@ std::vector<uint8_t> WriteCharList(const char* account, const std::vector<CCharL
     message.PutText(account).PutByte(uint8_t(count));
     for (size_t n = 0; n < count; ++n) {
         const CCharListEntry& entry = entries[n];
-        message.PutDword(entry.m_charId).PutDword(entry.m_value).PutByte(entry.m_kind);
-        WriteOptionalValues(message, entry.m_optional);
+        message.PutDword(entry.m_charId).PutDword(entry.m_value).PutByte(entry.m_kind).PutWord(entry.m_mask);
+        for (int bit = 0; bit < CCharListEntry::OPTIONAL_COUNT; ++bit)
+            if (entry.m_mask & (1u << bit)) message.PutDword(uint32_t(entry.m_optional[bit]));
         message.PutByte(entry.m_byte).PutBytes(entry.m_group, sizeof entry.m_group);
         message.PutDword(entry.m_value2).PutDword(entry.m_value3).PutText(entry.m_name);
     }

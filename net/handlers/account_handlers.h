@@ -50,7 +50,8 @@ struct CPremiumNotice {
 };
 
 std::unique_ptr<CCharListMsg> ParseCharList(CPacketReader& body);
-// 107 and 86 as a server writes them, code first (at most 255 entries).
+// 107 and 86 as a server writes them, code first (at most 255 entries; an
+// entry's optional values are those its mask names).
 std::vector<uint8_t> WriteCharList(const char* account, const std::vector<CCharListEntry>& entries);
 std::vector<uint8_t> WriteServerList(const std::vector<CServerListEntry>& entries);
 std::optional<std::vector<CServerListEntry>> ParseServerList(CPacketReader& body);

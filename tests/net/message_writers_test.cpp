@@ -79,6 +79,7 @@ TEST(MessageWritersTest, ListsReadBack) {
     chars[0].m_kind = 1;
     std::fill(std::begin(chars[0].m_optional), std::end(chars[0].m_optional), -1);
     chars[0].m_optional[3] = 77;
+    chars[0].m_mask = 1u << 3;
     std::strcpy(chars[1].m_name, "Bo");
     chars[1].m_group[4] = 6;
     chars[1].m_value3 = 0xA1B2C3D4;

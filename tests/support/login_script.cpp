@@ -1,9 +1,12 @@
 #include "tests/support/login_script.h"
 
 #include <unistd.h>
-#include <zlib.h>
 
 #include <string>
+
+#include "net/handlers/account_handlers.h"
+#include "net/handlers/login_phase.h"
+#include "net/handlers/terms.h"
 
 namespace qmtest {
 namespace {
@@ -40,11 +43,14 @@ constexpr useconds_t kPauseMicros = 5000;
 }  // namespace
 
 WireBytes KeySetupMessage(uint8_t maskFunction, std::string_view key) {
-    return Wire().Byte(0).Byte(0).Byte(maskFunction).Text(key).Take();
+    CCipherSetup setup;
+    setup.m_maskFunction = maskFunction;
+    setup.m_key = std::string(key);
+    return WriteKeySetup(setup);
 }
 
 WireBytes LoginResultMessage(uint8_t result, std::string_view text) {
-    return Wire().Byte(2).Byte(result).Text(text).Take();
+    return WriteLoginReply(result, std::string(text));
 }
 
 WireBytes Ticket(uint8_t maskFunction, std::string_view key) {
@@ -53,15 +59,10 @@ WireBytes Ticket(uint8_t maskFunction, std::string_view key) {
 
 WireBytes ServerChangeMessage(uint32_t addressNet, uint16_t port, uint8_t maskFunction, std::string_view key,
                               std::string_view text) {
-    const WireBytes ticket = Ticket(maskFunction, key);
-    return Wire()
-        .Byte(3)
-        .Raw(&addressNet, 4)  // network order as it stands in memory
-        .Word(port)
-        .Byte(uint32_t(ticket.size()))
-        .Raw(ticket)
-        .Text(text)
-        .Take();
+    CCipherSetup ticket;
+    ticket.m_maskFunction = maskFunction;
+    ticket.m_key = std::string(key);
+    return WriteServerChange(addressNet, port, ticket, std::string(text));
 }
 
 CServerListEntry World(uint8_t id, std::string_view name, uint32_t addressNet, uint16_t port, uint8_t state) {
@@ -76,41 +77,19 @@ CServerListEntry World(uint8_t id, std::string_view name, uint32_t addressNet, u
 }
 
 WireBytes WorldListMessage(const std::vector<CServerListEntry>& worlds) {
-    Wire wire;
-    wire.Byte(86).Byte(uint32_t(worlds.size()));
-    for (const CServerListEntry& world : worlds)
-        wire.Byte(world.worldId).Raw(&world.address, 4).Word(world.port).Text(world.name).Byte(world.state);
-    return wire.Take();
+    return WriteServerList(worlds);
 }
 
 WireBytes TermsChecksumMessage(uint32_t checksum) {
-    return Wire().Byte(96).Byte(0).Dword(checksum).Take();
+    return WriteTermsChecksum(checksum);
 }
 
 WireBytes TermsTextMessage(std::string_view text) {
-    uLongf size = compressBound(uLong(text.size()));
-    WireBytes packed(size);
-    if (compress(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size())) !=
-        Z_OK)
-        return {};
-    packed.resize(size);
-    return Wire().Byte(96).Byte(1).Word(uint32_t(packed.size())).Raw(packed).Take();
+    return WriteTermsText(std::string(text));
 }
 
 WireBytes CharListMessage(std::string_view account, const std::vector<CCharListEntry>& chars) {
-    Wire wire;
-    wire.Byte(107).Text(account).Byte(uint32_t(chars.size()));
-    for (const CCharListEntry& c : chars) {
-        wire.Dword(c.m_charId).Dword(c.m_value).Byte(c.m_kind).Word(c.m_mask);
-        for (int bit = 0; bit < CCharListEntry::OPTIONAL_COUNT; ++bit)
-            if (c.m_mask & (1u << bit)) wire.Dword(uint32_t(c.m_optional[bit]));
-        wire.Byte(c.m_byte)
-            .Raw(c.m_group, sizeof(c.m_group))
-            .Dword(c.m_value2)
-            .Dword(c.m_value3)
-            .Text(c.m_name);
-    }
-    return wire.Take();
+    return WriteCharList(std::string(account).c_str(), chars);
 }
 
 WireBytes FirstRequest(uint16_t clientVersion) {
