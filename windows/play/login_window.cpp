@@ -291,10 +291,13 @@ bool CInsertAccountWindow::Update() {
     if (IsWaiting()) {
         CGameSession& session = GameSession();
         // A connect to the next server, moved to on the way in, is no loss.
-        if (!session.CanQueue()) {
+        // An answer that came with the close (a refusal that ends the link)
+        // is still shown; without one the wait ends quietly.
+        const bool answered = session.IsNoticePending() != 0;
+        if (!session.CanQueue() && !answered) {
             EndWait();
         } else if (plat::timeGetTime() - m_loginStart <= LOGIN_WAIT_MS) {
-            if (session.IsNoticePending()) {
+            if (answered) {
                 if (session.m_noticeValue == 0) {
                     const char* text = session.m_noticeText;
                     if (std::strlen(text) > LOGIN_STATUS_FIT) {

@@ -188,6 +188,20 @@ TEST_F(LoginWindowTest, TheWaitEndsByAnswerTimeOrLostConnection) {
     EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kCancel)->IsInputOn());
 }
 
+// Some refusals end the link: the server's answer and its close come in the
+// same frame, and the answer is what the player must read.
+TEST_F(LoginWindowTest, ARefusalThatEndsTheLinkStillShowsItsText) {
+    Submit();
+    GameSession().PostSessionNotice(1, 0, "This account is closed.");
+    GameSession().m_loginResult = 3;
+    g_connection->Close();
+    m_driver.Frame();
+    EXPECT_FALSE(m_login->IsWaiting());
+    EXPECT_STREQ(m_login->GetMessageLine(), "This account is closed.");
+    EXPECT_TRUE(m_login->GetAccountBox()->IsFocused());
+    EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kConnect)->IsInputOn());
+}
+
 TEST_F(LoginWindowTest, TheWaitGoesOnWhileMovingToTheNextServer) {
     // Accepted log-ins may move the client to another server: that connect
     // is pending when the notice comes.
