@@ -66,12 +66,12 @@ bool RememberAccountId() {
 
 }  // namespace
 
-std::string ReadSavedAccountId(const char* path) {
+std::optional<std::string> ReadSavedAccountId(const char* path) {
     std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(path, bytes) || bytes.size() < 4) return {};
+    if (!plat::ReadWholeFile(path, bytes) || bytes.size() < 4) return std::nullopt;
     const uint32_t count = LoadU32Le(bytes.data());
     // A count the window never writes, or one past the file, reads nothing.
-    if (count > ACCOUNT_ID_MAX || count > bytes.size() - 4) return {};
+    if (count > ACCOUNT_ID_MAX || count > bytes.size() - 4) return std::nullopt;
     std::string id(reinterpret_cast<const char*>(bytes.data() + 4), count);
     return id.substr(0, std::strlen(id.c_str()));
 }
@@ -225,13 +225,12 @@ void CInsertAccountWindow::LoadSavedID() {
     account->SetText(g_config.m_accountName.c_str());
     password->SetText("");
     CEditBox* focus = account;
-    if (RememberAccountId()) {
-        std::vector<uint8_t> probe;
-        if (plat::ReadWholeFile(SAVED_ID_FILE, probe)) {
-            account->SetText(ReadSavedAccountId().c_str());
+    // A damaged file is taken as none: the account given at start-up stays.
+    if (RememberAccountId())
+        if (const std::optional<std::string> saved = ReadSavedAccountId()) {
+            account->SetText(saved->c_str());
             focus = password;
         }
-    }
     focus->SetActive(true, false);
 }
 
@@ -291,10 +290,13 @@ bool CInsertAccountWindow::Update() {
     if (IsWaiting()) {
         CGameSession& session = GameSession();
         // A connect to the next server, moved to on the way in, is no loss.
-        if (!session.CanQueue()) {
+        // An answer that came with the close (a refusal that ends the link)
+        // is still shown; without one the wait ends quietly.
+        const bool answered = session.IsNoticePending() != 0;
+        if (!session.CanQueue() && !answered) {
             EndWait();
         } else if (plat::timeGetTime() - m_loginStart <= LOGIN_WAIT_MS) {
-            if (session.IsNoticePending()) {
+            if (answered) {
                 if (session.m_noticeValue == 0) {
                     const char* text = session.m_noticeText;
                     if (std::strlen(text) > LOGIN_STATUS_FIT) {

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "anim/ani_object.h"
@@ -37,9 +38,9 @@ enum : int32_t {
     LOGIN_RESULT_LOGGED_IN = 1,
 };
 
-// The remembered account id, or empty when the file is missing, short, or
-// holds a count above ACCOUNT_ID_MAX.
-std::string ReadSavedAccountId(const char* path = SAVED_ID_FILE);
+// The remembered account id; none when the file is missing, short, or holds
+// a count above ACCOUNT_ID_MAX or past its end.
+std::optional<std::string> ReadSavedAccountId(const char* path = SAVED_ID_FILE);
 // Replaces the file atomically; false (the old file kept) when it cannot be
 // written or the id is longer than ACCOUNT_ID_MAX.
 bool WriteSavedAccountId(const char* account, const char* path = SAVED_ID_FILE);

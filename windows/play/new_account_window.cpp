@@ -128,8 +128,9 @@ void CNewAccountWindow::CheckAccount() {
     session.SendAccountCheck(account->GetCurrentText());
     m_checking = 1;
     m_requestStart = StartTime();
-    SetButtonsTakeInput({GetButton(kCheck), GetButton(kConfirm), GetButton(kCancel), GetButton(kRenew)},
-                        false);
+    SetButtonsTakeInput(
+        {GetButton(kCheck), GetButton(kConfirm), GetButton(kCancel), GetButton(kRenew), GetButton(kWebPage)},
+        false);
     CopyRecordText(m_message, GetTableText(kTextTable, kRowChecking));
 }
 

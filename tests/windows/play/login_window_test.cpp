@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
+#include "core/config.h"
 #include "data/text_tables.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
@@ -58,19 +60,26 @@ TEST_F(LoginWindowTest, SavedIdFileRoundTripAndDamagedFiles) {
     const struct {
         const char* what;
         std::string file;
-        std::string id;
+        std::optional<std::string> id;
     } cases[] = {
         {"sixteen bytes", SavedIdBytes(16, "0123456789abcdef"), "0123456789abcdef"},
-        {"count above sixteen", SavedIdBytes(17, "0123456789abcdefg"), ""},
-        {"huge count", SavedIdBytes(0xFFFFFFFF, "alice"), ""},
-        {"count past the file", SavedIdBytes(6, "alice"), ""},
-        {"short", std::string("\x05\0", 2), ""},
+        {"count above sixteen", SavedIdBytes(17, "0123456789abcdefg"), std::nullopt},
+        {"huge count", SavedIdBytes(0xFFFFFFFF, "alice"), std::nullopt},
+        {"count past the file", SavedIdBytes(6, "alice"), std::nullopt},
+        {"short", std::string("\x05\0", 2), std::nullopt},
         {"empty id", SavedIdBytes(0, ""), ""},
     };
+    g_options.SetByte(OPT_REMEMBER_ID, 1);
+    g_config.m_accountName = "carol";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         m_dir.WriteFile(SAVED_ID_FILE, c.file);
         EXPECT_EQ(ReadSavedAccountId(), c.id);
+        // A damaged file is as good as none: the start-up account stays in
+        // its box, which takes the focus.
+        m_login->LoadSavedID();
+        EXPECT_STREQ(m_login->GetAccountBox()->GetCurrentText(), c.id ? c.id->c_str() : "carol");
+        EXPECT_EQ(m_login->GetAccountBox()->IsFocused(), !c.id);
     }
 }
 
@@ -186,6 +195,20 @@ TEST_F(LoginWindowTest, TheWaitEndsByAnswerTimeOrLostConnection) {
     EXPECT_FALSE(m_login->IsWaiting());
     EXPECT_EQ(MessageBoxes(), boxes + 1);
     EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kCancel)->IsInputOn());
+}
+
+// Some refusals end the link: the server's answer and its close come in the
+// same frame, and the answer is what the player must read.
+TEST_F(LoginWindowTest, ARefusalThatEndsTheLinkStillShowsItsText) {
+    Submit();
+    GameSession().PostSessionNotice(1, 0, "This account is closed.");
+    GameSession().m_loginResult = 3;
+    g_connection->Close();
+    m_driver.Frame();
+    EXPECT_FALSE(m_login->IsWaiting());
+    EXPECT_STREQ(m_login->GetMessageLine(), "This account is closed.");
+    EXPECT_TRUE(m_login->GetAccountBox()->IsFocused());
+    EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kConnect)->IsInputOn());
 }
 
 TEST_F(LoginWindowTest, TheWaitGoesOnWhileMovingToTheNextServer) {

@@ -144,9 +144,15 @@ TEST_F(NewAccountTest, CheckAndLostConnection) {
     m_window->CheckAccount();
     ASSERT_TRUE(m_window->IsChecking());
     EXPECT_EQ(GameSession().QueuedMessage(queued), (std::vector<uint8_t>{4, 5, 'a', 'l', 'i', 'c', 'e'}));
+    // While the check waits no button takes input, the sign-up page's neither.
+    for (int i = 0; i < CNewAccountWindow::kButtonCount; ++i) {
+        EXPECT_FALSE(m_window->GetButton(CNewAccountWindow::Button(i))->IsInputOn()) << i;
+        EXPECT_TRUE(m_window->GetButton(CNewAccountWindow::Button(i))->IsDrawOn()) << i;
+    }
     GameSession().PostSessionNotice(1, 0, "taken");
     m_driver.Frame();
     EXPECT_FALSE(m_window->IsChecking());
+    EXPECT_TRUE(m_window->GetButton(CNewAccountWindow::kWebPage)->IsInputOn());
     EXPECT_TRUE(Focused(CNewAccountWindow::kAccount));
 
     GameSession().PostSessionNotice(0, 0, nullptr);
