@@ -15,6 +15,7 @@
 #include "world/chars/char.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/char_steps.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 #include "world/map/path_finder.h"
@@ -307,6 +308,10 @@ CCharData* CCharAction::Data() const {
     return m_pController ? m_pController->Data() : nullptr;
 }
 
+CCharActionHolder* CCharAction::Holder() const {
+    return m_pController ? m_pController->Holder() : nullptr;
+}
+
 bool CCharAction::Create() {
     CBaseObject::Create();
     m_pPath = std::make_unique<CPathFinder>();
@@ -366,11 +371,6 @@ void CCharAction::SetRestPose(bool on) {
     data->SetMotion(data->m_restMotion);
 }
 
-void CCharAction::Stop(bool) {
-    m_moving = 0;
-    if (m_pPath) m_pPath->Reset();
-}
-
 void CCharAction::SetRunning(bool on) {
     CCharData* data = Data();
     if (!data || data->m_runFlag == uint8_t(on)) return;
@@ -397,17 +397,6 @@ void CPlayerCharAction::Die() {
     CCharData* data = Data();
     if (!data || data->m_motion == MOTION_DEAD) return;
     data->SetMotion(MOTION_DEAD);
-}
-
-void CCharAction::FaceTo(int32_t tileX, int32_t tileY) {
-    CChar* owner = Owner();
-    if (!owner) return;
-    if (auto* monster = dynamic_cast<CMonsterChar*>(owner); monster && monster->HasFixedDirection()) return;
-    const float dx = float(tileX - owner->m_cellX), dy = float(tileY - owner->m_cellY);
-    if (dx == 0 && dy == 0) return;
-    const double angle = std::atan2(double(dy), double(dx)) * 180.0 / 3.14159265358979;
-    const int sector = int(std::lround((angle < 0 ? angle + 360.0 : angle) / 45.0)) % 8;
-    owner->SetDirection(uint8_t(sector * 2));
 }
 
 void CCharAction::Dash(int32_t tileX, int32_t tileY) {
@@ -471,10 +460,27 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
 
 // ---- The action holder ----
 
+CCharActionHolder::CCharActionHolder(CCharController* controller) : m_pController(controller) {}
+
+CCharActionHolder::~CCharActionHolder() = default;
+
+void CCharActionHolder::ClearPending() {
+    m_pending.clear();
+}
+
+void CCharActionHolder::AppendStep(std::unique_ptr<CCharStep> step) {
+    if (step) m_pending.push_back(std::move(step));
+}
+
 bool CCharActionHolder::Update() {
-    // The per-frame motion steps belong to the action object; a running dash
-    // advances here.
-    if (m_pAction && m_pAction->IsDashing()) m_pAction->Dash(-1, -1);
+    if (!m_pending.empty()) {
+        CCharStep* step = m_pending.front().get();
+        step->Update();
+        // The step may have emptied the list (a new order replaced it).
+        if (!m_pending.empty() && m_pending.front().get() == step && step->IsArrived())
+            m_pending.erase(m_pending.begin());
+    }
+    if (m_pAction) m_pAction->UpdateMotion(true);
     return true;
 }
 
