@@ -200,7 +200,11 @@ void CChar::UpdateFrame(uint32_t elapsedMs, bool signSuppressed) {
         m_pAniObject->SetFadeFlags(translucent ? 1 : 0, 255);
     }
 
-    for (float& v : m_drawOffset) v = DecayOffset(v);
+    // The sprite slides home as the draw offset halves.
+    if (m_drawOffset[0] != 0.0f || m_drawOffset[1] != 0.0f || m_drawOffset[2] != 0.0f) {
+        for (float& v : m_drawOffset) v = DecayOffset(v);
+        PlaceSprite();
+    }
 
     if (m_pEffects) {
         m_pEffects->SetTranslucent(translucent);

@@ -139,7 +139,7 @@ struct CSkillGroup {
 enum : int {
     VALUE_ENERGY = 0,
     VALUE_ENERGY_MAX = 1,
-    VALUE_STAMINA = 2,  // running needs some; a walk with less than 1,000 does not break into a run
+    VALUE_STAMINA = 2,     // running needs some; a walk with less than 1,000 does not break into a run
     VALUE_HUNDRED_A = 40,  // 100 after Create
     VALUE_HUNDRED_B = 41,  // 100 after Create; server code 11 sets it
     VALUE_COUNT = 48,

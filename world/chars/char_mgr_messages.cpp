@@ -535,7 +535,12 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
         }
     }
     if (CAniObject* ani = c->GetAniObject()) ani->SetAniFlag(1);
-    if (!farJump) c->SetPosition(int32_t(msg.m_tileX * 24), int32_t(msg.m_tileY * 12), 0);
+    if (!farJump) {
+        c->SetPosition(int32_t(msg.m_tileX * 24), int32_t(msg.m_tileY * 12), 0);
+        // The server placed the user's own character: no need to report that tile.
+        if (own && c->GetAction())
+            c->GetAction()->SetReportedTile(int32_t(msg.m_tileX), int32_t(msg.m_tileY));
+    }
     CCharData* data = c->GetData();
     if (data) {
         if (created && c->GetController())

@@ -243,7 +243,8 @@ void CCharAction::PlayTimedMotion(uint32_t durationMs) {
     }
     // A motion of 0 ms ends on the frame after it started.
     if (now - m_timedStart > m_timedDuration || m_timedDuration == 0) {
-        if (data->m_motion != MOTION_DEAD && data->m_motion != MOTION_HELD_DOWN && data->m_motion != MOTION_LYING)
+        if (data->m_motion != MOTION_DEAD && data->m_motion != MOTION_HELD_DOWN &&
+            data->m_motion != MOTION_LYING)
             data->SetMotion(data->m_restMotion);
         if (holder) holder->m_done = 1;
     }
@@ -285,9 +286,9 @@ void CCharAction::Idle() {
 void CCharAction::KnockBackTarget(CChar* target) {
     CChar* owner = Owner();
     if (!owner || !target) return;
-    const double angle = double(GetAngle(float(owner->m_x), float(owner->m_y), float(target->m_x),
-                                         float(target->m_y))) *
-                         3.14159265358979 / 180.0;
+    const double angle =
+        double(GetAngle(float(owner->m_x), float(owner->m_y), float(target->m_x), float(target->m_y))) *
+        3.14159265358979 / 180.0;
     target->m_drawOffset[0] = float(KNOCK_BACK * std::cos(angle));
     target->m_drawOffset[1] = float(KNOCK_BACK * std::sin(angle));
 }

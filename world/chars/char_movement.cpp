@@ -295,7 +295,8 @@ void CCharAction::ReleaseClaimedCell() {
     CChar* owner = Owner();
     if (m_cellX < 0 || m_cellY < 0) return;
     if (CMapData* grid = Grid(); grid && owner)
-        if (MapCell* cell = grid->GetCell(m_cellX, m_cellY); cell && cell->m_occupants[0] == owner->GetCharId())
+        if (MapCell* cell = grid->GetCell(m_cellX, m_cellY);
+            cell && cell->m_occupants[0] == owner->GetCharId())
             cell->m_occupants[0] = 0;
     m_cellX = m_cellY = -1;
 }
@@ -392,7 +393,8 @@ IsoPoint CChar::FindApproachPoint(int32_t distance, int32_t tileX, int32_t tileY
     if (target && target->GetAction()) {
         CPathFinder finder;
         if (finder.FindPath(float(tileX * 24), float(tileY * 12), m_x, m_y, 0)) {
-            const IsoPoint p = PointBackAlongPath(finder, float(tileX * 24), float(tileY * 12), float(distance));
+            const IsoPoint p =
+                PointBackAlongPath(finder, float(tileX * 24), float(tileY * 12), float(distance));
             if (p.x != -1 && p.y != -1) return p;
         }
     }

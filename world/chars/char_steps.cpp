@@ -184,7 +184,8 @@ bool CPickUpStep::GoTo(int32_t tileX, int32_t tileY) {
     CChar* self = Self();
     if (!self || TileDistance(self->m_cellX, self->m_cellY, tileX, tileY) > PICK_UP_NEAR_TILES) return false;
     CItemObject* object = g_pMap ? g_pMap->FindFieldObject(m_objectId) : nullptr;
-    if (object && object->GetMapPoint() == std::make_pair(tileX, tileY)) CharRequests().SendPickUp(m_objectId);
+    if (object && object->GetMapPoint() == std::make_pair(tileX, tileY))
+        CharRequests().SendPickUp(m_objectId);
     return true;
 }
 

@@ -77,8 +77,8 @@ struct RecordingRequests : ICharRequests {
     }
     // "51 x y facing sequence", "33 id x y facing sequence", "84 x y", "33/1 id x y", "7 id".
     void SendPlayerPosition(uint16_t x, uint16_t y, uint8_t facing, uint8_t sequence) override {
-        sent.push_back("51 " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(facing) + " " +
-                       std::to_string(sequence));
+        sent.push_back("51 " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(facing) +
+                       " " + std::to_string(sequence));
     }
     void SendControlledCharPosition(uint32_t id, uint16_t x, uint16_t y, uint8_t facing,
                                     uint8_t sequence) override {
