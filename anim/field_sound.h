@@ -23,6 +23,8 @@ public:
     }
     // Whether the sound spots of a map play (the user's switch).
     virtual bool AreSoundSpotsOn() = 0;
+    // Fades the music out.
+    virtual void FadeOutMusic() {}
     // The looping sound of a slot (a stage's sound spot); positional places it
     // at the map point (x, y), else it plays at the volume everywhere.
     virtual void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,

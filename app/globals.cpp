@@ -40,6 +40,7 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
 namespace {
@@ -175,4 +176,5 @@ void InstallGlobalFactories() {
     InstallSoundGlobals();
     InstallWindowSound();
     InstallGameWorldHooks();
+    InstallPlayWindowClasses();
 }

@@ -16,3 +16,5 @@ extern uint8_t g_cipherMode;                 // 1 once start-up is done; read by
 // and a zeroed work area of theirs.
 extern char g_textBuffers[14][64];
 extern uint8_t g_workArea[1000];
+// The character the player entered the game with (set by the character select window).
+extern char g_currentCharName[100];

@@ -19,6 +19,7 @@ plat::WindowHandle g_hMainWnd = nullptr;
 CLockedMsgObject* g_pGlobalMsgQueue = nullptr;
 uint8_t g_cipherMode = 0;
 char g_textBuffers[14][64];
+char g_currentCharName[100];
 uint8_t g_workArea[1000];
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/key_bindings.h"
 #include "core/key_file.h"
 #include "platform/command_line.h"
 #include "platform/crash_dump.h"
@@ -32,12 +33,14 @@ bool LoadOptions(const char* path) {
     // the bytes it lacks.
     InitDefaultOptions();
     std::vector<uint8_t> bytes;
-    if (!plat::ReadWholeFile(path, bytes) || bytes.size() < 4) return true;
-    const uint32_t version = LoadU32Le(bytes.data());
-    if (version < OPTIONS_VERSION) return true;
-    size_t stored = bytes.size() - 4 < OPTIONS_BLOCK_SIZE ? bytes.size() - 4 : OPTIONS_BLOCK_SIZE;
-    memcpy(g_options.m_block, bytes.data() + 4, stored);
-    g_options.SetByte(OPT_LOADED, 1);
+    if (plat::ReadWholeFile(path, bytes) && bytes.size() >= 4 && LoadU32Le(bytes.data()) >= OPTIONS_VERSION) {
+        size_t stored = bytes.size() - 4 < OPTIONS_BLOCK_SIZE ? bytes.size() - 4 : OPTIONS_BLOCK_SIZE;
+        memcpy(g_options.m_block, bytes.data() + 4, stored);
+        g_options.SetByte(OPT_LOADED, 1);
+    }
+    // A block without hot keys (no file, or one from before them) gets the
+    // program's bindings in the live and the default table.
+    if (KeyBindingsEmpty(g_options)) FillDefaultKeyBindings(g_options);
     return true;
 }
 

@@ -10,6 +10,10 @@ bool IsServerConnected() {
     return g_connection && g_connection->IsConnected();
 }
 
+bool IsServerConnecting() {
+    return g_connection && g_connection->IsConnecting();
+}
+
 CConnection::CConnection(plat::WindowHandle window, uint32_t notifyMessage)
     : m_window(window),
       m_notifyMessage(notifyMessage),
@@ -26,29 +30,42 @@ void CConnection::Connect(uint32_t addressNet, uint16_t port) {
     m_rawOnce = false;
     m_peerAddress = addressNet;
     m_peerPort = port;
+    m_connecting = true;
 
     plat::SOCKET s = plat::OpenTcpSocket();
-    if (s == plat::INVALID_SOCKET) return;
-    bool ok = plat::SetSocketBufferSizes(s, SOCKET_BUFFER_SIZE, SOCKET_BUFFER_SIZE) &&
-              plat::ConnectWithTimeout(s, addressNet, port, CONNECT_TIMEOUT_MS) &&
-              plat::WSAAsyncSelect(s, m_notifyMessage, READ_CLOSE_EVENTS) == 0;
-    if (!ok) {
-        // The socket layer stays started: a later connect must still work.
-        plat::closesocket(s);
-        return;
-    }
+    if (s == plat::INVALID_SOCKET || !plat::SetSocketBufferSizes(s, SOCKET_BUFFER_SIZE, SOCKET_BUFFER_SIZE))
+        return FailConnect(s);
+    const plat::ConnectStart start = plat::StartConnect(s, addressNet, port, CONNECT_TIMEOUT_MS);
+    if (start == plat::ConnectStart::Failed) return FailConnect(s);
+    const uint16_t events = start == plat::ConnectStart::Connected ? READ_CLOSE_EVENTS : CONNECT_EVENTS;
+    if (plat::WSAAsyncSelect(s, m_notifyMessage, events) != 0) return FailConnect(s);
     m_socket = s;
-    plat::Sleep(CONNECT_SETTLE_MS);
+    m_selectMask = events;
+    m_connecting = start == plat::ConnectStart::Pending;
+}
+
+void CConnection::FailConnect(plat::SOCKET s) {
+    const int error = plat::WSAGetLastError();
+    // The socket layer stays started: a later connect must still work.
+    if (s != plat::INVALID_SOCKET) plat::closesocket(s);
+    plat::PostSocketNotification(m_notifyMessage, plat::INVALID_SOCKET, plat::FD_CLOSE, uint32_t(error));
+}
+
+bool CConnection::FinishConnect() {
+    if (!m_connecting || m_socket == plat::INVALID_SOCKET) return false;
+    m_connecting = false;
+    plat::WSAAsyncSelect(m_socket, m_notifyMessage, READ_CLOSE_EVENTS);
     m_selectMask = READ_CLOSE_EVENTS;
+    return true;
 }
 
 void CConnection::Close() {
+    m_connecting = false;
     if (m_socket != plat::INVALID_SOCKET) {
         plat::SOCKET s = m_socket;
         m_socket = plat::INVALID_SOCKET;
         plat::WSAAsyncSelect(s, m_notifyMessage, 0);
         plat::closesocket(s);
-        plat::Sleep(CLOSE_SETTLE_MS);
     }
     ResetReceiveState();
     m_outFrame.clear();
@@ -73,7 +90,7 @@ void CConnection::ResetReceiveState() {
 bool CConnection::IsConnected(uint32_t* address, uint16_t* port) const {
     if (address) *address = m_peerAddress;
     if (port) *port = m_peerPort;
-    return m_socket != plat::INVALID_SOCKET;
+    return m_socket != plat::INVALID_SOCKET && !m_connecting;
 }
 
 void CConnection::SetRawMode(bool raw, bool once) {
@@ -83,7 +100,7 @@ void CConnection::SetRawMode(bool raw, bool once) {
 }
 
 void CConnection::EnableWriteNotify(uint32_t) {
-    if (m_socket == plat::INVALID_SOCKET) return;
+    if (m_socket == plat::INVALID_SOCKET || m_connecting) return;
     plat::WSAAsyncSelect(m_socket, m_notifyMessage, WRITE_CLOSE_EVENTS);
     m_selectMask = WRITE_CLOSE_EVENTS;
 }
@@ -91,7 +108,7 @@ void CConnection::EnableWriteNotify(uint32_t) {
 bool CConnection::FillReceiveBuffer() {
     m_readPosition = 0;
     m_available = 0;
-    if (m_socket == plat::INVALID_SOCKET) return false;
+    if (!IsConnected()) return false;
     int n = plat::recv(m_socket, m_receiveBuffer.data(), int(m_receiveBuffer.size()));
     if (n > 0) {
         m_available = size_t(n);
@@ -134,7 +151,7 @@ const uint8_t* CConnection::ReceiveFrame(size_t* length) {
 }
 
 int CConnection::SendPacket(const uint8_t* message, size_t length) {
-    if (m_socket == plat::INVALID_SOCKET || !message || length < 1 || length >= MAX_FRAME_LENGTH) return 0;
+    if (!IsConnected() || !message || length < 1 || length >= MAX_FRAME_LENGTH) return 0;
     if (HasPendingOutput()) {
         // The previous frame goes first; this message has to wait.
         int sent = SendPending();

@@ -1,5 +1,6 @@
-// The client's one TCP link to a login or game server: connect and close,
-// socket notifications to the main window, reading frames (raw during the
+// The client's one TCP link to a login or game server: connect (without
+// blocking: the socket notifications tell how it ended) and close, socket
+// notifications to the main window, reading frames (raw during the
 // first exchange, then framed and deciphered) and sending frames.
 #pragma once
 #include <cstddef>
@@ -18,9 +19,9 @@ public:
     static constexpr int SOCKET_BUFFER_SIZE = 16384;
     static constexpr size_t RECEIVE_BUFFER_SIZE = 16384;
     static constexpr uint32_t CONNECT_TIMEOUT_MS = 10000;
-    static constexpr uint32_t CONNECT_SETTLE_MS = 1000;
-    static constexpr uint32_t CLOSE_SETTLE_MS = 2000;
-    // Socket events asked for while connecting, and once sending starts.
+    // Socket events asked for while a connect is pending (FD_WRITE: it
+    // completed), once connected, and once sending starts.
+    static constexpr uint16_t CONNECT_EVENTS = plat::FD_READ | plat::FD_WRITE | plat::FD_CLOSE;
     static constexpr uint16_t READ_CLOSE_EVENTS = plat::FD_READ | plat::FD_CLOSE;
     static constexpr uint16_t WRITE_CLOSE_EVENTS = plat::FD_WRITE | plat::FD_CLOSE;
 
@@ -29,20 +30,34 @@ public:
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
 
-    // Closes any open socket, then connects to addressNet (network byte
-    // order) and port (host order); the caller tests IsConnected afterwards.
+    // Closes any open socket, then starts connecting to addressNet (network
+    // byte order) and port (host order) and returns at once. A connect done at
+    // once leaves the connection connected; otherwise it is connecting until
+    // the notification of its end: FD_WRITE (the session calls FinishConnect)
+    // or FD_CLOSE with the error, refused or after CONNECT_TIMEOUT_MS. A
+    // connect that fails at once posts that FD_CLOSE itself (for the socket
+    // INVALID_SOCKET), so every failure takes the same path.
     void Connect(uint32_t addressNet, uint16_t port);
+    // A pending connect completed: the connection is connected and reads.
+    // False when no connect was pending.
+    bool FinishConnect();
+    // Closes the socket at once (a pending connect is abandoned).
     void Close();
     // Closes the socket as a lost connection: the close notification is
     // posted first, so the program takes the same path as when the server
     // hangs up.
     void Disconnect();
+    // Connected (not while the connect is pending); the peer it is or was
+    // meant for either way.
     bool IsConnected(uint32_t* address = nullptr, uint16_t* port = nullptr) const;
+    // A connect is under way: started, and its end not yet handled.
+    bool IsConnecting() const { return m_connecting; }
 
     void SetRawMode(bool raw, bool once);
     bool RawMode() const { return m_rawMode; }
     bool RawOnce() const { return m_rawOnce; }
-    // Asks for write and close notifications (whatever events are given).
+    // Asks for write and close notifications (whatever events are given);
+    // nothing while a connect is pending.
     void EnableWriteNotify(uint32_t events = WRITE_CLOSE_EVENTS);
     uint16_t SelectMask() const { return m_selectMask; }
 
@@ -78,7 +93,12 @@ private:
 
     plat::WindowHandle m_window;
     uint32_t m_notifyMessage;
+    // A connect that failed before it could be pending: the socket is gone,
+    // the close notification posted.
+    void FailConnect(plat::SOCKET s);
+
     plat::SOCKET m_socket = plat::INVALID_SOCKET;
+    bool m_connecting = false;
     uint32_t m_peerAddress = 0;
     uint16_t m_peerPort = 0;
     bool m_rawMode = true;
@@ -100,5 +120,7 @@ private:
 
 // The connection in use (null while none exists).
 extern CConnection* g_connection;
-// True when the connection exists and its socket is open.
+// True when the connection exists and is connected (not while connecting).
 bool IsServerConnected();
+// True when the connection exists and its connect is pending.
+bool IsServerConnecting();

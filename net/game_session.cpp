@@ -6,6 +6,7 @@
 #include "core/config.h"
 #include "core/util.h"
 #include "data/game_hooks.h"
+#include "data/text_tables.h"
 #include "net/connection.h"
 #include "net/handlers/login_records.h"
 #include "platform/clock.h"
@@ -90,8 +91,15 @@ bool CGameSession::QueuePacket(const uint8_t* payload, size_t length) {
     return true;
 }
 
+bool CGameSession::CanQueue() const {
+    // While a connect is pending only a conversation already under way (a
+    // move to the next server, established with the last one) may queue: a
+    // new one starts with the greeting.
+    return IsServerConnected() || (IsServerConnecting() && m_established);
+}
+
 bool CGameSession::QueueMessage(const uint8_t* message, size_t length) {
-    if (!IsServerConnected()) return false;
+    if (!CanQueue()) return false;
     if (!message || length == 0 || length > MAX_MESSAGE_LENGTH) return false;
     if (m_sendBytes + length >= SEND_BUFFER_SIZE) return false;
     std::memcpy(m_sendBuffer + m_sendBytes, message, length);
@@ -194,7 +202,8 @@ void CGameSession::SendKeepAliveIfDue() {
 
 bool CGameSession::IsStaleNotice(uintptr_t socket) const {
     CConnection* connection = g_connection;
-    return connection && connection->IsConnected() && socket != uintptr_t(connection->Socket());
+    return connection && (connection->IsConnected() || connection->IsConnecting()) &&
+           socket != uintptr_t(connection->Socket());
 }
 
 void CGameSession::OnSocketNotify(uintptr_t wParam, intptr_t lParam) {
@@ -205,7 +214,7 @@ void CGameSession::OnSocketNotify(uintptr_t wParam, intptr_t lParam) {
             m_readable = 1;
             break;
         case plat::FD_WRITE:
-            m_writable = 1;
+            OnWritable();
             break;
         case plat::FD_CLOSE:
             HandleDisconnect();
@@ -215,7 +224,22 @@ void CGameSession::OnSocketNotify(uintptr_t wParam, intptr_t lParam) {
     }
 }
 
+void CGameSession::OnWritable() {
+    if (g_connection) g_connection->FinishConnect();
+    m_writable = 1;
+}
+
 void CGameSession::HandleDisconnect() {
+    if (IsServerConnecting()) {
+        // The connect was refused or timed out: the status line says so, and
+        // what was queued for that server goes nowhere.
+        SetConnectStatusText(GetTableText(CONNECT_FAILED_TABLE, CONNECT_FAILED_ROW));
+        m_sendBytes = 0;
+        m_sendCount = 0;
+        m_established = 0;
+        g_connection->Close();
+        return;
+    }
     if (m_established) {
         if (m_disconnectNotice) m_disconnectNotice();
         m_established = 0;

@@ -42,6 +42,9 @@ using PacketHandler = std::function<void(CGameSession& session, uint8_t code, CP
 // The status line under the login window.
 extern char ConnectStatusText[256];
 void SetConnectStatusText(const char* text);
+// The status text of a connect that failed (refused or timed out).
+constexpr int CONNECT_FAILED_TABLE = 14;
+constexpr int CONNECT_FAILED_ROW = 270;
 
 // A point on the field (tiles) as the character code holds it; requests send
 // it as u16 numbers.
@@ -109,10 +112,13 @@ public:
     bool QueuePacket(const uint8_t* payload, size_t length);
 
     // Appends a request (1 to 255 bytes, code first) to the send queue; false
-    // when not connected, for a length outside 1-255, or when the queue would
-    // reach SEND_BUFFER_SIZE bytes.
+    // when it may not queue (CanQueue), for a length outside 1-255, or when
+    // the queue would reach SEND_BUFFER_SIZE bytes.
     bool QueueMessage(const uint8_t* message, size_t length);
     bool QueueMessage(const CPacketWriter& message);
+    // Connected; or connecting to the next server of a conversation under way
+    // (the requests leave once connected).
+    bool CanQueue() const;
     // Sends the oldest queued request once the socket is writable; it leaves
     // the queue when its frame has gone out whole.
     void FlushSendBuffer();
@@ -137,8 +143,12 @@ public:
     // A notification of a socket other than the open connection's: one closed
     // and replaced since the notification was posted.
     bool IsStaleNotice(uintptr_t socket) const;
+    // The socket is writable; a pending connect has completed.
+    void OnWritable();
     // The connection is lost: while the session was established the
-    // disconnect notice is shown; the flag is cleared and the connection closed.
+    // disconnect notice is shown; the flag is cleared and the connection
+    // closed. A pending connect that ends this way failed: the status text
+    // says so (CONNECT_FAILED_ROW), the send queue empties, no notice.
     void HandleDisconnect();
     // What shows the user that the connection was lost.
     void SetDisconnectNotice(std::function<void()> notice) { m_disconnectNotice = std::move(notice); }
@@ -476,6 +486,7 @@ public:
     int32_t m_loginResult = -1;  // status of the last login reply
     char m_noticeText[256] = {};
     uint8_t m_inGame = 0;       // set by the game scene
+    uint8_t m_loginFlow = 0;    // the log-in flow's step byte
     uint8_t m_established = 0;  // the greeting arrived
     uint32_t m_loginPhase = PHASE_WAIT_GREETING;
     // The next server's cipher parameters and ticket.

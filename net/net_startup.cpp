@@ -24,11 +24,13 @@ class CSessionSocketEvents : public ISocketEvents {
 public:
     bool IsStaleSocket(plat::WParam socket) override { return GameSession().IsStaleNotice(socket); }
     void MarkReadable() override { GameSession().SetReadable(1); }
-    void MarkWritable() override { GameSession().SetWritable(1); }
+    void MarkWritable() override { GameSession().OnWritable(); }
     // A connection that closed itself on seeing the server go has posted the
     // same notification; its close handling still has to end the session's
-    // established state.
-    bool IsConnectionOpen() override { return IsServerConnected() || GameSession().m_established; }
+    // established state. A failed connect ends there too.
+    bool IsConnectionOpen() override {
+        return IsServerConnected() || IsServerConnecting() || GameSession().m_established;
+    }
     void CloseConnection() override { GameSession().HandleDisconnect(); }
 };
 

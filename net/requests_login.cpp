@@ -61,7 +61,7 @@ bool CGameSession::SendLoginRequest(uint8_t flag) {
         PostSessionNotice(1, 0, GetTableText(LOGIN_TEXT_TABLE, LOGIN_TEXT_NO_ACCOUNT));
         return false;
     }
-    if (!IsServerConnected()) return false;
+    if (!CanQueue()) return false;
     CPacketWriter request(REQUEST_LOGIN);
     request.PutText(m_account).PutText(m_loginKey);
     if (!QueueMessage(request)) return false;

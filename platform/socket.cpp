@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "platform/clock.h"
+
 namespace plat {
 namespace {
 
@@ -74,7 +76,7 @@ SOCKET OpenTcpSocket() {
 bool SetSocketBufferSizes(SOCKET s, int sendBytes, int receiveBytes) {
     return g_layer->SetBufferSizes(s, sendBytes, receiveBytes);
 }
-bool ConnectWithTimeout(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
+ConnectStart StartConnect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
     return g_layer->Connect(s, addressNet, port, timeoutMs);
 }
 int recv(SOCKET s, void* buffer, int length) {
@@ -174,39 +176,66 @@ bool SystemSockets::SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) {
     return ok;
 }
 
-bool SystemSockets::Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
+ConnectStart SystemSockets::Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
     if (!SetNonBlocking(s)) {
         SetErrorFromErrno(errno);
-        return false;
+        return ConnectStart::Failed;
     }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
     addr.sin_addr.s_addr = addressNet;
-    if (::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) return true;
+    if (::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) return ConnectStart::Connected;
     if (errno != EINPROGRESS) {
         SetErrorFromErrno(errno);
-        return false;
+        return ConnectStart::Failed;
     }
+    NoteConnectPending(s, timeoutMs);
+    return ConnectStart::Pending;
+}
+
+void SystemSockets::NoteConnectPending(SOCKET s, uint32_t timeoutMs) {
+    m_connecting[s] = {timeGetTime(), timeoutMs};
+}
+
+bool SystemSockets::ConnectFinished(SOCKET s, int* error) {
     pollfd p{s, POLLOUT, 0};
-    int ready;
-    do {
-        ready = ::poll(&p, 1, int(timeoutMs));
-    } while (ready < 0 && errno == EINTR);
-    if (ready == 0) {
-        m_lastError = WSAETIMEDOUT;
-        return false;
-    }
-    if (ready < 0) {
-        SetErrorFromErrno(errno);
-        return false;
-    }
+    if (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLOUT | POLLERR | POLLHUP))) return false;
     int err = 0;
     socklen_t len = sizeof(err);
     if (getsockopt(s, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+    // A hang-up without an error still leaves the socket unusable.
+    if (err == 0 && (p.revents & POLLHUP)) err = ECONNRESET;
+    *error = 0;
     if (err != 0) {
         SetErrorFromErrno(err);
-        return false;
+        *error = m_lastError;
+    }
+    return true;
+}
+
+bool SystemSockets::PumpPendingConnect(SOCKET s) {
+    auto pending = m_connecting.find(s);
+    if (pending == m_connecting.end()) return false;
+    int error = 0;
+    if (!ConnectFinished(s, &error)) {
+        if (timeGetTime() - pending->second.start <= pending->second.timeoutMs) return true;
+        error = WSAETIMEDOUT;
+    }
+    m_connecting.erase(pending);
+    auto it = m_registered.find(s);
+    if (it == m_registered.end()) return true;
+    // The notification may close or re-register the socket: settle the
+    // registration before posting.
+    Registration& reg = it->second;
+    const uint32_t message = reg.message;
+    const uint32_t mask = reg.mask;
+    if (error == 0) {
+        reg.writeArmed = false;
+        if (mask & FD_WRITE) PostSocketNotification(message, s, FD_WRITE);
+    } else {
+        reg.closePosted = true;
+        if (mask & FD_CLOSE) PostSocketNotification(message, s, FD_CLOSE, uint32_t(error));
     }
     return true;
 }
@@ -253,6 +282,7 @@ int SystemSockets::Send(SOCKET s, const void* data, int length) {
 
 void SystemSockets::Close(SOCKET s) {
     m_registered.erase(s);
+    m_connecting.erase(s);
     if (s >= 0) ::close(s);
 }
 
@@ -283,6 +313,8 @@ void SystemSockets::Pump() {
     for (SOCKET s : sockets) {
         auto it = m_registered.find(s);
         if (it == m_registered.end()) continue;
+        // Nothing but the end of a pending connect is news.
+        if (PumpPendingConnect(s)) continue;
         pollfd p{s, short(POLLIN | POLLOUT | POLLRDHUP), 0};
         if (::poll(&p, 1, 0) <= 0) continue;
         bool hasData = false;
@@ -346,18 +378,34 @@ bool ScriptedSockets::SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) 
     return SystemSockets::SetBufferSizes(s, sendBytes, receiveBytes);
 }
 
-bool ScriptedSockets::Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
+ConnectStart ScriptedSockets::Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) {
     std::string call = "connect " + AddressText(addressNet, port) + " timeout " + std::to_string(timeoutMs);
     if (m_failConnects > 0) {
         --m_failConnects;
         m_calls.push_back(call + " refused");
         SetLastError(WSAECONNREFUSED);
-        return false;
+        return ConnectStart::Failed;
     }
+    if (m_holdConnects > 0) {
+        --m_holdConnects;
+        m_calls.push_back(call + " held");
+        SetNonBlocking(s);
+        m_held[s] = -1;
+        NoteConnectPending(s, timeoutMs);
+        return ConnectStart::Pending;
+    }
+    if (!MakePeer(s)) {
+        m_calls.push_back(call + " failed");
+        return ConnectStart::Failed;
+    }
+    m_calls.push_back(call);
+    return ConnectStart::Connected;
+}
+
+bool ScriptedSockets::MakePeer(SOCKET s) {
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         SetErrorFromErrno(errno);
-        m_calls.push_back(call + " failed");
         return false;
     }
     // The client keeps its socket number; the pair's end takes its place.
@@ -367,7 +415,27 @@ bool ScriptedSockets::Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint
     SetNonBlocking(pair[1]);
     m_peers[s] = pair[1];
     m_lastConnected = s;
-    m_calls.push_back(call);
+    return true;
+}
+
+void ScriptedSockets::CompleteConnect(SOCKET s) {
+    auto it = m_held.find(s);
+    if (it == m_held.end() || it->second != -1) return;
+    it->second = MakePeer(s) ? 0 : LastError();
+}
+
+void ScriptedSockets::FailConnect(SOCKET s, int error) {
+    auto it = m_held.find(s);
+    if (it == m_held.end() || it->second != -1) return;
+    it->second = error;
+}
+
+bool ScriptedSockets::ConnectFinished(SOCKET s, int* error) {
+    auto it = m_held.find(s);
+    if (it == m_held.end()) return SystemSockets::ConnectFinished(s, error);
+    if (it->second == -1) return false;
+    *error = it->second;
+    m_held.erase(it);
     return true;
 }
 
@@ -394,6 +462,7 @@ int ScriptedSockets::Send(SOCKET s, const void* data, int length) {
 
 void ScriptedSockets::Close(SOCKET s) {
     m_calls.push_back("close");
+    m_held.erase(s);
     auto it = m_peers.find(s);
     if (it != m_peers.end()) {
         ::close(it->second);

@@ -1,17 +1,20 @@
 // TCP sockets as the game knows them: start-up and clean-up of the socket
-// layer, a stream socket connected with a time limit and used without
-// blocking afterwards, and notifications in place of window-message socket
-// selection. A registered socket is polled each time messages are pumped
+// layer, a stream socket that connects without blocking and is used without
+// blocking, and notifications in place of window-message socket selection. A
+// registered socket is polled each time messages are pumped
 // (PumpSocketNotifications) and the registered message is posted with the
 // socket as wParam and (error << 16 | event) as lParam:
 //   FD_READ  when data waits (again after each recv),
-//   FD_WRITE when the socket is writable after a selection that asks for it,
-//            or after a send that would have blocked,
-//   FD_CLOSE once, when the peer has hung up and nothing is left to read, or
-//            on an error.
+//   FD_WRITE when a pending connect has completed, when the socket is
+//            writable after a selection that asks for it, or after a send
+//            that would have blocked,
+//   FD_CLOSE once, when the peer has hung up and nothing is left to read, on
+//            an error, or when a pending connect was refused or outlived its
+//            time limit (WSAETIMEDOUT; measured on the platform clock).
 // The layer in use is the system one unless a test installs another
 // (SetSocketLayer); ScriptedSockets connects through socket pairs and can be
-// told to fail connects and to shorten or block sends.
+// told to fail connects, to hold them pending until the test completes or
+// fails them, and to shorten or block sends.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +59,10 @@ constexpr uint32_t WSAGetSelectError(uint32_t lParam) {
     return lParam >> 16;
 }
 
+// How a connect started: done at once, pending (the pump reports the end), or
+// failed at once (LastError says why).
+enum class ConnectStart { Connected, Pending, Failed };
+
 // An IPv4 address a.b.c.d in network byte order, as it stands in memory.
 uint32_t MakeIPv4(uint8_t a, uint8_t b, uint8_t c, uint8_t d);
 
@@ -75,9 +82,11 @@ public:
     // A new TCP stream socket, or INVALID_SOCKET.
     virtual SOCKET OpenTcp() = 0;
     virtual bool SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) = 0;
-    // Connects to addressNet:port (port in host order) within timeoutMs; the
-    // socket is non-blocking afterwards.
-    virtual bool Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) = 0;
+    // Starts connecting to addressNet:port (port in host order) and returns at
+    // once; the socket is non-blocking from now on. A pending connect ends in
+    // FD_WRITE, or in FD_CLOSE with the error when it is refused or when more
+    // than timeoutMs pass first.
+    virtual ConnectStart Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) = 0;
     // > 0 bytes, 0 when the peer closed, SOCKET_ERROR otherwise (LastError).
     virtual int Recv(SOCKET s, void* buffer, int length) = 0;
     // Bytes taken (possibly fewer than asked), or SOCKET_ERROR (LastError).
@@ -109,7 +118,7 @@ int WSAGetLastError();
 int WSAAsyncSelect(SOCKET s, uint32_t message, uint32_t mask);
 SOCKET OpenTcpSocket();
 bool SetSocketBufferSizes(SOCKET s, int sendBytes, int receiveBytes);
-bool ConnectWithTimeout(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs);
+ConnectStart StartConnect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs);
 int recv(SOCKET s, void* buffer, int length);
 int send(SOCKET s, const void* data, int length);
 int closesocket(SOCKET s);
@@ -124,7 +133,7 @@ public:
     int Cleanup() override;
     SOCKET OpenTcp() override;
     bool SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) override;
-    bool Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) override;
+    ConnectStart Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) override;
     int Recv(SOCKET s, void* buffer, int length) override;
     int Send(SOCKET s, const void* data, int length) override;
     void Close(SOCKET s) override;
@@ -140,6 +149,10 @@ protected:
     void SetErrorFromErrno(int err);
     // A send that would block asks for FD_WRITE when the socket drains.
     void NoteWouldBlock(SOCKET s);
+    // A connect of s is under way since now; the pump watches it.
+    void NoteConnectPending(SOCKET s, uint32_t timeoutMs);
+    // True when the pending connect of s has ended, with error 0 on success.
+    virtual bool ConnectFinished(SOCKET s, int* error);
 
 private:
     // Moves a new socket to the next number of a rotation, so that the number
@@ -157,7 +170,15 @@ private:
         bool writeArmed = false;
         bool closePosted = false;
     };
+    struct PendingConnect {
+        uint32_t start = 0;
+        uint32_t timeoutMs = 0;
+    };
+    // Handles the pending connect of a registered socket; false when s has none.
+    bool PumpPendingConnect(SOCKET s);
+
     std::map<SOCKET, Registration> m_registered;
+    std::map<SOCKET, PendingConnect> m_connecting;
     int m_nextNumber = FIRST_SOCKET_NUMBER;
     int m_startups = 0;
     int m_lastError = 0;
@@ -165,8 +186,9 @@ private:
 
 // Sockets for tests: every call is recorded; a connect succeeds at once
 // through a local socket pair whose other end the test reads and writes
-// (Peer), unless the test scripted a failure; sends can be shortened or made
-// to block. Startup is counted as on the system layer.
+// (Peer), unless the test scripted a failure or asked to hold it pending;
+// sends can be shortened or made to block. Startup is counted as on the
+// system layer.
 class ScriptedSockets : public SystemSockets {
 public:
     ScriptedSockets() = default;
@@ -174,14 +196,22 @@ public:
 
     SOCKET OpenTcp() override;
     bool SetBufferSizes(SOCKET s, int sendBytes, int receiveBytes) override;
-    bool Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) override;
+    ConnectStart Connect(SOCKET s, uint32_t addressNet, uint16_t port, uint32_t timeoutMs) override;
     int Recv(SOCKET s, void* buffer, int length) override;
     int Send(SOCKET s, const void* data, int length) override;
     void Close(SOCKET s) override;
     bool AsyncSelect(SOCKET s, uint32_t message, uint32_t mask) override;
 
     // Scripting.
+    // The next connects fail at once with WSAECONNREFUSED.
     void FailNextConnects(int count) { m_failConnects = count; }
+    // The next connects stay pending until CompleteConnect or FailConnect (or
+    // their time limit); the pump then reports them.
+    void HoldNextConnects(int count) { m_holdConnects = count; }
+    // Ends the held connect of s: with success (the socket pair is made now)
+    // or with error. Nothing happens for a socket without a held connect.
+    void CompleteConnect(SOCKET s);
+    void FailConnect(SOCKET s, int error = WSAECONNREFUSED);
     void FailNextOpens(int count) { m_failOpens = count; }
     // The next sends take at most these byte counts, one entry per send;
     // an entry of 0 makes that send report would-block.
@@ -201,11 +231,20 @@ public:
     // The socket of the last successful connect.
     SOCKET LastConnected() const { return m_lastConnected; }
 
+protected:
+    bool ConnectFinished(SOCKET s, int* error) override;
+
 private:
+    // Makes the socket pair that stands for a connected s; false on failure.
+    bool MakePeer(SOCKET s);
+
     std::map<SOCKET, int> m_peers;
+    // Held connects: -1 while pending, 0 once completed, else the error.
+    std::map<SOCKET, int> m_held;
     std::vector<std::string> m_calls;
     std::deque<int> m_sendLimits;
     int m_failConnects = 0;
+    int m_holdConnects = 0;
     int m_failOpens = 0;
     SOCKET m_lastConnected = INVALID_SOCKET;
 };

@@ -61,6 +61,9 @@ public:
         return g_pSoundMgr->ChangeMusicList(int32_t(list));
     }
     bool AreSoundSpotsOn() override { return g_options.GetByte(OPT_AMBIENT_SOUNDS) != 0; }
+    void FadeOutMusic() override {
+        if (g_pSoundMgr) g_pSoundMgr->FadeOutMusic();
+    }
     // A spot's flag places its sound on the map; slot sounds loop until stopped.
     void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,
                        uint8_t volume) override {

@@ -10,7 +10,10 @@
 #include "ui/ime_edit.h"
 #include "ui/items/item_icon.h"
 #include "ui/message_box.h"
+#include "ui/number_input_window.h"
+#include "ui/tooltip_window.h"
 #include "ui/ui_services.h"
+#include "ui/window_mgr.h"
 
 namespace {
 CMessageBoxFlags g_messageBoxFlags;
@@ -45,6 +48,11 @@ void InstallUiGlobals() {
             return true;
         },
         [] { SetMessageBoxState(nullptr); });
+    // The shared windows the game's window set makes by identifier.
+    RegisterWindowClass("TOOLTIPSTACKWIN", [] { return static_cast<CBaseWindow*>(new CToolTipStackWindow); });
+    RegisterWindowClass(MESSAGE_BOX_NAME, [] { return static_cast<CBaseWindow*>(new CMessageBox); });
+    RegisterWindowClass("NUMBER_EDIT_CONTROL",
+                        [] { return static_cast<CBaseWindow*>(new CNumberInputWindow); });
     AddGlobalFactory(GlobalSlot::AfterManagers,
                      [] {
                          if (g_pEditMgr) g_pEditMgr->SetInputFocus(false);

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/config.h"
+#include "data/text_tables.h"
+#include "net/game_session.h"
 #include "tests/net/net_fixture.h"
+#include "tests/support/data_fixtures.h"
 
 namespace {
 
@@ -19,8 +25,9 @@ TEST_F(ConnectionTest, ConnectOpensAndRegistersTheSocket) {
     EXPECT_EQ(m_sockets.Calls(),
               (std::vector<std::string>{"open", "buffers 16384 16384",
                                         "connect 127.0.0.1:40000 timeout 10000", "select 33"}));
-    EXPECT_EQ(m_clock.TotalSlept(), 1000u);
+    EXPECT_EQ(m_clock.Milliseconds(), 0u) << "nothing waits";
     EXPECT_EQ(m_connection->SelectMask(), 33);
+    EXPECT_FALSE(m_connection->IsConnecting());
     EXPECT_TRUE(m_connection->RawMode());
     uint32_t address = 0;
     uint16_t port = 0;
@@ -42,14 +49,11 @@ TEST_F(ConnectionTest, CloseAndReconnect) {
     EXPECT_EQ(m_sockets.Calls(),
               (std::vector<std::string>{"select 0", "close", "open", "buffers 16384 16384",
                                         "connect 127.0.0.1:40001 timeout 10000", "select 33"}));
-    EXPECT_EQ(m_clock.TotalSlept(), 1000u + 2000u + 1000u);
-
     m_connection->Close();
     EXPECT_FALSE(m_connection->IsConnected());
     EXPECT_FALSE(IsServerConnected());
-    EXPECT_EQ(m_clock.TotalSlept(), 6000u);
     m_connection->Close();
-    EXPECT_EQ(m_clock.TotalSlept(), 6000u) << "nothing to close, no wait";
+    EXPECT_EQ(m_clock.Milliseconds(), 0u) << "neither connect nor close waits";
 }
 
 TEST_F(ConnectionTest, FailedConnectKeepsTheSocketLayerForTheNextOne) {
@@ -210,6 +214,131 @@ TEST_F(ConnectionTest, RefusedCipherSetUpDisconnects) {
     EXPECT_TRUE(m_connection->SetCipherKey(std::string(255, 'k')));
     EXPECT_TRUE(m_connection->BuildMaskTable(20));
     EXPECT_TRUE(m_connection->IsConnected());
+}
+
+// The connection with a session behind it, as the program runs them: the
+// notifications wait in a queue as window messages do; a frame pumps the
+// socket layer, hands the queued notifications to the session and runs the
+// session's receive pump.
+class PendingConnectTest : public nettest::ScriptedConnectionTest {
+protected:
+    void SetUp() override {
+        ScriptedConnectionTest::SetUp();
+        m_session.SetDisconnectNotice([this] { ++m_notices; });
+        SetConnectStatusText("");
+    }
+    void OnPosted(uintptr_t wParam, intptr_t lParam) override { m_queue.emplace_back(wParam, lParam); }
+    void Frames(int count) {
+        for (int i = 0; i < count; ++i) {
+            plat::PumpSocketNotifications();
+            for (const auto& [wParam, lParam] : std::exchange(m_queue, {}))
+                m_session.OnSocketNotify(wParam, lParam);
+            m_session.ReceivePackets();
+        }
+    }
+    void StartHeld() {
+        m_sockets.HoldNextConnects(1);
+        m_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+        m_socket = m_connection->Socket();
+    }
+
+    const std::string m_failedText = "The server cannot be reached.";
+    qmtest::ScopedTextTables m_texts{
+        std::map<int, std::vector<std::string>>{{CONNECT_FAILED_TABLE, [this] {
+                                                     std::vector<std::string> rows(CONNECT_FAILED_ROW + 1);
+                                                     rows[CONNECT_FAILED_ROW] = m_failedText;
+                                                     return rows;
+                                                 }()}}};
+    CGameSession m_session;
+    int m_notices = 0;
+    std::vector<std::pair<uintptr_t, intptr_t>> m_queue;
+};
+
+TEST_F(PendingConnectTest, FramesRunWhileItConnectsAndTheGreetingFollows) {
+    StartHeld();
+    EXPECT_EQ(m_sockets.Calls(),
+              (std::vector<std::string>{"open", "buffers 16384 16384",
+                                        "connect 127.0.0.1:40000 timeout 10000 held", "select 35"}));
+    EXPECT_EQ(m_clock.Milliseconds(), 0u) << "Connect returned at once";
+    EXPECT_TRUE(m_connection->IsConnecting());
+    EXPECT_FALSE(IsServerConnected());
+    EXPECT_TRUE(IsServerConnecting());
+
+    // Frames go on; the close of the socket this one replaced is old news.
+    m_session.OnSocketNotify(uintptr_t(m_socket + 1), plat::WSAMakeSelectReply(plat::FD_CLOSE, 0));
+    for (int frame = 0; frame < 5; ++frame) {
+        m_clock.Advance(100);
+        Frames(1);
+    }
+    EXPECT_TRUE(m_connection->IsConnecting());
+    EXPECT_TRUE(m_posted.empty());
+    const uint8_t chat[] = {14, 0};
+    EXPECT_FALSE(m_session.QueueMessage(chat, sizeof(chat))) << "a new conversation starts with the greeting";
+
+    m_sockets.CompleteConnect(m_socket);
+    Frames(1);
+    EXPECT_EQ(m_posted, (std::vector<PostedNotification>{{m_socket, plat::FD_WRITE}}));
+    EXPECT_TRUE(IsServerConnected());
+    EXPECT_FALSE(m_connection->IsConnecting());
+    EXPECT_EQ(m_connection->SelectMask(), 33);
+
+    g_config.m_clientVersion = 189;
+    Bytes greeting = {0xAA, 0, uint8_t(SERVER_GREETING_LENGTH)};
+    greeting.insert(greeting.end(), SERVER_GREETING, SERVER_GREETING + SERVER_GREETING_LENGTH);
+    PeerSend(greeting);
+    Frames(3);
+    EXPECT_STREQ(ConnectStatusText, "Connected To Login Server");
+    EXPECT_EQ(ServerDecode(PeerReceived()), (std::vector<Bytes>{{0, 0, 189, 65}}));
+
+    m_sockets.ClearCalls();
+    const uint32_t before = m_clock.Milliseconds();
+    m_connection->Close();
+    EXPECT_EQ(m_sockets.Calls(), (std::vector<std::string>{"select 0", "close"}));
+    EXPECT_EQ(m_clock.Milliseconds(), before) << "Close returned at once";
+    EXPECT_EQ(m_notices, 0);
+}
+
+// Refused at once, refused later, or no answer within 10,000 ms of the clock:
+// the close path closes the socket, the status line says so, and no box shows
+// even for a session that was established (a move to the next server).
+TEST_F(PendingConnectTest, RefusalAndTheTimeLimitTakeTheClosePath) {
+    enum End { kRefusedAtOnce, kRefusedLater, kTimedOut };
+    const struct {
+        const char* name;
+        End end;
+    } cases[] = {{"refused at once", kRefusedAtOnce}, {"refused later", kRefusedLater}, {"10 s", kTimedOut}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetConnectStatusText("");
+        m_session.SetEstablished(1);
+        if (c.end == kRefusedAtOnce) {
+            m_sockets.FailNextConnects(1);
+            m_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+        } else {
+            StartHeld();
+            const uint8_t ack[] = {16, 1};
+            EXPECT_TRUE(m_session.QueueMessage(ack, sizeof(ack))) << "the next server's requests wait";
+        }
+        EXPECT_TRUE(m_connection->IsConnecting());
+        if (c.end == kRefusedLater) m_sockets.FailConnect(m_socket);
+        if (c.end == kTimedOut) {
+            m_clock.Advance(CConnection::CONNECT_TIMEOUT_MS);
+            Frames(2);
+            EXPECT_TRUE(m_connection->IsConnecting()) << "10,000 ms are within the limit";
+            m_clock.Advance(1);
+        }
+        Frames(2);
+        EXPECT_FALSE(m_connection->IsConnecting());
+        EXPECT_FALSE(IsServerConnected());
+        EXPECT_EQ(m_sockets.Calls().back(), "close");
+        EXPECT_EQ(ConnectStatusText, m_failedText);
+        EXPECT_EQ(m_notices, 0);
+        EXPECT_EQ(m_session.m_established, 0);
+        EXPECT_EQ(m_session.QueuedMessages(), 0u) << "nothing is left for another server";
+    }
+    // The socket layer serves the next connect.
+    Connect();
+    EXPECT_EQ(m_sockets.StartupCount(), 1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/clock.h"
 #include "tests/support/loopback_server.h"
 
 namespace {
@@ -27,6 +28,14 @@ protected:
     }
 
     std::vector<Posted> TakePosted() { return std::exchange(m_posted, {}); }
+    // Pumps until something is posted; what was posted (empty after a few seconds).
+    std::vector<Posted> PumpUntilPosted(plat::ISocketLayer& layer) {
+        for (int tries = 0; tries < 400 && m_posted.empty(); ++tries) {
+            layer.Pump();
+            if (m_posted.empty()) usleep(5000);
+        }
+        return TakePosted();
+    }
 
     std::vector<Posted> m_posted;
     plat::ScopedSocketNotifyPoster m_scopedPoster{*this};
@@ -75,7 +84,13 @@ TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
     plat::SOCKET s = layer.OpenTcp();
     ASSERT_NE(s, plat::INVALID_SOCKET);
     EXPECT_TRUE(layer.SetBufferSizes(s, 16384, 16384));
-    ASSERT_TRUE(layer.Connect(s, qmtest::LoopbackServer::Address(), server.Port(), 2000));
+    // The connect returns at once; the pump tells when it is through.
+    const plat::ConnectStart start = layer.Connect(s, qmtest::LoopbackServer::Address(), server.Port(), 2000);
+    ASSERT_NE(start, plat::ConnectStart::Failed);
+    layer.AsyncSelect(s, kMessage, plat::FD_READ | plat::FD_WRITE | plat::FD_CLOSE);
+    if (start == plat::ConnectStart::Pending) {
+        EXPECT_EQ(PumpUntilPosted(layer), (std::vector<Posted>{{kMessage, s, plat::FD_WRITE, 0}}));
+    }
     ASSERT_TRUE(server.Accept());
     EXPECT_EQ(layer.Send(s, "abc", 3), 3);
     ASSERT_TRUE(server.SendRaw({'x', 'y'}));
@@ -96,8 +111,13 @@ TEST_F(SocketLayerTest, ConnectsOverLoopbackAndReportsRefusal) {
     server.CloseClient();
     server.StopListening();
     plat::SOCKET t = layer.OpenTcp();
-    EXPECT_FALSE(layer.Connect(t, qmtest::LoopbackServer::Address(), port, 2000));
-    EXPECT_EQ(layer.LastError(), plat::WSAECONNREFUSED);
+    if (layer.Connect(t, qmtest::LoopbackServer::Address(), port, 2000) == plat::ConnectStart::Failed) {
+        EXPECT_EQ(layer.LastError(), plat::WSAECONNREFUSED);
+    } else {
+        layer.AsyncSelect(t, kMessage, plat::FD_READ | plat::FD_WRITE | plat::FD_CLOSE);
+        EXPECT_EQ(PumpUntilPosted(layer),
+                  (std::vector<Posted>{{kMessage, t, plat::FD_CLOSE, uint32_t(plat::WSAECONNREFUSED)}}));
+    }
     layer.Close(t);
 }
 
@@ -105,7 +125,7 @@ TEST_F(SocketLayerTest, PostsReadWriteAndCloseAsRegistered) {
     plat::ScriptedSockets layer;
     layer.Startup(plat::MakeWord(2, 2), nullptr);
     plat::SOCKET s = layer.OpenTcp();
-    ASSERT_TRUE(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000));
+    ASSERT_EQ(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000), plat::ConnectStart::Connected);
 
     // Read and close only: a writable socket posts nothing.
     layer.AsyncSelect(s, kMessage, plat::FD_READ | plat::FD_CLOSE);
@@ -151,7 +171,7 @@ TEST_F(SocketLayerTest, WouldBlockArmsWriteNotification) {
     plat::ScriptedSockets layer;
     layer.Startup(plat::MakeWord(2, 2), nullptr);
     plat::SOCKET s = layer.OpenTcp();
-    ASSERT_TRUE(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000));
+    ASSERT_EQ(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 1000), plat::ConnectStart::Connected);
     layer.AsyncSelect(s, kMessage, plat::FD_WRITE | plat::FD_CLOSE);
     layer.Pump();
     TakePosted();
@@ -174,12 +194,58 @@ TEST_F(SocketLayerTest, ScriptedLayerRecordsCallsAndFailsWhenTold) {
     plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
     layer.FailNextConnects(1);
     plat::SOCKET s = plat::OpenTcpSocket();
-    EXPECT_FALSE(plat::ConnectWithTimeout(s, plat::MakeIPv4(127, 0, 0, 1), 4000, 500));
+    EXPECT_EQ(plat::StartConnect(s, plat::MakeIPv4(127, 0, 0, 1), 4000, 500), plat::ConnectStart::Failed);
     EXPECT_EQ(plat::WSAGetLastError(), plat::WSAECONNREFUSED);
     plat::closesocket(s);
     EXPECT_EQ(layer.Calls(),
               (std::vector<std::string>{"open", "connect 127.0.0.1:4000 timeout 500 refused", "close"}));
     plat::WSACleanup();
+}
+
+// A held connect stays pending, with nothing posted, until the test ends it
+// or its time limit on the platform clock passes; the pump then posts FD_WRITE
+// or FD_CLOSE with the error, once.
+TEST_F(SocketLayerTest, AHeldConnectEndsAsScripted) {
+    const struct {
+        const char* name;
+        int end;                         // 0 complete, else the error to fail with; -1: let it time out
+        std::vector<uint32_t> expected;  // event, error
+    } cases[] = {
+        {"completed", 0, {plat::FD_WRITE, 0}},
+        {"refused", plat::WSAECONNREFUSED, {plat::FD_CLOSE, uint32_t(plat::WSAECONNREFUSED)}},
+        {"timed out", -1, {plat::FD_CLOSE, uint32_t(plat::WSAETIMEDOUT)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        plat::FakeClock clock(5000);
+        plat::ScopedClock clockScope(clock);
+        plat::ScriptedSockets layer;
+        layer.Startup(plat::MakeWord(2, 2), nullptr);
+        layer.HoldNextConnects(1);
+        plat::SOCKET s = layer.OpenTcp();
+        ASSERT_EQ(layer.Connect(s, plat::MakeIPv4(127, 0, 0, 1), 40000, 10000), plat::ConnectStart::Pending);
+        layer.AsyncSelect(s, kMessage, plat::FD_READ | plat::FD_WRITE | plat::FD_CLOSE);
+        clock.Advance(10000);
+        layer.Pump();
+        EXPECT_TRUE(TakePosted().empty()) << "10,000 ms are still within the limit";
+        EXPECT_EQ(layer.Peer(s), -1);
+
+        if (c.end == 0) layer.CompleteConnect(s);
+        if (c.end > 0) layer.FailConnect(s, c.end);
+        if (c.end < 0) clock.Advance(1);
+        layer.Pump();
+        layer.Pump();
+        EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, c.expected[0], c.expected[1]}}));
+        if (c.end == 0) {
+            layer.PeerWrite(s, {7});
+            layer.Pump();
+            EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kMessage, s, plat::FD_READ, 0}}))
+                << "connected: reads as any socket";
+        }
+        EXPECT_EQ(layer.Calls()[1], "connect 127.0.0.1:40000 timeout 10000 held");
+        layer.Close(s);
+        layer.Cleanup();
+    }
 }
 
 }  // namespace

@@ -290,7 +290,8 @@ void CInsertAccountWindow::EndWait() {
 bool CInsertAccountWindow::Update() {
     if (IsWaiting()) {
         CGameSession& session = GameSession();
-        if (!IsServerConnected()) {
+        // A connect to the next server, moved to on the way in, is no loss.
+        if (!session.CanQueue()) {
             EndWait();
         } else if (plat::timeGetTime() - m_loginStart <= LOGIN_WAIT_MS) {
             if (session.IsNoticePending()) {

@@ -1,5 +1,6 @@
 #include "windows/play/play_windows.h"
 
+#include "anim/ani_object.h"
 #include "core/app_state.h"
 #include "core/config.h"
 #include "core/frame_hooks.h"
@@ -56,4 +57,14 @@ CEditBox* MakeLoginEditBox(CBaseWindow* parent, const char* name, size_t limit, 
 uint32_t StartTime() {
     const uint32_t now = plat::timeGetTime();
     return now ? now : 1;
+}
+
+std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction) {
+    if (animation == 0) return nullptr;
+    auto image = std::make_unique<CAniObject>();
+    if (!image->SetAnimation(animation)) return nullptr;
+    image->SetMotion(motion);
+    image->SetDirection(direction);
+    image->SetUnderlay(false);
+    return image;
 }

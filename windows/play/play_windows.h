@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 
+class CAniObject;
 class CBaseWindow;
 class CButton;
 class CEditBox;
@@ -24,3 +26,6 @@ void CentreWindow(CBaseWindow* window);
 CEditBox* MakeLoginEditBox(CBaseWindow* parent, const char* name, size_t limit, bool password);
 // The clock's milliseconds as the start of a wait (never 0, which means no wait).
 uint32_t StartTime();
+// An image of the animation playing the motion in the direction, or null
+// when the animation cannot be attached.
+std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction);

@@ -142,7 +142,8 @@ void CMultiServerWindow::ScrollToSelection() {
 bool CMultiServerWindow::Update() {
     CGameSession& session = GameSession();
     if (IsWaiting()) {
-        if (!IsServerConnected()) {
+        // A connect to the world's server, moved to on the way in, is no loss.
+        if (!session.CanQueue()) {
             m_message = GetTableText(kTextTable, kRowLost);
             EndWait();
         } else if (plat::timeGetTime() - m_requestStart <= SERVER_SELECT_WAIT_MS) {
@@ -152,7 +153,7 @@ bool CMultiServerWindow::Update() {
             EndWait();
         }
     }
-    if (IsServerConnected()) {
+    if (session.CanQueue()) {
         m_count = int32_t(std::min<size_t>(session.m_serverList.size(), INT32_MAX));
         if (CScrollBar* bar = GetScrollBar()) bar->SetMaximum(std::max(0, m_count - SERVER_LIST_ROWS));
         if (m_count > 0 && !m_preselected) {

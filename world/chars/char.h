@@ -258,6 +258,8 @@ public:
 
     uint32_t m_flagWord = 0;
     uint8_t m_ownByte = 0;
+    // The eight 3-bit colours of the pet's look (from its owner's record).
+    uint8_t m_colours[8] = {};
 
 private:
     void AddPetEffect(uint32_t resourceId);

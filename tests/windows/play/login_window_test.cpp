@@ -188,6 +188,20 @@ TEST_F(LoginWindowTest, TheWaitEndsByAnswerTimeOrLostConnection) {
     EXPECT_TRUE(m_login->GetButton(CInsertAccountWindow::kCancel)->IsInputOn());
 }
 
+TEST_F(LoginWindowTest, TheWaitGoesOnWhileMovingToTheNextServer) {
+    // Accepted log-ins may move the client to another server: that connect
+    // is pending when the notice comes.
+    Submit();
+    GameSession().SetEstablished(1);
+    m_sockets.HoldNextConnects(1);
+    g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);
+    m_driver.Frame();
+    EXPECT_TRUE(m_login->IsWaiting());
+    GameSession().PostSessionNotice(1, 1, "");
+    m_driver.Frame();
+    EXPECT_EQ(m_login->GetResult(), LOGIN_RESULT_LOGGED_IN);
+}
+
 TEST_F(LoginWindowTest, TabMovesBetweenTheBoxes) {
     m_login->LoadSavedID();
     ASSERT_TRUE(m_login->GetAccountBox()->IsFocused());
@@ -195,6 +209,42 @@ TEST_F(LoginWindowTest, TabMovesBetweenTheBoxes) {
     EXPECT_TRUE(m_login->GetPasswordBox()->IsFocused());
     Key(playtest::kScanTab, plat::VK_TAB);
     EXPECT_TRUE(m_login->GetAccountBox()->IsFocused());
+}
+
+// The notifications of the socket layer reach the program's session at once.
+class SessionPoster : public plat::ISocketNotifyPoster {
+public:
+    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
+        GameSession().OnSocketNotify(wParam, lParam);
+    }
+};
+
+TEST_F(LoginWindowTest, CancelReconnectsWithoutTheClockMoving) {
+    SessionPoster poster;
+    plat::ScopedSocketNotifyPoster posterScope(poster);
+    m_sockets.ClearCalls();
+    m_sockets.HoldNextConnects(1);
+    const uint32_t before = plat::timeGetTime();
+    m_login->CancelLogin();
+    EXPECT_EQ(plat::timeGetTime(), before);
+    EXPECT_EQ(m_login->GetResult(), LOGIN_RESULT_BACK);
+    ASSERT_GE(m_sockets.Calls().size(), 4u);
+    EXPECT_EQ(m_sockets.Calls()[1], "close");
+    EXPECT_EQ(m_sockets.Calls()[4], "connect 127.0.0.1:40000 timeout 10000 held");
+    EXPECT_TRUE(g_connection->IsConnecting());
+
+    // A log-in meanwhile sends nothing and ends its wait quietly.
+    m_login->SetResult(LOGIN_RESULT_NONE);
+    const int32_t boxes = MessageBoxes();
+    Submit();
+    m_driver.Frame();
+    EXPECT_FALSE(m_login->IsWaiting());
+    EXPECT_EQ(GameSession().QueuedMessages(), 0u);
+    EXPECT_EQ(MessageBoxes(), boxes);
+
+    m_sockets.CompleteConnect(g_connection->Socket());
+    plat::PumpSocketNotifications();
+    EXPECT_TRUE(IsServerConnected());
 }
 
 }  // namespace
