@@ -441,18 +441,7 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
     m_dashY += m_dashStepY;
     if (m_dashSteps % 4 == 0) {
         m_dashSteps = 0;
-        if (g_pAniPlayMgr) {
-            auto* dust = new CAniObject;
-            if (dust->SetAnimation(DASH_DUST_ANI)) {
-                dust->SetMotion(0);
-                dust->SetDirection(2);
-                dust->Play(false);
-                g_pAniPlayMgr->AddAtMapPosition(dust, owner->m_cellX * 24, owner->m_cellY * 12, 0, 1, 1, 0,
-                                                0);
-            } else {
-                delete dust;
-            }
-        }
+        PlayOnceAtTile(DASH_DUST_ANI, 2, owner->m_cellX, owner->m_cellY);
     }
     ++m_dashSteps;
     owner->SetPosition(int32_t(m_dashX), int32_t(m_dashY), 0);

@@ -246,6 +246,9 @@ private:
     CCharStatusObject* m_shownAttached[ATTACHED_LISTS] = {};
 };
 
+// Plays an animation (frame group 0) once at a tile through the play manager.
+void PlayOnceAtTile(uint32_t animation, uint8_t direction, int32_t tileX, int32_t tileY);
+
 // The random numbers of the idle replays and the footsteps (rand(); tests
 // seed it with srand).
 int32_t CharRandom();

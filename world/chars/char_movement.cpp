@@ -331,17 +331,7 @@ void CCharAction::WarpToCell(int32_t tileX, int32_t tileY) {
     CChar* owner = Owner();
     if (!owner) return;
     const int32_t oldX = owner->m_cellX, oldY = owner->m_cellY;
-    if (g_pAniPlayMgr) {
-        auto* dust = new CAniObject;
-        if (dust->SetAnimation(WARP_DUST_ANI)) {
-            dust->SetMotion(0);
-            dust->SetDirection(2);
-            dust->Play(false);
-            g_pAniPlayMgr->AddAtMapPosition(dust, oldX * 24, oldY * 12, 0, 1, 1, 0, 0);
-        } else {
-            delete dust;
-        }
-    }
+    PlayOnceAtTile(WARP_DUST_ANI, 2, oldX, oldY);
     owner->m_drawOffset[0] = float((oldX - tileX) * 24);
     owner->m_drawOffset[1] = float((oldY - tileY) * 12);
     owner->SetPosition(tileX * 24, tileY * 12, 0);
@@ -359,15 +349,20 @@ void CCharAction::SpawnFootstep() {
     if (cell->m_attributes & CELL_FOOTSTEP_1) kind = g_pMap->GetFootstepKind(1);
     if (kind < 0 || kind > 2) return;
     if (CharRandom() % 4 >= 2) return;
-    const uint32_t animation = g_pAniPlayMgr->FindAniByName(FOOTSTEP_ANIS[kind]);
-    auto* step = new CAniObject;
-    if (!animation || !step->SetAnimation(animation)) {
-        delete step;
+    PlayOnceAtTile(g_pAniPlayMgr->FindAniByName(FOOTSTEP_ANIS[kind]), 0, owner->m_cellX, owner->m_cellY);
+}
+
+void PlayOnceAtTile(uint32_t animation, uint8_t direction, int32_t tileX, int32_t tileY) {
+    if (!g_pAniPlayMgr || !animation) return;
+    auto* object = new CAniObject;
+    if (!object->SetAnimation(animation)) {
+        delete object;
         return;
     }
-    step->SetMotion(0);
-    step->Play(false);
-    g_pAniPlayMgr->AddAtMapPosition(step, owner->m_cellX * 24, owner->m_cellY * 12, 0, 1, 1, 0, 0);
+    object->SetMotion(0);
+    object->SetDirection(direction);
+    object->Play(false);
+    g_pAniPlayMgr->AddAtMapPosition(object, tileX * 24, tileY * 12, 0, 1, 1, 0, 0);
 }
 
 void CCharAction::RefreshAttachedObjects() {

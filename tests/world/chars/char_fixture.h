@@ -219,6 +219,12 @@ protected:
         g_pMap = &m_field;
     }
 
+    // One frame of a character after ms.
+    void CharFrame(CChar* c, uint32_t ms) {
+        Clock().Advance(ms);
+        c->UpdateFrame(ms, false);
+    }
+
     // A character made by the manager (the character animation).
     CChar* Make(uint8_t kind, uint32_t id, uint32_t resourceId = 0, int32_t slot = -1) {
         if (resourceId == 0)

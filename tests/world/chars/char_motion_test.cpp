@@ -15,11 +15,7 @@ namespace {
 
 class CharMotionTest : public CharFixture {
 protected:
-    // One frame of the character after ms.
-    void Frame(CChar* c, uint32_t ms = 40) {
-        Clock().Advance(ms);
-        c->UpdateFrame(ms, false);
-    }
+    void Frame(CChar* c, uint32_t ms = 40) { CharFrame(c, ms); }
     // A monster standing at tile (8, 8), its rest animation finished.
     CChar* Standing(uint32_t id) {
         CChar* c = Make(CHAR_KIND_MONSTER, id, CHAR_MONSTER_BASE);

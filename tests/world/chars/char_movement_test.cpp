@@ -17,10 +17,7 @@ namespace {
 
 class CharMovementTest : public CharFixture {
 protected:
-    void Frame(CChar* c, uint32_t ms = 33) {
-        Clock().Advance(ms);
-        c->UpdateFrame(ms, false);
-    }
+    void Frame(CChar* c, uint32_t ms = 33) { CharFrame(c, ms); }
     // Frames until the character stands again; the frame count.
     int WalkOut(CChar* c, int limit = 2000) {
         int frames = 0;
