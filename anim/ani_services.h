@@ -86,6 +86,9 @@ public:
     virtual bool IsFieldScriptRunning() = 0;
     // The event manager's input-lock byte.
     virtual bool IsInputLocked() = 0;
+    // The event manager's hide byte: while a field script runs with it set,
+    // player characters are not shown.
+    virtual bool IsPlayerHideSet() { return false; }
 };
 
 class IAniWindows {

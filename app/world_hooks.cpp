@@ -54,6 +54,37 @@ public:
     bool IsStatus9Set(CChar* c) override {
         return c && c->GetController() && c->GetController()->IsStatus9Set();
     }
+    bool CanAttack(CChar* user, CChar* target) override {
+        return user && user->GetController() && user->GetController()->CanAttack(target);
+    }
+    bool HasSkill(CChar* c, int32_t skillRow) override {
+        return c && c->GetData() && c->GetData()->HasSkill(skillRow);
+    }
+    uint32_t GetSkillValue(CChar* c, int32_t skillRow) override {
+        return c && c->GetData() ? c->GetData()->GetSkillValue(skillRow) : 0;
+    }
+    // The level, and the two further values a skill level asks for.
+    uint32_t GetRequirementValue(CChar* c, int which) override {
+        CCharData* data = c ? c->GetData() : nullptr;
+        if (!data) return 0;
+        switch (which) {
+            case 0:
+                return data->m_values[VALUE_LEVEL];
+            case 1:
+                return data->m_values[VALUE_REQUIRED_SECOND];
+            case 2:
+                return data->m_values[VALUE_REQUIRED_THIRD];
+            default:
+                return 0;
+        }
+    }
+    bool HandOverCombo(uint32_t charId, uint16_t b, uint16_t c) override {
+        CChar* character = g_pCharMgr ? g_pCharMgr->GetChar(charId) : nullptr;
+        CCharController* controller = character ? character->GetController() : nullptr;
+        if (!controller || !controller->m_ready || !controller->Data()) return false;
+        controller->Data()->SetComboValue(b, c);
+        return true;
+    }
     CItemObject* GetItemInSlot(CChar* c, int slot) override {
         return c && c->GetController() ? c->GetController()->GetItemInSlot(slot) : nullptr;
     }

@@ -142,6 +142,10 @@ public:
     uint16_t GetLevelWord22(int32_t row, int32_t level) const { return LevelWord(row, level, 22); }
     uint16_t GetLevelWord23(int32_t row, int32_t level) const { return LevelWord(row, level, 23); }
     uint16_t GetLevelWord24(int32_t row, int32_t level) const { return LevelWord(row, level, 24); }
+    // The n-th (0-5) of the six costs of a level: level words 19 to 24.
+    uint16_t GetLevelCost(int32_t row, int32_t level, int n) const {
+        return n >= 0 && n < 6 ? LevelWord(row, level, 19 + n) : uint16_t(0);
+    }
     uint32_t GetLevelDword15(int32_t row, int32_t level) const;
     uint32_t GetLevelDword25(int32_t row, int32_t level) const;
     // Level i16 of column 31 or 32, times 10.

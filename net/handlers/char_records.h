@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/message.h"
+#include "data/skill_table_mgr.h"
 
 // Record ids.
 enum : uint32_t {
@@ -54,8 +55,8 @@ enum : uint32_t {
 // Equipment slots 1 to 13 as optional values (-1: empty).
 inline constexpr int EQUIPMENT_SLOTS = 13;
 inline constexpr int32_t NO_VALUE = -1;
-// Skill ids start here; message kind 16 values arrive offset by it.
-inline constexpr uint32_t SKILL_ID_BASE = 3000000;
+// Skill ids start at SKILL_ID_BASE (the skill table's); message kind 16
+// values arrive offset by it.
 
 // The 128-bit status set: four words, word 0 first; status s (1-128) is bit
 // (s - 1) mod 32 of word (s - 1) / 32. Other ids are never set.

@@ -145,8 +145,6 @@ public:
     uint8_t m_signHover = 0;
     uint8_t m_alwaysVisible = 0;
     uint8_t m_reportFlag = 0;  // the character reports its position (the manager sets it)
-    uint8_t m_stepGuard = 0;
-    uint32_t m_stepGuardTime = 0;
     char m_clubName[CHAR_TEXT_SIZE] = {};
     char m_clubTitle[CHAR_TEXT_SIZE] = {};
     uint32_t m_clubValue = 0;

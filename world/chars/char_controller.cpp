@@ -712,6 +712,10 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                 data->m_curSpeed = float(record->m_value & 0x7F) * 0.001f;
             }
             return true;
+        case MSG_COMBO_TARGET:
+            if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))
+                data->SetComboValue(int32_t(combo->m_b), combo->m_c);
+            return true;
         default:
             // The rest (including those of the skill and item steps) are dropped unhandled.
             return true;

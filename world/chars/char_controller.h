@@ -139,7 +139,17 @@ struct CSkillGroup {
 enum : int {
     VALUE_ENERGY = 0,
     VALUE_ENERGY_MAX = 1,
-    VALUE_STAMINA = 2,     // running needs some; a walk with less than 1,000 does not break into a run
+    // The gauges a skill costs, the level and the attributes an item or a
+    // skill level asks for (the skill checks read them).
+    VALUE_SECOND_GAUGE = 2,
+    VALUE_SECOND_GAUGE_MAX = 3,
+    VALUE_STAMINA = 4,
+    VALUE_FOURTH_GAUGE = 5,
+    VALUE_FIFTH_GAUGE = 6,
+    VALUE_LEVEL = 23,
+    VALUE_REQUIRED_SECOND = 24,
+    VALUE_ATTRIBUTES = 25,  // six
+    VALUE_REQUIRED_THIRD = 32,
     VALUE_HUNDRED_A = 40,  // 100 after Create
     VALUE_HUNDRED_B = 41,  // 100 after Create; server code 11 sets it
     VALUE_COUNT = 48,
@@ -239,6 +249,81 @@ public:
     uint32_t m_energyRatio = 0;
     // Worn items by equipment position (1-13; index 0 unused); owned.
     std::unique_ptr<CItemObject> m_items[14];
+
+    // ---- Learned skills, combos and action delays (char_skills.cpp) ----
+    static constexpr int32_t MAX_SKILLS = 256;
+    static constexpr int32_t COMBO_COUNT = 3;
+    static constexpr int32_t COMBO_SKILLS = 4;
+    // Action delays: the casts of attack and other skills, and the pauses
+    // after their use.
+    enum : int { DELAY_ATTACK_CAST = 0, DELAY_SKILL_CAST = 1, DELAY_ATTACK_AFTER = 2, DELAY_SKILL_AFTER = 3 };
+
+    bool HasSkill(int32_t row) const;
+    // The entry's level, second value and flag byte; 0 when not learned.
+    uint32_t GetSkillLevel(int32_t row) const;
+    uint32_t GetSkillValue(int32_t row) const;
+    uint8_t GetSkillFlag(int32_t row) const;
+    // The selected entry's skill id (3,000,000 + row).
+    uint32_t GetSelectedSkillId() const;
+    // Mode 1 only; with a server an attack skill is not selectable.
+    void SelectSkill(int32_t mode, int32_t row);
+    // Stores a changed level and value (the skill window told), or appends a
+    // new skill; false when a new skill finds the list full.
+    bool AddOrUpdateSkill(uint32_t skillId, uint32_t level, uint32_t value, uint8_t flag);
+    // Removes the first entry with the flag byte whose attack flag (skill
+    // table column 6) equals attack; false when none.
+    bool RemoveSkill(bool attack, uint8_t flag);
+    // Without a server: four skills to start with and the combos made of the first.
+    void AddDefaultSkills();
+    // -1 keeps the selection; other values outside 0-2 select 0.
+    void SetComboIndex(int32_t index);
+    void SelectComboDirect(int32_t index);
+    void SetComboEntry(int32_t combo, uint32_t protectedValue, const uint32_t words[COMBO_SKILLS + 1]);
+    void SetComboLength(int32_t length);
+    void SetComboValue(int32_t index, uint32_t value);
+    // Asks the server to select a combo: one request while one is pending
+    // and none within 100 ms of the last. True when sent.
+    bool RequestComboSelect(int32_t index);
+    // The combo step after the use of a combo position: 0 past the length.
+    int32_t NextComboStep(uint32_t comboIndex) const;
+    bool IsAttackSkill(int32_t row) const;
+    // The id/value list (list B): the value of an id, 0 when absent.
+    uint16_t GetValueById(uint32_t id) const;
+    void RecomputeHighest();
+
+    int32_t m_skillCount = 0;
+    uint32_t m_skillRows[MAX_SKILLS] = {};
+    uint8_t m_skillFlags[MAX_SKILLS] = {};
+    uint32_t m_skillLevels[MAX_SKILLS] = {};
+    uint32_t m_skillValues[MAX_SKILLS] = {};
+    int32_t m_selectedCombo = -1;
+    int32_t m_comboLength = 0;
+    uint32_t m_comboValues[COMBO_COUNT] = {};
+    uint32_t m_combos[COMBO_COUNT][COMBO_SKILLS + 1] = {};  // four skill rows and a word
+    uint32_t m_comboProtected[COMBO_COUNT] = {};
+    int32_t m_selectedSkill = 0;
+    uint8_t m_skillSelected = 0;
+    int32_t m_comboStep = 0;
+    uint8_t m_comboRequestPending = 0;
+    int32_t m_comboRequested = 0;
+    uint32_t m_comboRequestTime = 0;
+    uint8_t m_comboRequestSent = 0;
+    // The combo window lets an attack follow before its pause ends (500 ms).
+    uint8_t m_comboWindowOpen = 0;
+    uint32_t m_comboWindowTime = 0;
+    uint32_t m_actionStart[4] = {};
+    uint32_t m_actionDelay[4] = {};
+    uint8_t m_castBytes[2] = {};      // a cast running: attack, other
+    uint8_t m_finishedBytes[2] = {};  // a use finished: attack, other
+    int32_t m_highestValue = 0;
+    // Checks' inputs: the last throttled action, the target a use waits
+    // for (-1 none), the timed chat block, the second hide byte.
+    uint32_t m_lastActionTime = 0;
+    uint8_t m_actedOnce = 0;
+    int32_t m_pendingTarget = -1;
+    uint8_t m_chatBlockOn = 0;
+    uint32_t m_chatBlockStart = 0, m_chatBlockLength = 0;
+    uint8_t m_hideByte2 = 0;
 
 private:
     std::unique_ptr<CTeam> m_pParty;
@@ -349,6 +434,8 @@ public:
     float m_dashStartX = 0, m_dashStartY = 0, m_dashX = 0, m_dashY = 0, m_dashToX = 0, m_dashToY = 0;
     float m_dashStepX = 0, m_dashStepY = 0;
     uint32_t m_dashSteps = 0;
+    // The skill object is free for the next use.
+    uint8_t m_skillReady = 1;
 
 protected:
     // Makes the flag the one of the state in progress (the old one cleared).
@@ -418,6 +505,46 @@ public:
     // when none has.
     IsoPoint FindFreeSpot(int32_t tileX, int32_t tileY);
 
+    // ---- Action permission checks (char_permissions.cpp) ----
+    bool IsFreeToAct() const;
+    bool CanStartAction() const;
+    bool CanAcceptCommand() const;
+    bool CanControl() const;
+    bool CanActNow() const;
+    bool CanStandUp() const;
+    bool IsNotStunned() const;
+    bool IsStatus54Set() const;
+    // False while the timed chat block runs; an expired block is cleared.
+    bool CanChat();
+    // At most one action per the map's interval (500 ms without one); true
+    // takes the action's time.
+    bool ThrottleAction();
+    // The skill waiting for the server's answer is an attack skill (or not);
+    // false for none.
+    bool IsPendingSkillAttack() const;
+    bool IsPendingSkillOther() const;
+    bool CanAttack(CChar* target) const;
+    // Whether an attack (or the skill, 0 for the selected one) may be used
+    // now; a refusal that explains itself leaves its text in message.
+    bool CanUseSkill(bool attack, uint32_t skillId, bool force, char* message, size_t capacity) const;
+    // Whether the owner is shown to the viewer (the user's own character).
+    bool IsCharVisible(CChar* viewer) const;
+    // The character with the id stands within 8 tiles (the answer is kept a
+    // second once given).
+    bool NearTarget(uint32_t charId);
+
+    // The skill waiting for the server's answer (set by a use).
+    uint8_t m_pendingUseFlag = 0;
+    uint32_t m_pendingUseTime = 0;
+    int32_t m_pendingUseRow = -1;
+    uint8_t m_stepGuardOn = 0;
+    uint32_t m_stepGuardTime = 0;
+
+private:
+    // The action's skill object can take the next use.
+    bool IsSkillObjectReady() const;
+
+public:
     CChar* Owner() const { return m_pOwner; }
     CCharData* Data() const { return m_pData.get(); }
     CCharActionHolder* Holder() const { return m_pHolder.get(); }

@@ -407,6 +407,16 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             if (auto* p = dynamic_cast<CCharTextMsg*>(data))
                 if (CChar* c = GetChar(p->m_charId)) CChar::CopyText(c->m_title, p->m_text);
             return true;
+        case MSG_SKILL_UPDATE:
+            // The attack flag and the flag byte, the skill id, its level and second value.
+            if (auto* p = dynamic_cast<CSkillUpdateMsg*>(data); p && m_pPlayer && m_pPlayer->GetData())
+                m_pPlayer->GetData()->AddOrUpdateSkill(p->m_value, p->m_bytes[2], p->m_bytes[3],
+                                                       p->m_bytes[1]);
+            return true;
+        case MSG_SKILL_REMOVE:
+            if (auto* p = dynamic_cast<CSkillRemoveMsg*>(data); p && m_pPlayer && m_pPlayer->GetData())
+                m_pPlayer->GetData()->RemoveSkill(p->m_a != 0, p->m_b);
+            return true;
         default:
             return true;  // deleted unhandled
     }

@@ -215,7 +215,7 @@ void CCharAction::StepMove(bool moving) {
             break;
     }
     if (holder) holder->m_done = 1;
-    owner->m_stepGuard = 0;
+    if (m_pController) m_pController->m_stepGuardOn = 0;
     SetActiveFlag(&m_moving);
     const float speed = data->GetMoveSpeed();
     if (CAniObject* ani = owner->GetAniObject()) {

@@ -30,6 +30,20 @@ public:
         GameSession().SendControlledCharPoints(id, 0, &point, 1);
     }
     void SendPickUp(uint32_t objectId) override { GameSession().SendPickUp(objectId); }
+    void SendComboSelect() override { GameSession().SendComboSelect(); }
+    void SendUseSkill(uint8_t skillFlag, uint8_t kind, const uint8_t* payload, size_t count) override {
+        GameSession().SendUseSkill(skillFlag, kind, payload, count);
+    }
+    void SendUseItem(uint8_t slot, const uint8_t* payload, size_t count) override {
+        GameSession().SendUseItem(slot, payload, count);
+    }
+    void SendUseQuickSkill(uint8_t slot, const uint8_t* payload, size_t count) override {
+        GameSession().SendUseQuickSkill(slot, payload, count);
+    }
+    void SendPointRequest(uint8_t kind, uint16_t count, uint16_t x, uint16_t y) override {
+        GameSession().SendPointRequest(kind, count, x, y);
+    }
+    void SendItemKind(uint8_t kind) override { GameSession().SendItemKind(kind); }
 };
 
 }  // namespace

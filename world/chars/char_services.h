@@ -3,6 +3,7 @@
 // character has an effect list), and the requests the character code sends
 // (the game session's; a test gives the manager a recorder).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -58,6 +59,14 @@ public:
     virtual void SendControlledCharDestination(uint32_t charId, uint16_t tileX, uint16_t tileY) = 0;
     // Request 7: picks up an object lying on the field.
     virtual void SendPickUp(uint32_t objectId) = 0;
+    // The skill and item requests of the controller: 49 (combo select),
+    // 19 (a skill), 28 (an item or a quick-slot skill), 8 (a point) and 31.
+    virtual void SendComboSelect() = 0;
+    virtual void SendUseSkill(uint8_t skillFlag, uint8_t kind, const uint8_t* payload, size_t count) = 0;
+    virtual void SendUseItem(uint8_t slot, const uint8_t* payload, size_t count) = 0;
+    virtual void SendUseQuickSkill(uint8_t slot, const uint8_t* payload, size_t count) = 0;
+    virtual void SendPointRequest(uint8_t kind, uint16_t count, uint16_t x, uint16_t y) = 0;
+    virtual void SendItemKind(uint8_t kind) = 0;
 };
 
 // The requests of the program's game session.

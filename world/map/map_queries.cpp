@@ -83,7 +83,9 @@ uint16_t CMap::GetMinimapNumber() {
 int32_t CMap::GetStageNumberText() {
     const char* text = m_pStage ? m_pStage->GetText(0, STAGE_PROP_NUMBER_TEXT, 0) : nullptr;
     if (!text || !*text) return -1;
-    return int32_t(std::strtol(text, nullptr, 10));
+    char* end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    return end == text ? -1 : int32_t(number);  // no number: none
 }
 
 bool CMap::GetEightStageBytes(uint8_t out[8]) {

@@ -92,6 +92,31 @@ struct RecordingRequests : ICharRequests {
         sent.push_back("33/1 " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y));
     }
     void SendPickUp(uint32_t id) override { sent.push_back("7 " + std::to_string(id)); }
+    void SendComboSelect() override { sent.push_back("combo select"); }
+    // Requests with payloads: the code, the leading bytes and the payload in hex.
+    static std::string Hex(const uint8_t* p, size_t n) {
+        std::string out;
+        static const char digits[] = "0123456789abcdef";
+        for (size_t i = 0; i < n; ++i) {
+            out += digits[p[i] >> 4];
+            out += digits[p[i] & 15];
+        }
+        return out;
+    }
+    void SendUseSkill(uint8_t flag, uint8_t kind, const uint8_t* p, size_t n) override {
+        sent.push_back("19 " + std::to_string(flag) + " " + std::to_string(kind) + " " + Hex(p, n));
+    }
+    void SendUseItem(uint8_t slot, const uint8_t* p, size_t n) override {
+        sent.push_back("28 " + std::to_string(slot) + " " + Hex(p, n));
+    }
+    void SendUseQuickSkill(uint8_t slot, const uint8_t* p, size_t n) override {
+        sent.push_back("28 " + std::to_string(slot) + " 1 " + Hex(p, n));
+    }
+    void SendPointRequest(uint8_t kind, uint16_t count, uint16_t x, uint16_t y) override {
+        sent.push_back("8 " + std::to_string(kind) + " " + std::to_string(count) + " " + std::to_string(x) +
+                       " " + std::to_string(y));
+    }
+    void SendItemKind(uint8_t kind) override { sent.push_back("31 " + std::to_string(kind)); }
 };
 
 struct FakeSound : IFieldSound {
