@@ -15,6 +15,7 @@
 #include "world/chars/char.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
 #include "world/chars/char_steps.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
@@ -697,14 +698,25 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && Action())
                 Action()->Dash(int32_t(record->m_x), int32_t(record->m_y));
             return true;
+        case CHAR_EVENT_PICK_UP:
+            if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && m_pHolder)
+                m_pHolder->AppendStep(std::make_unique<CPickUpStep>(m_pHolder.get(), record->m_value));
+            return true;
         case CHAR_EVENT_MOVE:
+            if (!m_ready) return false;
+            m_moving = 0;
+            if (auto* record = dynamic_cast<CCharMoveMsg*>(payload)) ApplyMove(*record);
+            return true;
         case CHAR_EVENT_MOVE_ORDER:
+            if (!m_ready) return false;
+            if (auto* record = dynamic_cast<CCharMoveOrder*>(payload))
+                ApplyMoveOrder(int32_t(record->m_tileX), int32_t(record->m_tileY));
+            return true;
         case MSG_CHAR_STATE_73:
         case MSG_CHAR_STATE_74:
         case MSG_CHAR_STATE_75:
-            // Movement and following are the action's steps; they wait for a ready controller.
             if (!m_ready) return false;
-            if (eventId == CHAR_EVENT_MOVE) m_moving = 0;
+            if (auto* record = dynamic_cast<CCharStateMsg*>(payload)) ApplyFollow(eventId, *record);
             return true;
         case CHAR_EVENT_SPEED:
             if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) {
@@ -720,4 +732,54 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             // The rest (including those of the skill and item steps) are dropped unhandled.
             return true;
     }
+}
+
+// ---- Walking orders ----
+
+void CCharController::ApplyMove(const CCharMoveMsg& msg) {
+    if (!m_pHolder) return;
+    if (msg.m_direct) {
+        if (Action()) Action()->MoveTo(int32_t(msg.m_x), int32_t(msg.m_y));
+        return;
+    }
+    m_pHolder->ClearPending();
+    if (msg.m_follow)
+        m_pHolder->AppendStep(
+            std::make_unique<CWalkStep>(m_pHolder.get(), msg.m_targetId, 0, msg.m_distance, 0, false));
+    else
+        m_pHolder->AppendStep(
+            std::make_unique<CWalkStep>(m_pHolder.get(), int32_t(msg.m_x), int32_t(msg.m_y), 0));
+}
+
+void CCharController::ApplyMoveOrder(int32_t tileX, int32_t tileY) {
+    if (!m_pHolder) return;
+    m_pHolder->ClearPending();
+    m_pHolder->AppendStep(std::make_unique<CWalkStep>(m_pHolder.get(), tileX, tileY, 0));
+}
+
+void CCharController::ApplyFollow(uint32_t eventId, const CCharStateMsg& msg) {
+    // 73 and 75 name a character that starts keeping away from the player or
+    // stops following; 74 names one that follows this character.
+    const uint32_t namedId = eventId == MSG_CHAR_STATE_74 ? msg.m_value : msg.m_charId;
+    CChar* named = g_pCharMgr ? g_pCharMgr->GetChar(namedId) : nullptr;
+    CCharController* controller = named ? named->GetController() : nullptr;
+    if (!controller || !controller->m_pHolder) {
+        CharRequests().SendCharLookup(namedId);
+        return;
+    }
+    CCharData* data = controller->m_pData.get();
+    controller->m_pHolder->ClearPending();
+    if (eventId == MSG_CHAR_STATE_75) {
+        data->m_followFlags[0] = data->m_followFlags[1] = 0;
+        return;
+    }
+    const bool follows = eventId == MSG_CHAR_STATE_74;
+    CChar* player = g_pCharMgr->GetPlayer();
+    const uint32_t leader =
+        follows ? (m_pOwner ? m_pOwner->GetCharId() : 0) : (player ? player->GetCharId() : 0);
+    data->m_followFlags[follows ? 0 : 1] = 1;
+    controller->m_followSource = leader;
+    auto step = std::make_unique<CWalkStep>(controller->m_pHolder.get(), leader, 0, 0, 0, !follows);
+    step->SetPeriod(STEP_PERIOD_MS);
+    controller->m_pHolder->AppendStep(std::move(step));
 }

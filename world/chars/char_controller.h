@@ -500,6 +500,11 @@ public:
     void RefreshEquipmentEffects() {}
     bool IsTeamMember(const char* name);
     bool IsStatus9Set() const;
+    // Walking orders (events 64, 65 and server code 100, 73-75): a walk to a
+    // tile or up to a character, and the follow commands.
+    void ApplyMove(const class CCharMoveMsg& msg);
+    void ApplyMoveOrder(int32_t tileX, int32_t tileY);
+    void ApplyFollow(uint32_t eventId, const class CCharStateMsg& msg);
     // The passable cell nearest to the tile's cell in the first of 100
     // growing squares (offsets -k to 2k) that has one, as a tile; (-4, -4)
     // when none has.

@@ -474,9 +474,9 @@ bool CCharMgr::HandleServerUpdate(uint32_t code, const uint8_t* bytes, size_t le
                 data->m_runSpeed = data->m_curSpeed;
             else
                 data->m_walkSpeed = data->m_curSpeed;
-            // The move target replaces the pending steps.
-            if (CCharController* controller = c->GetController(); controller && controller->Holder())
-                controller->Holder()->ClearPending();
+            // The move target replaces the pending steps and the walk starts.
+            if (CCharController* controller = c->GetController())
+                controller->ApplyMoveOrder(int32_t(order.m_tileX), int32_t(order.m_tileY));
             return true;
         }
         default:

@@ -200,16 +200,14 @@ bool CPickUpStep::Update() {
         Finish();  // taken by someone else, or never there
         return true;
     }
+    const bool moving = data->m_motion == MOTION_WALK || data->m_motion == MOTION_RUN;
+    if (m_walking && moving) return true;  // far: asked on arrival
     if (GoTo(x, y)) {
         Finish();
         return true;
     }
-    // Far: walk there and ask on arrival; a walk that ends short gives up.
-    if (!m_walking) {
-        m_walking = 1;
-        if (!action->MoveTo(x, y)) Finish();
-    } else if (data->m_motion != MOTION_WALK && data->m_motion != MOTION_RUN) {
-        Finish();
-    }
+    // Far: walk there; a walk that ends short of it gives up.
+    if (m_walking || !action->MoveTo(x, y)) Finish();
+    m_walking = 1;
     return true;
 }
