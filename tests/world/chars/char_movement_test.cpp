@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "tests/world/chars/char_fixture.h"
 #include "world/map/map_data.h"
 #include "world/map/path_finder.h"
+#include "world/map/stage_text.h"
 
 using namespace chartest;
 
@@ -240,6 +242,45 @@ TEST_F(CharMovementTest, SpeedFollowsTheEventAndTheSpeedStatuses) {
     data->m_eventSpeed = 0.05f;
     m_events.visualEvent = true;
     EXPECT_FLOAT_EQ(data->GetMoveSpeed(), 0.05f);
+}
+
+TEST_F(CharMovementTest, RunningLeavesFootstepsOnMarkedGroundHalfTheTimeWhileTheOptionIsOn) {
+    // Row 2 of cells is grass (attribute bit 9), the stage's kind 1.
+    std::string text = OpenField(16, 16);
+    const size_t row2 = text.find("cells\n") + 6 + 2 * 17;
+    text.replace(row2, 16, std::string(16, 'g'));
+    text.insert(text.find("cells\n"), "legend g ground 0 attr 512\n");
+    LoadField(text);
+    std::vector<uint8_t> stage;
+    std::string error;
+    ASSERT_TRUE(maptext::BuildStageText("group properties\n  @7 byte 1\nend\n", stage, &error)) << error;
+    auto stageData = std::make_unique<CStageData>();
+    ASSERT_TRUE(stageData->Load(stage.data(), stage.size(), "stage"));
+    m_field.AdoptStage(std::move(stageData));
+    qmtest::TableBuilder names(1, 2);
+    names.Text(0).U32(1).Set(0, 0, "MoveEffect_Grass").Set(1, 0, 596);
+    m_db.Write(PLAY_NAME_TABLE_FILE, names);
+    ASSERT_TRUE(m_play.Init());
+    const COptions saved = g_options;
+    std::srand(3);
+
+    auto steps = [&](bool option, int32_t tileY) {
+        g_options.SetByte(OPT_FOOTSTEPS, option ? 1 : 0);
+        CChar* c = MonsterAt(40 + uint32_t(tileY), 2, tileY);
+        c->GetData()->m_runFlag = 1;
+        const size_t before = m_play.GetCount();
+        EXPECT_TRUE(c->GetAction()->MoveTo(60, tileY));
+        EXPECT_EQ(c->GetData()->m_motion, MOTION_RUN);
+        int frames = 0;
+        for (; frames < 40; ++frames) Frame(c);
+        return m_play.GetCount() - before;
+    };
+    const size_t onGrass = steps(true, 10);  // cell row 2
+    EXPECT_GT(onGrass, 0u);
+    EXPECT_LT(onGrass, 10u);  // 40 frames of 33 ms: ten chances, one in two taken
+    EXPECT_EQ(steps(false, 11), 0u);
+    EXPECT_EQ(steps(true, 30), 0u);  // plain ground
+    g_options = saved;
 }
 
 }  // namespace
