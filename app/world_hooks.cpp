@@ -78,6 +78,12 @@ public:
                 return 0;
         }
     }
+    bool CharStateEvent(uint32_t charId, uint8_t kind, uint32_t, uint16_t) override {
+        CChar* character = g_pCharMgr ? g_pCharMgr->GetChar(charId) : nullptr;
+        if (!character || !character->GetController()) return false;
+        character->GetController()->OnServerEvent(kind);
+        return true;
+    }
     bool HandOverCombo(uint32_t charId, uint16_t b, uint16_t c) override {
         CChar* character = g_pCharMgr ? g_pCharMgr->GetChar(charId) : nullptr;
         CCharController* controller = character ? character->GetController() : nullptr;

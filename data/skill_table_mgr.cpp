@@ -46,15 +46,39 @@ CSkillTableMgr::~CSkillTableMgr() {
     CSkillTableMgr::Release();
 }
 
+namespace {
+
+// The table of the file, or null when it does not load.
+std::unique_ptr<CDataTable> LoadTable(int file) {
+    auto table = std::make_unique<CDataTable>();
+    if (!table->LoadDataTable(file)) table.reset();
+    return table;
+}
+
+constexpr int SKILL_TABLE_13_FILE = 13;
+constexpr int SKILL_TABLE_31_FILE = 31;
+constexpr int SKILL_FACTOR_FILE = 24;
+constexpr float DEFAULT_FACTORS[CSkillTableMgr::FACTOR_COUNT] = {6.0f, 7.0f, 5.0f, 5.0f};
+
+}  // namespace
+
 bool CSkillTableMgr::Create() {
     CObjectMgr::Create();
-    m_table = std::make_unique<CDataTable>();
-    if (!m_table->LoadDataTable(SKILL_TABLE_FILE)) m_table.reset();
-    return true;
+    m_table = LoadTable(SKILL_TABLE_FILE);
+    m_table13 = LoadTable(SKILL_TABLE_13_FILE);
+    m_table31 = LoadTable(SKILL_TABLE_31_FILE);
+    if (std::unique_ptr<CDataTable> factors = LoadTable(SKILL_FACTOR_FILE)) {
+        for (int n = 0; n < FACTOR_COUNT; ++n) m_factors[n] = float(factors->GetInt(1, n));
+    } else {
+        std::copy(std::begin(DEFAULT_FACTORS), std::end(DEFAULT_FACTORS), m_factors);
+    }
+    return m_table && m_table13 && m_table31;
 }
 
 bool CSkillTableMgr::Release() {
     m_table.reset();
+    m_table13.reset();
+    m_table31.reset();
     return CObjectMgr::Release();
 }
 
@@ -432,6 +456,18 @@ CSkillUse* CSkillTableMgr::FindActiveSkillUse(uint32_t ownerId, uint32_t targetI
         if (use && !use->m_finished && use->m_ownerId == ownerId && use->HasOpenTarget(targetId)) return use;
     }
     return nullptr;
+}
+
+bool CSkillTableMgr::MarkTargetHit(uint32_t ownerId, uint32_t targetId) {
+    CSkillUse* use = FindActiveSkillUse(ownerId, targetId);
+    if (!use) return false;
+    for (auto it = use->m_targets.rbegin(); it != use->m_targets.rend(); ++it)
+        if (it->m_id == targetId && it->m_open) {
+            it->m_open = false;
+            it->m_hit = true;
+            return true;
+        }
+    return false;
 }
 
 CSkillUse* CSkillTableMgr::FindSkillUseByTarget(uint32_t targetId) {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/draw_object.h"
 #include "core/object_mgr.h"
 #include "data/data_table.h"
 
@@ -58,12 +59,15 @@ enum SkillColumn : int {
     SKILL_COL_LEVELS = 62,  // the nested level table
 };
 
-// One running use of a skill (one per cast), made by the effect code.
-class CSkillUse : public CBaseObject {
+// One running use of a skill (one per cast): the character code's skill
+// action, a drawable object (its icon can be dragged).
+class CSkillUse : public CDrawObject {
 public:
     struct Target {
         uint32_t m_id = 0;
         bool m_open = true;  // the target still has an entry to play
+        bool m_hit = false;  // the server reported it finished
+        bool m_blocked = false;
     };
 
     uint32_t m_ownerId = 0;
@@ -96,10 +100,15 @@ public:
     CSkillTableMgr();
     ~CSkillTableMgr() override;
 
-    // Loads the skill table.
+    // Loads the skill table and tables 13 and 31 (false when one is missing)
+    // and the four factors of table 24 (6, 7, 5 and 5 without it).
     bool Create() override;
     bool Release() override;
     const CDataTable* GetTable() const { return m_table.get(); }
+    const CDataTable* GetTable13() const { return m_table13.get(); }
+    const CDataTable* GetTable31() const { return m_table31.get(); }
+    float GetFactor(int n) const { return n >= 0 && n < FACTOR_COUNT ? m_factors[n] : 0.0f; }
+    static constexpr int FACTOR_COUNT = 4;
 
     uint32_t GetSkillId(int32_t row) const;
     const char* GetName(int32_t row) const;
@@ -199,6 +208,9 @@ public:
 
     // Running skill uses.
     CSkillUse* FindActiveSkillUse(uint32_t ownerId, uint32_t targetId);
+    // Marks the last open entry of the target in the owner's open use as
+    // hit; false when there is none.
+    bool MarkTargetHit(uint32_t ownerId, uint32_t targetId);
     CSkillUse* FindSkillUseByTarget(uint32_t targetId);
     // Update of every use, then the finished ones are deleted. True.
     bool UpdateSkillUses();
@@ -228,6 +240,9 @@ private:
                                            double minRange, double maxRange, Fit fit) const;
 
     std::unique_ptr<CDataTable> m_table;
+    std::unique_ptr<CDataTable> m_table13;
+    std::unique_ptr<CDataTable> m_table31;
+    float m_factors[FACTOR_COUNT] = {};
 };
 
 // The program's skill manager (null while there is none).

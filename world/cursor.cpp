@@ -259,6 +259,10 @@ int32_t CCursor::ComputeShape() {
     if (plat::GetAsyncKeyState(ALT_KEY) < 0 && m_pointed.m_present) return CURSOR_ALT;
     if (m_mode == 1 || m_mode == 2) return CURSOR_MODE;
     if (m_forced) return m_forcedShape;
+    CCharController* controller = user->GetController();
+    if (controller && !controller->CanUseSkill(true, 0, false, nullptr, 0) && user->GetData() &&
+        user->GetData()->m_motion != MOTION_SKILL)
+        return CURSOR_CANNOT_ACT;
     if (!g_pMap || !g_pMap->GetMapData()) return CURSOR_NORMAL;
     const int32_t x = m_pSprite ? m_pSprite->m_screenX : 0;
     const int32_t y = m_pSprite ? m_pSprite->m_screenY : 0;

@@ -68,6 +68,7 @@
 #include "ui/window_mgr.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/skill_action.h"
 #include "world/cursor.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
@@ -273,6 +274,8 @@ std::vector<HookRow> HookTable() {
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
+        {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kAbsent},
+        {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kKept},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "core/config.h"
@@ -16,6 +17,7 @@
 #include "platform/socket.h"
 #include "platform/window.h"
 #include "platform/window_scripted.h"
+#include "tests/support/data_fixtures.h"
 
 namespace {
 
@@ -120,6 +122,42 @@ TEST_F(NetworkSetupTest, LateCloseOfAReplacedSocketLeavesTheNewConnectionOpen) {
 
     RunFrame();  // the old socket's close notice reaches the main window
     EXPECT_TRUE(IsServerConnected());
+}
+
+// A pending connect ends in the notification the pump posts, which the main
+// window passes on: completed, the connection reads; refused, it closes with
+// the status text and no notice. A late close of the socket it replaced
+// leaves it pending.
+TEST_F(NetworkSetupTest, APendingConnectEndsThroughTheMainWindow) {
+    std::vector<std::string> rows(CONNECT_FAILED_ROW + 1);
+    rows[CONNECT_FAILED_ROW] = "unreachable";
+    qmtest::ScopedTextTables texts({{CONNECT_FAILED_TABLE, rows}});
+    int notices = 0;
+    GameSession().SetDisconnectNotice([&notices] { ++notices; });
+    ASSERT_TRUE(CreateGlobal(GlobalSlot::Network));
+    plat::SOCKET first = OpenConnection();
+    m_sockets.PeerClose(first);
+    GetNetworkFrameClient()->OnFrame();  // the close notice of the first socket waits
+
+    for (bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "refused" : "completed");
+        SetConnectStatusText("");
+        m_sockets.HoldNextConnects(1);
+        g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);
+        const plat::SOCKET s = g_connection->Socket();
+        RunFrame();
+        ASSERT_TRUE(g_connection->IsConnecting());
+        if (refused)
+            m_sockets.FailConnect(s);
+        else
+            m_sockets.CompleteConnect(s);
+        RunFrame();
+        EXPECT_FALSE(g_connection->IsConnecting());
+        EXPECT_EQ(IsServerConnected(), !refused);
+        EXPECT_STREQ(ConnectStatusText, refused ? "unreachable" : "");
+    }
+    EXPECT_EQ(notices, 0);
+    GameSession().SetDisconnectNotice({});
 }
 
 }  // namespace

@@ -152,6 +152,16 @@ TEST_F(CursorTest, ShapesFollowWhatLiesUnderTheMouse) {
         }
     }
     m_keys.SetKeyDown(ALT_KEY, false);
+    // A user who may not act now (status 7) sees so, unless a skill is in use.
+    m_cursor->SetPointed(0, 0);
+    me->GetData()->m_status[0] = 1u << 6;
+    MouseOverCell(1, 1);
+    EXPECT_EQ(m_cursor->GetShape(), CURSOR_CANNOT_ACT);
+    me->GetData()->m_motion = MOTION_SKILL;
+    MouseOverCell(1, 1);
+    EXPECT_EQ(m_cursor->GetShape(), CURSOR_NORMAL);
+    me->GetData()->m_status[0] = 0;
+    me->GetData()->m_motion = MOTION_STAND;
     // A window asks for its own shape; the mode of animation 1 or 2 overrides it.
     m_cursor->SetPointed(50, POINTED_KIND_MONSTER);
     m_cursor->SetShapeIndex(CURSOR_NORMAL);

@@ -35,6 +35,7 @@ int Usage() {
         "usage: qmimage span OUT IN.bmp [--indexed] [--header N]\n"
         "       qmimage frames OUT IN.bmp... [--indexed]\n"
         "       qmimage dtx OUT SHEET.bmp UNITS.txt [--version N]\n"
+        "       qmimage dtx-text OUT SHEET.txt [--version N]\n"
         "       qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]\n"
         "       qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]\n");
     return 2;
@@ -174,6 +175,33 @@ int CmdFrames(const Args& a, bool dtx) {
     return 0;
 }
 
+// One unit of numbers read from a line: x y width height anchorX anchorY
+// [shadowAnchorX shadowAnchorY shadowAngle shadowLength]; an empty line adds
+// nothing. False for another count of numbers or words that are not numbers.
+bool ParseUnit(std::istringstream& s, std::vector<DtxUnit>& units) {
+    std::vector<long> v;
+    long n;
+    while (s >> n) v.push_back(n);
+    if (!s.eof()) return false;
+    if (v.empty()) return true;
+    if (v.size() != 6 && v.size() != 10) return false;
+    v.resize(10, 0);
+    DtxUnit u;
+    u.x = int32_t(v[0]);
+    u.y = int32_t(v[1]);
+    u.width = int32_t(v[2]);
+    u.height = int32_t(v[3]);
+    u.anchorX = int16_t(v[4]);
+    u.anchorY = int16_t(v[5]);
+    u.shadowAnchorX = int16_t(v[6]);
+    u.shadowAnchorY = int16_t(v[7]);
+    u.shadowAngle = int16_t(v[8]);
+    u.shadowLength = int16_t(v[9]);
+    SetUnitTexCoords(u);
+    units.push_back(u);
+    return true;
+}
+
 bool ReadUnits(const std::string& path, std::vector<DtxUnit>& units, std::string& error) {
     std::ifstream in(plat::MapPath(path));
     if (!in) {
@@ -186,40 +214,87 @@ bool ReadUnits(const std::string& path, std::vector<DtxUnit>& units, std::string
         ++number;
         if (auto hash = line.find('#'); hash != std::string::npos) line.resize(hash);
         std::istringstream s(line);
-        std::vector<long> v;
-        long n;
-        while (s >> n) v.push_back(n);
-        if (v.empty()) continue;
-        if (v.size() != 6 && v.size() != 10) {
+        if (!ParseUnit(s, units)) {
             error = path + ":" + std::to_string(number) + ": expected 6 or 10 numbers";
             return false;
         }
-        v.resize(10, 0);
-        DtxUnit u;
-        u.x = int32_t(v[0]);
-        u.y = int32_t(v[1]);
-        u.width = int32_t(v[2]);
-        u.height = int32_t(v[3]);
-        u.anchorX = int16_t(v[4]);
-        u.anchorY = int16_t(v[5]);
-        u.shadowAnchorX = int16_t(v[6]);
-        u.shadowAnchorY = int16_t(v[7]);
-        u.shadowAngle = int16_t(v[8]);
-        u.shadowLength = int16_t(v[9]);
-        SetUnitTexCoords(u);
-        units.push_back(u);
     }
     return true;
 }
 
-int CmdDtx(const Args& a) {
-    if (a.positional.size() != 3) return Usage();
-    RgbPicture sheet;
-    std::vector<DtxUnit> units;
-    std::string error;
-    if (!ReadBmp(a.positional[1], sheet, error) || !ReadUnits(a.positional[2], units, error))
-        return Fail(error);
-    const uint8_t version = uint8_t(a.Number("--version", 4));
+// A sheet drawn in text: "size W H" (whole tiles of 256), "colour K RRGGBB"
+// for a one-character key, blocks of pixel rows "pixels X Y" ... "end" in
+// which '.' and ' ' stay transparent, and "unit ..." lines as in UNITS.txt;
+// a line starting with '#' outside the blocks is a comment.
+bool ReadTextSheet(const std::string& path, RgbPicture& sheet, std::vector<DtxUnit>& units,
+                   std::string& error) {
+    std::ifstream in(plat::MapPath(path));
+    if (!in) {
+        error = "cannot read " + path;
+        return false;
+    }
+    std::map<char, uint32_t> colours;
+    std::string line;
+    int number = 0;
+    int32_t blockX = 0, blockY = 0, row = -1;  // row >= 0 inside a pixel block
+    auto fail = [&](const std::string& what) {
+        error = path + ":" + std::to_string(number) + ": " + what;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (row >= 0) {
+            if (line == "end") {
+                row = -1;
+                continue;
+            }
+            for (size_t x = 0; x < line.size(); ++x) {
+                const char key = line[x];
+                if (key == '.' || key == ' ') continue;
+                auto it = colours.find(key);
+                if (it == colours.end()) return fail(std::string("no colour for '") + key + "'");
+                const int64_t px = int64_t(blockX) + int64_t(x), py = int64_t(blockY) + row;
+                if (px >= sheet.width || py >= sheet.height) return fail("the pixels leave the sheet");
+                sheet.pixels[size_t(py) * size_t(sheet.width) + size_t(px)] = it->second;
+            }
+            ++row;
+            continue;
+        }
+        std::istringstream s(line);
+        std::string word;
+        if (!(s >> word) || word[0] == '#') continue;  // a comment line
+        if (word == "size") {
+            long w = 0, h = 0;
+            if (!(s >> w >> h) || w <= 0 || h <= 0 || w % 256 || h % 256 || w * h > 255L * 256 * 256)
+                return fail("the size must be whole tiles of 256, at most 255 of them");
+            sheet.width = int32_t(w);
+            sheet.height = int32_t(h);
+            sheet.pixels.assign(size_t(w) * size_t(h), kMagenta);
+        } else if (word == "colour") {
+            std::string key, rgb;
+            if (!(s >> key >> rgb) || key.size() != 1 || rgb.size() != 6 || key == "." ||
+                rgb.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                return fail("expected: colour KEY RRGGBB");
+            colours[key[0]] = uint32_t(std::strtoul(rgb.c_str(), nullptr, 16));
+        } else if (word == "pixels") {
+            if (sheet.pixels.empty()) return fail("pixels before the size");
+            if (!(s >> blockX >> blockY) || blockX < 0 || blockY < 0) return fail("expected: pixels X Y");
+            row = 0;
+        } else if (word == "unit") {
+            if (!ParseUnit(s, units)) return fail("expected 6 or 10 numbers");
+        } else {
+            return fail("unknown line '" + word + "'");
+        }
+    }
+    if (row >= 0) return fail("the pixels have no 'end'");
+    if (sheet.pixels.empty()) return fail("no size");
+    return true;
+}
+
+// Writes the sheet (magenta transparent) and its units.
+int WriteSheet(const std::string& out, const RgbPicture& sheet, const std::vector<DtxUnit>& units,
+               uint8_t version) {
     const uint32_t columns = uint32_t(sheet.width) >> 8, rows = uint32_t(sheet.height) >> 8;
     if (uint64_t(columns) * rows > DTX_MAX_TILES) return Fail("a sheet holds at most 255 tiles of 256 x 256");
     for (size_t i = 0; i < units.size(); ++i) {
@@ -236,10 +311,28 @@ int CmdDtx(const Args& a) {
             px[i] = uint16_t(0xF000 | ((c >> 12) & 0x0F00) | ((c >> 8) & 0x00F0) | ((c >> 4) & 0x000F));
     }
     auto tiles = SheetToTiles(px.data(), uint32_t(sheet.width), uint32_t(sheet.height));
-    if (!Save(a.positional[0],
-              WriteDtxSheet(version, units, uint32_t(sheet.width), uint32_t(sheet.height), tiles)))
-        return Fail("cannot write " + a.positional[0]);
+    if (!Save(out, WriteDtxSheet(version, units, uint32_t(sheet.width), uint32_t(sheet.height), tiles)))
+        return Fail("cannot write " + out);
     return 0;
+}
+
+int CmdDtx(const Args& a) {
+    if (a.positional.size() != 3) return Usage();
+    RgbPicture sheet;
+    std::vector<DtxUnit> units;
+    std::string error;
+    if (!ReadBmp(a.positional[1], sheet, error) || !ReadUnits(a.positional[2], units, error))
+        return Fail(error);
+    return WriteSheet(a.positional[0], sheet, units, uint8_t(a.Number("--version", 4)));
+}
+
+int CmdDtxText(const Args& a) {
+    if (a.positional.size() != 2) return Usage();
+    RgbPicture sheet;
+    std::vector<DtxUnit> units;
+    std::string error;
+    if (!ReadTextSheet(a.positional[1], sheet, units, error)) return Fail(error);
+    return WriteSheet(a.positional[0], sheet, units, uint8_t(a.Number("--version", 4)));
 }
 
 uint32_t Pixel565ToRgb(uint16_t p) {
@@ -369,6 +462,7 @@ int RunImageTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (cmd == "frames") return CmdFrames(a, false);
     if (cmd == "dtx-picture") return CmdFrames(a, true);
     if (cmd == "dtx") return CmdDtx(a);
+    if (cmd == "dtx-text") return CmdDtxText(a);
     if (cmd == "dump") return CmdDump(a);
     return Usage();
 }

@@ -112,8 +112,10 @@ bool RenderMap(const RenderOptions& options, plat::raster::Surface& frame, std::
             plat::raster::Surface& target = g_pDirect3D->GetRenderTarget()->Surface()->Pixels();
             plat::raster::Fill(target, target.Bounds(), 0);
             map.Draw();
+            std::shared_ptr<void> added = options.addToField ? options.addToField() : nullptr;
             g_pRenderQueue->Draw();
             g_pRenderQueue->Clear();
+            added.reset();
             frame = target;
             ok = true;
         } else if (error) {

@@ -4,6 +4,8 @@
 // the draw queue.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/raster/surface.h"
@@ -17,6 +19,9 @@ struct RenderOptions {
     bool focusGiven = false;
     float focusX = 0.0f, focusY = 0.0f;  // map units; the middle of the map when not given
     uint32_t clockMs = 100000;           // the animations' time
+    // Called once the map is drawn, before the draw queue: it may queue more
+    // (characters); what it returns lives until the frame is drawn.
+    std::function<std::shared_ptr<void>()> addToField;
 };
 
 // The frame; false with a message when the display or the map does not come up.

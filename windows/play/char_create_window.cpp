@@ -29,6 +29,7 @@ constexpr char kImage[] = "Create_Char_Window";
 constexpr char kButtonImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowEmptyName = 20, kRowCreating = 21;
+// The option byte the character drawing reads; forced on while this window draws.
 constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kHintColumn = 1;
@@ -319,8 +320,11 @@ bool CCharCreateWindow::Draw() {
     g_options.SetByte(kDrawOption, 1);
     CEditBox* nameBox = GetNameBox();
     CBaseWindow* messageBox = GetMessageBox();
+    // The name box and the message box are drawn last, over the rest.
     const bool boxShown = messageBox && messageBox->IsDrawOn();
+    const bool nameShown = nameBox && nameBox->IsDrawOn();
     if (messageBox) messageBox->SetDrawOn(false);
+    if (nameBox) nameBox->SetDrawOn(false);
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
@@ -328,6 +332,7 @@ bool CCharCreateWindow::Draw() {
         return true;
     }
     if (messageBox) messageBox->SetDrawOn(boxShown);
+    if (nameBox) nameBox->SetDrawOn(nameShown);
 
     const char* typeName = TypeName(m_type);
     DrawText((76 - int32_t(std::strlen(typeName))) * 3, 269, typeName);
@@ -361,7 +366,7 @@ bool CCharCreateWindow::Draw() {
     if (m_variant >= 0 && g_pTextRenderer)
         if (const char* description = m_types.GetText(DescriptionColumn(m_variant), m_type))
             g_pTextRenderer->DrawWrappedString(0, 234, 517, 50, 3, description, 0, kWhite, 1, true);
-    if (nameBox && m_nameBoxOpen) nameBox->Draw();
+    if (nameBox && nameShown) nameBox->Draw();
     if (messageBox && boxShown) messageBox->Draw();
     g_options.SetByte(kDrawOption, option);
     return true;

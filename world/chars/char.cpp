@@ -71,15 +71,14 @@ bool CChar::Release() {
     if (CCharAction* action = GetAction()) action->Release();
     if (m_lightId != NO_LIGHT && g_pDarknessOverlay) g_pDarknessOverlay->RemoveLight(&m_lightId);
     m_lightId = NO_LIGHT;
+    DestroyHudWindows();
     if (g_pAniPlayMgr) g_pAniPlayMgr->DetachOwner(this);
-    m_pEmote.reset();
+    m_pController.reset();
     m_pRing.reset();
+    m_pEffects.reset();
+    m_pEmote.reset();
     m_drawList.clear();
     return CDrawObject::Release();
-}
-
-bool CChar::Draw() {
-    return true;
 }
 
 int32_t CChar::GetX() {
@@ -275,17 +274,12 @@ void CChar::StepFade() {
     if (!m_pAniObject) return;
     if ((m_typeCode == CHAR_KIND_PLAYER || m_typeCode == CHAR_KIND_MONSTER) && m_fadeOn) {
         m_pAniObject->m_alpha = uint16_t(GetFadeOpacity() * 255.0f);
-        m_lastSeconds = GetFadeSeconds();
+        const int32_t seconds = GetFadeSeconds();
+        if (seconds != m_lastSeconds) {
+            m_lastSeconds = seconds;
+            if (CCharAction* action = GetAction()) action->Countdown(uint32_t(seconds));
+        }
     } else if (m_pAniObject->m_alpha < 255) {
         m_pAniObject->m_alpha = 255;
     }
-}
-
-void CChar::AddDrawObject(CAniObject* object) {
-    if (object && std::find(m_drawList.begin(), m_drawList.end(), object) == m_drawList.end())
-        m_drawList.push_back(object);
-}
-
-void CChar::RemoveDrawObject(CAniObject* object) {
-    m_drawList.erase(std::remove(m_drawList.begin(), m_drawList.end(), object), m_drawList.end());
 }

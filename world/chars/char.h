@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <vector>
 
@@ -97,8 +98,8 @@ public:
     // The countdown fade: seconds left of the 60,000 ms fade.
     void StartFade(uint32_t seconds);
     void StopFade();
-    // The fade's step while drawing: the opacity and the whole seconds left
-    // (-1: no fade).
+    // The fade's step while drawing: the opacity, and the whole seconds left
+    // to the action's countdown whenever they change.
     void StepFade();
     float GetFadeOpacity() const;
     int32_t GetFadeSeconds() const;
@@ -106,10 +107,33 @@ public:
     // Copies a server text bounded (63 bytes, cut between characters).
     static void CopyText(char (&out)[CHAR_TEXT_SIZE], const char* text);
 
-    // The draw list: animated objects drawn with the character, in order.
+    // ---- Drawing (char_draw.cpp) ----
+    // The draw list: animated objects other code attaches to the character,
+    // drawn with it in the order of their layers (a tie goes in front). The
+    // list holds them weakly: one deleted elsewhere is skipped.
     void AddDrawObject(CAniObject* object);
+    // Removes every entry of the object.
     void RemoveDrawObject(CAniObject* object);
-    const std::vector<CAniObject*>& DrawList() const { return m_drawList; }
+    // The live objects of the draw list, in drawing order.
+    std::vector<CAniObject*> DrawList() const;
+    // The countdown fade, the caption under the sprite and the energy gauge;
+    // only while the user sees the character.
+    void DrawStatusCaption();
+
+    // ---- Gauges under the sprite (char_marks.cpp) ----
+    // The energy gauge: energy of the maximum, or the percent when the
+    // maximum is 0 (-1: none); the shown length moves one pixel a call.
+    void UpdateEnergyBar(int32_t percent);
+    // The user's own three gauges.
+    void UpdatePlayerBars();
+    // The shown length of gauge 0-2 in pixels (-1 before the first update).
+    float GaugeLength(int gauge) const { return gauge >= 0 && gauge < 3 ? m_values3[gauge] : -1.0f; }
+
+    // ---- The play-screen windows of the user's own character (hud_windows.cpp) ----
+    // Destroys the set first, then makes every window whose class is
+    // registered, in order.
+    void CreateHudWindows();
+    void DestroyHudWindows();
 
     CCharController* GetController() const { return m_pController.get(); }
     CCharData* GetData() const;
@@ -184,7 +208,14 @@ protected:
     // The controller made by CreateController.
     std::unique_ptr<CCharController> m_pController;
     std::unique_ptr<ICharEffectList> m_pEffects;
-    std::vector<CAniObject*> m_drawList;
+
+private:
+    struct DrawNode {
+        CWeakRef m_ref;
+        CAniObject* m_pObject;
+    };
+    // Live objects are read through m_ref only.
+    std::list<DrawNode> m_drawList;
 };
 
 class CPlayerChar : public CChar {

@@ -9,6 +9,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "data/slot_object_mgr.h"
 #include "net/handlers/char_records.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
@@ -231,6 +232,7 @@ bool CCharData::Create() {
     m_moveMode = 2;
     m_timerOn = 0;
     if (!m_pParty) m_pParty = std::make_unique<CTeam>();
+    if (!m_pContainer) m_pContainer = std::make_unique<CSlotObjectMgr>();
     return true;
 }
 
@@ -240,6 +242,7 @@ bool CCharData::Release() {
     m_listB.clear();
     m_listBValues.clear();
     for (auto& item : m_items) item.reset();
+    m_pContainer.reset();
     m_pParty.reset();
     return CBlockList::Release();
 }
@@ -267,12 +270,19 @@ void CCharData::SetMotion(uint32_t motion) {
     CChar* owner = m_pController ? m_pController->Owner() : nullptr;
     CAniObject* ani = owner ? owner->GetAniObject() : nullptr;
     const bool own = owner && g_pCharMgr && g_pCharMgr->GetPlayer() == owner;
-    if (m_motion == MOTION_CAST) m_motion = motion;  // leaving the cast cancels it
+    CCharAction* action = m_pController ? m_pController->Action() : nullptr;
+    if (m_motion == MOTION_CAST) {
+        m_motion = motion;  // leaving the cast cancels it
+        if (action) action->CancelCast();
+    }
     if (ani && owner && (owner->GetKind() == CHAR_KIND_MONSTER || owner->GetKind() == CHAR_KIND_PET))
         ani->SetScale(1.0f);
     // A dead character stays dead; only the user's own takes another motion.
     if (!own && m_motion == MOTION_DEAD) return;
     m_motion = motion;
+    // The user's own character ends a skill in use when it falls.
+    if (own && action && (motion == MOTION_DEAD || motion == MOTION_HELD_DOWN || motion == MOTION_LYING))
+        action->EndSkillUse();
 
     CCharActionHolder* holder = m_pController ? m_pController->Holder() : nullptr;
     if (motion == MOTION_STAND || motion == MOTION_REST_POSE)
@@ -340,6 +350,8 @@ bool CCharAction::Create() {
 }
 
 bool CCharAction::Release() {
+    DropSkillUse();
+    CancelCast();
     m_pPath.reset();
     // The windows are the window manager's: closed while it still holds them.
     for (CBaseWindow** window : {&m_pSpeechWin, &m_pSignWin}) {
@@ -644,6 +656,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             return true;
         case MSG_CANCEL_SKILL:
             m_pendingSkill = 0;
+            data->m_pendingTarget = -1;
             if (data->m_motion != MOTION_SKILL && m_pHolder) {
                 m_pHolder->ClearPending();
                 if (Action()) Action()->Reset();
@@ -723,6 +736,28 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                 data->m_runSwitch = (record->m_value & 0x80) ? 1 : 0;
                 data->m_curSpeed = float(record->m_value & 0x7F) * 0.001f;
             }
+            return true;
+        case MSG_SKILL_ACTION:
+            if (auto* record = dynamic_cast<CSkillActionMsg*>(payload); record && Action())
+                Action()->BeginSkillUse(*record, true);
+            return true;
+        case MSG_SKILL_HIT:
+            if (auto* record = dynamic_cast<CSkillHitMsg*>(payload); record && Action()) {
+                m_pendingSkill = 0;
+                data->m_pendingTarget = -1;
+                if (m_pHolder) m_pHolder->ClearPending();
+                // A caster far from where the server saw it moves there.
+                if (m_pOwner && (std::abs(int64_t(record->m_x) - m_pOwner->m_cellX) > OWN_JUMP_TILES ||
+                                 std::abs(int64_t(record->m_y) - m_pOwner->m_cellY) > OWN_JUMP_TILES))
+                    m_pOwner->SetPosition(int32_t(record->m_x * 24), int32_t(record->m_y * 12), 0);
+                for (size_t n = 0; n < record->m_targetCount && n < CSkillHitMsg::MAX_TARGETS; ++n)
+                    if (g_pCharMgr && !g_pCharMgr->GetChar(record->m_targetIds[n]))
+                        CharRequests().SendCharInfoRequest(record->m_targetIds[n]);
+                Action()->HandleHitRecord(std::make_unique<CSkillHitMsg>(*record));
+            }
+            return true;
+        case 47:  // an inventory item
+            AddItemFromPayload(payload);
             return true;
         case MSG_COMBO_TARGET:
             if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))

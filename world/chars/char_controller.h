@@ -16,8 +16,10 @@
 #include "core/resource_cache.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
+#include "data/slot_object_mgr.h"
 
 class CAniObject;
+class CAniPlayEntry;
 class CBaseWindow;
 class CChar;
 class CCharController;
@@ -25,6 +27,10 @@ class CItemObject;
 class CPathFinder;
 class CCharStep;
 class CCharActionHolder;
+class CSkillAction;
+class CSkillActionMsg;
+class CSkillHitMsg;
+class CInvenItemMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -56,6 +62,8 @@ extern float g_runVelocity;
 extern float g_walkVelocity;
 
 inline constexpr size_t PARTY_NAME_SIZE = 60;  // 59 bytes and the terminator
+// The play-screen windows the user's own character holds (hud_windows.h).
+inline constexpr int HUD_WINDOW_COUNT = 13;
 
 // One member of a party list.
 struct CTeamMember {
@@ -249,6 +257,11 @@ public:
     uint32_t m_energyRatio = 0;
     // Worn items by equipment position (1-13; index 0 unused); owned.
     std::unique_ptr<CItemObject> m_items[14];
+    // The item container (the character's items by slot).
+    CSlotObjectMgr* Container() const { return m_pContainer.get(); }
+    std::unique_ptr<CSlotObjectMgr> m_pContainer;
+    // A byte the windows set and read.
+    uint8_t m_byte60 = 0;
 
     // ---- Learned skills, combos and action delays (char_skills.cpp) ----
     static constexpr int32_t MAX_SKILLS = 256;
@@ -324,6 +337,9 @@ public:
     uint8_t m_chatBlockOn = 0;
     uint32_t m_chatBlockStart = 0, m_chatBlockLength = 0;
     uint8_t m_hideByte2 = 0;
+    // An attack's hit is due at the hit time (the skill action marks it).
+    uint8_t m_hitPending = 0;
+    uint32_t m_hitTime = 0;
 
 private:
     std::unique_ptr<CTeam> m_pParty;
@@ -417,6 +433,27 @@ public:
     CBaseWindow* SignWindow() const { return m_pSignWin; }
     CAniObject* Marker() const { return m_pMarker.get(); }
 
+    // ---- Marks and numbers over the character (char_marks.cpp): each a new
+    // animated object played once by the play manager, following the
+    // character at a screen offset ----
+    void ShowFlashMark();
+    void ShowMiss();
+    void ShowMissWord();
+    void ShowStatusMarkA();
+    void ShowStatusMarkB();
+    void ShowNumberMark(uint32_t number);
+    // Numbers above 999 show 999.
+    void ShowWordNumber(uint32_t number);
+    // With a source character the digits fly away from it.
+    void ShowDamageNumber(uint32_t number, bool strong, CChar* source);
+    void Countdown(uint32_t seconds);
+    void ShowOverheadAnimation(uint32_t animation, uint8_t group, uint8_t direction);
+
+    // ---- The play-screen windows (hud_windows.cpp) ----
+    // The window of the slot (HUD_...) while the window manager holds it, else null.
+    CBaseWindow* HudWindow(int slot) const;
+    void SetHudWindow(int slot, CBaseWindow* window);
+
     CCharController* m_pController;
     uint8_t m_moving = 0;
     int32_t m_lastReportX = 0, m_lastReportY = 0;
@@ -437,6 +474,26 @@ public:
     // The skill object is free for the next use.
     uint8_t m_skillReady = 1;
 
+    // ---- Skill use (char_skill_use.cpp) ----
+    // Starts the use the record describes (a skill action of the skill manager).
+    void BeginSkillUse(const CSkillActionMsg& record, bool start);
+    // Ends the use: the pause after it, the skill action finished.
+    void EndSkillUse();
+    // The server's hits: to the running skill action.
+    void HandleHitRecord(std::unique_ptr<CSkillHitMsg> record);
+    // Keeps the cast record and runs the cast step.
+    void SetCastRecord(std::unique_ptr<CSkillActionMsg> record);
+    void CastStep();
+    void CancelCast();
+    void InterruptCast();
+    // Ends a running use without touching the character (it goes away).
+    void DropSkillUse();
+
+    CSkillAction* m_pSkillAction = nullptr;  // a child of the skill manager while it runs
+    uint32_t m_skillActionHandle = 0;
+    std::unique_ptr<CSkillActionMsg> m_pCastRecord;
+    CAniPlayEntry* m_pCastCircle = nullptr;  // the play manager's entry, looked up before use
+
 protected:
     // Makes the flag the one of the state in progress (the old one cleared).
     void SetActiveFlag(uint8_t* flag);
@@ -449,6 +506,7 @@ protected:
     CBaseWindow* m_pSpeechWin = nullptr;  // registered with the window manager
     CBaseWindow* m_pSignWin = nullptr;
     std::unique_ptr<CAniObject> m_pMarker;
+    CWeakRef m_hudWindows[HUD_WINDOW_COUNT];
 };
 
 // The action of players and NPCs: dies without waiting for the animation.
@@ -544,6 +602,48 @@ public:
     int32_t m_pendingUseRow = -1;
     uint8_t m_stepGuardOn = 0;
     uint32_t m_stepGuardTime = 0;
+
+    // ---- Items, targets and skill requests (char_requests.cpp) ----
+    // The payload a use of the skill carries after its bytes; false (nothing
+    // to send) when the skill's target rule refuses the target. place: the
+    // payload starts with a place.
+    bool BuildSkillPayload(int32_t row, CChar* target, bool quickSlot, std::vector<uint8_t>& payload,
+                           bool* place) const;
+    // Request 19 for the learned skill at the index; false when nothing is sent.
+    bool UseSkill(int32_t learnedIndex, CChar* target);
+    // Request 28 for the skill of a quick slot.
+    bool UseQuickSkill(uint8_t slot, int32_t skillRow, CChar* target);
+    // Request 28 for an item (or the skill a quick slot holds).
+    bool UseItem(CItemObject* item, CChar* target, int32_t x, int32_t y);
+    void UseItemBySlot(CItemObject* item);
+    void SendItemKind(CItemObject* item);
+    void SetSendCooldown(uint32_t ms);
+    // Request 8, not while the send cooldown runs nor for a count below 1.
+    bool SendPointRequest(int32_t x, int32_t y, uint8_t kind, int32_t count);
+    bool IsNearTile(int32_t x, int32_t y) const;
+    // x = -1: the character's own tile.
+    CItemObject* PickUpAt(int32_t x, int32_t y);
+    bool DropItem(CItemObject* item, int32_t x, int32_t y);
+    bool DropById(uint32_t itemId, int32_t x, int32_t y);
+    // The container's item for the id (and slot), made when missing; null
+    // for a slot outside the container.
+    CItemObject* GetOrCreateItem(uint32_t itemId, uint32_t count, int32_t slot, bool show);
+    bool PlaceItem(CItemObject* item, int32_t slot, uint8_t flag);
+    // The server's item for an inventory slot (event 47): made or found and
+    // filled (ids, name, extra record); null for a slot outside the container.
+    CItemObject* AddItemFromRecord(const CInvenItemMsg& record);
+    // The same for an event's payload (ignored unless an inventory item record).
+    void AddItemFromPayload(CMsgData* payload);
+    bool RemoveItem(uint32_t itemId);
+    void SetByte60(uint8_t value);
+    uint8_t GetByte60() const;
+    bool IsSameClub(CChar* other) const;
+    // The server's state event (message 83): 84 plays the spark over the
+    // character. False for a kind nothing here takes.
+    bool OnServerEvent(uint32_t code);
+
+    uint8_t m_comboReady = 0;
+    uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;
 
 private:
     // The action's skill object can take the next use.

@@ -34,6 +34,10 @@ inline constexpr int CHAR_SOUND_COLUMN = 74;
 // Tiles the player's own appearance may lie away before it no longer moves it.
 inline constexpr int32_t OWN_JUMP_TILES = 16;
 
+// A played-once animation (facing 2, on the layer) over the character: the
+// play manager follows it, or places it at the character's tile.
+void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, bool atMapPosition);
+
 // The type index (0-13) of a player resource id; -1 below the player base.
 int32_t GetCharTypeIndex(uint32_t resourceId);
 // The u32 cell; 0 for a null table or a row outside it.

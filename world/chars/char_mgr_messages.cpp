@@ -76,7 +76,17 @@ uint16_t ReadBE16(const uint8_t* p) {
     return uint16_t(p[0] << 8 | p[1]);
 }
 
-// A played-once animation over a character (the play manager follows it).
+// Current energy in fiftieths of the maximum; a maximum of 0 gives 0.
+uint32_t EnergyRatio(uint32_t current, uint32_t maximum) {
+    return maximum == 0 ? 0 : uint32_t(uint64_t(current) * 50 / maximum);
+}
+
+bool IsVisible(CChar* c) {
+    return c && c->GetAniObject() && !c->GetAniObject()->m_hidden;
+}
+
+}  // namespace
+
 void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, bool atMapPosition) {
     if (!g_pAniPlayMgr || !c) return;
     auto* object = new CAniObject;
@@ -93,17 +103,6 @@ void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, boo
     else
         g_pAniPlayMgr->AddOnChar(object, c, 0, 0, 1, 1, 0, 0);
 }
-
-// Current energy in fiftieths of the maximum; a maximum of 0 gives 0.
-uint32_t EnergyRatio(uint32_t current, uint32_t maximum) {
-    return maximum == 0 ? 0 : uint32_t(uint64_t(current) * 50 / maximum);
-}
-
-bool IsVisible(CChar* c) {
-    return c && c->GetAniObject() && !c->GetAniObject()->m_hidden;
-}
-
-}  // namespace
 
 // ---- Records handed at once ----
 
@@ -384,8 +383,11 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_TIMED_PAIR:
-            // No open skill use marks the target: it goes after its dying motion.
-            if (auto* p = dynamic_cast<CTimedPairMsg*>(data)) RemoveCharLater(p->m_b);
+            // The caster's open skill use marks the target hit (the use lets it
+            // go when it ends); without one it goes after its dying motion now.
+            if (auto* p = dynamic_cast<CTimedPairMsg*>(data))
+                if (!GetChar(p->m_a) || !g_pSkillTableMgr || !g_pSkillTableMgr->MarkTargetHit(p->m_a, p->m_b))
+                    RemoveCharLater(p->m_b);
             return true;
         case 62:
             OnGameOver();
@@ -532,6 +534,7 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
                 PostMessageToPort(0, g_pWindowMgr->GetPort(), 0, MINI_TEAM_REFILL_EVENT, nullptr, nullptr);
         }
         c->m_shown = 1;
+        c->CreateHudWindows();
         m_charsReady = 1;
     }
     c->m_ringFlag = msg.m_ringFlag;

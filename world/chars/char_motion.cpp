@@ -123,8 +123,11 @@ void CCharAction::UpdateMotion(bool moving) {
         case MOTION_LYING:
             EnterLying();
             break;
+        case MOTION_CAST:
+            CastStep();
+            break;
         default:
-            // 102 is carried by the running skill; the cast steps itself.
+            // 102 is carried by the running skill action.
             break;
     }
     data->UpdateAttached();

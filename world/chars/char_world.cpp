@@ -47,7 +47,11 @@ public:
 class ManagerAniCharacters : public IAniCharacters {
 public:
     uint32_t GetCharId(CChar* c) override { return c ? c->GetCharId() : 0; }
-    bool IsCharVisible(CChar* c) override { return c && c->GetAniObject() && !c->GetAniObject()->m_hidden; }
+    bool IsCharVisible(CChar* c) override {
+        if (!c) return false;
+        CCharController* controller = c->GetController();
+        return !controller || controller->IsCharVisible(g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr);
+    }
     bool IsPlayerStatus9Set() override {
         CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
         return player && player->GetController() && player->GetController()->IsStatus9Set();

@@ -43,11 +43,20 @@ CCharListEntry Entry(const char* name, uint32_t id, uint8_t byte = 0) {
     return e;
 }
 
+// The window covers the screen as its picture does in the program.
+class ScreenSelectWindow : public CCharSelectWindow {
+public:
+    bool UpdateRect() override {
+        m_rect = WindowRect{0, 0, 799, 599};
+        return true;
+    }
+};
+
 class CharSelectTest : public PlayWindowTest {
 protected:
     CharSelectTest() {
         Connect();
-        m_window = m_driver.Add(new CCharSelectWindow);
+        m_window = m_driver.Add(new ScreenSelectWindow);
         for (int i = 0; i < CCharSelectWindow::kButtonCount; ++i)
             Face(m_window->GetButton(CCharSelectWindow::Button(i)));
     }
@@ -217,6 +226,22 @@ TEST_F(CharSelectTest, EnterSendsTheNameAndARefusalGivesTheButtonsBack) {
     Answer(false, "no");
     EXPECT_FALSE(m_window->IsEntering());
     EXPECT_TRUE(TakesInput(CCharSelectWindow::kSelect));
+}
+
+TEST_F(CharSelectTest, ADoubleClickOnACharacterEntersWithIt) {
+    auto list = std::make_unique<CCharListMsg>();
+    list->AddChar(Entry("amy", 1));
+    list->AddChar(Entry("ben", 2));
+    // The server's handler posts the list when the window is open.
+    PostMessageTo(0, m_window, 0, MSG_CHAR_LIST, std::move(list), nullptr);
+    m_driver.Frame();
+    ASSERT_EQ(m_window->GetCount(), 2);
+    const size_t queued = Queued();
+    m_driver.DoubleClick(0, 131 + 183 + 20, 180);
+    m_driver.Frame();
+    ASSERT_EQ(Queued(), queued + 1);
+    EXPECT_EQ(LastQueued(), (std::vector<uint8_t>{43, 3, 'b', 'e', 'n'}));
+    EXPECT_TRUE(m_window->IsEntering());
 }
 
 TEST_F(CharSelectTest, NothingSelectedGivesTheBoxAndSendsNothing) {

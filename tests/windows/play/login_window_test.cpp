@@ -211,16 +211,8 @@ TEST_F(LoginWindowTest, TabMovesBetweenTheBoxes) {
     EXPECT_TRUE(m_login->GetAccountBox()->IsFocused());
 }
 
-// The notifications of the socket layer reach the program's session at once.
-class SessionPoster : public plat::ISocketNotifyPoster {
-public:
-    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
-        GameSession().OnSocketNotify(wParam, lParam);
-    }
-};
-
 TEST_F(LoginWindowTest, CancelReconnectsWithoutTheClockMoving) {
-    SessionPoster poster;
+    playtest::SessionPoster poster;
     plat::ScopedSocketNotifyPoster posterScope(poster);
     m_sockets.ClearCalls();
     m_sockets.HoldNextConnects(1);

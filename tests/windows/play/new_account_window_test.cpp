@@ -52,12 +52,17 @@ TEST(AccountNameTest, OnlyAsciiLettersAndDigits) {
 
 TEST_F(NewAccountTest, ARefusedNameOrAMismatchSendsNothing) {
     const size_t queued = GameSession().QueuedMessages();
-    Fill("al ice");
-    m_window->SubmitNewAccount();
-    EXPECT_TRUE(Focused(CNewAccountWindow::kAccount));
+    for (const char* name : {"al ice", "alice!"}) {
+        SCOPED_TRACE(name);
+        Fill(name);
+        m_window->SubmitNewAccount();
+        EXPECT_TRUE(Focused(CNewAccountWindow::kAccount));
+        EXPECT_STREQ(m_window->GetMessageLine(), "14/440");
+    }
     Fill("alice", "pw2");
     m_window->SubmitNewAccount();
     EXPECT_TRUE(Focused(CNewAccountWindow::kPassword));
+    EXPECT_STREQ(m_window->GetMessageLine(), "14/333");
     EXPECT_EQ(GameSession().QueuedMessages(), queued);
     EXPECT_FALSE(m_window->IsWaiting());
 }
@@ -90,6 +95,7 @@ TEST_F(NewAccountTest, RefusalsOf60And61Bytes) {
             EXPECT_EQ(m_window->GetMessageLine(), text);
             EXPECT_EQ(MessageBoxes(), boxes);
         } else {
+            EXPECT_STREQ(m_window->GetMessageLine(), "14/329");
             EXPECT_EQ(MessageBoxes(), boxes + 1);
         }
     }
@@ -112,8 +118,10 @@ TEST_F(NewAccountTest, TheLoginStateNamesTheBoxAnd42EmptiesThemAll) {
         GameSession().PostSessionNotice(1, 0, "no");
         m_driver.Frame();
         EXPECT_TRUE(Focused(c.box));
-        const bool emptied = *m_window->GetBox(CNewAccountWindow::kMailName)->GetCurrentText() == '\0';
-        EXPECT_EQ(emptied, c.state == 42);
+        for (int box = CNewAccountWindow::kAccount; box <= CNewAccountWindow::kFifth; ++box) {
+            const bool emptied = *m_window->GetBox(CNewAccountWindow::Box(box))->GetCurrentText() == '\0';
+            EXPECT_EQ(emptied, c.state == 42) << box;
+        }
     }
 }
 

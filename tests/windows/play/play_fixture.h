@@ -9,6 +9,7 @@
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/socket.h"
+#include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_driver.h"
 #include "ui/button.h"
@@ -18,6 +19,26 @@ namespace playtest {
 
 inline constexpr uint8_t kScanEnter = 0x1C, kScanEscape = 0x01, kScanTab = 0x0F;
 inline constexpr uint8_t kScanUp = 0x48, kScanDown = 0x50;
+
+// Text tables 13 and 14 with a text of its own in every row ("14/270"), so
+// that a window showing the wrong row shows.
+inline std::map<int, std::vector<std::string>> PlayTexts() {
+    std::map<int, std::vector<std::string>> tables;
+    for (int table : {13, 14}) {
+        std::vector<std::string>& rows = tables[table];
+        for (int row = 0; row < 800; ++row) rows.push_back(std::to_string(table) + "/" + std::to_string(row));
+    }
+    return tables;
+}
+
+// Socket notifications reach the program's session at once, as the main
+// window passes them on.
+class SessionPoster : public plat::ISocketNotifyPoster {
+public:
+    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
+        GameSession().OnSocketNotify(wParam, lParam);
+    }
+};
 
 class PlayWindowTest : public ::testing::Test {
 protected:
@@ -58,6 +79,7 @@ protected:
 
     qmtest::TempDir m_dir;
     qmtest::ScopedWorkingFolder m_folder{m_dir.Path()};
+    qmtest::ScopedTextTables m_texts{PlayTexts()};
     plat::ScriptedSockets m_sockets;
     plat::ScopedSockets m_socketScope{m_sockets};
     qmtest::WindowDriver m_driver;

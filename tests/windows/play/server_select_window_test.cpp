@@ -47,6 +47,7 @@ protected:
 
 TEST_F(ServerSelectTest, AClickChoosesTheRowUnderItWithinTheList) {
     Worlds(5);
+    EXPECT_EQ(m_list->GetScrollBar()->GetMaximum(), 0) << "fewer worlds than rows: nothing to scroll";
     const struct {
         int32_t x, y, row;
     } cases[] = {
@@ -149,6 +150,29 @@ TEST_F(ServerSelectTest, ARefusalOrALostConnectionEndsTheWait) {
     EXPECT_STREQ(m_list->GetMessageLine(), GetTableText(14, 270));
     EXPECT_EQ(MessageBoxes(), boxes);
     EXPECT_EQ(m_list->GetServerCount(), 0);
+}
+
+TEST_F(ServerSelectTest, AFailedMoveToTheWorldsServerShowsTheLostLineAlone) {
+    playtest::SessionPoster poster;
+    plat::ScopedSocketNotifyPoster posterScope(poster);
+    Worlds(2);
+    Key(playtest::kScanEnter, plat::VK_RETURN);
+    ASSERT_TRUE(m_list->IsWaiting());
+    const int32_t boxes = MessageBoxes();
+
+    // The world entry moved the client on; that connect is refused.
+    GameSession().SetEstablished(1);
+    m_sockets.HoldNextConnects(1);
+    g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40001);
+    m_driver.Frame();
+    EXPECT_TRUE(m_list->IsWaiting()) << "still on the way";
+    m_sockets.FailConnect(g_connection->Socket());
+    plat::PumpSocketNotifications();
+    m_driver.Frame();
+    EXPECT_FALSE(m_list->IsWaiting());
+    EXPECT_STREQ(m_list->GetMessageLine(), "14/270");
+    EXPECT_STREQ(ConnectStatusText, "14/270");
+    EXPECT_EQ(MessageBoxes(), boxes) << "no time-out box";
 }
 
 TEST_F(ServerSelectTest, LoadStatesAboveFourHaveNoLabel) {

@@ -39,14 +39,6 @@ private:
     CWindowMgr& m_mgr;
 };
 
-// Socket notifications reach the session as the main window passes them on.
-class SessionPoster : public plat::ISocketNotifyPoster {
-public:
-    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
-        GameSession().OnSocketNotify(wParam, lParam);
-    }
-};
-
 class WayInLoopbackTest : public playtest::PlayWindowTest {
 protected:
     WayInLoopbackTest() {
@@ -80,7 +72,7 @@ protected:
     static constexpr uint16_t kVersion = 189;
     qmtest::TestServer m_login, m_world;
     qmtest::FrameRunner m_frame = [this] { Frame(); };
-    SessionPoster m_poster;
+    playtest::SessionPoster m_poster;
     plat::ScopedSocketNotifyPoster m_posterScope{m_poster};
     DriverWindows m_windows{m_driver.Mgr()};
     ScopedServerWindows m_windowsScope{&m_windows};

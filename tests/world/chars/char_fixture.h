@@ -55,8 +55,8 @@ struct FakeEffectList : ICharEffectList {
     }
     void SetTranslucent(bool on) override { translucent = on; }
     void Update() override { ++updates; }
-    void DrawBehind() override {}
-    void DrawInFront() override {}
+    void DrawBehind() override { log.push_back("behind"); }
+    void DrawInFront() override { log.push_back("front"); }
 };
 
 struct FakeEffects : ICharEffects {
@@ -117,6 +117,16 @@ struct RecordingRequests : ICharRequests {
                        " " + std::to_string(y));
     }
     void SendItemKind(uint8_t kind) override { sent.push_back("31 " + std::to_string(kind)); }
+};
+
+// A sprite's picture: a box standing on its screen point.
+struct Box : IAniDrawable {
+    Box(int32_t width, int32_t height) : w(width), h(height) {}
+    int32_t GetWidth() override { return w; }
+    int32_t GetHeight() override { return h; }
+    int32_t GetOffsetX() override { return -w / 2; }
+    int32_t GetOffsetY() override { return -h; }
+    int32_t w, h;
 };
 
 struct FakeSound : IFieldSound {

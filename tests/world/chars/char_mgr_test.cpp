@@ -13,15 +13,6 @@ using namespace chartest;
 namespace {
 
 // A drawn box of w x h whose anchor is its bottom centre.
-struct Box : IAniDrawable {
-    Box(int32_t width, int32_t height) : w(width), h(height) {}
-    int32_t GetWidth() override { return w; }
-    int32_t GetHeight() override { return h; }
-    int32_t GetOffsetX() override { return -w / 2; }
-    int32_t GetOffsetY() override { return -h; }
-    int32_t w, h;
-};
-
 class CharMgrTest : public CharFixture {};
 
 TEST_F(CharMgrTest, StatusBitsAndBadIds) {
@@ -223,6 +214,7 @@ TEST_F(CharMgrTest, PickingTheCharacterUnderThePoint) {
     float distance = 1000.0f;
     EXPECT_EQ(m_mgr->PickCharAt(300 - 15 - 19, 280, true, &distance, false), pet);
     EXPECT_EQ(input.m_mouseX, 300);
+    EXPECT_EQ(input.m_mouseY, 300 - 80 / 2) << "half the animation's top extent up";
     EXPECT_EQ(m_mgr->PickCharAt(300 - 15 - 21, 280, true, &distance, false), nullptr);
     g_options.SetByte(OPT_TARGET_SNAP, 0);
     g_pInputMgr = nullptr;

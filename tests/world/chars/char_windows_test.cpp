@@ -1,10 +1,16 @@
 // The windows a character makes through the window manager's table of
-// window classes: its speech and sign windows, and the fight-club notice.
+// window classes: its speech and sign windows, the fight-club notice and the
+// play-screen windows of the user's own character.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/window_mgr.h"
+#include "world/chars/hud_windows.h"
 
 using namespace chartest;
 
@@ -76,6 +82,111 @@ TEST_F(CharWindowsTest, TheFightClubNoticeIsMadeOnce) {
     notice->Hide();
     m_mgr->HandleMessage(msg);
     EXPECT_FALSE(notice->IsDrawOn());
+}
+
+// A play-screen window: what the character set on it.
+struct PlayWindow : uitest::TestWindow, IPlayWindowOwner {
+    explicit PlayWindow(const char* name) : TestWindow(name) {}
+    void SetOwnerId(uint32_t id) override { owner = id; }
+    void SetItemContainer(CCharData* data) override {
+        items = data;
+        itemsWhileAdded = g_pWindowMgr->HasWindow(this) != nullptr;
+    }
+    uint32_t owner = 0;
+    CCharData* items = nullptr;
+    bool itemsWhileAdded = false;
+};
+
+template <int Slot>
+CBaseWindow* MakePlayWindow() {
+    return new PlayWindow(HUD_WINDOW_NAMES[Slot]);
+}
+
+template <int... Slots>
+void RegisterPlayWindows(std::integer_sequence<int, Slots...>) {
+    (RegisterWindowClass(HUD_WINDOW_NAMES[Slots], &MakePlayWindow<Slots>), ...);
+}
+
+struct MainWindow : uitest::TestWindow, IHudMainWindow {
+    MainWindow() : TestWindow(HUD_MAIN_WINDOW_NAME) {}
+    void ResetPanelState() override { log.push_back("reset"); }
+    void UnlinkWindow(CBaseWindow* window) override { log.push_back(window->GetName()); }
+    std::vector<std::string> log;
+};
+
+TEST_F(CharWindowsTest, TheUsersCharacterMakesItsPlayScreenWindowsOnce) {
+    RegisterPlayWindows(std::make_integer_sequence<int, HUD_WINDOW_COUNT>());
+    auto* main = new MainWindow;
+    ASSERT_TRUE(m_windows.AddChild(main));
+    // In the order they were made: each new window goes under the ones before.
+    auto playWindows = [this] {
+        std::vector<std::string> names;
+        for (CBaseWindow* w : m_windows.TopLevelWindows())
+            if (dynamic_cast<PlayWindow*>(w)) names.insert(names.begin(), w->GetName());
+        return names;
+    };
+    const std::vector<std::string> all(std::begin(HUD_WINDOW_NAMES), std::end(HUD_WINDOW_NAMES));
+
+    CChar* me = MakePlayer(7);
+    ASSERT_TRUE(me);
+    m_windows.ProcessMessages();
+    EXPECT_EQ(playWindows(), all);
+    EXPECT_EQ(main->log, std::vector<std::string>{"reset"});
+    // Only the quick slots, the mini team and the fishing window start shown;
+    // the windows of one character know it, those of items know its data.
+    struct Case {
+        int slot;
+        bool shown;
+        uint32_t owner;
+        bool items;
+    };
+    for (const Case& c : {Case{HUD_CHAR_INFO, false, 7, false}, Case{HUD_INVENTORY, false, 7, true},
+                          Case{HUD_CLUB, false, 0, false}, Case{HUD_QUICK_SLOT, true, 7, true},
+                          Case{HUD_EQUIP, false, 7, true}, Case{HUD_COMBO_SETUP, false, 7, false},
+                          Case{HUD_MINI_TEAM, true, 0, false}, Case{HUD_FISHING, true, 0, true}}) {
+        SCOPED_TRACE(HUD_WINDOW_NAMES[c.slot]);
+        auto* w = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(c.slot));
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->IsDrawOn(), c.shown);
+        EXPECT_EQ(w->owner, c.owner);
+        EXPECT_EQ(w->items, c.items ? me->GetData() : nullptr);
+        EXPECT_EQ(w->itemsWhileAdded, c.slot == HUD_FISHING) << "the fishing window takes them once added";
+    }
+
+    // Made again: the old set is unlinked from the main window and closed first.
+    main->log.clear();
+    me->CreateHudWindows();
+    m_windows.ProcessMessages();
+    EXPECT_EQ(playWindows(), all);
+    EXPECT_EQ(main->log, (std::vector<std::string>{"CharInfoWindow", "ItemInventoryWindow", "Club_BaseWindow",
+                                                   "EventLogWindow", "QuickSlotWindow", "ItemEquipWindow",
+                                                   "COMBO_WINDOW", "SKILL_WINDOW", "TEAM_WINDOW",
+                                                   "Z5_OPTION_WINDOW", "reset"}));
+
+    // A window the manager let go of is forgotten by its slot.
+    CBaseWindow* skills = me->GetAction()->HudWindow(HUD_SKILL);
+    m_windows.RemoveWindow(skills);
+    EXPECT_EQ(me->GetAction()->HudWindow(HUD_SKILL), nullptr);
+
+    // The character going away takes its windows along.
+    EXPECT_TRUE(m_mgr->RemoveCharacter(7));
+    m_windows.ProcessMessages();
+    EXPECT_TRUE(playWindows().empty());
+
+    // An identifier without a registered class makes no window; its slot stays empty.
+    ClearWindowClasses();
+    RegisterPlayWindows(std::integer_sequence<int, HUD_CHAR_INFO, HUD_INVENTORY, HUD_EVENT_LOG,
+                                              HUD_QUICK_SLOT, HUD_EQUIP, HUD_COMBO, HUD_COMBO_SETUP,
+                                              HUD_SKILL, HUD_TEAM, HUD_MINI_TEAM, HUD_FISHING, HUD_OPTION>());
+    me = MakePlayer(8);
+    ASSERT_TRUE(me);
+    std::vector<std::string> withoutClub = all;
+    withoutClub.erase(withoutClub.begin() + HUD_CLUB);
+    EXPECT_EQ(playWindows(), withoutClub);
+    EXPECT_EQ(me->GetAction()->HudWindow(HUD_CLUB), nullptr);
+    // Other characters make none.
+    ASSERT_TRUE(Make(CHAR_KIND_PLAYER, 9));
+    EXPECT_EQ(playWindows(), withoutClub);
 }
 
 }  // namespace

@@ -20,9 +20,10 @@
 
 namespace chartest {
 
-// Skill rows: 0 an attack (target kind 1), 1 a skill (kind 2) whose level 0
-// costs 10, 20, 30, 40, 50 and 60; rows 2-15 skills of target kind = row - 2
-// (attacks from row 14 on); 21-23 and 47 exist for the default skills.
+// Skill rows: 0 an attack (target kind 1, script "slash"), 1 a skill (kind
+// 2, script "null") whose level 0 costs 10, 20, 30, 40, 50 and 60; rows
+// 2-16 skills of target kind = row - 2 (rows 3, 14 and 15 attacks); 21-23 and 47 exist for the default
+// skills.
 inline constexpr int32_t kAttackRow = 0;
 inline constexpr int32_t kSkillRow = 1;
 inline constexpr int32_t kSkillRows = 48;
@@ -59,11 +60,13 @@ protected:
         qmtest::TableBuilder t(kSkillRows, 63);
         t.Set(SKILL_COL_BYTE_6, kAttackRow, 1).Set(SKILL_COL_TARGET_TYPE, kAttackRow, 1);
         t.Set(SKILL_COL_TARGET_TYPE, kSkillRow, 2);
-        for (int32_t row = 2; row < 16; ++row) {
-            t.Set(SKILL_COL_TARGET_TYPE, row, row - 2);
-            if (row >= 14) t.Set(SKILL_COL_BYTE_6, row, 1);
-        }
+        for (int32_t row = 2; row <= 16; ++row) t.Set(SKILL_COL_TARGET_TYPE, row, row - 2);
+        t.Set(SKILL_COL_BYTE_6, 3, 1).Set(SKILL_COL_BYTE_6, 14, 1).Set(SKILL_COL_BYTE_6, 15, 1);
         t.Nested(SKILL_COL_LEVELS).Set(SKILL_COL_LEVELS, kSkillRow, levels.Layout());
+        // Scripts: the attack "slash", the skill none ("null").
+        t.Text(SKILL_COL_TEXT_46)
+            .Set(SKILL_COL_TEXT_46, kAttackRow, "slash")
+            .Set(SKILL_COL_TEXT_46, kSkillRow, "null");
         return t;
     }
 

@@ -1,0 +1,58 @@
+// The play-screen windows of the user's own character: character info,
+// inventory, club, event log, quick slots, equipment, combos, skills, team,
+// fishing and options. The character makes them through the window
+// manager's table of window classes when it arrives (an identifier without a
+// registered class makes no window) and closes them when it goes; its
+// action object holds them.
+#pragma once
+#include <cstdint>
+
+#include "world/chars/char_controller.h"
+
+class CBaseWindow;
+class CCharData;
+
+// The slots, in the order the set is made.
+enum : int {
+    HUD_CHAR_INFO = 0,
+    HUD_INVENTORY,
+    HUD_CLUB,
+    HUD_EVENT_LOG,
+    HUD_QUICK_SLOT,
+    HUD_EQUIP,
+    HUD_COMBO,
+    HUD_COMBO_SETUP,
+    HUD_SKILL,
+    HUD_TEAM,
+    HUD_MINI_TEAM,
+    HUD_FISHING,
+    HUD_OPTION,
+};
+static_assert(HUD_OPTION + 1 == HUD_WINDOW_COUNT);
+
+// The identifier of each slot's window.
+inline constexpr const char* HUD_WINDOW_NAMES[HUD_WINDOW_COUNT] = {
+    "CharInfoWindow",   "ItemInventoryWindow", "Club_BaseWindow",    "EventLogWindow", "QuickSlotWindow",
+    "ItemEquipWindow",  "COMBO_WINDOW",        "COMBO_SETUP_WINDOW", "SKILL_WINDOW",   "TEAM_WINDOW",
+    "MINI_TEAM_WINDOW", "Fishing_Window",      "Z5_OPTION_WINDOW",
+};
+inline constexpr const char HUD_MAIN_WINDOW_NAME[] = "Z5MAINWIN";
+
+// A window that belongs to one character: it is told the character's id and
+// the data whose items it shows.
+class IPlayWindowOwner {
+public:
+    virtual ~IPlayWindowOwner() = default;
+    virtual void SetOwnerId(uint32_t charId) = 0;
+    virtual void SetItemContainer(CCharData* items) = 0;
+};
+
+// What the set asks of the main interface window ("Z5MAINWIN").
+class IHudMainWindow {
+public:
+    virtual ~IHudMainWindow() = default;
+    // A new set of windows: the main window forgets its panel state.
+    virtual void ResetPanelState() = 0;
+    // The window goes: the main window drops its link to it.
+    virtual void UnlinkWindow(CBaseWindow* window) = 0;
+};

@@ -1,0 +1,141 @@
+// One use of a skill by a character: the skill's effect (or its script)
+// runs for the skill's time, then the use ends on the caster and the targets
+// the server reported as finished go after their dying motion. The running
+// use is a child of the skill manager (which finds it by caster and target);
+// as an icon it can be dragged onto the quick-slot window.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "data/skill_table_mgr.h"
+#include "platform/seam.h"
+
+class CChar;
+class CSkillActionMsg;
+class CSkillHitMsg;
+class CSkillAction;
+
+// ---- What a skill use runs: the effects and the scripts ----
+
+// A running effect of the effect manager; owned by it.
+class ISkillEffect {
+public:
+    virtual ~ISkillEffect() = default;
+    virtual bool IsFinished() = 0;
+};
+
+class ISkillEffects {
+public:
+    virtual ~ISkillEffects() = default;
+    // The skill's effect for the use, or null when the skill has none.
+    virtual ISkillEffect* StartEffectForSkill(CSkillUse* use) = 0;
+    // Whether the effect is still one of the manager's.
+    virtual bool IsRunning(ISkillEffect* effect) = 0;
+    virtual void RemoveEffect(ISkillEffect* effect) = 0;
+};
+
+void SetSkillEffects(ISkillEffects* effects);
+ISkillEffects* GetSkillEffects();
+using ScopedSkillEffects = plat::ScopedInstall<GetSkillEffects, SetSkillEffects>;
+
+// A running script of the script manager; owned by it.
+class ISkillScriptRunner {
+public:
+    virtual ~ISkillScriptRunner() = default;
+    virtual bool IsEnded() = 0;
+};
+
+class ISkillScripts {
+public:
+    virtual ~ISkillScripts() = default;
+    // Starts the named script with its natives, bound to the owner; null
+    // when it cannot.
+    virtual ISkillScriptRunner* StartScript(const char* name, CBaseObject* owner) = 0;
+    // Stops the runner (and deletes its animated objects).
+    virtual void StopScript(ISkillScriptRunner* runner) = 0;
+};
+
+void SetSkillScripts(ISkillScripts* scripts);
+ISkillScripts* GetSkillScripts();
+using ScopedSkillScripts = plat::ScopedInstall<GetSkillScripts, SetSkillScripts>;
+
+// The quick-slot window ("QuickSlotWindow") takes a dropped skill icon.
+class ISkillIconTarget {
+public:
+    virtual ~ISkillIconTarget() = default;
+    virtual void DropSkillIcon(CSkillAction* icon, int32_t mouseX, int32_t mouseY) = 0;
+};
+
+// ---- The skill use ----
+
+// Hit timing: an attack's hit falls this long before the use ends.
+inline constexpr uint32_t SKILL_HIT_LEAD_MS = 250;
+inline constexpr char SKILL_NO_SCRIPT[] = "null";
+// The skill table's column naming a skill's script.
+inline constexpr int SKILL_COL_SCRIPT = SKILL_COL_TEXT_46;
+
+class CSkillAction : public CSkillUse {
+public:
+    CSkillAction();
+    ~CSkillAction() override;
+
+    // Clears the run: finished, no caster (id -1).
+    bool Create() override;
+    // Finishes a run.
+    bool Release() override;
+    // Each frame while running.
+    bool Update() override;
+    bool BeginDrag(uint32_t data) override;
+    // On the quick-slot window (and without drag data) the window takes the
+    // icon; anywhere else the icon goes: the skill manager deletes it with
+    // its next update.
+    bool EndDrag() override;
+    bool DrawAtCursor() override;
+    bool UpdateAtCursor() override;
+
+    // Runs the use for the caster: the record's target, the skill's effect or
+    // script; false (nothing runs) without a target or anything to run.
+    bool Start(CChar* caster, const CSkillActionMsg& record);
+    // Ends the run: the caster's use, the script and effect, the targets the
+    // server marked hit go after their dying motion.
+    void Finish();
+    // Once per run: an attack with a follow target marks its hit 250 ms
+    // before the end on the caster's data.
+    void CheckHitTiming();
+    // The caster still uses this skill (a gone or dead one is forgotten).
+    bool IsCasterValid();
+    // The server's report of the hits (kept when none is held yet): the
+    // targets with their values and blocked flags.
+    bool TakeHitRecord(std::unique_ptr<CSkillHitMsg> record);
+
+    bool IsRunning() const { return m_running != 0; }
+    bool IsFinished() const { return m_finished != 0; }
+    CChar* Caster() const { return m_pCaster; }
+    uint32_t CasterId() const { return m_casterId; }
+    int32_t SkillRow() const { return m_skillRow; }
+    uint32_t StartTime() const { return m_startTime; }
+    uint32_t Duration() const { return m_duration; }
+    // The pause after the use (the caster's after-use delay).
+    uint32_t DelayValue() const { return m_secondValue; }
+    bool IsScriptMode() const { return m_scriptMode != 0; }
+    const CSkillHitMsg* HitRecord() const { return m_pHitRecord.get(); }
+
+private:
+    void RemoveEffect();
+    void StopScript();
+    void ReturnCasterToRest();
+
+    int32_t m_skillRow = 0;
+    CChar* m_pCaster = nullptr;
+    uint32_t m_casterId = UINT32_MAX;
+    std::unique_ptr<CSkillHitMsg> m_pHitRecord;
+    uint8_t m_scriptMode = 0;
+    ISkillScriptRunner* m_pScript = nullptr;
+    ISkillEffect* m_pEffect = nullptr;
+    uint8_t m_running = 0;
+    uint32_t m_startTime = 0;
+    uint32_t m_duration = 0;
+    uint32_t m_secondValue = 0;
+    uint8_t m_hitTimingDone = 0;
+    uint32_t m_dragData = 0;
+};
