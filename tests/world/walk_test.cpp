@@ -28,16 +28,7 @@ class WalkTest : public CharFixture {};
 
 TEST_F(WalkTest, ThePlayerWalksToATileTenAwayAndReportsItsWay) {
     LoadField(PondMap());
-    CCharCreateFields f;
-    f.m_charId = 1;
-    f.m_ownFlag = 1;
-    f.m_resourceId = kPlayerRes;
-    f.m_tileX = 10;
-    f.m_tileY = 10;
-    CopyRecordText(f.m_name, "Me");
-    CCharCreateMsg msg;
-    msg.Set(f);
-    m_mgr->HandleMessage(msg);
+    MakePlayer(1);  // the appearance record (56) of the user's own character at (10, 10)
     CChar* player = m_mgr->GetPlayer();
     ASSERT_TRUE(player);
     ASSERT_EQ(player->GetMapPoint(), std::make_pair(10, 10));

@@ -254,6 +254,16 @@ protected:
         g_pMap = &m_field;
     }
 
+    // A monster that turns freely, standing at a tile.
+    CChar* MonsterAt(uint32_t id, int32_t tileX, int32_t tileY) {
+        CChar* c = Make(CHAR_KIND_MONSTER, id, CHAR_MONSTER_BASE);
+        if (c) {
+            c->SetPosition(tileX * 24, tileY * 12, 0);
+            c->GetData()->SetMotion(MOTION_STAND);
+        }
+        return c;
+    }
+
     // One frame of a character after ms.
     void CharFrame(CChar* c, uint32_t ms) {
         Clock().Advance(ms);

@@ -30,14 +30,6 @@ protected:
         }
         return frames;
     }
-    CChar* MonsterAt(uint32_t id, int32_t tileX, int32_t tileY) {
-        CChar* c = Make(CHAR_KIND_MONSTER, id, CHAR_MONSTER_BASE);
-        if (c) {
-            c->SetPosition(tileX * 24, tileY * 12, 0);
-            c->GetData()->SetMotion(MOTION_STAND);
-        }
-        return c;
-    }
     // The recorded requests starting with the prefix, split into numbers.
     std::vector<std::vector<int>> Sent(const std::string& prefix) const {
         std::vector<std::vector<int>> out;

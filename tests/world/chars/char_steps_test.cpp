@@ -24,14 +24,6 @@ struct GroundItem : CItemObject {
 
 class CharStepsTest : public CharFixture {
 protected:
-    CChar* MonsterAt(uint32_t id, int32_t tileX, int32_t tileY) {
-        CChar* c = Make(CHAR_KIND_MONSTER, id, CHAR_MONSTER_BASE);
-        if (c) {
-            c->SetPosition(tileX * 24, tileY * 12, 0);
-            c->GetData()->SetMotion(MOTION_STAND);
-        }
-        return c;
-    }
     void Post(CChar* c, std::unique_ptr<CMsgPayload> payload) {
         const uint32_t id = payload->m_id;
         PostMessageTo(0, c, 0, id, MsgDataPtr(payload.release()), nullptr);
