@@ -10,6 +10,7 @@
 #include "anim/anim_startup.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
+#include "app/scene_hooks.h"
 #include "app/server_windows.h"
 #include "app/world_hooks.h"
 #include "core/config.h"
@@ -175,6 +176,9 @@ void InstallGlobalFactories() {
     InstallWorldGlobals();
     InstallSoundGlobals();
     InstallWindowSound();
+    // After the world's (the start scene follows the cursor among the start
+    // objects) and the sound manager's.
+    InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
 }

@@ -26,6 +26,10 @@ enum : size_t {
     OPT_KEY_CTRL = 1022,     //   its modifier flags
     OPT_KEY_ALT = 1023,
     OPT_KEY_CODE = 1024,  //   and its u32 key code
+    // Forced to 1 while the intro movie, the offline scene and the character
+    // windows run.
+    OPT_SCENE_FORCED = 32,
+    OPT_INTRO_SEEN = 5888,  // u32: the intro movie has played once
     OPT_REMEMBER_ID = 5892,
     OPT_TEXT_1 = 5893,  // three 256-byte texts of the server selection and login
     OPT_TEXT_2 = 6149,

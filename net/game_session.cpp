@@ -29,6 +29,8 @@ CGameSession::CGameSession() {
 CGameSession::~CGameSession() = default;
 
 void CGameSession::Reset() {
+    // The minute of the keep-alive starts again with the next connection.
+    m_keepAliveStarted = false;
     m_established = 0;
     m_loginPhase = PHASE_WAIT_GREETING;
     m_readable = 0;

@@ -56,6 +56,7 @@
 #include "platform/socket.h"
 #include "platform/window.h"
 #include "platform/window_scripted.h"
+#include "scenes/scene_services.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
 #include "tests/core/program_fixture.h"
@@ -292,6 +293,11 @@ std::vector<HookRow> HookTable() {
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
         {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
         {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
+        // The scenes' services.
+        {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
+        {"scenes: events and scripts", [] { return GetSceneEvents() != nullptr; }, kAbsent},
+        {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
+        {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
     };
 }
 

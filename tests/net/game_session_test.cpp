@@ -120,6 +120,19 @@ TEST_F(GameSessionTest, BlockedSendKeepsTheMessageQueuedUntilItIsWhole) {
     EXPECT_EQ(Sent(), (std::vector<Bytes>{first, second}));
 }
 
+// A session reset for a new connection after a long idle time (the title)
+// sends its first keep-alive a minute after the connection, not at once
+// ahead of the first request.
+TEST_F(GameSessionTest, ANewConnectionWaitsAWholeMinuteForItsKeepAlive) {
+    m_session.ReceivePackets();  // the program's first frame, not connected
+    m_clock.Advance(120000);
+    m_session.Reset();
+    Ready();
+    m_session.ReceivePackets();
+    m_session.ReceivePackets();
+    for (const Bytes& message : Sent()) EXPECT_NE(message, (Bytes{15, 0}));
+}
+
 TEST_F(GameSessionTest, OneKeepAlivePerMinute) {
     Ready();
     auto keepAlives = [this] {

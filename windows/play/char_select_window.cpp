@@ -296,6 +296,12 @@ void CCharSelectWindow::ShowButtons(bool show) {
     SetButtonsTakeInput({GetButton(kMake)}, m_count < kMaxChars);
 }
 
+void CCharSelectWindow::ShowBackButtonOnly() {
+    for (Button hidden : {kSelect, kMake, kDelete, kLeftArrow, kRightArrow})
+        if (CButton* button = GetButton(hidden)) button->Hide();
+    SetButtonsTakeInput({GetButton(kBack)}, true);
+}
+
 void CCharSelectWindow::SetMessageText(const char* text) {
     CopyRecordText(m_message, text ? text : "");
 }

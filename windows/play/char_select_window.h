@@ -19,13 +19,6 @@ class CMessageBox;
 class CPetChar;
 class CPlayerChar;
 
-enum : int32_t {
-    CHAR_SELECT_NONE = -1,
-    CHAR_SELECT_ENTER = 0,
-    CHAR_SELECT_CREATE = 1,
-    CHAR_SELECT_BACK = 2,
-};
-
 // The kind id of the delete question box (the sender of its answer).
 inline constexpr uint32_t CHAR_DELETE_BOX_KIND = 11;
 
@@ -55,9 +48,12 @@ public:
     bool IsListReady() override { return m_listReady != 0; }
     void SetListReady(bool ready) override { m_listReady = ready ? 1 : 0; }
     int32_t GetAction() override { return m_result; }
+    void SetAction(int32_t action) override { m_result = action; }
     // On: Select (with a character selected), Back, Delete and, below six
     // characters, Make take input. Off: the four show without taking any.
     void ShowButtons(bool show) override;
+    // Back alone shows and takes input (no connection to choose on).
+    void ShowBackButtonOnly() override;
     void SetMessageText(const char* text) override;
     std::unique_ptr<CMsgPayload> TakeCarriedList() override;
 

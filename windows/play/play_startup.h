@@ -1,5 +1,5 @@
-// The window classes of the way in, made by identifier (CreateRegisteredWindow).
+// The play windows' start-up: the window classes the scenes make by identifier.
 #pragma once
 
-// Registers them; called once by start-up.
+// Registers the classes with the window manager's class table.
 void InstallPlayWindowClasses();

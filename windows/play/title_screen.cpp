@@ -64,6 +64,20 @@ CStipulationWindow* CTitleScreen::GetTermsWindow() const {
     return m_terms.GetAs<CStipulationWindow>();
 }
 
+bool CTitleScreen::IsLoginFlowClosed() {
+    CMultiServerWindow* list = GetServerSelect();
+    return list && list->IsCancelled();
+}
+
+int32_t CTitleScreen::GetLoginResult() {
+    CInsertAccountWindow* login = GetLoginWindow();
+    return login ? login->GetResult() : LOGIN_RESULT_NONE;
+}
+
+void CTitleScreen::SetLoginResult(int32_t result) {
+    if (CInsertAccountWindow* login = GetLoginWindow()) login->SetResult(result);
+}
+
 bool CTitleScreen::SetPosition(int32_t x, int32_t y) {
     for (int i = 0; i < 4; ++i)
         if (CButton* button = GetButton(i)) button->SetPosition(kButtonX, kButtonY[i]);

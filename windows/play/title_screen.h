@@ -12,24 +12,17 @@
 
 #include "core/base_object.h"
 #include "ui/base_window.h"
+#include "ui/scene_windows.h"
 
 class CButton;
 class CInsertAccountWindow;
 class CMultiServerWindow;
 class CStipulationWindow;
 
-inline constexpr char TITLE_WINDOW_NAME[] = "Z5_TITLE_WINDOW";
+inline constexpr const auto& TITLE_WINDOW_NAME = TITLE_SCREEN_WINDOW_NAME;
 inline constexpr char TITLE_WINDOW_IMAGE[] = "Title_Screen";
 
-enum : int32_t {
-    TITLE_CHOICE_NONE = -1,
-    TITLE_CHOICE_START = 0,
-    TITLE_CHOICE_INTRO = 1,
-    TITLE_CHOICE_OFFLINE = 2,
-    TITLE_CHOICE_EXIT = 3,
-};
-
-class CTitleScreen : public CBaseWindow {
+class CTitleScreen : public CBaseWindow, public ITitleScreenWindow {
 public:
     CTitleScreen();
     ~CTitleScreen() override;
@@ -57,8 +50,16 @@ public:
     // buttons shown without input until the text is there.
     void OpenTerms();
 
-    int32_t GetChoice() const { return m_choice; }
-    void SetChoice(int32_t choice) { m_choice = choice; }
+    // ITitleScreenWindow: what the title scene reads and sets.
+    int32_t GetChoice() override { return m_choice; }
+    void SetChoice(int32_t choice) override { m_choice = choice; }
+    // The world list with the choice reset.
+    void OpenLoginFlow() override { Open(true, false); }
+    // The world list was cancelled.
+    bool IsLoginFlowClosed() override;
+    // The log-in window's result (-1 while there is none).
+    int32_t GetLoginResult() override;
+    void SetLoginResult(int32_t result) override;
     bool IntroChosen() const { return m_introFlag != 0; }
     CButton* GetButton(int index) const;
     CMultiServerWindow* GetServerSelect() const;

@@ -419,7 +419,8 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
     if (!data || !owner || !holder) return;
     if (data->m_motion == MOTION_DEAD || data->m_motion == MOTION_HELD_DOWN || data->m_motion == MOTION_LYING)
         return;
-    const bool cellGiven = tileX >= 0 && tileY >= 0;
+    // Cells are 16-bit on the wire; anything else names no cell.
+    const bool cellGiven = tileX >= 0 && tileY >= 0 && tileX <= 0xFFFF && tileY <= 0xFFFF;
     if (!m_dashing) {
         holder->ClearPending();
         if (!cellGiven) return;
@@ -545,11 +546,9 @@ bool CCharController::Equip(std::unique_ptr<CItemObject> item) {
     const uint8_t position = item->GetByte41();
     if (position == 0 || position > MAX_EQUIP_POSITION || item->GetState() == 1) return false;
     item->SetState(1);
-    std::unique_ptr<CItemObject>& slot = m_pData->m_items[position];
-    if (slot) {
-        std::erase(m_timedItems, slot.get());
-    }
-    slot = std::move(item);
+    // What the position held comes off first (with its time, when it was timed).
+    if (m_pData->m_items[position]) TakeOff(position);
+    m_pData->m_items[position] = std::move(item);
     RefreshEquipmentEffects();
     return true;
 }

@@ -9,11 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_mgr.h"
+#include "anim/ani_object.h"
+#include "anim/ani_object_hooks.h"
 #include "core/app_state.h"
+#include "core/config.h"
+#include "data/char_resource_mgr.h"
 #include "net/handlers/login_records.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
+#include "tests/anim/ani_test_util.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/table_builder.h"
 #include "tests/windows/play/play_fixture.h"
 #include "ui/message_box.h"
 #include "windows/play/email_edit_window.h"
@@ -381,6 +388,71 @@ TEST_F(CharSelectTest, DrawingLeavesTheCharacterOptionAsItWas) {
     m_driver.DrawFrames(true);
     m_driver.Frame(2);
     EXPECT_EQ(g_options.GetByte(32), 0);
+}
+
+// Characters with an animation of their own: the selected one plays motion 2.
+class CharSelectAnimatedTest : public CharSelectTest {
+protected:
+    static constexpr uint32_t kCharAni = 100;
+    CharSelectAnimatedTest() {
+        using namespace anitest;
+        std::vector<AniFileMotion> motions;
+        for (uint32_t m : {0u, 2u})
+            motions.push_back(anitest::Motion(m, {Direction(0, {Layer({Image(0)})}, 80)}));
+        const std::vector<uint8_t> bytes = WriteAniFile(File(14, motions));
+        m_aniDir.WriteFile("0100.z5a", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+        g_config.m_folders[FOLDER_ANIMATION] = m_aniDir.Path();
+        g_pAniMgr = &m_aniMgr;
+        qmtest::TableBuilder players(2, 6);
+        players.Text(2).Ref(5).Set(5, 0, {kCharAni, 0, 0}).Set(5, 1, {kCharAni, 0, 0});
+        m_db.Write(CCharResourceMgr::PLAYER_FILE, players);
+        qmtest::TableBuilder monsters(8, 16);
+        monsters.Ref(3);
+        for (int r = 0; r < 8; ++r) monsters.Set(3, r, {kCharAni, 0, 0}).Set(15, r, 3);
+        m_db.Write(CCharResourceMgr::MONSTER_FILE, monsters);
+        for (int file : {int(CCharResourceMgr::NPC_FILE), int(CCharResourceMgr::CLASS_ANI_FILE),
+                         int(CCharResourceMgr::ID_ANI_FILE), int(CCharResourceMgr::LEVEL_COLOR_FILE),
+                         int(CCharResourceMgr::GROUP_FILE)})
+            m_db.Write(file, qmtest::TableBuilder(0, 1));
+        m_resources = std::make_unique<CCharResourceMgr>();
+        g_pCharResourceMgr = m_resources.get();
+    }
+    ~CharSelectAnimatedTest() override {
+        m_driver.Mgr().DeleteAllChildren();
+        g_pCharResourceMgr = nullptr;
+        g_pAniMgr = nullptr;
+        g_config.m_folders[FOLDER_ANIMATION] = m_oldFolder;
+    }
+    int32_t MotionOf(int index) {
+        CAniObject* ani = m_window->GetChar(index)->GetAniObject();
+        return ani ? ani->GetCurrentMotionId() : -1;
+    }
+
+    std::string m_oldFolder = g_config.m_folders[FOLDER_ANIMATION];
+    qmtest::TempDir m_aniDir;
+    CAniMgr m_aniMgr;
+    ScopedAniObjectHooks m_hooks{AniObjectHooks()};
+    qmtest::ScopedDatabase m_db;
+    std::unique_ptr<CCharResourceMgr> m_resources;
+};
+
+TEST_F(CharSelectAnimatedTest, TheSelectedCharacterPlaysMotionTwo) {
+    CCharListEntry first = Entry("amy", 1);
+    first.m_value2 = CHAR_MONSTER_BASE + 3;  // a pet shown beside her
+    CCharListEntry second = Entry("ben", 2);
+    second.m_value = CHAR_PLAYER_BASE + 1;
+    second.m_optional[0] = 5000;  // an item the table does not know: nothing worn
+    Load({first, second});
+    ASSERT_NE(m_window->GetChar(0)->GetAniObject(), nullptr);
+    ASSERT_NE(m_window->GetPet(0)->GetAniObject(), nullptr);
+    EXPECT_EQ(MotionOf(0), 2);
+    EXPECT_EQ(MotionOf(1), 0);
+    Key(plat::VK_RIGHT);
+    EXPECT_EQ(MotionOf(0), 0);
+    EXPECT_EQ(MotionOf(1), 2);
+    EXPECT_EQ(m_window->GetPet(0)->GetAniObject()->GetCurrentMotionId(), 0);
+    m_driver.DrawFrames(true);
+    m_driver.Frame(2);
 }
 
 TEST(CharFileNameTest, OnlyPlainNamesNameFiles) {

@@ -19,6 +19,17 @@ protected:
         const uint32_t id = payload->m_id;
         PostMessageTo(0, c, 0, id, MsgDataPtr(payload.release()), nullptr);
     }
+    // An item table of items 900, 901, ... at these equipment positions.
+    void WriteItems(std::initializer_list<uint8_t> positions) {
+        qmtest::TableBuilder items(uint32_t(positions.size()), 42);
+        items.U32(19);
+        int r = 0;
+        for (uint8_t p : positions) {
+            items.Set(19, r, 900 + r).Set(41, r, p);
+            ++r;
+        }
+        m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    }
 };
 
 TEST_F(CharControllerTest, SetMotion) {
@@ -118,6 +129,11 @@ TEST_F(CharControllerTest, DashArrivesInTime) {
     EXPECT_EQ(c->GetController()->Holder()->m_arrived, 1);
     // Dust every fourth step: steps 0, 4, 8 and 12 of the thirteen.
     EXPECT_EQ(m_play.GetCount() - before, 4u);
+    // A cell no map can have (the server's cells are 16-bit) starts nothing.
+    for (int32_t far : {65536, 100000000}) {
+        action->Dash(far, 11);
+        EXPECT_FALSE(action->IsDashing()) << far;
+    }
     // Held down, nothing starts.
     c->GetData()->SetMotion(MOTION_HELD_DOWN);
     action->Dash(30, 10);
@@ -125,11 +141,8 @@ TEST_F(CharControllerTest, DashArrivesInTime) {
 }
 
 TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
-    qmtest::TableBuilder items(6, 42);
-    items.U32(19);
     const uint8_t positions[6] = {0, 3, 9, 10, 11, 12};
-    for (int r = 0; r < 6; ++r) items.Set(19, r, 900 + r).Set(41, r, positions[r]);
-    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    WriteItems({0, 3, 9, 10, 11, 12});
     CItemTableMgr table;
     g_pItemTableMgr = &table;
     CChar* c = Make(CHAR_KIND_PLAYER, 5);
@@ -152,6 +165,26 @@ TEST_F(CharControllerTest, TimedItemsAndTheirSlots) {
     EXPECT_FALSE(controller->GetItemInSlot(3));
     EXPECT_TRUE(controller->GetItemInSlot(9));
     EXPECT_EQ(controller->m_timedItems.size(), 4u);
+    g_pItemTableMgr = nullptr;
+}
+
+TEST_F(CharControllerTest, AnItemEquippedOverATimedOneKeepsTheOtherTimes) {
+    WriteItems({3, 4, 3});
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    ASSERT_TRUE(controller->UseEffectItem(900, 100));   // slot 3, 100 ms
+    ASSERT_TRUE(controller->UseEffectItem(901, 5000));  // slot 4, 5 s
+    // An ordinary item over slot 3.
+    ASSERT_TRUE(controller->Equip(std::unique_ptr<CItemObject>(table.MakeItem(902))));
+    EXPECT_EQ(controller->m_timedItems.size(), controller->m_timedLeft.size());
+    controller->UpdateController(100);
+    EXPECT_TRUE(controller->GetItemInSlot(4));  // still 4,900 ms left
+    EXPECT_TRUE(controller->GetItemInSlot(3));  // the ordinary item is not timed
+    controller->UpdateController(4900);
+    EXPECT_FALSE(controller->GetItemInSlot(4));
     g_pItemTableMgr = nullptr;
 }
 

@@ -1,0 +1,56 @@
+#include "app/scene_hooks.h"
+
+#include "core/global_objects.h"
+#include "scenes/scene_services.h"
+#include "scenes/scenes_startup.h"
+#include "sound/dshow_movie.h"
+#include "sound/sound_mgr.h"
+
+namespace {
+
+class SceneMusic : public ISceneMusic {
+public:
+    bool PlayMusicList(const char* name) override {
+        const uint32_t list = g_pSoundMgr && name ? g_pSoundMgr->FindMusicIdByName(name) : 0;
+        if (list == 0 || list > uint32_t(INT32_MAX)) return false;
+        return g_pSoundMgr->PlayMusicList(int32_t(list), 1);
+    }
+    void FadeOutMusic() override {
+        if (g_pSoundMgr) g_pSoundMgr->FadeOutMusic();
+    }
+};
+SceneMusic g_sceneMusic;
+
+class SceneMovie : public ISceneMovie {
+public:
+    SceneMovie(int32_t width, int32_t height) : m_movie(width, height) {}
+    bool Open(const char* path) { return m_movie.OpenMovieStream(path); }
+    bool RenderFrame() override { return m_movie.RenderFrame(); }
+
+private:
+    CDShowMovie m_movie;
+};
+
+class SceneMovies : public ISceneMovies {
+public:
+    std::unique_ptr<ISceneMovie> OpenMovie(const char* path, int32_t width, int32_t height) override {
+        auto movie = std::make_unique<SceneMovie>(width, height);
+        if (!path || !movie->Open(path)) return nullptr;
+        return movie;
+    }
+};
+SceneMovies g_sceneMovies;
+
+}  // namespace
+
+void InstallSceneHooks() {
+    InstallSceneGlobals();
+    SetSceneMovies(&g_sceneMovies);
+    AddGlobalFactory(
+        GlobalSlot::SoundMgr,
+        [] {
+            SetSceneMusic(&g_sceneMusic);
+            return true;
+        },
+        [] { SetSceneMusic(nullptr); });
+}

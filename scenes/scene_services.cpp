@@ -1,0 +1,35 @@
+#include "scenes/scene_services.h"
+
+namespace {
+
+IScreenFadeMaker* g_fadeMaker = nullptr;
+ISceneEvents* g_sceneEvents = nullptr;
+ISceneMusic* g_sceneMusic = nullptr;
+ISceneMovies* g_sceneMovies = nullptr;
+
+}  // namespace
+
+void SetScreenFadeMaker(IScreenFadeMaker* maker) {
+    g_fadeMaker = maker;
+}
+IScreenFadeMaker* GetScreenFadeMaker() {
+    return g_fadeMaker;
+}
+void SetSceneEvents(ISceneEvents* events) {
+    g_sceneEvents = events;
+}
+ISceneEvents* GetSceneEvents() {
+    return g_sceneEvents;
+}
+void SetSceneMusic(ISceneMusic* music) {
+    g_sceneMusic = music;
+}
+ISceneMusic* GetSceneMusic() {
+    return g_sceneMusic;
+}
+void SetSceneMovies(ISceneMovies* movies) {
+    g_sceneMovies = movies;
+}
+ISceneMovies* GetSceneMovies() {
+    return g_sceneMovies;
+}

@@ -1,0 +1,120 @@
+// What the scenes use of the layers beside and above them: the screen fade,
+// the event and script managers, the music and the intro movie. Each is a
+// small interface its own layer implements and installs; one that is not
+// installed is absent and the scene takes its missing path: a scene without
+// a fade counts every fade as finished at once, one without an event
+// manager finds no event running, one without sound plays no music, and one
+// without a movie player finds no movie.
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/seam.h"
+
+class CBaseWindow;
+
+// ---- The screen fade ----
+
+enum : int32_t {
+    FADE_OUT = 0,  // to the colour
+    FADE_IN = 1,   // from the colour
+};
+
+// One full-screen fade.
+class IScreenFade {
+public:
+    virtual ~IScreenFade() = default;
+    // Starts (again) in the direction from or to the colour (0x00BBGGRR)
+    // over the duration.
+    virtual void Start(int32_t direction, uint32_t colour, uint32_t durationMs) = 0;
+    // Advances the fade to the clock's time.
+    virtual void Update() = 0;
+    virtual bool IsFinished() = 0;
+    virtual int32_t GetDirection() = 0;
+};
+
+// Makes the fades (the effects' gamma fade).
+class IScreenFadeMaker {
+public:
+    virtual ~IScreenFadeMaker() = default;
+    virtual std::unique_ptr<IScreenFade> MakeScreenFade() = 0;
+};
+
+void SetScreenFadeMaker(IScreenFadeMaker* maker);
+IScreenFadeMaker* GetScreenFadeMaker();
+using ScopedScreenFadeMaker = plat::ScopedInstall<GetScreenFadeMaker, SetScreenFadeMaker>;
+
+// ---- The event and script managers ----
+
+class ISceneEvents {
+public:
+    virtual ~ISceneEvents() = default;
+    // A visual event runs.
+    virtual bool IsVisualEventRunning() = 0;
+    // The event manager holds a current event.
+    virtual bool HasCurrentEvent() = 0;
+    // Ends the current event (it is deleted) and leaves none.
+    virtual void EndCurrentEvent() = 0;
+    // The current event asks to be drawn.
+    virtual bool IsCurrentEventDrawn() = 0;
+    // The event covers the whole screen itself.
+    virtual bool IsScreenBusy() = 0;
+    // Opens and starts the visual event file of the number.
+    virtual bool StartVisualEvent(uint32_t number) = 0;
+    // The messages queued for the event manager.
+    virtual void ProcessQueuedMessages() = 0;
+    virtual void Update() = 0;
+    virtual void Draw() = 0;
+    // Puts the event's objects into this frame's draw queue.
+    virtual void QueueEventObjects() = 0;
+    virtual void SetEventActive(bool active) = 0;
+    virtual void SetControlLock(bool locked) = 0;
+    // The script manager's root object: one frame, its drawing, and back to
+    // its state after start-up.
+    virtual void UpdateScripts() = 0;
+    virtual void DrawScripts() = 0;
+    virtual void ResetScripts() = 0;
+    // A new event selection window (hidden, not yet added anywhere), or null.
+    virtual CBaseWindow* MakeEventSelectionWindow() = 0;
+};
+
+void SetSceneEvents(ISceneEvents* events);
+ISceneEvents* GetSceneEvents();
+using ScopedSceneEvents = plat::ScopedInstall<GetSceneEvents, SetSceneEvents>;
+
+// ---- Music ----
+
+class ISceneMusic {
+public:
+    virtual ~ISceneMusic() = default;
+    // Starts the music list of the name, faded in; false for a name the
+    // sound manager does not hold (the music goes on).
+    virtual bool PlayMusicList(const char* name) = 0;
+    // The music fades out and stops.
+    virtual void FadeOutMusic() = 0;
+};
+
+void SetSceneMusic(ISceneMusic* music);
+ISceneMusic* GetSceneMusic();
+using ScopedSceneMusic = plat::ScopedInstall<GetSceneMusic, SetSceneMusic>;
+
+// ---- The intro movie ----
+
+class ISceneMovie {
+public:
+    virtual ~ISceneMovie() = default;
+    // Shows the frame due; false once the movie has ended.
+    virtual bool RenderFrame() = 0;
+};
+
+class ISceneMovies {
+public:
+    virtual ~ISceneMovies() = default;
+    // The movie file opened for a screen of the size, or null when it cannot be.
+    virtual std::unique_ptr<ISceneMovie> OpenMovie(const char* path, int32_t screenWidth,
+                                                   int32_t screenHeight) = 0;
+};
+
+void SetSceneMovies(ISceneMovies* movies);
+ISceneMovies* GetSceneMovies();
+using ScopedSceneMovies = plat::ScopedInstall<GetSceneMovies, SetSceneMovies>;
