@@ -12,6 +12,11 @@ extern bool g_active;                        // the main window is the active wi
 extern plat::WindowHandle g_hMainWnd;        // null while there is none
 extern CLockedMsgObject* g_pGlobalMsgQueue;  // the global message queue
 extern uint8_t g_cipherMode;                 // 1 once start-up is done; read by the connection
+// Switches of the game screen: the frame rate in its clock line ("/SHOWFPS"),
+// the screen held dark by an event command, the stage grid drawn.
+extern uint8_t g_showFrameRate;
+extern uint8_t g_darkScreen;
+extern uint8_t g_showStageGrid;
 // Rows 14-27 of text table 0, copied at start-up for the world and effect code,
 // and a zeroed work area of theirs.
 extern char g_textBuffers[14][64];

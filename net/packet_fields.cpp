@@ -5,6 +5,7 @@
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -80,4 +81,17 @@ uint16_t ReadOptionalValues(CPacketReader& reader, int32_t values[OPTIONAL_VALUE
 
 void ReadStatusWords(CPacketReader& reader, uint32_t words[4]) {
     for (int word = 3; word >= 0; --word) words[word] = reader.GetDword();
+}
+
+void WriteOptionalValues(CMessageWriter& writer, const int32_t values[OPTIONAL_VALUE_COUNT]) {
+    uint16_t mask = 0;
+    for (int bit = 0; bit < OPTIONAL_VALUE_COUNT; ++bit)
+        if (values[bit] != -1) mask = uint16_t(mask | (1u << bit));
+    writer.PutWord(mask);
+    for (int bit = 0; bit < OPTIONAL_VALUE_COUNT; ++bit)
+        if (values[bit] != -1) writer.PutDword(uint32_t(values[bit]));
+}
+
+void WriteStatusWords(CMessageWriter& writer, const uint32_t words[4]) {
+    for (int word = 3; word >= 0; --word) writer.PutDword(words[word]);
 }

@@ -56,3 +56,8 @@ uint16_t ReadOptionalValues(CPacketReader& reader, int32_t values[OPTIONAL_VALUE
 // The 128-bit status set: four u32, the highest word first; words[0] holds
 // statuses 1 to 32.
 void ReadStatusWords(CPacketReader& reader, uint32_t words[4]);
+
+// The same two fields written: the mask has a bit for each value that is not -1.
+class CMessageWriter;
+void WriteOptionalValues(CMessageWriter& writer, const int32_t values[OPTIONAL_VALUE_COUNT]);
+void WriteStatusWords(CMessageWriter& writer, const uint32_t words[4]);

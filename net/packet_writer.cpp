@@ -1,5 +1,6 @@
 #include "net/packet_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool CPacketWriter::Room(size_t count) {
@@ -66,4 +67,41 @@ CPacketWriter& CPacketWriter::PutCountedText(const char* text, size_t maxLength,
     m_length += length;
     if (withZero) m_data[m_length++] = 0;
     return *this;
+}
+
+CMessageWriter& CMessageWriter::PutByte(uint8_t value) {
+    m_data.push_back(value);
+    return *this;
+}
+
+CMessageWriter& CMessageWriter::PutWord(uint16_t value) {
+    return PutByte(uint8_t(value >> 8)).PutByte(uint8_t(value));
+}
+
+CMessageWriter& CMessageWriter::PutDword(uint32_t value) {
+    return PutWord(uint16_t(value >> 16)).PutWord(uint16_t(value));
+}
+
+CMessageWriter& CMessageWriter::PutBytes(const void* data, size_t count) {
+    if (data && count > 0) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        m_data.insert(m_data.end(), bytes, bytes + count);
+    }
+    return *this;
+}
+
+CMessageWriter& CMessageWriter::PutText(const char* text) {
+    const size_t length = text ? strnlen(text, 255) : 0;
+    PutByte(uint8_t(length));
+    return PutBytes(text, length);
+}
+
+CMessageWriter& CMessageWriter::PutText(const std::string& text) {
+    return PutText(text.c_str());
+}
+
+CMessageWriter& CMessageWriter::PutLongBytes(const void* data, size_t count) {
+    count = std::min<size_t>(count, 0xFFFF);
+    PutWord(uint16_t(count));
+    return PutBytes(data, count);
 }

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 constexpr size_t MAX_MESSAGE_LENGTH = 255;
 
@@ -60,4 +62,30 @@ private:
     uint8_t m_data[MAX_MESSAGE_LENGTH];
     size_t m_length = 0;
     bool m_failed = false;
+};
+
+// Building a server message of any length up to a frame's: the same fields
+// as CPacketWriter in a growing buffer. The local server and the tests write
+// every message they send with it, in the writer that sits beside the
+// client's parser of that message. Texts longer than their length field can
+// name are cut.
+class CMessageWriter {
+public:
+    explicit CMessageWriter(uint8_t code) { PutByte(code); }
+
+    CMessageWriter& PutByte(uint8_t value);
+    CMessageWriter& PutWord(uint16_t value);
+    CMessageWriter& PutDword(uint32_t value);
+    CMessageWriter& PutBytes(const void* data, size_t count);
+    // A u8 length and at most 255 bytes of text (up to its first 0).
+    CMessageWriter& PutText(const char* text);
+    CMessageWriter& PutText(const std::string& text);
+    // A u16 length and at most 65,535 bytes.
+    CMessageWriter& PutLongBytes(const void* data, size_t count);
+
+    const std::vector<uint8_t>& Data() const { return m_data; }
+    std::vector<uint8_t> Take() { return std::move(m_data); }
+
+private:
+    std::vector<uint8_t> m_data;
 };

@@ -8,6 +8,7 @@
 #include "graphics/surface_resource.h"
 #include "scenes/char_create_scene.h"
 #include "scenes/connect_scene.h"
+#include "scenes/game_scene.h"
 #include "scenes/intro_movie_scene.h"
 #include "scenes/offline_scene.h"
 #include "scenes/title_scene.h"
@@ -21,9 +22,10 @@ CBaseObject* Make() {
     return new T;
 }
 
-// The scenes by kind. The game scene (kind 0) joins this table with its class.
+// The scenes by kind.
 std::map<uint32_t, std::function<CBaseObject*()>>& SceneFactories() {
     static std::map<uint32_t, std::function<CBaseObject*()>> factories = {
+        {SCENE_GAME, Make<CGameScene>},
         {SCENE_CHAR_CREATE, Make<CCharCreateScene>},
         {SCENE_CONNECT, Make<CConnectScene>},
         {SCENE_TITLE, Make<CTitleScene>},

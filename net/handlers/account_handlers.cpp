@@ -12,6 +12,7 @@
 #include "net/handlers/server_windows.h"
 #include "net/packet_fields.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 static_assert(CCharListEntry::OPTIONAL_COUNT == OPTIONAL_VALUE_COUNT);
 
@@ -227,4 +228,30 @@ void HandlePremiumNotice(CGameSession&, uint8_t, CPacketReader& body) {
 void HandleNameMessage(CGameSession&, uint8_t code, CPacketReader& body) {
     if (!IsServerConnected()) return;
     GameWorld().ParseCharMessage(code, body.Current(), body.Remaining());
+}
+
+std::vector<uint8_t> WriteCharList(const char* account, const std::vector<CCharListEntry>& entries) {
+    CMessageWriter message(SERVER_CHAR_LIST);
+    const size_t count = std::min<size_t>(entries.size(), 255);
+    message.PutText(account).PutByte(uint8_t(count));
+    for (size_t n = 0; n < count; ++n) {
+        const CCharListEntry& entry = entries[n];
+        message.PutDword(entry.m_charId).PutDword(entry.m_value).PutByte(entry.m_kind);
+        WriteOptionalValues(message, entry.m_optional);
+        message.PutByte(entry.m_byte).PutBytes(entry.m_group, sizeof entry.m_group);
+        message.PutDword(entry.m_value2).PutDword(entry.m_value3).PutText(entry.m_name);
+    }
+    return message.Take();
+}
+
+std::vector<uint8_t> WriteServerList(const std::vector<CServerListEntry>& entries) {
+    CMessageWriter message(SERVER_SERVER_LIST);
+    const size_t count = std::min<size_t>(entries.size(), 255);
+    message.PutByte(uint8_t(count));
+    for (size_t n = 0; n < count; ++n) {
+        const CServerListEntry& entry = entries[n];
+        message.PutByte(entry.worldId).PutBytes(&entry.address, sizeof entry.address).PutWord(entry.port);
+        message.PutText(entry.name).PutByte(entry.state);
+    }
+    return message.Take();
 }

@@ -14,6 +14,7 @@
 #include "net/game_session.h"
 
 class CCharListMsg;
+struct CCharListEntry;
 class CPacketReader;
 
 enum : uint8_t {
@@ -49,6 +50,9 @@ struct CPremiumNotice {
 };
 
 std::unique_ptr<CCharListMsg> ParseCharList(CPacketReader& body);
+// 107 and 86 as a server writes them, code first (at most 255 entries).
+std::vector<uint8_t> WriteCharList(const char* account, const std::vector<CCharListEntry>& entries);
+std::vector<uint8_t> WriteServerList(const std::vector<CServerListEntry>& entries);
 std::optional<std::vector<CServerListEntry>> ParseServerList(CPacketReader& body);
 std::optional<std::vector<std::pair<uint8_t, uint8_t>>> ParseOptionSwitches(CPacketReader& body);
 std::optional<CSoundCue> ParseSoundCue(CPacketReader& body);  // form 0 only

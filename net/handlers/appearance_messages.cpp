@@ -8,6 +8,7 @@
 #include "net/handlers/handler_rules.h"
 #include "net/packet_fields.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 static_assert(EQUIPMENT_SLOTS == OPTIONAL_VALUE_COUNT);
 
@@ -39,6 +40,22 @@ void ReadLook(CPacketReader& body, CCharCreateFields& fields) {
     ReadStatusWords(body, fields.m_status);
     ReadTitleAndExtra(body, fields);
     body.GetByte();
+}
+
+void WriteTitleAndExtra(CMessageWriter& message, const CCharCreateFields& fields) {
+    message.PutByte(fields.m_titleFlag);
+    if (fields.m_titleFlag != 0) message.PutText(fields.m_title).PutByte(fields.m_titleValue);
+    message.PutByte(uint8_t(fields.m_signedValue));
+    if (IsStatusSet(fields.m_status, STATUS_EXTRA_BYTE)) message.PutByte(fields.m_extraValue);
+}
+
+void WriteLook(CMessageWriter& message, const CCharCreateFields& fields) {
+    message.PutDword(fields.m_resourceId);
+    WriteOptionalValues(message, fields.m_equipment);
+    message.PutBytes(fields.m_smallFields, sizeof fields.m_smallFields);
+    WriteStatusWords(message, fields.m_status);
+    WriteTitleAndExtra(message, fields);
+    message.PutByte(0);
 }
 
 void SkipText(CPacketReader& body) {
@@ -143,4 +160,34 @@ void HandleCharAppears(CGameSession&, uint8_t, CPacketReader& body) {
 void HandleObjectAppears(CGameSession&, uint8_t, CPacketReader& body) {
     std::unique_ptr<CCharAppearance> record = ParseObjectAppears(body);
     if (record) GameWorld().PostCharRecord(std::move(record), 0);
+}
+
+std::vector<uint8_t> WriteOwnChar(const CCharCreateFields& fields) {
+    CMessageWriter message(SERVER_OWN_CHAR);
+    message.PutDword(fields.m_charId);
+    WriteLook(message, fields);
+    message.PutWord(uint16_t(fields.m_tileX))
+        .PutWord(uint16_t(fields.m_tileY))
+        .PutByte(fields.m_direction / 2);
+    return message.PutText(fields.m_name).PutText(fields.m_secondName).Take();
+}
+
+std::vector<uint8_t> WriteCharAppears(const CCharCreateFields& fields) {
+    CMessageWriter message(SERVER_CHAR_APPEARS);
+    message.PutDword(fields.m_charId).PutWord(uint16_t(fields.m_tileX)).PutWord(uint16_t(fields.m_tileY));
+    message.PutByte(fields.m_direction / 2).PutByte(fields.m_ownFlag);
+    message.PutText(fields.m_name)
+        .PutText(fields.m_secondName)
+        .PutByte(fields.m_ringFlag)
+        .PutByte(fields.m_ringChoice);
+    const uint8_t entries = std::min<uint8_t>(fields.m_entryCount, CCharCreateFields::MAX_ENTRIES);
+    message.PutByte(entries);
+    for (uint8_t n = 0; n < entries; ++n) {
+        message.PutByte(fields.m_entryKinds[n])
+            .PutText(fields.m_entryTexts[n])
+            .PutByte(fields.m_entryValues[n]);
+        message.PutDword(fields.m_entryNumbers[n]).PutText(fields.m_entrySecondTexts[n]);
+    }
+    WriteLook(message, fields);
+    return message.Take();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "net/handlers/char_records.h"
 
@@ -22,6 +23,10 @@ enum : uint8_t {
 std::optional<CCharCreateFields> ParseOwnChar(CPacketReader& body);
 std::optional<CCharCreateFields> ParseCharAppears(CPacketReader& body);
 std::unique_ptr<CCharAppearance> ParseObjectAppears(CPacketReader& body);
+// 5 and 51 as a server writes them, code first (the entry lists carry
+// m_entryCount entries).
+std::vector<uint8_t> WriteOwnChar(const CCharCreateFields& fields);
+std::vector<uint8_t> WriteCharAppears(const CCharCreateFields& fields);
 
 // 5: handed over, the id registered, then [27][1] is sent.
 void HandleOwnChar(CGameSession& session, uint8_t code, CPacketReader& body);

@@ -4,6 +4,7 @@
 #include "net/connection.h"
 #include "net/handlers/handler_rules.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 #include "platform/clock.h"
 
 namespace {
@@ -321,4 +322,13 @@ void HandleEventInput(CGameSession&, uint8_t, CPacketReader& body) {
     if (!record || !*record) return;
     const int32_t delay = (*record)->m_id == MSG_EVENT_BLOCK ? EVENT_BLOCK_DELAY : EVENT_INPUT_DELAY;
     GameWorld().PostEventRecord(std::move(*record), delay);
+}
+
+std::vector<uint8_t> WriteMapChange(uint16_t stage, uint8_t attributes, uint8_t event) {
+    return CMessageWriter(SERVER_MAP_CHANGE)
+        .PutWord(0)
+        .PutWord(stage)
+        .PutByte(attributes)
+        .PutByte(event)
+        .Take();
 }

@@ -54,6 +54,8 @@ std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body);
 // 21: the stage, the attribute byte (which the server decides, so its flag is
 // 1) and the event byte.
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body);
+// 21 as a server writes it, code first.
+std::vector<uint8_t> WriteMapChange(uint16_t stage, uint8_t attributes, uint8_t event);
 std::unique_ptr<CValueListMsg> ParseValueList(CPacketReader& body);
 // The three groups, or none.
 std::vector<std::unique_ptr<CStatusGroupMsg>> ParseStatusGroups(CPacketReader& body);

@@ -14,6 +14,7 @@
 #include "net/handlers/server_windows.h"
 #include "net/handlers/window_records.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -279,4 +280,8 @@ void HandleChatMessage(CGameSession&, uint8_t code, CPacketReader& body) {
 void HandlePetMessage(CGameSession& session, uint8_t code, CPacketReader& body) {
     if (!IsServerConnected()) return;
     HandlePets(session, code, body);
+}
+
+std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::string& text) {
+    return CMessageWriter(SERVER_CHAT).PutByte(kind).PutByte(extra).PutText(text).Take();
 }

@@ -16,6 +16,8 @@
 // Each handler does nothing while the connection is closed.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "net/handlers/char_records.h"
 
@@ -37,6 +39,9 @@ inline constexpr size_t OPTION_CHANNEL_KIND0 = 18;
 
 // The game scene's record of a named line (message 22).
 using CChatNameMsg = CTwoTextsMsg;
+
+// 10 as a server writes it for a plain chat line of a kind, code first.
+std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::string& text);
 
 void HandleChatMessage(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandlePetMessage(CGameSession& session, uint8_t code, CPacketReader& body);

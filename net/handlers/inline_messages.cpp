@@ -14,6 +14,7 @@
 #include "net/handlers/map_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 #include "platform/url.h"
 
 namespace {
@@ -174,4 +175,20 @@ void HandleMapObjectMoves(CGameSession&, uint8_t, CPacketReader& body) {
     CObjectToFieldMsg record;
     record.Set(id, x, y);
     GameWorld().HandleMapMessage(record);
+}
+
+std::vector<uint8_t> WritePlayerPosition(uint16_t tileX, uint16_t tileY) {
+    return CMessageWriter(SERVER_PLAYER_POSITION).PutWord(tileX).PutWord(tileY).Take();
+}
+
+std::vector<uint8_t> WriteObjectLeaves(uint32_t objectId) {
+    return CMessageWriter(SERVER_OBJECT_LEAVES).PutDword(objectId).Take();
+}
+
+std::vector<uint8_t> WriteTimeEcho(uint32_t value) {
+    return CMessageWriter(SERVER_TIME_ECHO).PutDword(value).Take();
+}
+
+std::vector<uint8_t> WriteRequest118() {
+    return CMessageWriter(SERVER_REQUEST_118).Take();
 }

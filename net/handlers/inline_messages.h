@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CGameSession;
 class CPacketReader;
@@ -30,6 +31,12 @@ struct CWebMessage {
     std::string m_text;     // 1: the box text
 };
 std::optional<CWebMessage> ParseWebMessage(CPacketReader& body);
+
+// 4, 14, 102 and 103 as a server writes them, code first.
+std::vector<uint8_t> WritePlayerPosition(uint16_t tileX, uint16_t tileY);
+std::vector<uint8_t> WriteObjectLeaves(uint32_t objectId);
+std::vector<uint8_t> WriteTimeEcho(uint32_t value);
+std::vector<uint8_t> WriteRequest118();
 
 void HandlePlayerPosition(CGameSession& session, uint8_t code, CPacketReader& body);
 // 14: the object with the id leaves the view (its kind in the object id

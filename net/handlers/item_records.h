@@ -91,6 +91,10 @@ public:
     // options: null leaves them 0.
     void Set(uint32_t itemId, uint32_t secondId, uint32_t value, const char* name, const uint8_t* expiry,
              const CItemRecord& record, const uint8_t* options);
+    // An item the client names itself: no date, no extra record or options.
+    void Set(uint32_t itemId, uint32_t secondId, uint32_t value, const char* name) {
+        Set(itemId, secondId, value, name, nullptr, CItemRecord(), nullptr);
+    }
     uint32_t m_itemId = 0;
     uint32_t m_secondId = 0;
     uint32_t m_value = 0;

@@ -12,6 +12,7 @@
 #include "net/handlers/server_windows.h"
 #include "net/packet_cipher.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -208,4 +209,23 @@ void HandleLoginMessage(CGameSession& session, uint8_t code, CPacketReader& body
             return;
     }
     RearmConnection();
+}
+
+std::vector<uint8_t> WriteKeySetup(const CCipherSetup& setup) {
+    return CMessageWriter(0).PutByte(0).PutByte(uint8_t(setup.m_maskFunction)).PutText(setup.m_key).Take();
+}
+
+std::vector<uint8_t> WriteLoginReply(uint8_t result, const std::string& text) {
+    return CMessageWriter(2).PutByte(result).PutText(text).Take();
+}
+
+std::vector<uint8_t> WriteServerChange(uint32_t addressNet, uint16_t port, const CCipherSetup& ticket,
+                                       const std::string& text) {
+    CMessageWriter ticketBytes(uint8_t(ticket.m_maskFunction));
+    ticketBytes.PutText(ticket.m_key);
+    CMessageWriter message(3);
+    message.PutBytes(&addressNet, sizeof addressNet).PutWord(port);
+    message.PutByte(uint8_t(ticketBytes.Data().size()))
+        .PutBytes(ticketBytes.Data().data(), ticketBytes.Data().size());
+    return message.PutText(text).Take();
 }

@@ -38,5 +38,12 @@ struct CServerChange {
 std::optional<CCipherSetup> ParseKeySetup(CPacketReader& body);  // 0/0 after the sub-code
 std::optional<CServerChange> ParseServerChange(CPacketReader& body);
 
+// The messages as a server writes them, code first.
+std::vector<uint8_t> WriteKeySetup(const CCipherSetup& setup);                  // 0/0
+std::vector<uint8_t> WriteLoginReply(uint8_t result, const std::string& text);  // 2
+// 3: the ticket is the mask function and the key, as the client reads it.
+std::vector<uint8_t> WriteServerChange(uint32_t addressNet, uint16_t port, const CCipherSetup& ticket,
+                                       const std::string& text);
+
 // Messages 0-3, only while connected.
 void HandleLoginMessage(CGameSession& session, uint8_t code, CPacketReader& body);

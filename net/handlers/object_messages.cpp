@@ -13,6 +13,7 @@
 #include "net/handlers/map_records.h"
 #include "net/packet_fields.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -195,4 +196,26 @@ void HandleObjectsInView(CGameSession&, uint8_t, CPacketReader& body) {
         if (g_pCharResourceMgr) g_pCharResourceMgr->SetIdFlag(entry.id, entry.flag);
     }
     RearmConnection();
+}
+
+std::vector<uint8_t> WriteObjectsInView(const std::vector<CViewCharacter>& objects, uint16_t clientVersion) {
+    CMessageWriter message(SERVER_OBJECTS_IN_VIEW);
+    message.PutWord(uint16_t(objects.size()));
+    for (const CViewCharacter& object : objects) {
+        const bool npc = object.kind == CViewCharacter::KIND_NPC;
+        message.PutByte(npc ? CViewCharacter::KIND_NPC : CViewCharacter::KIND_MONSTER);
+        message.PutDword(object.id).PutDword(object.resourceId).PutWord(object.tileX).PutWord(object.tileY);
+        message.PutByte(object.direction);
+        if (npc) {
+            for (int word = 0; word < 4; ++word) message.PutDword(0);  // the status set
+            message.PutDword(0).PutDword(0).PutByte(1);                // two values, then the name part
+            message.PutText(object.name.substr(0, NAME_PART_FIRST - 1)).PutText("").PutByte(0);
+        } else {
+            if (clientVersion >= APPEAR_VALUES_VERSION) message.PutDword(0).PutDword(0);
+            message.PutByte(0);
+            for (int word = 0; word < 4; ++word) message.PutDword(0);  // the status set
+            message.PutWord(0);                                        // no equipment
+        }
+    }
+    return message.Take();
 }

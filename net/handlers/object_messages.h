@@ -6,6 +6,8 @@
 // empty batch. No connection test.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CGameSession;
 class CPacketReader;
@@ -16,6 +18,21 @@ enum : uint8_t {
 
 // Kind 2 brings two more values from this client version on.
 inline constexpr uint16_t APPEAR_VALUES_VERSION = 231;
+
+// A character entering the view in message 7: an NPC (kind 1) with its name,
+// or a monster (kind 2) without equipment.
+struct CViewCharacter {
+    static constexpr uint8_t KIND_NPC = 1;
+    static constexpr uint8_t KIND_MONSTER = 2;
+    uint8_t kind = KIND_NPC;
+    uint32_t id = 0;
+    uint32_t resourceId = 0;
+    uint16_t tileX = 0, tileY = 0;
+    uint8_t direction = 0;
+    std::string name;
+};
+// 7 as a server writes it for a client of clientVersion, code first.
+std::vector<uint8_t> WriteObjectsInView(const std::vector<CViewCharacter>& objects, uint16_t clientVersion);
 
 // The id register's kind flags of message 7's objects.
 enum : uint8_t {

@@ -10,6 +10,7 @@
 #include "net/handlers/login_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 #include "platform/paths.h"
 
 namespace {
@@ -121,10 +122,28 @@ void HandleTermsMessage(CGameSession& session, uint8_t, CPacketReader& body) {
     }
     std::string text;
     if (!InflateTermsText(message->m_compressed.data(), message->m_compressed.size(), &text)) return;
-    session.m_termsChecksum =
-        uint32_t(crc32(0, reinterpret_cast<const Bytef*>(text.data()), uInt(text.size())));
+    session.m_termsChecksum = TermsChecksum(text);
     session.m_termsText = std::move(text);
     // A file that cannot be written keeps the old one; the text received stays in use.
     session.SaveStipulation();
     TermsReady(session);
+}
+
+uint32_t TermsChecksum(const std::string& text) {
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(text.data()), uInt(text.size())));
+}
+
+std::vector<uint8_t> WriteTermsChecksum(uint32_t checksum) {
+    return CMessageWriter(SERVER_TERMS).PutByte(0).PutDword(checksum).Take();
+}
+
+std::vector<uint8_t> WriteTermsText(const std::string& text) {
+    if (text.size() > MAX_TERMS_TEXT) return {};
+    uLongf size = compressBound(uLong(text.size()));
+    std::vector<uint8_t> packed(size);
+    if (compress(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size())) !=
+            Z_OK ||
+        size > 0xFFFF - 8)
+        return {};
+    return CMessageWriter(SERVER_TERMS).PutByte(1).PutLongBytes(packed.data(), size).Take();
 }

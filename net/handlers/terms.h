@@ -27,6 +27,13 @@ std::optional<CTermsMessage> ParseTermsMessage(CPacketReader& body);
 
 // Inflates a terms text: at most MAX_TERMS_TEXT bytes (a longer text is cut
 // there); false for a damaged or cut-short stream.
+// 96 as a server writes it, code first: form 0 the checksum, form 1 the
+// text deflated (empty when it does not fit the message).
+std::vector<uint8_t> WriteTermsChecksum(uint32_t checksum);
+std::vector<uint8_t> WriteTermsText(const std::string& text);
+// The checksum the client keeps for a terms text.
+uint32_t TermsChecksum(const std::string& text);
+
 bool InflateTermsText(const uint8_t* data, size_t length, std::string* text);
 
 // The stipulation file's bytes for a checksum and text, and the reverse

@@ -5,12 +5,10 @@
 // clear.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "net/frame_assembler.h"
-#include "net/packet_cipher.h"
+#include "net/wire_link.h"
 #include "tests/support/loopback_server.h"
 
 namespace qmtest {
@@ -26,7 +24,7 @@ public:
     bool SendMessage(const std::vector<uint8_t>& message);
     // Installs the cipher key and mask function on the server's side.
     bool SetCipher(int maskFunction, std::string_view key);
-    CPacketCipher& Cipher() { return m_cipher; }
+    CPacketCipher& Cipher() { return m_link.Cipher(); }
 
     // The next message the client sent (deciphered, opcode first); empty when
     // none came within waitMs or the client closed.
@@ -35,8 +33,7 @@ public:
 private:
     void OnAccepted() override;
 
-    CPacketCipher m_cipher;
-    std::unique_ptr<CFrameAssembler> m_assembler;
+    CWireLink m_link{WireSide::Server};
 };
 
 }  // namespace qmtest

@@ -2,9 +2,11 @@
 // beside those of the server handlers (net/handlers/char_records.h).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/message.h"
 #include "core/node_list.h"
+#include "net/handlers/item_records.h"
 
 enum : uint32_t {
     CHAR_EVENT_CHANNEL = 21,
@@ -18,24 +20,8 @@ enum : uint32_t {
     CHAR_EVENT_PLACE_PLAYER = 67,
 };
 
-// 54: one item for a character.
-class CCharItemMsg : public CMsgPayload {
-public:
-    static constexpr size_t NAME_SIZE = 64;
-    CCharItemMsg() : CMsgPayload(CHAR_EVENT_ITEM) {}
-    void Set(uint32_t itemId, uint32_t secondId, uint32_t value, const char* name) {
-        m_itemId = itemId;
-        m_secondId = secondId;
-        m_value = value;
-        CopyRecordText(m_name, name ? name : "");
-    }
-    uint32_t m_itemId = 0, m_secondId = 0, m_value = 0;
-    char m_name[NAME_SIZE] = {};
-    uint8_t m_expiry[5] = {255, 255, 255, 255, 255};  // year - 2000 (255: none), month, day, hour, minute
-    uint8_t m_recordBytes[2] = {};
-    uint32_t m_recordValues[3] = {};
-    uint8_t m_options[12] = {};
-};
+// 54 (one item for a character) is the item handlers' CCharItemMsg: the
+// server's record and the manager's own are one class.
 
 // A character and a value (21 its flag, 35, 55 an equipment position, 66 a
 // speed byte) or a tile (63 and 67).
@@ -58,6 +44,10 @@ public:
     uint8_t m_run = 0;
     uint32_t m_zero = 0;
 };
+
+// Server code 100 as a server writes it, code first: a walk (mode 1) to the
+// order's tile, or with a start cell (mode 2) when m_a or m_b is set.
+std::vector<uint8_t> WriteMoveOrder(const CCharMoveOrder& order);
 
 // Visits the messages a queue holds now, oldest first (what is added meanwhile
 // waits for the next visit); a message the visitor answers true for is

@@ -15,6 +15,7 @@
 #include "data/game_hooks.h"
 #include "net/game_session.h"
 #include "net/handlers/char_records.h"
+#include "net/packet_writer.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
@@ -859,4 +860,12 @@ bool CCharMgr::CanUseEmoticon(CChar* character, uint32_t id) const {
         return false;
     }
     return false;
+}
+
+std::vector<uint8_t> WriteMoveOrder(const CCharMoveOrder& order) {
+    CMessageWriter message(100);
+    const bool withStart = order.m_a != 0 || order.m_b != 0;
+    message.PutDword(order.m_charId).PutByte(order.m_run).PutByte(order.m_speed).PutByte(withStart ? 2 : 1);
+    if (withStart) message.PutWord(uint16_t(order.m_a)).PutWord(uint16_t(order.m_b));
+    return message.PutWord(uint16_t(order.m_tileX)).PutWord(uint16_t(order.m_tileY)).Take();
 }

@@ -113,8 +113,12 @@ void CCharAction::HandleHitRecord(std::unique_ptr<CSkillHitMsg> record) {
         m_pSkillAction->TakeHitRecord(std::move(record));
         return;
     }
-    // gap: without a running use each target shows its number at once (the
-    // marks over characters).
+    // Without a running use each target there is shows its number at once.
+    for (size_t n = 0; n < record->m_targetCount && n < CSkillHitMsg::MAX_TARGETS; ++n) {
+        CChar* target = g_pCharMgr ? g_pCharMgr->GetChar(record->m_targetIds[n]) : nullptr;
+        if (CCharAction* action = target ? target->GetAction() : nullptr)
+            action->ShowNumberMark(record->m_targetValues[n]);
+    }
 }
 
 void CCharAction::SetCastRecord(std::unique_ptr<CSkillActionMsg> record) {
@@ -167,7 +171,7 @@ void CCharAction::CancelCast() {
 void CCharAction::InterruptCast() {
     CancelCast();
     Stop(true);
-    // gap: the miss word over the character (the marks over characters).
+    ShowMissWord();
     CCharData* data = Data();
     if (data && data->m_motion != MOTION_DEAD && data->m_motion != MOTION_HELD_DOWN)
         data->SetMotion(data->m_restMotion);

@@ -96,7 +96,7 @@ bool CSkillAction::Start(CChar* caster, const CSkillActionMsg& record) {
     m_pHitRecord.reset();
     m_hitTimingDone = 0;
     if (record.m_targetId == 0) {
-        // gap: the caster shows the miss word (the marks over characters).
+        if (CCharAction* action = caster ? caster->GetAction() : nullptr) action->ShowMissWord();
         return false;
     }
     m_targets.push_back({record.m_targetId, true});

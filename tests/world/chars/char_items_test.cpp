@@ -1,6 +1,5 @@
-// The server's inventory items (event 47) in a character's item container.
-// (Kept apart from the character test bed: the event records of the
-// characters and of the item handlers share a class name.)
+// The server's items in a character: inventory items (event 47) in its
+// item container, and a worn item (event 54) as the item handler makes it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -28,7 +27,7 @@ std::unique_ptr<CInvenItemMsg> Record(uint8_t slot, uint32_t count, const std::s
 TEST(CharItemsTest, TheServersInventoryItemsFillTheContainer) {
     qmtest::ScopedDatabase db;
     qmtest::TableBuilder items(1, 42);
-    items.U32(19).Set(19, 0, 900);
+    items.U32(19).Set(19, 0, 900).Set(41, 0, 3);  // worn at position 3
     db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
     CItemTableMgr table;
     g_pItemTableMgr = &table;
@@ -51,6 +50,17 @@ TEST(CharItemsTest, TheServersInventoryItemsFillTheContainer) {
         EXPECT_EQ(std::string(item->GetName()), std::string(DRAW_NAME_SIZE - 1, 'x'));
         EXPECT_EQ(item->Record().m_value1, 42u);
         EXPECT_EQ(container.Children().Count(), 1);
+
+        // 54: the handler's record, with its name, date and extra record.
+        auto worn = std::make_unique<CCharItemMsg>();
+        const uint8_t date[5] = {26, 12, 31, 23, 59};
+        worn->Set(900, 901, 5, "Blade", date, CItemRecord(), nullptr);
+        PostMessageTo(0, &player, 0, MSG_CHAR_ITEM, MsgDataPtr(worn.release()), nullptr);
+        controller->UpdateController(0);
+        CItemObject* blade = controller->GetItemInSlot(3);
+        ASSERT_TRUE(blade);
+        EXPECT_EQ(blade->GetSecondId(0), 901u);
+        EXPECT_EQ(blade->GetSecondId(1), 5u);
     }
     g_pItemTableMgr = nullptr;
 }

@@ -338,4 +338,15 @@ TEST_F(SkillActionTest, TheCastHoldsTheCharacterAndItsCircleFadesWhenItEnds) {
     EXPECT_EQ(data->m_castBytes[1], 0);
 }
 
+TEST_F(SkillActionTest, HitsWithoutARunningUseShowTheTargetsNumbersAtOnce) {
+    m_ani.Write(343, anitest::OneLayer({anitest::Image(0)}, ANI_LATEST_VERSION, 13, 2));
+    // Targets 5 (here) and 99 (not held: asked of the server).
+    auto hit = Hits({{5, 30, 0, 0}, {99, 30, 0, 0}}, 0);
+    PostMessageTo(0, m_player, 0, MSG_SKILL_HIT, MsgDataPtr(hit.release()), nullptr);
+    m_player->GetController()->UpdateController(0);
+    EXPECT_EQ(Running(), nullptr);
+    EXPECT_EQ(m_play.Entries().size(), 1u);  // the mark over 5
+    EXPECT_EQ(m_requests.sent, (std::vector<std::string>{"info 99"}));
+}
+
 }  // namespace

@@ -1,0 +1,336 @@
+// The field clicks of the game scene: a left click walks, attacks or acts on
+// what it hits; a right click ends the held actions and the aiming.
+#include "anim/ani_services.h"
+#include "anim/field_sound.h"
+#include "core/config.h"
+#include "core/input_mgr.h"
+#include "core/util.h"
+#include "data/game_hooks.h"
+#include "data/skill_table_mgr.h"
+#include "net/game_session.h"
+#include "platform/keyboard.h"
+#include "scenes/game_actions.h"
+#include "scenes/game_scene.h"
+#include "world/chars/char.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_events.h"
+#include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+
+namespace {
+
+bool Held(int key) {
+    return (uint16_t(plat::GetAsyncKeyState(key)) & 0x8000) != 0;
+}
+
+bool InputLocked() {
+    IAniEvents* events = GetAniEvents();
+    return events && events->IsInputLocked();
+}
+
+bool IsDead(CChar* character) {
+    CCharData* data = character ? character->GetData() : nullptr;
+    return data && data->m_motion == MOTION_DEAD;
+}
+
+}  // namespace
+
+bool CGameScene::IsMapLoaded() {
+    return g_pMap && g_pMap->IsLoaded();
+}
+
+IsoPoint CGameScene::ScreenToTile(int32_t x, int32_t y) {
+    return g_pMap ? g_pMap->ScreenToTile(x, y) : IsoPoint{};
+}
+
+bool CGameScene::IsPassableAt(int32_t tileX, int32_t tileY) {
+    return g_pMap && g_pMap->IsPassableAt(tileX, tileY);
+}
+
+bool CGameScene::CanPlayerAttack(CChar* target) {
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    return controller && controller->CanAttack(target);
+}
+
+bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
+    if (!m_pPlayer || !g_pCharMgr) return false;
+    if (tileX == m_pPlayer->m_cellX && tileY == m_pPlayer->m_cellY) return true;
+    if (!IsPassableAt(tileX, tileY)) return false;
+    g_pCharMgr->PostRecord(
+        std::make_unique<CCharValueMsg>(CHAR_EVENT_MOVE, m_pPlayer->GetCharId(),
+                                        g_config.m_useServer ? 1u : 0u, uint32_t(tileX), uint32_t(tileY)),
+        0);
+    return true;
+}
+
+bool CGameScene::AttackTarget(CChar* target) {
+    // The attack is the first skill of the player's current combo; without
+    // one there is nothing to attack with.
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller || !target || !g_pSkillTableMgr) return false;
+    const int32_t combo = data->m_selectedCombo;
+    if (combo < 0 || combo >= CCharData::COMBO_COUNT) return false;
+    const int32_t row = int32_t(data->m_combos[combo][0]);
+    if (!data->IsAttackSkill(row)) return false;
+    const int32_t level = int32_t(data->GetSkillLevel(row));
+    if (!g_pSkillTableMgr->IsTargetInRange(m_pPlayer, row, level, target)) {
+        if (Held(plat::VK_CONTROL) || !controller->CanStartAction()) return true;
+        if (!Held(plat::VK_SHIFT) && !m_attack[0] && !m_attack[1]) QueueCharacterAction(target);
+        const auto [x, y] = g_pSkillTableMgr->FindCastPosition(m_pPlayer, row, level, target);
+        if (x >= 0 && y >= 0) WalkTo(x, y);
+        return true;
+    }
+    char reason[256] = {};
+    if (controller->CanUseSkill(true, SKILL_ID_BASE + uint32_t(row), false, reason, sizeof reason) &&
+        g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row) && CanPlayerAttack(target)) {
+        PlayUiSound(data->m_comboStep);
+        m_charAction = 0;
+        ++m_attacksStarted;
+    }
+    return true;
+}
+
+bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
+    if (InputLocked()) return true;
+    if (byUser && m_pointedId != -1 && Held(plat::VK_MENU)) {
+        ShowNameMemoMark(m_pointedId, m_pointedKind);
+        return true;
+    }
+    if (m_actionMode == 1) return ClickInItemAiming(x, y) || true;
+    if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
+    if (!IsMapLoaded()) return true;
+    const IsoPoint tile = ScreenToTile(x, y);
+    const bool shift = Held(plat::VK_SHIFT);
+    if (shift && m_pPlayer) {
+        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
+                                                     float(tile.x), float(tile.y))));
+        GameSession().SendDirection(m_pPlayer->m_direction);
+    }
+    // A click by the user stops a running attack; a repeat stops at a gone
+    // or dead target.
+    if (m_attack[0] || m_attack[1]) {
+        CChar* target = g_pCharMgr ? g_pCharMgr->GetChar(uint32_t(m_queuedId)) : nullptr;
+        if (byUser || !target || (IsDead(target) && target->m_attackable)) {
+            ClearAttack();
+            if (!byUser) return true;
+        }
+    }
+    if (m_actionB) {
+        m_actionB = 0;
+        m_actionBId = -1;
+        if (!byUser) return true;
+    }
+    int32_t id = m_pointedId, kind = m_pointedKind;
+    if (m_attack[0] || m_attack[1]) {
+        id = m_queuedId;
+        kind = m_queuedKind;
+    } else if (m_charAction) {
+        id = m_queuedId;
+        kind = m_queuedKind;
+        if (!g_pCharMgr || !g_pCharMgr->GetChar(uint32_t(id))) {
+            m_charAction = 0;
+            return true;
+        }
+    }
+    CChar* target =
+        (id != -1 && kind >= 0 && kind <= 3 && g_pCharMgr) ? g_pCharMgr->GetChar(uint32_t(id)) : nullptr;
+    if (target && !m_leftHold && !m_rightHold && (kind == CHAR_KIND_PLAYER || kind == CHAR_KIND_MONSTER)) {
+        CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+        if (controller && CanPlayerAttack(target)) {
+            if (IsDead(target) || !controller->CanStartAction()) return true;
+            if (AttackTarget(target)) return true;
+        }
+    }
+    if (target && byUser && kind == CHAR_KIND_NPC && !m_leftHold && !m_rightHold) return ClickNpc(target);
+    // Shift never walks.
+    if (shift) return true;
+    return WalkTo(tile.x, tile.y);
+}
+
+bool CGameScene::ClickNpc(CChar* npcChar) {
+    auto* npc = dynamic_cast<CNpcChar*>(npcChar);
+    if (!npc || !m_pPlayer) return true;
+    // A personal-store merchant is only walked to while the merchants are hidden.
+    if (npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS)) return WalkToward(npc);
+    GameSession().SendUserStoreOpen(npc->GetCharId());
+    if (npc->TurnsToTalker())
+        npc->SetDirection(uint8_t(
+            GetDirection(float(npc->m_x), float(npc->m_y), float(m_pPlayer->m_x), float(m_pPlayer->m_y))));
+    // The windows of the NPC's functions join here as they are built; an NPC
+    // without one talks.
+    if (npc->m_functionFlags == 0) GameSession().SendNpcTalk(npc->GetCharId());
+    const float reach = GameWorld().GetRadius(npc) + GameWorld().GetRadius(m_pPlayer) + 12.0f;
+    if (GetDistance(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y)) > reach)
+        return WalkToward(npc);
+    m_pPlayer->SetDirection(uint8_t(
+        GetDirection(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y))));
+    return true;
+}
+
+bool CGameScene::WalkToward(CChar* character) {
+    if (!m_pPlayer) return false;
+    const int32_t tx = character->m_cellX, ty = character->m_cellY;
+    if (IsPassableAt(tx, ty)) return WalkTo(tx, ty);
+    // The character's own tile is taken: the free tile beside it nearest the player.
+    int32_t bestX = -1, bestY = -1;
+    float best = 0;
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+            if ((dx || dy) && IsPassableAt(tx + dx, ty + dy)) {
+                const float d = GetDistance(float(tx + dx), float(ty + dy), float(m_pPlayer->m_cellX),
+                                            float(m_pPlayer->m_cellY));
+                if (bestX < 0 || d < best) {
+                    bestX = tx + dx;
+                    bestY = ty + dy;
+                    best = d;
+                }
+            }
+        }
+    return bestX >= 0 && WalkTo(bestX, bestY);
+}
+
+CChar* CGameScene::PointedChar() {
+    if (m_pointedId == -1 || m_pointedKind < 0 || m_pointedKind > 2 || !g_pCharMgr) return nullptr;
+    return g_pCharMgr->GetChar(uint32_t(m_pointedId));
+}
+
+bool CGameScene::ClickInItemAiming(int32_t x, int32_t y) {
+    (void)x;
+    (void)y;
+    CChar* target = PointedChar();
+    return UseSkillOn(target,
+                      target ? m_pointedKind : (m_pointedKind == POINTED_MAP_OBJECT ? m_pointedKind : -1));
+}
+
+bool CGameScene::ClickInSkillAiming(int32_t x, int32_t y) {
+    (void)x;
+    (void)y;
+    CChar* target = PointedChar();
+    if (!target) {
+        EndAiming();
+        return false;
+    }
+    if (g_pSkillTableMgr && m_pPlayer && g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, m_aimSkillRow)) {
+        TryUseSkill(target, m_aimSkillRow);
+        EndAiming();
+    }
+    return true;
+}
+
+bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
+    if (InputLocked()) return true;
+    ClearAttack();
+    m_pickUp = 0;
+    ClearHoldFlags();
+    if (!IsMapLoaded()) return true;
+    if (m_actionMode == 1) return ClickInItemAiming(x, y) || true;
+    if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
+    if (m_actionB) {
+        // The rod's placed object: its request once the player stands on it.
+        m_actionB = 0;
+        m_actionBId = -1;
+        return true;
+    }
+    m_actionA = 0;
+    m_actionAId = -1;
+    if (Held(plat::VK_SHIFT) && m_pPlayer) {
+        const IsoPoint tile = ScreenToTile(x, y);
+        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
+                                                     float(tile.x), float(tile.y))));
+        GameSession().SendDirection(m_pPlayer->m_direction);
+    }
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    if (!data || !g_pSkillTableMgr) return true;
+    CChar* target = nullptr;
+    int32_t kind = m_pointedKind;
+    int32_t row = -1;
+    if (m_skillOnChar) {
+        target = g_pCharMgr ? g_pCharMgr->GetChar(uint32_t(m_queuedId)) : nullptr;
+        kind = m_queuedKind;
+        if (!target) {
+            m_skillOnChar = 0;
+            return true;
+        }
+        row = m_skillOnCharValue;
+    } else {
+        target = PointedChar();
+        if (data->m_skillSelected && kind != CHAR_KIND_NPC) row = SkillIdToRow(data->GetSelectedSkillId());
+    }
+    if (row < 0) return true;
+    const uint8_t type = g_pSkillTableMgr->GetTargetType(row);
+    if (IsSkillAllowedHere(SKILL_ID_BASE + uint32_t(row)) && (type == 13 || type == 14)) {
+        if (m_actionMode != 2 || m_aimSkillRow != row) BeginSkillAiming(row);
+        return true;
+    }
+    if (kind == CHAR_KIND_NPC) return true;
+    if (g_pSkillTableMgr->HasByte6(row)) return true;
+    CCharController* controller = m_pPlayer->GetController();
+    if (!controller || !controller->CanStartAction()) return true;
+    if (type == 3) target = m_pPlayer;
+    TryUseSkill(type == 5 ? nullptr : target, row);
+    return true;
+}
+
+// ---- Skill use ----
+
+bool CGameScene::IsSkillAllowedHere(uint32_t skillId) {
+    return !g_pMap || g_pMap->SkillAllowedHere(skillId);
+}
+
+void CGameScene::RefuseSkill(const char* reason) {
+    if (IFieldSound* sound = GetFieldSound()) {
+        if (const uint16_t id = sound->FindEffectIdByName("NeedMP")) sound->PlaySoundEffect(id, -1, -1, 1);
+    }
+    if (reason && *reason) m_overlays.SetNotice(0, reason);
+}
+
+bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller || !g_pSkillTableMgr) return false;
+    int32_t row = skillRow;
+    if (row == -1)
+        row = SkillIdToRow(data->GetSelectedSkillId());
+    else if (!data->HasSkill(row))
+        return false;
+    const uint32_t skillId = SKILL_ID_BASE + uint32_t(row);
+    if (g_config.m_useServer && g_pSkillTableMgr->HasByte6(row)) return false;
+    if (!IsSkillAllowedHere(skillId)) return false;
+    const int32_t level = int32_t(data->GetSkillLevel(row));
+    const bool shift = Held(plat::VK_SHIFT);
+    char reason[256] = {};
+    if (g_pSkillTableMgr->GetTargetType(row) == 5) {
+        const int32_t mx = g_pInputMgr ? g_pInputMgr->m_mouseX : 0,
+                      my = g_pInputMgr ? g_pInputMgr->m_mouseY : 0;
+        const IsoPoint point = ScreenToTile(mx, my);
+        if (!g_pSkillTableMgr->IsPointInRange(m_pPlayer, row, level, point.x, point.y)) {
+            if (shift || !controller->CanStartAction()) return false;
+            const auto [x, y] =
+                g_pSkillTableMgr->FindCastPositionForPoint(m_pPlayer, row, level, point.x, point.y);
+            return x >= 0 && y >= 0 && WalkTo(x, y);
+        }
+        m_skillOnChar = 0;
+        if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason)) {
+            ++m_skillUsesStarted;
+            return true;
+        }
+        RefuseSkill(reason);
+        return false;
+    }
+    if (!g_pSkillTableMgr->IsTargetInRange(m_pPlayer, row, level, target)) {
+        if (shift || !controller->CanStartAction()) return false;
+        const auto [x, y] = g_pSkillTableMgr->FindCastPosition(m_pPlayer, row, level, target);
+        if (x < 0 || y < 0 || !WalkTo(x, y)) return false;
+        QueueSkillOnCharacter(target, row);
+        return true;
+    }
+    m_skillOnChar = 0;
+    if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason) &&
+        g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row)) {
+        ++m_skillUsesStarted;
+        return true;
+    }
+    RefuseSkill(reason);
+    return false;
+}

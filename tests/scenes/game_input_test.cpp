@@ -1,0 +1,381 @@
+// The game scene's input pass and its target mark and top lines, with the
+// characters' test bed: hot keys, plain keys, the visual-event pass.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/config.h"
+#include "core/input_mgr.h"
+#include "core/key_bindings.h"
+#include "core/main_mgr.h"
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "platform/keyboard.h"
+#include "platform/socket.h"
+#include "scenes/game_scene.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/window_driver.h"
+#include "tests/ui/test_windows.h"
+#include "tests/world/chars/char_fixture.h"
+#include "ui/game_scene_windows.h"
+#include "world/chars/char_events.h"
+
+namespace {
+
+// A scene over a field of 20 x 20 tiles, one tile per 10 pixels, whose
+// tile (5, 5) is blocked.
+class WorldScene : public CGameScene {
+public:
+    using CGameScene::m_attack;
+    using CGameScene::m_pointedId;
+    using CGameScene::m_pointedKind;
+
+protected:
+    bool IsWorldReady() override { return true; }
+    bool IsMapReady() override { return true; }
+    bool TakeMapNotify() override { return false; }
+    bool IsMapLoaded() override { return true; }
+    IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
+    bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
+    bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
+};
+
+class SceneEvents : public ISceneEvents {
+public:
+    bool visual = false;
+    bool IsVisualEventRunning() override { return visual; }
+    bool HasCurrentEvent() override { return visual; }
+    void EndCurrentEvent() override {}
+    bool IsCurrentEventDrawn() override { return false; }
+    bool IsScreenBusy() override { return false; }
+    bool StartVisualEvent(uint32_t) override { return false; }
+    void ProcessQueuedMessages() override {}
+    void Update() override {}
+    void Draw() override {}
+    void QueueEventObjects() override {}
+    void SetEventActive(bool) override {}
+    void SetControlLock(bool) override {}
+    void UpdateScripts() override {}
+    void DrawScripts() override {}
+    void ResetScripts() override {}
+    CBaseWindow* MakeEventSelectionWindow() override { return nullptr; }
+};
+
+class GameInputTest : public chartest::CharFixture {
+protected:
+    void SetUp() override {
+        CharFixture::SetUp();
+        plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+        g_options = COptions{};
+        FillDefaultKeyBindings(g_options);
+        GameSession().Reset();
+        g_pMainMgr = &m_main;
+        ClearWindowClasses();
+        g_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
+        g_connection->Connect(plat::MakeIPv4(127, 0, 0, 1), 40000);
+    }
+    void TearDown() override {
+        m_main.DeleteAllChildren();
+        m_driver.Mgr().DeleteAllChildren();
+        g_pMainMgr = nullptr;
+        delete g_connection;
+        g_connection = nullptr;
+        GameSession().Reset();
+        g_darkScreen = 0;
+        plat::WSACleanup();
+        CharFixture::TearDown();
+    }
+
+    WorldScene* MakeScene() {
+        auto* scene = new WorldScene;
+        m_main.AddChild(scene);
+        return scene;
+    }
+    void Key(uint32_t key) {
+        m_driver.Input().PushInputEvent(INPUT_KEY, m_driver.Clock().Milliseconds(), key, 0, 0, 0);
+    }
+    std::vector<uint32_t> QueuedKeys() {
+        std::vector<uint32_t> out;
+        CInputEvent* e = m_driver.Input().GetFirstEvent();
+        for (int32_t n = m_driver.Input().GetEventCount(); e && n > 0;
+             --n, e = m_driver.Input().GetNextEvent(e))
+            out.push_back(e->m_code);
+        return out;
+    }
+    // The walks asked of the character manager: (x, y) tiles.
+    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
+        std::vector<std::pair<uint32_t, uint32_t>> out;
+        for (CListNode* n = m_mgr->GetMsgQueue()->Queue().Messages().First();
+             n != m_mgr->GetMsgQueue()->Queue().Messages().End(); n = n->Next()) {
+            auto* msg = static_cast<CMsg*>(n);
+            if (msg->m_eventId != CHAR_EVENT_MOVE) continue;
+            if (auto* walk = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
+                out.emplace_back(walk->m_x, walk->m_y);
+        }
+        return out;
+    }
+    size_t Sent(uint8_t code) {
+        size_t count = 0;
+        for (size_t i = 0; i < GameSession().QueuedMessages(); ++i)
+            if (GameSession().QueuedMessage(i).front() == code) ++count;
+        return count;
+    }
+
+    qmtest::TempDir m_dir;
+    qmtest::ScopedWorkingFolder m_folder{m_dir.Path()};
+    plat::ScriptedSockets m_sockets;
+    plat::ScopedSockets m_socketScope{m_sockets};
+    qmtest::WindowDriver m_driver;
+    CMainMgr m_main;
+    SceneEvents m_sceneEvents;
+    ScopedSceneEvents m_scopedEvents{m_sceneEvents};
+};
+
+TEST_F(GameInputTest, DrawStepKeyIsTakenOnceASecond) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    player->GetData()->m_motion = MOTION_STAND;
+    WorldScene* scene = MakeScene();
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    Key(plat::VK_INSERT);
+    m_driver.Clock().Advance(999);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 1u);
+    EXPECT_TRUE(QueuedKeys().empty());  // both were taken
+    m_driver.Clock().Advance(1);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 2u);
+    // State 14 asks for step 0; a player in another state asks for nothing.
+    player->GetData()->m_motion = 14;
+    m_driver.Clock().Advance(1000);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(GameSession().QueuedMessage(GameSession().QueuedMessages() - 1), (std::vector<uint8_t>{50, 0}));
+    player->GetData()->m_motion = 7;
+    m_driver.Clock().Advance(1000);
+    Key(plat::VK_INSERT);
+    scene->ProcessInput();
+    EXPECT_EQ(Sent(50), 3u);
+}
+
+TEST_F(GameInputTest, UnboundKeysReachThePlainKeysAndOthersStayQueued) {
+    MakePlayer();
+    WorldScene* scene = MakeScene();
+    scene->BeginSkillAiming(3);
+    Key(plat::VK_ESCAPE);  // bound to nothing: a plain key, ends the aim
+    Key('K');              // neither: stays
+    Key(plat::VK_NUMPAD0 + 4);
+    scene->ProcessInput();
+    EXPECT_EQ(scene->GetActionMode(), 0);
+    EXPECT_EQ(QueuedKeys(), std::vector<uint32_t>{'K'});
+}
+
+TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
+    MakePlayer();
+    RegisterWindowClass("SYSTEM_WINDOW",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("SYSTEM_WINDOW")); });
+    WorldScene* scene = MakeScene();
+    auto* inventory = m_driver.Add(new uitest::TestWindow("ItemInventoryWindow"));
+    inventory->Hide();
+    Key('I');
+    scene->ProcessInput();
+    EXPECT_TRUE(inventory->IsVisibleInTree());
+    Key('I');
+    scene->ProcessInput();
+    EXPECT_FALSE(inventory->IsVisibleInTree());
+    Key('T');  // the team window is not there: the key is taken all the same
+    scene->ProcessInput();
+    EXPECT_TRUE(QueuedKeys().empty());
+
+    CBaseWindow* system = scene->Windows().Get("SYSTEM_WINDOW");
+    ASSERT_NE(system, nullptr);
+    EXPECT_FALSE(system->IsVisibleInTree());
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_TRUE(system->IsVisibleInTree());
+}
+
+TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
+    MakePlayer();
+    WorldScene* scene = MakeScene();
+    m_sceneEvents.visual = true;
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    keys.SetKeyDown(plat::VK_CONTROL, true);
+    Key('S');
+    Key(plat::VK_INSERT);
+    Key(plat::VK_ESCAPE);
+    m_driver.Input().PushInputEvent(INPUT_MOUSE, m_driver.Clock().Milliseconds(), MOUSE_LDOWN, 5, 5, 0);
+    scene->ProcessInput();
+    EXPECT_EQ(QueuedKeys(), (std::vector<uint32_t>{plat::VK_INSERT, plat::VK_ESCAPE}));
+    EXPECT_EQ(Sent(50), 0u);
+}
+
+TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    player->GetData()->m_motion = MOTION_STAND;
+    WorldScene* scene = MakeScene();
+    scene->ProcessInput();  // takes the player
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    using Walk = std::pair<uint32_t, uint32_t>;
+
+    // A plain click on the ground walks there; a blocked tile gives false.
+    EXPECT_TRUE(scene->HandleGameInput(120, 70, true));
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{12, 7}}));
+    EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
+    // Shift never walks.
+    keys.SetKeyDown(plat::VK_SHIFT, true);
+    scene->HandleGameInput(150, 150, true);
+    keys.SetKeyDown(plat::VK_SHIFT, false);
+    EXPECT_EQ(Walks().size(), 1u);
+
+    CChar* monster = Make(CHAR_KIND_MONSTER, 60);
+    ASSERT_NE(monster, nullptr);
+    scene->m_pointedId = 60;
+    scene->m_pointedKind = CHAR_KIND_MONSTER;
+    // A monster that cannot be attacked is walked to (the clicked tile).
+    monster->m_attackable = 0;
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_EQ(Walks().back(), (Walk{3, 4}));
+    // A dead one is neither attacked nor walked to.
+    monster->m_attackable = 1;
+    monster->GetData()->m_motion = MOTION_DEAD;
+    const size_t walks = Walks().size();
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_EQ(Walks().size(), walks);
+
+    // A running attack: the held-button repeat keeps it, a click by the user stops it.
+    monster->GetData()->m_motion = MOTION_STAND;
+    scene->QueueAttack(monster, true);
+    scene->HandleGameInput(30, 40, false);
+    EXPECT_TRUE(scene->m_attack[0]);
+    scene->HandleGameInput(30, 40, true);
+    EXPECT_FALSE(scene->m_attack[0]);
+    // A repeat whose target died stops the attack and goes no further.
+    scene->QueueAttack(monster, true);
+    monster->GetData()->m_motion = MOTION_DEAD;
+    const size_t before = Walks().size();
+    scene->HandleGameInput(30, 40, false);
+    EXPECT_FALSE(scene->m_attack[0]);
+    EXPECT_EQ(Walks().size(), before);
+}
+
+TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    WorldScene* scene = MakeScene();
+    scene->ProcessInput();
+    CChar* guard = Make(CHAR_KIND_NPC, 50, chartest::kNpcRes);
+    ASSERT_NE(guard, nullptr);
+    scene->m_pointedId = 50;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    guard->m_cellX = 14;
+    guard->m_cellY = 10;
+    guard->m_x = player->m_x + 13;
+    guard->m_y = player->m_y;
+    scene->HandleGameInput(0, 0, true);
+    ASSERT_EQ(Walks().size(), 1u);
+    EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{14, 10}));
+    EXPECT_EQ(Sent(67), 1u);
+    EXPECT_EQ(Sent(20), 1u);  // an NPC without functions talks
+    guard->m_x = player->m_x + 10;
+    scene->HandleGameInput(0, 0, true);
+    EXPECT_EQ(Walks().size(), 1u);  // close enough: no walk
+    EXPECT_EQ(Sent(67), 2u);
+    // The held button's repeat does not talk to the NPC again: it walks to the point.
+    scene->HandleGameInput(0, 0, false);
+    EXPECT_EQ(Sent(67), 2u);
+    EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{0, 0}));
+}
+
+class ChatWindow : public uitest::TestWindow, public IChatMemoButton {
+public:
+    ChatWindow() : TestWindow("MSGWIN") {}
+    void GetMemoButtonPosition(float* x, float* y) override {
+        *x = 100;
+        *y = 0;
+    }
+    void StartMemoBlink() override { ++blinks; }
+    int blinks = 0;
+};
+
+TEST_F(GameInputTest, AltClickSendsAMarkerToTheMemoButtonOrDropsItWithoutAChatWindow) {
+    MakePlayer();
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    keys.SetKeyDown(plat::VK_MENU, true);
+    {
+        WorldScene* scene = MakeScene();  // no chat window
+        scene->m_pointedId = 1;
+        scene->m_pointedKind = CHAR_KIND_PLAYER;
+        EXPECT_TRUE(scene->HandleGameInput(0, 0, true));
+        EXPECT_EQ(scene->GetMemoMarkerCount(), 1u);
+        EXPECT_TRUE(Walks().empty());  // the Alt-click does nothing else
+        scene->UpdateNameMemoMarks();
+        EXPECT_EQ(scene->GetMemoMarkerCount(), 0u);
+        m_main.DeleteAllChildren();
+    }
+    RegisterWindowClass("MSGWIN", [] { return static_cast<CBaseWindow*>(new ChatWindow); });
+    WorldScene* scene = MakeScene();
+    auto* chat = dynamic_cast<ChatWindow*>(scene->Windows().Get("MSGWIN"));
+    ASSERT_NE(chat, nullptr);
+    scene->m_pointedId = 1;
+    scene->m_pointedKind = CHAR_KIND_PLAYER;
+    m_driver.Input().m_mouseX = 0;
+    m_driver.Input().m_mouseY = 0;
+    scene->HandleGameInput(0, 0, true);
+    // 100 pixels away: five steps of 20 bring it there, the sixth would not.
+    for (int step = 0; step < 5; ++step) scene->UpdateNameMemoMarks();
+    EXPECT_EQ(scene->GetMemoMarkerCount(), 1u);
+    EXPECT_EQ(chat->blinks, 0);
+    scene->UpdateNameMemoMarks();
+    EXPECT_EQ(scene->GetMemoMarkerCount(), 0u);
+    EXPECT_EQ(chat->blinks, 1);
+}
+
+TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
+    WorldScene* scene = MakeScene();
+    CChar* merchant = Make(CHAR_KIND_NPC, 40, chartest::kNpcRes + 1);
+    CChar* guard = Make(CHAR_KIND_NPC, 41, chartest::kNpcRes);
+    ASSERT_NE(merchant, nullptr);
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);  // nothing pointed, nothing queued
+    scene->m_pointedId = 40;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    g_options.SetByte(16, 0);
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+    g_options.SetByte(16, 1);
+    EXPECT_EQ(scene->TargetMarkChar(), merchant);
+    g_options.SetByte(16, 0);
+    scene->m_pointedId = 41;
+    EXPECT_EQ(scene->TargetMarkChar(), guard);
+    scene->m_pointedId = 99;  // gone from the field
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+    scene->QueueAttack(merchant, true);  // a queued target is marked whatever it is
+    EXPECT_EQ(scene->TargetMarkChar(), merchant);
+    scene->ClearQueuedActions();
+    EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+}
+
+TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreenOrUnderTheWebPage) {
+    RegisterWindowClass("WebWindow",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("WebWindow")); });
+    WorldScene* scene = MakeScene();
+    CBaseWindow* web = scene->Windows().Get("WebWindow");
+    ASSERT_NE(web, nullptr);
+    EXPECT_TRUE(scene->DrawVersionAndClock());
+    web->Show();
+    EXPECT_FALSE(scene->DrawVersionAndClock());
+    web->Hide();
+    g_darkScreen = 1;
+    EXPECT_FALSE(scene->DrawVersionAndClock());
+}
+
+}  // namespace

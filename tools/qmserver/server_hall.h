@@ -1,0 +1,115 @@
+// What the local server keeps of its clients and plays with them, without
+// the sockets: a connection is opened with the address the client dialled,
+// takes the bytes that came, and leaves the bytes to send in its output. The
+// server's thread (CQmServer) moves the bytes; tests and the fuzz target drive
+// a hall directly.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tools/qmserver/server_world.h"
+
+// Hostile mode: honest up to a phase (the log-in: the first request of a
+// connection; the field: the map is ready), then for the time given a few
+// hundred frames a second of what a broken or malicious server might send.
+struct CHostilePlan {
+    uint32_t seconds = 0;  // 0: never hostile
+    bool fromField = true;
+    uint32_t seed = 1;
+};
+
+struct CHostileReport {
+    bool started = false, ended = false;
+    uint32_t msRun = 0;
+    uint64_t frames = 0, bytes = 0;
+    bool stayedConnected = false;  // the first client reached is still connected at the end
+    uint32_t comebacks = 0;        // times a client reached the phase again meanwhile
+};
+
+class CServerHall {
+public:
+    static constexpr uint32_t HOSTILE_FRAMES_PER_SECOND = 300;
+    static constexpr size_t HOSTILE_OUTPUT_LIMIT = 256 * 1024;
+    static constexpr size_t MAX_JUNK = 64 * 1024;
+    static constexpr size_t MAX_OUTPUT = 1024 * 1024;
+    static constexpr int MAX_BAD_FRAMES = 3;
+    static constexpr uint32_t WALK_INTERVAL_MS = 1000;
+    static constexpr uint32_t TIME_INTERVAL_MS = 60000;
+    static constexpr uint8_t WALK_SPEED = 120;
+    static constexpr uint32_t FIRST_CHAR_ID = 1000;
+    static constexpr uint32_t FIRST_WALKER_ID = 500000;
+    // The address the server names for itself, 127.0.1.127 in network order.
+    static uint32_t OwnAddress();
+
+    using LogSink = std::function<void(const std::string&)>;
+    CServerHall(CServerWorld world, uint16_t port, uint32_t seed, LogSink log);
+    ~CServerHall();
+    CServerHall(const CServerHall&) = delete;
+    CServerHall& operator=(const CServerHall&) = delete;
+
+    // A new connection from a client that dialled addressNet; its greeting is
+    // in its output at once. Returns its id.
+    int Open(uint32_t addressNet);
+    // Bytes the client sent.
+    void Receive(int id, const uint8_t* data, size_t size);
+    // The client hung up (or is dropped): the others see it leave.
+    void Close(int id);
+    // The bytes waiting to be sent; Sent drops the first count of them.
+    const std::vector<uint8_t>& Output(int id) const;
+    void Sent(int id, size_t count);
+    // The connection is to be closed (bad frames, too much output).
+    bool Closing(int id) const;
+    // Walkers step and the time goes out when due (nowMs counts up from any start).
+    void Tick(uint32_t nowMs);
+    size_t Connections() const { return m_connections.size(); }
+
+    void SetHostile(const CHostilePlan& plan);
+    const CHostileReport& HostileReport() const { return m_hostileReport; }
+
+    struct Connection;
+
+private:
+    Connection* Find(int id) const;
+    void Send(Connection& c, const std::vector<uint8_t>& message);
+    void Log(const Connection& c, const std::string& text);
+    // Handles one request; false when it was cut short.
+    bool Request(Connection& c, const std::vector<uint8_t>& message);
+    void SendCharList(Connection& c);
+    void EnterField(Connection& c, const std::string& name);
+    void MapReady(Connection& c);
+    void Moved(Connection& c, uint16_t x, uint16_t y);
+    void Chat(Connection& c, const std::string& line);
+    void ToOthers(const Connection& c, const std::vector<uint8_t>& message);
+    std::vector<uint8_t> Appearance(const Connection& c) const;
+    std::string NewKey();
+    void ReachedPhase(Connection& c);
+    void HostileTick(uint32_t nowMs);
+    std::vector<uint8_t> HostileFrame(Connection& c);
+
+    CServerWorld m_world;
+    uint16_t m_port;
+    LogSink m_log;
+    std::mt19937 m_random;
+    std::map<int, std::unique_ptr<Connection>> m_connections;
+    int m_nextId = 1;
+    uint32_t m_nextCharId = FIRST_CHAR_ID;
+    std::map<std::string, uint16_t> m_tickets;  // key handed out -> client version
+    struct Walker {
+        size_t at = 0;
+        uint16_t x = 0, y = 0;
+    };
+    std::vector<Walker> m_walkers;
+    CHostilePlan m_hostile;
+    CHostileReport m_hostileReport;
+    std::mt19937 m_hostileRandom;
+    int m_hostileFirst = 0;
+    uint32_t m_hostileStart = 0, m_hostileLast = 0;
+    bool m_ticked = false;
+    uint32_t m_lastWalk = 0, m_lastTime = 0;
+};

@@ -1,0 +1,33 @@
+// The play windows the game scene drives, reached through these interfaces
+// (the windows implement them) after the scene found them by identifier.
+#pragma once
+#include <cstdint>
+
+// The system window ("SYSTEM_WINDOW"): the player's choice, taken by the
+// scene once the window has hidden itself: 0 the game-over request, 1 back to
+// the character selection, 2 back to the title, 3 quit; -1 none.
+class ISystemWindowChoice {
+public:
+    virtual ~ISystemWindowChoice() = default;
+    virtual int32_t GetChoice() = 0;
+    virtual void SetChoice(int32_t choice) = 0;
+    virtual void SetGameOverMode(bool on) = 0;
+    virtual bool IsGameOverMode() = 0;
+};
+
+// The chat message window's name-memo button: the markers an Alt-click sends
+// fly to it and set it blinking.
+class IChatMemoButton {
+public:
+    virtual ~IChatMemoButton() = default;
+    // The button's centre on the screen.
+    virtual void GetMemoButtonPosition(float* x, float* y) = 0;
+    virtual void StartMemoBlink() = 0;
+};
+
+// The name memo window ("NAME_MEMO_WIN") takes the names Alt-clicked on the field.
+class INameMemo {
+public:
+    virtual ~INameMemo() = default;
+    virtual void AddName(const char* name, int32_t kind) = 0;
+};
