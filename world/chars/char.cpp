@@ -252,6 +252,19 @@ void CChar::SetSignText(const char* text) {
     CopyRecordText(m_signText, text ? text : "");
 }
 
+uint8_t CChar::OwnLeaderMark() {
+    CCharData* data = GetData();
+    const CTeamMember* record = data ? data->Party().FindMember(GetInfo(nullptr)) : nullptr;
+    return record ? record->m_leader : 0;
+}
+
+uint8_t CChar::OwnStateInUserParty() {
+    CChar* user = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    CCharData* data = user ? user->GetData() : nullptr;
+    const CTeamMember* record = data ? data->Party().FindMember(GetInfo(nullptr)) : nullptr;
+    return record ? record->m_state : 0;
+}
+
 void CChar::CopyText(char (&out)[CHAR_TEXT_SIZE], const char* text) {
     CopyRecordText(out, text ? text : "");
 }

@@ -81,6 +81,10 @@ public:
     // Copies the sign text (99 bytes, cut between characters).
     void SetSignText(const char* text);
     bool IsSignHovered() const { return m_signHover != 0; }
+    // The leader mark of the record named like this character in its own
+    // party list, and the state byte of its record in the user's; 0 without one.
+    uint8_t OwnLeaderMark();
+    uint8_t OwnStateInUserParty();
     // The countdown fade: seconds left of the 60,000 ms fade.
     void StartFade(uint32_t seconds);
     void StopFade();

@@ -224,6 +224,30 @@ TEST_F(CharControllerTest, PartyList) {
     EXPECT_TRUE(c->GetController()->IsTeamMember("Dee"));
 }
 
+TEST_F(CharControllerTest, ACharactersOwnRecordInTheParties) {
+    CChar* player = MakePlayer();
+    CChar* ally = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(player && ally);
+    CChar::CopyText(ally->m_info, "Ann");
+    auto record = [](const char* name, uint8_t leader, uint8_t state) {
+        CTeamMember m;
+        CopyRecordText(m.m_name, name);
+        m.m_leader = leader;
+        m.m_state = state;
+        return m;
+    };
+    // Without records both answer 0.
+    EXPECT_EQ(player->OwnLeaderMark(), 0);
+    EXPECT_EQ(ally->OwnStateInUserParty(), 0);
+    player->GetData()->Party().AddOrUpdateMember(record("Me", 1, 2), "Me");
+    player->GetData()->Party().AddOrUpdateMember(record("Ann", 0, 3), "Me");
+    ally->GetData()->Party().AddOrUpdateMember(record("Ann", 1, 4), "Me");
+    EXPECT_EQ(player->OwnLeaderMark(), 1);
+    EXPECT_EQ(player->OwnStateInUserParty(), 2);
+    EXPECT_EQ(ally->OwnLeaderMark(), 1);        // from its own list
+    EXPECT_EQ(ally->OwnStateInUserParty(), 3);  // from the user's list
+}
+
 // The session fills the list through the server's members.
 TEST_F(CharControllerTest, PartyListOfTheServersMembers) {
     CTeam team;
