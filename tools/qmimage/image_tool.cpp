@@ -1,5 +1,6 @@
 #include "tools/qmimage/image_tool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -37,6 +38,7 @@ int Usage() {
         "       qmimage dtx OUT SHEET.bmp UNITS.txt [--version N]\n"
         "       qmimage dtx-text OUT SHEET.txt [--version N]\n"
         "       qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]\n"
+        "       qmimage draw OUT.bmp LIST.txt\n"
         "       qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]\n");
     return 2;
 }
@@ -335,6 +337,135 @@ int CmdDtxText(const Args& a) {
     return WriteSheet(a.positional[0], sheet, units, uint8_t(a.Number("--version", 4)));
 }
 
+// A picture drawn from a list, one command a line ('#' starts a comment):
+// "size W H" first, then "fill RRGGBB", "rect X Y W H RRGGBB",
+// "frame X Y W H RRGGBB [THICK]" and "gradient X Y W H RRGGBB RRGGBB [h|v]"
+// (left to right, or top to bottom with "v"). Shapes are clipped to the picture.
+constexpr long kDrawMaxSide = 4096;
+
+class DrawList {
+public:
+    explicit DrawList(RgbPicture& pic) : m_pic(pic) {}
+
+    // One line; false with the reason in error.
+    bool Line(const std::string& line, std::string& error) {
+        std::istringstream s(line);
+        std::string word;
+        if (!(s >> word) || word[0] == '#') return true;
+        if (word == "size") {
+            long w = 0, h = 0;
+            if (!m_pic.pixels.empty()) return Error(error, "a second size");
+            if (!(s >> w >> h) || w <= 0 || h <= 0 || w > kDrawMaxSide || h > kDrawMaxSide)
+                return Error(error, "expected: size W H, each 1 to 4096");
+            m_pic.width = int32_t(w);
+            m_pic.height = int32_t(h);
+            m_pic.pixels.assign(size_t(w) * size_t(h), 0);
+            return End(s, error);
+        }
+        if (m_pic.pixels.empty()) return Error(error, "'" + word + "' before the size");
+        long x = 0, y = 0, w = m_pic.width, h = m_pic.height;
+        uint32_t colour = 0, to = 0;
+        if (word == "fill") {
+            if (!Colour(s, colour)) return Error(error, "expected: fill RRGGBB");
+            Rect(x, y, w, h, colour);
+        } else if (word == "rect") {
+            if (!Box(s, x, y, w, h) || !Colour(s, colour))
+                return Error(error, "expected: rect X Y W H RRGGBB");
+            Rect(x, y, w, h, colour);
+        } else if (word == "frame") {
+            long thick = 1;
+            if (!Box(s, x, y, w, h) || !Colour(s, colour))
+                return Error(error, "expected: frame X Y W H RRGGBB [THICK]");
+            if (!s.eof() && (!(s >> thick) || thick <= 0 || thick > kDrawMaxSide))
+                return Error(error, "the frame's thickness must be 1 to 4096");
+            thick = std::min({thick, (w + 1) / 2, (h + 1) / 2});
+            Rect(x, y, w, thick, colour);
+            Rect(x, y + h - thick, w, thick, colour);
+            Rect(x, y, thick, h, colour);
+            Rect(x + w - thick, y, thick, h, colour);
+        } else if (word == "gradient") {
+            std::string way = "h";
+            if (!Box(s, x, y, w, h) || !Colour(s, colour) || !Colour(s, to))
+                return Error(error, "expected: gradient X Y W H RRGGBB RRGGBB [h|v]");
+            if (!s.eof() && (!(s >> way) || (way != "h" && way != "v")))
+                return Error(error, "the gradient's way must be h or v");
+            Gradient(x, y, w, h, colour, to, way == "v");
+        } else {
+            return Error(error, "unknown command '" + word + "'");
+        }
+        return End(s, error);
+    }
+
+private:
+    static bool Error(std::string& error, const std::string& what) {
+        error = what;
+        return false;
+    }
+    static bool End(std::istringstream& s, std::string& error) {
+        std::string rest;
+        if (s >> rest && rest[0] != '#') return Error(error, "unexpected '" + rest + "'");
+        return true;
+    }
+    // X Y W H with the sides 1 to 4096 and the corner within 4096 of the picture.
+    static bool Box(std::istringstream& s, long& x, long& y, long& w, long& h) {
+        return bool(s >> x >> y >> w >> h) && w > 0 && h > 0 && w <= kDrawMaxSide && h <= kDrawMaxSide &&
+               x >= -kDrawMaxSide && x <= kDrawMaxSide && y >= -kDrawMaxSide && y <= kDrawMaxSide;
+    }
+    static bool Colour(std::istringstream& s, uint32_t& colour) {
+        std::string rgb;
+        if (!(s >> rgb) || rgb.size() != 6 ||
+            rgb.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return false;
+        colour = uint32_t(std::strtoul(rgb.c_str(), nullptr, 16));
+        return true;
+    }
+    void Put(long x, long y, uint32_t colour) {
+        if (x >= 0 && y >= 0 && x < m_pic.width && y < m_pic.height)
+            m_pic.pixels[size_t(y) * size_t(m_pic.width) + size_t(x)] = colour;
+    }
+    void Rect(long x, long y, long w, long h, uint32_t colour) {
+        for (long j = std::max(y, 0L); j < std::min(y + h, long(m_pic.height)); ++j)
+            for (long i = std::max(x, 0L); i < std::min(x + w, long(m_pic.width)); ++i) Put(i, j, colour);
+    }
+    // Each channel runs evenly from the first colour at one end to the second at the other.
+    void Gradient(long x, long y, long w, long h, uint32_t from, uint32_t to, bool vertical) {
+        const long steps = (vertical ? h : w) - 1;
+        for (long j = 0; j < h; ++j)
+            for (long i = 0; i < w; ++i) {
+                const long at = vertical ? j : i;
+                uint32_t c = 0;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const long a = long((from >> shift) & 0xFF), b = long((to >> shift) & 0xFF);
+                    const long v =
+                        steps == 0 ? a : a + ((b - a) * at * 2 + (b >= a ? steps : -steps)) / (2 * steps);
+                    c |= uint32_t(v) << shift;
+                }
+                Put(x + i, y + j, c);
+            }
+    }
+
+    RgbPicture& m_pic;
+};
+
+int CmdDraw(const Args& a) {
+    if (a.positional.size() != 2) return Usage();
+    const std::string& list = a.positional[1];
+    std::ifstream in(plat::MapPath(list));
+    if (!in) return Fail("cannot read " + list);
+    RgbPicture pic;
+    DrawList draw(pic);
+    std::string line, error;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!draw.Line(line, error)) return Fail(list + ":" + std::to_string(number) + ": " + error);
+    }
+    if (pic.pixels.empty()) return Fail(list + ": no size");
+    if (!WriteBmp(a.positional[0], pic)) return Fail("cannot write " + a.positional[0]);
+    return 0;
+}
+
 uint32_t Pixel565ToRgb(uint16_t p) {
     return (uint32_t((p >> 11) << 3) << 16) | (uint32_t(((p >> 5) & 63) << 2) << 8) | uint32_t((p & 31) << 3);
 }
@@ -464,5 +595,6 @@ int RunImageTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (cmd == "dtx") return CmdDtx(a);
     if (cmd == "dtx-text") return CmdDtxText(a);
     if (cmd == "dump") return CmdDump(a);
+    if (cmd == "draw") return CmdDraw(a);
     return Usage();
 }

@@ -9,6 +9,8 @@
 //       x y width height anchorX anchorY [shadowAnchorX shadowAnchorY shadowAngle shadowLength]
 //   qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]
 //       a texture image holding a multi-frame picture
+//   qmimage draw OUT.bmp LIST.txt
+//       a 24-bit picture drawn from a list of shapes (size, fill, rect, frame, gradient)
 //   qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]
 //       prints the structure the program reads; --bmp draws it into a picture
 //
