@@ -14,6 +14,7 @@
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/skill_table_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct_draw.h"
 #include "graphics/display_settings.h"
@@ -357,6 +358,7 @@ bool CGameScene::Update() {
     if (g_pMap) g_pMap->ProcessMessages();
     if (g_pCharMgr) g_pCharMgr->Update();
     if (events) events->UpdateScripts();
+    if (g_pSkillTableMgr) g_pSkillTableMgr->UpdateSkillUses();
     if (!IsWorldReady()) {
         if (g_pMap) g_pMap->Update();
         if (events) events->ProcessQueuedMessages();

@@ -15,6 +15,7 @@
 #include "core/error_box.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/skill_table_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/window_records.h"
@@ -252,6 +253,27 @@ TEST_F(GameSceneTest, FirstUpdateUsesTwentyMilliseconds) {
     const uint32_t frames = scene->GetFrameCounter();
     Frame(scene, 10);
     EXPECT_EQ(scene->GetFrameCounter(), frames);
+}
+
+TEST_F(GameSceneTest, RunningSkillUsesStepEachFrameAndFinishedOnesGo) {
+    struct CountedUse : CSkillUse {
+        bool Update() override {
+            if (++m_updates == 2) m_finished = 1;
+            return true;
+        }
+        int m_updates = 0;
+    };
+    CSkillTableMgr skills;
+    g_pSkillTableMgr = &skills;
+    auto* use = new CountedUse;
+    skills.AddChild(use);
+    TestGameScene* scene = MakeScene();
+    Frame(scene);
+    EXPECT_EQ(use->m_updates, 1);
+    Frame(scene);  // finished in its second update
+    Frame(scene);  // and deleted by the next
+    EXPECT_EQ(skills.ChildCount(), 0);
+    g_pSkillTableMgr = nullptr;
 }
 
 TEST_F(GameSceneTest, SystemWindowChoiceIsTakenOnceAfterTheWindowHides) {
