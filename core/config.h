@@ -46,6 +46,8 @@ enum : size_t {
     OPT_TARGET_SNAP = 42,
     OPT_HIDE_MERCHANTS = 43,
     OPT_NO_TABLE_SOUNDS = 54,
+    // Running characters leave footsteps on dust, grass and sand (on by default).
+    OPT_FOOTSTEPS = 40,
 };
 
 // The options block, kept in the file's layout.

@@ -156,22 +156,6 @@ bool CChar::Setup(uint32_t resourceId, CMap* map, uint32_t objectId, uint32_t cr
     return true;
 }
 
-void CChar::SetPosition(int32_t x, int32_t y, int32_t z) {
-    m_x = x;
-    m_y = y;
-    m_z = z;
-    m_cellX = x / 24;
-    m_cellY = y / 12;
-    if (m_pAniObject)
-        m_pAniObject->SetMapPosition(x + int32_t(m_drawOffset[0]), y + int32_t(m_drawOffset[1]),
-                                     z + int32_t(m_drawOffset[2]));
-}
-
-void CChar::SetDirection(uint8_t direction) {
-    m_direction = direction;
-    if (m_pAniObject) m_pAniObject->SetDirection(direction);
-}
-
 void CChar::UpdateFrame(uint32_t elapsedMs, bool signSuppressed) {
     if (m_pController) m_pController->UpdateController(elapsedMs);
     if (m_pAniObject) m_pAniObject->Update();
@@ -215,7 +199,11 @@ void CChar::UpdateFrame(uint32_t elapsedMs, bool signSuppressed) {
         m_pAniObject->SetFadeFlags(translucent ? 1 : 0, 255);
     }
 
-    for (float& v : m_drawOffset) v = DecayOffset(v);
+    // The sprite slides home as the draw offset halves.
+    if (m_drawOffset[0] != 0.0f || m_drawOffset[1] != 0.0f || m_drawOffset[2] != 0.0f) {
+        for (float& v : m_drawOffset) v = DecayOffset(v);
+        PlaceSprite();
+    }
 
     if (m_pEffects) {
         m_pEffects->SetTranslucent(translucent);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "anim/iso_view.h"
 #include "core/draw_object.h"
 
 class CAniObject;
@@ -18,6 +19,7 @@ class CCharController;
 class CCharData;
 class CDataTable;
 class CMap;
+class CMapData;
 class ICharEffectList;
 
 // Character kinds (the drawable object's type code).
@@ -70,11 +72,23 @@ public:
     // Once per frame for every character.
     virtual void UpdateFrame(uint32_t elapsedMs, bool signSuppressed);
 
-    // Places the character at a field position (map units) and its animated
-    // object there (with the draw offset).
+    // ---- Position (char_movement.cpp) ----
+    // Places the character at a field position (map units), its animated
+    // object there (with the draw offset) and its light with it, and moves it
+    // between the cells' occupants; nothing without a loaded map.
     void SetPosition(int32_t x, int32_t y, int32_t z);
-    // Sets the character's and its animation's direction (0-15).
+    // Sets the character's and its animation's direction (0-15); a monster
+    // with a fixed direction keeps that one.
     void SetDirection(uint8_t direction);
+    // The sprite and the light at the position (with the draw offset).
+    void PlaceSprite();
+    // A tile at the distance (tiles) from this character from which another
+    // at (tileX, tileY) reaches it: along the path from there when the target
+    // moves, else the free point of 36 around this character nearest to it.
+    IsoPoint FindApproachPoint(int32_t distance, int32_t tileX, int32_t tileY, CChar* target);
+    // The tile 16 tiles away from the other character, on the line from it
+    // through this one; this character's own tile without one.
+    IsoPoint FindFleePoint(CChar* from) const;
 
     // A new emote animation over the character for duration ms.
     void ShowEmote(uint32_t animationId, uint8_t motion, uint32_t durationMs);
@@ -158,7 +172,7 @@ public:
     char m_signText[CHAR_SIGN_SIZE] = {};
     uint8_t m_signHover = 0;
     uint8_t m_alwaysVisible = 0;
-    uint8_t m_reportFlag = 0;
+    uint8_t m_reportFlag = 0;  // the character reports its position (the manager sets it)
     char m_clubName[CHAR_TEXT_SIZE] = {};
     char m_clubTitle[CHAR_TEXT_SIZE] = {};
     uint32_t m_clubValue = 0;
@@ -193,6 +207,8 @@ protected:
     // The common set-up of every kind; kindIndex picks the default animation.
     bool SetupCommon(uint32_t resourceId, CMap* map, uint32_t objectId, uint32_t creationArg,
                      int32_t animationId, uint16_t kindIndex);
+    // Clears the cell's standing occupant when it is this character.
+    void LeaveCell(CMapData* grid);
     // The controller made by CreateController.
     std::unique_ptr<CCharController> m_pController;
     std::unique_ptr<ICharEffectList> m_pEffects;

@@ -17,6 +17,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/char_steps.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 #include "world/map/path_finder.h"
@@ -318,6 +319,10 @@ CCharData* CCharAction::Data() const {
     return m_pController ? m_pController->Data() : nullptr;
 }
 
+CCharActionHolder* CCharAction::Holder() const {
+    return m_pController ? m_pController->Holder() : nullptr;
+}
+
 bool CCharAction::Create() {
     CBaseObject::Create();
     m_pPath = std::make_unique<CPathFinder>();
@@ -379,11 +384,6 @@ void CCharAction::SetRestPose(bool on) {
     data->SetMotion(data->m_restMotion);
 }
 
-void CCharAction::Stop(bool) {
-    m_moving = 0;
-    if (m_pPath) m_pPath->Reset();
-}
-
 void CCharAction::SetRunning(bool on) {
     CCharData* data = Data();
     if (!data || data->m_runFlag == uint8_t(on)) return;
@@ -410,17 +410,6 @@ void CPlayerCharAction::Die() {
     CCharData* data = Data();
     if (!data || data->m_motion == MOTION_DEAD) return;
     data->SetMotion(MOTION_DEAD);
-}
-
-void CCharAction::FaceTo(int32_t tileX, int32_t tileY) {
-    CChar* owner = Owner();
-    if (!owner) return;
-    if (auto* monster = dynamic_cast<CMonsterChar*>(owner); monster && monster->HasFixedDirection()) return;
-    const float dx = float(tileX - owner->m_cellX), dy = float(tileY - owner->m_cellY);
-    if (dx == 0 && dy == 0) return;
-    const double angle = std::atan2(double(dy), double(dx)) * 180.0 / 3.14159265358979;
-    const int sector = int(std::lround((angle < 0 ? angle + 360.0 : angle) / 45.0)) % 8;
-    owner->SetDirection(uint8_t(sector * 2));
 }
 
 void CCharAction::Dash(int32_t tileX, int32_t tileY) {
@@ -466,18 +455,7 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
     m_dashY += m_dashStepY;
     if (m_dashSteps % 4 == 0) {
         m_dashSteps = 0;
-        if (g_pAniPlayMgr) {
-            auto* dust = new CAniObject;
-            if (dust->SetAnimation(DASH_DUST_ANI)) {
-                dust->SetMotion(0);
-                dust->SetDirection(2);
-                dust->Play(false);
-                g_pAniPlayMgr->AddAtMapPosition(dust, owner->m_cellX * 24, owner->m_cellY * 12, 0, 1, 1, 0,
-                                                0);
-            } else {
-                delete dust;
-            }
-        }
+        PlayOnceAtTile(DASH_DUST_ANI, 2, owner->m_cellX, owner->m_cellY);
     }
     ++m_dashSteps;
     owner->SetPosition(int32_t(m_dashX), int32_t(m_dashY), 0);
@@ -485,10 +463,27 @@ void CCharAction::Dash(int32_t tileX, int32_t tileY) {
 
 // ---- The action holder ----
 
+CCharActionHolder::CCharActionHolder(CCharController* controller) : m_pController(controller) {}
+
+CCharActionHolder::~CCharActionHolder() = default;
+
+void CCharActionHolder::ClearPending() {
+    m_pending.clear();
+}
+
+void CCharActionHolder::AppendStep(std::unique_ptr<CCharStep> step) {
+    if (step) m_pending.push_back(std::move(step));
+}
+
 bool CCharActionHolder::Update() {
-    // The per-frame motion steps belong to the action object; a running dash
-    // advances here.
-    if (m_pAction && m_pAction->IsDashing()) m_pAction->Dash(-1, -1);
+    if (!m_pending.empty()) {
+        CCharStep* step = m_pending.front().get();
+        step->Update();
+        // The step may have emptied the list (a new order replaced it).
+        if (!m_pending.empty() && m_pending.front().get() == step && step->IsArrived())
+            m_pending.erase(m_pending.begin());
+    }
+    if (m_pAction) m_pAction->UpdateMotion(true);
     return true;
 }
 
@@ -715,14 +710,25 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && Action())
                 Action()->Dash(int32_t(record->m_x), int32_t(record->m_y));
             return true;
+        case CHAR_EVENT_PICK_UP:
+            if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && m_pHolder)
+                m_pHolder->AppendStep(std::make_unique<CPickUpStep>(m_pHolder.get(), record->m_value));
+            return true;
         case CHAR_EVENT_MOVE:
+            if (!m_ready) return false;
+            m_moving = 0;
+            if (auto* record = dynamic_cast<CCharMoveMsg*>(payload)) ApplyMove(*record);
+            return true;
         case CHAR_EVENT_MOVE_ORDER:
+            if (!m_ready) return false;
+            if (auto* record = dynamic_cast<CCharMoveOrder*>(payload))
+                ApplyMoveOrder(int32_t(record->m_tileX), int32_t(record->m_tileY));
+            return true;
         case MSG_CHAR_STATE_73:
         case MSG_CHAR_STATE_74:
         case MSG_CHAR_STATE_75:
-            // Movement and following are the action's steps; they wait for a ready controller.
             if (!m_ready) return false;
-            if (eventId == CHAR_EVENT_MOVE) m_moving = 0;
+            if (auto* record = dynamic_cast<CCharStateMsg*>(payload)) ApplyFollow(eventId, *record);
             return true;
         case CHAR_EVENT_SPEED:
             if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) {
@@ -760,4 +766,54 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             // The rest (including those of the skill and item steps) are dropped unhandled.
             return true;
     }
+}
+
+// ---- Walking orders ----
+
+void CCharController::ApplyMove(const CCharMoveMsg& msg) {
+    if (!m_pHolder) return;
+    if (msg.m_direct) {
+        if (Action()) Action()->MoveTo(int32_t(msg.m_x), int32_t(msg.m_y));
+        return;
+    }
+    m_pHolder->ClearPending();
+    if (msg.m_follow)
+        m_pHolder->AppendStep(
+            std::make_unique<CWalkStep>(m_pHolder.get(), msg.m_targetId, 0, msg.m_distance, 0, false));
+    else
+        m_pHolder->AppendStep(
+            std::make_unique<CWalkStep>(m_pHolder.get(), int32_t(msg.m_x), int32_t(msg.m_y), 0));
+}
+
+void CCharController::ApplyMoveOrder(int32_t tileX, int32_t tileY) {
+    if (!m_pHolder) return;
+    m_pHolder->ClearPending();
+    m_pHolder->AppendStep(std::make_unique<CWalkStep>(m_pHolder.get(), tileX, tileY, 0));
+}
+
+void CCharController::ApplyFollow(uint32_t eventId, const CCharStateMsg& msg) {
+    // 73 and 75 name a character that starts keeping away from the player or
+    // stops following; 74 names one that follows this character.
+    const uint32_t namedId = eventId == MSG_CHAR_STATE_74 ? msg.m_value : msg.m_charId;
+    CChar* named = g_pCharMgr ? g_pCharMgr->GetChar(namedId) : nullptr;
+    CCharController* controller = named ? named->GetController() : nullptr;
+    if (!controller || !controller->m_pHolder) {
+        CharRequests().SendCharLookup(namedId);
+        return;
+    }
+    CCharData* data = controller->m_pData.get();
+    controller->m_pHolder->ClearPending();
+    if (eventId == MSG_CHAR_STATE_75) {
+        data->m_followFlags[0] = data->m_followFlags[1] = 0;
+        return;
+    }
+    const bool follows = eventId == MSG_CHAR_STATE_74;
+    CChar* player = g_pCharMgr->GetPlayer();
+    const uint32_t leader =
+        follows ? (m_pOwner ? m_pOwner->GetCharId() : 0) : (player ? player->GetCharId() : 0);
+    data->m_followFlags[follows ? 0 : 1] = 1;
+    controller->m_followSource = leader;
+    auto step = std::make_unique<CWalkStep>(controller->m_pHolder.get(), leader, 0, 0, 0, !follows);
+    step->SetPeriod(STEP_PERIOD_MS);
+    controller->m_pHolder->AppendStep(std::move(step));
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "anim/iso_view.h"
 #include "core/base_object.h"
 #include "core/message.h"
 #include "core/resource_cache.h"
@@ -24,6 +25,8 @@ class CChar;
 class CCharController;
 class CItemObject;
 class CPathFinder;
+class CCharStep;
+class CCharActionHolder;
 class CSkillAction;
 class CSkillActionMsg;
 class CSkillHitMsg;
@@ -160,6 +163,21 @@ enum : int {
     VALUE_COUNT = 48,
 };
 
+// Lists of status objects a character carries (one shown object per list).
+inline constexpr int ATTACHED_LISTS = 7;
+
+// A status object attached to a character: it follows the character and is
+// drawn with it; its Update answers false once it has ended.
+class CCharStatusObject : public CBaseObject {
+public:
+    explicit CCharStatusObject(uint32_t statusId) : m_statusId(statusId) {}
+    // Moves with the character (map units).
+    virtual void Follow(int32_t, int32_t) {}
+
+    uint32_t m_statusId;
+    uint32_t m_value = 0;
+};
+
 class CCharData : public CBlockList {
 public:
     CCharData() { CCharData::Create(); }
@@ -177,6 +195,28 @@ public:
     void SetParty(std::unique_ptr<CTeam> party);
     CTeam& Party() { return *m_pParty; }
     bool IsStatus(int32_t status) const;
+    // The speed a step uses (map units per ms): the event speed while a visual
+    // event runs and it is set, else the current speed raised by status 16 and
+    // lowered by status 17 (not below 0), times the speed factor.
+    float GetMoveSpeed() const;
+    int32_t Stamina() const { return int32_t(m_values[VALUE_STAMINA]); }
+
+    // ---- Attached status objects ----
+    // Appends to a list (0-6); the first object of a list is shown. False for
+    // a list outside 0-6 or no object.
+    bool AttachStatusObject(int list, std::unique_ptr<CCharStatusObject> object);
+    // The object with the status id from any list, or null.
+    CCharStatusObject* FindAttachedById(uint32_t statusId) const;
+    CCharStatusObject* ShownAttached(int list) const {
+        return list >= 0 && list < ATTACHED_LISTS ? m_shownAttached[list] : nullptr;
+    }
+    size_t AttachedCount(int list) const {
+        return list >= 0 && list < ATTACHED_LISTS ? m_attached[list].size() : 0;
+    }
+    // Updates the shown object of each list; one that has ended leaves its
+    // list and the slot (the next of the list, wrapping, is shown) before it
+    // is deleted.
+    void UpdateAttached();
 
     CCharController* m_pController = nullptr;
     uint32_t m_motion = MOTION_NONE;
@@ -303,7 +343,16 @@ public:
 
 private:
     std::unique_ptr<CTeam> m_pParty;
+    std::vector<std::unique_ptr<CCharStatusObject>> m_attached[ATTACHED_LISTS];
+    CCharStatusObject* m_shownAttached[ATTACHED_LISTS] = {};
 };
+
+// Plays an animation (frame group 0) once at a tile through the play manager.
+void PlayOnceAtTile(uint32_t animation, uint8_t direction, int32_t tileX, int32_t tileY);
+
+// The random numbers of the idle replays and the footsteps (rand(); tests
+// seed it with srand).
+int32_t CharRandom();
 
 // The character's action object: it drives the motion frame by frame.
 class CCharAction : public CBaseObject {
@@ -317,11 +366,59 @@ public:
     bool Release() override;
     void Reset() override;
 
+    // ---- Motion (char_motion.cpp) ----
+    // The frame's step of the current motion, then the attached objects.
+    void UpdateMotion(bool moving);
+    bool Update() override {
+        UpdateMotion(true);
+        return true;
+    }
     virtual void SetRestPose(bool on);
+    // Snaps to the nearest corner of the tile, reports it when asked and
+    // releases the claimed cell.
     virtual void Stop(bool report);
+    // One frame of a walk or run.
+    virtual void StepMove(bool moving);
     virtual void SetRunning(bool on);
+    // The push's frame (a dash in progress).
+    virtual void Push();
+    virtual void TakeHit();
     virtual void Die();
+    // The target jumps 50 map units away from this character and slides home.
+    virtual void KnockBackTarget(CChar* target);
+    // Rest handling.
+    virtual void Idle();
     virtual void FaceTo(int32_t tileX, int32_t tileY);
+    virtual void FaceToChar(CChar* other);
+    virtual void PlayTimedMotion(uint32_t durationMs);
+    void EnterHeldDown();
+    void EnterLying();
+    void Vanish();
+    void Appear();
+    void PlayMotion17(bool start);
+    void PlayMotion18(bool start);
+    void PlayMotion107(uint8_t aniMotion);
+    // Back to the rest motion with the holder's done flag set.
+    void ReturnToRest();
+
+    // ---- Movement (char_movement.cpp) ----
+    // Starts a walk or run to a tile (speed 0: the walk or run speed); false
+    // when the character does not set off.
+    bool MoveTo(int32_t tileX, int32_t tileY, float speed = 0.0f);
+    // Reports the tile when it differs from the last reported one.
+    void ReportTile(int32_t tileX, int32_t tileY);
+    // Claims the tile's cell as destination and asks the server to move there.
+    void HoldCell(int32_t tileX, int32_t tileY);
+    // Jumps to a tile; the sprite slides there from the old one.
+    void WarpToCell(int32_t tileX, int32_t tileY);
+    // The last reported tile (the server's own placements set it too).
+    void SetReportedTile(int32_t tileX, int32_t tileY);
+    int32_t ReportedTileX() const { return m_lastReportX / 24; }
+    int32_t ReportedTileY() const { return m_lastReportY / 12; }
+    void ReleaseClaimedCell();
+    void RefreshAttachedObjects();
+    void DrawAttachedObjects();
+
     // Dashes to a tile (a start), or steps a running dash (-1, -1).
     void Dash(int32_t tileX, int32_t tileY);
     bool IsDashing() const { return m_dashing != 0; }
@@ -330,6 +427,7 @@ public:
 
     CChar* Owner() const;
     CCharData* Data() const;
+    CCharActionHolder* Holder() const;
     CPathFinder* Path() const { return m_pPath.get(); }
     CBaseWindow* SpeechWindow() const { return m_pSpeechWin; }
     CBaseWindow* SignWindow() const { return m_pSignWin; }
@@ -365,7 +463,9 @@ public:
     uint8_t m_timedFlag = 0;
     uint8_t m_reportSeq = 0;
     uint32_t m_lastStepTime = 0, m_lastFootstep = 0;
-    int32_t m_cellX = -1, m_cellY = -1;
+    int32_t m_cellX = -1, m_cellY = -1;  // the claimed cell
+    uint8_t m_hitFlag = 0, m_hitWasMoving = 0, m_secondHit = 0;
+    uint8_t m_stateFlag = 0;  // the flag of the one-shot motions
     // Dash.
     uint8_t m_dashing = 0;
     float m_dashStartX = 0, m_dashStartY = 0, m_dashX = 0, m_dashY = 0, m_dashToX = 0, m_dashToY = 0;
@@ -395,6 +495,13 @@ public:
     CAniPlayEntry* m_pCastCircle = nullptr;  // the play manager's entry, looked up before use
 
 protected:
+    // Makes the flag the one of the state in progress (the old one cleared).
+    void SetActiveFlag(uint8_t* flag);
+    // Sends the position request for the tile and advances the sequence.
+    void SendPosition(int32_t tileX, int32_t tileY);
+    bool Reports() const;
+    void SpawnFootstep();
+
     std::unique_ptr<CPathFinder> m_pPath;
     CBaseWindow* m_pSpeechWin = nullptr;  // registered with the window manager
     CBaseWindow* m_pSignWin = nullptr;
@@ -412,12 +519,19 @@ public:
 // The action holder: pending steps and the action object.
 class CCharActionHolder : public CBaseObject {
 public:
-    explicit CCharActionHolder(CCharController* controller) : m_pController(controller) {}
+    explicit CCharActionHolder(CCharController* controller);
+    ~CCharActionHolder() override;
+    // Runs the first pending step (dropped once it has arrived), then the
+    // action object's frame.
     bool Update() override;
-    void ClearPending() { m_pending.clear(); }
+    void ClearPending();
+    // Adds a step at the end of the pending list.
+    void AppendStep(std::unique_ptr<CCharStep> step);
+    CCharStep* FirstStep() const { return m_pending.empty() ? nullptr : m_pending.front().get(); }
+    size_t PendingCount() const { return m_pending.size(); }
 
     CCharController* m_pController;
-    std::vector<std::vector<uint8_t>> m_pending;  // step records
+    std::vector<std::unique_ptr<CCharStep>> m_pending;
     std::unique_ptr<CCharAction> m_pAction;
     uint8_t m_done = 0;
     uint8_t m_arrived = 0;
@@ -444,6 +558,15 @@ public:
     void RefreshEquipmentEffects() {}
     bool IsTeamMember(const char* name);
     bool IsStatus9Set() const;
+    // Walking orders (events 64, 65 and server code 100, 73-75): a walk to a
+    // tile or up to a character, and the follow commands.
+    void ApplyMove(const class CCharMoveMsg& msg);
+    void ApplyMoveOrder(int32_t tileX, int32_t tileY);
+    void ApplyFollow(uint32_t eventId, const class CCharStateMsg& msg);
+    // The passable cell nearest to the tile's cell in the first of 100
+    // growing squares (offsets -k to 2k) that has one, as a tile; (-4, -4)
+    // when none has.
+    IsoPoint FindFreeSpot(int32_t tileX, int32_t tileY);
 
     // ---- Action permission checks (char_permissions.cpp) ----
     bool IsFreeToAct() const;

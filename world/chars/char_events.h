@@ -33,6 +33,21 @@ public:
     uint32_t m_charId, m_value, m_x, m_y;
 };
 
+// 64: a walk for a character: to a tile, or with the follow flag up to
+// another character; the direct flag walks at once instead of queueing a step.
+class CCharMoveMsg : public CCharValueMsg {
+public:
+    CCharMoveMsg(uint32_t charId, uint32_t tileX, uint32_t tileY)
+        : CCharValueMsg(CHAR_EVENT_MOVE, charId, 0, tileX, tileY) {}
+    uint8_t m_direct = 0;
+    uint8_t m_follow = 0;
+    uint32_t m_targetId = 0;
+    uint8_t m_distance = 0;
+};
+
+// 51 (a CCharValueMsg): the character walks to the field object m_value and picks it up.
+inline constexpr uint32_t CHAR_EVENT_PICK_UP = 51;
+
 // 65: a movement order (server code 100).
 class CCharMoveOrder : public CMsgPayload {
 public:

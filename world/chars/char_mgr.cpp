@@ -371,9 +371,10 @@ bool CCharMgr::AddCharObject(CChar* character) {
 }
 
 void CCharMgr::SetPlayerChar(CChar* character) {
-    if (m_pPlayer) m_pPlayer->m_isPlayer = 0;
+    if (m_pPlayer) m_pPlayer->m_isPlayer = m_pPlayer->m_reportFlag = 0;
     m_pPlayer = character;
-    if (m_pPlayer) m_pPlayer->m_isPlayer = 1;
+    // The user's own character reports its position.
+    if (m_pPlayer) m_pPlayer->m_isPlayer = m_pPlayer->m_reportFlag = 1;
 }
 
 void CCharMgr::DeleteCharNode(ChildNode* node) {

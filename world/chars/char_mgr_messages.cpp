@@ -477,9 +477,9 @@ bool CCharMgr::HandleServerUpdate(uint32_t code, const uint8_t* bytes, size_t le
                 data->m_runSpeed = data->m_curSpeed;
             else
                 data->m_walkSpeed = data->m_curSpeed;
-            // The move target replaces the pending steps.
-            if (CCharController* controller = c->GetController(); controller && controller->Holder())
-                controller->Holder()->ClearPending();
+            // The move target replaces the pending steps and the walk starts.
+            if (CCharController* controller = c->GetController())
+                controller->ApplyMoveOrder(int32_t(order.m_tileX), int32_t(order.m_tileY));
             return true;
         }
         default:
@@ -549,7 +549,12 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
         }
     }
     if (CAniObject* ani = c->GetAniObject()) ani->SetAniFlag(1);
-    if (!farJump) c->SetPosition(int32_t(msg.m_tileX * 24), int32_t(msg.m_tileY * 12), 0);
+    if (!farJump) {
+        c->SetPosition(int32_t(msg.m_tileX * 24), int32_t(msg.m_tileY * 12), 0);
+        // The server placed the user's own character: no need to report that tile.
+        if (own && c->GetAction())
+            c->GetAction()->SetReportedTile(int32_t(msg.m_tileX), int32_t(msg.m_tileY));
+    }
     CCharData* data = c->GetData();
     if (data) {
         if (created && c->GetController())

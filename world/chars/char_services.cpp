@@ -14,6 +14,22 @@ public:
     void SendChatCommand(uint8_t kind, uint32_t value) override {
         GameSession().SendChatCommand(kind, "", value);
     }
+    void SendPlayerPosition(uint16_t x, uint16_t y, uint8_t facing, uint8_t sequence) override {
+        GameSession().SendPlayerPosition(x, y, facing, sequence);
+    }
+    void SendControlledCharPosition(uint32_t id, uint16_t x, uint16_t y, uint8_t facing,
+                                    uint8_t sequence) override {
+        GameSession().SendControlledCharPosition(id, x, y, facing, sequence);
+    }
+    void SendDestination(uint8_t value, uint16_t x, uint16_t y) override {
+        const CFieldPoint point{float(x), float(y)};
+        GameSession().SendDestination(value, &point, 1);
+    }
+    void SendControlledCharDestination(uint32_t id, uint16_t x, uint16_t y) override {
+        const CFieldPoint point{float(x), float(y)};
+        GameSession().SendControlledCharPoints(id, 0, &point, 1);
+    }
+    void SendPickUp(uint32_t objectId) override { GameSession().SendPickUp(objectId); }
     void SendComboSelect() override { GameSession().SendComboSelect(); }
     void SendUseSkill(uint8_t skillFlag, uint8_t kind, const uint8_t* payload, size_t count) override {
         GameSession().SendUseSkill(skillFlag, kind, payload, count);

@@ -48,6 +48,17 @@ public:
     virtual void SendCharLookup(uint32_t charId) = 0;
     // Request 59: a chat command of the kind with a value (the sign text of a character).
     virtual void SendChatCommand(uint8_t kind, uint32_t value) = 0;
+    // Request 51: the user's own tile, facing (0-15) and report sequence.
+    virtual void SendPlayerPosition(uint16_t tileX, uint16_t tileY, uint8_t facing, uint8_t sequence) = 0;
+    // Request 33, sub-code 0: the same for a character this client moves.
+    virtual void SendControlledCharPosition(uint32_t charId, uint16_t tileX, uint16_t tileY, uint8_t facing,
+                                            uint8_t sequence) = 0;
+    // Request 84: the user's destination tile (with a byte of its data);
+    // request 33, sub-code 1: that of a character this client moves.
+    virtual void SendDestination(uint8_t value, uint16_t tileX, uint16_t tileY) = 0;
+    virtual void SendControlledCharDestination(uint32_t charId, uint16_t tileX, uint16_t tileY) = 0;
+    // Request 7: picks up an object lying on the field.
+    virtual void SendPickUp(uint32_t objectId) = 0;
     // The skill and item requests of the controller: 49 (combo select),
     // 19 (a skill), 28 (an item or a quick-slot skill), 8 (a point) and 31.
     virtual void SendComboSelect() = 0;

@@ -27,6 +27,8 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/map/map.h"
+#include "world/map/map_text.h"
 
 namespace chartest {
 
@@ -73,6 +75,23 @@ struct RecordingRequests : ICharRequests {
     void SendChatCommand(uint8_t kind, uint32_t value) override {
         sent.push_back("chat " + std::to_string(kind) + " " + std::to_string(value));
     }
+    // "51 x y facing sequence", "33 id x y facing sequence", "84 x y", "33/1 id x y", "7 id".
+    void SendPlayerPosition(uint16_t x, uint16_t y, uint8_t facing, uint8_t sequence) override {
+        sent.push_back("51 " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(facing) +
+                       " " + std::to_string(sequence));
+    }
+    void SendControlledCharPosition(uint32_t id, uint16_t x, uint16_t y, uint8_t facing,
+                                    uint8_t sequence) override {
+        sent.push_back("33 " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+                       std::to_string(facing) + " " + std::to_string(sequence));
+    }
+    void SendDestination(uint8_t, uint16_t x, uint16_t y) override {
+        sent.push_back("84 " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void SendControlledCharDestination(uint32_t id, uint16_t x, uint16_t y) override {
+        sent.push_back("33/1 " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y));
+    }
+    void SendPickUp(uint32_t id) override { sent.push_back("7 " + std::to_string(id)); }
     void SendComboSelect() override { sent.push_back("combo select"); }
     // Requests with payloads: the code, the leading bytes and the payload in hex.
     static std::string Hex(const uint8_t* p, size_t n) {
@@ -154,10 +173,13 @@ protected:
         m_mgr = std::make_unique<CCharMgr>();
         m_mgr->SetRequests(&m_requests);
         g_pCharMgr = m_mgr.get();
+        LoadField(OpenField(16, 16));
     }
     void TearDown() override {
         m_mgr.reset();
         g_pCharMgr = nullptr;
+        g_pMap = nullptr;
+        m_field.Release();
         g_pAniPlayMgr = nullptr;
         SetCharResourceHooks(nullptr);
         g_pCharResourceMgr = nullptr;
@@ -206,6 +228,48 @@ protected:
         m_db.Write(EMOTICON_TABLE_FILE, emo);
     }
 
+    // The text of a map of w x h cells that are all open ground.
+    static std::string OpenField(int32_t w, int32_t h) {
+        std::string text = "map 3\nsize " + std::to_string(w) + " " + std::to_string(h) +
+                           "\nlegend . ground 0\nlegend # ground 0 blocked\ncells\n";
+        for (int32_t y = 0; y < h; ++y) text += std::string(size_t(w), '.') + "\n";
+        return text + "end\n";
+    }
+    // Loads a map text (qmmap's) whole as the program's map: characters are
+    // placed only on a loaded map.
+    void LoadField(const std::string& text) {
+        maptext::MapFiles files;
+        std::string error;
+        ASSERT_TRUE(maptext::BuildMapFiles(text, m_ani.Folder(), files, &error)) << error;
+        g_pMap = nullptr;
+        m_field.Release();
+        m_field.Create();
+        ASSERT_TRUE(m_field.LoadMapBytes(files.map, "field"));
+        if (!files.paths.empty()) {
+            auto paths = std::make_unique<CPathData>();
+            ASSERT_TRUE(paths->LoadBytes(files.paths.data(), files.paths.size(), "field"));
+            m_field.AdoptPathData(std::move(paths));
+        }
+        m_field.LoadWholeMap();
+        g_pMap = &m_field;
+    }
+
+    // A monster that turns freely, standing at a tile.
+    CChar* MonsterAt(uint32_t id, int32_t tileX, int32_t tileY) {
+        CChar* c = Make(CHAR_KIND_MONSTER, id, CHAR_MONSTER_BASE);
+        if (c) {
+            c->SetPosition(tileX * 24, tileY * 12, 0);
+            c->GetData()->SetMotion(MOTION_STAND);
+        }
+        return c;
+    }
+
+    // One frame of a character after ms.
+    void CharFrame(CChar* c, uint32_t ms) {
+        Clock().Advance(ms);
+        c->UpdateFrame(ms, false);
+    }
+
     // A character made by the manager (the character animation).
     CChar* Make(uint8_t kind, uint32_t id, uint32_t resourceId = 0, int32_t slot = -1) {
         if (resourceId == 0)
@@ -246,6 +310,7 @@ protected:
     FakeEvents m_events;
     ScopedAniEvents m_scopedEvents{m_events};
     CAniPlayMgr m_play;
+    CMap m_field;
     std::unique_ptr<CCharResourceMgr> m_resources;
     std::unique_ptr<CCharMgr> m_mgr;
 };

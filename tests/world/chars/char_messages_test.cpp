@@ -150,7 +150,7 @@ TEST_F(CharMessagesTest, ValueReactionBands) {
 
 TEST_F(CharMessagesTest, ServerUpdates) {
     CChar* player = MakePlayer(1);
-    CChar* c = Make(CHAR_KIND_MONSTER, 0x01020304);
+    CChar* c = Make(CHAR_KIND_MONSTER, 0x01020304, CHAR_MONSTER_BASE);  // row 0: turns freely
     ASSERT_TRUE(player && c);
     const uint8_t code11[] = {0, 0x01, 0x2C};
     EXPECT_TRUE(m_mgr->HandleServerUpdate(11, code11, sizeof code11));
@@ -231,6 +231,7 @@ TEST_F(CharMessagesTest, SkillGroupsOutsideTwoAreIgnored) {
 
 TEST_F(CharMessagesTest, DuringAVisualEventOnlyAppearancesWaitForTheMap) {
     MakePlayer();
+    g_pMap = nullptr;
     m_events.visualEvent = true;
     m_mgr->PostRecord(Create56(5, false, 1, 1), 0);
     m_mgr->PostRecord(std::make_unique<CCharTimerMsg>(), 0);
@@ -238,6 +239,7 @@ TEST_F(CharMessagesTest, DuringAVisualEventOnlyAppearancesWaitForTheMap) {
     // No map loaded: the 56 waits, the rest is dropped.
     ASSERT_EQ(m_mgr->GetMsgQueue()->GetMessageCount(), 1);
     EXPECT_EQ(m_mgr->GetChar(5), nullptr);
+    g_pMap = &m_field;
     m_events.visualEvent = false;
     m_mgr->Update();
     EXPECT_TRUE(m_mgr->GetChar(5));

@@ -258,6 +258,7 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     // is the character's own tile.
     CItemObject* potion = m_controller->GetOrCreateItem(900, 1, 2, false);
     ASSERT_TRUE(potion);
+    g_pMap = nullptr;
     EXPECT_FALSE(m_controller->DropItem(potion, -1, -1));  // no map
     MakeLoadedMap("");
     m_data->SetMotion(MOTION_WALK);
