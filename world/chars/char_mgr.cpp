@@ -515,6 +515,7 @@ void CCharMgr::RefreshCharDisplay() {
             npc && npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS))
             continue;
         if (c->GetKind() == CHAR_KIND_PET && g_options.GetByte(OPT_HIDE_PETS) == 1) continue;
+        if (CCharAction* action = c->GetAction()) action->DrawAttachedObjects();
         if (g_pRenderQueue) g_pRenderQueue->AddObject(c);
     }
 }

@@ -303,4 +303,30 @@ TEST_F(CharMgrTest, GameOverPlaysItsMusicByName) {
     EXPECT_EQ(player->GetData()->m_motion, MOTION_DEAD);
 }
 
+TEST_F(CharMgrTest, TheDisplayDrawsTheShownStatusObjectsOfTheCharactersItShows) {
+    struct Counted : CCharStatusObject {
+        explicit Counted(int* draws) : CCharStatusObject(1), m_draws(draws) {}
+        bool Draw() override {
+            ++*m_draws;
+            return true;
+        }
+        int* m_draws;
+    };
+    CChar* monster = Make(CHAR_KIND_MONSTER, 50);
+    CChar* pet = Make(CHAR_KIND_PET, 51);
+    ASSERT_TRUE(monster && pet);
+    int monsterDraws = 0, petDraws = 0;
+    ASSERT_TRUE(monster->GetData()->AttachStatusObject(0, std::make_unique<Counted>(&monsterDraws)));
+    ASSERT_TRUE(monster->GetData()->AttachStatusObject(0, std::make_unique<Counted>(&monsterDraws)));
+    ASSERT_TRUE(pet->GetData()->AttachStatusObject(3, std::make_unique<Counted>(&petDraws)));
+    m_mgr->RefreshCharDisplay();
+    EXPECT_EQ(monsterDraws, 1);  // only the shown one of its list
+    EXPECT_EQ(petDraws, 1);
+    g_options.SetByte(OPT_HIDE_PETS, 1);
+    m_mgr->RefreshCharDisplay();
+    EXPECT_EQ(monsterDraws, 2);
+    EXPECT_EQ(petDraws, 1);  // a hidden pet draws nothing of its own
+    g_options.SetByte(OPT_HIDE_PETS, 0);
+}
+
 }  // namespace
