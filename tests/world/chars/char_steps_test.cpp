@@ -43,6 +43,21 @@ protected:
     size_t Pending(CChar* c) { return c->GetController()->Holder()->PendingCount(); }
 };
 
+TEST_F(CharStepsTest, TheServersMoveOrderWalksTheCharacterToItsTile) {
+    CChar* c = MonsterAt(5, 10, 10);
+    ASSERT_TRUE(c);
+    CCharMoveOrder order;
+    order.m_charId = 5;
+    order.m_tileX = 14;
+    order.m_tileY = 10;
+    order.m_speed = 120;  // the local server's walkers: 0.12 map units a millisecond
+    const std::vector<uint8_t> message = WriteMoveOrder(order);  // as the local server sends it
+    ASSERT_EQ(message.front(), 100);
+    ASSERT_TRUE(m_mgr->HandleServerUpdate(100, message.data() + 1, message.size() - 1));
+    RunSteps(c);
+    EXPECT_EQ(c->GetMapPoint(), std::make_pair(14, 10));
+}
+
 TEST_F(CharStepsTest, AWalkOrderGoesToItsTileAndEnds) {
     CChar* c = MonsterAt(5, 10, 10);
     ASSERT_TRUE(c);
