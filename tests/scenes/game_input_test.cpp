@@ -16,6 +16,7 @@
 #include "platform/keyboard.h"
 #include "platform/socket.h"
 #include "scenes/game_scene.h"
+#include "tests/scenes/scene_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
@@ -41,27 +42,6 @@ protected:
     IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
     bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
     bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
-};
-
-class SceneEvents : public ISceneEvents {
-public:
-    bool visual = false;
-    bool IsVisualEventRunning() override { return visual; }
-    bool HasCurrentEvent() override { return visual; }
-    void EndCurrentEvent() override {}
-    bool IsCurrentEventDrawn() override { return false; }
-    bool IsScreenBusy() override { return false; }
-    bool StartVisualEvent(uint32_t) override { return false; }
-    void ProcessQueuedMessages() override {}
-    void Update() override {}
-    void Draw() override {}
-    void QueueEventObjects() override {}
-    void SetEventActive(bool) override {}
-    void SetControlLock(bool) override {}
-    void UpdateScripts() override {}
-    void DrawScripts() override {}
-    void ResetScripts() override {}
-    CBaseWindow* MakeEventSelectionWindow() override { return nullptr; }
 };
 
 class GameInputTest : public chartest::CharFixture {
@@ -130,7 +110,7 @@ protected:
     plat::ScopedSockets m_socketScope{m_sockets};
     qmtest::WindowDriver m_driver;
     CMainMgr m_main;
-    SceneEvents m_sceneEvents;
+    scenetest::TestEvents m_sceneEvents;
     ScopedSceneEvents m_scopedEvents{m_sceneEvents};
 };
 
@@ -203,7 +183,7 @@ TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     MakePlayer();
     WorldScene* scene = MakeScene();
-    m_sceneEvents.visual = true;
+    m_sceneEvents.m_running = m_sceneEvents.m_current = true;
     plat::FakeKeyState keys;
     plat::ScopedKeyState scopedKeys(keys);
     keys.SetKeyDown(plat::VK_CONTROL, true);
