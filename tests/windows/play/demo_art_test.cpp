@@ -13,21 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "anim/ani_mgr.h"
-#include "anim/ani_object_hooks.h"
-#include "anim/ani_play_mgr.h"
 #include "core/config.h"
-#include "core/draw_object.h"
 #include "data/data_table_text.h"
-#include "graphics/sprite.h"
-#include "graphics/text_renderer.h"
-#include "tests/graphics/picture_fixture.h"
-#include "tests/graphics/text_fixture.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
-#include "tests/support/table_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tool_run.h"
+#include "tests/ui/ui_picture_fixture.h"
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
 #include "ui/base_window.h"
@@ -68,41 +60,15 @@ std::map<int, std::vector<std::string>> DemoTexts() {
     return {{14, plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts}};
 }
 
-class DemoArtTest : public PictureFixture {
+class DemoArtTest : public UiPictureFixture {
 protected:
     void SetUp() override {
-        PictureFixture::SetUp();
-        BringUpPictures();
-        m_fonts = std::make_unique<FontsOn>(m_freetype);
-        ASSERT_TRUE(m_fonts->Ok());
-        m_renderer = std::make_unique<CTextRenderer>();
-        g_pTextRenderer = m_renderer.get();
-        g_pObjSpriteMgr = &m_sprites;
-        m_oldAniFolder = g_config.m_folders[FOLDER_ANIMATION];
-        g_config.m_folders[FOLDER_ANIMATION] = m_dir.Path();
-        g_pAniMgr = &m_anis;
-        m_aniHooks = std::make_unique<ScopedAniObjectHooks>(AniObjectHooks());
+        UiPictureFixture::SetUp();
+        BringUpAnimations(m_freetype);
         BuildDemoArt();
-        m_database.Write(PLAY_NAME_TABLE_FILE, DemoTable("0002.Z5D.txt"));
-        g_pAniPlayMgr = &m_play;
-        ASSERT_TRUE(m_play.Init());
+        StartPlay(DemoTable("0002.Z5D.txt"));
         g_options = COptions{};
         g_config.m_accountName.clear();
-        Frame()->FillSurface(kBackground, nullptr);
-    }
-
-    void TearDown() override {
-        g_pAniPlayMgr = nullptr;
-        m_aniHooks.reset();
-        m_anis.ReleaseAll();
-        g_pAniMgr = nullptr;
-        g_config.m_folders[FOLDER_ANIMATION] = m_oldAniFolder;
-        m_sprites.DeleteAllChildren();
-        g_pObjSpriteMgr = nullptr;
-        g_pTextRenderer = nullptr;
-        m_renderer.reset();
-        m_fonts.reset();
-        PictureFixture::TearDown();
     }
 
     // Every animation and texture sheet of the demo, into the folders the
@@ -128,7 +94,6 @@ protected:
         }
     }
 
-    CSurfaceResource* Frame() { return m_d3d->GetRenderTarget(); }
     qmtest::RgbImage Picture() { return qmtest::ToRgb(Frame()->Surface()->Pixels(), 800, 600); }
     // Pixels of the window's picture rectangle that differ from the background.
     double ShareDrawn(CBaseWindow& window) {
@@ -149,14 +114,6 @@ protected:
     qmtest::TempDir m_work;
     qmtest::ScopedWorkingFolder m_folder{m_work.Path()};
     qmtest::ScopedTextTables m_texts{DemoTexts()};
-    std::unique_ptr<FontsOn> m_fonts;
-    std::unique_ptr<CTextRenderer> m_renderer;
-    std::unique_ptr<ScopedAniObjectHooks> m_aniHooks;
-    CObjSpriteMgr m_sprites;
-    CAniMgr m_anis;
-    CAniPlayMgr m_play;
-    qmtest::ScopedDatabase m_database;
-    std::string m_oldAniFolder;
 };
 
 TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
