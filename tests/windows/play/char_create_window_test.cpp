@@ -198,15 +198,7 @@ TEST_F(CharCreateTest, AnUnansweredRequestEndsAfterAMinuteOrALostConnection) {
         Click(m_window->GetButton(CCharCreateWindow::kOk));
         ASSERT_TRUE(m_window->IsWaiting()) << lost;
         const int32_t boxes = MessageBoxes();
-        if (lost) {
-            g_connection->Close();
-        } else {
-            m_driver.Clock().Advance(SESSION_ANSWER_WAIT_MS);
-            m_driver.Frame();
-            EXPECT_TRUE(m_window->IsWaiting());
-            m_driver.Clock().Advance(1);
-        }
-        m_driver.Frame();
+        EndWaitUnanswered(lost, SESSION_ANSWER_WAIT_MS, [this] { return m_window->IsWaiting(); });
         EXPECT_FALSE(m_window->IsWaiting()) << lost;
         EXPECT_EQ(MessageBoxes(), boxes + 1) << lost;
         EXPECT_TRUE(m_window->IsInputOn()) << lost;

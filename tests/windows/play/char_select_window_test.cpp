@@ -262,15 +262,7 @@ TEST_F(CharSelectTest, AnUnansweredDeleteEndsAfterAMinuteOrALostConnection) {
         AnswerQuestion(true);
         ASSERT_TRUE(m_window->IsDeleting()) << lost;
         const int32_t boxes = MessageBoxes();
-        if (lost) {
-            g_connection->Close();
-        } else {
-            m_driver.Clock().Advance(SESSION_ANSWER_WAIT_MS);
-            m_driver.Frame();
-            EXPECT_TRUE(m_window->IsDeleting());
-            m_driver.Clock().Advance(1);
-        }
-        m_driver.Frame();
+        EndWaitUnanswered(lost, SESSION_ANSWER_WAIT_MS, [this] { return m_window->IsDeleting(); });
         EXPECT_FALSE(m_window->IsDeleting()) << lost;
         EXPECT_EQ(MessageBoxes(), boxes + 1) << lost;
         EXPECT_TRUE(TakesInput(CCharSelectWindow::kBack)) << lost;
