@@ -1,6 +1,7 @@
 #include "world/chars/char_controller.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -69,20 +70,25 @@ bool CompletesSet(const CDataTable& sets, int row, const CCharData& data) {
     return true;
 }
 
-// The bonuses of every set a worn item belongs to and the worn items complete
-// (each set counted once).
+// The bonuses of every set a worn item belongs to and the worn items
+// complete. A set may have a row for each of its members: a set (its member
+// list) counts once however many of its rows the worn items reach.
 void ComputeSetBonuses(CCharData& data) {
     std::fill(std::begin(data.m_setBonus), std::end(data.m_setBonus), 0);
     const CDataTable* sets = g_pItemTableMgr ? g_pItemTableMgr->GetSetTable() : nullptr;
     if (!sets) return;
-    std::vector<int> counted;
+    using Members = std::array<uint32_t, SET_MEMBERS>;
+    std::vector<Members> counted;
     for (int p = 1; p <= MAX_EQUIP_POSITION; ++p) {
         if (!data.m_items[p]) continue;
         const uint32_t itemId = data.m_items[p]->GetItemId();
         for (int row = 0; row < sets->GetRowCount(); ++row) {
             if (sets->GetInt(SET_COL_ITEM, row) != itemId) continue;
-            if (std::find(counted.begin(), counted.end(), row) == counted.end()) {
-                counted.push_back(row);
+            Members members;
+            for (int k = 0; k < SET_MEMBERS; ++k)
+                members[size_t(k)] = sets->GetInt(SET_COL_FIRST_MEMBER + k, row);
+            if (std::find(counted.begin(), counted.end(), members) == counted.end()) {
+                counted.push_back(members);
                 if (CompletesSet(*sets, row, data))
                     for (int k = 0; k < SET_BONUS_COUNT; ++k)
                         data.m_setBonus[k] += int8_t(sets->GetSignedInt(SET_COL_FIRST_BONUS + k, row));
