@@ -1,5 +1,7 @@
 // The field clicks of the game scene: a left click walks, attacks or acts on
 // what it hits; a right click ends the held actions and the aiming.
+#include <algorithm>
+
 #include "anim/ani_services.h"
 #include "anim/field_sound.h"
 #include "core/config.h"
@@ -56,11 +58,22 @@ bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
     if (!m_pPlayer || !g_pCharMgr) return false;
     if (tileX == m_pPlayer->m_cellX && tileY == m_pPlayer->m_cellY) return true;
     if (!IsPassableAt(tileX, tileY)) return false;
-    g_pCharMgr->PostRecord(
-        std::make_unique<CCharValueMsg>(CHAR_EVENT_MOVE, m_pPlayer->GetCharId(),
-                                        g_config.m_useServer ? 1u : 0u, uint32_t(tileX), uint32_t(tileY)),
-        0);
+    // The controller takes a walk only as a move record; m_value carries the
+    // report-to-server flag.
+    auto walk = std::make_unique<CCharMoveMsg>(m_pPlayer->GetCharId(), uint32_t(tileX), uint32_t(tileY));
+    walk->m_value = g_config.m_useServer ? 1u : 0u;
+    g_pCharMgr->PostRecord(std::move(walk), 0);
     return true;
+}
+
+bool CGameScene::UseLearnedSkill(int32_t row, CChar* target) {
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller) return false;
+    const int32_t count = std::min(data->m_skillCount, CCharData::MAX_SKILLS);
+    for (int32_t i = 0; i < count; ++i)
+        if (int32_t(data->m_skillRows[i]) == row) return controller->UseSkill(i, target);
+    return false;
 }
 
 bool CGameScene::AttackTarget(CChar* target) {
@@ -87,6 +100,7 @@ bool CGameScene::AttackTarget(CChar* target) {
         PlayUiSound(data->m_comboStep);
         m_charAction = 0;
         ++m_attacksStarted;
+        UseLearnedSkill(row, target);
     }
     return true;
 }
@@ -313,6 +327,7 @@ bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
         m_skillOnChar = 0;
         if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason)) {
             ++m_skillUsesStarted;
+            UseLearnedSkill(row, nullptr);
             return true;
         }
         RefuseSkill(reason);
@@ -329,6 +344,7 @@ bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
     if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason) &&
         g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row)) {
         ++m_skillUsesStarted;
+        UseLearnedSkill(row, target);
         return true;
     }
     RefuseSkill(reason);

@@ -159,6 +159,10 @@ public:
     CChar* PointedChar();
     // Asks the character manager to walk the player to the tile (message 64).
     bool WalkTo(int32_t tileX, int32_t tileY);
+    // The player's controller sends the use of the learned skill row on the
+    // target (null: the place); false when the row is not learned or the
+    // controller refuses.
+    bool UseLearnedSkill(int32_t row, CChar* target);
     // To the character's tile, or the free one beside it nearest the player.
     bool WalkToward(CChar* character);
     // A click by the user on an NPC: the request 67, the NPC turning to the
@@ -259,9 +263,8 @@ protected:
     int32_t m_albumMode = 0;
     uint8_t m_telescope = 0;
     bool m_released = false;
-    uint32_t m_attacksStarted = 0;
-    uint32_t m_skillUsesStarted = 0;  // aimed uses the checks allowed (the controller's use follows)  //
-                                      // attacks the combo started (the controller's use follows)
+    uint32_t m_attacksStarted = 0;    // attacks the checks allowed (each goes to the controller)
+    uint32_t m_skillUsesStarted = 0;  // skill uses the checks allowed (each goes to the controller)
     uint32_t m_lastDrawStep = 0;      // hot key 21, at most once a second
 
     CGameOverlays m_overlays;

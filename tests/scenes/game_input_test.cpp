@@ -22,6 +22,7 @@
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/game_scene_windows.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 
 namespace {
@@ -245,6 +246,20 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
+    CChar* player = MakePlayer();
+    ASSERT_NE(player, nullptr);
+    player->GetData()->m_motion = MOTION_STAND;
+    WorldScene* scene = MakeScene();
+    scene->ProcessInput();  // takes the player
+    ASSERT_TRUE(scene->HandleGameInput(120, 70, true));
+    m_mgr->ProcessQueue();
+    m_driver.Clock().Advance(33);
+    player->UpdateFrame(33, false);
+    CCharController* controller = player->GetController();
+    EXPECT_TRUE(controller->Holder()->PendingCount() > 0 || player->GetData()->m_motion == MOTION_WALK);
 }
 
 TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
