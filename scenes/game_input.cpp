@@ -211,7 +211,15 @@ bool CGameScene::ProcessInput() {
         RebuildFrameRateLine();
         return true;
     }
-    if (m_albumMode != 0 || m_telescope) return true;
+    if (m_albumMode != 0) return true;
+    if (m_telescope) {
+        // The telescope view takes the input while it lasts.
+        if (CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope))
+            telescope->ProcessInput();
+        else
+            StartScreenFade();
+        return true;
+    }
     if (input && IsWorldReady() && g_pCharMgr && g_pCharMgr->GetPlayer()) {
         m_pPlayer = g_pCharMgr->GetPlayer();
         const bool ctrl = Held(plat::VK_CONTROL), alt = Held(plat::VK_MENU), shift = Held(plat::VK_SHIFT);

@@ -87,6 +87,8 @@ public:
     void ShowFightClubResult(int32_t result) { m_overlays.ShowFightClubResult(result); }
     bool ShowGameRequest(uint32_t charId) { return m_overlays.ShowGameRequest(charId); }
     bool ShowFloatingText(const char* text) { return m_overlays.ShowFloatingText(text, m_pPlayer); }
+    // The telescope view takes the screen and the input; nothing happens
+    // without its window.
     void OpenTelescope();
     // Leaves the telescope view with a 300 ms fade-in.
     void StartScreenFade();
