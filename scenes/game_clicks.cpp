@@ -8,6 +8,7 @@
 #include "core/input_mgr.h"
 #include "core/util.h"
 #include "data/game_hooks.h"
+#include "data/item_object.h"
 #include "data/skill_table_mgr.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -18,6 +19,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
+#include "world/map/map_data.h"
 
 namespace {
 
@@ -76,6 +78,56 @@ bool CGameScene::UseLearnedSkill(int32_t row, CChar* target) {
     return false;
 }
 
+// ---- Items on the ground ----
+
+CItemObject* CGameScene::FindGroundItem(int32_t objectId) {
+    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+    if (!map || objectId < 0) return nullptr;
+    for (CMsgObject* child : map->ObjectLayer().Children())
+        if (auto* item = dynamic_cast<CItemObject*>(child);
+            item && item->GetSecondId(0) == uint32_t(objectId))
+            return item;
+    return nullptr;
+}
+
+CItemObject* CGameScene::NearestGroundItem() {
+    return g_pMap && m_pPlayer ? g_pMap->FindNearestReachableObject(m_pPlayer) : nullptr;
+}
+
+bool CGameScene::PickUpNearestItem() {
+    CItemObject* item = NearestGroundItem();
+    if (!item) return false;
+    return ClickGroundItem(item, false);
+}
+
+bool CGameScene::ClickGroundItem(CItemObject* item, bool testShift) {
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!item || !controller || !g_pCharMgr) return true;
+    const uint32_t objectId = item->GetSecondId(0);
+    if (!m_pickUp)
+        if (IFieldSound* sound = GetFieldSound())
+            if (const uint16_t id = sound->FindEffectIdByName("ItemGet(Click)"))
+                sound->PlaySoundEffect(id, -1, -1, 1);
+    const auto [x, y] = item->GetMapPoint();
+    auto pickUp = [&] {
+        g_pCharMgr->PostRecord(
+            std::make_unique<CCharValueMsg>(CHAR_EVENT_PICK_UP, m_pPlayer->GetCharId(), objectId), 0);
+    };
+    if (!controller->IsNearTile(x, y)) {
+        if (testShift && Held(plat::VK_SHIFT)) return true;
+        if (controller->CanStartAction()) {
+            QueuePickUp(int32_t(objectId));
+            WalkTo(x, y);
+        }
+        pickUp();
+        return true;
+    }
+    m_pickUp = m_actionA = m_actionB = 0;
+    m_pickUpId = m_actionAId = m_actionBId = -1;
+    if (g_config.m_useServer && controller->CanStartAction()) pickUp();
+    return true;
+}
+
 bool CGameScene::AttackTarget(CChar* target) {
     // The attack is the first skill of the player's current combo; without
     // one there is nothing to attack with.
@@ -130,6 +182,12 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
             if (!byUser) return true;
         }
     }
+    // A queued pick-up whose item has gone ends; the repeat stops there.
+    if (m_pickUp && !FindGroundItem(m_pickUpId)) {
+        m_pickUp = 0;
+        m_pickUpId = -1;
+        if (!byUser) return true;
+    }
     if (m_actionB) {
         m_actionB = 0;
         m_actionBId = -1;
@@ -139,6 +197,8 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     if (m_attack[0] || m_attack[1]) {
         id = m_queuedId;
         kind = m_queuedKind;
+    } else if (m_pickUp) {
+        if (!m_leftHold && !m_rightHold) return ClickGroundItem(FindGroundItem(m_pickUpId), true);
     } else if (m_charAction) {
         id = m_queuedId;
         kind = m_queuedKind;

@@ -109,6 +109,7 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
             ToggleWindow(m_windows.Get(gamewin::kMessenger));
             return true;
         case 8:
+            PickUpNearestItem();
             return true;
         case 22:
             if (CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr) {

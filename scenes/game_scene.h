@@ -171,6 +171,15 @@ public:
     // player, its talk; beyond both radii and 12 pixels the player walks to it.
     bool ClickNpc(CChar* npc);
 
+    // ---- Items on the ground ----
+    // Hot key 8: the item nearest to the player, as a click on it (without
+    // the Shift test); false when there is none.
+    bool PickUpNearestItem();
+    // A click on an item on the ground: within reach the pick-up goes to the
+    // character manager at once; farther the player walks to its tile with
+    // the pick-up queued (not with Shift held).
+    bool ClickGroundItem(CItemObject* item, bool testShift);
+
     // ---- Name-memo markers ----
     // The name goes to the name memo window; a marker starts at the mouse.
     void ShowNameMemoMark(int32_t id, int32_t kind);
@@ -229,6 +238,10 @@ protected:
     void RefuseSkill(const char* reason);
     // The item in the bag slot the aim names (null outside the bag).
     virtual CItemObject* AimedItem(uint32_t slot);
+    // The items lying on the field: the one with the object id, and the one
+    // nearest to the player that the player can reach.
+    virtual CItemObject* FindGroundItem(int32_t objectId);
+    virtual CItemObject* NearestGroundItem();
     void ShowMapEntry();
     void ShowChatWindows();
     void ClearForAiming();

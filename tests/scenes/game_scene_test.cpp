@@ -310,8 +310,9 @@ TEST_F(GameSceneTest, TheTelescopeViewTakesTheScreenAndInputOnlyWhenItsWindowExi
         EXPECT_FALSE(scene->IsTelescopeOn());  // the field goes on
         m_main.DeleteAllChildren();
     }
-    RegisterWindowClass("Telescope_View_Window",
-                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("Telescope_View_Window")); });
+    RegisterWindowClass("Telescope_View_Window", [] {
+        return static_cast<CBaseWindow*>(new uitest::TestWindow("Telescope_View_Window"));
+    });
     TestGameScene* scene = MakeScene();
     auto* telescope = dynamic_cast<uitest::TestWindow*>(scene->Windows().Get("Telescope_View_Window"));
     ASSERT_NE(telescope, nullptr);
