@@ -95,6 +95,14 @@ protected:
         m_main.AddChild(scene);
         return scene;
     }
+    // A scene that has taken a standing player.
+    WorldScene* SceneWithPlayer(CChar** player) {
+        *player = MakePlayer();
+        if (*player) (*player)->GetData()->m_motion = MOTION_STAND;
+        WorldScene* scene = MakeScene();
+        scene->ProcessInput();
+        return scene;
+    }
     void Key(uint32_t key) {
         m_driver.Input().PushInputEvent(INPUT_KEY, m_driver.Clock().Milliseconds(), key, 0, 0, 0);
     }
@@ -106,28 +114,27 @@ protected:
             out.push_back(e->m_code);
         return out;
     }
-    // The walks asked of the character manager: (x, y) tiles.
-    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
-        std::vector<std::pair<uint32_t, uint32_t>> out;
+    // The records of the event asked of the character manager.
+    std::vector<CCharValueMsg*> Asked(uint32_t eventId) {
+        std::vector<CCharValueMsg*> out;
         for (CListNode* n = m_mgr->GetMsgQueue()->Queue().Messages().First();
              n != m_mgr->GetMsgQueue()->Queue().Messages().End(); n = n->Next()) {
             auto* msg = static_cast<CMsg*>(n);
-            if (msg->m_eventId != CHAR_EVENT_MOVE) continue;
-            if (auto* walk = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
-                out.emplace_back(walk->m_x, walk->m_y);
+            if (msg->m_eventId != eventId) continue;
+            if (auto* record = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get())) out.push_back(record);
         }
         return out;
     }
-    // The pick-ups asked of the character manager: object ids.
+    // The walks: (x, y) tiles.
+    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
+        std::vector<std::pair<uint32_t, uint32_t>> out;
+        for (CCharValueMsg* walk : Asked(CHAR_EVENT_MOVE)) out.emplace_back(walk->m_x, walk->m_y);
+        return out;
+    }
+    // The pick-ups: object ids.
     std::vector<uint32_t> PickUps() {
         std::vector<uint32_t> out;
-        for (CListNode* n = m_mgr->GetMsgQueue()->Queue().Messages().First();
-             n != m_mgr->GetMsgQueue()->Queue().Messages().End(); n = n->Next()) {
-            auto* msg = static_cast<CMsg*>(n);
-            if (msg->m_eventId != CHAR_EVENT_PICK_UP) continue;
-            if (auto* pick = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
-                out.push_back(pick->m_value);
-        }
+        for (CCharValueMsg* pick : Asked(CHAR_EVENT_PICK_UP)) out.push_back(pick->m_value);
         return out;
     }
     size_t Sent(uint8_t code) {
@@ -230,11 +237,9 @@ TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
 }
 
 TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
-    CChar* player = MakePlayer();
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
     ASSERT_NE(player, nullptr);
-    player->GetData()->m_motion = MOTION_STAND;
-    WorldScene* scene = MakeScene();
-    scene->ProcessInput();  // takes the player
     plat::FakeKeyState keys;
     plat::ScopedKeyState scopedKeys(keys);
     using Walk = std::pair<uint32_t, uint32_t>;
@@ -281,11 +286,9 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
 }
 
 TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
-    CChar* player = MakePlayer();
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
     ASSERT_NE(player, nullptr);
-    player->GetData()->m_motion = MOTION_STAND;
-    WorldScene* scene = MakeScene();
-    scene->ProcessInput();  // takes the player
     ASSERT_TRUE(scene->HandleGameInput(120, 70, true));
     m_mgr->ProcessQueue();
     m_driver.Clock().Advance(33);
@@ -295,11 +298,9 @@ TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
 }
 
 TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
-    CChar* player = MakePlayer();
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
     ASSERT_NE(player, nullptr);
-    player->GetData()->m_motion = MOTION_STAND;
-    WorldScene* scene = MakeScene();
-    scene->ProcessInput();  // takes the player
     using Walk = std::pair<uint32_t, uint32_t>;
     // No item: nothing.
     Key('Z');
