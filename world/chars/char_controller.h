@@ -595,6 +595,10 @@ public:
     // The character with the id stands within 8 tiles (the answer is kept a
     // second once given).
     bool NearTarget(uint32_t charId);
+    // Whether the character may wear the item: its types and up to four
+    // requirements (level, the item's skill, attributes); a refusal leaves
+    // its text in message.
+    bool CanEquipItem(CItemObject* item, char* message, size_t capacity) const;
 
     // The skill waiting for the server's answer (set by a use).
     uint8_t m_pendingUseFlag = 0;
