@@ -173,6 +173,9 @@ public:
     explicit CCharStatusObject(uint32_t statusId) : m_statusId(statusId) {}
     // Moves with the character (map units).
     virtual void Follow(int32_t, int32_t) {}
+    // The server's hit mark for a target (state event 96); objects that
+    // show no marks ignore it.
+    virtual void AddHitMark(uint32_t targetId, uint16_t value) { (void)targetId, (void)value; }
 
     uint32_t m_statusId;
     uint32_t m_value = 0;
@@ -643,8 +646,9 @@ public:
     uint8_t GetByte60() const;
     bool IsSameClub(CChar* other) const;
     // The server's state event (message 83): 84 plays the spark over the
-    // character. False for a kind nothing here takes.
-    bool OnServerEvent(uint32_t code);
+    // character; 96 gives the hit mark (target id, value) to the character's
+    // ring object. False for a kind nothing here takes.
+    bool OnServerEvent(uint32_t code, uint32_t value = 0, uint16_t extra = 0);
 
     uint8_t m_comboReady = 0;
     uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;

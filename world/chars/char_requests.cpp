@@ -29,6 +29,8 @@ constexpr char kClubWindow[] = "Club_BaseWindow";
 constexpr uint32_t STATE_EVENT_SPARK = 84;
 constexpr uint32_t SPARK_ANI = 3194;
 constexpr int32_t SPARK_LAYER = 6;
+constexpr uint32_t STATE_EVENT_HIT_MARK = 96;
+constexpr uint32_t HIT_MARK_OBJECT_ID = 3001495;  // the ring the hit marks go to
 
 // Item use flags (item-table column 36) of the target kinds.
 constexpr uint8_t USE_ON_PLAYER = 0x08;
@@ -343,12 +345,16 @@ bool CCharController::IsSameClub(CChar* other) const {
            std::strcmp(m_pOwner->m_clubName, other->m_clubName) == 0;
 }
 
-bool CCharController::OnServerEvent(uint32_t code) {
+bool CCharController::OnServerEvent(uint32_t code, uint32_t value, uint16_t extra) {
     if (code == STATE_EVENT_SPARK && m_pOwner) {
         PlayOnChar(m_pOwner, SPARK_ANI, 0, SPARK_LAYER, false);
         return true;
     }
-    // gap: kind 96 goes to the attached status object 3,001,495 (the
-    // character data's attached objects).
+    if (code == STATE_EVENT_HIT_MARK && m_pData) {
+        CCharStatusObject* ring = m_pData->FindAttachedById(HIT_MARK_OBJECT_ID);
+        if (!ring) return false;
+        ring->AddHitMark(value, extra);
+        return true;
+    }
     return false;
 }
