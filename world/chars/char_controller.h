@@ -31,6 +31,7 @@ class CSkillAction;
 class CSkillActionMsg;
 class CSkillHitMsg;
 class CInvenItemMsg;
+class CStoredItemMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -641,6 +642,14 @@ public:
     CItemObject* AddItemFromRecord(const CInvenItemMsg& record);
     // The same for an event's payload (ignored unless an inventory item record).
     void AddItemFromPayload(CMsgData* payload);
+    // A stored item of the server (event 52), filled as an inventory item
+    // but kept out of the inventory, goes to the deposit window, made when
+    // missing; false when there is no item or no window to take it.
+    bool PutIntoDepositWindow(const CStoredItemMsg& record);
+    // Event 53: the deposit window, when there is one, shows the value.
+    bool RefreshDepositWindow(uint32_t value);
+    // The speech window shows "name : text".
+    void ShowSpeech(const char* name, const char* text);
     bool RemoveItem(uint32_t itemId);
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;

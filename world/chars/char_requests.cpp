@@ -2,6 +2,8 @@
 // a use sends (and what its payload carries), the send cooldown, and the
 // character's item container (picking up, dropping, placing items).
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/config.h"
@@ -17,6 +19,7 @@
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 
@@ -76,6 +79,19 @@ uint8_t UseFlagOfKind(uint16_t kind) {
             return USE_ON_FIELD_OBJECT;
     }
 }
+
+// An item of a server record: its ids, count, name (cut to its size) and
+// extra record.
+void FillItem(CItemObject& item, uint32_t firstId, uint32_t secondId, uint32_t count,
+              const CItemRecordPart& part) {
+    item.SetSecondIds(firstId, secondId);
+    item.SetCount(count);
+    item.SetName(part.m_name);
+    CopyItemRecord(item.Record(), part.m_record);
+}
+
+// The location state of an item kept by the deposit.
+constexpr uint32_t DEPOSIT_ITEM_STATE = 8;
 
 CChar* OwnChar() {
     return g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
@@ -297,10 +313,7 @@ CItemObject* CCharController::GetOrCreateItem(uint32_t itemId, uint32_t count, i
 CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
     CItemObject* item = GetOrCreateItem(record.m_v1, record.m_v3, record.m_slot, true);
     if (!item) return nullptr;
-    item->SetSecondIds(record.m_v1, record.m_v2);
-    item->SetCount(record.m_v3);
-    item->SetName(record.m_name);  // cut to the name's size
-    CopyItemRecord(item->Record(), record.m_record);
+    FillItem(*item, record.m_v1, record.m_v2, record.m_v3, record);
     // gap: the colour bytes and the open item window's refresh (the
     // play-screen windows).
     return item;
@@ -308,6 +321,44 @@ CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
 
 void CCharController::AddItemFromPayload(CMsgData* payload) {
     if (auto* record = dynamic_cast<CInvenItemMsg*>(payload)) AddItemFromRecord(*record);
+}
+
+bool CCharController::PutIntoDepositWindow(const CStoredItemMsg& record) {
+    if (record.m_v2 == 0 || !g_pItemTableMgr || !g_pWindowMgr) return false;
+    // The stored item is the deposit's own: the inventory slot of the same
+    // number keeps what it holds.
+    std::unique_ptr<CItemObject> item(g_pItemTableMgr->MakeItem(record.m_v1));
+    if (!item) return false;
+    FillItem(*item, record.m_v1, 0, record.m_v2, record);
+    item->SetState(DEPOSIT_ITEM_STATE);
+    CBaseWindow* window = g_pWindowMgr->FindWindowByName(DEPOSIT_WINDOW_ID);
+    if (!window) {
+        window = CreateRegisteredWindow(DEPOSIT_WINDOW_ID);
+        if (window && !g_pWindowMgr->AddChild(window)) {
+            delete window;
+            window = nullptr;
+        }
+    }
+    auto* deposit = dynamic_cast<IDepositView*>(window);
+    if (!deposit) return false;
+    deposit->AddStoredItem(std::move(item), record.m_slot, record.m_v2, record.m_after[0], record.m_after[1]);
+    return true;
+}
+
+bool CCharController::RefreshDepositWindow(uint32_t value) {
+    auto* deposit = dynamic_cast<IDepositView*>(
+        g_pWindowMgr ? g_pWindowMgr->FindWindowByName(DEPOSIT_WINDOW_ID) : nullptr);
+    if (!deposit) return false;
+    deposit->Refresh(value);
+    return true;
+}
+
+void CCharController::ShowSpeech(const char* name, const char* text) {
+    CCharAction* action = Action();
+    auto* speech = dynamic_cast<ICharSpeechView*>(action ? action->SpeechWindow() : nullptr);
+    if (!speech) return;
+    const std::string line = std::string(name ? name : "") + " : " + (text ? text : "");
+    speech->ShowSpeech(line.c_str());
 }
 
 bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {

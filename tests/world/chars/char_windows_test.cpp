@@ -16,13 +16,18 @@ using namespace chartest;
 
 namespace {
 
+struct SpeechWindow : uitest::TestWindow, ICharSpeechView {
+    SpeechWindow() : uitest::TestWindow("CHAR_MSGWIN") {}
+    std::vector<std::string> lines;
+    void ShowSpeech(const char* line) override { lines.push_back(line); }
+};
+
 class CharWindowsTest : public CharFixture {
 protected:
     void SetUp() override {
         m_windows.Create();
         g_pWindowMgr = &m_windows;
-        RegisterWindowClass("CHAR_MSGWIN",
-                            [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_MSGWIN")); });
+        RegisterWindowClass("CHAR_MSGWIN", [] { return static_cast<CBaseWindow*>(new SpeechWindow); });
         RegisterWindowClass("CHAR_SIGNWIN",
                             [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_SIGNWIN")); });
         RegisterWindowClass("FightClubNoticeWin", [] {
@@ -42,6 +47,18 @@ protected:
     }
     CWindowMgr m_windows;
 };
+
+TEST_F(CharWindowsTest, ACharacterSaysItsLinesInItsOwnSpeechWindow) {
+    CChar* a = Make(CHAR_KIND_MONSTER, 1);
+    CChar* b = Make(CHAR_KIND_NPC, 2);
+    ASSERT_TRUE(a && b);
+    a->GetController()->ShowSpeech("Orc", "Grr");
+    a->GetController()->ShowSpeech(nullptr, "");
+    auto* speech = dynamic_cast<SpeechWindow*>(a->GetAction()->SpeechWindow());
+    ASSERT_TRUE(speech);
+    EXPECT_EQ(speech->lines, (std::vector<std::string>{"Orc : Grr", " : "}));
+    EXPECT_TRUE(dynamic_cast<SpeechWindow*>(b->GetAction()->SpeechWindow())->lines.empty());
+}
 
 TEST_F(CharWindowsTest, EachCharacterHasItsSpeechAndSignWindows) {
     CChar* a = Make(CHAR_KIND_MONSTER, 1);
