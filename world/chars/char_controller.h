@@ -307,6 +307,9 @@ public:
     // The id/value list (list B): the value of an id, 0 when absent.
     uint16_t GetValueById(uint32_t id) const;
     void RecomputeHighest();
+    // The weapon (equipment position 2) is told of a strike (1) or its end
+    // (0) through its hit hook, when it has one.
+    void NotifyEquippedItem(uint32_t value);
 
     int32_t m_skillCount = 0;
     uint32_t m_skillRows[MAX_SKILLS] = {};
@@ -651,6 +654,8 @@ public:
     // The speech window shows "name : text".
     void ShowSpeech(const char* name, const char* text);
     bool RemoveItem(uint32_t itemId);
+    // The inventory window of the user's own character shows the items again.
+    void RefreshInventoryWindow() const;
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;
     bool IsSameClub(CChar* other) const;

@@ -370,8 +370,14 @@ bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
         container->PutInSlot(item, uint8_t(slot));
         item->SetSlotIndex(slot);
     }
-    // gap: the inventory window's refresh and sort (the play-screen windows).
+    RefreshInventoryWindow();
     return true;
+}
+
+void CCharController::RefreshInventoryWindow() const {
+    CCharAction* action = Action();
+    if (auto* inventory = dynamic_cast<IInventoryView*>(action ? action->HudWindow(HUD_INVENTORY) : nullptr))
+        inventory->RefreshItems();
 }
 
 bool CCharController::RemoveItem(uint32_t itemId) {
@@ -379,6 +385,7 @@ bool CCharController::RemoveItem(uint32_t itemId) {
     CItemObject* item = container ? container->FindByItemId(itemId) : nullptr;
     if (!item) return false;
     container->RemoveItem(item);
+    RefreshInventoryWindow();
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
+#include "data/item_object.h"
 #include "ui/window_mgr.h"
 #include "world/chars/hud_windows.h"
 
@@ -102,8 +103,10 @@ TEST_F(CharWindowsTest, TheFightClubNoticeIsMadeOnce) {
 }
 
 // A play-screen window: what the character set on it.
-struct PlayWindow : uitest::TestWindow, IPlayWindowOwner {
+struct PlayWindow : uitest::TestWindow, IPlayWindowOwner, IInventoryView {
     explicit PlayWindow(const char* name) : TestWindow(name) {}
+    void RefreshItems() override { ++refreshed; }
+    int refreshed = 0;
     void SetOwnerId(uint32_t id) override { owner = id; }
     void SetItemContainer(CCharData* data) override {
         items = data;
@@ -204,6 +207,29 @@ TEST_F(CharWindowsTest, TheUsersCharacterMakesItsPlayScreenWindowsOnce) {
     // Other characters make none.
     ASSERT_TRUE(Make(CHAR_KIND_PLAYER, 9));
     EXPECT_EQ(playWindows(), withoutClub);
+}
+
+TEST_F(CharWindowsTest, TheInventoryWindowShowsItemsPlacedAndRemoved) {
+    RegisterPlayWindows(std::make_integer_sequence<int, HUD_WINDOW_COUNT>());
+    CChar* me = MakePlayer(7);
+    ASSERT_TRUE(me);
+    CCharController* controller = me->GetController();
+    auto* inventory = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_INVENTORY));
+    auto* equip = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_EQUIP));
+    ASSERT_TRUE(inventory && equip);
+    auto* item = new CItemObject;
+    item->Init(-1, 900);
+    ASSERT_TRUE(controller->PlaceItem(item, 3, 0));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_FALSE(controller->RemoveItem(901));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_TRUE(controller->RemoveItem(900));
+    EXPECT_EQ(inventory->refreshed, 2);
+    EXPECT_EQ(equip->refreshed, 0);
+    // A character without play windows places items all the same.
+    CChar* other = Make(CHAR_KIND_PLAYER, 9);
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->GetController()->PlaceItem(new CItemObject, 1, 0));
 }
 
 }  // namespace
