@@ -11,6 +11,12 @@ class CBaseWindow;
 class CButton;
 class CEditBox;
 
+// How long a window of the way in waits for the server's answer to its
+// request before it gives up with an OK box.
+inline constexpr uint32_t SESSION_ANSWER_WAIT_MS = 60000;
+// Text table 14's row of that box.
+inline constexpr int SESSION_ANSWER_TIMED_OUT_ROW = 278;
+
 // An OK box with the text, added to the window manager and activated
 // (nothing without a window manager).
 void ShowOkMessageBox(const char* text);
