@@ -1,11 +1,11 @@
 // The controller's yes/no questions: may the character act, attack, use a
 // skill, chat; is it shown to the user; is a target near.
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <initializer_list>
+#include <iterator>
 
 #include "anim/ani_services.h"
 #include "core/config.h"

@@ -75,8 +75,8 @@ struct DepositWindow : uitest::TestWindow, IDepositView {
     std::vector<std::string> told;
     void AddStoredItem(std::unique_ptr<CItemObject> item, uint8_t slot, uint32_t count, uint32_t a,
                        uint32_t b) override {
-        told.push_back("item " + std::to_string(slot) + " " + std::to_string(count) + " " + std::to_string(a) +
-                       " " + std::to_string(b));
+        told.push_back("item " + std::to_string(slot) + " " + std::to_string(count) + " " +
+                       std::to_string(a) + " " + std::to_string(b));
         items.push_back(std::move(item));
     }
     void Refresh(uint32_t value) override { told.push_back("refresh " + std::to_string(value)); }

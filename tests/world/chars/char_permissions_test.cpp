@@ -385,12 +385,12 @@ TEST_F(CharPermissionsTest, EquipmentAsksForTheTypeAndTheRequirements) {
         std::vector<std::pair<uint8_t, uint8_t>> requirements;  // kind, value
     };
     const Row rows[] = {
-        {0, 1, {}},                           // 0: not equipment
-        {2, 1, {}},                           // 1: anyone
-        {2, 1u << 3, {}},                     // 2: type 2 only, which is called "Knight" too
-        {2, 1u << 2, {}},                     // 3: type 1 only
-        {2, 1, {{1, 30}, {2, 3}}},            // 4: level 30, the item's skill at level 3
-        {2, 1, {{9, 200}, {3, 5}, {8, 7}}},   // 5: an unknown kind, attributes 1 and 6
+        {0, 1, {}},                                         // 0: not equipment
+        {2, 1, {}},                                         // 1: anyone
+        {2, 1u << 3, {}},                                   // 2: type 2 only, which is called "Knight" too
+        {2, 1u << 2, {}},                                   // 3: type 1 only
+        {2, 1, {{1, 30}, {2, 3}}},                          // 4: level 30, the item's skill at level 3
+        {2, 1, {{9, 200}, {3, 5}, {8, 7}}},                 // 5: an unknown kind, attributes 1 and 6
         {2, 1, {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 99}}},  // 6: a fifth requirement is not read
     };
     qmtest::TableBuilder table(uint32_t(std::size(rows)), ITEM_COL_FIRST_REQUIREMENT + 10);

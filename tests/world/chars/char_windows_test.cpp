@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "data/item_object.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
-#include "data/item_object.h"
 #include "ui/window_mgr.h"
 #include "world/chars/hud_windows.h"
 
