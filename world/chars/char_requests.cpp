@@ -331,15 +331,7 @@ bool CCharController::PutIntoDepositWindow(const CStoredItemMsg& record) {
     if (!item) return false;
     FillItem(*item, record.m_v1, 0, record.m_v2, record);
     item->SetState(DEPOSIT_ITEM_STATE);
-    CBaseWindow* window = g_pWindowMgr->FindWindowByName(DEPOSIT_WINDOW_ID);
-    if (!window) {
-        window = CreateRegisteredWindow(DEPOSIT_WINDOW_ID);
-        if (window && !g_pWindowMgr->AddChild(window)) {
-            delete window;
-            window = nullptr;
-        }
-    }
-    auto* deposit = dynamic_cast<IDepositView*>(window);
+    auto* deposit = dynamic_cast<IDepositView*>(FindOrMakeWindow(DEPOSIT_WINDOW_ID));
     if (!deposit) return false;
     deposit->AddStoredItem(std::move(item), record.m_slot, record.m_v2, record.m_after[0], record.m_after[1]);
     return true;

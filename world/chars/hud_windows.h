@@ -59,6 +59,11 @@ public:
     virtual void UnlinkWindow(CBaseWindow* window) = 0;
 };
 
+// The top-level window with the identifier, made from its registered class
+// and added to the window manager when there is none; null without a window
+// manager or a class.
+CBaseWindow* FindOrMakeWindow(const char* identifier);
+
 // The character's speech window ("CHAR_MSGWIN") shows a line said.
 class ICharSpeechView {
 public:
