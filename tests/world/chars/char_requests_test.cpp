@@ -282,6 +282,24 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), nullptr);
 }
 
+TEST_F(CharRequestsTest, ATimedItemDroppedLeavesItsSlotAndLiesOnTheMap) {
+    MakeItems({{900, 0, 3}, {901, 0, 5}});  // worn at positions 3 and 5
+    MakeLoadedMap("");
+    ASSERT_TRUE(m_controller->UseEffectItem(900, 5000));
+    ASSERT_TRUE(m_controller->UseEffectItem(901, 7000));
+    CItemObject* timed = m_controller->GetItemInSlot(3);
+    ASSERT_TRUE(timed);
+    ASSERT_TRUE(m_controller->DropItem(timed, -1, -1));
+    EXPECT_EQ(m_controller->GetItemInSlot(3), nullptr);
+    EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), timed);
+    EXPECT_EQ(timed->GetAniObject()->m_mapX, 10 * 24);
+    // Only the dropped item left the timed list: the other runs out on time.
+    EXPECT_EQ(m_controller->m_timedItems, std::vector<CItemObject*>{m_controller->GetItemInSlot(5)});
+    m_controller->UpdateController(7000);
+    EXPECT_EQ(m_controller->GetItemInSlot(5), nullptr);
+    EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), timed);
+}
+
 TEST_F(CharRequestsTest, TheServersSparkPlaysOverTheCharacter) {
     m_ani.Write(3194, anitest::OneLayer({anitest::Image(0)}));
     EXPECT_FALSE(m_monster->GetController()->OnServerEvent(83));
