@@ -2,6 +2,7 @@
 // a use sends (and what its payload carries), the send cooldown, and the
 // character's item container (picking up, dropping, placing items).
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -391,6 +392,40 @@ bool CCharController::RemoveItem(uint32_t itemId) {
     if (!item) return false;
     container->RemoveItem(item);
     RefreshInventoryWindow();
+    return true;
+}
+
+namespace {
+
+// Moves a container's item into the worn items; false when it cannot be worn.
+bool WearFromContainer(CCharController& controller, CSlotObjectMgr* container, CItemObject* item) {
+    if (!container || !item || !controller.Data()) return false;
+    const uint8_t position = item->GetByte41();
+    if (position == 0 || position >= std::size(controller.Data()->m_items) || item->GetState() == 1)
+        return false;
+    std::unique_ptr<CItemObject> taken(container->TakeOutItem(item));
+    return taken && controller.Equip(std::move(taken));
+}
+
+}  // namespace
+
+bool CCharController::EquipFromList(uint32_t itemId) {
+    CSlotObjectMgr* container = m_pData ? m_pData->Container() : nullptr;
+    return WearFromContainer(*this, container, container ? container->FindByItemId(itemId) : nullptr);
+}
+
+bool CCharController::EquipFromSlot(int32_t slot) {
+    CSlotObjectMgr* container = m_pData ? m_pData->Container() : nullptr;
+    if (!container || slot < 0 || slot >= CSlotObjectMgr::SLOT_COUNT) return false;
+    return WearFromContainer(*this, container, container->GetSlot(slot));
+}
+
+bool CCharController::MoveRequest(int32_t x, int32_t y) {
+    if (!m_pData || !m_pOwner || m_pData->m_motion == MOTION_DEAD || m_pData->m_motion == MOTION_HELD_DOWN ||
+        m_pData->m_motion == MOTION_LYING)
+        return false;
+    if (m_pOwner != OwnChar()) return false;
+    CharRequests().SendDestination(uint8_t(m_pData->m_moveMode), WireTile(x), WireTile(y));
     return true;
 }
 
