@@ -27,17 +27,17 @@ bool Held(int key) {
     return (uint16_t(plat::GetAsyncKeyState(key)) & 0x8000) != 0;
 }
 
-bool InputLocked() {
-    IAniEvents* events = GetAniEvents();
-    return events && events->IsInputLocked();
-}
-
 bool IsDead(CChar* character) {
     CCharData* data = character ? character->GetData() : nullptr;
     return data && data->m_motion == MOTION_DEAD;
 }
 
 }  // namespace
+
+bool CGameScene::EventBlocksInput() {
+    IAniEvents* events = GetAniEvents();
+    return events && events->IsInputLocked();
+}
 
 bool CGameScene::IsMapLoaded() {
     return g_pMap && g_pMap->IsLoaded();
@@ -158,7 +158,7 @@ bool CGameScene::AttackTarget(CChar* target) {
 }
 
 bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
-    if (InputLocked()) return true;
+    if (EventBlocksInput()) return true;
     if (byUser && m_pointedId != -1 && Held(plat::VK_MENU)) {
         ShowNameMemoMark(m_pointedId, m_pointedKind);
         return true;
@@ -293,7 +293,7 @@ bool CGameScene::ClickInSkillAiming(int32_t x, int32_t y) {
 }
 
 bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
-    if (InputLocked()) return true;
+    if (EventBlocksInput()) return true;
     ClearAttack();
     m_pickUp = 0;
     ClearHoldFlags();

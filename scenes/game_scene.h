@@ -16,6 +16,7 @@
 #include "world/map/map.h"
 
 class CAniObject;
+class CBaseWindow;
 class CChar;
 class CItemObject;
 class CMsg;
@@ -244,6 +245,11 @@ protected:
     virtual CItemObject* NearestGroundItem();
     void ShowMapEntry();
     void ShowChatWindows();
+    // Shows the chat windows when the chat is hidden and activates the chat
+    // input (returned; null while there is none).
+    CBaseWindow* OpenChatInput();
+    // An event holds the player's input.
+    static bool EventBlocksInput();
     void ClearForAiming();
     void TakeQueuedTarget(CChar* character);
     void RepeatHeldButtons();

@@ -11,6 +11,7 @@
 #include "core/input_mgr.h"
 #include "core/key_bindings.h"
 #include "core/main_mgr.h"
+#include "core/main_window.h"
 #include "data/item_object.h"
 #include "net/connection.h"
 #include "net/game_session.h"
@@ -21,6 +22,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
+#include "ui/edit_mgr.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/game_scene_windows.h"
 #include "world/chars/char_controller.h"
@@ -218,6 +220,41 @@ TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
     Key(plat::VK_ESCAPE);
     scene->ProcessInput();
     EXPECT_TRUE(system->IsVisibleInTree());
+}
+
+TEST_F(GameInputTest, ChatKeysOpenTheChatInputUnlessAnEventHoldsTheInput) {
+    MakePlayer();
+    RegisterWindowClass("CHATWIN", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHATWIN")); });
+    RegisterWindowClass("MSGWIN", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("MSGWIN")); });
+    RegisterWindowClass("SYSTEM_WINDOW",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("SYSTEM_WINDOW")); });
+    CEditMgr edit;
+    ASSERT_TRUE(edit.Init(plat::GetMainWindow(), EditSubclassProc));
+    CEditMgr* oldEdit = g_pEditMgr;
+    g_pEditMgr = &edit;
+    WorldScene* scene = MakeScene();
+    CBaseWindow* chat = scene->Windows().Get("MSGWIN");
+    ASSERT_NE(chat, nullptr);
+    chat->Hide();
+    // The keypad's slash opens the chat with the command's slash typed.
+    Key(plat::VK_DIVIDE);
+    scene->ProcessInput();
+    EXPECT_TRUE(QueuedKeys().empty());
+    EXPECT_TRUE(chat->IsVisibleInTree());
+    EXPECT_STREQ(edit.GetText(), "/");
+    // While an event runs, Escape opens no system window.
+    CBaseWindow* system = scene->Windows().Get("SYSTEM_WINDOW");
+    ASSERT_NE(system, nullptr);
+    m_sceneEvents.m_current = true;
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_FALSE(system->IsVisibleInTree());
+    m_sceneEvents.m_current = false;
+    for (const char* name : {"CHATWIN", "MSGWIN"}) scene->Windows().Get(name)->Hide();
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_TRUE(system->IsVisibleInTree());
+    g_pEditMgr = oldEdit;
 }
 
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
