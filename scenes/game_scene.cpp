@@ -23,6 +23,7 @@
 #include "net/game_session.h"
 #include "net/handlers/window_records.h"
 #include "platform/clock.h"
+#include "platform/keyboard.h"
 #include "platform/local_time.h"
 #include "scenes/game_scene_lines.h"
 #include "ui/base_window.h"
@@ -459,17 +460,21 @@ bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
 void CGameScene::UpdatePointedTarget() {
     if (!g_pCharMgr || !g_pInputMgr) return;
     const int32_t x = g_pInputMgr->m_mouseX, y = g_pInputMgr->m_mouseY;
-    if (KeepPointedTarget(x, y)) return;
-    if (ICursorObject* cursor = WindowCursor(); cursor && cursor->GetHeldObject()) return;
-    float distance = 9999.0f;
-    CChar* picked =
-        g_pCharMgr->PickCharAt(x, y, m_actionMode == 1 || m_actionMode == 2, &distance, m_leftHold != 0);
-    if (picked) {
-        m_pointedId = int32_t(picked->GetCharId());
-        m_pointedKind = picked->GetKind();
-    } else {
-        m_pointedId = m_pointedKind = -1;
+    if (!KeepPointedTarget(x, y)) {
+        if (ICursorObject* cursor = WindowCursor(); cursor && cursor->GetHeldObject()) return;
+        float distance = 9999.0f;
+        CChar* picked =
+            g_pCharMgr->PickCharAt(x, y, m_actionMode == 1 || m_actionMode == 2, &distance, m_leftHold != 0);
+        if (picked) {
+            m_pointedId = int32_t(picked->GetCharId());
+            m_pointedKind = picked->GetKind();
+        } else {
+            m_pointedId = m_pointedKind = -1;
+        }
     }
+    // Shift over another player opens the player menu on it.
+    if (m_pointedKind == CHAR_KIND_PLAYER && (uint16_t(plat::GetAsyncKeyState(plat::VK_SHIFT)) & 0x8000))
+        ShowPlayerMenu(g_pCharMgr->GetChar(uint32_t(m_pointedId)));
 }
 
 void CGameScene::UpdateCursorTarget() {
