@@ -14,6 +14,7 @@
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct_draw.h"
@@ -339,6 +340,7 @@ void CGameScene::StepCharacters(uint32_t elapsed) {
 
 void CGameScene::StepWorld(ISceneEvents* events) {
     if (g_pWindowMgr) g_pWindowMgr->Update();
+    if (g_pItemTableMgr) g_pItemTableMgr->UpdateContainers();
     const uint32_t now = plat::timeGetTime();
     m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
     m_prevUpdate = now;

@@ -15,7 +15,9 @@
 #include "core/error_box.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
+#include "data/slot_object_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/window_records.h"
@@ -242,9 +244,23 @@ TEST_F(GameSceneTest, WaitingForTheMapThenMapReadySendsRequest57OnceWithTheNotif
     EXPECT_EQ(sent.back(), std::vector<uint8_t>{57});
 }
 
-TEST_F(GameSceneTest, FirstUpdateUsesTwentyMilliseconds) {
+// A bag that counts its frames.
+struct CountingBag : CSlotObjectMgr {
+    bool Update() override {
+        ++updates;
+        return CSlotObjectMgr::Update();
+    }
+    int updates = 0;
+};
+
+TEST_F(GameSceneTest, FirstUpdateUsesTwentyMillisecondsAndTheBagsStepEachFrame) {
+    CItemTableMgr items;
+    g_pItemTableMgr = &items;
+    auto* bag = new CountingBag;
+    items.SetContainer(0, bag);
     TestGameScene* scene = MakeScene();
     Frame(scene, 500);
+    EXPECT_EQ(bag->updates, 1);
     EXPECT_EQ(scene->GetLastElapsed(), GAME_FIRST_ELAPSED_MS);
     Frame(scene, 45);
     EXPECT_EQ(scene->GetLastElapsed(), 45u);
@@ -253,6 +269,8 @@ TEST_F(GameSceneTest, FirstUpdateUsesTwentyMilliseconds) {
     const uint32_t frames = scene->GetFrameCounter();
     Frame(scene, 10);
     EXPECT_EQ(scene->GetFrameCounter(), frames);
+    EXPECT_EQ(bag->updates, 2);
+    g_pItemTableMgr = nullptr;
 }
 
 TEST_F(GameSceneTest, RunningSkillUsesStepEachFrameAndFinishedOnesGo) {
