@@ -29,6 +29,7 @@
 #include "ui/game_scene_windows.h"
 #include "ui/message_box.h"
 #include "ui/tooltip_window.h"
+#include "world/cursor.h"
 
 namespace {
 
@@ -414,6 +415,9 @@ TEST_F(GameSceneTest, FightNoticeMessagesDriveTheBoard) {
 }
 
 TEST_F(GameSceneTest, EachSetterClearsTheRestAndAimingKeepsTheCharacterActions) {
+    CCursor cursor;  // shows the aiming mode
+    cursor.Create();
+    g_pCursor = &cursor;
     TestGameScene* scene = MakeScene();
     scene->QueuePickUp(5);
     EXPECT_TRUE(scene->m_pickUp);
@@ -433,15 +437,20 @@ TEST_F(GameSceneTest, EachSetterClearsTheRestAndAimingKeepsTheCharacterActions) 
     scene->QueueSkillOnCharacter(nullptr, 12);
     scene->BeginSkillAiming(40);
     EXPECT_EQ(scene->GetActionMode(), 2);
+    EXPECT_EQ(cursor.GetMode(), 2u);
     EXPECT_TRUE(scene->m_skillOnChar);
     scene->QueueCharacterAction(nullptr);
     EXPECT_FALSE(scene->m_skillOnChar);
     scene->QueuePickUp(1);
     scene->BeginItemAiming(3, 1, 0, 0);
     EXPECT_EQ(scene->GetActionMode(), 1);
+    EXPECT_EQ(cursor.GetMode(), 1u);
     EXPECT_FALSE(scene->m_pickUp);
     scene->EndAiming();
     EXPECT_EQ(scene->GetActionMode(), 0);
+    EXPECT_EQ(cursor.GetMode(), 0u);
+    m_main.DeleteAllChildren();
+    g_pCursor = nullptr;
 }
 
 TEST(FieldActionsTest, ItemUseTargetsByFlagsAndKinds) {
