@@ -8,6 +8,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/iso_view.h"
@@ -165,6 +166,12 @@ enum : int {
 
 // Lists of status objects a character carries (one shown object per list).
 inline constexpr int ATTACHED_LISTS = 7;
+// Abnormal statuses one buff list holds at most.
+inline constexpr size_t MAX_BUFF_ENTRIES = 64;
+// The bonus values a complete item set gives.
+inline constexpr int SET_BONUS_COUNT = 9;
+// An equipped item's effect is kept under (item id + this, equip position).
+inline constexpr uint32_t EQUIP_EFFECT_KEY_BASE = 1000000;
 
 // A status object attached to a character: it follows the character and is
 // drawn with it; its Update answers false once it has ended.
@@ -262,6 +269,9 @@ public:
     std::unique_ptr<CSlotObjectMgr> m_pContainer;
     // A byte the windows set and read.
     uint8_t m_byte60 = 0;
+    // The bonuses of the item sets the worn items complete (the equipment
+    // effects compute them).
+    int32_t m_setBonus[SET_BONUS_COUNT] = {};
 
     // ---- Learned skills, combos and action delays (char_skills.cpp) ----
     static constexpr int32_t MAX_SKILLS = 256;
@@ -419,6 +429,10 @@ public:
     void RefreshAttachedObjects();
     void DrawAttachedObjects();
 
+    // The run/walk switch follows the stance byte of the data (a battle
+    // stance runs); nothing changes while they agree.
+    void CheckStance();
+
     // Dashes to a tile (a start), or steps a running dash (-1, -1).
     void Dash(int32_t tileX, int32_t tileY);
     bool IsDashing() const { return m_dashing != 0; }
@@ -555,7 +569,13 @@ public:
     void TakeOff(int position);
     // A timed effect item: true when made and worn.
     bool UseEffectItem(uint32_t itemId, uint32_t remainingMs);
-    void RefreshEquipmentEffects() {}
+    // The character's look changed: the worn items are put on again (their
+    // effects made anew), the timed ones with the time they had left.
+    void RebuildTimedItems();
+    // Recomputes what the worn items give: the bonuses of complete item
+    // sets, the effects of the items in the effect list (when the character
+    // has one) and, for the user's own character, its equipment windows.
+    void RefreshEquipmentEffects();
     bool IsTeamMember(const char* name);
     bool IsStatus9Set() const;
     // Walking orders (events 64, 65 and server code 100, 73-75): a walk to a
@@ -669,6 +689,8 @@ public:
     uint8_t m_rebuilding = 0;
     std::vector<uint32_t> m_timedLeft;
     std::vector<CItemObject*> m_timedItems;  // worn items of the data
+    // The keys of the item effects this controller put in the effect list.
+    std::vector<std::pair<uint32_t, uint32_t>> m_equipEffects;
     // Hit counters and ratio (the animation nodes).
     int32_t m_firstHits = 0, m_secondHits = 0;
     float m_ratio = 0;

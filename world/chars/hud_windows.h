@@ -47,6 +47,14 @@ public:
     virtual void SetItemContainer(CCharData* items) = 0;
 };
 
+// A window of the set that shows the character's equipment (character
+// info, equipment): told when the worn items or their set bonuses change.
+class IEquipmentDisplay {
+public:
+    virtual ~IEquipmentDisplay() = default;
+    virtual void RefreshEquipment() = 0;
+};
+
 // What the set asks of the main interface window ("Z5MAINWIN").
 class IHudMainWindow {
 public:

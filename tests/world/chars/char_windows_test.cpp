@@ -3,10 +3,14 @@
 // play-screen windows of the user's own character.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
+#include "tests/support/table_builder.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/window_mgr.h"
@@ -187,6 +191,40 @@ TEST_F(CharWindowsTest, TheUsersCharacterMakesItsPlayScreenWindowsOnce) {
     // Other characters make none.
     ASSERT_TRUE(Make(CHAR_KIND_PLAYER, 9));
     EXPECT_EQ(playWindows(), withoutClub);
+}
+
+// The character info and equipment windows: told when the worn items change.
+struct EquipmentWindow : uitest::TestWindow, IEquipmentDisplay {
+    explicit EquipmentWindow(const char* name) : TestWindow(name) {}
+    void RefreshEquipment() override { ++refreshes; }
+    int refreshes = 0;
+};
+
+TEST_F(CharWindowsTest, TheUsersEquipmentWindowsFollowTheWornItems) {
+    qmtest::TableBuilder items(1, 42);
+    items.U32(19).Set(19, 0, 900).Set(41, 0, 3);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    // The equipment window exists; the character info window does not (no class).
+    RegisterWindowClass(HUD_WINDOW_NAMES[HUD_EQUIP], [] {
+        return static_cast<CBaseWindow*>(new EquipmentWindow(HUD_WINDOW_NAMES[HUD_EQUIP]));
+    });
+    CChar* me = MakePlayer(7);
+    CChar* other = Make(CHAR_KIND_PLAYER, 8);
+    ASSERT_TRUE(me && other);
+    auto* equip = dynamic_cast<EquipmentWindow*>(me->GetAction()->HudWindow(HUD_EQUIP));
+    ASSERT_TRUE(equip);
+    ASSERT_EQ(me->GetAction()->HudWindow(HUD_CHAR_INFO), nullptr);
+    const int before = equip->refreshes;
+    ASSERT_TRUE(me->GetController()->Equip(std::unique_ptr<CItemObject>(table.MakeItem(900))));
+    EXPECT_EQ(equip->refreshes, before + 1);
+    me->GetController()->TakeOff(3);
+    EXPECT_EQ(equip->refreshes, before + 2);
+    // Another character's items are not the user's.
+    ASSERT_TRUE(other->GetController()->Equip(std::unique_ptr<CItemObject>(table.MakeItem(900))));
+    EXPECT_EQ(equip->refreshes, before + 2);
+    g_pItemTableMgr = nullptr;
 }
 
 }  // namespace
