@@ -462,6 +462,7 @@ void CCharAction::Die() {
         if (ani && ani->m_stopped) data->m_hiddenMark = 1;
         return;
     }
+    CancelCast();
     data->SetMotion(MOTION_DEAD);
     if (m_pController->Holder()) m_pController->Holder()->m_done = 0;
     if (ani && ani->IsMotionMissing(uint8_t(MOTION_DEAD), -1)) ani->Stop();
@@ -474,6 +475,9 @@ void CCharAction::CheckStance() {
 void CPlayerCharAction::Die() {
     CCharData* data = Data();
     if (!data || data->m_motion == MOTION_DEAD) return;
+    // Any player falls out of its cast and its skill, not only the user's own.
+    CancelCast();
+    if (m_pSkillAction) EndSkillUse();
     data->SetMotion(MOTION_DEAD);
 }
 
@@ -907,6 +911,12 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             return true;
         case 47:  // an inventory item
             AddItemFromPayload(payload);
+            return true;
+        case MSG_STORED_ITEM:
+            if (auto* record = dynamic_cast<CStoredItemMsg*>(payload)) PutIntoDepositWindow(*record);
+            return true;
+        case MSG_ITEM_VALUE_53:
+            if (auto* record = dynamic_cast<CItemValueMsg*>(payload)) RefreshDepositWindow(record->m_value);
             return true;
         case MSG_COMBO_TARGET:
             if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))
