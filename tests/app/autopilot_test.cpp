@@ -17,6 +17,7 @@
 #include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "tests/core/program_fixture.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
@@ -217,15 +218,6 @@ protected:
         return out;
     }
 
-    static std::string Read(FILE* file) {
-        std::string text;
-        std::rewind(file);
-        char buffer[256];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-        return text;
-    }
-
     plat::FakeClock m_clock{1000};
     plat::ScopedClock m_scopedClock{m_clock};
     plat::ScriptedWindowSystem m_system;
@@ -287,7 +279,7 @@ TEST_F(AutopilotRunTest, WaitsForSceneWindowAndFramesAndLogsEachSceneWithItsFram
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen[0].message, plat::WM_KEYDOWN);
     EXPECT_EQ(seen[0].frame, 12u);
-    EXPECT_EQ(Read(m_log),
+    EXPECT_EQ(qmtest::ReadAll(m_log),
               "autopilot scene 65535 frame 0\nautopilot scene 6 frame 3\n"
               "autopilot scene 4 frame 5\n");
 }
@@ -298,7 +290,8 @@ TEST_F(AutopilotRunTest, AWaitPastItsLimitEndsTheLoopWithStatusThreeAndTheReason
     EXPECT_EQ(Run(100, 100), kAutopilotFailedStatus);
     EXPECT_TRUE(pilot.HasFailed());
     EXPECT_TRUE(Input().empty());
-    EXPECT_EQ(Read(m_errors), "autopilot line 3 failed (waited 500 ms for the window LOGIN_WINDOW)\n");
+    EXPECT_EQ(qmtest::ReadAll(m_errors),
+              "autopilot line 3 failed (waited 500 ms for the window LOGIN_WINDOW)\n");
     // Nothing more is played.
     Run(3);
     EXPECT_TRUE(Input().empty());
@@ -307,7 +300,7 @@ TEST_F(AutopilotRunTest, AWaitPastItsLimitEndsTheLoopWithStatusThreeAndTheReason
 TEST_F(AutopilotRunTest, TheSceneWaitFailsNamingTheScene) {
     Start("wait-scene 0 200\n");
     EXPECT_EQ(Run(100, 50), kAutopilotFailedStatus);
-    EXPECT_EQ(Read(m_errors), "autopilot line 1 failed (waited 200 ms for the scene 0)\n");
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (waited 200 ms for the scene 0)\n");
 }
 
 TEST_F(AutopilotRunTest, APlayerMoveCountsFromWhereItStoodWhenTheClickWasPosted) {
@@ -345,7 +338,8 @@ TEST_F(AutopilotRunTest, AFailedDumpEndsTheRun) {
     CAutopilot& pilot = Start("dump /no/such/folder/a.bmp\nquit\n");
     EXPECT_EQ(Run(5), kAutopilotFailedStatus);
     EXPECT_TRUE(pilot.HasFailed());
-    EXPECT_EQ(Read(m_errors), "autopilot line 1 failed (cannot write the frame to /no/such/folder/a.bmp)\n");
+    EXPECT_EQ(qmtest::ReadAll(m_errors),
+              "autopilot line 1 failed (cannot write the frame to /no/such/folder/a.bmp)\n");
 }
 
 TEST_F(AutopilotRunTest, TheEndOfTheScriptLeavesTheProgramRunning) {
