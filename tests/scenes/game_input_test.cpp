@@ -259,6 +259,27 @@ TEST_F(GameInputTest, ChatKeysOpenTheChatInputUnlessAnEventHoldsTheInput) {
     g_pEditMgr = oldEdit;
 }
 
+TEST_F(GameInputTest, HotKeysWhoseWindowsAreNotThereAreTakenAndDoNothing) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    const auto windows = m_driver.Mgr().Children().Count();
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    // The web page, the world map, the quick slots, the 1:1 chat, the chat
+    // macros, the minimap, the display switch and the side buttons.
+    for (int32_t command : {0, 2, 3, 5, 17, 19, 20, 24}) {
+        const KeyBinding binding = DefaultKeyBinding(command);
+        keys.SetKeyDown(plat::VK_MENU, binding.alt != 0);
+        keys.SetKeyDown(plat::VK_CONTROL, binding.ctrl != 0);
+        Key(binding.key);
+        scene->ProcessInput();
+        EXPECT_TRUE(QueuedKeys().empty()) << command;
+    }
+    EXPECT_EQ(GameSession().QueuedMessages(), 0u);
+    EXPECT_EQ(m_driver.Mgr().Children().Count(), windows);  // none made in their place
+}
+
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     MakePlayer();
     WorldScene* scene = MakeScene();

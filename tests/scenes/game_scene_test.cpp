@@ -271,6 +271,21 @@ TEST_F(GameSceneTest, AMapChangeDropsTheQueuedActionsClosesTheFightNoticeAndNeve
     EXPECT_EQ(g_madeScenes, std::vector<uint32_t>{SCENE_TITLE});
 }
 
+TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {
+    TestGameScene* scene = MakeScene();
+    for (uint32_t id : {14u, 15u, 16u, 22u, 88u, 95u, 96u, 98u, 99u, 100u, 105u, 106u, 107u, 108u, 109u, 110u,
+                        111u, 112u, 113u}) {
+        auto line = std::make_unique<CChatLineMsg>();
+        std::snprintf(line->m_text, sizeof line->m_text, "%s", "not for the notice line");
+        scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, std::move(line), nullptr);
+        scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, nullptr, nullptr);
+    }
+    scene->ProcessMessages();
+    EXPECT_EQ(scene->GetPort()->Count(), 0);
+    EXPECT_STREQ(scene->Overlays().GetNoticeText(), "");
+    EXPECT_TRUE(Sent().empty());
+}
+
 // A bag that counts its frames.
 struct CountingBag : CSlotObjectMgr {
     bool Update() override {
