@@ -308,9 +308,14 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     EXPECT_TRUE(scene->HandleGameInput(120, 70, true));
     EXPECT_EQ(Walks(), (std::vector<Walk>{{12, 7}}));
     EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
-    // Shift never walks.
+    // Shift never walks: the player turns to the point, unless it is dead.
     keys.SetKeyDown(plat::VK_SHIFT, true);
     scene->HandleGameInput(150, 150, true);
+    EXPECT_EQ(Sent(17), 1u);
+    player->GetData()->m_motion = MOTION_DEAD;
+    scene->HandleGameInput(150, 150, true);
+    EXPECT_EQ(Sent(17), 1u);
+    player->GetData()->m_motion = MOTION_STAND;
     keys.SetKeyDown(plat::VK_SHIFT, false);
     EXPECT_EQ(Walks().size(), 1u);
 
