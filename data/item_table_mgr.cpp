@@ -61,6 +61,7 @@ bool CItemTableMgr::Release() {
     for (auto& c : m_containers) c.reset();
     m_pool.clear();
     m_table.reset();
+    m_setTable.reset();
     return CObjectMgr::Release();
 }
 

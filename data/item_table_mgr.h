@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/object_mgr.h"
@@ -49,6 +50,10 @@ public:
     bool Release() override;
 
     const CDataTable* GetTable() const { return m_table.get(); }
+    // The item sets: one row per set with its member items, the tiers they
+    // make and the bonuses; null while the item tables hold none.
+    const CDataTable* GetSetTable() const { return m_setTable.get(); }
+    void SetSetTable(std::unique_ptr<CDataTable> table) { m_setTable = std::move(table); }
     // The template of the index (0 to count - 1), or null (also for an
     // emptied entry).
     CItemObject* GetTemplate(int index) const;
@@ -88,6 +93,7 @@ private:
     static uint32_t ValueOf(const CItemObject* found, uint32_t (CItemObject::*read)() const);
 
     std::unique_ptr<CDataTable> m_table;
+    std::unique_ptr<CDataTable> m_setTable;
     std::vector<std::unique_ptr<CItemObject>> m_pool;
     std::unique_ptr<CSlotObjectMgr> m_containers[CONTAINER_COUNT];
     CItemObject* m_currentItems[CURRENT_ITEM_COUNT] = {};

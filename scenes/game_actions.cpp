@@ -1,6 +1,7 @@
 #include "scenes/game_actions.h"
 
 #include "anim/field_sound.h"
+#include "core/config.h"
 #include "core/input_mgr.h"
 #include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
@@ -195,7 +196,9 @@ bool CGameScene::UseSkillOn(CChar* target, int32_t targetKind, bool blockingObje
                 EndAiming();
                 return false;
             }
-            // The controller's use of the item follows here in server mode.
+            if (g_config.m_useServer)
+                if (CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr)
+                    controller->UseItem(item, target, tile.x, tile.y);
             EndAiming();
         }
         return true;
@@ -207,7 +210,10 @@ bool CGameScene::UseSkillOn(CChar* target, int32_t targetKind, bool blockingObje
     const int32_t level = data ? int32_t(data->GetSkillLevel(row)) : 0;
     if (g_pSkillTableMgr->GetTargetType(row) == 5) {
         const IsoPoint tile = ScreenToTile(mouseX, mouseY);
-        if (g_pSkillTableMgr->IsPointInRange(m_pPlayer, row, level, tile.x, tile.y)) ++m_skillUsesStarted;
+        if (g_pSkillTableMgr->IsPointInRange(m_pPlayer, row, level, tile.x, tile.y)) {
+            ++m_skillUsesStarted;
+            if (g_config.m_useServer) UseLearnedSkill(row, nullptr);
+        }
         EndAiming();
         return true;
     }
@@ -218,6 +224,7 @@ bool CGameScene::UseSkillOn(CChar* target, int32_t targetKind, bool blockingObje
         if (controller && controller->CanUseSkill(g_pSkillTableMgr->HasByte6(row), m_aimWords[3], false,
                                                   reason, sizeof reason)) {
             ++m_skillUsesStarted;
+            if (g_config.m_useServer) UseLearnedSkill(row, target);
             EndAiming();
         }
         return true;

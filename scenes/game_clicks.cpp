@@ -1,11 +1,14 @@
 // The field clicks of the game scene: a left click walks, attacks or acts on
 // what it hits; a right click ends the held actions and the aiming.
+#include <algorithm>
+
 #include "anim/ani_services.h"
 #include "anim/field_sound.h"
 #include "core/config.h"
 #include "core/input_mgr.h"
 #include "core/util.h"
 #include "data/game_hooks.h"
+#include "data/item_object.h"
 #include "data/skill_table_mgr.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -16,6 +19,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
+#include "world/map/map_data.h"
 
 namespace {
 
@@ -56,10 +60,71 @@ bool CGameScene::WalkTo(int32_t tileX, int32_t tileY) {
     if (!m_pPlayer || !g_pCharMgr) return false;
     if (tileX == m_pPlayer->m_cellX && tileY == m_pPlayer->m_cellY) return true;
     if (!IsPassableAt(tileX, tileY)) return false;
-    g_pCharMgr->PostRecord(
-        std::make_unique<CCharValueMsg>(CHAR_EVENT_MOVE, m_pPlayer->GetCharId(),
-                                        g_config.m_useServer ? 1u : 0u, uint32_t(tileX), uint32_t(tileY)),
-        0);
+    // The controller takes a walk only as a move record; m_value carries the
+    // report-to-server flag.
+    auto walk = std::make_unique<CCharMoveMsg>(m_pPlayer->GetCharId(), uint32_t(tileX), uint32_t(tileY));
+    walk->m_value = g_config.m_useServer ? 1u : 0u;
+    g_pCharMgr->PostRecord(std::move(walk), 0);
+    return true;
+}
+
+bool CGameScene::UseLearnedSkill(int32_t row, CChar* target) {
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller) return false;
+    const int32_t count = std::min(data->m_skillCount, CCharData::MAX_SKILLS);
+    for (int32_t i = 0; i < count; ++i)
+        if (int32_t(data->m_skillRows[i]) == row) return controller->UseSkill(i, target);
+    return false;
+}
+
+// ---- Items on the ground ----
+
+CItemObject* CGameScene::FindGroundItem(int32_t objectId) {
+    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+    if (!map || objectId < 0) return nullptr;
+    for (CMsgObject* child : map->ObjectLayer().Children())
+        if (auto* item = dynamic_cast<CItemObject*>(child);
+            item && item->GetSecondId(0) == uint32_t(objectId))
+            return item;
+    return nullptr;
+}
+
+CItemObject* CGameScene::NearestGroundItem() {
+    return g_pMap && m_pPlayer ? g_pMap->FindNearestReachableObject(m_pPlayer) : nullptr;
+}
+
+bool CGameScene::PickUpNearestItem() {
+    CItemObject* item = NearestGroundItem();
+    if (!item) return false;
+    return ClickGroundItem(item, false);
+}
+
+bool CGameScene::ClickGroundItem(CItemObject* item, bool testShift) {
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!item || !controller || !g_pCharMgr) return true;
+    const uint32_t objectId = item->GetSecondId(0);
+    if (!m_pickUp)
+        if (IFieldSound* sound = GetFieldSound())
+            if (const uint16_t id = sound->FindEffectIdByName("ItemGet(Click)"))
+                sound->PlaySoundEffect(id, -1, -1, 1);
+    const auto [x, y] = item->GetMapPoint();
+    auto pickUp = [&] {
+        g_pCharMgr->PostRecord(
+            std::make_unique<CCharValueMsg>(CHAR_EVENT_PICK_UP, m_pPlayer->GetCharId(), objectId), 0);
+    };
+    if (!controller->IsNearTile(x, y)) {
+        if (testShift && Held(plat::VK_SHIFT)) return true;
+        if (controller->CanStartAction()) {
+            QueuePickUp(int32_t(objectId));
+            WalkTo(x, y);
+        }
+        pickUp();
+        return true;
+    }
+    m_pickUp = m_actionA = m_actionB = 0;
+    m_pickUpId = m_actionAId = m_actionBId = -1;
+    if (g_config.m_useServer && controller->CanStartAction()) pickUp();
     return true;
 }
 
@@ -87,6 +152,7 @@ bool CGameScene::AttackTarget(CChar* target) {
         PlayUiSound(data->m_comboStep);
         m_charAction = 0;
         ++m_attacksStarted;
+        UseLearnedSkill(row, target);
     }
     return true;
 }
@@ -116,6 +182,12 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
             if (!byUser) return true;
         }
     }
+    // A queued pick-up whose item has gone ends; the repeat stops there.
+    if (m_pickUp && !FindGroundItem(m_pickUpId)) {
+        m_pickUp = 0;
+        m_pickUpId = -1;
+        if (!byUser) return true;
+    }
     if (m_actionB) {
         m_actionB = 0;
         m_actionBId = -1;
@@ -125,6 +197,8 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     if (m_attack[0] || m_attack[1]) {
         id = m_queuedId;
         kind = m_queuedKind;
+    } else if (m_pickUp) {
+        if (!m_leftHold && !m_rightHold) return ClickGroundItem(FindGroundItem(m_pickUpId), true);
     } else if (m_charAction) {
         id = m_queuedId;
         kind = m_queuedKind;
@@ -313,6 +387,7 @@ bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
         m_skillOnChar = 0;
         if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason)) {
             ++m_skillUsesStarted;
+            UseLearnedSkill(row, nullptr);
             return true;
         }
         RefuseSkill(reason);
@@ -329,6 +404,7 @@ bool CGameScene::TryUseSkill(CChar* target, int32_t skillRow) {
     if (controller->CanUseSkill(false, skillId, false, reason, sizeof reason) &&
         g_pSkillTableMgr->IsValidTarget(m_pPlayer, target, row)) {
         ++m_skillUsesStarted;
+        UseLearnedSkill(row, target);
         return true;
     }
     RefuseSkill(reason);

@@ -109,6 +109,7 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
             ToggleWindow(m_windows.Get(gamewin::kMessenger));
             return true;
         case 8:
+            PickUpNearestItem();
             return true;
         case 22:
             if (CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr) {
@@ -211,7 +212,15 @@ bool CGameScene::ProcessInput() {
         RebuildFrameRateLine();
         return true;
     }
-    if (m_albumMode != 0 || m_telescope) return true;
+    if (m_albumMode != 0) return true;
+    if (m_telescope) {
+        // The telescope view takes the input while it lasts.
+        if (CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope))
+            telescope->ProcessInput();
+        else
+            StartScreenFade();
+        return true;
+    }
     if (input && IsWorldReady() && g_pCharMgr && g_pCharMgr->GetPlayer()) {
         m_pPlayer = g_pCharMgr->GetPlayer();
         const bool ctrl = Held(plat::VK_CONTROL), alt = Held(plat::VK_MENU), shift = Held(plat::VK_SHIFT);

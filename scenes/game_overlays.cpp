@@ -186,6 +186,7 @@ void CGameOverlays::StartFightClubBoard() {
     m_result = 0;
     m_boardShown = 1;
     m_boardFlag = 1;
+    m_boardMode = 1;
     m_boardStart = now;
     for (int d = 0; d < 10; ++d) m_pDigits[d] = MakeAni(FIGHT_BOARD_ANIMATION, uint8_t(3 + d), 2, false);
     m_pBoard = MakeAni(FIGHT_BOARD_ANIMATION, 2, 2, false);
@@ -209,6 +210,7 @@ void CGameOverlays::DeleteBoardObjects() {
 }
 
 void CGameOverlays::ShowFightClubResult(int32_t result) {
+    m_boardMode = 0;
     m_resultShown = 1;
     m_resultStart = plat::timeGetTime();
     m_result = result;

@@ -64,14 +64,16 @@ public:
     void ShowTextBanner(const char* text, bool start, bool plain, int32_t kind);
 
     // ---- The fight-club score board ----
+    // Clears the scores and the result and shows the board (mode 1) with
+    // its digits.
     void StartFightClubBoard();
     void SetFightClubScoreLeft(uint16_t score);
     void SetFightClubScoreRight(uint16_t score);
     // 0 and 1 play the result banner (direction 2 resp. 0); 2 ends the board
     // without it. The digits and the board go in every case.
     void ShowFightClubResult(int32_t result);
-    // The board is drawn in mode 1.
-    void SetFightClubBoardMode(int32_t mode) { m_boardMode = mode; }
+    // The board is drawn in mode 1: from its start until the result.
+    int32_t GetFightClubBoardMode() const { return m_boardMode; }
     void DrawFightClubBoard();
 
     // ---- The notice line ----

@@ -236,9 +236,13 @@ bool CGameScene::TakeMapNotify() {
 }
 
 void CGameScene::OpenTelescope() {
+    // The view takes the screen and the input over; without its window there
+    // is nothing to hand them to and the field stays.
+    CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope);
+    if (!telescope) return;
     m_telescope = 1;
     ShowCursorObject(false);
-    if (CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope)) telescope->Show();
+    telescope->Show();
 }
 
 void CGameScene::StartScreenFade() {
@@ -585,7 +589,10 @@ bool CGameScene::Draw() {
         return true;
     }
     if (m_telescope) {
-        if (CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope)) telescope->Draw();
+        if (CBaseWindow* telescope = m_windows.Get(gamewin::kTelescope))
+            telescope->Draw();
+        else
+            StartScreenFade();  // the view went away: back to the field
         return true;
     }
     if (!IsWorldReady() || !IsMapReady()) return true;

@@ -87,6 +87,8 @@ public:
     void ShowFightClubResult(int32_t result) { m_overlays.ShowFightClubResult(result); }
     bool ShowGameRequest(uint32_t charId) { return m_overlays.ShowGameRequest(charId); }
     bool ShowFloatingText(const char* text) { return m_overlays.ShowFloatingText(text, m_pPlayer); }
+    // The telescope view takes the screen and the input; nothing happens
+    // without its window.
     void OpenTelescope();
     // Leaves the telescope view with a 300 ms fade-in.
     void StartScreenFade();
@@ -159,11 +161,24 @@ public:
     CChar* PointedChar();
     // Asks the character manager to walk the player to the tile (message 64).
     bool WalkTo(int32_t tileX, int32_t tileY);
+    // The player's controller sends the use of the learned skill row on the
+    // target (null: the place); false when the row is not learned or the
+    // controller refuses.
+    bool UseLearnedSkill(int32_t row, CChar* target);
     // To the character's tile, or the free one beside it nearest the player.
     bool WalkToward(CChar* character);
     // A click by the user on an NPC: the request 67, the NPC turning to the
     // player, its talk; beyond both radii and 12 pixels the player walks to it.
     bool ClickNpc(CChar* npc);
+
+    // ---- Items on the ground ----
+    // Hot key 8: the item nearest to the player, as a click on it (without
+    // the Shift test); false when there is none.
+    bool PickUpNearestItem();
+    // A click on an item on the ground: within reach the pick-up goes to the
+    // character manager at once; farther the player walks to its tile with
+    // the pick-up queued (not with Shift held).
+    bool ClickGroundItem(CItemObject* item, bool testShift);
 
     // ---- Name-memo markers ----
     // The name goes to the name memo window; a marker starts at the mouse.
@@ -223,6 +238,10 @@ protected:
     void RefuseSkill(const char* reason);
     // The item in the bag slot the aim names (null outside the bag).
     virtual CItemObject* AimedItem(uint32_t slot);
+    // The items lying on the field: the one with the object id, and the one
+    // nearest to the player that the player can reach.
+    virtual CItemObject* FindGroundItem(int32_t objectId);
+    virtual CItemObject* NearestGroundItem();
     void ShowMapEntry();
     void ShowChatWindows();
     void ClearForAiming();
@@ -259,9 +278,8 @@ protected:
     int32_t m_albumMode = 0;
     uint8_t m_telescope = 0;
     bool m_released = false;
-    uint32_t m_attacksStarted = 0;
-    uint32_t m_skillUsesStarted = 0;  // aimed uses the checks allowed (the controller's use follows)  //
-                                      // attacks the combo started (the controller's use follows)
+    uint32_t m_attacksStarted = 0;    // attacks the checks allowed (each goes to the controller)
+    uint32_t m_skillUsesStarted = 0;  // skill uses the checks allowed (each goes to the controller)
     uint32_t m_lastDrawStep = 0;      // hot key 21, at most once a second
 
     CGameOverlays m_overlays;

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int32_t kPlaceRow = 7;  // target type 5
+
 class AimScene : public CGameScene {
 public:
     CItemObject* item = nullptr;
@@ -34,6 +36,7 @@ struct TileWorld : IGameWorldHooks {
     bool IsWalkable(int32_t, int32_t) override { return true; }
     std::pair<int32_t, int32_t> GetPosition(CChar* c) override { return {c->m_cellX, c->m_cellY}; }
     std::pair<int32_t, int32_t> GetMapPoint(CChar* c) override { return {c->m_cellX, c->m_cellY}; }
+    bool CanAttack(CChar* user, CChar* target) override { return user != target; }
 };
 
 class GameAimTest : public chartest::SkillFixture {
@@ -76,7 +79,6 @@ TEST_F(GameAimTest, AnEmptyItemSlotEndsTheAimAndReportsFalse) {
 }
 
 TEST_F(GameAimTest, APlaceSkillOutOfRangeEndsTheAimUnused) {
-    constexpr int32_t kPlaceRow = 7;  // target type 5
     m_driver.Input().m_mouseX = 500;
     m_driver.Input().m_mouseY = 500;
     m_scene->BeginItemAiming(0, 1, 0, SKILL_ID_BASE + kPlaceRow);
@@ -133,6 +135,40 @@ TEST_F(GameAimTest, TryUseSkillWalksIntoRangeOrShowsWhyTheSkillIsRefused) {
     EXPECT_FALSE(m_scene->HasQueuedTarget());
     EXPECT_STREQ(m_scene->Overlays().GetNoticeText(), "not now");
     EXPECT_EQ(m_scene->GetSkillUsesStarted(), 0u);
+}
+
+TEST_F(GameAimTest, AllowedSkillUsesAndAttacksAreSentByThePlayersController) {
+    g_config.m_useServer = true;
+    MakeMap("  @16 text \"0001\"\n");     // monsters may be attacked
+    constexpr int32_t kAnyTargetRow = 2;  // target type 0, no cost
+    WithSkills(m_player, {chartest::kAttackRow, kAnyTargetRow, kPlaceRow});
+    CChar* monster = Make(CHAR_KIND_MONSTER, 72);
+    ASSERT_NE(monster, nullptr);
+    monster->m_cellX = m_player->m_cellX;
+    monster->m_cellY = m_player->m_cellY;
+    auto sentUses = [this] {
+        size_t count = 0;
+        for (const std::string& line : m_requests.sent)
+            if (line.rfind("19 ", 0) == 0) ++count;
+        return count;
+    };
+    // In range: the skill on the monster.
+    ASSERT_TRUE(m_scene->TryUseSkill(monster, kAnyTargetRow));
+    EXPECT_EQ(sentUses(), 1u);
+    // The combo's first skill attacks it (once the server has answered the use).
+    m_player->GetData()->m_pendingTarget = -1;
+    m_player->GetData()->m_selectedCombo = 0;
+    m_player->GetData()->m_combos[0][0] = uint32_t(chartest::kAttackRow);
+    EXPECT_TRUE(m_scene->AttackTarget(monster));
+    EXPECT_EQ(m_scene->GetAttacksStarted(), 1u);
+    EXPECT_EQ(sentUses(), 2u);
+    // An aimed place skill clicked in range.
+    m_driver.Input().m_mouseX = m_player->m_cellX * 10;
+    m_driver.Input().m_mouseY = m_player->m_cellY * 10;
+    m_scene->BeginItemAiming(0, 1, 0, SKILL_ID_BASE + kPlaceRow);
+    EXPECT_TRUE(m_scene->UseSkillOn(nullptr, -1));
+    EXPECT_EQ(m_scene->GetActionMode(), 0);
+    EXPECT_EQ(sentUses(), 3u);
 }
 
 }  // namespace

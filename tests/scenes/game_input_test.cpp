@@ -11,6 +11,7 @@
 #include "core/input_mgr.h"
 #include "core/key_bindings.h"
 #include "core/main_mgr.h"
+#include "data/item_object.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -22,6 +23,7 @@
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/game_scene_windows.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 
 namespace {
@@ -42,6 +44,25 @@ protected:
     IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
     bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
     bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
+
+public:
+    CItemObject* ground = nullptr;  // the one item on the field, when set
+
+protected:
+    CItemObject* FindGroundItem(int32_t id) override {
+        return ground && int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
+    }
+    CItemObject* NearestGroundItem() override { return ground; }
+};
+
+// An item lying on the field at a tile.
+struct GroundItem : CItemObject {
+    GroundItem(uint32_t objectId, int32_t tileX, int32_t tileY) : m_tile(tileX, tileY) {
+        Init(0, 1000);
+        SetSecondIds(objectId, 0);
+    }
+    std::pair<int32_t, int32_t> GetMapPoint() override { return m_tile; }
+    std::pair<int32_t, int32_t> m_tile;
 };
 
 class GameInputTest : public chartest::CharFixture {
@@ -74,6 +95,14 @@ protected:
         m_main.AddChild(scene);
         return scene;
     }
+    // A scene that has taken a standing player.
+    WorldScene* SceneWithPlayer(CChar** player) {
+        *player = MakePlayer();
+        if (*player) (*player)->GetData()->m_motion = MOTION_STAND;
+        WorldScene* scene = MakeScene();
+        scene->ProcessInput();
+        return scene;
+    }
     void Key(uint32_t key) {
         m_driver.Input().PushInputEvent(INPUT_KEY, m_driver.Clock().Milliseconds(), key, 0, 0, 0);
     }
@@ -85,16 +114,27 @@ protected:
             out.push_back(e->m_code);
         return out;
     }
-    // The walks asked of the character manager: (x, y) tiles.
-    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
-        std::vector<std::pair<uint32_t, uint32_t>> out;
+    // The records of the event asked of the character manager.
+    std::vector<CCharValueMsg*> Asked(uint32_t eventId) {
+        std::vector<CCharValueMsg*> out;
         for (CListNode* n = m_mgr->GetMsgQueue()->Queue().Messages().First();
              n != m_mgr->GetMsgQueue()->Queue().Messages().End(); n = n->Next()) {
             auto* msg = static_cast<CMsg*>(n);
-            if (msg->m_eventId != CHAR_EVENT_MOVE) continue;
-            if (auto* walk = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
-                out.emplace_back(walk->m_x, walk->m_y);
+            if (msg->m_eventId != eventId) continue;
+            if (auto* record = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get())) out.push_back(record);
         }
+        return out;
+    }
+    // The walks: (x, y) tiles.
+    std::vector<std::pair<uint32_t, uint32_t>> Walks() {
+        std::vector<std::pair<uint32_t, uint32_t>> out;
+        for (CCharValueMsg* walk : Asked(CHAR_EVENT_MOVE)) out.emplace_back(walk->m_x, walk->m_y);
+        return out;
+    }
+    // The pick-ups: object ids.
+    std::vector<uint32_t> PickUps() {
+        std::vector<uint32_t> out;
+        for (CCharValueMsg* pick : Asked(CHAR_EVENT_PICK_UP)) out.push_back(pick->m_value);
         return out;
     }
     size_t Sent(uint8_t code) {
@@ -197,11 +237,9 @@ TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
 }
 
 TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
-    CChar* player = MakePlayer();
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
     ASSERT_NE(player, nullptr);
-    player->GetData()->m_motion = MOTION_STAND;
-    WorldScene* scene = MakeScene();
-    scene->ProcessInput();  // takes the player
     plat::FakeKeyState keys;
     plat::ScopedKeyState scopedKeys(keys);
     using Walk = std::pair<uint32_t, uint32_t>;
@@ -245,6 +283,58 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(scene->HandleGameInput(120, 70, true));
+    m_mgr->ProcessQueue();
+    m_driver.Clock().Advance(33);
+    player->UpdateFrame(33, false);
+    CCharController* controller = player->GetController();
+    EXPECT_TRUE(controller->Holder()->PendingCount() > 0 || player->GetData()->m_motion == MOTION_WALK);
+}
+
+TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    using Walk = std::pair<uint32_t, uint32_t>;
+    // No item: nothing.
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(Walks().empty());
+    EXPECT_TRUE(PickUps().empty());
+    EXPECT_TRUE(QueuedKeys().empty());
+
+    // Far: the walk to its tile with the pick-up queued, and the pick-up.
+    GroundItem far(77, 30, 30);
+    scene->ground = &far;
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{30, 30}}));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{77});
+    EXPECT_TRUE(scene->HasQueuedAction());
+    // The item goes before the player gets there: the repeat ends the pick-up.
+    scene->ground = nullptr;
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_EQ(Walks().size(), 1u);
+
+    // Within reach: the pick-up alone, with a server only.
+    GroundItem near(78, player->m_cellX, player->m_cellY);
+    scene->ground = &near;
+    EXPECT_TRUE(scene->PickUpNearestItem());
+    EXPECT_EQ(PickUps().size(), 1u);
+    g_config.m_useServer = true;
+    EXPECT_TRUE(scene->PickUpNearestItem());
+    g_config.m_useServer = false;
+    EXPECT_EQ(PickUps(), (std::vector<uint32_t>{77, 78}));
+    EXPECT_EQ(Walks().size(), 1u);
+    EXPECT_FALSE(scene->HasQueuedAction());
+    scene->ground = nullptr;
 }
 
 TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {

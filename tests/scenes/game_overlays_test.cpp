@@ -106,7 +106,7 @@ TEST_F(GameOverlaysTest, BannersTakeOverFromEachOtherAndEndAfterFiveSeconds) {
 
 TEST_F(GameOverlaysTest, FightClubResultEndsTheBoard) {
     m_overlays.StartFightClubBoard();
-    m_overlays.SetFightClubBoardMode(1);
+    EXPECT_EQ(m_overlays.GetFightClubBoardMode(), 1);  // drawn from the start
     m_overlays.SetFightClubScoreLeft(3);
     EXPECT_TRUE(m_overlays.IsBoardShown());
     EXPECT_TRUE(m_overlays.HasBoardObjects());
@@ -119,6 +119,7 @@ TEST_F(GameOverlaysTest, FightClubResultEndsTheBoard) {
 
     // Result 2 ends the board at once, without a result banner.
     m_overlays.ShowFightClubResult(2);
+    EXPECT_EQ(m_overlays.GetFightClubBoardMode(), 0);
     EXPECT_FALSE(m_overlays.IsBoardShown());
     EXPECT_FALSE(m_overlays.IsResultShown());
     EXPECT_FALSE(m_overlays.HasBoardObjects());

@@ -303,6 +303,30 @@ TEST_F(GameSceneTest, SystemWindowChoiceIsTakenOnceAfterTheWindowHides) {
     EXPECT_EQ(system->choice, -1);
 }
 
+TEST_F(GameSceneTest, TheTelescopeViewTakesTheScreenAndInputOnlyWhenItsWindowExists) {
+    {
+        TestGameScene* scene = MakeScene();  // no telescope window
+        scene->OpenTelescope();
+        EXPECT_FALSE(scene->IsTelescopeOn());  // the field goes on
+        m_main.DeleteAllChildren();
+    }
+    RegisterWindowClass("Telescope_View_Window", [] {
+        return static_cast<CBaseWindow*>(new uitest::TestWindow("Telescope_View_Window"));
+    });
+    TestGameScene* scene = MakeScene();
+    auto* telescope = dynamic_cast<uitest::TestWindow*>(scene->Windows().Get("Telescope_View_Window"));
+    ASSERT_NE(telescope, nullptr);
+    scene->OpenTelescope();
+    EXPECT_TRUE(scene->IsTelescopeOn());
+    EXPECT_TRUE(telescope->IsVisibleInTree());
+    const int inputs = telescope->m_inputs, draws = telescope->m_draws;
+    Frame(scene);
+    EXPECT_EQ(telescope->m_inputs, inputs + 1);
+    EXPECT_EQ(telescope->m_draws, draws + 1);
+    scene->StartScreenFade();
+    EXPECT_FALSE(scene->IsTelescopeOn());
+}
+
 TEST_F(GameSceneTest, GameRequestAnswerAndQuitBox) {
     Connect();
     TestGameScene* scene = MakeScene();

@@ -37,6 +37,19 @@ protected:
                               kArrow = 0xFFC4;
 
     void BringUpUi(plat::IFontBackend& fonts) {
+        BringUpAnimations(fonts);
+        WriteFrames();
+        qmtest::TableBuilder names(4, 2);
+        names.Text(0).Define(1, kColInt, 4);
+        const char* const rows[] = {"ToolTip_Window", "Number_Input_Window", "CommonIcons", "Unused"};
+        const uint32_t indexes[] = {kToolTipAni, kNumberAni, kIconsAni, 99};
+        for (int i = 0; i < 4; ++i) names.Set(0, i, rows[i]).Set(1, i, indexes[i]);
+        StartPlay(names.Layout());
+    }
+
+    // The pictures, fonts, text renderer and animation managers, with the
+    // animations read from the fixture's folder.
+    void BringUpAnimations(plat::IFontBackend& fonts) {
         BringUpPictures();
         m_fonts = std::make_unique<FontsOn>(fonts);
         ASSERT_TRUE(m_fonts->Ok());
@@ -47,12 +60,10 @@ protected:
         g_config.m_folders[FOLDER_ANIMATION] = m_dir.Path();
         g_pAniMgr = &m_anis;
         m_aniHooks = std::make_unique<ScopedAniObjectHooks>(AniObjectHooks());
-        WriteFrames();
-        qmtest::TableBuilder names(4, 2);
-        names.Text(0).Define(1, kColInt, 4);
-        const char* const rows[] = {"ToolTip_Window", "Number_Input_Window", "CommonIcons", "Unused"};
-        const uint32_t indexes[] = {kToolTipAni, kNumberAni, kIconsAni, 99};
-        for (int i = 0; i < 4; ++i) names.Set(0, i, rows[i]).Set(1, i, indexes[i]);
+    }
+
+    // The animation play manager over these animation names.
+    void StartPlay(const TablePlan& names) {
         m_database.Write(PLAY_NAME_TABLE_FILE, names);
         g_pAniPlayMgr = &m_play;
         ASSERT_TRUE(m_play.Init());

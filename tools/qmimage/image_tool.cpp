@@ -15,6 +15,8 @@
 #include "graphics/span_image_format.h"
 #include "graphics/sprite_grid.h"
 #include "platform/bmp_file.h"
+#include "platform/codepage.h"
+#include "platform/font.h"
 #include "platform/paths.h"
 
 namespace {
@@ -340,12 +342,24 @@ int CmdDtxText(const Args& a) {
 // A picture drawn from a list, one command a line ('#' starts a comment):
 // "size W H" first, then "fill RRGGBB", "rect X Y W H RRGGBB",
 // "frame X Y W H RRGGBB [THICK]" and "gradient X Y W H RRGGBB RRGGBB [h|v]"
-// (left to right, or top to bottom with "v"). Shapes are clipped to the picture.
+// (left to right, or top to bottom with "v") and
+// "text X Y RRGGBB SIZE [bold] [centre|right] [shadow RRGGBB] \"WORDS\"": the
+// words (UTF-8 in the list, drawn as code page 932) in the game's Gothic face
+// with a cell SIZE pixels high whose top is at Y, starting at X (centred on X,
+// or ending at X), without smoothing, as the game draws its text; a shadow
+// lies one pixel right and down. Shapes are clipped to the picture.
 constexpr long kDrawMaxSide = 4096;
+constexpr long kTextMinSize = 8;
+constexpr long kTextMaxSize = 64;
 
 class DrawList {
 public:
     explicit DrawList(RgbPicture& pic) : m_pic(pic) {}
+    ~DrawList() {
+        for (auto& [key, font] : m_fonts) plat::DeleteObject(font);
+    }
+    DrawList(const DrawList&) = delete;
+    DrawList& operator=(const DrawList&) = delete;
 
     // One line; false with the reason in error.
     bool Line(const std::string& line, std::string& error) {
@@ -390,6 +404,8 @@ public:
             if (!s.eof() && (!(s >> way) || (way != "h" && way != "v")))
                 return Error(error, "the gradient's way must be h or v");
             Gradient(x, y, w, h, colour, to, way == "v");
+        } else if (word == "text") {
+            return TextLine(s, error);
         } else {
             return Error(error, "unknown command '" + word + "'");
         }
@@ -397,6 +413,67 @@ public:
     }
 
 private:
+    // The rest of a "text" line after its word.
+    bool TextLine(std::istringstream& s, std::string& error) {
+        static const char* const kUsage =
+            "expected: text X Y RRGGBB SIZE [bold] [centre|right] [shadow RRGGBB] \"WORDS\"";
+        long x = 0, y = 0, size = 0;
+        uint32_t colour = 0, shadowColour = 0;
+        if (!(s >> x >> y) || x < -kDrawMaxSide || x > kDrawMaxSide || y < -kDrawMaxSide ||
+            y > kDrawMaxSide || !Colour(s, colour) || !(s >> size))
+            return Error(error, kUsage);
+        if (size < kTextMinSize || size > kTextMaxSize)
+            return Error(error, "the text's size must be 8 to 64");
+        bool bold = false, shadow = false;
+        char align = 'l';
+        std::string option;
+        while (s >> std::ws && s.peek() != '"' && s >> option) {
+            if (option == "bold") {
+                bold = true;
+            } else if (option == "centre" || option == "right") {
+                align = option[0];
+            } else if (option == "shadow") {
+                if (!Colour(s, shadowColour)) return Error(error, kUsage);
+                shadow = true;
+            } else {
+                return Error(error, "unknown text option '" + option + "'");
+            }
+        }
+        std::string rest;
+        std::getline(s, rest);
+        const size_t close = rest.find('"', 1);
+        if (rest.empty() || rest[0] != '"' || close == std::string::npos)
+            return Error(error, "the words go between double quotes");
+        const std::string words = rest.substr(1, close - 1);
+        std::istringstream after(rest.substr(close + 1));
+        if (!End(after, error)) return false;
+        if (words.empty()) return Error(error, "no words between the quotes");
+        const std::string text = plat::FromUtf8(plat::CP_SHIFT_JIS, words);
+        if (plat::ToUtf8(plat::CP_SHIFT_JIS, text) != words)
+            return Error(error, "the words are not UTF-8 of characters code page 932 has");
+        plat::HFONT font = Font(int(size), bold);
+        if (!font) return Error(error, "no Gothic font to draw text with");
+        const long width = plat::GetTextExtent(font, text.data(), text.size());
+        if (align == 'c') x -= width / 2;
+        if (align == 'r') x -= width;
+        if (shadow) Words(font, x + 1, y + 1, text, shadowColour);
+        Words(font, x, y, text, colour);
+        return true;
+    }
+    plat::HFONT Font(int size, bool bold) {
+        auto [it, added] = m_fonts.try_emplace({size, bold}, nullptr);
+        if (added) it->second = plat::CreateFontA(size, bold ? 700 : 400, false);
+        return it->second;
+    }
+    // Draws the text's ink into a mask the picture's size, then colours it in.
+    void Words(plat::HFONT font, long x, long y, const std::string& text, uint32_t colour) {
+        std::vector<uint16_t> mask(m_pic.pixels.size(), 0);
+        const plat::PixelBuffer target{mask.data(), int(m_pic.width * 2), int(m_pic.width),
+                                       int(m_pic.height)};
+        plat::TextOutA(font, target, int(x), int(y), text.data(), text.size(), 1);
+        for (size_t i = 0; i < mask.size(); ++i)
+            if (mask[i]) m_pic.pixels[i] = colour;
+    }
     static bool Error(std::string& error, const std::string& what) {
         error = what;
         return false;
@@ -445,6 +522,7 @@ private:
     }
 
     RgbPicture& m_pic;
+    std::map<std::pair<int, bool>, plat::HFONT> m_fonts;
 };
 
 int CmdDraw(const Args& a) {
@@ -452,6 +530,8 @@ int CmdDraw(const Args& a) {
     const std::string& list = a.positional[1];
     std::ifstream in(plat::MapPath(list));
     if (!in) return Fail("cannot read " + list);
+    // The words are the game's text: code page 932, whatever the game was last set to.
+    const plat::ScopedCodePage codePage(plat::CP_SHIFT_JIS);
     RgbPicture pic;
     DrawList draw(pic);
     std::string line, error;

@@ -10,7 +10,8 @@
 //   qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]
 //       a texture image holding a multi-frame picture
 //   qmimage draw OUT.bmp LIST.txt
-//       a 24-bit picture drawn from a list of shapes (size, fill, rect, frame, gradient)
+//       a 24-bit picture drawn from a list of shapes (size, fill, rect, frame, gradient,
+//       text in the game's font)
 //   qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]
 //       prints the structure the program reads; --bmp draws it into a picture
 //

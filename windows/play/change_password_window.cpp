@@ -34,12 +34,8 @@ CChangePasswordWindow::~CChangePasswordWindow() = default;
 
 bool CChangePasswordWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(CHANGE_PASSWORD_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, CHANGE_PASSWORD_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) {
-        m_pAniObject->SetMotion(0);
-        m_pAniObject->SetDirection(2);
-    }
+    const uint32_t image =
+        CreateWithLayoutPicture(this, CHANGE_PASSWORD_WINDOW_NAME, CHANGE_PASSWORD_WINDOW_IMAGE);
     m_confirm.Assign(MakeChildButton("CHANGEPASS_WIN_CONFIRM", this, image, 1));
     m_cancel.Assign(MakeChildButton("CHANGEPASS_WIN_CANCEL", this, image, 2));
     for (int i = 0; i < kBoxCount; ++i)

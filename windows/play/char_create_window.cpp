@@ -15,6 +15,7 @@
 #include "graphics/rich_text.h"
 #include "graphics/text_renderer.h"
 #include "net/game_session.h"
+#include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "ui/edit_mgr.h"
 #include "ui/message_box.h"
@@ -29,8 +30,6 @@ constexpr char kImage[] = "Create_Char_Window";
 constexpr char kButtonImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowEmptyName = 20, kRowCreating = 21;
-// The option byte the character drawing reads; forced on while this window draws.
-constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kHintColumn = 1;
 // The player resource column of a type's portrait animation.
@@ -235,6 +234,13 @@ void CCharCreateWindow::SetControlsTakeInput(bool on) {
                         on);
 }
 
+void CCharCreateWindow::EndWait() {
+    m_waiting = 0;
+    SetInputOn(true);
+    if (CMessageBox* box = GetMessageBox()) box->Hide();
+    SetControlsTakeInput(true);
+}
+
 void CCharCreateWindow::SubmitCreate() {
     if (g_pEditMgr) g_pEditMgr->EnableIme(false);
     CEditBox* box = GetNameBox();
@@ -252,6 +258,7 @@ void CCharCreateWindow::SubmitCreate() {
     }
     GameSession().RequestCharCreate(m_resourceId, name);
     m_waiting = 1;
+    m_requestStart = plat::timeGetTime();
     SetInputOn(false);
 }
 
@@ -284,14 +291,21 @@ bool CCharCreateWindow::Update() {
     if (!self) return true;
     if (m_type >= 0 && m_type < kMaxTypes && m_previews[m_type]) m_previews[m_type]->Update();
     CGameSession& session = GameSession();
+    if (m_waiting && !session.IsNoticePending() &&
+        (!session.CanQueue() || plat::timeGetTime() - m_requestStart > SESSION_ANSWER_WAIT_MS)) {
+        // No answer will come (the connection is gone or the time is up).
+        EndWait();
+        ShowOkMessageBox(GetTableText(kTextTable, SESSION_ANSWER_TIMED_OUT_ROW));
+        return true;
+    }
     if (m_waiting && session.IsNoticePending()) {
+        if (session.m_noticeValue == 0) {
+            EndWait();
+            return true;
+        }
         m_waiting = 0;
         SetInputOn(true);
-        CMessageBox* box = GetMessageBox();
-        if (session.m_noticeValue == 0) {
-            if (box) box->Hide();
-            SetControlsTakeInput(true);
-        } else if (box) {
+        if (CMessageBox* box = GetMessageBox()) {
             box->SetButtons(true, false, 0);
             box->CentreOnScreen();
             box->Show();
@@ -316,8 +330,8 @@ bool CCharCreateWindow::Update() {
 }
 
 bool CCharCreateWindow::Draw() {
-    const uint8_t option = g_options.GetByte(kDrawOption);
-    g_options.SetByte(kDrawOption, 1);
+    const uint8_t option = g_options.GetByte(OPT_SCENE_FORCED);
+    g_options.SetByte(OPT_SCENE_FORCED, 1);
     CEditBox* nameBox = GetNameBox();
     CBaseWindow* messageBox = GetMessageBox();
     // The name box and the message box are drawn last, over the rest.
@@ -328,7 +342,7 @@ bool CCharCreateWindow::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
-        g_options.SetByte(kDrawOption, option);
+        g_options.SetByte(OPT_SCENE_FORCED, option);
         return true;
     }
     if (messageBox) messageBox->SetDrawOn(boxShown);
@@ -368,7 +382,7 @@ bool CCharCreateWindow::Draw() {
             g_pTextRenderer->DrawWrappedString(0, 234, 517, 50, 3, description, 0, kWhite, 1, true);
     if (nameBox && nameShown) nameBox->Draw();
     if (messageBox && boxShown) messageBox->Draw();
-    g_options.SetByte(kDrawOption, option);
+    g_options.SetByte(OPT_SCENE_FORCED, option);
     return true;
 }
 

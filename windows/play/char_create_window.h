@@ -86,6 +86,9 @@ private:
     void OpenNameBox();
     void CloseNameBox();
     void SetControlsTakeInput(bool on);
+    // The request is over without an accepting answer: the wait box goes and
+    // the controls come back.
+    void EndWait();
 
     CDataTable m_types;
     CDataTable m_hints;
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<CAniObject> m_previews[kMaxTypes];
     std::unique_ptr<CAniObject> m_portraits[kMaxTypes];
     uint8_t m_waiting = 0;
+    uint32_t m_requestStart = 0;
     uint8_t m_nameBoxOpen = 0;
     uint8_t m_busy = 0;
     CWeakRef m_nameBox;

@@ -18,6 +18,7 @@
 #include "graphics/text_renderer.h"
 #include "net/game_session.h"
 #include "net/handlers/login_records.h"
+#include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
 #include "ui/message_box.h"
@@ -34,8 +35,6 @@ namespace {
 constexpr char kImage[] = "Select_Char_Window";
 constexpr int kTextTable = 14;
 constexpr int kRowHintSelect = 30, kRowNoSelection = 35, kRowDeleting = 34, kRowDeleteQuestion = 36;
-// The option byte the character drawing reads; forced on while this window draws.
-constexpr size_t kDrawOption = 32;
 constexpr uint32_t kWhite = 0xFFFFFF;
 // Characters whose byte lies in this range need the confirmation text to be deleted.
 constexpr uint8_t kProtectedFirst = 11, kProtectedLast = 20;
@@ -322,6 +321,11 @@ void CCharSelectWindow::EnterGame() {
     m_entering = 1;
 }
 
+void CCharSelectWindow::SetAction(int32_t action) {
+    m_result = action;
+    if (action == CHAR_SELECT_NONE) m_entering = 0;
+}
+
 void CCharSelectWindow::GoBack() {
     m_result = CHAR_SELECT_BACK;
     GameSession().m_loginFlow = 0;
@@ -368,6 +372,7 @@ void CCharSelectWindow::SendDelete(int32_t index, const char* confirmation) {
     GameSession().RequestCharDelete(m_names[index], confirmation);
     CopyRecordText(m_deletingName, m_names[index]);
     m_deleting = 1;
+    m_deleteStart = plat::timeGetTime();
     ShowButtons(false);
 }
 
@@ -418,6 +423,15 @@ bool CCharSelectWindow::Update() {
                 ShowButtons(true);
         }
     }
+    if (m_deleting && !session.IsNoticePending() &&
+        (!session.CanQueue() || plat::timeGetTime() - m_deleteStart > SESSION_ANSWER_WAIT_MS)) {
+        // No answer will come (the connection is gone or the time is up): the
+        // character and its files stay.
+        m_deleting = 0;
+        m_deletingName[0] = '\0';
+        ShowButtons(true);
+        ShowOkMessageBox(GetTableText(kTextTable, SESSION_ANSWER_TIMED_OUT_ROW));
+    }
     if (m_deleting && session.IsNoticePending()) {
         m_deleting = 0;
         ShowButtons(true);
@@ -464,8 +478,8 @@ void CCharSelectWindow::DrawCharacter(int index, int32_t x, int32_t y) {
 }
 
 bool CCharSelectWindow::Draw() {
-    const uint8_t option = g_options.GetByte(kDrawOption);
-    g_options.SetByte(kDrawOption, 1);
+    const uint8_t option = g_options.GetByte(OPT_SCENE_FORCED);
+    g_options.SetByte(OPT_SCENE_FORCED, 1);
     // The two dialogs are drawn last, over the characters.
     CBaseWindow* dialogs[2] = {GetDeleteBox(), GetConfirmWindow()};
     bool shown[2] = {};
@@ -477,7 +491,7 @@ bool CCharSelectWindow::Draw() {
     CWeakRef self(this);
     CBaseWindow::Draw();
     if (!self) {
-        g_options.SetByte(kDrawOption, option);
+        g_options.SetByte(OPT_SCENE_FORCED, option);
         return true;
     }
     for (int i = 0; i < 2; ++i)
@@ -510,7 +524,7 @@ bool CCharSelectWindow::Draw() {
     }
     for (int i = 0; i < 2; ++i)
         if (dialogs[i] && shown[i]) dialogs[i]->Draw();
-    g_options.SetByte(kDrawOption, option);
+    g_options.SetByte(OPT_SCENE_FORCED, option);
     return true;
 }
 

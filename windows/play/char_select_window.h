@@ -48,7 +48,9 @@ public:
     bool IsListReady() override { return m_listReady != 0; }
     void SetListReady(bool ready) override { m_listReady = ready ? 1 : 0; }
     int32_t GetAction() override { return m_result; }
-    void SetAction(int32_t action) override { m_result = action; }
+    // Taking the choice back (CHAR_SELECT_NONE) also ends the wait for an
+    // entry: the scene gave it up.
+    void SetAction(int32_t action) override;
     // On: Select (with a character selected), Back, Delete and, below six
     // characters, Make take input. Off: the four show without taking any.
     void ShowButtons(bool show) override;
@@ -122,6 +124,7 @@ private:
     int32_t m_confirmIndex = -1;
     // The character whose deletion waits for the server's answer.
     char m_deletingName[kNameSize] = {};
+    uint32_t m_deleteStart = 0;
     char m_message[kHintSize] = {};
     std::unique_ptr<CCharListMsg> m_list;
 };

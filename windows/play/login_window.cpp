@@ -95,9 +95,7 @@ CInsertAccountWindow::~CInsertAccountWindow() {
 
 bool CInsertAccountWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(LOGIN_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, LOGIN_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) m_pAniObject->SetDirection(2);
+    const uint32_t image = CreateWithLayoutPicture(this, LOGIN_WINDOW_NAME, LOGIN_WINDOW_IMAGE);
     for (int i = 0; i < kButtonCount; ++i) {
         CButton* button = MakeChildButton(kButtons[i].name, this, image, kButtons[i].motion);
         m_buttons[i].Assign(button);

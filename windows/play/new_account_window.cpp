@@ -64,12 +64,7 @@ CNewAccountWindow::~CNewAccountWindow() = default;
 
 bool CNewAccountWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(NEW_ACCOUNT_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, NEW_ACCOUNT_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) {
-        m_pAniObject->SetMotion(0);
-        m_pAniObject->SetDirection(2);
-    }
+    const uint32_t image = CreateWithLayoutPicture(this, NEW_ACCOUNT_WINDOW_NAME, NEW_ACCOUNT_WINDOW_IMAGE);
     for (int i = 0; i < kBoxCount; ++i)
         m_boxes[i].Assign(MakeLoginEditBox(this, "NEWACCOUNT_WIN_EDIT", kBoxLimit[i], kBoxMasked[i]));
     for (int i = 0; i < kButtonCount; ++i)

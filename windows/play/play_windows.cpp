@@ -1,6 +1,7 @@
 #include "windows/play/play_windows.h"
 
 #include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
 #include "core/app_state.h"
 #include "core/config.h"
 #include "core/frame_hooks.h"
@@ -36,6 +37,16 @@ void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput
             button->SetDrawOn(true);
         }
     }
+}
+
+uint32_t CreateWithLayoutPicture(CBaseWindow* window, const char* name, const char* layout) {
+    const uint32_t image = FindAniByName(layout);
+    window->CreateNamedWithAni(WINDOW_DRAG_TYPE, name, image, image == 0);
+    if (CAniObject* picture = window->GetAniObject()) {
+        picture->SetMotion(0);
+        picture->SetDirection(2);
+    }
+    return image;
 }
 
 void CentreWindow(CBaseWindow* window) {

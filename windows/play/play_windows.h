@@ -11,6 +11,12 @@ class CBaseWindow;
 class CButton;
 class CEditBox;
 
+// How long a window of the way in waits for the server's answer to its
+// request before it gives up with an OK box.
+inline constexpr uint32_t SESSION_ANSWER_WAIT_MS = 60000;
+// Text table 14's row of that box.
+inline constexpr int SESSION_ANSWER_TIMED_OUT_ROW = 278;
+
 // An OK box with the text, added to the window manager and activated
 // (nothing without a window manager).
 void ShowOkMessageBox(const char* text);
@@ -19,6 +25,10 @@ void ShowOkMessageBox(const char* text);
 void ReconnectToLoginServer();
 // Buttons that take input, or that show without taking any (null ones skipped).
 void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput);
+// Makes the window under its identifier with the animation its layout names,
+// showing the picture (motion 0, direction 2: an image without a motion draws
+// nothing). Returns the animation, 0 when the layout has none.
+uint32_t CreateWithLayoutPicture(CBaseWindow* window, const char* name, const char* layout);
 // Centres the window on an 800 x 600 screen by its picture.
 void CentreWindow(CBaseWindow* window);
 // An input box of the log-in dialogs: white text, at most `limit`

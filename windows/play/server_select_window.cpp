@@ -38,9 +38,8 @@ CMultiServerWindow::~CMultiServerWindow() = default;
 
 bool CMultiServerWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(SERVER_SELECT_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, SERVER_SELECT_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) m_pAniObject->SetDirection(2);
+    const uint32_t image =
+        CreateWithLayoutPicture(this, SERVER_SELECT_WINDOW_NAME, SERVER_SELECT_WINDOW_IMAGE);
     m_confirm.Assign(MakeChildButton("SEL_SERVER_WIN_CONFIRM", this, image, 1));
     m_cancel.Assign(MakeChildButton("SEL_SERVER_WIN_CANCEL", this, image, 2));
     m_scrollBar.Assign(MakeChildScrollBar(this, "SELSERVER_WIN_SCROLLBAR",

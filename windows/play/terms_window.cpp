@@ -19,12 +19,7 @@ CStipulationWindow::~CStipulationWindow() = default;
 
 bool CStipulationWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(TERMS_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, TERMS_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) {
-        m_pAniObject->SetMotion(0);
-        m_pAniObject->SetDirection(2);
-    }
+    const uint32_t image = CreateWithLayoutPicture(this, TERMS_WINDOW_NAME, TERMS_WINDOW_IMAGE);
     m_scrollBar.Assign(
         MakeChildScrollBar(this, "STIPULATION_WIN_SCROLLBAR",
                            {"STIPULATION_WIN_SCROLL_BUTTON_UP", "STIPULATION_WIN_SCROLL_BUTTON_DN",

@@ -32,14 +32,7 @@ CTitleScreen::~CTitleScreen() = default;
 bool CTitleScreen::Create() {
     m_introFlag = 0;
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(TITLE_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, TITLE_WINDOW_NAME, image, image == 0);
-    // The picture is motion 0 of the layout's animation; without a motion
-    // the object draws nothing.
-    if (m_pAniObject) {
-        m_pAniObject->SetMotion(0);
-        m_pAniObject->SetDirection(2);
-    }
+    const uint32_t image = CreateWithLayoutPicture(this, TITLE_WINDOW_NAME, TITLE_WINDOW_IMAGE);
     m_choice = TITLE_CHOICE_NONE;
     for (int i = 0; i < 4; ++i) {
         CButton* button = MakeChildButton(kButtonName, this, image, uint8_t(i + 1));

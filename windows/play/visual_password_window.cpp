@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "ui/window_mgr.h"
+#include "windows/play/play_windows.h"
 
 namespace {
 
@@ -29,9 +30,18 @@ constexpr int kCharRows[KEYPAD_ROWS][KEYPAD_COLUMNS] = {
 constexpr int32_t kRowLeft[KEYPAD_ROWS] = {0, 11, 23, 38, 0};
 constexpr int32_t kBottomRowX[KEYPAD_COLUMNS] = {19, 77, 104, 131, 158, 185, 212, 239, 266, 0};
 
+// The first byte of a row of the text table (0 for none).
 int32_t FirstByte(int row) {
     const char* text = GetTableText(kTextTable, row);
     return text ? int32_t(static_cast<unsigned char>(text[0])) : 0;
+}
+
+// The key of a character row: its first byte when that is a printable ASCII
+// character, else none. Codes 1-4 are the control keys and a lead byte is
+// half a character: neither may come from the text table as a character.
+int32_t CharacterKey(int row) {
+    const int32_t code = FirstByte(row);
+    return code > ' ' && code < 0x7F ? code : KEY_NONE;
 }
 
 KeypadCell MakeCell(int32_t code, int32_t x, int32_t y) {
@@ -51,12 +61,8 @@ CVisualPasswordWindow::~CVisualPasswordWindow() {
 
 bool CVisualPasswordWindow::Create() {
     CBaseWindow::Create();
-    const uint32_t image = FindAniByName(VISUAL_PASSWORD_WINDOW_IMAGE);
-    CreateNamedWithAni(WINDOW_DRAG_TYPE, VISUAL_PASSWORD_WINDOW_NAME, image, image == 0);
-    if (m_pAniObject) {
-        m_pAniObject->SetMotion(0);
-        m_pAniObject->SetDirection(2);
-    }
+    const uint32_t image =
+        CreateWithLayoutPicture(this, VISUAL_PASSWORD_WINDOW_NAME, VISUAL_PASSWORD_WINDOW_IMAGE);
     m_cancel.Assign(MakeChildButton("VISUAL_PASS_WIN_CANCEL", this, image, 2));
     CreateHighlights();
     const CDisplaySettings& screen = GetDisplaySettings();
@@ -108,7 +114,7 @@ void CVisualPasswordWindow::ResetLayout() {
             const int textRow = kCharRows[row][column];
             if (!textRow) continue;
             const int32_t x = row == 4 ? kBottomRowX[column] : kRowLeft[row] + kStep * column;
-            m_cells[row][column] = MakeCell(FirstByte(textRow), x, kRowY[row]);
+            m_cells[row][column] = MakeCell(CharacterKey(textRow), x, kRowY[row]);
         }
     m_cells[4][0] = MakeCell(KEY_CASE, kBottomRowX[0], kRowY[4]);
     m_cells[4][8] = MakeCell(KEY_SHUFFLE, kBottomRowX[8], kRowY[4]);

@@ -130,8 +130,10 @@ int32_t CMonsterChar::GetFixedDirection() const {
     const int32_t row = ValidRow();
     return row < 0 ? -1 : FixedDirectionOfCode(ResourceTable()->GetInt(COL_FIXED_DIR, row));
 }
+// Without a resource manager these take their own defaults; a manager
+// without the table answers as for a bad row.
 bool CMonsterChar::GetFlag6() const {
-    if (!ResourceTable()) return true;
+    if (!g_pCharResourceMgr) return true;
     return ResourceInt(COL_MONSTER_FLAG6, 0) != 0;
 }
 int8_t CMonsterChar::GetValue7() const {
@@ -141,10 +143,10 @@ bool CMonsterChar::ReactsToHit() const {
     return ResourceInt(COL_MONSTER_NO_HIT, 0) == 0;
 }
 uint8_t CMonsterChar::GetValue11() const {
-    return uint8_t(ResourceInt(COL_MONSTER_VALUE11, ResourceTable() ? 0 : 1));
+    return uint8_t(ResourceInt(COL_MONSTER_VALUE11, g_pCharResourceMgr ? 0 : 1));
 }
 uint16_t CMonsterChar::GetValue8() const {
-    return uint16_t(ResourceInt(COL_MONSTER_VALUE8, ResourceTable() ? 0 : 1));
+    return uint16_t(ResourceInt(COL_MONSTER_VALUE8, g_pCharResourceMgr ? 0 : 1));
 }
 
 // ---- Pets ----
@@ -155,7 +157,8 @@ bool CPetChar::CreateController() {
 }
 
 void CPetChar::AddPetEffect(uint32_t resourceId) {
-    if (resourceId >= PET_EFFECT_FROM && m_pEffects) m_pEffects->AddEffect(0, 0, 1, PET_EFFECT_ANI, 0, 2);
+    if (resourceId >= PET_EFFECT_FROM && m_pEffects)
+        m_pEffects->AddEffect(PET_EFFECT_KEY, 0, 1, PET_EFFECT_ANI, 0, 2);
 }
 
 bool CPetChar::Setup(uint32_t resourceId, CMap* map, uint32_t objectId, uint32_t creationArg,

@@ -37,6 +37,7 @@ inline constexpr uint32_t CHAR_NPC_BASE = 2200000;
 // Pets from this resource id on carry an extra effect animation.
 inline constexpr uint32_t PET_EFFECT_FROM = 2100654;
 inline constexpr uint32_t PET_EFFECT_ANI = 4807;
+inline constexpr uint32_t PET_EFFECT_KEY = 256;  // the pet effect's first key
 
 inline constexpr size_t CHAR_TEXT_SIZE = 64;   // info, club, title and name texts
 inline constexpr size_t CHAR_SIGN_SIZE = 100;  // the sign text

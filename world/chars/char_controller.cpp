@@ -1,6 +1,7 @@
 #include "world/chars/char_controller.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -18,6 +19,7 @@
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
 #include "world/chars/char_steps.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 #include "world/map/path_finder.h"
@@ -36,6 +38,65 @@ constexpr float DASH_STEP = 20.0f;
 constexpr double DEGREES_TO_RADIANS = 0.01745328888888889;
 constexpr uint16_t CELL_UNDER_ROOF = 0x0004;
 constexpr int MAX_EQUIP_POSITION = 13;
+constexpr uint16_t NO_ANIMATION = 10000;
+// An item's effect turns with the character that wears it.
+constexpr int32_t EQUIP_EFFECT_KIND = 4;
+
+// Columns of the item set table.
+enum : int {
+    SET_COL_ITEM = 1,          // u32: the item id the set is found by
+    SET_COL_FIRST_MEMBER = 3,  // 3-15: the member items, one for each mask bit
+    SET_MEMBERS = 13,
+    SET_COL_FIRST_BONUS = 16,  // 16-24: signed bonus values of the complete set
+    SET_COL_FULL_MASK = 25,    // 16-bit mask of the members the complete set needs
+};
+
+bool WearsItem(const CCharData& data, uint32_t itemId) {
+    for (int p = 1; p <= MAX_EQUIP_POSITION; ++p)
+        if (data.m_items[p] && data.m_items[p]->GetItemId() == itemId) return true;
+    return false;
+}
+
+// Whether the worn items complete the set of the row: every member its mask
+// names (a column holding an item id) is worn; an empty mask completes nothing.
+bool CompletesSet(const CDataTable& sets, int row, const CCharData& data) {
+    const uint32_t mask = sets.GetInt(SET_COL_FULL_MASK, row) & 0xFFFFu;
+    if (!mask) return false;
+    for (int k = 0; k < SET_MEMBERS; ++k) {
+        if (!(mask & (1u << k))) continue;
+        const uint32_t member = sets.GetInt(SET_COL_FIRST_MEMBER + k, row);
+        if (member && !WearsItem(data, member)) return false;
+    }
+    return true;
+}
+
+// The bonuses of every set a worn item belongs to and the worn items
+// complete. A set may have a row for each of its members: a set (its member
+// list) counts once however many of its rows the worn items reach.
+void ComputeSetBonuses(CCharData& data) {
+    std::fill(std::begin(data.m_setBonus), std::end(data.m_setBonus), 0);
+    const CDataTable* sets = g_pItemTableMgr ? g_pItemTableMgr->GetSetTable() : nullptr;
+    if (!sets) return;
+    using Members = std::array<uint32_t, SET_MEMBERS>;
+    std::vector<Members> counted;
+    for (int p = 1; p <= MAX_EQUIP_POSITION; ++p) {
+        if (!data.m_items[p]) continue;
+        const uint32_t itemId = data.m_items[p]->GetItemId();
+        for (int row = 0; row < sets->GetRowCount(); ++row) {
+            if (sets->GetInt(SET_COL_ITEM, row) != itemId) continue;
+            Members members;
+            for (int k = 0; k < SET_MEMBERS; ++k)
+                members[size_t(k)] = sets->GetInt(SET_COL_FIRST_MEMBER + k, row);
+            if (std::find(counted.begin(), counted.end(), members) == counted.end()) {
+                counted.push_back(members);
+                if (CompletesSet(*sets, row, data))
+                    for (int k = 0; k < SET_BONUS_COUNT; ++k)
+                        data.m_setBonus[k] += int8_t(sets->GetSignedInt(SET_COL_FIRST_BONUS + k, row));
+            }
+            break;
+        }
+    }
+}
 
 ITeamDisplay* TeamDisplay() {
     CBaseWindow* window = g_pWindowMgr ? g_pWindowMgr->FindWindowByName(kMiniTeamWindow) : nullptr;
@@ -406,6 +467,10 @@ void CCharAction::Die() {
     if (ani && ani->IsMotionMissing(uint8_t(MOTION_DEAD), -1)) ani->Stop();
 }
 
+void CCharAction::CheckStance() {
+    if (CCharData* data = Data()) SetRunning(data->m_stance != 0);
+}
+
 void CPlayerCharAction::Die() {
     CCharData* data = Data();
     if (!data || data->m_motion == MOTION_DEAD) return;
@@ -583,6 +648,85 @@ bool CCharController::UseEffectItem(uint32_t itemId, uint32_t remainingMs) {
     return true;
 }
 
+void CCharController::RebuildTimedItems() {
+    if (!m_pData || m_rebuilding) return;
+    m_rebuilding = 1;
+    // The worn items come off the old look, the timed ones with what they had left...
+    struct WornItem {
+        int position;
+        std::unique_ptr<CItemObject> item;
+        bool timed;
+        uint32_t left;
+    };
+    std::vector<WornItem> worn;
+    for (int p = 1; p <= MAX_EQUIP_POSITION; ++p) {
+        if (!m_pData->m_items[p]) continue;
+        WornItem w{p, std::move(m_pData->m_items[p]), false, 0};
+        for (size_t i = 0; i < m_timedItems.size(); ++i)
+            if (m_timedItems[i] == w.item.get()) {
+                w.timed = true;
+                w.left = m_timedLeft[i];
+            }
+        worn.push_back(std::move(w));
+    }
+    m_timedItems.clear();
+    m_timedLeft.clear();
+    if (ICharEffectList* effects = m_pOwner ? m_pOwner->GetEffects() : nullptr)
+        for (const auto& [key1, key2] : m_equipEffects) effects->RemoveEffect(key1, key2);
+    m_equipEffects.clear();
+    // ...and go on again.
+    for (WornItem& w : worn) {
+        if (w.timed) {
+            m_timedItems.push_back(w.item.get());
+            m_timedLeft.push_back(w.left);
+        }
+        m_pData->m_items[w.position] = std::move(w.item);
+    }
+    m_rebuilding = 0;
+    RefreshEquipmentEffects();
+}
+
+void CCharController::RefreshEquipmentEffects() {
+    if (!m_pData || m_rebuilding) return;
+    ComputeSetBonuses(*m_pData);
+
+    if (ICharEffectList* effects = m_pOwner ? m_pOwner->GetEffects() : nullptr) {
+        struct Wanted {
+            std::pair<uint32_t, uint32_t> key;
+            uint16_t animation, motion;
+            uint8_t direction;
+        };
+        std::vector<Wanted> wanted;
+        for (int p = 1; p <= MAX_EQUIP_POSITION; ++p) {
+            const CItemObject* item = m_pData->m_items[p].get();
+            Wanted w{};
+            if (!item || !item->GetResourceRef44(&w.animation, &w.motion, &w.direction) || w.animation == 0 ||
+                w.animation == NO_ANIMATION)
+                continue;
+            w.key = {item->GetItemId() + EQUIP_EFFECT_KEY_BASE, uint32_t(p)};
+            wanted.push_back(w);
+        }
+        // The effects of items no longer worn go; those of new ones come.
+        for (const auto& key : m_equipEffects)
+            if (std::none_of(wanted.begin(), wanted.end(), [&](const Wanted& w) { return w.key == key; }))
+                effects->RemoveEffect(key.first, key.second);
+        m_equipEffects.clear();
+        for (const Wanted& w : wanted) {
+            if (!effects->HasEffect(w.key.first, w.key.second))
+                effects->AddEffect(w.key.first, w.key.second, EQUIP_EFFECT_KIND, w.animation, w.motion,
+                                   w.direction);
+            if (effects->HasEffect(w.key.first, w.key.second)) m_equipEffects.push_back(w.key);
+        }
+    }
+
+    // The user's own character's equipment windows, those there are.
+    CCharAction* action = Action();
+    if (action && m_pOwner && g_pCharMgr && g_pCharMgr->GetPlayer() == m_pOwner)
+        for (int slot : {HUD_CHAR_INFO, HUD_EQUIP})
+            if (auto* display = dynamic_cast<IEquipmentDisplay*>(action->HudWindow(slot)))
+                display->RefreshEquipment();
+}
+
 void CCharController::UpdateController(uint32_t elapsedMs) {
     ProcessMessages();
     if (m_pHolder) m_pHolder->Update();
@@ -647,6 +791,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                     v[34] = block->m_group40Words[0];
                     v[35] = block->m_group40Words[1];
                 }
+                if (Action()) Action()->CheckStance();
             }
             return true;
         case CHAR_EVENT_CHANNEL:
@@ -665,8 +810,13 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             m_followSource = 0;
             return true;
         case MSG_TARGET_TEXT:
-            if (auto* status = dynamic_cast<CTargetTextMsg*>(payload))
-                data->m_buffs[0].push_back(status->m_d);
+            if (auto* status = dynamic_cast<CTargetTextMsg*>(payload)) {
+                // One entry per status, in a list of bounded size.
+                std::vector<uint32_t>& list = data->m_buffs[0];
+                if (list.size() < MAX_BUFF_ENTRIES &&
+                    std::find(list.begin(), list.end(), status->m_d) == list.end())
+                    list.push_back(status->m_d);
+            }
             return true;
         case MSG_THREE_VALUES:
             if (auto* status = dynamic_cast<CThreeValuesMsg*>(payload))
@@ -757,6 +907,12 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             return true;
         case 47:  // an inventory item
             AddItemFromPayload(payload);
+            return true;
+        case MSG_STORED_ITEM:
+            if (auto* record = dynamic_cast<CStoredItemMsg*>(payload)) PutIntoDepositWindow(*record);
+            return true;
+        case MSG_ITEM_VALUE_53:
+            if (auto* record = dynamic_cast<CItemValueMsg*>(payload)) RefreshDepositWindow(record->m_value);
             return true;
         case MSG_COMBO_TARGET:
             if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))

@@ -8,6 +8,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/iso_view.h"
@@ -31,6 +32,7 @@ class CSkillAction;
 class CSkillActionMsg;
 class CSkillHitMsg;
 class CInvenItemMsg;
+class CStoredItemMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -165,6 +167,12 @@ enum : int {
 
 // Lists of status objects a character carries (one shown object per list).
 inline constexpr int ATTACHED_LISTS = 7;
+// Abnormal statuses one buff list holds at most.
+inline constexpr size_t MAX_BUFF_ENTRIES = 64;
+// The bonus values a complete item set gives.
+inline constexpr int SET_BONUS_COUNT = 9;
+// An equipped item's effect is kept under (item id + this, equip position).
+inline constexpr uint32_t EQUIP_EFFECT_KEY_BASE = 1000000;
 
 // A status object attached to a character: it follows the character and is
 // drawn with it; its Update answers false once it has ended.
@@ -173,6 +181,9 @@ public:
     explicit CCharStatusObject(uint32_t statusId) : m_statusId(statusId) {}
     // Moves with the character (map units).
     virtual void Follow(int32_t, int32_t) {}
+    // The server's hit mark for a target (state event 96); objects that
+    // show no marks ignore it.
+    virtual void AddHitMark(uint32_t targetId, uint16_t value) { (void)targetId, (void)value; }
 
     uint32_t m_statusId;
     uint32_t m_value = 0;
@@ -262,6 +273,9 @@ public:
     std::unique_ptr<CSlotObjectMgr> m_pContainer;
     // A byte the windows set and read.
     uint8_t m_byte60 = 0;
+    // The bonuses of the item sets the worn items complete (the equipment
+    // effects compute them).
+    int32_t m_setBonus[SET_BONUS_COUNT] = {};
 
     // ---- Learned skills, combos and action delays (char_skills.cpp) ----
     static constexpr int32_t MAX_SKILLS = 256;
@@ -303,6 +317,9 @@ public:
     // The id/value list (list B): the value of an id, 0 when absent.
     uint16_t GetValueById(uint32_t id) const;
     void RecomputeHighest();
+    // The weapon (equipment position 2) is told of a strike (1) or its end
+    // (0) through its hit hook, when it has one.
+    void NotifyEquippedItem(uint32_t value);
 
     int32_t m_skillCount = 0;
     uint32_t m_skillRows[MAX_SKILLS] = {};
@@ -418,6 +435,10 @@ public:
     void ReleaseClaimedCell();
     void RefreshAttachedObjects();
     void DrawAttachedObjects();
+
+    // The run/walk switch follows the stance byte of the data (a battle
+    // stance runs); nothing changes while they agree.
+    void CheckStance();
 
     // Dashes to a tile (a start), or steps a running dash (-1, -1).
     void Dash(int32_t tileX, int32_t tileY);
@@ -555,7 +576,13 @@ public:
     void TakeOff(int position);
     // A timed effect item: true when made and worn.
     bool UseEffectItem(uint32_t itemId, uint32_t remainingMs);
-    void RefreshEquipmentEffects() {}
+    // The character's look changed: the worn items are put on again (their
+    // effects made anew), the timed ones with the time they had left.
+    void RebuildTimedItems();
+    // Recomputes what the worn items give: the bonuses of complete item
+    // sets, the effects of the items in the effect list (when the character
+    // has one) and, for the user's own character, its equipment windows.
+    void RefreshEquipmentEffects();
     bool IsTeamMember(const char* name);
     bool IsStatus9Set() const;
     // Walking orders (events 64, 65 and server code 100, 73-75): a walk to a
@@ -595,6 +622,10 @@ public:
     // The character with the id stands within 8 tiles (the answer is kept a
     // second once given).
     bool NearTarget(uint32_t charId);
+    // Whether the character may wear the item: its types and up to four
+    // requirements (level, the item's skill, attributes); a refusal leaves
+    // its text in message.
+    bool CanEquipItem(CItemObject* item, char* message, size_t capacity) const;
 
     // The skill waiting for the server's answer (set by a use).
     uint8_t m_pendingUseFlag = 0;
@@ -634,13 +665,24 @@ public:
     CItemObject* AddItemFromRecord(const CInvenItemMsg& record);
     // The same for an event's payload (ignored unless an inventory item record).
     void AddItemFromPayload(CMsgData* payload);
+    // A stored item of the server (event 52), filled as an inventory item
+    // but kept out of the inventory, goes to the deposit window, made when
+    // missing; false when there is no item or no window to take it.
+    bool PutIntoDepositWindow(const CStoredItemMsg& record);
+    // Event 53: the deposit window, when there is one, shows the value.
+    bool RefreshDepositWindow(uint32_t value);
+    // The speech window shows "name : text".
+    void ShowSpeech(const char* name, const char* text);
     bool RemoveItem(uint32_t itemId);
+    // The inventory window of the user's own character shows the items again.
+    void RefreshInventoryWindow() const;
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;
     bool IsSameClub(CChar* other) const;
     // The server's state event (message 83): 84 plays the spark over the
-    // character. False for a kind nothing here takes.
-    bool OnServerEvent(uint32_t code);
+    // character; 96 gives the hit mark (target id, value) to the character's
+    // ring object. False for a kind nothing here takes.
+    bool OnServerEvent(uint32_t code, uint32_t value = 0, uint16_t extra = 0);
 
     uint8_t m_comboReady = 0;
     uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;
@@ -669,6 +711,8 @@ public:
     uint8_t m_rebuilding = 0;
     std::vector<uint32_t> m_timedLeft;
     std::vector<CItemObject*> m_timedItems;  // worn items of the data
+    // The keys of the item effects this controller put in the effect list.
+    std::vector<std::pair<uint32_t, uint32_t>> m_equipEffects;
     // Hit counters and ratio (the animation nodes).
     int32_t m_firstHits = 0, m_secondHits = 0;
     float m_ratio = 0;

@@ -23,6 +23,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_windows.h"
 
@@ -159,15 +160,7 @@ void CCharMgr::ShowCharAction(uint32_t charId, uint32_t subCode, bool fromQueue)
     CChar* c = GetChar(charId);
     if (!c) return;
     if (subCode == 6) {
-        if (!g_pWindowMgr) return;
-        CBaseWindow* notice = g_pWindowMgr->FindWindowByName(kFightClubNotice);
-        if (!notice) {
-            notice = CreateRegisteredWindow(kFightClubNotice);
-            if (notice && !g_pWindowMgr->AddChild(notice)) {
-                delete notice;
-                notice = nullptr;
-            }
-        }
+        CBaseWindow* notice = FindOrMakeWindow(kFightClubNotice);
         if (notice) notice->Show();
         return;
     }
@@ -432,8 +425,10 @@ bool CCharMgr::HandleServerUpdate(uint32_t code, const uint8_t* bytes, size_t le
     switch (code) {
         case 11: {
             if (length < 3) return false;
-            if (m_charsReady && m_pPlayer && m_pPlayer->GetData())
+            if (m_charsReady && m_pPlayer && m_pPlayer->GetData()) {
                 m_pPlayer->GetData()->m_values[VALUE_HUNDRED_B] = ReadBE16(bytes + 1);
+                if (CCharAction* action = m_pPlayer->GetAction()) action->CheckStance();
+            }
             return true;
         }
         case 17: {
@@ -621,7 +616,11 @@ void CCharMgr::ApplyAppearance(const CCharAppearance& record, CChar* c) {
         }
         if (record.m_colorByte != 255) c->m_colorByte = record.m_colorByte;
     }
-    if (data && appearanceKind != data->m_appearanceKind) data->m_appearanceKind = appearanceKind;
+    // A new look: the worn items are put on it again.
+    if (data && appearanceKind != data->m_appearanceKind) {
+        data->m_appearanceKind = appearanceKind;
+        if (controller) controller->RebuildTimedItems();
+    }
     if (c == m_pPlayer || !controller) return;
     static const int ORDER[EQUIPMENT_SLOTS] = {1, 2, 3, 4, 5, 7, 6, 8, 9, 10, 11, 12, 13};
     for (int slot : ORDER) {

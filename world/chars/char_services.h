@@ -15,11 +15,12 @@ class CChar;
 class ICharEffectList {
 public:
     virtual ~ICharEffectList() = default;
-    // Adds an effect built with (a, b, c, d) under the keys; false (nothing
-    // added) when the pair is taken or the effect cannot be made.
-    virtual bool AddEffect(uint8_t key1, uint8_t key2, int32_t a, int32_t b, int32_t c, int32_t d) = 0;
-    virtual bool HasEffect(uint8_t key1, uint8_t key2) = 0;
-    virtual void RemoveEffect(uint8_t key1, uint8_t key2) = 0;
+    // Adds an effect built with (kind, animation, motion, direction) under
+    // the keys; false (nothing added) when the pair is taken or the effect
+    // cannot be made.
+    virtual bool AddEffect(uint32_t key1, uint32_t key2, int32_t a, int32_t b, int32_t c, int32_t d) = 0;
+    virtual bool HasEffect(uint32_t key1, uint32_t key2) = 0;
+    virtual void RemoveEffect(uint32_t key1, uint32_t key2) = 0;
     // Whether the character is drawn translucent (the effects follow it).
     virtual void SetTranslucent(bool translucent) = 0;
     virtual void Update() = 0;

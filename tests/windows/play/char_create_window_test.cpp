@@ -18,6 +18,7 @@
 #include "tests/support/table_builder.h"
 #include "tests/windows/play/play_fixture.h"
 #include "ui/message_box.h"
+#include "windows/play/play_windows.h"
 #include "world/chars/char.h"
 
 using playtest::PlayWindowTest;
@@ -188,6 +189,24 @@ TEST_F(CharCreateTest, TheRequestCarriesTheVariantAndARefusalGivesTheControlsBac
     EXPECT_FALSE(m_window->GetMessageBox()->IsDrawOn());
     EXPECT_TRUE(m_window->GetButton(CCharCreateWindow::kOk)->IsInputOn());
     EXPECT_EQ(m_window->GetResult(), -1);
+}
+
+TEST_F(CharCreateTest, AnUnansweredRequestEndsAfterAMinuteOrALostConnection) {
+    Name("bob");
+    for (const bool lost : {false, true}) {
+        m_driver.SetFrameTime(0);
+        Click(m_window->GetButton(CCharCreateWindow::kOk));
+        ASSERT_TRUE(m_window->IsWaiting()) << lost;
+        const int32_t boxes = MessageBoxes();
+        EndWaitUnanswered(lost, SESSION_ANSWER_WAIT_MS, [this] { return m_window->IsWaiting(); });
+        EXPECT_FALSE(m_window->IsWaiting()) << lost;
+        EXPECT_EQ(MessageBoxes(), boxes + 1) << lost;
+        EXPECT_TRUE(m_window->IsInputOn()) << lost;
+        EXPECT_FALSE(m_window->GetMessageBox()->IsDrawOn()) << lost;
+        EXPECT_TRUE(m_window->GetButton(CCharCreateWindow::kOk)->IsInputOn()) << lost;
+        EXPECT_EQ(m_window->GetResult(), -1) << lost;
+        Connect();
+    }
 }
 
 TEST_F(CharCreateTest, AnAcceptedCreationEndsWithTheAnswerBox) {

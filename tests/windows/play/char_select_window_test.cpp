@@ -24,6 +24,7 @@
 #include "tests/windows/play/play_fixture.h"
 #include "ui/message_box.h"
 #include "windows/play/email_edit_window.h"
+#include "windows/play/play_windows.h"
 #include "world/chars/char.h"
 
 using playtest::PlayWindowTest;
@@ -233,6 +234,45 @@ TEST_F(CharSelectTest, EnterSendsTheNameAndARefusalGivesTheButtonsBack) {
     Answer(false, "no");
     EXPECT_FALSE(m_window->IsEntering());
     EXPECT_TRUE(TakesInput(CCharSelectWindow::kSelect));
+}
+
+TEST_F(CharSelectTest, AnEntryTheSceneGivesUpLeavesTheWindowFreeToChooseAgain) {
+    // The connect scene stops waiting for the world (its time limit) and
+    // takes the choice back: the window must not stay busy with the old entry.
+    Load({Entry("alice", 1), Entry("bob", 2)});
+    Key(plat::VK_RETURN);
+    ASSERT_TRUE(m_window->IsEntering());
+    m_window->SetAction(CHAR_SELECT_NONE);
+    m_window->ShowButtons(true);
+    EXPECT_FALSE(m_window->IsEntering());
+    Key(plat::VK_RIGHT);
+    EXPECT_EQ(m_window->GetSelected(), 1);
+    const size_t queued = Queued();
+    Key(plat::VK_RETURN);
+    ASSERT_EQ(Queued(), queued + 1);
+    EXPECT_EQ(LastQueued(), (std::vector<uint8_t>{43, 3, 'b', 'o', 'b'}));
+}
+
+TEST_F(CharSelectTest, AnUnansweredDeleteEndsAfterAMinuteOrALostConnection) {
+    m_dir.WriteFile("alice.CMD", "m");
+    for (const bool lost : {false, true}) {
+        Load({Entry("alice", 1)});
+        m_driver.SetFrameTime(0);
+        ClickButton(CCharSelectWindow::kDelete);
+        AnswerQuestion(true);
+        ASSERT_TRUE(m_window->IsDeleting()) << lost;
+        const int32_t boxes = MessageBoxes();
+        EndWaitUnanswered(lost, SESSION_ANSWER_WAIT_MS, [this] { return m_window->IsDeleting(); });
+        EXPECT_FALSE(m_window->IsDeleting()) << lost;
+        EXPECT_EQ(MessageBoxes(), boxes + 1) << lost;
+        EXPECT_TRUE(TakesInput(CCharSelectWindow::kBack)) << lost;
+        EXPECT_EQ(m_window->GetCount(), 1) << lost;
+        EXPECT_TRUE(plat::FileExists(m_dir.Path() + "/alice.CMD")) << lost;
+        // A late answer is no longer this window's.
+        Answer(true, "late");
+        EXPECT_TRUE(plat::FileExists(m_dir.Path() + "/alice.CMD")) << lost;
+        Connect();
+    }
 }
 
 TEST_F(CharSelectTest, ADoubleClickOnACharacterEntersWithIt) {

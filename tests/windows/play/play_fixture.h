@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/config.h"
 #include "core/main_window.h"
 #include "net/connection.h"
@@ -72,6 +74,20 @@ protected:
     }
     void Key(uint8_t scan, uint8_t key, bool extended = false) {
         m_driver.Key(scan, key, extended);
+        m_driver.Frame();
+    }
+    // Ends a window's wait for the server's answer without one: the
+    // connection closes, or the wait's minute runs out (checked to still
+    // hold one millisecond before, through `waiting`). Runs the last frame.
+    void EndWaitUnanswered(bool lose, uint32_t waitMs, const std::function<bool()>& waiting) {
+        if (lose) {
+            g_connection->Close();
+        } else {
+            m_driver.Clock().Advance(waitMs);
+            m_driver.Frame();
+            EXPECT_TRUE(waiting()) << "ended before its time";
+            m_driver.Clock().Advance(1);
+        }
         m_driver.Frame();
     }
     // A plain face for a button, so that it takes clicks.

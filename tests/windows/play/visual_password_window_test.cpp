@@ -65,6 +65,36 @@ TEST_F(KeypadTest, TheKeysStandAsAKeyboardDoes) {
     EXPECT_EQ(m_keypad->Cell(2, 3).x, 23 + 27 * 3);
 }
 
+TEST_F(KeypadTest, ACharacterRowThatIsNoPrintableCharacterLeavesItsKeyEmpty) {
+    // Control bytes would turn character keys into confirm, erase, case or
+    // shuffle keys; a lead byte would type half a character.
+    std::map<int, std::vector<std::string>> texts = KeypadTexts();
+    std::vector<std::string>& rows = texts[14];
+    const struct {
+        int row;
+        std::string text;
+        int32_t code;
+    } cases[] = {{283, "\x01", KEY_NONE},
+                 {284, "\x02", KEY_NONE},
+                 {285, "\x03x", KEY_NONE},
+                 {286, "\x04", KEY_NONE},
+                 {287, "\x82\xA0", KEY_NONE},
+                 {288, " ", KEY_NONE},
+                 {289, "", KEY_NONE},
+                 {290, "~", '~'},
+                 {291, "!", '!'}};
+    for (const auto& c : cases) rows[size_t(c.row)] = c.text;
+    qmtest::ScopedTextTables scoped(texts);
+    m_keypad->Open();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        EXPECT_EQ(m_keypad->Cell(1, c.row - 283).code, c.code);
+    }
+    // An empty key is never hit.
+    const KeypadCell& empty = m_keypad->Cell(1, 0);
+    EXPECT_EQ(m_keypad->KeyAt(100 + empty.x + 2, 50 + empty.y + 2), nullptr);
+}
+
 TEST_F(KeypadTest, KeyAtIncludesTheEdgesAndGapsHitNothing) {
     const KeypadCell& q = m_keypad->Cell(2, 0);  // (123, 138) to (147, 162) on the screen
     const struct {

@@ -38,6 +38,13 @@ TEST_F(CharActorTest, AccessorDefaults) {
     EXPECT_FALSE(monster->GetFlag6());
     EXPECT_EQ(monster->GetFixedDirection(), -1);
     EXPECT_TRUE(monster->ReactsToHit());
+    // A manager without its tables answers as for a bad row.
+    monster->SetRow(1);
+    m_resources->Release();
+    EXPECT_EQ(monster->GetValue11(), 0);
+    EXPECT_EQ(monster->GetValue8(), 0);
+    EXPECT_FALSE(monster->GetFlag6());
+    m_resources->LoadTables();
     // No resource manager: the manager defaults.
     g_pCharResourceMgr = nullptr;
     EXPECT_EQ(monster->GetValue11(), 1);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "data/data_table.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "tests/world/chars/char_fixture.h"
@@ -186,6 +189,196 @@ TEST_F(CharControllerTest, AnItemEquippedOverATimedOneKeepsTheOtherTimes) {
     controller->UpdateController(4900);
     EXPECT_FALSE(controller->GetItemInSlot(4));
     g_pItemTableMgr = nullptr;
+}
+
+// Items 900-903 at positions 1-4; 901 and 903 carry an effect animation.
+class CharEquipmentTest : public CharControllerTest {
+protected:
+    static constexpr int kSetFile = 900;
+    void SetUp() override {
+        CharControllerTest::SetUp();
+        qmtest::TableBuilder items(4, 45);
+        items.U32(19).Ref(44);
+        for (int r = 0; r < 4; ++r) items.Set(19, r, 900 + r).Set(41, r, r + 1);
+        items.Set(44, 1, {700, 1, 2}).Set(44, 3, {10000, 0, 0});
+        m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+        m_table = std::make_unique<CItemTableMgr>();
+        g_pItemTableMgr = m_table.get();
+    }
+    void TearDown() override {
+        g_pItemTableMgr = nullptr;
+        m_table.reset();
+        CharControllerTest::TearDown();
+    }
+    bool Wear(CCharController* controller, uint32_t itemId) {
+        return controller->Equip(std::unique_ptr<CItemObject>(m_table->MakeItem(itemId)));
+    }
+    // Sets: 900 + 901 (a row for each member) give (+5, -2); 902 + 903 give +7.
+    void WriteSets() {
+        qmtest::TableBuilder sets(3, 26);
+        sets.U32(1).U32(3).U32(4).U16(25);
+        for (int r = 0; r < 2; ++r)
+            sets.Set(1, r, 900 + r)
+                .Set(3, r, 900)
+                .Set(4, r, 901)
+                .Set(25, r, 0x7)
+                .Set(16, r, 5)
+                .Set(17, r, -2);
+        sets.Set(1, 2, 902).Set(3, 2, 902).Set(4, 2, 903).Set(25, 2, 0x3).Set(16, 2, 7);
+        m_db.Write(kSetFile, sets);
+        auto table = std::make_unique<CDataTable>();
+        ASSERT_TRUE(table->LoadDataTable(kSetFile));
+        m_table->SetSetTable(std::move(table));
+    }
+    std::unique_ptr<CItemTableMgr> m_table;
+};
+
+TEST_F(CharEquipmentTest, CompleteSetsGiveTheirBonusOnce) {
+    WriteSets();
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    const int32_t* bonus = c->GetData()->m_setBonus;
+    auto bonusIs = [&](int32_t first, int32_t second) {
+        EXPECT_EQ(bonus[0], first);
+        EXPECT_EQ(bonus[1], second);
+        for (int k = 2; k < SET_BONUS_COUNT; ++k) EXPECT_EQ(bonus[k], 0) << k;
+    };
+    ASSERT_TRUE(Wear(controller, 900));
+    bonusIs(0, 0);  // one member of two
+    ASSERT_TRUE(Wear(controller, 901));
+    bonusIs(5, -2);  // both members: the set's two rows count once
+    ASSERT_TRUE(Wear(controller, 902));
+    bonusIs(5, -2);
+    ASSERT_TRUE(Wear(controller, 903));
+    bonusIs(12, -2);
+    controller->TakeOff(2);
+    bonusIs(7, 0);
+    // Without a set table there are no set bonuses.
+    m_table->SetSetTable(nullptr);
+    controller->RefreshEquipmentEffects();
+    bonusIs(0, 0);
+}
+
+TEST_F(CharEquipmentTest, WornItemsCarryTheirEffects) {
+    CChar* c = Make(CHAR_KIND_PLAYER, 5);
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    FakeEffectList* effects = Effects(c);
+    ASSERT_TRUE(effects);
+    ASSERT_TRUE(Wear(controller, 900));  // no effect animation
+    ASSERT_TRUE(Wear(controller, 903));  // animation 10000: none
+    EXPECT_TRUE(effects->effects.empty());
+    ASSERT_TRUE(Wear(controller, 901));
+    ASSERT_EQ(effects->effects.size(), 1u);
+    EXPECT_EQ(effects->effects.at({1000901, 2}), (std::vector<int32_t>{4, 700, 1, 2}));
+    controller->RefreshEquipmentEffects();
+    EXPECT_EQ(effects->log.size(), 1u);  // kept, not made again
+    controller->TakeOff(2);
+    EXPECT_TRUE(effects->effects.empty());
+    // A character made while no effects are installed has no effect list:
+    // its items are worn all the same.
+    SetCharEffects(nullptr);
+    CChar* plain = Make(CHAR_KIND_PLAYER, 6);
+    SetCharEffects(&m_effects);
+    ASSERT_TRUE(plain && !plain->GetEffects());
+    ASSERT_TRUE(Wear(plain->GetController(), 901));
+    EXPECT_TRUE(plain->GetController()->GetItemInSlot(2));
+}
+
+TEST_F(CharEquipmentTest, ANewLookKeepsTheWornItemsAndTheirTimes) {
+    CChar* c = MakePlayer();
+    ASSERT_TRUE(c);
+    CCharController* controller = c->GetController();
+    ASSERT_TRUE(controller->UseEffectItem(900, 5000));  // position 1, 5 s
+    ASSERT_TRUE(Wear(controller, 901));                 // position 2, with an effect
+    controller->UpdateController(2000);
+    FakeEffectList* effects = Effects(c);
+    effects->log.clear();
+    CCharAppearance record;
+    record.m_smallFields[0] = 3;  // another appearance kind
+    m_mgr->ApplyAppearance(record, c);
+    EXPECT_EQ(c->GetData()->m_appearanceKind, 3);
+    // The effect is made again on the new look; both items are still worn.
+    EXPECT_EQ(effects->log, (std::vector<std::string>{"remove 1000901", "add 1000901 700"}));
+    ASSERT_TRUE(controller->GetItemInSlot(1) && controller->GetItemInSlot(2));
+    EXPECT_EQ(controller->m_timedLeft, (std::vector<uint32_t>{3000}));
+    // The same kind again changes nothing.
+    m_mgr->ApplyAppearance(record, c);
+    EXPECT_EQ(effects->log.size(), 2u);
+    // The timed item comes off when its remaining 3 s have passed.
+    controller->UpdateController(2999);
+    EXPECT_TRUE(controller->GetItemInSlot(1));
+    controller->UpdateController(1);
+    EXPECT_FALSE(controller->GetItemInSlot(1));
+    EXPECT_TRUE(controller->GetItemInSlot(2));
+}
+
+TEST_F(CharControllerTest, ValueUpdatesAndCode11ReCheckTheRunStance) {
+    CChar* c = MakePlayer();
+    ASSERT_TRUE(c);
+    CCharData* data = c->GetData();
+    c->GetAction()->SetRunning(false);
+    data->SetMotion(MOTION_STAND);
+    auto update = [&](uint8_t flags, uint8_t stance) {
+        CStatusBlockFields fields;
+        fields.m_flags = flags;
+        fields.m_group08Byte = stance;
+        auto msg = std::make_unique<CStatusBlockMsg>();
+        msg->Set(fields);
+        Post(c, std::move(msg));
+        c->GetController()->ProcessMessages();
+    };
+    struct Case {
+        uint8_t flags, stance;
+        uint32_t motionBefore;
+        uint8_t runFlag;
+        uint32_t motionAfter;
+    };
+    for (const Case& k : {
+             Case{0x08, 1, MOTION_STAND, 1, MOTION_STAND},  // standing: only the flag
+             Case{0x08, 0, MOTION_RUN, 0, MOTION_WALK},     // running: it walks on
+             Case{0x02, 1, MOTION_WALK, 0, MOTION_WALK},    // no stance in the update: as it was
+             Case{0x08, 1, MOTION_WALK, 1, MOTION_RUN},
+         }) {
+        SCOPED_TRACE(int(k.flags) * 10 + k.stance);
+        data->SetMotion(k.motionBefore);
+        update(k.flags, k.stance);
+        EXPECT_EQ(data->m_runFlag, k.runFlag);
+        EXPECT_EQ(data->m_motion, k.motionAfter);
+    }
+    // Code 11 re-checks it too.
+    data->m_stance = 0;
+    const uint8_t code11[3] = {0, 0, 90};
+    EXPECT_TRUE(m_mgr->HandleServerUpdate(11, code11, sizeof code11));
+    EXPECT_EQ(data->m_values[VALUE_HUNDRED_B], 90u);
+    EXPECT_EQ(data->m_runFlag, 0);
+    EXPECT_EQ(data->m_motion, MOTION_WALK);
+}
+
+TEST_F(CharControllerTest, TheStatusListHoldsEachStatusOnceAndIsBounded) {
+    CChar* c = MakePlayer();
+    ASSERT_TRUE(c);
+    auto add = [&](uint32_t skillId) {
+        auto msg = std::make_unique<CTargetTextMsg>();
+        msg->Set(1, 1, 0, skillId, "", 0, 0);
+        Post(c, std::move(msg));
+    };
+    add(3000005);
+    add(3000005);
+    for (uint32_t k = 0; k < 200; ++k) add(3001000 + k);
+    c->GetController()->ProcessMessages();
+    const std::vector<uint32_t>& list = c->GetData()->m_buffs[0];
+    ASSERT_EQ(list.size(), MAX_BUFF_ENTRIES);
+    EXPECT_EQ(std::count(list.begin(), list.end(), 3000005u), 1);
+    // A removed status leaves room for another.
+    auto removed = std::make_unique<CThreeValuesMsg>();
+    removed->Set(1, 3000005, 0);
+    Post(c, std::move(removed));
+    add(3002000);
+    c->GetController()->ProcessMessages();
+    EXPECT_EQ(list.size(), MAX_BUFF_ENTRIES);
+    EXPECT_EQ(list.back(), 3002000u);
 }
 
 TEST_F(CharControllerTest, PartyList) {

@@ -39,18 +39,18 @@ inline constexpr uint32_t kNpcRes = CHAR_NPC_BASE;
 
 // One effect list: what was added and removed, by keys.
 struct FakeEffectList : ICharEffectList {
-    std::map<std::pair<int, int>, std::vector<int32_t>> effects;  // (key1, key2) -> (a, b, c, d)
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<int32_t>> effects;  // (key1, key2) -> (a, b, c, d)
     std::vector<std::string> log;
     bool translucent = false;
     int updates = 0;
-    bool AddEffect(uint8_t k1, uint8_t k2, int32_t a, int32_t b, int32_t c, int32_t d) override {
+    bool AddEffect(uint32_t k1, uint32_t k2, int32_t a, int32_t b, int32_t c, int32_t d) override {
         if (effects.count({k1, k2})) return false;
         effects[{k1, k2}] = {a, b, c, d};
         log.push_back("add " + std::to_string(k1) + " " + std::to_string(b));
         return true;
     }
-    bool HasEffect(uint8_t k1, uint8_t k2) override { return effects.count({k1, k2}) != 0; }
-    void RemoveEffect(uint8_t k1, uint8_t k2) override {
+    bool HasEffect(uint32_t k1, uint32_t k2) override { return effects.count({k1, k2}) != 0; }
+    void RemoveEffect(uint32_t k1, uint32_t k2) override {
         if (effects.erase({k1, k2})) log.push_back("remove " + std::to_string(k1));
     }
     void SetTranslucent(bool on) override { translucent = on; }

@@ -3,10 +3,14 @@
 // play-screen windows of the user's own character.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
+#include "tests/support/table_builder.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/window_mgr.h"
@@ -16,13 +20,18 @@ using namespace chartest;
 
 namespace {
 
+struct SpeechWindow : uitest::TestWindow, ICharSpeechView {
+    SpeechWindow() : uitest::TestWindow("CHAR_MSGWIN") {}
+    std::vector<std::string> lines;
+    void ShowSpeech(const char* line) override { lines.push_back(line); }
+};
+
 class CharWindowsTest : public CharFixture {
 protected:
     void SetUp() override {
         m_windows.Create();
         g_pWindowMgr = &m_windows;
-        RegisterWindowClass("CHAR_MSGWIN",
-                            [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_MSGWIN")); });
+        RegisterWindowClass("CHAR_MSGWIN", [] { return static_cast<CBaseWindow*>(new SpeechWindow); });
         RegisterWindowClass("CHAR_SIGNWIN",
                             [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_SIGNWIN")); });
         RegisterWindowClass("FightClubNoticeWin", [] {
@@ -42,6 +51,18 @@ protected:
     }
     CWindowMgr m_windows;
 };
+
+TEST_F(CharWindowsTest, ACharacterSaysItsLinesInItsOwnSpeechWindow) {
+    CChar* a = Make(CHAR_KIND_MONSTER, 1);
+    CChar* b = Make(CHAR_KIND_NPC, 2);
+    ASSERT_TRUE(a && b);
+    a->GetController()->ShowSpeech("Orc", "Grr");
+    a->GetController()->ShowSpeech(nullptr, "");
+    auto* speech = dynamic_cast<SpeechWindow*>(a->GetAction()->SpeechWindow());
+    ASSERT_TRUE(speech);
+    EXPECT_EQ(speech->lines, (std::vector<std::string>{"Orc : Grr", " : "}));
+    EXPECT_TRUE(dynamic_cast<SpeechWindow*>(b->GetAction()->SpeechWindow())->lines.empty());
+}
 
 TEST_F(CharWindowsTest, EachCharacterHasItsSpeechAndSignWindows) {
     CChar* a = Make(CHAR_KIND_MONSTER, 1);
@@ -85,8 +106,10 @@ TEST_F(CharWindowsTest, TheFightClubNoticeIsMadeOnce) {
 }
 
 // A play-screen window: what the character set on it.
-struct PlayWindow : uitest::TestWindow, IPlayWindowOwner {
+struct PlayWindow : uitest::TestWindow, IPlayWindowOwner, IInventoryView {
     explicit PlayWindow(const char* name) : TestWindow(name) {}
+    void RefreshItems() override { ++refreshed; }
+    int refreshed = 0;
     void SetOwnerId(uint32_t id) override { owner = id; }
     void SetItemContainer(CCharData* data) override {
         items = data;
@@ -187,6 +210,63 @@ TEST_F(CharWindowsTest, TheUsersCharacterMakesItsPlayScreenWindowsOnce) {
     // Other characters make none.
     ASSERT_TRUE(Make(CHAR_KIND_PLAYER, 9));
     EXPECT_EQ(playWindows(), withoutClub);
+}
+
+TEST_F(CharWindowsTest, TheInventoryWindowShowsItemsPlacedAndRemoved) {
+    RegisterPlayWindows(std::make_integer_sequence<int, HUD_WINDOW_COUNT>());
+    CChar* me = MakePlayer(7);
+    ASSERT_TRUE(me);
+    CCharController* controller = me->GetController();
+    auto* inventory = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_INVENTORY));
+    auto* equip = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_EQUIP));
+    ASSERT_TRUE(inventory && equip);
+    auto* item = new CItemObject;
+    item->Init(-1, 900);
+    ASSERT_TRUE(controller->PlaceItem(item, 3, 0));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_FALSE(controller->RemoveItem(901));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_TRUE(controller->RemoveItem(900));
+    EXPECT_EQ(inventory->refreshed, 2);
+    EXPECT_EQ(equip->refreshed, 0);
+    // A character without play windows places items all the same.
+    CChar* other = Make(CHAR_KIND_PLAYER, 9);
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->GetController()->PlaceItem(new CItemObject, 1, 0));
+}
+
+// The character info and equipment windows: told when the worn items change.
+struct EquipmentWindow : uitest::TestWindow, IEquipmentDisplay {
+    explicit EquipmentWindow(const char* name) : TestWindow(name) {}
+    void RefreshEquipment() override { ++refreshes; }
+    int refreshes = 0;
+};
+
+TEST_F(CharWindowsTest, TheUsersEquipmentWindowsFollowTheWornItems) {
+    qmtest::TableBuilder items(1, 42);
+    items.U32(19).Set(19, 0, 900).Set(41, 0, 3);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    // The equipment window exists; the character info window does not (no class).
+    RegisterWindowClass(HUD_WINDOW_NAMES[HUD_EQUIP], [] {
+        return static_cast<CBaseWindow*>(new EquipmentWindow(HUD_WINDOW_NAMES[HUD_EQUIP]));
+    });
+    CChar* me = MakePlayer(7);
+    CChar* other = Make(CHAR_KIND_PLAYER, 8);
+    ASSERT_TRUE(me && other);
+    auto* equip = dynamic_cast<EquipmentWindow*>(me->GetAction()->HudWindow(HUD_EQUIP));
+    ASSERT_TRUE(equip);
+    ASSERT_EQ(me->GetAction()->HudWindow(HUD_CHAR_INFO), nullptr);
+    const int before = equip->refreshes;
+    ASSERT_TRUE(me->GetController()->Equip(std::unique_ptr<CItemObject>(table.MakeItem(900))));
+    EXPECT_EQ(equip->refreshes, before + 1);
+    me->GetController()->TakeOff(3);
+    EXPECT_EQ(equip->refreshes, before + 2);
+    // Another character's items are not the user's.
+    ASSERT_TRUE(other->GetController()->Equip(std::unique_ptr<CItemObject>(table.MakeItem(900))));
+    EXPECT_EQ(equip->refreshes, before + 2);
+    g_pItemTableMgr = nullptr;
 }
 
 }  // namespace

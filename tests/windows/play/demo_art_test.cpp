@@ -1,0 +1,157 @@
+// The windows of the way in drawn on the demo data's own sources: the
+// animation names, the windows' animations and texture sheets of demo/pack,
+// built with our tools as scripts/make_demo_data builds them, and text table 14
+// as the demo holds it. Each window's picture must show (a window that gives
+// its image no motion draws nothing), and each screen is kept as a golden
+// picture (QM_REFRESH_GOLDEN=1 rewrites them after a deliberate change).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/config.h"
+#include "data/data_table_text.h"
+#include "tests/support/data_fixtures.h"
+#include "tests/support/golden_image.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
+#include "tests/ui/ui_picture_fixture.h"
+#include "tools/qmani/ani_tool.h"
+#include "tools/qmimage/image_tool.h"
+#include "ui/base_window.h"
+#include "windows/play/change_password_window.h"
+#include "windows/play/login_window.h"
+#include "windows/play/new_account_window.h"
+#include "windows/play/server_select_window.h"
+#include "windows/play/terms_window.h"
+#include "windows/play/title_screen.h"
+#include "windows/play/visual_password_window.h"
+
+namespace {
+
+constexpr uint16_t kBackground = 0x8410;
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() > tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TablePlan DemoTable(const std::string& file) {
+    TablePlan plan;
+    std::string error;
+    EXPECT_TRUE(ParseTableText(qmtest::ReadTextFile(qmtest::SourceDir() + "/demo/pack/DATABASE/" + file),
+                               plan, &error))
+        << file << ": " << error;
+    return plan;
+}
+
+std::map<int, std::vector<std::string>> DemoTexts() {
+    const TablePlan plan = DemoTable("0092.Z5D.txt");
+    return {{14, plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts}};
+}
+
+class DemoArtTest : public UiPictureFixture {
+protected:
+    void SetUp() override {
+        UiPictureFixture::SetUp();
+        BringUpAnimations(m_freetype);
+        BuildDemoArt();
+        StartPlay(DemoTable("0002.Z5D.txt"));
+        g_options = COptions{};
+        g_config.m_accountName.clear();
+    }
+
+    // Every animation and texture sheet of the demo, into the folders the
+    // program reads them from.
+    void BuildDemoArt() {
+        const std::string pack = qmtest::SourceDir() + "/demo/pack/";
+        for (const std::string& name : FilesIn(pack + "DAC")) {
+            if (!EndsWith(name, ".z5a.txt")) continue;
+            const auto run = qmtest::RunTool(
+                RunAniTool,
+                {"write", pack + "DAC/" + name, m_dir.Path() + "/" + name.substr(0, name.size() - 4)});
+            ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+        }
+        for (const std::string& name : FilesIn(pack + "TEX")) {
+            if (!EndsWith(name, ".DTX.ZIP.draw.txt")) continue;
+            const std::string stem = name.substr(0, name.size() - std::string(".DTX.ZIP.draw.txt").size());
+            const std::string bmp = m_work.Path() + "/drawn.bmp";
+            auto run = qmtest::RunTool(RunImageTool, {"draw", bmp, pack + "TEX/" + name});
+            ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+            run = qmtest::RunTool(RunImageTool, {"dtx", m_dir.Path() + "/" + stem + ".DTX", bmp,
+                                                 pack + "TEX/" + stem + ".DTX.ZIP.units.txt"});
+            ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+        }
+    }
+
+    qmtest::RgbImage Picture() { return qmtest::ToRgb(Frame()->Surface()->Pixels(), 800, 600); }
+    // Pixels of the window's picture rectangle that differ from the background.
+    double ShareDrawn(CBaseWindow& window) {
+        const int32_t w = window.ImageWidth(), h = window.ImageHeight();
+        if (w <= 0 || h <= 0) return 0;
+        int drawn = 0, all = 0;
+        const plat::raster::Surface& frame = Frame()->Surface()->Pixels();
+        for (int32_t y = window.GetY(); y < window.GetY() + h; ++y)
+            for (int32_t x = window.GetX(); x < window.GetX() + w; ++x) {
+                if (x < 0 || y < 0 || x >= 800 || y >= 600) continue;
+                ++all;
+                drawn += frame.At(x, y) != kBackground;
+            }
+        return all ? double(drawn) / all : 0;
+    }
+
+    plat::FreeTypeFontBackend m_freetype;
+    qmtest::TempDir m_work;
+    qmtest::ScopedWorkingFolder m_folder{m_work.Path()};
+    qmtest::ScopedTextTables m_texts{DemoTexts()};
+};
+
+TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
+    struct Case {
+        const char* golden;
+        std::function<std::unique_ptr<CBaseWindow>()> make;
+        bool centred;
+    };
+    const Case cases[] = {
+        {"demo_title_screen", [] { return std::make_unique<CTitleScreen>(); }, false},
+        {"demo_world_list", [] { return std::make_unique<CMultiServerWindow>(); }, true},
+        {"demo_terms", [] { return std::make_unique<CStipulationWindow>(); }, true},
+        {"demo_login",
+         [] {
+             auto login = std::make_unique<CInsertAccountWindow>();
+             login->SetServerName("Lindow");
+             return login;
+         },
+         true},
+        {"demo_keypad", [] { return std::make_unique<CVisualPasswordWindow>(); }, true},
+        {"demo_new_account", [] { return std::make_unique<CNewAccountWindow>(); }, true},
+        {"demo_change_password", [] { return std::make_unique<CChangePasswordWindow>(); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Frame()->FillSurface(kBackground, nullptr);
+        std::unique_ptr<CBaseWindow> window = c.make();
+        window->Show();
+        ASSERT_TRUE(window->Draw());
+        // Centred by its picture, which needs the picture's motion.
+        if (c.centred) {
+            EXPECT_EQ(window->GetX(), 400 - window->ImageWidth() / 2);
+            EXPECT_GT(window->ImageWidth(), 100);
+        }
+        EXPECT_GT(ShareDrawn(*window), 0.95);
+        EXPECT_TRUE(
+            qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
+    }
+}
+
+}  // namespace
