@@ -28,6 +28,7 @@
 #include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "scenes/scene.h"
+#include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
 #include "tools/qmserver/qm_server.h"
@@ -154,16 +155,23 @@ std::pair<int32_t, int32_t> TileOf(uint32_t id) {
     return c ? c->GetMapPoint() : std::make_pair(-1, -1);
 }
 
-class SampleFieldTest : public ::testing::Test {
+class SampleFieldTest : public ProgramFixture {
 protected:
-    void SetUp() override {
-        m_inFolder.emplace(m_dir.Path());
-        plat::ResetMessageQueue();
-        g_options = COptions{};
-        g_config = CConfig{};
-        const std::string make = qmtest::SourceDir() + "/scripts/make_demo_data " + m_dir.Path() +
+    // The demo data set is made once for the tests, each of which runs in a
+    // copy of it.
+    static void SetUpTestSuite() {
+        s_data = std::make_unique<qmtest::TempDir>();
+        const std::string make = qmtest::SourceDir() + "/scripts/make_demo_data " + s_data->Path() +
                                  " " QM_TOOLS_DIR + " >/dev/null";
-        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        s_made = std::system(make.c_str()) == 0;
+    }
+    static void TearDownTestSuite() { s_data.reset(); }
+
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        ASSERT_TRUE(s_made) << "make_demo_data failed";
+        const std::string copy = "cp -a " + s_data->Path() + "/. " + m_dir.Path();
+        ASSERT_EQ(std::system(copy.c_str()), 0) << copy;
         std::vector<uint8_t> text;
         ASSERT_TRUE(plat::ReadWholeFile(m_dir.Path() + "/world.txt", text));
         std::string error;
@@ -177,10 +185,7 @@ protected:
     void TearDown() override {
         if (m_server) m_server->Stop();
         plat::SetDisplay(std::move(m_oldDisplay));
-        ClearGlobalFactories();
-        plat::ResetMessageQueue();
-        plat::SetCommandLine("");
-        m_inFolder.reset();
+        ProgramFixture::TearDown();
     }
 
     // Starts the server on a free port and runs the program against it with
@@ -215,13 +220,12 @@ protected:
         return frame ? qmtest::ToRgb(*frame, frame->Width(), frame->Height()) : qmtest::RgbImage{};
     }
 
-    qmtest::TempDir m_dir;
-    std::optional<qmtest::ScopedWorkingFolder> m_inFolder;
+    static inline std::unique_ptr<qmtest::TempDir> s_data;
+    static inline bool s_made = false;
     FrameStepper m_stepper;
-    plat::ScopedWindowSystem m_scoped{m_stepper};
+    plat::ScopedWindowSystem m_stepperScope{m_stepper};
     plat::ScopedClock m_clockScope{m_stepper.m_clock};
     plat::ScopedLocalTime m_localTime{plat::LocalTime{2026, 12, 11, 9, 5, 0, 0}};
-    plat::ScopedMessageBoxRecorder m_boxes;
     plat::RecordingDisplay* m_display = nullptr;
     std::unique_ptr<plat::Display> m_oldDisplay;
     CServerWorld m_world;
