@@ -2,6 +2,8 @@
 // process: five Enters (title, world, terms, log-in, character) take it from
 // the title into the game scene, which receives map 1, the user's own
 // character and the two walkers of the sample world and draws the field.
+#include "tests/app/sample_field.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,11 +49,9 @@
 
 namespace {
 
-constexpr uint8_t kScanEnter = 0x1C;
+using namespace samplefield;
+
 constexpr uint32_t kFrameMs = 33;
-// The walkers' ids as the server numbers them, in the world file's order.
-constexpr uint32_t kKeeperId = CServerHall::FIRST_WALKER_ID;
-constexpr uint32_t kSlimeId = CServerHall::FIRST_WALKER_ID + 1;
 
 // A window system that moves the clock on by a frame's time at each frame
 // and then runs the test's step, which looks at the program and may post
@@ -74,72 +74,6 @@ public:
 
 private:
     uint64_t m_frame = UINT64_MAX;
-};
-
-void PressEnter() {
-    plat::PostMessage(plat::WM_KEYDOWN, plat::VK_RETURN,
-                      plat::MakeKeyLParam(kScanEnter, false, false, false));
-    plat::PostMessage(plat::WM_KEYUP, plat::VK_RETURN, plat::MakeKeyLParam(kScanEnter, false, false, true));
-}
-
-template <class T>
-T* FindWindow(const char* name) {
-    return g_pWindowMgr ? dynamic_cast<T*>(g_pWindowMgr->FindWindowByName(name)) : nullptr;
-}
-
-uint32_t SceneKind() {
-    if (!g_pMainMgr) return uint32_t(-1);
-    for (CMsgObject* object : g_pMainMgr->Children())
-        if (auto* child = dynamic_cast<CBaseObject*>(object)) return child->GetKindId();
-    return uint32_t(-1);
-}
-
-// The Enters of the way in, each once its window is ready for it.
-class WayIn {
-public:
-    // Presses the next Enter when its window waits for it; true once the
-    // character has been chosen.
-    bool Step() {
-        if (m_enters >= 5) return true;
-        auto* title = FindWindow<CTitleScreen>(TITLE_SCREEN_WINDOW_NAME);
-        bool ready = false;
-        switch (m_enters) {
-            case 0:  // the title, once it is up
-                ready = SceneKind() == SCENE_TITLE && title && title->IsActive();
-                break;
-            case 1:  // the world list, once the server has sent it
-                ready = title && title->GetServerSelect() && !title->GetServerSelect()->IsWaitingForList();
-                break;
-            case 2: {  // the terms, once they can be agreed to
-                CStipulationWindow* terms = title ? title->GetTermsWindow() : nullptr;
-                ready = terms && terms->IsDrawOn() && terms->GetAgreeButton() &&
-                        terms->GetAgreeButton()->IsInputOn();
-                break;
-            }
-            case 3: {  // the log-in, the account of the command line in its box
-                CInsertAccountWindow* login = title ? title->GetLoginWindow() : nullptr;
-                ready = login && login->IsDrawOn() && login->IsActive();
-                break;
-            }
-            default: {  // the character, once the list is there
-                auto* select = FindWindow<CCharSelectWindow>(CHAR_SELECT_WINDOW_NAME);
-                ready = SceneKind() == SCENE_CONNECT && select && select->IsListReady();
-                break;
-            }
-        }
-        // A window that has just become ready gets a few frames to settle.
-        m_readyFrames = ready ? m_readyFrames + 1 : 0;
-        if (m_readyFrames < 5) return false;
-        PressEnter();
-        m_readyFrames = 0;
-        ++m_enters;
-        return m_enters >= 5;
-    }
-    int Enters() const { return m_enters; }
-
-private:
-    int m_enters = 0;
-    int m_readyFrames = 0;
 };
 
 // The texts of the message boxes shown, one a line.
@@ -210,8 +144,7 @@ protected:
     // both walkers stand on it.
     bool InField() {
         if (!m_way.Step()) return false;
-        return SceneKind() == SCENE_GAME && g_pMap && g_pMap->IsReady() && g_pCharMgr &&
-               g_pCharMgr->GetPlayer() && g_pCharMgr->GetChar(kKeeperId) && g_pCharMgr->GetChar(kSlimeId);
+        return samplefield::InField(kKeeperId, kSlimeId);
     }
 
     // The last frame shown, as RGB.
