@@ -1,7 +1,8 @@
-// The windows of the way in drawn on the demo data's own sources: the
-// animation names, the windows' animations and texture sheets of demo/pack,
-// built with our tools as scripts/make_demo_data builds them, and text table 14
-// as the demo holds it. Each window's picture must show (a window that gives
+// The windows of the way in, up to the character select and create windows,
+// drawn on the demo data's own sources: the animation names, the windows'
+// animations and texture sheets of demo/pack, built with our tools as
+// scripts/make_demo_data builds them, the create window's tables, and text
+// tables 0, 10 and 14 as the demo holds them. Each window's picture must show (a window that gives
 // its image no motion draws nothing), and each screen is kept as a golden
 // picture (QM_REFRESH_GOLDEN=1 rewrites them after a deliberate change).
 #include <gtest/gtest.h>
@@ -13,8 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "core/config.h"
 #include "data/data_table_text.h"
+#include "data/text_tables.h"
+#include "net/handlers/login_records.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -24,6 +28,9 @@
 #include "tools/qmimage/image_tool.h"
 #include "ui/base_window.h"
 #include "windows/play/change_password_window.h"
+#include "windows/play/char_create_window.h"
+#include "windows/play/char_select_window.h"
+#include "windows/play/email_edit_window.h"
 #include "windows/play/login_window.h"
 #include "windows/play/new_account_window.h"
 #include "windows/play/server_select_window.h"
@@ -55,9 +62,15 @@ TablePlan DemoTable(const std::string& file) {
     return plan;
 }
 
+// Text tables 0, 10 and 14 as the demo holds them.
 std::map<int, std::vector<std::string>> DemoTexts() {
-    const TablePlan plan = DemoTable("0092.Z5D.txt");
-    return {{14, plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts}};
+    std::map<int, std::vector<std::string>> texts;
+    for (const auto& [table, file] :
+         {std::pair{0, "0037.Z5D.txt"}, {10, "0088.Z5D.txt"}, {14, "0092.Z5D.txt"}}) {
+        const TablePlan plan = DemoTable(file);
+        texts[table] = plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts;
+    }
+    return texts;
 }
 
 class DemoArtTest : public UiPictureFixture {
@@ -67,8 +80,20 @@ protected:
         BringUpAnimations(m_freetype);
         BuildDemoArt();
         StartPlay(DemoTable("0002.Z5D.txt"));
+        // The create window's types and value hints, and the type names as
+        // start-up copies them.
+        WriteTable(CCharCreateWindow::kTypeTable, DemoTable("0105.Z5D.txt"));
+        WriteTable(CCharCreateWindow::kHintTable, DemoTable("0018.Z5D.txt"));
+        const std::vector<std::string> typeNames = DemoTexts()[0];
+        for (size_t i = 0; i < std::size(g_textBuffers); ++i)
+            CopyRecordText(g_textBuffers[i], 14 + i < typeNames.size() ? typeNames[14 + i].c_str() : "");
         g_options = COptions{};
         g_config.m_accountName.clear();
+    }
+
+    void TearDown() override {
+        for (auto& name : g_textBuffers) name[0] = '\0';
+        UiPictureFixture::TearDown();
     }
 
     // Every animation and texture sheet of the demo, into the folders the
@@ -116,7 +141,7 @@ protected:
     qmtest::ScopedTextTables m_texts{DemoTexts()};
 };
 
-TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
+TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
     struct Case {
         const char* golden;
         std::function<std::unique_ptr<CBaseWindow>()> make;
@@ -136,6 +161,34 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         {"demo_keypad", [] { return std::make_unique<CVisualPasswordWindow>(); }, true},
         {"demo_new_account", [] { return std::make_unique<CNewAccountWindow>(); }, true},
         {"demo_change_password", [] { return std::make_unique<CChangePasswordWindow>(); }, true},
+        {"demo_char_select",
+         [] {
+             auto select = std::make_unique<CCharSelectWindow>();
+             CCharListMsg list;
+             list.SetAccount("demo");
+             for (const char* name : {"Ardent", "Briar", "Cobble", "Dusk"}) {
+                 CCharListEntry entry;
+                 CopyRecordText(entry.m_name, name);
+                 entry.m_charId = uint32_t(name[0]);
+                 entry.m_value = 2000001;
+                 entry.m_byte = 7;
+                 for (int32_t& item : entry.m_optional) item = -1;
+                 list.AddChar(entry);
+             }
+             select->LoadCharacterList(list);
+             select->ShowButtons(true);
+             select->SetMessageText(GetTableText(10, 1));
+             return select;
+         },
+         false},
+        {"demo_char_create", [] { return std::make_unique<CCharCreateWindow>(); }, false},
+        {"demo_email_edit",
+         [] {
+             auto confirm = std::make_unique<CEMailEditWindow>();
+             confirm->ResetAndShow();
+             return confirm;
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.golden);
@@ -143,7 +196,7 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         std::unique_ptr<CBaseWindow> window = c.make();
         window->Show();
         ASSERT_TRUE(window->Draw());
-        // Centred by its picture, which needs the picture's motion.
+        // A dialog is centred by its picture, which needs the picture's motion.
         if (c.centred) {
             EXPECT_EQ(window->GetX(), 400 - window->ImageWidth() / 2);
             EXPECT_GT(window->ImageWidth(), 100);
