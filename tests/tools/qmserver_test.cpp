@@ -325,6 +325,20 @@ TEST_F(QmServerTest, ANewAccountStartsWithoutCharacters) {
     EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 127));
 }
 
+// The list names each character's player type, and no pet: a pet's type in
+// the entry would make the character selection show one beside it.
+TEST_F(QmServerTest, TheSampleCharacterIsListedWithItsTypeAndNoPet) {
+    ServerBot bot;
+    ASSERT_TRUE(bot.LogIn(Loopback(), m_server.Port(), "demo"));
+    CPacketReader body = Body(bot.CharList());
+    std::unique_ptr<CCharListMsg> list = ParseCharList(body);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->Count(), 1u);
+    EXPECT_STREQ(list->Entry(0).m_name, "Ardent");
+    EXPECT_EQ(list->Entry(0).m_value, 2000001u);
+    EXPECT_EQ(list->Entry(0).m_value2, 0u);
+}
+
 TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
     constexpr int kBots = 8;
     std::vector<std::unique_ptr<ServerBot>> bots;
@@ -692,6 +706,25 @@ TEST(ServerHostileTest, SendsHostileFramesForTheTimeGivenAndNeverAWebPageOrAStra
     EXPECT_GT(empty, 0);
     EXPECT_TRUE(report.stayedConnected);
     EXPECT_EQ(report.comebacks, 0u);
+}
+
+TEST(ServerHostileTest, TheRunningServerTurnsHostileAtThePhaseGiven) {
+    g_config.m_clientVersion = CLIENT_VERSION;
+    CQmServer server(TestWorld(), 7);
+    server.SetHostile(CHostilePlan{1, false, 9});
+    std::string error;
+    ASSERT_TRUE(server.Start(0, &error)) << error;
+    ServerBot bot;
+    ASSERT_TRUE(bot.Connect(Loopback(), server.Port()));
+    ASSERT_TRUE(bot.ReadGreeting());
+    ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendFirstRequest(); })));
+    // Hostile from the log-in on: frames keep coming until its second is over.
+    for (int i = 0; i < 300 && !server.HostileReport().ended; ++i) bot.Receive(10);
+    const CHostileReport report = server.HostileReport();
+    server.Stop();
+    EXPECT_TRUE(report.started);
+    EXPECT_TRUE(report.ended);
+    EXPECT_GT(report.frames, 100u);
 }
 
 TEST(ServerHostileTest, CountsTheClientComingBack) {

@@ -10,6 +10,7 @@
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/handlers/item_records.h"
 #include "tests/support/table_builder.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
@@ -229,6 +230,23 @@ TEST_F(CharWindowsTest, TheInventoryWindowShowsItemsPlacedAndRemoved) {
     EXPECT_TRUE(controller->RemoveItem(900));
     EXPECT_EQ(inventory->refreshed, 2);
     EXPECT_EQ(equip->refreshed, 0);
+    // The server's record for an item the slot already holds: a new count shown.
+    qmtest::TableBuilder items(1, 42);
+    items.U32(19).Set(19, 0, 905);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CInvenItemMsg record;
+    const uint8_t options[CInvenItemMsg::OPTIONS] = {};
+    record.Set(2, 0, 0, 905, 0, 1, "Herb", nullptr, CItemRecord(), options);
+    ASSERT_TRUE(controller->AddItemFromRecord(record));
+    const int placed = inventory->refreshed;
+    record.m_v3 = 4;
+    CItemObject* herb = controller->AddItemFromRecord(record);
+    ASSERT_TRUE(herb);
+    EXPECT_EQ(herb->GetCount(), 4u);
+    EXPECT_EQ(inventory->refreshed, placed + 1);
+    g_pItemTableMgr = nullptr;
     // A character without play windows places items all the same.
     CChar* other = Make(CHAR_KIND_PLAYER, 9);
     ASSERT_TRUE(other);
