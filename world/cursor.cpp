@@ -14,6 +14,7 @@
 #include "data/text_format.h"
 #include "data/text_tables.h"
 #include "platform/keyboard.h"
+#include "ui/base_window.h"
 #include "ui/items/item_info.h"
 #include "ui/tooltip_window.h"
 #include "ui/window_mgr.h"
@@ -73,6 +74,7 @@ bool CCursor::Create() {
 bool CCursor::Release() {
     // The held object is not ours: it is only forgotten.
     m_held.Assign(nullptr);
+    m_windowUnder.Assign(nullptr);
     m_pLabel.reset();
     m_pSprite.reset();
     m_pClubMark.reset();
@@ -144,6 +146,14 @@ int32_t CCursor::GetImageHeight() {
     if (!m_pSprite) return 0;
     const AniRect r = m_pSprite->GetBounds(false, false);
     return r.bottom > r.top ? r.bottom - r.top : 0;
+}
+
+void CCursor::UpdateWindowUnderCursor(int32_t x, int32_t y) {
+    m_windowUnder.Assign(m_pSprite && g_pWindowMgr ? g_pWindowMgr->GetWindowAt(x, y) : nullptr);
+}
+
+CBaseWindow* CCursor::GetWindowUnderCursor() const {
+    return m_windowUnder.GetAs<CBaseWindow>();
 }
 
 // ---- What lies under the mouse ----

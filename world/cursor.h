@@ -21,6 +21,7 @@
 #include "ui/ui_services.h"
 
 class CAniObject;
+class CBaseWindow;
 class CChar;
 class CToolTipWindow;
 
@@ -159,6 +160,10 @@ public:
     void SetClubMark(uint32_t id);
     // The label of the pointed object (empty text: none).
     CursorLabel BuildLabel();
+    // Takes the window manager's window at the point (none without a sprite).
+    void UpdateWindowUnderCursor(int32_t x, int32_t y);
+    // That window while it lives; null once it has gone.
+    CBaseWindow* GetWindowUnderCursor() const;
 
     int32_t GetShape() const { return m_shape; }
     const char* GetText() const { return m_text; }
@@ -191,6 +196,7 @@ private:
     uint32_t m_textColour = LEVEL_COLOUR_WHITE;
     std::unique_ptr<CToolTipWindow> m_pLabel;
     CWeakRef m_held;
+    CWeakRef m_windowUnder;
     CursorPointed m_pointed;
     uint32_t m_mode = 0;
     uint8_t m_overWindow = 0;

@@ -13,8 +13,10 @@
 #include "data/item_object.h"
 #include "platform/keyboard.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
 #include "ui/tooltip_window.h"
+#include "ui/window_mgr.h"
 #include "world/map/map.h"
 #include "world/map/map_text.h"
 
@@ -436,6 +438,32 @@ TEST_F(CursorTest, TheTextKeeps255Bytes) {
     ASSERT_TRUE(m_cursor->GetLabel());
     EXPECT_STREQ(m_cursor->GetLabel()->GetFirstLine(), "Drop here");
     EXPECT_EQ(m_cursor->GetLabel()->GetTextColor(), 0x00FF00u);
+}
+
+TEST_F(CursorTest, TheWindowUnderTheCursorIsForgottenWhenItGoes) {
+    CWindowMgr windows;
+    windows.Create();
+    g_pWindowMgr = &windows;
+    auto* window = new uitest::TestWindow("UNDER", 100, 100, 50, 50);
+    window->m_pickable = 1;
+    ASSERT_TRUE(windows.AddChild(window));
+    m_cursor->UpdateWindowUnderCursor(120, 120);
+    EXPECT_EQ(m_cursor->GetWindowUnderCursor(), window);
+    m_cursor->UpdateWindowUnderCursor(10, 10);
+    EXPECT_EQ(m_cursor->GetWindowUnderCursor(), nullptr);
+    m_cursor->UpdateWindowUnderCursor(120, 120);
+    windows.CloseWindow(window);
+    windows.ProcessMessages();
+    EXPECT_EQ(m_cursor->GetWindowUnderCursor(), nullptr) << "a closed window is not read";
+    // Without a sprite there is no window under the cursor.
+    auto* again = new uitest::TestWindow("UNDER", 100, 100, 50, 50);
+    again->m_pickable = 1;
+    ASSERT_TRUE(windows.AddChild(again));
+    m_cursor->LoadCursorAnimation("NoSuchCursor", 0);
+    m_cursor->UpdateWindowUnderCursor(120, 120);
+    EXPECT_EQ(m_cursor->GetWindowUnderCursor(), nullptr);
+    g_pWindowMgr = nullptr;
+    windows.Release();
 }
 
 TEST_F(CursorTest, HeldObjectsEndTheirDragOnceAndGoneOnesAreForgotten) {
