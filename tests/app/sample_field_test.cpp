@@ -1,11 +1,14 @@
 // The program on the demo data set against the local server, both in this
 // process: five Enters (title, world, terms, log-in, character) take it from
 // the title into the game scene, which receives map 1, the user's own
-// character and the two walkers of the sample world and draws the field.
+// character and the two walkers of the sample world and draws the field; on
+// the way, the character select and create screens, and the title's offline
+// choice.
 #include "tests/app/sample_field.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -226,6 +229,79 @@ TEST_F(SampleFieldTest, TheWalkersMoveOverFrames) {
     for (const auto& [x, y] : keeperTiles) {
         EXPECT_TRUE(x >= 13 && x <= 21 && y >= 8 && y <= 14) << x << "," << y;
     }
+}
+
+// A left click at the screen point: the pointer moves there, presses and lets go.
+void ClickAt(int x, int y) {
+    const plat::LParam at = plat::MakeLParam(x, y);
+    plat::PostMessage(plat::WM_MOUSEMOVE, 0, at);
+    plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, at);
+    plat::PostMessage(plat::WM_LBUTTONUP, 0, at);
+}
+
+// The character select screen shows the account's character, Ardent the
+// mystic, on the first pedestal and large beside its name; Create leads to
+// the create screen with the knight, the first of the two playable types.
+TEST_F(SampleFieldTest, TheCharacterScreensShowTheAccountsCharacterAndTheTypes) {
+    qmtest::RgbImage select, create;
+    int settled = 0;
+    EXPECT_EQ(Run([&] {
+                  if (select.rgb.empty()) {
+                      // Four Enters: the title, the world, the terms and the log-in.
+                      if (m_way.Enters() < 4) {
+                          m_way.Step();
+                          return false;
+                      }
+                      auto* window = FindWindow<CCharSelectWindow>(CHAR_SELECT_WINDOW_NAME);
+                      if (!window || !window->IsListReady() || ++settled < 60) return false;
+                      select = Shown();
+                      settled = 0;
+                      ClickAt(563 + 60, 357 + 14);  // Create
+                      return false;
+                  }
+                  if (SceneKind() != SCENE_CHAR_CREATE || ++settled < 60) return false;
+                  create = Shown();
+                  return true;
+              }),
+              EXIT_NORMAL);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    ASSERT_FALSE(select.rgb.empty()) << "the select screen was not reached";
+    ASSERT_FALSE(create.rgb.empty()) << "the create screen was not reached";
+    EXPECT_TRUE(qmtest::MatchesGolden(select, "tests/app/golden/char_select_screen.png"));
+    EXPECT_TRUE(qmtest::MatchesGolden(create, "tests/app/golden/char_create_screen.png"));
+}
+
+// Offline on the title: the offline scene makes the local character from the
+// demo's player table and, with no event manager to play its event with,
+// hands back to the title at once; server mode is back after it.
+TEST_F(SampleFieldTest, TheOfflineChoiceMakesTheLocalCharacterAndComesBackToTheTitle) {
+    std::vector<uint32_t> scenes;
+    bool playerMade = false, serverOff = false;
+    int settled = 0;
+    EXPECT_EQ(Run([&] {
+                  const uint32_t kind = SceneKind();
+                  if (scenes.empty() || scenes.back() != kind) {
+                      scenes.push_back(kind);
+                      settled = 0;
+                  }
+                  if (kind == SCENE_OFFLINE) {
+                      playerMade = g_pCharMgr && g_pCharMgr->GetPlayer();
+                      serverOff = !g_config.m_useServer;
+                  }
+                  auto* title = FindWindow<CTitleScreen>(TITLE_SCREEN_WINDOW_NAME);
+                  if (kind != SCENE_TITLE || !title || !title->IsActive()) return false;
+                  ++settled;
+                  const auto titles = std::count(scenes.begin(), scenes.end(), uint32_t(SCENE_TITLE));
+                  if (titles == 1 && settled == 5) ClickAt(400, 450);  // Offline
+                  return titles == 2 && settled >= 5;
+              }),
+              EXIT_NORMAL);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    const std::vector<uint32_t> expected{SCENE_TITLE, SCENE_OFFLINE, SCENE_TITLE};
+    EXPECT_NE(std::search(scenes.begin(), scenes.end(), expected.begin(), expected.end()), scenes.end());
+    EXPECT_TRUE(playerMade) << "the local character";
+    EXPECT_TRUE(serverOff) << "no server while the offline scene runs";
+    EXPECT_TRUE(g_config.m_useServer) << "server mode is back";
 }
 
 }  // namespace
