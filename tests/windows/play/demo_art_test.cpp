@@ -15,6 +15,9 @@
 
 #include "core/config.h"
 #include "data/data_table_text.h"
+#include "net/connection.h"
+#include "net/game_session.h"
+#include "platform/socket.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -152,6 +155,36 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         EXPECT_TRUE(
             qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
     }
+}
+
+TEST_F(DemoArtTest, TheWorldListShowsItsWorldsWithTheirLoad) {
+    plat::ScriptedSockets sockets;
+    plat::ScopedSockets socketScope(sockets);
+    plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+    g_config.m_serverAddress = plat::MakeIPv4(127, 0, 0, 1);
+    {
+        Frame()->FillSurface(kBackground, nullptr);
+        CMultiServerWindow list;
+        list.ConnectToServer();
+        const char* const names[] = {"Lindow", "Marrowdeep", "Quillhold", "Fenwatch", "Ashgrove", "Odd"};
+        std::vector<CServerListEntry> worlds(6);
+        for (uint8_t i = 0; i < 6; ++i) {
+            worlds[i].worldId = uint8_t(i + 1);
+            std::snprintf(worlds[i].name, sizeof worlds[i].name, "%s", names[i]);
+            worlds[i].state = uint8_t(i == 5 ? 9 : i);  // the last with a load the list has no label for
+        }
+        GameSession().m_serverList = worlds;
+        list.ListArrived();
+        list.Update();
+        list.Show();
+        ASSERT_TRUE(list.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_world_list_rows.png"));
+    }
+    delete g_connection;
+    g_connection = nullptr;
+    GameSession().Reset();
+    GameSession().m_serverList.clear();
+    plat::WSACleanup();
 }
 
 }  // namespace
