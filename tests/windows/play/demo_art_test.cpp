@@ -128,7 +128,14 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
     const Case cases[] = {
         {"demo_title_screen", [] { return std::make_unique<CTitleScreen>(); }, false},
         {"demo_world_list", [] { return std::make_unique<CMultiServerWindow>(); }, true},
-        {"demo_terms", [] { return std::make_unique<CStipulationWindow>(); }, true},
+        {"demo_terms",
+         [] {
+             GameSession().m_termsText =
+                 "Welcome to the sample world.\nBe kind to the other players, and have fun.";
+             GameSession().m_termsReady = 1;
+             return std::make_unique<CStipulationWindow>();
+         },
+         true},
         {"demo_login",
          [] {
              auto login = std::make_unique<CInsertAccountWindow>();
@@ -155,6 +162,7 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         EXPECT_TRUE(
             qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
     }
+    GameSession().Reset();
 }
 
 TEST_F(DemoArtTest, TheWorldListShowsItsWorldsWithTheirLoad) {
