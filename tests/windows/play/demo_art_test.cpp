@@ -136,6 +136,14 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
              return std::make_unique<CStipulationWindow>();
          },
          true},
+        {"demo_terms_waiting",  // no terms yet: both buttons greyed, without input
+         [] {
+             GameSession().Reset();
+             GameSession().m_termsText.clear();
+             GameSession().m_termsReady = 0;
+             return std::make_unique<CStipulationWindow>();
+         },
+         true},
         {"demo_login",
          [] {
              auto login = std::make_unique<CInsertAccountWindow>();
@@ -152,6 +160,7 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         Frame()->FillSurface(kBackground, nullptr);
         std::unique_ptr<CBaseWindow> window = c.make();
         window->Show();
+        window->Update();
         ASSERT_TRUE(window->Draw());
         // Centred by its picture, which needs the picture's motion.
         if (c.centred) {
