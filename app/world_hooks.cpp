@@ -78,10 +78,10 @@ public:
                 return 0;
         }
     }
-    bool CharStateEvent(uint32_t charId, uint8_t kind, uint32_t, uint16_t) override {
+    bool CharStateEvent(uint32_t charId, uint8_t kind, uint32_t value, uint16_t extra) override {
         CChar* character = g_pCharMgr ? g_pCharMgr->GetChar(charId) : nullptr;
         if (!character || !character->GetController()) return false;
-        character->GetController()->OnServerEvent(kind);
+        character->GetController()->OnServerEvent(kind, value, extra);
         return true;
     }
     bool HandOverCombo(uint32_t charId, uint16_t b, uint16_t c) override {

@@ -74,6 +74,14 @@ struct CItemRecord {
 };
 void CopyItemRecord(CItemRecord& to, const CItemRecord& from);
 
+// What a worn weapon does when its wearer strikes (set on the item by
+// whoever gives it the look; none by default).
+class IItemHitHook {
+public:
+    virtual ~IItemHitHook() = default;
+    virtual void OnHit(CChar* owner, uint32_t value) = 0;
+};
+
 class CItemObject : public CDrawObject {
 public:
     CItemObject() { CItemObject::Create(); }
@@ -166,6 +174,9 @@ public:
     void SetAuxValue(uint16_t value) { m_auxValue = value; }
     CItemRecord& Record() { return m_record; }
     const CItemRecord& Record() const { return m_record; }
+    // The hit hook (not owned; null: none).
+    IItemHitHook* HitHook() const { return m_pHitHook; }
+    void SetHitHook(IItemHitHook* hook) { m_pHitHook = hook; }
     uint32_t GetLastUseTime() const { return m_lastUseTime; }
 
 protected:
@@ -189,6 +200,7 @@ protected:
     uint32_t m_flags = 0;
     CItemRecord m_record;
     uint32_t m_lastUseTime = 0;
+    IItemHitHook* m_pHitHook = nullptr;
 };
 
 // A text colour (red in the low byte) by the kind of the object (its type):

@@ -908,6 +908,12 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
         case 47:  // an inventory item
             AddItemFromPayload(payload);
             return true;
+        case MSG_STORED_ITEM:
+            if (auto* record = dynamic_cast<CStoredItemMsg*>(payload)) PutIntoDepositWindow(*record);
+            return true;
+        case MSG_ITEM_VALUE_53:
+            if (auto* record = dynamic_cast<CItemValueMsg*>(payload)) RefreshDepositWindow(record->m_value);
+            return true;
         case MSG_COMBO_TARGET:
             if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))
                 data->SetComboValue(int32_t(combo->m_b), combo->m_c);

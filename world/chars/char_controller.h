@@ -32,6 +32,7 @@ class CSkillAction;
 class CSkillActionMsg;
 class CSkillHitMsg;
 class CInvenItemMsg;
+class CStoredItemMsg;
 
 // Motions of the character data.
 enum : uint32_t {
@@ -180,6 +181,9 @@ public:
     explicit CCharStatusObject(uint32_t statusId) : m_statusId(statusId) {}
     // Moves with the character (map units).
     virtual void Follow(int32_t, int32_t) {}
+    // The server's hit mark for a target (state event 96); objects that
+    // show no marks ignore it.
+    virtual void AddHitMark(uint32_t targetId, uint16_t value) { (void)targetId, (void)value; }
 
     uint32_t m_statusId;
     uint32_t m_value = 0;
@@ -313,6 +317,9 @@ public:
     // The id/value list (list B): the value of an id, 0 when absent.
     uint16_t GetValueById(uint32_t id) const;
     void RecomputeHighest();
+    // The weapon (equipment position 2) is told of a strike (1) or its end
+    // (0) through its hit hook, when it has one.
+    void NotifyEquippedItem(uint32_t value);
 
     int32_t m_skillCount = 0;
     uint32_t m_skillRows[MAX_SKILLS] = {};
@@ -615,6 +622,10 @@ public:
     // The character with the id stands within 8 tiles (the answer is kept a
     // second once given).
     bool NearTarget(uint32_t charId);
+    // Whether the character may wear the item: its types and up to four
+    // requirements (level, the item's skill, attributes); a refusal leaves
+    // its text in message.
+    bool CanEquipItem(CItemObject* item, char* message, size_t capacity) const;
 
     // The skill waiting for the server's answer (set by a use).
     uint8_t m_pendingUseFlag = 0;
@@ -654,13 +665,24 @@ public:
     CItemObject* AddItemFromRecord(const CInvenItemMsg& record);
     // The same for an event's payload (ignored unless an inventory item record).
     void AddItemFromPayload(CMsgData* payload);
+    // A stored item of the server (event 52), filled as an inventory item
+    // but kept out of the inventory, goes to the deposit window, made when
+    // missing; false when there is no item or no window to take it.
+    bool PutIntoDepositWindow(const CStoredItemMsg& record);
+    // Event 53: the deposit window, when there is one, shows the value.
+    bool RefreshDepositWindow(uint32_t value);
+    // The speech window shows "name : text".
+    void ShowSpeech(const char* name, const char* text);
     bool RemoveItem(uint32_t itemId);
+    // The inventory window of the user's own character shows the items again.
+    void RefreshInventoryWindow() const;
     void SetByte60(uint8_t value);
     uint8_t GetByte60() const;
     bool IsSameClub(CChar* other) const;
     // The server's state event (message 83): 84 plays the spark over the
-    // character. False for a kind nothing here takes.
-    bool OnServerEvent(uint32_t code);
+    // character; 96 gives the hit mark (target id, value) to the character's
+    // ring object. False for a kind nothing here takes.
+    bool OnServerEvent(uint32_t code, uint32_t value = 0, uint16_t extra = 0);
 
     uint8_t m_comboReady = 0;
     uint32_t m_cooldownLeft = 0, m_cooldownTime = 0;

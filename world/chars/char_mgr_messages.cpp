@@ -23,6 +23,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_windows.h"
 
@@ -159,15 +160,7 @@ void CCharMgr::ShowCharAction(uint32_t charId, uint32_t subCode, bool fromQueue)
     CChar* c = GetChar(charId);
     if (!c) return;
     if (subCode == 6) {
-        if (!g_pWindowMgr) return;
-        CBaseWindow* notice = g_pWindowMgr->FindWindowByName(kFightClubNotice);
-        if (!notice) {
-            notice = CreateRegisteredWindow(kFightClubNotice);
-            if (notice && !g_pWindowMgr->AddChild(notice)) {
-                delete notice;
-                notice = nullptr;
-            }
-        }
+        CBaseWindow* notice = FindOrMakeWindow(kFightClubNotice);
         if (notice) notice->Show();
         return;
     }

@@ -1,14 +1,20 @@
 // The controller's yes/no questions: may the character act, attack, use a
 // skill, chat; is it shown to the user; is a target near.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 #include "anim/ani_services.h"
 #include "core/config.h"
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "data/text_tables.h"
 #include "platform/clock.h"
+#include "ui/items/item_info.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
@@ -60,6 +66,17 @@ bool Elapsed(const CCharData& data, int delay, uint32_t now) {
 void SetMessage(char* message, size_t capacity, int row) {
     if (message && capacity > 0) std::snprintf(message, capacity, "%s", GetTableText(CHECK_TEXT_TABLE, row));
 }
+
+// The character type names: text table 0 from row 14, one per type.
+constexpr int TYPE_NAME_TABLE = 0;
+constexpr int TYPE_NAME_FIRST = 14;
+constexpr int TYPE_COUNT = 14;
+constexpr int EQUIP_REQUIREMENTS = 4;
+// The texts of the equipment refusals (text table 1): the type, then one
+// per requirement kind from 1 (level) to 8 (the sixth attribute).
+constexpr int EQUIP_TEXT_TYPE = 15;
+constexpr int EQUIP_TEXT_FIRST_REQUIREMENT = 16;
+enum : uint8_t { REQUIRE_LEVEL = 1, REQUIRE_SKILL_LEVEL = 2, REQUIRE_FIRST_ATTRIBUTE = 3, REQUIRE_LAST = 8 };
 
 // The cost compared with each of the six costs of a skill level, in order.
 int64_t CostValue(const CCharData& data, int n) {
@@ -260,4 +277,46 @@ bool CCharController::NearTarget(uint32_t charId) {
 bool CCharController::IsSkillObjectReady() const {
     const CCharAction* action = Action();
     return !action || action->m_skillReady != 0;
+}
+
+bool CCharController::CanEquipItem(CItemObject* item, char* message, size_t capacity) const {
+    if (message && capacity > 0) message[0] = '\0';
+    if (!item || !m_pData || !m_pOwner) return false;
+    const uint8_t position = item->GetByte41();
+    if (position == 0 || position >= std::size(m_pData->m_items)) return false;
+    const CDataTable* table = g_pItemTableMgr ? g_pItemTableMgr->GetTable() : nullptr;
+    const int32_t row = item->GetItemRow();
+    const uint16_t mask = GetTableBlockWord(table, ITEM_COL_CLASS_MASK, row);
+    if (!(mask & 1)) {
+        // The types go by name: two types of one name wear the same things.
+        const int32_t type = GetCharTypeIndex(m_pOwner->m_resourceId);
+        const char* own = type >= 0 ? GetTableText(TYPE_NAME_TABLE, TYPE_NAME_FIRST + type) : "";
+        bool allowed = false;
+        for (int k = 1; k <= TYPE_COUNT && !allowed; ++k)
+            allowed = (mask & (1u << k)) && *own &&
+                      std::strcmp(own, GetTableText(TYPE_NAME_TABLE, TYPE_NAME_FIRST + k - 1)) == 0;
+        if (!allowed) {
+            SetMessage(message, capacity, EQUIP_TEXT_TYPE);
+            return false;
+        }
+    }
+    const int count = std::min<int>(GetTableByte(table, ITEM_COL_REQUIREMENTS, row), EQUIP_REQUIREMENTS);
+    for (int k = 0; k < count; ++k) {
+        const uint8_t kind = GetTableByte(table, ITEM_COL_FIRST_REQUIREMENT + 2 * k, row);
+        const int64_t needed = GetTableByte(table, ITEM_COL_FIRST_REQUIREMENT + 2 * k + 1, row);
+        int64_t have = 0;
+        if (kind == REQUIRE_LEVEL)
+            have = int32_t(m_pData->m_values[VALUE_LEVEL]);
+        else if (kind == REQUIRE_SKILL_LEVEL)
+            have = m_pData->GetSkillLevel(SkillIdToRow(item->GetSkillId()));
+        else if (kind >= REQUIRE_FIRST_ATTRIBUTE && kind <= REQUIRE_LAST)
+            have = int32_t(m_pData->m_values[VALUE_ATTRIBUTES + kind - REQUIRE_FIRST_ATTRIBUTE]);
+        else
+            continue;  // a kind nothing here measures asks for nothing
+        if (have < needed) {
+            SetMessage(message, capacity, EQUIP_TEXT_FIRST_REQUIREMENT + kind - REQUIRE_LEVEL);
+            return false;
+        }
+    }
+    return true;
 }

@@ -2,6 +2,8 @@
 // a use sends (and what its payload carries), the send cooldown, and the
 // character's item container (picking up, dropping, placing items).
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/config.h"
@@ -17,6 +19,7 @@
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 
@@ -29,6 +32,8 @@ constexpr char kClubWindow[] = "Club_BaseWindow";
 constexpr uint32_t STATE_EVENT_SPARK = 84;
 constexpr uint32_t SPARK_ANI = 3194;
 constexpr int32_t SPARK_LAYER = 6;
+constexpr uint32_t STATE_EVENT_HIT_MARK = 96;
+constexpr uint32_t HIT_MARK_OBJECT_ID = 3001495;  // the ring the hit marks go to
 
 // Item use flags (item-table column 36) of the target kinds.
 constexpr uint8_t USE_ON_PLAYER = 0x08;
@@ -74,6 +79,19 @@ uint8_t UseFlagOfKind(uint16_t kind) {
             return USE_ON_FIELD_OBJECT;
     }
 }
+
+// An item of a server record: its ids, count, name (cut to its size) and
+// extra record.
+void FillItem(CItemObject& item, uint32_t firstId, uint32_t secondId, uint32_t count,
+              const CItemRecordPart& part) {
+    item.SetSecondIds(firstId, secondId);
+    item.SetCount(count);
+    item.SetName(part.m_name);
+    CopyItemRecord(item.Record(), part.m_record);
+}
+
+// The location state of an item kept by the deposit.
+constexpr uint32_t DEPOSIT_ITEM_STATE = 8;
 
 CChar* OwnChar() {
     return g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
@@ -295,10 +313,7 @@ CItemObject* CCharController::GetOrCreateItem(uint32_t itemId, uint32_t count, i
 CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
     CItemObject* item = GetOrCreateItem(record.m_v1, record.m_v3, record.m_slot, true);
     if (!item) return nullptr;
-    item->SetSecondIds(record.m_v1, record.m_v2);
-    item->SetCount(record.m_v3);
-    item->SetName(record.m_name);  // cut to the name's size
-    CopyItemRecord(item->Record(), record.m_record);
+    FillItem(*item, record.m_v1, record.m_v2, record.m_v3, record);
     // gap: the colour bytes and the open item window's refresh (the
     // play-screen windows).
     return item;
@@ -306,6 +321,36 @@ CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
 
 void CCharController::AddItemFromPayload(CMsgData* payload) {
     if (auto* record = dynamic_cast<CInvenItemMsg*>(payload)) AddItemFromRecord(*record);
+}
+
+bool CCharController::PutIntoDepositWindow(const CStoredItemMsg& record) {
+    if (record.m_v2 == 0 || !g_pItemTableMgr || !g_pWindowMgr) return false;
+    // The stored item is the deposit's own: the inventory slot of the same
+    // number keeps what it holds.
+    std::unique_ptr<CItemObject> item(g_pItemTableMgr->MakeItem(record.m_v1));
+    if (!item) return false;
+    FillItem(*item, record.m_v1, 0, record.m_v2, record);
+    item->SetState(DEPOSIT_ITEM_STATE);
+    auto* deposit = dynamic_cast<IDepositView*>(FindOrMakeWindow(DEPOSIT_WINDOW_ID));
+    if (!deposit) return false;
+    deposit->AddStoredItem(std::move(item), record.m_slot, record.m_v2, record.m_after[0], record.m_after[1]);
+    return true;
+}
+
+bool CCharController::RefreshDepositWindow(uint32_t value) {
+    auto* deposit = dynamic_cast<IDepositView*>(
+        g_pWindowMgr ? g_pWindowMgr->FindWindowByName(DEPOSIT_WINDOW_ID) : nullptr);
+    if (!deposit) return false;
+    deposit->Refresh(value);
+    return true;
+}
+
+void CCharController::ShowSpeech(const char* name, const char* text) {
+    CCharAction* action = Action();
+    auto* speech = dynamic_cast<ICharSpeechView*>(action ? action->SpeechWindow() : nullptr);
+    if (!speech) return;
+    const std::string line = std::string(name ? name : "") + " : " + (text ? text : "");
+    speech->ShowSpeech(line.c_str());
 }
 
 bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
@@ -317,8 +362,14 @@ bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
         container->PutInSlot(item, uint8_t(slot));
         item->SetSlotIndex(slot);
     }
-    // gap: the inventory window's refresh and sort (the play-screen windows).
+    RefreshInventoryWindow();
     return true;
+}
+
+void CCharController::RefreshInventoryWindow() const {
+    CCharAction* action = Action();
+    if (auto* inventory = dynamic_cast<IInventoryView*>(action ? action->HudWindow(HUD_INVENTORY) : nullptr))
+        inventory->RefreshItems();
 }
 
 bool CCharController::RemoveItem(uint32_t itemId) {
@@ -326,6 +377,7 @@ bool CCharController::RemoveItem(uint32_t itemId) {
     CItemObject* item = container ? container->FindByItemId(itemId) : nullptr;
     if (!item) return false;
     container->RemoveItem(item);
+    RefreshInventoryWindow();
     return true;
 }
 
@@ -343,12 +395,16 @@ bool CCharController::IsSameClub(CChar* other) const {
            std::strcmp(m_pOwner->m_clubName, other->m_clubName) == 0;
 }
 
-bool CCharController::OnServerEvent(uint32_t code) {
+bool CCharController::OnServerEvent(uint32_t code, uint32_t value, uint16_t extra) {
     if (code == STATE_EVENT_SPARK && m_pOwner) {
         PlayOnChar(m_pOwner, SPARK_ANI, 0, SPARK_LAYER, false);
         return true;
     }
-    // gap: kind 96 goes to the attached status object 3,001,495 (the
-    // character data's attached objects).
+    if (code == STATE_EVENT_HIT_MARK && m_pData) {
+        CCharStatusObject* ring = m_pData->FindAttachedById(HIT_MARK_OBJECT_ID);
+        if (!ring) return false;
+        ring->AddHitMark(value, extra);
+        return true;
+    }
     return false;
 }

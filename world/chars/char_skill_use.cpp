@@ -95,7 +95,7 @@ void CCharAction::EndSkillUse() {
         action->Finish();
     }
     data->m_hideByte2 = 0;
-    // gap: the weapon's hit hook (items carry no hook flag yet).
+    data->NotifyEquippedItem(0);
     m_skillReady = 1;
 }
 

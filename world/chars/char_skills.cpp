@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/config.h"
+#include "data/item_object.h"
 #include "data/skill_table_mgr.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
@@ -194,4 +195,13 @@ void CCharData::RecomputeHighest() {
     for (size_t n = 0; n < m_listB.size() && n < m_listBValues.size(); ++n)
         highest = std::max<int32_t>(highest, m_listBValues[n]);
     m_highestValue = highest;
+}
+
+// ---- The weapon ----
+
+void CCharData::NotifyEquippedItem(uint32_t value) {
+    constexpr int WEAPON_POSITION = 2;
+    CItemObject* weapon = m_items[WEAPON_POSITION].get();
+    IItemHitHook* hook = weapon ? weapon->HitHook() : nullptr;
+    if (hook) hook->OnHit(m_pController ? m_pController->Owner() : nullptr, value);
 }

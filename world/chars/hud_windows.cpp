@@ -46,6 +46,17 @@ IHudMainWindow* MainWindow() {
 
 }  // namespace
 
+CBaseWindow* FindOrMakeWindow(const char* identifier) {
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(identifier)) return window;
+    CBaseWindow* window = CreateRegisteredWindow(identifier);
+    if (window && !g_pWindowMgr->AddChild(window)) {
+        delete window;
+        window = nullptr;
+    }
+    return window;
+}
+
 CBaseWindow* CCharAction::HudWindow(int slot) const {
     if (slot < 0 || slot >= HUD_WINDOW_COUNT || !g_pWindowMgr) return nullptr;
     auto* window = m_hudWindows[slot].GetAs<CBaseWindow>();

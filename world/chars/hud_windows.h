@@ -6,11 +6,13 @@
 // action object holds them.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "world/chars/char_controller.h"
 
 class CBaseWindow;
 class CCharData;
+class CItemObject;
 
 // The slots, in the order the set is made.
 enum : int {
@@ -63,4 +65,37 @@ public:
     virtual void ResetPanelState() = 0;
     // The window goes: the main window drops its link to it.
     virtual void UnlinkWindow(CBaseWindow* window) = 0;
+};
+
+// The top-level window with the identifier, made from its registered class
+// and added to the window manager when there is none; null without a window
+// manager or a class.
+CBaseWindow* FindOrMakeWindow(const char* identifier);
+
+// The character's speech window ("CHAR_MSGWIN") shows a line said.
+class ICharSpeechView {
+public:
+    virtual ~ICharSpeechView() = default;
+    virtual void ShowSpeech(const char* line) = 0;
+};
+
+// The inventory window as the item container's changes see it.
+class IInventoryView {
+public:
+    virtual ~IInventoryView() = default;
+    // The items changed: show them again, sorted.
+    virtual void RefreshItems() = 0;
+};
+
+inline constexpr const char DEPOSIT_WINDOW_ID[] = "DepositWindow";
+
+// The personal deposit ("DepositWindow") as the server's stored items reach it.
+class IDepositView {
+public:
+    virtual ~IDepositView() = default;
+    // A stored item (the window keeps it) with its slot, count and the two
+    // values the server sends with it.
+    virtual void AddStoredItem(std::unique_ptr<CItemObject> item, uint8_t slot, uint32_t count, uint32_t a,
+                               uint32_t b) = 0;
+    virtual void Refresh(uint32_t value) = 0;
 };

@@ -4,14 +4,18 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "data/slot_object_mgr.h"
 #include "net/handlers/item_records.h"
 #include "tests/support/table_builder.h"
+#include "tests/ui/test_windows.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
+#include "world/chars/hud_windows.h"
 
 namespace {
 
@@ -62,6 +66,91 @@ TEST(CharItemsTest, TheServersInventoryItemsFillTheContainer) {
         EXPECT_EQ(blade->GetSecondId(0), 901u);
         EXPECT_EQ(blade->GetSecondId(1), 5u);
     }
+    g_pItemTableMgr = nullptr;
+}
+
+struct DepositWindow : uitest::TestWindow, IDepositView {
+    DepositWindow() : uitest::TestWindow(DEPOSIT_WINDOW_ID) {}
+    std::vector<std::unique_ptr<CItemObject>> items;
+    std::vector<std::string> told;
+    void AddStoredItem(std::unique_ptr<CItemObject> item, uint8_t slot, uint32_t count, uint32_t a,
+                       uint32_t b) override {
+        told.push_back("item " + std::to_string(slot) + " " + std::to_string(count) + " " +
+                       std::to_string(a) + " " + std::to_string(b));
+        items.push_back(std::move(item));
+    }
+    void Refresh(uint32_t value) override { told.push_back("refresh " + std::to_string(value)); }
+};
+
+std::unique_ptr<CStoredItemMsg> Stored(uint8_t slot, uint32_t count) {
+    auto msg = std::make_unique<CStoredItemMsg>();
+    const uint8_t options[CStoredItemMsg::OPTIONS] = {};
+    CItemRecord extra;
+    extra.m_value2 = 9;
+    msg->Set(slot, 0, 0, 900, count, "Stored", nullptr, extra, options);
+    msg->m_after[0] = 11;
+    msg->m_after[1] = 12;
+    return msg;
+}
+
+TEST(CharItemsTest, StoredItemsGoToTheDepositWindowAndNeverIntoTheInventory) {
+    qmtest::ScopedDatabase db;
+    qmtest::TableBuilder items(1, 42);
+    items.U32(19).Set(19, 0, 900);
+    db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CWindowMgr windows;
+    windows.Create();
+    g_pWindowMgr = &windows;
+    {
+        CPlayerChar player;
+        ASSERT_TRUE(player.CreateController());
+        CCharController* controller = player.GetController();
+        PostMessageTo(0, &player, 0, MSG_INVEN_ITEM, MsgDataPtr(Record(4, 1, "Kept").release()), nullptr);
+        controller->UpdateController(0);
+        CSlotObjectMgr& container = *controller->Data()->Container();
+        CItemObject* kept = container.GetSlot(4);
+        ASSERT_TRUE(kept);
+        auto post = [&](std::unique_ptr<CMsgPayload> record) {
+            const uint32_t id = record->m_id;
+            PostMessageTo(0, &player, 0, id, MsgDataPtr(record.release()), nullptr);
+            controller->UpdateController(0);
+        };
+        auto value = [](uint8_t v) {
+            auto msg = std::make_unique<CItemValueMsg>(MSG_ITEM_VALUE_53);
+            msg->Set(v);
+            return msg;
+        };
+        // No deposit window class: no window, nothing kept, nothing left over.
+        post(Stored(4, 2));
+        post(value(3));
+        EXPECT_EQ(windows.FindWindowByName(DEPOSIT_WINDOW_ID), nullptr);
+        RegisterWindowClass(DEPOSIT_WINDOW_ID, [] { return static_cast<CBaseWindow*>(new DepositWindow); });
+        // The refresh alone makes no window; a stored item makes it once.
+        post(value(3));
+        EXPECT_EQ(windows.FindWindowByName(DEPOSIT_WINDOW_ID), nullptr);
+        post(Stored(4, 2));
+        post(Stored(5, 0));  // no count: nothing
+        post(Stored(6, 1));
+        post(value(3));
+        std::vector<CBaseWindow*> found;
+        ASSERT_EQ(windows.FindAllWindowsByName(DEPOSIT_WINDOW_ID, &found), 1);
+        auto* deposit = dynamic_cast<DepositWindow*>(found[0]);
+        ASSERT_TRUE(deposit);
+        EXPECT_EQ(deposit->told, (std::vector<std::string>{"item 4 2 11 12", "item 6 1 11 12", "refresh 3"}));
+        ASSERT_EQ(deposit->items.size(), 2u);
+        EXPECT_EQ(deposit->items[0]->GetCount(), 2u);
+        EXPECT_EQ(deposit->items[0]->GetState(), 8u);
+        EXPECT_STREQ(deposit->items[0]->GetName(), "Stored");
+        EXPECT_EQ(deposit->items[0]->Record().m_value2, 9u);
+        // The inventory slot of the same number keeps its own item.
+        EXPECT_EQ(container.GetSlot(4), kept);
+        EXPECT_EQ(container.Children().Count(), 1);
+    }
+    windows.Release();
+    g_pWindowMgr = nullptr;
+    ClearWindowClasses();
     g_pItemTableMgr = nullptr;
 }
 

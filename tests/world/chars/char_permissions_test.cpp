@@ -7,7 +7,10 @@
 #include <set>
 #include <string>
 
+#include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "tests/world/chars/skill_fixture.h"
+#include "ui/items/item_info.h"
 
 using namespace chartest;
 
@@ -365,6 +368,74 @@ TEST_F(CharPermissionsTest, NearTargetKeepsItsAnswerASecond) {
     EXPECT_FALSE(m_controller->NearTarget(5));
     monster->SetPosition((m_player->m_cellX + 9) * 24, m_player->m_cellY * 12, 0);
     EXPECT_FALSE(m_controller->NearTarget(5));
+}
+
+TEST_F(CharPermissionsTest, EquipmentAsksForTheTypeAndTheRequirements) {
+    // Type names: the player's type 0 and type 2 share the name "Knight".
+    std::vector<std::string> types(28);
+    for (int k = 0; k < 14; ++k) types[14 + k] = "Type" + std::to_string(k);
+    types[14] = types[16] = "Knight";
+    std::vector<std::string> checks(24);
+    const char* reasons[] = {"type", "level", "skill", "attr1", "attr2", "attr3", "attr4", "attr5", "attr6"};
+    for (int k = 0; k < 9; ++k) checks[15 + k] = reasons[k];
+    qmtest::ScopedTextTables texts{{{0, types}, {CHECK_TEXT_TABLE, checks}}};
+    struct Row {
+        uint8_t position;
+        uint16_t mask;
+        std::vector<std::pair<uint8_t, uint8_t>> requirements;  // kind, value
+    };
+    const Row rows[] = {
+        {0, 1, {}},                                         // 0: not equipment
+        {2, 1, {}},                                         // 1: anyone
+        {2, 1u << 3, {}},                                   // 2: type 2 only, which is called "Knight" too
+        {2, 1u << 2, {}},                                   // 3: type 1 only
+        {2, 1, {{1, 30}, {2, 3}}},                          // 4: level 30, the item's skill at level 3
+        {2, 1, {{9, 200}, {3, 5}, {8, 7}}},                 // 5: an unknown kind, attributes 1 and 6
+        {2, 1, {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 99}}},  // 6: a fifth requirement is not read
+    };
+    qmtest::TableBuilder table(uint32_t(std::size(rows)), ITEM_COL_FIRST_REQUIREMENT + 10);
+    table.U32(ITEM_COL_ITEM_ID).U32(ITEM_COL_SKILL_ID).U16(ITEM_COL_CLASS_MASK);
+    for (int r = 0; r < int(std::size(rows)); ++r) {
+        table.Set(ITEM_COL_ITEM_ID, r, 100 + r).Set(ITEM_COL_SORT_1, r, rows[r].position);
+        table.Set(ITEM_COL_CLASS_MASK, r, rows[r].mask).Set(ITEM_COL_SKILL_ID, r, SKILL_ID_BASE + kSkillRow);
+        table.Set(ITEM_COL_REQUIREMENTS, r, int(rows[r].requirements.size()));
+        for (size_t k = 0; k < rows[r].requirements.size(); ++k)
+            table.Set(ITEM_COL_FIRST_REQUIREMENT + 2 * int(k), r, rows[r].requirements[k].first)
+                .Set(ITEM_COL_FIRST_REQUIREMENT + 2 * int(k) + 1, r, rows[r].requirements[k].second);
+    }
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, table);
+    CItemTableMgr items;
+    g_pItemTableMgr = &items;
+    auto ask = [&](uint32_t id, const char* expected) {
+        std::unique_ptr<CItemObject> item(items.MakeItem(id));
+        ASSERT_TRUE(item) << id;
+        char text[16] = "old";
+        EXPECT_EQ(m_controller->CanEquipItem(item.get(), text, sizeof text), !*expected) << id;
+        EXPECT_STREQ(text, expected) << id;
+    };
+    EXPECT_FALSE(m_controller->CanEquipItem(nullptr, nullptr, 0));
+    {
+        std::unique_ptr<CItemObject> plain(items.MakeItem(100));
+        char text[16] = "old";
+        EXPECT_FALSE(m_controller->CanEquipItem(plain.get(), text, sizeof text));
+        EXPECT_STREQ(text, "");
+    }
+    ask(101, "");
+    ask(102, "");  // the name decides
+    ask(103, "type");
+    ask(104, "level");
+    m_data->m_values[VALUE_LEVEL] = 30;
+    ask(104, "skill");
+    WithSkills(m_player, {kSkillRow});
+    m_data->AddOrUpdateSkill(SKILL_ID_BASE + kSkillRow, 3, 1, 1);
+    ask(104, "");
+    ask(105, "attr1");
+    m_data->m_values[VALUE_ATTRIBUTES] = 5;
+    ask(105, "attr6");
+    m_data->m_values[VALUE_ATTRIBUTES + 5] = 7;
+    ask(105, "");
+    ask(106, "");
+    g_pItemTableMgr = nullptr;
 }
 
 }  // namespace

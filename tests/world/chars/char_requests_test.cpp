@@ -292,4 +292,24 @@ TEST_F(CharRequestsTest, TheServersSparkPlaysOverTheCharacter) {
     EXPECT_EQ(entries[0]->m_pObject->m_layer, 6);
 }
 
+TEST_F(CharRequestsTest, HitMarksGoToTheRingTheCharacterCarries) {
+    struct Ring : CCharStatusObject {
+        using CCharStatusObject::CCharStatusObject;
+        std::vector<std::string> marks;
+        void AddHitMark(uint32_t target, uint16_t value) override {
+            marks.push_back(std::to_string(target) + " " + std::to_string(value));
+        }
+    };
+    CCharController* monster = m_monster->GetController();
+    EXPECT_FALSE(monster->OnServerEvent(96, 7, 300));  // no ring: nothing takes it
+    auto other = std::make_unique<Ring>(3000991);
+    auto ring = std::make_unique<Ring>(3001495);
+    Ring *otherRing = other.get(), *hitRing = ring.get();
+    ASSERT_TRUE(m_monster->GetData()->AttachStatusObject(0, std::move(other)));
+    ASSERT_TRUE(m_monster->GetData()->AttachStatusObject(2, std::move(ring)));
+    EXPECT_TRUE(monster->OnServerEvent(96, 7, 300));
+    EXPECT_EQ(hitRing->marks, std::vector<std::string>{"7 300"});
+    EXPECT_TRUE(otherRing->marks.empty());
+}
+
 }  // namespace

@@ -20,13 +20,18 @@ using namespace chartest;
 
 namespace {
 
+struct SpeechWindow : uitest::TestWindow, ICharSpeechView {
+    SpeechWindow() : uitest::TestWindow("CHAR_MSGWIN") {}
+    std::vector<std::string> lines;
+    void ShowSpeech(const char* line) override { lines.push_back(line); }
+};
+
 class CharWindowsTest : public CharFixture {
 protected:
     void SetUp() override {
         m_windows.Create();
         g_pWindowMgr = &m_windows;
-        RegisterWindowClass("CHAR_MSGWIN",
-                            [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_MSGWIN")); });
+        RegisterWindowClass("CHAR_MSGWIN", [] { return static_cast<CBaseWindow*>(new SpeechWindow); });
         RegisterWindowClass("CHAR_SIGNWIN",
                             [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHAR_SIGNWIN")); });
         RegisterWindowClass("FightClubNoticeWin", [] {
@@ -46,6 +51,18 @@ protected:
     }
     CWindowMgr m_windows;
 };
+
+TEST_F(CharWindowsTest, ACharacterSaysItsLinesInItsOwnSpeechWindow) {
+    CChar* a = Make(CHAR_KIND_MONSTER, 1);
+    CChar* b = Make(CHAR_KIND_NPC, 2);
+    ASSERT_TRUE(a && b);
+    a->GetController()->ShowSpeech("Orc", "Grr");
+    a->GetController()->ShowSpeech(nullptr, "");
+    auto* speech = dynamic_cast<SpeechWindow*>(a->GetAction()->SpeechWindow());
+    ASSERT_TRUE(speech);
+    EXPECT_EQ(speech->lines, (std::vector<std::string>{"Orc : Grr", " : "}));
+    EXPECT_TRUE(dynamic_cast<SpeechWindow*>(b->GetAction()->SpeechWindow())->lines.empty());
+}
 
 TEST_F(CharWindowsTest, EachCharacterHasItsSpeechAndSignWindows) {
     CChar* a = Make(CHAR_KIND_MONSTER, 1);
@@ -89,8 +106,10 @@ TEST_F(CharWindowsTest, TheFightClubNoticeIsMadeOnce) {
 }
 
 // A play-screen window: what the character set on it.
-struct PlayWindow : uitest::TestWindow, IPlayWindowOwner {
+struct PlayWindow : uitest::TestWindow, IPlayWindowOwner, IInventoryView {
     explicit PlayWindow(const char* name) : TestWindow(name) {}
+    void RefreshItems() override { ++refreshed; }
+    int refreshed = 0;
     void SetOwnerId(uint32_t id) override { owner = id; }
     void SetItemContainer(CCharData* data) override {
         items = data;
@@ -191,6 +210,29 @@ TEST_F(CharWindowsTest, TheUsersCharacterMakesItsPlayScreenWindowsOnce) {
     // Other characters make none.
     ASSERT_TRUE(Make(CHAR_KIND_PLAYER, 9));
     EXPECT_EQ(playWindows(), withoutClub);
+}
+
+TEST_F(CharWindowsTest, TheInventoryWindowShowsItemsPlacedAndRemoved) {
+    RegisterPlayWindows(std::make_integer_sequence<int, HUD_WINDOW_COUNT>());
+    CChar* me = MakePlayer(7);
+    ASSERT_TRUE(me);
+    CCharController* controller = me->GetController();
+    auto* inventory = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_INVENTORY));
+    auto* equip = dynamic_cast<PlayWindow*>(me->GetAction()->HudWindow(HUD_EQUIP));
+    ASSERT_TRUE(inventory && equip);
+    auto* item = new CItemObject;
+    item->Init(-1, 900);
+    ASSERT_TRUE(controller->PlaceItem(item, 3, 0));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_FALSE(controller->RemoveItem(901));
+    EXPECT_EQ(inventory->refreshed, 1);
+    EXPECT_TRUE(controller->RemoveItem(900));
+    EXPECT_EQ(inventory->refreshed, 2);
+    EXPECT_EQ(equip->refreshed, 0);
+    // A character without play windows places items all the same.
+    CChar* other = Make(CHAR_KIND_PLAYER, 9);
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->GetController()->PlaceItem(new CItemObject, 1, 0));
 }
 
 // The character info and equipment windows: told when the worn items change.

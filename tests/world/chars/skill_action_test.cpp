@@ -162,9 +162,24 @@ TEST_F(SkillActionTest, AnAttackMarksItsHitAQuarterSecondBeforeItsEnd) {
     }
 }
 
+struct RecordingHook : IItemHitHook {
+    std::vector<std::string> calls;
+    void OnHit(CChar* owner, uint32_t value) override {
+        calls.push_back(std::to_string(owner ? owner->GetCharId() : 0) + " " + std::to_string(value));
+    }
+};
+
 TEST_F(SkillActionTest, TheUseRunsItsTimeAndLeavesItsPause) {
     CCharData* data = m_player->GetData();
     data->SetComboLength(3);
+    // The weapon hears of the strike's end; a worn item elsewhere does not.
+    RecordingHook weaponHook, ringHook;
+    data->m_items[2] = std::make_unique<CItemObject>();
+    data->m_items[2]->SetHitHook(&weaponHook);
+    data->m_items[5] = std::make_unique<CItemObject>();
+    data->m_items[5]->SetHitHook(&ringHook);
+    data->NotifyEquippedItem(1);
+    EXPECT_EQ(weaponHook.calls, std::vector<std::string>{"1 1"});
     Use(UseRecord(kAttackRow, 1, 5, 1000, 2, 2));
     CSkillAction* action = Running();
     ASSERT_TRUE(action);
@@ -190,6 +205,9 @@ TEST_F(SkillActionTest, TheUseRunsItsTimeAndLeavesItsPause) {
     EXPECT_EQ(data->m_actionStart[CCharData::DELAY_ATTACK_AFTER], Clock().Milliseconds());
     EXPECT_EQ(data->m_finishedBytes[0], 1);
     EXPECT_EQ(m_player->GetAniObject()->m_timeScale, 1.0f);
+    EXPECT_EQ(weaponHook.calls, (std::vector<std::string>{"1 1", "1 0"}));
+    EXPECT_TRUE(ringHook.calls.empty());
+    data->m_items[2]->SetHitHook(nullptr);
     g_pSkillTableMgr->UpdateSkillUses();
     EXPECT_EQ(g_pSkillTableMgr->FindActiveSkillUse(1, 5), nullptr);
     EXPECT_TRUE(g_pSkillTableMgr->Children().IsEmpty());
