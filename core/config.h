@@ -48,6 +48,16 @@ enum : size_t {
     OPT_NO_TABLE_SOUNDS = 54,
     // Running characters leave footsteps on dust, grass and sand (on by default).
     OPT_FOOTSTEPS = 40,
+    // Switches of the characters' labels and gauges (0 by default), in bytes
+    // before the hot-key table that nothing else uses: pets under the mouse
+    // are labelled; user-shop merchants are labelled with their shop title;
+    // team members carry gauges (their label sits lower); the pointed
+    // monster's energy bar is drawn; a character using a skill shows its name.
+    OPT_PET_NAMES = 0,
+    OPT_SHOP_NAMES = 1,
+    OPT_TEAM_BARS = 2,
+    OPT_MONSTER_BARS = 3,
+    OPT_SKILL_NAMES = 30,
 };
 
 // The options block, kept in the file's layout.

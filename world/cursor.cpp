@@ -7,6 +7,8 @@
 #include "anim/ani_play_mgr.h"
 #include "core/config.h"
 #include "core/input_mgr.h"
+#include "core/key_bindings.h"
+#include "data/char_resource_mgr.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/text_format.h"
@@ -29,6 +31,10 @@ namespace {
 constexpr uint32_t CLUB_MARKS_PER_SHEET = 25;
 constexpr uint8_t CLUB_MARK_DIRECTIONS[5] = {2, 0, 14, 12, 10};
 constexpr int32_t LABEL_ABOVE_CURSOR = 10;
+constexpr int32_t LABEL_BELOW_GAUGE = 30;
+static_assert(OPT_PET_NAMES < OPT_KEY_BINDINGS && OPT_SHOP_NAMES < OPT_KEY_BINDINGS &&
+                  OPT_TEAM_BARS < OPT_KEY_BINDINGS && OPT_MONSTER_BARS < OPT_KEY_BINDINGS,
+              "the label switches lie before the hot-key table");
 
 template <size_t N>
 void CopyBounded(char (&out)[N], const char* text) {
@@ -154,6 +160,7 @@ void CCursor::FillFromChar(CChar* c, uint8_t kind) {
     CopyBounded(m_pointed.m_clubText, c->m_clubTitle);
     m_pointed.m_clubMark = c->m_clubValue;
     m_pointed.m_labelStyle = c->m_colorByte == 255 ? 0 : c->m_colorByte;
+    if (const CCharData* data = c->GetData()) m_pointed.m_level = data->m_values[VALUE_LEVEL];
     m_pointed.m_x = c->GetX();
     m_pointed.m_y = c->GetY();
 }
@@ -339,7 +346,7 @@ CursorLabel CCursor::BuildLabel() {
                 label.m_title = p.m_clubName;
             if (user && g_options.GetByte(OPT_TEAM_BARS) == 1 && user->GetData() &&
                 user->GetData()->Party().HasMember(p.m_name))
-                label.m_below = 30;
+                label.m_below = LABEL_BELOW_GAUGE;
             break;
         case POINTED_KIND_PET:
             if (const char* format = LabelFormat(2))
@@ -370,9 +377,16 @@ CursorLabel CCursor::BuildLabel() {
             } else {
                 label.m_text = p.m_name;
             }
-            if (p.m_kind == POINTED_KIND_MONSTER && g_options.GetByte(OPT_MONSTER_BARS) == 1 && g_pMap &&
-                g_pMap->IsBattleAllowed() && g_pCharMgr && g_pCharMgr->GetChar(p.m_id))
-                label.m_below = 30;
+            if (p.m_kind != POINTED_KIND_MONSTER) break;
+            // A monster is coloured by its level against the user's.
+            if (user && user->GetData() && g_pCharResourceMgr)
+                label.m_colour = g_pCharResourceMgr->GetLevelColor(
+                    int32_t(p.m_level), int32_t(user->GetData()->m_values[VALUE_LEVEL]));
+            if (g_options.GetByte(OPT_MONSTER_BARS) == 1 && g_pMap && g_pMap->IsBattleAllowed() && g_pCharMgr)
+                if (CChar* monster = g_pCharMgr->GetChar(p.m_id)) {
+                    label.m_gauge = monster;
+                    label.m_below = LABEL_BELOW_GAUGE;
+                }
             break;
     }
     return label;
@@ -419,6 +433,7 @@ bool CCursor::Draw() {
     if (m_pSprite) m_pSprite->Draw();
     CursorLabel label;
     if (g_pCharMgr && g_pCharMgr->m_showNames && m_pointed.m_present) label = BuildLabel();
+    if (label.m_gauge) label.m_gauge->UpdateEnergyBar(-1);
     if (m_pLabel) {
         if (!label.m_text.empty()) {
             m_pLabel->SetText(label.m_text.c_str(), label.m_colour);

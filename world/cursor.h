@@ -82,14 +82,6 @@ inline constexpr int ALT_KEY = 18;
 inline constexpr int CURSOR_TEXT_TABLE = 8;
 inline constexpr uint32_t LEVEL_COLOUR_WHITE = 0xFFFFFF;
 
-// Option bytes the label reads (0 by default).
-enum : size_t {
-    OPT_PET_NAMES = 55,     // pets under the mouse are labelled
-    OPT_SHOP_NAMES = 56,    // user-shop merchants are labelled with their shop title
-    OPT_TEAM_BARS = 57,     // team members carry gauges: their label sits lower
-    OPT_MONSTER_BARS = 58,  // the pointed monster's energy bar is drawn
-};
-
 // What the cursor knows of the object under the mouse.
 struct CursorPointed {
     uint8_t m_present = 0;
@@ -118,7 +110,8 @@ struct CursorLabel {
     std::string m_text;
     std::string m_title;
     uint32_t m_colour = LEVEL_COLOUR_WHITE;
-    int32_t m_below = 20;  // pixels under the object
+    int32_t m_below = 20;      // pixels under the object
+    CChar* m_gauge = nullptr;  // the monster whose energy bar is drawn with the label
 };
 
 class CCursor : public CBaseObject, public ICursorObject, public ICursorHooks {

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/globals.h"
 #include "app/server_windows.h"
 #include "core/app_state.h"
 #include "core/config.h"
+#include "core/global_objects.h"
 #include "core/main_mgr.h"
 #include "net/handlers/server_windows.h"
 #include "platform/keyboard.h"
@@ -23,7 +25,6 @@
 #include "ui/scene_windows.h"
 #include "windows/play/char_select_window.h"
 #include "windows/play/login_window.h"
-#include "windows/play/play_startup.h"
 #include "windows/play/server_select_window.h"
 #include "windows/play/terms_window.h"
 #include "windows/play/title_screen.h"
@@ -71,12 +72,15 @@ protected:
         g_config.m_useServer = true;
         g_config.m_fullScreen = false;
         g_options.SetU32(OPT_INTRO_SEEN, 1);
-        InstallPlayWindowClasses();
+        // The program's composition root registers the window classes the
+        // scenes make by identifier (its start-up factories are not run here).
+        InstallGlobalFactories();
         m_oldMain = g_pMainMgr;
         g_pMainMgr = &m_main;
     }
     ~SceneChainTest() override {
         m_main.Release();
+        ClearGlobalFactories();
         g_pMainMgr = m_oldMain;
         delete g_connection;
         g_connection = nullptr;

@@ -63,6 +63,9 @@ protected:
     }
 
     // The animation play manager over these animation names.
+    // A data table the windows load, into the fixture's database folder.
+    void WriteTable(int fileNumber, const TablePlan& table) { m_database.Write(fileNumber, table); }
+
     void StartPlay(const TablePlan& names) {
         m_database.Write(PLAY_NAME_TABLE_FILE, names);
         g_pAniPlayMgr = &m_play;

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/config.h"
 #include "core/input_mgr.h"
+#include "core/key_bindings.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "platform/keyboard.h"
@@ -43,6 +45,14 @@ struct Dragged : CDragObject {
 
 class CursorTest : public CharFixture {
 protected:
+    // Level colours: a difference of -4 to 4 is green, 5 and more red.
+    void WriteTables() override {
+        CharFixture::WriteTables();
+        qmtest::TableBuilder colours(2, 3);
+        colours.Pair16(1).Set(1, 0, {-4, 4}).Set(1, 1, {5, 100});
+        colours.Bytes3(2).Set(2, 0, {0, 255, 0}).Set(2, 1, {255, 0, 0});
+        m_db.Write(CCharResourceMgr::LEVEL_COLOR_FILE, colours);
+    }
     void SetUp() override {
         CharFixture::SetUp();
         using namespace anitest;
@@ -279,6 +289,62 @@ TEST_F(CursorTest, LabelsByKind) {
     qmtest::ScopedTextTables hostile({{CURSOR_TEXT_TABLE, {"%n%s%s%s%d", "", ""}}});
     m_cursor->MutablePointed() = field("Stone", 3, 0);
     EXPECT_EQ(m_cursor->BuildLabel().m_text, "%nStone3%s%d");
+}
+
+TEST_F(CursorTest, AMonstersLabelTakesItsLevelColourAndItsGauge) {
+    CChar* me = MakePlayer(1);
+    CChar* monster = Make(CHAR_KIND_MONSTER, 50);
+    ASSERT_TRUE(me && monster);
+    me->GetData()->m_values[VALUE_LEVEL] = 10;
+    monster->GetData()->m_values[VALUE_ENERGY] = 30;
+    monster->GetData()->m_values[VALUE_ENERGY_MAX] = 60;
+    m_map.m_serverAttrFlag = 1;
+    m_map.m_attrByte = 1;  // battle allowed
+    struct Case {
+        uint32_t level;
+        uint32_t colour;
+    };
+    for (const Case& c : {Case{12, 0x00FF00}, Case{15, 0xFF0000}, Case{2, 0xFFFFFF}}) {
+        SCOPED_TRACE(c.level);
+        monster->GetData()->m_values[VALUE_LEVEL] = c.level;
+        m_cursor->SetPointed(50, POINTED_KIND_MONSTER);
+        EXPECT_EQ(m_cursor->BuildLabel().m_colour, c.colour);
+    }
+    // Its energy bar is drawn with the label, which sits lower, while the
+    // monster bars are on.
+    m_cursor->Draw();
+    EXPECT_EQ(monster->GaugeLength(0), -1.0f);
+    g_options.SetByte(OPT_MONSTER_BARS, 1);
+    EXPECT_EQ(m_cursor->BuildLabel().m_below, 30);
+    m_cursor->Draw();
+    EXPECT_FLOAT_EQ(monster->GaugeLength(0), 25.0f);
+    g_options.SetByte(OPT_MONSTER_BARS, 0);
+    m_map.m_serverAttrFlag = 0;
+}
+
+TEST_F(CursorTest, TheLabelSwitchesAreNotTheHotKeysNames) {
+    // The options window keeps a name in every entry of the hot-key table.
+    COptions saved = g_options;
+    for (int32_t k = 0; k < KEY_BINDING_COUNT; ++k)
+        std::memset(g_options.m_block + OPT_KEY_BINDINGS + size_t(k) * KEY_BINDING_SIZE, 'K',
+                    KEY_BINDING_NAME_SIZE - 1);
+    MakePlayer(1);
+    CChar* shop = Make(CHAR_KIND_NPC, 60, kNpcRes + 1);
+    CChar* monster = Make(CHAR_KIND_MONSTER, 50);
+    CChar* pet = m_mgr->CreateChar(CHAR_MONSTER_BASE + 653, 70, CHAR_KIND_PET, -1, int32_t(kCharAni));
+    ASSERT_TRUE(shop && monster && pet);
+    shop->SetSignText("Cheap Pots");
+    m_map.m_serverAttrFlag = 1;
+    m_map.m_attrByte = 1;
+    m_cursor->SetPointed(60, POINTED_KIND_NPC);
+    ASSERT_EQ(m_cursor->Pointed().m_merchant, 1);
+    EXPECT_EQ(m_cursor->BuildLabel().m_text, "") << "shop names are off";
+    m_cursor->SetPointed(50, POINTED_KIND_MONSTER);
+    EXPECT_EQ(m_cursor->BuildLabel().m_below, 20) << "monster bars are off";
+    m_cursor->SetPointed(70, POINTED_KIND_PET);
+    EXPECT_EQ(m_cursor->Pointed().m_present, 0) << "pet names are off";
+    m_map.m_serverAttrFlag = 0;
+    g_options = saved;
 }
 
 TEST_F(CursorTest, PointedCharactersAreCopiedBounded) {

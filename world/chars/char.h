@@ -124,6 +124,9 @@ public:
     // The countdown fade, the caption under the sprite and the energy gauge;
     // only while the user sees the character.
     void DrawStatusCaption();
+    // "%s!!!" with the name of the skill in use over the head, while the
+    // option that shows skill names is on.
+    void DrawSkillName(int32_t spriteTop);
 
     // ---- Gauges under the sprite (char_marks.cpp) ----
     // The energy gauge: energy of the maximum, or the percent when the

@@ -462,6 +462,7 @@ void CCharAction::Die() {
         if (ani && ani->m_stopped) data->m_hiddenMark = 1;
         return;
     }
+    CancelCast();
     data->SetMotion(MOTION_DEAD);
     if (m_pController->Holder()) m_pController->Holder()->m_done = 0;
     if (ani && ani->IsMotionMissing(uint8_t(MOTION_DEAD), -1)) ani->Stop();
@@ -474,6 +475,9 @@ void CCharAction::CheckStance() {
 void CPlayerCharAction::Die() {
     CCharData* data = Data();
     if (!data || data->m_motion == MOTION_DEAD) return;
+    // Any player falls out of its cast and its skill, not only the user's own.
+    CancelCast();
+    if (m_pSkillAction) EndSkillUse();
     data->SetMotion(MOTION_DEAD);
 }
 

@@ -5,16 +5,19 @@
 // in front, its caption and the marks over its head.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "anim/ani_object.h"
 #include "anim/ani_services.h"
 #include "core/config.h"
+#include "data/skill_table_mgr.h"
 #include "graphics/direct_draw.h"
 #include "graphics/text_renderer.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/skill_action.h"
 #include "world/map/map.h"
 
 namespace {
@@ -24,6 +27,9 @@ constexpr int32_t STATUS_MARK_54 = 54;
 constexpr int32_t STATUS_MARK_101 = 101;
 constexpr uint32_t CAPTION_COLOUR = 0xFFFFFF;
 constexpr int32_t CAPTION_BELOW = 30;
+constexpr int32_t SKILL_NAME_ABOVE = 20;
+constexpr int SKILL_NAME_FONT = 1;
+constexpr uint32_t SKILL_NAME_SHADOW = 2;
 
 void PlaceAtScreenPoint(CAniObject* object, int32_t x, int32_t y) {
     object->m_mapX = object->m_mapY = object->m_mapZ = ANI_NO_POSITION;
@@ -104,22 +110,38 @@ bool CChar::Draw() {
 
     for (; next < attached.size(); ++next) attached[next]->Draw();
     if (m_pEffects) m_pEffects->DrawInFront();
-    if (this != player) DrawStatusCaption();
+    // Others show their caption; the user's own character its three gauges.
+    if (this != player)
+        DrawStatusCaption();
+    else
+        UpdatePlayerBars();
 
     if (sprite && m_ringFlag && m_pRing) {
         PlaceAtScreenPoint(m_pRing.get(), sprite->m_screenX, sprite->m_screenY);
         m_pRing->Draw();
     }
-    if (sprite && g_pCharMgr) {
-        const int32_t top = sprite->m_screenY - sprite->GetAniTopExtent();
-        for (auto [id, index] : {std::pair{STATUS_MARK_54, 2}, std::pair{STATUS_MARK_101, 4}}) {
-            CAniObject* mark = status(id) ? g_pCharMgr->Mark(index) : nullptr;
-            if (!mark) continue;
-            PlaceAtScreenPoint(mark, sprite->m_screenX, top);
-            mark->Draw();
-        }
+    if (!sprite) return true;
+    const int32_t top = sprite->m_screenY - sprite->GetAniTopExtent();
+    for (auto [id, index] : {std::pair{STATUS_MARK_54, 2}, std::pair{STATUS_MARK_101, 4}}) {
+        CAniObject* mark = status(id) && g_pCharMgr ? g_pCharMgr->Mark(index) : nullptr;
+        if (!mark) continue;
+        PlaceAtScreenPoint(mark, sprite->m_screenX, top);
+        mark->Draw();
     }
+    DrawSkillName(top);
     return true;
+}
+
+void CChar::DrawSkillName(int32_t spriteTop) {
+    CCharAction* action = GetAction();
+    if (!action || !action->m_pSkillAction || !g_options.GetByte(OPT_SKILL_NAMES) || !g_pSkillTableMgr ||
+        !g_pTextRenderer || !g_pDirectDraw)
+        return;
+    const char* name = g_pSkillTableMgr->GetName(action->m_pSkillAction->SkillRow());
+    const std::string text = std::string(name ? name : "") + "!!!";
+    g_pTextRenderer->DrawString(
+        g_pDirectDraw->GetRenderSurface(), m_pAniObject->m_screenX - 3 * int32_t(text.size()),
+        spriteTop - SKILL_NAME_ABOVE, text.c_str(), SKILL_NAME_FONT, CAPTION_COLOUR, SKILL_NAME_SHADOW, true);
 }
 
 void CChar::DrawStatusCaption() {

@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "core/config.h"
 #include "data/data_table_text.h"
+#include "data/text_tables.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/login_records.h"
 #include "platform/socket.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
@@ -27,6 +30,9 @@
 #include "tools/qmimage/image_tool.h"
 #include "ui/base_window.h"
 #include "windows/play/change_password_window.h"
+#include "windows/play/char_create_window.h"
+#include "windows/play/char_select_window.h"
+#include "windows/play/email_edit_window.h"
 #include "windows/play/login_window.h"
 #include "windows/play/new_account_window.h"
 #include "windows/play/server_select_window.h"
@@ -58,9 +64,15 @@ TablePlan DemoTable(const std::string& file) {
     return plan;
 }
 
+// Text tables 0, 10 and 14 as the demo holds them.
 std::map<int, std::vector<std::string>> DemoTexts() {
-    const TablePlan plan = DemoTable("0092.Z5D.txt");
-    return {{14, plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts}};
+    std::map<int, std::vector<std::string>> texts;
+    for (const auto& [table, file] :
+         {std::pair{0, "0037.Z5D.txt"}, {10, "0088.Z5D.txt"}, {14, "0092.Z5D.txt"}}) {
+        const TablePlan plan = DemoTable(file);
+        texts[table] = plan.columns.empty() ? std::vector<std::string>{} : plan.columns[0].texts;
+    }
+    return texts;
 }
 
 class DemoArtTest : public UiPictureFixture {
@@ -202,6 +214,65 @@ TEST_F(DemoArtTest, TheWorldListShowsItsWorldsWithTheirLoad) {
     GameSession().Reset();
     GameSession().m_serverList.clear();
     plat::WSACleanup();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DemoArtTest, TheCharacterWindowsShowTheirPictures) {
+    // The create window's types and value hints, and the type names as
+    // start-up copies them.
+    WriteTable(CCharCreateWindow::kTypeTable, DemoTable("0105.Z5D.txt"));
+    WriteTable(CCharCreateWindow::kHintTable, DemoTable("0018.Z5D.txt"));
+    const auto typeNames = DemoTexts()[0];
+    for (size_t i = 0; i < std::size(g_textBuffers); ++i)
+        CopyRecordText(g_textBuffers[i], 14 + i < typeNames.size() ? typeNames[14 + i].c_str() : "");
+
+    struct Case {
+        const char* golden;
+        std::function<std::unique_ptr<CBaseWindow>()> make;
+    };
+    const Case cases[] = {
+        {"demo_char_select",
+         [] {
+             auto select = std::make_unique<CCharSelectWindow>();
+             CCharListMsg list;
+             list.SetAccount("demo");
+             for (const char* name : {"Ardent", "Briar", "Cobble", "Dusk"}) {
+                 CCharListEntry entry;
+                 CopyRecordText(entry.m_name, name);
+                 entry.m_charId = uint32_t(name[0]);
+                 entry.m_value = 2000001;
+                 entry.m_byte = 7;
+                 for (int32_t& item : entry.m_optional) item = -1;
+                 list.AddChar(entry);
+             }
+             select->LoadCharacterList(list);
+             select->ShowButtons(true);
+             select->SetMessageText(GetTableText(10, 1));
+             return select;
+         }},
+        {"demo_char_create", [] { return std::make_unique<CCharCreateWindow>(); }},
+        {"demo_email_edit",
+         [] {
+             auto confirm = std::make_unique<CEMailEditWindow>();
+             confirm->ResetAndShow();
+             return confirm;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Frame()->FillSurface(kBackground, nullptr);
+        std::unique_ptr<CBaseWindow> window = c.make();
+        window->Show();
+        ASSERT_TRUE(window->Draw());
+        EXPECT_GT(window->ImageWidth(), 100);
+        EXPECT_GT(ShareDrawn(*window), 0.95);
+        EXPECT_TRUE(
+            qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
+    }
+    for (auto& name : g_textBuffers) name[0] = '\0';
 }
 
 }  // namespace

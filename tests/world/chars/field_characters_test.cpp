@@ -1,6 +1,7 @@
 // The golden field as a stage that shows selection rings, with the user's
-// own character, a monster (caption, energy gauge, statuses 55 and 101) and
-// an NPC queued by the character manager and drawn by the draw queue.
+// own character (its three gauges), a monster using a skill (caption, energy
+// gauge, statuses 55 and 101, the skill's name) and an NPC queued by the
+// character manager and drawn by the draw queue.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,8 +9,11 @@
 #include <vector>
 
 #include "anim/ani_play_mgr.h"
+#include "core/config.h"
 #include "data/char_resource_mgr.h"
 #include "data/data_table_writer.h"
+#include "data/skill_table_mgr.h"
+#include "net/handlers/char_records.h"
 #include "platform/font.h"
 #include "platform/message_box.h"
 #include "tests/graphics/text_fixture.h"
@@ -21,6 +25,7 @@
 #include "tools/qmmap/qmmap_tool.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/skill_action.h"
 
 namespace {
 
@@ -106,11 +111,31 @@ void WriteCharacterFiles(qmtest::TempDir& dir) {
     qmtest::TableBuilder npcs(1, 11);
     npcs.Text(0).Text(2).Text(3).Text(4).Ref(5).Set(0, 0, "guard").Set(5, 0, {kNpcAni, 0, 0});
     table(CCharResourceMgr::NPC_FILE, npcs);
+    qmtest::TableBuilder skills(1, SKILL_COL_SCRIPT + 1);
+    skills.Text(SKILL_COL_NAME)
+        .Text(SKILL_COL_SCRIPT)
+        .Set(SKILL_COL_NAME, 0, "Bite")
+        .Set(SKILL_COL_SCRIPT, 0, "bite");
+    table(SKILL_TABLE_FILE, skills);
+    table(13, qmtest::TableBuilder(0, 1));  // the skill manager's further tables
+    table(31, qmtest::TableBuilder(0, 1));
+    qmtest::TableBuilder factors(4, 2);
+    for (int n = 0; n < 4; ++n) factors.Set(1, n, 5);
+    table(24, factors);
     for (int file : {int(CCharResourceMgr::CLASS_ANI_FILE), int(CCharResourceMgr::ID_ANI_FILE),
                      int(CCharResourceMgr::LEVEL_COLOR_FILE), int(CCharResourceMgr::GROUP_FILE),
                      EMOTICON_TABLE_FILE, CHAR_SOUND_TABLE_FILE})
         table(file, qmtest::TableBuilder(0, 1));
 }
+
+// A skill script that runs until it is stopped.
+struct Scripts : ISkillScripts {
+    struct Runner : ISkillScriptRunner {
+        bool IsEnded() override { return false; }
+    } runner;
+    ISkillScriptRunner* StartScript(const char*, CBaseObject*) override { return &runner; }
+    void StopScript(ISkillScriptRunner*) override {}
+};
 
 // The characters' managers while the frame is drawn.
 struct Characters {
@@ -120,12 +145,18 @@ struct Characters {
         SetCharResourceHooks(&resources);
         g_pAniPlayMgr = &play;
         play.Init();
+        skills = std::make_unique<CSkillTableMgr>();
+        g_pSkillTableMgr = skills.get();
         mgr = std::make_unique<CCharMgr>();
         g_pCharMgr = mgr.get();
+        g_options.SetByte(OPT_SKILL_NAMES, 1);
     }
     ~Characters() {
+        g_options.SetByte(OPT_SKILL_NAMES, 0);
         mgr.reset();
         g_pCharMgr = nullptr;
+        g_pSkillTableMgr = nullptr;
+        skills.reset();
         g_pAniPlayMgr = nullptr;
         SetCharResourceHooks(nullptr);
         g_pCharResourceMgr = nullptr;
@@ -142,6 +173,9 @@ struct Characters {
     CTextRenderer text;
     CCharResourceMgr resources;
     CAniPlayMgr play;
+    Scripts scripts;
+    ScopedSkillScripts scopedScripts{scripts};
+    std::unique_ptr<CSkillTableMgr> skills;
     std::unique_ptr<CCharMgr> mgr;
 };
 
@@ -166,6 +200,14 @@ TEST(FieldCharactersTest, ThePlayerAMonsterAndAnNpcOnTheField) {
         placed = me && monster && npc;
         if (!placed) return std::shared_ptr<void>(world);
         world->mgr->SetPlayerChar(me);
+        uint32_t* mine = me->GetData()->m_values;
+        mine[VALUE_ENERGY] = 40, mine[VALUE_ENERGY_MAX] = 80;
+        mine[2] = 15, mine[3] = 20;   // the second gauge
+        mine[12] = 5, mine[13] = 20;  // the third
+        CSkillActionMsg bite;
+        bite.Set(SKILL_ID_BASE, 1, 2, 0, 0, 1, 0, 1, 60000);
+        monster->GetAction()->BeginSkillUse(bite, true);
+        placed = monster->GetAction()->m_pSkillAction != nullptr;
         CCharData* data = monster->GetData();
         data->m_values[VALUE_ENERGY] = 30;
         data->m_values[VALUE_ENERGY_MAX] = 60;

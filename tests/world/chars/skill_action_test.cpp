@@ -260,6 +260,18 @@ TEST_F(SkillActionTest, TheOwnCharacterFallingEndsItsUse) {
     EXPECT_TRUE(g_pSkillTableMgr->Children().IsEmpty());
 }
 
+TEST_F(SkillActionTest, AnotherPlayerDyingEndsItsUse) {
+    CChar* other = Make(CHAR_KIND_PLAYER, 9);
+    ASSERT_TRUE(other);
+    other->GetAction()->BeginSkillUse(UseRecord(kAttackRow, 9, 5, 1000), true);
+    CSkillAction* action = other->GetAction()->m_pSkillAction;
+    ASSERT_TRUE(action);
+    other->GetAction()->Die();
+    EXPECT_EQ(other->GetData()->m_motion, MOTION_DEAD);
+    EXPECT_EQ(other->GetAction()->m_pSkillAction, nullptr);
+    EXPECT_TRUE(action->IsFinished());
+}
+
 struct QuickSlots : uitest::TestWindow, ISkillIconTarget {
     QuickSlots() : uitest::TestWindow("QuickSlotWindow") {}
     std::vector<CSkillAction*> dropped;
