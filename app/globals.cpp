@@ -10,6 +10,7 @@
 #include "anim/anim_startup.h"
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
+#include "app/autopilot.h"
 #include "app/scene_hooks.h"
 #include "app/server_windows.h"
 #include "app/world_hooks.h"
@@ -181,4 +182,6 @@ void InstallGlobalFactories() {
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
+    // After the start objects' other parts (the scene it watches) and the network's.
+    InstallAutopilot();
 }

@@ -1,4 +1,5 @@
 // Entry point of the client.
+#include "app/autopilot.h"
 #include "app/globals.h"
 #include "core/application.h"
 #include "platform/command_line.h"
@@ -6,5 +7,5 @@
 int main(int argc, char** argv) {
     plat::SetCommandLineArgs(argc, argv);
     InstallGlobalFactories();
-    return RunApplication();
+    return AutopilotExitStatus(RunApplication());
 }

@@ -211,6 +211,37 @@ LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LPar
     return 0;
 }
 
+bool PostKeyEvent(int hidUsage, bool up, bool repeat, KeyModifiers modifiers) {
+    // Keypad keys 1-9, 0 and '.' (HID usages 89-99) with NumLock off.
+    static constexpr uint8_t kPadNavigation[11] = {VK_END,  VK_DOWN, VK_NEXT,  VK_LEFT,   VK_CLEAR, VK_RIGHT,
+                                                   VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT, VK_DELETE};
+    PcKey key = PcKeyFromHidUsage(hidUsage);
+    if (key.virtualKey == 0) return false;
+    if (hidUsage >= 89 && hidUsage <= 99 && !modifiers.numLock)
+        key.virtualKey = kPadNavigation[hidUsage - 89];
+    const bool alt = modifiers.alt || key.virtualKey == VK_MENU;
+    const bool system = alt || key.virtualKey == VK_F10;
+    const uint32_t message = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
+    PostMessage(message, key.virtualKey, MakeKeyLParam(key.scanCode, key.extended, repeat, up, alt));
+    if (up || system) return true;
+    // Ctrl with a letter makes its control character (Ctrl+A is 1).
+    if (modifiers.ctrl && key.virtualKey >= VK_A && key.virtualKey <= VK_Z) {
+        PostMessage(WM_CHAR, WParam(key.virtualKey - VK_A + 1), 1);
+        return true;
+    }
+    switch (key.virtualKey) {
+        case VK_BACK:
+        case VK_TAB:
+        case VK_RETURN:
+        case VK_ESCAPE:
+            PostMessage(WM_CHAR, key.virtualKey, 1);
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
 int AddPumpHook(std::function<void()> hook) {
     int id = g_nextHookId++;
     g_hooks.emplace_back(id, std::move(hook));

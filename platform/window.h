@@ -182,6 +182,21 @@ uint64_t FrameCount();
 // controls, the focus and the frame count; the main window must be gone (tests).
 void ResetMessageQueue();
 
+// ---- What the window systems report ----
+
+// The modifier keys held with a key.
+struct KeyModifiers {
+    bool shift = false, ctrl = false, alt = false, numLock = false;
+};
+// A key of the physical keyboard, named by its USB HID usage id (the
+// numbering SDL's scancodes follow), pressed or released: its key message
+// (the system one with Alt or for F10) and, for a press, the character the
+// key itself makes (Backspace, Tab, Enter, Escape, and Ctrl with a letter its
+// control character); other characters come as text input. The keypad's
+// digits are its navigation keys without NumLock. False, posting nothing, for
+// a key the keyboard table does not know.
+bool PostKeyEvent(int hidUsage, bool up, bool repeat, KeyModifiers modifiers);
+
 // ---- The window system behind it ----
 
 class IWindowSystem {

@@ -12,10 +12,6 @@
 namespace plat {
 namespace {
 
-// Keypad keys 1-9, 0 and '.' (HID usages 89-99) with NumLock off.
-constexpr uint8_t kPadNavigation[11] = {VK_END,  VK_DOWN, VK_NEXT,  VK_LEFT,   VK_CLEAR, VK_RIGHT,
-                                        VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT, VK_DELETE};
-
 class SdlSystem : public IWindowSystem {
 public:
     ~SdlSystem() override {
@@ -148,7 +144,7 @@ private:
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
-                TranslateKey(window, e.key);
+                TranslateKey(e.key);
                 break;
             case SDL_TEXTINPUT:
                 // One message per byte of the text in the game's code page.
@@ -223,37 +219,13 @@ private:
         }
     }
 
-    static void TranslateKey(WindowHandle window, const SDL_KeyboardEvent& k) {
-        int usage = int(k.keysym.scancode);
-        PcKey key = PcKeyFromHidUsage(usage);
-        if (key.virtualKey == 0) return;
-        if (usage >= 89 && usage <= 99 && !(k.keysym.mod & KMOD_NUM))
-            key.virtualKey = kPadNavigation[usage - 89];
-        bool up = k.type == SDL_KEYUP;
-        bool alt = (k.keysym.mod & KMOD_ALT) != 0 || key.virtualKey == VK_MENU;
-        bool system = alt || key.virtualKey == VK_F10;
-        uint32_t message = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
-        PostMessage(window, message, key.virtualKey,
-                    MakeKeyLParam(key.scanCode, key.extended, k.repeat != 0, up, alt));
-        // The characters that typing these keys makes; text comes as text input.
-        // Ctrl with a letter makes its control character (Ctrl+A is 1).
-        if (!up && !system && (k.keysym.mod & KMOD_CTRL) && key.virtualKey >= VK_A &&
-            key.virtualKey <= VK_Z) {
-            PostMessage(window, WM_CHAR, WParam(key.virtualKey - VK_A + 1), 1);
-            return;
-        }
-        if (!up && !system) {
-            switch (key.virtualKey) {
-                case VK_BACK:
-                case VK_TAB:
-                case VK_RETURN:
-                case VK_ESCAPE:
-                    PostMessage(window, WM_CHAR, key.virtualKey, 1);
-                    break;
-                default:
-                    break;
-            }
-        }
+    static void TranslateKey(const SDL_KeyboardEvent& k) {
+        KeyModifiers modifiers;
+        modifiers.shift = (k.keysym.mod & KMOD_SHIFT) != 0;
+        modifiers.ctrl = (k.keysym.mod & KMOD_CTRL) != 0;
+        modifiers.alt = (k.keysym.mod & KMOD_ALT) != 0;
+        modifiers.numLock = (k.keysym.mod & KMOD_NUM) != 0;
+        PostKeyEvent(int(k.keysym.scancode), k.type == SDL_KEYUP, k.repeat != 0, modifiers);
     }
 
     void TranslateButton(WindowHandle window, const SDL_MouseButtonEvent& b) const {

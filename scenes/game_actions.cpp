@@ -11,6 +11,7 @@
 #include "scenes/game_scene.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
+#include "world/cursor.h"
 
 bool CanUseItemOnKind(uint8_t flags, int32_t targetKind, bool placeAccepted) {
     if ((flags & ITEM_USE_ON_PLACE) && placeAccepted) return true;
@@ -142,6 +143,7 @@ void CGameScene::BeginSkillAiming(int32_t skillRow) {
     ClearForAiming();
     m_actionMode = 2;
     m_aimSkillRow = skillRow;
+    if (g_pCursor) g_pCursor->SetMode(2);
 }
 
 void CGameScene::BeginItemAiming(uint32_t slot, uint32_t code, uint32_t word3, uint32_t word4) {
@@ -151,10 +153,12 @@ void CGameScene::BeginItemAiming(uint32_t slot, uint32_t code, uint32_t word3, u
     m_aimWords[2] = word3;
     m_aimWords[3] = word4;
     m_actionMode = 1;
+    if (g_pCursor) g_pCursor->SetMode(1);
 }
 
 void CGameScene::EndAiming() {
     m_actionMode = 0;
+    if (g_pCursor) g_pCursor->SetMode(0);
 }
 
 void CGameScene::RepeatHeldButtons() {

@@ -14,6 +14,8 @@
 #include "platform/keyboard.h"
 #include "scenes/game_actions.h"
 #include "scenes/game_scene.h"
+#include "ui/base_window.h"
+#include "ui/game_scene_windows.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
@@ -27,17 +29,17 @@ bool Held(int key) {
     return (uint16_t(plat::GetAsyncKeyState(key)) & 0x8000) != 0;
 }
 
-bool InputLocked() {
-    IAniEvents* events = GetAniEvents();
-    return events && events->IsInputLocked();
-}
-
 bool IsDead(CChar* character) {
     CCharData* data = character ? character->GetData() : nullptr;
     return data && data->m_motion == MOTION_DEAD;
 }
 
 }  // namespace
+
+bool CGameScene::EventBlocksInput() {
+    IAniEvents* events = GetAniEvents();
+    return events && events->IsInputLocked();
+}
 
 bool CGameScene::IsMapLoaded() {
     return g_pMap && g_pMap->IsLoaded();
@@ -158,7 +160,7 @@ bool CGameScene::AttackTarget(CChar* target) {
 }
 
 bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
-    if (InputLocked()) return true;
+    if (EventBlocksInput()) return true;
     if (byUser && m_pointedId != -1 && Held(plat::VK_MENU)) {
         ShowNameMemoMark(m_pointedId, m_pointedKind);
         return true;
@@ -209,6 +211,10 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     }
     CChar* target =
         (id != -1 && kind >= 0 && kind <= 3 && g_pCharMgr) ? g_pCharMgr->GetChar(uint32_t(id)) : nullptr;
+    if (target && !m_leftHold && !m_rightHold && kind == CHAR_KIND_PLAYER && byUser && Held(plat::VK_MENU)) {
+        ShowPlayerMenu(target);
+        return true;
+    }
     if (target && !m_leftHold && !m_rightHold && (kind == CHAR_KIND_PLAYER || kind == CHAR_KIND_MONSTER)) {
         CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
         if (controller && CanPlayerAttack(target)) {
@@ -222,18 +228,60 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     return WalkTo(tile.x, tile.y);
 }
 
+// ---- Function menus ----
+
+IFunctionMenu* CGameScene::FunctionMenu(const char* identifier, CBaseWindow** window) {
+    CBaseWindow* found = m_windows.Get(identifier);
+    if (window) *window = found;
+    return dynamic_cast<IFunctionMenu*>(found);
+}
+
+void CGameScene::ShowPlayerMenu(CChar* character) {
+    CBaseWindow* window = nullptr;
+    IFunctionMenu* menu = FunctionMenu(gamewin::kPcMenu, &window);
+    if (!menu || !character) return;
+    menu->SetTarget(character->GetCharId(), nullptr);
+    window->Show();
+    window->SetActive(true, false);
+}
+
+void CGameScene::ShowNpcMenu(CChar* npcChar) {
+    CBaseWindow* window = nullptr;
+    IFunctionMenu* menu = FunctionMenu(gamewin::kNpcMenu, &window);
+    auto* npc = dynamic_cast<CNpcChar*>(npcChar);
+    if (!menu || !npc) return;
+    if (menu->GetTargetId() != npc->GetCharId()) {
+        window->Hide();
+        GameSession().SendNpcOpen(npc->GetCharId());
+    }
+    char name[CHAR_TEXT_SIZE] = {};
+    const bool named = npc->IsUserShopMerchant() && g_pCharMgr &&
+                       g_pCharMgr->GetCharName(npc->GetCharId(), name, sizeof name);
+    menu->SetTarget(npc->GetCharId(), named ? name : nullptr);
+    window->SetPosition(npc->GetX(), npc->GetY());
+    window->Show();
+    window->SetActive(true, false);
+}
+
+void CGameScene::TurnNpcToPlayer(CNpcChar* npc) {
+    if (npc && m_pPlayer && npc->TurnsToTalker())
+        npc->SetDirection(uint8_t(
+            GetDirection(float(npc->m_x), float(npc->m_y), float(m_pPlayer->m_x), float(m_pPlayer->m_y))));
+}
+
 bool CGameScene::ClickNpc(CChar* npcChar) {
     auto* npc = dynamic_cast<CNpcChar*>(npcChar);
     if (!npc || !m_pPlayer) return true;
     // A personal-store merchant is only walked to while the merchants are hidden.
     if (npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS)) return WalkToward(npc);
     GameSession().SendUserStoreOpen(npc->GetCharId());
-    if (npc->TurnsToTalker())
-        npc->SetDirection(uint8_t(
-            GetDirection(float(npc->m_x), float(npc->m_y), float(m_pPlayer->m_x), float(m_pPlayer->m_y))));
+    TurnNpcToPlayer(npc);
     // The windows of the NPC's functions join here as they are built; an NPC
-    // without one talks.
-    if (npc->m_functionFlags == 0) GameSession().SendNpcTalk(npc->GetCharId());
+    // without one talks, its menu put away.
+    if (npc->m_functionFlags == 0) {
+        if (CBaseWindow* menu = m_windows.Get(gamewin::kNpcMenu)) menu->Hide();
+        GameSession().SendNpcTalk(npc->GetCharId());
+    }
     const float reach = GameWorld().GetRadius(npc) + GameWorld().GetRadius(m_pPlayer) + 12.0f;
     if (GetDistance(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y)) > reach)
         return WalkToward(npc);
@@ -293,7 +341,7 @@ bool CGameScene::ClickInSkillAiming(int32_t x, int32_t y) {
 }
 
 bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
-    if (InputLocked()) return true;
+    if (EventBlocksInput()) return true;
     ClearAttack();
     m_pickUp = 0;
     ClearHoldFlags();
@@ -315,7 +363,7 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
         GameSession().SendDirection(m_pPlayer->m_direction);
     }
     CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
-    if (!data || !g_pSkillTableMgr) return true;
+    if (!data) return true;
     CChar* target = nullptr;
     int32_t kind = m_pointedKind;
     int32_t row = -1;
@@ -331,18 +379,27 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
         target = PointedChar();
         if (data->m_skillSelected && kind != CHAR_KIND_NPC) row = SkillIdToRow(data->GetSelectedSkillId());
     }
-    if (row < 0) return true;
-    const uint8_t type = g_pSkillTableMgr->GetTargetType(row);
-    if (IsSkillAllowedHere(SKILL_ID_BASE + uint32_t(row)) && (type == 13 || type == 14)) {
-        if (m_actionMode != 2 || m_aimSkillRow != row) BeginSkillAiming(row);
+    if (row >= 0 && g_pSkillTableMgr) {
+        const uint8_t type = g_pSkillTableMgr->GetTargetType(row);
+        if (IsSkillAllowedHere(SKILL_ID_BASE + uint32_t(row)) && (type == 13 || type == 14)) {
+            if (m_actionMode != 2 || m_aimSkillRow != row) BeginSkillAiming(row);
+            return true;
+        }
+        if (kind == CHAR_KIND_NPC) return true;
+        if (g_pSkillTableMgr->HasByte6(row)) return true;
+        CCharController* controller = m_pPlayer->GetController();
+        if (!controller || !controller->CanStartAction()) return true;
+        if (type == 3) target = m_pPlayer;
+        TryUseSkill(type == 5 ? nullptr : target, row);
         return true;
     }
-    if (kind == CHAR_KIND_NPC) return true;
-    if (g_pSkillTableMgr->HasByte6(row)) return true;
-    CCharController* controller = m_pPlayer->GetController();
-    if (!controller || !controller->CanStartAction()) return true;
-    if (type == 3) target = m_pPlayer;
-    TryUseSkill(type == 5 ? nullptr : target, row);
+    // A right click on an NPC opens its menu beside it.
+    auto* npc = kind == CHAR_KIND_NPC ? dynamic_cast<CNpcChar*>(target) : nullptr;
+    if (!npc || (npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS))) return true;
+    if (ISceneEvents* events = GetSceneEvents(); events && events->IsVisualEventRunning()) return true;
+    if (IAniEvents* events = GetAniEvents(); events && events->IsFieldScriptRunning()) return true;
+    TurnNpcToPlayer(npc);
+    ShowNpcMenu(npc);
     return true;
 }
 

@@ -6,11 +6,13 @@
 #include "core/input_mgr.h"
 #include "core/key_bindings.h"
 #include "graphics/device_set.h"
+#include "graphics/display_settings.h"
 #include "net/game_session.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
 #include "scenes/game_scene.h"
 #include "ui/base_window.h"
+#include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
@@ -153,24 +155,38 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     }
 }
 
+CBaseWindow* CGameScene::OpenChatInput() {
+    CBaseWindow* chat = m_windows.Get(gamewin::kChatWindow);
+    if (chat && !chat->IsVisibleInTree()) ShowChatWindows();
+    CBaseWindow* input = m_windows.Get(gamewin::kChatInput);
+    if (input) input->SetActive(true, false);
+    return input;
+}
+
 bool CGameScene::RunPlainKey(uint32_t key) {
     switch (key) {
-        case plat::VK_RETURN: {
-            CBaseWindow* chat = m_windows.Get(gamewin::kChatWindow);
-            if (chat && !chat->IsVisibleInTree()) ShowChatWindows();
-            if (CBaseWindow* input = m_windows.Get(gamewin::kChatInput)) input->SetActive(true, false);
+        case plat::VK_RETURN:
+            if (!EventBlocksInput()) OpenChatInput();
             return true;
-        }
+        case plat::VK_DIVIDE:
+            // A chat command starts with the slash.
+            if (!EventBlocksInput() && OpenChatInput() && g_pEditMgr) g_pEditMgr->SetText("/");
+            return true;
         case plat::VK_ESCAPE:
             if (m_actionMode == 1 || m_actionMode == 2) {
                 EndAiming();
                 return true;
             }
+            if (ISceneEvents* events = GetSceneEvents(); events && events->HasCurrentEvent()) return true;
             if (g_pWindowMgr && g_pWindowMgr->HideTopWindow()) return true;
             if (CBaseWindow* window = m_windows.Get(gamewin::kSystemWindow)) {
                 if (window->IsVisibleInTree()) {
                     window->Hide();
                 } else {
+                    const CDisplaySettings& screen = GetDisplaySettings();
+                    const WindowRect& r = window->GetRect();
+                    window->SetPosition((screen.screenWidth - (r.right - r.left)) / 2,
+                                        (screen.screenHeight - (r.bottom - r.top)) / 2);
                     if (auto* system = dynamic_cast<ISystemWindowChoice*>(window)) {
                         system->SetChoice(-1);
                         if (!system->IsGameOverMode()) system->SetGameOverMode(false);

@@ -14,6 +14,7 @@
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct_draw.h"
@@ -23,6 +24,7 @@
 #include "net/game_session.h"
 #include "net/handlers/window_records.h"
 #include "platform/clock.h"
+#include "platform/keyboard.h"
 #include "platform/local_time.h"
 #include "scenes/game_scene_lines.h"
 #include "ui/base_window.h"
@@ -338,6 +340,7 @@ void CGameScene::StepCharacters(uint32_t elapsed) {
 
 void CGameScene::StepWorld(ISceneEvents* events) {
     if (g_pWindowMgr) g_pWindowMgr->Update();
+    if (g_pItemTableMgr) g_pItemTableMgr->UpdateContainers();
     const uint32_t now = plat::timeGetTime();
     m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
     m_prevUpdate = now;
@@ -459,17 +462,21 @@ bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
 void CGameScene::UpdatePointedTarget() {
     if (!g_pCharMgr || !g_pInputMgr) return;
     const int32_t x = g_pInputMgr->m_mouseX, y = g_pInputMgr->m_mouseY;
-    if (KeepPointedTarget(x, y)) return;
-    if (ICursorObject* cursor = WindowCursor(); cursor && cursor->GetHeldObject()) return;
-    float distance = 9999.0f;
-    CChar* picked =
-        g_pCharMgr->PickCharAt(x, y, m_actionMode == 1 || m_actionMode == 2, &distance, m_leftHold != 0);
-    if (picked) {
-        m_pointedId = int32_t(picked->GetCharId());
-        m_pointedKind = picked->GetKind();
-    } else {
-        m_pointedId = m_pointedKind = -1;
+    if (!KeepPointedTarget(x, y)) {
+        if (ICursorObject* cursor = WindowCursor(); cursor && cursor->GetHeldObject()) return;
+        float distance = 9999.0f;
+        CChar* picked =
+            g_pCharMgr->PickCharAt(x, y, m_actionMode == 1 || m_actionMode == 2, &distance, m_leftHold != 0);
+        if (picked) {
+            m_pointedId = int32_t(picked->GetCharId());
+            m_pointedKind = picked->GetKind();
+        } else {
+            m_pointedId = m_pointedKind = -1;
+        }
     }
+    // Shift over another player opens the player menu on it.
+    if (m_pointedKind == CHAR_KIND_PLAYER && (uint16_t(plat::GetAsyncKeyState(plat::VK_SHIFT)) & 0x8000))
+        ShowPlayerMenu(g_pCharMgr->GetChar(uint32_t(m_pointedId)));
 }
 
 void CGameScene::UpdateCursorTarget() {

@@ -16,6 +16,8 @@
 #include "world/map/map.h"
 
 class CAniObject;
+class CBaseWindow;
+class IFunctionMenu;
 class CChar;
 class CItemObject;
 class CMsg;
@@ -180,6 +182,18 @@ public:
     // the pick-up queued (not with Shift held).
     bool ClickGroundItem(CItemObject* item, bool testShift);
 
+    // ---- Function menus ----
+    // The menu of the set under the identifier, with its window.
+    IFunctionMenu* FunctionMenu(const char* identifier, CBaseWindow** window);
+    // The player menu aimed at the character and shown (Shift over a player,
+    // Alt-click on one).
+    void ShowPlayerMenu(CChar* character);
+    // The NPC menu aimed at the NPC at its screen position; a menu aimed at
+    // another NPC is hidden and the new NPC's service opened first.
+    void ShowNpcMenu(CChar* npc);
+    // The NPC faces the player when its row lets it.
+    void TurnNpcToPlayer(class CNpcChar* npc);
+
     // ---- Name-memo markers ----
     // The name goes to the name memo window; a marker starts at the mouse.
     void ShowNameMemoMark(int32_t id, int32_t kind);
@@ -244,6 +258,11 @@ protected:
     virtual CItemObject* NearestGroundItem();
     void ShowMapEntry();
     void ShowChatWindows();
+    // Shows the chat windows when the chat is hidden and activates the chat
+    // input (returned; null while there is none).
+    CBaseWindow* OpenChatInput();
+    // An event holds the player's input.
+    static bool EventBlocksInput();
     void ClearForAiming();
     void TakeQueuedTarget(CChar* character);
     void RepeatHeldButtons();

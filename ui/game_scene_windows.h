@@ -31,3 +31,16 @@ public:
     virtual ~INameMemo() = default;
     virtual void AddName(const char* name, int32_t kind) = 0;
 };
+
+// The field's function menus, each aimed at one character: the player menu
+// ("PC_FUNCTION_SELECT_WIN"), the NPC menu ("NPC_FUNCTION_SELECT_WIN") and
+// the SINSU menu ("SINSU_FUNCTION_SELECT_WIN").
+class IFunctionMenu {
+public:
+    virtual ~IFunctionMenu() = default;
+    // The character the menu serves; 0 for none.
+    virtual uint32_t GetTargetId() = 0;
+    // Aims the menu at the character; name: the one it shows (a merchant's),
+    // null for its own.
+    virtual void SetTarget(uint32_t charId, const char* name) = 0;
+};

@@ -169,6 +169,9 @@ public:
     uint32_t GetClubMarkSheet() const { return m_clubSheet; }
     CToolTipWindow* GetLabel() const { return m_pLabel.get(); }
     uint32_t GetMode() const { return m_mode; }
+    // The game scene's aiming mode (0 none, 1 an item, 2 a skill): 1 and 2
+    // show the aiming shape.
+    void SetMode(uint32_t mode) { m_mode = mode; }
 
 private:
     // The held object while it lives; a gone one is forgotten.

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_object.h"
 #include "core/app_state.h"
 #include "core/config.h"
 #include "core/input_mgr.h"
 #include "core/key_bindings.h"
 #include "core/main_mgr.h"
+#include "core/main_window.h"
 #include "data/item_object.h"
 #include "net/connection.h"
 #include "net/game_session.h"
@@ -22,6 +24,7 @@
 #include "tests/support/window_driver.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
+#include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
@@ -220,6 +223,42 @@ TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
     EXPECT_TRUE(system->IsVisibleInTree());
 }
 
+TEST_F(GameInputTest, ChatKeysOpenTheChatInputUnlessAnEventHoldsTheInput) {
+    MakePlayer();
+    RegisterWindowClass("CHATWIN",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("CHATWIN")); });
+    RegisterWindowClass("MSGWIN", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("MSGWIN")); });
+    RegisterWindowClass("SYSTEM_WINDOW",
+                        [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("SYSTEM_WINDOW")); });
+    CEditMgr edit;
+    ASSERT_TRUE(edit.Init(plat::GetMainWindow(), EditSubclassProc));
+    CEditMgr* oldEdit = g_pEditMgr;
+    g_pEditMgr = &edit;
+    WorldScene* scene = MakeScene();
+    CBaseWindow* chat = scene->Windows().Get("MSGWIN");
+    ASSERT_NE(chat, nullptr);
+    chat->Hide();
+    // The keypad's slash opens the chat with the command's slash typed.
+    Key(plat::VK_DIVIDE);
+    scene->ProcessInput();
+    EXPECT_TRUE(QueuedKeys().empty());
+    EXPECT_TRUE(chat->IsVisibleInTree());
+    EXPECT_STREQ(edit.GetText(), "/");
+    // While an event runs, Escape opens no system window.
+    CBaseWindow* system = scene->Windows().Get("SYSTEM_WINDOW");
+    ASSERT_NE(system, nullptr);
+    m_sceneEvents.m_current = true;
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_FALSE(system->IsVisibleInTree());
+    m_sceneEvents.m_current = false;
+    for (const char* name : {"CHATWIN", "MSGWIN"}) scene->Windows().Get(name)->Hide();
+    Key(plat::VK_ESCAPE);
+    scene->ProcessInput();
+    EXPECT_TRUE(system->IsVisibleInTree());
+    g_pEditMgr = oldEdit;
+}
+
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     MakePlayer();
     WorldScene* scene = MakeScene();
@@ -363,6 +402,74 @@ TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
     scene->HandleGameInput(0, 0, false);
     EXPECT_EQ(Sent(67), 2u);
     EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{0, 0}));
+}
+
+class MenuWindow : public uitest::TestWindow, public IFunctionMenu {
+public:
+    explicit MenuWindow(const char* name) : TestWindow(name) {}
+    uint32_t GetTargetId() override { return target; }
+    void SetTarget(uint32_t charId, const char*) override { target = charId; }
+    uint32_t target = 0;
+};
+
+TEST_F(GameInputTest, FunctionMenusAreAimedAtTheCharacterTheyServe) {
+    RegisterWindowClass("NPC_FUNCTION_SELECT_WIN",
+                        [] { return static_cast<CBaseWindow*>(new MenuWindow("NPC_FUNCTION_SELECT_WIN")); });
+    RegisterWindowClass("PC_FUNCTION_SELECT_WIN",
+                        [] { return static_cast<CBaseWindow*>(new MenuWindow("PC_FUNCTION_SELECT_WIN")); });
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    auto* npcMenu = dynamic_cast<MenuWindow*>(scene->Windows().Get("NPC_FUNCTION_SELECT_WIN"));
+    auto* pcMenu = dynamic_cast<MenuWindow*>(scene->Windows().Get("PC_FUNCTION_SELECT_WIN"));
+    ASSERT_TRUE(npcMenu && pcMenu);
+    CChar* guard = Make(CHAR_KIND_NPC, 50, chartest::kNpcRes);
+    CChar* other = Make(CHAR_KIND_NPC, 51, chartest::kNpcRes);
+    CChar* someone = Make(CHAR_KIND_PLAYER, 60);
+    ASSERT_TRUE(guard && other && someone);
+
+    // A right click on an NPC: its service opened once, the menu aimed at it.
+    scene->m_pointedId = 50;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    EXPECT_TRUE(scene->HandleRightClick(0, 0));
+    EXPECT_EQ(npcMenu->target, 50u);
+    EXPECT_TRUE(npcMenu->IsVisibleInTree());
+    scene->HandleRightClick(0, 0);
+    EXPECT_EQ(Sent(5), 1u);
+    scene->m_pointedId = 51;
+    scene->HandleRightClick(0, 0);
+    EXPECT_EQ(Sent(5), 2u);
+    EXPECT_EQ(npcMenu->target, 51u);
+    // A left click on an NPC that only talks puts the menu away.
+    scene->HandleGameInput(0, 0, true);
+    EXPECT_FALSE(npcMenu->IsVisibleInTree());
+
+    // Alt-click on a player walked toward: the player menu on it.
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    scene->QueueCharacterAction(someone);
+    scene->m_pointedId = scene->m_pointedKind = -1;
+    keys.SetKeyDown(plat::VK_MENU, true);
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, true));
+    EXPECT_EQ(pcMenu->target, 60u);
+    EXPECT_TRUE(pcMenu->IsVisibleInTree());
+
+    // Shift over a player kept pointed: the player menu on it.
+    CChar* rival = Make(CHAR_KIND_PLAYER, 61);
+    ASSERT_NE(rival, nullptr);
+    rival->m_attackable = 1;
+    const AniRect box = rival->GetAniObject()->GetBounds(false, false);
+    m_driver.Input().m_mouseX = (box.left + box.right) / 2;
+    m_driver.Input().m_mouseY = (box.top + box.bottom) / 2;
+    scene->m_pointedId = 61;
+    scene->m_pointedKind = CHAR_KIND_PLAYER;
+    keys.SetKeyDown(plat::VK_MENU, false);
+    scene->UpdatePointedTarget();
+    EXPECT_EQ(pcMenu->target, 60u);  // not without Shift
+    keys.SetKeyDown(plat::VK_SHIFT, true);
+    scene->UpdatePointedTarget();
+    EXPECT_EQ(scene->GetPointedId(), 61);
+    EXPECT_EQ(pcMenu->target, 61u);
 }
 
 class ChatWindow : public uitest::TestWindow, public IChatMemoButton {

@@ -15,7 +15,9 @@
 #include "core/error_box.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/item_table_mgr.h"
 #include "data/skill_table_mgr.h"
+#include "data/slot_object_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/window_records.h"
@@ -27,6 +29,7 @@
 #include "ui/game_scene_windows.h"
 #include "ui/message_box.h"
 #include "ui/tooltip_window.h"
+#include "world/cursor.h"
 
 namespace {
 
@@ -242,9 +245,23 @@ TEST_F(GameSceneTest, WaitingForTheMapThenMapReadySendsRequest57OnceWithTheNotif
     EXPECT_EQ(sent.back(), std::vector<uint8_t>{57});
 }
 
-TEST_F(GameSceneTest, FirstUpdateUsesTwentyMilliseconds) {
+// A bag that counts its frames.
+struct CountingBag : CSlotObjectMgr {
+    bool Update() override {
+        ++updates;
+        return CSlotObjectMgr::Update();
+    }
+    int updates = 0;
+};
+
+TEST_F(GameSceneTest, FirstUpdateUsesTwentyMillisecondsAndTheBagsStepEachFrame) {
+    CItemTableMgr items;
+    g_pItemTableMgr = &items;
+    auto* bag = new CountingBag;
+    items.SetContainer(0, bag);
     TestGameScene* scene = MakeScene();
     Frame(scene, 500);
+    EXPECT_EQ(bag->updates, 1);
     EXPECT_EQ(scene->GetLastElapsed(), GAME_FIRST_ELAPSED_MS);
     Frame(scene, 45);
     EXPECT_EQ(scene->GetLastElapsed(), 45u);
@@ -253,6 +270,8 @@ TEST_F(GameSceneTest, FirstUpdateUsesTwentyMilliseconds) {
     const uint32_t frames = scene->GetFrameCounter();
     Frame(scene, 10);
     EXPECT_EQ(scene->GetFrameCounter(), frames);
+    EXPECT_EQ(bag->updates, 2);
+    g_pItemTableMgr = nullptr;
 }
 
 TEST_F(GameSceneTest, RunningSkillUsesStepEachFrameAndFinishedOnesGo) {
@@ -396,6 +415,9 @@ TEST_F(GameSceneTest, FightNoticeMessagesDriveTheBoard) {
 }
 
 TEST_F(GameSceneTest, EachSetterClearsTheRestAndAimingKeepsTheCharacterActions) {
+    CCursor cursor;  // shows the aiming mode
+    cursor.Create();
+    g_pCursor = &cursor;
     TestGameScene* scene = MakeScene();
     scene->QueuePickUp(5);
     EXPECT_TRUE(scene->m_pickUp);
@@ -415,15 +437,20 @@ TEST_F(GameSceneTest, EachSetterClearsTheRestAndAimingKeepsTheCharacterActions) 
     scene->QueueSkillOnCharacter(nullptr, 12);
     scene->BeginSkillAiming(40);
     EXPECT_EQ(scene->GetActionMode(), 2);
+    EXPECT_EQ(cursor.GetMode(), 2u);
     EXPECT_TRUE(scene->m_skillOnChar);
     scene->QueueCharacterAction(nullptr);
     EXPECT_FALSE(scene->m_skillOnChar);
     scene->QueuePickUp(1);
     scene->BeginItemAiming(3, 1, 0, 0);
     EXPECT_EQ(scene->GetActionMode(), 1);
+    EXPECT_EQ(cursor.GetMode(), 1u);
     EXPECT_FALSE(scene->m_pickUp);
     scene->EndAiming();
     EXPECT_EQ(scene->GetActionMode(), 0);
+    EXPECT_EQ(cursor.GetMode(), 0u);
+    m_main.DeleteAllChildren();
+    g_pCursor = nullptr;
 }
 
 TEST(FieldActionsTest, ItemUseTargetsByFlagsAndKinds) {

@@ -12,12 +12,18 @@ struct ToolRun {
     std::string out, err;
 };
 
-inline std::string ReadAllAndClose(FILE* f) {
+// Everything written to the stream so far.
+inline std::string ReadAll(FILE* f) {
     std::string s;
     std::rewind(f);
     char buf[4096];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    return s;
+}
+
+inline std::string ReadAllAndClose(FILE* f) {
+    std::string s = ReadAll(f);
     std::fclose(f);
     return s;
 }

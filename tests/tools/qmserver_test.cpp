@@ -694,6 +694,25 @@ TEST(ServerHostileTest, SendsHostileFramesForTheTimeGivenAndNeverAWebPageOrAStra
     EXPECT_EQ(report.comebacks, 0u);
 }
 
+TEST(ServerHostileTest, TheRunningServerTurnsHostileAtThePhaseGiven) {
+    g_config.m_clientVersion = CLIENT_VERSION;
+    CQmServer server(TestWorld(), 7);
+    server.SetHostile(CHostilePlan{1, false, 9});
+    std::string error;
+    ASSERT_TRUE(server.Start(0, &error)) << error;
+    ServerBot bot;
+    ASSERT_TRUE(bot.Connect(Loopback(), server.Port()));
+    ASSERT_TRUE(bot.ReadGreeting());
+    ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendFirstRequest(); })));
+    // Hostile from the log-in on: frames keep coming until its second is over.
+    for (int i = 0; i < 300 && !server.HostileReport().ended; ++i) bot.Receive(10);
+    const CHostileReport report = server.HostileReport();
+    server.Stop();
+    EXPECT_TRUE(report.started);
+    EXPECT_TRUE(report.ended);
+    EXPECT_GT(report.frames, 100u);
+}
+
 TEST(ServerHostileTest, CountsTheClientComingBack) {
     CServerHall hall(CServerWorld::Default(), 40000, 1, nullptr);
     hall.SetHostile(CHostilePlan{5, false, 9});

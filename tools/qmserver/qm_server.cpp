@@ -87,6 +87,7 @@ bool CQmServer::Start(uint16_t port, std::string* error) {
     m_port = ntohs(addr.sin_port);
     m_hall = std::make_unique<CServerHall>(m_world, m_port, m_seed,
                                            [this](const std::string& line) { Log(line); });
+    m_hall->SetHostile(m_hostile);
     m_stop = false;
     m_thread = std::thread([this] { Run(); });
     return true;

@@ -116,7 +116,7 @@ bool CCharSelectWindow::Create() {
     confirm->SetActive(true, false);
     confirm->Hide();
     m_confirmWindow.Assign(confirm);
-    m_confirmIndex = -1;
+    m_askedName[0] = m_confirmName[0] = '\0';
 
     m_message[0] = '\0';
     m_deletingName[0] = '\0';
@@ -350,13 +350,14 @@ void CCharSelectWindow::AskDelete() {
     box->AddText(FormatTableText(GetTableText(kTextTable, kRowDeleteQuestion), {m_names[m_selected]}).c_str(),
                  kRichWhite);
     box->SetKindId(CHAR_DELETE_BOX_KIND);
+    CopyRecordText(m_askedName, m_names[m_selected]);
 }
 
 void CCharSelectWindow::DeleteCharacter(int32_t index) {
     if (index < 0 || index >= m_count) return;
     const uint8_t value = m_bytes[index];
     if (value < kProtectedFirst || value > kProtectedLast) {
-        SendDelete(index, nullptr);
+        SendDelete(m_names[index], nullptr);
         return;
     }
     CEMailEditWindow* confirm = GetConfirmWindow();
@@ -364,13 +365,20 @@ void CCharSelectWindow::DeleteCharacter(int32_t index) {
     confirm->ResetAndShow();
     m_confirming = 1;
     ShowButtons(false);
-    m_confirmIndex = index;
+    CopyRecordText(m_confirmName, m_names[index]);
 }
 
-void CCharSelectWindow::SendDelete(int32_t index, const char* confirmation) {
+int32_t CCharSelectWindow::FindCharacter(const char* name) const {
+    if (!name || !*name) return -1;
+    for (int32_t k = 0; k < m_count; ++k)
+        if (std::strcmp(m_names[k], name) == 0) return k;
+    return -1;
+}
+
+void CCharSelectWindow::SendDelete(const char* name, const char* confirmation) {
+    CopyRecordText(m_deletingName, name);
     SetMessageText(GetTableText(kTextTable, kRowDeleting));
-    GameSession().RequestCharDelete(m_names[index], confirmation);
-    CopyRecordText(m_deletingName, m_names[index]);
+    GameSession().RequestCharDelete(m_deletingName, confirmation);
     m_deleting = 1;
     m_deleteStart = plat::timeGetTime();
     ShowButtons(false);
@@ -394,7 +402,7 @@ bool CCharSelectWindow::ProcessMessages() {
     while (CMsg* msg = GetPort()->Pop()) {
         const std::unique_ptr<CMsg> owned(msg);
         if (msg->m_eventId == MESSAGE_BOX_ANSWER && msg->m_senderId == CHAR_DELETE_BOX_KIND) {
-            if (msg->m_extra != 0 && m_selected >= 0) DeleteCharacter(m_selected);
+            if (msg->m_extra != 0 && m_selected >= 0) DeleteCharacter(FindCharacter(m_askedName));
             if (CMessageBox* box = GetDeleteBox()) box->Hide();
         } else if (msg->m_eventId == MSG_CHAR_LIST) {
             if (auto* list = dynamic_cast<CCharListMsg*>(msg->m_pPayload.get())) {
@@ -417,8 +425,8 @@ bool CCharSelectWindow::Update() {
         CEMailEditWindow* confirm = GetConfirmWindow();
         if (!confirm || !confirm->IsDrawOn()) {
             m_confirming = 0;
-            if (confirm && confirm->IsConfirmed() && m_confirmIndex >= 0 && m_confirmIndex < m_count)
-                SendDelete(m_confirmIndex, confirm->GetText());
+            if (confirm && confirm->IsConfirmed() && FindCharacter(m_confirmName) >= 0)
+                SendDelete(m_confirmName, confirm->GetText());
             else
                 ShowButtons(true);
         }

@@ -96,7 +96,9 @@ public:
 private:
     // The character's files, once the server has accepted its deletion.
     void DeleteCharacterFiles(const char* name);
-    void SendDelete(int32_t index, const char* confirmation);
+    void SendDelete(const char* name, const char* confirmation);
+    // The place of the character with the name in the list, or -1.
+    int32_t FindCharacter(const char* name) const;
     void DrawCharacter(int index, int32_t x, int32_t y);
     bool MouseOver(CButton* button);
     // The slot shown at the screen point, or -1.
@@ -121,7 +123,10 @@ private:
     uint8_t m_bytes[kMaxChars] = {};
     CWeakRef m_deleteBox;
     CWeakRef m_confirmWindow;
-    int32_t m_confirmIndex = -1;
+    // The character the delete question names, and the one the confirmation
+    // text is asked for: a list that comes meanwhile may move or drop them.
+    char m_askedName[kNameSize] = {};
+    char m_confirmName[kNameSize] = {};
     // The character whose deletion waits for the server's answer.
     char m_deletingName[kNameSize] = {};
     uint32_t m_deleteStart = 0;

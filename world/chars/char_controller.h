@@ -674,6 +674,13 @@ public:
     // The speech window shows "name : text".
     void ShowSpeech(const char* name, const char* text);
     bool RemoveItem(uint32_t itemId);
+    // The container's item (by item id, or at the slot) is worn; false (the
+    // item stays where it is) for none or an item that is not worn.
+    bool EquipFromList(uint32_t itemId);
+    bool EquipFromSlot(int32_t slot);
+    // The user's own character asks the server to walk to the tile
+    // (negative coordinates are 0); not while down or dead.
+    bool MoveRequest(int32_t x, int32_t y);
     // The inventory window of the user's own character shows the items again.
     void RefreshInventoryWindow() const;
     void SetByte60(uint8_t value);

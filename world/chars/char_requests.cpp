@@ -2,6 +2,7 @@
 // a use sends (and what its payload carries), the send cooldown, and the
 // character's item container (picking up, dropping, placing items).
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +28,6 @@ namespace {
 
 constexpr int32_t NEAR_TILE_DISTANCE = 4;
 constexpr uint32_t QUICK_SKILL_ID_FROM = 3000000;  // item ids above it are quick-slot skills
-constexpr uint32_t TIMED_ITEM_STATE = 24;
 constexpr char kClubWindow[] = "Club_BaseWindow";
 constexpr uint32_t STATE_EVENT_SPARK = 84;
 constexpr uint32_t SPARK_ANI = 3194;
@@ -266,14 +266,28 @@ bool CCharController::DropItem(CItemObject* item, int32_t x, int32_t y) {
         x = m_pOwner->m_cellX;
         y = m_pOwner->m_cellY;
     }
-    if (item->GetState() == TIMED_ITEM_STATE) TakeOff(item->GetByte41());
-    // The item leaves whatever held it for the map's object layer.
-    CItemObject* held = item;
+    // The item leaves whatever held it for the map's object layer: a worn
+    // (or timed) item comes off without being deleted, leaving the timed list.
+    std::unique_ptr<CItemObject> held;
     if (CSlotObjectMgr* container = m_pData ? m_pData->Container() : nullptr)
-        if (CItemObject* taken = container->TakeOutItem(item)) held = taken;
-    for (auto& worn : m_pData->m_items)
-        if (worn.get() == item) held = worn.release();
-    if (!map->PlaceObject(held, x * 24, y * 12, 0)) return false;
+        held.reset(container->TakeOutItem(item));
+    for (auto& worn : m_pData->m_items) {
+        if (worn.get() != item) continue;
+        for (size_t i = 0; i < m_timedItems.size(); ++i)
+            if (m_timedItems[i] == item) {
+                m_timedItems.erase(m_timedItems.begin() + std::ptrdiff_t(i));
+                m_timedLeft.erase(m_timedLeft.begin() + std::ptrdiff_t(i));
+                break;
+            }
+        held.reset(worn.release());
+        RefreshEquipmentEffects();
+    }
+    const bool owned = held != nullptr;
+    CItemObject* placed = owned ? held.release() : item;
+    if (!map->PlaceObject(placed, x * 24, y * 12, 0)) {
+        if (owned) delete placed;  // nothing holds it any more
+        return false;
+    }
     return true;
 }
 
@@ -378,6 +392,40 @@ bool CCharController::RemoveItem(uint32_t itemId) {
     if (!item) return false;
     container->RemoveItem(item);
     RefreshInventoryWindow();
+    return true;
+}
+
+namespace {
+
+// Moves a container's item into the worn items; false when it cannot be worn.
+bool WearFromContainer(CCharController& controller, CSlotObjectMgr* container, CItemObject* item) {
+    if (!container || !item || !controller.Data()) return false;
+    const uint8_t position = item->GetByte41();
+    if (position == 0 || position >= std::size(controller.Data()->m_items) || item->GetState() == 1)
+        return false;
+    std::unique_ptr<CItemObject> taken(container->TakeOutItem(item));
+    return taken && controller.Equip(std::move(taken));
+}
+
+}  // namespace
+
+bool CCharController::EquipFromList(uint32_t itemId) {
+    CSlotObjectMgr* container = m_pData ? m_pData->Container() : nullptr;
+    return WearFromContainer(*this, container, container ? container->FindByItemId(itemId) : nullptr);
+}
+
+bool CCharController::EquipFromSlot(int32_t slot) {
+    CSlotObjectMgr* container = m_pData ? m_pData->Container() : nullptr;
+    if (!container || slot < 0 || slot >= CSlotObjectMgr::SLOT_COUNT) return false;
+    return WearFromContainer(*this, container, container->GetSlot(slot));
+}
+
+bool CCharController::MoveRequest(int32_t x, int32_t y) {
+    if (!m_pData || !m_pOwner || m_pData->m_motion == MOTION_DEAD || m_pData->m_motion == MOTION_HELD_DOWN ||
+        m_pData->m_motion == MOTION_LYING)
+        return false;
+    if (m_pOwner != OwnChar()) return false;
+    CharRequests().SendDestination(uint8_t(m_pData->m_moveMode), WireTile(x), WireTile(y));
     return true;
 }
 

@@ -366,6 +366,38 @@ TEST_F(CharSelectTest, FilesGoOnlyAfterTheServerAcceptsAndNeverForUnsafeNames) {
     }
 }
 
+TEST_F(CharSelectTest, ANewListWhileAskingDeletesOnlyTheCharacterAskedAbout) {
+    // The list comes again while the question (or the confirmation text)
+    // is open: the answer deletes the character it named, never the one
+    // that now stands in its place or is selected.
+    for (const uint8_t value : {uint8_t(0), uint8_t(15)}) {
+        SCOPED_TRACE(int(value));
+        Load({Entry("alice", 1), Entry("bob", 2, value)});
+        Key(plat::VK_RIGHT);
+        ClickButton(CCharSelectWindow::kDelete);
+        const size_t queued = Queued();
+        if (value != 0) {
+            AnswerQuestion(true);
+            ASSERT_TRUE(m_window->IsConfirming());
+        }
+        Load({Entry("aaron", 0), Entry("alice", 1), Entry("bob", 2, value)});
+        if (value != 0) {
+            m_window->GetConfirmWindow()->Confirm();
+            m_driver.Frame();
+        } else {
+            AnswerQuestion(true);
+        }
+        ASSERT_EQ(Queued(), queued + 1);
+        EXPECT_EQ(LastQueued(), (std::vector<uint8_t>{45, 3, 'b', 'o', 'b', 0}));
+        Answer(false, "no");
+        // Gone from the new list: nothing is sent.
+        ClickButton(CCharSelectWindow::kDelete);
+        Load({Entry("alice", 1)});
+        AnswerQuestion(true);
+        EXPECT_EQ(Queued(), queued + 1);
+    }
+}
+
 TEST_F(CharSelectTest, AProtectedCharacterNeedsTheConfirmationText) {
     for (uint8_t value : {uint8_t(11), uint8_t(20)}) {
         Load({Entry("alice", 1, value)});

@@ -1,7 +1,8 @@
-// The windows of the way in drawn on the demo data's own sources: the
-// animation names, the windows' animations and texture sheets of demo/pack,
-// built with our tools as scripts/make_demo_data builds them, and text table 14
-// as the demo holds it. Each window's picture must show (a window that gives
+// The windows of the way in, up to the character select and create windows,
+// drawn on the demo data's own sources: the animation names, the windows'
+// animations and texture sheets of demo/pack, built with our tools as
+// scripts/make_demo_data builds them, the create window's tables, and text
+// tables 0, 10 and 14 as the demo holds them. Each window's picture must show (a window that gives
 // its image no motion draws nothing), and each screen is kept as a golden
 // picture (QM_REFRESH_GOLDEN=1 rewrites them after a deliberate change).
 #include <gtest/gtest.h>
@@ -82,8 +83,20 @@ protected:
         BringUpAnimations(m_freetype);
         BuildDemoArt();
         StartPlay(DemoTable("0002.Z5D.txt"));
+        // The create window's types and value hints, and the type names as
+        // start-up copies them.
+        WriteTable(CCharCreateWindow::kTypeTable, DemoTable("0105.Z5D.txt"));
+        WriteTable(CCharCreateWindow::kHintTable, DemoTable("0018.Z5D.txt"));
+        const std::vector<std::string> typeNames = DemoTexts()[0];
+        for (size_t i = 0; i < std::size(g_textBuffers); ++i)
+            CopyRecordText(g_textBuffers[i], 14 + i < typeNames.size() ? typeNames[14 + i].c_str() : "");
         g_options = COptions{};
         g_config.m_accountName.clear();
+    }
+
+    void TearDown() override {
+        for (auto& name : g_textBuffers) name[0] = '\0';
+        UiPictureFixture::TearDown();
     }
 
     // Every animation and texture sheet of the demo, into the folders the
@@ -131,7 +144,7 @@ protected:
     qmtest::ScopedTextTables m_texts{DemoTexts()};
 };
 
-TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
+TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
     struct Case {
         const char* golden;
         std::function<std::unique_ptr<CBaseWindow>()> make;
@@ -153,7 +166,9 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
              GameSession().Reset();
              GameSession().m_termsText.clear();
              GameSession().m_termsReady = 0;
-             return std::make_unique<CStipulationWindow>();
+             auto terms = std::make_unique<CStipulationWindow>();
+             terms->Update();
+             return terms;
          },
          true},
         {"demo_login",
@@ -166,15 +181,42 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPictureCentred) {
         {"demo_keypad", [] { return std::make_unique<CVisualPasswordWindow>(); }, true},
         {"demo_new_account", [] { return std::make_unique<CNewAccountWindow>(); }, true},
         {"demo_change_password", [] { return std::make_unique<CChangePasswordWindow>(); }, true},
+        {"demo_char_select",
+         [] {
+             auto select = std::make_unique<CCharSelectWindow>();
+             CCharListMsg list;
+             list.SetAccount("demo");
+             for (const char* name : {"Ardent", "Briar", "Cobble", "Dusk"}) {
+                 CCharListEntry entry;
+                 CopyRecordText(entry.m_name, name);
+                 entry.m_charId = uint32_t(name[0]);
+                 entry.m_value = 2000001;
+                 entry.m_byte = 7;
+                 for (int32_t& item : entry.m_optional) item = -1;
+                 list.AddChar(entry);
+             }
+             select->LoadCharacterList(list);
+             select->ShowButtons(true);
+             select->SetMessageText(GetTableText(10, 1));
+             return select;
+         },
+         false},
+        {"demo_char_create", [] { return std::make_unique<CCharCreateWindow>(); }, false},
+        {"demo_email_edit",
+         [] {
+             auto confirm = std::make_unique<CEMailEditWindow>();
+             confirm->ResetAndShow();
+             return confirm;
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.golden);
         Frame()->FillSurface(kBackground, nullptr);
         std::unique_ptr<CBaseWindow> window = c.make();
         window->Show();
-        window->Update();
         ASSERT_TRUE(window->Draw());
-        // Centred by its picture, which needs the picture's motion.
+        // A dialog is centred by its picture, which needs the picture's motion.
         if (c.centred) {
             EXPECT_EQ(window->GetX(), 400 - window->ImageWidth() / 2);
             EXPECT_GT(window->ImageWidth(), 100);
@@ -214,65 +256,6 @@ TEST_F(DemoArtTest, TheWorldListShowsItsWorldsWithTheirLoad) {
     GameSession().Reset();
     GameSession().m_serverList.clear();
     plat::WSACleanup();
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(DemoArtTest, TheCharacterWindowsShowTheirPictures) {
-    // The create window's types and value hints, and the type names as
-    // start-up copies them.
-    WriteTable(CCharCreateWindow::kTypeTable, DemoTable("0105.Z5D.txt"));
-    WriteTable(CCharCreateWindow::kHintTable, DemoTable("0018.Z5D.txt"));
-    const auto typeNames = DemoTexts()[0];
-    for (size_t i = 0; i < std::size(g_textBuffers); ++i)
-        CopyRecordText(g_textBuffers[i], 14 + i < typeNames.size() ? typeNames[14 + i].c_str() : "");
-
-    struct Case {
-        const char* golden;
-        std::function<std::unique_ptr<CBaseWindow>()> make;
-    };
-    const Case cases[] = {
-        {"demo_char_select",
-         [] {
-             auto select = std::make_unique<CCharSelectWindow>();
-             CCharListMsg list;
-             list.SetAccount("demo");
-             for (const char* name : {"Ardent", "Briar", "Cobble", "Dusk"}) {
-                 CCharListEntry entry;
-                 CopyRecordText(entry.m_name, name);
-                 entry.m_charId = uint32_t(name[0]);
-                 entry.m_value = 2000001;
-                 entry.m_byte = 7;
-                 for (int32_t& item : entry.m_optional) item = -1;
-                 list.AddChar(entry);
-             }
-             select->LoadCharacterList(list);
-             select->ShowButtons(true);
-             select->SetMessageText(GetTableText(10, 1));
-             return select;
-         }},
-        {"demo_char_create", [] { return std::make_unique<CCharCreateWindow>(); }},
-        {"demo_email_edit",
-         [] {
-             auto confirm = std::make_unique<CEMailEditWindow>();
-             confirm->ResetAndShow();
-             return confirm;
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.golden);
-        Frame()->FillSurface(kBackground, nullptr);
-        std::unique_ptr<CBaseWindow> window = c.make();
-        window->Show();
-        ASSERT_TRUE(window->Draw());
-        EXPECT_GT(window->ImageWidth(), 100);
-        EXPECT_GT(ShareDrawn(*window), 0.95);
-        EXPECT_TRUE(
-            qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
-    }
-    for (auto& name : g_textBuffers) name[0] = '\0';
 }
 
 }  // namespace

@@ -282,6 +282,63 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), nullptr);
 }
 
+TEST_F(CharRequestsTest, ATimedItemDroppedLeavesItsSlotAndLiesOnTheMap) {
+    MakeItems({{900, 0, 3}, {901, 0, 5}});  // worn at positions 3 and 5
+    MakeLoadedMap("");
+    ASSERT_TRUE(m_controller->UseEffectItem(900, 5000));
+    ASSERT_TRUE(m_controller->UseEffectItem(901, 7000));
+    CItemObject* timed = m_controller->GetItemInSlot(3);
+    ASSERT_TRUE(timed);
+    ASSERT_TRUE(m_controller->DropItem(timed, -1, -1));
+    EXPECT_EQ(m_controller->GetItemInSlot(3), nullptr);
+    EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), timed);
+    EXPECT_EQ(timed->GetAniObject()->m_mapX, 10 * 24);
+    // Only the dropped item left the timed list: the other runs out on time.
+    EXPECT_EQ(m_controller->m_timedItems, std::vector<CItemObject*>{m_controller->GetItemInSlot(5)});
+    m_controller->UpdateController(7000);
+    EXPECT_EQ(m_controller->GetItemInSlot(5), nullptr);
+    EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), timed);
+}
+
+TEST_F(CharRequestsTest, ContainerItemsAreWornFromTheListOrTheirSlot) {
+    MakeItems({{900, 0, 3}, {901, 0, 0}, {902, 0, 5}});  // 901 is not worn
+    CSlotObjectMgr& container = *m_data->Container();
+    CItemObject* blade = m_controller->GetOrCreateItem(900, 1, 4, false);
+    CItemObject* stone = m_controller->GetOrCreateItem(901, 1, 6, false);
+    CItemObject* ring = m_controller->GetOrCreateItem(902, 1, 7, false);
+    ASSERT_TRUE(blade && stone && ring);
+    EXPECT_TRUE(m_controller->EquipFromSlot(4));
+    EXPECT_EQ(m_controller->GetItemInSlot(3), blade);
+    EXPECT_EQ(container.GetSlot(4), nullptr);
+    EXPECT_FALSE(m_controller->EquipFromSlot(4));
+    EXPECT_FALSE(m_controller->EquipFromSlot(CSlotObjectMgr::SLOT_COUNT));
+    EXPECT_FALSE(m_controller->EquipFromList(901));
+    EXPECT_EQ(container.GetSlot(6), stone);  // not wearable: it stays
+    EXPECT_TRUE(m_controller->EquipFromList(902));
+    EXPECT_EQ(m_controller->GetItemInSlot(5), ring);
+    EXPECT_FALSE(m_controller->EquipFromList(999));
+}
+
+TEST_F(CharRequestsTest, MoveRequestsOfTheUsersOwnCharacter) {
+    struct Case {
+        uint32_t motion;
+        int32_t x, y;
+        const char* sent;
+    };
+    for (const Case& c : {Case{MOTION_STAND, 12, 13, "84 12 13"}, Case{MOTION_WALK, -3, -1, "84 0 0"},
+                          Case{MOTION_DEAD, 12, 13, ""}, Case{MOTION_HELD_DOWN, 12, 13, ""},
+                          Case{MOTION_LYING, 12, 13, ""}}) {
+        SCOPED_TRACE(c.motion);
+        m_requests.sent.clear();
+        m_data->m_motion = c.motion;
+        EXPECT_EQ(m_controller->MoveRequest(c.x, c.y), *c.sent != 0);
+        EXPECT_EQ(m_requests.sent, *c.sent ? std::vector<std::string>{c.sent} : std::vector<std::string>{});
+    }
+    m_requests.sent.clear();
+    EXPECT_FALSE(m_monster->GetController()->MoveRequest(1, 1));  // not the user's
+    EXPECT_TRUE(m_requests.sent.empty());
+}
+
 TEST_F(CharRequestsTest, TheServersSparkPlaysOverTheCharacter) {
     m_ani.Write(3194, anitest::OneLayer({anitest::Image(0)}));
     EXPECT_FALSE(m_monster->GetController()->OnServerEvent(83));

@@ -1,0 +1,126 @@
+// The autopilot: with QM_INPUT_SCRIPT=<file> the program plays a script of
+// input and waits, one line a step:
+//
+//   wait-scene K [MS]        until the running scene is of kind K
+//   wait-window NAME [MS]    until the window with the identifier is shown
+//   wait-player-moved [MS]   until the own character stands elsewhere than
+//                            when the last input was posted
+//   wait-frames N [MS]       until N more frames have run
+//   key NAME                 a key pressed and, a frame later, released
+//   type TEXT                the rest of the line typed as text (UTF-8)
+//   click X Y                the left button pressed at the point and, a
+//                            frame later, released
+//   dump FILE.bmp            the last shown frame written to the file
+//   sleep MS                 nothing for MS milliseconds
+//   quit                     the main window closed as the user closes it
+//
+// Blank lines and lines starting with '#' are skipped. Every wait has a time
+// limit (MS, else kDefaultWaitMs); a wait that runs out or a dump that fails
+// ends the program with exit status 3 and the reason on standard error. The
+// end of the script leaves the program running. Input goes through the
+// platform message queue as the window's own events do; each change of the
+// running scene is logged with its frame on standard output.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class AutopilotOp {
+    WaitScene,
+    WaitWindow,
+    WaitPlayerMoved,
+    WaitFrames,
+    Key,
+    Type,
+    Click,
+    Dump,
+    Sleep,
+    Quit,
+};
+
+struct AutopilotStep {
+    AutopilotOp op = AutopilotOp::Quit;
+    int line = 0;          // in the script, from 1
+    std::string text;      // window identifier, key name, typed text, file
+    int32_t a = 0, b = 0;  // scene kind, frame count, key usage, point, sleep
+    uint32_t limitMs = 0;  // of a wait
+};
+
+inline constexpr uint32_t kDefaultWaitMs = 60000;
+inline constexpr int kAutopilotFailedStatus = 3;
+
+// Reads a script. False with "line N: reason" in *error for the first line
+// that is not a step.
+bool ReadAutopilotScript(std::string_view text, std::vector<AutopilotStep>* steps, std::string* error);
+
+// The USB HID usage of a key name ("Enter", "Escape", "Tab", "Space",
+// "Backspace", "Delete", "Insert", "Home", "End", "PageUp", "PageDown", the
+// arrows "Up" "Down" "Left" "Right", "F1" to "F12", letters and digits); 0
+// for a name it does not know. Case does not matter.
+int AutopilotKeyUsage(std::string_view name);
+
+// What the runner asks of the running program.
+class IAutopilotWorld {
+public:
+    virtual ~IAutopilotWorld() = default;
+    // The kind of the running scene; false while there is none.
+    virtual bool CurrentScene(uint32_t* kind) = 0;
+    virtual bool IsWindowShown(const std::string& name) = 0;
+    // Where the own character stands; false while there is none.
+    virtual bool PlayerPosition(int32_t* x, int32_t* y) = 0;
+    // Writes the last shown frame; false when there is none or it cannot be written.
+    virtual bool DumpFrame(const std::string& path) = 0;
+};
+
+// Plays the steps, one call a frame (a pump hook of the message queue).
+class CAutopilot {
+public:
+    CAutopilot(std::vector<AutopilotStep> steps, IAutopilotWorld& world, FILE* log, FILE* errors);
+
+    // Logs a change of scene, posts what a step posted the frame before is
+    // still owed (key and button releases), then runs steps until one waits or
+    // has posted input. A failure posts the quit with kAutopilotFailedStatus.
+    void Tick();
+
+    bool HasFailed() const { return m_failed; }
+    bool IsDone() const { return m_next >= m_steps.size() && m_release == Release::None; }
+    size_t NextStep() const { return m_next; }
+
+private:
+    // True when the step is done and the next may run in the same frame.
+    bool Run(const AutopilotStep& step);
+    bool Wait(const AutopilotStep& step, bool reached, const char* what);
+    void Fail(const AutopilotStep& step, const std::string& reason);
+    void NotePlayer();
+
+    std::vector<AutopilotStep> m_steps;
+    IAutopilotWorld& m_world;
+    FILE* m_log;
+    FILE* m_errors;
+    size_t m_next = 0;
+    bool m_failed = false;
+    // The scene last logged.
+    bool m_sceneKnown = false;
+    uint32_t m_scene = 0;
+    // The step under way: when it started (ms and frame).
+    bool m_started = false;
+    uint32_t m_startMs = 0;
+    uint64_t m_startFrame = 0;
+    // A release owed to the next frame: the key's usage, or the button's point.
+    enum class Release { None, Key, Button } m_release = Release::None;
+    int32_t m_releaseA = 0, m_releaseB = 0;
+    // Where the own character stood when the last input was posted.
+    bool m_playerKnown = false;
+    int32_t m_playerX = 0, m_playerY = 0;
+};
+
+// Reads QM_INPUT_SCRIPT when it is set and runs it from the program's start
+// objects on (installed by InstallGlobalFactories).
+void InstallAutopilot();
+// The exit status of the program: kAutopilotFailedStatus after a failed
+// script, else the run's own.
+int AutopilotExitStatus(int runStatus);
+// The running autopilot (null without a script).
+CAutopilot* GetRunningAutopilot();
