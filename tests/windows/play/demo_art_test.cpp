@@ -178,6 +178,14 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
              return login;
          },
          true},
+        {"demo_login_keypad",  // the keypad over the log-in window, none of its texts over the keypad
+         [] {
+             auto login = std::make_unique<CInsertAccountWindow>();
+             login->SetServerName("Lindow");
+             login->OpenKeypad();
+             return login;
+         },
+         true},
         {"demo_keypad", [] { return std::make_unique<CVisualPasswordWindow>(); }, true},
         {"demo_new_account", [] { return std::make_unique<CNewAccountWindow>(); }, true},
         {"demo_change_password", [] { return std::make_unique<CChangePasswordWindow>(); }, true},
