@@ -337,18 +337,19 @@ bool CInsertAccountWindow::Update() {
 }
 
 bool CInsertAccountWindow::Draw() {
-    CWeakRef self(this);
-    CBaseWindow::Draw();
-    if (!self || !g_pDirectDraw || !g_pTextRenderer) return true;
-    CSurfaceResource* surface = g_pDirectDraw->GetRenderSurface();
-    g_pTextRenderer->DrawString(surface, m_x + 17, m_y + 13, GetTableText(kTextTable, kRowTitle), 0, 0xFFFFFF,
-                                1, true);
-    g_pTextRenderer->DrawString(surface, m_x + 98, m_y + 41, m_serverName.c_str(), 0, 0xFFFFFF, 1, true);
-    g_pTextRenderer->DrawString(surface, m_x + 17, m_y + 112, m_message, 0, 0xFFFFFF, 1, true);
-    if (RememberAccountId() && m_checkMark) {
-        m_checkMark->SetScreenPosition(m_x + kCheckX, m_y + kCheckY, 0);
-        m_checkMark->Draw();
-    }
+    // The window's texts lie under its dialogs, not over them.
+    DrawUnderDialogs(this, {GetNewAccount(), GetChangePassword(), GetKeypad()}, [this] {
+        if (!g_pDirectDraw || !g_pTextRenderer) return;
+        CSurfaceResource* surface = g_pDirectDraw->GetRenderSurface();
+        g_pTextRenderer->DrawString(surface, m_x + 17, m_y + 13, GetTableText(kTextTable, kRowTitle), 0,
+                                    0xFFFFFF, 1, true);
+        g_pTextRenderer->DrawString(surface, m_x + 98, m_y + 41, m_serverName.c_str(), 0, 0xFFFFFF, 1, true);
+        g_pTextRenderer->DrawString(surface, m_x + 17, m_y + 112, m_message, 0, 0xFFFFFF, 1, true);
+        if (RememberAccountId() && m_checkMark) {
+            m_checkMark->SetScreenPosition(m_x + kCheckX, m_y + kCheckY, 0);
+            m_checkMark->Draw();
+        }
+    });
     return true;
 }
 

@@ -1,5 +1,8 @@
 #include "windows/play/play_windows.h"
 
+#include <utility>
+#include <vector>
+
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
 #include "core/app_state.h"
@@ -47,6 +50,23 @@ uint32_t CreateWithLayoutPicture(CBaseWindow* window, const char* name, const ch
         picture->SetDirection(2);
     }
     return image;
+}
+
+void DrawUnderDialogs(CBaseWindow* window, std::initializer_list<CBaseWindow*> dialogs,
+                      const std::function<void()>& own) {
+    std::vector<std::pair<CBaseWindow*, bool>> shown;
+    for (CBaseWindow* dialog : dialogs)
+        if (dialog) {
+            shown.emplace_back(dialog, dialog->IsDrawOn());
+            dialog->SetDrawOn(false);
+        }
+    CWeakRef self(window);
+    window->CBaseWindow::Draw();
+    if (!self) return;
+    for (const auto& [dialog, on] : shown) dialog->SetDrawOn(on);
+    if (own) own();
+    for (const auto& [dialog, on] : shown)
+        if (on) dialog->Draw();
 }
 
 void CentreWindow(CBaseWindow* window) {

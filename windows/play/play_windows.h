@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -29,6 +30,12 @@ void SetButtonsTakeInput(std::initializer_list<CButton*> buttons, bool takeInput
 // showing the picture (motion 0, direction 2: an image without a motion draws
 // nothing). Returns the animation, 0 when the layout has none.
 uint32_t CreateWithLayoutPicture(CBaseWindow* window, const char* name, const char* layout);
+// Draws the window so that its dialogs lie over it: its picture and controls
+// with the dialogs left out (their draw flags off for the while), then `own`
+// (the window's texts; may be empty), then each dialog that is shown, in the
+// order given (null ones skipped).
+void DrawUnderDialogs(CBaseWindow* window, std::initializer_list<CBaseWindow*> dialogs,
+                      const std::function<void()>& own);
 // Centres the window on an 800 x 600 screen by its picture.
 void CentreWindow(CBaseWindow* window);
 // An input box of the log-in dialogs: white text, at most `limit`

@@ -83,20 +83,7 @@ bool CTitleScreen::SetPosition(int32_t x, int32_t y) {
 }
 
 bool CTitleScreen::Draw() {
-    CBaseWindow* children[3] = {GetServerSelect(), GetLoginWindow(), GetTermsWindow()};
-    bool drawn[3] = {};
-    for (int i = 0; i < 3; ++i)
-        if (children[i]) {
-            drawn[i] = children[i]->IsDrawOn();
-            children[i]->SetDrawOn(false);
-        }
-    CWeakRef self(this);
-    CBaseWindow::Draw();
-    if (!self) return true;
-    for (int i = 0; i < 3; ++i)
-        if (children[i]) children[i]->SetDrawOn(drawn[i]);
-    for (int i = 0; i < 3; ++i)
-        if (children[i] && drawn[i]) children[i]->Draw();
+    DrawUnderDialogs(this, {GetServerSelect(), GetLoginWindow(), GetTermsWindow()}, nullptr);
     return true;
 }
 

@@ -18,7 +18,10 @@
 #include "core/config.h"
 #include "data/data_table_text.h"
 #include "data/text_tables.h"
+#include "net/connection.h"
+#include "net/game_session.h"
 #include "net/handlers/login_records.h"
+#include "platform/socket.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -150,11 +153,36 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
     const Case cases[] = {
         {"demo_title_screen", [] { return std::make_unique<CTitleScreen>(); }, false},
         {"demo_world_list", [] { return std::make_unique<CMultiServerWindow>(); }, true},
-        {"demo_terms", [] { return std::make_unique<CStipulationWindow>(); }, true},
+        {"demo_terms",
+         [] {
+             GameSession().m_termsText =
+                 "Welcome to the sample world.\nBe kind to the other players, and have fun.";
+             GameSession().m_termsReady = 1;
+             return std::make_unique<CStipulationWindow>();
+         },
+         true},
+        {"demo_terms_waiting",  // no terms yet: both buttons greyed, without input
+         [] {
+             GameSession().Reset();
+             GameSession().m_termsText.clear();
+             GameSession().m_termsReady = 0;
+             auto terms = std::make_unique<CStipulationWindow>();
+             terms->Update();
+             return terms;
+         },
+         true},
         {"demo_login",
          [] {
              auto login = std::make_unique<CInsertAccountWindow>();
              login->SetServerName("Lindow");
+             return login;
+         },
+         true},
+        {"demo_login_keypad",  // the keypad over the log-in window, none of its texts over the keypad
+         [] {
+             auto login = std::make_unique<CInsertAccountWindow>();
+             login->SetServerName("Lindow");
+             login->OpenKeypad();
              return login;
          },
          true},
@@ -205,6 +233,37 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
         EXPECT_TRUE(
             qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
     }
+    GameSession().Reset();
+}
+
+TEST_F(DemoArtTest, TheWorldListShowsItsWorldsWithTheirLoad) {
+    plat::ScriptedSockets sockets;
+    plat::ScopedSockets socketScope(sockets);
+    plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
+    g_config.m_serverAddress = plat::MakeIPv4(127, 0, 0, 1);
+    {
+        Frame()->FillSurface(kBackground, nullptr);
+        CMultiServerWindow list;
+        list.ConnectToServer();
+        const char* const names[] = {"Lindow", "Marrowdeep", "Quillhold", "Fenwatch", "Ashgrove", "Odd"};
+        std::vector<CServerListEntry> worlds(6);
+        for (uint8_t i = 0; i < 6; ++i) {
+            worlds[i].worldId = uint8_t(i + 1);
+            std::snprintf(worlds[i].name, sizeof worlds[i].name, "%s", names[i]);
+            worlds[i].state = uint8_t(i == 5 ? 9 : i);  // the last with a load the list has no label for
+        }
+        GameSession().m_serverList = worlds;
+        list.ListArrived();
+        list.Update();
+        list.Show();
+        ASSERT_TRUE(list.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_world_list_rows.png"));
+    }
+    delete g_connection;
+    g_connection = nullptr;
+    GameSession().Reset();
+    GameSession().m_serverList.clear();
+    plat::WSACleanup();
 }
 
 }  // namespace
