@@ -25,9 +25,9 @@ import subprocess
 import sys
 import time
 
-# 127.0.1.127 as the command line's number: either byte order reads as an
-# address the server listens on (127.0.1.127 or 127.1.0.127).
-SERVER_ADDRESS = str(0x7F00017F)
+# 127.0.1.127 as the command line's number (the address in memory order): either
+# byte order reads as an address the server listens on (127.0.1.127, 127.1.0.127).
+SERVER_ADDRESS = str(0x7F01007F)
 
 
 def fail(message):
