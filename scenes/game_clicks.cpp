@@ -130,6 +130,15 @@ bool CGameScene::ClickGroundItem(CItemObject* item, bool testShift) {
     return true;
 }
 
+void CGameScene::TurnPlayerToward(IsoPoint tile) {
+    // Only a player under control turns (not a dead one, nor one casting).
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!controller || !controller->CanControl()) return;
+    m_pPlayer->SetDirection(uint8_t(
+        GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY), float(tile.x), float(tile.y))));
+    GameSession().SendDirection(m_pPlayer->m_direction);
+}
+
 bool CGameScene::AttackTarget(CChar* target) {
     // The attack is the first skill of the player's current combo; without
     // one there is nothing to attack with.
@@ -170,11 +179,7 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     if (!IsMapLoaded()) return true;
     const IsoPoint tile = ScreenToTile(x, y);
     const bool shift = Held(plat::VK_SHIFT);
-    if (shift && m_pPlayer) {
-        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
-                                                     float(tile.x), float(tile.y))));
-        GameSession().SendDirection(m_pPlayer->m_direction);
-    }
+    if (shift) TurnPlayerToward(tile);
     // A click by the user stops a running attack; a repeat stops at a gone
     // or dead target.
     if (m_attack[0] || m_attack[1]) {
@@ -356,12 +361,7 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
     }
     m_actionA = 0;
     m_actionAId = -1;
-    if (Held(plat::VK_SHIFT) && m_pPlayer) {
-        const IsoPoint tile = ScreenToTile(x, y);
-        m_pPlayer->SetDirection(uint8_t(GetDirection(float(m_pPlayer->m_cellX), float(m_pPlayer->m_cellY),
-                                                     float(tile.x), float(tile.y))));
-        GameSession().SendDirection(m_pPlayer->m_direction);
-    }
+    if (Held(plat::VK_SHIFT)) TurnPlayerToward(ScreenToTile(x, y));
     CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
     if (!data) return true;
     CChar* target = nullptr;

@@ -205,6 +205,8 @@ void CGameScene::OnMapChangePhase(int32_t phase) {
     ClearQueuedActions();
     if (m_pPlayer)
         if (CCharData* data = m_pPlayer->GetData()) data->SetControlFlag(0);
+    // The player is leaving the world: the fade-out goes on to the next scene.
+    if (m_transition == GAME_LEAVING_TO_CONNECT || m_transition == GAME_LEAVING_TO_TITLE) return;
     if (phase == 0) {
         m_transition = GAME_WAITING_FOR_MAP;
         m_fade.Start(FADE_OUT, SCENE_FADE_MS);

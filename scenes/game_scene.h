@@ -191,6 +191,9 @@ public:
     // The NPC menu aimed at the NPC at its screen position; a menu aimed at
     // another NPC is hidden and the new NPC's service opened first.
     void ShowNpcMenu(CChar* npc);
+    // Shift on a click: the player faces the tile (and tells the server)
+    // while it is under control.
+    void TurnPlayerToward(IsoPoint tile);
     // The NPC faces the player when its row lets it.
     void TurnNpcToPlayer(class CNpcChar* npc);
 

@@ -259,6 +259,27 @@ TEST_F(GameInputTest, ChatKeysOpenTheChatInputUnlessAnEventHoldsTheInput) {
     g_pEditMgr = oldEdit;
 }
 
+TEST_F(GameInputTest, HotKeysWhoseWindowsAreNotThereAreTakenAndDoNothing) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    const auto windows = m_driver.Mgr().Children().Count();
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    // The web page, the world map, the quick slots, the 1:1 chat, the chat
+    // macros, the minimap, the display switch and the side buttons.
+    for (int32_t command : {0, 2, 3, 5, 17, 19, 20, 24}) {
+        const KeyBinding binding = DefaultKeyBinding(command);
+        keys.SetKeyDown(plat::VK_MENU, binding.alt != 0);
+        keys.SetKeyDown(plat::VK_CONTROL, binding.ctrl != 0);
+        Key(binding.key);
+        scene->ProcessInput();
+        EXPECT_TRUE(QueuedKeys().empty()) << command;
+    }
+    EXPECT_EQ(GameSession().QueuedMessages(), 0u);
+    EXPECT_EQ(m_driver.Mgr().Children().Count(), windows);  // none made in their place
+}
+
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {
     MakePlayer();
     WorldScene* scene = MakeScene();
@@ -287,9 +308,14 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     EXPECT_TRUE(scene->HandleGameInput(120, 70, true));
     EXPECT_EQ(Walks(), (std::vector<Walk>{{12, 7}}));
     EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
-    // Shift never walks.
+    // Shift never walks: the player turns to the point, unless it is dead.
     keys.SetKeyDown(plat::VK_SHIFT, true);
     scene->HandleGameInput(150, 150, true);
+    EXPECT_EQ(Sent(17), 1u);
+    player->GetData()->m_motion = MOTION_DEAD;
+    scene->HandleGameInput(150, 150, true);
+    EXPECT_EQ(Sent(17), 1u);
+    player->GetData()->m_motion = MOTION_STAND;
     keys.SetKeyDown(plat::VK_SHIFT, false);
     EXPECT_EQ(Walks().size(), 1u);
 

@@ -245,6 +245,47 @@ TEST_F(GameSceneTest, WaitingForTheMapThenMapReadySendsRequest57OnceWithTheNotif
     EXPECT_EQ(sent.back(), std::vector<uint8_t>{57});
 }
 
+TEST_F(GameSceneTest, AMapChangeDropsTheQueuedActionsClosesTheFightNoticeAndNeverStopsALeave) {
+    TestGameScene* scene = MakeScene();
+    Frame(scene);
+    Frame(scene);
+    ASSERT_EQ(scene->GetTransitionState(), GAME_PLAYING);
+    scene->QueuePickUp(4);
+    CBaseWindow* notice = m_driver.Add(new uitest::TestWindow("FightClubNoticeWin"));
+    CWeakRef noticeRef;
+    noticeRef.Assign(notice);
+    scene->OnMapChange(false);  // neither map a fight-club map: the notice stays
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_NE(noticeRef.GetAs<CBaseWindow>(), nullptr);
+    EXPECT_TRUE(notice->IsVisibleInTree());
+    scene->OnMapChange(true);
+    m_driver.Mgr().Update();
+    EXPECT_TRUE(noticeRef.GetAs<CBaseWindow>() == nullptr || !notice->IsVisibleInTree());
+
+    // Leaving: a map change in the fade-out does not take the leave back.
+    scene->SetTransitionState(GAME_PLAYING);
+    scene->LeaveToTitleScene();
+    scene->OnMapChange(false);
+    EXPECT_EQ(scene->GetTransitionState(), GAME_LEAVING_TO_TITLE);
+    Frame(scene);
+    EXPECT_EQ(g_madeScenes, std::vector<uint32_t>{SCENE_TITLE});
+}
+
+TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {
+    TestGameScene* scene = MakeScene();
+    for (uint32_t id : {14u, 15u, 16u, 22u, 88u, 95u, 96u, 98u, 99u, 100u, 105u, 106u, 107u, 108u, 109u, 110u,
+                        111u, 112u, 113u}) {
+        auto line = std::make_unique<CChatLineMsg>();
+        std::snprintf(line->m_text, sizeof line->m_text, "%s", "not for the notice line");
+        scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, std::move(line), nullptr);
+        scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, nullptr, nullptr);
+    }
+    scene->ProcessMessages();
+    EXPECT_EQ(scene->GetPort()->Count(), 0);
+    EXPECT_STREQ(scene->Overlays().GetNoticeText(), "");
+    EXPECT_TRUE(Sent().empty());
+}
+
 // A bag that counts its frames.
 struct CountingBag : CSlotObjectMgr {
     bool Update() override {

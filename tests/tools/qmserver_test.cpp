@@ -325,6 +325,20 @@ TEST_F(QmServerTest, ANewAccountStartsWithoutCharacters) {
     EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 127));
 }
 
+// The list names each character's player type, and no pet: a pet's type in
+// the entry would make the character selection show one beside it.
+TEST_F(QmServerTest, TheSampleCharacterIsListedWithItsTypeAndNoPet) {
+    ServerBot bot;
+    ASSERT_TRUE(bot.LogIn(Loopback(), m_server.Port(), "demo"));
+    CPacketReader body = Body(bot.CharList());
+    std::unique_ptr<CCharListMsg> list = ParseCharList(body);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->Count(), 1u);
+    EXPECT_STREQ(list->Entry(0).m_name, "Ardent");
+    EXPECT_EQ(list->Entry(0).m_value, 2000001u);
+    EXPECT_EQ(list->Entry(0).m_value2, 0u);
+}
+
 TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
     constexpr int kBots = 8;
     std::vector<std::unique_ptr<ServerBot>> bots;

@@ -375,7 +375,7 @@ void CServerHall::SendCharList(Connection& c) {
         entry.m_charId = 0;
         entry.m_value = character.resourceId;
         entry.m_kind = 1;
-        entry.m_value2 = m_world.stage;
+        entry.m_value2 = 0;  // no pet beside the character
         std::fill(std::begin(entry.m_optional), std::end(entry.m_optional), -1);
         entries.push_back(entry);
     }

@@ -597,10 +597,6 @@ void CCharController::Reset() {
     m_restValue = -1;
 }
 
-bool CCharController::IsStatus9Set() const {
-    return m_pData && CheckCharStatus(m_pData->m_status, 9);
-}
-
 bool CCharController::IsTeamMember(const char* name) {
     return m_pData && m_pData->Party().HasMember(name);
 }

@@ -218,6 +218,9 @@ public:
     bool AttachStatusObject(int list, std::unique_ptr<CCharStatusObject> object);
     // The object with the status id from any list, or null.
     CCharStatusObject* FindAttachedById(uint32_t statusId) const;
+    // The object with the id takes the value; the user's own character also
+    // tells its status icon window and its character info window's entry.
+    void UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra);
     CCharStatusObject* ShownAttached(int list) const {
         return list >= 0 && list < ATTACHED_LISTS ? m_shownAttached[list] : nullptr;
     }

@@ -7,8 +7,12 @@
 #include "anim/ani_object.h"
 #include "core/util.h"
 #include "platform/clock.h"
+#include "ui/base_window.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
+#include "world/chars/char_mgr.h"
+#include "world/chars/hud_windows.h"
 
 namespace {
 
@@ -43,6 +47,23 @@ CCharStatusObject* CCharData::FindAttachedById(uint32_t statusId) const {
         for (const auto& object : list)
             if (object->m_statusId == statusId) return object.get();
     return nullptr;
+}
+
+void CCharData::UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra) {
+    if (CCharStatusObject* object = FindAttachedById(statusId)) {
+        object->m_value = value;
+        object->m_statusId = statusId;
+    }
+    CChar* owner = m_pController ? m_pController->Owner() : nullptr;
+    if (!owner || !g_pCharMgr || g_pCharMgr->GetPlayer() != owner) return;
+    // Windows that are not there are not told.
+    if (g_pWindowMgr)
+        if (auto* icons =
+                dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
+            icons->UpdateStatusIcon(value, statusId, extra);
+    if (CCharAction* action = owner->GetAction())
+        if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
+            info->RefreshSkillEntry(statusId);
 }
 
 void CCharData::UpdateAttached() {

@@ -140,6 +140,10 @@ bool CCharController::IsNotStunned() const {
     return m_pData && !AnyStatus(*m_pData, {6, 7, 8});
 }
 
+bool CCharController::IsStatus9Set() const {
+    return m_pData && !EventRunning() && m_pData->IsStatus(9);
+}
+
 bool CCharController::IsStatus54Set() const {
     return m_pData && m_pData->IsStatus(54);
 }

@@ -328,8 +328,8 @@ CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
     CItemObject* item = GetOrCreateItem(record.m_v1, record.m_v3, record.m_slot, true);
     if (!item) return nullptr;
     FillItem(*item, record.m_v1, record.m_v2, record.m_v3, record);
-    // gap: the colour bytes and the open item window's refresh (the
-    // play-screen windows).
+    // The window shows the record's count and name, also for an item it had.
+    RefreshInventoryWindow();
     return item;
 }
 

@@ -57,6 +57,23 @@ public:
     virtual void RefreshEquipment() = 0;
 };
 
+inline constexpr const char STATUS_ICON_WINDOW_NAME[] = "ABNORMAL_STATUS_ICON_WIN";
+
+// The status icon window ("ABNORMAL_STATUS_ICON_WIN"): a status of the user's
+// own character changed (the value, the status's skill id, the extra word).
+class IStatusIconView {
+public:
+    virtual ~IStatusIconView() = default;
+    virtual void UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra) = 0;
+};
+
+// The character info window shows the entry of a status's skill again.
+class ISkillEntryView {
+public:
+    virtual ~ISkillEntryView() = default;
+    virtual void RefreshSkillEntry(uint32_t statusId) = 0;
+};
+
 // What the set asks of the main interface window ("Z5MAINWIN").
 class IHudMainWindow {
 public:

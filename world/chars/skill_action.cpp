@@ -179,10 +179,12 @@ bool CSkillAction::Update() {
 }
 
 void CSkillAction::Finish() {
-    if (IsCasterValid()) {
-        // The caster's end of the use comes back here with the caster forgotten.
-        if (CCharAction* action = m_pCaster->GetAction()) action->EndSkillUse();
-    }
+    // The caster (looked up again, never read when gone) ends its use, also
+    // when it has fallen meanwhile: it must not keep this use once the skill
+    // manager deletes it. Its end comes back here with the use forgotten.
+    CChar* caster = g_pCharMgr ? g_pCharMgr->GetChar(m_casterId) : nullptr;
+    CCharAction* action = caster ? caster->GetAction() : nullptr;
+    if (action && action->m_pSkillAction == this) action->EndSkillUse();
     m_pCaster = nullptr;
     StopScript();
     RemoveEffect();

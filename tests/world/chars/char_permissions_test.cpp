@@ -75,6 +75,9 @@ TEST_F(CharPermissionsTest, EachCheckRefusesItsStatuses) {
     EXPECT_TRUE(m_controller->IsStatus54Set());
     SetStatus(m_data, 9);
     EXPECT_TRUE(m_controller->IsStatus9Set());
+    m_events.visualEvent = true;  // a visual event shows everyone as they are
+    EXPECT_FALSE(m_controller->IsStatus9Set());
+    m_events.visualEvent = false;
 }
 
 TEST_F(CharPermissionsTest, MotionsGateTheChecks) {

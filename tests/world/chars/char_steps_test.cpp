@@ -76,6 +76,23 @@ TEST_F(CharStepsTest, AWalkOrderGoesToItsTileAndEnds) {
     EXPECT_EQ(c->GetMapPoint(), std::make_pair(18, 12));
 }
 
+TEST_F(CharStepsTest, AnExplicitPointOverridesTheStepsGoal) {
+    CChar* c = MonsterAt(5, 10, 10);
+    CChar* target = MonsterAt(6, 30, 10);
+    ASSERT_TRUE(c && target);
+    // A walk to a tile and one to a character, both sent to the point instead.
+    auto toTile = std::make_unique<CWalkStep>(c->GetController()->Holder(), 14, 10, 0);
+    toTile->SetExplicitPoint(12.0f, 13.0f);
+    c->GetController()->Holder()->AppendStep(std::move(toTile));
+    RunSteps(c);
+    EXPECT_EQ(c->GetMapPoint(), std::make_pair(12, 13));
+    auto toChar = std::make_unique<CWalkStep>(c->GetController()->Holder(), 6, 2, 4, 0, false);
+    toChar->SetExplicitPoint(9.0f, 8.0f);
+    c->GetController()->Holder()->AppendStep(std::move(toChar));
+    for (int k = 0; k < 200; ++k) CharFrame(c, 33);
+    EXPECT_EQ(c->GetMapPoint(), std::make_pair(9, 8));
+}
+
 TEST_F(CharStepsTest, TwoCharactersOfSize15StopFourTilesApart) {
     CChar* walker = MonsterAt(5, 10, 10);
     CChar* target = MonsterAt(6, 30, 10);

@@ -10,6 +10,7 @@
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/handlers/item_records.h"
 #include "tests/support/table_builder.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
@@ -229,6 +230,23 @@ TEST_F(CharWindowsTest, TheInventoryWindowShowsItemsPlacedAndRemoved) {
     EXPECT_TRUE(controller->RemoveItem(900));
     EXPECT_EQ(inventory->refreshed, 2);
     EXPECT_EQ(equip->refreshed, 0);
+    // The server's record for an item the slot already holds: a new count shown.
+    qmtest::TableBuilder items(1, 42);
+    items.U32(19).Set(19, 0, 905);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CInvenItemMsg record;
+    const uint8_t options[CInvenItemMsg::OPTIONS] = {};
+    record.Set(2, 0, 0, 905, 0, 1, "Herb", nullptr, CItemRecord(), options);
+    ASSERT_TRUE(controller->AddItemFromRecord(record));
+    const int placed = inventory->refreshed;
+    record.m_v3 = 4;
+    CItemObject* herb = controller->AddItemFromRecord(record);
+    ASSERT_TRUE(herb);
+    EXPECT_EQ(herb->GetCount(), 4u);
+    EXPECT_EQ(inventory->refreshed, placed + 1);
+    g_pItemTableMgr = nullptr;
     // A character without play windows places items all the same.
     CChar* other = Make(CHAR_KIND_PLAYER, 9);
     ASSERT_TRUE(other);
@@ -267,6 +285,60 @@ TEST_F(CharWindowsTest, TheUsersEquipmentWindowsFollowTheWornItems) {
     ASSERT_TRUE(other->GetController()->Equip(std::unique_ptr<CItemObject>(table.MakeItem(900))));
     EXPECT_EQ(equip->refreshes, before + 2);
     g_pItemTableMgr = nullptr;
+}
+
+// The windows a status of the user's own character tells (the icon row and
+// the character info window), writing into one log.
+std::vector<std::string> g_statusLog;
+struct StatusIcons : uitest::TestWindow, IStatusIconView {
+    StatusIcons() : TestWindow(STATUS_ICON_WINDOW_NAME) {}
+    void UpdateStatusIcon(uint32_t value, uint32_t id, uint32_t extra) override {
+        g_statusLog.push_back("icon " + std::to_string(value) + " " + std::to_string(id) + " " +
+                              std::to_string(extra));
+    }
+};
+struct InfoWindow : uitest::TestWindow, ISkillEntryView {
+    InfoWindow() : TestWindow(HUD_WINDOW_NAMES[HUD_CHAR_INFO]) {}
+    void RefreshSkillEntry(uint32_t id) override { g_statusLog.push_back("entry " + std::to_string(id)); }
+};
+
+TEST_F(CharWindowsTest, TheUsersStatusesTellTheIconRowAndTheInfoWindow) {
+    struct Case {
+        const char* what;
+        bool own, windows;
+        std::vector<std::string> told;
+    };
+    const Case cases[] = {
+        {"the user's own", true, true, {"icon 40 3000012 9", "entry 3000012"}},
+        {"the user's own without the windows", true, false, {}},
+        {"another character", false, true, {}},
+    };
+    uint32_t id = 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_statusLog.clear();
+        StatusIcons* icons = nullptr;
+        if (c.windows) {
+            icons = new StatusIcons;
+            ASSERT_TRUE(m_windows.AddChild(icons));
+            RegisterWindowClass(HUD_WINDOW_NAMES[HUD_CHAR_INFO],
+                                [] { return static_cast<CBaseWindow*>(new InfoWindow); });
+        }
+        CChar* c1 = c.own ? MakePlayer(++id) : Make(CHAR_KIND_MONSTER, ++id);
+        ASSERT_TRUE(c1);
+        CCharData* data = c1->GetData();
+        ASSERT_TRUE(data->AttachStatusObject(1, std::make_unique<CCharStatusObject>(3000012)));
+        data->UpdateStatusIcon(40, 3000012, 9);
+        EXPECT_EQ(data->FindAttachedById(3000012)->m_value, 40u);
+        data->UpdateStatusIcon(50, 3000099, 9);  // no object of that id
+        EXPECT_EQ(data->FindAttachedById(3000012)->m_value, 40u);
+        if (c.windows && c.own) g_statusLog.resize(2);  // the first update's notices
+        EXPECT_EQ(g_statusLog, c.told);
+        EXPECT_TRUE(m_mgr->RemoveCharacter(id));
+        if (icons) m_windows.CloseWindow(icons);
+        m_windows.ProcessMessages();
+        ClearWindowClasses();
+    }
 }
 
 }  // namespace

@@ -260,6 +260,25 @@ TEST_F(SkillActionTest, TheOwnCharacterFallingEndsItsUse) {
     EXPECT_TRUE(g_pSkillTableMgr->Children().IsEmpty());
 }
 
+TEST_F(SkillActionTest, AMonsterThatDiesMidUseForgetsTheUseBeforeItGoes) {
+    PostMessageTo(0, m_monster, 0, MSG_SKILL_ACTION,
+                  MsgDataPtr(new CSkillActionMsg(UseRecord(kAttackRow, 5, 1, 1000))), nullptr);
+    m_monster->GetController()->UpdateController(0);
+    CSkillAction* action = m_monster->GetAction()->m_pSkillAction;
+    ASSERT_TRUE(action);
+    m_monster->GetData()->SetMotion(MOTION_DEAD);
+    // The effect ends: the use finishes, and the manager deletes it.
+    m_effects2.running.back()->finished = true;
+    g_pSkillTableMgr->UpdateSkillUses();
+    g_pSkillTableMgr->UpdateSkillUses();
+    EXPECT_TRUE(g_pSkillTableMgr->Children().IsEmpty());
+    EXPECT_EQ(m_monster->GetAction()->m_pSkillAction, nullptr);
+    // Its hits and its going away touch no use any more.
+    PostMessageTo(0, m_monster, 0, MSG_SKILL_HIT, MsgDataPtr(Hits({{1, 10, 0, 0}}, 400).release()), nullptr);
+    m_monster->GetController()->UpdateController(0);
+    EXPECT_TRUE(m_mgr->RemoveCharacter(5));
+}
+
 TEST_F(SkillActionTest, AnotherPlayerDyingEndsItsUse) {
     CChar* other = Make(CHAR_KIND_PLAYER, 9);
     ASSERT_TRUE(other);

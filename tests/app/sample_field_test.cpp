@@ -1,0 +1,231 @@
+// The program on the demo data set against the local server, both in this
+// process: five Enters (title, world, terms, log-in, character) take it from
+// the title into the game scene, which receives map 1, the user's own
+// character and the two walkers of the sample world and draws the field.
+#include "tests/app/sample_field.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/globals.h"
+#include "core/application.h"
+#include "core/config.h"
+#include "core/global_objects.h"
+#include "core/main_mgr.h"
+#include "platform/clock.h"
+#include "platform/command_line.h"
+#include "platform/display.h"
+#include "platform/keyboard.h"
+#include "platform/local_time.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "platform/window.h"
+#include "platform/window_scripted.h"
+#include "scenes/scene.h"
+#include "tests/core/program_fixture.h"
+#include "tests/support/golden_image.h"
+#include "tests/support/temp_dir.h"
+#include "tools/qmserver/qm_server.h"
+#include "tools/qmserver/server_world.h"
+#include "ui/edit_box.h"
+#include "ui/scene_windows.h"
+#include "ui/window_mgr.h"
+#include "windows/play/char_select_window.h"
+#include "windows/play/login_window.h"
+#include "windows/play/server_select_window.h"
+#include "windows/play/terms_window.h"
+#include "windows/play/title_screen.h"
+#include "world/chars/char.h"
+#include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+
+namespace {
+
+using namespace samplefield;
+
+constexpr uint32_t kFrameMs = 33;
+
+// A window system that moves the clock on by a frame's time at each frame
+// and then runs the test's step, which looks at the program and may post
+// input. Each frame also waits a moment of real time, so that the server's
+// replies come within a few frames of the program's time.
+class FrameStepper : public plat::ScriptedWindowSystem {
+public:
+    void PollEvents() override {
+        ScriptedWindowSystem::PollEvents();
+        const uint64_t frame = plat::FrameCount();
+        if (frame == m_frame) return;
+        m_frame = frame;
+        m_clock.Advance(kFrameMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (m_step) m_step();
+    }
+
+    plat::FakeClock m_clock{100000};
+    std::function<void()> m_step;
+
+private:
+    uint64_t m_frame = UINT64_MAX;
+};
+
+// The texts of the message boxes shown, one a line.
+std::string BoxTexts(const plat::ScopedMessageBoxRecorder& boxes) {
+    std::string texts;
+    for (const auto& box : boxes.Boxes()) texts += box.text + "\n";
+    return texts;
+}
+
+// Where a character stands, (-1, -1) when it is not there.
+std::pair<int32_t, int32_t> TileOf(uint32_t id) {
+    CChar* c = g_pCharMgr ? g_pCharMgr->GetChar(id) : nullptr;
+    return c ? c->GetMapPoint() : std::make_pair(-1, -1);
+}
+
+class SampleFieldTest : public ProgramFixture {
+protected:
+    // The demo data set is made once for the tests, each of which runs in a
+    // copy of it.
+    static void SetUpTestSuite() {
+        s_data = std::make_unique<qmtest::TempDir>();
+        const std::string make = qmtest::SourceDir() + "/scripts/make_demo_data " + s_data->Path() +
+                                 " " QM_TOOLS_DIR + " >/dev/null";
+        s_made = std::system(make.c_str()) == 0;
+    }
+    static void TearDownTestSuite() { s_data.reset(); }
+
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        ASSERT_TRUE(s_made) << "make_demo_data failed";
+        const std::string copy = "cp -a " + s_data->Path() + "/. " + m_dir.Path();
+        ASSERT_EQ(std::system(copy.c_str()), 0) << copy;
+        std::vector<uint8_t> text;
+        ASSERT_TRUE(plat::ReadWholeFile(m_dir.Path() + "/world.txt", text));
+        std::string error;
+        std::optional<CServerWorld> world =
+            CServerWorld::Parse(std::string(text.begin(), text.end()), &error);
+        ASSERT_TRUE(world) << error;
+        m_world = *world;
+        m_oldDisplay =
+            plat::SetDisplay(std::unique_ptr<plat::Display>(m_display = new plat::RecordingDisplay));
+    }
+    void TearDown() override {
+        if (m_server) m_server->Stop();
+        plat::SetDisplay(std::move(m_oldDisplay));
+        ProgramFixture::TearDown();
+    }
+
+    // Starts the server on a free port and runs the program against it with
+    // the step called once a frame until it asks for the end (or the frame
+    // limit passes); the program's exit status.
+    int Run(const std::function<bool()>& step, uint64_t frameLimit = 6000) {
+        m_server = std::make_unique<CQmServer>(m_world);
+        std::string error;
+        if (!m_server->Start(0, &error)) {
+            ADD_FAILURE() << error;
+            return -1;
+        }
+        m_stepper.m_step = [&] {
+            if (plat::FrameCount() >= frameLimit || step()) plat::CloseAfterFrames(1);
+        };
+        InstallGlobalFactories();
+        plat::SetCommandLine("/USE_SERVER 1 /WINDOW /ACCOUNT demo /PORT " + std::to_string(m_server->Port()));
+        return RunApplication();
+    }
+
+    // The way in, then the field once the map is ready and the player and
+    // both walkers stand on it.
+    bool InField() {
+        if (!m_way.Step()) return false;
+        return samplefield::InField(kKeeperId, kSlimeId);
+    }
+
+    // The last frame shown, as RGB.
+    qmtest::RgbImage Shown() const {
+        const plat::raster::Surface* frame = m_display->LastFrame();
+        return frame ? qmtest::ToRgb(*frame, frame->Width(), frame->Height()) : qmtest::RgbImage{};
+    }
+
+    static inline std::unique_ptr<qmtest::TempDir> s_data;
+    static inline bool s_made = false;
+    FrameStepper m_stepper;
+    plat::ScopedWindowSystem m_stepperScope{m_stepper};
+    plat::ScopedClock m_clockScope{m_stepper.m_clock};
+    plat::ScopedLocalTime m_localTime{plat::LocalTime{2026, 12, 11, 9, 5, 0, 0}};
+    plat::RecordingDisplay* m_display = nullptr;
+    std::unique_ptr<plat::Display> m_oldDisplay;
+    CServerWorld m_world;
+    std::unique_ptr<CQmServer> m_server;
+    WayIn m_way;
+};
+
+// With the walkers held on the first tiles of their loops, the field the
+// program draws is always the same picture: the walls, path, trees and
+// rocks around the start, the user's mystic on the start tile, the keeper
+// to the north-east and the slime to the south.
+TEST_F(SampleFieldTest, TheFieldIsDrawnWithThePlayerTheKeeperAndTheSlime) {
+    for (CServerWalker& walker : m_world.walkers) walker.loop.resize(1);
+    int settled = 0;
+    qmtest::RgbImage field;
+    EXPECT_EQ(Run([&] {
+                  if (!InField()) return false;
+                  // A few seconds of the program's time: the map's banner and
+                  // the screen's fade have ended, the ground is drawn whole.
+                  if (++settled < 100) return false;
+                  if (settled > 100) return true;
+                  field = Shown();
+                  return true;
+              }),
+              EXIT_NORMAL);
+    EXPECT_EQ(m_way.Enters(), 5);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    ASSERT_GE(settled, 100) << "the field was not reached";
+    EXPECT_EQ(TileOf(kKeeperId), std::make_pair(-1, -1)) << "the characters are gone with the program";
+    ASSERT_FALSE(field.rgb.empty());
+    size_t lit = 0;
+    for (size_t i = 0; i + 2 < field.rgb.size(); i += 3)
+        if (field.rgb[i] || field.rgb[i + 1] || field.rgb[i + 2]) ++lit;
+    // The start lies near the map's corner: beyond its walls the screen is black.
+    EXPECT_GT(lit, field.rgb.size() / 3 / 4) << "the screen shows the field";
+    EXPECT_TRUE(qmtest::MatchesGolden(field, "tests/app/golden/sample_field.png"));
+}
+
+// The keeper and the slime go round their loops: the move orders the server
+// sends about once a second walk them to other tiles, frame by frame.
+TEST_F(SampleFieldTest, TheWalkersMoveOverFrames) {
+    std::pair<int32_t, int32_t> keeperStart{-1, -1}, slimeStart{-1, -1};
+    std::vector<std::pair<int32_t, int32_t>> keeperTiles;
+    bool keeperMoved = false, slimeMoved = false;
+    EXPECT_EQ(Run([&] {
+                  if (!InField()) return false;
+                  if (keeperStart.first < 0) {
+                      keeperStart = TileOf(kKeeperId);
+                      slimeStart = TileOf(kSlimeId);
+                  }
+                  const auto keeper = TileOf(kKeeperId);
+                  if (keeperTiles.empty() || keeperTiles.back() != keeper) keeperTiles.push_back(keeper);
+                  keeperMoved = keeperMoved || keeper != keeperStart;
+                  slimeMoved = slimeMoved || TileOf(kSlimeId) != slimeStart;
+                  // Two tiles on the way: a walk over frames, not a jump.
+                  return keeperMoved && slimeMoved && keeperTiles.size() >= 3;
+              }),
+              EXIT_NORMAL);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    EXPECT_TRUE(keeperMoved);
+    EXPECT_TRUE(slimeMoved);
+    EXPECT_GE(keeperTiles.size(), 3u);
+    // The keeper keeps to open ground near its loop (15-19, 10-12): its way
+    // between two corners may pass through the middle of a cell.
+    for (const auto& [x, y] : keeperTiles) {
+        EXPECT_TRUE(x >= 13 && x <= 21 && y >= 8 && y <= 14) << x << "," << y;
+    }
+}
+
+}  // namespace
