@@ -25,9 +25,9 @@ import subprocess
 import sys
 import time
 
-# 127.0.1.127 as the command line's number: either byte order reads as an
-# address the server listens on (127.0.1.127 or 127.1.0.127).
-SERVER_ADDRESS = str(0x7F00017F)
+# 127.0.1.127 as the command line's number (the address in memory order): either
+# byte order reads as an address the server listens on (127.0.1.127, 127.1.0.127).
+SERVER_ADDRESS = str(0x7F01007F)
 
 
 def fail(message):
@@ -51,7 +51,8 @@ def main():
     parser.add_argument("--tools", required=True)
     parser.add_argument("--program", required=True)
     parser.add_argument("--work", required=True)
-    parser.add_argument("--script", required=True)
+    parser.add_argument("--script", required=True, action="append",
+                        help="autopilot scripts, played one after the other")
     parser.add_argument("--scenes", default="")
     parser.add_argument("--requests", default="")
     parser.add_argument("--dumps", action="store_true")
@@ -71,6 +72,11 @@ def main():
     if made.returncode != 0:
         fail("make_demo_data: " + made.stdout)
 
+    script = os.path.join(work, "script.txt")
+    with open(script, "w") as out:
+        for part in args.script:
+            with open(part) as f:
+                out.write(f.read())
     server_log = os.path.join(work, "server.log")
     server_out = open(os.path.join(work, "server.out"), "w+")
     server = subprocess.Popen([os.path.join(tools, "qmserver"), "--port", "0", "--world",
@@ -91,7 +97,7 @@ def main():
         fail("qmserver did not start")
 
     env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
-               QM_INPUT_SCRIPT=os.path.abspath(args.script), HOME=work,
+               QM_INPUT_SCRIPT=script, HOME=work,
                XDG_CONFIG_HOME=os.path.join(work, "config"))
     env.pop("QM_QUIT_AFTER_FRAMES", None)
     started = time.time()
