@@ -14,6 +14,7 @@
 #include "core/main_mgr.h"
 #include "core/main_window.h"
 #include "data/item_object.h"
+#include "data/premium_item_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -658,6 +659,56 @@ TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
     EXPECT_EQ(scene->TargetMarkChar(), merchant);
     scene->ClearQueuedActions();
     EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+}
+
+TEST_F(GameInputTest, AnAttackedTargetsEnergyBarFollowsItsOption) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    CChar* wolf = Make(CHAR_KIND_MONSTER, 60, chartest::kMonsterRes);
+    ASSERT_NE(wolf, nullptr);
+    wolf->GetData()->m_values[VALUE_ENERGY] = 50;
+    wolf->GetData()->m_values[VALUE_ENERGY_MAX] = 100;
+    // Pointed only: no bar, whatever the option.
+    g_options.SetByte(35, 1);
+    scene->m_pointedId = 60;
+    scene->m_pointedKind = CHAR_KIND_MONSTER;
+    scene->Draw();
+    EXPECT_EQ(wolf->GaugeLength(0), -1.0f);
+    // Attacked: the bar moves only while the option is 1.
+    scene->QueueAttack(wolf, true);
+    g_options.SetByte(35, 0);
+    scene->Draw();
+    EXPECT_EQ(wolf->GaugeLength(0), -1.0f);
+    g_options.SetByte(35, 1);
+    scene->Draw();
+    EXPECT_NE(wolf->GaugeLength(0), -1.0f);
+}
+
+struct PremiumNotice : IPremiumNotice {
+    bool AddNotice(bool, bool, bool show) override {
+        if (show) ++shown;
+        return true;
+    }
+    bool IsEventIdle() override { return true; }
+    int shown = 0;
+};
+
+TEST_F(GameInputTest, ThePremiumNoticeIsSteppedWithTheWorldAndClearedOnLeaving) {
+    PremiumNotice notice;
+    ScopedPremiumNotice installNotice(notice);
+    CPremiumItemNotifyMgr premium;
+    g_pPremiumItemNotifyMgr = &premium;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    premium.RequestShow();
+    premium.RequestRefresh();
+    scene->Update();
+    EXPECT_EQ(notice.shown, 1);
+    EXPECT_FALSE(premium.IsShowPending());
+    premium.RequestRefresh();
+    scene->Release();
+    EXPECT_FALSE(premium.IsRefreshPending());
+    g_pPremiumItemNotifyMgr = nullptr;
 }
 
 TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreenOrUnderTheWebPage) {
