@@ -40,6 +40,14 @@ constexpr int32_t kTextLeft = 10;
 constexpr int kTradeTextTable = 14;
 constexpr int kDisconnectTable = 0, kDisconnectRow = 10;
 
+// The box's background is motion 0, direction 2 of "MessageBox"; an
+// animation object starts with no motion and draws nothing until given one.
+void ShowBackground(CAniObject* picture) {
+    if (!picture) return;
+    picture->SetMotion(0);
+    picture->SetDirection(2);
+}
+
 }  // namespace
 
 // ---- CMessageBox ----
@@ -66,7 +74,7 @@ bool CMessageBox::Create(const char* text, bool showOk, bool showCancel, bool au
     // Without its picture the box is still made whole: nothing below may
     // find a part missing.
     const bool made = m_pAniObject != nullptr;
-    if (m_pAniObject) m_pAniObject->SetDirection(2);
+    ShowBackground(m_pAniObject);
 
     const uint32_t icons = FindAniByName("CommonIcons");
     m_scrollBar.Assign(
@@ -527,6 +535,7 @@ bool CAutoHideMessageBox::Create(const char* text) {
     m_textCopy = text ? text : "";
     const uint32_t image = FindAniByName("MessageBox");
     CreateNamedWithAni(WINDOW_DRAG_TYPE, AUTOHIDE_MESSAGE_BOX_NAME, image, image == 0);
+    ShowBackground(m_pAniObject);
     return m_pAniObject != nullptr;
 }
 

@@ -209,3 +209,68 @@ TEST_F(UiGoldenTest, AMessageBoxShadesItsTextAndShowsItsButtons) {
 }
 
 }  // namespace
+
+// ---- Message box picture ----
+
+namespace {
+
+// "MessageBox" as a small animation: motion 0, direction 2 the background
+// (240 x 20), motion 1 the grip (240 x 8); both boxes must give it its motion.
+class MessageBoxPictureTest : public UiPictureFixture {
+protected:
+    static constexpr uint32_t kBoxAni = 40;
+
+    void SetUp() override {
+        using namespace anitest;
+        UiPictureFixture::SetUp();
+        BringUpAnimations(m_freetype);
+        std::vector<uint16_t> sheet(256 * 256, 0);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 240; ++x) sheet[size_t(y) * 256 + size_t(x)] = kFrameFill;
+        const std::vector<DtxUnit> units = {qmtest::SheetUnit(0, 0, 240, 20),
+                                            qmtest::SheetUnit(0, 24, 240, 8)};
+        WriteTexture("0001", WriteDtxSheet(4, units, 256, 256, SheetToTiles(sheet.data(), 256, 256)));
+        auto piece = [](uint16_t unit) { return Direction(2, {Layer({Image(0, 1, unit), Hold(60)})}); };
+        char name[16];
+        snprintf(name, sizeof name, "%04u.z5a", kBoxAni);
+        m_dir.WriteFile(
+            name, WriteAniFile(File(ANI_LATEST_VERSION, {Motion(0, {piece(0)}), Motion(1, {piece(1)})})));
+        qmtest::TableBuilder names(1, 2);
+        names.Text(0).Define(1, kColInt, 4);
+        names.Set(0, 0, "MessageBox").Set(1, 0, kBoxAni);
+        StartPlay(names.Layout());
+        Frame()->FillSurface(kGrey, nullptr);
+    }
+
+    // Pixels of the box's top rows (above the shaded text area) that the
+    // background changed.
+    int DrawnInTopRows(CBaseWindow& box) {
+        const plat::raster::Surface& frame = Frame()->Surface()->Pixels();
+        int drawn = 0;
+        for (int32_t y = box.GetY(); y < box.GetY() + 6; ++y)
+            for (int32_t x = box.GetX(); x < box.GetX() + 240; ++x) drawn += frame.At(x, y) != kGrey;
+        return drawn;
+    }
+
+    plat::FreeTypeFontBackend m_freetype;
+};
+
+TEST_F(MessageBoxPictureTest, BothBoxesDrawTheirBackground) {
+    {
+        CMessageBox box("row", true, false, false, 0);
+        EXPECT_EQ(box.ImageWidth(), 240);
+        EXPECT_EQ(box.GetX(), 400 - 120);  // centred by its picture
+        box.Show();
+        ASSERT_TRUE(box.Draw());
+        EXPECT_EQ(DrawnInTopRows(box), 240 * 6);
+    }
+    Frame()->FillSurface(kGrey, nullptr);
+    CAutoHideMessageBox notice("notice");
+    notice.SetPosition(10, 10);
+    notice.Show();
+    ASSERT_TRUE(notice.Draw());
+    EXPECT_EQ(notice.ImageWidth(), 240);
+    EXPECT_EQ(DrawnInTopRows(notice), 240 * 6);
+}
+
+}  // namespace

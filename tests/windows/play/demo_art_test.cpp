@@ -1,7 +1,7 @@
 // The windows of the way in, up to the character select and create windows,
 // drawn on the demo data's own sources: the animation names, the windows'
 // animations and texture sheets of demo/pack, built with our tools as
-// scripts/make_demo_data builds them, the create window's tables, and text
+// scripts/make_demo_data builds them, the create window's tables, a message box, and text
 // tables 0, 10 and 14 as the demo holds them. Each window's picture must show (a window that gives
 // its image no motion draws nothing), and each screen is kept as a golden
 // picture (QM_REFRESH_GOLDEN=1 rewrites them after a deliberate change).
@@ -30,6 +30,7 @@
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
 #include "ui/base_window.h"
+#include "ui/message_box.h"
 #include "windows/play/change_password_window.h"
 #include "windows/play/char_create_window.h"
 #include "windows/play/char_select_window.h"
@@ -210,6 +211,14 @@ TEST_F(DemoArtTest, EveryWindowOfTheWayInShowsItsPicture) {
          },
          false},
         {"demo_char_create", [] { return std::make_unique<CCharCreateWindow>(); }, false},
+        {"demo_message_box",
+         [] {
+             auto box = std::make_unique<CMessageBox>(
+                 "The connection to the world was lost.</n>Log in again?", true, true, false, 0);
+             box->Update();
+             return box;
+         },
+         true},
         {"demo_email_edit",
          [] {
              auto confirm = std::make_unique<CEMailEditWindow>();
