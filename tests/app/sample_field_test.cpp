@@ -33,6 +33,7 @@
 #include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "scenes/scene.h"
+#include "tests/app/demo_data.h"
 #include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -98,9 +99,7 @@ protected:
     // copy of it.
     static void SetUpTestSuite() {
         s_data = std::make_unique<qmtest::TempDir>();
-        const std::string make = qmtest::SourceDir() + "/scripts/make_demo_data " + s_data->Path() +
-                                 " " QM_TOOLS_DIR + " >/dev/null";
-        s_made = std::system(make.c_str()) == 0;
+        s_made = qmtest::MakeDemoData(s_data->Path(), QM_TOOLS_DIR);
     }
     static void TearDownTestSuite() { s_data.reset(); }
 
