@@ -80,6 +80,46 @@ bool CGameScene::UseLearnedSkill(int32_t row, CChar* target) {
     return false;
 }
 
+// ---- Placed objects ----
+
+MapServerObject* CGameScene::FindPlacedObject(int32_t id) {
+    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+    return map && id >= 0 ? map->FindObjectById(uint32_t(id)) : nullptr;
+}
+
+MapServerObject* CGameScene::PickPlacedObject(int32_t x, int32_t y) {
+    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+    float distance = 9999.0f;
+    return map ? map->PickObjectAt(x, y, false, &distance) : nullptr;
+}
+
+IsoPoint CGameScene::PlacedObjectTile(const MapServerObject& object) {
+    return {(object.m_x2 - object.m_x1) / 2 + object.m_x1, (object.m_y2 - object.m_y1) / 2 + object.m_y1};
+}
+
+bool CGameScene::ReachPlacedObject(uint8_t& flag, int32_t& id) {
+    if (MapServerObject* object = FindPlacedObject(id); object && m_pPlayer) {
+        const IsoPoint tile = PlacedObjectTile(*object);
+        if (m_pPlayer->m_cellX != tile.x || m_pPlayer->m_cellY != tile.y) return false;
+        GameSession().SendUserStoreOpen(object->m_id);
+    }
+    flag = 0;
+    id = -1;
+    return true;
+}
+
+bool CGameScene::WalkOntoPlacedObject(int32_t x, int32_t y, uint8_t kind) {
+    MapServerObject* object = PickPlacedObject(x, y);
+    if (!object || object->m_byte != kind || !m_pPlayer) return false;
+    if (kind == PLACED_OBJECT_ROD)
+        QueueActionB(int32_t(object->m_id));
+    else
+        QueueActionA(int32_t(object->m_id));
+    const IsoPoint tile = PlacedObjectTile(*object);
+    WalkTo(tile.x, tile.y);
+    return true;
+}
+
 // ---- Items on the ground ----
 
 CItemObject* CGameScene::FindGroundItem(int32_t objectId) {
@@ -200,6 +240,14 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
         m_actionBId = -1;
         if (!byUser) return true;
     }
+    // Walking onto a placed object: its request once the player is there.
+    // A click by the user on the way gives it up and counts as a new click
+    // (else a player who cannot get there could never click again).
+    if (m_actionA) {
+        if (ReachPlacedObject(m_actionA, m_actionAId) || !byUser) return true;
+        m_actionA = 0;
+        m_actionAId = -1;
+    }
     int32_t id = m_pointedId, kind = m_pointedKind;
     if (m_attack[0] || m_attack[1]) {
         id = m_queuedId;
@@ -230,6 +278,7 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     if (target && byUser && kind == CHAR_KIND_NPC && !m_leftHold && !m_rightHold) return ClickNpc(target);
     // Shift never walks.
     if (shift) return true;
+    if (WalkOntoPlacedObject(x, y, PLACED_OBJECT_WALK_ONTO)) return true;
     return WalkTo(tile.x, tile.y);
 }
 
@@ -355,8 +404,7 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
     if (m_actionMode == 2) return ClickInSkillAiming(x, y) || true;
     if (m_actionB) {
         // The rod's placed object: its request once the player stands on it.
-        m_actionB = 0;
-        m_actionBId = -1;
+        ReachPlacedObject(m_actionB, m_actionBId);
         return true;
     }
     m_actionA = 0;
@@ -390,7 +438,11 @@ bool CGameScene::HandleRightClick(int32_t x, int32_t y) {
         CCharController* controller = m_pPlayer->GetController();
         if (!controller || !controller->CanStartAction()) return true;
         if (type == 3) target = m_pPlayer;
-        TryUseSkill(type == 5 ? nullptr : target, row);
+        if (TryUseSkill(type == 5 ? nullptr : target, row)) return true;
+        // A rod skill clicked beside every character takes the placed object there.
+        const uint32_t skillId = SKILL_ID_BASE + uint32_t(row);
+        if (!target && skillId >= ROD_PLACED_SKILL_FIRST && skillId <= ROD_PLACED_SKILL_LAST)
+            WalkOntoPlacedObject(x, y, PLACED_OBJECT_ROD);
         return true;
     }
     // A right click on an NPC opens its menu beside it.

@@ -15,6 +15,7 @@
 #include "core/main_mgr.h"
 #include "core/message.h"
 #include "data/item_table_mgr.h"
+#include "data/premium_item_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct_draw.h"
@@ -44,6 +45,8 @@ constexpr uint32_t kMark865 = 865;
 constexpr size_t OPT_FRAME_SKIP = 28;
 constexpr size_t OPT_SHOW_MERCHANT_MARK = 16;
 constexpr size_t OPT_SNAP_TO_TARGET = 5;
+// The energy bar of an attacked (queued) target is drawn under it.
+constexpr size_t OPT_QUEUED_TARGET_BAR = 35;
 
 std::unique_ptr<CAniObject> MakeMark(uint32_t animation, uint8_t motion) {
     auto mark = std::make_unique<CAniObject>();
@@ -98,6 +101,7 @@ bool CGameScene::Create() {
 bool CGameScene::Release() {
     if (m_released) return true;
     m_released = true;
+    if (g_pPremiumItemNotifyMgr) g_pPremiumItemNotifyMgr->Clear();
     m_memoMarkers.clear();
     m_overlays.Release();
     m_pSecondMark.reset();
@@ -343,6 +347,7 @@ void CGameScene::StepCharacters(uint32_t elapsed) {
 void CGameScene::StepWorld(ISceneEvents* events) {
     if (g_pWindowMgr) g_pWindowMgr->Update();
     if (g_pItemTableMgr) g_pItemTableMgr->UpdateContainers();
+    if (g_pPremiumItemNotifyMgr) g_pPremiumItemNotifyMgr->Update();
     const uint32_t now = plat::timeGetTime();
     m_lastElapsed = m_prevUpdate == 0 ? GAME_FIRST_ELAPSED_MS : now - m_prevUpdate;
     m_prevUpdate = now;
@@ -560,6 +565,7 @@ void CGameScene::DrawField() {
         const int32_t top = body ? body->GetAniTopExtent() : 0;
         m_pTargetMark->SetMapPosition(target->m_x, target->m_y - top, 0);
         m_pTargetMark->Draw();
+        if (HasQueuedTarget() && g_options.GetByte(OPT_QUEUED_TARGET_BAR) == 1) target->UpdateEnergyBar(-1);
     }
     if (g_options.GetByte(OPT_PARTY_MARKS) == 1) DrawTeamMarks();
     if (g_pDarknessOverlay) g_pDarknessOverlay->Draw();

@@ -21,6 +21,7 @@ class IFunctionMenu;
 class CChar;
 class CItemObject;
 class CMsg;
+struct MapServerObject;
 
 enum : int32_t {
     GAME_PLAYING = 0,
@@ -41,6 +42,13 @@ inline constexpr uint32_t GAME_CHAT_KIND_AUTO_GET = 18;
 
 // The pointed object's kinds besides the characters' 0-3.
 inline constexpr int32_t POINTED_MAP_OBJECT = 6;
+// The placed objects' kinds: one the player walks onto before its request
+// (a left click), one a rod skill takes (a right click).
+inline constexpr uint8_t PLACED_OBJECT_WALK_ONTO = 2;
+inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
+// The rod skills that take a placed object.
+inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
+inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
 class CGameScene : public CScene, public IMapChangeListener {
 public:
@@ -182,6 +190,17 @@ public:
     // the pick-up queued (not with Shift held).
     bool ClickGroundItem(CItemObject* item, bool testShift);
 
+    // ---- Placed objects ----
+    // The tile a placed object stands on (the middle of its rectangle).
+    static IsoPoint PlacedObjectTile(const MapServerObject& object);
+    // Flag A or B: once the player stands on the placed object's tile its
+    // request goes out (67) and the flag ends; a gone object ends it too.
+    // False while the player is still on the way.
+    bool ReachPlacedObject(uint8_t& flag, int32_t& id);
+    // The placed object of the kind under a screen point: its action is
+    // queued (A or B) and the player walks to it. False when there is none.
+    bool WalkOntoPlacedObject(int32_t x, int32_t y, uint8_t kind);
+
     // ---- Function menus ----
     // The menu of the set under the identifier, with its window.
     IFunctionMenu* FunctionMenu(const char* identifier, CBaseWindow** window);
@@ -259,6 +278,10 @@ protected:
     // nearest to the player that the player can reach.
     virtual CItemObject* FindGroundItem(int32_t objectId);
     virtual CItemObject* NearestGroundItem();
+    // The map's placed objects: the one with the id, the one under a
+    // screen point (nearest within 9,999).
+    virtual MapServerObject* FindPlacedObject(int32_t id);
+    virtual MapServerObject* PickPlacedObject(int32_t x, int32_t y);
     void ShowMapEntry();
     void ShowChatWindows();
     // Shows the chat windows when the chat is hidden and activates the chat

@@ -14,6 +14,7 @@
 #include "core/main_mgr.h"
 #include "core/main_window.h"
 #include "data/item_object.h"
+#include "data/premium_item_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
@@ -28,6 +29,7 @@
 #include "ui/game_scene_windows.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
+#include "world/map/map_data.h"
 
 namespace {
 
@@ -56,7 +58,37 @@ protected:
         return ground && int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
     }
     CItemObject* NearestGroundItem() override { return ground; }
+
+public:
+    // The placed objects on the field; a point picks the first whose tile
+    // rectangle (ten pixels a tile) holds it.
+    std::vector<MapServerObject*> placed;
+
+protected:
+    MapServerObject* FindPlacedObject(int32_t id) override {
+        for (MapServerObject* o : placed)
+            if (int32_t(o->m_id) == id) return o;
+        return nullptr;
+    }
+    MapServerObject* PickPlacedObject(int32_t x, int32_t y) override {
+        for (MapServerObject* o : placed)
+            if (x / 10 >= o->m_x1 && x / 10 <= o->m_x2 && y / 10 >= o->m_y1 && y / 10 <= o->m_y2) return o;
+        return nullptr;
+    }
 };
+
+// A placed object of the kind over the tile rectangle.
+std::unique_ptr<MapServerObject> Placed(uint32_t id, uint8_t kind, int32_t x1, int32_t y1, int32_t x2,
+                                        int32_t y2) {
+    auto o = std::make_unique<MapServerObject>();
+    o->m_id = id;
+    o->m_byte = kind;
+    o->m_x1 = x1;
+    o->m_y1 = y1;
+    o->m_x2 = x2;
+    o->m_y2 = y2;
+    return o;
+}
 
 // An item lying on the field at a tile.
 struct GroundItem : CItemObject {
@@ -402,6 +434,68 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     scene->ground = nullptr;
 }
 
+TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    using Walk = std::pair<uint32_t, uint32_t>;
+    auto door = Placed(900, PLACED_OBJECT_WALK_ONTO, 20, 20, 24, 22);  // stands on (22, 21)
+    auto well = Placed(901, PLACED_OBJECT_ROD, 30, 30, 30, 30);
+    scene->placed = {door.get(), well.get()};
+    auto storeOpens = [&] {
+        std::vector<uint32_t> ids;
+        for (size_t i = 0; i < GameSession().QueuedMessages(); ++i) {
+            const std::vector<uint8_t> m = GameSession().QueuedMessage(i);
+            if (m.size() == 5 && m[0] == 67)
+                ids.push_back(uint32_t(m[1]) << 24 | m[2] << 16 | m[3] << 8 | m[4]);  // network order
+        }
+        return ids;
+    };
+
+    // A click on the walk-onto object walks to its tile; the request waits
+    // for the player to stand there.
+    EXPECT_TRUE(scene->HandleGameInput(215, 205, true));
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{22, 21}}));
+    EXPECT_TRUE(scene->HasQueuedAction());
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_TRUE(storeOpens().empty());
+    EXPECT_EQ(Walks().size(), 1u);
+    player->m_cellX = 22;
+    player->m_cellY = 21;
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(storeOpens(), std::vector<uint32_t>{900});
+    EXPECT_FALSE(scene->HasQueuedAction());
+
+    // An object of the other kind is no destination: the click walks to its point.
+    EXPECT_TRUE(scene->HandleGameInput(305, 305, true));
+    EXPECT_EQ(Walks().back(), (Walk{30, 30}));
+    EXPECT_FALSE(scene->HasQueuedAction());
+
+    // On the way, a click by the user goes elsewhere; the repeat after the
+    // object has gone ends the action without a request.
+    player->m_cellX = player->m_cellY = 10;
+    scene->HandleGameInput(215, 205, true);
+    EXPECT_TRUE(scene->HasQueuedAction());
+    scene->HandleGameInput(120, 70, true);
+    EXPECT_EQ(Walks().back(), (Walk{12, 7}));
+    EXPECT_FALSE(scene->HasQueuedAction());
+    scene->HandleGameInput(215, 205, true);
+    scene->placed = {well.get()};
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_EQ(storeOpens(), std::vector<uint32_t>{900});
+
+    // Flag B (the rod's object) goes out on a right click once the player is there.
+    scene->QueueActionB(901);
+    EXPECT_TRUE(scene->HandleRightClick(0, 0));
+    EXPECT_TRUE(scene->HasQueuedAction());
+    player->m_cellX = player->m_cellY = 30;
+    EXPECT_TRUE(scene->HandleRightClick(0, 0));
+    EXPECT_EQ(storeOpens(), (std::vector<uint32_t>{900, 901}));
+    EXPECT_FALSE(scene->HasQueuedAction());
+    scene->placed.clear();
+}
+
 TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
     CChar* player = MakePlayer();
     ASSERT_NE(player, nullptr);
@@ -565,6 +659,56 @@ TEST_F(GameInputTest, NoTargetMarkOverAStoreMerchantWhileItsOptionIsOff) {
     EXPECT_EQ(scene->TargetMarkChar(), merchant);
     scene->ClearQueuedActions();
     EXPECT_EQ(scene->TargetMarkChar(), nullptr);
+}
+
+TEST_F(GameInputTest, AnAttackedTargetsEnergyBarFollowsItsOption) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    CChar* wolf = Make(CHAR_KIND_MONSTER, 60, chartest::kMonsterRes);
+    ASSERT_NE(wolf, nullptr);
+    wolf->GetData()->m_values[VALUE_ENERGY] = 50;
+    wolf->GetData()->m_values[VALUE_ENERGY_MAX] = 100;
+    // Pointed only: no bar, whatever the option.
+    g_options.SetByte(35, 1);
+    scene->m_pointedId = 60;
+    scene->m_pointedKind = CHAR_KIND_MONSTER;
+    scene->Draw();
+    EXPECT_EQ(wolf->GaugeLength(0), -1.0f);
+    // Attacked: the bar moves only while the option is 1.
+    scene->QueueAttack(wolf, true);
+    g_options.SetByte(35, 0);
+    scene->Draw();
+    EXPECT_EQ(wolf->GaugeLength(0), -1.0f);
+    g_options.SetByte(35, 1);
+    scene->Draw();
+    EXPECT_NE(wolf->GaugeLength(0), -1.0f);
+}
+
+struct PremiumNotice : IPremiumNotice {
+    bool AddNotice(bool, bool, bool show) override {
+        if (show) ++shown;
+        return true;
+    }
+    bool IsEventIdle() override { return true; }
+    int shown = 0;
+};
+
+TEST_F(GameInputTest, ThePremiumNoticeIsSteppedWithTheWorldAndClearedOnLeaving) {
+    PremiumNotice notice;
+    ScopedPremiumNotice installNotice(notice);
+    CPremiumItemNotifyMgr premium;
+    g_pPremiumItemNotifyMgr = &premium;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    premium.RequestShow();
+    premium.RequestRefresh();
+    scene->Update();
+    EXPECT_EQ(notice.shown, 1);
+    EXPECT_FALSE(premium.IsShowPending());
+    premium.RequestRefresh();
+    scene->Release();
+    EXPECT_FALSE(premium.IsRefreshPending());
+    g_pPremiumItemNotifyMgr = nullptr;
 }
 
 TEST_F(GameInputTest, VersionAndClockLinesAreLeftOutOnADarkScreenOrUnderTheWebPage) {
