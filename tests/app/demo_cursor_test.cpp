@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "core/application.h"
 #include "platform/display.h"
+#include "tests/app/demo_data.h"
 #include "tests/core/program_fixture.h"
 
 namespace {
@@ -29,9 +30,7 @@ protected:
 };
 
 TEST_F(DemoCursorTest, TheCursorIsDrawnAtTheMouse) {
-    const std::string make =
-        qmtest::SourceDir() + "/scripts/make_demo_data " + m_dir.Path() + " " QM_TOOLS_DIR + " >/dev/null";
-    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    ASSERT_TRUE(qmtest::MakeDemoData(m_dir.Path(), QM_TOOLS_DIR));
     InstallGlobalFactories();
     m_system.PostAtFrame(1, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(300, 200));
     plat::SetCommandLine("/USE_SERVER 1 /WINDOW");

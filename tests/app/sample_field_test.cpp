@@ -23,6 +23,7 @@
 #include "core/config.h"
 #include "core/global_objects.h"
 #include "core/main_mgr.h"
+#include "net/connection.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/display.h"
@@ -32,7 +33,9 @@
 #include "platform/paths.h"
 #include "platform/window.h"
 #include "platform/window_scripted.h"
+#include "scenes/game_scene.h"
 #include "scenes/scene.h"
+#include "tests/app/demo_data.h"
 #include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -98,9 +101,7 @@ protected:
     // copy of it.
     static void SetUpTestSuite() {
         s_data = std::make_unique<qmtest::TempDir>();
-        const std::string make = qmtest::SourceDir() + "/scripts/make_demo_data " + s_data->Path() +
-                                 " " QM_TOOLS_DIR + " >/dev/null";
-        s_made = std::system(make.c_str()) == 0;
+        s_made = qmtest::MakeDemoData(s_data->Path(), QM_TOOLS_DIR);
     }
     static void TearDownTestSuite() { s_data.reset(); }
 
@@ -312,6 +313,54 @@ TEST_F(SampleFieldTest, TheOfflineChoiceMakesTheLocalCharacterAndComesBackToTheT
     EXPECT_TRUE(playerMade) << "the local character";
     EXPECT_TRUE(serverOff) << "no server while the offline scene runs";
     EXPECT_TRUE(g_config.m_useServer) << "server mode is back";
+}
+
+// In the field the program answers the server and the player: a click walks
+// the player, who reports the new tile (request 51); a notice the server
+// sends shows on the notice line; leaving for the title closes the
+// connection and brings the title back.
+TEST_F(SampleFieldTest, AClickWalksANoticeShowsAndTheWayOutLeadsToTheTitle) {
+    enum { WALK, REPORTED, NOTICED, LEAVING } phase = WALK;
+    std::pair<int32_t, int32_t> start{-1, -1};
+    std::string notice;
+    bool titleWithoutServer = false;
+    EXPECT_EQ(Run([&] {
+                  switch (phase) {
+                      case WALK:
+                          if (!InField()) return false;
+                          start = TileOf(g_pCharMgr->GetPlayer()->GetCharId());
+                          ClickAt(500, 250);
+                          phase = REPORTED;
+                          return false;
+                      case REPORTED:
+                          if (!m_server->Logged("<- 51")) return false;
+                          m_server->Announce("The keeper waits by the well.");
+                          phase = NOTICED;
+                          return false;
+                      case NOTICED: {
+                          CGameScene* scene = nullptr;
+                          for (CMsgObject* object : g_pMainMgr->Children())
+                              if (!scene) scene = dynamic_cast<CGameScene*>(object);
+                          if (!scene || !*scene->Overlays().GetNoticeText()) return false;
+                          notice = scene->Overlays().GetNoticeText();
+                          scene->LeaveToTitleScene();
+                          phase = LEAVING;
+                          return false;
+                      }
+                      case LEAVING:
+                          titleWithoutServer =
+                              samplefield::SceneKind() == SCENE_TITLE && !IsServerConnected();
+                          return titleWithoutServer;
+                  }
+                  return true;
+              }),
+              EXIT_NORMAL);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    EXPECT_EQ(phase, LEAVING);
+    EXPECT_NE(start.first, -1);
+    EXPECT_TRUE(m_server->Logged("<- 51")) << "the walk was reported";
+    EXPECT_EQ(notice, "The keeper waits by the well.");
+    EXPECT_TRUE(titleWithoutServer) << "the title, the connection closed";
 }
 
 }  // namespace

@@ -119,6 +119,11 @@ std::vector<std::string> CQmServer::LogLines() const {
     return std::vector<std::string>(m_log.begin(), m_log.end());
 }
 
+void CQmServer::Announce(const std::string& text) {
+    std::lock_guard<std::mutex> lock(m_announceMutex);
+    m_announcements.push_back(text);
+}
+
 CHostileReport CQmServer::HostileReport() const {
     std::lock_guard<std::mutex> lock(m_logMutex);
     return m_hostileReport;
@@ -180,6 +185,12 @@ void CQmServer::Run() {
             }
         }
         m_hall->Tick(NowMs());
+        std::vector<std::string> announcements;
+        {
+            std::lock_guard<std::mutex> lock(m_announceMutex);
+            announcements.swap(m_announcements);
+        }
+        for (const std::string& text : announcements) m_hall->Announce(text);
         m_clientCount = clients.size();
         std::lock_guard<std::mutex> lock(m_logMutex);
         m_hostileReport = m_hall->HostileReport();

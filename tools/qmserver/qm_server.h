@@ -45,6 +45,8 @@ public:
 
     // Clients connected now.
     size_t ClientCount() const { return m_clientCount.load(); }
+    // A notice line to every client in the field, sent by the server's thread.
+    void Announce(const std::string& text);
 
 private:
     void Run();
@@ -63,4 +65,6 @@ private:
     std::deque<std::string> m_log;  // the latest lines
     CHostilePlan m_hostile;
     CHostileReport m_hostileReport;  // under m_logMutex
+    std::mutex m_announceMutex;
+    std::vector<std::string> m_announcements;  // under m_announceMutex
 };

@@ -22,6 +22,8 @@ namespace {
 
 constexpr uint8_t RESULT_REFUSED = 1;
 constexpr size_t KEY_LENGTH = 12;
+// The chat kind the game screen shows as its notice line.
+constexpr uint8_t NOTICE_KIND = 4;
 
 // A u8-length text, cut at its first 0 byte.
 std::string Text(CPacketReader& reader) {
@@ -455,6 +457,12 @@ void CServerHall::Chat(Connection& c, const std::string& line) {
     const std::vector<uint8_t> message = WriteChatLine(1, 0, c.name + " : " + line);
     for (auto& [id, other] : m_connections)
         if (other->ready) Send(*other, message);
+}
+
+void CServerHall::Announce(const std::string& text) {
+    const std::vector<uint8_t> message = WriteChatLine(NOTICE_KIND, 0, text);
+    for (auto& [id, c] : m_connections)
+        if (c->ready) Send(*c, message);
 }
 
 void CServerHall::Tick(uint32_t nowMs) {

@@ -68,6 +68,8 @@ public:
     // Walkers step and the time goes out when due (nowMs counts up from any start).
     void Tick(uint32_t nowMs);
     size_t Connections() const { return m_connections.size(); }
+    // A notice line (message 10, kind 4) to every client in the field.
+    void Announce(const std::string& text);
 
     void SetHostile(const CHostilePlan& plan);
     const CHostileReport& HostileReport() const { return m_hostileReport; }
