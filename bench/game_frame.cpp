@@ -4,11 +4,10 @@
 // tools), logged in to the local server's core (also in process) by the five
 // Enters of the way in; in the field of map 1 stand the user's character and
 // N walkers of the server, each going to and fro between two tiles near the
-// start. An iteration is one pass of the program's frame loop: the network
-// and sound steps, the game scene's Update and Draw (the map, the characters
-// through the draw queue, the darkness overlay, the overlays and lines of
-// text, the windows) and the present to a display that keeps a copy of the
-// frame (the screen's own display would hold each frame back to its refresh
+// start, at night under a dozen lights with a notice line running. An iteration is one pass of the program's
+// frame loop: the network and sound steps, the game scene's Update and Draw (the map, the characters through
+// the draw queue, the darkness overlay, the overlays and lines of text, the windows) and the present to a
+// display that keeps a copy of the frame (the screen's own display would hold each frame back to its refresh
 // rate).
 #include <benchmark/benchmark.h>
 
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "anim/darkness_overlay.h"
 #include "app/globals.h"
 #include "core/application.h"
 #include "core/config.h"
@@ -29,6 +29,7 @@
 #include "platform/display.h"
 #include "platform/paths.h"
 #include "platform/window.h"
+#include "scenes/game_scene.h"
 #include "tests/app/sample_field.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
@@ -98,6 +99,27 @@ CServerWorld CrowdedWorld(const CServerWorld& sample, int count) {
     return world;
 }
 
+// Night over the field, lit by a dozen lights spread over the screen, half
+// of them flickering.
+void DarkenWithLights() {
+    if (!g_pDarknessOverlay) return;
+    constexpr int32_t kNightLevel = 160;
+    g_pDarknessOverlay->SetLevel(kNightLevel);
+    g_pDarknessOverlay->FadeToLevel(kNightLevel);
+    for (int32_t i = 0; i < 12; ++i)
+        g_pDarknessOverlay->AddLight(100 + (i % 4) * 200, 100 + (i / 4) * 200, 96, i % 2);
+}
+
+CGameScene* GameScene() {
+    for (CMsgObject* object : g_pMainMgr->Children())
+        if (auto* scene = dynamic_cast<CGameScene*>(object)) return scene;
+    return nullptr;
+}
+
+// A notice line running over the top of the screen.
+constexpr uint8_t kNoticeKind = 4;
+constexpr const char* kNotice = "The keeper waits by the well; the slime walks its square.";
+
 void BM_GameFrame(benchmark::State& state) {
     const int count = int(state.range(0));
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -147,6 +169,12 @@ void BM_GameFrame(benchmark::State& state) {
         // A second for the map's blocks and the screen's fade, then the timed frames.
         if (++settled < 30) return;
         field = true;
+        DarkenWithLights();
+        if (g_pDarknessOverlay) {
+            state.counters["darkness"] = double(g_pDarknessOverlay->GetEffectiveLevel());
+            state.counters["lights"] = double(g_pDarknessOverlay->GetLightCount());
+        }
+        if (CGameScene* scene = GameScene()) scene->Overlays().SetNotice(kNoticeKind, kNotice);
         timing = state.KeepRunning();
         if (!timing) plat::CloseAfterFrames(1);
     });
