@@ -136,6 +136,27 @@ CItemObject* CGameScene::NearestGroundItem() {
     return g_pMap && m_pPlayer ? g_pMap->FindNearestReachableObject(m_pPlayer) : nullptr;
 }
 
+CItemObject* CGameScene::PickGroundItem(int32_t x, int32_t y) {
+    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+    if (!map) return nullptr;
+    CItemObject* best = nullptr;
+    float bestDistance = 9999.0f;
+    for (CMsgObject* child : map->ObjectLayer().Children()) {
+        auto* item = dynamic_cast<CItemObject*>(child);
+        CAniObject* ani = item ? item->GetAniObject() : nullptr;
+        if (!ani || ani->m_hidden) continue;
+        const AniRect r = ani->GetBounds(false, false);
+        if (!(x > r.left && x < r.right && y > r.top && y < r.bottom)) continue;
+        const float d =
+            GetDistance(float(x), float(y), float(r.left + r.right) / 2.0f, float(r.top + r.bottom) / 2.0f);
+        if (d < bestDistance) {
+            best = item;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
 bool CGameScene::PickUpNearestItem() {
     CItemObject* item = NearestGroundItem();
     if (!item) return false;
@@ -262,6 +283,9 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
             return true;
         }
     }
+    // The pointed item on the ground is picked up (walked to first).
+    if (kind == POINTED_MAP_OBJECT && !m_leftHold && !m_rightHold)
+        if (CItemObject* item = FindGroundItem(id)) return ClickGroundItem(item, true);
     CChar* target =
         (id != -1 && kind >= 0 && kind <= 3 && g_pCharMgr) ? g_pCharMgr->GetChar(uint32_t(id)) : nullptr;
     if (target && !m_leftHold && !m_rightHold && kind == CHAR_KIND_PLAYER && byUser && Held(plat::VK_MENU)) {

@@ -14,6 +14,7 @@
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
 #include "core/message.h"
+#include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "data/premium_item_mgr.h"
 #include "data/skill_table_mgr.h"
@@ -45,6 +46,7 @@ constexpr uint32_t kMark865 = 865;
 constexpr size_t OPT_FRAME_SKIP = 28;
 constexpr size_t OPT_SHOW_MERCHANT_MARK = 16;
 constexpr size_t OPT_SNAP_TO_TARGET = 5;
+constexpr size_t OPT_SNAP_TO_MAP_OBJECT = 7;
 // The energy bar of an attacked (queued) target is drawn under it.
 constexpr size_t OPT_QUEUED_TARGET_BAR = 35;
 
@@ -440,16 +442,12 @@ void CGameScene::TakeSystemWindowChoice() {
 
 // ---- Hover ----
 
-bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
-    if (!m_pPlayer || !g_pCharMgr ||
-        (m_pointedKind != CHAR_KIND_PLAYER && m_pointedKind != CHAR_KIND_MONSTER))
-        return false;
-    CChar* target = g_pCharMgr->GetChar(uint32_t(m_pointedId));
-    CCharData* data = target ? target->GetData() : nullptr;
-    CAniObject* body = target ? target->GetAniObject() : nullptr;
-    if (!body || !CanPlayerAttack(target) || (data && data->m_motion == MOTION_DEAD)) return false;
-    AniRect r = body->GetBounds(false, false);
-    // Small characters are easier to keep: 20 more pixels on each side of a
+namespace {
+
+// The box (widened when small) still holds the mouse; the option byte pulls
+// the mouse to its centre.
+bool KeepInside(AniRect r, int32_t x, int32_t y, size_t snapOption) {
+    // Small targets are easier to keep: 20 more pixels on each side of a
     // dimension below 40.
     if (r.right - r.left < 40) {
         r.left -= 20;
@@ -460,10 +458,29 @@ bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
         r.bottom += 20;
     }
     if (x < r.left || x > r.right || y < r.top || y > r.bottom) return false;
-    if (g_options.GetByte(OPT_SNAP_TO_TARGET) && x > r.left && x < r.right && y > r.top && y < r.bottom &&
+    if (g_options.GetByte(snapOption) && x > r.left && x < r.right && y > r.top && y < r.bottom &&
         g_pInputMgr)
         g_pInputMgr->SetMousePos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     return true;
+}
+
+}  // namespace
+
+bool CGameScene::KeepPointedTarget(int32_t x, int32_t y) {
+    if (!m_pPlayer) return false;
+    if (m_pointedKind == POINTED_MAP_OBJECT) {
+        CItemObject* item = FindGroundItem(m_pointedId);
+        CAniObject* picture = item ? item->GetAniObject() : nullptr;
+        return picture && !picture->m_hidden &&
+               KeepInside(picture->GetBounds(false, false), x, y, OPT_SNAP_TO_MAP_OBJECT);
+    }
+    if (!g_pCharMgr || (m_pointedKind != CHAR_KIND_PLAYER && m_pointedKind != CHAR_KIND_MONSTER))
+        return false;
+    CChar* target = g_pCharMgr->GetChar(uint32_t(m_pointedId));
+    CCharData* data = target ? target->GetData() : nullptr;
+    CAniObject* body = target ? target->GetAniObject() : nullptr;
+    if (!body || !CanPlayerAttack(target) || (data && data->m_motion == MOTION_DEAD)) return false;
+    return KeepInside(body->GetBounds(false, false), x, y, OPT_SNAP_TO_TARGET);
 }
 
 void CGameScene::UpdatePointedTarget() {
@@ -474,7 +491,10 @@ void CGameScene::UpdatePointedTarget() {
         float distance = 9999.0f;
         CChar* picked =
             g_pCharMgr->PickCharAt(x, y, m_actionMode == 1 || m_actionMode == 2, &distance, m_leftHold != 0);
-        if (picked) {
+        if (CItemObject* item = PickGroundItem(x, y)) {
+            m_pointedId = int32_t(item->GetSecondId(0));
+            m_pointedKind = POINTED_MAP_OBJECT;
+        } else if (picked) {
             m_pointedId = int32_t(picked->GetCharId());
             m_pointedKind = picked->GetKind();
         } else {

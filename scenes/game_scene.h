@@ -278,6 +278,9 @@ protected:
     // nearest to the player that the player can reach.
     virtual CItemObject* FindGroundItem(int32_t objectId);
     virtual CItemObject* NearestGroundItem();
+    // The item on the ground whose picture holds the screen point; of
+    // several, the one whose centre is nearest (within 9,999).
+    virtual CItemObject* PickGroundItem(int32_t x, int32_t y);
     // The map's placed objects: the one with the id, the one under a
     // screen point (nearest within 9,999).
     virtual MapServerObject* FindPlacedObject(int32_t id);
@@ -299,9 +302,11 @@ protected:
     // The windows, the elapsed time (20 ms the first time), the characters
     // and the map, the animations and the events.
     void StepWorld(ISceneEvents* events);
-    // The pointed character stays pointed while the mouse is on it (small
-    // ones widened); option byte 5 pulls the mouse to its centre.
+    // The pointed character or item on the ground stays pointed while the
+    // mouse is on it (small ones widened); option byte 5 (7 for an item)
+    // pulls the mouse to its centre.
     bool KeepPointedTarget(int32_t x, int32_t y);
+
     void DrawField();
 
     int32_t m_transition = GAME_MAP_READY;

@@ -2,6 +2,7 @@
 // characters' test bed: hot keys, plain keys, the visual-event pass.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,13 @@ protected:
         return ground && int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
     }
     CItemObject* NearestGroundItem() override { return ground; }
+    // The item's picture is the ten pixels around its screen point.
+    CItemObject* PickGroundItem(int32_t x, int32_t y) override {
+        CAniObject* picture = ground ? ground->GetAniObject() : nullptr;
+        return picture && std::abs(x - picture->m_screenX) < 10 && std::abs(y - picture->m_screenY) < 10
+                   ? ground
+                   : nullptr;
+    }
 
 public:
     // The placed objects on the field; a point picks the first whose tile
@@ -97,7 +105,10 @@ struct GroundItem : CItemObject {
         SetSecondIds(objectId, 0);
     }
     std::pair<int32_t, int32_t> GetMapPoint() override { return m_tile; }
+    // A picture without frames: an empty box at the origin (widened when kept).
+    CAniObject* GetAniObject() override { return &m_picture; }
     std::pair<int32_t, int32_t> m_tile;
+    CAniObject m_picture;
 };
 
 class GameInputTest : public chartest::CharFixture {
@@ -494,6 +505,39 @@ TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
     EXPECT_EQ(storeOpens(), (std::vector<uint32_t>{900, 901}));
     EXPECT_FALSE(scene->HasQueuedAction());
     scene->placed.clear();
+}
+
+TEST_F(GameInputTest, AnItemUnderTheMouseIsPointedKeptAndPickedUp) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    GroundItem item(77, 30, 30);
+    scene->ground = &item;
+    CInputMgr& input = m_driver.Input();
+    auto hover = [&](int32_t x, int32_t y) {
+        input.m_mouseX = x;
+        input.m_mouseY = y;
+        scene->UpdatePointedTarget();
+        return std::pair<int32_t, int32_t>{scene->GetPointedId(), scene->GetPointedKind()};
+    };
+    using Pointed = std::pair<int32_t, int32_t>;
+    EXPECT_EQ(hover(5, -5), (Pointed{77, POINTED_MAP_OBJECT}));
+    // Kept within the widened box (20 pixels each side of a small one), lost beyond it.
+    EXPECT_EQ(hover(18, -18), (Pointed{77, POINTED_MAP_OBJECT}));
+    EXPECT_EQ(input.m_mouseX, 18);  // the mouse stays where it is while option 7 is off
+    g_options.SetByte(7, 1);
+    EXPECT_EQ(hover(10, -5), (Pointed{77, POINTED_MAP_OBJECT}));
+    EXPECT_EQ((std::pair{input.m_mouseX, input.m_mouseY}), (std::pair{0, 0}));
+    g_options.SetByte(7, 0);
+    EXPECT_EQ(hover(25, 0), (Pointed{-1, -1}));
+    // A click on the pointed item walks to it and asks for the pick-up.
+    hover(0, 0);
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, true));
+    EXPECT_EQ(Walks(), (std::vector<std::pair<uint32_t, uint32_t>>{{30, 30}}));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{77});
+    // The item going away ends the pointing.
+    scene->ground = nullptr;
+    EXPECT_EQ(hover(0, 0), (Pointed{-1, -1}));
 }
 
 TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
