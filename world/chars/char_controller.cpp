@@ -631,6 +631,40 @@ void CCharController::TakeOff(int position) {
     RefreshEquipmentEffects();
 }
 
+// The equip position of the first worn item the test accepts, 0 for none.
+template <class Test>
+int WornPosition(const CCharData* data, Test test) {
+    if (data)
+        for (int p = 1; p <= MAX_EQUIP_POSITION; ++p)
+            if (data->m_items[p] && test(*data->m_items[p])) return p;
+    return 0;
+}
+
+bool CCharController::TakeOffById(uint32_t itemId) {
+    return TakeOffByEquipSlot(WornPosition(
+        m_pData.get(), [itemId](const CItemObject& item) { return item.GetItemId() == itemId; }));
+}
+
+bool CCharController::TakeOffBySlot(int32_t slot) {
+    return TakeOffByEquipSlot(
+        WornPosition(m_pData.get(), [slot](const CItemObject& item) { return item.GetSlotIndex() == slot; }));
+}
+
+bool CCharController::TakeOffByEquipSlot(int position) {
+    if (!m_pData || position < 1 || position > MAX_EQUIP_POSITION || !m_pData->m_items[position])
+        return false;
+    TakeOff(position);
+    return true;
+}
+
+bool CCharController::DropByRef(CItemObject* item, int32_t x, int32_t y) {
+    if (!item || !m_pData) return false;
+    CSlotObjectMgr* container = m_pData->Container();
+    bool held = container && container->FindByItemId(item->GetItemId()) == item;
+    for (int p = 1; !held && p <= MAX_EQUIP_POSITION; ++p) held = m_pData->m_items[p].get() == item;
+    return held && DropItem(item, x, y);
+}
+
 bool CCharController::UseEffectItem(uint32_t itemId, uint32_t remainingMs) {
     std::unique_ptr<CItemObject> item(g_pItemTableMgr ? g_pItemTableMgr->MakeItem(itemId) : nullptr);
     if (!item || !m_pData) return false;

@@ -577,6 +577,11 @@ public:
     CItemObject* GetItemInSlot(int slot) const;
     bool Equip(std::unique_ptr<CItemObject> item);
     void TakeOff(int position);
+    // The worn item found by its item id, by the slot it keeps, or at its
+    // equip position, is taken off; false when none is worn so.
+    bool TakeOffById(uint32_t itemId);
+    bool TakeOffBySlot(int32_t slot);
+    bool TakeOffByEquipSlot(int position);
     // A timed effect item: true when made and worn.
     bool UseEffectItem(uint32_t itemId, uint32_t remainingMs);
     // The character's look changed: the worn items are put on again (their
@@ -659,6 +664,8 @@ public:
     CItemObject* PickUpAt(int32_t x, int32_t y);
     bool DropItem(CItemObject* item, int32_t x, int32_t y);
     bool DropById(uint32_t itemId, int32_t x, int32_t y);
+    // The item, when the character holds it (in the container or worn), is dropped.
+    bool DropByRef(CItemObject* item, int32_t x, int32_t y);
     // The container's item for the id (and slot), made when missing; null
     // for a slot outside the container.
     CItemObject* GetOrCreateItem(uint32_t itemId, uint32_t count, int32_t slot, bool show);

@@ -319,6 +319,35 @@ TEST_F(CharRequestsTest, ContainerItemsAreWornFromTheListOrTheirSlot) {
     EXPECT_FALSE(m_controller->EquipFromList(999));
 }
 
+// Worn items come off by their item id, by the slot they keep or at their
+// position; an item is dropped by reference only when the character holds it.
+TEST_F(CharRequestsTest, WornItemsComeOffByIdSlotOrPositionAndHeldItemsDropByReference) {
+    MakeItems({{900, 0, 3}, {901, 0, 5}, {902, 0, 7}});
+    MakeLoadedMap("");
+    ASSERT_TRUE(m_controller->UseEffectItem(900, 5000));  // position 3 keeps slot 3
+    ASSERT_TRUE(m_controller->UseEffectItem(901, 5000));  // position 5 keeps slot 5
+    ASSERT_TRUE(m_controller->UseEffectItem(902, 5000));  // position 7 keeps slot 7
+    EXPECT_FALSE(m_controller->TakeOffById(999));
+    EXPECT_FALSE(m_controller->TakeOffBySlot(4));
+    EXPECT_FALSE(m_controller->TakeOffByEquipSlot(14));
+    EXPECT_TRUE(m_controller->TakeOffById(900));
+    EXPECT_EQ(m_controller->GetItemInSlot(3), nullptr);
+    EXPECT_TRUE(m_controller->TakeOffBySlot(5));
+    EXPECT_EQ(m_controller->GetItemInSlot(5), nullptr);
+    EXPECT_TRUE(m_controller->TakeOffByEquipSlot(7));
+    EXPECT_FALSE(m_controller->TakeOffByEquipSlot(7));
+    EXPECT_TRUE(m_controller->m_timedItems.empty());
+
+    CItemObject* held = m_controller->GetOrCreateItem(901, 1, 6, false);
+    ASSERT_TRUE(held);
+    std::unique_ptr<CItemObject> stranger(g_pItemTableMgr->MakeItem(902));
+    ASSERT_TRUE(stranger);
+    EXPECT_FALSE(m_controller->DropByRef(stranger.get(), -1, -1));
+    EXPECT_FALSE(m_controller->DropByRef(nullptr, -1, -1));
+    EXPECT_TRUE(m_controller->DropByRef(held, -1, -1));
+    EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(901), held);
+}
+
 TEST_F(CharRequestsTest, MoveRequestsOfTheUsersOwnCharacter) {
     struct Case {
         uint32_t motion;
