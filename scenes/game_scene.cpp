@@ -111,14 +111,7 @@ bool CGameScene::Release() {
     m_pMark865.reset();
     m_fade.Reset();
     if (g_pWindowMgr) g_pWindowMgr->SaveWindowLayout();
-    if (g_pCharMgr) {
-        g_pCharMgr->Release();
-        g_pCharMgr->Create();
-    }
-    if (g_pMap) {
-        g_pMap->Release();
-        g_pMap->Create();
-    }
+    ResetFieldManagers();
     if (ISceneEvents* events = GetSceneEvents()) events->ResetScripts();
     CloseFieldWindows();
     ClearCursorPointedObject();

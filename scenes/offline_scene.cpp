@@ -89,14 +89,7 @@ bool COfflineScene::Release() {
     if (CBaseWindow* window = GetEventSelectionWindow(); window && g_pWindowMgr)
         g_pWindowMgr->CloseWindow(window);
     m_selection.Assign(nullptr);
-    if (g_pCharMgr) {
-        g_pCharMgr->Release();
-        g_pCharMgr->Create();
-    }
-    if (g_pMap) {
-        g_pMap->Release();
-        g_pMap->Create();
-    }
+    ResetFieldManagers();
     ISceneEvents* events = GetSceneEvents();
     if (events) events->ResetScripts();
     if (g_pAniPlayMgr) g_pAniPlayMgr->Release();

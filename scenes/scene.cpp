@@ -14,6 +14,8 @@
 #include "scenes/title_scene.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "world/chars/char_mgr.h"
+#include "world/map/map.h"
 
 namespace {
 
@@ -116,4 +118,15 @@ void ShowCursorObject(bool show) {
 
 void ClearCursorPointedObject() {
     if (ICursorObject* cursor = WindowCursor()) cursor->SetPointedObject(nullptr);
+}
+
+void ResetFieldManagers() {
+    if (g_pCharMgr) {
+        g_pCharMgr->Release();
+        g_pCharMgr->Create();
+    }
+    if (g_pMap) {
+        g_pMap->Release();
+        g_pMap->Create();
+    }
 }

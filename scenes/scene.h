@@ -98,3 +98,6 @@ void SetSceneRedraw(bool redraw);
 void ShowCursorObject(bool show);
 // The cursor lets go of what it points at.
 void ClearCursorPointedObject();
+// The characters and the map of a field the scene leaves: emptied and made
+// ready for the next.
+void ResetFieldManagers();
