@@ -15,6 +15,7 @@
 #include "core/main_mgr.h"
 #include "core/main_window.h"
 #include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "data/premium_item_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
@@ -28,9 +29,13 @@
 #include "tests/world/chars/char_fixture.h"
 #include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
+#include "ui/items/item_icon.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
+#include "world/chars/char_world.h"
+#include "world/cursor.h"
 #include "world/map/map_data.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -52,16 +57,19 @@ protected:
     bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
 
 public:
-    CItemObject* ground = nullptr;  // the one item on the field, when set
+    // The one item on the field, when set; else the items lie on the map.
+    CItemObject* ground = nullptr;
 
 protected:
     CItemObject* FindGroundItem(int32_t id) override {
-        return ground && int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
+        if (!ground) return CGameScene::FindGroundItem(id);
+        return int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
     }
-    CItemObject* NearestGroundItem() override { return ground; }
+    CItemObject* NearestGroundItem() override { return ground ? ground : CGameScene::NearestGroundItem(); }
     // The item's picture is the ten pixels around its screen point.
     CItemObject* PickGroundItem(int32_t x, int32_t y) override {
-        CAniObject* picture = ground ? ground->GetAniObject() : nullptr;
+        if (!ground) return CGameScene::PickGroundItem(x, y);
+        CAniObject* picture = ground->GetAniObject();
         return picture && std::abs(x - picture->m_screenX) < 10 && std::abs(y - picture->m_screenY) < 10
                    ? ground
                    : nullptr;
@@ -443,6 +451,69 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_EQ(Walks().size(), 1u);
     EXPECT_FALSE(scene->HasQueuedAction());
     scene->ground = nullptr;
+}
+
+TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey) {
+    // Item 5001, shown by the characters' animation.
+    qmtest::TableBuilder items(1, ITEM_COL_ICON_ANI + 1);
+    items.Text(ITEM_COL_NAME).U32(ITEM_COL_ITEM_ID).U16(ITEM_COL_ICON_ANI);
+    items.Set(ITEM_COL_NAME, 0, "Potion").Set(ITEM_COL_ITEM_ID, 0, 5001);
+    items.Set(ITEM_COL_ICON_ANI, 0, chartest::kCharAni);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+    CItemTableMgr table;
+    g_pItemTableMgr = &table;
+    CItemIconFactory icons;
+    ScopedItemObjectFactory useIcons{icons};
+    ScopedMapCharacters mapChars{MapCharacters()};
+    CCursor cursor;
+    cursor.Create();
+    g_pCursor = &cursor;
+    struct Forget {
+        ~Forget() {
+            g_pCursor = nullptr;
+            g_pItemTableMgr = nullptr;
+        }
+    } forget;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);  // at tile (10, 10)
+    ASSERT_NE(player, nullptr);
+    scene->SetTransitionState(GAME_PLAYING);
+    // Server object 4242, ten tiles east.
+    chartest::DropOnGround(4242, 5001, "Healing potion", 20, 10);
+
+    // Pointed at, the cursor names it.
+    CItemObject* item = nullptr;
+    for (CMsgObject* child : m_field.GetMapData()->ObjectLayer().Children())
+        item = dynamic_cast<CItemObject*>(child);
+    ASSERT_NE(item, nullptr);
+    item->GetAniObject()->SetDrawable(new chartest::Box(20, 20));  // its picture
+    const AniRect box = item->GetAniObject()->GetBounds(false, false);
+    m_driver.Input().m_mouseX = (box.left + box.right) / 2;
+    m_driver.Input().m_mouseY = (box.top + box.bottom) / 2;
+    scene->UpdatePointedTarget();
+    EXPECT_EQ((std::pair{scene->GetPointedId(), scene->GetPointedKind()}),
+              (std::pair{4242, POINTED_MAP_OBJECT}));
+    scene->UpdateCursorTarget();
+    EXPECT_EQ(cursor.BuildLabel().m_text, "Healing potion");
+
+    // The pick-up key walks the player there, which then asks for it by its object id.
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_EQ(Walks(), (std::vector<std::pair<uint32_t, uint32_t>>{{20, 10}}));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{4242});
+    m_mgr->ProcessQueue();
+    auto asked = [&] {
+        std::vector<std::string> out;
+        for (const std::string& request : m_requests.sent)
+            if (request.rfind("7 ", 0) == 0) out.push_back(request);
+        return out;
+    };
+    for (int frame = 0; frame < 1500 && asked().empty(); ++frame) {
+        m_driver.Clock().Advance(33);
+        player->UpdateFrame(33, false);
+    }
+    EXPECT_EQ(asked(), std::vector<std::string>{"7 4242"});
+    EXPECT_LE(std::abs(player->m_cellX - 20), 4);
 }
 
 TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
