@@ -123,13 +123,7 @@ bool CGameScene::WalkOntoPlacedObject(int32_t x, int32_t y, uint8_t kind) {
 // ---- Items on the ground ----
 
 CItemObject* CGameScene::FindGroundItem(int32_t objectId) {
-    CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
-    if (!map || objectId < 0) return nullptr;
-    for (CMsgObject* child : map->ObjectLayer().Children())
-        if (auto* item = dynamic_cast<CItemObject*>(child);
-            item && item->GetSecondId(0) == uint32_t(objectId))
-            return item;
-    return nullptr;
+    return g_pMap && objectId >= 0 ? g_pMap->FindFieldObject(uint32_t(objectId)) : nullptr;
 }
 
 CItemObject* CGameScene::NearestGroundItem() {

@@ -217,8 +217,10 @@ void CCursor::SetPointed(uint32_t id, uint8_t kind) {
             m_pointed.m_fieldFlag = item->GetFlags() != 0;
             m_pointed.m_fieldCount = item->GetCount();
             m_pointed.m_fieldColour = ItemNameColour(*item);
-            m_pointed.m_x = item->GetX();
-            m_pointed.m_y = item->GetY();
+            // An item icon's picture is its sprite, not the drawing object's own.
+            CAniObject* picture = item->GetAniObject();
+            m_pointed.m_x = picture ? picture->GetX() : item->GetX();
+            m_pointed.m_y = picture ? picture->GetY() : item->GetY();
             return;
         }
         default:

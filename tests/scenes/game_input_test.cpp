@@ -15,9 +15,11 @@
 #include "core/main_mgr.h"
 #include "core/main_window.h"
 #include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "data/premium_item_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/map_records.h"
 #include "platform/keyboard.h"
 #include "platform/socket.h"
 #include "scenes/game_scene.h"
@@ -28,9 +30,13 @@
 #include "tests/world/chars/char_fixture.h"
 #include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
+#include "ui/items/item_icon.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
+#include "world/chars/char_world.h"
+#include "world/cursor.h"
 #include "world/map/map_data.h"
+#include "world/map/map_services.h"
 
 namespace {
 
@@ -50,22 +56,6 @@ protected:
     IsoPoint ScreenToTile(int32_t x, int32_t y) override { return {x / 10, y / 10}; }
     bool IsPassableAt(int32_t x, int32_t y) override { return !(x == 5 && y == 5) && x >= 0 && y >= 0; }
     bool CanPlayerAttack(CChar* target) override { return target && target->m_attackable; }
-
-public:
-    CItemObject* ground = nullptr;  // the one item on the field, when set
-
-protected:
-    CItemObject* FindGroundItem(int32_t id) override {
-        return ground && int32_t(ground->GetSecondId(0)) == id ? ground : nullptr;
-    }
-    CItemObject* NearestGroundItem() override { return ground; }
-    // The item's picture is the ten pixels around its screen point.
-    CItemObject* PickGroundItem(int32_t x, int32_t y) override {
-        CAniObject* picture = ground ? ground->GetAniObject() : nullptr;
-        return picture && std::abs(x - picture->m_screenX) < 10 && std::abs(y - picture->m_screenY) < 10
-                   ? ground
-                   : nullptr;
-    }
 
 public:
     // The placed objects on the field; a point picks the first whose tile
@@ -98,23 +88,18 @@ std::unique_ptr<MapServerObject> Placed(uint32_t id, uint8_t kind, int32_t x1, i
     return o;
 }
 
-// An item lying on the field at a tile.
-struct GroundItem : CItemObject {
-    GroundItem(uint32_t objectId, int32_t tileX, int32_t tileY) : m_tile(tileX, tileY) {
-        Init(0, 1000);
-        SetSecondIds(objectId, 0);
-    }
-    std::pair<int32_t, int32_t> GetMapPoint() override { return m_tile; }
-    // A picture without frames: an empty box at the origin (widened when kept).
-    CAniObject* GetAniObject() override { return &m_picture; }
-    std::pair<int32_t, int32_t> m_tile;
-    CAniObject m_picture;
-};
-
 class GameInputTest : public chartest::CharFixture {
 protected:
     void SetUp() override {
         CharFixture::SetUp();
+        // Item 5001, shown by the characters' animation.
+        qmtest::TableBuilder items(1, ITEM_COL_ICON_ANI + 1);
+        items.Text(ITEM_COL_NAME).U32(ITEM_COL_ITEM_ID).U16(ITEM_COL_ICON_ANI);
+        items.Set(ITEM_COL_NAME, 0, "Potion").Set(ITEM_COL_ITEM_ID, 0, 5001);
+        items.Set(ITEM_COL_ICON_ANI, 0, chartest::kCharAni);
+        m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, items);
+        m_items = std::make_unique<CItemTableMgr>();
+        g_pItemTableMgr = m_items.get();
         plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
         g_options = COptions{};
         FillDefaultKeyBindings(g_options);
@@ -133,6 +118,8 @@ protected:
         GameSession().Reset();
         g_darkScreen = 0;
         plat::WSACleanup();
+        g_pItemTableMgr = nullptr;
+        m_items.reset();
         CharFixture::TearDown();
     }
 
@@ -183,6 +170,20 @@ protected:
         for (CCharValueMsg* pick : Asked(CHAR_EVENT_PICK_UP)) out.push_back(pick->m_value);
         return out;
     }
+    // An item of the server's object id laid at a tile the way the server
+    // lays it, its picture 20 x 20 pixels standing on its point.
+    CItemObject* DropItem(uint32_t objectId, int32_t tileX, int32_t tileY, const char* name = "Potion") {
+        chartest::DropOnGround(objectId, 5001, name, tileX, tileY);
+        CItemObject* item = m_field.GetMapData() ? m_field.GetMapData()->FindGroundItem(objectId) : nullptr;
+        if (item) item->GetAniObject()->SetDrawable(new chartest::Box(20, 20));
+        return item;
+    }
+    // The server's word that the object has gone.
+    void ItemGone(uint32_t objectId) {
+        CObjectGoneMsg gone;
+        gone.Set(objectId);
+        m_field.HandleMessage(gone);
+    }
     size_t Sent(uint8_t code) {
         size_t count = 0;
         for (size_t i = 0; i < GameSession().QueuedMessages(); ++i)
@@ -198,6 +199,10 @@ protected:
     CMainMgr m_main;
     scenetest::TestEvents m_sceneEvents;
     ScopedSceneEvents m_scopedEvents{m_sceneEvents};
+    std::unique_ptr<CItemTableMgr> m_items;
+    CItemIconFactory m_icons;
+    ScopedItemObjectFactory m_useIcons{m_icons};
+    ScopedMapCharacters m_mapChars{MapCharacters()};
 };
 
 TEST_F(GameInputTest, DrawStepKeyIsTakenOnceASecond) {
@@ -418,22 +423,20 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_TRUE(QueuedKeys().empty());
 
     // Far: the walk to its tile with the pick-up queued, and the pick-up.
-    GroundItem far(77, 30, 30);
-    scene->ground = &far;
+    ASSERT_TRUE(DropItem(77, 30, 30));
     Key('Z');
     scene->ProcessInput();
     EXPECT_EQ(Walks(), (std::vector<Walk>{{30, 30}}));
     EXPECT_EQ(PickUps(), std::vector<uint32_t>{77});
     EXPECT_TRUE(scene->HasQueuedAction());
     // The item goes before the player gets there: the repeat ends the pick-up.
-    scene->ground = nullptr;
+    ItemGone(77);
     EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
     EXPECT_FALSE(scene->HasQueuedAction());
     EXPECT_EQ(Walks().size(), 1u);
 
     // Within reach: the pick-up alone, with a server only.
-    GroundItem near(78, player->m_cellX, player->m_cellY);
-    scene->ground = &near;
+    ASSERT_TRUE(DropItem(78, player->m_cellX, player->m_cellY));
     EXPECT_TRUE(scene->PickUpNearestItem());
     EXPECT_EQ(PickUps().size(), 1u);
     g_config.m_useServer = true;
@@ -442,7 +445,51 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_EQ(PickUps(), (std::vector<uint32_t>{77, 78}));
     EXPECT_EQ(Walks().size(), 1u);
     EXPECT_FALSE(scene->HasQueuedAction());
-    scene->ground = nullptr;
+}
+
+TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey) {
+    CCursor cursor;
+    cursor.Create();
+    g_pCursor = &cursor;
+    struct ForgetCursor {
+        ~ForgetCursor() { g_pCursor = nullptr; }
+    } forgetCursor;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);  // at tile (10, 10)
+    ASSERT_NE(player, nullptr);
+    scene->SetTransitionState(GAME_PLAYING);
+    // Server object 4242 (item 5001), ten tiles east.
+    CItemObject* item = DropItem(4242, 20, 10, "Healing potion");
+    ASSERT_NE(item, nullptr);
+
+    // Pointed at, the cursor names it.
+    const AniRect box = item->GetAniObject()->GetBounds(false, false);
+    m_driver.Input().m_mouseX = (box.left + box.right) / 2;
+    m_driver.Input().m_mouseY = (box.top + box.bottom) / 2;
+    scene->UpdatePointedTarget();
+    EXPECT_EQ((std::pair{scene->GetPointedId(), scene->GetPointedKind()}),
+              (std::pair{4242, POINTED_MAP_OBJECT}));
+    scene->UpdateCursorTarget();
+    EXPECT_EQ(cursor.BuildLabel().m_text, "Healing potion");
+
+    // The pick-up key walks the player there, which then asks for it by its object id.
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_EQ(Walks(), (std::vector<std::pair<uint32_t, uint32_t>>{{20, 10}}));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{4242});
+    m_mgr->ProcessQueue();
+    auto asked = [&] {
+        std::vector<std::string> out;
+        for (const std::string& request : m_requests.sent)
+            if (request.rfind("7 ", 0) == 0) out.push_back(request);
+        return out;
+    };
+    for (int frame = 0; frame < 1500 && asked().empty(); ++frame) {
+        m_driver.Clock().Advance(33);
+        player->UpdateFrame(33, false);
+    }
+    EXPECT_EQ(asked(), std::vector<std::string>{"7 4242"});
+    EXPECT_LE(std::abs(player->m_cellX - 20), 4);
 }
 
 TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
@@ -511,33 +558,35 @@ TEST_F(GameInputTest, AnItemUnderTheMouseIsPointedKeptAndPickedUp) {
     CChar* player = nullptr;
     WorldScene* scene = SceneWithPlayer(&player);
     ASSERT_NE(player, nullptr);
-    GroundItem item(77, 30, 30);
-    scene->ground = &item;
+    CItemObject* item = DropItem(77, 30, 30);
+    ASSERT_NE(item, nullptr);
+    // Its picture: 20 pixels wide, from 20 above its point down to it.
+    const int32_t x = item->GetAniObject()->m_screenX, y = item->GetAniObject()->m_screenY;
     CInputMgr& input = m_driver.Input();
-    auto hover = [&](int32_t x, int32_t y) {
-        input.m_mouseX = x;
-        input.m_mouseY = y;
+    auto hover = [&](int32_t dx, int32_t dy) {
+        input.m_mouseX = x + dx;
+        input.m_mouseY = y + dy;
         scene->UpdatePointedTarget();
         return std::pair<int32_t, int32_t>{scene->GetPointedId(), scene->GetPointedKind()};
     };
     using Pointed = std::pair<int32_t, int32_t>;
     EXPECT_EQ(hover(5, -5), (Pointed{77, POINTED_MAP_OBJECT}));
     // Kept within the widened box (20 pixels each side of a small one), lost beyond it.
-    EXPECT_EQ(hover(18, -18), (Pointed{77, POINTED_MAP_OBJECT}));
-    EXPECT_EQ(input.m_mouseX, 18);  // the mouse stays where it is while option 7 is off
+    EXPECT_EQ(hover(28, 18), (Pointed{77, POINTED_MAP_OBJECT}));
+    EXPECT_EQ(input.m_mouseX, x + 28);  // the mouse stays where it is while option 7 is off
     g_options.SetByte(7, 1);
-    EXPECT_EQ(hover(10, -5), (Pointed{77, POINTED_MAP_OBJECT}));
-    EXPECT_EQ((std::pair{input.m_mouseX, input.m_mouseY}), (std::pair{0, 0}));
+    EXPECT_EQ(hover(5, -5), (Pointed{77, POINTED_MAP_OBJECT}));
+    EXPECT_EQ((std::pair{input.m_mouseX, input.m_mouseY}), (std::pair{x, y - 10}));  // the box's centre
     g_options.SetByte(7, 0);
-    EXPECT_EQ(hover(25, 0), (Pointed{-1, -1}));
+    EXPECT_EQ(hover(35, 0), (Pointed{-1, -1}));
     // A click on the pointed item walks to it and asks for the pick-up.
-    hover(0, 0);
+    hover(0, -10);
     EXPECT_TRUE(scene->HandleGameInput(0, 0, true));
     EXPECT_EQ(Walks(), (std::vector<std::pair<uint32_t, uint32_t>>{{30, 30}}));
     EXPECT_EQ(PickUps(), std::vector<uint32_t>{77});
     // The item going away ends the pointing.
-    scene->ground = nullptr;
-    EXPECT_EQ(hover(0, 0), (Pointed{-1, -1}));
+    ItemGone(77);
+    EXPECT_EQ(hover(0, -10), (Pointed{-1, -1}));
 }
 
 TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {

@@ -11,10 +11,12 @@
 #include "core/key_bindings.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "platform/keyboard.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/ui/test_windows.h"
 #include "tests/world/chars/char_fixture.h"
+#include "ui/items/item_icon.h"
 #include "ui/tooltip_window.h"
 #include "ui/window_mgr.h"
 #include "world/map/map.h"
@@ -385,15 +387,19 @@ TEST_F(CursorTest, PointedCharactersAreCopiedBounded) {
     g_options.SetByte(OPT_PET_NAMES, 0);
 }
 
-TEST_F(CursorTest, FieldObjectsOfTheMap) {
-    auto* seed = new CItemObject;
-    seed->Init(-1, 4242);
-    seed->SetName("SEED");
-    seed->SetCount(1);
-    m_map.AddFieldObject(seed);
+TEST_F(CursorTest, ItemsOnTheGroundAreFoundByTheServersObjectId) {
+    CItemIconFactory icons;
+    ScopedItemObjectFactory useIcons{icons};
+    DropOnGround(4242, 5001, "SEED", 9, 5);
     m_cursor->SetPointed(4242, POINTED_KIND_FIELD_OBJECT);
     ASSERT_EQ(m_cursor->Pointed().m_present, 1);
     EXPECT_EQ(m_cursor->BuildLabel().m_text, "1 SEED");
+    // The label stands by the item's picture on the field.
+    const IsoPoint at = m_map.TileToScreen(9, 5);
+    EXPECT_EQ((std::pair{m_cursor->Pointed().m_x, m_cursor->Pointed().m_y}), (std::pair{at.x, at.y}));
+    // Not by its item id, nor by an id that lies nowhere.
+    m_cursor->SetPointed(5001, POINTED_KIND_FIELD_OBJECT);
+    EXPECT_EQ(m_cursor->Pointed().m_present, 0);
     m_cursor->SetPointed(4243, POINTED_KIND_FIELD_OBJECT);
     EXPECT_EQ(m_cursor->Pointed().m_present, 0);
     MakePlayer(1);

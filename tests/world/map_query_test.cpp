@@ -6,9 +6,11 @@
 #include "anim/ani_play_mgr.h"
 #include "anim/darkness_overlay.h"
 #include "core/main_mgr.h"
+#include "data/item_table_mgr.h"
 #include "net/handlers/map_records.h"
 #include "tests/anim/ani_test_util.h"
 #include "tests/world/world_fixture.h"
+#include "ui/items/item_icon.h"
 
 using namespace worldtest;
 
@@ -366,6 +368,38 @@ TEST_F(MapQueryTest, ServerObjectsAndAreaMarkers) {
     areaGone.Set(3);
     m_map.HandleMessage(areaGone);
     EXPECT_FALSE(m_map.IsInAreaMarker(6, 8));
+}
+
+TEST_F(MapQueryTest, ItemsOnTheGroundLieUnderTheServersObjectId) {
+    CItemIconFactory icons;
+    ScopedItemObjectFactory useIcons{icons};
+    Stage(20, "");
+    Enter(20);
+    m_map.LoadWholeMap();
+    CMapData& data = *m_map.GetMapData();
+    // The place comes in tiles; an item the tables do not know keeps the server's name.
+    CGroundItemMsg dropped;
+    dropped.Set(77, 5001, 1, 0, "Potion", nullptr, CItemRecord(), 6, 3, 0);
+    m_map.HandleMessage(dropped);
+    CItemObject* item = data.FindGroundItem(77);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(data.ObjectLayer().ChildCount(), 1);
+    EXPECT_EQ(std::string(item->GetName()), "Potion");
+    EXPECT_EQ(item->GetMapPoint(), std::make_pair(6, 3));
+    EXPECT_EQ(item->GetAniObject()->m_mapX, 6 * 24);
+    EXPECT_EQ(item->GetAniObject()->m_mapY, 3 * 12);
+    EXPECT_EQ(data.FindGroundItem(5001), nullptr) << "not by its item id";
+    // Seen again: the same item, moved, with the new count.
+    dropped.Set(77, 5001, 3, 0, "Potion", nullptr, CItemRecord(), 8, 4, 0);
+    m_map.HandleMessage(dropped);
+    EXPECT_EQ(data.FindGroundItem(77), item);
+    EXPECT_EQ(data.ObjectLayer().ChildCount(), 1);
+    EXPECT_EQ(item->GetMapPoint(), std::make_pair(8, 4));
+    EXPECT_EQ(item->GetCount(), 3u);
+    CObjectGoneMsg gone;
+    gone.Set(77);
+    m_map.HandleMessage(gone);
+    EXPECT_EQ(data.FindGroundItem(77), nullptr);
 }
 
 TEST_F(MapQueryTest, StageKindsComeFromTable73) {

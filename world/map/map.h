@@ -25,6 +25,7 @@ class CItemObject;
 class CMsgPayload;
 class CMapChangeMsg;
 class CFieldObjectMsg;
+class CGroundItemMsg;
 class CZoneMarkerMsg;
 class IFieldEffect;
 
@@ -207,8 +208,9 @@ public:
     void SetZoneMarker(const CZoneMarkerMsg& msg);
     void RemoveZoneMarker(uint32_t id);
     void AddFieldObject(CItemObject* object);
-    // The field object with the item id, or null.
-    CItemObject* FindFieldObject(uint32_t itemId) const;
+    // The item lying on the field under the server's object id (the object
+    // layer; the slots above hold only items leaving it), or null.
+    CItemObject* FindFieldObject(uint32_t objectId) const;
     void DrawFieldObjects();
     void DeleteFieldObjects();
 
@@ -271,6 +273,8 @@ private:
     void FreeMapFile();
     const CStageData* AnyStage() const { return m_pStage ? m_pStage.get() : m_pEventStage.get(); }
     void HandleServerObject(const CFieldObjectMsg& msg);
+    // Message 49: the item lying on the ground (see map_messages.cpp).
+    void PlaceGroundItem(const CGroundItemMsg& msg);
 
     CIsoView m_view;
     int32_t m_stageNumber = -1;

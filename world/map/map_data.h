@@ -239,7 +239,12 @@ public:
     // The object layer.
     CItemObject* FindLayerObject(uint32_t a, uint32_t b);
     CItemObject* DetachLayerObject(uint32_t a, uint32_t b);
-    // Puts an item on the object layer at a map point.
+    // The item lying on the ground under the server's object id (its first
+    // second id), or null.
+    CItemObject* FindGroundItem(uint32_t objectId);
+    // Puts an item on the object layer at a map point (an item already on
+    // it only moves there); an item icon then lies on the ground at the
+    // point's tile.
     bool PlaceObject(CItemObject* item, int32_t x, int32_t y, int32_t z);
 
 private:

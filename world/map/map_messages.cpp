@@ -9,8 +9,10 @@
 #include "core/main_mgr.h"
 #include "core/util.h"
 #include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "net/handlers/map_records.h"
 #include "platform/window.h"
+#include "ui/items/item_icon.h"
 #include "world/map/map.h"
 #include "world/map/map_services.h"
 #include "world/map/map_windows.h"
@@ -44,12 +46,6 @@ const T* As(const CMsgPayload& msg) {
     return dynamic_cast<const T*>(&msg);
 }
 
-CItemObject* LayerItemWithId(CSlotObjectMgr& layer, uint32_t id) {
-    for (CMsgObject* child : layer.Children())
-        if (auto* item = dynamic_cast<CItemObject*>(child); item && item->GetSecondId(0) == id) return item;
-    return nullptr;
-}
-
 }  // namespace
 
 void CMap::HandleMessage(const CMsgPayload& msg) {
@@ -59,26 +55,17 @@ void CMap::HandleMessage(const CMsgPayload& msg) {
             if (const auto* m = As<CMapIdMsg>(msg)) {
                 if (chars) chars->DropLinkedObject(m->m_objectId);
                 if (m_pMapData)
-                    if (CItemObject* item = LayerItemWithId(m_pMapData->ObjectLayer(), m->m_objectId))
+                    if (CItemObject* item = m_pMapData->FindGroundItem(m->m_objectId))
                         m_pMapData->ObjectLayer().RemoveItem(item);
             }
             break;
         case MAP_MSG_OBJECT_TO_FIELD:
             if (const auto* m = As<CObjectToFieldMsg>(msg); m && m_pMapData)
-                if (CItemObject* item = LayerItemWithId(m_pMapData->ObjectLayer(), m->m_objectId))
+                if (CItemObject* item = m_pMapData->FindGroundItem(m->m_objectId))
                     AddFieldObject(m_pMapData->ObjectLayer().TakeOutItem(item));
             break;
         case MAP_MSG_GROUND_ITEM:
-            if (const auto* m = As<CGroundItemMsg>(msg)) {
-                CItemObject* entry = chars ? chars->FindObjectEntry(m->m_objectId) : nullptr;
-                if (!entry) break;
-                entry->SetValues(m->m_value1, m->m_value2);
-                entry->SetAuxValue(m->m_value16);
-                entry->SetName(m->m_name);
-                entry->SetSecondIds(m->m_objectId, 0);
-                CopyItemRecord(entry->Record(), m->m_record);
-                if (m_pMapData) m_pMapData->PlaceObject(entry, m->m_x, m->m_y, m->m_z);
-            }
+            if (const auto* m = As<CGroundItemMsg>(msg)) PlaceGroundItem(*m);
             break;
         case MAP_MSG_CHANGE_MAP:
             if (const auto* m = As<CMapChangeMsg>(msg)) ChangeMap(*m);
@@ -201,6 +188,38 @@ void CMap::ChangeMap(const CMapChangeMsg& msg) {
     mapwin::CloseMessageBoxes();
 }
 
+// ---- Items on the ground ----
+
+// The item is the entry the characters keep for the object id, else the one
+// already lying here under it (the server repeats an item coming back into
+// view), else a new item of the item id the message begins with. Its place
+// comes in tiles.
+void CMap::PlaceGroundItem(const CGroundItemMsg& msg) {
+    IMapCharacters* chars = GetMapCharacters();
+    CItemObject* entry = chars ? chars->FindObjectEntry(msg.m_objectId) : nullptr;
+    if (!entry && m_pMapData) entry = m_pMapData->FindGroundItem(msg.m_objectId);
+    std::unique_ptr<CItemObject> made;
+    if (!entry) {
+        if (!m_pMapData) return;  // nowhere to put a new one
+        made.reset(g_pItemTableMgr ? g_pItemTableMgr->MakeItem(msg.m_value1) : nullptr);
+        // An item the tables do not know still lies here under the server's name.
+        if (!made) {
+            made.reset(CItemTableMgr::NewItemObject());
+            made->Init(-1, msg.m_value1);
+        }
+        entry = made.get();
+    }
+    entry->SetValues(msg.m_value1, msg.m_value2);
+    entry->SetAuxValue(msg.m_value16);
+    entry->SetCount(msg.m_value16);
+    entry->SetName(msg.m_name);
+    entry->SetSecondIds(msg.m_objectId, 0);
+    CopyItemRecord(entry->Record(), msg.m_record);
+    if (auto* icon = dynamic_cast<CItemIcon*>(entry)) icon->Expiry().SetDate(msg.m_expiry);
+    if (m_pMapData && m_pMapData->PlaceObject(entry, msg.m_x * MAP_TILE_W, msg.m_y * MAP_TILE_H, msg.m_z))
+        made.release();  // the layer owns it now
+}
+
 // ---- Field slots ----
 
 void CMap::AddFieldObject(CItemObject* object) {
@@ -214,10 +233,8 @@ void CMap::AddFieldObject(CItemObject* object) {
     delete object;
 }
 
-CItemObject* CMap::FindFieldObject(uint32_t itemId) const {
-    for (CItemObject* slot : m_fieldSlots)
-        if (slot && slot->GetItemId() == itemId) return slot;
-    return nullptr;
+CItemObject* CMap::FindFieldObject(uint32_t objectId) const {
+    return m_pMapData ? m_pMapData->FindGroundItem(objectId) : nullptr;
 }
 
 void CMap::DrawFieldObjects() {
@@ -309,8 +326,22 @@ CItemObject* CMapData::DetachLayerObject(uint32_t a, uint32_t b) {
     return item ? m_objectLayer.TakeOutItem(item) : nullptr;
 }
 
+CItemObject* CMapData::FindGroundItem(uint32_t objectId) {
+    for (CMsgObject* child : m_objectLayer.Children())
+        if (auto* item = dynamic_cast<CItemObject*>(child); item && item->GetSecondId(0) == objectId)
+            return item;
+    return nullptr;
+}
+
 bool CMapData::PlaceObject(CItemObject* item, int32_t x, int32_t y, int32_t z) {
-    if (!item || !m_objectLayer.AddChild(item)) return false;
+    if (!item) return false;
+    const bool onLayer = m_objectLayer.FindChild(item->GetId()) == item;
+    if (!onLayer && !m_objectLayer.AddChild(item)) return false;
+    // An icon draws itself and answers its map point from its ground tile.
+    if (auto* icon = dynamic_cast<CItemIcon*>(item)) {
+        icon->SetState(ITEM_ON_GROUND);
+        icon->SetPosition(x / MAP_TILE_W, y / MAP_TILE_H, z);
+    }
     if (CAniObject* ani = item->GetAniObject()) {
         PlaceAt(*ani, m_pMap->View(), x, y);
         ani->m_mapZ = z;

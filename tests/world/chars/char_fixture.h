@@ -20,6 +20,7 @@
 #include "core/draw_object.h"
 #include "data/char_resource_mgr.h"
 #include "net/handlers/char_records.h"
+#include "net/handlers/map_records.h"
 #include "tests/anim/ani_test_util.h"
 #include "tests/support/table_builder.h"
 #include "world/chars/char.h"
@@ -118,6 +119,15 @@ struct RecordingRequests : ICharRequests {
     }
     void SendItemKind(uint8_t kind) override { sent.push_back("31 " + std::to_string(kind)); }
 };
+
+// An item the server reports lying on the ground: the record the
+// objects-in-view handler hands the map, its place in tiles.
+inline void DropOnGround(uint32_t objectId, uint32_t itemId, const char* name, int32_t tileX, int32_t tileY,
+                         uint16_t count = 1) {
+    CGroundItemMsg msg;
+    msg.Set(objectId, itemId, count, 0, name, nullptr, CItemRecord(), tileX, tileY, 0);
+    if (g_pMap) g_pMap->HandleMessage(msg);
+}
 
 // A sprite's picture: a box standing on its screen point.
 struct Box : IAniDrawable {

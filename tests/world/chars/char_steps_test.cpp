@@ -9,18 +9,13 @@
 #include <vector>
 
 #include "data/item_object.h"
+#include "data/item_table_mgr.h"
 #include "tests/world/chars/char_fixture.h"
+#include "ui/items/item_icon.h"
 
 using namespace chartest;
 
 namespace {
-
-// An item lying on the field at a tile.
-struct GroundItem : CItemObject {
-    GroundItem(uint32_t id, int32_t tileX, int32_t tileY) : m_tile(tileX, tileY) { Init(0, id); }
-    std::pair<int32_t, int32_t> GetMapPoint() override { return m_tile; }
-    std::pair<int32_t, int32_t> m_tile;
-};
 
 class CharStepsTest : public CharFixture {
 protected:
@@ -132,8 +127,11 @@ TEST_F(CharStepsTest, AFollowStepWhoseTargetIsGoneFinishesAtOnce) {
 TEST_F(CharStepsTest, PickUpsAskAtOnceWhenNearAndOnArrivalWhenFar) {
     CChar* player = MakePlayer();  // at (10, 10)
     ASSERT_TRUE(player);
-    m_field.AddFieldObject(new GroundItem(901, 13, 10));  // 3 tiles: near
-    m_field.AddFieldObject(new GroundItem(902, 30, 10));  // 20 tiles: far
+    // Asked by the server's object ids, not the item ids.
+    CItemIconFactory icons;
+    ScopedItemObjectFactory useIcons{icons};
+    DropOnGround(901, 5001, "Potion", 13, 10);  // 3 tiles: near
+    DropOnGround(902, 5002, "Potion", 30, 10);  // 20 tiles: far
     auto pickUp = [&](uint32_t object) {
         Post(player, std::make_unique<CCharValueMsg>(CHAR_EVENT_PICK_UP, 1, object));
     };
