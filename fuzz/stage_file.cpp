@@ -32,7 +32,7 @@ void Query(const CStageData& stage) {
                 uint16_t a = 0, b = 0;
                 uint8_t f = 0;
                 stage.GetAniRef(&a, &b, &f, g, e, v);
-                sink = sink + uint32_t(x + y) + a + b + f;
+                sink = sink + uint32_t(x) + uint32_t(y) + a + b + f;
             }
         }
     }
@@ -52,11 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The map's questions of the same stage.
     CMap map;
     map.AdoptStage(std::move(stage));
-    volatile int sink = map.IsNoBattleZone() + map.IsBattleAllowed() + map.IsPlayerBattleAllowed() +
-                        map.IsMapKind3() + map.GetFootstepKind(0) + map.GetFootstepKind(1) +
-                        map.GetMinimapNumber() + map.GetStageNumberText();
+    // The stage's values are the file's: summed without sign so that any of them will do.
+    volatile uint32_t sink = uint32_t(map.IsNoBattleZone()) + uint32_t(map.IsBattleAllowed()) +
+                             uint32_t(map.IsPlayerBattleAllowed()) + uint32_t(map.IsMapKind3()) +
+                             uint32_t(map.GetFootstepKind(0)) + uint32_t(map.GetFootstepKind(1)) +
+                             uint32_t(map.GetMinimapNumber()) + uint32_t(map.GetStageNumberText());
     uint8_t eight[8];
-    sink = sink + map.GetEightStageBytes(eight);
+    sink = sink + uint32_t(map.GetEightStageBytes(eight));
     map.ShowEntryBanner();
     map.PlaceLights();
     map.RestartSoundSpots();

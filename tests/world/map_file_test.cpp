@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "platform/paths.h"
@@ -105,6 +106,19 @@ TEST_F(MapFileTest, DamagedMapsShowOneBoxAndLeaveWhatTheyCan) {
         put16(b, at + 2, uint16_t(v >> 16));
     };
     const size_t table = good.map.size() - 8;
+    // Where a placed object's position (x, then y) lies in the file, from a start.
+    const auto positionOf = [&](size_t from, int32_t x, int32_t y) {
+        for (size_t at = from; at + 8 <= good.map.size(); ++at) {
+            int32_t px = 0, py = 0;
+            std::memcpy(&px, &good.map[at], 4);
+            std::memcpy(&py, &good.map[at + 4], 4);
+            if (px == x && py == y) return at;
+        }
+        ADD_FAILURE() << "no object at " << x << ", " << y;
+        return size_t(0);
+    };
+    const size_t headerObject = positionOf(13, 0, 24);  // the header places its objects at (0, 24)
+    const size_t blockObject = positionOf(b0, 96, 48);
     struct Case {
         const char* name;
         std::function<void(std::vector<uint8_t>&)> damage;
@@ -128,6 +142,12 @@ TEST_F(MapFileTest, DamagedMapsShowOneBoxAndLeaveWhatTheyCan) {
         {"ground objects beyond the data", [&](auto& b) { put16(b, b0 + 16, 0xFFFF); }, true, false},
         {"objects beyond the data", [&](auto& b) { put16(b, b0 + 26, 0xFFFF); }, true, false},
         {"an unknown object kind", [&](auto& b) { b[b0 + 28] = 9; }, true, false},
+        {"a header object at the lowest 32-bit y", [&](auto& b) { put32(b, headerObject + 4, 0x80000000u); },
+         false, false},
+        {"a header object far off any map", [&](auto& b) { put32(b, headerObject, 0x7FFFFFFFu); }, false,
+         false},
+        {"a block object at the lowest 32-bit y", [&](auto& b) { put32(b, blockObject + 4, 0x80000000u); },
+         true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -203,13 +203,7 @@ bool CMap::LoadMapBytes(std::vector<uint8_t> bytes, const std::string& name) {
     m_pMapData->Init(m_width, m_height, m_definitionCount);
     for (uint16_t i = 0; i < m_placedCount; ++i) {
         int32_t def = -1, x = 0, y = 0;
-        if (!m_pMapData->ReadObjectRecord(reader, &def) || !reader.I32(x) || !reader.I32(y))
-            return fail("objects");
-        if (MapObjectDef* d = m_pMapData->Definitions().Get(def)) {
-            m_pMapData->Definitions().AddUse(def);
-            d->m_x = x;
-            d->m_y = y - 24;
-        }
+        if (!m_pMapData->ReadPlacedObject(reader, &def, &x, &y)) return fail("objects");
         m_pMapData->m_headerPlaced.emplace_back(def, x, y);
     }
     // The offset table closes the file.

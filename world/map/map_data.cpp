@@ -460,13 +460,10 @@ bool CMapData::ReadBlockRecord(MapBlock& block) {
     if (!reader.U16(count) || uint32_t(count) * 11 > reader.Left()) return false;
     for (uint16_t i = 0; i < count; ++i) {
         int32_t def = -1, x = 0, y = 0;
-        if (!ReadObjectRecord(reader, &def) || !reader.I32(x) || !reader.I32(y)) return false;
-        if (MapObjectDef* d = m_defs.Get(def)) {
-            m_defs.AddUse(def);
+        if (!ReadPlacedObject(reader, &def, &x, &y)) return false;
+        if (m_defs.Get(def)) {
             block.m_placed.push_back(def);
             block.m_placedAt.emplace_back(x, y);
-            d->m_x = x;
-            d->m_y = y - 24;
         }
     }
 
@@ -532,6 +529,18 @@ bool CMapData::LoadPicture(MapRecordReader& reader, int32_t definition, int32_t 
         }
     }
     return reader.Skip(size);
+}
+
+bool CMapData::ReadPlacedObject(MapRecordReader& reader, int32_t* definition, int32_t* x, int32_t* y) {
+    if (!ReadObjectRecord(reader, definition) || !reader.I32(*x) || !reader.I32(*y)) return false;
+    const auto offMap = [](int32_t v) { return v < -MAP_MAX_PLACED_COORD || v > MAP_MAX_PLACED_COORD; };
+    if (offMap(*x) || offMap(*y)) return false;
+    if (MapObjectDef* d = m_defs.Get(*definition)) {
+        m_defs.AddUse(*definition);
+        d->m_x = *x;
+        d->m_y = *y - 24;
+    }
+    return true;
 }
 
 bool CMapData::ReadObjectRecord(MapRecordReader& reader, int32_t* definition) {

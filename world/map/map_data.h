@@ -209,6 +209,9 @@ public:
     // Reads a placed object record at the reader's position (the definition is
     // loaded when it is not); false when the record is damaged.
     bool ReadObjectRecord(class MapRecordReader& reader, int32_t* definition);
+    // Reads a placed object (its record and position) and moves its definition there; false on
+    // a short record or a position off any map.
+    bool ReadPlacedObject(class MapRecordReader& reader, int32_t* definition, int32_t* x, int32_t* y);
 
     // A field object of the definition at the map point (see field_object.h).
     CFieldObject* CreateFieldObject(uint32_t definition, int32_t x, int32_t y);
