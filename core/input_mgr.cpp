@@ -174,6 +174,10 @@ CInputEvent* CInputMgr::FindRecentEvent(uint32_t kind, uint32_t minTime, uint32_
 
 void CInputMgr::Update() {
     ExpireEvents();
+    // What is left is walked by this frame's windows.
+    if (m_pEvents)
+        for (CListNode* n = m_pEvents->First(); n != m_pEvents->End(); n = n->Next())
+            static_cast<CInputEvent*>(n)->m_offered = true;
     m_mouseMoved = m_movedSinceUpdate;
     m_movedSinceUpdate = 0;
     uint32_t now = plat::timeGetTime();
@@ -187,7 +191,8 @@ void CInputMgr::ExpireEvents() {
     CListNode* n = m_pEvents->First();
     while (n != m_pEvents->End()) {
         auto* event = static_cast<CInputEvent*>(n);
-        n = now - event->m_lastTime >= EVENT_LIFETIME_MS ? m_pEvents->Erase(n) : n->Next();
+        n = event->m_offered && now - event->m_lastTime >= EVENT_LIFETIME_MS ? m_pEvents->Erase(n)
+                                                                             : n->Next();
     }
 }
 

@@ -34,6 +34,9 @@ public:
     int32_t m_x = 0;
     int32_t m_y = 0;
     int32_t m_value = 0;  // wheel steps
+    // Set by the frame's Update once the event has been in the queue for the
+    // windows to walk; only such an event expires.
+    bool m_offered = false;
 };
 
 class CInputMgr : public CMsgObject {
@@ -70,6 +73,10 @@ public:
     // Once per frame: expiry, hold detection, and the mouse-moved flag of the
     // frame (set when the mouse moved since the previous Update).
     void Update();
+    // Deletes the events a frame's windows have had the chance to see whose
+    // age since their last time is EVENT_LIFETIME_MS or more. An event queued
+    // since the last Update is kept for this frame's windows however long the
+    // frame took to get here: a slow frame does not lose a key or a click.
     void ExpireEvents();
 
     // Walking the queue: take the count first and visit that many events.

@@ -1,17 +1,25 @@
-# Makes the demo data afresh with scripts/make_demo_data and runs the program
-# on it for a few frames. Fails when either step fails or when the program
-# showed a message box: without a display each box is a "caption: text" line
-# on standard error.
+# Makes the demo data afresh with scripts/make_demo_data (or, with
+# -DMADE_DIR=<folder>, copies the set made there) and runs the program on it
+# for a few frames. Fails when either step fails or when the program showed a
+# message box: without a display each box is a "caption: text" line on
+# standard error.
 #
 # With -DAUDIO_DUMP=<file.wav> the program mixes into that file
 # (QM_AUDIO_DUMP), which must then hold a WAV file: the sound manager was made.
 #
 #   cmake -DSOURCE_DIR=... -DTOOLS_DIR=... -DDATA_DIR=... -DPROGRAM=... -P run_on_demo_data.cmake
 file(REMOVE_RECURSE ${DATA_DIR})
-execute_process(COMMAND ${SOURCE_DIR}/scripts/make_demo_data ${DATA_DIR} ${TOOLS_DIR}
-  RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "make_demo_data failed: ${rc}")
+if(MADE_DIR)
+  execute_process(COMMAND cp -a ${MADE_DIR} ${DATA_DIR} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cannot copy ${MADE_DIR}: ${rc}")
+  endif()
+else()
+  execute_process(COMMAND ${SOURCE_DIR}/scripts/make_demo_data ${DATA_DIR} ${TOOLS_DIR}
+    RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "make_demo_data failed: ${rc}")
+  endif()
 endif()
 
 set(dump "")
