@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -706,6 +708,85 @@ TEST(ServerHostileTest, SendsHostileFramesForTheTimeGivenAndNeverAWebPageOrAStra
     EXPECT_GT(empty, 0);
     EXPECT_TRUE(report.stayedConnected);
     EXPECT_EQ(report.comebacks, 0u);
+}
+
+// Runs a hall in hostile mode from the field for the seconds given and hands
+// each whole message the client got to see.
+void RunHostileField(uint32_t seconds, const std::function<void(const Bytes&)>& see) {
+    CServerHall hall(CServerWorld::Default(), 40000, 1, nullptr);
+    hall.SetHostile(CHostilePlan{seconds, true, 9});
+    uint32_t now = 1000;
+    hall.Tick(now);
+    HallClient client(hall);
+    EnterOnHall(client);
+    int empty = 0;
+    while (!hall.HostileReport().ended && now < 1000 + seconds * 2000) {
+        now += 10;
+        hall.Tick(now);
+        client.Pending();
+        for (Bytes message = client.Next(&empty); !message.empty() || client.HadFrame();
+             message = client.Next(&empty))
+            if (!message.empty()) see(message);
+    }
+}
+
+TEST(ServerHostileTest, EveryCodeTheClientReadsGetsWholeBodiesOfExtremeValues) {
+    CGameSession session;
+    InstallPacketHandlers(session);
+    static constexpr uint8_t EXTREMES[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
+    std::map<uint8_t, int> extremeBodies;
+    RunHostileField(12, [&](const Bytes& message) {
+        if (message.size() < 9) return;
+        const size_t extreme = size_t(std::count_if(message.begin() + 2, message.end(), [](uint8_t b) {
+            return std::find(std::begin(EXTREMES), std::end(EXTREMES), b) != std::end(EXTREMES);
+        }));
+        if (extreme * 2 > message.size() - 2) ++extremeBodies[message[0]];
+    });
+    for (int code = 0; code <= MAX_SERVER_CODE; ++code) {
+        if (!session.HasPacketHandler(uint8_t(code))) continue;
+        if (code == 3 || code == 104)
+            EXPECT_EQ(extremeBodies.count(uint8_t(code)), 0u) << code;
+        else
+            EXPECT_GT(extremeBodies[uint8_t(code)], 0) << "code " << code;
+    }
+}
+
+TEST(ServerHostileTest, AClientFollowingAHostileServerChangeStaysInTheRun) {
+    CServerHall hall(CServerWorld::Default(), 40000, 1, nullptr);
+    hall.SetHostile(CHostilePlan{30, true, 9});
+    uint32_t now = 1000;
+    hall.Tick(now);
+    std::optional<CServerChange> change;
+    {
+        HallClient first(hall);
+        EnterOnHall(first);
+        int empty = 0;
+        while (!change && now < 30000) {
+            now += 10;
+            hall.Tick(now);
+            first.Pending();
+            for (Bytes message = first.Next(&empty); !change && (!message.empty() || first.HadFrame());
+                 message = first.Next(&empty)) {
+                if (message.size() < 2 || message[0] != 3) continue;
+                CPacketReader body = Body(message);
+                change = ParseServerChange(body);
+                if (change && !change->m_ticketReadable) change.reset();
+            }
+        }
+        ASSERT_TRUE(change) << "a server change among the hostile frames";
+        hall.Close(first.Id());
+    }
+    // The client dials again with the ticket: hostile at once, not only once
+    // its map is ready again.
+    HallClient again(hall);
+    again.Send(ClientRequest([&](CGameSession& s) {
+        std::copy(change->m_ticket.begin(), change->m_ticket.end(), s.m_ticket);
+        s.m_ticketLength = uint8_t(change->m_ticket.size());
+        s.SendKeyAcknowledgement();
+    }));
+    EXPECT_EQ(hall.HostileReport().comebacks, 1u);
+    hall.Tick(now + 100);
+    EXPECT_GT(again.Pending(), 0u) << "hostile frames go on";
 }
 
 TEST(ServerHostileTest, TheRunningServerTurnsHostileAtThePhaseGiven) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/config.h"
+#include "net/game_session.h"
 #include "net/handlers/account_handlers.h"
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
@@ -254,7 +255,9 @@ bool CServerHall::Request(Connection& c, const std::vector<uint8_t>& message) {
             }
             c.game = true;
             c.link.SetCipher(int(ticket->m_maskFunction), ticket->m_key);
-            if (!m_hostile.fromField) ReachedPhase(c);
+            // A client that followed a hostile server change stays in the
+            // hostile run, whatever the phase it would start from.
+            if (!m_hostile.fromField || m_hostileTickets.erase(ticket->m_key) > 0) ReachedPhase(c);
             return true;
         }
         case 15: {
@@ -567,7 +570,7 @@ std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
             if (value != 104 && value != 3) return value;
         }
     };
-    switch (r() % 10) {
+    switch (r() % 11) {
         case 0:
         case 1:
         case 2: {  // a random body under the right cipher
@@ -583,6 +586,18 @@ std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
             fields.m_resourceId = 2000001;
             fields.m_tileX = uint16_t(r() % 64);
             fields.m_tileY = uint16_t(r() % 64);
+            const bool strange = r() % 2;  // ids and tiles at their extremes, the frame whole
+            if (strange) {
+                const uint32_t extremes[] = {0,      1,          0x7FFF,     0x8000,
+                                             0xFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+                auto extreme = [&]() {
+                    return r() % 2 ? extremes[r() % std::size(extremes)] : uint32_t(r());
+                };
+                fields.m_charId = extreme();
+                fields.m_resourceId = extreme();
+                fields.m_tileX = uint16_t(extreme());
+                fields.m_tileY = uint16_t(extreme());
+            }
             switch (r() % 6) {
                 case 0:
                     message = WriteCharAppears(fields);
@@ -612,11 +627,14 @@ std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
                     ticket.m_maskFunction = uint32_t(r() % 21);
                     ticket.m_key = NewKey();
                     m_tickets[ticket.m_key] = c.version;
+                    m_hostileTickets.insert(ticket.m_key);
                     message = WriteServerChange(OwnAddress(), m_port, ticket, "");
                     return c.link.Frame(message);
                 }
             }
-            if (r() % 2)
+            if (strange)
+                ;
+            else if (r() % 2)
                 message.resize(1 + r() % message.size());
             else
                 for (uint8_t b : randomBytes(1 + r() % 40)) message.push_back(b);
@@ -642,11 +660,37 @@ std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
             junk.insert(junk.end(), frame.begin(), frame.end());
             return junk;
         }
-        default: {  // raw bytes, with no 0xAA to start a frame in them
+        case 8:
+        case 9: {  // raw bytes, with no 0xAA to start a frame in them
             std::vector<uint8_t> raw = randomBytes(1 + r() % 200);
             for (uint8_t& b : raw)
                 if (b == 0xAA) b = 0x55;
             return raw;
         }
+        default:  // a whole body for a code the client reads, its fields at their extremes
+            return c.link.Frame(HostileFieldValues());
     }
+}
+
+std::vector<uint8_t> CServerHall::HostileFieldValues() {
+    std::mt19937& r = m_hostileRandom;
+    if (m_hostileCodes.empty()) {
+        // The codes the client has handlers for, save a web page (104) and a
+        // server change (3): each gets its turn.
+        CGameSession session;
+        InstallPacketHandlers(session);
+        for (int code = 0; code <= MAX_SERVER_CODE; ++code)
+            if (code != 104 && code != 3 && session.HasPacketHandler(uint8_t(code)))
+                m_hostileCodes.push_back(uint8_t(code));
+    }
+    const uint8_t code = m_hostileCodes[m_hostileCodeAt++ % m_hostileCodes.size()];
+    // Counts, lengths, ids, tiles and sub-codes read from bytes like these:
+    // empty, one, the signed edges and all ones, or any byte at all.
+    static constexpr uint8_t EXTREMES[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
+    std::vector<uint8_t> message(1 + r() % (r() % 4 == 0 ? 1024 : 64));
+    for (uint8_t& b : message) b = r() % 3 == 0 ? uint8_t(r()) : EXTREMES[r() % std::size(EXTREMES)];
+    message[0] = code;
+    // Most messages choose their form by the byte after the code.
+    if (message.size() > 1 && r() % 2) message[1] = uint8_t(r() % 4 == 0 ? 128 + r() % 8 : r() % 16);
+    return message;
 }

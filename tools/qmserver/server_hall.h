@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,7 @@ private:
     void ReachedPhase(Connection& c);
     void HostileTick(uint32_t nowMs);
     std::vector<uint8_t> HostileFrame(Connection& c);
+    std::vector<uint8_t> HostileFieldValues();
 
     CServerWorld m_world;
     uint16_t m_port;
@@ -102,6 +104,7 @@ private:
     int m_nextId = 1;
     uint32_t m_nextCharId = FIRST_CHAR_ID;
     std::map<std::string, uint16_t> m_tickets;  // key handed out -> client version
+    std::set<std::string> m_hostileTickets;     // keys handed out by hostile server changes
     struct Walker {
         size_t at = 0;
         uint16_t x = 0, y = 0;
@@ -111,6 +114,8 @@ private:
     CHostileReport m_hostileReport;
     std::mt19937 m_hostileRandom;
     int m_hostileFirst = 0;
+    std::vector<uint8_t> m_hostileCodes;  // the codes the client reads
+    size_t m_hostileCodeAt = 0;           // the next of them to get a body of extreme values
     uint32_t m_hostileStart = 0, m_hostileLast = 0;
     bool m_ticked = false;
     uint32_t m_lastWalk = 0, m_lastTime = 0;
