@@ -21,6 +21,7 @@
 #include "app/globals.h"
 #include "core/application.h"
 #include "core/config.h"
+#include "core/frame_hooks.h"
 #include "core/global_objects.h"
 #include "core/main_mgr.h"
 #include "net/connection.h"
@@ -42,6 +43,7 @@
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
 #include "ui/edit_box.h"
+#include "ui/message_box.h"
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
 #include "windows/play/char_select_window.h"
@@ -372,6 +374,29 @@ TEST_F(SampleFieldTest, AClickWalksANoticeShowsAndTheWayOutLeadsToTheTitle) {
     EXPECT_NE(walked, start) << "the player walked";
     EXPECT_EQ(notice, "The keeper waits by the well.");
     EXPECT_TRUE(titleWithoutServer) << "the title, the connection closed";
+}
+
+// A server that goes away in the field leaves a box that says so in words.
+TEST_F(SampleFieldTest, ALostConnectionInTheFieldShowsTheBoxWithItsWords) {
+    bool stopped = false;
+    std::string words;
+    EXPECT_EQ(Run([&] {
+                  if (!stopped) {
+                      if (!InField()) return false;
+                      m_server->Stop();
+                      stopped = true;
+                      return false;
+                  }
+                  auto* notice = dynamic_cast<CDisconnectNotice*>(GetDisconnectNotice());
+                  CMessageBox* box = notice ? notice->GetBox() : nullptr;
+                  if (!box || !box->IsDrawOn()) return false;
+                  if (box->Text().Row(0).empty()) return true;
+                  words = box->Text().Row(0).front().text;
+                  return true;
+              }),
+              EXIT_NORMAL);
+    EXPECT_TRUE(stopped) << "the field was reached";
+    EXPECT_FALSE(words.empty()) << "the lost-connection box has its words on the demo data";
 }
 
 }  // namespace
