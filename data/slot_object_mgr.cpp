@@ -70,6 +70,9 @@ CItemObject* CSlotObjectMgr::FindBySecondIds(uint32_t first, uint32_t second) {
         return i.GetSecondId(0) == first && i.GetSecondId(1) == second;
     });
 }
+CItemObject* CSlotObjectMgr::FindByFirstSecondId(uint32_t first) {
+    return FindItem([first](const CItemObject& i) { return i.GetSecondId(0) == first; });
+}
 CItemObject* CSlotObjectMgr::FindByName(const char* name) {
     return FindItem([name](const CItemObject& i) { return SameName(i, name); });
 }

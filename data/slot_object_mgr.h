@@ -32,6 +32,8 @@ public:
     // The first child in list order that matches, or null.
     virtual CItemObject* FindByItemId(uint32_t itemId);
     virtual CItemObject* FindBySecondIds(uint32_t first, uint32_t second);
+    // The first child whose first second id is the value (the server's object id).
+    CItemObject* FindByFirstSecondId(uint32_t first);
     virtual CItemObject* FindByName(const char* name);
     virtual CItemObject* FindByByte41(uint8_t value);
     virtual CItemObject* FindStateOneByByte41(uint8_t value);

@@ -418,6 +418,8 @@ TEST_F(SlotContainerTest, FindsTakeOutsAndCounts) {
     EXPECT_EQ(m_slots.FindStateOneByItemId(kPotionId), potion);
     EXPECT_EQ(m_slots.FindBySecondIds(7, 8), sword);
     EXPECT_EQ(m_slots.FindBySecondIds(8, 7), nullptr);
+    EXPECT_EQ(m_slots.FindByFirstSecondId(7), sword);
+    EXPECT_EQ(m_slots.FindByFirstSecondId(8), nullptr);
     EXPECT_EQ(m_slots.FindByName("Sword"), sword);
     EXPECT_EQ(m_slots.FindByName("sword"), nullptr);
     EXPECT_EQ(m_slots.FindByByte41(5), unplaced);

@@ -632,12 +632,12 @@ std::vector<uint8_t> CServerHall::HostileFrame(Connection& c) {
                     return c.link.Frame(message);
                 }
             }
-            if (strange)
-                ;
-            else if (r() % 2)
-                message.resize(1 + r() % message.size());
-            else
-                for (uint8_t b : randomBytes(1 + r() % 40)) message.push_back(b);
+            if (!strange) {  // the real message cut short or lengthened
+                if (r() % 2)
+                    message.resize(1 + r() % message.size());
+                else
+                    for (uint8_t b : randomBytes(1 + r() % 40)) message.push_back(b);
+            }
             return c.link.Frame(message);
         }
         case 5: {  // a frame announcing up to 65,535 bytes

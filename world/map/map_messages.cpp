@@ -327,10 +327,7 @@ CItemObject* CMapData::DetachLayerObject(uint32_t a, uint32_t b) {
 }
 
 CItemObject* CMapData::FindGroundItem(uint32_t objectId) {
-    for (CMsgObject* child : m_objectLayer.Children())
-        if (auto* item = dynamic_cast<CItemObject*>(child); item && item->GetSecondId(0) == objectId)
-            return item;
-    return nullptr;
+    return m_objectLayer.FindByFirstSecondId(objectId);
 }
 
 bool CMapData::PlaceObject(CItemObject* item, int32_t x, int32_t y, int32_t z) {
