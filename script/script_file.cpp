@@ -244,6 +244,25 @@ private:
 
 }  // namespace
 
+ScriptItem::ScriptItem() = default;
+ScriptItem::~ScriptItem() = default;
+ScriptItem::ScriptItem(ScriptItem&&) noexcept = default;
+ScriptItem& ScriptItem::operator=(ScriptItem&&) noexcept = default;
+
+ScriptItem::ScriptItem(const ScriptItem& other)
+    : tag(other.tag),
+      variable(other.variable),
+      indexed(other.indexed),
+      number(other.number),
+      text(other.text),
+      inner(other.inner ? std::make_unique<CScriptExpr>(*other.inner) : nullptr),
+      call(other.call ? std::make_unique<ScriptCall>(*other.call) : nullptr) {}
+
+ScriptItem& ScriptItem::operator=(const ScriptItem& other) {
+    if (this != &other) *this = ScriptItem(other);
+    return *this;
+}
+
 const char* ScriptOperatorText(uint32_t tag) {
     static const char* const kText[] = {"==", "!=", "<", "<=", ">", ">=", "&&", "||", "+", "-", "*", "/", "%"};
     return tag <= SCRIPT_ITEM_MOD ? kText[tag] : nullptr;

@@ -73,8 +73,15 @@ struct ScriptCall;
 // The operator text of tags 0-12; null for the others.
 const char* ScriptOperatorText(uint32_t tag);
 
-// One item of an expression.
+// One item of an expression (a copy copies its nested expression and call).
 struct ScriptItem {
+    ScriptItem();
+    ~ScriptItem();
+    ScriptItem(const ScriptItem& other);
+    ScriptItem& operator=(const ScriptItem& other);
+    ScriptItem(ScriptItem&&) noexcept;
+    ScriptItem& operator=(ScriptItem&&) noexcept;
+
     uint32_t tag = SCRIPT_ITEM_NUMBER;
     uint32_t variable = 0;                     // variable
     bool indexed = false;                      // variable: an index expression follows
