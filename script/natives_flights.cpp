@@ -34,11 +34,14 @@ void Stamp(ScriptFlight& f) {
     f.started = true;
 }
 
+// The object's depth on the field: the tile under its screen point.
+void SetDepthAt(CAniObject* object, int32_t screenX, int32_t screenY) {
+    object->SetTileRange(IsoPoint{screenX, screenY}, IsoPoint{ANI_TILE_UNSET, ANI_TILE_UNSET});
+}
+
 void Place(CAniObject* object, double x, double y, double z, bool tiles) {
     object->SetMapPosition(ToMap(x), ToMap(y), ToMap(z));
-    if (tiles)
-        object->SetTileRange(IsoPoint{object->m_mapX / 24, object->m_mapY / 12},
-                             IsoPoint{ANI_TILE_UNSET, ANI_TILE_UNSET});
+    if (tiles) SetDepthAt(object, object->m_screenX, object->m_screenY);
 }
 
 double Elapsed(const ScriptFlight& f) {
@@ -55,8 +58,8 @@ bool StepStraight(const ScriptFlight& f, CAniObject* object, double tx, double t
         return true;
     }
     const double t = travelled / distance;
-    Place(object, f.startX + dx * t, f.startY + dy * t, f.startZ + (tz - f.startZ) * t + f.height * 4 * t * (1 - t),
-          tiles);
+    Place(object, f.startX + dx * t, f.startY + dy * t,
+          f.startZ + (tz - f.startZ) * t + f.height * 4 * t * (1 - t), tiles);
     return false;
 }
 
@@ -95,9 +98,8 @@ void NativeAimAtChar(NativeCall& c) {  // 21
     f.speed = float(c.Arg(2));
     f.height = float(c.Arg(3));
     f.targetChar = target->GetCharId();
-    if (c.Arg(4) != 0.0)
-        e->m_pObject->SetTileRange(IsoPoint{target->m_cellX, target->m_cellY},
-                                   IsoPoint{ANI_TILE_UNSET, ANI_TILE_UNSET});
+    CAniObject* body = target->GetAniObject();
+    if (c.Arg(4) != 0.0 && body) SetDepthAt(e->m_pObject, body->m_screenX, body->m_screenY);
     c.Set(1.0);
 }
 
@@ -193,7 +195,7 @@ void NativeFlyPointCurve(NativeCall& c) {  // 28
 
 void RegisterFlightNatives(CScript* script) {
     static const NativeEntry kNatives[] = {
-        {21, NativeAimAtChar}, {22, NativeFlyAtChar},    {24, NativeFlyToPoint},      {25, NativeCurveAtChar},
+        {21, NativeAimAtChar}, {22, NativeFlyAtChar},    {24, NativeFlyToPoint},    {25, NativeCurveAtChar},
         {26, NativeFlyCurve},  {27, NativeCurveToPoint}, {28, NativeFlyPointCurve},
     };
     RegisterNativeTable(script, kNatives);

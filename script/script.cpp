@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "anim/model_support.h"
 #include "core/config.h"
 #include "data/file_resource.h"
 #include "data/file_source.h"
@@ -18,6 +19,8 @@ bool CScript::Load(const char* name) {
     m_name = name && IsScriptNameAllowed(name) ? name : "";
     if (m_name.empty()) return false;
     const std::string path = g_config.m_folders[FOLDER_SCRIPT] + "/" + m_name;
+    // A missing script is reported once, by the manager.
+    if (!DataFileExists(path.c_str())) return false;
     CFileResource file;
     if (!file.OpenFile(path.c_str(), kFileStream, "rb", g_bUsePackFile, g_pPackFile)) return false;
     CFileSource source(file);
