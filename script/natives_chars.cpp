@@ -59,7 +59,8 @@ void NativePlayedOut(NativeCall& c) {  // 31
 // Turns the character; the user's own tells the server its new facing.
 void Turn(CChar* character, int direction) {
     character->SetDirection(uint8_t(direction & 15));
-    if (g_pCharMgr && g_pCharMgr->GetPlayer() == character) GameSession().SendDirection(character->m_direction);
+    if (g_pCharMgr && g_pCharMgr->GetPlayer() == character)
+        GameSession().SendDirection(character->m_direction);
 }
 
 void NativeTurn(NativeCall& c) {  // 32
@@ -81,8 +82,8 @@ void NativeTurnToChar(NativeCall& c) {  // 34
     const Target t = ActingOn(c, 0);
     CChar* other = t.character ? CharArg(c, 1) : nullptr;
     if (!other) return c.Set(0.0);
-    Turn(t.character, GetDirection(float(t.character->m_cellX), float(t.character->m_cellY), float(other->m_cellX),
-                                   float(other->m_cellY)));
+    Turn(t.character, GetDirection(float(t.character->m_cellX), float(t.character->m_cellY),
+                                   float(other->m_cellX), float(other->m_cellY)));
     c.Set(1.0);
 }
 
@@ -165,11 +166,11 @@ void NoSuchFlag(NativeCall& c) {  // 35, 42, 43: no character flag is named for 
 
 void RegisterCharNatives(CScript* script) {
     static const NativeEntry kNatives[] = {
-        {29, NativePlayMotion}, {30, NativeRestMotion}, {31, NativePlayedOut}, {32, NativeTurn},
-        {33, NativeTurnToPoint}, {34, NativeTurnToChar}, {35, NoSuchFlag},     {36, NativeStrike},
-        {37, NativeHeight},     {39, NativeFirstHit},   {40, NativeSecondHit}, {41, NativeWhileMotion},
-        {42, NoSuchFlag},       {43, NoSuchFlag},       {66, NativeLookUp},    {67, NativeTypeIndex},
-        {68, NativeTileX},      {69, NativeTileY},
+        {29, NativePlayMotion},  {30, NativeRestMotion}, {31, NativePlayedOut}, {32, NativeTurn},
+        {33, NativeTurnToPoint}, {34, NativeTurnToChar}, {35, NoSuchFlag},      {36, NativeStrike},
+        {37, NativeHeight},      {39, NativeFirstHit},   {40, NativeSecondHit}, {41, NativeWhileMotion},
+        {42, NoSuchFlag},        {43, NoSuchFlag},       {66, NativeLookUp},    {67, NativeTypeIndex},
+        {68, NativeTileX},       {69, NativeTileY},
     };
     RegisterNativeTable(script, kNatives);
 }

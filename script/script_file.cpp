@@ -128,8 +128,8 @@ public:
 
     bool File(ScriptFileData& out) {
         uint32_t n = 0;
-        if (!m_src.ReadU16(out.word) || !U8(out.removeWhenFinished, "header") || !U8(out.reentrant, "header") ||
-            !U32(out.variableCount, "header"))
+        if (!m_src.ReadU16(out.word) || !U8(out.removeWhenFinished, "header") ||
+            !U8(out.reentrant, "header") || !U32(out.variableCount, "header"))
             return Fail("header");
         if (out.variableCount > SCRIPT_MAX_VARIABLES) return Fail("too many variables");
         if (!Count(n, kMinBlock, "block count")) return false;
@@ -264,7 +264,8 @@ ScriptItem& ScriptItem::operator=(const ScriptItem& other) {
 }
 
 const char* ScriptOperatorText(uint32_t tag) {
-    static const char* const kText[] = {"==", "!=", "<", "<=", ">", ">=", "&&", "||", "+", "-", "*", "/", "%"};
+    static const char* const kText[] = {"==", "!=", "<", "<=", ">", ">=", "&&",
+                                        "||", "+",  "-", "*",  "/", "%"};
     return tag <= SCRIPT_ITEM_MOD ? kText[tag] : nullptr;
 }
 

@@ -83,12 +83,12 @@ struct ScriptItem {
     ScriptItem& operator=(ScriptItem&&) noexcept;
 
     uint32_t tag = SCRIPT_ITEM_NUMBER;
-    uint32_t variable = 0;                     // variable
-    bool indexed = false;                      // variable: an index expression follows
-    double number = 0;                         // number
-    std::string text;                          // text
-    std::unique_ptr<CScriptExpr> inner;        // variable's index, or the group's expression
-    std::unique_ptr<ScriptCall> call;          // call
+    uint32_t variable = 0;               // variable
+    bool indexed = false;                // variable: an index expression follows
+    double number = 0;                   // number
+    std::string text;                    // text
+    std::unique_ptr<CScriptExpr> inner;  // variable's index, or the group's expression
+    std::unique_ptr<ScriptCall> call;    // call
 };
 
 // An expression: its items in infix order, as they are read left to right.

@@ -47,7 +47,8 @@ private:
 
 class FunctionTask : public CScriptTask {
 public:
-    FunctionTask(CScriptRunner& r, uint32_t function) : CScriptTask(SCRIPT_TASK_FUNCTION, r), m_function(function) {}
+    FunctionTask(CScriptRunner& r, uint32_t function)
+        : CScriptTask(SCRIPT_TASK_FUNCTION, r), m_function(function) {}
     int Step() override {
         if (!m_first) return SCRIPT_STEP_DONE;
         m_first = false;
@@ -313,7 +314,8 @@ int CallTask::Step() {
     }
     // Parameters are variables of the whole runner; arguments beyond them are dropped.
     const ScriptFunction& f = script->Data().functions[m_call.index];
-    for (size_t i = 0; i < f.params.size() && i < m_args.size(); ++i) m_runner.SetVariable(f.params[i], m_args[i]);
+    for (size_t i = 0; i < f.params.size() && i < m_args.size(); ++i)
+        m_runner.SetVariable(f.params[i], m_args[i]);
     m_args.clear();
     m_stage = 2;
     m_runner.Push(std::make_unique<FunctionTask>(m_runner, m_call.index));

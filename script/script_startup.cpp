@@ -21,7 +21,9 @@ public:
         runner->SetOwner(owner);
         return runner;
     }
-    bool IsEnded(ISkillScriptRunner* runner) override { return !g_pScriptMgr || g_pScriptMgr->IsEnded(runner); }
+    bool IsEnded(ISkillScriptRunner* runner) override {
+        return !g_pScriptMgr || g_pScriptMgr->IsEnded(runner);
+    }
     void StopScript(ISkillScriptRunner* runner) override {
         if (CScriptRunner* own = g_pScriptMgr ? g_pScriptMgr->FindRunner(runner) : nullptr)
             g_pScriptMgr->StopScript(own, true);

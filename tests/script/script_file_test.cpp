@@ -85,7 +85,7 @@ TEST(ScriptFileTest, ACountLargerThanTheBytesLeftRefusesTheFile) {
         const char* count;
         size_t offset;
     };
-    const Case cases[] = {{"blocks", 8},     {"statements", 12}, {"index items", 25}, {"arguments", 57},
+    const Case cases[] = {{"blocks", 8},       {"statements", 12},   {"index items", 25}, {"arguments", 57},
                           {"text length", 69}, {"extra values", 75}, {"functions", 83},   {"parameters", 88}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
@@ -126,7 +126,8 @@ TEST(ScriptFileTest, TooManyVariablesOrTooDeepANestingRefusesTheFile) {
 
 TEST(ScriptFileTest, AFileCutAnywhereIsRefused) {
     qmtest::ScriptWriter w = EveryCount();
-    w.Block({qmtest::If(ScriptExpr::Var(1) < 2.0, 0), qmtest::While(0.0, 0), qmtest::Return(3.0), qmtest::Yield()});
+    w.Block({qmtest::If(ScriptExpr::Var(1) < 2.0, 0), qmtest::While(0.0, 0), qmtest::Return(3.0),
+             qmtest::Yield()});
     const std::vector<uint8_t> bytes = w.Bytes();
     ASSERT_TRUE(Read(bytes));
     for (size_t n = 0; n < bytes.size(); ++n) {

@@ -85,13 +85,13 @@ TEST_F(ScriptRunnerTest, AWaitingNativeHoldsOnlyTheWaitForNatives) {
 TEST_F(ScriptRunnerTest, AFunctionTakesItsArgumentsAndLeavesItsResult) {
     ScriptWriter w;
     // Function 0 (entry): v0 = f1(4, 5); v3 = f2(); v4 = f3(1, 2, 3) (two parameters).
-    const uint32_t entry = w.Block({qmtest::Set(0, ScriptExpr::Call(1, {4.0, 5.0})),
-                                    qmtest::Set(3, ScriptExpr::Call(2) + 9.0),
-                                    qmtest::Set(4, ScriptExpr::Call(3, {1.0, 2.0, 3.0}))});
+    const uint32_t entry =
+        w.Block({qmtest::Set(0, ScriptExpr::Call(1, {4.0, 5.0})), qmtest::Set(3, ScriptExpr::Call(2) + 9.0),
+                 qmtest::Set(4, ScriptExpr::Call(3, {1.0, 2.0, 3.0}))});
     w.Function(entry, {}, true);
     w.Function(w.Block({qmtest::Return(Var(1) * Var(2))}), {1, 2});  // 1
-    w.Function(w.Block({}));                                          // 2: an empty body gives 0
-    w.Function(w.Block({qmtest::Return(Var(5) + Var(6))}), {5, 6});   // 3
+    w.Function(w.Block({}));                                         // 2: an empty body gives 0
+    w.Function(w.Block({qmtest::Return(Var(5) + Var(6))}), {5, 6});  // 3
     ScriptBench bench(w.Make());
     bench.Frame();
     EXPECT_EQ(bench.m_runner.GetVariable(1), 4.0);
@@ -150,9 +150,10 @@ TEST_F(ScriptRunnerTest, AnEvaluatorErrorShowsOneBoxPerRunnerAndGivesZero) {
     ScriptWriter w;
     ScriptExpr longExpr = 1.0;
     for (int i = 0; i < 80; ++i) longExpr = longExpr + 1.0;  // over 512 characters
-    w.Entry({qmtest::Set(0, 5.0), qmtest::Set(0, qmtest::Join({ScriptExpr(7.0) % 3.0, ScriptExpr::Tag(SCRIPT_ITEM_LT)})),
-             qmtest::Set(1, 5.0), qmtest::Set(1, qmtest::Join({1.0, ScriptExpr::Tag(SCRIPT_ITEM_ADD)})), qmtest::Set(2, 5.0),
-             qmtest::Set(2, longExpr), qmtest::Set(3, 4.0)});
+    w.Entry({qmtest::Set(0, 5.0),
+             qmtest::Set(0, qmtest::Join({ScriptExpr(7.0) % 3.0, ScriptExpr::Tag(SCRIPT_ITEM_LT)})),
+             qmtest::Set(1, 5.0), qmtest::Set(1, qmtest::Join({1.0, ScriptExpr::Tag(SCRIPT_ITEM_ADD)})),
+             qmtest::Set(2, 5.0), qmtest::Set(2, longExpr), qmtest::Set(3, 4.0)});
     ScriptBench bench(w.Make());
     bench.Frame();
     EXPECT_EQ(bench.m_runner.GetVariable(0), 0.0);
@@ -170,13 +171,13 @@ TEST_F(ScriptRunnerTest, AnEvaluatorErrorShowsOneBoxPerRunnerAndGivesZero) {
 TEST_F(ScriptRunnerTest, IndexesAndIdsOutOfRangeReadNothingAndTheScriptGoesOn) {
     ScriptWriter w(4);
     const uint32_t entry = w.Block({
-        qmtest::SetAt(1, 2.0, 7.0),                                  // v3 = 7
-        qmtest::SetAt(1, 3.0, 8.0),                                  // v4: none, nothing written
-        qmtest::SetAt(0, -1.0, 9.0),                                 // v-1: none
-        qmtest::SetAt(0, 1e300, 9.0),                                // no index at all
-        qmtest::Set(9, 1.0),                                         // past the variables
+        qmtest::SetAt(1, 2.0, 7.0),    // v3 = 7
+        qmtest::SetAt(1, 3.0, 8.0),    // v4: none, nothing written
+        qmtest::SetAt(0, -1.0, 9.0),   // v-1: none
+        qmtest::SetAt(0, 1e300, 9.0),  // no index at all
+        qmtest::Set(9, 1.0),           // past the variables
         qmtest::Set(0, ScriptExpr::Var(3, 1.0) + ScriptExpr::Var(2, -5.0) + ScriptExpr::Var(1, 2.0) + 1.0),
-        qmtest::If(1.0, 55),                                         // no such block
+        qmtest::If(1.0, 55),  // no such block
         qmtest::While(0.0, 77),
         qmtest::Set(1, ScriptExpr::Call(40) + ScriptExpr::Native(3) + ScriptExpr::Native(150) + 2.0),
         qmtest::Set(2, ScriptExpr::CallOfKind(9, 0) + 3.0),
@@ -235,8 +236,8 @@ TEST_F(ScriptRunnerTest, NoScriptHoldsUpTheFrame) {
     ScriptWriter spin;
     spin.Entry({qmtest::While(1.0, spin.Block({qmtest::Set(0, Var(0) + 1.0)}))});
     ScriptWriter recursion;
-    const uint32_t self = recursion.Function(recursion.Block({qmtest::Set(0, Var(0) + 1.0),
-                                                              qmtest::Do(ScriptExpr::Call(0))}));
+    const uint32_t self =
+        recursion.Function(recursion.Block({qmtest::Set(0, Var(0) + 1.0), qmtest::Do(ScriptExpr::Call(0))}));
     recursion.Data().functions[self].entry = 1;
     ScriptWriter million;
     million.Entry({qmtest::While(Var(0) < 1000000.0, million.Block({qmtest::Set(0, Var(0) + 1.0)}))});
@@ -265,7 +266,8 @@ TEST_F(ScriptRunnerTest, NoScriptHoldsUpTheFrame) {
 
 TEST_F(ScriptRunnerTest, WaitingNativesAreKeptUpToALimit) {
     ScriptWriter w;
-    w.Entry({qmtest::While(Var(0) < 300.0, w.Block({qmtest::Set(0, Var(0) + 1.0), qmtest::Do(ScriptExpr::Native(8))}))});
+    w.Entry({qmtest::While(Var(0) < 300.0,
+                           w.Block({qmtest::Set(0, Var(0) + 1.0), qmtest::Do(ScriptExpr::Native(8))}))});
     std::shared_ptr<CScript> script = w.Make();
     m_natives.Add(script.get(), 8, 0.0, 1000000);  // never done
     ScriptBench bench(script);
