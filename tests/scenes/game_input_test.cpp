@@ -31,6 +31,7 @@
 #include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
 #include "ui/items/item_icon.h"
+#include "ui/message_box.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_world.h"
@@ -396,6 +397,51 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+// The program's frame over the scene: the scripted window system's input
+// reaches the input manager, then the scene's messages, input and update run.
+// A shown box takes the clicks on it before the field: its OK answers the
+// game request, and neither that press nor one on the box's body walks the
+// player. Beside the box the field takes the click.
+TEST_F(GameInputTest, WindowsOverTheFieldTakeTheirClicksFirst) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    CMessageBox* box = scene->Windows().GetRequestBox();
+    ASSERT_NE(box, nullptr);
+    uitest::GiveFaces(box);
+    ASSERT_TRUE(scene->ShowGameRequest(77));
+    box->SetPosition(100, 100);
+    box->UpdateRect();
+    const bool wasActive = g_active;
+    g_active = true;
+    auto frame = [&] {
+        m_driver.Deliver();
+        m_main.UpdateChildren();
+    };
+    // The walk a click asks for waits in the player's controller once the
+    // character manager has taken it.
+    auto walked = [&] { return !Walks().empty() || player->GetController()->Holder()->PendingCount() > 0; };
+    m_driver.Click(0, 150, 105);  // the box's body
+    frame();
+    EXPECT_FALSE(walked());
+    EXPECT_TRUE(box->IsDrawOn());
+    CBaseWindow* ok = box->GetOkButton();
+    ok->UpdateRect();
+    m_driver.MoveTo(ok->GetRect().left + 2, ok->GetRect().top + 2);
+    m_driver.Click(0, ok->GetRect().left + 2, ok->GetRect().top + 2);
+    frame();
+    frame();  // the answer reaches the scene's port
+    EXPECT_FALSE(walked());
+    ASSERT_GE(GameSession().QueuedMessages(), 1u);
+    const std::vector<uint8_t>& answer = GameSession().QueuedMessage(GameSession().QueuedMessages() - 1);
+    EXPECT_EQ(answer.back(), 1) << "OK";
+    m_driver.MoveTo(120, 70);
+    m_driver.Click(0, 120, 70);
+    frame();
+    EXPECT_TRUE(walked());
+    g_active = wasActive;
 }
 
 TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
