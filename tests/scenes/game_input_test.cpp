@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/ani_object.h"
@@ -124,6 +125,15 @@ protected:
         CharFixture::TearDown();
     }
 
+    // The program's frame over the scene: the scripted window system's input
+    // reaches the input manager, then the scene's messages, input and update
+    // run (the main manager's children's phases).
+    void ProgramFrame() {
+        const bool wasActive = std::exchange(g_active, true);
+        m_driver.Deliver();
+        m_main.UpdateChildren();
+        g_active = wasActive;
+    }
     WorldScene* MakeScene() {
         auto* scene = new WorldScene;
         m_main.AddChild(scene);
@@ -399,8 +409,6 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     EXPECT_EQ(Walks().size(), before);
 }
 
-// The program's frame over the scene: the scripted window system's input
-// reaches the input manager, then the scene's messages, input and update run.
 // A shown box takes the clicks on it before the field: its OK answers the
 // game request, and neither that press nor one on the box's body walks the
 // player. Beside the box the field takes the click.
@@ -414,12 +422,7 @@ TEST_F(GameInputTest, WindowsOverTheFieldTakeTheirClicksFirst) {
     ASSERT_TRUE(scene->ShowGameRequest(77));
     box->SetPosition(100, 100);
     box->UpdateRect();
-    const bool wasActive = g_active;
-    g_active = true;
-    auto frame = [&] {
-        m_driver.Deliver();
-        m_main.UpdateChildren();
-    };
+    auto frame = [&] { ProgramFrame(); };
     // The walk a click asks for waits in the player's controller once the
     // character manager has taken it.
     auto walked = [&] { return !Walks().empty() || player->GetController()->Holder()->PendingCount() > 0; };
@@ -441,7 +444,29 @@ TEST_F(GameInputTest, WindowsOverTheFieldTakeTheirClicksFirst) {
     m_driver.Click(0, 120, 70);
     frame();
     EXPECT_TRUE(walked());
-    g_active = wasActive;
+}
+
+// The box of a lost connection, answered by a click on its OK in the field,
+// ends the program.
+TEST_F(GameInputTest, TheLostConnectionBoxsOkEndsTheProgram) {
+    CChar* player = nullptr;
+    SceneWithPlayer(&player);
+    CDisconnectNotice notice;
+    notice.Show();
+    CMessageBox* box = notice.GetBox();
+    ASSERT_NE(box, nullptr);
+    uitest::GiveFaces(box);
+    box->SetPosition(100, 100);
+    CBaseWindow* ok = box->GetOkButton();
+    ok->UpdateRect();
+    const int32_t x = ok->GetRect().left + 2, y = ok->GetRect().top + 2;
+    m_driver.MoveTo(x, y);
+    m_driver.Click(0, x, y);
+    ProgramFrame();
+    EXPECT_FALSE(g_quit);
+    ProgramFrame();  // the answer reaches the scene
+    EXPECT_TRUE(g_quit);
+    g_quit = false;
 }
 
 TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {
