@@ -34,6 +34,15 @@ Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
     return r;
 }
 
+// std::llround, without a library call for the magnitudes the planes take
+// (below 2^52, where v minus its integer part is exact).
+inline int64_t RoundHalfAway(double v) {
+    if (!(std::fabs(v) < 4503599627370496.0)) return std::llround(v);
+    const int64_t t = int64_t(v);
+    const double f = v - double(t);
+    return f >= 0.5 ? t + 1 : (f <= -0.5 ? t - 1 : t);
+}
+
 bool ModulatesTextureAndDiffuse(TextureOp op, TextureArg a1, TextureArg a2) {
     return op == TextureOp::kModulate &&
            ((a1 == TextureArg::kTexture && (a2 == TextureArg::kDiffuse || a2 == TextureArg::kCurrent)) ||
@@ -267,10 +276,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     plane(v[0]->u2, v[1]->u2, v[2]->u2, kCoordScale, base[10], ddx[10], ddy[10]);
     plane(v[0]->v2, v[1]->v2, v[2]->v2, kCoordScale, base[11], ddx[11], ddy[11]);
     auto at = [&](int i, double px, double py) {
-        return int64_t(std::llround(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0)));
+        return RoundHalfAway(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0));
     };
     SpanValues step;
-    for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(step, i) = int64_t(std::llround(ddx[i]));
+    for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(step, i) = RoundHalfAway(ddx[i]);
     Surface* depth = m_state.zEnable && DepthUsable() ? m_depth : nullptr;
 
     // Choose the span shader once for the triangle.
@@ -310,6 +319,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         sp.addrV = s0.addressV;
         sp.blend = rs.alphaBlend;
         sp.colorKey = rs.colorKey;
+        sp.run.blend = rs.alphaBlend;
+        sp.run.keyOn = rs.colorKey && s0.texture->HasColorKey();
+        sp.run.keyLow = s0.texture->KeyLow();
+        sp.run.keyHigh = s0.texture->KeyHigh();
     }
     // Shaded: the same stage set-up with any colours across the triangle.
     const bool texturedOk =
@@ -348,6 +361,13 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         AlphaTestRange(rs, shadedSpan.passLow, shadedSpan.passHigh, shadedSpan.passInverted);
     }
     const TriangleContext ctx{m_target, depth, &m_state, m_stages};
+    // The values the span reads: the sprite span only the texture
+    // coordinates, the shaded one the colours as well, the general one all.
+    static constexpr int kSpriteValues[] = {7, 8};
+    static constexpr int kShadedValues[] = {0, 1, 2, 3, 7, 8};
+    static constexpr int kAllValues[kSpanValueCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    const int* used = sprite ? kSpriteValues : shaded ? kShadedValues : kAllValues;
+    const int usedCount = sprite ? 2 : shaded ? 6 : kSpanValueCount;
 
     for (int py = y0; py <= y1; ++py) {
         const int64_t Py = int64_t(py) << kSubBits;
@@ -371,8 +391,8 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         }
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
-        SpanValues s;
-        for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(s, i) = at(i, x0, py);
+        SpanValues s{};
+        for (int k = 0; k < usedCount; ++k) *SpanValuePointers(s, used[k]) = at(used[k], x0, py);
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
                 ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,

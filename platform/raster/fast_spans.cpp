@@ -22,6 +22,8 @@ void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, Pixe
         sp.g[n] = uint8_t(Mul255(n * 17u, diffuse.g));
         sp.b[n] = uint8_t(Mul255(n * 17u, diffuse.b));
     }
+    sp.run.diffuse = diffuse;
+    AlphaTestRange(rs, sp.run.passLow, sp.run.passHigh, sp.run.passInverted);
     const bool sixGreen = target == PixelFormat::kRgb565;
     for (int an = 0; an < 16; ++an) {
         const uint32_t a = alpha[an], ia = 255 - a;
@@ -62,6 +64,19 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
     // Texel position times 2^32, stepped exactly as the general pipeline steps it.
     int64_t U = u * tw, dU = du * tw, V = v * th, dV = dv * th;
     const uint16_t* texRow = dV == 0 ? t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV)) : nullptr;
+    if (texRow && x1 > x0) {
+        // Texel by texel: the step is one texel give or take less than a
+        // texel over the whole span, and the texels lie inside the row.
+        constexpr int64_t kOne = int64_t(1) << 32;
+        const int64_t n = x1 - x0, first = U >> 32, drift = dU - kOne;
+        if (drift > -kOne / 2 && drift < kOne / 2) {
+            const int64_t endFraction = (U & (kOne - 1)) + drift * (n - 1);
+            if (first >= 0 && first + n <= tw && endFraction >= 0 && endFraction < kOne) {
+                SpriteRun(sp.run, kTarget, row + x0, texRow + first, int(n));
+                return;
+            }
+        }
+    }
     constexpr bool k565 = kTarget == PixelFormat::kRgb565;
     for (int x = x0; x < x1; ++x, U += dU, V += dV) {
         const uint16_t* tr = texRow ? texRow : t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV));

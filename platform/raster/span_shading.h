@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/raster/device3d.h"
+#include "platform/raster/simd_spans.h"
 
 namespace plat::raster {
 
@@ -127,6 +128,8 @@ struct SpriteSpan {
     // destination channel (by the target's 5- or 6-bit field).
     uint8_t srcR[16][16], srcG[16][16], srcB[16][16];
     uint8_t dstR[16][32], dstG[16][64], dstB[16][32];
+    // The same for a run of texels that maps one to one onto the pixels.
+    SpriteRunState run;
 };
 
 // The tables of the sprite span for one triangle's diffuse colour.
