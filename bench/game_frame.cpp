@@ -257,7 +257,7 @@ void BM_GameFrame(benchmark::State& state) {
     state.counters["characters"] = double(world.walkers.size() + 1);
     ratio.Report(state);
 }
-BENCHMARK(BM_GameFrame)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_GameFrame)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3000);
 
 void BM_ScreenMemcpy(benchmark::State& state) {
     std::vector<uint8_t> from(800 * 600 * 2, 0x5A), to(800 * 600 * 2);

@@ -368,30 +368,44 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     static constexpr int kAllValues[kSpanValueCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     const int* used = sprite ? kSpriteValues : shaded ? kShadedValues : kAllValues;
     const int usedCount = sprite ? 2 : shaded ? 6 : kSpanValueCount;
+    SpanValues s{};  // the values no span reads stay 0
+
+    // Narrows [xmin, xmax] to the columns of row Py inside the edge.
+    auto bound = [](const Edge& ed, int64_t Py, int64_t& xmin, int64_t& xmax) {
+        const int64_t K = ed.B * Py + ed.C;
+        const int64_t need = ed.bias - K;  // A * X >= need, X = px << kSubBits
+        const int64_t a = ed.A << kSubBits;
+        if (a > 0) {
+            // px >= ceil(need / a)
+            int64_t q = need >= 0 ? (need + a - 1) / a : -((-need) / a);
+            xmin = std::max(xmin, q);
+        } else if (a < 0) {
+            // px <= floor(need / a) = floor(-need / -a)
+            int64_t n = -need, d = -a;
+            int64_t q = n >= 0 ? n / d : -((-n + d - 1) / d);
+            xmax = std::min(xmax, q);
+        } else if (need > 0) {
+            xmax = xmin - 1;
+        }
+    };
+    // A vertical edge bounds every row alike.
+    int64_t rowMin = clip.left, rowMax = clip.right - 1;
+    Edge sloped[3];
+    int slopedCount = 0;
+    for (const Edge& ed : e) {
+        if (ed.B == 0)
+            bound(ed, 0, rowMin, rowMax);
+        else
+            sloped[slopedCount++] = ed;
+    }
+    if (rowMin > rowMax) return;
 
     for (int py = y0; py <= y1; ++py) {
         const int64_t Py = int64_t(py) << kSubBits;
-        int64_t xmin = clip.left, xmax = clip.right - 1;
-        for (const Edge& ed : e) {
-            const int64_t K = ed.B * Py + ed.C;
-            const int64_t need = ed.bias - K;  // A * X >= need, X = px << kSubBits
-            const int64_t a = ed.A << kSubBits;
-            if (a > 0) {
-                // px >= ceil(need / a)
-                int64_t q = need >= 0 ? (need + a - 1) / a : -((-need) / a);
-                xmin = std::max(xmin, q);
-            } else if (a < 0) {
-                // px <= floor(need / a) = floor(-need / -a)
-                int64_t n = -need, d = -a;
-                int64_t q = n >= 0 ? n / d : -((-n + d - 1) / d);
-                xmax = std::min(xmax, q);
-            } else if (need > 0) {
-                xmax = xmin - 1;
-            }
-        }
+        int64_t xmin = rowMin, xmax = rowMax;
+        for (int k = 0; k < slopedCount; ++k) bound(sloped[k], Py, xmin, xmax);
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
-        SpanValues s{};
         for (int k = 0; k < usedCount; ++k) *SpanValuePointers(s, used[k]) = at(used[k], x0, py);
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)

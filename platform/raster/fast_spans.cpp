@@ -63,7 +63,9 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
     const uint16_t klo = t.KeyLow(), khi = t.KeyHigh();
     // Texel position times 2^32, stepped exactly as the general pipeline steps it.
     int64_t U = u * tw, dU = du * tw, V = v * th, dV = dv * th;
-    const uint16_t* texRow = dV == 0 ? t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV)) : nullptr;
+    const int texY = dV == 0 ? AddressFast(int(V >> 32), th, pow2v, sp.addrV) : 0;
+    const uint16_t* texRow = dV == 0 ? t.Row(texY) : nullptr;
+    constexpr bool k565 = kTarget == PixelFormat::kRgb565;
     if (texRow && x1 > x0) {
         // Texel by texel: the step is one texel give or take less than a
         // texel over the whole span, and the texels lie inside the row.
@@ -72,12 +74,22 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
         if (drift > -kOne / 2 && drift < kOne / 2) {
             const int64_t endFraction = (U & (kOne - 1)) + drift * (n - 1);
             if (first >= 0 && first + n <= tw && endFraction >= 0 && endFraction < kOne) {
-                SpriteRun(sp.run, kTarget, row + x0, texRow + first, int(n));
+                int64_t from = first, to = first + n;
+                // Texels of alpha 0 change nothing when they fail the alpha
+                // test or are blended away (on 5-5-5 a blend still clears the
+                // unused top bit): the run narrows to the row's other texels.
+                if (!sp.alphaPass[0] || (sp.blend && k565)) {
+                    int visibleFirst = 0, visibleEnd = 0;
+                    t.AlphaExtent(texY, visibleFirst, visibleEnd);
+                    from = std::max<int64_t>(from, visibleFirst);
+                    to = std::min<int64_t>(to, visibleEnd);
+                }
+                if (to > from)
+                    SpriteRun(sp.run, kTarget, row + x0 + (from - first), texRow + from, int(to - from));
                 return;
             }
         }
     }
-    constexpr bool k565 = kTarget == PixelFormat::kRgb565;
     for (int x = x0; x < x1; ++x, U += dU, V += dV) {
         const uint16_t* tr = texRow ? texRow : t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV));
         const uint16_t raw = tr[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];

@@ -5,7 +5,6 @@
 // built without it; for the same reason it uses no library templates.
 #pragma once
 #include <cstdint>
-#include <cstring>
 
 #include "platform/raster/simd_spans.h"
 
@@ -34,40 +33,46 @@ inline typename V::Reg InRangeLanes(typename V::Reg v, typename V::Reg flippedLo
     return V::AndNot(V::Or(V::CmpLt(s, flippedLow), V::CmpGt(s, flippedHigh)), V::Set1(-1));
 }
 
-template <class V, bool k565, bool kBlend>
-void SpriteRunLanes(const SpriteRunState& st, uint16_t* row, const uint16_t* texels, int n) {
+// The constants of a sprite run, in lanes.
+template <class V, bool k565>
+struct SpriteLanes {
     using R = typename V::Reg;
-    constexpr int kLanes = V::kLanes;
-    const R c255 = V::Set1(255), c15 = V::Set1(15), c31 = V::Set1(31), gMask = V::Set1(k565 ? 63 : 31);
-    const R da = V::Set1(st.diffuse.a), dr = V::Set1(st.diffuse.r), dg = V::Set1(st.diffuse.g),
-            db = V::Set1(st.diffuse.b);
-    const R passLow = V::Set1(int16_t(st.passLow - 1)), passHigh = V::Set1(int16_t(st.passHigh + 1));
-    const R invert = st.passInverted ? V::Set1(-1) : V::Zero();
-    const R keyLow = V::Set1(int16_t(st.keyLow ^ 0x8000)), keyHigh = V::Set1(int16_t(st.keyHigh ^ 0x8000));
-    for (int x = 0; x < n; x += kLanes) {
-        const int count = n - x < kLanes ? n - x : kLanes;
-        alignas(32) uint16_t tailRow[kLanes], tailTex[kLanes];
-        uint16_t* at = row + x;
-        const uint16_t* tex = texels + x;
-        if (count < kLanes) {
-            std::memset(tailTex, 0, sizeof tailTex);
-            std::memcpy(tailRow, at, size_t(count) * 2);
-            std::memcpy(tailTex, tex, size_t(count) * 2);
-            at = tailRow;
-            tex = tailTex;
-        }
-        const R raw = V::Load(tex);
+    R c255 = V::Set1(255), c15 = V::Set1(15), c31 = V::Set1(31), gMask = V::Set1(k565 ? 63 : 31);
+    R da, dr, dg, db, passLow, passHigh, invert, keyLow, keyHigh;
+    bool keyOn;
+    // Texels of alpha 0 change nothing: failing the alpha test, or blended
+    // away (on 5-5-5 a blend still clears the unused top bit).
+    bool zeroHidden;
+    explicit SpriteLanes(const SpriteRunState& st)
+        : da(V::Set1(st.diffuse.a)),
+          dr(V::Set1(st.diffuse.r)),
+          dg(V::Set1(st.diffuse.g)),
+          db(V::Set1(st.diffuse.b)),
+          passLow(V::Set1(int16_t(st.passLow - 1))),
+          passHigh(V::Set1(int16_t(st.passHigh + 1))),
+          invert(st.passInverted ? V::Set1(-1) : V::Zero()),
+          keyLow(V::Set1(int16_t(st.keyLow ^ 0x8000))),
+          keyHigh(V::Set1(int16_t(st.keyHigh ^ 0x8000))),
+          keyOn(st.keyOn),
+          zeroHidden((st.blend && k565) || (0 >= st.passLow && 0 <= st.passHigh) == st.passInverted) {}
+
+    // True when every texel of raw has alpha 0 and so changes nothing.
+    bool Hidden(R raw) const {
+        return zeroHidden && V::MoveMask(V::CmpEq(V::template Srli<12>(raw), V::Zero())) == V::kAllLanes;
+    }
+
+    // The pixels p become with the texels raw; pass holds the lanes drawn.
+    template <bool kBlend>
+    R Shade(R raw, R p, R& pass) const {
         const R an = V::template Srli<12>(raw);
         const R a = Mul255Lanes<V>(V::Or(V::template Slli<4>(an), an), da);
-        R pass = V::Xor(V::And(V::CmpGt(a, passLow), V::CmpLt(a, passHigh)), invert);
-        if (st.keyOn) pass = V::AndNot(InRangeLanes<V>(raw, keyLow, keyHigh), pass);
-        if (V::MoveMask(pass) == 0) continue;
+        pass = V::Xor(V::And(V::CmpGt(a, passLow), V::CmpLt(a, passHigh)), invert);
+        if (keyOn) pass = V::AndNot(InRangeLanes<V>(raw, keyLow, keyHigh), pass);
         const R rn = V::And(V::template Srli<8>(raw), c15), gn = V::And(V::template Srli<4>(raw), c15),
                 bn = V::And(raw, c15);
         R r = Mul255Lanes<V>(V::Or(V::template Slli<4>(rn), rn), dr);
         R g = Mul255Lanes<V>(V::Or(V::template Slli<4>(gn), gn), dg);
         R b = Mul255Lanes<V>(V::Or(V::template Slli<4>(bn), bn), db);
-        const R p = V::Load(at);
         if constexpr (kBlend) {
             const R ia = V::Sub(c255, a);
             const R r5 = k565 ? V::template Srli<11>(p) : V::And(V::template Srli<10>(p), c31);
@@ -87,9 +92,28 @@ void SpriteRunLanes(const SpriteRunState& st, uint16_t* row, const uint16_t* tex
                            : V::Or(V::Or(V::template Slli<10>(V::template Srli<3>(r)),
                                          V::template Slli<5>(V::template Srli<3>(g))),
                                    V::template Srli<3>(b));
-        V::Store(at, V::Or(V::And(pass, out), V::AndNot(pass, p)));
-        if (count < kLanes) std::memcpy(row + x, tailRow, size_t(count) * 2);
+        return V::Or(V::And(pass, out), V::AndNot(pass, p));
     }
+};
+
+// n is at least one block of lanes.
+template <class V, bool k565, bool kBlend>
+void SpriteRunLanes(const SpriteRunState& st, uint16_t* row, const uint16_t* texels, int n) {
+    using R = typename V::Reg;
+    constexpr int kLanes = V::kLanes;
+    const SpriteLanes<V, k565> lanes(st);
+    R pass;
+    // The last block overlaps the one before; it is shaded from the pixels as
+    // they were, so the pixels both cover come out the same from either.
+    const int last = n - kLanes;
+    const R lastRaw = V::Load(texels + last);
+    const bool lastHidden = lanes.Hidden(lastRaw);
+    const R lastOut = lastHidden ? lastRaw : lanes.template Shade<kBlend>(lastRaw, V::Load(row + last), pass);
+    for (int x = 0; x < last; x += kLanes) {
+        const R raw = V::Load(texels + x);
+        if (!lanes.Hidden(raw)) V::Store(row + x, lanes.template Shade<kBlend>(raw, V::Load(row + x), pass));
+    }
+    if (!lastHidden) V::Store(row + last, lastOut);
 }
 
 template <class V>

@@ -29,6 +29,7 @@ struct Sse2Lanes {
     static Reg AndNot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }
     static Reg Or(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg Xor(Reg a, Reg b) { return _mm_xor_si128(a, b); }
+    static Reg CmpEq(Reg a, Reg b) { return _mm_cmpeq_epi16(a, b); }
     static Reg CmpGt(Reg a, Reg b) { return _mm_cmpgt_epi16(a, b); }
     static Reg CmpLt(Reg a, Reg b) { return _mm_cmplt_epi16(a, b); }
     static int MoveMask(Reg v) { return _mm_movemask_epi8(v); }
@@ -107,15 +108,16 @@ void SetSimdLevel(SimdLevel level) {
 void SpriteRunAt(SimdLevel level, const SpriteRunState& st, PixelFormat target, uint16_t* row,
                  const uint16_t* texels, int n) {
     if (n <= 0) return;
-    switch (level <= DetectedSimdLevel() ? level : DetectedSimdLevel()) {
-        case SimdLevel::kAvx2:
-            SpriteRunAvx2(st, target, row, texels, n);
-            return;
-        case SimdLevel::kSse2:
-            SpriteRunBy<Sse2Lanes>(st, target, row, texels, n);
-            return;
-        case SimdLevel::kScalar:
-            break;
+    // The vector forms take runs of a block of lanes or more; shorter ones go
+    // to a narrower form or the scalar one.
+    const SimdLevel use = level <= DetectedSimdLevel() ? level : DetectedSimdLevel();
+    if (use == SimdLevel::kAvx2 && n >= 16) {
+        SpriteRunAvx2(st, target, row, texels, n);
+        return;
+    }
+    if (use != SimdLevel::kScalar && n >= 8) {
+        SpriteRunBy<Sse2Lanes>(st, target, row, texels, n);
+        return;
     }
     if (target == PixelFormat::kRgb565)
         SpriteRunScalar<true>(st, row, texels, n);

@@ -24,6 +24,7 @@ struct Avx2Lanes {
     static Reg AndNot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }
     static Reg Or(Reg a, Reg b) { return _mm256_or_si256(a, b); }
     static Reg Xor(Reg a, Reg b) { return _mm256_xor_si256(a, b); }
+    static Reg CmpEq(Reg a, Reg b) { return _mm256_cmpeq_epi16(a, b); }
     static Reg CmpGt(Reg a, Reg b) { return _mm256_cmpgt_epi16(a, b); }
     static Reg CmpLt(Reg a, Reg b) { return _mm256_cmpgt_epi16(b, a); }
     static int MoveMask(Reg v) { return _mm256_movemask_epi8(v); }

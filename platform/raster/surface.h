@@ -34,9 +34,10 @@ public:
     bool Valid() const { return m_width > 0 && m_height > 0; }
     Rect Bounds() const { return {0, 0, m_width, m_height}; }
 
-    // Writable access forgets that the surface is uniform.
+    // Writable access forgets that the surface is uniform (and its alpha extents).
     uint16_t* Row(int y) {
         m_uniform = false;
+        m_alphaExtentsValid = false;
         return reinterpret_cast<uint16_t*>(m_bytes.data() + size_t(y) * m_pitch);
     }
     const uint16_t* Row(int y) const {
@@ -46,6 +47,7 @@ public:
     uint16_t At(int x, int y) const { return Row(y)[x]; }
     uint8_t* Bits() {
         m_uniform = false;
+        m_alphaExtentsValid = false;
         return m_bytes.data();
     }
     const uint8_t* Bits() const { return m_bytes.data(); }
@@ -59,6 +61,11 @@ public:
         m_uniform = true;
         m_uniformValue = value;
     }
+
+    // A4R4G4B4 only: for row y, the columns [first, end) from the first to the
+    // last texel whose alpha is not 0 (an empty range for a wholly clear row),
+    // worked out when first asked after a change.
+    void AlphaExtent(int y, int& first, int& end) const;
 
     // Source colour key: pixels with a raw value in [low, high] are skipped by
     // keyed blits (and, for textures, dropped by the triangle rasteriser).
@@ -80,6 +87,8 @@ private:
     uint16_t m_keyLow = 0, m_keyHigh = 0;
     bool m_uniform = false;
     uint16_t m_uniformValue = 0;
+    mutable std::vector<int32_t> m_alphaExtents;  // first and end of each row
+    mutable bool m_alphaExtentsValid = false;
 };
 
 enum BlitFlags : uint32_t {
