@@ -369,6 +369,7 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     const int* used = sprite ? kSpriteValues : shaded ? kShadedValues : kAllValues;
     const int usedCount = sprite ? 2 : shaded ? 6 : kSpanValueCount;
     SpanValues s{};  // the values no span reads stay 0
+    SpriteRunBatch runs;
 
     // Narrows [xmin, xmax] to the columns of row Py inside the edge.
     auto bound = [](const Edge& ed, int64_t Py, int64_t& xmin, int64_t& xmax) {
@@ -410,10 +411,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
                 ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
-                                                      step.v);
+                                                      step.v, runs);
             else
                 ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
-                                                      step.v);
+                                                      step.v, runs);
         } else if (shaded) {
             const bool is565 = m_target->Format() == PixelFormat::kRgb565;
             if (rs.alphaBlend) {
@@ -433,6 +434,7 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
             ShadeSpanGeneral(ctx, py, x0, x1, s, step);
         }
     }
+    if (sprite) FlushSpriteRuns(*m_sprite, m_target->Format(), runs);
 }
 
 }  // namespace plat::raster

@@ -52,9 +52,14 @@ inline int AddressFast(int t, int size, bool pow2, TextureAddress mode) {
 
 }  // namespace
 
+void FlushSpriteRuns(const SpriteSpan& sp, PixelFormat target, SpriteRunBatch& batch) {
+    if (batch.count > 0) SpriteRuns(sp.run, target, batch.runs, batch.count);
+    batch.count = 0;
+}
+
 template <PixelFormat kTarget>
 void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x1, int64_t u, int64_t v,
-                     int64_t du, int64_t dv) {
+                     int64_t du, int64_t dv, SpriteRunBatch& batch) {
     const Surface& t = *sp.tex;
     const int tw = t.Width(), th = t.Height();
     const bool pow2u = (tw & (tw - 1)) == 0, pow2v = (th & (th - 1)) == 0;
@@ -84,8 +89,12 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
                     from = std::max<int64_t>(from, visibleFirst);
                     to = std::min<int64_t>(to, visibleEnd);
                 }
-                if (to > from)
-                    SpriteRun(sp.run, kTarget, row + x0 + (from - first), texRow + from, int(to - from));
+                if (to > from) {
+                    batch.runs[batch.count++] = {row + x0 + (from - first), texRow + from, int(to - from)};
+                    // A texture drawn onto itself sees each run before the next is read.
+                    if (batch.count == SpriteRunBatch::kCapacity || &t == &target)
+                        FlushSpriteRuns(sp, kTarget, batch);
+                }
                 return;
             }
         }
@@ -124,9 +133,9 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
 }
 
 template void ShadeSpanSprite<PixelFormat::kRgb565>(const SpriteSpan&, Surface&, int, int, int, int64_t,
-                                                    int64_t, int64_t, int64_t);
+                                                    int64_t, int64_t, int64_t, SpriteRunBatch&);
 template void ShadeSpanSprite<PixelFormat::kRgb555>(const SpriteSpan&, Surface&, int, int, int, int64_t,
-                                                    int64_t, int64_t, int64_t);
+                                                    int64_t, int64_t, int64_t, SpriteRunBatch&);
 
 // The alpha test's passing values as a range (not equal: the failing one).
 void AlphaTestRange(const RenderState& rs, int& low, int& high, bool& inverted) {

@@ -30,10 +30,17 @@ struct SpriteRunState {
     uint16_t keyLow = 0, keyHigh = 0;
 };
 
-// Texel i of texels shades target pixel i, for n pixels. kRgb565 or kRgb555 only.
-void SpriteRun(const SpriteRunState& st, PixelFormat target, uint16_t* row, const uint16_t* texels, int n);
-void SpriteRunAt(SimdLevel level, const SpriteRunState& st, PixelFormat target, uint16_t* row,
-                 const uint16_t* texels, int n);
+// One run: texel i of texels shades pixel i of row, for n pixels.
+struct SpriteRunRef {
+    uint16_t* row;
+    const uint16_t* texels;
+    int n;
+};
+
+// Draws the runs, which must not overlap one another. kRgb565 or kRgb555 only.
+void SpriteRuns(const SpriteRunState& st, PixelFormat target, const SpriteRunRef* runs, int count);
+void SpriteRunsAt(SimdLevel level, const SpriteRunState& st, PixelFormat target, const SpriteRunRef* runs,
+                  int count);
 
 // Copies n pixels, leaving those whose source value lies in [low, high].
 void KeyedRun(uint16_t* dst, const uint16_t* src, int n, uint16_t low, uint16_t high);

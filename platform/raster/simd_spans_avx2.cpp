@@ -40,9 +40,8 @@ struct Avx2Lanes {
 
 }  // namespace
 
-void SpriteRunAvx2(const SpriteRunState& st, PixelFormat target, uint16_t* row, const uint16_t* texels,
-                   int n) {
-    SpriteRunBy<Avx2Lanes>(st, target, row, texels, n);
+void SpriteRunsAvx2(const SpriteRunState& st, PixelFormat target, const SpriteRunRef* runs, int count) {
+    SpriteRunsBy<Avx2Lanes>(st, target, runs, count);
 }
 
 void KeyedRunAvx2(uint16_t* dst, const uint16_t* src, int n, uint16_t low, uint16_t high) {

@@ -48,21 +48,17 @@ void Surface::Reset(int width, int height, PixelFormat format) {
     MarkUniform(0);
 }
 
-void Surface::AlphaExtent(int y, int& first, int& end) const {
-    if (!m_alphaExtentsValid) {
-        m_alphaExtents.assign(size_t(m_height) * 2, 0);
-        for (int r = 0; r < m_height; ++r) {
-            const uint16_t* p = Row(r);
-            int a = 0, b = m_width;
-            while (a < b && p[a] < 0x1000) ++a;
-            while (b > a && p[b - 1] < 0x1000) --b;
-            m_alphaExtents[size_t(r) * 2] = a;
-            m_alphaExtents[size_t(r) * 2 + 1] = b;
-        }
-        m_alphaExtentsValid = true;
+void Surface::FindAlphaExtents() const {
+    m_alphaExtents.assign(size_t(m_height) * 2, 0);
+    for (int r = 0; r < m_height; ++r) {
+        const uint16_t* p = Row(r);
+        int a = 0, b = m_width;
+        while (a < b && p[a] < 0x1000) ++a;
+        while (b > a && p[b - 1] < 0x1000) --b;
+        m_alphaExtents[size_t(r) * 2] = a;
+        m_alphaExtents[size_t(r) * 2 + 1] = b;
     }
-    first = m_alphaExtents[size_t(y) * 2];
-    end = m_alphaExtents[size_t(y) * 2 + 1];
+    m_alphaExtentsValid = true;
 }
 
 namespace {

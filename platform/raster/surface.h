@@ -65,7 +65,11 @@ public:
     // A4R4G4B4 only: for row y, the columns [first, end) from the first to the
     // last texel whose alpha is not 0 (an empty range for a wholly clear row),
     // worked out when first asked after a change.
-    void AlphaExtent(int y, int& first, int& end) const;
+    void AlphaExtent(int y, int& first, int& end) const {
+        if (!m_alphaExtentsValid) FindAlphaExtents();
+        first = m_alphaExtents[size_t(y) * 2];
+        end = m_alphaExtents[size_t(y) * 2 + 1];
+    }
 
     // Source colour key: pixels with a raw value in [low, high] are skipped by
     // keyed blits (and, for textures, dropped by the triangle rasteriser).
@@ -80,6 +84,8 @@ public:
     uint16_t KeyHigh() const { return m_keyHigh; }
 
 private:
+    void FindAlphaExtents() const;
+
     int m_width = 0, m_height = 0, m_pitch = 0;
     PixelFormat m_format = PixelFormat::kRgb565;
     std::vector<uint8_t> m_bytes;

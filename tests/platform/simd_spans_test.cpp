@@ -55,11 +55,13 @@ TEST(SimdSpans, SpriteRunsAgreeWithTheScalarFormOnRandomSpans) {
                 texels[i] &= 0x0FFF;
         for (auto& p : row) p = uint16_t(rng());
         std::vector<uint16_t> expect = row;
-        SpriteRunAt(SimdLevel::kScalar, st, format, expect.data() + offset, texels.data() + offset, n);
+        const SpriteRunRef run{expect.data() + offset, texels.data() + offset, n};
+        SpriteRunsAt(SimdLevel::kScalar, st, format, &run, 1);
         for (SimdLevel level : VectorLevels()) {
             std::vector<uint16_t> got = row;
-            SpriteRunAt(level, st, format, got.data() + offset, texels.data() + offset, n);
-            ASSERT_EQ(got, expect) << "round " << round << " level " << int(level);
+            const SpriteRunRef same{got.data() + offset, texels.data() + offset, n};
+            SpriteRunsAt(level, st, format, &same, 1);
+            ASSERT_EQ(got, expect) << "round " << round << " level " << int(level) << " length " << n;
         }
     }
 }
