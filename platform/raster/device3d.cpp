@@ -40,7 +40,8 @@ inline int64_t RoundHalfAway(double v) {
     if (!(std::fabs(v) < 4503599627370496.0)) return std::llround(v);
     const int64_t t = int64_t(v);
     const double f = v - double(t);
-    return f >= 0.5 ? t + 1 : (f <= -0.5 ? t - 1 : t);
+    // Without branches: the fractions are as good as random.
+    return t + int64_t(f >= 0.5) - int64_t(f <= -0.5);
 }
 
 bool ModulatesTextureAndDiffuse(TextureOp op, TextureArg a1, TextureArg a2) {
@@ -363,11 +364,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     const TriangleContext ctx{m_target, depth, &m_state, m_stages};
     // The values the span reads: the sprite span only the texture
     // coordinates, the shaded one the colours as well, the general one all.
-    static constexpr int kSpriteValues[] = {7, 8};
     static constexpr int kShadedValues[] = {0, 1, 2, 3, 7, 8};
     static constexpr int kAllValues[kSpanValueCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    const int* used = sprite ? kSpriteValues : shaded ? kShadedValues : kAllValues;
-    const int usedCount = sprite ? 2 : shaded ? 6 : kSpanValueCount;
+    const int* used = shaded ? kShadedValues : kAllValues;
+    const int usedCount = shaded ? 6 : kSpanValueCount;
     SpanValues s{};  // the values no span reads stay 0
     SpriteRunBatch runs;
 
@@ -407,7 +407,12 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         for (int k = 0; k < slopedCount; ++k) bound(sloped[k], Py, xmin, xmax);
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
-        for (int k = 0; k < usedCount; ++k) *SpanValuePointers(s, used[k]) = at(used[k], x0, py);
+        if (sprite) {
+            s.u = at(7, x0, py);
+            s.v = at(8, x0, py);
+        } else {
+            for (int k = 0; k < usedCount; ++k) *SpanValuePointers(s, used[k]) = at(used[k], x0, py);
+        }
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
                 ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
