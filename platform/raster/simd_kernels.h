@@ -224,25 +224,46 @@ void SpriteRunsBy(const SpriteRunState& st, PixelFormat target, const SpriteRunR
     }
 }
 
+// One block of a keyed copy: the source lanes outside the key's range.
+template <class V>
+inline void KeyedBlock(uint16_t* dst, const uint16_t* src, typename V::Reg flippedLow,
+                       typename V::Reg flippedHigh) {
+    const typename V::Reg s = V::Load(src);
+    const typename V::Reg keyed = InRangeLanes<V>(s, flippedLow, flippedHigh);
+    const int mask = V::MoveMask(keyed);
+    if (mask == V::kAllLanes) return;
+    V::Store(dst, mask == 0 ? s : V::Or(V::And(keyed, V::Load(dst)), V::AndNot(keyed, s)));
+}
+
+// A keyed copy gives the same pixels when a part of it is done twice, so a
+// run that does not fill its last block ends with a block overlapping the
+// one before; runs shorter than V's block take eight lanes the same way,
+// then halves of four, then one pixel at a time.
 template <class V>
 void KeyedRunLanes(uint16_t* dst, const uint16_t* src, int n, uint16_t low, uint16_t high) {
-    using R = typename V::Reg;
-    constexpr int kLanes = V::kLanes;
-    const R flippedLow = V::Set1(int16_t(low ^ 0x8000)), flippedHigh = V::Set1(int16_t(high ^ 0x8000));
-    int x = 0;
-    for (; x + kLanes <= n; x += kLanes) {
-        const R s = V::Load(src + x);
-        const R keyed = InRangeLanes<V>(s, flippedLow, flippedHigh);
-        const int mask = V::MoveMask(keyed);
-        if (mask == V::kAllLanes) continue;
-        if (mask == 0) {
-            V::Store(dst + x, s);
-            continue;
+    using N = Sse2Lanes;
+    if (n >= 4) {
+        const typename N::Reg narrowLow = N::Set1(int16_t(low ^ 0x8000)),
+                              narrowHigh = N::Set1(int16_t(high ^ 0x8000));
+        if (n >= V::kLanes) {
+            const typename V::Reg flippedLow = V::Set1(int16_t(low ^ 0x8000)),
+                                  flippedHigh = V::Set1(int16_t(high ^ 0x8000));
+            for (int x = 0; x + V::kLanes <= n; x += V::kLanes)
+                KeyedBlock<V>(dst + x, src + x, flippedLow, flippedHigh);
+            if (n % V::kLanes)
+                KeyedBlock<V>(dst + n - V::kLanes, src + n - V::kLanes, flippedLow, flippedHigh);
+        } else if (n >= N::kLanes) {
+            KeyedBlock<N>(dst, src, narrowLow, narrowHigh);
+            KeyedBlock<N>(dst + n - N::kLanes, src + n - N::kLanes, narrowLow, narrowHigh);
+        } else {
+            const __m128i s = N::LoadHalves(src, src + n - 4);
+            const __m128i keyed = InRangeLanes<N>(s, narrowLow, narrowHigh);
+            N::StoreHalves(dst, dst + n - 4,
+                           N::Or(N::And(keyed, N::LoadHalves(dst, dst + n - 4)), N::AndNot(keyed, s)));
         }
-        const R d = V::Load(dst + x);
-        V::Store(dst + x, V::Or(V::And(keyed, d), V::AndNot(keyed, s)));
+        return;
     }
-    for (; x < n; ++x)
+    for (int x = 0; x < n; ++x)
         if (src[x] < low || src[x] > high) dst[x] = src[x];
 }
 
