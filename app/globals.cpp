@@ -35,6 +35,7 @@
 #include "net/net_startup.h"
 #include "net/packet_fields.h"
 #include "platform/font.h"
+#include "script/script_startup.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_startup.h"
 #include "ui/message_box.h"
@@ -42,6 +43,8 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/community/community_startup.h"
+#include "windows/features/features_startup.h"
 #include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
@@ -177,11 +180,15 @@ void InstallGlobalFactories() {
     InstallWorldGlobals();
     InstallSoundGlobals();
     InstallWindowSound();
+    // Before the scene hooks, which add to the script manager's slot.
+    InstallScriptGlobals();
     // After the world's (the start scene follows the cursor among the start
     // objects) and the sound manager's.
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
+    InstallCommunityWindowClasses();
+    InstallFeatureWindowClasses();
     // After the start objects' other parts (the scene it watches) and the network's.
     InstallAutopilot();
 }
