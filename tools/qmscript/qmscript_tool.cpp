@@ -4,13 +4,15 @@
 #include "platform/paths.h"
 #include "script/script_file.h"
 #include "tools/qmscript/script_text.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
 int Usage(FILE* err) {
     std::fprintf(err,
                  "usage: qmscript build TEXT OUT\n"
-                 "       qmscript dump FILE\n");
+                 "       qmscript dump FILE\n"
+                 "       qmscript batch FILE      (its commands, one a line)\n");
     return 2;
 }
 
@@ -60,6 +62,7 @@ int Dump(const std::string& path, FILE* out, FILE* err) {
 }  // namespace
 
 int RunScriptTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmscript", args, RunScriptTool, out, err);
     if (args.size() == 3 && args[0] == "build") return Build(args[1], args[2], err);
     if (args.size() == 2 && args[0] == "dump") return Dump(args[1], out, err);
     return Usage(err);

@@ -3,6 +3,7 @@
 //   qmscript build TEXT OUT   write the script described in TEXT
 //   qmscript dump FILE        print the script as the client reads it, or
 //                             why the client refuses it
+//   qmscript batch FILE       the commands of FILE, one a line (tool_batch.h)
 #pragma once
 #include <cstdio>
 #include <string>
