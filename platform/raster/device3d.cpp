@@ -389,22 +389,41 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
             xmax = xmin - 1;
         }
     };
-    // A vertical edge bounds every row alike.
+    // A vertical edge bounds every row alike; a horizontal one takes a row
+    // whole or not at all; a sloping one moves its bound from row to row by
+    // a step worked out once: px >= ceil(need / a) = -floor(-need / a) for
+    // a > 0, px <= floor(-need / -a) for a < 0, -need growing by B per row.
     int64_t rowMin = clip.left, rowMax = clip.right - 1;
-    Edge sloped[3];
-    int slopedCount = 0;
+    Edge flat[3];
+    int flatCount = 0;
+    FloorWalk walks[3];
+    bool walkBoundsLeft[3];
+    int walkCount = 0;
     for (const Edge& ed : e) {
-        if (ed.B == 0)
+        if (ed.B == 0) {
             bound(ed, 0, rowMin, rowMax);
-        else
-            sloped[slopedCount++] = ed;
+        } else if (ed.A == 0) {
+            flat[flatCount++] = ed;
+        } else {
+            const int64_t a = ed.A << kSubBits;
+            walkBoundsLeft[walkCount] = a > 0;
+            walks[walkCount++] = FloorWalk(ed.B * (int64_t(y0) << kSubBits) + ed.C - ed.bias,
+                                           ed.B << kSubBits, a > 0 ? a : -a);
+        }
     }
     if (rowMin > rowMax) return;
 
     for (int py = y0; py <= y1; ++py) {
         const int64_t Py = int64_t(py) << kSubBits;
         int64_t xmin = rowMin, xmax = rowMax;
-        for (int k = 0; k < slopedCount; ++k) bound(sloped[k], Py, xmin, xmax);
+        for (int k = 0; k < flatCount; ++k) bound(flat[k], Py, xmin, xmax);
+        for (int k = 0; k < walkCount; ++k) {
+            if (walkBoundsLeft[k])
+                xmin = std::max(xmin, -walks[k].Value());
+            else
+                xmax = std::min(xmax, walks[k].Value());
+            walks[k].Next();
+        }
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
         if (sprite) {

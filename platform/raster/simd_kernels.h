@@ -116,6 +116,9 @@ struct SpriteLanes {
     R c255 = V::Set1(255), c15 = V::Set1(15), c31 = V::Set1(31), gMask = V::Set1(k565 ? 63 : 31);
     R da, dr, dg, db, passLow, passHigh, invert, keyLow, keyHigh;
     bool keyOn, zeroHidden;
+    // The diffuse colour's common cases: alpha 255 (the texel's alpha as it
+    // is), white (the texel's colour as it is) and black (no colour).
+    bool opaqueDiffuse, whiteDiffuse, blackDiffuse;
     explicit SpriteLanes(const SpriteRunState& st)
         : da(V::Set1(st.diffuse.a)),
           dr(V::Set1(st.diffuse.r)),
@@ -127,7 +130,16 @@ struct SpriteLanes {
           keyLow(V::Set1(int16_t(st.keyLow ^ 0x8000))),
           keyHigh(V::Set1(int16_t(st.keyHigh ^ 0x8000))),
           keyOn(st.keyOn),
-          zeroHidden(ZeroAlphaHidden(st, k565)) {}
+          zeroHidden(ZeroAlphaHidden(st, k565)),
+          opaqueDiffuse(st.diffuse.a == 255),
+          whiteDiffuse(st.diffuse.r == 255 && st.diffuse.g == 255 && st.diffuse.b == 255),
+          blackDiffuse(st.diffuse.r == 0 && st.diffuse.g == 0 && st.diffuse.b == 0) {}
+
+    // Mul255 of a 4-bit channel widened to 8 bits and the diffuse channel.
+    static R Channel(R nibble, R diffuse, bool diffuseFull) {
+        const R wide = V::Or(V::template Slli<4>(nibble), nibble);
+        return diffuseFull ? wide : Mul255Lanes<V>(wide, diffuse);
+    }
 
     // True when every texel of raw has alpha 0 and so changes nothing.
     bool Hidden(R raw) const {
@@ -136,15 +148,15 @@ struct SpriteLanes {
 
     // What the pixels p become under the texels raw.
     R Shade(R raw, R p) const {
-        const R an = V::template Srli<12>(raw);
-        const R a = Mul255Lanes<V>(V::Or(V::template Slli<4>(an), an), da);
+        const R a = Channel(V::template Srli<12>(raw), da, opaqueDiffuse);
         R pass = V::Xor(V::And(V::CmpGt(a, passLow), V::CmpLt(a, passHigh)), invert);
         if (keyOn) pass = V::AndNot(InRangeLanes<V>(raw, keyLow, keyHigh), pass);
-        const R rn = V::And(V::template Srli<8>(raw), c15), gn = V::And(V::template Srli<4>(raw), c15),
-                bn = V::And(raw, c15);
-        R r = Mul255Lanes<V>(V::Or(V::template Slli<4>(rn), rn), dr);
-        R g = Mul255Lanes<V>(V::Or(V::template Slli<4>(gn), gn), dg);
-        R b = Mul255Lanes<V>(V::Or(V::template Slli<4>(bn), bn), db);
+        R r = V::Zero(), g = V::Zero(), b = V::Zero();
+        if (!blackDiffuse) {
+            r = Channel(V::And(V::template Srli<8>(raw), c15), dr, whiteDiffuse);
+            g = Channel(V::And(V::template Srli<4>(raw), c15), dg, whiteDiffuse);
+            b = Channel(V::And(raw, c15), db, whiteDiffuse);
+        }
         if constexpr (kBlend) {
             const R ia = V::Sub(c255, a);
             const R r5 = k565 ? V::template Srli<11>(p) : V::And(V::template Srli<10>(p), c31);
@@ -154,9 +166,15 @@ struct SpriteLanes {
             const R pg = k565 ? V::Or(V::template Slli<2>(gf), V::template Srli<4>(gf))
                               : V::Or(V::template Slli<3>(gf), V::template Srli<2>(gf));
             const R pb = V::Or(V::template Slli<3>(b5), V::template Srli<2>(b5));
-            r = V::Min(V::Add(Mul255Lanes<V>(r, a), Mul255Lanes<V>(pr, ia)), c255);
-            g = V::Min(V::Add(Mul255Lanes<V>(g, a), Mul255Lanes<V>(pg, ia)), c255);
-            b = V::Min(V::Add(Mul255Lanes<V>(b, a), Mul255Lanes<V>(pb, ia)), c255);
+            if (blackDiffuse) {
+                r = Mul255Lanes<V>(pr, ia);
+                g = Mul255Lanes<V>(pg, ia);
+                b = Mul255Lanes<V>(pb, ia);
+            } else {
+                r = V::Min(V::Add(Mul255Lanes<V>(r, a), Mul255Lanes<V>(pr, ia)), c255);
+                g = V::Min(V::Add(Mul255Lanes<V>(g, a), Mul255Lanes<V>(pg, ia)), c255);
+                b = V::Min(V::Add(Mul255Lanes<V>(b, a), Mul255Lanes<V>(pb, ia)), c255);
+            }
         }
         const R out = k565 ? V::Or(V::Or(V::template Slli<11>(V::template Srli<3>(r)),
                                          V::template Slli<5>(V::template Srli<2>(g))),

@@ -51,6 +51,36 @@ inline void Step(SpanValues& s, const SpanValues& d) {
     s.v2 += d.v2;
 }
 
+// floor(n / d) for d > 0.
+inline int64_t FloorDiv(int64_t n, int64_t d) {
+    const int64_t q = n / d;
+    return q - int64_t(n % d != 0 && n < 0);
+}
+
+// floor((n0 + k * step) / d) for k = 0, 1, 2, ..., stepping without dividing
+// after the first (d > 0).
+class FloorWalk {
+public:
+    FloorWalk() = default;
+    FloorWalk(int64_t n0, int64_t step, int64_t d)
+        : m_value(FloorDiv(n0, d)), m_d(d), m_stepValue(FloorDiv(step, d)) {
+        m_rest = n0 - m_value * d;
+        m_stepRest = step - m_stepValue * d;
+    }
+    int64_t Value() const { return m_value; }
+    void Next() {
+        m_value += m_stepValue;
+        m_rest += m_stepRest;
+        if (m_rest >= m_d) {
+            m_rest -= m_d;
+            ++m_value;
+        }
+    }
+
+private:
+    int64_t m_value = 0, m_rest = 0, m_d = 1, m_stepValue = 0, m_stepRest = 0;
+};
+
 inline uint16_t DepthOf(int64_t z) {
     const int64_t d = (z + 0x8000) >> 16;
     return uint16_t(d < 0 ? 0 : (d > 65535 ? 65535 : d));

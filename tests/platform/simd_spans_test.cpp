@@ -35,7 +35,10 @@ TEST(SimdSpans, SpriteRunsAgreeWithTheScalarFormOnRandomSpans) {
     for (int round = 0; round < 3000; ++round) {
         SpriteRunState st;
         st.diffuse = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
+        // The common diffuse colours: white, a shadow's black, opaque.
         if (round % 4 == 0) st.diffuse = {255, 255, 255, 255};
+        if (round % 4 == 1) st.diffuse = {uint8_t(rng()), 0, 0, 0};
+        if (round % 8 == 2) st.diffuse.a = 255;
         st.blend = round % 3 != 0;
         st.passLow = int(rng() % 300) - 20;
         st.passHigh = st.passLow + int(rng() % 280);
