@@ -26,9 +26,9 @@ import subprocess
 import sys
 import time
 
-# 127.0.1.127 as the command line's number (the address in memory order): either
-# byte order reads as an address the server listens on (127.0.1.127, 127.1.0.127).
-SERVER_ADDRESS = str(0x7F01007F)
+# 127.0.0.1 as the command line's number: the address in network order read as
+# a number (the bytes 127, 0, 0, 1 in memory).
+SERVER_ADDRESS = str(0x0100007F)
 
 
 def fail(message):
