@@ -42,6 +42,8 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/community/community_startup.h"
+#include "windows/features/features_startup.h"
 #include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
@@ -182,6 +184,8 @@ void InstallGlobalFactories() {
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
+    InstallCommunityWindowClasses();
+    InstallFeatureWindowClasses();
     // After the start objects' other parts (the scene it watches) and the network's.
     InstallAutopilot();
 }
