@@ -138,7 +138,9 @@ def main():
     problems = []
     if status != 0:
         problems.append("the program ended with %s; standard error:\n%s" % (status, err))
-    boxes = [line for line in err.splitlines() if ": " in line and not line.startswith("autopilot")]
+    # The program's own console notices ("quillmarrow: ...") are no boxes.
+    boxes = [line for line in err.splitlines()
+             if ": " in line and not line.startswith("autopilot") and not line.startswith("quillmarrow: ")]
     if args.allow_boxes:
         boxes = []
     if boxes:

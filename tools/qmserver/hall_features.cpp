@@ -3,5 +3,6 @@
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     std::vector<std::unique_ptr<CHallFeature>> features;
     // One line a subject: features.push_back(MakeShopFeature());
+    features.push_back(MakeItemsFeature());
     return features;
 }
