@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/raster/device3d.h"
+#include "platform/raster/simd_spans.h"
 
 namespace plat::raster {
 
@@ -127,14 +128,27 @@ struct SpriteSpan {
     // destination channel (by the target's 5- or 6-bit field).
     uint8_t srcR[16][16], srcG[16][16], srcB[16][16];
     uint8_t dstR[16][32], dstG[16][64], dstB[16][32];
+    // The same for a run of texels that maps one to one onto the pixels.
+    SpriteRunState run;
 };
 
 // The tables of the sprite span for one triangle's diffuse colour.
 void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, PixelFormat target);
-// Made for the 5-6-5 and 5-5-5 targets.
+
+// The runs of a triangle's rows whose texels land one to one on the pixels,
+// gathered and drawn together (the rows of a triangle never overlap).
+struct SpriteRunBatch {
+    static constexpr int kCapacity = 64;
+    SpriteRunRef runs[kCapacity];
+    int count = 0;
+};
+void FlushSpriteRuns(const SpriteSpan& sp, PixelFormat target, SpriteRunBatch& batch);
+
+// Made for the 5-6-5 and 5-5-5 targets. A row whose texels land one to one
+// goes into the batch; the caller flushes it at the end of the triangle.
 template <PixelFormat kTarget>
 void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x1, int64_t u, int64_t v,
-                     int64_t du, int64_t dv);
+                     int64_t du, int64_t dv, SpriteRunBatch& batch);
 
 // The shaded case: vertex colours interpolated across the triangle and
 // modulated by a point-sampled texture, then copied or blended source alpha

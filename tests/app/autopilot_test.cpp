@@ -32,6 +32,7 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "  wait-window LOGIN_WINDOW 5000\r\n"
                             "wait-player-moved\n"
                             "wait-frames 30 100\n"
+                            "wait-script Sparkle 900\n"
                             "key enter\n"
                             "type  two words\n"
                             "click 400 300\n"
@@ -43,7 +44,7 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "quit",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 13u);
+    ASSERT_EQ(steps.size(), 14u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -56,15 +57,16 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::WaitWindow, 4, "LOGIN_WINDOW", 0, 0, 5000},
         {AutopilotOp::WaitPlayerMoved, 5, "", 0, 0, kDefaultWaitMs},
         {AutopilotOp::WaitFrames, 6, "", 30, 0, 100},
-        {AutopilotOp::Key, 7, "enter", 40, 0, 0},
-        {AutopilotOp::Type, 8, " two words", 0, 0, 0},  // all after the one blank
-        {AutopilotOp::Click, 9, "", 400, 300, 0},
-        {AutopilotOp::WaitBagItem, 10, "", 3, 0, kDefaultWaitMs},
-        {AutopilotOp::WaitGroundItems, 11, "", 2, 0, 900},
-        {AutopilotOp::DragItem, 12, "0", 410, 320, 0},
-        {AutopilotOp::Dump, 13, "out/title.bmp", 0, 0, 0},
-        {AutopilotOp::Sleep, 14, "", 250, 0, 0},
-        {AutopilotOp::Quit, 15, "", 0, 0, 0},
+        {AutopilotOp::WaitScript, 7, "Sparkle", 0, 0, 900},
+        {AutopilotOp::Key, 8, "enter", 40, 0, 0},
+        {AutopilotOp::Type, 9, " two words", 0, 0, 0},  // all after the one blank
+        {AutopilotOp::Click, 10, "", 400, 300, 0},
+        {AutopilotOp::WaitBagItem, 11, "", 3, 0, kDefaultWaitMs},
+        {AutopilotOp::WaitGroundItems, 12, "", 2, 0, 900},
+        {AutopilotOp::DragItem, 13, "0", 410, 320, 0},
+        {AutopilotOp::Dump, 14, "out/title.bmp", 0, 0, 0},
+        {AutopilotOp::Sleep, 15, "", 250, 0, 0},
+        {AutopilotOp::Quit, 16, "", 0, 0, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -157,6 +159,7 @@ public:
         *y = m_playerY;
         return true;
     }
+    bool IsScriptRunning(const std::string& name) override { return name == m_runningScript; }
     bool DumpFrame(const std::string& path) override {
         m_dumps.push_back(path);
         return m_dumpWorks;
@@ -173,6 +176,7 @@ public:
     bool m_hasScene = true;
     uint32_t m_scene = 0xFFFF;
     std::string m_shownWindow;
+    std::string m_runningScript;
     bool m_hasPlayer = false;
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
@@ -368,6 +372,20 @@ TEST_F(AutopilotRunTest, APlayerMoveCountsFromWhereItStoodWhenTheClickWasPosted)
     CAutopilot& still = Start("wait-player-moved 300\n");
     EXPECT_EQ(Run(100, 100), kAutopilotFailedStatus);
     EXPECT_TRUE(still.HasFailed());
+}
+
+TEST_F(AutopilotRunTest, AScriptWaitEndsWhenTheScriptRunsOrFailsNamingIt) {
+    CAutopilot& pilot = Start("wait-script Sparkle 1000\ndump sparkle.bmp\n");
+    Run(5);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_runningScript = "Sparkle";
+    Run(1);
+    EXPECT_TRUE(pilot.IsDone());
+    EXPECT_EQ(m_world.m_dumps, std::vector<std::string>{"sparkle.bmp"});
+    m_world.m_runningScript.clear();
+    Start("wait-script Sparkle 200\n");
+    EXPECT_EQ(Run(100, 50), kAutopilotFailedStatus);
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (waited 200 ms for the script Sparkle)\n");
 }
 
 TEST_F(AutopilotRunTest, DumpsSleepsAndQuitsAsTheUserCloses) {

@@ -88,6 +88,3 @@ public:
 
 // Every feature the server serves, in the order the hall asks them.
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures();
-
-// The subjects (each in its hall_<subject>.cpp).
-std::unique_ptr<CHallFeature> MakeItemsFeature();

@@ -14,6 +14,8 @@
 //     view (message 14) and comes into the picker's bag (message 15), in the
 //     first free slot.
 // A client entering the field sees the items lying on the ground.
+#include "tools/qmserver/hall_items.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,7 +26,6 @@
 #include "net/handlers/item_messages.h"
 #include "net/handlers/object_messages.h"
 #include "net/packet_reader.h"
-#include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/server_hall.h"
 
 namespace {
