@@ -42,6 +42,7 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/play/chat_window.h"
 #include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
@@ -52,6 +53,7 @@ CServerMessageBoxes g_handlerBoxes;
 CDisconnectNotice g_disconnectBox;
 CSessionUiRequests g_uiRequests;
 CItemTableNumberLimits g_itemNumberLimits;
+CChatWindowSink g_chatWindowSink;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -182,6 +184,8 @@ void InstallGlobalFactories() {
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
+    // Lines for the chat ("MSGWIN") go into its port while it exists.
+    SetMessageWinSink(&g_chatWindowSink);
     // After the start objects' other parts (the scene it watches) and the network's.
     InstallAutopilot();
 }
