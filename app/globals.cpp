@@ -42,6 +42,8 @@
 #include "ui/ui_services.h"
 #include "ui/ui_startup.h"
 #include "ui/window_mgr.h"
+#include "windows/community/community_startup.h"
+#include "windows/features/features_startup.h"
 #include "windows/play/chat_window.h"
 #include "windows/play/play_startup.h"
 #include "world/world_startup.h"
@@ -184,6 +186,8 @@ void InstallGlobalFactories() {
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallPlayWindowClasses();
+    InstallCommunityWindowClasses();
+    InstallFeatureWindowClasses();
     // Lines for the chat ("MSGWIN") go into its port while it exists.
     SetMessageWinSink(&g_chatWindowSink);
     // After the start objects' other parts (the scene it watches) and the network's.

@@ -1,9 +1,14 @@
 #include "data/data_table_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "platform/paths.h"
 
 namespace {
 
@@ -20,9 +25,51 @@ class Parser {
 public:
     Parser(std::string_view src, std::string* error) : m_src(src), m_error(error) { Next(); }
 
+    // Goes on reading another text, keeping what the tables were given.
+    void Restart(std::string_view src, std::string* error) {
+        m_src = src;
+        m_error = error;
+        m_pos = 0;
+        m_line = 1;
+        m_badText = false;
+        Next();
+    }
+
     bool ParseFile(TablePlan& layout) {
         if (!ParseTable(layout, 0)) return false;
         if (m_tok.kind != Token::kEnd) return Fail("text after the table");
+        return true;
+    }
+
+    // A part of the top table's rows kept in a file of its own: "row N ..." lines.
+    bool ParseRows(TablePlan& layout) {
+        if (!m_given.count(&layout)) return Fail("the table takes no rows from other files");
+        while (IsWord("row"))
+            if (!ParseRow(layout)) return false;
+        if (m_tok.kind != Token::kEnd) return Fail("expected 'row', found '" + m_tok.text + "'");
+        return Settle(layout);
+    }
+
+    // Fills the rows no column list or row line gave with empty cells and
+    // sets the row count of an "auto" table.
+    bool Settle(TablePlan& layout) {
+        auto it = m_given.find(&layout);
+        if (it == m_given.end() || !(it->second.autoCount || it->second.rowLines)) return true;
+        std::vector<bool>& given = it->second.rows;
+        if (it->second.autoCount) layout.rows = uint32_t(given.size());
+        if (given.size() > layout.rows)
+            return Fail("row " + std::to_string(given.size() - 1) + " past the row count");
+        for (ColumnPlan& c : layout.columns) {
+            if (c.type == kColTable) {
+                c.tables.resize(layout.rows);
+            } else if (c.type == kColText || c.type == kColSkip) {
+                c.texts.resize(layout.rows);
+            } else if (c.ElementWidth() > 0 && c.CellArity() > 0) {
+                for (auto& cell : c.values)
+                    if (cell.empty()) cell.assign(size_t(c.CellArity()), 0);
+                c.values.resize(layout.rows, std::vector<int64_t>(size_t(c.CellArity()), 0));
+            }
+        }
         return true;
     }
 
@@ -132,8 +179,12 @@ private:
         if (!IsWord("table")) return Fail("expected 'table'");
         Next();
         int64_t rows = 0;
-        if (!NumberToken(rows)) return false;
-        if (rows < 0 || rows > 1000000) return Fail("bad row count");
+        bool autoCount = depth == 0 && IsWord("auto");
+        if (autoCount)
+            Next();
+        else if (!NumberToken(rows))
+            return false;
+        if (rows < 0 || rows > kMaxRows) return Fail("bad row count");
         layout.rows = uint32_t(rows);
         while (IsWord("column")) {
             Next();
@@ -141,8 +192,77 @@ private:
             if (!ParseColumn(c, layout.rows, depth)) return false;
             layout.columns.push_back(std::move(c));
         }
-        if (!IsWord("end")) return Fail("expected 'column' or 'end', found '" + m_tok.text + "'");
+        if (depth == 0) {
+            // The rows the column lists gave, then "row N ..." lines.
+            Given& g = m_given[&layout];
+            g.autoCount = autoCount;
+            size_t listed = 0;
+            for (const ColumnPlan& c : layout.columns)
+                listed = std::max(listed, c.type == kColTable                        ? c.tables.size()
+                                          : c.type == kColText || c.type == kColSkip ? c.texts.size()
+                                                                                     : c.values.size());
+            g.rows.assign(std::max<size_t>(listed, autoCount ? 0 : layout.rows), false);
+            std::fill(g.rows.begin(), g.rows.begin() + std::ptrdiff_t(listed), true);
+            while (IsWord("row"))
+                if (!ParseRow(layout)) return false;
+        }
+        if (!IsWord("end")) return Fail("expected 'column', 'row' or 'end', found '" + m_tok.text + "'");
         Next();
+        return depth != 0 || Settle(layout);
+    }
+
+    // "row N" and one cell for each column, in column order.
+    bool ParseRow(TablePlan& layout) {
+        Next();
+        int64_t index = 0;
+        if (!NumberToken(index)) return false;
+        if (index < 0 || index >= kMaxRows) return Fail("bad row number");
+        Given& g = m_given[&layout];
+        if (!g.autoCount && uint64_t(index) >= layout.rows)
+            return Fail("row " + std::to_string(index) + " past the row count");
+        const size_t r = size_t(index);
+        if (r < g.rows.size() && g.rows[r]) return Fail("row " + std::to_string(index) + " given twice");
+        if (r >= g.rows.size()) g.rows.resize(r + 1, false);
+        g.rows[r] = true;
+        g.rowLines = true;
+        for (ColumnPlan& c : layout.columns) {
+            if (c.type == kColTable) {
+                if (c.tables.size() <= r) c.tables.resize(r + 1);
+                c.tables[r] = TablePlan{};
+                if (!ParseTable(c.tables[r], 1)) return false;
+            } else if (c.type == kColText || c.type == kColSkip) {
+                if (m_tok.kind != Token::kText || m_badText)
+                    return Fail("expected a text for row " + std::to_string(index));
+                if (c.texts.size() <= r) c.texts.resize(r + 1);
+                c.texts[r] = m_tok.text;
+                Next();
+            } else if (c.ElementWidth() > 0 && c.CellArity() > 0) {
+                std::vector<int64_t> cell;
+                if (!ParseCell(c.CellArity(), cell)) return false;
+                if (c.values.size() <= r) c.values.resize(r + 1);
+                c.values[r] = std::move(cell);
+            }
+        }
+        return true;
+    }
+
+    // One number, or "(a b ...)" for a cell of several.
+    bool ParseCell(int arity, std::vector<int64_t>& cell) {
+        if (m_tok.kind == Token::kOpen) {
+            Next();
+            while (m_tok.kind == Token::kWord) {
+                int64_t v = 0;
+                if (!NumberToken(v)) return false;
+                cell.push_back(v);
+            }
+            if (m_tok.kind != Token::kClose) return Fail("expected ')'");
+            Next();
+            return true;
+        }
+        if (arity != 1) return Fail("expected '('");
+        int64_t v = 0;
+        if (!NumberToken(v)) return false;
+        cell.push_back(v);
         return true;
     }
 
@@ -188,32 +308,26 @@ private:
             return true;
         }
         int arity = c.CellArity();
-        for (;;) {
+        while (m_tok.kind == Token::kOpen || (m_tok.kind == Token::kWord && !IsWord("column") &&
+                                              !IsWord("end") && !IsWord("row") && arity == 1)) {
             std::vector<int64_t> cell;
-            if (m_tok.kind == Token::kOpen) {
-                Next();
-                while (m_tok.kind == Token::kWord) {
-                    int64_t v = 0;
-                    if (!NumberToken(v)) return false;
-                    cell.push_back(v);
-                }
-                if (m_tok.kind != Token::kClose) return Fail("expected ')'");
-                Next();
-            } else if (m_tok.kind == Token::kWord && !IsWord("column") && !IsWord("end") && arity == 1) {
-                int64_t v = 0;
-                if (!NumberToken(v)) return false;
-                cell.push_back(v);
-            } else {
-                break;
-            }
+            if (!ParseCell(arity, cell)) return false;
             c.values.push_back(std::move(cell));
         }
         (void)rows;
         return true;
     }
 
+    static constexpr int64_t kMaxRows = 1000000;
+    struct Given {
+        bool autoCount = false;
+        bool rowLines = false;   // any "row" line: rows nothing gives are empty
+        std::vector<bool> rows;  // the rows given so far
+    };
+
     std::string_view m_src;
     std::string* m_error;
+    std::map<const TablePlan*, Given> m_given;
     size_t m_pos = 0;
     int m_line = 1;
     bool m_badText = false;
@@ -352,10 +466,53 @@ void DumpTable(const CDataTable& t, int indent, std::string& out) {
 }  // namespace
 
 bool ParseTableText(std::string_view text, TablePlan& layout, std::string* error) {
+    return ParseTableText(text, {}, layout, error);
+}
+
+bool ParseTableText(std::string_view text, const std::vector<TableRowsText>& parts, TablePlan& layout,
+                    std::string* error) {
     if (error) error->clear();
     layout = TablePlan{};
+    std::string partError;
     Parser p(text, error);
-    return p.ParseFile(layout);
+    if (!p.ParseFile(layout)) return false;
+    for (const TableRowsText& part : parts) {
+        p.Restart(part.text, &partError);
+        if (!p.ParseRows(layout)) {
+            if (error) *error = part.name + ": " + partError;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadTableSource(const std::string& path, std::vector<TableRowsText>& parts, std::string* error) {
+    parts.clear();
+    std::string folder = path;
+    if (folder.size() > 4 && folder.compare(folder.size() - 4, 4, ".txt") == 0)
+        folder.resize(folder.size() - 4);
+    folder += ".d";
+    if (!plat::DirectoryExists(folder)) return true;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 5 && name.compare(name.size() - 5, 5, ".rows") == 0) names.push_back(name);
+    }
+    if (ec) {
+        if (error) *error = "cannot list " + folder;
+        return false;
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::vector<uint8_t> bytes;
+        if (!plat::ReadWholeFile(folder + "/" + name, bytes)) {
+            if (error) *error = "cannot read " + folder + "/" + name;
+            return false;
+        }
+        parts.push_back({folder + "/" + name, std::string(bytes.begin(), bytes.end())});
+    }
+    return true;
 }
 
 std::string DumpTableText(const CDataTable& table) {

@@ -24,12 +24,33 @@
 // A column may also be given by number ("column 6 flag=1"). Texts take the
 // escapes \" \\ \n \t \r \0 and \xHH; everything after '#' on a line is a
 // comment.
+//
+// Rows may also be given one a line after the columns, a cell for each column
+// in column order ("row 49 \"Buy\" 3"), alone or after column lists; a row
+// given twice is refused, and rows that nothing gives are empty (0, "", an
+// empty nested table). "table auto" counts the rows up to the last one given.
+// Row lines may also come from other texts (ReadTableSource), so that the
+// rows of one table can be kept in several files.
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/data_table_writer.h"
 
 bool ParseTableText(std::string_view text, TablePlan& layout, std::string* error = nullptr);
+
+// One more text of "row" lines for a table, with the name its errors carry.
+struct TableRowsText {
+    std::string name;
+    std::string text;
+};
+// The table of text, then the row lines of each part in turn.
+bool ParseTableText(std::string_view text, const std::vector<TableRowsText>& parts, TablePlan& layout,
+                    std::string* error = nullptr);
+// The parts of the table source at path "NAME.txt": every "*.rows" file of the
+// folder "NAME.d" beside it, in name order (none when there is no folder).
+bool ReadTableSource(const std::string& path, std::vector<TableRowsText>& parts,
+                     std::string* error = nullptr);
 // The table as the client read it, in the form above.
 std::string DumpTableText(const CDataTable& table);

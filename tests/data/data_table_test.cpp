@@ -354,4 +354,73 @@ TEST(DataTable, ParserReportsMistakes) {
     }
 }
 
+// Rows given one a line, in the table's own text and in further parts: every
+// column of the row gets its cell, rows nothing gives are empty, and an
+// "auto" table counts up to the last row given.
+TEST(DataTable, RowLinesFillEveryColumnAndLeaveTheRestEmpty) {
+    const char* text = R"(table auto
+  column text width=8
+  column dword
+  column pair code=2
+  column table
+  row 1 "one" 11 (1 2) table 1 column byte 7 end
+end
+)";
+    const std::vector<TableRowsText> parts = {{"b.rows", "row 4 \"four\" 44 (3 4) table 0 end\n"},
+                                              {"a.rows", "# a comment\nrow 0 \"zero\" 0 (0 0) table 0 end"}};
+    TablePlan layout;
+    std::string error;
+    ASSERT_TRUE(ParseTableText(text, parts, layout, &error)) << error;
+    std::vector<uint8_t> bytes = WriteDataTable(layout, &error);
+    ASSERT_FALSE(bytes.empty()) << error;
+    CDataTable t;
+    ASSERT_TRUE(Read(t, bytes));
+    ASSERT_EQ(t.GetRowCount(), 5);
+    EXPECT_STREQ(t.GetCell(0, 0), "zero");
+    EXPECT_STREQ(t.GetCell(0, 1), "one");
+    EXPECT_STREQ(t.GetCell(0, 2), "");
+    EXPECT_STREQ(t.GetCell(0, 4), "four");
+    EXPECT_EQ(t.GetInt(1, 1), 11);
+    EXPECT_EQ(t.GetInt(1, 3), 0);
+    EXPECT_EQ(t.GetTupleInt(2, 4, 1), 4u);
+    EXPECT_EQ(t.GetNested(3, 1)->GetRowCount(), 1);
+    EXPECT_EQ(t.GetNested(3, 2)->GetRowCount(), 0);
+
+    // Row lines after column lists, in a table of fixed size.
+    ASSERT_TRUE(ParseTableText("table 4 column text width=4 \"a\" \"b\" row 3 \"d\" end", layout, &error))
+        << error;
+    ASSERT_TRUE(Read(t, WriteDataTable(layout, &error)));
+    EXPECT_STREQ(t.GetCell(0, 1), "b");
+    EXPECT_STREQ(t.GetCell(0, 2), "");
+    EXPECT_STREQ(t.GetCell(0, 3), "d");
+}
+
+TEST(DataTable, RowLinesThatClashAreRefusedWithTheirFile) {
+    struct Case {
+        const char* text;
+        std::vector<TableRowsText> parts;
+        const char* error;  // part of the message
+    };
+    const Case cases[] = {
+        {"table 2 column text width=4 \"a\" row 0 \"b\" end", {}, "row 0 given twice"},
+        {"table 2 column text width=4 row 2 \"b\" end", {}, "past the row count"},
+        {"table auto column text width=4 row 1 \"b\" end",
+         {{"x.rows", "row 1 \"c\""}},
+         "x.rows: line 1: row 1 given twice"},
+        {"table auto column text width=4 column dword end",
+         {{"y.rows", "row 0 \"c\""}},
+         "y.rows: line 1: expected a number"},
+        {"table auto column text width=4 end",
+         {{"z.rows", "row 0 \"c\" end"}},
+         "z.rows: line 1: expected 'row'"},
+        {"table auto column pair code=2 row 0 5 end", {}, "expected '('"},
+    };
+    for (const Case& c : cases) {
+        TablePlan layout;
+        std::string error;
+        EXPECT_FALSE(ParseTableText(c.text, c.parts, layout, &error)) << c.text;
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.text << " -> " << error;
+    }
+}
+
 }  // namespace

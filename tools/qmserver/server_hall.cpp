@@ -50,27 +50,17 @@ std::string Dotted(uint32_t addressNet) {
 
 }  // namespace
 
-struct CServerHall::Connection {
-    int id = 0;
+struct CServerHall::Connection : CHallClient {
     uint32_t dialled = 0;
     CWireLink link{WireSide::Server};
     std::vector<uint8_t> output;
     bool closing = false;
     bool game = false;
-    uint16_t version = CLIENT_VERSION;
     int badInRow = 0;
     bool sequenceKnown = false;
     uint8_t nextSequence = 0;
-    // The account once logged in, the character once it entered the field.
-    std::string account;
     bool loggedIn = false;
-    bool entered = false;
-    bool ready = false;    // the map is loaded: it sees and is seen
     bool hostile = false;  // past the honest phase of hostile mode
-    std::string name;
-    uint32_t charId = 0, resourceId = 0;
-    uint16_t x = 0, y = 0;
-    uint8_t direction = 0;
 };
 
 uint32_t CServerHall::OwnAddress() {
@@ -78,13 +68,18 @@ uint32_t CServerHall::OwnAddress() {
 }
 
 CServerHall::CServerHall(CServerWorld world, uint16_t port, uint32_t seed, LogSink log)
-    : m_world(std::move(world)), m_port(port), m_log(std::move(log)), m_random(seed) {
+    : m_world(std::move(world)),
+      m_features(MakeHallFeatures()),
+      m_port(port),
+      m_log(std::move(log)),
+      m_random(seed) {
     for (const CServerWalker& walker : m_world.walkers) {
         Walker w;
         w.x = walker.loop.empty() ? m_world.startX : walker.loop[0].first;
         w.y = walker.loop.empty() ? m_world.startY : walker.loop[0].second;
         m_walkers.push_back(w);
     }
+    for (const auto& feature : m_features) feature->Start(*this);
 }
 
 CServerHall::~CServerHall() = default;
@@ -97,6 +92,7 @@ CServerHall::Connection* CServerHall::Find(int id) const {
 int CServerHall::Open(uint32_t addressNet) {
     auto c = std::make_unique<Connection>();
     c->id = m_nextId++;
+    c->version = CLIENT_VERSION;
     c->dialled = addressNet;
     Connection& ref = *c;
     m_connections[c->id] = std::move(c);
@@ -111,7 +107,8 @@ void CServerHall::Close(int id) {
     Connection* c = Find(id);
     if (!c) return;
     Log(*c, "hung up");
-    if (c->ready) ToOthers(*c, WriteObjectLeaves(c->charId));
+    if (c->ready) ToOthers(c, WriteObjectLeaves(c->charId));
+    for (const auto& feature : m_features) feature->Closed(*this, *c);
     if (id == m_hostileFirst && !m_hostileReport.ended) m_hostileReport.stayedConnected = false;
     m_connections.erase(id);
 }
@@ -133,11 +130,38 @@ bool CServerHall::Closing(int id) const {
     return !c || c->closing;
 }
 
-void CServerHall::Log(const Connection& c, const std::string& text) {
+void CServerHall::Log(const CHallClient& c, const std::string& text) {
     if (m_log) m_log("c" + std::to_string(c.id) + " " + text);
 }
 
-void CServerHall::Send(Connection& c, const std::vector<uint8_t>& message) {
+void CServerHall::LogRequest(const CHallClient& c, const std::string& name, const std::string& note) {
+    Log(c, "<- " + name + (note.empty() ? "" : " " + note));
+}
+
+std::vector<CHallClient*> CServerHall::ClientsInField() {
+    std::vector<CHallClient*> clients;
+    for (auto& [id, c] : m_connections)
+        if (c->ready && !c->closing) clients.push_back(c.get());
+    return clients;
+}
+
+CHallClient* CServerHall::FindClient(const std::string& name) {
+    for (auto& [id, c] : m_connections)
+        if (c->entered && c->name == name) return c.get();
+    return nullptr;
+}
+
+CHallClient* CServerHall::FindClientByCharId(uint32_t charId) {
+    for (auto& [id, c] : m_connections)
+        if (c->entered && c->charId == charId) return c.get();
+    return nullptr;
+}
+
+void CServerHall::Send(CHallClient& c, const std::vector<uint8_t>& message) {
+    SendTo(static_cast<Connection&>(c), message);
+}
+
+void CServerHall::SendTo(Connection& c, const std::vector<uint8_t>& message) {
     if (c.closing || message.empty()) return;
     const std::vector<uint8_t> frame = c.link.Frame(message);
     if (c.output.size() + frame.size() > MAX_OUTPUT) {
@@ -149,9 +173,9 @@ void CServerHall::Send(Connection& c, const std::vector<uint8_t>& message) {
     Log(c, "-> " + CodeName(message));
 }
 
-void CServerHall::ToOthers(const Connection& c, const std::vector<uint8_t>& message) {
+void CServerHall::ToOthers(const CHallClient* c, const std::vector<uint8_t>& message) {
     for (auto& [id, other] : m_connections)
-        if (other.get() != &c && other->ready) Send(*other, message);
+        if (other.get() != c && other->ready) SendTo(*other, message);
 }
 
 void CServerHall::Receive(int id, const uint8_t* data, size_t size) {
@@ -196,8 +220,14 @@ std::string CServerHall::NewKey() {
 }
 
 bool CServerHall::Request(Connection& c, const std::vector<uint8_t>& message) {
-    CPacketReader body(message.data() + 1, message.size() - 1);
     const uint8_t code = message[0];
+    for (const auto& feature : m_features) {
+        CPacketReader featureBody(message.data() + 1, message.size() - 1);
+        const CHallFeature::Taken taken = feature->Request(*this, c, code, featureBody);
+        if (taken == CHallFeature::Taken::Yes) return true;
+        if (taken == CHallFeature::Taken::CutShort) return false;
+    }
+    CPacketReader body(message.data() + 1, message.size() - 1);
     auto done = [&](const std::string& note = std::string()) {
         if (body.Failed()) return false;
         Log(c, "<- " + CodeName(message) + (note.empty() ? "" : " " + note));
@@ -423,6 +453,7 @@ void CServerHall::EnterField(Connection& c, const std::string& name) {
     Send(c, WriteOwnChar(own));
     Send(c, WritePlayerPosition(c.x, c.y));
     Send(c, WriteRequest118());
+    for (const auto& feature : m_features) feature->EnterField(*this, c);
 }
 
 void CServerHall::MapReady(Connection& c) {
@@ -441,7 +472,8 @@ void CServerHall::MapReady(Connection& c) {
     }
     if (!walkers.empty()) Send(c, WriteObjectsInView(walkers, c.version));
     c.ready = true;
-    ToOthers(c, Appearance(c));
+    ToOthers(&c, Appearance(c));
+    for (const auto& feature : m_features) feature->MapReady(*this, c);
     if (m_hostile.fromField) ReachedPhase(c);
 }
 
@@ -453,7 +485,7 @@ void CServerHall::Moved(Connection& c, uint16_t x, uint16_t y) {
     order.m_speed = WALK_SPEED;
     order.m_tileX = x;
     order.m_tileY = y;
-    ToOthers(c, WriteMoveOrder(order));
+    ToOthers(&c, WriteMoveOrder(order));
 }
 
 void CServerHall::Chat(Connection& c, const std::string& line) {
@@ -470,6 +502,7 @@ void CServerHall::Announce(const std::string& text) {
 
 void CServerHall::Tick(uint32_t nowMs) {
     HostileTick(nowMs);
+    for (const auto& feature : m_features) feature->Tick(*this, nowMs);
     if (!m_ticked) {
         m_ticked = true;
         m_lastWalk = m_lastTime = nowMs;

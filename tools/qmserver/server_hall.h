@@ -45,6 +45,7 @@ public:
     static constexpr uint8_t WALK_SPEED = 120;
     static constexpr uint32_t FIRST_CHAR_ID = 1000;
     static constexpr uint32_t FIRST_WALKER_ID = 500000;
+    static constexpr uint32_t FIRST_OBJECT_ID = 600000;
     // The address the server names for itself, 127.0.1.127 in network order.
     static uint32_t OwnAddress();
 
@@ -72,6 +73,24 @@ public:
     // A notice line (message 10, kind 4) to every client in the field.
     void Announce(const std::string& text);
 
+    // For the features (hall_feature.h): the world, the clients, sending and the log.
+    const CServerWorld& World() const { return m_world; }
+    std::mt19937& Random() { return m_random; }
+    // A message to one client, to every client in the field but one (null:
+    // all), or to every client in the field.
+    void Send(CHallClient& c, const std::vector<uint8_t>& message);
+    void ToOthers(const CHallClient* c, const std::vector<uint8_t>& message);
+    void ToAll(const std::vector<uint8_t>& message) { ToOthers(nullptr, message); }
+    // A request taken, as "<- NAME note" in the log (NAME as "61/20").
+    void LogRequest(const CHallClient& c, const std::string& name, const std::string& note = std::string());
+    void Log(const CHallClient& c, const std::string& text);
+    // The clients in the field (map ready), and one by character name or id.
+    std::vector<CHallClient*> ClientsInField();
+    CHallClient* FindClient(const std::string& name);
+    CHallClient* FindClientByCharId(uint32_t charId);
+    // Ids the server hands to objects of its own (bots, NPCs of features).
+    uint32_t NewObjectId() { return m_nextObjectId++; }
+
     void SetHostile(const CHostilePlan& plan);
     const CHostileReport& HostileReport() const { return m_hostileReport; }
 
@@ -79,8 +98,7 @@ public:
 
 private:
     Connection* Find(int id) const;
-    void Send(Connection& c, const std::vector<uint8_t>& message);
-    void Log(const Connection& c, const std::string& text);
+    void SendTo(Connection& c, const std::vector<uint8_t>& message);
     // Handles one request; false when it was cut short.
     bool Request(Connection& c, const std::vector<uint8_t>& message);
     void SendCharList(Connection& c);
@@ -88,7 +106,6 @@ private:
     void MapReady(Connection& c);
     void Moved(Connection& c, uint16_t x, uint16_t y);
     void Chat(Connection& c, const std::string& line);
-    void ToOthers(const Connection& c, const std::vector<uint8_t>& message);
     std::vector<uint8_t> Appearance(const Connection& c) const;
     std::string NewKey();
     void ReachedPhase(Connection& c);
@@ -97,6 +114,8 @@ private:
     std::vector<uint8_t> HostileFieldValues();
 
     CServerWorld m_world;
+    std::vector<std::unique_ptr<CHallFeature>> m_features;
+    uint32_t m_nextObjectId = FIRST_OBJECT_ID;
     uint16_t m_port;
     LogSink m_log;
     std::mt19937 m_random;

@@ -44,6 +44,7 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
     std::string line;
     size_t number = 0;
     bool hasMap = false;
+    const std::vector<std::unique_ptr<CHallFeature>> features = MakeHallFeatures();
     auto fail = [&](const std::string& reason) {
         if (error) *error = "line " + std::to_string(number) + ": " + reason;
         return std::nullopt;
@@ -99,13 +100,29 @@ std::optional<CServerWorld> CServerWorld::Parse(const std::string& text, std::st
             if (walker.loop.size() > MAX_LOOP) return fail("a loop of more than 64 tiles");
             world.walkers.push_back(std::move(walker));
         } else {
-            return fail("unknown keyword " + keyword);
+            CWorldLine worldLine{keyword, args, Rest(line, 1), number};
+            const CHallFeature* reader = nullptr;
+            for (const auto& feature : features)
+                for (const std::string& taken : feature->Keywords())
+                    if (taken == keyword) reader = feature.get();
+            if (!reader) return fail("unknown keyword " + keyword);
+            std::string reason;
+            if (!reader->CheckLine(worldLine, &reason))
+                return fail(reason.empty() ? "bad " + keyword + " line" : reason);
+            world.lines.push_back(std::move(worldLine));
         }
     }
     number = 0;
     if (world.worlds.empty()) return fail("no world");
     if (!hasMap) return fail("no map");
     return world;
+}
+
+std::vector<const CWorldLine*> CServerWorld::LinesOf(const std::string& keyword) const {
+    std::vector<const CWorldLine*> found;
+    for (const CWorldLine& line : lines)
+        if (line.keyword == keyword) found.push_back(&line);
+    return found;
 }
 
 CServerWorld CServerWorld::Default() {

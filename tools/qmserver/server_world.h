@@ -11,7 +11,9 @@
 //                                      npc or monster, resource id, name,
 //                                      then the tiles of its loop (x y ...)
 //
-// Names are single words of at most 20 bytes; numbers are decimal.
+// Names are single words of at most 20 bytes; numbers are decimal. The
+// features of the hall (hall_feature.h) read lines of their own keywords,
+// kept in `lines` in file order.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -19,6 +21,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tools/qmserver/hall_feature.h"
 
 // A decimal number of at most limit; false for anything else.
 bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value);
@@ -44,6 +48,10 @@ struct CServerWorld {
     std::string terms;
     std::map<std::string, std::vector<CServerCharacter>> accounts;
     std::vector<CServerWalker> walkers;
+    std::vector<CWorldLine> lines;  // the features' lines
+
+    // The features' lines of one keyword, in file order.
+    std::vector<const CWorldLine*> LinesOf(const std::string& keyword) const;
 
     // The world of a file's text; nullopt with the line and reason in *error.
     static std::optional<CServerWorld> Parse(const std::string& text, std::string* error);

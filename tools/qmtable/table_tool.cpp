@@ -22,8 +22,10 @@ int Build(const std::string& textPath, const std::string& outPath, FILE* err) {
     }
     TablePlan layout;
     std::string error;
-    if (!ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), layout,
-                        &error)) {
+    std::vector<TableRowsText> parts;
+    if (!ReadTableSource(textPath, parts, &error) ||
+        !ParseTableText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), parts,
+                        layout, &error)) {
         std::fprintf(err, "qmtable: %s: %s\n", textPath.c_str(), error.c_str());
         return 1;
     }

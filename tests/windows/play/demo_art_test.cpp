@@ -60,8 +60,10 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 TablePlan DemoTable(const std::string& file) {
     TablePlan plan;
     std::string error;
-    EXPECT_TRUE(ParseTableText(qmtest::ReadTextFile(qmtest::SourceDir() + "/demo/pack/DATABASE/" + file),
-                               plan, &error))
+    const std::string path = qmtest::SourceDir() + "/demo/pack/DATABASE/" + file;
+    std::vector<TableRowsText> parts;
+    EXPECT_TRUE(ReadTableSource(path, parts, &error) &&
+                ParseTableText(qmtest::ReadTextFile(path), parts, plan, &error))
         << file << ": " << error;
     return plan;
 }

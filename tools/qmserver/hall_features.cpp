@@ -1,0 +1,7 @@
+#include "tools/qmserver/hall_feature.h"
+
+std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
+    std::vector<std::unique_ptr<CHallFeature>> features;
+    // One line a subject: features.push_back(MakeShopFeature());
+    return features;
+}

@@ -1,0 +1,6 @@
+// The community windows' start-up: the window classes the scenes make by
+// identifier.
+#pragma once
+
+// Registers the classes with the window manager's class table.
+void InstallCommunityWindowClasses();
