@@ -110,7 +110,6 @@ bool CChatWindow::Create() {
     CBaseWindow::Create();
     m_noImageDraw = 0;
     m_draggable = 1;
-    m_keepOnScreen = 1;
     m_visibleLines = CHAT_MIN_LINES;
     const uint32_t image = FindAniByName(CHAT_WINDOW_IMAGE);
     if (!CreateNamedWithAni(WINDOW_DRAG_TYPE, CHAT_WINDOW_NAME, image, image == 0)) return false;
@@ -134,7 +133,7 @@ bool CChatWindow::Create() {
         m_ticker.Assign(ticker);
     }
     const CDisplaySettings& screen = GetDisplaySettings();
-    SetPosition(screen.screenWidth / 2 - ImageWidth() / 2 + 3, screen.screenHeight - ImageHeight());
+    SetPosition(screen.screenWidth / 2 - BarWidth() / 2 + 3, screen.screenHeight - BarHeight());
     std::memset(m_headwords, 0, sizeof m_headwords);
     std::memset(m_lastHeadword, 0, sizeof m_lastHeadword);
     LoadSettings();
@@ -393,8 +392,8 @@ bool CChatWindow::SetPosition(int32_t x, int32_t y) {
     x = std::max(x, 0);
     // The handle stays on the screen.
     if (CButton* handle = GetResizeHandle()) y = std::max(y, m_y - handle->GetY());
-    x = std::min(x, screen.screenWidth - ImageWidth());
-    y = std::min(y, screen.screenHeight - ImageHeight());
+    x = std::min(x, screen.screenWidth - BarWidth());
+    y = std::min(y, screen.screenHeight - BarHeight());
     CBaseWindow::SetPosition(x, y);
     PlaceIcons();
     const int32_t top = y - CHAT_LINE_PITCH * m_visibleLines - HandleHeight();
@@ -413,8 +412,16 @@ bool CChatWindow::SetPosition(int32_t x, int32_t y) {
     return true;
 }
 
+int32_t CChatWindow::BarWidth() {
+    return m_pAniObject ? m_pAniObject->GetWidth() : CHAT_BAR_WIDTH;
+}
+
+int32_t CChatWindow::BarHeight() {
+    return m_pAniObject ? m_pAniObject->GetHeight() : CHAT_BAR_HEIGHT;
+}
+
 bool CChatWindow::UpdateRect() {
-    m_rect = WindowRect{m_x, HandleTop(), m_x + ImageWidth(), m_y + ImageHeight()};
+    m_rect = WindowRect{m_x, HandleTop(), m_x + BarWidth(), m_y + BarHeight()};
     return true;
 }
 
@@ -599,7 +606,7 @@ void CChatWindow::DrawLines() {
 }
 
 bool CChatWindow::Draw() {
-    const int32_t width = ImageWidth();
+    const int32_t width = BarWidth();
     const int32_t top = HandleTop() + 6;
     if (g_pDirect3D) {
         if (top < m_y) g_pDirect3D->FillRect(m_x, top, m_x + width, m_y, kShade);
@@ -652,9 +659,9 @@ bool CChatWindow::LoadSettings() {
     int32_t lines = int32_t(ReadLayoutFloat("MaxLine", &reader, float(CHAT_MIN_LINES)));
     std::snprintf(key, sizeof key, "WindowPositionX[%dx%d]", screen.screenWidth, screen.screenHeight);
     const int32_t x =
-        int32_t(ReadLayoutFloat(key, &reader, float(screen.screenWidth / 2 - ImageWidth() / 2 + 3)));
+        int32_t(ReadLayoutFloat(key, &reader, float(screen.screenWidth / 2 - BarWidth() / 2 + 3)));
     std::snprintf(key, sizeof key, "WindowPositionY[%dx%d]", screen.screenWidth, screen.screenHeight);
-    const int32_t y = int32_t(ReadLayoutFloat(key, &reader, float(screen.screenHeight - ImageHeight())));
+    const int32_t y = int32_t(ReadLayoutFloat(key, &reader, float(screen.screenHeight - BarHeight())));
     // Out of the range the window can show: the default.
     if (lines > CHAT_MAX_LINES - 1 || lines < CHAT_MIN_LINES) lines = CHAT_MIN_LINES;
     m_visibleLines = lines;

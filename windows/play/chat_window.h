@@ -39,6 +39,8 @@ enum : int32_t {
     CHAT_MODE_COUNT = 4,
 };
 
+// The bar's size when its picture is missing.
+inline constexpr int32_t CHAT_BAR_WIDTH = 530, CHAT_BAR_HEIGHT = 30;
 inline constexpr size_t CHAT_LINE_CAPACITY = 300;
 inline constexpr size_t CHAT_LINE_TEXT = 100;  // bytes of a shown line, without the terminator
 inline constexpr size_t CHAT_HEADWORD_SIZE = 300;
@@ -152,6 +154,9 @@ private:
     // The handle's top on the screen (the top of the line area less 4).
     int32_t HandleTop();
     int32_t HandleHeight();
+    // The bar's picture's size.
+    int32_t BarWidth();
+    int32_t BarHeight();
     // Activates one field, the other first deactivated.
     void ActivateField(bool input);
     void DrawLines();
