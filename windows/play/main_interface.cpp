@@ -348,21 +348,22 @@ void CMainInterface::PlaceSideButtons() {
             break;
         }
     }
+    CButton* hide = HideButton();
+    CButton* show = ShowButton();
+    m_totalHeight = hide ? hide->GetHeight() : 0;
+    for (int i = 0; i < SIDE_BUTTON_COUNT; ++i)
+        if (CButton* button = SideButton(i)) m_totalHeight += button->GetHeight();
+    // Hidden, the bar stands its whole height above the screen.
+    if (m_slideState == SIDE_BAR_HIDDEN) m_slideOffset = -m_totalHeight;
     int32_t y = m_slideOffset;
-    m_totalHeight = 0;
     for (int i = 0; i < SIDE_BUTTON_COUNT; ++i) {
         CButton* button = SideButton(i);
         if (!button) continue;
-        const int32_t height = button->GetHeight();
         if (i != draggedIndex) button->SetPosition(width - button->GetWidth(), y);
-        y += height;
-        m_totalHeight += height;
+        y += button->GetHeight();
     }
-    CButton* hide = HideButton();
-    CButton* show = ShowButton();
     if (hide) hide->SetPosition(width - hide->GetWidth(), y);
     if (show) show->SetPosition(width - show->GetWidth(), y);
-    m_totalHeight += hide ? hide->GetHeight() : 0;
 }
 
 bool CMainInterface::SetPosition(int32_t x, int32_t y) {
@@ -545,7 +546,6 @@ void CMainInterface::StepSlide() {
         PlaceSideButtons();
         CButton* hide = HideButton();
         if (hide && hide->GetY() < 1) {
-            m_slideOffset = -m_totalHeight;
             m_slideState = SIDE_BAR_HIDDEN;
             if (CButton* show = ShowButton()) show->Show();
             hide->Hide();
@@ -679,7 +679,6 @@ bool CMainInterface::LoadSettings() {
         if (CButton* show = ShowButton()) show->Show();
         if (CButton* hide = HideButton()) hide->Hide();
         PlaceSideButtons();
-        m_slideOffset = -m_totalHeight;
     }
     const float defaults[3] = {1.0f, 0.0f, 0.0f};
     for (int panel = 0; panel < 3; ++panel) {

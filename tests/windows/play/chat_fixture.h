@@ -80,6 +80,7 @@ protected:
         CharFixture::SetUp();
         plat::WSAStartup(plat::MakeWord(2, 2), nullptr);
         g_options = COptions{};
+        InitDefaultOptions();
         g_config.m_useServer = true;
         GameSession().Reset();
         g_connection = new CConnection(nullptr, WM_SOCKET_NOTIFY);
