@@ -139,8 +139,9 @@ bool CConnectScene::Update() {
         StartSession();
     }
     // A connect that was refused (or a connection lost) before any list came
-    // leaves the status line as the connection set it and the way back only.
-    if (m_state == STATE_WAITING && !IsServerConnected()) {
+    // leaves the status line as the connection set it and the way back only;
+    // one still under way is waited for.
+    if (m_state == STATE_WAITING && !IsServerConnected() && !IsServerConnecting()) {
         m_connectFailed = true;
         m_state = STATE_SELECTING;
         if (ICharSelectWindow* select = SelectWindow()) select->ShowBackButtonOnly();

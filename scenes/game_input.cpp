@@ -209,6 +209,8 @@ bool CGameScene::ProcessInput() {
     if (events && events->IsVisualEventRunning()) {
         if (input && IsMapReady() && m_transition != GAME_WAITING_FOR_MAP) {
             m_pPlayer = nullptr;
+            // The windows the event keeps (its talk and choices) take theirs first.
+            if (g_pWindowMgr) g_pWindowMgr->ProcessInput();
             const bool ctrl = Held(plat::VK_CONTROL);
             CInputEvent* event = input->GetFirstEvent();
             for (int32_t n = input->GetEventCount(); event && n > 0; --n) {
@@ -239,6 +241,14 @@ bool CGameScene::ProcessInput() {
     }
     if (input && IsWorldReady() && g_pCharMgr && g_pCharMgr->GetPlayer()) {
         m_pPlayer = g_pCharMgr->GetPlayer();
+        // The windows first, topmost down: each takes the events it answers,
+        // and the field gets what they leave. A press over a window is not
+        // the field's even when the window lets it pass.
+        bool overWindow = false;
+        if (g_pWindowMgr) {
+            g_pWindowMgr->ProcessInput();
+            overWindow = g_pWindowMgr->IsMouseOverWindow();
+        }
         const bool ctrl = Held(plat::VK_CONTROL), alt = Held(plat::VK_MENU), shift = Held(plat::VK_SHIFT);
         CInputEvent* event = input->GetFirstEvent();
         for (int32_t n = input->GetEventCount(); event && n > 0; --n) {
@@ -249,6 +259,10 @@ bool CGameScene::ProcessInput() {
                     consume = RunHotKey(command, ctrl);
                 else
                     consume = RunPlainKey(event->m_code);
+            } else if (event->m_kind == INPUT_MOUSE && overWindow &&
+                       (event->m_code == MOUSE_LDOWN || event->m_code == MOUSE_RDOWN ||
+                        event->m_code == MOUSE_LDBLCLICK)) {
+                consume = true;
             } else if (event->m_kind == INPUT_MOUSE) {
                 switch (event->m_code) {
                     case MOUSE_LDOWN:

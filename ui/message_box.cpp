@@ -596,7 +596,8 @@ void CDisconnectNotice::Show() {
     box->AddText(GetTableText(kDisconnectTable, kDisconnectRow), kRichWhite);
     box->SetKindId(MESSAGE_BOX_DISCONNECT_KIND);
     if (g_pMainMgr)
-        if (CBaseObject* scene = g_pMainMgr->FindChildByKind(0)) box->SetOkNotify(true, scene->GetPort(), 0);
+        if (CBaseObject* scene = g_pMainMgr->FindChildByKind(0))
+            box->SetOkNotify(true, scene->GetPort(), MESSAGE_BOX_DISCONNECT_KIND);
     g_pWindowMgr->AddChild(box);
     m_box.Assign(box);
 }

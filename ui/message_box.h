@@ -198,7 +198,8 @@ public:
 };
 
 // The "connection lost" box: OK only, centred, text table 0 row 10, kind 9,
-// its OK telling the game scene. At most one shows at a time, so a lost
+// its OK telling the game scene with its kind as the answer's parameter (the
+// scene's word for quitting). At most one shows at a time, so a lost
 // connection that two paths report shows one box.
 class CDisconnectNotice : public IDisconnectNotice {
 public:

@@ -376,9 +376,11 @@ TEST_F(SampleFieldTest, AClickWalksANoticeShowsAndTheWayOutLeadsToTheTitle) {
     EXPECT_TRUE(titleWithoutServer) << "the title, the connection closed";
 }
 
-// A server that goes away in the field leaves a box that says so in words.
-TEST_F(SampleFieldTest, ALostConnectionInTheFieldShowsTheBoxWithItsWords) {
-    bool stopped = false;
+// A server that goes away in the field leaves a box that says so in words;
+// a click on its OK ends the program, with the normal status.
+TEST_F(SampleFieldTest, ALostConnectionInTheFieldShowsTheBoxWithItsWordsAndItsOkEndsTheProgram) {
+    bool stopped = false, clicked = false;
+    int framesAfterClick = 0;
     std::string words;
     EXPECT_EQ(Run([&] {
                   if (!stopped) {
@@ -387,16 +389,24 @@ TEST_F(SampleFieldTest, ALostConnectionInTheFieldShowsTheBoxWithItsWords) {
                       stopped = true;
                       return false;
                   }
+                  if (clicked) return ++framesAfterClick > 300;  // the program should have ended
                   auto* notice = dynamic_cast<CDisconnectNotice*>(GetDisconnectNotice());
                   CMessageBox* box = notice ? notice->GetBox() : nullptr;
                   if (!box || !box->IsDrawOn()) return false;
                   if (box->Text().Row(0).empty()) return true;
                   words = box->Text().Row(0).front().text;
-                  return true;
+                  CBaseWindow* ok = box->GetOkButton();
+                  ok->UpdateRect();
+                  ClickAt((ok->GetRect().left + ok->GetRect().right) / 2,
+                          (ok->GetRect().top + ok->GetRect().bottom) / 2);
+                  clicked = true;
+                  return false;
               }),
               EXIT_NORMAL);
     EXPECT_TRUE(stopped) << "the field was reached";
     EXPECT_FALSE(words.empty()) << "the lost-connection box has its words on the demo data";
+    EXPECT_TRUE(clicked);
+    EXPECT_LE(framesAfterClick, 300) << "the OK ended the program";
 }
 
 }  // namespace

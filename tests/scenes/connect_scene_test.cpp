@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "core/config.h"
@@ -40,8 +41,16 @@ protected:
         plat::SetSocketNotifyPoster(nullptr);
         plat::WSACleanup();
     }
-    // The socket notifications are the session's business, not the scene's.
-    void Post(uint32_t, uintptr_t, intptr_t) override {}
+    // The socket notifications are the session's business, not the scene's:
+    // they wait here until PumpSockets hands them to it.
+    void Post(uint32_t, uintptr_t wParam, intptr_t lParam) override {
+        m_notices.emplace_back(wParam, lParam);
+    }
+    void PumpSockets() {
+        plat::PumpSocketNotifications();
+        for (const auto& [wParam, lParam] : std::exchange(m_notices, {}))
+            GameSession().OnSocketNotify(wParam, lParam);
+    }
     // The scene, its first frame run (connected, the fade-in started).
     void Start(bool fades = true) {
         if (fades) m_f.UseFades();
@@ -49,6 +58,21 @@ protected:
         m_f.Frame();
         m_select = LastSelectWindow();
         ASSERT_NE(m_select, nullptr);
+    }
+    // The scene over a connect held under way for ten frames: still waiting,
+    // nothing refused. Returns the socket.
+    plat::SOCKET StartHeld() {
+        m_sockets.HoldNextConnects(1);
+        Start();
+        for (int frame = 0; frame < 10; ++frame) {
+            PumpSockets();
+            m_f.Frame();
+        }
+        EXPECT_TRUE(IsServerConnecting());
+        EXPECT_FALSE(m_scene->HasConnectFailed());
+        EXPECT_FALSE(m_select->m_backOnly);
+        EXPECT_EQ(m_scene->GetState(), CConnectScene::STATE_WAITING);
+        return g_connection ? g_connection->Socket() : plat::INVALID_SOCKET;
     }
     // The list arrives and the fade-in is over: choosing.
     void ReachSelecting() {
@@ -69,6 +93,7 @@ protected:
     scenetest::TestEvents m_events;
     CConnectScene* m_scene = nullptr;
     TestSelectWindow* m_select = nullptr;
+    std::vector<std::pair<uintptr_t, intptr_t>> m_notices;
 };
 
 TEST_F(ConnectSceneTest, ConnectsWithTheCommandLineAccountThenChoosingStartsWithTheList) {
@@ -178,6 +203,8 @@ TEST_F(ConnectSceneTest, ARefusedConnectOffersTheWayBackOnly) {
     m_sockets.FailNextConnects(1);
     SetConnectStatusText("refused");
     Start(false);
+    PumpSockets();
+    m_f.Frame();
     EXPECT_FALSE(IsServerConnected());
     EXPECT_TRUE(m_select->m_backOnly);
     EXPECT_TRUE(m_scene->HasConnectFailed());
@@ -190,6 +217,27 @@ TEST_F(ConnectSceneTest, ARefusedConnectOffersTheWayBackOnly) {
     m_f.Frame();
     m_f.Frame();
     EXPECT_EQ(m_f.Made(), std::vector<uint32_t>{SCENE_TITLE});
+}
+
+// A connect takes its time on a real network: while it is under way the
+// scene waits with every choice to come, as it does when the connect ends
+// well; one that fails late leaves the way back only.
+TEST_F(ConnectSceneTest, AConnectUnderWayIsAwaitedNotTakenForARefusal) {
+    const plat::SOCKET socket = StartHeld();
+    m_sockets.CompleteConnect(socket);
+    PumpSockets();
+    EXPECT_TRUE(IsServerConnected());
+    ReachSelecting();
+    EXPECT_FALSE(m_select->m_backOnly);
+}
+
+TEST_F(ConnectSceneTest, AConnectRefusedLateOffersTheWayBackOnly) {
+    const plat::SOCKET socket = StartHeld();
+    m_sockets.FailConnect(socket);
+    PumpSockets();
+    m_f.Frame();
+    EXPECT_TRUE(m_scene->HasConnectFailed());
+    EXPECT_TRUE(m_select->m_backOnly);
 }
 
 TEST_F(ConnectSceneTest, TheWorldIsAwaitedSixtySecondsAtMost) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/ani_object.h"
@@ -31,6 +32,7 @@
 #include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
 #include "ui/items/item_icon.h"
+#include "ui/message_box.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_world.h"
@@ -123,6 +125,15 @@ protected:
         CharFixture::TearDown();
     }
 
+    // The program's frame over the scene: the scripted window system's input
+    // reaches the input manager, then the scene's messages, input and update
+    // run (the main manager's children's phases).
+    void ProgramFrame() {
+        const bool wasActive = std::exchange(g_active, true);
+        m_driver.Deliver();
+        m_main.UpdateChildren();
+        g_active = wasActive;
+    }
     WorldScene* MakeScene() {
         auto* scene = new WorldScene;
         m_main.AddChild(scene);
@@ -396,6 +407,66 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+// A shown box takes the clicks on it before the field: its OK answers the
+// game request, and neither that press nor one on the box's body walks the
+// player. Beside the box the field takes the click.
+TEST_F(GameInputTest, WindowsOverTheFieldTakeTheirClicksFirst) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    CMessageBox* box = scene->Windows().GetRequestBox();
+    ASSERT_NE(box, nullptr);
+    uitest::GiveFaces(box);
+    ASSERT_TRUE(scene->ShowGameRequest(77));
+    box->SetPosition(100, 100);
+    box->UpdateRect();
+    auto frame = [&] { ProgramFrame(); };
+    // The walk a click asks for waits in the player's controller once the
+    // character manager has taken it.
+    auto walked = [&] { return !Walks().empty() || player->GetController()->Holder()->PendingCount() > 0; };
+    m_driver.Click(0, 150, 105);  // the box's body
+    frame();
+    EXPECT_FALSE(walked());
+    EXPECT_TRUE(box->IsDrawOn());
+    CBaseWindow* ok = box->GetOkButton();
+    ok->UpdateRect();
+    m_driver.MoveTo(ok->GetRect().left + 2, ok->GetRect().top + 2);
+    m_driver.Click(0, ok->GetRect().left + 2, ok->GetRect().top + 2);
+    frame();
+    frame();  // the answer reaches the scene's port
+    EXPECT_FALSE(walked());
+    ASSERT_GE(GameSession().QueuedMessages(), 1u);
+    const std::vector<uint8_t>& answer = GameSession().QueuedMessage(GameSession().QueuedMessages() - 1);
+    EXPECT_EQ(answer.back(), 1) << "OK";
+    m_driver.MoveTo(120, 70);
+    m_driver.Click(0, 120, 70);
+    frame();
+    EXPECT_TRUE(walked());
+}
+
+// The box of a lost connection, answered by a click on its OK in the field,
+// ends the program.
+TEST_F(GameInputTest, TheLostConnectionBoxsOkEndsTheProgram) {
+    CChar* player = nullptr;
+    SceneWithPlayer(&player);
+    CDisconnectNotice notice;
+    notice.Show();
+    CMessageBox* box = notice.GetBox();
+    ASSERT_NE(box, nullptr);
+    uitest::GiveFaces(box);
+    box->SetPosition(100, 100);
+    CBaseWindow* ok = box->GetOkButton();
+    ok->UpdateRect();
+    const int32_t x = ok->GetRect().left + 2, y = ok->GetRect().top + 2;
+    m_driver.MoveTo(x, y);
+    m_driver.Click(0, x, y);
+    ProgramFrame();
+    EXPECT_FALSE(g_quit);
+    ProgramFrame();  // the answer reaches the scene
+    EXPECT_TRUE(g_quit);
+    g_quit = false;
 }
 
 TEST_F(GameInputTest, TheWalkAClickAsksForReachesThePlayersController) {

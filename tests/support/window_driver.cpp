@@ -100,12 +100,16 @@ void WindowDriver::Compose(const std::string& utf8, int32_t cursor) {
     m_system.ComposeAtFrame(plat::FrameCount(), utf8, cursor);
 }
 
+void WindowDriver::Deliver() {
+    m_clock.Advance(m_frameMs);
+    plat::Msg msg;
+    while (plat::PeekMessage(&msg))
+        if (msg.message != plat::WM_QUIT) plat::DispatchMessage(msg);
+}
+
 void WindowDriver::Frame(int count) {
     for (int i = 0; i < count; ++i) {
-        m_clock.Advance(m_frameMs);
-        plat::Msg msg;
-        while (plat::PeekMessage(&msg))
-            if (msg.message != plat::WM_QUIT) plat::DispatchMessage(msg);
+        Deliver();
         m_input.Update();
         m_mgr.ProcessInput();
         m_mgr.Update();

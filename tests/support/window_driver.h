@@ -103,6 +103,10 @@ public:
     // Runs frames: the clock moves on, the scripted messages are dispatched
     // to the main window procedure, then the input update and the phases.
     void Frame(int count = 1);
+    // The clock moves on and the scripted messages reach the main window
+    // procedure, nothing more: the program's own frame (a scene under
+    // CMainMgr::UpdateChildren) takes it from the input manager on.
+    void Deliver();
     uint64_t FrameNumber() const;
 
 private:

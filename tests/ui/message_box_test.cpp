@@ -18,6 +18,7 @@
 #include "ui/scroll_bar.h"
 #include "ui/ui_requests.h"
 
+using uitest::GiveFaces;
 using uitest::TestWindow;
 
 namespace {
@@ -42,18 +43,6 @@ struct RecordingRequests : IUiRequests {
     std::vector<Drop> drops;
 };
 
-// Gives the box's parts plain faces (no pictures in the tests): a 240 x 20
-// background, a 240 x 8 grip, 40 x 14 buttons and 12 x 12 scroll parts.
-void GiveFaces(CMessageBox* box) {
-    box->SetSize(240, kBackgroundHeight);
-    box->GetGrip()->SetImage(240, 8, "");
-    box->GetOkButton()->SetImage(40, 14, "");
-    box->GetCancelButton()->SetImage(40, 14, "");
-    CScrollBar* bar = box->GetScrollBar();
-    for (CButton* part : {bar->GetFirstArrow(), bar->GetSecondArrow(), bar->GetThumb()})
-        part->SetImage(12, 12, "");
-}
-
 std::string Rows(int n) {
     std::string text;
     for (int i = 0; i < n; ++i) text += (i ? "</n>row " : "row ") + std::to_string(i);
@@ -69,7 +58,7 @@ protected:
     }
     CMessageBox* Open(const char* text, bool ok, bool cancel, bool autoClose) {
         auto* box = new CMessageBox(text, ok, cancel, autoClose, 0);
-        GiveFaces(box);
+        GiveFaces(box, kBackgroundHeight);
         box->SetPosition(100, 100);
         m_driver.Add(box);
         box->SetActive(true, false);

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "ui/base_window.h"
+#include "ui/button.h"
+#include "ui/message_box.h"
+#include "ui/scroll_bar.h"
 #include "ui/ui_services.h"
 
 namespace uitest {
@@ -99,5 +102,18 @@ struct RecordingSound : IUiSound {
     };
     std::vector<Play> plays;
 };
+
+// Gives a message box's parts plain faces (no pictures in the tests): a
+// 240-pixel background of the height, a 240 x 8 grip, 40 x 14 buttons and
+// 12 x 12 scroll parts.
+inline void GiveFaces(CMessageBox* box, uint32_t backgroundHeight = 20) {
+    box->SetSize(240, backgroundHeight);
+    box->GetGrip()->SetImage(240, 8, "");
+    box->GetOkButton()->SetImage(40, 14, "");
+    box->GetCancelButton()->SetImage(40, 14, "");
+    CScrollBar* bar = box->GetScrollBar();
+    for (CButton* part : {bar->GetFirstArrow(), bar->GetSecondArrow(), bar->GetThumb()})
+        part->SetImage(12, 12, "");
+}
 
 }  // namespace uitest
