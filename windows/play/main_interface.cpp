@@ -645,8 +645,11 @@ bool CMainInterface::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseW
     }
     if (std::strcmp(name, kWalk) == 0 || std::strcmp(name, kRun) == 0) {
         CChar* player = Player();
-        if (CCharAction* action = player ? player->GetAction() : nullptr)
-            action->SetRunning(std::strcmp(name, kRun) == 0);
+        CCharAction* action = player ? player->GetAction() : nullptr;
+        CCharData* data = player ? player->GetData() : nullptr;
+        // With a server either button switches; without one each sets its own.
+        if (action && data)
+            action->SetRunning(g_config.m_useServer ? !data->m_runFlag : std::strcmp(name, kRun) == 0);
         return false;
     }
     return control->OnControlEvent(button, x, y, nullptr);
@@ -810,8 +813,8 @@ bool CMainInterface::Draw() {
             CButton* run = Control(kRun);
             CButton* walk = Control(kWalk);
             if (run && walk) {
-                (data->m_runSwitch ? run->Show() : run->Hide());
-                (data->m_runSwitch ? walk->Hide() : walk->Show());
+                (data->m_runFlag ? run->Show() : run->Hide());
+                (data->m_runFlag ? walk->Hide() : walk->Show());
             }
         }
     }

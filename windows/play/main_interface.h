@@ -12,8 +12,8 @@
 // as the status block fills them): the pools are the pairs (0, 1), (2, 3)
 // and (5, 6); panel 0 shows those pairs, value 4 and the pair (7, 8); panel
 // 1 the eight values 15-22; the experience bar the current, next and limit
-// values 12, 13 and 14. The rings follow the attack (ring 1) and other (ring
-// 2) skill uses: filling through the cast, draining through the pause after.
+// values 12, 13 and 14. Walk and run follow the character's run flag. The rings follow the attack (ring 1)
+// and other (ring 2) skill uses: filling through the cast, draining through the pause after.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -239,14 +239,22 @@ TEST_F(MainInterfaceTest, PanelsMinimiseAndWalkAndRun) {
     ClickOn(m_main->Control("MAINWIN_MINIMIZE_BTN"));
     EXPECT_FALSE(m_main->IsMinimized());
     EXPECT_TRUE(m_main->Control("NUMBER_ENABLED")->IsDrawOn());
-    // Walk and run switch locally; the buttons follow the run switch.
+    // With a server either button switches between walking and running;
+    // the buttons follow.
     CCharData* data = m_player->GetData();
-    ClickOn(m_main->Control("MAINWIN_WALK_BTN"));
-    EXPECT_EQ(data->m_runSwitch, 0);
-    data->m_runSwitch = 1;
+    const uint8_t before = data->m_runFlag;
+    CButton* shown = m_main->Control(before ? "MAINWIN_RUN_BTN" : "MAINWIN_WALK_BTN");
+    ClickOn(shown);
     m_main->Draw();
-    EXPECT_TRUE(m_main->Control("MAINWIN_RUN_BTN")->IsDrawOn());
-    EXPECT_FALSE(m_main->Control("MAINWIN_WALK_BTN")->IsDrawOn());
+    EXPECT_NE(data->m_runFlag, before);
+    EXPECT_FALSE(shown->IsDrawOn());
+    ClickOn(m_main->Control(data->m_runFlag ? "MAINWIN_RUN_BTN" : "MAINWIN_WALK_BTN"));
+    m_main->Draw();
+    EXPECT_EQ(data->m_runFlag, before);
+    // Without one, walk walks and run runs.
+    g_config.m_useServer = false;
+    ClickOn(m_main->Control(before ? "MAINWIN_RUN_BTN" : "MAINWIN_WALK_BTN"));
+    EXPECT_EQ(data->m_runFlag, before);
 }
 
 TEST_F(MainInterfaceTest, SettingsRoundTripAndTheOptionMinimises) {
