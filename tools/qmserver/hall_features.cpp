@@ -1,7 +1,9 @@
+#include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_feature.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     std::vector<std::unique_ptr<CHallFeature>> features;
     // One line a subject: features.push_back(MakeShopFeature());
+    features.push_back(MakeChatFeature());
     return features;
 }
