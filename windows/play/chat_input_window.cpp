@@ -76,6 +76,10 @@ bool CChatInputWindow::Create() {
     SetName(CHAT_INPUT_NAME);
     SetKindId(0);
     m_acceptsMouse = 1;
+    // Windows come and go while the player types (a character leaving the
+    // view closes its bubble): their renumbering must not take the field's
+    // keyboard.
+    m_fixedOrder = 1;
     MakeBackground(kInputMotion);
     SetMaxLength(CHAT_INPUT_MAX);
     SetOwnColour();

@@ -252,6 +252,21 @@ TEST_F(ChatInputTest, TabEscapeAndEnterMoveBetweenTheFields) {
     EXPECT_EQ(m_headword->GetMaxLength(), 16u);
 }
 
+TEST_F(ChatInputTest, AWindowClosingWhileThePlayerTypesLeavesTheFieldTyping) {
+    m_driver.Type("half a line");
+    m_driver.Frame();
+    // A character leaving the view: its bubble closes.
+    CChar* walker = Make(CHAR_KIND_NPC, 7);
+    ASSERT_TRUE(walker);
+    g_pCharMgr->RemoveAllChars(false);
+    m_driver.Frame(2);
+    EXPECT_TRUE(m_input->IsActiveFlag());
+    m_driver.Type(" and the rest");
+    m_driver.Frame();
+    Key(kScanEnter, plat::VK_RETURN);
+    EXPECT_EQ(Sent(), (std::vector<Bytes>{Request(14, 0, TextZ("half a line and the rest"))}));
+}
+
 TEST_F(ChatInputTest, TopicQueriesListAndSayATopicLineByLine) {
     m_dir.WriteFile(
         CHAT_TOPIC_FILE,
