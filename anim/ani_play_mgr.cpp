@@ -158,6 +158,15 @@ std::vector<CAniPlayEntry*> CAniPlayMgr::Entries() const {
 }
 
 CAniPlayEntry* CAniPlayMgr::Append(CAniPlayEntry* entry, CAniObject* object) {
+    // Handles count up; once they have wrapped, one still listed is skipped.
+    for (;;) {
+        if (++m_lastHandle == 0) {
+            m_lastHandle = 1;
+            m_handlesWrapped = true;
+        }
+        if (!m_handlesWrapped || !FindEntryByHandle(m_lastHandle, false)) break;
+    }
+    entry->m_handle = m_lastHandle;
     entry->m_pObject = object;
     entry->m_startTime = plat::timeGetTime();
     if (object) {
@@ -309,9 +318,13 @@ void CAniPlayMgr::DetachOwner(CChar* character) {
     }
 }
 
-void CAniPlayMgr::ClearUserValues() {
+void CAniPlayMgr::ClearUserValues(uint32_t value) {
     for (CAniPlayEntry* e : m_entries)
-        if (e) e->m_userValue = 0;
+        if (e && e->m_userValue == value) {
+            e->m_userValue = 0;
+            e->m_removeWhenDone = 1;
+            e->m_autoRemove = 1;
+        }
 }
 
 void CAniPlayMgr::RemoveByUserValue(uint32_t value) {
@@ -333,6 +346,14 @@ CAniPlayEntry* CAniPlayMgr::FindEntry(CAniPlayEntry* entry, bool needUserValue) 
     if (!entry || std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end()) return nullptr;
     if (needUserValue && entry->m_userValue == 0) return nullptr;
     return entry;
+}
+
+CAniPlayEntry* CAniPlayMgr::FindEntryByHandle(uint32_t handle, bool needUserValue) {
+    if (handle == 0) return nullptr;
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](CAniPlayEntry* e) { return e && e->m_handle == handle; });
+    if (it == m_entries.end() || (needUserValue && (*it)->m_userValue == 0)) return nullptr;
+    return *it;
 }
 
 // An entry leaves the list at once; during the walk its slot is emptied and an
@@ -440,6 +461,10 @@ void CAniPlayMgr::StepEntry(CAniPlayEntry* e) {
         case PLAY_ON_CHAR:
         case PLAY_ON_CHAR_SCREEN: {
             CChar* c = FindChar(e->m_charId);
+            if (!c && e->m_userValue != 0) {
+                e->m_kind = PLAY_AT_MAP_POINT;  // its keeper removes it
+                break;
+            }
             if (!c) {
                 finished = true;
                 break;

@@ -79,11 +79,17 @@ public:
     void DetachFromChar();
 
     uint8_t m_kind = PLAY_UNPLACED;
+    // The entry's handle, given when it is listed: never 0, and no two listed
+    // entries share one.
+    uint32_t m_handle = 0;
     CAniObject* m_pObject = nullptr;  // owned, except for sequences (the current item's)
     uint32_t m_aniIndex = 0;
     int32_t m_motionId = -1;
     uint32_t m_direction = 0;
     CAniSequence* m_pSequence = nullptr;  // owned
+    // Who keeps the entry (a script runner's serial); an entry with a user
+    // value that follows a character stays where it was when the character
+    // goes, for its keeper to remove.
     uint32_t m_userValue = 0;
     bool m_linked = false;  // the object is in a character's draw list
     uint32_t m_linkedCharId = 0;
@@ -141,11 +147,15 @@ public:
     void FadeOutAll();
     // Objects owned by the character forget it (before the character goes away).
     void DetachOwner(CChar* character);
-    void ClearUserValues();
+    // The entries of the user value lose it and go on their own: each is
+    // removed and deleted when its plays are over.
+    void ClearUserValues(uint32_t value);
     void RemoveByUserValue(uint32_t value);
     bool RemoveByObject(CAniObject* object);
     // The entry while it is in the list (and, if asked, has a user value).
     CAniPlayEntry* FindEntry(CAniPlayEntry* entry, bool needUserValue);
+    // The listed entry of the handle (and, if asked, with a user value), or null.
+    CAniPlayEntry* FindEntryByHandle(uint32_t handle, bool needUserValue);
     // The per-frame step of every entry.
     void UpdateAll();
     // Queues this frame's objects and floating texts for drawing (objects in
@@ -171,6 +181,8 @@ private:
     std::vector<CAniPlayEntry*> m_entries;  // null where one was taken out during the walk
     std::vector<CAniPlayEntry*> m_doomed;   // erased during the walk, deleted after it
     bool m_walking = false;
+    uint32_t m_lastHandle = 0;
+    bool m_handlesWrapped = false;
     std::unordered_map<std::string, uint32_t> m_names;
 };
 

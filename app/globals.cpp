@@ -35,6 +35,7 @@
 #include "net/net_startup.h"
 #include "net/packet_fields.h"
 #include "platform/font.h"
+#include "script/script_startup.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_startup.h"
 #include "ui/message_box.h"
@@ -181,6 +182,8 @@ void InstallGlobalFactories() {
     InstallWorldGlobals();
     InstallSoundGlobals();
     InstallWindowSound();
+    // Before the scene hooks, which add to the script manager's slot.
+    InstallScriptGlobals();
     // After the world's (the start scene follows the cursor among the start
     // objects) and the sound manager's.
     InstallSceneHooks();

@@ -3,6 +3,7 @@
 #include "core/global_objects.h"
 #include "scenes/scene_services.h"
 #include "scenes/scenes_startup.h"
+#include "script/script_mgr.h"
 #include "sound/dshow_movie.h"
 #include "sound/sound_mgr.h"
 
@@ -41,6 +42,24 @@ public:
 };
 SceneMovies g_sceneMovies;
 
+// The scenes run the script manager each frame and release it when the
+// field is left.
+class SceneScripts : public ISceneScripts {
+public:
+    void UpdateScripts() override {
+        if (g_pScriptMgr) g_pScriptMgr->Update();
+    }
+    void DrawScripts() override {
+        if (g_pScriptMgr) g_pScriptMgr->Draw();
+    }
+    void ResetScripts() override {
+        if (!g_pScriptMgr) return;
+        g_pScriptMgr->Release();
+        g_pScriptMgr->Init();
+    }
+};
+SceneScripts g_sceneScripts;
+
 }  // namespace
 
 void InstallSceneHooks() {
@@ -53,4 +72,13 @@ void InstallSceneHooks() {
             return true;
         },
         [] { SetSceneMusic(nullptr); });
+    // Added to the script manager's slot (made by the script layer's
+    // factory, which must be installed before).
+    AddGlobalFactory(
+        GlobalSlot::ScriptMgr,
+        [] {
+            if (g_pScriptMgr) SetSceneScripts(&g_sceneScripts);
+            return true;
+        },
+        [] { SetSceneScripts(nullptr); });
 }

@@ -112,7 +112,7 @@ bool CGameScene::Release() {
     m_fade.Reset();
     if (g_pWindowMgr) g_pWindowMgr->SaveWindowLayout();
     ResetFieldManagers();
-    if (ISceneEvents* events = GetSceneEvents()) events->ResetScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->ResetScripts();
     CloseFieldWindows();
     ClearCursorPointedObject();
     if (g_pWindowMgr) g_pWindowMgr->CloseMessageBoxes();
@@ -366,7 +366,7 @@ bool CGameScene::Update() {
     }
     if (g_pMap) g_pMap->ProcessMessages();
     if (g_pCharMgr) g_pCharMgr->Update();
-    if (events) events->UpdateScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->UpdateScripts();
     if (g_pSkillTableMgr) g_pSkillTableMgr->UpdateSkillUses();
     if (!IsWorldReady()) {
         if (g_pMap) g_pMap->Update();
@@ -398,7 +398,7 @@ void CGameScene::UpdateDuringEvent() {
         if (events) events->Update();
         return;
     }
-    if (events) events->UpdateScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->UpdateScripts();
     StepWorld(events);
     m_pointedId = m_pointedKind = -1;
     UpdatePointedTarget();
@@ -564,7 +564,7 @@ bool CGameScene::DrawVersionAndClock() {
 
 void CGameScene::DrawField() {
     ISceneEvents* events = GetSceneEvents();
-    if (events) events->DrawScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->DrawScripts();
     m_oneFrameLine[0] = 0;
     if (g_pRenderQueue) g_pRenderQueue->Reset();
     if (g_pMap) g_pMap->Draw();
@@ -601,7 +601,7 @@ bool CGameScene::Draw() {
             events->Draw();
             return true;
         }
-        if (events) events->DrawScripts();
+        if (ISceneScripts* scripts = GetSceneScripts()) scripts->DrawScripts();
         if (g_pRenderQueue) g_pRenderQueue->Reset();
         if (g_pMap) g_pMap->Draw();
         if (g_pAniPlayMgr && g_pRenderQueue) g_pAniPlayMgr->QueueAll(*g_pRenderQueue);

@@ -90,9 +90,9 @@ bool COfflineScene::Release() {
         g_pWindowMgr->CloseWindow(window);
     m_selection.Assign(nullptr);
     ResetFieldManagers();
-    ISceneEvents* events = GetSceneEvents();
-    if (events) events->ResetScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->ResetScripts();
     if (g_pAniPlayMgr) g_pAniPlayMgr->Release();
+    ISceneEvents* events = GetSceneEvents();
     ClearCursorPointedObject();
     if (g_pWindowMgr) g_pWindowMgr->CloseMessageBoxes();
     if (events) {
@@ -130,7 +130,7 @@ void COfflineScene::RunWorldFrame() {
         if (events) events->Update();
         return;
     }
-    if (events) events->UpdateScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->UpdateScripts();
     if (g_pItemTableMgr) g_pItemTableMgr->UpdateContainers();
     const uint32_t now = plat::timeGetTime();
     const uint32_t elapsed = m_lastFrame == 0 ? FIRST_FRAME_MS : now - m_lastFrame;
@@ -152,7 +152,7 @@ bool COfflineScene::Draw() {
         events->Draw();
         return true;
     }
-    events->DrawScripts();
+    if (ISceneScripts* scripts = GetSceneScripts()) scripts->DrawScripts();
     g_pMap->Draw();
     if (g_pCharMgr) g_pCharMgr->RefreshCharDisplay();
     events->QueueEventObjects();

@@ -4,6 +4,7 @@ namespace {
 
 IScreenFadeMaker* g_fadeMaker = nullptr;
 ISceneEvents* g_sceneEvents = nullptr;
+ISceneScripts* g_sceneScripts = nullptr;
 ISceneMusic* g_sceneMusic = nullptr;
 ISceneMovies* g_sceneMovies = nullptr;
 
@@ -20,6 +21,12 @@ void SetSceneEvents(ISceneEvents* events) {
 }
 ISceneEvents* GetSceneEvents() {
     return g_sceneEvents;
+}
+void SetSceneScripts(ISceneScripts* scripts) {
+    g_sceneScripts = scripts;
+}
+ISceneScripts* GetSceneScripts() {
+    return g_sceneScripts;
 }
 void SetSceneMusic(ISceneMusic* music) {
     g_sceneMusic = music;

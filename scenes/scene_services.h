@@ -1,5 +1,5 @@
 // What the scenes use of the layers beside and above them: the screen fade,
-// the event and script managers, the music and the intro movie. Each is a
+// the event manager, the script manager, the music and the intro movie. Each is a
 // small interface its own layer implements and installs; one that is not
 // installed is absent and the scene takes its missing path: a scene without
 // a fade counts every fade as finished at once, one without an event
@@ -44,7 +44,7 @@ void SetScreenFadeMaker(IScreenFadeMaker* maker);
 IScreenFadeMaker* GetScreenFadeMaker();
 using ScopedScreenFadeMaker = plat::ScopedInstall<GetScreenFadeMaker, SetScreenFadeMaker>;
 
-// ---- The event and script managers ----
+// ---- The event manager ----
 
 class ISceneEvents {
 public:
@@ -69,11 +69,6 @@ public:
     virtual void QueueEventObjects() = 0;
     virtual void SetEventActive(bool active) = 0;
     virtual void SetControlLock(bool locked) = 0;
-    // The script manager's root object: one frame, its drawing, and back to
-    // its state after start-up.
-    virtual void UpdateScripts() = 0;
-    virtual void DrawScripts() = 0;
-    virtual void ResetScripts() = 0;
     // A new event selection window (hidden, not yet added anywhere), or null.
     virtual CBaseWindow* MakeEventSelectionWindow() = 0;
 };
@@ -81,6 +76,22 @@ public:
 void SetSceneEvents(ISceneEvents* events);
 ISceneEvents* GetSceneEvents();
 using ScopedSceneEvents = plat::ScopedInstall<GetSceneEvents, SetSceneEvents>;
+
+// ---- The script manager ----
+
+class ISceneScripts {
+public:
+    virtual ~ISceneScripts() = default;
+    // One frame of every running script, their drawing, and back to the
+    // manager's state after start-up (every script and runner released).
+    virtual void UpdateScripts() = 0;
+    virtual void DrawScripts() = 0;
+    virtual void ResetScripts() = 0;
+};
+
+void SetSceneScripts(ISceneScripts* scripts);
+ISceneScripts* GetSceneScripts();
+using ScopedSceneScripts = plat::ScopedInstall<GetSceneScripts, SetSceneScripts>;
 
 // ---- Music ----
 

@@ -225,6 +225,9 @@ TEST_F(AniPlayMgrTest, EntriesOnACharacterFollowItAndEndWhenItGoes) {
     seq->Add(Playing(2), 0);
     CAniPlayEntry* linked = m_mgr.AddCharLinked(seq, seven, 0, 0, PLAY_FOREVER, 1, 1, 0);
     CAniPlayEntry* unlinked = m_mgr.AddOnChar(Playing(2), seven, 0, 0, PLAY_FOREVER, 0, 1, 0);
+    // An entry its keeper removes itself stays where the character was.
+    CAniPlayEntry* kept = m_mgr.AddOnChar(Playing(2), seven, 0, 0, PLAY_FOREVER, 0, 1, 0);
+    kept->m_userValue = 9;
     EXPECT_EQ(onChar->m_motionId, 0);
     EXPECT_EQ(onChar->m_aniIndex, 2u);
 
@@ -252,6 +255,9 @@ TEST_F(AniPlayMgrTest, EntriesOnACharacterFollowItAndEndWhenItGoes) {
     EXPECT_FALSE(Listed(unlinked));
     EXPECT_TRUE(unlinkedObject);
     delete unlinked;
+    ASSERT_TRUE(Listed(kept));
+    EXPECT_EQ(kept->m_kind, PLAY_AT_MAP_POINT);
+    EXPECT_EQ(kept->m_pObject->m_mapX, 480);
     // The sequence stays where the character was last.
     ASSERT_TRUE(Listed(linked));
     EXPECT_EQ(linked->m_kind, PLAY_SEQUENCE_AT_POINT);
@@ -266,6 +272,35 @@ TEST_F(AniPlayMgrTest, EntriesOnACharacterFollowItAndEndWhenItGoes) {
     EXPECT_TRUE(Listed(brief));
     Frame(1);
     EXPECT_FALSE(Listed(brief));
+}
+
+TEST_F(AniPlayMgrTest, HandlesFindListedEntriesAndClearedEntriesEndOnTheirOwn) {
+    CAniPlayEntry* a = m_mgr.AddAtMapPosition(Playing(1), 0, 0, 0, 1, 0, 1, 5);
+    CAniPlayEntry* b = m_mgr.AddAtMapPosition(Playing(2), 0, 0, 0, PLAY_FOREVER, 0, 1, 6);
+    a->m_removeWhenDone = b->m_removeWhenDone = 0;
+    EXPECT_NE(a->m_handle, 0u);
+    EXPECT_NE(a->m_handle, b->m_handle);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(a->m_handle, true), a);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(b->m_handle, false), b);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(0, false), nullptr);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(b->m_handle + 1, false), nullptr);
+
+    // Without its keeper an entry is removed once its plays are over; one
+    // that is kept only stops.
+    const uint32_t handleA = a->m_handle;
+    m_mgr.ClearUserValues(5);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(handleA, true), nullptr);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(handleA, false), a);
+    Frame();
+    Frame();
+    EXPECT_EQ(m_mgr.FindEntryByHandle(handleA, false), nullptr);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(b->m_handle, true), b);
+    m_mgr.RemoveByUserValue(6);
+    EXPECT_EQ(m_mgr.GetCount(), 0u);
+    // A removed entry's handle finds nothing, also after new entries.
+    CAniPlayEntry* c = m_mgr.AddAtMapPosition(Playing(2), 0, 0, 0, 1, 1, 1, 0);
+    EXPECT_NE(c->m_handle, handleA);
+    EXPECT_EQ(m_mgr.FindEntryByHandle(handleA, false), nullptr);
 }
 
 TEST_F(AniPlayMgrTest, EntriesTakenOutDuringTheWalkAreNeverUsedAfterwards) {
@@ -370,7 +405,9 @@ TEST_F(AniPlayMgrTest, OwnersTagsLinksAndQueueing) {
     EXPECT_EQ(waiting->m_pOwner, nullptr);
 
     EXPECT_EQ(m_mgr.FindEntry(a, true), a);
-    m_mgr.ClearUserValues();
+    m_mgr.ClearUserValues(4);
+    EXPECT_EQ(m_mgr.FindEntry(a, true), a);
+    m_mgr.ClearUserValues(3);
     EXPECT_EQ(m_mgr.FindEntry(a, true), nullptr);
     EXPECT_EQ(m_mgr.FindEntry(a, false), a);
     EXPECT_EQ(m_mgr.FindEntry(nullptr, false), nullptr);

@@ -57,6 +57,8 @@
 #include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "scenes/scene_services.h"
+#include "script/script_effects.h"
+#include "script/script_mgr.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
 #include "tests/core/program_fixture.h"
@@ -120,7 +122,7 @@ const SlotRow kSlots[] = {
     {"CharMgr", kMade},
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
-    {"ScriptMgr", kNotYet},
+    {"ScriptMgr", kMade},
     {"EventMgr", kNotYet},
     {"ParticleMgr", kNotYet},
     {"EffectObjMgr", kNotYet},
@@ -276,7 +278,9 @@ std::vector<HookRow> HookTable() {
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
         {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kAbsent},
-        {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kAbsent},
+        {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kInstalled},
+        // What the script natives reach through seams.
+        {"scripts: effects", [] { return GetScriptEffects() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
         {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kKept},
@@ -295,7 +299,8 @@ std::vector<HookRow> HookTable() {
         {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
         // The scenes' services.
         {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
-        {"scenes: events and scripts", [] { return GetSceneEvents() != nullptr; }, kAbsent},
+        {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kAbsent},
+        {"scenes: scripts", [] { return GetSceneScripts() != nullptr; }, kInstalled},
         {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
         {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
     };
@@ -325,6 +330,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"placed animations", g_pAniPlayMgr},
         {"draw queue", g_pRenderQueue},
         {"darkness", g_pDarknessOverlay},
+        {"script manager", g_pScriptMgr},
         {"item tables", g_pItemTableMgr},
         {"skill tables", g_pSkillTableMgr},
         {"character resources", g_pCharResourceMgr},

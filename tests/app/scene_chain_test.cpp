@@ -55,9 +55,6 @@ public:
     void QueueEventObjects() override {}
     void SetEventActive(bool) override {}
     void SetControlLock(bool) override {}
-    void UpdateScripts() override {}
-    void DrawScripts() override {}
-    void ResetScripts() override {}
     CBaseWindow* MakeEventSelectionWindow() override { return nullptr; }
     bool m_worldReady = false;
 };

@@ -336,6 +336,25 @@ TEST_F(GameSceneTest, RunningSkillUsesStepEachFrameAndFinishedOnesGo) {
     g_pSkillTableMgr = nullptr;
 }
 
+TEST_F(GameSceneTest, TheScriptsRunAndDrawEveryFrameAndAreReleasedWhenTheSceneGoes) {
+    struct Scripts : ISceneScripts {
+        void UpdateScripts() override { ++updates; }
+        void DrawScripts() override { ++draws; }
+        void ResetScripts() override { ++resets; }
+        int updates = 0, draws = 0, resets = 0;
+    } scripts;
+    ScopedSceneScripts scoped(scripts);
+    TestGameScene* scene = MakeScene();
+    Frame(scene);
+    EXPECT_EQ(scripts.draws, 1);
+    scene->worldReady = false;  // they run while the world is not ready too
+    Frame(scene);
+    EXPECT_EQ(scripts.updates, 2);
+    EXPECT_EQ(scripts.resets, 0);
+    scene->Release();
+    EXPECT_EQ(scripts.resets, 1);
+}
+
 TEST_F(GameSceneTest, SystemWindowChoiceIsTakenOnceAfterTheWindowHides) {
     TestGameScene* scene = MakeScene();
     auto* system = dynamic_cast<SystemWindow*>(scene->Windows().Get("SYSTEM_WINDOW"));

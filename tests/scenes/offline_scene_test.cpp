@@ -45,6 +45,7 @@ TEST_F(OfflineSceneTest, WithoutAnEventManagerItGoesBackToTheTitleAtOnce) {
 
 TEST_F(OfflineSceneTest, PlaysItsEventUntilTheEventEnds) {
     ScopedSceneEvents scope(m_f.m_events);
+    ScopedSceneScripts scripts(m_f.m_scripts);
     m_f.Add(new COfflineScene);
     EXPECT_EQ(g_options.GetByte(OPT_SCENE_FORCED), 1);
     m_f.RunFor(500);
@@ -58,7 +59,7 @@ TEST_F(OfflineSceneTest, PlaysItsEventUntilTheEventEnds) {
     EXPECT_GE(m_f.m_events.m_ended, 1);
     EXPECT_FALSE(m_f.m_events.m_active);
     EXPECT_FALSE(m_f.m_events.m_locked);
-    EXPECT_EQ(m_f.m_events.m_scriptResets, 1);
+    EXPECT_EQ(m_f.m_scripts.m_resets, 1);
     EXPECT_TRUE(g_config.m_useServer);
     EXPECT_EQ(g_options.GetByte(OPT_SCENE_FORCED), 0);
 }

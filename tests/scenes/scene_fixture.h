@@ -69,15 +69,22 @@ public:
     void QueueEventObjects() override {}
     void SetEventActive(bool active) override { m_active = active; }
     void SetControlLock(bool locked) override { m_locked = locked; }
-    void UpdateScripts() override {}
-    void DrawScripts() override {}
-    void ResetScripts() override { ++m_scriptResets; }
     CBaseWindow* MakeEventSelectionWindow() override { return nullptr; }
 
     bool m_startRuns = true;
     bool m_running = false, m_current = false, m_active = true, m_locked = true;
-    int m_ended = 0, m_updates = 0, m_scriptResets = 0;
+    int m_ended = 0, m_updates = 0;
     std::vector<uint32_t> m_started;
+};
+
+// A script manager that counts what the scenes ask of it.
+class TestScripts : public ISceneScripts {
+public:
+    void UpdateScripts() override { ++m_updates; }
+    void DrawScripts() override { ++m_draws; }
+    void ResetScripts() override { ++m_resets; }
+
+    int m_updates = 0, m_draws = 0, m_resets = 0;
 };
 
 class SceneFixture {
@@ -117,6 +124,7 @@ public:
     CInputMgr m_input;
     TestFadeMaker m_fadeMaker;
     TestEvents m_events;
+    TestScripts m_scripts;
 
 private:
     plat::ScopedClock m_scopedClock{m_clock};

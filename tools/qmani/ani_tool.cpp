@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/paths.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ int Usage(FILE* err) {
                  "usage: qmani dump FILE.z5a\n"
                  "       qmani write TEXT FILE.z5a\n"
                  "       qmani render FOLDER NUMBER FRAME OUT.bmp [--motion M] [--direction D]\n"
-                 "                    [--texture-folder DIR] [--width W] [--height H] [--at X Y]\n");
+                 "                    [--texture-folder DIR] [--width W] [--height H] [--at X Y]\n"
+                 "       qmani batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -214,6 +216,7 @@ int Render(const std::vector<std::string>& args, FILE* out, FILE* err) {
 }  // namespace
 
 int RunAniTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmani", args, RunAniTool, out, err);
     if (args.empty()) return Usage(err);
     if (args[0] == "dump") return Dump(args, out, err);
     if (args[0] == "write") return Write(args, err);

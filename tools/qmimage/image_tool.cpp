@@ -18,6 +18,7 @@
 #include "platform/codepage.h"
 #include "platform/font.h"
 #include "platform/paths.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
@@ -33,15 +34,15 @@ constexpr uint32_t kMagenta = 0xFF00FF;
 constexpr uint16_t kKey565 = 0xF81F;
 
 int Usage() {
-    std::fprintf(
-        g_err,
-        "usage: qmimage span OUT IN.bmp [--indexed] [--header N]\n"
-        "       qmimage frames OUT IN.bmp... [--indexed]\n"
-        "       qmimage dtx OUT SHEET.bmp UNITS.txt [--version N]\n"
-        "       qmimage dtx-text OUT SHEET.txt [--version N]\n"
-        "       qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]\n"
-        "       qmimage draw OUT.bmp LIST.txt\n"
-        "       qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]\n");
+    std::fprintf(g_err,
+                 "usage: qmimage span OUT IN.bmp [--indexed] [--header N]\n"
+                 "       qmimage frames OUT IN.bmp... [--indexed]\n"
+                 "       qmimage dtx OUT SHEET.bmp UNITS.txt [--version N]\n"
+                 "       qmimage dtx-text OUT SHEET.txt [--version N]\n"
+                 "       qmimage dtx-picture OUT IN.bmp... [--indexed] [--version N]\n"
+                 "       qmimage draw OUT.bmp LIST.txt\n"
+                 "       qmimage dump FILE [--as span|span8|frames|frames8|dtx] [--bmp OUT.bmp] [--frame N]\n"
+                 "       qmimage batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -664,6 +665,7 @@ int CmdDump(const Args& a) {
 }  // namespace
 
 int RunImageTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmimage", args, RunImageTool, out, err);
     g_out = out;
     g_err = err;
     if (args.empty()) return Usage();

@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "tools/qmmap/map_render.h"
+#include "tools/tool_batch.h"
 #include "world/map/map.h"
 #include "world/map/map_text.h"
 #include "world/map/speech_data.h"
@@ -29,7 +30,8 @@ int Usage(FILE* err) {
                  "       qmmap stage TEXT OUT\n"
                  "       qmmap speech TEXT OUT\n"
                  "       qmmap dump FILE [--raw]\n"
-                 "       qmmap render DIR STAGE OUT.bmp [--focus X Y] [--size W H]\n");
+                 "       qmmap render DIR STAGE OUT.bmp [--focus X Y] [--size W H]\n"
+                 "       qmmap batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -250,6 +252,7 @@ int Render(const std::vector<std::string>& args, FILE* err) {
 }  // namespace
 
 int RunMapTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmmap", args, RunMapTool, out, err);
     if (args.empty()) return Usage(err);
     if (args[0] == "build") return Build(args, err);
     if (args[0] == "stage") return Convert(args, err, maptext::BuildStageText);

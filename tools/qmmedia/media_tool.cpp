@@ -8,6 +8,7 @@
 #include "platform/media_encode.h"
 #include "platform/paths.h"
 #include "sound/movie_reader.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
@@ -165,7 +166,8 @@ int Usage(FILE* err) {
                  "       qmmedia list build TEXT OUT [TEXT OUT...]\n"
                  "       qmmedia list dump FILE\n"
                  "       qmmedia movie OUT PLAN [--key TEXT]\n"
-                 "       qmmedia info FILE [--key TEXT]\n");
+                 "       qmmedia info FILE [--key TEXT]\n"
+                 "       qmmedia batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -327,6 +329,7 @@ bool ParseMusicListText(const std::string& text, std::vector<MusicTrack>& tracks
 }
 
 int RunMediaTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmmedia", args, RunMediaTool, out, err);
     // A trailing "--key TEXT" goes with movie and info.
     std::vector<std::string> words = args;
     std::string key;

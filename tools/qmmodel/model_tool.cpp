@@ -3,6 +3,7 @@
 #include "anim/map_model_files.h"
 #include "anim/toon_files.h"
 #include "platform/paths.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ bool Dump(const std::vector<uint8_t>& bytes, std::string& text, std::string* err
 int Usage(FILE* err) {
     std::fprintf(err,
                  "usage: qmmodel build TEXT OUT [obj|ani|mat|msh|kfd]\n"
-                 "       qmmodel dump FILE [obj|ani|mat|msh|kfd]\n");
+                 "       qmmodel dump FILE [obj|ani|mat|msh|kfd]\n"
+                 "       qmmodel batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -83,6 +85,7 @@ bool DumpModelFile(ModelFileKind kind, const std::vector<uint8_t>& bytes, std::s
 }
 
 int RunModelTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmmodel", args, RunModelTool, out, err);
     if (args.empty()) return Usage(err);
     const bool build = args[0] == "build" && (args.size() == 3 || args.size() == 4);
     const bool dump = args[0] == "dump" && (args.size() == 2 || args.size() == 3);

@@ -6,6 +6,7 @@
 #include "data/pack_archive.h"
 #include "data/pack_writer.h"
 #include "platform/paths.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ int Usage(FILE* err) {
                  "       qmpack list PACK\n"
                  "       qmpack cat PACK PATH\n"
                  "       qmpack zip IN OUT\n"
-                 "       qmpack unzip IN\n");
+                 "       qmpack unzip IN\n"
+                 "       qmpack batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -98,6 +100,7 @@ int Cat(CPackFile& pack, const std::string& path, FILE* out, FILE* err) {
 }  // namespace
 
 int RunPackTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmpack", args, RunPackTool, out, err);
     if (args.empty()) return Usage(err);
     const std::string& cmd = args[0];
     if (cmd == "create") return Create(args, err);

@@ -3,13 +3,15 @@
 #include "data/data_table_text.h"
 #include "data/file_resource.h"
 #include "platform/paths.h"
+#include "tools/tool_batch.h"
 
 namespace {
 
 int Usage(FILE* err) {
     std::fprintf(err,
                  "usage: qmtable build TEXT OUT [TEXT OUT...]\n"
-                 "       qmtable dump FILE\n");
+                 "       qmtable dump FILE\n"
+                 "       qmtable batch FILE                  (its commands, one a line)\n");
     return 2;
 }
 
@@ -44,6 +46,7 @@ int Build(const std::string& textPath, const std::string& outPath, FILE* err) {
 }  // namespace
 
 int RunTableTool(const std::vector<std::string>& args, FILE* out, FILE* err) {
+    if (!args.empty() && args[0] == "batch") return toolbatch::Run("qmtable", args, RunTableTool, out, err);
     // Several tables in one run: build TEXT OUT [TEXT OUT ...].
     if (args.size() >= 3 && args.size() % 2 == 1 && args[0] == "build") {
         for (size_t i = 1; i < args.size(); i += 2)

@@ -156,7 +156,7 @@ bool CSkillAction::Update() {
             return true;
         }
         if (m_scriptMode) {
-            if (m_pScript && m_pScript->IsEnded()) {
+            if (m_pScript && ScriptEnded()) {
                 StopScript();
                 ReturnCasterToRest();
             }
@@ -170,7 +170,7 @@ bool CSkillAction::Update() {
         return true;
     }
     if (m_scriptMode) {
-        if (!m_pScript || m_pScript->IsEnded()) Finish();
+        if (!m_pScript || ScriptEnded()) Finish();
     } else {
         ISkillEffects* effects = GetSkillEffects();
         if (!m_pEffect || !effects || !effects->IsRunning(m_pEffect) || m_pEffect->IsFinished()) Finish();
@@ -210,6 +210,11 @@ void CSkillAction::RemoveEffect() {
     if (ISkillEffects* effects = GetSkillEffects(); effects && effects->IsRunning(m_pEffect))
         effects->RemoveEffect(m_pEffect);
     m_pEffect = nullptr;
+}
+
+bool CSkillAction::ScriptEnded() const {
+    ISkillScripts* scripts = GetSkillScripts();
+    return !scripts || scripts->IsEnded(m_pScript);
 }
 
 void CSkillAction::StopScript() {

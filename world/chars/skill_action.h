@@ -38,19 +38,21 @@ void SetSkillEffects(ISkillEffects* effects);
 ISkillEffects* GetSkillEffects();
 using ScopedSkillEffects = plat::ScopedInstall<GetSkillEffects, SetSkillEffects>;
 
-// A running script of the script manager; owned by it.
+// A running script of the script manager; owned by it. The skill action only
+// names it to the manager, which answers for it (also once it has gone).
 class ISkillScriptRunner {
 public:
     virtual ~ISkillScriptRunner() = default;
-    virtual bool IsEnded() = 0;
 };
 
 class ISkillScripts {
 public:
     virtual ~ISkillScripts() = default;
-    // Starts the named script with its natives, bound to the owner; null
-    // when it cannot.
-    virtual ISkillScriptRunner* StartScript(const char* name, CBaseObject* owner) = 0;
+    // Starts the named script with its natives, owned by the skill action;
+    // null when it cannot.
+    virtual ISkillScriptRunner* StartScript(const char* name, CSkillAction* owner) = 0;
+    // The runner has finished, or the manager no longer runs it.
+    virtual bool IsEnded(ISkillScriptRunner* runner) = 0;
     // Stops the runner (and deletes its animated objects).
     virtual void StopScript(ISkillScriptRunner* runner) = 0;
 };
@@ -122,6 +124,8 @@ public:
 
 private:
     void RemoveEffect();
+    // The script has ended (also when the script manager has gone).
+    bool ScriptEnded() const;
     void StopScript();
     void ReturnCasterToRest();
 

@@ -130,10 +130,9 @@ void WriteCharacterFiles(qmtest::TempDir& dir) {
 
 // A skill script that runs until it is stopped.
 struct Scripts : ISkillScripts {
-    struct Runner : ISkillScriptRunner {
-        bool IsEnded() override { return false; }
-    } runner;
-    ISkillScriptRunner* StartScript(const char*, CBaseObject*) override { return &runner; }
+    ISkillScriptRunner runner;
+    ISkillScriptRunner* StartScript(const char*, CSkillAction*) override { return &runner; }
+    bool IsEnded(ISkillScriptRunner*) override { return false; }
     void StopScript(ISkillScriptRunner*) override {}
 };
 

@@ -47,18 +47,18 @@ struct FakeSkillEffects : ISkillEffects {
 
 struct FakeRunner : ISkillScriptRunner {
     bool ended = false;
-    bool IsEnded() override { return ended; }
 };
 
 struct FakeSkillScripts : ISkillScripts {
     std::vector<std::string> started;
     std::vector<std::unique_ptr<FakeRunner>> runners;
     int stopped = 0;
-    ISkillScriptRunner* StartScript(const char* name, CBaseObject*) override {
+    ISkillScriptRunner* StartScript(const char* name, CSkillAction*) override {
         started.push_back(name);
         runners.push_back(std::make_unique<FakeRunner>());
         return runners.back().get();
     }
+    bool IsEnded(ISkillScriptRunner* runner) override { return static_cast<FakeRunner*>(runner)->ended; }
     void StopScript(ISkillScriptRunner*) override { ++stopped; }
 };
 
