@@ -46,6 +46,9 @@ public:
 
 // ---- "Z5MAINWIN" ----
 
+// The option byte of the side buttons' layout: 1 for style 4.
+inline constexpr size_t OPTION_SIDE_BUTTON_STYLE = 19;
+
 class IMainInterfaceWindow {
 public:
     virtual ~IMainInterfaceWindow() = default;

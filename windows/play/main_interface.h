@@ -47,7 +47,7 @@ inline constexpr int SIDE_INVENTORY_ID = 3, SIDE_CLUB_ID = 7;
 // The side bar slides this many pixels a frame.
 inline constexpr int32_t SIDE_SLIDE_STEP = 45;
 // Option bytes: the side buttons' layout (1: style 4), the panel shown.
-inline constexpr size_t OPTION_SIDE_STYLE = 19;
+inline constexpr size_t OPTION_SIDE_STYLE = OPTION_SIDE_BUTTON_STYLE;
 inline constexpr size_t OPTION_PANEL_SHOWN = 12;
 
 enum : int32_t {

@@ -6,9 +6,9 @@
 
 #include "tests/ui/items/item_fixture.h"
 #include "tests/ui/test_windows.h"
-#include "ui/window_messages.h"
 #include "ui/message_box.h"
 #include "ui/number_input_window.h"
+#include "ui/window_messages.h"
 
 using namespace itemtest;
 
