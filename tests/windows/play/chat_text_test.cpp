@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,32 @@ TEST(ChatTopicTest, TheFileIsReadWholeUnlessMissingOrTooLarge) {
     dir.WriteFile("huge.txt", std::string(CHAT_TOPIC_FILE_MAX + 1, 'x'));
     EXPECT_FALSE(ReadChatTopicFile((dir.Path() + "/huge.txt").c_str(), topics));
     EXPECT_TRUE(topics.empty());
+}
+
+// Seeds of the topic-file fuzz target: the demo's topics and small files of
+// each kind of line. With QM_REFRESH_GOLDEN=1 this rewrites them.
+TEST(ChatTopicTest, FuzzSeedsAreTopicFiles) {
+    const std::string corpus = qmtest::SourceDir() + "/fuzz/corpus/chat_topics/";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } seeds[] = {
+        {"demo", qmtest::ReadTextFile(qmtest::SourceDir() + "/demo/ChatTopics.txt")},
+        {"windows_lines", "/.First\r\nbody one\r\n\r\n/.Second\r\nbody two\r\n"},
+        {"no_topic", "lines before any topic\nand no topic at all\n"},
+        {"number", std::string("2\n/.a\n/.b\n/.c\nthe third\n")},
+        {"nul", std::string("/.x\0hidden\n/.y\n", 16)},
+    };
+    const char* refresh = std::getenv("QM_REFRESH_GOLDEN");
+    for (const auto& seed : seeds) {
+        if (refresh && std::string(refresh) == "1") {
+            plat::CreateDirectories(corpus);
+            ASSERT_TRUE(plat::WriteFileAtomic(corpus + seed.name, seed.bytes.data(), seed.bytes.size()));
+        }
+        std::vector<uint8_t> stored;
+        ASSERT_TRUE(plat::ReadWholeFile(corpus + seed.name, stored)) << seed.name;
+        EXPECT_EQ(std::string(stored.begin(), stored.end()), seed.bytes) << seed.name;
+    }
 }
 
 }  // namespace
