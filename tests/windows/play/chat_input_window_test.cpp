@@ -284,7 +284,7 @@ TEST_F(ChatInputTest, TopicQueriesListAndSayATopicLineByLine) {
          0},
         {"one matches", "/.Shops", {"Topics on \"Shops\":", "1: /.Shops"}, 1},
         {"a question lists only", "/.Shops?", {"Topics on \"Shops\":", "1: /.Shops"}, 0},
-        {"a number runs its topic", "/.0", {}, 2},
+        {"a number runs its topic", "/.2", {}, 1},
         {"a number past the topics is a search", "/.7", {"Topics on \"7\":"}, 0},
         {"none matches", "/.Nothing", {"Topics on \"Nothing\":"}, 0},
     };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "data/skill_table_mgr.h"
 #include "tests/ui/test_windows.h"
 #include "tests/windows/play/chat_fixture.h"
 #include "ui/button.h"
@@ -271,6 +272,33 @@ TEST_F(MainInterfaceTest, SettingsRoundTripAndTheOptionMinimises) {
     EXPECT_EQ(m_main->SlideState(), SIDE_BAR_HIDDEN);
     EXPECT_EQ(m_main->SlideOffset(), -m_main->TotalHeight());
     EXPECT_TRUE(m_main->IsMinimized());
+}
+
+TEST_F(MainInterfaceTest, TheChosenSkillsIconAndTheServerIsTold) {
+    // Skill 1 shows the characters' animation; skill 2 is one that never shows.
+    qmtest::TableBuilder skills(3, 13);
+    skills.U8(6).Ref(12);
+    skills.Set(12, 1, {chartest::kCharAni, 0, 2}).Set(6, 2, 1).Set(12, 2, {chartest::kCharAni, 0, 2});
+    m_db.Write(SKILL_TABLE_FILE, skills);
+    for (int file : {13, 31}) m_db.Write(file, qmtest::TableBuilder(0, 1));
+    CSkillTableMgr table;
+    g_pSkillTableMgr = &table;
+    Sent();
+    m_main->SetSkillIcon(2);
+    EXPECT_EQ(m_main->SkillIcon(), nullptr);
+    EXPECT_TRUE(Sent().empty());
+    m_main->SetSkillIcon(1);
+    ASSERT_NE(m_main->SkillIcon(), nullptr);
+    const uint32_t id = SKILL_ID_BASE + 1;
+    EXPECT_EQ(Sent(), (std::vector<chattest::Bytes>{
+                          {6, 1, 16, uint8_t(id >> 24), uint8_t(id >> 16), uint8_t(id >> 8), uint8_t(id)}}));
+    g_pSkillTableMgr = nullptr;
+}
+
+TEST_F(MainInterfaceTest, AnItemComingInFromTheFieldShakesTheBag) {
+    m_main->RefreshFieldItems();
+    EXPECT_EQ(m_main->ShakeAmplitude(), 10.0f);
+    EXPECT_EQ(m_main->GetX(), MAIN_INTERFACE_X);
 }
 
 TEST(MainGaugeTest, PoolPipsNeverDivideByZeroOrOverflow) {
