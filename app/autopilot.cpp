@@ -77,6 +77,12 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         return limit(1);
     }
+    if (verb == "wait-script") {
+        step->op = AutopilotOp::WaitScript;
+        if (args < 1) return "wait-script needs a script name";
+        step->text = std::string(words[1]);
+        return limit(1);
+    }
     if (verb == "wait-player-moved") {
         step->op = AutopilotOp::WaitPlayerMoved;
         return limit(0);
@@ -240,6 +246,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         }
         case AutopilotOp::WaitFrames:
             return Wait(step, plat::FrameCount() - m_startFrame >= uint64_t(step.a), "the frames");
+        case AutopilotOp::WaitScript:
+            return Wait(step, m_world.IsScriptRunning(step.text), "the script");
         case AutopilotOp::Key:
             NotePlayer();
             plat::PostKeyEvent(step.a, false, false, {});

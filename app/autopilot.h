@@ -6,6 +6,7 @@
 //   wait-player-moved [MS]   until the own character stands elsewhere than
 //                            when the last input was posted
 //   wait-frames N [MS]       until N more frames have run
+//   wait-script NAME [MS]    until a runner of the named script runs
 //   key NAME                 a key pressed and, a frame later, released
 //   type TEXT                the rest of the line typed as text (UTF-8)
 //   click X Y                the left button pressed at the point and, a
@@ -32,6 +33,7 @@ enum class AutopilotOp {
     WaitWindow,
     WaitPlayerMoved,
     WaitFrames,
+    WaitScript,
     Key,
     Type,
     Click,
@@ -43,7 +45,7 @@ enum class AutopilotOp {
 struct AutopilotStep {
     AutopilotOp op = AutopilotOp::Quit;
     int line = 0;          // in the script, from 1
-    std::string text;      // window identifier, key name, typed text, file
+    std::string text;      // window identifier, script name, key name, typed text, file
     int32_t a = 0, b = 0;  // scene kind, frame count, key usage, point, sleep
     uint32_t limitMs = 0;  // of a wait
 };
@@ -70,6 +72,8 @@ public:
     virtual bool IsWindowShown(const std::string& name) = 0;
     // Where the own character stands; false while there is none.
     virtual bool PlayerPosition(int32_t* x, int32_t* y) = 0;
+    // A runner of the named script is running.
+    virtual bool IsScriptRunning(const std::string& name) = 0;
     // Writes the last shown frame; false when there is none or it cannot be written.
     virtual bool DumpFrame(const std::string& path) = 0;
 };

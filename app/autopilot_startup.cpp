@@ -13,6 +13,8 @@
 #include "platform/file_io.h"
 #include "platform/window.h"
 #include "scenes/scene.h"
+#include "script/script_mgr.h"
+#include "script/script_runner.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -47,6 +49,12 @@ public:
         if (!g_pWindowMgr) return false;
         for (CMsgObject* child : g_pWindowMgr->Children())
             if (ShownInTree(dynamic_cast<CBaseWindow*>(child), name)) return true;
+        return false;
+    }
+    bool IsScriptRunning(const std::string& name) override {
+        if (!g_pScriptMgr) return false;
+        for (const auto& runner : g_pScriptMgr->Runners())
+            if (runner->IsRunning() && runner->GetScript()->GetName() == name) return true;
         return false;
     }
     bool PlayerPosition(int32_t* x, int32_t* y) override {

@@ -12,6 +12,7 @@
 #include "data/pack_format.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
+#include "data/whole_inflate.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -138,9 +139,8 @@ bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t stored
         ShowFileReadError(m_path, "body");
         return false;
     }
-    static const Bytef kNothing = 0;
-    uLongf length = size;
-    int result = uncompress(data.get(), &length, storedSize ? stored : &kNothing, storedSize);
+    size_t length = 0;
+    const int result = InflateWhole(data.get(), size, stored, storedSize, &length);
     if (result != Z_OK || length != size) {
         ShowInflateError(result == Z_OK ? Z_DATA_ERROR : result, m_path, size);
         return false;
@@ -184,8 +184,8 @@ bool CFileResource::OpenCompressed(FILE* f) {
         ShowInflateError(Z_MEM_ERROR, m_path, expected);
         return false;
     }
-    uLongf length = expected;
-    int result = uncompress(data.get(), &length, body.get(), bodySize);
+    size_t length = 0;
+    const int result = InflateWhole(data.get(), expected, body.get(), bodySize, &length);
     if (result != Z_OK) {
         ShowInflateError(result, m_path, expected);
         return false;

@@ -31,6 +31,7 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "  wait-window LOGIN_WINDOW 5000\r\n"
                             "wait-player-moved\n"
                             "wait-frames 30 100\n"
+                            "wait-script Sparkle 900\n"
                             "key enter\n"
                             "type  two words\n"
                             "click 400 300\n"
@@ -39,7 +40,7 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "quit",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 10u);
+    ASSERT_EQ(steps.size(), 11u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -52,12 +53,13 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::WaitWindow, 4, "LOGIN_WINDOW", 0, 0, 5000},
         {AutopilotOp::WaitPlayerMoved, 5, "", 0, 0, kDefaultWaitMs},
         {AutopilotOp::WaitFrames, 6, "", 30, 0, 100},
-        {AutopilotOp::Key, 7, "enter", 40, 0, 0},
-        {AutopilotOp::Type, 8, " two words", 0, 0, 0},  // all after the one blank
-        {AutopilotOp::Click, 9, "", 400, 300, 0},
-        {AutopilotOp::Dump, 10, "out/title.bmp", 0, 0, 0},
-        {AutopilotOp::Sleep, 11, "", 250, 0, 0},
-        {AutopilotOp::Quit, 12, "", 0, 0, 0},
+        {AutopilotOp::WaitScript, 7, "Sparkle", 0, 0, 900},
+        {AutopilotOp::Key, 8, "enter", 40, 0, 0},
+        {AutopilotOp::Type, 9, " two words", 0, 0, 0},  // all after the one blank
+        {AutopilotOp::Click, 10, "", 400, 300, 0},
+        {AutopilotOp::Dump, 11, "out/title.bmp", 0, 0, 0},
+        {AutopilotOp::Sleep, 12, "", 250, 0, 0},
+        {AutopilotOp::Quit, 13, "", 0, 0, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -146,6 +148,7 @@ public:
         *y = m_playerY;
         return true;
     }
+    bool IsScriptRunning(const std::string& name) override { return name == m_runningScript; }
     bool DumpFrame(const std::string& path) override {
         m_dumps.push_back(path);
         return m_dumpWorks;
@@ -154,6 +157,7 @@ public:
     bool m_hasScene = true;
     uint32_t m_scene = 0xFFFF;
     std::string m_shownWindow;
+    std::string m_runningScript;
     bool m_hasPlayer = false;
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
@@ -317,6 +321,20 @@ TEST_F(AutopilotRunTest, APlayerMoveCountsFromWhereItStoodWhenTheClickWasPosted)
     CAutopilot& still = Start("wait-player-moved 300\n");
     EXPECT_EQ(Run(100, 100), kAutopilotFailedStatus);
     EXPECT_TRUE(still.HasFailed());
+}
+
+TEST_F(AutopilotRunTest, AScriptWaitEndsWhenTheScriptRunsOrFailsNamingIt) {
+    CAutopilot& pilot = Start("wait-script Sparkle 1000\ndump sparkle.bmp\n");
+    Run(5);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_runningScript = "Sparkle";
+    Run(1);
+    EXPECT_TRUE(pilot.IsDone());
+    EXPECT_EQ(m_world.m_dumps, std::vector<std::string>{"sparkle.bmp"});
+    m_world.m_runningScript.clear();
+    Start("wait-script Sparkle 200\n");
+    EXPECT_EQ(Run(100, 50), kAutopilotFailedStatus);
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (waited 200 ms for the script Sparkle)\n");
 }
 
 TEST_F(AutopilotRunTest, DumpsSleepsAndQuitsAsTheUserCloses) {

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
 #include "app/globals.h"
 #include "core/application.h"
 #include "core/config.h"
@@ -37,6 +39,8 @@
 #include "platform/window_scripted.h"
 #include "scenes/game_scene.h"
 #include "scenes/scene.h"
+#include "script/script_mgr.h"
+#include "script/script_runner.h"
 #include "tests/app/demo_data.h"
 #include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
@@ -309,6 +313,49 @@ TEST_F(SampleFieldTest, TheWalkersMoveOverFrames) {
     for (const auto& [x, y] : keeperTiles) {
         EXPECT_TRUE(x >= 13 && x <= 21 && y >= 8 && y <= 14) << x << "," << y;
     }
+}
+
+// The Keeper greets the player with its skill as the field opens: the skill
+// has no effect, so its script "Sparkle" runs, owned by the Keeper's skill
+// action; it places the sparkle on the start tile under the runner's serial,
+// plays it once and removes it, and the action then stops the runner.
+TEST_F(SampleFieldTest, TheKeepersSparkleRunsItsScriptAndGoes) {
+    uint32_t serial = 0;
+    bool ownedByKeeper = false, entrySeen = false, entryAtStart = false, allGone = false;
+    int framesWithRunner = 0;
+    EXPECT_EQ(Run(
+                  [&] {
+                      if (!InField() || !g_pScriptMgr || !g_pAniPlayMgr) return false;
+                      const auto& runners = g_pScriptMgr->Runners();
+                      if (!runners.empty()) {
+                          const CScriptRunner* runner = runners.front().get();
+                          if (runner->GetScript()->GetName() != "Sparkle") return true;
+                          serial = runner->GetSerial();
+                          ownedByKeeper = runner->GetOwnerChar() == g_pCharMgr->GetChar(kKeeperId);
+                          ++framesWithRunner;
+                          for (CAniPlayEntry* e : g_pAniPlayMgr->Entries())
+                              if (e->m_userValue == serial && e->m_aniIndex == 4900) {
+                                  entrySeen = true;
+                                  entryAtStart = e->m_pObject->m_mapX == 300 && e->m_pObject->m_mapY == 150;
+                              }
+                          return false;
+                      }
+                      if (serial == 0) return false;
+                      // The runner has gone: so has every entry it made.
+                      allGone = true;
+                      for (CAniPlayEntry* e : g_pAniPlayMgr->Entries())
+                          if (e->m_userValue == serial || e->m_aniIndex == 4900) allGone = false;
+                      return true;
+                  },
+                  3000),
+              EXIT_NORMAL);
+    EXPECT_NE(serial, 0u) << "the script never ran";
+    EXPECT_TRUE(ownedByKeeper);
+    EXPECT_TRUE(entrySeen);
+    EXPECT_TRUE(entryAtStart);
+    EXPECT_GT(framesWithRunner, 5);  // it played over frames
+    EXPECT_TRUE(allGone);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
 }
 
 // A left click at the screen point: the pointer moves there, presses and lets go.

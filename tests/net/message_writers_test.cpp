@@ -9,6 +9,7 @@
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
 #include "net/handlers/char_records.h"
+#include "net/handlers/combat_handlers.h"
 #include "net/handlers/inline_messages.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/login_records.h"
@@ -196,6 +197,27 @@ TEST(MessageWritersTest, CharactersReadBack) {
     EXPECT_EQ(readMap->m_stage, 12);
     EXPECT_EQ(readMap->m_attrByte, 1);
     EXPECT_EQ(readMap->m_eventByte, 2);
+}
+
+TEST(MessageWritersTest, ASkillActionReadsBack) {
+    const Bytes message = WriteSkillAction(3000049, 2, 500000, 15, 10, 3, 1, 1000, 150);
+    ASSERT_EQ(message[0], SERVER_SKILL_ACTION);
+    CPacketReader body = Body(message);
+    std::optional<CCombatMessage> read = ParseCombatMessage(message[0], body);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(body.AtEnd());
+    EXPECT_EQ(read->m_delivery, CCombatMessage::HAND);
+    const auto* action = dynamic_cast<const CSkillActionMsg*>(read->m_record.get());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->m_skillId, 3000049u);
+    EXPECT_EQ(action->m_level, 1u);  // kept as the level minus 1
+    EXPECT_EQ(action->m_actorId, 500000u);
+    EXPECT_EQ(action->m_x, 15u);
+    EXPECT_EQ(action->m_y, 10u);
+    EXPECT_EQ(action->m_a, 3u);
+    EXPECT_EQ(action->m_b, 1u);
+    EXPECT_EQ(action->m_targetId, 1000u);
+    EXPECT_EQ(action->m_time, 1500u);
 }
 
 // The messages whose handlers read them inline, through the handlers.

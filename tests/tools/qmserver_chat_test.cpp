@@ -1,4 +1,4 @@
-// The local server's chat: the status block and welcome line on entering,
+// The local server's chat: the status block and greeting line on entering,
 // lines said to everyone with the speaker's id, whispers to a named player,
 // and the world file's chat lines.
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ constexpr char kWorld[] =
     "terms Be kind.\n"
     "character demo Ardent 2000001\n"
     "character mira Mira 2000002\n"
-    "welcome Welcome to Quill.\n"
+    "greeting Welcome to Quill.\n"
     "status life 120 200\n"
     "status mana 30 80\n"
     "status stamina 77\n"
@@ -115,7 +115,7 @@ TEST_F(ServerChatTest, LinesGoToEveryoneAndWhispersToTheirPlayer) {
 
 TEST(ServerChatWorldTest, RefusesBadChatLines) {
     for (const char* line : {"status life 1", "status wealth 5", "status state 5",
-                             "status numbers 1 2 3 4 5 6 7 70000", "status life x 2", "welcome"}) {
+                             "status numbers 1 2 3 4 5 6 7 70000", "status life x 2", "greeting"}) {
         SCOPED_TRACE(line);
         std::string error;
         EXPECT_FALSE(CServerWorld::Parse(std::string("world 1 A\nmap 1 2 3\n") + line + "\n", &error));

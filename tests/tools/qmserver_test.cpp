@@ -17,7 +17,9 @@
 #include "net/handlers/account_handlers.h"
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
+#include "net/handlers/char_records.h"
 #include "net/handlers/chat_messages.h"
+#include "net/handlers/combat_handlers.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/login_records.h"
 #include "net/handlers/terms.h"
@@ -115,6 +117,8 @@ TEST(ServerWorldTest, RefusesABadLineWithItsNumber) {
         {"world 1 A\nmap 1 2 3\ncharacter a N 1\ncharacter b N 2\n", "taken"},
         {"world 1 A\nmap 1 99999 3\n", "line 2"},
         {"world 1 A\nmap 1 2 3\nteleport 1\n", "unknown keyword"},
+        {"world 1 A\nmap 1 2 3\nwelcome Keeper 3000049\n", "welcome WALKER SKILL_ID TIME_MS"},
+        {"world 1 A\nmap 1 2 3\nwelcome Keeper 3000049 700000\n", "line 3"},
         {"map 1 2 3\n", "no world"},
         {"world 1 A\n", "no map"},
     };
@@ -667,6 +671,36 @@ void EnterOnHall(HallClient& client) {
     client.Send(ClientRequest([](CGameSession& s) { s.SendCharSelect("Ardent"); }));
     ASSERT_FALSE(client.Receive(103).empty());
     client.Send(ClientRequest([](CGameSession& s) { s.SendMapReady(); }));
+}
+
+TEST(ServerWelcomeTest, AWalkerUsesItsSkillOnEachCharacterWhoseMapIsReady) {
+    std::string error;
+    std::optional<CServerWorld> world = CServerWorld::Parse(
+        std::string(kWorld) + "welcome Keeper 3000049 1500\nwelcome Nobody 3000001 100\n", &error);
+    ASSERT_TRUE(world) << error;
+    std::vector<std::string> log;
+    CServerHall hall(*world, 40000, 1, [&](const std::string& line) { log.push_back(line); });
+    HallClient client(hall);
+    EnterOnHall(client);
+    const Bytes message = client.Receive(SERVER_SKILL_ACTION);
+    ASSERT_FALSE(message.empty());
+    CPacketReader body = Body(message);
+    std::optional<CCombatMessage> read = ParseCombatMessage(message[0], body);
+    ASSERT_TRUE(read);
+    const auto* action = dynamic_cast<const CSkillActionMsg*>(read->m_record.get());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->m_skillId, 3000049u);
+    EXPECT_EQ(action->m_actorId, CServerHall::FIRST_WALKER_ID);  // the Keeper
+    EXPECT_EQ(action->m_targetId, CServerHall::FIRST_CHAR_ID);   // the character that entered
+    EXPECT_EQ(action->m_x, 14u);
+    EXPECT_EQ(action->m_y, 10u);
+    EXPECT_EQ(action->m_time, 1500u);
+    // Once: nothing for the walker the world does not have.
+    EXPECT_TRUE(client.Receive(SERVER_SKILL_ACTION).empty());
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](const std::string& l) { return l.find("welcome: Keeper") != std::string::npos; }),
+        1);
 }
 
 TEST(ServerHostileTest, SendsHostileFramesForTheTimeGivenAndNeverAWebPageOrAStrangeServer) {

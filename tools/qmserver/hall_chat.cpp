@@ -35,11 +35,11 @@ std::string Text(CPacketReader& reader) {
 
 class CChatFeature : public CHallFeature {
 public:
-    std::vector<std::string> Keywords() const override { return {"welcome", "status"}; }
+    std::vector<std::string> Keywords() const override { return {"greeting", "status"}; }
 
     bool CheckLine(const CWorldLine& line, std::string* reason) const override {
-        if (line.keyword == "welcome") {
-            if (line.rest.empty() || line.rest.size() > 255) *reason = "a welcome line of 1-255 bytes";
+        if (line.keyword == "greeting") {
+            if (line.rest.empty() || line.rest.size() > 255) *reason = "a greeting line of 1-255 bytes";
             return reason->empty();
         }
         const auto key = line.args.empty() ? StatusKeys().end() : StatusKeys().find(line.args[0]);
@@ -59,7 +59,7 @@ public:
     }
 
     void Start(CServerHall& hall) override {
-        for (const CWorldLine* line : hall.World().LinesOf("welcome")) m_welcome = line->rest;
+        for (const CWorldLine* line : hall.World().LinesOf("greeting")) m_greeting = line->rest;
         for (const CWorldLine* line : hall.World().LinesOf("status")) {
             std::vector<uint32_t> values;
             for (size_t i = 1; i < line->args.size(); ++i) {
@@ -73,7 +73,7 @@ public:
 
     void MapReady(CServerHall& hall, CHallClient& c) override {
         hall.Send(c, WriteStatusBlock(m_status));
-        if (!m_welcome.empty()) hall.Send(c, WriteChatLine(KIND_NOTICE, 0, m_welcome));
+        if (!m_greeting.empty()) hall.Send(c, WriteChatLine(KIND_NOTICE, 0, m_greeting));
     }
 
     Taken Request(CServerHall& hall, CHallClient& c, uint8_t code, CPacketReader& body) override {
@@ -127,7 +127,7 @@ private:
         }
     }
 
-    std::string m_welcome;
+    std::string m_greeting;
     // The life, mana, stamina, spirit, load, state, experience, numbers and level groups.
     CStatusBlockFields m_status = [] {
         CStatusBlockFields s;

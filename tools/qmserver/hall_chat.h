@@ -1,9 +1,9 @@
-// The chat on the local server: the status block and a welcome line for each
+// The chat on the local server: the status block and a greeting line for each
 // character that enters, chat lines said to everyone in the field, and
 // whispers between players.
 //
 // World-file lines:
-//   welcome Welcome to the sample world.   the line each entering player reads (rest of line)
+//   greeting Welcome to the sample world.  the line each entering player reads (rest of line)
 //   status life 120 200                     a value of the status block every character starts
 //                                           with: life, mana and spirit (current, maximum),
 //                                           stamina, load (current, maximum), state (0-4),
