@@ -95,6 +95,8 @@ TEST_F(ServerChatTest, LinesGoToEveryoneAndWhispersToTheirPlayer) {
     ServerBot ardent, mira;
     Enter(ardent, "demo", "Ardent");
     Enter(mira, "mira", "Mira");
+    // Both maps are ready once their status blocks came.
+    for (ServerBot* bot : {&ardent, &mira}) ASSERT_FALSE(bot->ReceiveCode(8).empty());
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendChat(0, "Hello <b>you</b> & all"); })));
     for (ServerBot* bot : {&ardent, &mira})
         EXPECT_EQ(bot->ReceiveCode(13), WriteChatSpeech(0, ardent.CharId(), "Hello <b>you</b> & all"));
