@@ -11,6 +11,14 @@
 //   type TEXT                the rest of the line typed as text (UTF-8)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
+//   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
+//                            the slot
+//   wait-ground-items N [MS] until N items lie on the map's ground
+//   drag-item SLOT X Y       the bag's item in the slot taken on the cursor
+//                            (as a press on it in the inventory takes it),
+//                            the mouse moved to the point and, a frame later,
+//                            the item let go there (as the button's release
+//                            lets it go)
 //   dump FILE.bmp            the last shown frame written to the file
 //   sleep MS                 nothing for MS milliseconds
 //   quit                     the main window closed as the user closes it
@@ -37,6 +45,9 @@ enum class AutopilotOp {
     Key,
     Type,
     Click,
+    WaitBagItem,
+    WaitGroundItems,
+    DragItem,
     Dump,
     Sleep,
     Quit,
@@ -76,6 +87,15 @@ public:
     virtual bool IsScriptRunning(const std::string& name) = 0;
     // Writes the last shown frame; false when there is none or it cannot be written.
     virtual bool DumpFrame(const std::string& path) = 0;
+    // Whether the own character's bag holds an item in the slot.
+    virtual bool HasBagItem(int32_t slot) = 0;
+    // The items lying on the map's ground (-1 without a map).
+    virtual int32_t GroundItems() = 0;
+    // The bag's item in the slot begins a drag on the cursor; false when
+    // there is none.
+    virtual bool TakeBagItem(int32_t slot) = 0;
+    // The cursor lets go of what it holds, where the mouse is.
+    virtual void LetGo() = 0;
 };
 
 // Plays the steps, one call a frame (a pump hook of the message queue).
@@ -113,7 +133,7 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button } m_release = Release::None;
+    enum class Release { None, Key, Button, Held } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;

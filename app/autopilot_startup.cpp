@@ -16,9 +16,14 @@
 #include "script/script_mgr.h"
 #include "script/script_runner.h"
 #include "ui/base_window.h"
+#include "ui/items/item_icon.h"
+#include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_data.h"
 
 namespace {
 
@@ -67,6 +72,26 @@ public:
     bool DumpFrame(const std::string& path) override {
         const plat::raster::Surface* frame = plat::GetDisplay().LastFrame();
         return frame && plat::SaveFrameBmp(*frame, path);
+    }
+    bool HasBagItem(int32_t slot) override { return BagItem(slot) != nullptr; }
+    int32_t GroundItems() override {
+        CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+        return map ? map->ObjectLayer().ChildCount() : -1;
+    }
+    bool TakeBagItem(int32_t slot) override {
+        CItemIcon* icon = BagItem(slot);
+        return icon && icon->BeginDrag(ITEM_DRAG_FROM_INVENTORY);
+    }
+    void LetGo() override {
+        if (ICursorObject* cursor = WindowCursor()) cursor->SetPointedObject(nullptr);
+    }
+
+private:
+    static CItemIcon* BagItem(int32_t slot) {
+        CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+        CCharData* data = player ? player->GetData() : nullptr;
+        CSlotObjectMgr* bag = data ? data->Container() : nullptr;
+        return bag ? dynamic_cast<CItemIcon*>(bag->GetSlot(slot)) : nullptr;
     }
 };
 

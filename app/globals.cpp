@@ -11,6 +11,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/autopilot.h"
+#include "app/item_world.h"
 #include "app/scene_hooks.h"
 #include "app/server_windows.h"
 #include "app/world_hooks.h"
@@ -188,6 +189,7 @@ void InstallGlobalFactories() {
     // objects) and the sound manager's.
     InstallSceneHooks();
     InstallGameWorldHooks();
+    InstallItemWorld();
     InstallPlayWindowClasses();
     InstallCommunityWindowClasses();
     InstallFeatureWindowClasses();

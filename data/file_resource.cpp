@@ -125,7 +125,7 @@ FILE* CFileResource::OpenDisk() {
 }
 
 bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize) {
-    if (size > pack::MaxInflatedSize(storedSize)) {
+    if (size > pack::MaxInflatedSize(storedSize) || size > m_maxDataSize) {
         ShowInflateError(Z_DATA_ERROR, m_path, size);
         return false;
     }
@@ -163,6 +163,12 @@ bool CFileResource::OpenCompressed(FILE* f) {
     }
     uint32_t expected = LoadU32Le(header);
     uint32_t bodySize = fileSize - 4;
+    // The announced size is checked before anything is read or allocated.
+    if (expected > pack::MaxInflatedSize(bodySize) || expected > m_maxDataSize) {
+        std::fclose(f);
+        ShowInflateError(Z_DATA_ERROR, m_path, expected);
+        return false;
+    }
     auto body = Allocate(bodySize);
     if (!body) {
         std::fclose(f);
@@ -173,10 +179,6 @@ bool CFileResource::OpenCompressed(FILE* f) {
     std::fclose(f);
     if (!complete) {
         ShowFileReadError(m_path, "body");
-        return false;
-    }
-    if (expected > pack::MaxInflatedSize(bodySize)) {
-        ShowInflateError(Z_DATA_ERROR, m_path, expected);
         return false;
     }
     auto data = Allocate(expected);
@@ -378,11 +380,17 @@ void ShowFileReadError(const char* path, const char* part) {
     databox::Error(text);
 }
 
-bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack) {
+bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack, uint32_t maxBytes) {
     out.clear();
     CFileResource file;
+    file.SetMaxDataSize(maxBytes);
     if (!file.OpenFile(path, kFileStream, "rb", g_bUsePackFile, g_pPackFile)) return false;
     if (fromPack) *fromPack = file.IsFromPack();
+    if (file.GetRemaining() > maxBytes) {
+        file.CloseFile();
+        ShowFileReadError(path, "size");
+        return false;
+    }
     out.assign(file.GetRemaining(), 0);
     const bool ok = out.empty() || file.ReadExact(out.data(), out.size());
     file.CloseFile();

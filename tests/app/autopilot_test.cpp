@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,15 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "key enter\n"
                             "type  two words\n"
                             "click 400 300\n"
+                            "wait-bag-item 3\n"
+                            "wait-ground-items 2 900\n"
+                            "drag-item 0 410 320\n"
                             "dump out/title.bmp\n"
                             "sleep 250\n"
                             "quit",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 11u);
+    ASSERT_EQ(steps.size(), 14u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -57,9 +61,12 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::Key, 8, "enter", 40, 0, 0},
         {AutopilotOp::Type, 9, " two words", 0, 0, 0},  // all after the one blank
         {AutopilotOp::Click, 10, "", 400, 300, 0},
-        {AutopilotOp::Dump, 11, "out/title.bmp", 0, 0, 0},
-        {AutopilotOp::Sleep, 12, "", 250, 0, 0},
-        {AutopilotOp::Quit, 13, "", 0, 0, 0},
+        {AutopilotOp::WaitBagItem, 11, "", 3, 0, kDefaultWaitMs},
+        {AutopilotOp::WaitGroundItems, 12, "", 2, 0, 900},
+        {AutopilotOp::DragItem, 13, "0", 410, 320, 0},
+        {AutopilotOp::Dump, 14, "out/title.bmp", 0, 0, 0},
+        {AutopilotOp::Sleep, 15, "", 250, 0, 0},
+        {AutopilotOp::Quit, 16, "", 0, 0, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -93,6 +100,10 @@ TEST(AutopilotScriptTest, RefusesABadLineWithItsNumber) {
         {"click 10\n", "line 1: click needs a point X Y"},
         {"click 10 y\n", "line 1: click needs a point X Y"},
         {"click -5 10\n", "line 1: click needs a point X Y"},
+        {"wait-bag-item 65\n", "line 1: wait-bag-item needs a bag slot 0-64"},
+        {"wait-ground-items\n", "line 1: wait-ground-items needs an item count"},
+        {"drag-item 0 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
+        {"drag-item 70 10 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
         {"dump\n", "line 1: dump needs one file"},
         {"sleep 1.5\n", "line 1: sleep needs milliseconds"},
         {"quit now\n", "line 1: quit takes nothing"},
@@ -153,6 +164,14 @@ public:
         m_dumps.push_back(path);
         return m_dumpWorks;
     }
+    bool HasBagItem(int32_t slot) override { return m_bag.count(slot) != 0; }
+    int32_t GroundItems() override { return m_groundItems; }
+    bool TakeBagItem(int32_t slot) override {
+        if (!m_bag.count(slot)) return false;
+        m_taken.push_back(slot);
+        return true;
+    }
+    void LetGo() override { m_letGo.push_back(plat::FrameCount()); }
 
     bool m_hasScene = true;
     uint32_t m_scene = 0xFFFF;
@@ -162,6 +181,10 @@ public:
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
     std::vector<std::string> m_dumps;
+    std::set<int32_t> m_bag;
+    int32_t m_groundItems = -1;
+    std::vector<int32_t> m_taken;
+    std::vector<uint64_t> m_letGo;  // frames
 };
 
 class AutopilotRunTest : public ::testing::Test {
@@ -262,6 +285,34 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
         EXPECT_EQ(seen[i].wParam, expected[i].wParam);
         EXPECT_EQ(seen[i].lParam, expected[i].lParam);
     }
+}
+
+// An item is carried from the bag: taken on the cursor, the mouse moved to
+// the point, and let go there a frame later; waits on the bag and on the
+// ground in between; an empty slot ends the run.
+TEST_F(AutopilotRunTest, CarriesAnItemFromTheBagAndWaitsForItToLie) {
+    CAutopilot& pilot = Start("wait-bag-item 0\ndrag-item 0 410 320\nwait-ground-items 1 500\nkey z\n");
+    Run(3);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_bag.insert(0);
+    Run(3);
+    EXPECT_EQ(m_world.m_taken, std::vector<int32_t>{0});
+    EXPECT_EQ(pilot.NextStep(), 2u);
+    const plat::LParam point = plat::MakeLParam(410, 320);
+    std::vector<Seen> seen = Input();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(seen[0].lParam, point);
+    EXPECT_EQ(m_world.m_letGo, std::vector<uint64_t>{seen[0].frame + 1});
+    m_world.m_groundItems = 1;
+    Run(3);
+    EXPECT_TRUE(pilot.IsDone());
+
+    m_world.m_bag.clear();
+    CAutopilot& empty = Start("drag-item 4 10 10\n");
+    EXPECT_EQ(Run(5), kAutopilotFailedStatus);
+    EXPECT_TRUE(empty.HasFailed());
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (no item in the bag's slot 4)\n");
 }
 
 TEST_F(AutopilotRunTest, WaitsForSceneWindowAndFramesAndLogsEachSceneWithItsFrame) {

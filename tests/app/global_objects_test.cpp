@@ -296,7 +296,7 @@ std::vector<HookRow> HookTable() {
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
         {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
-        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
+        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kKept},
         // The scenes' services.
         {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
         {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kAbsent},

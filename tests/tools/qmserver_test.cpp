@@ -195,30 +195,34 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     ASSERT_TRUE(setup && setup->IsUsable());
     ASSERT_TRUE(bot.Link().SetCipher(int(setup->m_maskFunction), setup->m_key));
 
-    // The world list names the server itself at 127.0.1.127.
+    // The world list names the server itself at 127.0.1.2: its address is a
+    // big-endian number whose value is the address in network order.
     ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendWorldListRequest(); })));
     Bytes list = bot.Receive();
-    ASSERT_FALSE(list.empty());
+    ASSERT_GE(list.size(), 8u);
     ASSERT_EQ(list[0], 86);
+    EXPECT_EQ(Bytes(list.begin() + 3, list.begin() + 7), (Bytes{2, 1, 0, 127}))
+        << "the first world's address";
     CPacketReader listBody = Body(list);
     std::optional<std::vector<CServerListEntry>> worlds = ParseServerList(listBody);
     ASSERT_TRUE(worlds);
     ASSERT_EQ(worlds->size(), 2u);
     EXPECT_STREQ((*worlds)[1].name, "Marrow Deep");
     for (const CServerListEntry& world : *worlds) {
-        EXPECT_EQ(world.address, plat::MakeIPv4(127, 0, 1, 127));
+        EXPECT_EQ(world.address, plat::MakeIPv4(127, 0, 1, 2));
         EXPECT_EQ(world.port, m_server.Port());
     }
 
     // The world entry: the server change with a ticket that carries a key.
     ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendWorldEntry(2); })));
     Bytes change = bot.Receive();
-    ASSERT_FALSE(change.empty());
+    ASSERT_GE(change.size(), 5u);
     ASSERT_EQ(change[0], 3);
+    EXPECT_EQ(Bytes(change.begin() + 1, change.begin() + 5), (Bytes{2, 1, 0, 127}));
     CPacketReader changeBody = Body(change);
     std::optional<CServerChange> next = ParseServerChange(changeBody);
     ASSERT_TRUE(next && next->m_ticketReadable && next->m_cipher.IsUsable());
-    EXPECT_EQ(next->m_addressNet, plat::MakeIPv4(127, 0, 1, 127));
+    EXPECT_EQ(next->m_addressNet, plat::MakeIPv4(127, 0, 1, 2));
     EXPECT_EQ(next->m_port, m_server.Port());
 
     // The game connection opens with the ticket and reads the greeting raw.
@@ -234,7 +238,7 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     })));
     ASSERT_TRUE(game.Link().SetCipher(int(next->m_cipher.m_maskFunction), next->m_cipher.m_key));
     ASSERT_TRUE(game.ReadGreeting());
-    EXPECT_TRUE(Logged("connected to 127.0.1.127"));
+    EXPECT_TRUE(Logged("connected to 127.0.1.2")) << "the client dials the address the server named";
 
     // The terms: their checksum, then the text.
     const std::string terms = TestWorld().terms;
@@ -330,7 +334,7 @@ TEST_F(QmServerTest, ANewAccountStartsWithoutCharacters) {
     std::unique_ptr<CCharListMsg> list = ParseCharList(body);
     ASSERT_TRUE(list);
     EXPECT_EQ(list->Count(), 0u);
-    EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 127));
+    EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 2));
 }
 
 // The list names each character's player type, and no pet: a pet's type in

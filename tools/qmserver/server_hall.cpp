@@ -64,7 +64,7 @@ struct CServerHall::Connection : CHallClient {
 };
 
 uint32_t CServerHall::OwnAddress() {
-    return plat::MakeIPv4(127, 0, 1, 127);
+    return plat::MakeIPv4(127, 0, 1, 2);
 }
 
 CServerHall::CServerHall(CServerWorld world, uint16_t port, uint32_t seed, LogSink log)
