@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "anim/ani_object.h"
@@ -44,18 +45,24 @@
 #include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/test_windows.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
+#include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/message_box.h"
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
+#include "windows/play/char_message_window.h"
 #include "windows/play/char_select_window.h"
+#include "windows/play/chat_window.h"
 #include "windows/play/login_window.h"
+#include "windows/play/main_interface.h"
 #include "windows/play/server_select_window.h"
 #include "windows/play/terms_window.h"
 #include "windows/play/title_screen.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
 
@@ -99,6 +106,17 @@ std::string BoxTexts(const plat::ScopedMessageBoxRecorder& boxes) {
 std::pair<int32_t, int32_t> TileOf(uint32_t id) {
     CChar* c = g_pCharMgr ? g_pCharMgr->GetChar(id) : nullptr;
     return c ? c->GetMapPoint() : std::make_pair(-1, -1);
+}
+
+// The panel windows of the character's set, stand-ins for the side buttons
+// to link to.
+template <size_t N>
+CBaseWindow* MakePanelStandIn() {
+    return new uitest::TestWindow(SIDE_BUTTON_WINDOWS[N], 0, 0, 80, 80);
+}
+template <size_t... N>
+void RegisterPanelStandIns(std::index_sequence<N...>) {
+    (RegisterWindowClass(SIDE_BUTTON_WINDOWS[N], MakePanelStandIn<N>), ...);
 }
 
 class SampleFieldTest : public ProgramFixture {
@@ -204,6 +222,55 @@ TEST_F(SampleFieldTest, TheFieldIsDrawnWithThePlayerTheKeeperAndTheSlime) {
     // The start lies near the map's corner: beyond its walls the screen is black.
     EXPECT_GT(lit, field.rgb.size() / 3 / 4) << "the screen shows the field";
     EXPECT_TRUE(qmtest::MatchesGolden(field, "tests/app/golden/sample_field.png"));
+}
+
+// In the field the play screen's windows stand: the main interface, the chat
+// with its two fields, the status icons, a bubble for each character; the
+// character's arrival links the side buttons to its panel windows (made here
+// from stand-ins, as their own classes are not all there yet), the server's
+// status block fills the panel's values and its welcome line the chat.
+TEST_F(SampleFieldTest, ThePlayScreensWindowsStandAndTheArrivalLinksTheSideButtons) {
+    RegisterPanelStandIns(std::make_index_sequence<SIDE_BUTTON_COUNT>());
+    int settled = 0;
+    std::vector<std::string> missing, links;
+    std::string welcome;
+    uint32_t life = 0;
+    bool bubble = false, orderRead = false;
+    EXPECT_EQ(Run([&] {
+                  if (!InField() || ++settled < 30) return false;
+                  missing.clear();
+                  links.clear();
+                  for (const char* name :
+                       {"Z5MAINWIN", "MSGWIN", "CHATWIN", "HEADWORDWIN", "ABNORMAL_STATUS_ICON_WIN"})
+                      if (!g_pWindowMgr->FindWindowByName(name)) missing.push_back(name);
+                  CChar* player = g_pCharMgr->GetPlayer();
+                  bubble = dynamic_cast<CCharMessageWindow*>(player->GetAction()->SpeechWindow()) != nullptr;
+                  life = player->GetData()->m_values[0];
+                  if (auto* main = FindWindow<CMainInterface>(MAIN_INTERFACE_NAME)) {
+                      orderRead = main->IsOrderRead();
+                      for (int i = 0; i < SIDE_BUTTON_COUNT; ++i) {
+                          CButton* button = main->SideButton(i);
+                          CBaseWindow* linked = button ? button->GetLinkedWindow() : nullptr;
+                          links.push_back(std::to_string(button ? button->GetKindId() : 99) + " " +
+                                          (linked ? linked->GetName() : "-"));
+                      }
+                  }
+                  if (auto* chat = FindWindow<CChatWindow>(CHAT_WINDOW_NAME); chat && chat->LineCount() > 0)
+                      welcome = chat->Line(0).text;
+                  return true;
+              }),
+              EXIT_NORMAL);
+    ClearWindowClasses();  // the next run registers the program's own again
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    EXPECT_TRUE(missing.empty()) << missing.front();
+    EXPECT_TRUE(bubble) << "the player's speech bubble";
+    EXPECT_TRUE(orderRead);
+    std::vector<std::string> expected;
+    for (int i = 0; i < SIDE_BUTTON_COUNT; ++i)
+        expected.push_back(std::to_string(i) + " " + SIDE_BUTTON_WINDOWS[i]);
+    EXPECT_EQ(links, expected);
+    EXPECT_EQ(life, 120u) << "the status block's life";
+    EXPECT_EQ(welcome.rfind("Welcome to the sample world!", 0), 0u) << welcome;
 }
 
 // The keeper and the slime go round their loops: the move orders the server

@@ -305,12 +305,14 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     EXPECT_EQ(game.Receive(), (Bytes{4, 0, 12, 0, 14}));
     EXPECT_EQ(game.Receive(), (Bytes{103}));
 
-    // The map is ready: the walkers come, then their move orders.
+    // The map is ready: the walkers come, the character's status block, then
+    // the walkers' move orders.
     ASSERT_TRUE(game.Send(ClientRequest([](CGameSession& s) { s.SendMapReady(); })));
     Bytes walkers = game.Receive();
     ASSERT_FALSE(walkers.empty());
     EXPECT_EQ(walkers[0], 7);
     EXPECT_EQ(walkers[1] * 256 + walkers[2], 2);
+    EXPECT_EQ(game.Receive()[0], 8);
     Bytes order = game.Receive(3000);
     ASSERT_FALSE(order.empty());
     EXPECT_EQ(order[0], 100);
@@ -385,11 +387,11 @@ TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
         EXPECT_TRUE(seen) << n;
     }
 
-    // Bot 3 chats: everyone on the map gets the line, itself too.
+    // Bot 3 chats: everyone on the map gets the line with its speaker's id, itself too.
     ASSERT_TRUE(bots[3]->Send(Chat("hello all")));
     for (int n = 0; n < kBots; ++n) {
-        Bytes line = bots[size_t(n)]->ReceiveCode(10);
-        EXPECT_EQ(line, WriteChatLine(1, 0, "Bot3 : hello all")) << n;
+        Bytes line = bots[size_t(n)]->ReceiveCode(13);
+        EXPECT_EQ(line, WriteChatSpeech(0, bots[3]->CharId(), "hello all")) << n;
     }
 
     // Bot 7 hangs up: the others see it leave.
@@ -455,8 +457,7 @@ TEST_F(QmServerTest, HostileClientsAreClosedWhileAPlayerIsServed) {
     ASSERT_TRUE(player.Enter("Ardent"));
     auto servedStill = [&](const std::string& line) {
         if (!player.Send(Chat(line))) return false;
-        Bytes got = player.ReceiveCode(10, 3000);
-        return got.size() > 4 && std::string(got.begin() + 4, got.end()) == "Ardent : " + line;
+        return player.ReceiveCode(13, 3000) == WriteChatSpeech(0, player.CharId(), line);
     };
 
     // Each hostile client: what it sends, and whether the server closes it.

@@ -106,7 +106,6 @@ private:
     void EnterField(Connection& c, const std::string& name);
     void MapReady(Connection& c);
     void Moved(Connection& c, uint16_t x, uint16_t y);
-    void Chat(Connection& c, const std::string& line);
     std::vector<uint8_t> Appearance(const Connection& c) const;
     std::string NewKey();
     void ReachedPhase(Connection& c);

@@ -364,9 +364,7 @@ bool CCharController::RefreshDepositWindow(uint32_t value) {
 void CCharController::ShowSpeech(const char* name, const char* text) {
     CCharAction* action = Action();
     auto* speech = dynamic_cast<ICharSpeechView*>(action ? action->SpeechWindow() : nullptr);
-    if (!speech) return;
-    const std::string line = std::string(name ? name : "") + " : " + (text ? text : "");
-    speech->ShowSpeech(line.c_str());
+    if (speech) speech->ShowSpeech(name ? name : "", text ? text : "");
 }
 
 bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
