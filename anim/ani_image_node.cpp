@@ -149,7 +149,9 @@ bool CAniImageNode::Draw() {
     }
     const AniFrameLayer* record = GetRecord();
     g_pDirect3D->SetBlendMode(record ? record->m_blendMode : 0);
-    m_pSprite->Draw(owner->m_flag148 || owner->m_flag149);
+    const plat::raster::Rect clip{owner->m_clip.left, owner->m_clip.top, owner->m_clip.right,
+                                  owner->m_clip.bottom};
+    m_pSprite->Draw(owner->m_flag148 || owner->m_flag149, owner->m_clipOn ? &clip : nullptr);
     g_pDirect3D->SetBlendMode(0);
     return true;
 }

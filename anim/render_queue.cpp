@@ -23,15 +23,46 @@ bool CRenderQueue::Release() {
 
 void CRenderQueue::Clear() {
     m_nodes.clear();
+    m_sorted = true;
 }
 
-// A node goes after every node whose key is not greater than its own: keys
-// ascend, and equal keys keep the order in which they were queued.
+// Keys ascend, and equal keys keep the order in which they were queued.
 void CRenderQueue::Insert(RenderQueueNode&& node) {
-    auto at =
-        std::upper_bound(m_nodes.begin(), m_nodes.end(), node.m_key,
-                         [](const RenderQueueKey& key, const RenderQueueNode& n) { return key < n.m_key; });
-    m_nodes.insert(at, std::move(node));
+    if (m_drawing) {
+        // After every node whose key is not greater than its own.
+        Sort();
+        auto at = std::upper_bound(
+            m_nodes.begin(), m_nodes.end(), node.m_key,
+            [](const RenderQueueKey& key, const RenderQueueNode& n) { return key < n.m_key; });
+        m_nodes.insert(at, std::move(node));
+        return;
+    }
+    if (!m_nodes.empty() && node.m_key < m_nodes.back().m_key) m_sorted = false;
+    m_nodes.push_back(std::move(node));
+}
+
+void CRenderQueue::Sort() const {
+    if (m_sorted) return;
+    // Sorted by key and arrival: the same order as inserting one by one.
+    struct Place {
+        RenderQueueKey key;
+        uint32_t arrival;
+    };
+    std::vector<Place> places(m_nodes.size());
+    for (size_t i = 0; i < m_nodes.size(); ++i) places[i] = {m_nodes[i].m_key, uint32_t(i)};
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        return a.key < b.key || (a.key == b.key && a.arrival < b.arrival);
+    });
+    std::vector<RenderQueueNode> sorted;
+    sorted.reserve(m_nodes.size());
+    for (const Place& p : places) sorted.push_back(std::move(m_nodes[p.arrival]));
+    m_nodes = std::move(sorted);
+    m_sorted = true;
+}
+
+const std::vector<RenderQueueNode>& CRenderQueue::Nodes() const {
+    Sort();
+    return m_nodes;
 }
 
 void CRenderQueue::AddObject(CBaseObject* object) {
@@ -65,6 +96,9 @@ void CRenderQueue::AddText(const char* text, uint32_t colour, int32_t x, int32_t
 }
 
 bool CRenderQueue::Draw() {
+    Sort();
+    const bool outer = !m_drawing;
+    m_drawing = true;
     // By index: a Draw that queues or clears leaves nothing dangling here.
     for (size_t i = 0; i < m_nodes.size(); ++i) {
         RenderQueueNode& node = m_nodes[i];
@@ -83,5 +117,6 @@ bool CRenderQueue::Draw() {
                 break;
         }
     }
+    if (outer) m_drawing = false;
     return true;
 }

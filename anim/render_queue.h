@@ -61,12 +61,18 @@ public:
     void Clear();
 
     size_t GetCount() const { return m_nodes.size(); }
-    const std::vector<RenderQueueNode>& Nodes() const { return m_nodes; }
+    // The nodes in drawing order.
+    const std::vector<RenderQueueNode>& Nodes() const;
 
 private:
     void Insert(RenderQueueNode&& node);
+    void Sort() const;
 
-    std::vector<RenderQueueNode> m_nodes;
+    // Gathered in arrival order and sorted once when read; while the queue is
+    // being drawn, a node queued goes straight to its place.
+    mutable std::vector<RenderQueueNode> m_nodes;
+    mutable bool m_sorted = true;
+    bool m_drawing = false;
 };
 
 extern CRenderQueue* g_pRenderQueue;

@@ -77,6 +77,12 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         return limit(1);
     }
+    if (verb == "wait-script") {
+        step->op = AutopilotOp::WaitScript;
+        if (args < 1) return "wait-script needs a script name";
+        step->text = std::string(words[1]);
+        return limit(1);
+    }
     if (verb == "wait-player-moved") {
         step->op = AutopilotOp::WaitPlayerMoved;
         return limit(0);
@@ -110,6 +116,29 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
             return "click needs a point X Y";
         step->a = int32_t(n);
+        step->b = int32_t(y);
+        return {};
+    }
+    if (verb == "wait-bag-item") {
+        step->op = AutopilotOp::WaitBagItem;
+        if (args < 1 || !ReadNumber(words[1], 0, 64, &n)) return "wait-bag-item needs a bag slot 0-64";
+        step->a = int32_t(n);
+        return limit(1);
+    }
+    if (verb == "wait-ground-items") {
+        step->op = AutopilotOp::WaitGroundItems;
+        if (args < 1 || !ReadNumber(words[1], 0, 100000, &n)) return "wait-ground-items needs an item count";
+        step->a = int32_t(n);
+        return limit(1);
+    }
+    if (verb == "drag-item") {
+        step->op = AutopilotOp::DragItem;
+        int64_t x = 0, y = 0;
+        if (args != 3 || !ReadNumber(words[1], 0, 64, &n) || !ReadNumber(words[2], 0, 32767, &x) ||
+            !ReadNumber(words[3], 0, 32767, &y))
+            return "drag-item needs a bag slot 0-64 and a point X Y";
+        step->text = std::string(words[1]);
+        step->a = int32_t(x);
         step->b = int32_t(y);
         return {};
     }
@@ -197,6 +226,9 @@ void CAutopilot::Tick() {
         case Release::Button:
             plat::PostMessage(plat::WM_LBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::Held:
+            m_world.LetGo();
+            break;
         case Release::None:
             break;
     }
@@ -214,7 +246,8 @@ void CAutopilot::Tick() {
         ++m_next;
         m_started = false;
         // Input takes a frame before the next step.
-        if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click)
+        if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
+            step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -240,6 +273,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         }
         case AutopilotOp::WaitFrames:
             return Wait(step, plat::FrameCount() - m_startFrame >= uint64_t(step.a), "the frames");
+        case AutopilotOp::WaitScript:
+            return Wait(step, m_world.IsScriptRunning(step.text), "the script");
         case AutopilotOp::Key:
             NotePlayer();
             plat::PostKeyEvent(step.a, false, false, {});
@@ -258,6 +293,22 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             m_release = Release::Button;
             m_releaseA = step.a;
             m_releaseB = step.b;
+            return true;
+        }
+        case AutopilotOp::WaitBagItem:
+            return Wait(step, m_world.HasBagItem(step.a),
+                        ("the bag's item in slot " + std::to_string(step.a)).c_str());
+        case AutopilotOp::WaitGroundItems:
+            return Wait(step, m_world.GroundItems() == step.a,
+                        (std::to_string(step.a) + " items on the ground").c_str());
+        case AutopilotOp::DragItem: {
+            if (!m_world.TakeBagItem(std::stoi(step.text))) {
+                Fail(step, "no item in the bag's slot " + step.text);
+                return false;
+            }
+            NotePlayer();
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(step.a, step.b));
+            m_release = Release::Held;
             return true;
         }
         case AutopilotOp::Dump:

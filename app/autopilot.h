@@ -6,10 +6,19 @@
 //   wait-player-moved [MS]   until the own character stands elsewhere than
 //                            when the last input was posted
 //   wait-frames N [MS]       until N more frames have run
+//   wait-script NAME [MS]    until a runner of the named script runs
 //   key NAME                 a key pressed and, a frame later, released
 //   type TEXT                the rest of the line typed as text (UTF-8)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
+//   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
+//                            the slot
+//   wait-ground-items N [MS] until N items lie on the map's ground
+//   drag-item SLOT X Y       the bag's item in the slot taken on the cursor
+//                            (as a press on it in the inventory takes it),
+//                            the mouse moved to the point and, a frame later,
+//                            the item let go there (as the button's release
+//                            lets it go)
 //   dump FILE.bmp            the last shown frame written to the file
 //   sleep MS                 nothing for MS milliseconds
 //   quit                     the main window closed as the user closes it
@@ -32,9 +41,13 @@ enum class AutopilotOp {
     WaitWindow,
     WaitPlayerMoved,
     WaitFrames,
+    WaitScript,
     Key,
     Type,
     Click,
+    WaitBagItem,
+    WaitGroundItems,
+    DragItem,
     Dump,
     Sleep,
     Quit,
@@ -43,7 +56,7 @@ enum class AutopilotOp {
 struct AutopilotStep {
     AutopilotOp op = AutopilotOp::Quit;
     int line = 0;          // in the script, from 1
-    std::string text;      // window identifier, key name, typed text, file
+    std::string text;      // window identifier, script name, key name, typed text, file
     int32_t a = 0, b = 0;  // scene kind, frame count, key usage, point, sleep
     uint32_t limitMs = 0;  // of a wait
 };
@@ -70,8 +83,19 @@ public:
     virtual bool IsWindowShown(const std::string& name) = 0;
     // Where the own character stands; false while there is none.
     virtual bool PlayerPosition(int32_t* x, int32_t* y) = 0;
+    // A runner of the named script is running.
+    virtual bool IsScriptRunning(const std::string& name) = 0;
     // Writes the last shown frame; false when there is none or it cannot be written.
     virtual bool DumpFrame(const std::string& path) = 0;
+    // Whether the own character's bag holds an item in the slot.
+    virtual bool HasBagItem(int32_t slot) = 0;
+    // The items lying on the map's ground (-1 without a map).
+    virtual int32_t GroundItems() = 0;
+    // The bag's item in the slot begins a drag on the cursor; false when
+    // there is none.
+    virtual bool TakeBagItem(int32_t slot) = 0;
+    // The cursor lets go of what it holds, where the mouse is.
+    virtual void LetGo() = 0;
 };
 
 // Plays the steps, one call a frame (a pump hook of the message queue).
@@ -109,7 +133,7 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button } m_release = Release::None;
+    enum class Release { None, Key, Button, Held } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;

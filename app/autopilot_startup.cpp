@@ -13,10 +13,17 @@
 #include "platform/file_io.h"
 #include "platform/window.h"
 #include "scenes/scene.h"
+#include "script/script_mgr.h"
+#include "script/script_runner.h"
 #include "ui/base_window.h"
+#include "ui/items/item_icon.h"
+#include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/map/map.h"
+#include "world/map/map_data.h"
 
 namespace {
 
@@ -49,6 +56,12 @@ public:
             if (ShownInTree(dynamic_cast<CBaseWindow*>(child), name)) return true;
         return false;
     }
+    bool IsScriptRunning(const std::string& name) override {
+        if (!g_pScriptMgr) return false;
+        for (const auto& runner : g_pScriptMgr->Runners())
+            if (runner->IsRunning() && runner->GetScript()->GetName() == name) return true;
+        return false;
+    }
     bool PlayerPosition(int32_t* x, int32_t* y) override {
         CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
         if (!player) return false;
@@ -59,6 +72,26 @@ public:
     bool DumpFrame(const std::string& path) override {
         const plat::raster::Surface* frame = plat::GetDisplay().LastFrame();
         return frame && plat::SaveFrameBmp(*frame, path);
+    }
+    bool HasBagItem(int32_t slot) override { return BagItem(slot) != nullptr; }
+    int32_t GroundItems() override {
+        CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+        return map ? map->ObjectLayer().ChildCount() : -1;
+    }
+    bool TakeBagItem(int32_t slot) override {
+        CItemIcon* icon = BagItem(slot);
+        return icon && icon->BeginDrag(ITEM_DRAG_FROM_INVENTORY);
+    }
+    void LetGo() override {
+        if (ICursorObject* cursor = WindowCursor()) cursor->SetPointedObject(nullptr);
+    }
+
+private:
+    static CItemIcon* BagItem(int32_t slot) {
+        CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+        CCharData* data = player ? player->GetData() : nullptr;
+        CSlotObjectMgr* bag = data ? data->Container() : nullptr;
+        return bag ? dynamic_cast<CItemIcon*>(bag->GetSlot(slot)) : nullptr;
     }
 };
 

@@ -11,6 +11,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/autopilot.h"
+#include "app/item_world.h"
 #include "app/scene_hooks.h"
 #include "app/server_windows.h"
 #include "app/world_hooks.h"
@@ -45,6 +46,7 @@
 #include "ui/window_mgr.h"
 #include "windows/community/community_startup.h"
 #include "windows/features/features_startup.h"
+#include "windows/play/chat_window.h"
 #include "windows/play/play_startup.h"
 #include "world/world_startup.h"
 
@@ -55,6 +57,7 @@ CServerMessageBoxes g_handlerBoxes;
 CDisconnectNotice g_disconnectBox;
 CSessionUiRequests g_uiRequests;
 CItemTableNumberLimits g_itemNumberLimits;
+CChatWindowSink g_chatWindowSink;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -186,9 +189,12 @@ void InstallGlobalFactories() {
     // objects) and the sound manager's.
     InstallSceneHooks();
     InstallGameWorldHooks();
+    InstallItemWorld();
     InstallPlayWindowClasses();
     InstallCommunityWindowClasses();
     InstallFeatureWindowClasses();
+    // Lines for the chat ("MSGWIN") go into its port while it exists.
+    SetMessageWinSink(&g_chatWindowSink);
     // After the start objects' other parts (the scene it watches) and the network's.
     InstallAutopilot();
 }

@@ -116,7 +116,14 @@ void CServerMessageBoxes::AskServer(uint32_t serverBoxId, const char* text, cons
 }
 
 void CServerMessageBoxes::ShowNamedNotice(const char* name, const char* text) {
-    if (!g_pWindowMgr || g_pWindowMgr->FindWindowByName(name, 0, true)) return;
+    if (!g_pWindowMgr) return;
+    // One open box of the name at a time. An answered box only hid itself
+    // (the window manager closes hidden boxes by the name "MESSAGE_BOX"
+    // alone): it goes now, and the new notice shows.
+    if (CBaseWindow* open = g_pWindowMgr->FindWindowByName(name, 0, true)) {
+        if (open->IsDrawOn()) return;
+        g_pWindowMgr->RemoveWindow(open);
+    }
     auto* box = new CMessageBox(text, true, false, true, 0);
     box->SetName(name);
     g_pWindowMgr->AddChild(box);

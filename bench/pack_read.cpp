@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/side_by_side.h"
 #include "data/file_resource.h"
 #include "data/pack_archive.h"
 #include "data/pack_writer.h"
@@ -110,25 +110,8 @@ BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond);
 // Both in each iteration, in alternating order; the counter is their ratio.
 void BM_PackReadRatio(benchmark::State& state) {
     Fixture& f = GetFixture();
-    using Clock = std::chrono::steady_clock;
-    double open = 0, unzip = 0;
-    bool openFirst = true;
-    for (auto _ : state) {
-        for (int pass = 0; pass < 2; ++pass) {
-            bool doOpen = (pass == 0) == openFirst;
-            auto t0 = Clock::now();
-            if (doOpen)
-                OpenAll(f);
-            else
-                UncompressAll(f);
-            double s = std::chrono::duration<double>(Clock::now() - t0).count();
-            (doOpen ? open : unzip) += s;
-        }
-        openFirst = !openFirst;
-    }
-    state.counters["open_ms"] = open * 1000 / double(state.iterations());
-    state.counters["uncompress_ms"] = unzip * 1000 / double(state.iterations());
-    state.counters["ratio"] = unzip > 0 ? open / unzip : 0;
+    bench::SideBySide(
+        state, [&] { OpenAll(f); }, [&] { UncompressAll(f); }, "open", "uncompress");
 }
 BENCHMARK(BM_PackReadRatio)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -31,6 +31,17 @@ CWeakRef& CWeakRef::operator=(const CWeakRef& other) {
     return *this;
 }
 
+CWeakRef& CWeakRef::operator=(CWeakRef&& other) noexcept {
+    if (this != &other) {
+        Drop();
+        m_pLiveness = other.m_pLiveness;
+        m_pObject = other.m_pObject;
+        other.m_pLiveness = nullptr;
+        other.m_pObject = nullptr;
+    }
+    return *this;
+}
+
 CWeakRef::~CWeakRef() {
     Drop();
 }

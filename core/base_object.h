@@ -41,6 +41,11 @@ public:
     explicit CWeakRef(CRefTarget* object) { Assign(object); }
     CWeakRef(const CWeakRef& other);
     CWeakRef& operator=(const CWeakRef& other);
+    CWeakRef(CWeakRef&& other) noexcept : m_pLiveness(other.m_pLiveness), m_pObject(other.m_pObject) {
+        other.m_pLiveness = nullptr;
+        other.m_pObject = nullptr;
+    }
+    CWeakRef& operator=(CWeakRef&& other) noexcept;
     ~CWeakRef();
 
     // Points the reference at the object (null drops it).

@@ -12,6 +12,7 @@
 #include "data/pack_format.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
+#include "data/whole_inflate.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -124,7 +125,7 @@ FILE* CFileResource::OpenDisk() {
 }
 
 bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize) {
-    if (size > pack::MaxInflatedSize(storedSize)) {
+    if (size > pack::MaxInflatedSize(storedSize) || size > m_maxDataSize) {
         ShowInflateError(Z_DATA_ERROR, m_path, size);
         return false;
     }
@@ -138,9 +139,8 @@ bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t stored
         ShowFileReadError(m_path, "body");
         return false;
     }
-    static const Bytef kNothing = 0;
-    uLongf length = size;
-    int result = uncompress(data.get(), &length, storedSize ? stored : &kNothing, storedSize);
+    size_t length = 0;
+    const int result = InflateWhole(data.get(), size, stored, storedSize, &length);
     if (result != Z_OK || length != size) {
         ShowInflateError(result == Z_OK ? Z_DATA_ERROR : result, m_path, size);
         return false;
@@ -163,6 +163,12 @@ bool CFileResource::OpenCompressed(FILE* f) {
     }
     uint32_t expected = LoadU32Le(header);
     uint32_t bodySize = fileSize - 4;
+    // The announced size is checked before anything is read or allocated.
+    if (expected > pack::MaxInflatedSize(bodySize) || expected > m_maxDataSize) {
+        std::fclose(f);
+        ShowInflateError(Z_DATA_ERROR, m_path, expected);
+        return false;
+    }
     auto body = Allocate(bodySize);
     if (!body) {
         std::fclose(f);
@@ -175,17 +181,13 @@ bool CFileResource::OpenCompressed(FILE* f) {
         ShowFileReadError(m_path, "body");
         return false;
     }
-    if (expected > pack::MaxInflatedSize(bodySize)) {
-        ShowInflateError(Z_DATA_ERROR, m_path, expected);
-        return false;
-    }
     auto data = Allocate(expected);
     if (!data) {
         ShowInflateError(Z_MEM_ERROR, m_path, expected);
         return false;
     }
-    uLongf length = expected;
-    int result = uncompress(data.get(), &length, body.get(), bodySize);
+    size_t length = 0;
+    const int result = InflateWhole(data.get(), expected, body.get(), bodySize, &length);
     if (result != Z_OK) {
         ShowInflateError(result, m_path, expected);
         return false;
@@ -378,11 +380,17 @@ void ShowFileReadError(const char* path, const char* part) {
     databox::Error(text);
 }
 
-bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack) {
+bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack, uint32_t maxBytes) {
     out.clear();
     CFileResource file;
+    file.SetMaxDataSize(maxBytes);
     if (!file.OpenFile(path, kFileStream, "rb", g_bUsePackFile, g_pPackFile)) return false;
     if (fromPack) *fromPack = file.IsFromPack();
+    if (file.GetRemaining() > maxBytes) {
+        file.CloseFile();
+        ShowFileReadError(path, "size");
+        return false;
+    }
     out.assign(file.GetRemaining(), 0);
     const bool ok = out.empty() || file.ReadExact(out.data(), out.size());
     file.CloseFile();

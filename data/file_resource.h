@@ -35,6 +35,10 @@ public:
     // that writes ("wb") writes a temporary file that replaces the target
     // when the file is closed.
     bool OpenFile(const char* path, int openMode, const char* stdioMode, bool usePack, CPackFile* pack);
+    // The most bytes a file opened whole into memory may hold from now on: a
+    // pack entry or compressed file that announces more is refused (with the
+    // inflate error box) before anything is allocated for it.
+    void SetMaxDataSize(uint32_t bytes) { m_maxDataSize = bytes; }
     // Takes a private copy of the bytes (mode 2).
     bool OpenMemory(const void* bytes, uint32_t count);
     // Reads the caller's bytes in place (mode 2); they must outlive the file.
@@ -93,11 +97,15 @@ private:
     std::unique_ptr<uint8_t[]> m_buffer;
     const uint8_t* m_data = nullptr;
     uint32_t m_readPos = 0;
+    uint32_t m_maxDataSize = UINT32_MAX;
 };
 
 // Opens a file through the file layer (the pack while it is used, else the
 // disk) and reads it whole; fromPack, when given, tells where it came from.
-bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack = nullptr);
+// A file of more than maxBytes is refused (false) with the read-error box,
+// before it is read.
+bool ReadWholeDataFile(const char* path, std::vector<uint8_t>& out, bool* fromPack = nullptr,
+                       uint32_t maxBytes = UINT32_MAX);
 
 // The file layer's read-error box: "Cannot Read File [path] / part".
 void ShowFileReadError(const char* path, const char* part);

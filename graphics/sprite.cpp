@@ -189,10 +189,45 @@ bool CSprite::DrawTiles(const std::vector<plat::raster::LitVertex>& vertices, bo
     return true;
 }
 
-bool CSprite::Draw(bool grey) {
+std::vector<plat::raster::LitVertex> CSprite::ClippedVertices(const plat::raster::Rect& clip) const {
+    std::vector<plat::raster::LitVertex> out = m_vertices;
+    CDirect3D* d3d = g_pDirect3D;
+    auto wx = [&](float px) { return d3d ? float(d3d->ScreenToWorldX(int32_t(px))) : px; };
+    auto wy = [&](float py) { return d3d ? float(d3d->ScreenToWorldY(int32_t(py))) : py; };
+    const size_t quads = std::min(m_quads.size(), out.size() / 4);
+    for (size_t t = 0; t < quads; ++t) {
+        const ScreenQuad& q = m_quads[t];
+        // The quads are upright rectangles: u follows x and v follows y.
+        const plat::raster::LitVertex* corner = &m_vertices[t * 4];
+        float dudx = 0, dvdy = 0;
+        for (int j = 1; j < 4; ++j) {
+            if (q.y[j] == q.y[0] && q.x[j] != q.x[0])
+                dudx = (corner[j].tu - corner[0].tu) / float(q.x[j] - q.x[0]);
+            if (q.x[j] == q.x[0] && q.y[j] != q.y[0])
+                dvdy = (corner[j].tv - corner[0].tv) / float(q.y[j] - q.y[0]);
+        }
+        for (int i = 0; i < 4; ++i) {
+            plat::raster::LitVertex& v = out[t * 4 + i];
+            const float x =
+                float(std::clamp(q.x[i], int32_t(clip.left), int32_t(std::max(clip.left, clip.right))));
+            const float y =
+                float(std::clamp(q.y[i], int32_t(clip.top), int32_t(std::max(clip.top, clip.bottom))));
+            v.tu = corner[i].tu + (x - float(q.x[i])) * dudx;
+            v.tv = corner[i].tv + (y - float(q.y[i])) * dvdy;
+            v.x = wx(x);
+            v.y = wy(y);
+        }
+    }
+    return out;
+}
+
+bool CSprite::Draw(bool grey, const plat::raster::Rect* clip) {
     if (m_hidden || !g_pDirect3D) return true;
     if (grey) g_pDirect3D->SetGrayscaleStages();
-    DrawTiles(m_vertices, true);
+    if (clip)
+        DrawTiles(ClippedVertices(*clip), true);
+    else
+        DrawTiles(m_vertices, true);
     if (grey) {
         g_pDirect3D->SetStageModulate(0);
         g_pDirect3D->DisableStage(1);

@@ -34,8 +34,9 @@ public:
     explicit CSprite(CObjSprite* owner);
     ~CSprite() override;
 
-    // Draws the sprite's tiles; grey draws them as grey levels.
-    virtual bool Draw(bool grey = false);
+    // Draws the sprite's tiles; grey draws them as grey levels. With a clip
+    // (screen pixels) only the part of the sprite inside it is drawn.
+    virtual bool Draw(bool grey = false, const plat::raster::Rect* clip = nullptr);
     virtual bool DrawShadow();
     // Places the sprite: (x, y) the drawing position, z the height above it,
     // size (two values or null) pixels added to the unit's size, colour the
@@ -77,6 +78,9 @@ private:
     // Draws each tile of the grid from its four vertices; a tile without
     // them is refused by the device, which is reported (when report is set).
     bool DrawTiles(const std::vector<plat::raster::LitVertex>& vertices, bool report);
+    // The vertices with every quad cut to the clip, its texture coordinates
+    // cut with it (a quad outside it collapses to nothing).
+    std::vector<plat::raster::LitVertex> ClippedVertices(const plat::raster::Rect& clip) const;
     // A draw error is shown once per sprite, not every frame.
     void ReportOnce(const char* text);
 

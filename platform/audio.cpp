@@ -1,13 +1,19 @@
 #include "platform/audio.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/clock.h"
+#include "platform/console.h"
 #include "platform/paths.h"
 
 namespace plat {
@@ -19,32 +25,58 @@ bool ValidFormat(int frequency, int bits, int channels) {
            channels <= 8;
 }
 
+// While it lives, what the audio libraries write to standard error goes
+// nowhere: on a machine without a sound card they print a dozen lines of
+// their own on every attempt. The program says it in one line instead.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietStandardError() {
+        std::fflush(stderr);
+        if (m_saved < 0) return;
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+std::atomic<bool> g_silenceReported{false};
+
+// The program runs without sound: said once a run, with SDL's reason.
+void ReportNoSound(const char* reason) {
+    if (g_silenceReported.exchange(true)) return;
+    std::string line = "no sound device could be opened; running without sound";
+    if (reason && *reason) line += std::string(" (") + reason + ")";
+    WriteConsoleLine(line);
+}
+
 class SdlAudio : public Audio {
 public:
     ~SdlAudio() override { SdlAudio::Close(); }
 
     bool Open(int frequency, int bits, int channels, AudioRender render) override {
         if (m_device || !ValidFormat(frequency, bits, channels) || !render) return false;
-        if (!m_audioInit) {
-            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-            m_audioInit = true;
-        }
-        SDL_AudioSpec want{}, have{};
-        want.freq = frequency;
-        want.format = bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
-        want.channels = uint8_t(channels);
-        want.samples = 1024;
-        want.callback = &SdlAudio::Callback;
-        want.userdata = this;
         m_render = std::move(render);
         m_frameBytes = bits / 8 * channels;
-        m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (!m_device) {
-            m_render = nullptr;
-            QuitSubsystem();
-            return false;
+        std::string failure;
+        {
+            QuietStandardError quiet;
+            failure = OpenDevice(frequency, bits, channels);
         }
-        return true;
+        if (failure.empty()) return true;
+        m_render = nullptr;
+        ReportNoSound(failure.c_str());
+        return false;
     }
 
     void Close() override {
@@ -66,6 +98,26 @@ public:
     }
 
 private:
+    // Opens SDL's audio and the default device; SDL's reason when it fails.
+    std::string OpenDevice(int frequency, int bits, int channels) {
+        if (!m_audioInit) {
+            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
+            m_audioInit = true;
+        }
+        SDL_AudioSpec want{}, have{};
+        want.freq = frequency;
+        want.format = bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+        want.channels = uint8_t(channels);
+        want.samples = 1024;
+        want.callback = &SdlAudio::Callback;
+        want.userdata = this;
+        m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        if (m_device) return {};
+        const std::string reason = SDL_GetError();
+        QuitSubsystem();
+        return reason.empty() ? "no device" : reason;
+    }
+
     static void Callback(void* user, Uint8* stream, int length) {
         auto* self = static_cast<SdlAudio*>(user);
         if (self->m_render && self->m_frameBytes > 0)

@@ -15,6 +15,7 @@
 #include "ui/edit_mgr.h"
 #include "ui/game_scene_windows.h"
 #include "ui/ui_services.h"
+#include "ui/window_messages.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
@@ -95,11 +96,18 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         case 17:
         case 19:
         case 20:
-        case 24:
         case 0:
             // Their windows (web page, world map, quick slots, 1:1 chat,
-            // chat macros, minimap, combos, side buttons) take these keys
-            // once they are part of the program.
+            // chat macros, minimap, combos) take these keys once they are
+            // part of the program.
+            return true;
+        case 24:
+            // The side buttons' other layout; the option keeps it.
+            if (auto* main = dynamic_cast<IMainInterfaceWindow*>(m_windows.Get(gamewin::kMainInterface))) {
+                const uint8_t style = main->GetStyle() == 4 ? 2 : 4;
+                main->SetStyle(style);
+                g_options.SetByte(OPTION_SIDE_BUTTON_STYLE, style == 4 ? 1 : 0);
+            }
             return true;
         case 4:
             if (CBaseWindow* emoticon = m_windows.Get(gamewin::kEmoticon)) {

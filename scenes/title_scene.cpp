@@ -1,5 +1,8 @@
 #include "scenes/title_scene.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "core/app_state.h"
 #include "core/config.h"
 #include "data/text_tables.h"
@@ -88,6 +91,13 @@ bool CTitleScene::Update() {
     }
     ITitleScreenWindow* title = TitleScreen();
     if (!title) return true;
+    // A window closed meanwhile (the last scene's, one frame late) leaves no
+    // window with the keyboard: the title takes it back.
+    if (CBaseWindow* window = GetTitleWindow(); window && g_pWindowMgr && window->IsVisibleInTree()) {
+        const std::vector<CBaseWindow*> windows = g_pWindowMgr->TopLevelWindows();
+        if (std::none_of(windows.begin(), windows.end(), [](CBaseWindow* w) { return w->IsActiveFlag(); }))
+            window->SetActive(true, false);
+    }
     if (!m_waiting) {
         ActOnChoice(title);
         return true;

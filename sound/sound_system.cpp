@@ -43,6 +43,7 @@ bool CSoundSystem::StartupSound(const char* folder, uint32_t frequency, uint16_t
     m_providerCount = PROVIDER_COUNT;
     m_slots.clear();
     m_cache.clear();
+    m_cacheBytes = 0;
     m_started = true;
     return true;
 }
@@ -60,6 +61,7 @@ bool CSoundSystem::Select3DProvider(uint32_t index) {
 void CSoundSystem::SetSampleCacheSize(uint32_t count) {
     m_cache.clear();
     m_cache.resize(count);
+    m_cacheBytes = 0;
 }
 
 void CSoundSystem::SetSoundSlotCount(uint32_t count) {
@@ -118,6 +120,7 @@ void CSoundSystem::ReleaseAllSounds() {
 
 void CSoundSystem::FreeSampleCache() {
     for (auto& entry : m_cache) entry.reset();
+    m_cacheBytes = 0;
 }
 
 bool CSoundSystem::Shutdown() {
@@ -132,15 +135,37 @@ bool CSoundSystem::Shutdown() {
     return true;
 }
 
+namespace {
+
+size_t SampleBytes(const std::shared_ptr<const PcmFrames>& data) {
+    return data ? data->size() * sizeof(int16_t) : 0;
+}
+
+}  // namespace
+
 CSampleCacheEntry* CSoundSystem::GetSampleData(uint32_t soundId) {
     if (soundId >= m_cache.size()) return nullptr;
     std::unique_ptr<CSampleCacheEntry>& entry = m_cache[soundId];
-    if (!entry) {
-        auto made = std::make_unique<CSampleCacheEntry>();
-        made->m_data = LoadSoundFile(NumberedPath(g_config.m_folders[FOLDER_SOUND], soundId, "wav"));
-        if (!made->m_data) return nullptr;
-        entry = std::move(made);
+    if (!entry || !entry->m_data) {
+        std::shared_ptr<const PcmFrames> data =
+            LoadSoundFile(NumberedPath(g_config.m_folders[FOLDER_SOUND], soundId, "wav"));
+        if (!data) return nullptr;
+        // The samples used least recently make room for it.
+        const size_t size = SampleBytes(data);
+        while (m_cacheBytes > 0 && m_cacheBytes + size > m_cacheBudget) {
+            CSampleCacheEntry* oldest = nullptr;
+            for (const auto& other : m_cache)
+                if (other && other->m_data && (!oldest || other->m_lastUse < oldest->m_lastUse))
+                    oldest = other.get();
+            if (!oldest) break;
+            m_cacheBytes -= SampleBytes(oldest->m_data);
+            oldest->m_data.reset();
+        }
+        if (!entry) entry = std::make_unique<CSampleCacheEntry>();
+        entry->m_data = std::move(data);
+        m_cacheBytes += size;
     }
+    entry->m_lastUse = ++m_lookups;
     return entry.get();
 }
 

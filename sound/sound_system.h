@@ -11,12 +11,20 @@
 #include "sound/mixer.h"
 #include "sound/sound_object.h"
 
-// A decoded sample kept for the whole run: the times it was attached to a
-// voice (never lowered) and the frames.
+// A decoded sample of the cache: the times it was attached to a voice (never
+// lowered) and the frames, which the cache lets go (null) when it needs the
+// room and decodes again when the sample is asked for again. A voice keeps
+// the frames it plays until it ends.
 struct CSampleCacheEntry {
     uint32_t m_useCount = 0;
     std::shared_ptr<const PcmFrames> m_data;
+    uint64_t m_lastUse = 0;  // the cache's count of lookups at its last one
 };
+
+// The most bytes of decoded samples the cache keeps: a sound is cut at five
+// minutes (some 53 MB), and a thousand ids of them would be tens of
+// gigabytes; the samples used least recently go first.
+inline constexpr size_t SAMPLE_CACHE_BYTES = 64u << 20;
 
 // The 3D providers of this program.
 enum : uint32_t {
@@ -45,6 +53,10 @@ public:
     // the provider count.
     bool Select3DProvider(uint32_t index);
     void SetSampleCacheSize(uint32_t count);
+    // The cache's byte budget (SAMPLE_CACHE_BYTES unless set).
+    void SetSampleCacheBytes(size_t bytes) { m_cacheBudget = bytes; }
+    // Bytes of decoded samples the cache holds now.
+    size_t GetCachedBytes() const { return m_cacheBytes; }
     void SetSoundSlotCount(uint32_t count);
 
     // A new object of the kind in the first free slot from 1 upward, loaded
@@ -59,9 +71,10 @@ public:
     void FreeSampleCache();
     bool Shutdown();
 
-    // The cache entry of a sound id, decoding "<SOUND_FOLDER>\NNNN.wav" the
-    // first time; null for an id at or beyond the cache size or a file that
-    // does not decode.
+    // The cache entry of a sound id, decoding "<SOUND_FOLDER>\NNNN.wav" when
+    // its frames are not held (the first time, or after they made room for
+    // others); null for an id at or beyond the cache size or a file that does
+    // not decode.
     CSampleCacheEntry* GetSampleData(uint32_t soundId);
     // Reads and decodes a sound file from disk; null when it is missing or
     // of a kind not taken.
@@ -88,6 +101,9 @@ private:
     uint32_t m_frequency = 0, m_bits = 0, m_channels = 0;
     std::vector<CSoundObject*> m_slots;
     std::vector<std::unique_ptr<CSampleCacheEntry>> m_cache;
+    size_t m_cacheBytes = 0;
+    size_t m_cacheBudget = SAMPLE_CACHE_BYTES;
+    uint64_t m_lookups = 0;
 };
 
 // "<folder>\NNNN.<extension>": the id printed "%4d" with its blanks as zeros.

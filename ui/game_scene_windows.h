@@ -30,6 +30,26 @@ class INameMemo {
 public:
     virtual ~INameMemo() = default;
     virtual void AddName(const char* name, int32_t kind) = 0;
+    // Every chat message shown, as it came: the memo keeps the addresses in it.
+    virtual void ScanUrls(const char* text) = 0;
+};
+
+// The club window ("Club_BaseWindow") as the chat uses it: club chat is
+// offered while the member may act (category 9, action 4), and its lines go
+// out on the club's channel.
+class IClubChat {
+public:
+    virtual ~IClubChat() = default;
+    virtual bool IsActionAllowed(int32_t category, int32_t action) = 0;
+    virtual void SendClubChat(const char* text) = 0;
+};
+
+// The team window ("TEAM_WINDOW") as the chat uses it: team chat is offered
+// while its team state is 1 (the player is in a team).
+class ITeamChatState {
+public:
+    virtual ~ITeamChatState() = default;
+    virtual int32_t GetTeamState() = 0;
 };
 
 // The field's function menus, each aimed at one character: the player menu

@@ -46,10 +46,28 @@ public:
 
 // ---- "Z5MAINWIN" ----
 
+// The option byte of the side buttons' layout: 1 for style 4.
+inline constexpr size_t OPTION_SIDE_BUTTON_STYLE = 19;
+
 class IMainInterfaceWindow {
 public:
     virtual ~IMainInterfaceWindow() = default;
+    // The club button blinks (club news) until StopBlink.
     virtual void StartBlink() = 0;
+    virtual void StopBlink() = 0;
+    // The inventory button shakes: an item was picked up.
+    virtual void ShakeItemButton() = 0;
+    // Where an item icon flies to: the inventory button, or the side bar's
+    // show button while the bar is hidden; false without either.
+    virtual bool GetInventoryButtonPosition(int32_t* x, int32_t* y) = 0;
+    // The chosen skill's icon (its skill-table row).
+    virtual void SetSkillIcon(int32_t skillRow) = 0;
+    // The side buttons' two layouts: 4 (a click opens the window beside the
+    // button) or 2 (the window opens while the pointer is over the button).
+    virtual void SetStyle(uint8_t style) = 0;
+    virtual uint8_t GetStyle() = 0;
+    virtual void Minimize() = 0;
+    virtual void Restore() = 0;
 };
 
 // ---- "EventLogWindow" ----

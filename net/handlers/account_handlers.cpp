@@ -91,9 +91,9 @@ std::optional<std::vector<CServerListEntry>> ParseServerList(CPacketReader& body
     for (uint8_t n = 0; n < count && !body.Failed(); ++n) {
         CServerListEntry entry;
         entry.worldId = body.GetByte();
-        uint8_t address[4];
-        body.GetBytes(address, sizeof(address));
-        std::memcpy(&entry.address, address, sizeof(address));  // network order, as on the wire
+        // A big-endian number like every wire integer; its value is the
+        // address in network order, handed to the connection unchanged.
+        entry.address = body.GetDword();
         entry.port = body.GetWord();
         body.GetString(entry.name);
         entry.state = body.GetByte();
@@ -251,7 +251,7 @@ std::vector<uint8_t> WriteServerList(const std::vector<CServerListEntry>& entrie
     message.PutByte(uint8_t(count));
     for (size_t n = 0; n < count; ++n) {
         const CServerListEntry& entry = entries[n];
-        message.PutByte(entry.worldId).PutBytes(&entry.address, sizeof entry.address).PutWord(entry.port);
+        message.PutByte(entry.worldId).PutDword(entry.address).PutWord(entry.port);
         message.PutText(entry.name).PutByte(entry.state);
     }
     return message.Take();

@@ -69,6 +69,33 @@ std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body) {
     return ParsedRecord(body, std::move(record));
 }
 
+std::vector<uint8_t> WriteStatusBlock(const CStatusBlockFields& block) {
+    CMessageWriter out(SERVER_STATUS_BLOCK);
+    out.PutByte(block.m_flags);
+    if (block.m_flags & 0x02) {
+        for (uint32_t v : block.m_group02) out.PutDword(v);
+        out.PutWord(block.m_group02Word);
+    }
+    if (block.m_flags & 0x04)
+        for (uint32_t v : block.m_group04) out.PutDword(v);
+    if (block.m_flags & 0x08) {
+        out.PutByte(block.m_group08Byte);
+        for (uint32_t v : block.m_group08) out.PutDword(v);
+    }
+    if (block.m_flags & 0x10) {
+        for (uint16_t v : block.m_group10Words) out.PutWord(v);
+        out.PutByte(block.m_group10Byte);
+        out.PutDword(block.m_group10Value);
+    }
+    if (block.m_flags & 0x20)
+        for (uint16_t v : block.m_group20Words) out.PutWord(v);
+    if (block.m_flags & 0x40) {
+        for (uint32_t v : block.m_group40) out.PutDword(v);
+        for (uint16_t v : block.m_group40Words) out.PutWord(v);
+    }
+    return out.Take();
+}
+
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body) {
     body.GetWord();  // not used
     const uint16_t stage = body.GetWord();

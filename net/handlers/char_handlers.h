@@ -51,6 +51,8 @@ inline constexpr int32_t EVENT_BLOCK_DELAY = 0;
 inline constexpr int32_t TIMED_PAIR_DELAY = 3;
 
 std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body);
+// 8 as a server writes it, code first: the groups the flags name.
+std::vector<uint8_t> WriteStatusBlock(const CStatusBlockFields& block);
 // 21: the stage, the attribute byte (which the server decides, so its flag is
 // 1) and the event byte.
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body);

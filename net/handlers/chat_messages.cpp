@@ -285,3 +285,7 @@ void HandlePetMessage(CGameSession& session, uint8_t code, CPacketReader& body) 
 std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::string& text) {
     return CMessageWriter(SERVER_CHAT).PutByte(kind).PutByte(extra).PutText(text).Take();
 }
+
+std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text) {
+    return CMessageWriter(SERVER_CHAT_LINE).PutByte(noName).PutDword(kind).PutText(text).Take();
+}

@@ -42,6 +42,9 @@ using CChatNameMsg = CTwoTextsMsg;
 
 // 10 as a server writes it for a plain chat line of a kind, code first.
 std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::string& text);
+// 13 as a server writes it: a line said by the character with the id (the
+// kind), shown without the name when noName is set.
+std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text);
 
 void HandleChatMessage(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandlePetMessage(CGameSession& session, uint8_t code, CPacketReader& body);

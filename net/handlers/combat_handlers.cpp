@@ -4,6 +4,7 @@
 #include "net/connection.h"
 #include "net/handlers/char_records.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -192,4 +193,19 @@ void HandleCombatMessage(CGameSession&, uint8_t code, CPacketReader& body) {
         case CCombatMessage::NONE:
             break;
     }
+}
+
+std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t actorId, uint16_t tileX,
+                                      uint16_t tileY, uint16_t hits, uint16_t combo, uint32_t targetId,
+                                      uint16_t time) {
+    return CMessageWriter(SERVER_SKILL_ACTION)
+        .PutDword(skillId)
+        .PutByte(level)
+        .PutDword(actorId)
+        .PutDword(uint32_t(tileX) << 16 | tileY)
+        .PutWord(hits)
+        .PutWord(combo)
+        .PutDword(targetId)
+        .PutWord(time)
+        .Take();
 }

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/message.h"
 
@@ -56,3 +57,9 @@ struct CCombatMessage {
 std::optional<CCombatMessage> ParseCombatMessage(uint8_t code, CPacketReader& body);
 
 void HandleCombatMessage(CGameSession& session, uint8_t code, CPacketReader& body);
+
+// Message 63 as a server writes it: the actor standing on its tile uses the
+// skill (at the level) on the target for the time, in units of 10 ms.
+std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t actorId, uint16_t tileX,
+                                      uint16_t tileY, uint16_t hits, uint16_t combo, uint32_t targetId,
+                                      uint16_t time);

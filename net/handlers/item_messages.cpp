@@ -10,6 +10,7 @@
 #include "net/handlers/window_records.h"
 #include "net/packet_fields.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -216,4 +217,13 @@ void HandleItemMessage(CGameSession&, uint8_t code, CPacketReader& body) {
         default:
             break;
     }
+}
+
+std::vector<uint8_t> WriteInventoryItem(uint8_t slot, uint32_t itemId, uint32_t secondId,
+                                        const std::string& name, uint16_t count) {
+    CMessageWriter message(SERVER_ITEM_ADDED);
+    message.PutByte(slot).PutDword(itemId).PutDword(secondId).PutByte(0).PutText(name);
+    message.PutDword(0).PutByte(0);  // no date, the second value
+    message.PutByte(OPTION_FORM_COUNT).PutWord(count);
+    return message.Take();
 }

@@ -14,6 +14,8 @@
 // | 56   | 55 a value                                                     |
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CGameSession;
 class CPacketReader;
@@ -29,3 +31,8 @@ enum : uint8_t {
 };
 
 void HandleItemMessage(CGameSession& session, uint8_t code, CPacketReader& body);
+
+// 15 as a server writes it, code first: the item in the bag's slot, with its
+// count (option form 0), no date and no further values.
+std::vector<uint8_t> WriteInventoryItem(uint8_t slot, uint32_t itemId, uint32_t secondId,
+                                        const std::string& name, uint16_t count);

@@ -166,22 +166,25 @@ std::optional<CCipherSetup> ParseKeySetup(CPacketReader& body) {
 
 std::optional<CServerChange> ParseServerChange(CPacketReader& body) {
     CServerChange change;
-    uint8_t address[4] = {};
-    body.GetBytes(address, sizeof(address));
-    std::memcpy(&change.m_addressNet, address, sizeof(address));
+    // A big-endian number like every wire integer; its value is the address
+    // in network order, handed to the connection unchanged.
+    change.m_addressNet = body.GetDword();
     change.m_port = body.GetWord();
     const uint8_t ticketLength = body.GetByte();
-    if (!body.Failed() && body.Remaining() >= ticketLength)
-        change.m_ticket.assign(body.Current(), body.Current() + ticketLength);
-    body.Skip(ticketLength);
-    SkipText(body);  // the text that goes with the change; the request carries the ticket alone
-    if (body.Failed()) return std::nullopt;
+    if (body.Failed() || body.Remaining() < ticketLength) return std::nullopt;
+    change.m_ticket.assign(body.Current(), body.Current() + ticketLength);
 
-    // The ticket starts with the mask function and the key.
+    // The ticket is kept whole and read where it stands as the mask function
+    // and the key; the text follows the key, so a ticket longer than its key
+    // holds the start of the text.
     CPacketReader ticket(change.m_ticket.data(), change.m_ticket.size());
     std::optional<CCipherSetup> cipher = ParseKeySetup(ticket);
     change.m_ticketReadable = cipher.has_value();
-    if (cipher) change.m_cipher = std::move(*cipher);
+    if (!cipher) return change;  // nowhere to go: the link ends
+    change.m_cipher = std::move(*cipher);
+    body.Skip(ticket.Position());
+    change.m_text = body.GetString();
+    if (body.Failed()) return std::nullopt;
     return change;
 }
 
@@ -224,7 +227,7 @@ std::vector<uint8_t> WriteServerChange(uint32_t addressNet, uint16_t port, const
     CMessageWriter ticketBytes(uint8_t(ticket.m_maskFunction));
     ticketBytes.PutText(ticket.m_key);
     CMessageWriter message(3);
-    message.PutBytes(&addressNet, sizeof addressNet).PutWord(port);
+    message.PutDword(addressNet).PutWord(port);
     message.PutByte(uint8_t(ticketBytes.Data().size()))
         .PutBytes(ticketBytes.Data().data(), ticketBytes.Data().size());
     return message.PutText(text).Take();

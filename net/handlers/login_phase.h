@@ -28,9 +28,10 @@ struct CCipherSetup {
 
 // Message 3: the next server, its ticket and what the ticket carries.
 struct CServerChange {
-    uint32_t m_addressNet = 0;  // the four wire bytes, network order
+    uint32_t m_addressNet = 0;  // network order, as the connection takes it
     uint16_t m_port = 0;
     std::vector<uint8_t> m_ticket;
+    std::string m_text;  // the text after the key
     CCipherSetup m_cipher;
     bool m_ticketReadable = false;  // the key fits inside the ticket
 };

@@ -219,3 +219,13 @@ std::vector<uint8_t> WriteObjectsInView(const std::vector<CViewCharacter>& objec
     }
     return message.Take();
 }
+
+std::vector<uint8_t> WriteGroundItemsInView(const std::vector<CViewGroundItem>& items) {
+    CMessageWriter message(SERVER_OBJECTS_IN_VIEW);
+    message.PutWord(uint16_t(items.size()));
+    for (const CViewGroundItem& item : items) {
+        message.PutByte(3).PutDword(item.itemId).PutDword(item.objectId).PutByte(0).PutText(item.name);
+        message.PutDword(0).PutWord(item.tileX).PutWord(item.tileY).PutDword(0).PutWord(item.count);
+    }
+    return message.Take();
+}

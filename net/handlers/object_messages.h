@@ -34,6 +34,18 @@ struct CViewCharacter {
 // 7 as a server writes it for a client of clientVersion, code first.
 std::vector<uint8_t> WriteObjectsInView(const std::vector<CViewCharacter>& objects, uint16_t clientVersion);
 
+// An item lying on the ground in message 7 (kind 3): the server's object id
+// for it, the item id, its name, tile and count; no date.
+struct CViewGroundItem {
+    uint32_t objectId = 0;
+    uint32_t itemId = 0;
+    std::string name;
+    uint16_t tileX = 0, tileY = 0;
+    uint16_t count = 1;
+};
+// 7 with items on the ground, code first.
+std::vector<uint8_t> WriteGroundItemsInView(const std::vector<CViewGroundItem>& items);
+
 // The id register's kind flags of message 7's objects.
 enum : uint8_t {
     ID_FLAG_NPC = 0,

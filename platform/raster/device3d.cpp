@@ -34,6 +34,16 @@ Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
     return r;
 }
 
+// std::llround, without a library call for the magnitudes the planes take
+// (below 2^52, where v minus its integer part is exact).
+inline int64_t RoundHalfAway(double v) {
+    if (!(std::fabs(v) < 4503599627370496.0)) return std::llround(v);
+    const int64_t t = int64_t(v);
+    const double f = v - double(t);
+    // Without branches: the fractions are as good as random.
+    return t + int64_t(f >= 0.5) - int64_t(f <= -0.5);
+}
+
 bool ModulatesTextureAndDiffuse(TextureOp op, TextureArg a1, TextureArg a2) {
     return op == TextureOp::kModulate &&
            ((a1 == TextureArg::kTexture && (a2 == TextureArg::kDiffuse || a2 == TextureArg::kCurrent)) ||
@@ -267,10 +277,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
     plane(v[0]->u2, v[1]->u2, v[2]->u2, kCoordScale, base[10], ddx[10], ddy[10]);
     plane(v[0]->v2, v[1]->v2, v[2]->v2, kCoordScale, base[11], ddx[11], ddy[11]);
     auto at = [&](int i, double px, double py) {
-        return int64_t(std::llround(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0)));
+        return RoundHalfAway(base[i] + ddx[i] * (px - fx0) + ddy[i] * (py - fy0));
     };
     SpanValues step;
-    for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(step, i) = int64_t(std::llround(ddx[i]));
+    for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(step, i) = RoundHalfAway(ddx[i]);
     Surface* depth = m_state.zEnable && DepthUsable() ? m_depth : nullptr;
 
     // Choose the span shader once for the triangle.
@@ -310,6 +320,10 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         sp.addrV = s0.addressV;
         sp.blend = rs.alphaBlend;
         sp.colorKey = rs.colorKey;
+        sp.run.blend = rs.alphaBlend;
+        sp.run.keyOn = rs.colorKey && s0.texture->HasColorKey();
+        sp.run.keyLow = s0.texture->KeyLow();
+        sp.run.keyHigh = s0.texture->KeyHigh();
     }
     // Shaded: the same stage set-up with any colours across the triangle.
     const bool texturedOk =
@@ -348,38 +362,83 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
         AlphaTestRange(rs, shadedSpan.passLow, shadedSpan.passHigh, shadedSpan.passInverted);
     }
     const TriangleContext ctx{m_target, depth, &m_state, m_stages};
+    // The values the span reads: the sprite span only the texture
+    // coordinates, the shaded one the colours as well, the general one all.
+    static constexpr int kShadedValues[] = {0, 1, 2, 3, 7, 8};
+    static constexpr int kAllValues[kSpanValueCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    const int* used = shaded ? kShadedValues : kAllValues;
+    const int usedCount = shaded ? 6 : kSpanValueCount;
+    SpanValues s{};  // the values no span reads stay 0
+    SpriteRunBatch runs;
+
+    // Narrows [xmin, xmax] to the columns of row Py inside the edge.
+    auto bound = [](const Edge& ed, int64_t Py, int64_t& xmin, int64_t& xmax) {
+        const int64_t K = ed.B * Py + ed.C;
+        const int64_t need = ed.bias - K;  // A * X >= need, X = px << kSubBits
+        const int64_t a = ed.A << kSubBits;
+        if (a > 0) {
+            // px >= ceil(need / a)
+            int64_t q = need >= 0 ? (need + a - 1) / a : -((-need) / a);
+            xmin = std::max(xmin, q);
+        } else if (a < 0) {
+            // px <= floor(need / a) = floor(-need / -a)
+            int64_t n = -need, d = -a;
+            int64_t q = n >= 0 ? n / d : -((-n + d - 1) / d);
+            xmax = std::min(xmax, q);
+        } else if (need > 0) {
+            xmax = xmin - 1;
+        }
+    };
+    // A vertical edge bounds every row alike; a horizontal one takes a row
+    // whole or not at all; a sloping one moves its bound from row to row by
+    // a step worked out once: px >= ceil(need / a) = -floor(-need / a) for
+    // a > 0, px <= floor(-need / -a) for a < 0, -need growing by B per row.
+    int64_t rowMin = clip.left, rowMax = clip.right - 1;
+    Edge flat[3];
+    int flatCount = 0;
+    FloorWalk walks[3];
+    bool walkBoundsLeft[3];
+    int walkCount = 0;
+    for (const Edge& ed : e) {
+        if (ed.B == 0) {
+            bound(ed, 0, rowMin, rowMax);
+        } else if (ed.A == 0) {
+            flat[flatCount++] = ed;
+        } else {
+            const int64_t a = ed.A << kSubBits;
+            walkBoundsLeft[walkCount] = a > 0;
+            walks[walkCount++] = FloorWalk(ed.B * (int64_t(y0) << kSubBits) + ed.C - ed.bias,
+                                           ed.B << kSubBits, a > 0 ? a : -a);
+        }
+    }
+    if (rowMin > rowMax) return;
 
     for (int py = y0; py <= y1; ++py) {
         const int64_t Py = int64_t(py) << kSubBits;
-        int64_t xmin = clip.left, xmax = clip.right - 1;
-        for (const Edge& ed : e) {
-            const int64_t K = ed.B * Py + ed.C;
-            const int64_t need = ed.bias - K;  // A * X >= need, X = px << kSubBits
-            const int64_t a = ed.A << kSubBits;
-            if (a > 0) {
-                // px >= ceil(need / a)
-                int64_t q = need >= 0 ? (need + a - 1) / a : -((-need) / a);
-                xmin = std::max(xmin, q);
-            } else if (a < 0) {
-                // px <= floor(need / a) = floor(-need / -a)
-                int64_t n = -need, d = -a;
-                int64_t q = n >= 0 ? n / d : -((-n + d - 1) / d);
-                xmax = std::min(xmax, q);
-            } else if (need > 0) {
-                xmax = xmin - 1;
-            }
+        int64_t xmin = rowMin, xmax = rowMax;
+        for (int k = 0; k < flatCount; ++k) bound(flat[k], Py, xmin, xmax);
+        for (int k = 0; k < walkCount; ++k) {
+            if (walkBoundsLeft[k])
+                xmin = std::max(xmin, -walks[k].Value());
+            else
+                xmax = std::min(xmax, walks[k].Value());
+            walks[k].Next();
         }
         if (xmin > xmax) continue;
         const int x0 = int(xmin), x1 = int(xmax) + 1;
-        SpanValues s;
-        for (int i = 0; i < kSpanValueCount; ++i) *SpanValuePointers(s, i) = at(i, x0, py);
+        if (sprite) {
+            s.u = at(7, x0, py);
+            s.v = at(8, x0, py);
+        } else {
+            for (int k = 0; k < usedCount; ++k) *SpanValuePointers(s, used[k]) = at(used[k], x0, py);
+        }
         if (sprite) {
             if (m_target->Format() == PixelFormat::kRgb565)
                 ShadeSpanSprite<PixelFormat::kRgb565>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
-                                                      step.v);
+                                                      step.v, runs);
             else
                 ShadeSpanSprite<PixelFormat::kRgb555>(*m_sprite, *m_target, py, x0, x1, s.u, s.v, step.u,
-                                                      step.v);
+                                                      step.v, runs);
         } else if (shaded) {
             const bool is565 = m_target->Format() == PixelFormat::kRgb565;
             if (rs.alphaBlend) {
@@ -399,6 +458,7 @@ void Device3D::DrawTriangle(const SetupVertex& v0in, const SetupVertex& v1in, co
             ShadeSpanGeneral(ctx, py, x0, x1, s, step);
         }
     }
+    if (sprite) FlushSpriteRuns(*m_sprite, m_target->Format(), runs);
 }
 
 }  // namespace plat::raster

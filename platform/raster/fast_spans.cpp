@@ -22,6 +22,8 @@ void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, Pixe
         sp.g[n] = uint8_t(Mul255(n * 17u, diffuse.g));
         sp.b[n] = uint8_t(Mul255(n * 17u, diffuse.b));
     }
+    sp.run.diffuse = diffuse;
+    AlphaTestRange(rs, sp.run.passLow, sp.run.passHigh, sp.run.passInverted);
     const bool sixGreen = target == PixelFormat::kRgb565;
     for (int an = 0; an < 16; ++an) {
         const uint32_t a = alpha[an], ia = 255 - a;
@@ -50,9 +52,14 @@ inline int AddressFast(int t, int size, bool pow2, TextureAddress mode) {
 
 }  // namespace
 
+void FlushSpriteRuns(const SpriteSpan& sp, PixelFormat target, SpriteRunBatch& batch) {
+    if (batch.count > 0) SpriteRuns(sp.run, target, batch.runs, batch.count);
+    batch.count = 0;
+}
+
 template <PixelFormat kTarget>
 void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x1, int64_t u, int64_t v,
-                     int64_t du, int64_t dv) {
+                     int64_t du, int64_t dv, SpriteRunBatch& batch) {
     const Surface& t = *sp.tex;
     const int tw = t.Width(), th = t.Height();
     const bool pow2u = (tw & (tw - 1)) == 0, pow2v = (th & (th - 1)) == 0;
@@ -61,8 +68,37 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
     const uint16_t klo = t.KeyLow(), khi = t.KeyHigh();
     // Texel position times 2^32, stepped exactly as the general pipeline steps it.
     int64_t U = u * tw, dU = du * tw, V = v * th, dV = dv * th;
-    const uint16_t* texRow = dV == 0 ? t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV)) : nullptr;
+    const int texY = dV == 0 ? AddressFast(int(V >> 32), th, pow2v, sp.addrV) : 0;
+    const uint16_t* texRow = dV == 0 ? t.Row(texY) : nullptr;
     constexpr bool k565 = kTarget == PixelFormat::kRgb565;
+    if (texRow && x1 > x0) {
+        // Texel by texel: the step is one texel give or take less than a
+        // texel over the whole span, and the texels lie inside the row.
+        constexpr int64_t kOne = int64_t(1) << 32;
+        const int64_t n = x1 - x0, first = U >> 32, drift = dU - kOne;
+        if (drift > -kOne / 2 && drift < kOne / 2) {
+            const int64_t endFraction = (U & (kOne - 1)) + drift * (n - 1);
+            if (first >= 0 && first + n <= tw && endFraction >= 0 && endFraction < kOne) {
+                int64_t from = first, to = first + n;
+                // Texels of alpha 0 change nothing when they fail the alpha
+                // test or are blended away (on 5-5-5 a blend still clears the
+                // unused top bit): the run narrows to the row's other texels.
+                if (!sp.alphaPass[0] || (sp.blend && k565)) {
+                    int visibleFirst = 0, visibleEnd = 0;
+                    t.AlphaExtent(texY, visibleFirst, visibleEnd);
+                    from = std::max<int64_t>(from, visibleFirst);
+                    to = std::min<int64_t>(to, visibleEnd);
+                }
+                if (to > from) {
+                    batch.runs[batch.count++] = {row + x0 + (from - first), texRow + from, int(to - from)};
+                    // A texture drawn onto itself sees each run before the next is read.
+                    if (batch.count == SpriteRunBatch::kCapacity || &t == &target)
+                        FlushSpriteRuns(sp, kTarget, batch);
+                }
+                return;
+            }
+        }
+    }
     for (int x = x0; x < x1; ++x, U += dU, V += dV) {
         const uint16_t* tr = texRow ? texRow : t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV));
         const uint16_t raw = tr[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];
@@ -97,9 +133,9 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
 }
 
 template void ShadeSpanSprite<PixelFormat::kRgb565>(const SpriteSpan&, Surface&, int, int, int, int64_t,
-                                                    int64_t, int64_t, int64_t);
+                                                    int64_t, int64_t, int64_t, SpriteRunBatch&);
 template void ShadeSpanSprite<PixelFormat::kRgb555>(const SpriteSpan&, Surface&, int, int, int, int64_t,
-                                                    int64_t, int64_t, int64_t);
+                                                    int64_t, int64_t, int64_t, SpriteRunBatch&);
 
 // The alpha test's passing values as a range (not equal: the failing one).
 void AlphaTestRange(const RenderState& rs, int& low, int& high, bool& inverted) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/raster/device3d.h"
+#include "platform/raster/simd_spans.h"
 
 namespace plat::raster {
 
@@ -49,6 +50,36 @@ inline void Step(SpanValues& s, const SpanValues& d) {
     s.u2 += d.u2;
     s.v2 += d.v2;
 }
+
+// floor(n / d) for d > 0.
+inline int64_t FloorDiv(int64_t n, int64_t d) {
+    const int64_t q = n / d;
+    return q - int64_t(n % d != 0 && n < 0);
+}
+
+// floor((n0 + k * step) / d) for k = 0, 1, 2, ..., stepping without dividing
+// after the first (d > 0).
+class FloorWalk {
+public:
+    FloorWalk() = default;
+    FloorWalk(int64_t n0, int64_t step, int64_t d)
+        : m_value(FloorDiv(n0, d)), m_d(d), m_stepValue(FloorDiv(step, d)) {
+        m_rest = n0 - m_value * d;
+        m_stepRest = step - m_stepValue * d;
+    }
+    int64_t Value() const { return m_value; }
+    void Next() {
+        m_value += m_stepValue;
+        m_rest += m_stepRest;
+        if (m_rest >= m_d) {
+            m_rest -= m_d;
+            ++m_value;
+        }
+    }
+
+private:
+    int64_t m_value = 0, m_rest = 0, m_d = 1, m_stepValue = 0, m_stepRest = 0;
+};
 
 inline uint16_t DepthOf(int64_t z) {
     const int64_t d = (z + 0x8000) >> 16;
@@ -127,14 +158,27 @@ struct SpriteSpan {
     // destination channel (by the target's 5- or 6-bit field).
     uint8_t srcR[16][16], srcG[16][16], srcB[16][16];
     uint8_t dstR[16][32], dstG[16][64], dstB[16][32];
+    // The same for a run of texels that maps one to one onto the pixels.
+    SpriteRunState run;
 };
 
 // The tables of the sprite span for one triangle's diffuse colour.
 void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, PixelFormat target);
-// Made for the 5-6-5 and 5-5-5 targets.
+
+// The runs of a triangle's rows whose texels land one to one on the pixels,
+// gathered and drawn together (the rows of a triangle never overlap).
+struct SpriteRunBatch {
+    static constexpr int kCapacity = 64;
+    SpriteRunRef runs[kCapacity];
+    int count = 0;
+};
+void FlushSpriteRuns(const SpriteSpan& sp, PixelFormat target, SpriteRunBatch& batch);
+
+// Made for the 5-6-5 and 5-5-5 targets. A row whose texels land one to one
+// goes into the batch; the caller flushes it at the end of the triangle.
 template <PixelFormat kTarget>
 void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x1, int64_t u, int64_t v,
-                     int64_t du, int64_t dv);
+                     int64_t du, int64_t dv, SpriteRunBatch& batch);
 
 // The shaded case: vertex colours interpolated across the triangle and
 // modulated by a point-sampled texture, then copied or blended source alpha

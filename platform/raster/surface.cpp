@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/raster/simd_spans.h"
 
 namespace plat::raster {
 
@@ -46,31 +44,24 @@ void Surface::Reset(int width, int height, PixelFormat format) {
     m_pitch = (m_width * 2 + 3) & ~3;
     m_bytes.assign(size_t(m_pitch) * m_height, 0);
     m_hasKey = false;
+    m_alphaExtentsValid = false;
     MarkUniform(0);
 }
 
-namespace {
-
-void CopyRowKeyed(uint16_t* d, const uint16_t* s, int n, uint16_t lo, uint16_t hi) {
-    int i = 0;
-    if (lo == hi) {
-#if defined(__SSE2__)
-        const __m128i key = _mm_set1_epi16(static_cast<short>(lo));
-        for (; i + 8 <= n; i += 8) {
-            __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-            __m128i m = _mm_cmpeq_epi16(sv, key);
-            __m128i r = _mm_or_si128(_mm_and_si128(m, dv), _mm_andnot_si128(m, sv));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), r);
-        }
-#endif
-        for (; i < n; ++i)
-            if (s[i] != lo) d[i] = s[i];
-        return;
+void Surface::FindAlphaExtents() const {
+    m_alphaExtents.assign(size_t(m_height) * 2, 0);
+    for (int r = 0; r < m_height; ++r) {
+        const uint16_t* p = Row(r);
+        int a = 0, b = m_width;
+        while (a < b && p[a] < 0x1000) ++a;
+        while (b > a && p[b - 1] < 0x1000) --b;
+        m_alphaExtents[size_t(r) * 2] = a;
+        m_alphaExtents[size_t(r) * 2 + 1] = b;
     }
-    for (; i < n; ++i)
-        if (s[i] < lo || s[i] > hi) d[i] = s[i];
+    m_alphaExtentsValid = true;
 }
+
+namespace {
 
 inline bool Keyed(uint16_t p, uint16_t lo, uint16_t hi) {
     return p >= lo && p <= hi;
@@ -113,7 +104,7 @@ bool Blit(Surface& dst, const Rect& dstRect, const Surface& src, const Rect& src
             const uint16_t* s = src.Row(sy + row) + sx;
             if (!convert) {
                 if (keyed)
-                    CopyRowKeyed(d, s, w, lo, hi);
+                    KeyedRun(d, s, w, lo, hi);
                 else
                     std::memmove(d, s, size_t(w) * 2);
             } else {

@@ -34,9 +34,10 @@ public:
     bool Valid() const { return m_width > 0 && m_height > 0; }
     Rect Bounds() const { return {0, 0, m_width, m_height}; }
 
-    // Writable access forgets that the surface is uniform.
+    // Writable access forgets that the surface is uniform (and its alpha extents).
     uint16_t* Row(int y) {
         m_uniform = false;
+        m_alphaExtentsValid = false;
         return reinterpret_cast<uint16_t*>(m_bytes.data() + size_t(y) * m_pitch);
     }
     const uint16_t* Row(int y) const {
@@ -46,6 +47,7 @@ public:
     uint16_t At(int x, int y) const { return Row(y)[x]; }
     uint8_t* Bits() {
         m_uniform = false;
+        m_alphaExtentsValid = false;
         return m_bytes.data();
     }
     const uint8_t* Bits() const { return m_bytes.data(); }
@@ -58,6 +60,15 @@ public:
     void MarkUniform(uint16_t value) {
         m_uniform = true;
         m_uniformValue = value;
+    }
+
+    // A4R4G4B4 only: for row y, the columns [first, end) from the first to the
+    // last texel whose alpha is not 0 (an empty range for a wholly clear row),
+    // worked out when first asked after a change.
+    void AlphaExtent(int y, int& first, int& end) const {
+        if (!m_alphaExtentsValid) FindAlphaExtents();
+        first = m_alphaExtents[size_t(y) * 2];
+        end = m_alphaExtents[size_t(y) * 2 + 1];
     }
 
     // Source colour key: pixels with a raw value in [low, high] are skipped by
@@ -73,6 +84,8 @@ public:
     uint16_t KeyHigh() const { return m_keyHigh; }
 
 private:
+    void FindAlphaExtents() const;
+
     int m_width = 0, m_height = 0, m_pitch = 0;
     PixelFormat m_format = PixelFormat::kRgb565;
     std::vector<uint8_t> m_bytes;
@@ -80,6 +93,8 @@ private:
     uint16_t m_keyLow = 0, m_keyHigh = 0;
     bool m_uniform = false;
     uint16_t m_uniformValue = 0;
+    mutable std::vector<int32_t> m_alphaExtents;  // first and end of each row
+    mutable bool m_alphaExtentsValid = false;
 };
 
 enum BlitFlags : uint32_t {

@@ -155,6 +155,32 @@ TEST_F(AniDrawTest, AFrameShowsSpritesPicturesAndChildren) {
     EXPECT_EQ(object.m_offScreen, 0);
 }
 
+TEST_F(AniDrawTest, AClipCutsASpriteWithItsTexture) {
+    CAniObject object;
+    ASSERT_TRUE(object.SetAnimation(1));
+    object.SetMotion(0);
+    object.Play(false);
+    m_clock.Advance(5 * 33);
+    object.Update();
+    using V = std::vector<uint16_t>;
+    // Unit 0 (red left, green right) cut to columns 2-5 and rows 1-3.
+    object.SetScreenPosition(100, 100, 0);
+    object.m_clipOn = 1;
+    object.m_clip = AniRect{102, 101, 106, 104};
+    ClearTarget(0);
+    object.Draw();
+    EXPECT_EQ(Row(100, 100, 8), V(8, 0));
+    for (int y = 101; y < 104; ++y)
+        EXPECT_EQ(Row(100, y, 8), (V{0, 0, kRed, kRed, kGreen, kGreen, 0, 0})) << y;
+    EXPECT_EQ(Row(100, 104, 8), V(8, 0));
+    // The mirrored copy at (112, 100) is outside the clip: nothing of it.
+    EXPECT_EQ(Row(112, 102, 8), V(8, 0));
+    object.m_clipOn = 0;
+    ClearTarget(0);
+    object.Draw();
+    EXPECT_EQ(Row(100, 100, 8), (V{kRed, kRed, kRed, kRed, kGreen, kGreen, kGreen, kGreen}));
+}
+
 TEST_F(AniDrawTest, MirroringByDirectionAndOwnerColours) {
     CAniObject object;
     ASSERT_TRUE(object.SetAnimation(2));

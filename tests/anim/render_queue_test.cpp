@@ -90,6 +90,28 @@ TEST(RenderQueueTest, OrdersByLayerThenYThenXKeepingEqualKeysInArrivalOrder) {
     EXPECT_EQ(q.GetCount(), 0u);
 }
 
+// A crowd: hundreds of objects on a few keys, queued out of order, come out
+// by key and, within a key, in the order they were queued.
+TEST(RenderQueueTest, ACrowdOnFewKeysKeepsArrivalOrderWithinEachKey) {
+    g_drawn.clear();
+    std::vector<std::unique_ptr<FakeDrawn>> objects;
+    CRenderQueue q;
+    constexpr int kCount = 600;
+    for (int i = 0; i < kCount; ++i) {
+        // Keys cycle backwards over 3 layers x 4 rows x 2 columns.
+        const int k = (kCount - i) % 24;
+        objects.push_back(std::make_unique<FakeDrawn>(std::to_string(i), 4 + k / 8, (k / 2) % 4 * 10, k % 2));
+        q.AddObject(objects.back().get());
+    }
+    std::vector<std::string> expect;
+    for (int k = 0; k < 24; ++k)
+        for (int i = 0; i < kCount; ++i)
+            if ((kCount - i) % 24 == k) expect.push_back(std::to_string(i));
+    EXPECT_EQ(QueuedNames(q), expect);
+    q.Draw();
+    EXPECT_EQ(g_drawn, expect);
+}
+
 TEST(RenderQueueTest, AnObjectOrModelGoneBeforeTheDrawIsSkipped) {
     g_drawn.clear();
     CRenderQueue q;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,15 +32,19 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "  wait-window LOGIN_WINDOW 5000\r\n"
                             "wait-player-moved\n"
                             "wait-frames 30 100\n"
+                            "wait-script Sparkle 900\n"
                             "key enter\n"
                             "type  two words\n"
                             "click 400 300\n"
+                            "wait-bag-item 3\n"
+                            "wait-ground-items 2 900\n"
+                            "drag-item 0 410 320\n"
                             "dump out/title.bmp\n"
                             "sleep 250\n"
                             "quit",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 10u);
+    ASSERT_EQ(steps.size(), 14u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -52,12 +57,16 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::WaitWindow, 4, "LOGIN_WINDOW", 0, 0, 5000},
         {AutopilotOp::WaitPlayerMoved, 5, "", 0, 0, kDefaultWaitMs},
         {AutopilotOp::WaitFrames, 6, "", 30, 0, 100},
-        {AutopilotOp::Key, 7, "enter", 40, 0, 0},
-        {AutopilotOp::Type, 8, " two words", 0, 0, 0},  // all after the one blank
-        {AutopilotOp::Click, 9, "", 400, 300, 0},
-        {AutopilotOp::Dump, 10, "out/title.bmp", 0, 0, 0},
-        {AutopilotOp::Sleep, 11, "", 250, 0, 0},
-        {AutopilotOp::Quit, 12, "", 0, 0, 0},
+        {AutopilotOp::WaitScript, 7, "Sparkle", 0, 0, 900},
+        {AutopilotOp::Key, 8, "enter", 40, 0, 0},
+        {AutopilotOp::Type, 9, " two words", 0, 0, 0},  // all after the one blank
+        {AutopilotOp::Click, 10, "", 400, 300, 0},
+        {AutopilotOp::WaitBagItem, 11, "", 3, 0, kDefaultWaitMs},
+        {AutopilotOp::WaitGroundItems, 12, "", 2, 0, 900},
+        {AutopilotOp::DragItem, 13, "0", 410, 320, 0},
+        {AutopilotOp::Dump, 14, "out/title.bmp", 0, 0, 0},
+        {AutopilotOp::Sleep, 15, "", 250, 0, 0},
+        {AutopilotOp::Quit, 16, "", 0, 0, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -91,6 +100,10 @@ TEST(AutopilotScriptTest, RefusesABadLineWithItsNumber) {
         {"click 10\n", "line 1: click needs a point X Y"},
         {"click 10 y\n", "line 1: click needs a point X Y"},
         {"click -5 10\n", "line 1: click needs a point X Y"},
+        {"wait-bag-item 65\n", "line 1: wait-bag-item needs a bag slot 0-64"},
+        {"wait-ground-items\n", "line 1: wait-ground-items needs an item count"},
+        {"drag-item 0 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
+        {"drag-item 70 10 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
         {"dump\n", "line 1: dump needs one file"},
         {"sleep 1.5\n", "line 1: sleep needs milliseconds"},
         {"quit now\n", "line 1: quit takes nothing"},
@@ -146,18 +159,32 @@ public:
         *y = m_playerY;
         return true;
     }
+    bool IsScriptRunning(const std::string& name) override { return name == m_runningScript; }
     bool DumpFrame(const std::string& path) override {
         m_dumps.push_back(path);
         return m_dumpWorks;
     }
+    bool HasBagItem(int32_t slot) override { return m_bag.count(slot) != 0; }
+    int32_t GroundItems() override { return m_groundItems; }
+    bool TakeBagItem(int32_t slot) override {
+        if (!m_bag.count(slot)) return false;
+        m_taken.push_back(slot);
+        return true;
+    }
+    void LetGo() override { m_letGo.push_back(plat::FrameCount()); }
 
     bool m_hasScene = true;
     uint32_t m_scene = 0xFFFF;
     std::string m_shownWindow;
+    std::string m_runningScript;
     bool m_hasPlayer = false;
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
     std::vector<std::string> m_dumps;
+    std::set<int32_t> m_bag;
+    int32_t m_groundItems = -1;
+    std::vector<int32_t> m_taken;
+    std::vector<uint64_t> m_letGo;  // frames
 };
 
 class AutopilotRunTest : public ::testing::Test {
@@ -260,6 +287,34 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
     }
 }
 
+// An item is carried from the bag: taken on the cursor, the mouse moved to
+// the point, and let go there a frame later; waits on the bag and on the
+// ground in between; an empty slot ends the run.
+TEST_F(AutopilotRunTest, CarriesAnItemFromTheBagAndWaitsForItToLie) {
+    CAutopilot& pilot = Start("wait-bag-item 0\ndrag-item 0 410 320\nwait-ground-items 1 500\nkey z\n");
+    Run(3);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_bag.insert(0);
+    Run(3);
+    EXPECT_EQ(m_world.m_taken, std::vector<int32_t>{0});
+    EXPECT_EQ(pilot.NextStep(), 2u);
+    const plat::LParam point = plat::MakeLParam(410, 320);
+    std::vector<Seen> seen = Input();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(seen[0].lParam, point);
+    EXPECT_EQ(m_world.m_letGo, std::vector<uint64_t>{seen[0].frame + 1});
+    m_world.m_groundItems = 1;
+    Run(3);
+    EXPECT_TRUE(pilot.IsDone());
+
+    m_world.m_bag.clear();
+    CAutopilot& empty = Start("drag-item 4 10 10\n");
+    EXPECT_EQ(Run(5), kAutopilotFailedStatus);
+    EXPECT_TRUE(empty.HasFailed());
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (no item in the bag's slot 4)\n");
+}
+
 TEST_F(AutopilotRunTest, WaitsForSceneWindowAndFramesAndLogsEachSceneWithItsFrame) {
     CAutopilot& pilot = Start("wait-scene 4\nwait-window LOGIN_WINDOW\nwait-frames 5\nkey Escape\n");
     Run(3);
@@ -317,6 +372,20 @@ TEST_F(AutopilotRunTest, APlayerMoveCountsFromWhereItStoodWhenTheClickWasPosted)
     CAutopilot& still = Start("wait-player-moved 300\n");
     EXPECT_EQ(Run(100, 100), kAutopilotFailedStatus);
     EXPECT_TRUE(still.HasFailed());
+}
+
+TEST_F(AutopilotRunTest, AScriptWaitEndsWhenTheScriptRunsOrFailsNamingIt) {
+    CAutopilot& pilot = Start("wait-script Sparkle 1000\ndump sparkle.bmp\n");
+    Run(5);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_runningScript = "Sparkle";
+    Run(1);
+    EXPECT_TRUE(pilot.IsDone());
+    EXPECT_EQ(m_world.m_dumps, std::vector<std::string>{"sparkle.bmp"});
+    m_world.m_runningScript.clear();
+    Start("wait-script Sparkle 200\n");
+    EXPECT_EQ(Run(100, 50), kAutopilotFailedStatus);
+    EXPECT_EQ(qmtest::ReadAll(m_errors), "autopilot line 1 failed (waited 200 ms for the script Sparkle)\n");
 }
 
 TEST_F(AutopilotRunTest, DumpsSleepsAndQuitsAsTheUserCloses) {

@@ -229,7 +229,7 @@ std::vector<HookRow> HookTable() {
     return {
         // The error box and the message window.
         {"error box: display and main window", [] { return GetErrorBoxHost() != nullptr; }, kInstalled},
-        {"message window sink", [] { return GetMessageWinSink() != nullptr; }, kAbsent},
+        {"message window sink", [] { return GetMessageWinSink() != nullptr; }, kKept},
         // The frame loop and the main window procedure.
         {"frame: sound tick", [] { return GetSoundFrameClient() != nullptr; }, kInstalled},
         {"frame: network pump", [] { return GetNetworkFrameClient() != nullptr; }, kKept},
@@ -296,7 +296,7 @@ std::vector<HookRow> HookTable() {
         {"server messages: windows", [] { return GetServerWindows() != nullptr; }, kInstalled},
         {"server messages: message boxes", [] { return GetServerMessageBoxes() != nullptr; }, kInstalled},
         {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
-        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kAbsent},
+        {"item icons: world", [] { return GetItemWorld() != nullptr; }, kKept},
         // The scenes' services.
         {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
         {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kAbsent},

@@ -10,6 +10,9 @@ stops the server and checks what the run left:
   --requests R;R;...   lines of the server log ("c2 <- 43 Tester"), each after
                        the one before it (a line matches when it starts so)
   --dumps              every frame the script dumped (*.bmp) is not black
+  --option N=V         byte N of the options block is V for the run (the
+                       QuillOption.DAT written holds the defaults before it)
+  --contains GLOB=TEXT a file of the data folder matching GLOB holds TEXT
   the program's exit status is 0 and it showed no message box (without a
   display each box is a "caption: text" line on standard error), unless
   --allow-boxes (a hostile server may name maps and files the data lacks).
@@ -18,6 +21,7 @@ Everything the run made (data folder, logs, dumps) stays in --work.
 Extra arguments after -- go to qmserver (--hostile 60 --from field).
 """
 import argparse
+import glob
 import os
 import shutil
 import signal
@@ -26,9 +30,9 @@ import subprocess
 import sys
 import time
 
-# 127.0.1.127 as the command line's number (the address in memory order): either
-# byte order reads as an address the server listens on (127.0.1.127, 127.1.0.127).
-SERVER_ADDRESS = str(0x7F01007F)
+# 127.0.0.1 as the command line's number: the address in network order read as
+# a number (the bytes 127, 0, 0, 1 in memory).
+SERVER_ADDRESS = str(0x0100007F)
 
 
 def fail(message):
@@ -46,6 +50,23 @@ def dark(path):
     return not any(data[offset:])
 
 
+# The options block's defaults up to the bytes the runs set (a shorter block
+# read by the program keeps its defaults for the rest).
+OPTION_DEFAULTS = {9: 1, 10: 1, 11: 1, 12: 1, 15: 1, 16: 1, 18: 1, 20: 1, 21: 1, 22: 1, 25: 1, 26: 1,
+                   27: 1, 31: 1, 33: 1, 35: 1, 36: 1, 38: 1, 39: 1, 40: 1}
+OPTIONS_VERSION = 54
+
+
+def write_options(path, settings):
+    values = dict((int(n), int(v)) for n, v in (s.split("=") for s in settings))
+    size = max(values) + 1
+    block = bytearray(OPTION_DEFAULTS.get(n, 0) for n in range(size))
+    for n, v in values.items():
+        block[n] = v
+    with open(path, "wb") as f:
+        f.write(struct.pack("<I", OPTIONS_VERSION) + bytes(block))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", required=True)
@@ -58,6 +79,8 @@ def main():
     parser.add_argument("--requests", default="")
     parser.add_argument("--dumps", action="store_true")
     parser.add_argument("--allow-boxes", action="store_true")
+    parser.add_argument("--option", action="append", default=[])
+    parser.add_argument("--contains", action="append", default=[])
     parser.add_argument("--timeout", type=int, default=240)
     args, server_args = parser.parse_known_args()
     server_args = [a for a in server_args if a != "--"]
@@ -76,6 +99,9 @@ def main():
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         if made.returncode != 0:
             fail("make_demo_data: " + made.stdout)
+
+    if args.option:
+        write_options(os.path.join(data, "QuillOption.DAT"), args.option)
 
     script = os.path.join(work, "script.txt")
     with open(script, "w") as out:
@@ -138,7 +164,9 @@ def main():
     problems = []
     if status != 0:
         problems.append("the program ended with %s; standard error:\n%s" % (status, err))
-    boxes = [line for line in err.splitlines() if ": " in line and not line.startswith("autopilot")]
+    # The program's own console notices ("quillmarrow: ...") are no boxes.
+    boxes = [line for line in err.splitlines()
+             if ": " in line and not line.startswith("autopilot") and not line.startswith("quillmarrow: ")]
     if args.allow_boxes:
         boxes = []
     if boxes:
@@ -166,6 +194,14 @@ def main():
             os.replace(os.path.join(data, name), os.path.join(work, name))
             if dark(os.path.join(work, name)):
                 problems.append("the dump %s is black" % name)
+    for check in args.contains:
+        pattern, text = check.split("=", 1)
+        found = False
+        for name in glob.glob(os.path.join(data, pattern)):
+            with open(name, errors="replace") as f:
+                found = found or text in f.read()
+        if not found:
+            problems.append("no file %s holds %r" % (pattern, text))
     if problems:
         fail("\n".join(problems))
     print("passed")

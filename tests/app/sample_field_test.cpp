@@ -16,8 +16,11 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
 #include "app/globals.h"
 #include "core/application.h"
 #include "core/config.h"
@@ -36,22 +39,30 @@
 #include "platform/window_scripted.h"
 #include "scenes/game_scene.h"
 #include "scenes/scene.h"
+#include "script/script_mgr.h"
+#include "script/script_runner.h"
 #include "tests/app/demo_data.h"
 #include "tests/core/program_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/test_windows.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
+#include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/message_box.h"
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
+#include "windows/play/char_message_window.h"
 #include "windows/play/char_select_window.h"
+#include "windows/play/chat_window.h"
 #include "windows/play/login_window.h"
+#include "windows/play/main_interface.h"
 #include "windows/play/server_select_window.h"
 #include "windows/play/terms_window.h"
 #include "windows/play/title_screen.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
 
@@ -95,6 +106,17 @@ std::string BoxTexts(const plat::ScopedMessageBoxRecorder& boxes) {
 std::pair<int32_t, int32_t> TileOf(uint32_t id) {
     CChar* c = g_pCharMgr ? g_pCharMgr->GetChar(id) : nullptr;
     return c ? c->GetMapPoint() : std::make_pair(-1, -1);
+}
+
+// The panel windows of the character's set, stand-ins for the side buttons
+// to link to.
+template <size_t N>
+CBaseWindow* MakePanelStandIn() {
+    return new uitest::TestWindow(SIDE_BUTTON_WINDOWS[N], 0, 0, 80, 80);
+}
+template <size_t... N>
+void RegisterPanelStandIns(std::index_sequence<N...>) {
+    (RegisterWindowClass(SIDE_BUTTON_WINDOWS[N], MakePanelStandIn<N>), ...);
 }
 
 class SampleFieldTest : public ProgramFixture {
@@ -202,6 +224,55 @@ TEST_F(SampleFieldTest, TheFieldIsDrawnWithThePlayerTheKeeperAndTheSlime) {
     EXPECT_TRUE(qmtest::MatchesGolden(field, "tests/app/golden/sample_field.png"));
 }
 
+// In the field the play screen's windows stand: the main interface, the chat
+// with its two fields, the status icons, a bubble for each character; the
+// character's arrival links the side buttons to its panel windows (made here
+// from stand-ins, as their own classes are not all there yet), the server's
+// status block fills the panel's values and its welcome line the chat.
+TEST_F(SampleFieldTest, ThePlayScreensWindowsStandAndTheArrivalLinksTheSideButtons) {
+    RegisterPanelStandIns(std::make_index_sequence<SIDE_BUTTON_COUNT>());
+    int settled = 0;
+    std::vector<std::string> missing, links;
+    std::string welcome;
+    uint32_t life = 0;
+    bool bubble = false, orderRead = false;
+    EXPECT_EQ(Run([&] {
+                  if (!InField() || ++settled < 30) return false;
+                  missing.clear();
+                  links.clear();
+                  for (const char* name :
+                       {"Z5MAINWIN", "MSGWIN", "CHATWIN", "HEADWORDWIN", "ABNORMAL_STATUS_ICON_WIN"})
+                      if (!g_pWindowMgr->FindWindowByName(name)) missing.push_back(name);
+                  CChar* player = g_pCharMgr->GetPlayer();
+                  bubble = dynamic_cast<CCharMessageWindow*>(player->GetAction()->SpeechWindow()) != nullptr;
+                  life = player->GetData()->m_values[0];
+                  if (auto* main = FindWindow<CMainInterface>(MAIN_INTERFACE_NAME)) {
+                      orderRead = main->IsOrderRead();
+                      for (int i = 0; i < SIDE_BUTTON_COUNT; ++i) {
+                          CButton* button = main->SideButton(i);
+                          CBaseWindow* linked = button ? button->GetLinkedWindow() : nullptr;
+                          links.push_back(std::to_string(button ? button->GetKindId() : 99) + " " +
+                                          (linked ? linked->GetName() : "-"));
+                      }
+                  }
+                  if (auto* chat = FindWindow<CChatWindow>(CHAT_WINDOW_NAME); chat && chat->LineCount() > 0)
+                      welcome = chat->Line(0).text;
+                  return true;
+              }),
+              EXIT_NORMAL);
+    ClearWindowClasses();  // the next run registers the program's own again
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
+    EXPECT_TRUE(missing.empty()) << missing.front();
+    EXPECT_TRUE(bubble) << "the player's speech bubble";
+    EXPECT_TRUE(orderRead);
+    std::vector<std::string> expected;
+    for (int i = 0; i < SIDE_BUTTON_COUNT; ++i)
+        expected.push_back(std::to_string(i) + " " + SIDE_BUTTON_WINDOWS[i]);
+    EXPECT_EQ(links, expected);
+    EXPECT_EQ(life, 120u) << "the status block's life";
+    EXPECT_EQ(welcome.rfind("Welcome to the sample world!", 0), 0u) << welcome;
+}
+
 // The keeper and the slime go round their loops: the move orders the server
 // sends about once a second walk them to other tiles, frame by frame.
 TEST_F(SampleFieldTest, TheWalkersMoveOverFrames) {
@@ -242,6 +313,49 @@ TEST_F(SampleFieldTest, TheWalkersMoveOverFrames) {
     for (const auto& [x, y] : keeperTiles) {
         EXPECT_TRUE(x >= 13 && x <= 21 && y >= 8 && y <= 14) << x << "," << y;
     }
+}
+
+// The Keeper greets the player with its skill as the field opens: the skill
+// has no effect, so its script "Sparkle" runs, owned by the Keeper's skill
+// action; it places the sparkle on the start tile under the runner's serial,
+// plays it once and removes it, and the action then stops the runner.
+TEST_F(SampleFieldTest, TheKeepersSparkleRunsItsScriptAndGoes) {
+    uint32_t serial = 0;
+    bool ownedByKeeper = false, entrySeen = false, entryAtStart = false, allGone = false;
+    int framesWithRunner = 0;
+    EXPECT_EQ(Run(
+                  [&] {
+                      if (!InField() || !g_pScriptMgr || !g_pAniPlayMgr) return false;
+                      const auto& runners = g_pScriptMgr->Runners();
+                      if (!runners.empty()) {
+                          const CScriptRunner* runner = runners.front().get();
+                          if (runner->GetScript()->GetName() != "Sparkle") return true;
+                          serial = runner->GetSerial();
+                          ownedByKeeper = runner->GetOwnerChar() == g_pCharMgr->GetChar(kKeeperId);
+                          ++framesWithRunner;
+                          for (CAniPlayEntry* e : g_pAniPlayMgr->Entries())
+                              if (e->m_userValue == serial && e->m_aniIndex == 4900) {
+                                  entrySeen = true;
+                                  entryAtStart = e->m_pObject->m_mapX == 300 && e->m_pObject->m_mapY == 150;
+                              }
+                          return false;
+                      }
+                      if (serial == 0) return false;
+                      // The runner has gone: so has every entry it made.
+                      allGone = true;
+                      for (CAniPlayEntry* e : g_pAniPlayMgr->Entries())
+                          if (e->m_userValue == serial || e->m_aniIndex == 4900) allGone = false;
+                      return true;
+                  },
+                  3000),
+              EXIT_NORMAL);
+    EXPECT_NE(serial, 0u) << "the script never ran";
+    EXPECT_TRUE(ownedByKeeper);
+    EXPECT_TRUE(entrySeen);
+    EXPECT_TRUE(entryAtStart);
+    EXPECT_GT(framesWithRunner, 5);  // it played over frames
+    EXPECT_TRUE(allGone);
+    EXPECT_TRUE(m_boxes.Boxes().empty()) << BoxTexts(m_boxes);
 }
 
 // A left click at the screen point: the pointer moves there, presses and lets go.

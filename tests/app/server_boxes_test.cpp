@@ -75,4 +75,30 @@ TEST_F(ServerBoxesTest, APageQuestionIsKeptAndEitherAnswerHandsOverTheAddress) {
     g_quit = false;
 }
 
+// A named notice (the pet windows' warnings) shows one box of its name at
+// a time; once the user has answered it, the next notice of the name shows
+// again, every time.
+TEST_F(ServerBoxesTest, ANamedNoticeShowsAgainOnceAnswered) {
+    constexpr char kName[] = "Pet_Warning_MessageBox";
+    const auto named = [&] {
+        std::vector<CBaseWindow*> found;
+        m_driver.Mgr().FindAllWindowsByName(kName, &found);
+        return found;
+    };
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        ShowNamedServerNotice(kName, ("hungry " + std::to_string(round)).c_str());
+        ShowNamedServerNotice(kName, "not while the first is open");
+        ASSERT_EQ(named().size(), 1u);
+        auto* box = dynamic_cast<CMessageBox*>(named().front());
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->IsDrawOn());
+        EXPECT_EQ(FirstRow(box), "hungry " + std::to_string(round));
+        // The user answers it.
+        m_driver.Key(0x1C, plat::VK_RETURN);
+        m_driver.Frame(2);
+        EXPECT_TRUE(!m_driver.Mgr().HasWindow(box) || !box->IsDrawOn()) << "answered, it hides";
+    }
+}
+
 }  // namespace

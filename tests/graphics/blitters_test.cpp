@@ -67,6 +67,44 @@ TEST(BlitterTest, RunCutAtTheRightEdgeAndRowsOutsideAreSkipped) {
     EXPECT_EQ(c.Row(2, 0, 6), std::vector<uint16_t>(6, kBg));
 }
 
+// Runs of every length up to past the block sizes land pixel for pixel, the
+// last one left out when transparent, and nothing beside them is touched.
+TEST(BlitterTest, RunsOfEveryLengthCopyExactly) {
+    for (int32_t n = 1; n <= 40; ++n) {
+        Canvas c(48, 2);
+        std::vector<uint16_t> pixels;
+        for (int32_t i = 0; i < n; ++i) pixels.push_back(uint16_t(100 + i));
+        if (n % 3 == 0) pixels.back() = kKey;
+        auto pic = OneRun(pixels);
+        BlitSpans(c.Target(), c.Clip(), ViewOf(pic), 3, 1, SpanStyle{});
+        std::vector<uint16_t> expect(48, kBg);
+        for (int32_t i = 0; i < n; ++i)
+            expect[size_t(3 + i)] = pixels[size_t(i)] == kKey ? kBg : pixels[size_t(i)];
+        EXPECT_EQ(c.Row(1, 0, 48), expect) << n;
+        EXPECT_EQ(c.Row(0, 0, 48), std::vector<uint16_t>(48, kBg)) << n;
+    }
+}
+
+// A damaged picture whose runs stray outside its own box, drawn where the
+// box is wholly inside the clip: the strays are cut at the clip rectangle.
+TEST(BlitterTest, RunsOutsideThePictureBoxAreClipped) {
+    Canvas c(10, 4);
+    SpanPicture pic;
+    pic.width = 2;
+    pic.height = 2;
+    pic.spans = {{0, 0, 2}, {1, 1, 12}, {0, -5, 2}, {-4, 1, 6}};
+    for (uint16_t i = 1; i <= 22; ++i) pic.pixels.push_back(i);
+    pic.dataSize = uint32_t(pic.pixels.size() * 2);
+    ClipRect clip{1, 0, 9, 4};
+    BlitSpans(c.Target(), c.Clip(&clip), ViewOf(pic), 2, 1, SpanStyle{});
+    EXPECT_EQ(c.Row(1, 0, 10), (std::vector<uint16_t>{kBg, kBg, 1, 2, kBg, kBg, kBg, kBg, kBg, kBg}));
+    // Row 2: the long run from column 3 to the clip's edge, then the one from
+    // column -2 over it from column 1.
+    EXPECT_EQ(c.Row(2, 0, 10), (std::vector<uint16_t>{kBg, 20, 21, 22, 4, 5, 6, 7, 8, kBg}));
+    EXPECT_EQ(c.Row(0, 0, 10), std::vector<uint16_t>(10, kBg));
+    EXPECT_EQ(c.Row(3, 0, 10), std::vector<uint16_t>(10, kBg));
+}
+
 TEST(BlitterTest, LastPixelInTheTransparentColourIsNotDrawn) {
     for (bool mirrored : {false, true}) {
         Canvas c(6, 1);

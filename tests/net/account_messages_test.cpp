@@ -68,15 +68,15 @@ TEST_F(AccountMessages, CharacterListWaitsInTheSessionWithoutTheWindow) {
 }
 
 TEST_F(AccountMessages, ServerListIsReplacedWholeAndTheTitleWindowTold) {
-    Dispatch(86, Cat({{2, 1, 10, 0, 0, 1, 0x9C, 0x40},
+    Dispatch(86, Cat({{2, 1, 1, 0, 0, 10, 0x9C, 0x40},
                       Text("First"),
-                      {1, 2, 10, 0, 0, 2, 0x9C, 0x41},
+                      {1, 2, 2, 0, 0, 10, 0x9C, 0x41},
                       Text(std::string(150, 'w')),
                       {0}}));
     ASSERT_EQ(m_session->m_serverList.size(), 2u);
     const CServerListEntry& first = m_session->m_serverList[0];
     EXPECT_EQ(first.worldId, 1);
-    EXPECT_EQ(first.address, plat::MakeIPv4(10, 0, 0, 1)) << "the wire bytes in network order";
+    EXPECT_EQ(first.address, plat::MakeIPv4(10, 0, 0, 1)) << "a big-endian number of the network-order value";
     EXPECT_EQ(first.port, 40000);
     EXPECT_STREQ(first.name, "First");
     EXPECT_EQ(first.state, 1);

@@ -3,10 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "net/connection.h"
+#include "net/game_session.h"
 #include "net/handlers/login_phase.h"
+#include "net/packet_reader.h"
+#include "platform/paths.h"
 #include "tests/net/message_harness.h"
 #include "tests/net/wire_bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -100,8 +105,10 @@ TEST_F(LoginMessages, KeySetUpSwitchesTogetherOrEndsTheLink) {
 }
 
 TEST_F(LoginMessages, ServerChangeConnectsWithTheTicketsKey) {
-    const Bytes ticket = Cat({{7}, Text("Key42"), {0xEE}});
-    const Bytes message = Cat({{127, 0, 0, 2, 0x9C, 0x41}, {uint8_t(ticket.size())}, ticket, Text("text")});
+    // 127.0.0.2:40001; the address is a big-endian number whose value is the
+    // address in network order.
+    const Bytes ticket = Cat({{7}, Text("Key42")});
+    const Bytes message = Cat({{2, 0, 0, 127, 0x9C, 0x41}, {uint8_t(ticket.size())}, ticket, Text("text")});
     struct Case {
         int32_t pending;
         uint8_t launcher;
@@ -133,6 +140,76 @@ TEST_F(LoginMessages, ServerChangeConnectsWithTheTicketsKey) {
     }
 }
 
+// The text of a server change is read right after the key, which need not
+// be where the ticket ends.
+TEST(ServerChangeText, IsReadAfterTheKey) {
+    struct Case {
+        const char* name;
+        Bytes afterPort;  // the ticket length, the ticket, what follows
+        bool parsed;
+        Bytes ticket;
+        const char* text;
+    } cases[] = {
+        {"ticket of the key alone", Cat({{7, 7}, Text("Key42"), Text("go")}), true, Cat({{7}, Text("Key42")}),
+         "go"},
+        {"text inside a longer ticket", Cat({{10, 7}, Text("Key42"), Text("go")}), true,
+         Cat({{7}, Text("Key42"), Text("go")}), "go"},
+        {"ticket byte after the key", Cat({{8, 7}, Text("Key42"), {0xEE}, Text("go")}), false, {}, ""},
+        {"no text", Cat({{7, 7}, Text("Key42")}), false, {}, ""},
+    };
+    for (const Case& c : cases) {
+        const Bytes body = Cat({{1, 0, 0, 10, 0x1F, 0x40}, c.afterPort});
+        CPacketReader reader(body.data(), body.size());
+        std::optional<CServerChange> change = ParseServerChange(reader);
+        ASSERT_EQ(change.has_value(), c.parsed) << c.name;
+        if (!change) continue;
+        EXPECT_EQ(change->m_ticket, c.ticket) << c.name;
+        EXPECT_EQ(change->m_cipher.m_key, "Key42") << c.name;
+        EXPECT_EQ(change->m_text, c.text) << c.name;
+        EXPECT_EQ(change->m_addressNet, plat::MakeIPv4(10, 0, 0, 1)) << c.name;
+        EXPECT_EQ(change->m_port, 8000) << c.name;
+    }
+}
+
+// A server written from the wire layout sends an address as a big-endian
+// number whose value is the address in network order: 10.1.2.3 goes out as
+// the bytes 3, 2, 1, 10. The client dials that address, and the login
+// server's file holds the number as it stands in memory (little-endian):
+// the bytes 10, 1, 2, 3.
+TEST_F(LoginMessages, ServerAddressesAreDialledAndKeptAsTheServerMeansThem) {
+    struct Case {
+        const char* dotted;
+        Bytes wire;
+        Bytes file;  // address, then port, little-endian
+    } cases[] = {
+        {"10.1.2.3", {3, 2, 1, 10}, {10, 1, 2, 3, 0x41, 0x1F}},
+        {"192.168.40.7", {7, 40, 168, 192}, {192, 168, 40, 7, 0x41, 0x1F}},
+        {"172.31.0.254", {254, 0, 31, 172}, {172, 31, 0, 254, 0x41, 0x1F}},
+    };
+    for (const Case& c : cases) {
+        Fresh(true);
+        qmtest::TempDir folder;
+        qmtest::ScopedWorkingFolder inFolder(folder.Path());
+        Dispatch(86, Cat({{1, 4}, c.wire, {0x1F, 0x41}, Text("World"), {0}}));
+        ASSERT_TRUE(m_session->SendWorldEntry(4));
+        Bytes file;
+        ASSERT_TRUE(plat::ReadWholeFile(LOGIN_SERVER_FILE, file));
+        EXPECT_EQ(file, c.file) << c.dotted;
+        EXPECT_EQ(g_config.m_serverPort, 0x1F41) << c.dotted;
+
+        m_sockets.ClearCalls();
+        Dispatch(3, Cat({c.wire, {0x1F, 0x41, 7, 7}, Text("Key42"), Text("")}));
+        std::vector<std::string> dialled;
+        for (const std::string& call : m_sockets.Calls())
+            if (call.rfind("connect ", 0) == 0) dialled.push_back(call.substr(0, call.find(" timeout")));
+        EXPECT_EQ(dialled, std::vector<std::string>{"connect " + std::string(c.dotted) + ":8001"})
+            << c.dotted;
+        uint32_t address = 0;
+        ASSERT_TRUE(g_connection->IsConnected(&address, nullptr)) << c.dotted;
+        EXPECT_EQ(address, g_config.m_serverAddress) << "the world list's login server is the one dialled";
+    }
+}
+
 TEST_F(LoginMessages, ServerChangeWithAKeyTheClientRefusesGoesNowhere) {
     const Bytes tickets[] = {
         Cat({{7}, Text("")}),        // empty key
@@ -142,7 +219,7 @@ TEST_F(LoginMessages, ServerChangeWithAKeyTheClientRefusesGoesNowhere) {
     };
     for (const Bytes& ticket : tickets) {
         Fresh(true);
-        Dispatch(3, Cat({{127, 0, 0, 2, 0x9C, 0x41}, {uint8_t(ticket.size())}, ticket, Text("")}));
+        Dispatch(3, Cat({{2, 0, 0, 127, 0x9C, 0x41}, {uint8_t(ticket.size())}, ticket, Text("")}));
         EXPECT_FALSE(g_connection->IsConnected());
         EXPECT_TRUE(Queued().empty());
         EXPECT_TRUE(m_windows.m_toAll.empty());

@@ -195,9 +195,11 @@ TEST_F(LoopbackTest, LogInMovesToTheSecondServerWithTheTicketsKey) {
     ASSERT_TRUE(RunFramesUntil([&] { return m_session.QueuedMessages() == 0; }));
     EXPECT_EQ(login.ReceiveMessage(), (Bytes{87, 1}));
 
-    // 3: on to the game server with a ticket carrying mask function 3 and its key.
-    const Bytes ticket = {3, 5, 'N', 'e', 'x', 't', '7', 0x42};
-    Bytes change = {3, 127, 0, 0, 1, uint8_t(game.Port() >> 8), uint8_t(game.Port()), uint8_t(ticket.size())};
+    // 3: on to the game server at 127.0.0.1 (a big-endian number whose value
+    // is the address in network order) with a ticket carrying mask function 3
+    // and its key.
+    const Bytes ticket = {3, 5, 'N', 'e', 'x', 't', '7'};
+    Bytes change = {3, 1, 0, 0, 127, uint8_t(game.Port() >> 8), uint8_t(game.Port()), uint8_t(ticket.size())};
     change.insert(change.end(), ticket.begin(), ticket.end());
     change.insert(change.end(), {2, 'g', 'o'});
     ASSERT_TRUE(login.SendMessage(change));

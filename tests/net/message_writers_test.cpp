@@ -9,9 +9,13 @@
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
 #include "net/handlers/char_records.h"
+#include "net/handlers/combat_handlers.h"
 #include "net/handlers/inline_messages.h"
+#include "net/handlers/item_messages.h"
+#include "net/handlers/item_records.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/login_records.h"
+#include "net/handlers/map_records.h"
 #include "net/handlers/object_messages.h"
 #include "net/handlers/terms.h"
 #include "net/packet_reader.h"
@@ -198,6 +202,27 @@ TEST(MessageWritersTest, CharactersReadBack) {
     EXPECT_EQ(readMap->m_eventByte, 2);
 }
 
+TEST(MessageWritersTest, ASkillActionReadsBack) {
+    const Bytes message = WriteSkillAction(3000049, 2, 500000, 15, 10, 3, 1, 1000, 150);
+    ASSERT_EQ(message[0], SERVER_SKILL_ACTION);
+    CPacketReader body = Body(message);
+    std::optional<CCombatMessage> read = ParseCombatMessage(message[0], body);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(body.AtEnd());
+    EXPECT_EQ(read->m_delivery, CCombatMessage::HAND);
+    const auto* action = dynamic_cast<const CSkillActionMsg*>(read->m_record.get());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->m_skillId, 3000049u);
+    EXPECT_EQ(action->m_level, 1u);  // kept as the level minus 1
+    EXPECT_EQ(action->m_actorId, 500000u);
+    EXPECT_EQ(action->m_x, 15u);
+    EXPECT_EQ(action->m_y, 10u);
+    EXPECT_EQ(action->m_a, 3u);
+    EXPECT_EQ(action->m_b, 1u);
+    EXPECT_EQ(action->m_targetId, 1000u);
+    EXPECT_EQ(action->m_time, 1500u);
+}
+
 // The messages whose handlers read them inline, through the handlers.
 class MessageWritersHandlerTest : public nettest::MessageHarness {
 protected:
@@ -246,6 +271,34 @@ TEST_F(MessageWritersHandlerTest, WalkersReadBackForEitherClientVersion) {
                                                   "monster 500001 2100001 20,21"}));
         m_world.m_onHand = nullptr;
     }
+}
+
+TEST_F(MessageWritersHandlerTest, ItemsInTheBagAndOnTheGroundReadBack) {
+    Fresh(true);
+    Send(WriteInventoryItem(4, 3001, 77, "Herb", 12));
+    ASSERT_EQ(m_world.m_records.size(), 1u);
+    const auto* bag = dynamic_cast<const CInvenItemMsg*>(m_world.m_records[0].get());
+    ASSERT_NE(bag, nullptr);
+    EXPECT_EQ(bag->m_slot, 4);
+    EXPECT_EQ(bag->m_v1, 3001u);
+    EXPECT_EQ(bag->m_v2, 77u);
+    EXPECT_EQ(bag->m_v3, 12u);
+    EXPECT_STREQ(bag->m_name, "Herb");
+    EXPECT_EQ(bag->m_expiry[0], ITEM_NO_DATE);
+
+    std::vector<std::string> seen;
+    m_world.m_onHand = [&](const CMsgPayload& record) {
+        if (const auto* item = dynamic_cast<const CGroundItemMsg*>(&record))
+            seen.push_back(std::to_string(item->m_objectId) + " item " + std::to_string(item->m_value1) +
+                           " " + item->m_name + " x" + std::to_string(item->m_value16) + " at " +
+                           std::to_string(item->m_x) + "," + std::to_string(item->m_y));
+    };
+    Send(WriteGroundItemsInView({{600000, 3001, "Herb", 13, 12, 2}, {600001, 3002, "Stone", 300, 7, 1}}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"600000 item 3001 Herb x2 at 13,12",
+                                              "600001 item 3002 Stone x1 at 300,7"}));
+    ASSERT_NE(m_charResources->FindIdFlag(600001), nullptr);
+    EXPECT_EQ(m_charResources->FindIdFlag(600001)->m_flag, ID_FLAG_GROUND_ITEM);
+    m_world.m_onHand = nullptr;
 }
 
 }  // namespace

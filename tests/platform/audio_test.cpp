@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <thread>
 
 #include "platform/clock.h"
@@ -94,6 +98,30 @@ TEST(AudioDevice, InstalledForTheScope) {
         EXPECT_EQ(&plat::GetAudio(), installed);
     }
     EXPECT_NE(&plat::GetAudio(), installed);
+}
+
+// Without a sound device the audio libraries' own complaints stay off the
+// console; the program says once, in one line of its own, that it runs
+// without sound, however often it tries.
+TEST(AudioDevice, WithoutADeviceTheProgramSaysSoOnceInItsOwnWords) {
+    const char* before = std::getenv("SDL_AUDIODRIVER");
+    const std::string old = before ? before : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    int next = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::unique_ptr<plat::Audio> audio = plat::CreateSdlAudio();
+        EXPECT_FALSE(audio->Open(44100, 16, 2, Counter(&next)));
+        EXPECT_FALSE(audio->IsOpen());
+    }
+    const std::string console = testing::internal::GetCapturedStderr();
+    if (before)
+        setenv("SDL_AUDIODRIVER", old.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
+    const std::string said = "quillmarrow: no sound device could be opened; running without sound";
+    EXPECT_EQ(console.rfind(said, 0), 0u) << console;
+    EXPECT_EQ(std::count(console.begin(), console.end(), '\n'), 1) << console;
 }
 
 }  // namespace

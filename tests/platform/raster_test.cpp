@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/raster/device3d.h"
+#include "platform/raster/span_shading.h"
 #include "platform/raster/surface.h"
 
 using namespace plat::raster;
@@ -678,6 +679,23 @@ TEST_F(DeviceFixture, EventLogRecordsDrawsAndClears) {
     EXPECT_EQ(log[0].state.cull, CullMode::kClockwise);
     EXPECT_EQ(log[1].kind, DeviceEvent::Kind::kClear);
     EXPECT_EQ(log[1].clearFlags, kClearTarget | kClearZBuffer);
+}
+
+// The triangle's edges step their bound from row to row; it must be the
+// floor that dividing afresh on each row gives, either sign, any step.
+TEST(RasterEdges, FloorWalkMatchesDividingEachRow) {
+    std::mt19937_64 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        const int64_t d = 1 + int64_t(rng() % (round % 2 ? 300 : (1u << 24)));
+        const int64_t n0 = int64_t(rng() % (1ull << 40)) - (int64_t(1) << 39);
+        const int64_t step = int64_t(rng() % (1ull << 26)) - (int64_t(1) << 25);
+        FloorWalk walk(n0, step, d);
+        for (int64_t k = 0; k < 300; ++k, walk.Next()) {
+            const int64_t n = n0 + k * step;
+            const int64_t expect = n >= 0 ? n / d : -((-n + d - 1) / d);
+            ASSERT_EQ(walk.Value(), expect) << n0 << " + " << k << " * " << step << " over " << d;
+        }
+    }
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include "ui/game_scene_windows.h"
 #include "ui/items/item_icon.h"
 #include "ui/message_box.h"
+#include "ui/window_messages.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_world.h"
@@ -337,6 +338,41 @@ TEST_F(GameInputTest, HotKeysWhoseWindowsAreNotThereAreTakenAndDoNothing) {
     }
     EXPECT_EQ(GameSession().QueuedMessages(), 0u);
     EXPECT_EQ(m_driver.Mgr().Children().Count(), windows);  // none made in their place
+}
+
+// The main interface as the side-button key sees it.
+struct MainInterface : uitest::TestWindow, IMainInterfaceWindow {
+    MainInterface() : TestWindow("Z5MAINWIN") {}
+    uint8_t style = 2;
+    void StartBlink() override {}
+    void StopBlink() override {}
+    void ShakeItemButton() override {}
+    bool GetInventoryButtonPosition(int32_t*, int32_t*) override { return false; }
+    void SetSkillIcon(int32_t) override {}
+    void SetStyle(uint8_t s) override { style = s; }
+    uint8_t GetStyle() override { return style; }
+    void Minimize() override {}
+    void Restore() override {}
+};
+
+TEST_F(GameInputTest, TheSideButtonKeySwitchesTheirLayoutAndTheOptionFollows) {
+    MakePlayer();
+    RegisterWindowClass("Z5MAINWIN", [] { return static_cast<CBaseWindow*>(new MainInterface); });
+    WorldScene* scene = MakeScene();
+    auto* main = dynamic_cast<MainInterface*>(scene->Windows().Get("Z5MAINWIN"));
+    ASSERT_NE(main, nullptr);
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    const KeyBinding binding = DefaultKeyBinding(24);
+    keys.SetKeyDown(plat::VK_MENU, binding.alt != 0);
+    keys.SetKeyDown(plat::VK_CONTROL, binding.ctrl != 0);
+    std::vector<std::pair<uint8_t, uint8_t>> seen;
+    for (int i = 0; i < 2; ++i) {
+        Key(binding.key);
+        scene->ProcessInput();
+        seen.emplace_back(main->style, g_options.GetByte(OPTION_SIDE_BUTTON_STYLE));
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<uint8_t, uint8_t>>{{4, 1}, {2, 0}}));
 }
 
 TEST_F(GameInputTest, DuringAVisualEventOnlyCtrlSAndTheButtonsAreTaken) {

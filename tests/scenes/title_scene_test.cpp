@@ -11,6 +11,7 @@
 #include "net/game_session.h"
 #include "tests/scenes/scene_fixture.h"
 #include "tests/scenes/scene_windows.h"
+#include "tests/ui/test_windows.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -170,3 +171,20 @@ TEST_F(TitleSceneTest, LeavingClosesTheTitleWindow) {
 }
 
 }  // namespace
+
+TEST_F(TitleSceneTest, AWindowOfTheLastSceneClosingLateLeavesTheKeyboardWithTheTitle) {
+    // A character's window of the scene before, closed one frame late:
+    // its removal renumbers the windows, which takes every active flag.
+    auto* late = new uitest::TestWindow("CHAR_MSGWIN");
+    m_f.m_windows.AddChild(late);
+    m_f.m_windows.CloseWindow(late);
+    m_f.Frame();
+    EXPECT_TRUE(m_title->IsActiveFlag());
+    // A message box over the title keeps the keyboard.
+    auto* box = new uitest::TestWindow(MESSAGE_BOX_NAME);
+    m_f.m_windows.AddChildBack(box);
+    box->SetActive(true, false);
+    m_f.Frame();
+    EXPECT_TRUE(box->IsActiveFlag());
+    EXPECT_FALSE(m_title->IsActiveFlag());
+}

@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "sound/sound_object.h"
 #include "tests/sound/sound_fixture.h"
+#include "tests/support/alloc_meter.h"
 
 namespace {
 
@@ -116,6 +117,36 @@ TEST_F(SoundSystemTest, ALongSoundIsCutAtFiveMinutesAndReadNoFurther) {
     ASSERT_TRUE(plat::DecodeSoundFile(std::move(counting), sound));
     EXPECT_EQ(sound.FrameCount(), plat::kMaxDecodedFrames);
     EXPECT_LT(*read, size * 6 / 10);
+}
+
+// The cache keeps at most its byte budget of decoded samples: those used
+// least recently make room, and are decoded again when asked for. A voice
+// keeps playing the frames it took.
+TEST_F(SoundSystemTest, TheSampleCacheIsBoundedByBytes) {
+    constexpr size_t kBudget = 1 << 20;
+    constexpr size_t kEach = 2000 * 441 / 10 * 2 * sizeof(int16_t);  // two seconds of stereo frames
+    for (uint32_t id = 1; id <= 10; ++id) WriteLevelEffect(id, int16_t(100 * id), 2000);
+    m_system->SetSampleCacheBytes(kBudget);
+    CSoundObject* first = m_system->CreateSound(1, SOUND_SAMPLE);
+    ASSERT_NE(first, nullptr);
+    first->Play(1);
+    size_t peak = 0;
+    {
+        qmtest::AllocMeter meter;
+        for (uint32_t id = 2; id <= 10; ++id) {
+            ASSERT_NE(m_system->GetSampleData(id), nullptr);
+            EXPECT_LE(m_system->GetCachedBytes(), kBudget);
+        }
+        peak = meter.Peak();
+    }
+    // At most the budget and what decoding one sample takes (its frames, the
+    // decoder's growing buffer and the resampled copy).
+    EXPECT_LE(peak, kBudget + 4 * kEach + 64 * 1024);
+    EXPECT_EQ(m_system->GetCachedBytes(), kBudget / kEach * kEach);
+    EXPECT_EQ(m_system->GetSampleData(1)->m_useCount, 1u) << "let go, then decoded again";
+    EXPECT_NE(m_system->GetSampleData(10)->m_data, nullptr);
+    // The first voice still plays its own frames.
+    EXPECT_EQ(Left(Render(10)).front(), 100);
 }
 
 TEST_F(SoundSystemTest, SlotsAreTakenFromOneUpAndTheFirstFreeIsReused) {

@@ -17,7 +17,9 @@
 #include "net/handlers/account_handlers.h"
 #include "net/handlers/appearance_messages.h"
 #include "net/handlers/char_handlers.h"
+#include "net/handlers/char_records.h"
 #include "net/handlers/chat_messages.h"
+#include "net/handlers/combat_handlers.h"
 #include "net/handlers/login_phase.h"
 #include "net/handlers/login_records.h"
 #include "net/handlers/terms.h"
@@ -115,6 +117,8 @@ TEST(ServerWorldTest, RefusesABadLineWithItsNumber) {
         {"world 1 A\nmap 1 2 3\ncharacter a N 1\ncharacter b N 2\n", "taken"},
         {"world 1 A\nmap 1 99999 3\n", "line 2"},
         {"world 1 A\nmap 1 2 3\nteleport 1\n", "unknown keyword"},
+        {"world 1 A\nmap 1 2 3\nwelcome Keeper 3000049\n", "welcome WALKER SKILL_ID TIME_MS"},
+        {"world 1 A\nmap 1 2 3\nwelcome Keeper 3000049 700000\n", "line 3"},
         {"map 1 2 3\n", "no world"},
         {"world 1 A\n", "no map"},
     };
@@ -191,30 +195,34 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     ASSERT_TRUE(setup && setup->IsUsable());
     ASSERT_TRUE(bot.Link().SetCipher(int(setup->m_maskFunction), setup->m_key));
 
-    // The world list names the server itself at 127.0.1.127.
+    // The world list names the server itself at 127.0.1.2: its address is a
+    // big-endian number whose value is the address in network order.
     ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendWorldListRequest(); })));
     Bytes list = bot.Receive();
-    ASSERT_FALSE(list.empty());
+    ASSERT_GE(list.size(), 8u);
     ASSERT_EQ(list[0], 86);
+    EXPECT_EQ(Bytes(list.begin() + 3, list.begin() + 7), (Bytes{2, 1, 0, 127}))
+        << "the first world's address";
     CPacketReader listBody = Body(list);
     std::optional<std::vector<CServerListEntry>> worlds = ParseServerList(listBody);
     ASSERT_TRUE(worlds);
     ASSERT_EQ(worlds->size(), 2u);
     EXPECT_STREQ((*worlds)[1].name, "Marrow Deep");
     for (const CServerListEntry& world : *worlds) {
-        EXPECT_EQ(world.address, plat::MakeIPv4(127, 0, 1, 127));
+        EXPECT_EQ(world.address, plat::MakeIPv4(127, 0, 1, 2));
         EXPECT_EQ(world.port, m_server.Port());
     }
 
     // The world entry: the server change with a ticket that carries a key.
     ASSERT_TRUE(bot.Send(ClientRequest([](CGameSession& s) { s.SendWorldEntry(2); })));
     Bytes change = bot.Receive();
-    ASSERT_FALSE(change.empty());
+    ASSERT_GE(change.size(), 5u);
     ASSERT_EQ(change[0], 3);
+    EXPECT_EQ(Bytes(change.begin() + 1, change.begin() + 5), (Bytes{2, 1, 0, 127}));
     CPacketReader changeBody = Body(change);
     std::optional<CServerChange> next = ParseServerChange(changeBody);
     ASSERT_TRUE(next && next->m_ticketReadable && next->m_cipher.IsUsable());
-    EXPECT_EQ(next->m_addressNet, plat::MakeIPv4(127, 0, 1, 127));
+    EXPECT_EQ(next->m_addressNet, plat::MakeIPv4(127, 0, 1, 2));
     EXPECT_EQ(next->m_port, m_server.Port());
 
     // The game connection opens with the ticket and reads the greeting raw.
@@ -230,7 +238,7 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     })));
     ASSERT_TRUE(game.Link().SetCipher(int(next->m_cipher.m_maskFunction), next->m_cipher.m_key));
     ASSERT_TRUE(game.ReadGreeting());
-    EXPECT_TRUE(Logged("connected to 127.0.1.127"));
+    EXPECT_TRUE(Logged("connected to 127.0.1.2")) << "the client dials the address the server named";
 
     // The terms: their checksum, then the text.
     const std::string terms = TestWorld().terms;
@@ -297,12 +305,14 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     EXPECT_EQ(game.Receive(), (Bytes{4, 0, 12, 0, 14}));
     EXPECT_EQ(game.Receive(), (Bytes{103}));
 
-    // The map is ready: the walkers come, then their move orders.
+    // The map is ready: the walkers come, the character's status block, then
+    // the walkers' move orders.
     ASSERT_TRUE(game.Send(ClientRequest([](CGameSession& s) { s.SendMapReady(); })));
     Bytes walkers = game.Receive();
     ASSERT_FALSE(walkers.empty());
     EXPECT_EQ(walkers[0], 7);
     EXPECT_EQ(walkers[1] * 256 + walkers[2], 2);
+    EXPECT_EQ(game.Receive()[0], 8);
     Bytes order = game.Receive(3000);
     ASSERT_FALSE(order.empty());
     EXPECT_EQ(order[0], 100);
@@ -324,7 +334,7 @@ TEST_F(QmServerTest, ANewAccountStartsWithoutCharacters) {
     std::unique_ptr<CCharListMsg> list = ParseCharList(body);
     ASSERT_TRUE(list);
     EXPECT_EQ(list->Count(), 0u);
-    EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 127));
+    EXPECT_EQ(bot.GameAddress(), plat::MakeIPv4(127, 0, 1, 2));
 }
 
 // The list names each character's player type, and no pet: a pet's type in
@@ -377,11 +387,11 @@ TEST_F(QmServerTest, EightPlayersSeeEachOtherWalkChatAndLeave) {
         EXPECT_TRUE(seen) << n;
     }
 
-    // Bot 3 chats: everyone on the map gets the line, itself too.
+    // Bot 3 chats: everyone on the map gets the line with its speaker's id, itself too.
     ASSERT_TRUE(bots[3]->Send(Chat("hello all")));
     for (int n = 0; n < kBots; ++n) {
-        Bytes line = bots[size_t(n)]->ReceiveCode(10);
-        EXPECT_EQ(line, WriteChatLine(1, 0, "Bot3 : hello all")) << n;
+        Bytes line = bots[size_t(n)]->ReceiveCode(13);
+        EXPECT_EQ(line, WriteChatSpeech(0, bots[3]->CharId(), "hello all")) << n;
     }
 
     // Bot 7 hangs up: the others see it leave.
@@ -447,8 +457,7 @@ TEST_F(QmServerTest, HostileClientsAreClosedWhileAPlayerIsServed) {
     ASSERT_TRUE(player.Enter("Ardent"));
     auto servedStill = [&](const std::string& line) {
         if (!player.Send(Chat(line))) return false;
-        Bytes got = player.ReceiveCode(10, 3000);
-        return got.size() > 4 && std::string(got.begin() + 4, got.end()) == "Ardent : " + line;
+        return player.ReceiveCode(13, 3000) == WriteChatSpeech(0, player.CharId(), line);
     };
 
     // Each hostile client: what it sends, and whether the server closes it.
@@ -666,6 +675,36 @@ void EnterOnHall(HallClient& client) {
     client.Send(ClientRequest([](CGameSession& s) { s.SendCharSelect("Ardent"); }));
     ASSERT_FALSE(client.Receive(103).empty());
     client.Send(ClientRequest([](CGameSession& s) { s.SendMapReady(); }));
+}
+
+TEST(ServerWelcomeTest, AWalkerUsesItsSkillOnEachCharacterWhoseMapIsReady) {
+    std::string error;
+    std::optional<CServerWorld> world = CServerWorld::Parse(
+        std::string(kWorld) + "welcome Keeper 3000049 1500\nwelcome Nobody 3000001 100\n", &error);
+    ASSERT_TRUE(world) << error;
+    std::vector<std::string> log;
+    CServerHall hall(*world, 40000, 1, [&](const std::string& line) { log.push_back(line); });
+    HallClient client(hall);
+    EnterOnHall(client);
+    const Bytes message = client.Receive(SERVER_SKILL_ACTION);
+    ASSERT_FALSE(message.empty());
+    CPacketReader body = Body(message);
+    std::optional<CCombatMessage> read = ParseCombatMessage(message[0], body);
+    ASSERT_TRUE(read);
+    const auto* action = dynamic_cast<const CSkillActionMsg*>(read->m_record.get());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->m_skillId, 3000049u);
+    EXPECT_EQ(action->m_actorId, CServerHall::FIRST_WALKER_ID);  // the Keeper
+    EXPECT_EQ(action->m_targetId, CServerHall::FIRST_CHAR_ID);   // the character that entered
+    EXPECT_EQ(action->m_x, 14u);
+    EXPECT_EQ(action->m_y, 10u);
+    EXPECT_EQ(action->m_time, 1500u);
+    // Once: nothing for the walker the world does not have.
+    EXPECT_TRUE(client.Receive(SERVER_SKILL_ACTION).empty());
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](const std::string& l) { return l.find("welcome: Keeper") != std::string::npos; }),
+        1);
 }
 
 TEST(ServerHostileTest, SendsHostileFramesForTheTimeGivenAndNeverAWebPageOrAStrangeServer) {

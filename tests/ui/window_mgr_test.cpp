@@ -319,6 +319,14 @@ struct RecordWindow : TestWindow,
         calls.push_back("member " + std::string(m.m_name));
     }
     void StartBlink() override { calls.push_back("blink"); }
+    void StopBlink() override {}
+    void ShakeItemButton() override {}
+    bool GetInventoryButtonPosition(int32_t*, int32_t*) override { return false; }
+    void SetSkillIcon(int32_t) override {}
+    void SetStyle(uint8_t) override {}
+    uint8_t GetStyle() override { return 4; }
+    void Minimize() override {}
+    void Restore() override {}
     void AddLine(uint8_t a, uint8_t count, const char (*texts)[RECORD_TEXT_SIZE],
                  const uint32_t* values) override {
         calls.push_back("lines " + std::to_string(a) + " " + std::to_string(count) + " " + texts[count - 1] +

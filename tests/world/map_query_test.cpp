@@ -2,6 +2,9 @@
 // banner, markers and messages.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "anim/ani_mgr.h"
 #include "anim/ani_play_mgr.h"
 #include "anim/darkness_overlay.h"
@@ -9,6 +12,7 @@
 #include "data/item_table_mgr.h"
 #include "net/handlers/map_records.h"
 #include "tests/anim/ani_test_util.h"
+#include "tests/world/flood_check.h"
 #include "tests/world/world_fixture.h"
 #include "ui/items/item_icon.h"
 
@@ -37,6 +41,13 @@ protected:
         m_map.Release();
         m_map.Create();
         m_map.LoadStage(stage);
+    }
+    // A stage without properties entered with every block loaded.
+    CMapData& EnterWhole(int32_t stage) {
+        Stage(stage, "");
+        Enter(uint16_t(stage));
+        m_map.LoadWholeMap();
+        return *m_map.GetMapData();
     }
 
     FakeSound m_sound;
@@ -373,10 +384,7 @@ TEST_F(MapQueryTest, ServerObjectsAndAreaMarkers) {
 TEST_F(MapQueryTest, ItemsOnTheGroundLieUnderTheServersObjectId) {
     CItemIconFactory icons;
     ScopedItemObjectFactory useIcons{icons};
-    Stage(20, "");
-    Enter(20);
-    m_map.LoadWholeMap();
-    CMapData& data = *m_map.GetMapData();
+    CMapData& data = EnterWhole(20);
     // The place comes in tiles; an item the tables do not know keeps the server's name.
     CGroundItemMsg dropped;
     dropped.Set(77, 5001, 1, 0, "Potion", nullptr, CItemRecord(), 6, 3, 0);
@@ -412,4 +420,36 @@ TEST_F(MapQueryTest, StageKindsComeFromTable73) {
     Enter(22);
     EXPECT_EQ(m_map.m_stageKind, STAGE_KIND_NONE);  // a text of no kind
     EXPECT_EQ(m_map.m_stageShown, 1);
+}
+
+// The server cannot make the map keep more area markers or items on the
+// ground than its limits: what passes them is dropped, the first drop of
+// each kind is written once to the console, and the memory stops growing.
+TEST_F(MapQueryTest, MarkerAndGroundItemFloodsStopAtTheirLimits) {
+    CItemIconFactory icons;
+    ScopedItemObjectFactory useIcons{icons};
+    CMapData& data = EnterWhole(20);
+    const worldtest::Flood floods[] = {
+        {"area markers", MAP_MAX_AREA_MARKERS,
+         [&](uint32_t id) {
+             CAreaMarkerMsg area;
+             area.Set(id, 1, 1, 2, 2);
+             m_map.HandleMessage(area);
+         },
+         [&] { return data.AreaMarkers().size(); }},
+        {"items on the ground", MAP_MAX_GROUND_ITEMS,
+         [&](uint32_t id) {
+             CGroundItemMsg item;
+             item.Set(id, 5001, 1, 0, "Potion", nullptr, CItemRecord(), 6, 3, 0);
+             m_map.HandleMessage(item);
+         },
+         [&] { return size_t(data.ObjectLayer().ChildCount()); }},
+    };
+    for (const worldtest::Flood& f : floods) {
+        ExpectFloodStopsAtLimit(f);
+        f.send(1);  // what is kept is still updated
+        EXPECT_EQ(f.kept(), f.limit);
+    }
+    EXPECT_EQ(data.FindGroundItem(MAP_MAX_GROUND_ITEMS + 1), nullptr);
+    ASSERT_NE(data.FindGroundItem(1), nullptr);
 }

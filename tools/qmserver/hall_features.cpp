@@ -1,7 +1,13 @@
+#include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_feature.h"
+#include "tools/qmserver/hall_items.h"
+#include "tools/qmserver/hall_welcome_skill.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     std::vector<std::unique_ptr<CHallFeature>> features;
     // One line a subject: features.push_back(MakeShopFeature());
+    features.push_back(MakeWelcomeSkillFeature());
+    features.push_back(MakeItemsFeature());
+    features.push_back(MakeChatFeature());
     return features;
 }

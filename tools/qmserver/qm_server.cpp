@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <map>
 
 #include "platform/socket.h"
@@ -61,10 +62,12 @@ CQmServer::~CQmServer() {
 bool CQmServer::Start(uint16_t port, std::string* error) {
     Stop();
     std::string reason;
-    const uint32_t addresses[] = {plat::MakeIPv4(127, 0, 0, 1), plat::MakeIPv4(127, 0, 1, 127),
-                                  plat::MakeIPv4(127, 1, 0, 127)};
+    // The log-in address and the one the server names for itself; a client
+    // that read the named one in the wrong byte order dials 2.1.0.127 and
+    // finds nobody.
+    const uint32_t addresses[] = {plat::MakeIPv4(127, 0, 0, 1), CServerHall::OwnAddress()};
     // A free port is found on the first address; the others take the same one.
-    for (int attempt = 0; attempt < 20 && m_listeners.size() < 3; ++attempt) {
+    for (int attempt = 0; attempt < 20 && m_listeners.size() < std::size(addresses); ++attempt) {
         for (int s : m_listeners) ::close(s);
         m_listeners.clear();
         uint16_t bound = port;
@@ -75,7 +78,7 @@ bool CQmServer::Start(uint16_t port, std::string* error) {
         }
         if (port != 0) break;
     }
-    if (m_listeners.size() < 3) {
+    if (m_listeners.size() < std::size(addresses)) {
         for (int s : m_listeners) ::close(s);
         m_listeners.clear();
         if (error) *error = "cannot listen on port " + std::to_string(port) + ": " + reason;

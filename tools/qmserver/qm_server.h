@@ -1,5 +1,6 @@
 // The local server's thread: it polls its listeners on one port of
-// 127.0.0.1, 127.0.1.127 and 127.1.0.127 and up to MAX_CLIENTS clients, and
+// 127.0.0.1 and of the address it names for itself (127.0.1.2) and up to
+// MAX_CLIENTS clients, and
 // moves their bytes to and from a CServerHall, which plays the conversation.
 #pragma once
 #include <atomic>
@@ -26,7 +27,7 @@ public:
     CQmServer(const CQmServer&) = delete;
     CQmServer& operator=(const CQmServer&) = delete;
 
-    // Listens on the three addresses at port (0: a free one) and starts the
+    // Listens on the two addresses at port (0: a free one) and starts the
     // thread; false with the reason in *error.
     bool Start(uint16_t port, std::string* error);
     // Stops the thread and closes every socket.

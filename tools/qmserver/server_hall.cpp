@@ -64,7 +64,7 @@ struct CServerHall::Connection : CHallClient {
 };
 
 uint32_t CServerHall::OwnAddress() {
-    return plat::MakeIPv4(127, 0, 1, 127);
+    return plat::MakeIPv4(127, 0, 1, 2);
 }
 
 CServerHall::CServerHall(CServerWorld world, uint16_t port, uint32_t seed, LogSink log)
@@ -382,14 +382,6 @@ bool CServerHall::Request(Connection& c, const std::vector<uint8_t>& message) {
             if (c.ready) Moved(c, x, y);
             return true;
         }
-        case 14: {  // a chat line
-            const uint8_t kind = body.GetByte();
-            std::string line;
-            if (kind == 0) line = Text(body);
-            if (!done()) return false;
-            if (c.ready && !line.empty()) Chat(c, line);
-            return true;
-        }
         case 117:
             body.GetDword();
             body.GetDword();
@@ -486,12 +478,6 @@ void CServerHall::Moved(Connection& c, uint16_t x, uint16_t y) {
     order.m_tileX = x;
     order.m_tileY = y;
     ToOthers(&c, WriteMoveOrder(order));
-}
-
-void CServerHall::Chat(Connection& c, const std::string& line) {
-    const std::vector<uint8_t> message = WriteChatLine(1, 0, c.name + " : " + line);
-    for (auto& [id, other] : m_connections)
-        if (other->ready) Send(*other, message);
 }
 
 void CServerHall::Announce(const std::string& text) {

@@ -46,7 +46,8 @@ public:
     static constexpr uint32_t FIRST_CHAR_ID = 1000;
     static constexpr uint32_t FIRST_WALKER_ID = 500000;
     static constexpr uint32_t FIRST_OBJECT_ID = 600000;
-    // The address the server names for itself, 127.0.1.127 in network order.
+    // The address the server names for itself, 127.0.1.2 in network order
+    // (sent as a big-endian number of that value: the bytes 2, 1, 0, 127).
     static uint32_t OwnAddress();
 
     using LogSink = std::function<void(const std::string&)>;
@@ -105,7 +106,6 @@ private:
     void EnterField(Connection& c, const std::string& name);
     void MapReady(Connection& c);
     void Moved(Connection& c, uint16_t x, uint16_t y);
-    void Chat(Connection& c, const std::string& line);
     std::vector<uint8_t> Appearance(const Connection& c) const;
     std::string NewKey();
     void ReachedPhase(Connection& c);

@@ -24,6 +24,8 @@ constexpr int kItemTextTable = 19;
 constexpr int kSecondQuestionRow = 0, kClubDepositRefusedRow = 74, kConfirmGroundRow = 89,
               kConfirmPlayerRow = 96;
 constexpr int32_t kPlayerCharType = 1;
+// While the cursor is in this mode a drop on the ground asks nothing and does nothing.
+constexpr uint32_t kCursorModeNoGroundDrop = 4;
 // Characters that never take items through a confirmed drop.
 constexpr uint32_t kNoGiftChars[] = {2200138, 2200303, 2200304, 2200338, 2200347};
 
@@ -146,6 +148,7 @@ bool CItemIcon::EndDrag() {
             const bool noGift = std::find(std::begin(kNoGiftChars), std::end(kNoGiftChars), pickedId) !=
                                 std::end(kNoGiftChars);
             if (!player) {
+                if (world && world->GetCursorMode() == kCursorModeNoGroundDrop) return true;
                 SetConfirmBox(0, AskToConfirm(*this, kConfirmGroundRow));
                 if (g_pItemTableMgr) g_pItemTableMgr->SetCurrentItem(ITEM_CURRENT_CONFIRM_A, this);
                 m_state = ITEM_WAIT_CONFIRM_A;

@@ -14,6 +14,7 @@
 #include "ui/items/item_world.h"
 #include "ui/message_box.h"
 #include "ui/number_input_window.h"
+#include "ui/window_messages.h"
 #include "ui/window_mgr.h"
 
 namespace {
@@ -509,8 +510,17 @@ bool CItemIcon::FlyToMainWindow() {
     if (m_flightFrame > m_flightDuration) return true;
     CBaseWindow* main = g_pWindowMgr ? g_pWindowMgr->FindWindowByName(kMainWindowName, 0, true) : nullptr;
     if (!main) return false;
+    // The inventory's button when the window names it, else the window's corner.
+    int32_t x = main->GetX(), y = main->GetY();
+    if (auto* buttons = dynamic_cast<IMainInterfaceWindow*>(main)) {
+        int32_t bx = 0, by = 0;
+        if (buttons->GetInventoryButtonPosition(&bx, &by)) {
+            x = bx;
+            y = by;
+        }
+    }
     const Vec3 start{m_flyToX, m_flyToY, 0};
-    const Vec3 target{float(main->GetX() + 5), float(main->GetY() + 10), 0};
+    const Vec3 target{float(x + 5), float(y + 10), 0};
     const Vec3 middle{(start.x + target.x) / 2, (start.y + target.y) / 2 - 300, 0};
     Vec3 point{};
     GetBezierPoint(&point, start, middle, target, double(m_flightFrame) / double(m_flightDuration));

@@ -1,6 +1,7 @@
 #include "ui/items/item_info.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "data/data_table.h"
 #include "data/item_table_mgr.h"
@@ -10,6 +11,7 @@
 #include "graphics/rich_text.h"
 #include "graphics/text_renderer.h"
 #include "ui/items/item_icon.h"
+#include "ui/items/item_world.h"
 #include "ui/message_box.h"
 #include "ui/window_mgr.h"
 
@@ -48,6 +50,22 @@ const char* Label(int row) {
     return GetTableText(kItemTextTable, row);
 }
 
+constexpr uint8_t kLevelRequirement = 1;
+
+// The level an item asks for (its requirement of kind 1); 0 when none.
+uint32_t RequiredLevel(const CDataTable* table, int row) {
+    const int count = std::min<int>(GetTableByte(table, ITEM_COL_REQUIREMENTS, row), kMaxRequirements);
+    for (int k = 0; k < count; ++k)
+        if (GetTableByte(table, ITEM_COL_FIRST_REQUIREMENT + 2 * k, row) == kLevelRequirement)
+            return GetTableByte(table, ITEM_COL_FIRST_REQUIREMENT + 2 * k + 1, row);
+    return 0;
+}
+
+// The player the colours are measured against, while there is one.
+CChar* Player(IItemWorld* world) {
+    return world ? world->GetPlayer() : nullptr;
+}
+
 }  // namespace
 
 uint32_t ItemNameColour(const CItemObject& item) {
@@ -61,6 +79,8 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
     const CDataTable* table = g_pItemTableMgr ? g_pItemTableMgr->GetTable() : nullptr;
     const int row = icon.GetItemRow();
     const char* name = icon.GetName() ? icon.GetName() : "";
+    IItemWorld* world = GetItemWorld();
+    CChar* player = Player(world);
     int32_t r = 0;
     auto add = [&lines](int32_t at, std::string text, uint32_t colour, int32_t column = 0,
                         uint32_t socket = 0) {
@@ -104,7 +124,10 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
             for (int i = 0; i < std::min<int>(sockets.m_byte1, kMaxSockets); ++i) {
                 CItemObject* socket = g_pItemTableMgr->FindTemplateById(ids[i]);
                 if (!socket || !socket->GetName()) continue;
-                add(r++, socket->GetName(), ItemNameColour(*socket), 0, ids[i]);
+                // A socket item above the player's level shows it.
+                const bool reachable =
+                    !player || RequiredLevel(table, socket->GetItemRow()) <= world->GetLevel(player);
+                add(r++, socket->GetName(), reachable ? ItemNameColour(*socket) : Indexed(0), 0, ids[i]);
             }
         }
         if (GetTableByte(table, ITEM_COL_WARNING_FLAG, row)) {
@@ -121,8 +144,14 @@ std::vector<ItemInfoLine> CollectItemInfo(const CItemIcon& icon) {
             column += int32_t(std::string(text).size()) + 1;
         };
         if (mask & 1) word(Label(kAllClassesRow), Indexed(5));
-        for (int k = 1; k <= kClassCount; ++k)
-            if (mask & (1u << k)) word(GetTableText(kClassTable, kFirstClassNameRow + k - 1), Indexed(2));
+        // The player's own class stands out.
+        const char* ownClass = player ? world->GetClassName(player) : "";
+        for (int k = 1; k <= kClassCount; ++k) {
+            if (!(mask & (1u << k))) continue;
+            const char* className = GetTableText(kClassTable, kFirstClassNameRow + k - 1);
+            const bool own = ownClass && *ownClass && std::strcmp(className, ownClass) == 0;
+            word(className, Indexed(own ? 5 : 2));
+        }
         if (column) ++r;
         const int count = std::min<int>(GetTableByte(table, ITEM_COL_REQUIREMENTS, row), kMaxRequirements);
         if (count > 0) {

@@ -33,6 +33,12 @@ public:
     // The character's type code (1: a player character).
     virtual int32_t GetCharType(CChar* character) = 0;
     virtual bool HasStatus(CChar* character, uint32_t status) = 0;
+    // The character's level, and the name of its class (one of the class
+    // names of text table 0, rows 14-27; "" when it has none).
+    virtual uint32_t GetLevel(CChar* character) = 0;
+    virtual const char* GetClassName(CChar* character) = 0;
+    // The cursor's mode (0 none, 1 aiming an item, 2 aiming a skill, ...).
+    virtual uint32_t GetCursorMode() = 0;
 
     // ---- The player's controller ----
     // It allows actions now.

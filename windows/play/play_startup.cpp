@@ -3,13 +3,31 @@
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
 #include "windows/play/char_create_window.h"
+#include "windows/play/char_message_window.h"
 #include "windows/play/char_select_window.h"
+#include "windows/play/chat_input_window.h"
+#include "windows/play/chat_window.h"
+#include "windows/play/main_interface.h"
+#include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
 
+namespace {
+
+template <class W>
+CBaseWindow* Make() {
+    return new W;
+}
+
+}  // namespace
+
 void InstallPlayWindowClasses() {
-    RegisterWindowClass(TITLE_SCREEN_WINDOW_NAME, [] { return static_cast<CBaseWindow*>(new CTitleScreen); });
-    RegisterWindowClass(CHAR_SELECT_WINDOW_NAME,
-                        [] { return static_cast<CBaseWindow*>(new CCharSelectWindow); });
-    RegisterWindowClass(CHAR_CREATE_WINDOW_NAME,
-                        [] { return static_cast<CBaseWindow*>(new CCharCreateWindow); });
+    RegisterWindowClass(TITLE_SCREEN_WINDOW_NAME, Make<CTitleScreen>);
+    RegisterWindowClass(CHAR_SELECT_WINDOW_NAME, Make<CCharSelectWindow>);
+    RegisterWindowClass(CHAR_CREATE_WINDOW_NAME, Make<CCharCreateWindow>);
+    RegisterWindowClass(MAIN_INTERFACE_NAME, Make<CMainInterface>);
+    RegisterWindowClass(CHAT_WINDOW_NAME, Make<CChatWindow>);
+    RegisterWindowClass(CHAT_INPUT_NAME, Make<CChatInputWindow>);
+    RegisterWindowClass(HEADWORD_NAME, Make<CHeadwordWindow>);
+    RegisterWindowClass(CHAR_MESSAGE_WINDOW_NAME, Make<CCharMessageWindow>);
+    RegisterWindowClass(STATUS_ICON_WINDOW_NAME, Make<CAbnormalStatusIconWin>);
 }

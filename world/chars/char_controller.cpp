@@ -7,6 +7,7 @@
 
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
+#include "core/drop_log.h"
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
@@ -175,11 +176,17 @@ CTeamMember* CTeam::FindMember(const char* name) {
     return nullptr;
 }
 
-CTeamMember& CTeam::AddOrUpdateMember(const CTeamMember& fields, const char* ownName) {
+CTeamMember* CTeam::AddOrUpdateMember(const CTeamMember& fields, const char* ownName) {
     char name[PARTY_NAME_SIZE];
     CopyRecordText(name, fields.m_name);
     CTeamMember* member = FindMember(name);
-    if (!member) member = &m_members.emplace_back();
+    if (!member) {
+        if (m_members.size() >= MAX_PARTY_MEMBERS) {
+            NoteDropped("party members", MAX_PARTY_MEMBERS);
+            return nullptr;
+        }
+        member = &m_members.emplace_back();
+    }
     *member = fields;
     CopyRecordText(member->m_name, fields.m_name);
     CopyRecordText(member->m_text, fields.m_text);
@@ -191,7 +198,7 @@ CTeamMember& CTeam::AddOrUpdateMember(const CTeamMember& fields, const char* own
         else
             display->RefreshMember(member->m_name);
     }
-    return *member;
+    return member;
 }
 
 bool CTeam::UpdateMember(const CTeamMember& fields, const char* ownName) {

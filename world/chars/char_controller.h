@@ -64,6 +64,9 @@ extern float g_runVelocity;
 extern float g_walkVelocity;
 
 inline constexpr size_t PARTY_NAME_SIZE = 60;  // 59 bytes and the terminator
+// Most members a party list keeps (the most characters a list of the server
+// names at once); a member beyond them is dropped.
+inline constexpr size_t MAX_PARTY_MEMBERS = 256;
 // The play-screen windows the user's own character holds (hud_windows.h).
 inline constexpr int HUD_WINDOW_COUNT = 13;
 
@@ -117,8 +120,9 @@ public:
     CTeamMember* FindMember(const char* name);
     bool HasMember(const char* name) { return FindMember(name) != nullptr; }
     // Appends a member for a new name, then fills the record. ownName is the
-    // user's own character's name (its record is never shown absent).
-    CTeamMember& AddOrUpdateMember(const CTeamMember& fields, const char* ownName);
+    // user's own character's name (its record is never shown absent). Null
+    // when a new member would pass MAX_PARTY_MEMBERS (it is dropped).
+    CTeamMember* AddOrUpdateMember(const CTeamMember& fields, const char* ownName);
     // Nothing for a name not in the list.
     bool UpdateMember(const CTeamMember& fields, const char* ownName);
     void RemoveMember(const char* name) override;

@@ -27,6 +27,11 @@ class CTeam;
 class ICharRequests;
 
 inline constexpr int32_t CHAR_SLOT_COUNT = 10000;
+// Most records the manager's queue holds: one for each character it can
+// hold. Before the player's character exists nothing is taken from the
+// queue, so a server could fill it without end; a record past the limit is
+// dropped.
+inline constexpr size_t MAX_QUEUED_RECORDS = size_t(CHAR_SLOT_COUNT);
 // Data tables the manager loads: the emoticons and the sounds (column 74).
 inline constexpr int EMOTICON_TABLE_FILE = 15;
 inline constexpr int CHAR_SOUND_TABLE_FILE = 59;

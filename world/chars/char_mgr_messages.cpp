@@ -10,6 +10,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/field_sound.h"
 #include "core/config.h"
+#include "core/drop_log.h"
 #include "core/error_box.h"
 #include "data/char_resource_mgr.h"
 #include "data/game_hooks.h"
@@ -241,6 +242,10 @@ void CCharMgr::ProcessQueueDuringEvent() {
 
 bool CCharMgr::PostRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) {
     if (!record) return false;
+    if (size_t(GetMsgQueue()->Queue().Count()) >= MAX_QUEUED_RECORDS) {
+        NoteDropped("records waiting for the character manager", MAX_QUEUED_RECORDS);
+        return false;
+    }
     const uint32_t eventId = record->m_id;
     GetMsgQueue()->Queue().Append(
         new CMsg(0, GetId(), nullptr, std::max(0, delay), eventId, MsgDataPtr(record.release()), nullptr));

@@ -60,7 +60,7 @@ void CCharData::UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t ext
     if (g_pWindowMgr)
         if (auto* icons =
                 dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
-            icons->UpdateStatusIcon(value, statusId, extra);
+            icons->AddStatusIcon(value, statusId, extra);
     if (CCharAction* action = owner->GetAction())
         if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
             info->RefreshSkillEntry(statusId);

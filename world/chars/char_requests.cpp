@@ -15,6 +15,7 @@
 #include "net/handlers/item_records.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
+#include "ui/items/item_icon.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
@@ -255,6 +256,7 @@ CItemObject* CCharController::PickUpAt(int32_t x, int32_t y) {
     }
     container->PutInSlot(item, uint8_t(slot));
     item->SetSlotIndex(slot);
+    if (item->GetState() == ITEM_ON_GROUND) item->SetState(ITEM_IN_INVENTORY);
     item->Show();
     return item;
 }
@@ -362,9 +364,7 @@ bool CCharController::RefreshDepositWindow(uint32_t value) {
 void CCharController::ShowSpeech(const char* name, const char* text) {
     CCharAction* action = Action();
     auto* speech = dynamic_cast<ICharSpeechView*>(action ? action->SpeechWindow() : nullptr);
-    if (!speech) return;
-    const std::string line = std::string(name ? name : "") + " : " + (text ? text : "");
-    speech->ShowSpeech(line.c_str());
+    if (speech) speech->ShowSpeech(name ? name : "", text ? text : "");
 }
 
 bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
@@ -372,6 +372,9 @@ bool CCharController::PlaceItem(CItemObject* item, int32_t slot, uint8_t flag) {
     if (!item || !container || slot >= CSlotObjectMgr::SLOT_COUNT) return false;
     item->SetFlags(flag);
     if (!container->FindChild(item->GetId()) && !container->AddChild(item)) return false;
+    // Placed in the bag, a new item is in the inventory: it can be dragged
+    // and used (made, its location reads "on the ground").
+    if (item->GetState() == ITEM_ON_GROUND) item->SetState(ITEM_IN_INVENTORY);
     if (slot >= 0) {
         container->PutInSlot(item, uint8_t(slot));
         item->SetSlotIndex(slot);

@@ -59,12 +59,13 @@ public:
 
 inline constexpr const char STATUS_ICON_WINDOW_NAME[] = "ABNORMAL_STATUS_ICON_WIN";
 
-// The status icon window ("ABNORMAL_STATUS_ICON_WIN"): a status of the user's
-// own character changed (the value, the status's skill id, the extra word).
+// The status icon window ("ABNORMAL_STATUS_ICON_WIN"): a status came on the
+// user's own character: the icon of the status (its skill id) under the
+// caller's key, for the duration in milliseconds (0: no end).
 class IStatusIconView {
 public:
     virtual ~IStatusIconView() = default;
-    virtual void UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra) = 0;
+    virtual void AddStatusIcon(uint32_t key, uint32_t statusId, uint32_t durationMs) = 0;
 };
 
 // The character info window shows the entry of a status's skill again.
@@ -89,11 +90,12 @@ public:
 // manager or a class.
 CBaseWindow* FindOrMakeWindow(const char* identifier);
 
-// The character's speech window ("CHAR_MSGWIN") shows a line said.
+// The character's speech window ("CHAR_MSGWIN") shows a line said, with the
+// speaker's name (empty: the line alone).
 class ICharSpeechView {
 public:
     virtual ~ICharSpeechView() = default;
-    virtual void ShowSpeech(const char* line) = 0;
+    virtual void ShowSpeech(const char* name, const char* text) = 0;
 };
 
 // The inventory window as the item container's changes see it.

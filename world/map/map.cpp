@@ -154,7 +154,12 @@ bool CMap::LoadMapFile(const std::string& path) {
     m_loaded = m_ready = 0;
     m_mapFilePath = path;
     CFileResource file;
+    file.SetMaxDataSize(MAP_MAX_FILE_BYTES);
     if (!file.OpenFile(path.c_str(), kFileCompressed, "rb", g_bUsePackFile, g_pPackFile)) return false;
+    if (file.GetRemaining() > MAP_MAX_FILE_BYTES) {
+        ShowFileReadError(path.c_str(), "size");
+        return false;
+    }
     std::vector<uint8_t> bytes(file.GetRemaining());
     const bool read = bytes.empty() || file.ReadExact(bytes.data(), bytes.size());
     file.CloseFile();

@@ -102,17 +102,44 @@ uint32_t MapRecordReader::MeasurePicture(bool palettised) const {
 
 void CMapObjectDefs::Init(int32_t count) {
     Free();
-    m_defs.assign(size_t(std::max(count, 0)), MapObjectDef());
-    m_useCounts.assign(m_defs.size(), 0);
-    for (size_t i = 0; i < m_defs.size(); ++i) m_defs[i].m_index = int32_t(i);
+    m_count = std::max(count, 0);
 }
 
 void CMapObjectDefs::Free() {
-    for (int32_t i = 0; i < GetCount(); ++i) FreeDefinition(i);
+    for (auto& [index, entry] : m_defs) FreeDefinition(index);
     m_defs.clear();
-    m_useCounts.clear();
+    m_count = 0;
     m_loadedCount = 0;
     m_totalSize = 0;
+}
+
+CMapObjectDefs::Entry* CMapObjectDefs::Find(int32_t index) {
+    auto it = m_defs.find(index);
+    return it == m_defs.end() ? nullptr : &it->second;
+}
+
+const CMapObjectDefs::Entry* CMapObjectDefs::Find(int32_t index) const {
+    auto it = m_defs.find(index);
+    return it == m_defs.end() ? nullptr : &it->second;
+}
+
+MapObjectDef* CMapObjectDefs::Get(int32_t index) {
+    if (index < 0 || index >= m_count) return nullptr;
+    Entry& entry = m_defs[index];
+    entry.def.m_index = index;
+    return &entry.def;
+}
+
+const MapObjectDef* CMapObjectDefs::Get(int32_t index) const {
+    if (index < 0 || index >= m_count) return nullptr;
+    static const MapObjectDef kUnnamed;
+    const Entry* entry = Find(index);
+    return entry ? &entry->def : &kUnnamed;
+}
+
+int32_t CMapObjectDefs::GetUseCount(int32_t index) const {
+    const Entry* entry = Find(index);
+    return entry ? entry->uses : 0;
 }
 
 CImageFileResource* CMapObjectDefs::GetPicture(int32_t index) const {
@@ -127,19 +154,20 @@ CImageFileResource* CMapObjectDefs::GetPicture(int32_t index) const {
 }
 
 void CMapObjectDefs::AddUse(int32_t index) {
-    if (index >= 0 && index < GetCount()) ++m_useCounts[size_t(index)];
+    if (index >= 0 && index < m_count && Get(index)) ++Find(index)->uses;
 }
 
 void CMapObjectDefs::DropUse(int32_t index) {
-    if (index < 0 || index >= GetCount()) return;
-    int32_t& uses = m_useCounts[size_t(index)];
-    if (uses > 0) --uses;
-    if (uses == 0 && m_defs[size_t(index)].m_loaded) FreeDefinition(index);
+    Entry* entry = Find(index);
+    if (!entry) return;
+    if (entry->uses > 0) --entry->uses;
+    if (entry->uses == 0 && entry->def.m_loaded) FreeDefinition(index);
 }
 
 void CMapObjectDefs::FreeDefinition(int32_t index) {
-    MapObjectDef* d = Get(index);
-    if (!d) return;
+    Entry* entry = Find(index);
+    if (!entry) return;
+    MapObjectDef* d = &entry->def;
     const bool wasLoaded = d->m_loaded != 0;
     const int32_t base = IsMapVariantKind(d->m_kind) ? d->m_base : -1;
     delete d->m_pAniObject;
@@ -189,6 +217,7 @@ bool CMapData::Release() {
     m_areaMarkers.clear();
     m_serverObjects.clear();
     m_blocks.clear();
+    m_damagedBlocks.clear();
     m_loadedList.clear();
     m_defs.Free();
     if (m_backdrop) m_backdrop->Release();
@@ -200,14 +229,26 @@ void CMapData::Init(int32_t width, int32_t height, int32_t definitionCount) {
     m_height = height;
     m_blocksAcross = (width + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
     m_blocksDown = (height + MAP_BLOCK_CELLS - 1) / MAP_BLOCK_CELLS;
-    m_blocks.assign(size_t(m_blocksAcross) * size_t(m_blocksDown), MapBlock());
-    for (int32_t by = 0; by < m_blocksDown; ++by)
-        for (int32_t bx = 0; bx < m_blocksAcross; ++bx) {
-            MapBlock& b = m_blocks[size_t(by) * size_t(m_blocksAcross) + size_t(bx)];
-            b.m_firstCellX = bx * MAP_BLOCK_CELLS;
-            b.m_firstCellY = by * MAP_BLOCK_CELLS;
-        }
+    m_blocks.clear();
+    m_damagedBlocks.clear();
     m_defs.Init(definitionCount);
+}
+
+MapBlock* CMapData::GetBlock(int32_t index) {
+    if (index < 0 || int64_t(index) >= int64_t(m_blocksAcross) * m_blocksDown) return nullptr;
+    std::unique_ptr<MapBlock>& block = m_blocks[index];
+    if (!block) {
+        block = std::make_unique<MapBlock>();
+        block->m_index = index;
+        block->m_firstCellX = (index % m_blocksAcross) * MAP_BLOCK_CELLS;
+        block->m_firstCellY = (index / m_blocksAcross) * MAP_BLOCK_CELLS;
+    }
+    return block.get();
+}
+
+const MapBlock* CMapData::FindBlock(int32_t index) const {
+    auto it = m_blocks.find(index);
+    return it == m_blocks.end() ? nullptr : it->second.get();
 }
 
 void CMapData::SetFocus(float x, float y) {
@@ -283,7 +324,8 @@ bool CMapData::Update() {
 
 MapCell* CMapData::GetLoadedCell(int32_t cellX, int32_t cellY) {
     if (cellX < 0 || cellY < 0 || cellX >= m_width || cellY >= m_height) return nullptr;
-    MapBlock* block = GetBlock((cellY / MAP_BLOCK_CELLS) * m_blocksAcross + cellX / MAP_BLOCK_CELLS);
+    auto it = m_blocks.find((cellY / MAP_BLOCK_CELLS) * m_blocksAcross + cellX / MAP_BLOCK_CELLS);
+    MapBlock* block = it == m_blocks.end() ? nullptr : it->second.get();
     if (!block || !block->m_loaded || block->m_unloading || block->m_cells.empty()) return nullptr;
     const int32_t x = cellX - block->m_firstCellX, y = cellY - block->m_firstCellY;
     if (x >= block->m_width || y >= block->m_height) return nullptr;
@@ -312,7 +354,7 @@ void CMapData::DropFarBlocks(int32_t blockX, int32_t blockY) {
     const int32_t half = m_pMap->GetLoadWindow() / 2;
     std::vector<int32_t> kept;
     for (int32_t index : m_loadedList) {
-        MapBlock& b = m_blocks[size_t(index)];
+        MapBlock& b = *GetBlock(index);
         const int32_t x = b.m_firstCellX / MAP_BLOCK_CELLS, y = b.m_firstCellY / MAP_BLOCK_CELLS;
         if (x >= blockX - half && x <= blockX + half && y >= blockY - half && y <= blockY + half) {
             kept.push_back(index);
@@ -323,11 +365,23 @@ void CMapData::DropFarBlocks(int32_t blockX, int32_t blockY) {
         b.m_loadRequested = 0;
     }
     m_loadedList.swap(kept);
+    ForgetUnlistedBlocks();
+}
+
+void CMapData::ForgetUnlistedBlocks() {
+    for (auto it = m_blocks.begin(); it != m_blocks.end();) {
+        const MapBlock& b = *it->second;
+        if (b.m_listed || (b.m_loaded && !b.m_damaged)) {
+            ++it;
+            continue;
+        }
+        it = m_blocks.erase(it);
+    }
 }
 
 void CMapData::LoadAllBlocks() {
-    for (int32_t i = 0; i < int32_t(m_blocks.size()); ++i) {
-        MapBlock& b = m_blocks[size_t(i)];
+    for (int32_t i = 0; int64_t(i) < int64_t(m_blocksAcross) * m_blocksDown; ++i) {
+        MapBlock& b = *GetBlock(i);
         if (!b.m_listed) {
             b.m_listed = 1;
             m_loadedList.push_back(i);
@@ -359,7 +413,7 @@ bool CMapData::IsWindowLoaded() {
             const int32_t x = bx - n / 2 + c, y = by - n / 2 + r;
             if (x < 0 || y < 0 || x >= m_blocksAcross || y >= m_blocksDown) continue;
             const int32_t index = y * m_blocksAcross + x;
-            MapBlock& b = m_blocks[size_t(index)];
+            MapBlock& b = *GetBlock(index);
             if (b.m_loaded) continue;
             if (!b.m_headRead && !ReadBlockHead(index)) {
                 DamageBlock(b);
@@ -371,7 +425,8 @@ bool CMapData::IsWindowLoaded() {
 }
 
 void CMapData::LoadBlock(int32_t index) {
-    MapBlock& block = m_blocks[size_t(index)];
+    MapBlock& block = *GetBlock(index);
+    if (m_damagedBlocks.count(index)) block.m_damaged = 1;
     if (block.m_damaged) {
         // A record that did not read is not read again: the block stays empty.
         block.m_loaded = 1;
@@ -390,7 +445,7 @@ void CMapData::LoadBlock(int32_t index) {
 }
 
 bool CMapData::ReadBlockHead(int32_t index) {
-    MapBlock& block = m_blocks[size_t(index)];
+    MapBlock& block = *GetBlock(index);
     const std::vector<uint32_t>& offsets = m_pMap->BlockOffsets();
     if (size_t(index) >= offsets.size()) return false;
     MapRecordReader reader(m_pMap->MapFile());
@@ -449,8 +504,7 @@ bool CMapData::ReadBlockBody(MapBlock& block) {
 bool CMapData::ReadBlockRecord(MapBlock& block) {
     ++m_blockReads;
     MapRecordReader reader(m_pMap->MapFile());
-    const int32_t index = int32_t(&block - m_blocks.data());
-    if (!reader.Seek(m_pMap->BlockOffsets()[size_t(index)] + MAP_BLOCK_HEADER_SIZE)) return false;
+    if (!reader.Seek(m_pMap->BlockOffsets()[size_t(block.m_index)] + MAP_BLOCK_HEADER_SIZE)) return false;
     uint16_t count = 0;
     if (!reader.U16(count) || uint32_t(count) * 8 > reader.Left()) return false;
     block.m_groundObjects.resize(count);
@@ -488,6 +542,7 @@ void CMapData::DamageBlock(MapBlock& block) {
     block.m_groundObjects.clear();
     block.m_cells.clear();
     block.m_damaged = 1;
+    m_damagedBlocks.insert(block.m_index);
     block.m_loaded = 1;
     block.m_loading = 0;
     block.m_loadRequested = 0;
@@ -703,12 +758,13 @@ bool CPathData::LoadBytes(const uint8_t* data, size_t size, const char* name) {
     std::vector<PathNode> nodes(size_t(width) * height);
     for (PathNode& node : nodes) {
         uint32_t portals = 0;
-        if (!src.ReadU32(portals) || uint64_t(portals) * 8 > src.Remaining()) return fail("portals");
+        if (!src.ReadU32(portals) || portals > PATH_MAX_PORTALS || uint64_t(portals) * 8 > src.Remaining())
+            return fail("portals");
         node.m_portals.resize(portals);
         for (PathLink& link : node.m_portals) {
             uint32_t neighbours = 0;
             if (!src.ReadU16(link.m_cellX) || !src.ReadU16(link.m_cellY) || !src.ReadU32(neighbours) ||
-                uint64_t(neighbours) * 4 > src.Remaining())
+                neighbours > PATH_MAX_NEIGHBOURS || uint64_t(neighbours) * 4 > src.Remaining())
                 return fail("portals");
             link.m_neighbours.resize(neighbours);
             for (auto& [x, y] : link.m_neighbours)
@@ -726,9 +782,14 @@ bool CPathData::LoadBytes(const uint8_t* data, size_t size, const char* name) {
 bool CPathData::Load(const std::string& path) {
     Clear();
     std::vector<uint8_t> bytes;
-    if (!ReadMapDataFile(path, bytes)) {
-        databox::Ok(path, GetTableText(0, 13));
-        return true;
+    switch (ReadMapDataFile(path, bytes, PATH_MAX_FILE_BYTES)) {
+        case MapDataRead::Missing:
+            databox::Ok(path, GetTableText(0, 13));
+            return true;
+        case MapDataRead::Refused:
+            return true;  // its box was shown; the path data stays empty
+        case MapDataRead::Read:
+            break;
     }
     LoadBytes(bytes.data(), bytes.size(), path.c_str());
     return true;

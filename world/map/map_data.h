@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/base_object.h"
@@ -59,23 +61,23 @@ public:
     CMapObjectDefs(const CMapObjectDefs&) = delete;
     CMapObjectDefs& operator=(const CMapObjectDefs&) = delete;
 
-    // count empty definitions with use count 0.
+    // count empty definitions with use count 0. A definition takes memory
+    // only once a record or a cell of the file names it: the count is the
+    // header's word and stands for nothing the file holds.
     void Init(int32_t count);
     // Frees every definition's resources.
     void Free();
 
-    int32_t GetCount() const { return int32_t(m_defs.size()); }
+    int32_t GetCount() const { return m_count; }
     int32_t GetLoadedCount() const { return m_loadedCount; }
     int32_t GetTotalSize() const { return m_totalSize; }
-    MapObjectDef* Get(int32_t index) {
-        return index >= 0 && index < GetCount() ? &m_defs[size_t(index)] : nullptr;
-    }
-    const MapObjectDef* Get(int32_t index) const {
-        return index >= 0 && index < GetCount() ? &m_defs[size_t(index)] : nullptr;
-    }
-    int32_t GetUseCount(int32_t index) const {
-        return index >= 0 && index < GetCount() ? m_useCounts[size_t(index)] : 0;
-    }
+    // The definition of the number, made empty on first use; null outside.
+    MapObjectDef* Get(int32_t index);
+    // The same without making it: a number never named reads as an empty definition.
+    const MapObjectDef* Get(int32_t index) const;
+    int32_t GetUseCount(int32_t index) const;
+    // Definitions named so far.
+    size_t GetMadeCount() const { return m_defs.size(); }
     // The picture a loaded definition draws: its own (kinds 1, 3) or its base's (2, 4).
     CImageFileResource* GetPicture(int32_t index) const;
 
@@ -88,8 +90,15 @@ public:
     void MarkLoaded(int32_t index, uint32_t size);
 
 private:
-    std::vector<MapObjectDef> m_defs;
-    std::vector<int32_t> m_useCounts;
+    struct Entry {
+        MapObjectDef def;
+        int32_t uses = 0;
+    };
+    Entry* Find(int32_t index);
+    const Entry* Find(int32_t index) const;
+
+    std::unordered_map<int32_t, Entry> m_defs;
+    int32_t m_count = 0;
     int32_t m_loadedCount = 0;
     int32_t m_totalSize = 0;
 };
@@ -100,6 +109,7 @@ struct MapGroundObject {
 };
 
 struct MapBlock {
+    int32_t m_index = 0;  // in the block grid, row by row
     uint8_t m_loaded = 0;
     uint8_t m_loading = 0;
     uint8_t m_unloading = 0;
@@ -117,6 +127,12 @@ struct MapBlock {
     uint8_t m_loadRequested = 0;
     uint8_t m_unloadRequested = 0;
 };
+
+// Most area markers (message 79) and items on the ground the map keeps, as
+// it keeps 100 zone markers and 100 field objects and a character manager
+// holds 10,000 characters; what the server sends past them is dropped.
+inline constexpr size_t MAP_MAX_AREA_MARKERS = 100;
+inline constexpr size_t MAP_MAX_GROUND_ITEMS = 10000;
 
 // A map area marker (message 79).
 struct MapAreaMarker {
@@ -159,7 +175,10 @@ public:
     // and object layers.
     bool Update() override;
 
-    // Builds the block array and the definition table.
+    // Sizes the block grid and the definition table. Neither takes memory for
+    // its entries until they are used: a block is made when it is asked for
+    // and let go when it leaves the load window (a block whose record did not
+    // read is remembered as such).
     void Init(int32_t width, int32_t height, int32_t definitionCount);
 
     // The focus the camera follows (map units).
@@ -192,9 +211,11 @@ public:
 
     int32_t GetBlocksAcross() const { return m_blocksAcross; }
     int32_t GetBlocksDown() const { return m_blocksDown; }
-    MapBlock* GetBlock(int32_t index) {
-        return index >= 0 && size_t(index) < m_blocks.size() ? &m_blocks[size_t(index)] : nullptr;
-    }
+    // The block of the grid, made (not loaded) on first use; null outside.
+    MapBlock* GetBlock(int32_t index);
+    // The block when it is made, else null.
+    const MapBlock* FindBlock(int32_t index) const;
+    size_t GetMadeBlockCount() const { return m_blocks.size(); }
     int32_t GetLoadedBlockCount() const { return int32_t(m_loadedList.size()); }
     // Block records read since the map was loaded.
     int32_t GetBlockReads() const { return m_blockReads; }
@@ -255,12 +276,15 @@ private:
     bool ReadBlockRecord(MapBlock& block);
     void UnloadBlock(MapBlock& block);
     void DamageBlock(MapBlock& block);
+    // Lets go of the blocks that are not on the loaded-block list.
+    void ForgetUnlistedBlocks();
     bool IsBlockOnScreen(const MapBlock& block) const;
     bool LoadPicture(MapRecordReader& reader, int32_t definition, int32_t kind, bool load);
 
     CMap* m_pMap;
     CMapObjectDefs m_defs;
-    std::vector<MapBlock> m_blocks;
+    std::unordered_map<int32_t, std::unique_ptr<MapBlock>> m_blocks;
+    std::unordered_set<int32_t> m_damagedBlocks;
     int32_t m_blocksAcross = 0, m_blocksDown = 0;
     int32_t m_width = 0, m_height = 0;
     float m_prevFocusX = 0.0f, m_prevFocusY = 0.0f;
@@ -307,7 +331,14 @@ private:
     uint32_t m_pos = 0;
 };
 
-// The path file's contents: one node of portals per block.
+// The path file's contents: one node of portals per block. A portal is a
+// cell of its block, so a block has at most 169; a portal's neighbours are
+// the portals it reaches in a straight walk, at most those of the 3 x 3
+// blocks around it. A file beyond either, or larger than
+// PATH_MAX_FILE_BYTES, is damaged. Memory stays within six times the file.
+inline constexpr uint32_t PATH_MAX_PORTALS = MAP_BLOCK_CELLS * MAP_BLOCK_CELLS;
+inline constexpr uint32_t PATH_MAX_NEIGHBOURS = 9 * PATH_MAX_PORTALS;
+inline constexpr uint32_t PATH_MAX_FILE_BYTES = 64u << 20;
 struct PathLink {
     uint16_t m_cellX = 0, m_cellY = 0;
     std::vector<std::pair<uint16_t, uint16_t>> m_neighbours;  // cells reachable in a straight walk

@@ -35,6 +35,10 @@ inline constexpr int32_t MAP_BLOCK_CELLS = 13;
 inline constexpr int32_t MAP_BLOCK_W = MAP_CELL_W * MAP_BLOCK_CELLS;  // 1,248 map units
 inline constexpr int32_t MAP_BLOCK_H = MAP_CELL_H * MAP_BLOCK_CELLS;  // 624 map units
 inline constexpr uint32_t MAP_MAX_CELLS = 65535;                      // largest width or height
+// The largest unpacked map file taken; a compressed file that announces more
+// is refused before it is inflated. Memory for a map stays within a small
+// multiple of its file: blocks are made as they load.
+inline constexpr uint32_t MAP_MAX_FILE_BYTES = 256u << 20;
 // A placed object lies within this many map units of the origin on either axis; the
 // largest map is about 6.3 million units across, so anything farther is damage.
 inline constexpr int32_t MAP_MAX_PLACED_COORD = 1 << 24;

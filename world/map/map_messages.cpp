@@ -5,6 +5,7 @@
 
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
+#include "core/drop_log.h"
 #include "core/input_mgr.h"
 #include "core/main_mgr.h"
 #include "core/util.h"
@@ -76,6 +77,10 @@ void CMap::HandleMessage(const CMsgPayload& msg) {
                 auto it = std::find_if(markers.begin(), markers.end(),
                                        [&](const MapAreaMarker& a) { return a.m_id == m->m_id; });
                 if (it == markers.end()) {
+                    if (markers.size() >= MAP_MAX_AREA_MARKERS) {
+                        NoteDropped("area markers", MAP_MAX_AREA_MARKERS);
+                        break;
+                    }
                     MapAreaMarker marker;
                     marker.m_id = m->m_id;
                     marker.m_pAniObject = std::make_unique<CAniObject>();
@@ -333,6 +338,10 @@ CItemObject* CMapData::FindGroundItem(uint32_t objectId) {
 bool CMapData::PlaceObject(CItemObject* item, int32_t x, int32_t y, int32_t z) {
     if (!item) return false;
     const bool onLayer = m_objectLayer.FindChild(item->GetId()) == item;
+    if (!onLayer && size_t(m_objectLayer.ChildCount()) >= MAP_MAX_GROUND_ITEMS) {
+        NoteDropped("items on the ground", MAP_MAX_GROUND_ITEMS);
+        return false;
+    }
     if (!onLayer && !m_objectLayer.AddChild(item)) return false;
     // An icon draws itself and answers its map point from its ground tile.
     if (auto* icon = dynamic_cast<CItemIcon*>(item)) {

@@ -1,6 +1,7 @@
 #include "world/map/path_finder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <unordered_set>
@@ -42,6 +43,10 @@ PathWaypoint Point(int32_t cellX, int32_t cellY) {
     w.x = float(cellX * MAP_CELL_W);
     w.y = float(cellY * MAP_CELL_H);
     return w;
+}
+
+uint64_t PointKey(float x, float y) {
+    return uint64_t(std::bit_cast<uint32_t>(x)) << 32 | std::bit_cast<uint32_t>(y);
 }
 
 const PathLink* FindPortal(const PathNode* node, int32_t cellX, int32_t cellY) {
@@ -102,6 +107,8 @@ void CPathFinder::Reset() {
     m_prevX = m_prevY = m_nextX = m_nextY = -1.0f;
     m_path.clear();
     m_closed.clear();
+    m_listed.clear();
+    m_steps = 0;
     m_current = 0;
     m_finderFlag = 0;
     m_userFlag = 0;
@@ -110,14 +117,18 @@ void CPathFinder::Reset() {
 void CPathFinder::Clear() {
     m_path.clear();
     m_closed.clear();
+    m_listed.clear();
     m_current = 0;
 }
 
+// A portal stays listed for the rest of the search once it was on the path:
+// taken off, it is closed.
 bool CPathFinder::IsListed(float x, float y) const {
-    for (const auto* list : {&m_path, &m_closed})
-        for (const PathWaypoint& w : *list)
-            if (w.x == x && w.y == y) return true;
-    return false;
+    return m_listed.count(PointKey(x == 0.0f ? 0.0f : x, y == 0.0f ? 0.0f : y)) != 0;
+}
+
+void CPathFinder::List(const PathWaypoint& w) {
+    m_listed.insert(PointKey(w.x == 0.0f ? 0.0f : w.x, w.y == 0.0f ? 0.0f : w.y));
 }
 
 bool CPathFinder::HasWaypoint(float x, float y) const {
@@ -142,7 +153,9 @@ bool CPathFinder::FindPath(float startX, float startY, int32_t goalX, int32_t go
     m_startY = m_currentY = startY;
     m_goalX = goalX;
     m_goalY = goalY;
-    if (!map || !Search(*map)) {
+    const bool found = map && Search(*map);
+    m_listed.clear();
+    if (!found) {
         m_path.clear();
         m_closed.clear();
         return false;
@@ -191,6 +204,8 @@ bool CPathFinder::FindFirstPortal(CMap& map, float startX, float startY) {
         }
     if (!best) return false;
     m_path.push_back(Point(best->m_cellX, best->m_cellY));
+    List(m_path.back());
+    ++m_steps;
     return true;
 }
 
@@ -208,7 +223,7 @@ bool CPathFinder::Search(CMap& map) {
     const CPathData* paths = map.GetPathData();
     const int32_t goalCellX = m_goalX / MAP_CELL_W, goalCellY = m_goalY / MAP_CELL_H;
     for (;;) {
-        if (m_path.empty() || m_path.size() > PATH_MAX_WAYPOINTS) return false;
+        if (m_path.empty() || m_path.size() > PATH_MAX_WAYPOINTS || m_steps >= PATH_MAX_STEPS) return false;
         const PathWaypoint at = m_path.back();
         const int32_t cellX = int32_t(at.x) / MAP_CELL_W, cellY = int32_t(at.y) / MAP_CELL_H;
         if (std::abs(goalCellX - cellX) <= 1 && std::abs(goalCellY - cellY) <= 1 &&
@@ -236,8 +251,10 @@ bool CPathFinder::Search(CMap& map) {
             best ? FindPortal(paths->GetNode(best->first / MAP_BLOCK_CELLS, best->second / MAP_BLOCK_CELLS),
                               best->first, best->second)
                  : nullptr;
+        ++m_steps;
         if (next) {
             m_path.push_back(Point(next->m_cellX, next->m_cellY));
+            List(m_path.back());
         } else {
             // A dead end: closed for the rest of the search.
             m_closed.push_back(m_path.back());

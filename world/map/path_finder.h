@@ -5,6 +5,7 @@
 // Positions are map units (a cell is 96 x 48, a tile 24 x 12).
 #pragma once
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "core/util.h"
@@ -16,6 +17,10 @@ inline constexpr size_t PATH_MAX_WAYPOINTS = 20;
 inline constexpr int32_t PATH_MAX_CROSSINGS = 499;
 // Deepest cell-by-cell search of the curve pass.
 inline constexpr int32_t PATH_MAX_DEPTH = 100;
+// Most portals a search takes on or gives up before it fails: each step
+// looks at one portal's neighbours (at most PATH_MAX_NEIGHBOURS), so a
+// search costs at most this many times that, whatever the path file holds.
+inline constexpr size_t PATH_MAX_STEPS = 4096;
 inline constexpr uint8_t PATH_NO_DIRECTION = 100;
 
 struct PathWaypoint {
@@ -55,6 +60,8 @@ public:
     const std::vector<PathWaypoint>& Path() const { return m_path; }
     const std::vector<PathWaypoint>& Closed() const { return m_closed; }
     bool HasPath() const { return m_current < m_path.size(); }
+    // The portals the last search took on or gave up.
+    size_t SearchSteps() const { return m_steps; }
     float GetCurrentX() const { return m_currentX; }
     float GetCurrentY() const { return m_currentY; }
 
@@ -64,6 +71,7 @@ private:
     bool Search(CMap& map);
     bool FindFirstPortal(CMap& map, float startX, float startY);
     bool IsListed(float x, float y) const;
+    void List(const PathWaypoint& w);
     void Shortcut(CMap& map);
     void Curve(CMap& map);
     bool SubPath(CMap& map, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY,
@@ -79,5 +87,9 @@ private:
     float m_nextX = -1.0f, m_nextY = -1.0f;
     std::vector<PathWaypoint> m_path;
     std::vector<PathWaypoint> m_closed;
+    // The points of both lists during a search, for a lookup that does not
+    // grow with the lists.
+    std::unordered_set<uint64_t> m_listed;
+    size_t m_steps = 0;
     uint8_t m_userFlag = 0;
 };

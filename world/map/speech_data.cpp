@@ -80,7 +80,7 @@ void CSpeechData::Load(uint16_t mapNumber) {
     m_mapNumber = mapNumber;
     std::vector<uint8_t> bytes;
     const std::string path = SpeechFilePath(mapNumber);
-    if (!ReadMapDataFile(path, bytes)) return;
+    if (ReadMapDataFile(path, bytes) != MapDataRead::Read) return;
     // The substitution table is fetched only for a file with texts.
     if (bytes.size() < 5 || (bytes[1] | bytes[2] | bytes[3] | bytes[4]) == 0) {
         LoadBytes(bytes.data(), bytes.size(), path.c_str(), {});

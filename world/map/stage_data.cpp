@@ -18,15 +18,17 @@ namespace {
 // Reads one stage file; the first fault (data ended, impossible count) stops
 // it and is reported once; an unknown type code is reported once as well.
 //
-// Some items take no bytes (entries of a group of another kind, values of a
-// width that reads nothing), so a count checked against the bytes left alone
-// could still make a few bytes stand for millions of items. Every group,
-// entry, column and value the file makes is therefore also counted against
-// the file's size: a file of n bytes holds at most n items.
+// Some items take no bytes (values of a width that reads nothing) or fewer
+// bytes than the memory they make (columns, one-byte values), so a count
+// checked against the bytes left alone could still make a few bytes stand
+// for a great deal. Every group, entry, column, value, area, table and text
+// the file makes is therefore charged against the file's memory budget.
 class StageReader {
 public:
     StageReader(const uint8_t* data, size_t size, const char* name)
-        : m_src(data, size), m_name(name ? name : ""), m_itemsLeft(size) {}
+        : m_src(data, size),
+          m_name(name ? name : ""),
+          m_memoryLeft(uint64_t(size) * STAGE_MEMORY_PER_BYTE + STAGE_MEMORY_BASE) {}
 
     bool ReadGroups(std::vector<StageGroup>& groups);
     bool Failed() const { return m_failed; }
@@ -51,10 +53,10 @@ private:
         if (!U32(v, part)) return false;
         return uint64_t(v) * itemSize <= Left() || Fail(part);
     }
-    // Items about to be made must fit what the file can stand for.
-    bool Make(uint64_t items, const char* part) {
-        if (items > m_itemsLeft) return Fail(part);
-        m_itemsLeft -= items;
+    // Items about to be made must fit what is left of the budget.
+    bool Make(uint64_t items, uint64_t bytesEach, const char* part) {
+        if (bytesEach && items > m_memoryLeft / bytesEach) return Fail(part);
+        m_memoryLeft -= items * bytesEach;
         return true;
     }
 
@@ -65,14 +67,15 @@ private:
 
     CMemorySource m_src;
     std::string m_name;
-    uint64_t m_itemsLeft;
+    uint64_t m_memoryLeft;
     bool m_failed = false;
     bool m_typeReported = false;
 };
 
 bool StageReader::ReadGroups(std::vector<StageGroup>& groups) {
     uint32_t count = 0;
-    if (!Count(count, 5, "header") || !Make(count, "header")) return false;
+    if (!Count(count, 5, "header") || !Make(count, sizeof(StageGroup), "header")) return false;
+    groups.reserve(groups.size() + count);
     for (uint32_t g = 0; g < count; ++g) {
         groups.emplace_back();
         if (!ReadGroup(groups.back())) return false;
@@ -83,9 +86,12 @@ bool StageReader::ReadGroups(std::vector<StageGroup>& groups) {
 bool StageReader::ReadGroup(StageGroup& group) {
     uint32_t count = 0;
     if (!U8(group.kind, "group")) return false;
+    const bool known = group.kind <= STAGE_GROUP_AREAS;
     const uint64_t entrySize = group.kind == STAGE_GROUP_LISTS ? 5 : group.kind == STAGE_GROUP_AREAS ? 4 : 1;
-    if (!Count(count, entrySize, "group") || !Make(count, "group")) return false;
+    if (!Count(count, entrySize, "group")) return false;
     group.entryCount = int32_t(count);
+    if (!known) return true;  // nothing is read or kept for them
+    if (!Make(count, sizeof(StageEntry), "group")) return false;
     // Every entry exists before any is read: values point at their entries.
     group.entries.resize(count);
     for (StageEntry& entry : group.entries) {
@@ -93,13 +99,14 @@ bool StageReader::ReadGroup(StageGroup& group) {
             case STAGE_GROUP_PROPERTIES:
                 if (!U8(entry.type, "entry") || !ReadHeader(entry, 0)) return false;
                 entry.valueCount = 1;
+                if (!Make(1, sizeof(StageValue), "entry")) return false;
                 entry.values.resize(1);
                 if (!ReadValue(entry, entry.values[0], 0)) return false;
                 break;
             case STAGE_GROUP_LISTS: {
                 uint32_t n = 0;
                 if (!U8(entry.type, "entry") || !U32(n, "entry") || !ReadHeader(entry, 0)) return false;
-                if (n > Left() || !Make(n, "entry")) return Fail("entry");
+                if (n > Left() || !Make(n, sizeof(StageValue), "entry")) return Fail("entry");
                 entry.valueCount = int32_t(n);
                 entry.values.resize(n);
                 for (StageValue& value : entry.values)
@@ -108,7 +115,7 @@ bool StageReader::ReadGroup(StageGroup& group) {
             }
             case STAGE_GROUP_AREAS: {
                 uint32_t n = 0;
-                if (!Count(n, 10, "area") || !Make(n, "area")) return false;
+                if (!Count(n, 10, "area") || !Make(n, sizeof(StageArea), "area")) return false;
                 entry.valueCount = int32_t(n);
                 entry.areas.resize(n);
                 for (StageArea& a : entry.areas)
@@ -118,7 +125,7 @@ bool StageReader::ReadGroup(StageGroup& group) {
                 break;
             }
             default:
-                break;  // allocated empty, nothing read
+                break;
         }
     }
     return true;
@@ -146,7 +153,7 @@ bool StageReader::ReadHeader(StageEntry& entry, int depth) {
 bool StageReader::ReadColumns(StageEntry& entry, int depth) {
     if (depth > STAGE_MAX_NESTING) return Fail("columns");
     uint32_t count = 0;
-    if (!Count(count, 1, "columns") || !Make(count, "columns")) return false;
+    if (!Count(count, 1, "columns") || !Make(count, sizeof(StageEntry), "columns")) return false;
     entry.columns.resize(count);
     for (StageEntry& column : entry.columns) {
         column.valueCount = 1;
@@ -161,11 +168,15 @@ bool StageReader::ReadValue(const StageEntry& entry, StageValue& value, int dept
         case STAGE_TYPE_TEXT: {
             if (entry.textLength > Left()) return Fail("value");
             const size_t keep = std::min<size_t>(entry.textLength, STAGE_TEXT_MAX);
-            value.text.resize(keep);
-            m_src.ReadExact(value.text.data(), keep);
-            // A text stops at its first NUL, as a C string would.
-            value.text.resize(std::strlen(value.text.c_str()));
+            char text[STAGE_TEXT_MAX + 1] = {};
+            m_src.ReadExact(text, keep);
             m_src.Skip(entry.textLength - keep);
+            // A text stops at its first NUL, as a C string would.
+            const size_t length = std::strlen(text);
+            if (length == 0) return true;
+            if (!Make(1, length + 1, "value")) return false;
+            value.text = std::make_unique<char[]>(length + 1);
+            std::memcpy(value.text.get(), text, length + 1);
             return true;
         }
         case STAGE_TYPE_SIZED:
@@ -199,7 +210,9 @@ bool StageReader::ReadValue(const StageEntry& entry, StageValue& value, int dept
             uint32_t rows = 0;
             if (!Count(rows, 1, "value")) return false;
             const uint64_t cells = uint64_t(rows) * entry.columns.size();
-            if (cells > Left() || !Make(cells, "value")) return Fail("value");
+            if (cells > Left() || !Make(1, sizeof(CStageTable), "value") ||
+                !Make(cells, sizeof(StageValue), "value"))
+                return Fail("value");
             auto table = std::make_unique<CStageTable>();
             table->m_columns = &entry.columns;
             table->m_rowCount = int32_t(rows);
@@ -351,7 +364,7 @@ uint32_t CStageData::GetNumber(int32_t group, int32_t entry, int32_t value) cons
 
 const char* CStageData::GetText(int32_t group, int32_t entry, int32_t value) const {
     const StageValue* v = GetValue(group, entry, value);
-    return v && v->entry && v->entry->type == STAGE_TYPE_TEXT ? v->text.c_str() : nullptr;
+    return v && v->entry && v->entry->type == STAGE_TYPE_TEXT ? v->Text() : nullptr;
 }
 
 const CStageTable* CStageData::GetTable(int32_t group, int32_t entry, int32_t value) const {
@@ -403,18 +416,25 @@ std::string StageFilePath(int32_t stageNumber, bool eventStage) {
     return folder + "\\" + number + (eventStage ? ".VSE" : ".Z5F");
 }
 
-bool ReadMapDataFile(const std::string& path, std::vector<uint8_t>& out) {
+MapDataRead ReadMapDataFile(const std::string& path, std::vector<uint8_t>& out, uint32_t maxBytes) {
     out.clear();
-    if (!DataFileExists(path.c_str())) return false;
-    return ReadWholeDataFile(path.c_str(), out);
+    if (!DataFileExists(path.c_str())) return MapDataRead::Missing;
+    if (ReadWholeDataFile(path.c_str(), out, nullptr, maxBytes)) return MapDataRead::Read;
+    out.clear();
+    return MapDataRead::Refused;
 }
 
 bool LoadStageFile(CStageData& stage, int32_t stageNumber, bool eventStage) {
     const std::string path = StageFilePath(stageNumber, eventStage);
     std::vector<uint8_t> bytes;
-    if (!ReadMapDataFile(path, bytes)) {
-        ReportError("%s", FormatTableText(GetTableText(17, 1), {path}).c_str());
-        return false;
+    switch (ReadMapDataFile(path, bytes, STAGE_MAX_FILE_BYTES)) {
+        case MapDataRead::Missing:
+            ReportError("%s", FormatTableText(GetTableText(17, 1), {path}).c_str());
+            return false;
+        case MapDataRead::Refused:
+            return true;  // opened, and its box shown: the stage stays empty
+        case MapDataRead::Read:
+            break;
     }
     stage.Load(bytes.data(), bytes.size(), path.c_str());
     return true;

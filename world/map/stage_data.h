@@ -11,8 +11,12 @@
 //   kind 2 (areas):      u32 area count N, N x (u16 id, x1, y1, x2, y2);
 //   other kinds:         nothing.
 // The type headers and values are those of StageValueType. Every count is
-// checked against the bytes left before anything is allocated; a file that
-// ends early or holds a count it cannot hold shows the read-error box once
+// checked against the bytes left before anything is allocated, and all the
+// file makes is charged against a memory budget of STAGE_MEMORY_PER_BYTE
+// bytes for each byte of the file (and STAGE_MEMORY_BASE more): items that
+// take no bytes (values of a width that reads nothing, columns) cannot make
+// a small file stand for a great deal. A file that ends early, holds a count
+// it cannot hold or needs more than its budget shows the read-error box once
 // and keeps what was read before the fault.
 #pragma once
 #include <cstdint>
@@ -28,6 +32,12 @@ inline constexpr uint16_t STAGE_NONE = 10000;
 inline constexpr int STAGE_MAX_NESTING = 16;
 // Longest type-0 text kept, in bytes (longer texts are cut, the rest skipped).
 inline constexpr size_t STAGE_TEXT_MAX = 255;
+// The memory a stage file may make: this much for each of its bytes, and a
+// base for the smallest files. The largest file read is STAGE_MAX_FILE_BYTES
+// (a larger one shows the read-error box and leaves the stage empty).
+inline constexpr size_t STAGE_MEMORY_PER_BYTE = 64;
+inline constexpr size_t STAGE_MEMORY_BASE = 64 * 1024;
+inline constexpr uint32_t STAGE_MAX_FILE_BYTES = 1u << 20;
 
 enum StageGroupKind : uint8_t {
     STAGE_GROUP_PROPERTIES = 0,
@@ -60,15 +70,18 @@ struct StageEntry;
 class CStageTable;
 
 struct StageValue {
-    const StageEntry* entry = nullptr;  // the entry or column giving the type; not owned
-    std::string text;                   // type 0, at most 255 bytes
-    uint8_t byteValue = 0;
-    uint16_t wordValue = 0;
+    const StageEntry* entry = nullptr;   // the entry or column giving the type; not owned
+    std::unique_ptr<char[]> text;        // type 0: at most 255 bytes and a 0; null when empty
+    std::unique_ptr<CStageTable> table;  // type 3
     uint32_t dwordValue = 0;
+    uint16_t wordValue = 0;
     uint16_t pointX = 0, pointY = 0;
     uint16_t aniFirst = 0, aniSecond = 0;
+    uint8_t byteValue = 0;
     uint8_t aniFlag = 0;
-    std::unique_ptr<CStageTable> table;  // type 3
+
+    // The text of a type-0 value ("" when empty).
+    const char* Text() const { return text ? text.get() : ""; }
 };
 
 struct StageArea {
@@ -90,6 +103,8 @@ struct StageEntry {
 struct StageGroup {
     uint8_t kind = 0;
     int32_t entryCount = 0;
+    // The entries of groups of kinds 0 to 2; a group of another kind holds
+    // entryCount empty entries, which take no memory (nothing is read for them).
     std::vector<StageEntry> entries;
 };
 
@@ -164,6 +179,10 @@ std::string StageFilePath(int32_t stageNumber, bool eventStage);
 // after the text-table message (17, 1) with the path, when the file cannot be
 // opened.
 bool LoadStageFile(CStageData& stage, int32_t stageNumber, bool eventStage);
+// How reading a whole data file went.
+enum class MapDataRead { Missing, Refused, Read };
 // Reads a whole data file (pack first, then the disk) without the file
-// layer's retry box: false when it is missing.
-bool ReadMapDataFile(const std::string& path, std::vector<uint8_t>& out);
+// layer's retry box. Missing when there is none; Refused (after the read-
+// error box, out empty) when it does not read or holds more than maxBytes.
+MapDataRead ReadMapDataFile(const std::string& path, std::vector<uint8_t>& out,
+                            uint32_t maxBytes = UINT32_MAX);

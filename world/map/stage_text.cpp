@@ -326,7 +326,7 @@ std::string ValueText(const StageValue& v) {
     const StageEntry& e = *v.entry;
     switch (e.type) {
         case STAGE_TYPE_TEXT:
-            return Quote(v.text);
+            return Quote(v.Text());
         case STAGE_TYPE_SIZED:
         case STAGE_TYPE_SIZED7: {
             const int32_t size = StageValueSize(e.type, e.type == STAGE_TYPE_SIZED ? e.width : e.width7);
@@ -406,7 +406,7 @@ std::string DumpStage(const CStageData& stage) {
             }
             std::string plan = EntryText(e);
             if (e.type == STAGE_TYPE_TEXT && group.kind == STAGE_GROUP_PROPERTIES && !e.values.empty() &&
-                e.values[0].text.size() == e.textLength)
+                std::strlen(e.values[0].Text()) == e.textLength)
                 plan = "text";
             out += "  " + plan;
             if (group.kind == STAGE_GROUP_LISTS) out += " :";

@@ -177,6 +177,30 @@ TEST_F(ItemDropTest, AGroundDropThatAsksFirstGoesOnlyWhenConfirmed) {
     EXPECT_EQ(Calls(), std::vector<std::string>{"request 41 slot 2 x1 to 2000778"});
 }
 
+// While the cursor is in mode 4, a drop on the ground that would ask first
+// asks nothing and does nothing; a drop on another player still asks.
+TEST_F(ItemDropTest, TheCursorsModeFourAsksNoGroundDrop) {
+    m_world.m_cursorMode = 4;
+    CItemIcon* fragile = Icon(kFragile, ITEM_IN_INVENTORY);
+    Drop(fragile);
+    EXPECT_EQ(fragile->GetConfirmBox(0), nullptr);
+    EXPECT_EQ(fragile->GetState(), uint32_t(ITEM_IN_INVENTORY));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Calls().empty());
+    m_world.m_pickedType = 1;
+    m_world.m_pickedId = 2000777;
+    Drop(fragile);
+    ASSERT_NE(fragile->GetConfirmBox(1), nullptr);
+    fragile->GetConfirmBox(1)->SetResult(0);
+    fragile->Update();
+    m_driver.Frame();
+    m_world.m_cursorMode = 0;
+    m_world.m_pickedType = 0;
+    CItemIcon* other = Icon(kFragile, ITEM_IN_INVENTORY);
+    Drop(other);
+    EXPECT_NE(other->GetConfirmBox(0), nullptr) << "in other modes the ground drop asks";
+}
+
 TEST_F(ItemDropTest, ANewConfirmationCancelsTheOldAndAConfirmedStackAsksItsAmount) {
     CItemIcon* first = Icon(kFragile, ITEM_IN_INVENTORY, 1, 1);
     CItemIcon* stack = Icon(kFragile, ITEM_IN_INVENTORY, 3, 2);

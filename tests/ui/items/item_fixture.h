@@ -67,6 +67,9 @@ public:
     uint32_t GetCharId(CChar* c) override { return c == Player() ? 2000001 : m_pickedId; }
     int32_t GetCharType(CChar* c) override { return c == Player() ? 1 : m_pickedType; }
     bool HasStatus(CChar*, uint32_t status) override { return status == 49 && m_dead; }
+    uint32_t GetLevel(CChar*) override { return m_level; }
+    const char* GetClassName(CChar*) override { return m_className.c_str(); }
+    uint32_t GetCursorMode() override { return m_cursorMode; }
     bool CanAct() override { return true; }
     bool IsInBlockingState() override { return false; }
     void DropOnGround(int32_t tx, int32_t ty, int32_t slot, uint32_t amount) override {
@@ -112,6 +115,9 @@ public:
 
     bool m_passable = true;
     bool m_hasPlayer = true;
+    uint32_t m_level = 1;
+    std::string m_className;
+    uint32_t m_cursorMode = 0;
     bool m_dead = false;
     int32_t m_pickedType = 0;  // 0: nobody under the mouse
     uint32_t m_pickedId = 0;

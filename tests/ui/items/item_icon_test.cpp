@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/items/item_fixture.h"
+#include "tests/ui/test_windows.h"
 #include "ui/message_box.h"
 #include "ui/number_input_window.h"
+#include "ui/window_messages.h"
 
 using namespace itemtest;
 
@@ -68,6 +70,40 @@ TEST_F(ItemTest, TheDropFlightLandsAt660MillisecondsOnItsCell) {
     EXPECT_EQ(icon->GetState(), uint32_t(ITEM_ON_GROUND));
     EXPECT_EQ(icon->GetMapPoint(), (std::pair<int32_t, int32_t>{10, 20}));
     EXPECT_EQ(icon->GetPositionZ(), 3);
+}
+
+// The main interface as the fly-in asks it: where its inventory button is.
+struct MainWindow : uitest::TestWindow, IMainInterfaceWindow {
+    MainWindow() : TestWindow("Z5MAINWIN", 3, 2) {}
+    bool answers = true;
+    void StartBlink() override {}
+    void StopBlink() override {}
+    void ShakeItemButton() override {}
+    bool GetInventoryButtonPosition(int32_t* x, int32_t* y) override {
+        *x = 764;
+        *y = 108;
+        return answers;
+    }
+    void SetSkillIcon(int32_t) override {}
+    void SetStyle(uint8_t) override {}
+    uint8_t GetStyle() override { return 4; }
+    void Minimize() override {}
+    void Restore() override {}
+};
+
+TEST_F(ItemTest, AnItemFliesInToTheInventorysButtonOrElseTheWindowsCorner) {
+    auto* main = m_driver.Add(new MainWindow);
+    for (bool answers : {true, false}) {
+        SCOPED_TRACE(answers);
+        main->answers = answers;
+        CItemIcon* icon = Icon(kPotion, ITEM_IN_INVENTORY);
+        icon->SetFlyToStart(400, 300);
+        icon->StartFieldMotion();
+        m_driver.Clock().Advance(ITEM_FLIGHT_FRAMES * 33);
+        EXPECT_FALSE(icon->FlyToMainWindow());
+        EXPECT_EQ(icon->GetPositionX(), answers ? 769 : 8);
+        EXPECT_EQ(icon->GetPositionY(), answers ? 118 : 12);
+    }
 }
 
 TEST_F(ItemTest, WearingAddsEffectsAndPartsAndTakingOffRemovesThem) {

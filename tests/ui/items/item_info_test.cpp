@@ -13,6 +13,7 @@
 #include "tests/support/data_fixtures.h"
 #include "tests/support/table_builder.h"
 #include "tests/support/window_driver.h"
+#include "tests/ui/items/item_fixture.h"
 #include "ui/items/item_icon.h"
 #include "ui/message_box.h"
 
@@ -38,6 +39,8 @@ qmtest::TableBuilder InfoTable() {
     t.Set(ITEM_COL_EQUIP_KIND, kOdd, 200).Set(ITEM_COL_SUB_KIND, kOdd, 9).Set(ITEM_COL_REQUIREMENTS, kOdd, 9);
     for (int k = 0; k < 4; ++k) t.Set(ITEM_COL_FIRST_REQUIREMENT + 2 * k, kOdd, 13 + k);
     t.Set(ITEM_COL_COLOR_CLASS, kGem, 4);
+    t.Set(ITEM_COL_REQUIREMENTS, kGem, 1).Set(ITEM_COL_FIRST_REQUIREMENT, kGem, 1);  // level 5
+    t.Set(ITEM_COL_FIRST_REQUIREMENT + 1, kGem, 5);
     return t;
 }
 
@@ -165,6 +168,42 @@ TEST_F(ItemInfoTest, SocketsLinkTheirOwnDescriptionAndABuildClosesTheOldOnes) {
     BuildItemInfoText(blade, &box.EditText());
     driver.Frame();
     EXPECT_EQ(driver.Mgr().FindAllWindowsByName(MESSAGE_BOX_NAME, &boxes), 1) << "no pile of boxes";
+}
+
+// The colours that depend on the player: a socket item above the player's
+// level shows in colour 0, and the player's own class among those that may
+// wear the item in colour 5. Without a player neither stands out.
+TEST_F(ItemInfoTest, ColoursMeasuredAgainstThePlayer) {
+    std::vector<std::string> classes(28, "");
+    classes[14] = "Knight";
+    classes[15] = "Mage";
+    qmtest::ScopedTextTables texts{{{19, Texts()}, {0, classes}}};
+    CItemIcon& blade = Icon(kBlade);  // worn by all classes and by mages
+    blade.SetFlags(1);
+    blade.Record() = CItemRecord{2, 1, 503, 0, 0};  // the gem, which asks for level 5
+    const uint32_t gemColour = ItemNameColour(Icon(kGem));
+    struct Case {
+        const char* name;
+        bool player;
+        uint32_t level;
+        const char* className;
+        uint32_t gem, mage;
+    } cases[] = {
+        {"no player", false, 0, "", gemColour, ColourOfTag("c2")},
+        {"a knight below the gem's level", true, 4, "Knight", ColourOfTag("c0"), ColourOfTag("c2")},
+        {"a mage at the gem's level", true, 5, "Mage", gemColour, ColourOfTag("c5")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        itemtest::FakeWorld world;
+        world.m_hasPlayer = c.player;
+        world.m_level = c.level;
+        world.m_className = c.className;
+        ScopedItemWorld useWorld{world};
+        EXPECT_EQ(ColourOf(blade, "Gem"), c.gem);
+        EXPECT_EQ(ColourOf(blade, "Mage"), c.mage);
+        EXPECT_EQ(ColourOf(blade, "L58"), ColourOfTag("c5")) << "all classes";
+    }
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <functional>
+#include <string>
+
 #include "core/config.h"
 #include "core/input_mgr.h"
 #include "data/game_hooks.h"
 #include "data/text_tables.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/chars/char_fixture.h"
+#include "tests/world/flood_check.h"
 
 using namespace chartest;
 
@@ -330,3 +335,36 @@ TEST_F(CharMgrTest, TheDisplayDrawsTheShownStatusObjectsOfTheCharactersItShows) 
 }
 
 }  // namespace
+
+// The server cannot make the party list or the manager's queue (not worked
+// through before the player's character exists) keep more than their
+// limits: what passes them is dropped, the first drop of each kind is written
+// once to the console, and the memory stops growing.
+TEST_F(CharMgrTest, PartyAndQueueFloodsStopAtTheirLimits) {
+    ASSERT_EQ(m_mgr->GetPlayer(), nullptr);
+    CTeam team;
+    const worldtest::Flood floods[] = {
+        {"party members", MAX_PARTY_MEMBERS,
+         [&](uint32_t n) {
+             CPartyMember member;
+             std::snprintf(member.m_name, sizeof member.m_name, "Member%u", n);
+             team.AddOrUpdateMember(member);
+         },
+         [&] { return team.Count(); }},
+        {"records waiting for the character manager", MAX_QUEUED_RECORDS,
+         [&](uint32_t n) {
+             auto record = std::make_unique<CCharTimerMsg>();
+             record->m_a = n;
+             m_mgr->PostRecord(std::move(record), 0);
+         },
+         [&] { return size_t(m_mgr->GetMsgQueue()->GetMessageCount()); }},
+    };
+    for (const worldtest::Flood& f : floods) worldtest::ExpectFloodStopsAtLimit(f);
+    // A member already listed is still updated at the limit.
+    CPartyMember first;
+    std::snprintf(first.m_name, sizeof first.m_name, "Member1");
+    first.m_level = 9;
+    team.AddOrUpdateMember(first);
+    EXPECT_EQ(team.Count(), MAX_PARTY_MEMBERS);
+    m_mgr->GetMsgQueue()->Queue().Clear();
+}

@@ -13,6 +13,7 @@
 #include "data/slot_object_mgr.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/chars/skill_fixture.h"
+#include "ui/items/item_icon.h"
 #include "world/map/map_data.h"
 #include "world/map/map_text.h"
 
@@ -242,6 +243,7 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     CItemObject* first = m_controller->GetOrCreateItem(900, 2, 4, false);
     ASSERT_TRUE(first);
     EXPECT_EQ(container.GetSlot(4), first);
+    EXPECT_EQ(first->GetState(), uint32_t(ITEM_IN_INVENTORY)) << "in the bag, not on the ground";
     EXPECT_EQ(m_controller->GetOrCreateItem(900, 2, 4, false), first);
     CItemObject* other = m_controller->GetOrCreateItem(901, 1, 4, false);
     ASSERT_TRUE(other);
@@ -279,6 +281,7 @@ TEST_F(CharRequestsTest, ItemsPickedUpDroppedAndPlaced) {
     container.RemoveBySlot(0);
     EXPECT_EQ(m_controller->PickUpAt(10, 10), potion);
     EXPECT_EQ(container.GetSlot(0), potion);
+    EXPECT_EQ(potion->GetState(), uint32_t(ITEM_IN_INVENTORY));
     EXPECT_EQ(m_map->GetMapData()->ObjectLayer().FindByItemId(900), nullptr);
 }
 

@@ -24,7 +24,9 @@ namespace {
 struct SpeechWindow : uitest::TestWindow, ICharSpeechView {
     SpeechWindow() : uitest::TestWindow("CHAR_MSGWIN") {}
     std::vector<std::string> lines;
-    void ShowSpeech(const char* line) override { lines.push_back(line); }
+    void ShowSpeech(const char* name, const char* text) override {
+        lines.push_back(std::string(name) + "|" + text);
+    }
 };
 
 class CharWindowsTest : public CharFixture {
@@ -61,7 +63,7 @@ TEST_F(CharWindowsTest, ACharacterSaysItsLinesInItsOwnSpeechWindow) {
     a->GetController()->ShowSpeech(nullptr, "");
     auto* speech = dynamic_cast<SpeechWindow*>(a->GetAction()->SpeechWindow());
     ASSERT_TRUE(speech);
-    EXPECT_EQ(speech->lines, (std::vector<std::string>{"Orc : Grr", " : "}));
+    EXPECT_EQ(speech->lines, (std::vector<std::string>{"Orc|Grr", "|"}));
     EXPECT_TRUE(dynamic_cast<SpeechWindow*>(b->GetAction()->SpeechWindow())->lines.empty());
 }
 
@@ -292,7 +294,7 @@ TEST_F(CharWindowsTest, TheUsersEquipmentWindowsFollowTheWornItems) {
 std::vector<std::string> g_statusLog;
 struct StatusIcons : uitest::TestWindow, IStatusIconView {
     StatusIcons() : TestWindow(STATUS_ICON_WINDOW_NAME) {}
-    void UpdateStatusIcon(uint32_t value, uint32_t id, uint32_t extra) override {
+    void AddStatusIcon(uint32_t value, uint32_t id, uint32_t extra) override {
         g_statusLog.push_back("icon " + std::to_string(value) + " " + std::to_string(id) + " " +
                               std::to_string(extra));
     }

@@ -1,0 +1,160 @@
+// The play screen's panel and chat drawn on the demo data's art: the main
+// interface (panel 0, minimised, the side bar hidden) with the user's own
+// character's values, its experience bar, and the chat window with lines of
+// several kinds. Each screen is kept as a golden picture.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "anim/ani_object.h"
+#include "core/input_mgr.h"
+#include "data/char_resource_mgr.h"
+#include "net/handlers/char_records.h"
+#include "tests/windows/play/demo_art_fixture.h"
+#include "ui/button.h"
+#include "ui/tooltip_window.h"
+#include "windows/play/chat_window.h"
+#include "windows/play/main_interface.h"
+#include "world/chars/char.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_mgr.h"
+
+namespace {
+
+using demoart::DemoTable;
+using demoart::kBackground;
+
+class PlayScreenArtTest : public demoart::DemoArtTest {
+protected:
+    void SetUp() override {
+        DemoArtTest::SetUp();
+        InitDefaultOptions();
+        g_config.m_useServer = true;
+        for (const auto& [file, name] : {std::pair{int(CCharResourceMgr::PLAYER_FILE), "0011.Z5D.txt"},
+                                         {CCharResourceMgr::MONSTER_FILE, "0009.Z5D.txt"},
+                                         {CCharResourceMgr::NPC_FILE, "0010.Z5D.txt"},
+                                         {CCharResourceMgr::CLASS_ANI_FILE, "0068.Z5D.txt"},
+                                         {CCharResourceMgr::ID_ANI_FILE, "0113.Z5D.txt"},
+                                         {CCharResourceMgr::LEVEL_COLOR_FILE, "0119.Z5D.txt"},
+                                         {CCharResourceMgr::GROUP_FILE, "0138.Z5D.txt"},
+                                         {EMOTICON_TABLE_FILE, "0015.Z5D.txt"},
+                                         {CHAR_SOUND_TABLE_FILE, "0059.Z5D.txt"}})
+            WriteTable(file, DemoTable(name));
+        m_resources = std::make_unique<CCharResourceMgr>();
+        g_pCharResourceMgr = m_resources.get();
+        SetCharResourceHooks(m_resources.get());
+        m_chars = std::make_unique<CCharMgr>();
+        g_pCharMgr = m_chars.get();
+        m_player = MakeChar(1, "Ardent", true);
+        ASSERT_TRUE(m_player);
+        uint32_t* v = m_player->GetData()->m_values;
+        const uint32_t values[][2] = {{0, 120}, {1, 200}, {2, 30}, {3, 80},   {4, 77},   {5, 45},
+                                      {6, 60},  {7, 12},  {8, 50}, {12, 500}, {13, 800}, {14, 1000}};
+        for (const auto& [index, value] : values) v[index] = value;
+        g_pInputMgr = &m_input;
+        Frame()->FillSurface(kBackground, nullptr);
+    }
+    void TearDown() override {
+        g_pInputMgr = nullptr;
+        g_pCharMgr = nullptr;
+        m_chars.reset();
+        SetCharResourceHooks(nullptr);
+        g_pCharResourceMgr = nullptr;
+        m_resources.reset();
+        g_config.m_useServer = false;
+        DemoArtTest::TearDown();
+    }
+    CChar* MakeChar(uint32_t id, const char* name, bool own) {
+        CCharCreateFields f;
+        f.m_charId = id;
+        f.m_ownFlag = own ? 1 : 0;
+        f.m_resourceId = CHAR_PLAYER_BASE;
+        CopyRecordText(f.m_name, name);
+        CCharCreateMsg msg;
+        msg.Set(f);
+        return m_chars->AddOrUpdateChar(msg);
+    }
+    // The main interface as the running program has it after a frame.
+    std::unique_ptr<CMainInterface> MakeMain() {
+        auto main = std::make_unique<CMainInterface>();
+        main->Update();
+        return main;
+    }
+
+    std::unique_ptr<CCharResourceMgr> m_resources;
+    std::unique_ptr<CCharMgr> m_chars;
+    CChar* m_player = nullptr;
+    CInputMgr m_input;
+};
+
+TEST_F(PlayScreenArtTest, TheMainInterfaceInItsThreeLooks) {
+    struct Case {
+        const char* golden;
+        void (*prepare)(CMainInterface&);
+    };
+    const Case cases[] = {
+        {"demo_main_interface", [](CMainInterface&) {}},
+        {"demo_main_interface_minimized", [](CMainInterface& main) { main.Minimize(); }},
+        {"demo_main_interface_side_hidden",
+         [](CMainInterface& main) {
+             main.OnControlEvent(0, main.HideButton()->GetX() + 5, main.HideButton()->GetY() + 5,
+                                 main.HideButton());
+             for (int i = 0; i < 20; ++i) main.Update();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Frame()->FillSurface(kBackground, nullptr);
+        std::unique_ptr<CMainInterface> main = MakeMain();
+        c.prepare(*main);
+        ASSERT_TRUE(main->Draw());
+        EXPECT_TRUE(
+            qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.golden + ".png"));
+    }
+}
+
+TEST_F(PlayScreenArtTest, TheExperienceBarFillsToItsShareAndShowsItsValuesAtTheEdge) {
+    std::unique_ptr<CMainInterface> main = MakeMain();
+    struct Case {
+        int32_t x, y;
+        bool tip;
+    };
+    const Case cases[] = {{3, 456, true}, {0, 50, true}, {4, 200, false}, {3, 457, false}, {3, 49, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        m_input.SetMousePos(c.x, c.y);
+        main->Draw();
+        // 500 of 1,000 on a fill 400 high: down to 250; the next step at 800: 370.
+        EXPECT_EQ(main->ExpFillBottom(), 250);
+        EXPECT_EQ(main->ExpMarkerY(), 370 - 1);
+        EXPECT_EQ(main->ToolTip()->IsDrawOn(), c.tip);
+    }
+    // Past the limit the bar stops at its end; a limit of 0 shows it empty.
+    m_player->GetData()->m_values[12] = 5000;
+    main->Draw();
+    EXPECT_EQ(main->ExpFillBottom(), 450);
+    m_player->GetData()->m_values[14] = 0;
+    main->Draw();
+    EXPECT_EQ(main->ExpFillBottom(), 50);
+    EXPECT_EQ(main->ExpMarkerY(), 50 - 1);
+}
+
+TEST_F(PlayScreenArtTest, TheChatWindowWithLinesOfSeveralKinds) {
+    CChar* mira = MakeChar(100, "Mira", false);
+    ASSERT_TRUE(mira);
+    CChatWindow chat;
+    chat.SetVisibleLines(8);
+    chat.AddMessage(3, "Welcome to the sample world.", false, 0);
+    chat.AddMessage(100, "Hello <b>you</b> & all", false, 0);
+    chat.AddMessage(1, "Ardent says hi back", true, 0);
+    chat.AddMessage(11, "The keeper's shop is open.", false, 0);
+    chat.AddMessage(3, "A red notice", false, 1);
+    chat.AddMessage(23, "Channel line", false, 0);
+    chat.AddMessage(0, std::string(95, 'w').c_str(), false, 0);
+    ASSERT_TRUE(chat.Draw());
+    EXPECT_GT(chat.ImageWidth(), 500);
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_chat_window.png"));
+}
+
+}  // namespace
