@@ -73,9 +73,18 @@ private:
 
 // ---- FFmpeg set-up ----
 
+// The libraries say nothing, and no block they allocate passes kMaxAllocation:
+// a few hundred bytes of a hostile file could otherwise make the demuxer ask
+// for gigabytes (a chunk's size read from the file) before it finds the file
+// short. Our own sounds and movies need blocks of a few megabytes at most.
+constexpr size_t kMaxAllocation = size_t(64) << 20;
+
 void QuietLibraries() {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] {
+        av_log_set_level(AV_LOG_QUIET);
+        av_max_alloc(kMaxAllocation);
+    });
 }
 
 constexpr int kIoBufferSize = 32768;
