@@ -1,5 +1,6 @@
 #include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_feature.h"
+#include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
@@ -7,6 +8,7 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     std::vector<std::unique_ptr<CHallFeature>> features;
     // One line a subject: features.push_back(MakeShopFeature());
     features.push_back(MakeWelcomeSkillFeature());
+    features.push_back(MakeFieldFeature());
     features.push_back(MakeItemsFeature());
     features.push_back(MakeChatFeature());
     return features;
