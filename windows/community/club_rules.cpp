@@ -164,7 +164,7 @@ std::string ClubApplicationDate(uint32_t seconds) {
     if (!LocalDate(seconds, date)) return std::string();
     char year[8];
     std::snprintf(year, sizeof year, "%02d", (date.tm_year + 1900) % 100);
-    char text[CLUB_DATE_SIZE + 8];
+    char text[64];
     std::snprintf(text, sizeof text, "'%s.%02d.%02d", year, date.tm_mon + 1, date.tm_mday);
     return text;
 }
