@@ -83,7 +83,7 @@ constexpr PageButton kPageButtons[] = {{kOk, 0},
                                        {kClubDissolution, 12},
                                        {kCancelJoin, 13}};
 // Motions of "CommonIcons": close, detach, detached.
-constexpr uint8_t kFrameButtonMotions[3] = {10, 11, 12};
+constexpr uint8_t kFrameButtonMotions[3] = {1, 7, 0};
 constexpr uint8_t kSubTabMotionBase = 8;
 // Motions of "ClubInter_BUTTONS" the window keeps as images.
 constexpr uint8_t kCheckOffMotion = 10, kCheckOnMotion = 11;
