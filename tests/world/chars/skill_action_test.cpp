@@ -400,7 +400,7 @@ TEST_F(SkillActionTest, TheCastHoldsTheCharacterAndItsCircleFadesWhenItEnds) {
 TEST_F(SkillActionTest, TheCastPlaysItsEffectUntilTheUseBeginsOrTheCastStops) {
     CCharAction* action = m_player->GetAction();
     action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kAttackRow, 1, 5, 500)));
-    EXPECT_TRUE(m_effects2.castIds.empty());  // the attack's cast has no effect
+    EXPECT_TRUE(m_effects2.castIds.empty());       // the attack's cast has no effect
     m_player->GetData()->SetMotion(MOTION_STAND);  // leaves the cast
     action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kSkillRow, 1, 5, 300)));
     EXPECT_EQ(m_effects2.castIds, std::vector<uint32_t>{kSkillCastEffect});
