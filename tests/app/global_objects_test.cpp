@@ -277,7 +277,7 @@ std::vector<HookRow> HookTable() {
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kInstalled},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
-        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
+        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kInstalled},
         {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kInstalled},
         {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kInstalled},
         // What the script natives reach through seams.
