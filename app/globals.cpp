@@ -191,6 +191,7 @@ void InstallGlobalFactories() {
     InstallGameWorldHooks();
     InstallItemWorld();
     InstallPlayWindowClasses();
+    InstallScriptWindowClasses();
     InstallCommunityWindowClasses();
     InstallFeatureWindowClasses();
     // Lines for the chat ("MSGWIN") go into its port while it exists.
