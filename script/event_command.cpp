@@ -7,9 +7,15 @@
 #include "script/event_commands.h"
 #include "script/event_mgr.h"
 #include "script/event_script.h"
+#include "ui/ui_services.h"
 #include "world/chars/char.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/speech_data.h"
+
+void PlayEventEffect(uint16_t id) {
+    if (id == 0) return;
+    if (IUiSound* sound = GetUiSound()) sound->PlaySoundEffect(id, -1, -1, 1);
+}
 
 void ReportEventError(int row, std::initializer_list<TextArg> args) {
     const std::string text = FormatTableText(GetTableText(EVENT_ERROR_TABLE, row), args);
@@ -178,7 +184,8 @@ CChar* CEventCommand::FindTarget(uint32_t kindIndex, uint32_t numberIndex) const
     CEventScript* event = GetScript();
     switch (kind) {
         case 0:
-            return g_pCharMgr ? g_pCharMgr->FindCharByType(uint16_t(GetCharTypeIndex(id)), 0, false) : nullptr;
+            return g_pCharMgr ? g_pCharMgr->FindCharByType(uint16_t(GetCharTypeIndex(id)), 0, false)
+                              : nullptr;
         case 1:
             return g_pCharMgr ? g_pCharMgr->FindCharByResourceId(1, id, false) : nullptr;
         case 2:

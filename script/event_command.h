@@ -33,6 +33,8 @@ inline constexpr uint32_t EVENT_STEP_MS = 33;
 // Text table of the event errors.
 inline constexpr int EVENT_ERROR_TABLE = 16;
 
+// Plays a sound effect once without a position (nothing for id 0 or without sound).
+void PlayEventEffect(uint16_t id);
 // Shows the error box with row of text table 16 as its format.
 void ReportEventError(int row, std::initializer_list<TextArg> args);
 

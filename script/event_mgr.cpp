@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "anim/render_queue.h"
 #include "core/config.h"
 #include "core/error_box.h"
-#include "anim/render_queue.h"
 #include "core/input_mgr.h"
 #include "core/message.h"
 #include "core/util.h"
@@ -175,10 +175,10 @@ bool CEventMgr::StartEvent(uint8_t kind, const char* file, const char* function)
     auto event = std::make_unique<CEventScript>();
     std::unique_ptr<CStageData> stage;
     int32_t speechNumber = CurrentMapNumber();
+    const int32_t number = std::atoi(std::string(file).substr(0, 4).c_str());
     if (visual) {
         stage = std::make_unique<CStageData>();
         stage->Create();
-        const int32_t number = std::atoi(std::string(file).substr(0, 4).c_str());
         if (!LoadStageFile(*stage, number, true)) {
             ReportEventError(17, {file});
             stage.reset();
@@ -192,7 +192,7 @@ bool CEventMgr::StartEvent(uint8_t kind, const char* file, const char* function)
         return false;
     }
     event->SetSpeech(std::move(speech));
-    (void)stage;  // the stage's set-up reads it from the event
+    event->SetStage(std::move(stage), number);
     m_pEvent = std::move(event);
     if (!m_pEvent->StartFunction(name)) {
         StopEvent(true);
@@ -354,7 +354,8 @@ bool CEventMgr::Draw() {
             const uint32_t colour = alpha << 24;
             const int32_t h = int32_t(bar);
             g_pDirect3D->FillRect(0, 0, screen.screenWidth, h, colour);
-            g_pDirect3D->FillRect(0, screen.screenHeight - h, screen.screenWidth, screen.screenHeight, colour);
+            g_pDirect3D->FillRect(0, screen.screenHeight - h, screen.screenWidth, screen.screenHeight,
+                                  colour);
         }
     }
     return true;

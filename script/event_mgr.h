@@ -21,7 +21,8 @@ public:
     virtual bool IsConnected() = 0;
     virtual void SendEventState(uint8_t kind, uint32_t eventValue, uint32_t function,
                                 const std::vector<uint8_t>& pairs) = 0;
-    virtual void SendEventSelection(uint32_t value1, uint32_t value2, const uint8_t* record, size_t length) = 0;
+    virtual void SendEventSelection(uint32_t value1, uint32_t value2, const uint8_t* record,
+                                    size_t length) = 0;
 };
 
 // The game session's requests.

@@ -7,6 +7,7 @@
 #include "anim/ani_object.h"
 #include "core/byte_source.h"
 #include "core/error_box.h"
+#include "net/handlers/char_records.h"
 #include "platform/clock.h"
 #include "script/event_mgr.h"
 #include "script/event_selection_window.h"
@@ -26,7 +27,8 @@ void PutText(uint8_t* out, const std::string& text, size_t field) {
 }
 
 std::string GetText(const uint8_t* in, size_t field) {
-    return std::string(reinterpret_cast<const char*>(in), strnlen(reinterpret_cast<const char*>(in), field - 1));
+    return std::string(reinterpret_cast<const char*>(in),
+                       strnlen(reinterpret_cast<const char*>(in), field - 1));
 }
 
 }  // namespace
@@ -61,7 +63,8 @@ bool EventChoiceRecord::Unpack(const uint8_t* bytes, size_t length, EventChoiceR
 
 // ---- Function ----
 
-CEventFunction::CEventFunction(CEventScript* owner, std::string name) : m_name(std::move(name)), m_pOwner(owner) {}
+CEventFunction::CEventFunction(CEventScript* owner, std::string name)
+    : m_name(std::move(name)), m_pOwner(owner) {}
 
 CEventFunction::~CEventFunction() = default;
 
@@ -188,13 +191,18 @@ bool CEventScript::LoadData(uint8_t kind, const char* name, const EventFileData&
     return true;
 }
 
+void CEventScript::SetStage(std::unique_ptr<CStageData> stage, int32_t number) {
+    m_pStage = std::move(stage);
+    m_stageNumber = number;
+}
+
 void CEventScript::SetSpeech(std::unique_ptr<CSpeechData> speech) {
     m_pSpeech = std::move(speech);
 }
 
 CEventFunction* CEventScript::Running() const {
     return m_running >= 0 && size_t(m_running) < m_functions.size() ? m_functions[size_t(m_running)].get()
-                                                                      : nullptr;
+                                                                    : nullptr;
 }
 
 CEventFunction* CEventScript::FindFunction(const std::string& name) const {
@@ -284,20 +292,71 @@ bool CEventScript::SetUpStage() {
         return true;
     }
     // A visual event plays on its own stage, with the player as its lead.
+    if (!m_stageMapLoaded) {
+        if (g_pMap && m_pStage) {
+            // The map keeps a copy of its own.
+            auto copy = std::make_unique<CStageData>();
+            copy->Create();
+            if (LoadStageFile(*copy, m_stageNumber, true)) g_pMap->LoadMapFiles(std::move(copy));
+        }
+        FocusStage();
+        m_stageMapLoaded = true;
+    }
     if (!m_stageCharsPlaced) {
-        CChar* lead = g_pEventMgr ? g_pEventMgr->GetLeadChar() : nullptr;
-        if (!lead) {
-            CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
-            if (!player || !g_pEventMgr) return false;
-            m_playerId = player->GetCharId();
-            m_playerType = uint16_t(GetCharTypeIndex(player->m_resourceId));
-            g_pCharMgr->DetachChild(player);
-            player->DestroyHudWindows();
-            player->SetCharId(EVENT_LEAD_ID);
-            player->m_localPlayer = 0;
-            player->m_isPlayer = 0;
-            g_pCharMgr->SetPlayerChar(nullptr);
-            g_pEventMgr->SetLeadChar(player);
+        CChar* lead = TakeLeadCharacter();
+        if (!lead || !g_pCharMgr) return false;
+        FocusStage();
+        g_pCharMgr->RemoveAllChars(false);
+        g_pCharMgr->SetPlayerChar(nullptr);
+        if (!g_pCharMgr->AddCharObject(lead)) g_pCharMgr->DetachChild(lead);
+        bool leadPlaced = false;
+        CStageData* stage = m_pStage.get();
+        const int32_t chars = stage ? stage->GetRecordCount(1) : 0;
+        for (int32_t r = 0; r < chars; ++r) {
+            uint16_t ani = 0, motion = 0;
+            uint8_t direction = 0;
+            stage->GetAniRef(&ani, &motion, &direction, 1, 2, r);
+            if (motion == 10000 || stage->GetByte(1, 4, r) == 0) continue;
+            int32_t x = 0, y = 0;
+            stage->GetPoint(1, 5, r, &x, &y);
+            lead->SetPosition(x * 24, y * 12, 0);
+            lead->SetDirection(direction);
+            if (CAniObject* sprite = lead->GetAniObject()) sprite->SetMotion(uint8_t(motion));
+            leadPlaced = true;
+        }
+        if (!leadPlaced) g_pCharMgr->DetachChild(lead);
+        const int32_t npcs = stage ? stage->GetRecordCount(2) : 0;
+        for (int32_t r = 0; r < npcs; ++r) {
+            uint16_t ani = 0, motion = 0;
+            uint8_t direction = 0;
+            stage->GetAniRef(&ani, &motion, &direction, 2, 2, r);
+            if (motion == 10000) continue;
+            CObjectAppearMsg msg;
+            CObjectAppearFields fields;
+            fields.m_charId = stage->GetWord(2, 0, r);
+            fields.m_resourceId = stage->GetDword(2, 1, r);
+            fields.m_direction = direction;
+            int32_t x = 0, y = 0;
+            stage->GetPoint(2, 5, r, &x, &y);
+            fields.m_tileX = uint32_t(std::max(0, x));
+            fields.m_tileY = uint32_t(std::max(0, y));
+            msg.Set(fields);
+            CChar* npc = g_pCharMgr->AddOrUpdateNpc(msg);
+            if (!npc) continue;
+            if (CAniObject* sprite = npc->GetAniObject()) {
+                sprite->SetMotion(uint8_t(motion));
+                sprite->SetDirection(direction);
+                sprite->Play(stage->GetByte(2, 4, r) != 0);
+            }
+        }
+        const int32_t objects = stage ? stage->GetRecordCount(3) : 0;
+        for (int32_t r = 0; r < objects; ++r) {
+            uint16_t ani = 0, motion = 0;
+            uint8_t direction = 0;
+            stage->GetAniRef(&ani, &motion, &direction, 3, 1, r);
+            int32_t x = 0, y = 0;
+            stage->GetPoint(3, 3, r, &x, &y);
+            AddEventObject(stage->GetWord(3, 0, r), ani, uint8_t(motion), direction, x, y);
         }
         m_stageCharsPlaced = true;
     }
@@ -305,18 +364,65 @@ bool CEventScript::SetUpStage() {
     return true;
 }
 
+void CEventScript::FocusStage() {
+    if (!m_pStage || !g_pMap || !g_pMap->GetMapData()) return;
+    int32_t x = 0, y = 0;
+    m_pStage->GetPoint(0, 4, 0, &x, &y);
+    const float fx = float(x * 96), fy = float(y * 48);
+    g_pMap->GetMapData()->SetFocus(fx, fy);
+    g_pMap->PlaceCamera(fx, fy);
+}
+
+CChar* CEventScript::TakeLeadCharacter() {
+    if (!g_pEventMgr) return nullptr;
+    if (CChar* lead = g_pEventMgr->GetLeadChar()) return lead;
+    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    if (!player) return nullptr;
+    m_playerId = player->GetCharId();
+    m_playerType = uint16_t(GetCharTypeIndex(player->m_resourceId));
+    g_pCharMgr->SetPlayerChar(nullptr);
+    g_pCharMgr->DetachChild(player);
+    player->DestroyHudWindows();
+    player->SetCharId(EVENT_LEAD_ID);
+    player->m_localPlayer = 0;
+    player->m_isPlayer = 0;
+    g_pEventMgr->SetLeadChar(player);
+    return player;
+}
+
+bool CEventScript::AddEventObject(uint32_t id, uint16_t animation, uint8_t motion, uint8_t direction,
+                                  int32_t x, int32_t y) {
+    if (FindEventObject(id)) return false;
+    auto object = std::make_unique<CAniObject>();
+    if (!object->SetAnimation(animation)) return false;
+    object->SetMotion(motion);
+    object->SetDirection(direction);
+    object->SetUnderlay(true);
+    object->Play(true);
+    object->SetMapPosition(x * 24, y * 12, 0);
+    EventObject entry;
+    entry.id = id;
+    entry.object = std::move(object);
+    m_objects.push_back(std::move(entry));
+    return true;
+}
+
 void CEventScript::Teardown() {
     if (!m_setUpDone) return;
     if (g_pWindowMgr)
-        if (auto* talk = dynamic_cast<CEventTalkWindow*>(g_pWindowMgr->FindWindowByName(EVENT_TALK_WINDOW_NAME)))
+        if (auto* talk =
+                dynamic_cast<CEventTalkWindow*>(g_pWindowMgr->FindWindowByName(EVENT_TALK_WINDOW_NAME)))
             talk->Close();
     if (!IsVisual()) {
         if (g_pCharMgr)
             if (CChar* player = g_pCharMgr->GetChar(m_playerId)) g_pCharMgr->SetPlayerChar(player);
     } else {
+        if (g_pMap) g_pMap->Release();
+        if (g_pCharMgr) g_pCharMgr->RemoveAllChars(true);
         ClearObjects();
     }
     m_setUpDone = false;
+    m_stageMapLoaded = m_stageCharsPlaced = false;
 }
 
 EventCreatedObject* CEventScript::FindCreated(uint32_t id) {
@@ -405,7 +511,8 @@ void CEventScript::UpdateObjects() {
             it = m_created.erase(it);
             continue;
         }
-        if (!it->screen && !it->moving) object->SetMapPosition(object->m_mapX, object->m_mapY, object->m_mapZ);
+        if (!it->screen && !it->moving)
+            object->SetMapPosition(object->m_mapX, object->m_mapY, object->m_mapZ);
         object->Update();
         if (object->m_stopped) {
             ++it->plays;
@@ -433,7 +540,8 @@ void CEventScript::StartBars(bool growing, uint32_t duration) {
 void CEventScript::UpdateBars() {
     if (!m_barsRunning) return;
     float p = 1.0f;
-    if (m_barsDuration > 0) p = std::min(1.0f, float(plat::timeGetTime() - m_barsStart) / float(m_barsDuration));
+    if (m_barsDuration > 0)
+        p = std::min(1.0f, float(plat::timeGetTime() - m_barsStart) / float(m_barsDuration));
     m_barHeight = float(m_fullBarHeight) * (m_barsGrowing ? p : 1.0f - p);
     if (p >= 1.0f) m_barsRunning = false;
 }
@@ -478,7 +586,8 @@ bool CEventScript::SetAnswerAt(int32_t position, const char* text, const char* f
     if (position < 0 || size_t(position) >= m_selection.answers.size()) return false;
     m_selection.answers[size_t(position)] = text ? text : "";
     if (function && function[0] && position < EVENT_RESULT_COUNT) m_selection.results[position] = function;
-    if (CEventSelectionWindow* window = SelectionWindow()) window->SetConditionalAnswer(position, text ? text : "");
+    if (CEventSelectionWindow* window = SelectionWindow())
+        window->SetConditionalAnswer(position, text ? text : "");
     return true;
 }
 
@@ -489,7 +598,8 @@ void CEventScript::ShowSelection() {
 }
 
 void CEventScript::SetResultFunctions(const char* const names[], int count) {
-    for (int i = 0; i < EVENT_RESULT_COUNT; ++i) m_selection.results[i] = i < count && names[i] ? names[i] : "";
+    for (int i = 0; i < EVENT_RESULT_COUNT; ++i)
+        m_selection.results[i] = i < count && names[i] ? names[i] : "";
     m_selection.resultFunctions = true;
 }
 
@@ -555,7 +665,7 @@ bool CEventScript::SettleSelection() {
             for (const Pair& p : pairs)
                 if (p.count > best->count) best = &p;
             const bool tie = std::count_if(pairs.begin(), pairs.end(),
-                                            [&](const Pair& p) { return p.count == best->count; }) > 1;
+                                           [&](const Pair& p) { return p.count == best->count; }) > 1;
             if (!tie) {
                 s.chosen = best->answer;
                 s.chosenValue = best->value;
@@ -624,7 +734,8 @@ void CEventScript::HandleSelection() {
     EventChoiceRecord record;
     if (lead) {
         if (CCharData* data = lead->GetData())
-            if (CTeamMember* own = data->Party().FindMember(lead->GetInfo(nullptr))) record.deciding = own->m_leader;
+            if (CTeamMember* own = data->Party().FindMember(lead->GetInfo(nullptr)))
+                record.deciding = own->m_leader;
         record.typeIndex = uint16_t(GetCharTypeIndex(lead->m_resourceId));
         record.charId = lead->GetCharId();
     }

@@ -205,6 +205,13 @@ public:
 
     // ---- Stage, own objects and the teardown ----
     bool SetUpStage();
+    // The player becomes the visual event's lead (kept by the manager).
+    CChar* TakeLeadCharacter();
+    // False when the id is listed already or the animation cannot be had.
+    bool AddEventObject(uint32_t id, uint16_t animation, uint8_t motion, uint8_t direction, int32_t x,
+                        int32_t y);
+    // The visual event's stage and the number it was read from.
+    void SetStage(std::unique_ptr<CStageData> stage, int32_t number);
     bool IsSetUpDone() const { return m_setUpDone; }
     // Gives the field back (see the .cpp).
     void Teardown();
@@ -247,6 +254,8 @@ public:
 
 private:
     CEventSelectionWindow* SelectionWindow() const;
+    // The view on the stage's focus point at once.
+    void FocusStage();
     void ClearObjects();
 
     uint8_t m_kind = EVENT_FIELD_SCRIPT;
@@ -256,6 +265,7 @@ private:
     std::vector<std::unique_ptr<CEventFunction>> m_functions;
     int32_t m_running = -1;
     std::unique_ptr<CStageData> m_pStage;
+    int32_t m_stageNumber = 0;
     std::unique_ptr<CSpeechData> m_pSpeech;
     uint32_t m_playerId = 0;
     uint16_t m_playerType = 0;

@@ -15,10 +15,6 @@
 
 namespace {
 
-void PlayEffect(uint16_t id) {
-    if (IUiSound* sound = GetUiSound()) sound->PlaySoundEffect(id, -1, -1, 1);
-}
-
 constexpr int32_t kIndent = 22;
 
 }  // namespace
@@ -109,7 +105,7 @@ bool CEventSelectionWindow::AddAnswer(const char* text) {
     row.state = 0;
     row.counter = 0;
     row.value = 0;
-    if (m_answerCount > 1) PlayEffect(11);
+    if (m_answerCount > 1) PlayEventEffect(11);
     LayoutRows();
     return true;
 }
@@ -120,7 +116,7 @@ bool CEventSelectionWindow::SetConditionalAnswer(int32_t n, const char* text) {
     row.text = text ? text : "";
     ++row.value;
     row.state = 3;
-    PlayEffect(79);
+    PlayEventEffect(79);
     return true;
 }
 
@@ -143,7 +139,7 @@ bool CEventSelectionWindow::CloseSelection() {
 int32_t CEventSelectionWindow::GetResult(uint32_t* value) {
     if (m_chosen < 1) return -1;
     if (value) *value = m_chosenValue;
-    PlayEffect(109);
+    PlayEventEffect(109);
     return m_chosen - 1;
 }
 
@@ -184,7 +180,8 @@ int32_t CEventSelectionWindow::RowAt(int32_t x, int32_t y) const {
         const Row& row = m_rows[i];
         if (row.state != 1) continue;
         const int32_t right = row.x + EVENT_ROW_WIDTH - kIndent;
-        if (x >= row.x - kIndent && x <= right + kIndent && y >= row.y && y <= row.y + EVENT_ROW_HEIGHT) return i;
+        if (x >= row.x - kIndent && x <= right + kIndent && y >= row.y && y <= row.y + EVENT_ROW_HEIGHT)
+            return i;
     }
     return -1;
 }
@@ -196,7 +193,7 @@ bool CEventSelectionWindow::OnControlEvent(int32_t button, int32_t x, int32_t y,
     m_chosen = row;
     m_chosenValue = m_rows[row].value;
     SetInputOn(false);  // no second choice
-    PlayEffect(115);
+    PlayEventEffect(115);
     return false;
 }
 
@@ -232,12 +229,13 @@ void CEventSelectionWindow::DrawRow(int index) {
         m_frame->SetScreenPosition(x, row.y, 0);
         m_frame->Draw();
     } else if (g_pDirect3D) {
-        g_pDirect3D->FillRect(x, row.y, x + width, row.y + EVENT_ROW_HEIGHT, row.hover ? 0x80FFFFFF : 0x80000000);
+        g_pDirect3D->FillRect(x, row.y, x + width, row.y + EVENT_ROW_HEIGHT,
+                              row.hover ? 0x80FFFFFF : 0x80000000);
     }
     if (row.state != 1 || !g_pTextRenderer || !g_pDirectDraw) return;
     const uint32_t colour = index == 0 ? 0xFFFF80 : row.hover ? 0x80FFFF : 0xFFFFFF;
-    g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), x + 16, row.y + 5, row.text.c_str(), 0, colour, 2,
-                                true);
+    g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), x + 16, row.y + 5, row.text.c_str(), 0,
+                                colour, 2, true);
 }
 
 bool CEventSelectionWindow::Draw() {

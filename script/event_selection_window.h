@@ -41,8 +41,8 @@ public:
     bool UpdateRect() override;
     bool OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) override;
 
-    bool BeginSelection(uint8_t titleMode, const char* title, uint32_t mask, uint8_t flag, CEventScript* event,
-                        int32_t ownType);
+    bool BeginSelection(uint8_t titleMode, const char* title, uint32_t mask, uint8_t flag,
+                        CEventScript* event, int32_t ownType);
     bool AddAnswer(const char* text);
     bool SetConditionalAnswer(int32_t n, const char* text);
     bool OpenSelection();

@@ -26,11 +26,6 @@ CEventTalkWindow* TalkWindow() {
     return dynamic_cast<CEventTalkWindow*>(g_pWindowMgr->FindWindowByName(EVENT_TALK_WINDOW_NAME));
 }
 
-void PlayEffect(uint16_t id) {
-    if (id == 0) return;
-    if (IUiSound* sound = GetUiSound()) sound->PlaySoundEffect(id, -1, -1, 1);
-}
-
 uint32_t Now() {
     return std::max(1u, plat::timeGetTime());
 }
@@ -69,7 +64,8 @@ protected:
     // Hands the window the line; false finishes the command.
     virtual bool ShowLine() = 0;
 
-    bool AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* text, uint8_t face, uint32_t value) {
+    bool AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* text, uint8_t face,
+                 uint32_t value) {
         CEventTalkWindow* talk = TalkWindow();
         if (!talk || !text) return false;
         m_speaker = speaker;
@@ -94,7 +90,7 @@ protected:
             return false;
         }
         if (!AddLine(0, 1, target, SpeechText(3), GetByteParam(2, 0), GetByteParam(6, 255))) return false;
-        PlayEffect(GetType2Param(7));
+        PlayEventEffect(GetType2Param(7));
         return true;
     }
 };
@@ -129,7 +125,7 @@ protected:
         CChar* target = FindTarget(0, 1);
         if (!AddLine(GetByteParam(5, 0), 0, target, SpeechText(3), GetByteParam(2, 0), GetByteParam(4, 255)))
             return false;
-        if (m_params.size() >= 7) PlayEffect(GetType2Param(6));
+        if (m_params.size() >= 7) PlayEventEffect(GetType2Param(6));
         return true;
     }
 };
@@ -153,7 +149,8 @@ public:
 protected:
     bool ShowLine() override {
         const uint32_t id = EVENT_NPC_BASE + GetType3Param(0);
-        auto* npc = g_pCharMgr ? dynamic_cast<CNpcChar*>(g_pCharMgr->FindCharByResourceId(1, id, false)) : nullptr;
+        auto* npc =
+            g_pCharMgr ? dynamic_cast<CNpcChar*>(g_pCharMgr->FindCharByResourceId(1, id, false)) : nullptr;
         if (!npc) {
             ReportError("Event Command Error : NPCCONV Error - NPC[%u] Not Exist", id);
             return false;
@@ -232,9 +229,7 @@ public:
     }
 
 private:
-    static uint32_t TypeBit(CChar* c) {
-        return c ? 1u << GetCharTypeIndex(c->m_resourceId) : 0;
-    }
+    static uint32_t TypeBit(CChar* c) { return c ? 1u << GetCharTypeIndex(c->m_resourceId) : 0; }
     // The active members of the lead character's team list.
     static std::vector<CChar*> ActiveMembers(CChar* lead) {
         std::vector<CChar*> members;
@@ -334,9 +329,10 @@ public:
 
 // The player's windows the window commands name by index.
 constexpr const char* kGameWindows[] = {
-    "ItemInventoryWindow", "ItemEquipWindow", "CharInfoWindow",   "SKILL_WINDOW", "COMBO_WINDOW",
-    "EmoticonWindow",      "CChatMacroWindow", "QuickSlotWindow", "MINIMAP_WINDOW", "TWMessenger",
-    "MSGWIN",              "TEAM_WINDOW",      "NAME_MEMO_WIN",   "1V1ChatWin0",
+    "ItemInventoryWindow", "ItemEquipWindow", "CharInfoWindow",   "SKILL_WINDOW",
+    "COMBO_WINDOW",        "EmoticonWindow",  "CChatMacroWindow", "QuickSlotWindow",
+    "MINIMAP_WINDOW",      "TWMessenger",     "MSGWIN",           "TEAM_WINDOW",
+    "NAME_MEMO_WIN",       "1V1ChatWin0",
 };
 
 CBaseWindow* GameWindow(uint8_t index) {

@@ -20,8 +20,15 @@ namespace {
 
 // The image motions, in the order of the eight images.
 constexpr uint8_t kImageMotions[8] = {3, 0, 1, 2, 4, 5, 6, 7};
-constexpr int kNoticeImage = 4;
-constexpr int kMarkImage = 7;
+// The motions of the pictures: the boxes of modes 0-3, the notice banner,
+// the large narration box (mode 4), the face frame and the next-page mark.
+constexpr uint8_t kBannerMotion = 4, kLargeBoxMotion = 5, kMarkMotion = 7;
+
+int ImageOfMotion(uint8_t motion) {
+    for (int i = 0; i < 8; ++i)
+        if (kImageMotions[i] == motion) return i;
+    return 0;
+}
 
 struct ModeBox {
     int32_t columns;
@@ -42,10 +49,6 @@ uint16_t FaceOf(CChar* speaker) {
 bool HasFace(CChar* speaker) {
     const uint16_t face = FaceOf(speaker);
     return face != 0 && face != 10000;
-}
-
-void PlayEffect(uint16_t id) {
-    if (IUiSound* sound = GetUiSound()) sound->PlaySoundEffect(id, -1, -1, 1);
 }
 
 }  // namespace
@@ -104,7 +107,7 @@ void CEventTalkWindow::ClearLines() {
         any = any || line.InUse();
         FreeLine(line);
     }
-    if (any) PlayEffect(80);
+    if (any) PlayEventEffect(80);
 }
 
 void CEventTalkWindow::Close() {
@@ -119,10 +122,11 @@ bool CEventTalkWindow::UpdateRect() {
     return true;
 }
 
-bool CEventTalkWindow::AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* name, const char* text,
-                               uint8_t face, uint32_t value) {
+bool CEventTalkWindow::AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* name,
+                               const char* text, uint8_t face, uint32_t value) {
     if (!text || !text[0]) return false;
-    auto free = std::find_if(std::begin(m_lines), std::end(m_lines), [](const TalkLine& l) { return !l.InUse(); });
+    auto free =
+        std::find_if(std::begin(m_lines), std::end(m_lines), [](const TalkLine& l) { return !l.InUse(); });
     if (free == std::end(m_lines)) return false;
     if (!IsDrawOn()) Show();
     SetActive(true, false);
@@ -143,7 +147,8 @@ bool CEventTalkWindow::AddLine(uint8_t flag, uint32_t mode, CChar* speaker, cons
         line.mode = 2;
         if (HasFace(speaker)) {
             auto image = std::make_unique<CAniObject>();
-            if (image->SetAnimation(FaceOf(speaker)) && !image->IsMotionMissing(uint8_t(face + 2), 2)) line.mode = 1;
+            if (image->SetAnimation(FaceOf(speaker)) && !image->IsMotionMissing(uint8_t(face + 2), 2))
+                line.mode = 1;
         }
     }
     if (line.mode == 0) {
@@ -158,7 +163,8 @@ bool CEventTalkWindow::AddLine(uint8_t flag, uint32_t mode, CChar* speaker, cons
     line.active = 1;
     line.layout = std::make_unique<CTextLineBuffer>();
     line.layout->Init();
-    line.lastLine = uint32_t(std::max(0, line.layout->LayoutLines(line.text.c_str(), line.columns, true, true)));
+    line.lastLine =
+        uint32_t(std::max(0, line.layout->LayoutLines(line.text.c_str(), line.columns, true, true)));
     return true;
 }
 
@@ -186,8 +192,8 @@ void CEventTalkWindow::PlaceLine(TalkLine& line, int self) {
     const bool rightHalf = x > screen.screenWidth / 2;
     for (int tries = 0; tries < 16; ++tries) {
         const bool taken = std::any_of(std::begin(m_lines), std::end(m_lines), [&](const TalkLine& other) {
-            return &other != &m_lines[self] && other.InUse() && other.active && other.mode != 0 && other.x == x &&
-                   other.y == y;
+            return &other != &m_lines[self] && other.InUse() && other.active && other.mode != 0 &&
+                   other.x == x && other.y == y;
         });
         if (!taken) break;
         x += rightHalf ? -(box.width + 10) : box.width + 10;
@@ -259,7 +265,7 @@ bool CEventTalkWindow::SetNotice(const char* text, uint16_t soundId, uint32_t ow
         m_bannerY = -27;
         m_bannerAlpha = 0;
         m_noticeX = -10 * int32_t(m_notice.size());
-        if (!m_noticeTimed && soundId != 0) PlayEffect(soundId);
+        if (!m_noticeTimed && soundId != 0) PlayEventEffect(soundId);
     } else if (!text && owner == m_noticeOwner && m_noticeState == 1) {
         m_noticeState = 2;
         m_noticeTime = now;
@@ -302,7 +308,7 @@ void CEventTalkWindow::DrawLine(TalkLine& line) {
     const int32_t perPage = PerPage(line.mode);
     const int32_t first = int32_t(line.page) * perPage;
     // The box: its frame image when the animation has one, else a dark panel.
-    CAniObject* frame = m_images[std::min<uint32_t>(line.mode, 3)].get();
+    CAniObject* frame = m_images[ImageOfMotion(line.mode == 4 ? kLargeBoxMotion : uint8_t(line.mode))].get();
     if (frame) {
         frame->SetScreenPosition(line.x, line.y, 0);
         frame->Draw();
@@ -313,8 +319,8 @@ void CEventTalkWindow::DrawLine(TalkLine& line) {
     if (line.mode == 0) {
         textY = line.y + 25;
         if (!line.name.empty() && g_pTextRenderer && g_pDirectDraw)
-            g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), line.x + 12, line.y + 6, line.name.c_str(),
-                                        0, 0x80FFFF, 2, true);
+            g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), line.x + 12, line.y + 6,
+                                        line.name.c_str(), 0, 0x80FFFF, 2, true);
     } else if (line.mode == 1) {
         textX = line.x + 70;
     }
@@ -330,7 +336,7 @@ void CEventTalkWindow::DrawLine(TalkLine& line) {
     }
     if (line.typed && m_blink == 0) {
         const int32_t mx = line.x + box.width - 20, my = line.y + box.height - 16;
-        if (CAniObject* mark = m_images[kMarkImage].get()) {
+        if (CAniObject* mark = m_images[ImageOfMotion(kMarkMotion)].get()) {
             mark->SetScreenPosition(mx, my, 0);
             mark->Draw();
         } else if (g_pDirect3D) {
@@ -348,13 +354,13 @@ void CEventTalkWindow::DrawNotice() {
     } else {
         m_bannerAlpha = std::max(0, m_bannerAlpha - 4);
     }
-    if (CAniObject* banner = m_images[kNoticeImage].get()) {
+    if (CAniObject* banner = m_images[ImageOfMotion(kBannerMotion)].get()) {
         banner->SetScreenPosition(0, m_bannerY, 0);
         banner->Draw();
     }
     if (g_pTextRenderer && g_pDirectDraw && !m_notice.empty())
-        g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), m_noticeX, 21, m_notice.c_str(), 0, 0xFFFFFF,
-                                    8, true);
+        g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), m_noticeX, 21, m_notice.c_str(), 0,
+                                    0xFFFFFF, 8, true);
     if (m_noticeState == 2 && m_bannerAlpha == 0) {
         m_notice.clear();
         m_noticeState = 0;

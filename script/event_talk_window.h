@@ -59,8 +59,8 @@ public:
     bool OnKeyDown(uint32_t key, CBaseWindow* control) override;
 
     // False for an empty text or when all 16 records are in use.
-    bool AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* name, const char* text, uint8_t face,
-                 uint32_t value);
+    bool AddLine(uint8_t flag, uint32_t mode, CChar* speaker, const char* name, const char* text,
+                 uint8_t face, uint32_t value);
     // The speaker's line has been read to its end.
     bool IsLineDone(CChar* speaker);
     bool IsEmpty() const;

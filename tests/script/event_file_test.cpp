@@ -1,11 +1,12 @@
 // The event file reader and the command base's parameter getters.
+#include "script/event_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core/byte_source.h"
 #include "script/event_command.h"
-#include "script/event_file.h"
 #include "tests/support/event_writer.h"
 
 namespace {
@@ -73,7 +74,8 @@ TEST(EventFileTest, DamagedFilesAreRefusedWithTheirRow) {
     StoreU32Le(&manyCommands[5 + 64], 0x40000000);
     cases.push_back({"command count", manyCommands, false, 21, -1});
     const std::vector<uint8_t> one = EventWriter().Command(2, {PText("1")}).Bytes();
-    cases.push_back({"cut in a parameter", std::vector<uint8_t>(one.begin(), one.begin() + 100), false, 15, 0});
+    cases.push_back(
+        {"cut in a parameter", std::vector<uint8_t>(one.begin(), one.begin() + 100), false, 15, 0});
     // Code 7 names no class in field scripts; code 700 is a field-script
     // code only.
     cases.push_back({"field code without a class", EventWriter().Command(7).Bytes(), false, 14, 0});
@@ -94,7 +96,9 @@ TEST(EventFileTest, DamagedFilesAreRefusedWithTheirRow) {
 
 TEST(EventFileTest, NamesAndTextsAreTerminatedAfterTheirField) {
     EventWriter w;
-    w.Function(std::string(64, 'F')).Command(2, {PText(std::string(64, 'x'))}).Command(0, {PName(std::string(30, 'n'))});
+    w.Function(std::string(64, 'F'))
+        .Command(2, {PText(std::string(64, 'x'))})
+        .Command(0, {PName(std::string(30, 'n'))});
     EventFileData data;
     EventFileError error;
     ASSERT_TRUE(Read(w.Bytes(), false, data, error));
@@ -109,7 +113,7 @@ TEST(EventFileTest, CodeTablesOfTheTwoKinds) {
         bool visual;
         int kind;
     };
-    const Case cases[] = {{300, false, 38}, {500, true, 38}, {300, true, 31}, {919, false, 22},
+    const Case cases[] = {{300, false, 38}, {500, true, 38}, {300, true, 31},  {919, false, 22},
                           {914, false, 22}, {914, true, -1}, {1100, true, 76}, {1100, false, -1},
                           {100, false, -1}, {6, true, 7},    {6, false, 6},    {8, false, 7}};
     for (const Case& c : cases) EXPECT_EQ(EventCommandKind(c.code, c.visual), c.kind) << c.code;

@@ -1,14 +1,15 @@
 // The event manager: starting and stopping events, the function runner, the
 // server's orders and the reports of request 108, the selection settling.
+#include "script/event_mgr.h"
+
 #include <gtest/gtest.h>
 
 #include "core/input_mgr.h"
 #include "net/handlers/event_records.h"
-#include "script/event_mgr.h"
 #include "script/event_script.h"
 #include "tests/script/script_fixture.h"
-#include "tests/support/event_writer.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/event_writer.h"
 
 namespace {
 
@@ -183,7 +184,8 @@ TEST_F(EventMgrTest, ASelectionSettlesOnTheEchoedRecord) {
     MakePlayer(1);
     EventWriter w;
     w.Function("StartEvent")
-        .Command(906, {PByte(0), PShort(7, 0), PText("4"), PText("0"), PText("0"), PText("0"), qmtest::PLong(0)})
+        .Command(906,
+                 {PByte(0), PShort(7, 0), PText("4"), PText("0"), PText("0"), PText("0"), qmtest::PLong(0)})
         .Command(908, {PShort(7, 0), PText("0"), PName("")})
         .Command(908, {PShort(7, 0), PText("0"), PName("")})
         .Command(907, {PName("Yes"), PName("No"), PName(""), PName(""), PName("")})
@@ -239,8 +241,9 @@ TEST_F(EventMgrTest, TheChoiceRecordIsLaidOutByteForByte) {
     EXPECT_EQ(b[0], 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[1])), "0001.EVT");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[101])), "ElderTalk");
-    EXPECT_EQ((std::vector<uint8_t>(b.begin() + 168, b.end())),
-              (std::vector<uint8_t>{4, 3, 2, 1, 13, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A, 2, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(
+        (std::vector<uint8_t>(b.begin() + 168, b.end())),
+        (std::vector<uint8_t>{4, 3, 2, 1, 13, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A, 2, 0, 0, 0, 1, 0, 0, 0}));
     EventChoiceRecord back;
     ASSERT_TRUE(EventChoiceRecord::Unpack(b.data(), b.size(), back));
     EXPECT_EQ(back.function, "ElderTalk");
@@ -255,7 +258,8 @@ TEST_F(EventMgrTest, MajorityVotesAndTieRules) {
         uint8_t tieRule;
         int32_t chosen;
     };
-    const Case cases[] = {{{1, 1, 2, 2}, 0, 2}, {{1, 1, 2, 2}, 1, 0}, {{1, 1, 2, 2}, 2, -1}, {{1, 1, 2}, 0, 1}};
+    const Case cases[] = {
+        {{1, 1, 2, 2}, 0, 2}, {{1, 1, 2, 2}, 1, 0}, {{1, 1, 2, 2}, 2, -1}, {{1, 1, 2}, 0, 1}};
     for (const Case& c : cases) {
         CEventScript event;
         EventWriter w;
