@@ -90,14 +90,17 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         return true;
     }
     switch (command) {
-        case 2:
         case 3:
+            if (auto* pages = dynamic_cast<IQuickSlotPages*>(FindWindow("QuickSlotWindow")))
+                pages->TogglePage();
+            return true;
+        case 2:
         case 5:
         case 17:
         case 19:
         case 20:
         case 0:
-            // Their windows (web page, world map, quick slots, 1:1 chat,
+            // Their windows (web page, world map, 1:1 chat,
             // chat macros, minimap, combos) take these keys once they are
             // part of the program.
             return true;

@@ -13,6 +13,7 @@
 #include "scenes/game_overlays.h"
 #include "scenes/game_windows.h"
 #include "scenes/scene.h"
+#include "ui/game_scene_windows.h"
 #include "world/map/map.h"
 
 class CAniObject;
@@ -50,7 +51,7 @@ inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
 inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
 inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
-class CGameScene : public CScene, public IMapChangeListener {
+class CGameScene : public CScene, public IMapChangeListener, public IGameSceneActions {
 public:
     CGameScene();
     ~CGameScene() override;
@@ -163,7 +164,7 @@ public:
     // toward a cast position (not with Shift) with the skill queued on the
     // target. A refused use plays "NeedMP" and shows the reason in the
     // notice line. True when the skill started or a walk was ordered.
-    bool TryUseSkill(CChar* target, int32_t skillRow);
+    bool TryUseSkill(CChar* target, int32_t skillRow) override;
     // A click while aiming an item (mode 1) or a skill (mode 2).
     bool ClickInItemAiming(int32_t x, int32_t y);
     bool ClickInSkillAiming(int32_t x, int32_t y);
