@@ -10,6 +10,7 @@
 #include "graphics/display_settings.h"
 #include "graphics/text_renderer.h"
 #include "platform/clock.h"
+#include "script/event_command.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 
