@@ -253,8 +253,7 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::Move ||
-            step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
             return;
     }
 }
