@@ -188,23 +188,32 @@ void CEventTalkWindow::PlaceLine(TalkLine& line, int self) {
         x = std::clamp(x, 10, std::max(10, screen.screenWidth - box.width - 10));
         y = std::clamp(y, top, std::max(top, screen.screenHeight - box.height - 10));
     }
-    // Another box at exactly this point: move beside it, away from the edge.
+    // The box's place after the mode's offsets and clamps.
+    auto place = [&](int32_t px, int32_t py, int32_t* fx, int32_t* fy) {
+        if (line.mode == 1 || line.mode == 2) {
+            *fx = std::min(std::max(px - 10, 5), screen.screenWidth - 257);
+            *fy = std::min(std::max(py - 34, 5), screen.screenHeight - 69);
+        } else {
+            *fx = std::min(px, screen.screenWidth - box.width);
+            *fy = std::min(std::max(py - 20, 5), screen.screenHeight - box.height);
+        }
+    };
+    // Another box at exactly this place: move beside it, away from the edge
+    // it is nearer (16 moves at the most).
     const bool rightHalf = x > screen.screenWidth / 2;
+    int32_t fx = 0, fy = 0;
+    place(x, y, &fx, &fy);
     for (int tries = 0; tries < 16; ++tries) {
         const bool taken = std::any_of(std::begin(m_lines), std::end(m_lines), [&](const TalkLine& other) {
             return &other != &m_lines[self] && other.InUse() && other.active && other.mode != 0 &&
-                   other.x == x && other.y == y;
+                   other.x == fx && other.y == fy;
         });
         if (!taken) break;
         x += rightHalf ? -(box.width + 10) : box.width + 10;
+        place(x, y, &fx, &fy);
     }
-    if (line.mode == 1 || line.mode == 2) {
-        line.x = std::min(std::max(x - 10, 5), screen.screenWidth - 257);
-        line.y = std::min(std::max(y - 34, 5), screen.screenHeight - 69);
-    } else {
-        line.x = std::min(x, screen.screenWidth - box.width);
-        line.y = std::min(std::max(y - 20, 5), screen.screenHeight - box.height);
-    }
+    line.x = fx;
+    line.y = fy;
 }
 
 bool CEventTalkWindow::IsLineDone(CChar* speaker) {
