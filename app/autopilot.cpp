@@ -116,8 +116,10 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "click" || verb == "move") {
-        step->op = verb == "click" ? AutopilotOp::Click : AutopilotOp::Move;
+    if (verb == "click" || verb == "rclick" || verb == "move") {
+        step->op = verb == "click"  ? AutopilotOp::Click
+                   : verb == "move" ? AutopilotOp::Move
+                                    : AutopilotOp::RightClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
             return std::string(verb) + " needs a point X Y";
@@ -232,6 +234,9 @@ void CAutopilot::Tick() {
         case Release::Button:
             plat::PostMessage(plat::WM_LBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::RightButton:
+            plat::PostMessage(plat::WM_RBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
+            break;
         case Release::Held:
             m_world.LetGo();
             break;
@@ -253,7 +258,8 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::Move ||
+            step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -296,12 +302,15 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         case AutopilotOp::Move:
             plat::PostMessage(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(step.a, step.b));
             return true;
-        case AutopilotOp::Click: {
+        case AutopilotOp::Click:
+        case AutopilotOp::RightClick: {
             NotePlayer();
+            const bool left = step.op == AutopilotOp::Click;
             const plat::LParam point = plat::MakeLParam(step.a, step.b);
             plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
-            m_release = Release::Button;
+            plat::PostMessage(left ? plat::WM_LBUTTONDOWN : plat::WM_RBUTTONDOWN,
+                              left ? plat::MK_LBUTTON : plat::MK_RBUTTON, point);
+            m_release = left ? Release::Button : Release::RightButton;
             m_releaseA = step.a;
             m_releaseB = step.b;
             return true;

@@ -50,6 +50,7 @@ enum class AutopilotOp {
     Type,
     Move,
     Click,
+    RightClick,
     WaitBagItem,
     WaitGroundItems,
     DragItem,
@@ -138,7 +139,7 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button, Held } m_release = Release::None;
+    enum class Release { None, Key, Button, RightButton, Held } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;

@@ -1,4 +1,5 @@
 #include "tools/qmserver/hall_chat.h"
+#include "tools/qmserver/hall_clubs.h"
 #include "tools/qmserver/hall_events.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_items.h"
@@ -10,6 +11,7 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeWelcomeSkillFeature());
     features.push_back(MakeItemsFeature());
     features.push_back(MakeChatFeature());
+    features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
     return features;
 }
