@@ -23,6 +23,7 @@ uint8_t DirToFrame(uint8_t direction) {
 class CSetPlayerCommand : public CEventCommand {
 public:
     CSetPlayerCommand() : CEventCommand(29) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (CChar* target = FindTarget(0, 1); target && g_pCharMgr) g_pCharMgr->SetPlayerChar(target);
         return false;
@@ -33,6 +34,7 @@ public:
 class CFaceCommand : public CEventCommand {
 public:
     CFaceCommand() : CEventCommand(45) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (CChar* target = FindTarget(0, 1)) target->SetDirection(DirToFrame(GetByteParam(2, 0)));
         return false;
@@ -43,6 +45,7 @@ public:
 class CPlaceCommand : public CEventCommand {
 public:
     CPlaceCommand() : CEventCommand(47) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CChar* target = FindTarget(0, 1);
         if (!target) return false;
@@ -58,6 +61,7 @@ public:
 class CEventObjectCommand : public CEventCommand {
 public:
     explicit CEventObjectCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         EventObject* entry = event ? event->FindEventObject(GetType9Param(0)) : nullptr;
@@ -107,6 +111,7 @@ void CentreFrame(int32_t* x, int32_t* y) {
 class CCreateObjectCommand : public CEventCommand {
 public:
     explicit CCreateObjectCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;
@@ -149,6 +154,7 @@ public:
 class CCreatedObjectCommand : public CEventCommand {
 public:
     explicit CCreatedObjectCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         EventCreatedObject* entry = event ? event->FindCreated(uint32_t(TextInt(1))) : nullptr;
@@ -169,6 +175,7 @@ public:
 class CMoveObjectCommand : public CEventCommand {
 public:
     explicit CMoveObjectCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;

@@ -172,7 +172,7 @@ namespace {
 
 void PutText(CByteWriter& out, const char* text, size_t size) {
     char field[EVENT_TEXT_SIZE] = {};
-    std::strncpy(field, text, size);
+    std::memcpy(field, text, std::min(std::strlen(text), size));
     out.Bytes(field, size);
 }
 

@@ -24,6 +24,7 @@ public:
 class CGotoCommand : public CHoldingCommand {
 public:
     CGotoCommand() : CHoldingCommand(0) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         const char* name = GetType10Text(0);
         if (!name[0])
@@ -38,6 +39,7 @@ public:
 class CBarrierCommand : public CEventCommand {
 public:
     CBarrierCommand() : CEventCommand(1) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t skip) override { return !skip; }
     bool TryFinish() override {
         if (!m_pOwner) return true;
@@ -58,6 +60,7 @@ public:
         m_frames = uint32_t(std::max(0L, std::atol(GetTextParam(0))));
         return true;
     }
+    using CBaseObject::Execute;
     bool Execute(uint8_t skip) override {
         Start();
         if (skip) return false;
@@ -79,6 +82,7 @@ private:
 class CIdleCommand : public CEventCommand {
 public:
     explicit CIdleCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override { return true; }
 };
 
@@ -86,6 +90,7 @@ public:
 class CStartEventCommand : public CHoldingCommand {
 public:
     explicit CStartEventCommand(uint32_t kind) : CHoldingCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         const uint16_t number = GetType2Param(0);
         if (!g_pEventMgr) return false;
@@ -103,6 +108,7 @@ public:
 class CBranchCommand : public CHoldingCommand {
 public:
     CBranchCommand() : CHoldingCommand(7) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         CChar* lead = event ? event->LeadCharacter() : nullptr;
@@ -121,6 +127,7 @@ public:
 class CSkipCommand : public CEventCommand {
 public:
     explicit CSkipCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (CEventScript* event = GetScript()) event->SetSkipEnabled(m_kind == 19);
         return false;
@@ -131,6 +138,7 @@ public:
 class CPlayerControlCommand : public CEventCommand {
 public:
     CPlayerControlCommand() : CEventCommand(46) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (g_pEventMgr) g_pEventMgr->SetControlLock(GetByteParam(0, 0) == 0);
         return false;
@@ -141,6 +149,7 @@ public:
 class CCharDisplayCommand : public CEventCommand {
 public:
     CCharDisplayCommand() : CEventCommand(51) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (g_pEventMgr) g_pEventMgr->SetHide(GetByteParam(0, 0) == 0);
         return false;

@@ -28,6 +28,7 @@ uint32_t Now() {
 class CPanCommand : public CEventCommand {
 public:
     explicit CPanCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t skip) override {
         CMapData* map = MapData();
         if (!map) return false;
@@ -70,6 +71,7 @@ private:
 class CEffectCommand : public CEventCommand {
 public:
     explicit CEffectCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (m_kind == 35 && !(TextReal(4) > 0)) ReportEventError(7, {});
         return false;
@@ -80,6 +82,7 @@ public:
 class CShakeCommand : public CEventCommand {
 public:
     CShakeCommand() : CEventCommand(33) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CMapData* map = MapData();
         if (!map) return false;
@@ -100,6 +103,7 @@ public:
 class CBarsCommand : public CEventCommand {
 public:
     CBarsCommand() : CEventCommand(34) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;
@@ -115,6 +119,7 @@ public:
 class CMusicCommand : public CEventCommand {
 public:
     explicit CMusicCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         IFieldSound* sound = GetFieldSound();
         if (m_kind == 60) {

@@ -36,6 +36,7 @@ class CTalkLineCommand : public CEventCommand {
 public:
     using CEventCommand::CEventCommand;
 
+    using CBaseObject::Execute;
     bool Execute(uint8_t skip) override {
         if (skip) {
             if (CEventTalkWindow* talk = TalkWindow()) talk->ClearLines();
@@ -134,6 +135,7 @@ protected:
 class CResolveCommand : public CEventCommand {
 public:
     CResolveCommand() : CEventCommand(11) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         FindTarget(0, 1);
         return false;
@@ -191,6 +193,7 @@ protected:
 class CNoticeCommand : public CEventCommand {
 public:
     CNoticeCommand() : CEventCommand(21) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventTalkWindow* talk = TalkWindow();
         if (m_state == 0) {
@@ -215,6 +218,7 @@ public:
     uint32_t GetType12Param(uint32_t index) const override {
         return index < m_params.size() ? CEventCommand::GetType12Param(index) : 0;
     }
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;
@@ -268,6 +272,7 @@ private:
 class CShowSelectionCommand : public CEventCommand {
 public:
     CShowSelectionCommand() : CEventCommand(15) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;
@@ -287,6 +292,7 @@ public:
 class CAnswerCommand : public CEventCommand {
 public:
     explicit CAnswerCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         if (!event) return false;
@@ -316,6 +322,7 @@ public:
 class CResultFunctionsCommand : public CEventCommand {
 public:
     CResultFunctionsCommand() : CEventCommand(18) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CEventScript* event = GetScript();
         const int count = int(m_params.size());
@@ -345,6 +352,7 @@ CBaseWindow* GameWindow(uint8_t index) {
 class CInterfaceCommand : public CEventCommand {
 public:
     CInterfaceCommand() : CEventCommand(57) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (g_pEventMgr) g_pEventMgr->SetEventActive(GetByteParam(0, 0) == 0);
         return false;
@@ -355,6 +363,7 @@ public:
 class CShowWindowCommand : public CEventCommand {
 public:
     CShowWindowCommand() : CEventCommand(58) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         CBaseWindow* window = GameWindow(GetByteParam(0, 0));
         if (!window) return false;
@@ -374,6 +383,7 @@ public:
 class CMoveWindowCommand : public CEventCommand {
 public:
     CMoveWindowCommand() : CEventCommand(59) {}
+    using CBaseObject::Execute;
     bool Execute(uint8_t) override {
         if (CBaseWindow* window = GameWindow(GetByteParam(0, 0))) window->SetPosition(TextInt(1), TextInt(2));
         return false;
