@@ -78,6 +78,12 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         return limit(1);
     }
+    if (verb == "wait-hidden") {
+        step->op = AutopilotOp::WaitHidden;
+        if (args < 1) return "wait-hidden needs a window identifier";
+        step->text = std::string(words[1]);
+        return limit(1);
+    }
     if (verb == "wait-script") {
         step->op = AutopilotOp::WaitScript;
         if (args < 1) return "wait-script needs a script name";
@@ -111,8 +117,10 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "click" || verb == "rclick") {
-        step->op = verb == "click" ? AutopilotOp::Click : AutopilotOp::RightClick;
+    if (verb == "click" || verb == "rclick" || verb == "move") {
+        step->op = verb == "click"  ? AutopilotOp::Click
+                   : verb == "move" ? AutopilotOp::Move
+                                    : AutopilotOp::RightClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
             return std::string(verb) + " needs a point X Y";
@@ -269,7 +277,7 @@ void CAutopilot::Tick() {
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
             step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
-            step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -282,6 +290,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         }
         case AutopilotOp::WaitWindow:
             return Wait(step, m_world.IsWindowShown(step.text), "the window");
+        case AutopilotOp::WaitHidden:
+            return Wait(step, !m_world.IsWindowShown(step.text), "the window to hide");
         case AutopilotOp::WaitPlayerMoved: {
             int32_t x = 0, y = 0;
             const bool there = m_world.PlayerPosition(&x, &y);
@@ -306,6 +316,9 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         case AutopilotOp::Type:
             NotePlayer();
             plat::PostTextInput(step.text);
+            return true;
+        case AutopilotOp::Move:
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(step.a, step.b));
             return true;
         case AutopilotOp::Click:
         case AutopilotOp::RightClick: {

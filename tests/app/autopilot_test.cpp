@@ -41,10 +41,12 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "drag-item 0 410 320\n"
                             "dump out/title.bmp\n"
                             "sleep 250\n"
-                            "quit",
+                            "quit\n"
+                            "wait-hidden SelectionWin 700\n"
+                            "move 12 34",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 14u);
+    ASSERT_EQ(steps.size(), 16u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -67,6 +69,8 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::Dump, 14, "out/title.bmp", 0, 0, 0},
         {AutopilotOp::Sleep, 15, "", 250, 0, 0},
         {AutopilotOp::Quit, 16, "", 0, 0, 0},
+        {AutopilotOp::WaitHidden, 17, "SelectionWin", 0, 0, 700},
+        {AutopilotOp::Move, 18, "", 12, 34, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
