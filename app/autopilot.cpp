@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <utility>
 
 #include "platform/clock.h"
@@ -150,6 +151,23 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->b = int32_t(y);
         return {};
     }
+    if (verb == "wait-player-hit") {
+        step->op = AutopilotOp::WaitPlayerHit;
+        return limit(0);
+    }
+    if (verb == "wait-char" || verb == "wait-char-gone") {
+        step->op = verb == "wait-char" ? AutopilotOp::WaitChar : AutopilotOp::WaitCharGone;
+        if (args < 1 || !ReadNumber(words[1], 0, UINT32_MAX, &n))
+            return std::string(verb) + " needs a character id";
+        step->a = int32_t(uint32_t(n));
+        return limit(1);
+    }
+    if (verb == "click-ok") {
+        step->op = AutopilotOp::ClickOk;
+        if (args != 1) return "click-ok needs a message box identifier";
+        step->text = std::string(words[1]);
+        return {};
+    }
     if (verb == "dump") {
         step->op = AutopilotOp::Dump;
         if (args != 1) return "dump needs one file";
@@ -258,8 +276,8 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::Move ||
-            step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
+            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -315,6 +333,24 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             m_releaseB = step.b;
             return true;
         }
+        case AutopilotOp::ClickOk: {
+            int32_t x = 0, y = 0;
+            if (!m_world.OkButtonPoint(step.text, &x, &y)) {
+                Fail(step, "no message box " + step.text + " with an OK button is shown");
+                return false;
+            }
+            ClickAt(x, y);
+            return true;
+        }
+        case AutopilotOp::WaitPlayerHit:
+            return Wait(step, m_world.PlayerHitReactions() > m_hitsAtInput, "the player's hit reaction");
+        case AutopilotOp::WaitChar:
+        case AutopilotOp::WaitCharGone: {
+            const bool there = m_world.HasChar(uint32_t(step.a));
+            const std::string what = "the character " + std::to_string(uint32_t(step.a)) +
+                                     (step.op == AutopilotOp::WaitChar ? "" : " gone");
+            return Wait(step, there == (step.op == AutopilotOp::WaitChar), what.c_str());
+        }
         case AutopilotOp::WaitBagItem:
             return Wait(step, m_world.HasBagItem(step.a),
                         ("the bag's item in slot " + std::to_string(step.a)).c_str());
@@ -346,6 +382,16 @@ bool CAutopilot::Run(const AutopilotStep& step) {
     return true;
 }
 
+void CAutopilot::ClickAt(int32_t x, int32_t y) {
+    NotePlayer();
+    const plat::LParam point = plat::MakeLParam(x, y);
+    plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+    plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+    m_release = Release::Button;
+    m_releaseA = x;
+    m_releaseB = y;
+}
+
 bool CAutopilot::Wait(const AutopilotStep& step, bool reached, const char* what) {
     if (reached) return true;
     if (plat::timeGetTime() - m_startMs >= step.limitMs)
@@ -366,4 +412,5 @@ void CAutopilot::Fail(const AutopilotStep& step, const std::string& reason) {
 
 void CAutopilot::NotePlayer() {
     m_playerKnown = m_world.PlayerPosition(&m_playerX, &m_playerY);
+    m_hitsAtInput = m_world.PlayerHitReactions();
 }

@@ -107,6 +107,7 @@ public:
     bool HandleCharRecord(const CMsgPayload& record) override {
         if (!g_pCharMgr) return false;
         g_pCharMgr->HandleMessage(record);
+        ReportIfUnread(&record, "character manager");
         return true;
     }
     bool ParseCharMessage(uint8_t code, const uint8_t* body, size_t length) override {
