@@ -99,10 +99,12 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         case 17:
         case 19:
         case 20:
-        case 0:
-            // Their windows (web page, world map, 1:1 chat,
+            // Their windows (world map, 1:1 chat,
             // chat macros, minimap, combos) take these keys once they are
             // part of the program.
+            return true;
+        case 0:
+            if (IWebPageView* web = WebPageView()) web->OpenPage();
             return true;
         case 24:
             // The side buttons' other layout; the option keeps it.

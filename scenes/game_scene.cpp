@@ -24,6 +24,8 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/login_records.h"
+#include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
 #include "platform/clock.h"
 #include "platform/keyboard.h"
@@ -240,6 +242,10 @@ bool CGameScene::TakeMapNotify() {
     return true;
 }
 
+IWebPageView* CGameScene::WebPageView() {
+    return dynamic_cast<IWebPageView*>(m_windows.Get(gamewin::kWebWindow));
+}
+
 void CGameScene::OpenTelescope() {
     // The view takes the screen and the input over; without its window there
     // is nothing to hand them to and the field stays.
@@ -318,6 +324,25 @@ void CGameScene::HandleMessage(CMsg* msg) {
             }
             break;
         }
+        case MSG_OLD_NOTICE:
+            if (auto* notice = ReadRecord<COldNoticeMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView()) web->SetPageAddress(notice->m_length, notice->m_text);
+            break;
+        case MSG_NOTICE:
+            if (auto* notice = ReadRecord<CNoticeMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView())
+                    web->OpenBoard(notice->m_a, notice->m_length1, notice->m_text1, notice->m_length2,
+                                   notice->m_text2);
+            break;
+        case MSG_OPEN_WEB_PAGE:
+            if (auto* page = ReadRecord<COpenWebPageMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView()) web->OpenUrl(page->m_address.c_str());
+            break;
+        case MSG_SIX_VALUES:
+            if (auto* values = ReadRecord<CSixValuesMsg>(msg->m_pPayload.get()))
+                if (auto* warp = dynamic_cast<IWarpView*>(m_windows.Get(gamewin::kWarpWindow)))
+                    warp->Open(values->m_values);
+            break;
         default:
             // The windows that take the other scene messages are not part of
             // the program yet: their messages are dropped.

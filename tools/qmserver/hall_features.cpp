@@ -4,6 +4,7 @@
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
+#include "tools/qmserver/hall_journal.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
@@ -15,5 +16,6 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeChatFeature());
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
+    features.push_back(MakeJournalFeature());
     return features;
 }
