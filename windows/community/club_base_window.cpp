@@ -189,6 +189,18 @@ void Notice(const char* text) {
     box->SetActive(true, false);
 }
 
+// The dialog made on first use: found, or made from its class and added.
+CBaseWindow* FindOrMakeWindow(const char* name) {
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name)) return window;
+    CBaseWindow* window = CreateRegisteredWindow(name);
+    if (window && !g_pWindowMgr->AddChild(window)) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
 ClubMember MemberOfRecord(const CClubMemberRecord& r) {
     ClubMember m;
     CopyRecordText(m.name, r.m_firstName);
@@ -1103,8 +1115,7 @@ void CClubBaseWindow::RunPopupEntry(int32_t entry) {
             OpenMemberChat(m.name);
             break;
         case 1:
-            if (CBaseWindow* nick =
-                    g_pWindowMgr ? g_pWindowMgr->FindWindowByName(CLUB_EDIT_NICK_WINDOW_NAME) : nullptr) {
+            if (CBaseWindow* nick = FindOrMakeWindow(CLUB_EDIT_NICK_WINDOW_NAME)) {
                 nick->SetPosition(m_x, m_y);
                 nick->Show();
                 nick->SetActive(true, false);
@@ -1166,12 +1177,7 @@ void CClubBaseWindow::ClickPage(int32_t button, int32_t x, int32_t y) {
                     Notice(FormatTableText(GetTableText(kTexts, kRowNoEmblemBit), {10}).c_str());
                     return;
                 }
-                CBaseWindow* marks =
-                    g_pWindowMgr ? g_pWindowMgr->FindWindowByName(CLUB_MARK_WINDOW_NAME) : nullptr;
-                if (!marks && g_pWindowMgr) {
-                    marks = CreateRegisteredWindow(CLUB_MARK_WINDOW_NAME);
-                    if (marks) g_pWindowMgr->AddChild(marks);
-                }
+                CBaseWindow* marks = FindOrMakeWindow(CLUB_MARK_WINDOW_NAME);
                 if (auto* picker = dynamic_cast<IClubMarkPicker*>(marks)) {
                     marks->SetPosition(400 - marks->ImageWidth() / 2, 300 - marks->ImageHeight() / 2);
                     marks->Show();
