@@ -6,6 +6,7 @@
 #include "ui/edit_box.h"
 #include "ui/window_mgr.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/community_images.h"
 
 namespace {
 
@@ -22,22 +23,6 @@ constexpr int32_t kOptionX = 14, kOptionY[2] = {49, 73}, kCheckX = 15, kCheckY =
                   kMarkY = 106;
 constexpr int32_t kRankOkX = 110, kRankOkY = 104, kRankCloseX = 160, kRankCloseY = 4;
 constexpr uint8_t kOkMotion = 0, kCancelMotion = 1, kCloseMotion = 1;
-
-std::unique_ptr<CAniObject> Image(const char* animation, uint8_t motion, uint8_t direction) {
-    const uint32_t id = FindAniByName(animation);
-    auto image = std::make_unique<CAniObject>();
-    if (id == 0 || !image->SetAnimation(id)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
-}
-
-void DrawImage(CAniObject* image, int32_t x, int32_t y) {
-    if (!image) return;
-    image->SetScreenPosition(x, y, 0);
-    image->Draw();
-}
 
 // Inside the bounds, the bounds left out.
 bool Within(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -156,10 +141,10 @@ bool CClubAutoRankWindow::Create() {
         MakeChildButton("CLUBAUTORANK_OK_BUTTON", this, FindAniByName("ClubInter_BUTTONS"), kOkMotion));
     m_close.Assign(
         MakeChildButton("CLUBAUTORANK_CLOSE_BUTTON", this, FindAniByName("CommonIcons"), kCloseMotion));
-    m_checkBox = Image(kAutoRankImage, 1, 2);
-    m_checkMark = Image(kAutoRankImage, 1, 0);
-    m_options[0] = Image(kAutoRankImage, 2, 2);
-    m_options[1] = Image(kAutoRankImage, 2, 0);
+    m_checkBox = MakeCommunityImage(kAutoRankImage, 1, 2);
+    m_checkMark = MakeCommunityImage(kAutoRankImage, 1, 0);
+    m_options[0] = MakeCommunityImage(kAutoRankImage, 2, 2);
+    m_options[1] = MakeCommunityImage(kAutoRankImage, 2, 0);
     m_check = 0;
     m_choice = 0;
     CBaseWindow::Hide();
@@ -193,9 +178,9 @@ bool CClubAutoRankWindow::Draw() {
     CBaseWindow::Draw();
     if (!self) return true;
     for (int i = 0; i < 2; ++i)
-        DrawImage(m_options[i == m_choice ? 1 : 0].get(), m_x + kOptionX, m_y + kOptionY[i]);
-    DrawImage(m_checkBox.get(), m_x + kCheckX, m_y + kCheckY);
-    if (m_check) DrawImage(m_checkMark.get(), m_x + kMarkX, m_y + kMarkY);
+        DrawCommunityImage(m_options[i == m_choice ? 1 : 0].get(), m_x + kOptionX, m_y + kOptionY[i]);
+    DrawCommunityImage(m_checkBox.get(), m_x + kCheckX, m_y + kCheckY);
+    if (m_check) DrawCommunityImage(m_checkMark.get(), m_x + kMarkX, m_y + kMarkY);
     return true;
 }
 
