@@ -86,7 +86,11 @@ void CGameScene::ShowChatWindows() {
 
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
-        ToggleWindow(FindWindow(name));
+        CBaseWindow* window = FindWindow(name);
+        // The journal opened by its key stands free (its close button), not
+        // docked at its side button.
+        if (command == 12 && window && !window->IsVisibleInTree()) window->SetStateValue(WINDOW_STATE_FREE);
+        ToggleWindow(window);
         return true;
     }
     switch (command) {

@@ -144,7 +144,8 @@ TEST(ServerWorldTest, TheSampleWorldHasTheDemoAccountAndWalkers) {
     // warp NPCs stand.
     ASSERT_GE(world->walkers.size(), 6u);
     for (const CServerWalker& walker : world->walkers) {
-        if (walker.name == "Keeper" || walker.name == "Slime") EXPECT_GE(walker.loop.size(), 2u) << walker.name;
+        if (walker.name == "Keeper" || walker.name == "Slime")
+            EXPECT_GE(walker.loop.size(), 2u) << walker.name;
         for (const char* standing : {"Elder", "Herald", "Crier", "Guide"})
             if (walker.name == standing) EXPECT_EQ(walker.loop.size(), 1u) << walker.name;
     }

@@ -1,4 +1,9 @@
-// The journal, the warp points and the game's web pages. The world file's
+// The journal, the warp points and the game's web pages. With the world
+// file's line `journal`, each character, once its map is first ready, gets
+// the sample journal: the key/value table
+// of every category (message 33 form 1) and the log but its last line (33
+// form 3, one line without a time); request 64 sub-code 1 is answered with
+// the category's table, sub-code 3 with the whole log. The world file's
 // lines:
 //
 //   web-page ADDRESS     the page address every character gets once its map

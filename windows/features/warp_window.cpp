@@ -14,7 +14,7 @@
 #include "ui/scroll_bar.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
-#include "windows/features/list_scroll.h"
+#include "windows/features/feature_parts.h"
 
 namespace {
 
@@ -30,23 +30,6 @@ constexpr int32_t kListLeft = 5, kListRight = 187, kListTop = 50, kListBottom = 
 constexpr int32_t kScrollLeft = 196, kScrollTop = 39, kScrollRight = 207, kScrollBottom = 198;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint8_t kShadow = 2;
-
-std::unique_ptr<CAniObject> Mark(uint8_t motion) {
-    const uint32_t id = FindAniByName("WarpWindow");
-    if (id == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(id)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(2);
-    image->SetUnderlay(false);
-    return image;
-}
-
-void DrawMark(CAniObject* mark, int32_t x, int32_t y) {
-    if (!mark) return;
-    mark->SetScreenPosition(x, y, 0);
-    mark->Draw();
-}
 
 void PlaySound(uint16_t effect) {
     if (IUiSound* sound = GetUiSound()) sound->PlaySoundEffect(effect, -1, -1, 0);
@@ -87,8 +70,8 @@ bool CWarpWindow::Create() {
         {"WARP_WIN_SCROLL_BUTTON_UP", "WARP_WIN_SCROLL_BUTTON_DN", "WARP_WIN_SCROLL_BUTTON_DRAG"});
     if (bar) bar->SetMaximum(0);
     m_scrollBar.Assign(bar);
-    m_selectionMark = Mark(3);
-    m_lockMark = Mark(2);
+    m_selectionMark = MakeFeatureImage("WarpWindow", 3, 2);
+    m_lockMark = MakeFeatureImage("WarpWindow", 2, 2);
     LoadWarpPoints();
     CWarpWindow::SetPosition(0, 0);
     CBaseWindow::Hide();
@@ -249,7 +232,7 @@ bool CWarpWindow::Draw() {
         const int32_t index = top + k;
         if (index >= WARP_GROUP_SLOTS) break;
         const Slot& slot = m_slots[m_group * WARP_GROUP_SLOTS + index];
-        if (slot.locked) DrawMark(m_lockMark.get(), m_x + kRowX, m_y + kRowTop + kRowStep * k);
+        if (slot.locked) DrawFeatureImage(m_lockMark.get(), m_x + kRowX, m_y + kRowTop + kRowStep * k);
         if (slot.name[0] && g_pTextRenderer && g_pDirectDraw) {
             const std::string text = std::string("[ ") + slot.name + " ]";
             g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), m_x + kRowX,
@@ -260,6 +243,6 @@ bool CWarpWindow::Draw() {
     const int32_t row = m_selected - top;
     if (m_selected >= 0 && row >= 0 && row < WARP_VISIBLE_ROWS && m_selected < WARP_GROUP_SLOTS &&
         !IsLocked(m_group * WARP_GROUP_SLOTS + m_selected))
-        DrawMark(m_selectionMark.get(), m_x + kRowX, m_y + kRowTop + kRowStep * row);
+        DrawFeatureImage(m_selectionMark.get(), m_x + kRowX, m_y + kRowTop + kRowStep * row);
     return true;
 }

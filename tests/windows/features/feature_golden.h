@@ -48,12 +48,12 @@ protected:
     void SetUp() override {
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
-        for (const char* ani : {"2123", "5600", "5601"}) {
+        for (const char* ani : {"2123", "5600", "5601", "5602"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", Pack() + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
         }
-        for (const char* sheet : {"1510", "1923", "1560", "1561", "1562"}) {
+        for (const char* sheet : {"1510", "1923", "1560", "1561", "1562", "1563"}) {
             const std::string bmp = m_work.Path() + "/drawn.bmp";
             auto run =
                 qmtest::RunTool(RunImageTool, {"draw", bmp, Pack() + "TEX/" + sheet + ".DTX.ZIP.draw.txt"});
