@@ -78,6 +78,12 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         return limit(1);
     }
+    if (verb == "wait-hidden") {
+        step->op = AutopilotOp::WaitHidden;
+        if (args < 1) return "wait-hidden needs a window identifier";
+        step->text = std::string(words[1]);
+        return limit(1);
+    }
     if (verb == "wait-script") {
         step->op = AutopilotOp::WaitScript;
         if (args < 1) return "wait-script needs a script name";
@@ -111,11 +117,13 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "click") {
-        step->op = AutopilotOp::Click;
+    if (verb == "click" || verb == "rclick" || verb == "move") {
+        step->op = verb == "click"  ? AutopilotOp::Click
+                   : verb == "move" ? AutopilotOp::Move
+                                    : AutopilotOp::RightClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
-            return "click needs a point X Y";
+            return std::string(verb) + " needs a point X Y";
         step->a = int32_t(n);
         step->b = int32_t(y);
         return {};
@@ -244,6 +252,9 @@ void CAutopilot::Tick() {
         case Release::Button:
             plat::PostMessage(plat::WM_LBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::RightButton:
+            plat::PostMessage(plat::WM_RBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
+            break;
         case Release::Held:
             m_world.LetGo();
             break;
@@ -265,7 +276,8 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::ClickOk || step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
+            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -278,6 +290,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         }
         case AutopilotOp::WaitWindow:
             return Wait(step, m_world.IsWindowShown(step.text), "the window");
+        case AutopilotOp::WaitHidden:
+            return Wait(step, !m_world.IsWindowShown(step.text), "the window to hide");
         case AutopilotOp::WaitPlayerMoved: {
             int32_t x = 0, y = 0;
             const bool there = m_world.PlayerPosition(&x, &y);
@@ -303,9 +317,22 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             NotePlayer();
             plat::PostTextInput(step.text);
             return true;
-        case AutopilotOp::Click:
-            ClickAt(step.a, step.b);
+        case AutopilotOp::Move:
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(step.a, step.b));
             return true;
+        case AutopilotOp::Click:
+        case AutopilotOp::RightClick: {
+            NotePlayer();
+            const bool left = step.op == AutopilotOp::Click;
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(left ? plat::WM_LBUTTONDOWN : plat::WM_RBUTTONDOWN,
+                              left ? plat::MK_LBUTTON : plat::MK_RBUTTON, point);
+            m_release = left ? Release::Button : Release::RightButton;
+            m_releaseA = step.a;
+            m_releaseB = step.b;
+            return true;
+        }
         case AutopilotOp::ClickOk: {
             int32_t x = 0, y = 0;
             if (!m_world.OkButtonPoint(step.text, &x, &y)) {

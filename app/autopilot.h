@@ -3,12 +3,15 @@
 //
 //   wait-scene K [MS]        until the running scene is of kind K
 //   wait-window NAME [MS]    until the window with the identifier is shown
+//   wait-hidden NAME [MS]    until it is not shown (or is no more)
 //   wait-player-moved [MS]   until the own character stands elsewhere than
 //                            when the last input was posted
 //   wait-frames N [MS]       until N more frames have run
 //   wait-script NAME [MS]    until a runner of the named script runs
 //   key NAME                 a key pressed and, a frame later, released
 //   type TEXT                the rest of the line typed as text (UTF-8)
+//   move X Y                 the mouse moved to the point (what it points at
+//                            is known to the field a frame later)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
 //   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
@@ -46,12 +49,15 @@
 enum class AutopilotOp {
     WaitScene,
     WaitWindow,
+    WaitHidden,
     WaitPlayerMoved,
     WaitFrames,
     WaitScript,
     Key,
     Type,
+    Move,
     Click,
+    RightClick,
     WaitBagItem,
     WaitGroundItems,
     DragItem,
@@ -154,7 +160,7 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button, Held } m_release = Release::None;
+    enum class Release { None, Key, Button, RightButton, Held } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;

@@ -3,6 +3,7 @@
 #include "anim/ani_object.h"
 #include "core/message.h"
 #include "data/game_hooks.h"
+#include "script/event_mgr.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
 #include "ui/window_mgr.h"
@@ -96,6 +97,9 @@ public:
     }
     bool PostCharRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) override {
         return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), delay);
+    }
+    bool PostEventRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) override {
+        return g_pEventMgr && g_pEventMgr->PostRecord(std::move(record), delay);
     }
     bool PostCharPortRecord(std::unique_ptr<CMsgPayload> record) override {
         return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), 0);

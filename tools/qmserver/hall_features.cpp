@@ -1,4 +1,6 @@
 #include "tools/qmserver/hall_chat.h"
+#include "tools/qmserver/hall_clubs.h"
+#include "tools/qmserver/hall_events.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
@@ -11,5 +13,7 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeFieldFeature());
     features.push_back(MakeItemsFeature());
     features.push_back(MakeChatFeature());
+    features.push_back(MakeClubsFeature());
+    features.push_back(MakeEventsFeature());
     return features;
 }
