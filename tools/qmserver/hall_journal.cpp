@@ -68,7 +68,9 @@ constexpr uint16_t kTwoTextsVersion = 219;
 
 class JournalFeature : public CHallFeature {
 public:
-    std::vector<std::string> Keywords() const override { return {"journal", "web-page", "warp-talk", "warp-point"}; }
+    std::vector<std::string> Keywords() const override {
+        return {"journal", "web-page", "warp-talk", "warp-point"};
+    }
     bool CheckLine(const CWorldLine& line, std::string* reason) const override {
         if (line.keyword == "journal") {
             if (line.args.empty()) return true;
@@ -113,7 +115,8 @@ public:
         // The journal: every category's progress, and the log but its last
         // line (the client finds it incomplete and asks for it whole).
         if (m_journal) {
-            for (uint8_t category = 0; category < kCategories; ++category) hall.Send(c, EventLogTable(category));
+            for (uint8_t category = 0; category < kCategories; ++category)
+                hall.Send(c, EventLogTable(category));
             hall.Send(c, EventLogLines(kLogTotal - 1));
         }
         if (m_page.empty()) return;
