@@ -18,8 +18,11 @@
 #include "tests/ui/ui_picture_fixture.h"
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
+#include "ui/edit_box.h"
 #include "windows/community/club_base_window.h"
 #include "windows/community/club_dialogs.h"
+#include "windows/community/club_forms.h"
+#include "windows/community/club_mark_window.h"
 
 namespace {
 
@@ -60,13 +63,13 @@ protected:
     void SetUp() override {
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
-        for (const char* ani :
-             {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106", "5107", "5108"}) {
+        for (const char* ani : {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106",
+                                "5107", "5108", "5109", "5110", "5111"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", kPack + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
         }
-        for (const char* sheet : {"1510", "1511", "1923", "1940"}) {
+        for (const char* sheet : {"1510", "1511", "1512", "1923", "1940"}) {
             const std::string bmp = m_work.Path() + "/drawn.bmp";
             auto run =
                 qmtest::RunTool(RunImageTool, {"draw", bmp, kPack + "TEX/" + sheet + ".DTX.ZIP.draw.txt"});
@@ -147,6 +150,61 @@ TEST_F(ClubGoldenTest, AutoRank) {
     ASSERT_TRUE(rank.IsChecked());
     ASSERT_TRUE(rank.Draw());
     EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_auto_rank.png"));
+}
+
+// The join window showing a club with its emblem and introduction.
+TEST_F(ClubGoldenTest, Join) {
+    CClubJoinWindow join;
+    join.SetPosition(200, 120);
+    CClubInfoMsg info;
+    info.m_a = 2;
+    std::strcpy(info.m_text1, "Riverside");
+    std::strcpy(info.m_text2, "Heron");
+    info.m_value3 = 30;
+    info.m_value4 = 11;
+    std::strcpy(info.m_text3, "Founded by the ford");
+    std::strcpy(info.m_text4, "http://riverside.example");
+    std::strcpy(info.m_text5,
+                "We fish, we trade and we keep the bridge. Everyone over level five is welcome.");
+    info.m_value6 = 4;
+    info.m_value7 = 5;
+    info.m_value8 = 80;
+    info.m_value12 = 32;
+    join.SetClubInfo(info);
+    ASSERT_TRUE(join.IsDrawOn());
+    ASSERT_TRUE(join.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_join.png"));
+}
+
+// The make window with its fields filled.
+TEST_F(ClubGoldenTest, Make) {
+    CClubMakeWindow make;
+    make.Show();
+    make.SetPosition(200, 120);
+    make.GetEditBox(CLUB_MAKE_NAME)->SetText("Riverside");
+    make.GetEditBox(CLUB_MAKE_MIN_LEVEL)->SetText("5");
+    make.GetEditBox(CLUB_MAKE_HOMEPAGE)->SetText("http://riverside.example");
+    make.GetEditBox(CLUB_MAKE_INTRO)->SetText("We keep the bridge.");
+    ASSERT_TRUE(make.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_make.png"));
+}
+
+// The emblem picker over the three demo sheets: the first page with emblem 7
+// framed; a click on the second page's cell in row 1, column 2 chooses 33.
+TEST_F(ClubGoldenTest, Emblems) {
+    CClubMarkWindow marks;
+    EXPECT_EQ(marks.GetSheetCount(), 3u);
+    EXPECT_EQ(marks.GetCellCount(), 25);
+    marks.Show();
+    marks.SetPosition(300, 150);
+    marks.SetCurrentMark(7);
+    ASSERT_TRUE(marks.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_emblems.png"));
+    marks.SetPage(1);
+    marks.OnControlEvent(0, 300 + 80, 150 + 70, nullptr);
+    EXPECT_EQ(marks.GetChosen(), 33u);
+    marks.OnControlEvent(0, 300 + 60, 150 + 60, nullptr);  // between the cells
+    EXPECT_EQ(marks.GetChosen(), 0u);
 }
 
 }  // namespace
