@@ -4,6 +4,7 @@
 #include "windows/community/club_base_window.h"
 #include "windows/community/club_dialogs.h"
 #include "windows/community/club_forms.h"
+#include "windows/community/club_grade_input.h"
 #include "windows/community/club_mark_window.h"
 
 namespace {
@@ -23,4 +24,5 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(CLUB_JOIN_WINDOW_NAME, Make<CClubJoinWindow>);
     RegisterWindowClass(CLUB_MAKE_WINDOW_NAME, Make<CClubMakeWindow>);
     RegisterWindowClass(CLUB_MARK_WINDOW_NAME, Make<CClubMarkWindow>);
+    RegisterWindowClass(CLUB_GRADE_INPUT_WINDOW_NAME, Make<CClubGradeInputWin>);
 }

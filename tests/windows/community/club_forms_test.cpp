@@ -1,4 +1,4 @@
-// The club's join and make windows and the emblem picker, driven through the
+// The club's join and make windows, the emblem picker and the grade prompt, driven through the
 // window manager's input queue over the club window's test bed.
 #include "windows/community/club_forms.h"
 
@@ -11,9 +11,11 @@
 
 #include "core/config.h"
 #include "net/handlers/window_records.h"
+#include "platform/keyboard.h"
 #include "tests/windows/community/club_fixture.h"
 #include "ui/edit_box.h"
 #include "ui/message_box.h"
+#include "windows/community/club_grade_input.h"
 #include "windows/community/club_mark_window.h"
 #include "windows/community/club_rules.h"
 
@@ -172,3 +174,48 @@ TEST_F(ClubFormsTest, EmblemPickerSendsOnlyANewEmblem) {
 }
 
 }  // namespace
+
+// The grade prompt typed into and answered through the input queue: 0 or an
+// empty box keeps it open, a number from 1 closes it with the result 1 (999
+// too: the owner decides what it takes), Escape always closes it with 0.
+TEST_F(ClubFormsTest, GradeInputAnswers) {
+    auto* prompt = m_driver.Add(new CClubGradeInputWin);
+    prompt->SetPosition(200, 200);
+    EXPECT_EQ(prompt->GetValue(), -1);
+    struct Case {
+        const char* typed;
+        uint8_t key;  // VK_RETURN, VK_ESCAPE or 0 for the OK button
+        bool open;
+        uint8_t result;
+        int32_t value;
+    } cases[] = {{"", 0, true, 0, 0},
+                 {"0", plat::VK_RETURN, true, 0, 0},
+                 {"12", 0, false, 1, 12},
+                 {"999", plat::VK_RETURN, false, 1, 999},
+                 {"7", plat::VK_ESCAPE, false, 0, 999},
+                 {"", plat::VK_ESCAPE, false, 0, 999}};
+    for (const Case& c : cases) {
+        prompt->Hide();
+        prompt->GetEditBox()->SetText("");
+        prompt->Show();
+        prompt->SetActive(true, false);
+        m_driver.Frame();
+        ASSERT_TRUE(prompt->GetEditBox()->IsFocused()) << c.typed;
+        m_driver.Type(c.typed);
+        m_driver.Frame();
+        if (c.key == 0) {
+            Press(prompt->GetOkButton());
+        } else {
+            m_driver.Key(0, c.key);
+            m_driver.Frame();
+        }
+        EXPECT_EQ(prompt->IsDrawOn(), c.open) << c.typed << " " << int(c.key);
+        EXPECT_EQ(prompt->GetResult(), c.result) << c.typed << " " << int(c.key);
+        EXPECT_EQ(prompt->GetValue(), c.value) << c.typed << " " << int(c.key);
+    }
+    // Cancel after a confirmed number: the result is 0 again.
+    prompt->Show();
+    Press(prompt->GetCancelButton());
+    EXPECT_FALSE(prompt->IsDrawOn());
+    EXPECT_EQ(prompt->GetResult(), 0);
+}

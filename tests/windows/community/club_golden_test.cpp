@@ -22,6 +22,7 @@
 #include "windows/community/club_base_window.h"
 #include "windows/community/club_dialogs.h"
 #include "windows/community/club_forms.h"
+#include "windows/community/club_grade_input.h"
 #include "windows/community/club_mark_window.h"
 
 namespace {
@@ -64,7 +65,7 @@ protected:
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
         for (const char* ani : {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106",
-                                "5107", "5108", "5109", "5110", "5111"}) {
+                                "5107", "5108", "5109", "5110", "5111", "5112"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", kPack + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
@@ -205,6 +206,16 @@ TEST_F(ClubGoldenTest, Emblems) {
     EXPECT_EQ(marks.GetChosen(), 33u);
     marks.OnControlEvent(0, 300 + 60, 150 + 60, nullptr);  // between the cells
     EXPECT_EQ(marks.GetChosen(), 0u);
+}
+
+// The grade prompt with a number typed.
+TEST_F(ClubGoldenTest, GradeInput) {
+    CClubGradeInputWin prompt;
+    prompt.SetPosition(260, 240);
+    prompt.Show();
+    prompt.GetEditBox()->SetText("12");
+    ASSERT_TRUE(prompt.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_grade_input.png"));
 }
 
 }  // namespace
