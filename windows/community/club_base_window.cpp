@@ -153,18 +153,6 @@ bool In(const WindowRect& rect, int32_t x, int32_t y) {
     return rect.Contains(x, y);
 }
 
-CMessageBox* AskBox(const char* text, CMsgPort* port, uint32_t kind) {
-    if (!g_pWindowMgr) return nullptr;
-    auto* box = new CMessageBox(text, true, true, false, 0);
-    box->SetKindId(kind);
-    box->SetOkNotify(true, port, 0);
-    box->SetCancelNotify(true, port, 0);
-    box->SetHideOnAnswer(true);
-    g_pWindowMgr->AddChild(box);
-    box->SetActive(true, false);
-    return box;
-}
-
 ClubMember MemberOfRecord(const CClubMemberRecord& r) {
     ClubMember m;
     CopyRecordText(m.name, r.m_firstName);
@@ -1092,7 +1080,8 @@ void CClubBaseWindow::RunPopupEntry(int32_t entry) {
             OpenAutoRankWindow();
             break;
         case 5:
-            if (CMessageBox* box = AskBox(GetTableText(kTexts, kRowExpel), GetPort(), CLUB_BOX_EXPEL))
+            if (CMessageBox* box =
+                    AskCommunityQuestion(GetTableText(kTexts, kRowExpel), GetPort(), CLUB_BOX_EXPEL))
                 box->CentreOnScreen();
             break;
         case 6:
@@ -1218,7 +1207,7 @@ bool CClubBaseWindow::OnDoubleClick(int32_t button, int32_t x, int32_t y, CBaseW
 }
 
 void CClubBaseWindow::AskLeave() {
-    if (CMessageBox* box = AskBox(GetTableText(kTexts, kRowLeave), GetPort(), CLUB_BOX_LEAVE)) {
+    if (CMessageBox* box = AskCommunityQuestion(GetTableText(kTexts, kRowLeave), GetPort(), CLUB_BOX_LEAVE)) {
         const int32_t height = g_config.m_screenHeight;
         box->SetPosition(400 - box->BackgroundWidth() / 2, height / 2 - 100);
     }

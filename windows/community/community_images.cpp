@@ -83,3 +83,15 @@ bool DispatchDialogClick(int32_t button, int32_t x, int32_t y, CBaseWindow* cont
             }
     return control->OnControlEvent(button, x, y, nullptr);
 }
+
+CMessageBox* AskCommunityQuestion(const char* text, CMsgPort* port, uint32_t kind) {
+    if (!g_pWindowMgr) return nullptr;
+    auto* box = new CMessageBox(text, true, true, false, 0);
+    box->SetKindId(kind);
+    box->SetOkNotify(true, port, 0);
+    box->SetCancelNotify(true, port, 0);
+    box->SetHideOnAnswer(true);
+    g_pWindowMgr->AddChild(box);
+    box->SetActive(true, false);
+    return box;
+}

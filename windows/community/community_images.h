@@ -9,6 +9,8 @@
 
 class CAniObject;
 class CBaseWindow;
+class CMessageBox;
+class CMsgPort;
 
 // The named animation playing the motion in the direction; null when the
 // name has no animation or it cannot be attached.
@@ -38,3 +40,6 @@ struct DialogAction {
 };
 bool DispatchDialogClick(int32_t button, int32_t x, int32_t y, CBaseWindow* control,
                          std::initializer_list<DialogAction> actions);
+// A question with OK and Cancel whose answer comes to the port as a message
+// box answer from the box's kind; null without a window manager.
+CMessageBox* AskCommunityQuestion(const char* text, CMsgPort* port, uint32_t kind);

@@ -6,6 +6,7 @@
 #include "windows/community/club_forms.h"
 #include "windows/community/club_grade_input.h"
 #include "windows/community/club_mark_window.h"
+#include "windows/community/fortress_board_win.h"
 
 namespace {
 
@@ -25,4 +26,5 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(CLUB_MAKE_WINDOW_NAME, Make<CClubMakeWindow>);
     RegisterWindowClass(CLUB_MARK_WINDOW_NAME, Make<CClubMarkWindow>);
     RegisterWindowClass(CLUB_GRADE_INPUT_WINDOW_NAME, Make<CClubGradeInputWin>);
+    RegisterWindowClass(FORTRESS_BOARD_WINDOW_NAME, Make<CFortressBoardWin>);
 }
