@@ -340,7 +340,7 @@ void CFortressBoardWin::DrawClub(const FortressClub& club, int32_t top) {
         FormatTableText(GetTableText(kTexts, kRowFigure2), {club.figure2}),
         FormatTableText(GetTableText(kTexts, kRowFigure3), {club.figure3}),
         FormatTableText(GetTableText(kTexts, kRowFigures), {club.figure4, club.figure5, club.figure6})};
-    for (int i = 0; i < 4; ++i) Text(70, top + 100 + 16 * i, lines[i].c_str());
+    for (int i = 0; i < 4; ++i) Text(82, top + 100 + 16 * i, lines[i].c_str());
 }
 
 bool CFortressBoardWin::Draw() {
