@@ -165,6 +165,10 @@ public:
     // target. A refused use plays "NeedMP" and shows the reason in the
     // notice line. True when the skill started or a walk was ordered.
     bool TryUseSkill(CChar* target, int32_t skillRow) override;
+    // For the windows that name a character: mode 1 uses the selected skill
+    // on it (not a combo skill), mode 0 attacks it unless it is dead;
+    // nothing while the player is busy.
+    void ActOnTarget(int32_t mode, CChar* target) override;
     // A click while aiming an item (mode 1) or a skill (mode 2).
     bool ClickInItemAiming(int32_t x, int32_t y);
     bool ClickInSkillAiming(int32_t x, int32_t y);
