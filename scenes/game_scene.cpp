@@ -504,8 +504,16 @@ void CGameScene::UpdatePointedTarget() {
 
 void CGameScene::UpdateCursorTarget() {
     if (m_transition != GAME_PLAYING || !g_pCursor) return;
-    if (m_pointedId != -1)
+    if (m_pointedId != -1) {
         g_pCursor->SetPointed(uint32_t(m_pointedId), uint8_t(m_pointedKind));
+        return;
+    }
+    // With no character or item pointed, a named placed object under the
+    // mouse labels the cursor.
+    MapServerObject* placed =
+        g_pInputMgr ? PickPlacedObject(g_pInputMgr->m_mouseX, g_pInputMgr->m_mouseY) : nullptr;
+    if (placed && placed->m_name[0])
+        g_pCursor->SetPointed(placed->m_id, POINTED_KIND_EVENT_OBJECT);
     else
         g_pCursor->SetPointed(0, 0);
 }

@@ -43,13 +43,6 @@ inline constexpr uint32_t GAME_CHAT_KIND_AUTO_GET = 18;
 
 // The pointed object's kinds besides the characters' 0-3.
 inline constexpr int32_t POINTED_MAP_OBJECT = 6;
-// The placed objects' kinds: one the player walks onto before its request
-// (a left click), one a rod skill takes (a right click).
-inline constexpr uint8_t PLACED_OBJECT_WALK_ONTO = 2;
-inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
-// The rod skills that take a placed object.
-inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
-inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
 class CGameScene : public CScene, public IMapChangeListener, public IGameSceneActions {
 public:

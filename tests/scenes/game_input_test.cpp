@@ -682,6 +682,39 @@ TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey)
     EXPECT_LE(std::abs(player->m_cellX - 20), 4);
 }
 
+// With nothing else pointed, a named placed object under the mouse labels
+// the cursor (kind 10); an unnamed one leaves it bare.
+TEST_F(GameInputTest, ANamedPlacedObjectUnderTheMouseLabelsTheCursor) {
+    CCursor cursor;
+    cursor.Create();
+    g_pCursor = &cursor;
+    struct ForgetCursor {
+        ~ForgetCursor() { g_pCursor = nullptr; }
+    } forgetCursor;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    scene->SetTransitionState(GAME_PLAYING);
+    CFieldObjectMsg door;
+    door.Set(900, 0, 0, 20, 20, 24, 22, 1, 0, uint16_t(chartest::kCharAni), 0, 0, 0, 0,
+             PLACED_OBJECT_WALK_ONTO, "Cellar door");
+    m_field.HandleMessage(door);
+    MapServerObject* object = m_field.GetMapData()->FindObjectById(900);
+    ASSERT_NE(object, nullptr);
+    scene->placed = {object};
+    m_driver.Input().m_mouseX = 215;
+    m_driver.Input().m_mouseY = 205;
+    scene->m_pointedId = -1;
+    scene->UpdateCursorTarget();
+    EXPECT_EQ(cursor.Pointed().m_kind, POINTED_KIND_EVENT_OBJECT);
+    EXPECT_EQ(cursor.Pointed().m_id, 900u);
+    EXPECT_EQ(cursor.BuildLabel().m_text, "Cellar door");
+    object->m_name[0] = 0;
+    scene->UpdateCursorTarget();
+    EXPECT_FALSE(cursor.Pointed().m_present);
+    scene->placed.clear();
+}
+
 TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
     CChar* player = nullptr;
     WorldScene* scene = SceneWithPlayer(&player);
