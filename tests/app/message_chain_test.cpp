@@ -70,9 +70,10 @@ TEST_F(MessageChainTest, EachCodesRecordReachesItsReceiverInTheRunningProgram) {
          [] { return PlayerData()->m_values[VALUE_HUNDRED_B] == 55; }},
         {16, "the item mode byte (record 48)", [] { return CMessageWriter(16).PutByte(7).Take(); },
          [] { return PlayerData()->m_itemMode == 7; }},
-        {17, "the slime faces direction 6",
-         [] { return CMessageWriter(17).PutDword(kSlimeId).PutByte(3).Take(); },
-         [] { return g_pCharMgr->GetChar(kSlimeId)->m_direction == 6; }},
+        // The player, who stands still (a walker's steps turn it again).
+        {17, "the player faces direction 6",
+         [] { return CMessageWriter(17).PutDword(PlayerId()).PutByte(3).Take(); },
+         [] { return Player()->m_direction == 6; }, [] { Player()->SetDirection(0); }},
         {18, "the item pair's value (record 45) on the named character",
          [] { return CMessageWriter(18).PutDword(PlayerId()).PutDword(4242).Take(); },
          [] { return PlayerData()->m_itemPairValue == 4242; }},
