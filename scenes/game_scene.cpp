@@ -114,6 +114,7 @@ bool CGameScene::Release() {
     ResetFieldManagers();
     if (ISceneScripts* scripts = GetSceneScripts()) scripts->ResetScripts();
     if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
+    if (g_pAniPlayMgr) g_pAniPlayMgr->Release();
     CloseFieldWindows();
     ClearCursorPointedObject();
     if (g_pWindowMgr) g_pWindowMgr->CloseMessageBoxes();
@@ -203,6 +204,8 @@ void CGameScene::OnMapChange(bool kind3) {
 
 void CGameScene::OnMapChangePhase(int32_t phase) {
     ClearQueuedActions();
+    // What the cursor held (an item, a window) belongs to the old map's play.
+    ClearCursorPointedObject();
     if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
     if (m_pPlayer)
         if (CCharData* data = m_pPlayer->GetData()) data->SetControlFlag(0);
