@@ -715,6 +715,19 @@ TEST_F(GameInputTest, ANamedPlacedObjectUnderTheMouseLabelsTheCursor) {
     scene->placed.clear();
 }
 
+// An item the server moves into the field's slots (message 90) leaves the
+// ground and starts its motion there.
+TEST_F(GameInputTest, AnItemMovedIntoTheFieldSlotsLeavesTheGround) {
+    CItemObject* item = DropItem(4242, 20, 10);
+    ASSERT_NE(item, nullptr);
+    CObjectToFieldMsg moved;
+    moved.Set(4242, 20, 10);
+    m_field.HandleMessage(moved);
+    EXPECT_EQ(m_field.FindFieldObject(4242), nullptr);
+    EXPECT_EQ(item->GetState(), uint32_t(ITEM_GROUND_FRAME));
+    EXPECT_EQ(item->GetMapPoint(), (std::pair<int32_t, int32_t>{-1, -1})) << "no longer on the ground";
+}
+
 TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {
     CChar* player = nullptr;
     WorldScene* scene = SceneWithPlayer(&player);
