@@ -59,7 +59,14 @@ const char* ToggledWindow(int32_t command) {
 
 // The option byte that keeps whether a toggled window is shown; 0 for none.
 size_t ToggledOption(int32_t command) {
-    return command == 18 ? OPT_QUICK_SLOTS_SHOWN : command == 25 ? OPT_PET_WINDOW_SHOWN : 0;
+    switch (command) {
+        case 18:
+            return OPT_QUICK_SLOTS_SHOWN;
+        case 25:
+            return OPT_PET_WINDOW_SHOWN;
+        default:
+            return 0;
+    }
 }
 
 CBaseWindow* FindWindow(const char* name) {
