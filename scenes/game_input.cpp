@@ -57,6 +57,18 @@ const char* ToggledWindow(int32_t command) {
     }
 }
 
+// The option byte that keeps whether a toggled window is shown; 0 for none.
+size_t ToggledOption(int32_t command) {
+    switch (command) {
+        case 18:
+            return OPT_QUICK_SLOTS_SHOWN;
+        case 25:
+            return OPT_PET_WINDOW_SHOWN;
+        default:
+            return 0;
+    }
+}
+
 CBaseWindow* FindWindow(const char* name) {
     return g_pWindowMgr ? g_pWindowMgr->FindWindowByName(name, 0, true) : nullptr;
 }
@@ -82,11 +94,15 @@ int32_t CGameScene::FindKeyBinding(bool ctrl, bool alt, bool shift, uint32_t key
 void CGameScene::ShowChatWindows() {
     for (const char* name : {gamewin::kChatInput, gamewin::kChatWindow, gamewin::kHeadword})
         if (CBaseWindow* window = m_windows.Get(name)) window->Show();
+    g_options.SetByte(OPT_CHAT_SHOWN, 1);
 }
 
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
-        ToggleWindow(FindWindow(name));
+        CBaseWindow* window = FindWindow(name);
+        if (ToggleWindow(window))
+            if (const size_t option = ToggledOption(command))
+                g_options.SetByte(option, window->IsVisibleInTree() ? 1 : 0);
         return true;
     }
     switch (command) {
@@ -155,6 +171,7 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
                     if (CBaseWindow* window = m_windows.Get(name)) window->SetActive(false, false);
                 for (const char* name : {gamewin::kChatInput, gamewin::kChatWindow, gamewin::kHeadword})
                     if (CBaseWindow* window = m_windows.Get(name)) window->Hide();
+                g_options.SetByte(OPT_CHAT_SHOWN, 0);
             }
             return true;
         }

@@ -871,8 +871,10 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case MSG_THREE_VALUES:
-            if (auto* status = ReadRecord<CThreeValuesMsg>(payload))
+            if (auto* status = ReadRecord<CThreeValuesMsg>(payload)) {
                 for (auto& list : data->m_buffs) std::erase(list, status->m_b);
+                data->StatusRemoved(status->m_b);
+            }
             return true;
         case MSG_ID_ARRAY:
             if (auto* ids = ReadRecord<CIdArrayMsg>(payload)) {

@@ -238,6 +238,9 @@ public:
     // The object with the id takes the value; the user's own character also
     // tells its status icon window and its character info window's entry.
     void UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra);
+    // A status left the user's own character: its icon goes and the
+    // character info window shows its skill's entry again.
+    void StatusRemoved(uint32_t statusId);
     CCharStatusObject* ShownAttached(int list) const {
         return list >= 0 && list < ATTACHED_LISTS ? m_shownAttached[list] : nullptr;
     }

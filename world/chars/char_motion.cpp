@@ -49,21 +49,37 @@ CCharStatusObject* CCharData::FindAttachedById(uint32_t statusId) const {
     return nullptr;
 }
 
+namespace {
+
+// The user's own character tells its status icon window (as the caller
+// says) and its character info window's entry; windows that are not there
+// are not told.
+template <class TellIcons>
+void TellStatusViews(CChar* owner, uint32_t statusId, TellIcons tellIcons) {
+    if (!owner || !g_pCharMgr || g_pCharMgr->GetPlayer() != owner) return;
+    if (g_pWindowMgr)
+        if (auto* icons =
+                dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
+            tellIcons(*icons);
+    if (CCharAction* action = owner->GetAction())
+        if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
+            info->RefreshSkillEntry(statusId);
+}
+
+}  // namespace
+
 void CCharData::UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra) {
     if (CCharStatusObject* object = FindAttachedById(statusId)) {
         object->m_value = value;
         object->m_statusId = statusId;
     }
-    CChar* owner = m_pController ? m_pController->Owner() : nullptr;
-    if (!owner || !g_pCharMgr || g_pCharMgr->GetPlayer() != owner) return;
-    // Windows that are not there are not told.
-    if (g_pWindowMgr)
-        if (auto* icons =
-                dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
-            icons->AddStatusIcon(value, statusId, extra);
-    if (CCharAction* action = owner->GetAction())
-        if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
-            info->RefreshSkillEntry(statusId);
+    TellStatusViews(m_pController ? m_pController->Owner() : nullptr, statusId,
+                    [&](IStatusIconView& icons) { icons.AddStatusIcon(value, statusId, extra); });
+}
+
+void CCharData::StatusRemoved(uint32_t statusId) {
+    TellStatusViews(m_pController ? m_pController->Owner() : nullptr, statusId,
+                    [&](IStatusIconView& icons) { icons.RemoveStatusIcon(statusId); });
 }
 
 void CCharData::UpdateAttached() {

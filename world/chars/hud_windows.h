@@ -66,6 +66,8 @@ class IStatusIconView {
 public:
     virtual ~IStatusIconView() = default;
     virtual void AddStatusIcon(uint32_t key, uint32_t statusId, uint32_t durationMs) = 0;
+    // The status left the character: every icon of it goes.
+    virtual void RemoveStatusIcon(uint32_t statusId) = 0;
 };
 
 // The character info window shows the entry of a status's skill again.
