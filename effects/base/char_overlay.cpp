@@ -113,7 +113,7 @@ void CGroundOverlay::Setup(uint32_t skillId, uint32_t value, CChar* owner) {
     PlaceAt(m_pAni1.get(), 0);
 }
 
-void CGroundOverlay::Follow() {
+void CGroundOverlay::FollowOwner() {
     if (m_visible) PlaceAt(m_pAni1.get(), Height());
 }
 
@@ -189,7 +189,7 @@ void CBodyOverlay::HideOverlay() {
         if (ani) ani->m_hidden = 1;
 }
 
-void CBodyOverlay::Follow() {
+void CBodyOverlay::FollowOwner() {
     for (CAniObject* ani : {m_pAni1.get(), m_pAni2.get()}) PlaceAt(ani, Height());
 }
 
@@ -311,13 +311,13 @@ void CRingOverlay::PlaceRing(bool built) {
     }
 }
 
-void CRingOverlay::Follow() {
+void CRingOverlay::FollowOwner() {
     PlaceRing(false);
 }
 
 bool CRingOverlay::Update() {
     // The ring turns with time, whether or not the owner moved.
-    Follow();
+    FollowOwner();
     for (int32_t i = 0; i < m_count; ++i)
         if (CAniObject* ani = m_ring[size_t(i)].get()) ani->Update();
     return true;

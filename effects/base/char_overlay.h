@@ -48,8 +48,8 @@ public:
     void ShowOverlay() override;
     void HideOverlay() override;
     // The character moved: the overlay follows.
-    void Follow(int32_t, int32_t) override { Follow(); }
-    virtual void Follow() {}
+    void Follow(int32_t, int32_t) override { FollowOwner(); }
+    virtual void FollowOwner() {}
     virtual void Setup(uint32_t skillId, uint32_t value, CChar* owner);
 
     uint32_t Kind() const { return m_kind; }
@@ -78,7 +78,7 @@ class CGroundOverlay : public CCharOverlay {
 public:
     CGroundOverlay() : CCharOverlay(OVERLAY_GROUND) {}
     void Setup(uint32_t skillId, uint32_t value, CChar* owner) override;
-    void Follow() override;
+    void FollowOwner() override;
     bool Update() override;
     bool Draw() override;
 
@@ -108,7 +108,7 @@ public:
     void Setup(uint32_t skillId, uint32_t value, CChar* owner) override;
     void ShowOverlay() override;
     void HideOverlay() override;
-    void Follow() override;
+    void FollowOwner() override;
     bool Update() override;
 
 protected:
@@ -154,7 +154,7 @@ public:
     void Setup(uint32_t skillId, uint32_t value, CChar* owner) override;
     void ShowOverlay() override;
     void HideOverlay() override;
-    void Follow() override;
+    void FollowOwner() override;
     bool Update() override;
     bool Draw() override;
     void SetRingCount(int32_t count, bool withCast) override;

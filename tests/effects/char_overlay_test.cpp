@@ -176,7 +176,7 @@ TEST_F(CharOverlayTest, ARingTurnsAroundItsOwnerWithAtMost29Animations) {
     EXPECT_TRUE(Shows(std::to_string(kSecondAni) + ":0")) << "the cast animation on the owner";
     // At angle 0: 50 to the right (twice, the ellipse), then 90 degrees on.
     Clock().Advance(1800 - Clock().Milliseconds() % 1800);
-    ring->Follow();
+    ring->FollowOwner();
     const int32_t x = m_target->m_x, y = m_target->m_y;
     EXPECT_EQ(ring->RingAt(0)->m_mapX, 2 * (50 + x / 2));
     EXPECT_EQ(ring->RingAt(0)->m_mapY, y);

@@ -41,10 +41,7 @@ public:
     // A skill state's overlay of the kind (1-7), set up with the skill id,
     // the value and the owner; null for another kind.
     virtual std::unique_ptr<CCharStatusObject> MakeOverlay(int32_t kind, uint32_t skillId, uint32_t value,
-                                                           CChar* owner) {
-        (void)kind, (void)skillId, (void)value, (void)owner;
-        return nullptr;
-    }
+                                                           CChar* owner);
 };
 
 void SetCharEffects(ICharEffects* effects);
