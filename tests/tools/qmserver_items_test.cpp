@@ -10,7 +10,6 @@
 #include "core/config.h"
 #include "net/game_session.h"
 #include "tests/support/server_bot.h"
-#include "tests/tools/qmserver_fixture.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
@@ -70,9 +69,28 @@ Bytes Leaves(uint32_t objectId) {
     return Cat({{14}, U32(objectId)});
 }
 
-class QmServerItemsTest : public QmServerFixture {
+class QmServerItemsTest : public ::testing::Test {
 protected:
-    QmServerItemsTest() : QmServerFixture(kWorld) {}
+    void SetUp() override {
+        g_config.m_clientVersion = CLIENT_VERSION;
+        std::string error;
+        std::optional<CServerWorld> world = CServerWorld::Parse(kWorld, &error);
+        ASSERT_TRUE(world) << error;
+        m_server = std::make_unique<CQmServer>(*world, 7);
+        ASSERT_TRUE(m_server->Start(0, &error)) << error;
+    }
+    void TearDown() override { m_server->Stop(); }
+
+    // A bot of a new account in the field with a character of the name.
+    void Enter(ServerBot& bot, const std::string& name) {
+        ASSERT_TRUE(bot.LogIn(CServerHall::OwnAddress(), m_server->Port(), "account " + name));
+        ASSERT_TRUE(
+            bot.Send(ClientRequest([&](CGameSession& s) { s.RequestCharCreate(2000001, name.c_str()); })));
+        ASSERT_FALSE(bot.ReceiveCode(107).empty());
+        ASSERT_TRUE(bot.Enter(name));
+    }
+
+    std::unique_ptr<CQmServer> m_server;
 };
 
 }  // namespace
