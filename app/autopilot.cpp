@@ -368,6 +368,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             return true;
         }
         case AutopilotOp::Dump:
+            // The picture after the fade, not half-way through it.
+            if (m_world.IsScreenFading() && plat::timeGetTime() - m_startMs < kDumpFadeWaitMs) return false;
             if (!m_world.DumpFrame(step.text)) {
                 Fail(step, "cannot write the frame to " + step.text);
                 return false;

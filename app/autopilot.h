@@ -79,6 +79,8 @@ struct AutopilotStep {
 };
 
 inline constexpr uint32_t kDefaultWaitMs = 60000;
+// The longest a dump waits for a screen fade to finish.
+inline constexpr uint32_t kDumpFadeWaitMs = 5000;
 inline constexpr int kAutopilotFailedStatus = 3;
 
 // Reads a script. False with "line N: reason" in *error for the first line
@@ -104,6 +106,8 @@ public:
     virtual bool IsScriptRunning(const std::string& name) = 0;
     // Writes the last shown frame; false when there is none or it cannot be written.
     virtual bool DumpFrame(const std::string& path) = 0;
+    // The running scene's screen fade has not finished (a dump waits for it).
+    virtual bool IsScreenFading() { return false; }
     // Whether the own character's bag holds an item in the slot.
     virtual bool HasBagItem(int32_t slot) = 0;
     // The items lying on the map's ground (-1 without a map).

@@ -169,6 +169,7 @@ public:
         m_dumps.push_back(path);
         return m_dumpWorks;
     }
+    bool IsScreenFading() override { return m_fading; }
     bool HasBagItem(int32_t slot) override { return m_bag.count(slot) != 0; }
     int32_t GroundItems() override { return m_groundItems; }
     bool TakeBagItem(int32_t slot) override {
@@ -193,6 +194,7 @@ public:
     bool m_hasPlayer = false;
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
+    bool m_fading = false;
     std::vector<std::string> m_dumps;
     std::set<int32_t> m_bag;
     int32_t m_groundItems = -1;
@@ -419,6 +421,22 @@ TEST_F(AutopilotRunTest, DumpsSleepsAndQuitsAsTheUserCloses) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].message, plat::WM_CLOSE);
     EXPECT_EQ(seen[0].frame, 3u);  // 300 ms of 100 ms frames after the first dump
+}
+
+TEST_F(AutopilotRunTest, ADumpWaitsForTheScreenFadeButNotForever) {
+    m_world.m_fading = true;
+    CAutopilot& pilot = Start("dump a.bmp\n");
+    Run(3, 100);
+    EXPECT_TRUE(m_world.m_dumps.empty());
+    m_world.m_fading = false;
+    Run(1, 100);
+    EXPECT_EQ(m_world.m_dumps, std::vector<std::string>{"a.bmp"});
+    EXPECT_TRUE(pilot.IsDone());
+    // A fade that never ends holds the dump no longer than the limit.
+    m_world.m_fading = true;
+    Start("dump b.bmp\n");
+    Run(int(kDumpFadeWaitMs / 500) + 2, 500);
+    EXPECT_EQ(m_world.m_dumps, (std::vector<std::string>{"a.bmp", "b.bmp"}));
 }
 
 TEST_F(AutopilotRunTest, AFailedDumpEndsTheRun) {

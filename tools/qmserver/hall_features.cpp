@@ -1,5 +1,6 @@
 #include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_clubs.h"
+#include "tools/qmserver/hall_effects.h"
 #include "tools/qmserver/hall_events.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_field.h"
@@ -15,5 +16,6 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeChatFeature());
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
+    features.push_back(MakeEffectsFeature());
     return features;
 }
