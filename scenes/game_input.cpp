@@ -57,8 +57,12 @@ const char* ToggledWindow(int32_t command) {
     }
 }
 
-CBaseWindow* FindWindow(const char* name) {
-    return g_pWindowMgr ? g_pWindowMgr->FindWindowByName(name, 0, true) : nullptr;
+// The window of the identifier; a window of the player's own set may carry
+// the owner's id (the quick slots do).
+CBaseWindow* FindWindow(const char* name, uint32_t ownerId = 0) {
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name, 0, true)) return window;
+    return ownerId ? g_pWindowMgr->FindWindowByName(name, ownerId, true) : nullptr;
 }
 
 // Shows and activates a hidden window, hides a shown one; false without it.
@@ -86,12 +90,13 @@ void CGameScene::ShowChatWindows() {
 
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
-        ToggleWindow(FindWindow(name));
+        ToggleWindow(FindWindow(name, m_pPlayer ? m_pPlayer->GetCharId() : 0));
         return true;
     }
     switch (command) {
         case 3:
-            if (auto* pages = dynamic_cast<IQuickSlotPages*>(FindWindow("QuickSlotWindow")))
+            if (auto* pages = dynamic_cast<IQuickSlotPages*>(
+                    FindWindow("QuickSlotWindow", m_pPlayer ? m_pPlayer->GetCharId() : 0)))
                 pages->TogglePage();
             return true;
         case 2:

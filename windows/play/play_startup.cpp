@@ -10,6 +10,7 @@
 #include "windows/play/item_equip_window.h"
 #include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
+#include "windows/play/quick_slot_window.h"
 #include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
 
@@ -34,4 +35,5 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(STATUS_ICON_WINDOW_NAME, Make<CAbnormalStatusIconWin>);
     RegisterWindowClass(INVENTORY_WINDOW_NAME, Make<CItemInventoryWindow>);
     RegisterWindowClass(EQUIP_WINDOW_NAME, Make<CItemEquipWindow>);
+    RegisterWindowClass(QUICK_SLOT_WINDOW_NAME, Make<CQuickSlotWindow>);
 }
