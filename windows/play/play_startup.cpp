@@ -3,6 +3,7 @@
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
 #include "windows/play/char_create_window.h"
+#include "windows/play/char_info_window.h"
 #include "windows/play/char_message_window.h"
 #include "windows/play/char_select_window.h"
 #include "windows/play/chat_input_window.h"
@@ -36,4 +37,5 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(INVENTORY_WINDOW_NAME, Make<CItemInventoryWindow>);
     RegisterWindowClass(EQUIP_WINDOW_NAME, Make<CItemEquipWindow>);
     RegisterWindowClass(QUICK_SLOT_WINDOW_NAME, Make<CQuickSlotWindow>);
+    RegisterWindowClass(HUD_WINDOW_NAMES[HUD_CHAR_INFO], Make<CCharInfoWindow>);
 }
