@@ -1,3 +1,4 @@
+#include "tools/qmserver/hall_character.h"
 #include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_items.h"
@@ -8,6 +9,8 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     // One line a subject: features.push_back(MakeShopFeature());
     features.push_back(MakeWelcomeSkillFeature());
     features.push_back(MakeItemsFeature());
+    IHallBags* bags = HallBagsOf(features.back().get());
     features.push_back(MakeChatFeature());
+    features.push_back(MakeCharacterFeature(bags));
     return features;
 }
