@@ -73,6 +73,8 @@ bool ToggleWindow(CBaseWindow* window) {
     } else {
         window->Show();
         window->SetActive(true, false);
+        // A docked panel window opens free, not as its side button's hover menu.
+        if (window->GetStateValue() == WINDOW_STATE_DOCKED) window->SetStateValue(WINDOW_STATE_FREE);
     }
     return true;
 }
