@@ -110,8 +110,8 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "rclick" || verb == "dclick") {
-        step->op = verb == "rclick" ? AutopilotOp::RightClick : AutopilotOp::DoubleClick;
+    if (verb == "dclick") {
+        step->op = AutopilotOp::DoubleClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
             return std::string(verb) + " needs a point X Y";
@@ -131,11 +131,11 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->d = int32_t(p[3]);
         return {};
     }
-    if (verb == "click") {
-        step->op = AutopilotOp::Click;
+    if (verb == "click" || verb == "rclick") {
+        step->op = verb == "click" ? AutopilotOp::Click : AutopilotOp::RightClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
-            return "click needs a point X Y";
+            return std::string(verb) + " needs a point X Y";
         step->a = int32_t(n);
         step->b = int32_t(y);
         return {};
@@ -317,22 +317,15 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             NotePlayer();
             plat::PostTextInput(step.text);
             return true;
-        case AutopilotOp::Click: {
-            NotePlayer();
-            const plat::LParam point = plat::MakeLParam(step.a, step.b);
-            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
-            m_release = Release::Button;
-            m_releaseA = step.a;
-            m_releaseB = step.b;
-            return true;
-        }
+        case AutopilotOp::Click:
         case AutopilotOp::RightClick: {
             NotePlayer();
+            const bool left = step.op == AutopilotOp::Click;
             const plat::LParam point = plat::MakeLParam(step.a, step.b);
             plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, point);
-            m_release = Release::RightButton;
+            plat::PostMessage(left ? plat::WM_LBUTTONDOWN : plat::WM_RBUTTONDOWN,
+                              left ? plat::MK_LBUTTON : plat::MK_RBUTTON, point);
+            m_release = left ? Release::Button : Release::RightButton;
             m_releaseA = step.a;
             m_releaseB = step.b;
             return true;

@@ -1,6 +1,7 @@
 #include "app/scene_hooks.h"
 
 #include "core/global_objects.h"
+#include "effects/base/effect_player_mgr.h"
 #include "scenes/scene_services.h"
 #include "scenes/scenes_startup.h"
 #include "script/script_mgr.h"
@@ -60,6 +61,22 @@ public:
 };
 SceneScripts g_sceneScripts;
 
+// The field's running effects: a frame of each, queued for drawing, cleared
+// with the map or the field.
+class SceneFieldEffects : public ISceneFieldEffects {
+public:
+    void Step() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->ProcessAll();
+    }
+    void Queue() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->DrawAll();
+    }
+    void Clear() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->ClearAll();
+    }
+};
+SceneFieldEffects g_sceneFieldEffects;
+
 }  // namespace
 
 void InstallSceneHooks() {
@@ -81,4 +98,13 @@ void InstallSceneHooks() {
             return true;
         },
         [] { SetSceneScripts(nullptr); });
+    // Added to the effect manager's slot (made by the effects' factory,
+    // which must be installed before).
+    AddGlobalFactory(
+        GlobalSlot::EffectPlayerMgr,
+        [] {
+            if (g_pEffectPlayerMgr) SetSceneFieldEffects(&g_sceneFieldEffects);
+            return true;
+        },
+        [] { SetSceneFieldEffects(nullptr); });
 }

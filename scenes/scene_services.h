@@ -44,6 +44,24 @@ void SetScreenFadeMaker(IScreenFadeMaker* maker);
 IScreenFadeMaker* GetScreenFadeMaker();
 using ScopedScreenFadeMaker = plat::ScopedInstall<GetScreenFadeMaker, SetScreenFadeMaker>;
 
+// ---- The effects on the field ----
+
+// The running skill and visual effects of the field.
+class ISceneFieldEffects {
+public:
+    virtual ~ISceneFieldEffects() = default;
+    // One frame of every running effect.
+    virtual void Step() = 0;
+    // Puts the effects' objects into this frame's draw queue.
+    virtual void Queue() = 0;
+    // Ends every running effect (a new map, or the field is left).
+    virtual void Clear() = 0;
+};
+
+void SetSceneFieldEffects(ISceneFieldEffects* effects);
+ISceneFieldEffects* GetSceneFieldEffects();
+using ScopedSceneFieldEffects = plat::ScopedInstall<GetSceneFieldEffects, SetSceneFieldEffects>;
+
 // ---- The event manager ----
 
 class ISceneEvents {

@@ -260,13 +260,13 @@ protected:
 };
 
 TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
-    CAutopilot& pilot = Start("key Enter\ntype ok\nclick 120 45\nkey a\n");
+    CAutopilot& pilot = Start("key Enter\ntype ok\nclick 120 45\nrclick 60 70\nkey a\n");
     Run(8);
     EXPECT_TRUE(pilot.IsDone());
     EXPECT_FALSE(pilot.HasFailed());
     const plat::LParam enterDown = plat::MakeKeyLParam(0x1C, false, false, false);
     const plat::LParam enterUp = plat::MakeKeyLParam(0x1C, false, false, true);
-    const plat::LParam point = plat::MakeLParam(120, 45);
+    const plat::LParam point = plat::MakeLParam(120, 45), right = plat::MakeLParam(60, 70);
     const std::vector<Seen> seen = Input();
     const Seen expected[] = {
         {0, plat::WM_KEYDOWN, plat::VK_RETURN, enterDown},
@@ -277,8 +277,11 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
         {2, plat::WM_MOUSEMOVE, 0, point},
         {2, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point},
         {3, plat::WM_LBUTTONUP, 0, point},
-        {3, plat::WM_KEYDOWN, 'A', plat::MakeKeyLParam(0x1E, false, false, false)},
-        {4, plat::WM_KEYUP, 'A', plat::MakeKeyLParam(0x1E, false, false, true)},
+        {3, plat::WM_MOUSEMOVE, 0, right},
+        {3, plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, right},
+        {4, plat::WM_RBUTTONUP, 0, right},
+        {4, plat::WM_KEYDOWN, 'A', plat::MakeKeyLParam(0x1E, false, false, false)},
+        {5, plat::WM_KEYUP, 'A', plat::MakeKeyLParam(0x1E, false, false, true)},
     };
     ASSERT_EQ(seen.size(), std::size(expected));
     for (size_t i = 0; i < seen.size(); ++i) {

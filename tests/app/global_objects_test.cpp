@@ -39,6 +39,7 @@
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "data/text_tables.h"
+#include "effects/base/effect_player_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct3d.h"
 #include "graphics/direct_draw.h"
@@ -129,7 +130,7 @@ const SlotRow kSlots[] = {
     {"AmbientEffectMgr", kNotYet},
     {"ToonObjMgr", kMade},
     {"AfterManagers", kMade},
-    {"EffectPlayerMgr", kNotYet},
+    {"EffectPlayerMgr", kMade},
     {"MetaCache", kMade},
     {"CookRecipeMgr", kMade},
     {"RowTableMgr", kMade},
@@ -277,7 +278,7 @@ std::vector<HookRow> HookTable() {
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
-        {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kAbsent},
+        {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kInstalled},
         {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kInstalled},
         // What the script natives reach through seams.
         {"scripts: effects", [] { return GetScriptEffects() != nullptr; }, kAbsent},
@@ -301,6 +302,7 @@ std::vector<HookRow> HookTable() {
         {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
         {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kAbsent},
         {"scenes: scripts", [] { return GetSceneScripts() != nullptr; }, kInstalled},
+        {"scenes: field effects", [] { return GetSceneFieldEffects() != nullptr; }, kInstalled},
         {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
         {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
     };
@@ -331,6 +333,7 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"draw queue", g_pRenderQueue},
         {"darkness", g_pDarknessOverlay},
         {"script manager", g_pScriptMgr},
+        {"effect manager", g_pEffectPlayerMgr},
         {"item tables", g_pItemTableMgr},
         {"skill tables", g_pSkillTableMgr},
         {"character resources", g_pCharResourceMgr},

@@ -1,5 +1,6 @@
 #include "tools/qmserver/hall_character.h"
 #include "tools/qmserver/hall_chat.h"
+#include "tools/qmserver/hall_clubs.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_welcome_skill.h"
@@ -12,5 +13,6 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     IHallBags* bags = HallBagsOf(features.back().get());
     features.push_back(MakeChatFeature());
     features.push_back(MakeCharacterFeature(bags));
+    features.push_back(MakeClubsFeature());
     return features;
 }

@@ -420,6 +420,7 @@ bool CCharAction::Create() {
 bool CCharAction::Release() {
     DropSkillUse();
     CancelCast();
+    RemoveCastEffect();
     m_pPath.reset();
     // The windows are the window manager's: closed while it still holds them.
     for (CBaseWindow** window : {&m_pSpeechWin, &m_pSignWin}) {
@@ -432,6 +433,7 @@ bool CCharAction::Release() {
 }
 
 void CCharAction::Reset() {
+    RemoveCastEffect();
     m_dashing = 0;
     m_pActiveFlag = nullptr;
     m_idleStarted = 0;

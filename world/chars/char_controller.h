@@ -18,6 +18,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/slot_object_mgr.h"
+#include "world/chars/skill_action.h"
 
 class CAniObject;
 class CAniPlayEntry;
@@ -526,6 +527,11 @@ public:
     void CastStep();
     void CancelCast();
     void InterruptCast();
+    // The cast's effect turns to its end (the use began, or the cast stopped).
+    void EndCastEffect();
+    // The cast's effect goes at once (the action is released or reset).
+    void RemoveCastEffect();
+    ISkillEffect* CastEffect() const { return m_castEffect.GetAs<ISkillEffect>(); }
     // Ends a running use without touching the character (it goes away).
     void DropSkillUse();
 
@@ -533,6 +539,8 @@ public:
     uint32_t m_skillActionHandle = 0;
     std::unique_ptr<CSkillActionMsg> m_pCastRecord;
     CAniPlayEntry* m_pCastCircle = nullptr;  // the play manager's entry, looked up before use
+    CWeakRef m_castEffect;                   // the effect manager's
+    uint8_t m_castEffectEnding = 0;          // told of its end once
 
 protected:
     // Makes the flag the one of the state in progress (the old one cleared).

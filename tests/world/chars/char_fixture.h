@@ -156,6 +156,12 @@ struct FakeSound : IFieldSound {
     bool AreSoundSpotsOn() override { return false; }
     void PlaySlotSound(uint32_t, uint32_t, int32_t, int32_t, bool, uint8_t) override {}
     void StopSlotSound(uint32_t) override {}
+    // "attacker target forced" of each hit sound.
+    std::vector<std::string> hitSounds;
+    void PlayHitSound(CChar* attacker, CChar* target, bool forced) override {
+        hitSounds.push_back(std::to_string(attacker ? attacker->GetCharId() : 0) + " " +
+                            std::to_string(target ? target->GetCharId() : 0) + " " + (forced ? "1" : "0"));
+    }
 };
 
 struct FakeEvents : IAniEvents {
