@@ -194,6 +194,7 @@ void InstallGlobalFactories() {
     InstallGameWorldHooks();
     InstallItemWorld();
     InstallPlayWindowClasses();
+    InstallScriptWindowClasses();
     InstallCommunityWindowClasses();
     InstallFeatureWindowClasses();
     // Lines for the chat ("MSGWIN") go into its port while it exists.

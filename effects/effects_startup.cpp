@@ -3,16 +3,28 @@
 #include <new>
 
 #include "core/global_objects.h"
+#include "effects/base/char_effect.h"
 #include "effects/base/effect_player_mgr.h"
 #include "world/chars/skill_action.h"
 
 namespace {
+
+CCharEffectLists g_charEffectLists;
 
 bool CreateEffectPlayerMgr() {
     if (!g_pEffectPlayerMgr) g_pEffectPlayerMgr = new (std::nothrow) CEffectPlayerMgr;
     if (!g_pEffectPlayerMgr) return true;  // start-up goes on without effects
     SetSkillEffects(g_pEffectPlayerMgr);
     return true;
+}
+
+bool InstallCharEffects() {
+    SetCharEffects(&g_charEffectLists);
+    return true;
+}
+
+void RemoveCharEffects() {
+    if (GetCharEffects() == &g_charEffectLists) SetCharEffects(nullptr);
 }
 
 void DestroyEffectPlayerMgr() {
@@ -25,4 +37,6 @@ void DestroyEffectPlayerMgr() {
 
 void InstallEffectsGlobals() {
     SetGlobalFactory(GlobalSlot::EffectPlayerMgr, CreateEffectPlayerMgr, DestroyEffectPlayerMgr);
+    // Every character made from now on has an effect list.
+    AddGlobalFactory(GlobalSlot::EffectPlayerMgr, InstallCharEffects, RemoveCharEffects);
 }

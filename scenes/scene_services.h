@@ -89,6 +89,8 @@ public:
     virtual void SetControlLock(bool locked) = 0;
     // A new event selection window (hidden, not yet added anywhere), or null.
     virtual CBaseWindow* MakeEventSelectionWindow() = 0;
+    // Escape in the frame's input asks a skippable event to skip.
+    virtual void HandleSkipKey() {}
 };
 
 void SetSceneEvents(ISceneEvents* events);

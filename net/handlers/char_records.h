@@ -456,7 +456,9 @@ public:
     uint32_t m_a = 0, m_b = 0, m_c = 0;
 };
 
-// 38: a hit's result: the target, two values, two bytes and the attacker.
+// 38: a hit's result: the target, the amount, the value flag (0: a reaction
+// alone), the kind (the reaction's motion without a value, the skill kind of
+// the hit with one) and the attacker.
 class CHitResultMsg : public CMsgPayload {
 public:
     CHitResultMsg() : CMsgPayload(MSG_HIT_RESULT) {}

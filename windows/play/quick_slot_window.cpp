@@ -175,7 +175,7 @@ bool CQuickSlotWindow::ProcessMessages() {
     uint32_t sender = 0, eventId = 0;
     MsgDataPtr payload, parameter;
     while (GetPort()->PopFields(&sender, &eventId, &payload, &parameter)) {
-        auto* record = dynamic_cast<CValueListMsg*>(payload.get());
+        auto* record = ReadRecord<CValueListMsg>(payload.get());
         if (eventId != MSG_VALUE_LIST || !record) continue;
         ApplyRecord(std::min(record->m_count, CValueListMsg::MAX_ENTRIES), record->m_kinds, record->m_values);
     }

@@ -272,6 +272,8 @@ public:
     std::vector<uint32_t> m_listA;
     std::vector<uint32_t> m_listB;
     std::vector<uint16_t> m_listBValues;
+    // The item pair message's first value (45).
+    uint32_t m_itemPairValue = 0;
     // Motion state (the action object reads and writes them).
     uint8_t m_runFlag = 0;
     uint8_t m_restPoseFlag = 0;
@@ -506,7 +508,8 @@ public:
     uint32_t m_lastStepTime = 0, m_lastFootstep = 0;
     int32_t m_cellX = -1, m_cellY = -1;  // the claimed cell
     uint8_t m_hitFlag = 0, m_hitWasMoving = 0, m_secondHit = 0;
-    uint8_t m_stateFlag = 0;  // the flag of the one-shot motions
+    uint32_t m_hitReactions = 0;  // hit reactions begun
+    uint8_t m_stateFlag = 0;      // the flag of the one-shot motions
     // Dash.
     uint8_t m_dashing = 0;
     float m_dashStartX = 0, m_dashStartY = 0, m_dashX = 0, m_dashY = 0, m_dashToX = 0, m_dashToY = 0;

@@ -58,6 +58,13 @@ struct FakeEffectList : ICharEffectList {
     void Update() override { ++updates; }
     void DrawBehind() override { log.push_back("behind"); }
     void DrawInFront() override { log.push_back("front"); }
+    std::vector<std::string> placed;  // "x y" of each placement, "screen x y" in a window
+    void SetAllPositions(float x, float y) override {
+        placed.push_back(std::to_string(int(x)) + " " + std::to_string(int(y)));
+    }
+    void UpdateAllWith(int32_t x, int32_t y, int32_t) override {
+        placed.push_back("screen " + std::to_string(x) + " " + std::to_string(y));
+    }
 };
 
 struct FakeEffects : ICharEffects {
