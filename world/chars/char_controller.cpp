@@ -962,12 +962,14 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             AddItemFromPayload(payload);
             return true;
         case MSG_ITEM_VALUE_48:  // the bag slot's item went away (worn, used up, moved)
-            if (auto* record = ReadRecord<CItemValueMsg>(payload))
+            if (auto* record = ReadRecord<CItemValueMsg>(payload)) {
+                data->m_itemMode = record->m_value;
                 if (CSlotObjectMgr* container = m_pData->Container();
                     container && container->GetSlot(record->m_value)) {
                     container->RemoveBySlot(int32_t(record->m_value));
                     RefreshInventoryWindow();
                 }
+            }
             return true;
         case MSG_STORED_ITEM:
             if (auto* record = ReadRecord<CStoredItemMsg>(payload)) PutIntoDepositWindow(*record);
