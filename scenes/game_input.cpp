@@ -57,12 +57,12 @@ const char* ToggledWindow(int32_t command) {
     }
 }
 
-// The window of the identifier; a window of the player's own set may carry
-// the owner's id (the quick slots do).
-CBaseWindow* FindWindow(const char* name, uint32_t ownerId = 0) {
+CBaseWindow* FindWindow(const char* name) {
     if (!g_pWindowMgr) return nullptr;
     if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name, 0, true)) return window;
-    return ownerId ? g_pWindowMgr->FindWindowByName(name, ownerId, true) : nullptr;
+    // A window of the player's own set may carry the player's id (the quick slots do).
+    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    return player ? g_pWindowMgr->FindWindowByName(name, player->GetCharId(), true) : nullptr;
 }
 
 // Shows and activates a hidden window, hides a shown one; false without it.
@@ -92,13 +92,12 @@ void CGameScene::ShowChatWindows() {
 
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
-        ToggleWindow(FindWindow(name, m_pPlayer ? m_pPlayer->GetCharId() : 0));
+        ToggleWindow(FindWindow(name));
         return true;
     }
     switch (command) {
         case 3:
-            if (auto* pages = dynamic_cast<IQuickSlotPages*>(
-                    FindWindow("QuickSlotWindow", m_pPlayer ? m_pPlayer->GetCharId() : 0)))
+            if (auto* pages = dynamic_cast<IQuickSlotPages*>(FindWindow("QuickSlotWindow")))
                 pages->TogglePage();
             return true;
         case 2:
