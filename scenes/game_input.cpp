@@ -70,7 +70,11 @@ size_t ToggledOption(int32_t command) {
 }
 
 CBaseWindow* FindWindow(const char* name) {
-    return g_pWindowMgr ? g_pWindowMgr->FindWindowByName(name, 0, true) : nullptr;
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name, 0, true)) return window;
+    // A window of the player's own set may carry the player's id (the quick slots do).
+    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    return player ? g_pWindowMgr->FindWindowByName(name, player->GetCharId(), true) : nullptr;
 }
 
 // Shows and activates a hidden window, hides a shown one; false without it.
@@ -81,6 +85,8 @@ bool ToggleWindow(CBaseWindow* window) {
     } else {
         window->Show();
         window->SetActive(true, false);
+        // A docked panel window opens free, not as its side button's hover menu.
+        if (window->GetStateValue() == WINDOW_STATE_DOCKED) window->SetStateValue(WINDOW_STATE_FREE);
     }
     return true;
 }

@@ -304,6 +304,7 @@ struct StatusIcons : uitest::TestWindow, IStatusIconView {
 struct InfoWindow : uitest::TestWindow, ISkillEntryView {
     InfoWindow() : TestWindow(HUD_WINDOW_NAMES[HUD_CHAR_INFO]) {}
     void RefreshSkillEntry(uint32_t id) override { g_statusLog.push_back("entry " + std::to_string(id)); }
+    void RemoveSkillEntry(uint32_t id) override { g_statusLog.push_back("gone " + std::to_string(id)); }
 };
 
 TEST_F(CharWindowsTest, TheUsersStatusesTellTheIconRowAndTheInfoWindow) {
