@@ -2,6 +2,7 @@
 
 #include "ui/window_mgr.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/club_dialogs.h"
 
 namespace {
 
@@ -15,4 +16,6 @@ CBaseWindow* Make() {
 void InstallCommunityWindowClasses() {
     // Each community window adds its RegisterWindowClass line here.
     RegisterWindowClass(CLUB_BASE_WINDOW_NAME, Make<CClubBaseWindow>);
+    RegisterWindowClass(CLUB_EDIT_NICK_WINDOW_NAME, Make<CClubEditNickWindow>);
+    RegisterWindowClass(CLUB_AUTO_RANK_WINDOW_NAME, Make<CClubAutoRankWindow>);
 }
