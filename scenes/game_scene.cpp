@@ -163,6 +163,10 @@ void CGameScene::StepTransition() {
             if (g_pDirectX) g_pDirectX->ClearScreens();
             if (IsMapReady()) {
                 m_fade.Reset();
+                // The fade-out left the screen covered in black; the fade-in
+                // returns to what it finds, so the brightness comes back first
+                // (as when a scene opens), or the new map would stay black.
+                PrepareSceneScreen(false);
                 SetTransitionState(GAME_MAP_READY);
             }
             break;
