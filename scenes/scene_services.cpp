@@ -7,6 +7,7 @@ ISceneEvents* g_sceneEvents = nullptr;
 ISceneScripts* g_sceneScripts = nullptr;
 ISceneMusic* g_sceneMusic = nullptr;
 ISceneMovies* g_sceneMovies = nullptr;
+ISceneFieldEffects* g_fieldEffects = nullptr;
 
 }  // namespace
 
@@ -15,6 +16,12 @@ void SetScreenFadeMaker(IScreenFadeMaker* maker) {
 }
 IScreenFadeMaker* GetScreenFadeMaker() {
     return g_fadeMaker;
+}
+void SetSceneFieldEffects(ISceneFieldEffects* effects) {
+    g_fieldEffects = effects;
+}
+ISceneFieldEffects* GetSceneFieldEffects() {
+    return g_fieldEffects;
 }
 void SetSceneEvents(ISceneEvents* events) {
     g_sceneEvents = events;
