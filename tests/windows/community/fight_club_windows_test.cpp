@@ -1,6 +1,7 @@
 // The fight club's windows: the manager's requests and the club request's
 // lock, the waiting windows' leave confirmation, minimizing and club list,
-// and the start notice's count and skill hold. Clicks go through the input
+// the start notice's count and skill hold, and the member picker's limit,
+// filters and orders. Clicks go through the input
 // queue; the server's records reach the windows through their ports.
 #include "windows/community/fight_club_windows.h"
 
@@ -12,7 +13,9 @@
 #include "net/handlers/window_records.h"
 #include "tests/windows/community/club_fixture.h"
 #include "ui/message_box.h"
+#include "windows/community/fight_club_config.h"
 #include "world/chars/char_mgr.h"
+#include "world/map/map.h"
 
 namespace {
 
@@ -214,6 +217,188 @@ TEST_F(FightClubFixture, NoticeHoldsSkillsUntilReleased) {
     EXPECT_EQ(g_pCharMgr->m_fightClubMatch, 1);
     m_driver.Mgr().DeleteAllChildren();
     EXPECT_EQ(g_pCharMgr->m_fightClubMatch, 0);
+}
+
+}  // namespace
+
+// ---- The member picker of a club entry ----
+
+namespace {
+
+// A picker with a frame of its own size, for the clicks on its rows.
+class SizedPicker : public CFightClubConfig {
+public:
+    bool UpdateRect() override {
+        m_rect = WindowRect{m_x, m_y, m_x + 330, m_y + 270};
+        return true;
+    }
+};
+
+constexpr uint32_t kPlayerId = 2000000;  // character type 0
+constexpr uint16_t kHere = 0;
+
+class PickerFixture : public FightClubFixture {
+protected:
+    void SetUp() override {
+        FightClubFixture::SetUp();
+        g_pMap = nullptr;  // the player stands on no map: map number 0
+        m_picker = Add<SizedPicker>();
+        m_picker->OpenFor(kNpc);
+        m_picker->SetPosition(200, 150);
+    }
+    // A club member's record as the club messages post it.
+    void Member(const char* name, uint8_t grade, uint16_t level, uint16_t key, uint32_t score,
+                uint16_t map = kHere, bool online = true, uint32_t flags = 0, uint32_t type = 0) {
+        auto record = std::make_unique<CFightConfigMemberMsg>();
+        std::strcpy(record->m_name, name);
+        record->m_kind = grade;
+        record->m_a = kPlayerId + type;
+        record->m_b = level;
+        record->m_c = key;
+        record->m_d = score;
+        record->m_e = map;
+        record->m_flag = online;
+        record->m_flags = flags;
+        Post(m_picker, std::move(record));
+    }
+    void Limit(uint32_t limit) {
+        auto value = std::make_unique<CWindowValueMsg>(MSG_FIGHT_CONFIG_VALUE);
+        value->m_value = limit;
+        Post(m_picker, std::move(value));
+    }
+    void ClickRow(int32_t row) {
+        m_driver.Click(0, 200 + 150, 150 + 80 + 30 * row + 10);
+        m_driver.Frame();
+    }
+    std::vector<std::string> Chosen() const {
+        std::vector<std::string> names;
+        for (const auto& m : m_picker->Members())
+            if (m.selected) names.push_back(m.name);
+        return names;
+    }
+    std::vector<std::string> ShownNames() const {
+        std::vector<std::string> names;
+        for (size_t i : m_picker->Shown()) names.push_back(m_picker->Members()[i].name);
+        return names;
+    }
+    CMessageBox* Notice() {
+        return dynamic_cast<CMessageBox*>(m_driver.Mgr().FindWindowByName("MESSAGE_BOX", FIGHT_CONFIG_BOX));
+    }
+    // The master and five members, listed in this order (sort order 3).
+    void Team() {
+        Member("Me", 1, 30, 0, 10);
+        const char* names[] = {"ann", "bo", "cy", "dee", "eve"};
+        for (uint16_t i = 0; i < 5; ++i) Member(names[i], 3, 20, uint16_t(1 + i), 5);
+    }
+
+    SizedPicker* m_picker = nullptr;
+};
+
+TEST_F(PickerFixture, TheLimitHoldsForClicksAndSelectAllAndOkSendsTheChosen) {
+    Team();
+    Member("zed", 4, 50, 9, 9);  // an applicant is no member
+    ASSERT_EQ(ShownNames(), (std::vector<std::string>{"Me", "ann", "bo", "cy", "dee", "eve"}));
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me"}));
+    ClickRow(0);  // the master stays chosen
+    for (int row = 1; row <= 3; ++row) ClickRow(row);
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me", "ann", "bo", "cy"}));
+    EXPECT_EQ(Notice(), nullptr);
+    ClickRow(4);  // a fifth of four
+    EXPECT_EQ(Chosen().size(), 4u);
+    ASSERT_NE(Notice(), nullptr);
+    EXPECT_TRUE(Notice()->IsVisibleInTree());
+    m_driver.Mgr().RemoveWindow(Notice());
+    ClickRow(2);  // a second click takes the choice back
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me", "ann", "cy"}));
+
+    Limit(2);
+    ClickChild(m_picker, "FightClub_Config_SELALL_BUTTON");
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me", "ann"}));
+    ClickChild(m_picker, "FightClub_Config_DESELALL_BUTTON");
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me"}));
+    Limit(0);
+    ClickChild(m_picker, "FightClub_Config_SELALL_BUTTON");
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me"}));
+
+    ClickRow(1);
+    Sent();
+    ClickChild(m_picker, "FightClub_Config_OK_BUTTON");
+    EXPECT_EQ(Sent(), (std::vector<Bytes>{Bytes{5} + Npc(kNpc) +
+                                          Bytes{9, 2, 1, 0, 2, 2, 'M', 'e', 3, 'a', 'n', 'n'}}));
+    EXPECT_FALSE(m_picker->IsVisibleInTree());
+}
+
+TEST_F(PickerFixture, ATeamTooLongForOneRequestIsRefusedWhole) {
+    Limit(0);
+    Member("Me", 1, 30, 0, 10);
+    // 10 bytes of head, 3 for the master and 19 a member: 13 members make 260 bytes.
+    for (int i = 0; i < 13; ++i) {
+        const std::string name = "member-of-club-" + std::to_string(100 + i);
+        Member(name.c_str(), 3, 20, uint16_t(1 + i), 5);
+    }
+    for (size_t i = 1; i <= 13; ++i) ASSERT_TRUE(m_picker->ToggleShown(i));
+    ASSERT_EQ(m_picker->SelectedCount(), 14);
+    Sent();
+    ClickChild(m_picker, "FightClub_Config_OK_BUTTON");
+    EXPECT_TRUE(Sent().empty());
+    ASSERT_NE(Notice(), nullptr);
+    EXPECT_TRUE(m_picker->IsVisibleInTree());
+    // One name fewer fits (241 bytes).
+    m_picker->ToggleShown(1);
+    ClickChild(m_picker, "FightClub_Config_OK_BUTTON");
+    ASSERT_EQ(Sent().size(), 1u);
+}
+
+TEST_F(PickerFixture, AvailabilityByMapOnlineAndBusyAndTheFilter) {
+    struct Case {
+        const char* name;
+        uint16_t map;
+        bool online;
+        uint32_t flags;
+        uint8_t grade;
+        bool available;
+    } cases[] = {
+        {"here", kHere, true, 0x1, 3, true},   {"away", 7, true, 0, 3, false},
+        {"asleep", kHere, false, 0, 3, false}, {"busy", kHere, true, 0x200, 3, false},
+        {"Me", 7, false, 0x200, 1, true},  // the master always goes
+    };
+    for (const Case& c : cases) Member(c.name, c.grade, 10, 1, 1, c.map, c.online, c.flags);
+    for (const Case& c : cases) {
+        auto m = std::find_if(m_picker->Members().begin(), m_picker->Members().end(),
+                              [&](const CFightClubConfig::Member& m) { return m.name == c.name; });
+        ASSERT_NE(m, m_picker->Members().end());
+        EXPECT_EQ(m->available != 0, c.available) << c.name;
+    }
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Me", "here"}));
+    // A chosen member who walks away loses the choice and leaves the list.
+    ClickRow(1);
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me", "here"}));
+    Member("here", 3, 10, 1, 1, 7);
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me"}));
+    EXPECT_EQ(ShownNames(), (std::vector<std::string>{"Me"}));
+    ClickChild(m_picker, "FightClub_Config_SHOWALLMEMBER_BUTTON");
+    EXPECT_FALSE(m_picker->IsAvailableOnly());
+    EXPECT_EQ(m_picker->Shown().size(), 5u);
+    ClickRow(1);  // an unavailable member cannot be chosen
+    EXPECT_EQ(Chosen(), (std::vector<std::string>{"Me"}));
+}
+
+TEST_F(PickerFixture, TheFourSortOrders) {
+    // name, level, order key, score, type
+    Member("lo", 3, 10, 2, 900, kHere, true, 0, 5);
+    Member("hi", 3, 60, 3, 100, kHere, true, 0, 1);
+    Member("Me", 1, 20, 9, 50, kHere, true, 0, 3);
+    Member("mid", 3, 20, 1, 500, kHere, true, 0, 0);
+    const std::vector<std::string> orders[4] = {
+        {"hi", "Me", "mid", "lo"},  // level, then the master first
+        {"lo", "mid", "hi", "Me"},  // score
+        {"mid", "hi", "Me", "lo"},  // type
+        {"Me", "mid", "lo", "hi"},  // the master, then the order key
+    };
+    for (int mode = 0; mode < 4; ++mode) {
+        m_picker->SetSortMode(mode);
+        EXPECT_EQ(ShownNames(), orders[mode]) << mode;
+    }
 }
 
 }  // namespace
