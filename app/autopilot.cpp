@@ -117,6 +117,27 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
+    if (verb == "dclick") {
+        step->op = AutopilotOp::DoubleClick;
+        int64_t y = 0;
+        if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
+            return std::string(verb) + " needs a point X Y";
+        step->a = int32_t(n);
+        step->b = int32_t(y);
+        return {};
+    }
+    if (verb == "drag") {
+        step->op = AutopilotOp::Drag;
+        int64_t p[4] = {};
+        for (int i = 0; i < 4; ++i)
+            if (args != 4 || !ReadNumber(words[size_t(i) + 1], 0, 32767, &p[i]))
+                return "drag needs two points X1 Y1 X2 Y2";
+        step->a = int32_t(p[0]);
+        step->b = int32_t(p[1]);
+        step->c = int32_t(p[2]);
+        step->d = int32_t(p[3]);
+        return {};
+    }
     if (verb == "click" || verb == "rclick" || verb == "move") {
         step->op = verb == "click"  ? AutopilotOp::Click
                    : verb == "move" ? AutopilotOp::Move
@@ -245,6 +266,7 @@ void CAutopilot::Tick() {
             std::fflush(m_log);
         }
     }
+    Release next = Release::None;
     switch (m_release) {
         case Release::Key:
             plat::PostKeyEvent(m_releaseA, true, false, {});
@@ -255,13 +277,19 @@ void CAutopilot::Tick() {
         case Release::RightButton:
             plat::PostMessage(plat::WM_RBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::DragMove:
+            // Held, the mouse goes to the drag's end; released there a frame later.
+            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(m_releaseA, m_releaseB));
+            next = Release::Button;
+            break;
         case Release::Held:
             m_world.LetGo();
             break;
         case Release::None:
             break;
     }
-    m_release = Release::None;
+    m_release = next;
+    if (next != Release::None) return;
     while (m_next < m_steps.size() && !m_failed) {
         const AutopilotStep& step = m_steps[m_next];
         if (!m_started) {
@@ -276,8 +304,9 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
-            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::DoubleClick ||
+            step.op == AutopilotOp::Drag || step.op == AutopilotOp::ClickOk || step.op == AutopilotOp::Move ||
+            step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -333,6 +362,30 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             m_releaseB = step.b;
             return true;
         }
+        case AutopilotOp::DoubleClick: {
+            NotePlayer();
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+            plat::PostMessage(plat::WM_LBUTTONUP, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, point);
+            m_release = Release::Button;
+            m_releaseA = step.a;
+            m_releaseB = step.b;
+            return true;
+        }
+        case AutopilotOp::Drag: {
+            NotePlayer();
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+            // A first small move while held, on the pressed window, starts its drag.
+            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(step.a + 4, step.b + 4));
+            m_release = Release::DragMove;
+            m_releaseA = step.c;
+            m_releaseB = step.d;
+            return true;
+        }
         case AutopilotOp::ClickOk: {
             int32_t x = 0, y = 0;
             if (!m_world.OkButtonPoint(step.text, &x, &y)) {
@@ -368,6 +421,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             return true;
         }
         case AutopilotOp::Dump:
+            // The picture after the fade, not half-way through it.
+            if (m_world.IsScreenFading() && plat::timeGetTime() - m_startMs < kDumpFadeWaitMs) return false;
             if (!m_world.DumpFrame(step.text)) {
                 Fail(step, "cannot write the frame to " + step.text);
                 return false;
