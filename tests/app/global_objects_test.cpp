@@ -60,6 +60,7 @@
 #include "platform/window_scripted.h"
 #include "scenes/scene_services.h"
 #include "script/event_mgr.h"
+#include "script/event_services.h"
 #include "script/script_effects.h"
 #include "script/script_mgr.h"
 #include "sound/sound_mgr.h"
@@ -309,6 +310,10 @@ std::vector<HookRow> HookTable() {
         {"scenes: field effects", [] { return GetSceneFieldEffects() != nullptr; }, kInstalled},
         {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
         {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
+        // What the events reach through seams.
+        {"events: sounds", [] { return GetEventSounds() != nullptr; }, kInstalled},
+        {"events: movies", [] { return GetEventMovies() != nullptr; }, kKept},
+        {"events: effects", [] { return GetEventEffects() != nullptr; }, kAbsent},
     };
 }
 
