@@ -179,9 +179,16 @@ bool CGameScene::ClickGroundItem(CItemObject* item, bool testShift) {
         pickUp();
         return true;
     }
+    // Within reach, a player who cannot act just now (reeling from a hit,
+    // say) keeps the press as a queued pick-up: the held-button repeat asks
+    // again once the player may act, so the press is not lost.
+    if (g_config.m_useServer && !controller->CanStartAction()) {
+        QueuePickUp(int32_t(objectId));
+        return true;
+    }
     m_pickUp = m_actionA = m_actionB = 0;
     m_pickUpId = m_actionAId = m_actionBId = -1;
-    if (g_config.m_useServer && controller->CanStartAction()) pickUp();
+    if (g_config.m_useServer) pickUp();
     return true;
 }
 

@@ -637,6 +637,38 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_FALSE(scene->HasQueuedAction());
 }
 
+// The pick-up key pressed while the player reels from a hit is not lost:
+// the pick-up waits, and the repeat asks for it once the player may act.
+TEST_F(GameInputTest, APickUpPressedDuringAHitGoesOutWhenTheHitIsOver) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    g_config.m_useServer = true;
+    struct Offline {
+        ~Offline() { g_config.m_useServer = false; }
+    } offline;
+    ASSERT_TRUE(DropItem(78, player->m_cellX + 1, player->m_cellY));
+    player->GetAction()->TakeHit();
+    ASSERT_EQ(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(PickUps().empty());
+    EXPECT_TRUE(scene->HasQueuedAction());
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_TRUE(PickUps().empty());
+
+    for (int frame = 0; frame < 300 && player->GetData()->m_motion == MOTION_HIT; ++frame) {
+        m_driver.Clock().Advance(33);
+        player->UpdateFrame(33, false);
+    }
+    ASSERT_NE(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{78});
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_TRUE(Walks().empty());
+}
+
 TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey) {
     CCursor cursor;
     cursor.Create();
