@@ -58,7 +58,7 @@ std::string RestAfter(const std::string& rest, int words) {
     return at == std::string::npos ? std::string() : rest.substr(at);
 }
 
-class CCharacterFeature : public CHallFeature {
+class CCharacterFeature : public CHallFeature, public IHallPurse {
 public:
     explicit CCharacterFeature(IHallBags* bags) : m_bags(bags) {}
 
@@ -181,6 +181,18 @@ public:
     }
 
     void Closed(CServerHall&, CHallClient& c) override { m_states.erase(c.id); }
+
+    uint32_t MoneyOf(const CHallClient& c) override {
+        auto it = m_states.find(c.id);
+        return it == m_states.end() ? 0 : it->second.status.m_group40[1];
+    }
+    void SetMoney(CServerHall& hall, CHallClient& c, uint32_t money) override {
+        CStatusBlockFields& status = m_states[c.id].status;
+        status.m_group40[1] = money;
+        CStatusBlockFields group = status;
+        group.m_flags = 0x40;
+        hall.Send(c, WriteStatusBlock(group));
+    }
 
 private:
     struct State {
@@ -308,4 +320,8 @@ private:
 
 std::unique_ptr<CHallFeature> MakeCharacterFeature(IHallBags* bags) {
     return std::make_unique<CCharacterFeature>(bags);
+}
+
+IHallPurse* HallPurseOf(CHallFeature* feature) {
+    return dynamic_cast<IHallPurse*>(feature);
 }
