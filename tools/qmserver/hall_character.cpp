@@ -47,17 +47,6 @@ struct Worn {
     std::string name;
 };
 
-// The rest of the line after `words` words.
-std::string RestAfter(const std::string& rest, int words) {
-    size_t at = 0;
-    for (int word = 0; word < words; ++word) {
-        at = rest.find_first_not_of(" \t", at);
-        at = rest.find_first_of(" \t", at);
-    }
-    at = rest.find_first_not_of(" \t", at);
-    return at == std::string::npos ? std::string() : rest.substr(at);
-}
-
 class CCharacterFeature : public CHallFeature, public IHallPurse {
 public:
     explicit CCharacterFeature(IHallBags* bags) : m_bags(bags) {}

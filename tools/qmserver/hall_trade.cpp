@@ -44,16 +44,6 @@ struct Shop {
     std::vector<Goods> goods;
 };
 
-std::string RestAfter(const std::string& rest, int words) {
-    size_t at = 0;
-    for (int word = 0; word < words; ++word) {
-        at = rest.find_first_not_of(" \t", at);
-        at = rest.find_first_of(" \t", at);
-    }
-    at = rest.find_first_not_of(" \t", at);
-    return at == std::string::npos ? std::string() : rest.substr(at);
-}
-
 class CTradeFeature : public CHallFeature {
 public:
     CTradeFeature(IHallBags* bags, IHallPurse* purse) : m_bags(bags), m_purse(purse) {}

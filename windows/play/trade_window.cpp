@@ -895,7 +895,7 @@ void CTradeWindow::DrawRows() {
             const std::string name = item->GetName() ? item->GetName() : "";
             const int room = kNameBytes - int(std::strlen(suffix));
             const bool hovered = list == m_hoverList && position == m_hoverPosition;
-            const uint32_t colour = eligible ? ItemNameColour(*item) : 0;
+            const uint32_t colour = eligible ? ItemNameColour(*item) : 0;  // greyed: black
             if (hovered && int(name.size()) > room) {
                 m_nameTip.SetText((name + suffix).c_str(), colour);
                 m_nameTip.SetPosition(m_x + kNameCentre, rowY + 6);
