@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "data/char_resource_mgr.h"
 #include "data/data_table_text.h"
 #include "net/handlers/window_records.h"
 #include "tests/support/data_fixtures.h"
@@ -222,8 +223,15 @@ TEST_F(ClubGoldenTest, GradeInput) {
 }
 
 // The fortress board with a name only (state 1), two clubs (state 2) and
-// one club (state 4), with three proclaimed clubs.
+// one club (state 4), with three proclaimed clubs; the portraits and the
+// chosen guardian's name come from the demo monster rows.
 TEST_F(ClubGoldenTest, FortressBoard) {
+    WriteTable(CCharResourceMgr::MONSTER_FILE, DemoTable("0009.Z5D.txt"));
+    CCharResourceMgr resources;
+    g_pCharResourceMgr = &resources;
+    struct Restore {
+        ~Restore() { g_pCharResourceMgr = nullptr; }
+    } restore;
     struct Case {
         const char* name;
         uint32_t id;
@@ -243,12 +251,14 @@ TEST_F(ClubGoldenTest, FortressBoard) {
         record.m_first.m_b2 = 3;
         record.m_first.m_value = 7;
         record.m_first.m_b3 = 4;
+        record.m_first.m_b4 = 2;
         record.m_first.m_word = 420;
         record.m_first.m_b5 = 1;
         record.m_first.m_b6 = 5;
         std::strcpy(record.m_second.m_name, "Riverside");
         record.m_second.m_b1 = 9;
         record.m_second.m_value = 32;
+        record.m_second.m_b4 = 3;
         board.SetBoard(record);
         board.SetProclaimed({"Riverside", "Birchwood", "Stonegate"});
         ASSERT_TRUE(board.Draw());
