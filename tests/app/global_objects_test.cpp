@@ -398,9 +398,9 @@ protected:
     std::vector<bool> m_hooksWhileRunning;
     std::vector<std::string> m_unregisteredWhileRunning;
     // Windows the server's messages and the scene make by their identifiers.
-    static constexpr const char* kServerMadeWindows[] = {"FightClub_Manager", "FightClub_Config",
-                                                         "FightClub_WaitWin", "FightClubCVCWaitWin",
-                                                         "FightClubNoticeWin"};
+    static constexpr const char* kServerMadeWindows[] = {
+        "FightClub_Manager",  "FightClub_Config",    "FightClub_WaitWin", "FightClubCVCWaitWin",
+        "FightClubNoticeWin", "CLUB_DEPOSIT_WINDOW", "FORTRESS_BOARD_WIN"};
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {
