@@ -12,6 +12,7 @@
 #include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
 #include "windows/play/quick_slot_window.h"
+#include "windows/play/skill_window.h"
 #include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
 
@@ -38,4 +39,5 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(EQUIP_WINDOW_NAME, Make<CItemEquipWindow>);
     RegisterWindowClass(QUICK_SLOT_WINDOW_NAME, Make<CQuickSlotWindow>);
     RegisterWindowClass(HUD_WINDOW_NAMES[HUD_CHAR_INFO], Make<CCharInfoWindow>);
+    RegisterWindowClass(SKILL_WINDOW_NAME, Make<CSkillWindow>);
 }
