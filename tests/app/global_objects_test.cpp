@@ -408,7 +408,7 @@ protected:
     // Windows the player's character makes with it by their identifiers (the
     // bag makes its item-shop panel itself).
     static constexpr const char* kPlayerMadeWindows[] = {"ItemInventoryWindow", "ItemEquipWindow",
-                                                         "QuickSlotWindow", "CharInfoWindow"};
+                                                         "QuickSlotWindow", "CharInfoWindow", "SKILL_WINDOW"};
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {
