@@ -18,6 +18,7 @@
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "data/premium_item_mgr.h"
+#include "graphics/display_settings.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/map_records.h"
@@ -34,6 +35,7 @@
 #include "ui/items/item_icon.h"
 #include "ui/message_box.h"
 #include "ui/window_messages.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_world.h"
@@ -637,6 +639,58 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_FALSE(scene->HasQueuedAction());
 }
 
+// The pick-up key pressed while the player reels from a hit is not lost:
+// the pick-up waits, and the repeat asks for the item within reach, or
+// walks to one farther off, once the player may act.
+TEST_F(GameInputTest, APickUpPressedDuringAHitGoesOnWhenTheHitIsOver) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    g_config.m_useServer = true;
+    struct Offline {
+        ~Offline() { g_config.m_useServer = false; }
+    } offline;
+    using Walk = std::pair<uint32_t, uint32_t>;
+    auto reel = [&] {
+        player->GetAction()->TakeHit();
+        ASSERT_EQ(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+    };
+    auto recover = [&] {
+        for (int frame = 0; frame < 300 && player->GetData()->m_motion == MOTION_HIT; ++frame) {
+            m_driver.Clock().Advance(33);
+            player->UpdateFrame(33, false);
+        }
+        ASSERT_NE(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+    };
+
+    // Within reach: nothing goes out while reeling; the repeat after it asks.
+    ASSERT_TRUE(DropItem(78, player->m_cellX + 1, player->m_cellY));
+    reel();
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(scene->HasQueuedAction());
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_TRUE(PickUps().empty());
+    recover();
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{78});
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_TRUE(Walks().empty());
+
+    // Farther off: no walk while reeling; the repeat after it walks there.
+    ItemGone(78);
+    ASSERT_TRUE(DropItem(79, 30, 30));
+    reel();
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(Walks().empty());
+    EXPECT_TRUE(scene->HasQueuedAction());
+    recover();
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{30, 30}}));
+    EXPECT_TRUE(scene->HasQueuedAction());
+}
+
 TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey) {
     CCursor cursor;
     cursor.Create();
@@ -851,6 +905,41 @@ TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
     scene->HandleGameInput(0, 0, false);
     EXPECT_EQ(Sent(67), 2u);
     EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{0, 0}));
+}
+
+class BoardWindow : public uitest::TestWindow {
+public:
+    BoardWindow() : TestWindow("FORTRESS_BOARD_WIN") {}
+    int32_t GetWidth() override { return 120; }
+    int32_t GetHeight() override { return 80; }
+};
+
+TEST_F(GameInputTest, AnNpcWithTheFortressFunctionOpensTheBoardCentred) {
+    RegisterWindowClass("FORTRESS_BOARD_WIN", [] { return static_cast<CBaseWindow*>(new BoardWindow); });
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    auto* keeper = dynamic_cast<CNpcChar*>(Make(CHAR_KIND_NPC, 50, chartest::kNpcRes));
+    ASSERT_NE(keeper, nullptr);
+    keeper->m_functionFlags = 1u << NPC_FUNCTION_FORTRESS_BOARD;
+    keeper->m_x = player->m_x + 60;
+    keeper->m_y = player->m_y;
+    scene->m_pointedId = 50;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    for (int click = 0; click < 2; ++click) {
+        scene->HandleGameInput(0, 0, true);
+        CBaseWindow* board = g_pWindowMgr->FindWindowByName("FORTRESS_BOARD_WIN", 0, true);
+        ASSERT_NE(board, nullptr);
+        EXPECT_TRUE(board->IsVisibleInTree());
+        const CDisplaySettings& screen = GetDisplaySettings();
+        EXPECT_EQ(board->GetX(), (screen.screenWidth - 120) / 2);
+        EXPECT_EQ(board->GetY(), (screen.screenHeight - 80) / 2);
+        board->Hide();
+    }
+    // One board, found the second time; no talk and no walk.
+    EXPECT_EQ(Sent(67), 2u);
+    EXPECT_EQ(Sent(20), 0u);
+    EXPECT_TRUE(Walks().empty());
 }
 
 class MenuWindow : public uitest::TestWindow, public IFunctionMenu {

@@ -7,6 +7,7 @@
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_journal.h"
+#include "tools/qmserver/hall_trade.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
@@ -18,9 +19,11 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     IHallBags* bags = HallBagsOf(features.back().get());
     features.push_back(MakeChatFeature());
     features.push_back(MakeCharacterFeature(bags));
+    IHallPurse* purse = HallPurseOf(features.back().get());
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
     features.push_back(MakeJournalFeature());
     features.push_back(MakeEffectsFeature());
+    features.push_back(MakeTradeFeature(bags, purse));
     return features;
 }
