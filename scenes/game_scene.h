@@ -13,6 +13,7 @@
 #include "scenes/game_overlays.h"
 #include "scenes/game_windows.h"
 #include "scenes/scene.h"
+#include "ui/game_scene_windows.h"
 #include "world/map/map.h"
 
 class CAniObject;
@@ -50,8 +51,11 @@ inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
 inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
 inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
-class CGameScene : public CScene, public IMapChangeListener {
+class CGameScene : public CScene, public IMapChangeListener, public IOneToOneChatHost {
 public:
+    // The window set's one-to-one chat object.
+    IOneToOneChat* GetOneToOneChat() override { return m_windows.GetOneToOneChat(); }
+
     CGameScene();
     ~CGameScene() override;
 

@@ -1,6 +1,7 @@
 #include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_items.h"
+#include "tools/qmserver/hall_messenger.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
@@ -9,5 +10,6 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeWelcomeSkillFeature());
     features.push_back(MakeItemsFeature());
     features.push_back(MakeChatFeature());
+    features.push_back(MakeMessengerFeature());
     return features;
 }
