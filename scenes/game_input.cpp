@@ -93,14 +93,17 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         case 5:
             if (IOneToOneChat* chat = m_windows.GetOneToOneChat()) chat->OnCommand(2, nullptr);
             return true;
-        case 2:
         case 3:
+            if (auto* pages = dynamic_cast<IQuickSlotPages*>(FindWindow("QuickSlotWindow")))
+                pages->TogglePage();
+            return true;
+        case 2:
         case 17:
         case 19:
         case 20:
         case 0:
-            // Their windows (web page, world map, quick slots, chat macros,
-            // minimap, combos) take these keys once they are
+            // Their windows (web page, world map, chat macros, minimap,
+            // combos) take these keys once they are
             // part of the program.
             return true;
         case 24:

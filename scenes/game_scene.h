@@ -51,7 +51,10 @@ inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
 inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
 inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
-class CGameScene : public CScene, public IMapChangeListener, public IOneToOneChatHost {
+class CGameScene : public CScene,
+                   public IMapChangeListener,
+                   public IOneToOneChatHost,
+                   public IGameSceneActions {
 public:
     // The window set's one-to-one chat object.
     IOneToOneChat* GetOneToOneChat() override { return m_windows.GetOneToOneChat(); }
@@ -167,7 +170,7 @@ public:
     // toward a cast position (not with Shift) with the skill queued on the
     // target. A refused use plays "NeedMP" and shows the reason in the
     // notice line. True when the skill started or a walk was ordered.
-    bool TryUseSkill(CChar* target, int32_t skillRow);
+    bool TryUseSkill(CChar* target, int32_t skillRow) override;
     // A click while aiming an item (mode 1) or a skill (mode 2).
     bool ClickInItemAiming(int32_t x, int32_t y);
     bool ClickInSkillAiming(int32_t x, int32_t y);

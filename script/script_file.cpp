@@ -1,5 +1,6 @@
 #include "script/script_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/byte_source.h"
@@ -12,6 +13,21 @@ constexpr uint64_t kMinStatement = 4;   // op code
 constexpr uint64_t kMinFunction = 10;   // entry, parameter count, spare, body
 constexpr uint64_t kMinExpression = 4;  // item count
 constexpr uint64_t kMinItem = 4;        // tag
+// Records are made as they are read, room for this many at first: a record
+// takes many times its smallest size in the file, and counts inside counts
+// that each claim the rest of the file would otherwise multiply.
+constexpr uint32_t kFirstRoom = 16;
+
+// Reads n records into the list, one after another; false at the first
+// that fails.
+template <class T, class ReadOne>
+bool ReadEach(std::vector<T>& list, uint32_t n, ReadOne readOne) {
+    list.clear();
+    list.reserve(std::min(n, kFirstRoom));
+    for (uint32_t i = 0; i < n; ++i)
+        if (!readOne(list.emplace_back())) return false;
+    return true;
+}
 
 class Reader {
 public:
@@ -32,10 +48,7 @@ public:
         if (depth > SCRIPT_MAX_NESTING) return Fail("expressions nested too deeply");
         uint32_t n = 0;
         if (!Count(n, kMinItem, "expression item count")) return false;
-        expr.m_items.resize(n);
-        for (ScriptItem& item : expr.m_items)
-            if (!Item(item, depth)) return false;
-        return true;
+        return ReadEach(expr.m_items, n, [&](ScriptItem& item) { return Item(item, depth); });
     }
 
     bool Item(ScriptItem& item, int depth) {
@@ -77,10 +90,7 @@ public:
         if (!U32(call.kind, "call record") || !U32(call.index, "call record") ||
             !Count(count, kMinExpression, "argument count"))
             return false;
-        call.args.resize(count);
-        for (CScriptExpr& arg : call.args)
-            if (!Expression(arg, depth + 1)) return false;
-        return true;
+        return ReadEach(call.args, count, [&](CScriptExpr& arg) { return Expression(arg, depth + 1); });
     }
 
     bool Statement(ScriptStatement& st) {
@@ -107,9 +117,7 @@ public:
     bool Block(ScriptBlock& block) {
         uint32_t n = 0;
         if (!Count(n, kMinStatement, "statement count")) return false;
-        block.statements.resize(n);
-        for (ScriptStatement& st : block.statements)
-            if (!Statement(st)) return false;
+        if (!ReadEach(block.statements, n, [&](ScriptStatement& st) { return Statement(st); })) return false;
         if (!Count(n, 4, "extra count")) return false;
         block.extra.resize(n);
         for (uint32_t& v : block.extra)
@@ -133,14 +141,9 @@ public:
             return Fail("header");
         if (out.variableCount > SCRIPT_MAX_VARIABLES) return Fail("too many variables");
         if (!Count(n, kMinBlock, "block count")) return false;
-        out.blocks.resize(n);
-        for (ScriptBlock& b : out.blocks)
-            if (!Block(b)) return false;
+        if (!ReadEach(out.blocks, n, [&](ScriptBlock& b) { return Block(b); })) return false;
         if (!Count(n, kMinFunction, "function count")) return false;
-        out.functions.resize(n);
-        for (ScriptFunction& f : out.functions)
-            if (!Function(f)) return false;
-        return true;
+        return ReadEach(out.functions, n, [&](ScriptFunction& f) { return Function(f); });
     }
 
 private:

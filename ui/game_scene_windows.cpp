@@ -7,3 +7,7 @@ IOneToOneChat* FindOneToOneChat() {
     auto* host = dynamic_cast<IOneToOneChatHost*>(g_pMainMgr->FindChildByKind(0));
     return host ? host->GetOneToOneChat() : nullptr;
 }
+
+IGameSceneActions* FindGameSceneActions() {
+    return g_pMainMgr ? dynamic_cast<IGameSceneActions*>(g_pMainMgr->FindChildByKind(0)) : nullptr;
+}

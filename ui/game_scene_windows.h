@@ -119,3 +119,24 @@ public:
     virtual bool CanUseMacro() = 0;
     virtual const char* GetMacro(int32_t index) = 0;
 };
+
+// The quick slot window ("QuickSlotWindow"): the hot key that turns its page.
+class IQuickSlotPages {
+public:
+    virtual ~IQuickSlotPages() = default;
+    virtual void TogglePage() = 0;
+};
+
+class CChar;
+
+// What the game scene does for the play windows. The running scene (the
+// main manager's child of kind 0) implements it; null while there is none.
+class IGameSceneActions {
+public:
+    virtual ~IGameSceneActions() = default;
+    // Uses the learned skill row on the target (null: the point under the
+    // mouse), or walks toward a place to cast it from; true when the use
+    // started or a walk was ordered.
+    virtual bool TryUseSkill(CChar* target, int32_t skillRow) = 0;
+};
+IGameSceneActions* FindGameSceneActions();

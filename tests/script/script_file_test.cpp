@@ -13,6 +13,7 @@
 
 #include "core/byte_source.h"
 #include "script/script.h"
+#include "tests/support/alloc_meter.h"
 #include "tests/support/script_writer.h"
 
 namespace {
@@ -122,6 +123,38 @@ TEST(ScriptFileTest, TooManyVariablesOrTooDeepANestingRefusesTheFile) {
             EXPECT_EQ(Read(w.Bytes()), levels <= SCRIPT_MAX_NESTING);
         }
     }
+}
+
+// Each count fits the bytes left, yet a record takes many times the bytes
+// its smallest form has in the file: counts that each claim the whole rest
+// of the file, one inside the other, must not multiply into memory.
+TEST(ScriptFileTest, NestedCountsClaimingTheRestOfTheFileTakeNoMoreMemoryThanTheFile) {
+    constexpr size_t kFileSize = 256 * 1024;
+    std::vector<uint8_t> bytes(kFileSize, 0);
+    size_t at = 4;  // word and flags
+    auto put = [&](uint32_t v) {
+        StoreU32Le(bytes.data() + at, v);
+        at += 4;
+    };
+    // As many records as the bytes after the count could hold at their smallest.
+    auto rest = [&](size_t smallest) { return uint32_t((kFileSize - at - 4) / smallest); };
+    put(0);        // variables
+    put(rest(8));  // blocks: the first holds the rest
+    put(rest(4));  // statements of block 0
+    put(SCRIPT_OP_EXPR);
+    for (int level = 1; level <= SCRIPT_MAX_NESTING + 1; ++level) {
+        put(rest(4));  // items: the first is a group holding the rest
+        put(SCRIPT_ITEM_GROUP);
+    }
+    std::string reason;
+    size_t peak = 0;
+    {
+        qmtest::AllocMeter meter;
+        EXPECT_FALSE(Read(bytes, &reason));
+        peak = meter.Peak();
+    }
+    EXPECT_EQ(reason, "expressions nested too deeply");
+    EXPECT_LE(peak, 4 * kFileSize) << "peak bytes while reading";
 }
 
 TEST(ScriptFileTest, AFileCutAnywhereIsRefused) {

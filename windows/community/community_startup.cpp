@@ -2,6 +2,7 @@
 
 #include "ui/window_mgr.h"
 #include "windows/community/chat_log_list.h"
+#include "windows/community/club_base_window.h"
 #include "windows/community/messenger_edit_window.h"
 #include "windows/community/messenger_window.h"
 #include "windows/community/one_to_one_chat_window.h"
@@ -33,6 +34,7 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(MESSENGER_NAME, Make<CQMMessengerWindow>);
     RegisterWindowClass(MESSENGER_EDIT_NAME, Make<CQMMEditWin>);
     RegisterWindowClass(MESSENGER_EDIT_BOX_NAME, Make<CQMMEditBox>);
+    RegisterWindowClass(CLUB_BASE_WINDOW_NAME, Make<CClubBaseWindow>);
 }
 
 std::unique_ptr<IOneToOneChat> MakeChatLogList() {

@@ -7,6 +7,7 @@
 #include "windows/play/char_select_window.h"
 #include "windows/play/chat_input_window.h"
 #include "windows/play/chat_window.h"
+#include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
 #include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
@@ -30,4 +31,5 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(HEADWORD_NAME, Make<CHeadwordWindow>);
     RegisterWindowClass(CHAR_MESSAGE_WINDOW_NAME, Make<CCharMessageWindow>);
     RegisterWindowClass(STATUS_ICON_WINDOW_NAME, Make<CAbnormalStatusIconWin>);
+    RegisterWindowClass(INVENTORY_WINDOW_NAME, Make<CItemInventoryWindow>);
 }

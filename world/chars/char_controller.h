@@ -160,10 +160,22 @@ enum : int {
     VALUE_STAMINA = 4,
     VALUE_FOURTH_GAUGE = 5,
     VALUE_FIFTH_GAUGE = 6,
+    // The load the character carries and the most it may.
+    VALUE_LOAD = 7,
+    VALUE_LOAD_MAX = 8,
+    // The three gauges' maxima without bonuses (energy, second, fourth).
+    VALUE_BASE_MAXIMA = 9,
+    // Three counters (experience, the next level's, the limit).
+    VALUE_COUNTERS = 12,
+    // The seven stats without bonuses, and the points not spent yet.
+    VALUE_BASE_STATS = 15,
+    VALUE_STAT_POINTS = 22,
     VALUE_LEVEL = 23,
     VALUE_REQUIRED_SECOND = 24,
     VALUE_ATTRIBUTES = 25,  // six
     VALUE_REQUIRED_THIRD = 32,
+    VALUE_MONEY = 33,
+    VALUE_LEVEL_UP = 34,   // a level-up is offered
     VALUE_HUNDRED_A = 40,  // 100 after Create
     VALUE_HUNDRED_B = 41,  // 100 after Create; server code 11 sets it
     VALUE_COUNT = 48,

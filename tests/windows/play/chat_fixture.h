@@ -19,6 +19,7 @@
 #include "platform/keyboard.h"
 #include "platform/socket.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/request_bytes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_driver.h"
 #include "tests/world/chars/char_fixture.h"
@@ -31,7 +32,7 @@
 
 namespace chattest {
 
-using Bytes = std::vector<uint8_t>;
+using qmreq::Bytes;
 
 inline constexpr uint8_t kScanEnter = 0x1C, kScanEscape = 0x01, kScanTab = 0x0F;
 inline constexpr uint8_t kScanUp = 0x48, kScanDown = 0x50;
@@ -50,29 +51,10 @@ inline std::map<int, std::vector<std::string>> ChatTexts() {
     return tables;
 }
 
-// A request as the session queues it: code, sub-code and the rest.
-inline Bytes Request(uint8_t code, uint8_t sub, const Bytes& rest = {}) {
-    Bytes out = {code, sub};
-    out.insert(out.end(), rest.begin(), rest.end());
-    return out;
-}
-// u8 length and the bytes.
-inline Bytes Text(const std::string& text) {
-    Bytes out = {uint8_t(text.size())};
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
-// The same with the terminating 0 counted.
-inline Bytes TextZ(const std::string& text) {
-    Bytes out = {uint8_t(text.size() + 1)};
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-    return out;
-}
-inline Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using qmreq::Request;
+using qmreq::Text;
+using qmreq::TextZ;
+using qmreq::operator+;
 
 class ChatFixture : public chartest::CharFixture {
 protected:

@@ -25,6 +25,11 @@ class MainInterfaceTest : public chattest::ChatFixture {
 protected:
     void SetUp() override {
         ChatFixture::SetUp();
+        // The nine panel windows are the test's own: the character makes none.
+        ClearWindowClasses();
+        for (const char* name : SIDE_BUTTON_WINDOWS)
+            RegisterWindowClass(name, [] { return static_cast<CBaseWindow*>(nullptr); });
+        InstallPlayWindowClasses();
         m_player = MakePlayer(1);
         ASSERT_TRUE(m_player);
         // The nine panel windows, each hidden.
