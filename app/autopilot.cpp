@@ -119,6 +119,28 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->b = int32_t(y);
         return {};
     }
+    if (verb == "dclick") {
+        step->op = AutopilotOp::DoubleClick;
+        int64_t y = 0;
+        if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
+            return "dclick needs a point X Y";
+        step->a = int32_t(n);
+        step->b = int32_t(y);
+        return {};
+    }
+    if (verb == "drag") {
+        step->op = AutopilotOp::Drag;
+        int64_t v[4] = {};
+        if (args != 4) return "drag needs two points X1 Y1 X2 Y2";
+        for (int i = 0; i < 4; ++i)
+            if (!ReadNumber(words[size_t(i) + 1], 0, 32767, &v[i]))
+                return "drag needs two points X1 Y1 X2 Y2";
+        step->a = int32_t(v[0]);
+        step->b = int32_t(v[1]);
+        step->c = int32_t(v[2]);
+        step->d = int32_t(v[3]);
+        return {};
+    }
     if (verb == "wait-bag-item") {
         step->op = AutopilotOp::WaitBagItem;
         if (args < 1 || !ReadNumber(words[1], 0, 64, &n)) return "wait-bag-item needs a bag slot 0-64";
@@ -229,6 +251,10 @@ void CAutopilot::Tick() {
         case Release::Held:
             m_world.LetGo();
             break;
+        case Release::DragMove:
+            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(m_releaseA, m_releaseB));
+            m_release = Release::Button;
+            return;
         case Release::None:
             break;
     }
@@ -247,6 +273,7 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
+            step.op == AutopilotOp::DoubleClick || step.op == AutopilotOp::Drag ||
             step.op == AutopilotOp::DragItem)
             return;
     }
@@ -293,6 +320,28 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             m_release = Release::Button;
             m_releaseA = step.a;
             m_releaseB = step.b;
+            return true;
+        }
+        case AutopilotOp::DoubleClick: {
+            NotePlayer();
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+            plat::PostMessage(plat::WM_LBUTTONUP, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, point);
+            m_release = Release::Button;
+            m_releaseA = step.a;
+            m_releaseB = step.b;
+            return true;
+        }
+        case AutopilotOp::Drag: {
+            NotePlayer();
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+            m_release = Release::DragMove;
+            m_releaseA = step.c;
+            m_releaseB = step.d;
             return true;
         }
         case AutopilotOp::WaitBagItem:

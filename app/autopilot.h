@@ -11,6 +11,12 @@
 //   type TEXT                the rest of the line typed as text (UTF-8)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
+//   dclick X Y               a double-click at the point, as the system
+//                            sends it (press, release, double-click), and
+//                            a frame later the last release
+//   drag X1 Y1 X2 Y2         the left button pressed at the first point, the
+//                            mouse moved to the second a frame later and
+//                            released there the frame after
 //   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
 //                            the slot
 //   wait-ground-items N [MS] until N items lie on the map's ground
@@ -45,6 +51,8 @@ enum class AutopilotOp {
     Key,
     Type,
     Click,
+    DoubleClick,
+    Drag,
     WaitBagItem,
     WaitGroundItems,
     DragItem,
@@ -58,6 +66,7 @@ struct AutopilotStep {
     int line = 0;          // in the script, from 1
     std::string text;      // window identifier, script name, key name, typed text, file
     int32_t a = 0, b = 0;  // scene kind, frame count, key usage, point, sleep
+    int32_t c = 0, d = 0;  // the second point of a drag
     uint32_t limitMs = 0;  // of a wait
 };
 
@@ -133,7 +142,7 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button, Held } m_release = Release::None;
+    enum class Release { None, Key, Button, Held, DragMove } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;

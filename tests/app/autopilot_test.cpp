@@ -100,6 +100,9 @@ TEST(AutopilotScriptTest, RefusesABadLineWithItsNumber) {
         {"click 10\n", "line 1: click needs a point X Y"},
         {"click 10 y\n", "line 1: click needs a point X Y"},
         {"click -5 10\n", "line 1: click needs a point X Y"},
+        {"dclick 10\n", "line 1: dclick needs a point X Y"},
+        {"drag 1 2 3\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
+        {"drag 1 2 3 z\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
         {"wait-bag-item 65\n", "line 1: wait-bag-item needs a bag slot 0-64"},
         {"wait-ground-items\n", "line 1: wait-ground-items needs an item count"},
         {"drag-item 0 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
@@ -277,6 +280,36 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
         {3, plat::WM_KEYDOWN, 'A', plat::MakeKeyLParam(0x1E, false, false, false)},
         {4, plat::WM_KEYUP, 'A', plat::MakeKeyLParam(0x1E, false, false, true)},
     };
+    ASSERT_EQ(seen.size(), std::size(expected));
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].frame, expected[i].frame);
+        EXPECT_EQ(seen[i].message, expected[i].message);
+        EXPECT_EQ(seen[i].wParam, expected[i].wParam);
+        EXPECT_EQ(seen[i].lParam, expected[i].lParam);
+    }
+}
+
+// A double-click goes as the system sends it, its last release a frame
+// later; a drag presses, moves a frame later and lets go the frame after.
+TEST_F(AutopilotRunTest, DoubleClicksAndDragsAsTheWindowDoes) {
+    CAutopilot& pilot = Start("dclick 50 60\ndrag 10 20 30 40\n");
+    Run(8);
+    EXPECT_TRUE(pilot.IsDone());
+    const plat::LParam p = plat::MakeLParam(50, 60), from = plat::MakeLParam(10, 20),
+                       to = plat::MakeLParam(30, 40);
+    const Seen expected[] = {
+        {0, plat::WM_MOUSEMOVE, 0, p},
+        {0, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, p},
+        {0, plat::WM_LBUTTONUP, 0, p},
+        {0, plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, p},
+        {1, plat::WM_LBUTTONUP, 0, p},
+        {1, plat::WM_MOUSEMOVE, 0, from},
+        {1, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, from},
+        {2, plat::WM_MOUSEMOVE, plat::MK_LBUTTON, to},
+        {3, plat::WM_LBUTTONUP, 0, to},
+    };
+    const std::vector<Seen> seen = Input();
     ASSERT_EQ(seen.size(), std::size(expected));
     for (size_t i = 0; i < seen.size(); ++i) {
         SCOPED_TRACE(i);

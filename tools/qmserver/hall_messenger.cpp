@@ -150,7 +150,6 @@ private:
         switch (sub) {
             case 0:
             case 1:
-                body.GetByte();
                 break;
             case 2:
             case 5:

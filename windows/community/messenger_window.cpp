@@ -75,6 +75,8 @@ bool CQMMessengerWindow::Create() {
         m_pAniObject->SetDirection(2);
     }
     m_draggable = 1;
+    // A double-click on a buddy opens a chat; it is not two clicks.
+    m_doubleClickAsClick = 0;
     m_lastQuestion.clear();
     MakeChildButton("QMMESSENGER_CLOSE_BUTTON", this, FindAniByName("CommonIcons"), 1);
     MakeChildButton("QMMESSENGER_ADD_MEMBER_BUTTON", this, image, FRAME_ADD_MEMBER);

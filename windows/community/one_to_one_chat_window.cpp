@@ -526,6 +526,10 @@ bool C1V1ChatWin::Draw() {
         DrawCommunityText(m_x + 28, m_y + 6, m_partner, 0xFFFFFF);
         return true;
     }
+    // The boxes are windows of their own, stacked under this one: they are
+    // drawn again over it.
+    for (C1V1ChatEditBox* box : {GetNameEdit(), GetTalkEdit()})
+        if (box && box->IsDrawOn()) box->Draw();
     const CScrollBar* bar = GetScrollBar();
     const int32_t first = bar ? int32_t(const_cast<CScrollBar*>(bar)->GetScrollPos()) : 0;
     uint8_t speaker = 1;
@@ -539,18 +543,21 @@ bool C1V1ChatWin::Draw() {
 }
 
 bool C1V1ChatWin::OnMouseDown(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {
-    if (!control && m_displayState == CHAT_OPEN) {
-        const int32_t lx = x - m_x, ly = y - m_y;
-        if (lx >= 84 && lx <= 218 && ly >= 18 && ly <= 33) {
-            if (!m_partnerFixed) FocusNameEdit();
-        } else if (lx >= 9 && lx <= 263 && ly >= 122 && ly <= 136) {
-            FocusTalkEdit();
-        } else {
-            for (C1V1ChatEditBox* box : {GetNameEdit(), GetTalkEdit()})
-                if (box) box->SetActive(false, false);
-        }
+    // The base makes this window the active one first; the box takes the
+    // focus after that.
+    CWeakRef self(this);
+    const bool result = CBaseWindow::OnMouseDown(button, x, y, control);
+    if (!self || control || m_displayState != CHAT_OPEN) return result;
+    const int32_t lx = x - m_x, ly = y - m_y;
+    if (lx >= 84 && lx <= 218 && ly >= 18 && ly <= 33) {
+        if (!m_partnerFixed) FocusNameEdit();
+    } else if (lx >= 9 && lx <= 263 && ly >= 122 && ly <= 136) {
+        FocusTalkEdit();
+    } else {
+        for (C1V1ChatEditBox* box : {GetNameEdit(), GetTalkEdit()})
+            if (box) box->SetActive(false, false);
     }
-    return CBaseWindow::OnMouseDown(button, x, y, control);
+    return result;
 }
 
 bool C1V1ChatWin::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {

@@ -312,6 +312,8 @@ bool C1V1OptionWin::Draw() {
         if (m_mode == 0) text += "(" + m_seconds[size_t(row)] + ")";
         DrawCommunityText(m_x + 20, m_y + 119 + 17 * i, text.c_str(), 0xFFFFFF);
     }
+    // The name box is a window of its own, stacked under this one.
+    if (C1V1ChatEditBox* box = GetNameEdit(); box && box->IsDrawOn()) box->Draw();
     return true;
 }
 
