@@ -6,6 +6,8 @@
 
 #include "platform/seam.h"
 
+class CChar;
+
 class IFieldSound {
 public:
     virtual ~IFieldSound() = default;
@@ -30,6 +32,10 @@ public:
     virtual void PlaySlotSound(uint32_t slot, uint32_t effectId, int32_t x, int32_t y, bool positional,
                                uint8_t volume) = 0;
     virtual void StopSlotSound(uint32_t slot) = 0;
+    // The impact sound of a hit for the pair (forced: the skill asks for it).
+    virtual void PlayHitSound(CChar* attacker, CChar* target, bool forced) {
+        (void)attacker, (void)target, (void)forced;
+    }
 };
 
 // Installs (null removes) the sound manager's side; not owned.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <utility>
 
 #include "platform/clock.h"
@@ -77,6 +78,12 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         return limit(1);
     }
+    if (verb == "wait-hidden") {
+        step->op = AutopilotOp::WaitHidden;
+        if (args < 1) return "wait-hidden needs a window identifier";
+        step->text = std::string(words[1]);
+        return limit(1);
+    }
     if (verb == "wait-script") {
         step->op = AutopilotOp::WaitScript;
         if (args < 1) return "wait-script needs a script name";
@@ -110,20 +117,14 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "click") {
-        step->op = AutopilotOp::Click;
+    if (verb == "click" || verb == "rclick" || verb == "dclick" || verb == "move") {
+        step->op = verb == "click"    ? AutopilotOp::Click
+                   : verb == "move"   ? AutopilotOp::Move
+                   : verb == "dclick" ? AutopilotOp::DoubleClick
+                                      : AutopilotOp::RightClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
-            return "click needs a point X Y";
-        step->a = int32_t(n);
-        step->b = int32_t(y);
-        return {};
-    }
-    if (verb == "dclick") {
-        step->op = AutopilotOp::DoubleClick;
-        int64_t y = 0;
-        if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
-            return "dclick needs a point X Y";
+            return std::string(verb) + " needs a point X Y";
         step->a = int32_t(n);
         step->b = int32_t(y);
         return {};
@@ -162,6 +163,23 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         step->text = std::string(words[1]);
         step->a = int32_t(x);
         step->b = int32_t(y);
+        return {};
+    }
+    if (verb == "wait-player-hit") {
+        step->op = AutopilotOp::WaitPlayerHit;
+        return limit(0);
+    }
+    if (verb == "wait-char" || verb == "wait-char-gone") {
+        step->op = verb == "wait-char" ? AutopilotOp::WaitChar : AutopilotOp::WaitCharGone;
+        if (args < 1 || !ReadNumber(words[1], 0, UINT32_MAX, &n))
+            return std::string(verb) + " needs a character id";
+        step->a = int32_t(uint32_t(n));
+        return limit(1);
+    }
+    if (verb == "click-ok") {
+        step->op = AutopilotOp::ClickOk;
+        if (args != 1) return "click-ok needs a message box identifier";
+        step->text = std::string(words[1]);
         return {};
     }
     if (verb == "dump") {
@@ -248,6 +266,9 @@ void CAutopilot::Tick() {
         case Release::Button:
             plat::PostMessage(plat::WM_LBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::RightButton:
+            plat::PostMessage(plat::WM_RBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
+            break;
         case Release::Held:
             m_world.LetGo();
             break;
@@ -273,8 +294,9 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
             step.op == AutopilotOp::DoubleClick || step.op == AutopilotOp::Drag ||
-            step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -287,6 +309,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
         }
         case AutopilotOp::WaitWindow:
             return Wait(step, m_world.IsWindowShown(step.text), "the window");
+        case AutopilotOp::WaitHidden:
+            return Wait(step, !m_world.IsWindowShown(step.text), "the window to hide");
         case AutopilotOp::WaitPlayerMoved: {
             int32_t x = 0, y = 0;
             const bool there = m_world.PlayerPosition(&x, &y);
@@ -312,37 +336,54 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             NotePlayer();
             plat::PostTextInput(step.text);
             return true;
-        case AutopilotOp::Click: {
+        case AutopilotOp::Move:
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(step.a, step.b));
+            return true;
+        case AutopilotOp::Click:
+        case AutopilotOp::RightClick: {
             NotePlayer();
+            const bool left = step.op == AutopilotOp::Click;
             const plat::LParam point = plat::MakeLParam(step.a, step.b);
             plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
-            m_release = Release::Button;
+            plat::PostMessage(left ? plat::WM_LBUTTONDOWN : plat::WM_RBUTTONDOWN,
+                              left ? plat::MK_LBUTTON : plat::MK_RBUTTON, point);
+            m_release = left ? Release::Button : Release::RightButton;
             m_releaseA = step.a;
             m_releaseB = step.b;
             return true;
         }
         case AutopilotOp::DoubleClick: {
-            NotePlayer();
+            // As the system sends it: press, release, double-click, then
+            // the last release a frame later.
+            ClickAt(step.a, step.b);
             const plat::LParam point = plat::MakeLParam(step.a, step.b);
-            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
             plat::PostMessage(plat::WM_LBUTTONUP, 0, point);
             plat::PostMessage(plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, point);
-            m_release = Release::Button;
-            m_releaseA = step.a;
-            m_releaseB = step.b;
             return true;
         }
-        case AutopilotOp::Drag: {
-            NotePlayer();
-            const plat::LParam point = plat::MakeLParam(step.a, step.b);
-            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
-            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+        case AutopilotOp::Drag:
+            ClickAt(step.a, step.b);
             m_release = Release::DragMove;
             m_releaseA = step.c;
             m_releaseB = step.d;
             return true;
+        case AutopilotOp::ClickOk: {
+            int32_t x = 0, y = 0;
+            if (!m_world.OkButtonPoint(step.text, &x, &y)) {
+                Fail(step, "no message box " + step.text + " with an OK button is shown");
+                return false;
+            }
+            ClickAt(x, y);
+            return true;
+        }
+        case AutopilotOp::WaitPlayerHit:
+            return Wait(step, m_world.PlayerHitReactions() > m_hitsAtInput, "the player's hit reaction");
+        case AutopilotOp::WaitChar:
+        case AutopilotOp::WaitCharGone: {
+            const bool there = m_world.HasChar(uint32_t(step.a));
+            const std::string what = "the character " + std::to_string(uint32_t(step.a)) +
+                                     (step.op == AutopilotOp::WaitChar ? "" : " gone");
+            return Wait(step, there == (step.op == AutopilotOp::WaitChar), what.c_str());
         }
         case AutopilotOp::WaitBagItem:
             return Wait(step, m_world.HasBagItem(step.a),
@@ -375,6 +416,16 @@ bool CAutopilot::Run(const AutopilotStep& step) {
     return true;
 }
 
+void CAutopilot::ClickAt(int32_t x, int32_t y) {
+    NotePlayer();
+    const plat::LParam point = plat::MakeLParam(x, y);
+    plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+    plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+    m_release = Release::Button;
+    m_releaseA = x;
+    m_releaseB = y;
+}
+
 bool CAutopilot::Wait(const AutopilotStep& step, bool reached, const char* what) {
     if (reached) return true;
     if (plat::timeGetTime() - m_startMs >= step.limitMs)
@@ -395,4 +446,5 @@ void CAutopilot::Fail(const AutopilotStep& step, const std::string& reason) {
 
 void CAutopilot::NotePlayer() {
     m_playerKnown = m_world.PlayerPosition(&m_playerX, &m_playerY);
+    m_hitsAtInput = m_world.PlayerHitReactions();
 }

@@ -3,12 +3,15 @@
 //
 //   wait-scene K [MS]        until the running scene is of kind K
 //   wait-window NAME [MS]    until the window with the identifier is shown
+//   wait-hidden NAME [MS]    until it is not shown (or is no more)
 //   wait-player-moved [MS]   until the own character stands elsewhere than
 //                            when the last input was posted
 //   wait-frames N [MS]       until N more frames have run
 //   wait-script NAME [MS]    until a runner of the named script runs
 //   key NAME                 a key pressed and, a frame later, released
 //   type TEXT                the rest of the line typed as text (UTF-8)
+//   move X Y                 the mouse moved to the point (what it points at
+//                            is known to the field a frame later)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
 //   dclick X Y               a double-click at the point, as the system
@@ -20,6 +23,13 @@
 //   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
 //                            the slot
 //   wait-ground-items N [MS] until N items lie on the map's ground
+//   wait-player-hit [MS]     until the own character has begun a hit
+//                            reaction since the last input was posted
+//   wait-char ID [MS]        until the character with the id is on the field
+//   wait-char-gone ID [MS]   until it is no longer there
+//   click-ok NAME            a click (as click X Y) on the middle of the OK
+//                            button of the shown message box with the
+//                            identifier
 //   drag-item SLOT X Y       the bag's item in the slot taken on the cursor
 //                            (as a press on it in the inventory takes it),
 //                            the mouse moved to the point and, a frame later,
@@ -45,17 +55,24 @@
 enum class AutopilotOp {
     WaitScene,
     WaitWindow,
+    WaitHidden,
     WaitPlayerMoved,
     WaitFrames,
     WaitScript,
     Key,
     Type,
+    Move,
     Click,
+    RightClick,
     DoubleClick,
     Drag,
     WaitBagItem,
     WaitGroundItems,
     DragItem,
+    WaitPlayerHit,
+    WaitChar,
+    WaitCharGone,
+    ClickOk,
     Dump,
     Sleep,
     Quit,
@@ -105,6 +122,13 @@ public:
     virtual bool TakeBagItem(int32_t slot) = 0;
     // The cursor lets go of what it holds, where the mouse is.
     virtual void LetGo() = 0;
+    // The hit reactions the own character has begun (0 without one).
+    virtual uint32_t PlayerHitReactions() = 0;
+    // The character with the id is on the field.
+    virtual bool HasChar(uint32_t id) = 0;
+    // The screen point in the middle of the OK button of the shown message
+    // box with the identifier; false when none is shown.
+    virtual bool OkButtonPoint(const std::string& name, int32_t* x, int32_t* y) = 0;
 };
 
 // Plays the steps, one call a frame (a pump hook of the message queue).
@@ -125,7 +149,10 @@ private:
     // True when the step is done and the next may run in the same frame.
     bool Run(const AutopilotStep& step);
     bool Wait(const AutopilotStep& step, bool reached, const char* what);
+    // The left button pressed at the point now and released a frame later.
+    void ClickAt(int32_t x, int32_t y);
     void Fail(const AutopilotStep& step, const std::string& reason);
+    // Notes where the own character stands and its hit reactions (an input is posted).
     void NotePlayer();
 
     std::vector<AutopilotStep> m_steps;
@@ -142,11 +169,13 @@ private:
     uint32_t m_startMs = 0;
     uint64_t m_startFrame = 0;
     // A release owed to the next frame: the key's usage, or the button's point.
-    enum class Release { None, Key, Button, Held, DragMove } m_release = Release::None;
+    enum class Release { None, Key, Button, RightButton, Held, DragMove } m_release = Release::None;
     int32_t m_releaseA = 0, m_releaseB = 0;
     // Where the own character stood when the last input was posted.
     bool m_playerKnown = false;
     int32_t m_playerX = 0, m_playerY = 0;
+    // The own character's hit reactions when the last input was posted.
+    uint32_t m_hitsAtInput = 0;
 };
 
 // Reads QM_INPUT_SCRIPT when it is set and runs it from the program's start

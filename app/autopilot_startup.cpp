@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/autopilot.h"
+#include "core/frame_hooks.h"
 #include "core/global_objects.h"
 #include "core/main_mgr.h"
 #include "platform/display.h"
@@ -16,7 +17,9 @@
 #include "script/script_mgr.h"
 #include "script/script_runner.h"
 #include "ui/base_window.h"
+#include "ui/button.h"
 #include "ui/items/item_icon.h"
+#include "ui/message_box.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -35,6 +38,19 @@ bool ShownInTree(CBaseWindow* window, const std::string& name) {
         for (CBaseWindow* child : *children)
             if (ShownInTree(child, name)) return true;
     return false;
+}
+
+// The shown message box with the identifier in the window's tree (the last one found).
+CMessageBox* ShownBox(CBaseWindow* window, const std::string& name) {
+    if (!window) return nullptr;
+    CMessageBox* found = nullptr;
+    if (auto* box = dynamic_cast<CMessageBox*>(window);
+        box && name == box->GetName() && box->IsVisibleInTree())
+        found = box;
+    if (const CBaseWindow::ChildList* children = window->Children())
+        for (CBaseWindow* child : *children)
+            if (CMessageBox* inner = ShownBox(child, name)) found = inner;
+    return found;
 }
 
 class CProgramAutopilotWorld : public IAutopilotWorld {
@@ -84,6 +100,27 @@ public:
     }
     void LetGo() override {
         if (ICursorObject* cursor = WindowCursor()) cursor->SetPointedObject(nullptr);
+    }
+    uint32_t PlayerHitReactions() override {
+        CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+        return player && player->GetAction() ? player->GetAction()->m_hitReactions : 0;
+    }
+    bool HasChar(uint32_t id) override { return g_pCharMgr && g_pCharMgr->GetChar(id); }
+    bool OkButtonPoint(const std::string& name, int32_t* x, int32_t* y) override {
+        CMessageBox* box = nullptr;
+        if (g_pWindowMgr)
+            for (CMsgObject* child : g_pWindowMgr->Children())
+                if (CMessageBox* found = ShownBox(dynamic_cast<CBaseWindow*>(child), name)) box = found;
+        if (!box)
+            if (auto* notice = dynamic_cast<CDisconnectNotice*>(GetDisconnectNotice()))
+                if (CMessageBox* lost = notice->GetBox(); lost && lost->GetName() == name && lost->IsDrawOn())
+                    box = lost;
+        CBaseWindow* ok = box ? box->GetOkButton() : nullptr;
+        if (!ok || !ok->IsDrawOn()) return false;
+        ok->UpdateRect();
+        *x = (ok->GetRect().left + ok->GetRect().right) / 2;
+        *y = (ok->GetRect().top + ok->GetRect().bottom) / 2;
+        return true;
     }
 
 private:

@@ -28,6 +28,7 @@
 #include "data/premium_item_mgr.h"
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
+#include "effects/effects_startup.h"
 #include "graphics/graphics_startup.h"
 #include "graphics/text_font.h"
 #include "graphics/text_renderer.h"
@@ -191,14 +192,17 @@ void InstallGlobalFactories() {
     InstallWorldGlobals();
     InstallSoundGlobals();
     InstallWindowSound();
-    // Before the scene hooks, which add to the script manager's slot.
+    // Before the scene hooks, which add to the script manager's and the
+    // effect manager's slots.
     InstallScriptGlobals();
+    InstallEffectsGlobals();
     // After the world's (the start scene follows the cursor among the start
     // objects) and the sound manager's.
     InstallSceneHooks();
     InstallGameWorldHooks();
     InstallItemWorld();
     InstallPlayWindowClasses();
+    InstallScriptWindowClasses();
     InstallCommunityWindowClasses();
     SetOneToOneChatMaker(&g_chatLogListMaker);
     InstallFeatureWindowClasses();

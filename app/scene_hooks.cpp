@@ -1,11 +1,15 @@
 #include "app/scene_hooks.h"
 
 #include "core/global_objects.h"
+#include "effects/base/effect_player_mgr.h"
 #include "scenes/scene_services.h"
 #include "scenes/scenes_startup.h"
+#include "script/event_mgr.h"
+#include "script/event_selection_window.h"
 #include "script/script_mgr.h"
 #include "sound/dshow_movie.h"
 #include "sound/sound_mgr.h"
+#include "sound/sound_services.h"
 
 namespace {
 
@@ -60,6 +64,58 @@ public:
 };
 SceneScripts g_sceneScripts;
 
+// The scenes drive the event manager; the sound manager reads its music volume.
+class SceneEvents : public ISceneEvents, public ISoundEvents {
+public:
+    bool IsVisualEventRunning() override { return g_pEventMgr && g_pEventMgr->IsVisualEventRunning(); }
+    bool HasCurrentEvent() override { return g_pEventMgr && g_pEventMgr->GetEvent(); }
+    void EndCurrentEvent() override {
+        if (g_pEventMgr) g_pEventMgr->StopEvent(false);
+    }
+    bool IsCurrentEventDrawn() override { return HasCurrentEvent(); }
+    bool IsScreenBusy() override { return g_pEventMgr && g_pEventMgr->IsScreenBusy(); }
+    bool StartVisualEvent(uint32_t number) override { return LoadVetFile(number, ""); }
+    void ProcessQueuedMessages() override {
+        if (g_pEventMgr) g_pEventMgr->ProcessQueuedMessages();
+    }
+    void Update() override {
+        if (g_pEventMgr) g_pEventMgr->Update();
+    }
+    void Draw() override {
+        if (g_pEventMgr) g_pEventMgr->Draw();
+    }
+    void QueueEventObjects() override {
+        if (g_pEventMgr) g_pEventMgr->QueueEventObjects();
+    }
+    void SetEventActive(bool active) override {
+        if (g_pEventMgr) g_pEventMgr->SetEventActive(active);
+    }
+    void SetControlLock(bool locked) override {
+        if (g_pEventMgr) g_pEventMgr->SetControlLock(locked);
+    }
+    CBaseWindow* MakeEventSelectionWindow() override { return new CEventSelectionWindow; }
+    void HandleSkipKey() override {
+        if (g_pEventMgr) g_pEventMgr->HandleSkipKey();
+    }
+    int32_t GetEventMusicVolume() override { return g_pEventMgr ? g_pEventMgr->GetMusicVolume() : 127; }
+};
+SceneEvents g_sceneEvents;
+// The field's running effects: a frame of each, queued for drawing, cleared
+// with the map or the field.
+class SceneFieldEffects : public ISceneFieldEffects {
+public:
+    void Step() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->ProcessAll();
+    }
+    void Queue() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->DrawAll();
+    }
+    void Clear() override {
+        if (g_pEffectPlayerMgr) g_pEffectPlayerMgr->ClearAll();
+    }
+};
+SceneFieldEffects g_sceneFieldEffects;
+
 }  // namespace
 
 void InstallSceneHooks() {
@@ -81,4 +137,26 @@ void InstallSceneHooks() {
             return true;
         },
         [] { SetSceneScripts(nullptr); });
+    // Added to the event manager's slot (made by the script layer's factory).
+    AddGlobalFactory(
+        GlobalSlot::EventMgr,
+        [] {
+            if (!g_pEventMgr) return true;
+            SetSceneEvents(&g_sceneEvents);
+            SetSoundEvents(&g_sceneEvents);
+            return true;
+        },
+        [] {
+            SetSceneEvents(nullptr);
+            SetSoundEvents(nullptr);
+        });
+    // Added to the effect manager's slot (made by the effects' factory,
+    // which must be installed before).
+    AddGlobalFactory(
+        GlobalSlot::EffectPlayerMgr,
+        [] {
+            if (g_pEffectPlayerMgr) SetSceneFieldEffects(&g_sceneFieldEffects);
+            return true;
+        },
+        [] { SetSceneFieldEffects(nullptr); });
 }

@@ -3,6 +3,7 @@
 #include "anim/ani_object.h"
 #include "core/message.h"
 #include "data/game_hooks.h"
+#include "script/event_mgr.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_services.h"
 #include "ui/window_mgr.h"
@@ -97,12 +98,16 @@ public:
     bool PostCharRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) override {
         return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), delay);
     }
+    bool PostEventRecord(std::unique_ptr<CMsgPayload> record, int32_t delay) override {
+        return g_pEventMgr && g_pEventMgr->PostRecord(std::move(record), delay);
+    }
     bool PostCharPortRecord(std::unique_ptr<CMsgPayload> record) override {
         return g_pCharMgr && g_pCharMgr->PostRecord(std::move(record), 0);
     }
     bool HandleCharRecord(const CMsgPayload& record) override {
         if (!g_pCharMgr) return false;
         g_pCharMgr->HandleMessage(record);
+        ReportIfUnread(&record, "character manager");
         return true;
     }
     bool ParseCharMessage(uint8_t code, const uint8_t* body, size_t length) override {

@@ -1,7 +1,10 @@
 #include "core/message.h"
 
+#include <set>
+
 #include "core/object_mgr.h"
 #include "core/util.h"
+#include "platform/console.h"
 
 void CMsgPort::Append(CMsg* msg) {
     if (msg) m_messages.PushBack(msg);
@@ -203,4 +206,41 @@ bool PostMessageTo(uint32_t sender, CMsgObject* target, int32_t delay, uint32_t 
 void CopyRecordText(char* out, size_t capacity, const char* text) {
     if (!out || capacity == 0) return;
     CopyDbcsPrefix(text ? text : "", capacity - 1, out, capacity);
+}
+
+namespace {
+
+struct UnreadReports {
+    std::vector<std::string> reports;
+    std::set<std::string> written;
+    int expected = 0;
+};
+UnreadReports& Unread() {
+    static UnreadReports unread;
+    return unread;
+}
+
+}  // namespace
+
+void ReportIfUnread(const CMsgData* data, const char* receiver) {
+    const auto* record = dynamic_cast<const CMsgPayload*>(data);
+    if (!record || record->m_read) return;
+    UnreadReports& unread = Unread();
+    const std::string report = std::string(receiver ? receiver : "?") + " " + std::to_string(record->m_id);
+    constexpr size_t KEPT_REPORTS = 1000;
+    if (unread.reports.size() < KEPT_REPORTS) unread.reports.push_back(report);
+    if (unread.expected == 0 && unread.written.insert(report).second)
+        plat::WriteConsoleLine("UNREAD RECORD: " + std::string(receiver ? receiver : "?") + " let record " +
+                               std::to_string(record->m_id) + " go unread");
+}
+
+const std::vector<std::string>& UnreadRecordReports() {
+    return Unread().reports;
+}
+
+ScopedUnreadRecordsExpected::ScopedUnreadRecordsExpected() {
+    ++Unread().expected;
+}
+ScopedUnreadRecordsExpected::~ScopedUnreadRecordsExpected() {
+    --Unread().expected;
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/base_object.h"
 #include "core/node_list.h"
@@ -34,6 +35,42 @@ class CMsgPayload : public CMsgData {
 public:
     explicit CMsgPayload(uint32_t id = 0) : m_id(id) {}
     uint32_t m_id;
+    // Set by the receiver that reads the record (ReadRecord).
+    mutable uint8_t m_read = 0;
+};
+
+// The record of the type the receiver reads, marked read; null when the data
+// is not one.
+template <class T>
+T* ReadRecord(CMsgData* data) {
+    T* record = dynamic_cast<T*>(data);
+    if (record) record->m_read = 1;
+    return record;
+}
+template <class T>
+const T* ReadRecord(const CMsgPayload& payload) {
+    const T* record = dynamic_cast<const T*>(&payload);
+    if (record) record->m_read = 1;
+    return record;
+}
+
+// A receiver has let a record go that it took without reading: its type is
+// not the one the receiver reads for its id, or no receiver reads the id.
+// Each (receiver, id) is written to the console once a run, as a line that
+// begins "UNREAD RECORD" (the test suite fails on such a line). Data that is
+// not a record, and records marked read, are not reported.
+void ReportIfUnread(const CMsgData* data, const char* receiver);
+// The reports of this run, "receiver id" each, oldest first; the first
+// thousand are kept (for tests).
+const std::vector<std::string>& UnreadRecordReports();
+// While one lives, reports are counted but not written (a test that shows a
+// record of an unknown id going unread).
+class ScopedUnreadRecordsExpected {
+public:
+    ScopedUnreadRecordsExpected();
+    ~ScopedUnreadRecordsExpected();
+    ScopedUnreadRecordsExpected(const ScopedUnreadRecordsExpected&) = delete;
+    ScopedUnreadRecordsExpected& operator=(const ScopedUnreadRecordsExpected&) = delete;
 };
 
 // Copies a text into a record's text field: at most capacity - 1 bytes, cut

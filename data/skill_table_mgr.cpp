@@ -130,6 +130,15 @@ uint32_t CSkillTableMgr::GetDword11(int32_t row) const {
 uint32_t CSkillTableMgr::GetDword48(int32_t row) const {
     return Int(SKILL_COL_DWORD_48, row);
 }
+uint16_t CSkillTableMgr::GetEffectId(int32_t row) const {
+    return uint16_t(Int(SKILL_COL_EFFECT_ID, row));
+}
+uint16_t CSkillTableMgr::GetCastEffectId(int32_t row) const {
+    return uint16_t(Int(SKILL_COL_CAST_EFFECT_ID, row));
+}
+uint16_t CSkillTableMgr::GetOverlayKind(int32_t row) const {
+    return uint16_t(Int(SKILL_COL_OVERLAY_KIND, row));
+}
 uint32_t CSkillTableMgr::GetDword49(int32_t row) const {
     return Int(SKILL_COL_DWORD_49, row);
 }

@@ -45,6 +45,9 @@ enum SkillColumn : int {
     SKILL_COL_RANGE_MODE = 19,  // 1: column 20, 2: the weapon's range
     SKILL_COL_RANGE = 20,       // pair of signed 16-bit: minimum and maximum
     SKILL_COL_TARGET_TYPE = 21,
+    SKILL_COL_EFFECT_ID = 22,       // u16: the effect the skill's use plays (0: none)
+    SKILL_COL_CAST_EFFECT_ID = 23,  // u16: the effect its cast plays (0: none)
+    SKILL_COL_OVERLAY_KIND = 24,    // u16: the overlay its state shows (1-7; 0: none)
     SKILL_COL_BYTE_26 = 26,
     SKILL_COL_REQUIRED = 32,   // 32-37: three (id u32, level u8) pairs
     SKILL_COL_EXCLUDING = 38,  // 38-43: the same layout
@@ -126,6 +129,9 @@ public:
     uint32_t GetDword11(int32_t row) const;
     uint32_t GetDword48(int32_t row) const;
     uint32_t GetDword49(int32_t row) const;
+    uint16_t GetEffectId(int32_t row) const;
+    uint16_t GetCastEffectId(int32_t row) const;
+    uint16_t GetOverlayKind(int32_t row) const;
     uint8_t GetTargetType(int32_t row) const;
     // The parts of the reference; outputs 0 outside. Always true.
     bool GetResourceRef12(int32_t row, uint16_t* first, uint16_t* second, uint8_t* third) const;

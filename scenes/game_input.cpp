@@ -218,6 +218,7 @@ bool CGameScene::RunPlainKey(uint32_t key) {
 
 bool CGameScene::ProcessInput() {
     ISceneEvents* events = GetSceneEvents();
+    if (events) events->HandleSkipKey();
     CInputMgr* input = g_pInputMgr;
     if (events && events->IsVisualEventRunning()) {
         if (input && IsMapReady() && m_transition != GAME_WAITING_FOR_MAP) {

@@ -115,6 +115,7 @@ bool CGameScene::Release() {
     if (g_pWindowMgr) g_pWindowMgr->SaveWindowLayout();
     ResetFieldManagers();
     if (ISceneScripts* scripts = GetSceneScripts()) scripts->ResetScripts();
+    if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
     CloseFieldWindows();
     ClearCursorPointedObject();
     if (g_pWindowMgr) g_pWindowMgr->CloseMessageBoxes();
@@ -204,6 +205,7 @@ void CGameScene::OnMapChange(bool kind3) {
 
 void CGameScene::OnMapChangePhase(int32_t phase) {
     ClearQueuedActions();
+    if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
     if (m_pPlayer)
         if (CCharData* data = m_pPlayer->GetData()) data->SetControlFlag(0);
     // The player is leaving the world: the fade-out goes on to the next scene.
@@ -376,6 +378,7 @@ void CGameScene::StepWorld(ISceneEvents* events) {
     StepCharacters(m_lastElapsed);
     if (g_pAniPlayMgr) g_pAniPlayMgr->UpdateAll();
     if (events) events->Update();
+    if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Step();
 }
 
 bool CGameScene::Update() {
@@ -598,6 +601,7 @@ void CGameScene::DrawField() {
     if (g_pAniPlayMgr && g_pRenderQueue) g_pAniPlayMgr->QueueAll(*g_pRenderQueue);
     if (g_pCharMgr) g_pCharMgr->RefreshCharDisplay();
     if (events) events->QueueEventObjects();
+    if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Queue();
     if (g_pRenderQueue) g_pRenderQueue->Draw();
     if (CChar* target = TargetMarkChar(); target && m_pTargetMark) {
         m_pTargetMark->SetMotion(target->GetKind() == CHAR_KIND_MONSTER ? 1 : 0);

@@ -38,7 +38,7 @@ std::vector<std::string> MakeOrder() {
     for (const char* name : {"WebWindow",
                              "WarpWindow",
                              "EventPanelWindow",
-                             "EventTalkWindow",
+                             "EventTalkWindows",
                              "SelectionWin",
                              gamewin::kChatInput,
                              gamewin::kHeadword,
@@ -68,7 +68,7 @@ bool StartsHidden(const std::string& name) {
         "WebWindow",
         "WarpWindow",
         "EventPanelWindow",
-        "EventTalkWindow",
+        "EventTalkWindows",
         "SelectionWin",
         "ITEM_EXCHANGE_WINDOW",
         gamewin::kMessageBox,
@@ -118,7 +118,7 @@ std::vector<std::string> AddFrontOrder() {
         order.push_back(name);
     for (int i = 0; i < 10; ++i) order.push_back(Indexed("CHATMACROEDITBOX%d", i));
     for (const char* name :
-         {"WebWindow", "WarpWindow", "EventPanelWindow", "EventTalkWindow", "SelectionWin"})
+         {"WebWindow", "WarpWindow", "EventPanelWindow", "EventTalkWindows", "SelectionWin"})
         order.push_back(name);
     return order;
 }
@@ -177,7 +177,7 @@ const std::vector<std::string>& GameWindowCloseOrder() {
                                  "WebWindow",
                                  "WarpWindow",
                                  "EventPanelWindow",
-                                 "EventTalkWindow",
+                                 "EventTalkWindows",
                                  "SelectionWin",
                                  gamewin::kMainInterface})
             o.push_back(name);

@@ -8,6 +8,7 @@ ISceneScripts* g_sceneScripts = nullptr;
 ISceneMusic* g_sceneMusic = nullptr;
 ISceneMovies* g_sceneMovies = nullptr;
 IOneToOneChatMaker* g_oneToOneChatMaker = nullptr;
+ISceneFieldEffects* g_fieldEffects = nullptr;
 
 }  // namespace
 
@@ -16,6 +17,12 @@ void SetScreenFadeMaker(IScreenFadeMaker* maker) {
 }
 IScreenFadeMaker* GetScreenFadeMaker() {
     return g_fadeMaker;
+}
+void SetSceneFieldEffects(ISceneFieldEffects* effects) {
+    g_fieldEffects = effects;
+}
+ISceneFieldEffects* GetSceneFieldEffects() {
+    return g_fieldEffects;
 }
 void SetSceneEvents(ISceneEvents* events) {
     g_sceneEvents = events;

@@ -44,6 +44,24 @@ void SetScreenFadeMaker(IScreenFadeMaker* maker);
 IScreenFadeMaker* GetScreenFadeMaker();
 using ScopedScreenFadeMaker = plat::ScopedInstall<GetScreenFadeMaker, SetScreenFadeMaker>;
 
+// ---- The effects on the field ----
+
+// The running skill and visual effects of the field.
+class ISceneFieldEffects {
+public:
+    virtual ~ISceneFieldEffects() = default;
+    // One frame of every running effect.
+    virtual void Step() = 0;
+    // Puts the effects' objects into this frame's draw queue.
+    virtual void Queue() = 0;
+    // Ends every running effect (a new map, or the field is left).
+    virtual void Clear() = 0;
+};
+
+void SetSceneFieldEffects(ISceneFieldEffects* effects);
+ISceneFieldEffects* GetSceneFieldEffects();
+using ScopedSceneFieldEffects = plat::ScopedInstall<GetSceneFieldEffects, SetSceneFieldEffects>;
+
 // ---- The event manager ----
 
 class ISceneEvents {
@@ -71,6 +89,8 @@ public:
     virtual void SetControlLock(bool locked) = 0;
     // A new event selection window (hidden, not yet added anywhere), or null.
     virtual CBaseWindow* MakeEventSelectionWindow() = 0;
+    // Escape in the frame's input asks a skippable event to skip.
+    virtual void HandleSkipKey() {}
 };
 
 void SetSceneEvents(ISceneEvents* events);

@@ -74,6 +74,9 @@ public:
     void StopSlotSound(uint32_t slot) override {
         if (g_pSoundMgr) g_pSoundMgr->StopSlotSound(slot);
     }
+    void PlayHitSound(CChar* attacker, CChar* target, bool forced) override {
+        if (g_pSoundMgr) g_pSoundMgr->PlayHitSound(attacker, target, forced ? 1 : 0);
+    }
 };
 
 SoundFrameClient g_soundFrame;

@@ -120,6 +120,27 @@ public:
     virtual const char* GetMacro(int32_t index) = 0;
 };
 
+// A window that an event command opens in its own way (the chat macro
+// window, the messenger with its sub-windows, the team window with its
+// member refresh, the one-to-one chat); others are opened with Open.
+class IEventShownWindow {
+public:
+    virtual ~IEventShownWindow() = default;
+    virtual void OpenForEvent() = 0;
+};
+
+// The event panel ("EventPanelWindow") as the game scene drives it from the
+// server's scene messages 95 (open), 98 (ready ids), 99 (a member's answer)
+// and 100 (highlight).
+class IEventPanel {
+public:
+    virtual ~IEventPanel() = default;
+    virtual bool OpenPanel(uint32_t eventId, uint8_t readyCount, const uint32_t* readyIds, uint8_t valueCount,
+                           const uint8_t* values) = 0;
+    virtual bool SetMemberAnswer(uint32_t charId, uint8_t answer) = 0;
+    virtual void SetHighlight(uint8_t flag) = 0;
+};
+
 // The quick slot window ("QuickSlotWindow"): the hot key that turns its page.
 class IQuickSlotPages {
 public:

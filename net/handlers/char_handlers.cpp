@@ -351,6 +351,35 @@ void HandleEventInput(CGameSession&, uint8_t, CPacketReader& body) {
     GameWorld().PostEventRecord(std::move(*record), delay);
 }
 
+std::vector<uint8_t> WriteEventOrder(uint8_t kind, const std::string& number, const std::string& function,
+                                     uint32_t value, uint32_t index) {
+    return CMessageWriter(SERVER_EVENT_INPUT)
+        .PutByte(0)
+        .PutByte(kind)
+        .PutText(number)
+        .PutText(function)
+        .PutDword(value)
+        .PutDword(index)
+        .PutByte(0)
+        .PutWord(0)
+        .PutWord(0)
+        .Take();
+}
+
+std::vector<uint8_t> WriteEventStop() {
+    return CMessageWriter(SERVER_EVENT_INPUT).PutByte(1).Take();
+}
+
+std::vector<uint8_t> WriteEventBlock(uint32_t a, uint32_t b, const std::vector<uint8_t>& bytes) {
+    return CMessageWriter(SERVER_EVENT_INPUT)
+        .PutByte(2)
+        .PutDword(a)
+        .PutDword(b)
+        .PutWord(uint16_t(bytes.size()))
+        .PutBytes(bytes.data(), bytes.size())
+        .Take();
+}
+
 std::vector<uint8_t> WriteMapChange(uint16_t stage, uint8_t attributes, uint8_t event) {
     return CMessageWriter(SERVER_MAP_CHANGE)
         .PutWord(0)

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "net/handlers/char_records.h"
@@ -58,6 +59,14 @@ std::vector<uint8_t> WriteStatusBlock(const CStatusBlockFields& block);
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body);
 // 21 as a server writes it, code first.
 std::vector<uint8_t> WriteMapChange(uint16_t stage, uint8_t attributes, uint8_t event);
+// Message 68: form 0, an event order (start: action 0; kind 0 a visual event,
+// 1 a field script; the event's number and start function; the event value
+// and function index; no value tables); form 1, the stop order; form 2, a
+// block of bytes (a choice record) with two values.
+std::vector<uint8_t> WriteEventOrder(uint8_t kind, const std::string& number, const std::string& function,
+                                     uint32_t value, uint32_t index);
+std::vector<uint8_t> WriteEventStop();
+std::vector<uint8_t> WriteEventBlock(uint32_t a, uint32_t b, const std::vector<uint8_t>& bytes);
 std::unique_ptr<CValueListMsg> ParseValueList(CPacketReader& body);
 // The three groups, or none.
 std::vector<std::unique_ptr<CStatusGroupMsg>> ParseStatusGroups(CPacketReader& body);

@@ -10,10 +10,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/message.h"
 #include "data/skill_table_mgr.h"
+#include "net/handlers/map_records.h"
 
 // Record ids.
 enum : uint32_t {
@@ -367,6 +369,32 @@ public:
     uint32_t m_share = 0;  // of the total, for each target
     uint32_t m_x = 0, m_y = 0;
     uint32_t m_g = 0, m_h = 0;  // times 10
+
+    // What the effects keep in the record while its hits land.
+    // Set once the hit of that entry has landed.
+    uint8_t m_appliedBytes[MAX_TARGETS] = {};
+    // Shown over the attacker when above 1.
+    int32_t m_comboCount = 1;
+    // A cell a hit target is moved to (in place of the knock-back), once.
+    struct WarpOrder {
+        uint16_t m_x = 0, m_y = 0;
+    };
+    std::optional<WarpOrder> m_warpOrder;
+    // Numbers shown on targets as their hits land; an entry is spent (id 0)
+    // once shown.
+    struct NumberMarks {
+        uint8_t m_count = 0;
+        uint32_t m_ids[MAX_TARGETS] = {};
+        uint32_t m_values[MAX_TARGETS] = {};
+    };
+    std::optional<NumberMarks> m_numberMarks;
+    // Objects a killed target leaves on the ground, handed to the map when
+    // the killing hit lands.
+    struct PendingDrop {
+        CGroundItemMsg m_item;
+        uint8_t m_delivered = 0;
+    };
+    std::vector<PendingDrop> m_pendingDrops;
 };
 
 // 32: a learned skill of the player (a value and four bytes).
@@ -428,7 +456,9 @@ public:
     uint32_t m_a = 0, m_b = 0, m_c = 0;
 };
 
-// 38: a hit's result: the target, two values, two bytes and the attacker.
+// 38: a hit's result: the target, the amount, the value flag (0: a reaction
+// alone), the kind (the reaction's motion without a value, the skill kind of
+// the hit with one) and the attacker.
 class CHitResultMsg : public CMsgPayload {
 public:
     CHitResultMsg() : CMsgPayload(MSG_HIT_RESULT) {}

@@ -286,6 +286,18 @@ std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::strin
     return CMessageWriter(SERVER_CHAT).PutByte(kind).PutByte(extra).PutText(text).Take();
 }
 
+std::vector<uint8_t> WriteServerQuestion(uint32_t boxId, const std::string& text, const std::string& okReply,
+                                         const std::string& cancelReply) {
+    return CMessageWriter(SERVER_CHAT)
+        .PutByte(CHAT_KIND_SERVER_BOX)
+        .PutByte(0)
+        .PutDword(boxId)
+        .PutText(text)
+        .PutText(okReply)
+        .PutText(cancelReply)
+        .Take();
+}
+
 std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text) {
     return CMessageWriter(SERVER_CHAT_LINE).PutByte(noName).PutDword(kind).PutText(text).Take();
 }

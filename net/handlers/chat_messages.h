@@ -42,6 +42,10 @@ using CChatNameMsg = CTwoTextsMsg;
 
 // 10 as a server writes it for a plain chat line of a kind, code first.
 std::vector<uint8_t> WriteChatLine(uint8_t kind, uint8_t extra, const std::string& text);
+// 10 as a server writes it for a question box (kind 21): the box's text and
+// the replies its OK and CANCEL send back with the box's id.
+std::vector<uint8_t> WriteServerQuestion(uint32_t boxId, const std::string& text, const std::string& okReply,
+                                         const std::string& cancelReply);
 // 13 as a server writes it: a line said by the character with the id (the
 // kind), shown without the name when noName is set.
 std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text);

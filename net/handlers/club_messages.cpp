@@ -14,6 +14,7 @@
 #include "net/handlers/server_windows.h"
 #include "net/handlers/window_records.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -423,4 +424,75 @@ void HandleFortressMessage(CGameSession&, uint8_t, CPacketReader& body) {
         default:
             break;
     }
+}
+
+// ---- Writers ----
+
+namespace {
+
+// The byte and the skipped text every club sub-code but 2, 16 and 17 starts with.
+CMessageWriter ClubWriter(uint8_t sub) {
+    CMessageWriter writer(SERVER_CLUB);
+    writer.PutByte(sub);
+    if (sub != 2 && sub != 16 && sub != 17) writer.PutByte(0).PutText("");
+    return writer;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteClubInfo(const CClubInfoMsg& info) {
+    CMessageWriter w = ClubWriter(16);
+    w.PutByte(info.m_a).PutByte(info.m_mode).PutText(info.m_text1).PutText(info.m_text2);
+    w.PutDword(info.m_value1).PutWord(info.m_value2).PutWord(info.m_value3).PutWord(info.m_value4);
+    w.PutText(info.m_text3).PutByte(0);
+    w.PutDword(info.m_value5).PutWord(info.m_value6).PutWord(info.m_value7).PutWord(info.m_value8);
+    w.PutText(info.m_text4).PutText(info.m_text5);
+    w.PutDword(info.m_value9).PutDword(info.m_value10).PutByte(info.m_value11).PutDword(info.m_value12);
+    w.PutDword(info.m_flags);
+    if (info.m_flags & 1) w.PutDword(info.m_value13).PutWord(info.m_value14);
+    return w.Take();
+}
+
+std::vector<uint8_t> WriteClubMemberList(const std::string& clubName,
+                                         const std::vector<CClubMemberRecord>& members) {
+    CMessageWriter w = ClubWriter(17);
+    w.PutByte(0).PutText(clubName).PutByte(0).PutWord(uint16_t(members.size()));
+    for (const CClubMemberRecord& m : members) {
+        w.PutText(m.m_firstName).PutText(m.m_secondName).PutByte(m.m_a).PutDword(m.m_b).PutWord(m.m_k);
+        w.PutDword(m.m_d).PutWord(m.m_e).PutDword(m.m_h).PutDword(m.m_g);
+        if (m.m_g & CLUB_VALUE_FLAG) w.PutDword(0);
+        w.PutByte(m.m_f);
+        if (m.m_f) w.PutWord(m.m_p).PutWord(m.m_q).PutWord(m.m_r);
+    }
+    return w.Take();
+}
+
+std::vector<uint8_t> WriteClubMember(const CClubMemberMsg& m) {
+    CMessageWriter w = ClubWriter(5);
+    w.PutText(m.m_name).PutText(m.m_secondName).PutByte(m.m_kind).PutDword(m.m_a).PutWord(m.m_b);
+    w.PutDword(m.m_c).PutWord(m.m_d).PutDword(m.m_e).PutDword(m.m_flags);
+    if (m.m_flags & CLUB_VALUE_FLAG) w.PutDword(m.m_f);
+    w.PutByte(m.m_g);
+    if (m.m_g) w.PutWord(m.m_h).PutWord(0).PutWord(m.m_i);
+    return w.Take();
+}
+
+std::vector<uint8_t> WriteClubRemoved(uint8_t value, const std::string& clubName) {
+    return ClubWriter(2).PutByte(value).PutText(clubName).Take();
+}
+
+std::vector<uint8_t> WriteClubMemberLeft(const std::string& name) {
+    return ClubWriter(6).PutText(name).Take();
+}
+
+std::vector<uint8_t> WriteClubDatedLines(uint8_t kind, const std::vector<CDatedLine>& lines) {
+    CMessageWriter w = ClubWriter(20);
+    w.PutByte(kind).PutByte(uint8_t(std::min<size_t>(lines.size(), 255)));
+    for (size_t n = 0; n < lines.size() && n < 255; ++n) w.PutDword(lines[n].m_date).PutText(lines[n].m_text);
+    return w.Take();
+}
+
+std::vector<uint8_t> WriteClubText(uint8_t kind, const std::string& text) {
+    const size_t length = std::min<size_t>(text.size(), CLUB_TEXT_SIZE - 1);
+    return ClubWriter(20).PutByte(kind).PutLongBytes(text.data(), length).Take();
 }

@@ -21,9 +21,15 @@
 // the connection is closed.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
+class CClubInfoMsg;
+class CClubMemberMsg;
 class CGameSession;
 class CPacketReader;
+struct CClubMemberRecord;
+struct CDatedLine;
 
 enum : uint8_t {
     SERVER_FORTRESS = 35,
@@ -39,3 +45,20 @@ inline constexpr uint16_t CLUB_MAKE_SECOND_BYTE_VERSION = 191;
 
 void HandleClubMessage(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleFortressMessage(CGameSession& session, uint8_t code, CPacketReader& body);
+
+// The club messages as a server writes them, code first; each reads back
+// through the handler above into the record it fills.
+// 67/16: every field of the club information (mode 0: the join window).
+std::vector<uint8_t> WriteClubInfo(const CClubInfoMsg& info);
+// 67/17: the club's members, applicants among them (grade 4).
+std::vector<uint8_t> WriteClubMemberList(const std::string& clubName,
+                                         const std::vector<CClubMemberRecord>& members);
+// 67/5: one member (its grade is the kind).
+std::vector<uint8_t> WriteClubMember(const CClubMemberMsg& member);
+// 67/2: the club is gone; 67/6: a member left.
+std::vector<uint8_t> WriteClubRemoved(uint8_t value, const std::string& clubName);
+std::vector<uint8_t> WriteClubMemberLeft(const std::string& name);
+// 67/20: dated lines (kinds 0 log, 1 notices, 4 storage log) or a club text
+// (kinds 2 and 3, at most 1,023 bytes).
+std::vector<uint8_t> WriteClubDatedLines(uint8_t kind, const std::vector<CDatedLine>& lines);
+std::vector<uint8_t> WriteClubText(uint8_t kind, const std::string& text);

@@ -209,3 +209,14 @@ std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t 
         .PutWord(time)
         .Take();
 }
+
+std::vector<uint8_t> WriteHitResult(uint32_t targetId, uint32_t amount, uint8_t withValue, uint8_t kind,
+                                    uint32_t attackerId) {
+    return CMessageWriter(SERVER_HIT_RESULT)
+        .PutDword(targetId)
+        .PutDword(amount)
+        .PutByte(withValue)
+        .PutByte(kind)
+        .PutDword(attackerId)
+        .Take();
+}

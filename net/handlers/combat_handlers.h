@@ -63,3 +63,9 @@ void HandleCombatMessage(CGameSession& session, uint8_t code, CPacketReader& bod
 std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t actorId, uint16_t tileX,
                                       uint16_t tileY, uint16_t hits, uint16_t combo, uint32_t targetId,
                                       uint16_t time);
+
+// Message 120 as a server writes it: the attacker's hit on the target; with
+// a value (withValue 1) the amount is the damage shown, the kind the skill
+// kind of the hit (0: a plain hit); without one the kind picks the reaction.
+std::vector<uint8_t> WriteHitResult(uint32_t targetId, uint32_t amount, uint8_t withValue, uint8_t kind,
+                                    uint32_t attackerId);

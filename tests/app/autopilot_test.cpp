@@ -41,10 +41,12 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
                             "drag-item 0 410 320\n"
                             "dump out/title.bmp\n"
                             "sleep 250\n"
-                            "quit",
+                            "quit\n"
+                            "wait-hidden SelectionWin 700\n"
+                            "move 12 34",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 14u);
+    ASSERT_EQ(steps.size(), 16u);
     struct Expected {
         AutopilotOp op;
         int line;
@@ -67,6 +69,8 @@ TEST(AutopilotScriptTest, ReadsEveryStepWithItsArgumentsAndLine) {
         {AutopilotOp::Dump, 14, "out/title.bmp", 0, 0, 0},
         {AutopilotOp::Sleep, 15, "", 250, 0, 0},
         {AutopilotOp::Quit, 16, "", 0, 0, 0},
+        {AutopilotOp::WaitHidden, 17, "SelectionWin", 0, 0, 700},
+        {AutopilotOp::Move, 18, "", 12, 34, 0},
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -100,6 +104,7 @@ TEST(AutopilotScriptTest, RefusesABadLineWithItsNumber) {
         {"click 10\n", "line 1: click needs a point X Y"},
         {"click 10 y\n", "line 1: click needs a point X Y"},
         {"click -5 10\n", "line 1: click needs a point X Y"},
+        {"rclick 10\n", "line 1: rclick needs a point X Y"},
         {"dclick 10\n", "line 1: dclick needs a point X Y"},
         {"drag 1 2 3\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
         {"drag 1 2 3 z\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
@@ -175,6 +180,14 @@ public:
         return true;
     }
     void LetGo() override { m_letGo.push_back(plat::FrameCount()); }
+    uint32_t PlayerHitReactions() override { return m_hits; }
+    bool HasChar(uint32_t id) override { return m_chars.count(id) != 0; }
+    bool OkButtonPoint(const std::string& name, int32_t* x, int32_t* y) override {
+        if (name != m_shownBox) return false;
+        *x = 300;
+        *y = 280;
+        return true;
+    }
 
     bool m_hasScene = true;
     uint32_t m_scene = 0xFFFF;
@@ -188,6 +201,9 @@ public:
     int32_t m_groundItems = -1;
     std::vector<int32_t> m_taken;
     std::vector<uint64_t> m_letGo;  // frames
+    uint32_t m_hits = 0;
+    std::set<uint32_t> m_chars;
+    std::string m_shownBox;
 };
 
 class AutopilotRunTest : public ::testing::Test {
@@ -260,13 +276,13 @@ protected:
 };
 
 TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
-    CAutopilot& pilot = Start("key Enter\ntype ok\nclick 120 45\nkey a\n");
+    CAutopilot& pilot = Start("key Enter\ntype ok\nclick 120 45\nrclick 60 70\nkey a\n");
     Run(8);
     EXPECT_TRUE(pilot.IsDone());
     EXPECT_FALSE(pilot.HasFailed());
     const plat::LParam enterDown = plat::MakeKeyLParam(0x1C, false, false, false);
     const plat::LParam enterUp = plat::MakeKeyLParam(0x1C, false, false, true);
-    const plat::LParam point = plat::MakeLParam(120, 45);
+    const plat::LParam point = plat::MakeLParam(120, 45), right = plat::MakeLParam(60, 70);
     const std::vector<Seen> seen = Input();
     const Seen expected[] = {
         {0, plat::WM_KEYDOWN, plat::VK_RETURN, enterDown},
@@ -277,8 +293,11 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
         {2, plat::WM_MOUSEMOVE, 0, point},
         {2, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point},
         {3, plat::WM_LBUTTONUP, 0, point},
-        {3, plat::WM_KEYDOWN, 'A', plat::MakeKeyLParam(0x1E, false, false, false)},
-        {4, plat::WM_KEYUP, 'A', plat::MakeKeyLParam(0x1E, false, false, true)},
+        {3, plat::WM_MOUSEMOVE, 0, right},
+        {3, plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, right},
+        {4, plat::WM_RBUTTONUP, 0, right},
+        {4, plat::WM_KEYDOWN, 'A', plat::MakeKeyLParam(0x1E, false, false, false)},
+        {5, plat::WM_KEYUP, 'A', plat::MakeKeyLParam(0x1E, false, false, true)},
     };
     ASSERT_EQ(seen.size(), std::size(expected));
     for (size_t i = 0; i < seen.size(); ++i) {
@@ -492,3 +511,35 @@ TEST_F(AutopilotProgramTest, AFailedWaitOrABadScriptEndsTheProgramWithStatusThre
 }
 
 }  // namespace
+
+// The field's waits (a hit, a character there and gone) and the click on a
+// shown box's OK, pressed at the button's middle and let go a frame later;
+// with no such box shown the run ends.
+TEST_F(AutopilotRunTest, WaitsForAHitAndACharacterAndClicksTheOkOfAShownBox) {
+    m_world.m_chars = {500000};
+    CAutopilot& pilot =
+        Start("wait-player-hit\nwait-char 500000\nwait-char-gone 500000\nclick-ok MESSAGE_BOX\n");
+    Run(3);
+    EXPECT_EQ(pilot.NextStep(), 0u);
+    m_world.m_hits = 1;
+    Run(3);
+    EXPECT_EQ(pilot.NextStep(), 2u) << "the keeper is there";
+    m_world.m_chars.clear();
+    m_world.m_shownBox = "MESSAGE_BOX";
+    Run(4);
+    EXPECT_TRUE(pilot.IsDone());
+    const std::vector<Seen> seen = Input();
+    ASSERT_EQ(seen.size(), 3u);
+    const plat::LParam point = plat::MakeLParam(300, 280);
+    EXPECT_EQ(seen[1].message, plat::WM_LBUTTONDOWN);
+    EXPECT_EQ(seen[1].lParam, point);
+    EXPECT_EQ(seen[2].message, plat::WM_LBUTTONUP);
+    EXPECT_EQ(seen[2].frame, seen[1].frame + 1);
+
+    m_world.m_shownBox.clear();
+    CAutopilot& none = Start("click-ok MESSAGE_BOX\n");
+    EXPECT_EQ(Run(5), kAutopilotFailedStatus);
+    EXPECT_TRUE(none.HasFailed());
+    EXPECT_EQ(qmtest::ReadAll(m_errors),
+              "autopilot line 1 failed (no message box MESSAGE_BOX with an OK button is shown)\n");
+}

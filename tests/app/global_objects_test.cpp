@@ -39,6 +39,7 @@
 #include "data/row_table_mgr.h"
 #include "data/skill_table_mgr.h"
 #include "data/text_tables.h"
+#include "effects/base/effect_player_mgr.h"
 #include "graphics/device_set.h"
 #include "graphics/direct3d.h"
 #include "graphics/direct_draw.h"
@@ -48,6 +49,7 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/event_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/net_startup.h"
 #include "net/packet_fields.h"
@@ -57,6 +59,7 @@
 #include "platform/window.h"
 #include "platform/window_scripted.h"
 #include "scenes/scene_services.h"
+#include "script/event_mgr.h"
 #include "script/script_effects.h"
 #include "script/script_mgr.h"
 #include "sound/sound_mgr.h"
@@ -123,13 +126,13 @@ const SlotRow kSlots[] = {
     {"DarknessOverlay", kMade},
     {"SoundMgr", kMade},
     {"ScriptMgr", kMade},
-    {"EventMgr", kNotYet},
+    {"EventMgr", kMade},
     {"ParticleMgr", kNotYet},
     {"EffectObjMgr", kNotYet},
     {"AmbientEffectMgr", kNotYet},
     {"ToonObjMgr", kMade},
     {"AfterManagers", kMade},
-    {"EffectPlayerMgr", kNotYet},
+    {"EffectPlayerMgr", kMade},
     {"MetaCache", kMade},
     {"CookRecipeMgr", kMade},
     {"RowTableMgr", kMade},
@@ -253,7 +256,7 @@ std::vector<HookRow> HookTable() {
         {"animation: characters", [] { return GetAniCharacters() != nullptr; }, kInstalled},
         {"animation: field", [] { return GetAniField() != nullptr; }, kInstalled},
         {"animation: sound", [] { return GetAniSound() != nullptr; }, kInstalled},
-        {"animation: events", [] { return GetAniEvents() != nullptr; }, kAbsent},
+        {"animation: events", [] { return GetAniEvents() != nullptr; }, kInstalled},
         {"animation: windows", [] { return GetAniWindows() != nullptr; }, kInstalled},
         {"animation: particles", [] { return GetAniParticles() != nullptr; }, kAbsent},
         {"animation: toon objects", [] { return GetAniToonObjects() != nullptr; }, kInstalled},
@@ -273,22 +276,24 @@ std::vector<HookRow> HookTable() {
         {"game world: sound manager", [] { return GameWorld().HasSoundMgr(); }, kInstalled},
         {"game world: map", [] { return GameWorld().HasMap(); }, kInstalled},
         {"game world: party lists", [] { return GameWorld().MakePartyList() != nullptr; }, kInstalled},
+        {"game world: event records",
+         [] { return GameWorld().PostEventRecord(std::make_unique<CEventBlockMsg>(), 0); }, kInstalled},
         // What the map reaches through seams.
         {"map: sound", [] { return GetFieldSound() != nullptr; }, kInstalled},
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
-        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kAbsent},
-        {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kAbsent},
+        {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kInstalled},
+        {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kInstalled},
         {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kInstalled},
         // What the script natives reach through seams.
         {"scripts: effects", [] { return GetScriptEffects() != nullptr; }, kAbsent},
         // What the sound manager reads of the layers above it.
-        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kAbsent},
+        {"sound: event music volume", [] { return GetSoundEvents() != nullptr; }, kInstalled},
         {"sound: characters of an impact", [] { return GetSoundCharacters() != nullptr; }, kKept},
         // What the windows reach through seams.
         {"windows: cursor object", [] { return g_pWindowMgr && g_pWindowMgr->GetCursorObject(); },
          kInstalled},
-        {"windows: event state", [] { return GetUiEventState() != nullptr; }, kAbsent},
+        {"windows: event state", [] { return GetUiEventState() != nullptr; }, kInstalled},
         {"windows: message box state", [] { return GetMessageBoxState() != nullptr; }, kInstalled},
         {"windows: sound effects", [] { return GetUiSound() != nullptr; }, kInstalled},
         {"main window: text-input control", [] { return g_pEditControl != nullptr; }, kInstalled},
@@ -300,8 +305,9 @@ std::vector<HookRow> HookTable() {
         {"item icons: world", [] { return GetItemWorld() != nullptr; }, kKept},
         // The scenes' services.
         {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
-        {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kAbsent},
+        {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kInstalled},
         {"scenes: scripts", [] { return GetSceneScripts() != nullptr; }, kInstalled},
+        {"scenes: field effects", [] { return GetSceneFieldEffects() != nullptr; }, kInstalled},
         {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
         {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
     };
@@ -332,6 +338,8 @@ std::vector<std::pair<std::string, const void*>> GlobalPointers() {
         {"draw queue", g_pRenderQueue},
         {"darkness", g_pDarknessOverlay},
         {"script manager", g_pScriptMgr},
+        {"event manager", g_pEventMgr},
+        {"effect manager", g_pEffectPlayerMgr},
         {"item tables", g_pItemTableMgr},
         {"skill tables", g_pSkillTableMgr},
         {"character resources", g_pCharResourceMgr},

@@ -13,7 +13,8 @@ stops the server and checks what the run left:
   --option N=V         byte N of the options block is V for the run (the
                        QuillOption.DAT written holds the defaults before it)
   --contains GLOB=TEXT a file of the data folder matching GLOB holds TEXT
-  the program's exit status is 0 and it showed no message box (without a
+  the program's exit status is 0, no receiver let a record go unread
+  ("UNREAD RECORD" on standard error), and it showed no message box (without a
   display each box is a "caption: text" line on standard error), unless
   --allow-boxes (a hostile server may name maps and files the data lacks).
 
@@ -169,6 +170,9 @@ def main():
              if ": " in line and not line.startswith("autopilot") and not line.startswith("quillmarrow: ")]
     if args.allow_boxes:
         boxes = []
+    unread = [line for line in err.splitlines() if "UNREAD RECORD" in line]
+    if unread:
+        problems.append("records no receiver read:\n" + "\n".join(unread))
     if boxes:
         problems.append("message boxes:\n" + "\n".join(boxes))
     if args.scenes:

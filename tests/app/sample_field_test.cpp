@@ -399,8 +399,9 @@ TEST_F(SampleFieldTest, TheCharacterScreensShowTheAccountsCharacterAndTheTypes) 
 }
 
 // Offline on the title: the offline scene makes the local character from the
-// demo's player table and, with no event manager to play its event with,
-// hands back to the title at once; server mode is back after it.
+// demo's player table, plays the visual event 0379 on its stage (the player
+// as its lead, the Keeper beside) to its end without a box and hands back to
+// the title; server mode is back after it.
 TEST_F(SampleFieldTest, TheOfflineChoiceMakesTheLocalCharacterAndComesBackToTheTitle) {
     std::vector<uint32_t> scenes;
     bool playerMade = false, serverOff = false;
@@ -412,7 +413,8 @@ TEST_F(SampleFieldTest, TheOfflineChoiceMakesTheLocalCharacterAndComesBackToTheT
                       settled = 0;
                   }
                   if (kind == SCENE_OFFLINE) {
-                      playerMade = g_pCharMgr && g_pCharMgr->GetPlayer();
+                      // The event's lead afterwards: the player only at first.
+                      playerMade = playerMade || (g_pCharMgr && g_pCharMgr->GetPlayer());
                       serverOff = !g_config.m_useServer;
                   }
                   auto* title = FindWindow<CTitleScreen>(TITLE_SCREEN_WINDOW_NAME);

@@ -10,6 +10,7 @@
 #include "core/error_box.h"
 #include "core/window_port_records.h"
 #include "net/handlers/chat_messages.h"
+#include "net/handlers/club_messages.h"
 #include "net/handlers/item_records.h"
 #include "net/handlers/map_records.h"
 #include "net/handlers/object_messages.h"
@@ -517,6 +518,119 @@ TEST_F(WindowMessages, RoutesTheMessagesToTheirWindows) {
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(effects, expected) << route.name;
     }
+}
+
+// The club messages the local server writes read back field for field.
+TEST_F(WindowMessages, ClubWritersReadBack) {
+    auto body = [](const Bytes& message) { return Bytes(message.begin() + 1, message.end()); };
+    CClubInfoMsg info;
+    info.m_a = 3;
+    info.m_mode = 1;
+    std::strcpy(info.m_text1, "Lantern");
+    std::strcpy(info.m_text5, "We light the way.");
+    info.m_value1 = 420;
+    info.m_value4 = 4;
+    info.m_value6 = 3;
+    info.m_value8 = 60;
+    info.m_value9 = 0x80000001;
+    info.m_value11 = 6;
+    info.m_value12 = 26;
+    info.m_flags = 1;
+    info.m_value14 = 9;
+    Dispatch(SERVER_CLUB, body(WriteClubInfo(info)));
+    const auto* readInfo = Record<CClubInfoMsg>("manager");
+    ASSERT_NE(readInfo, nullptr);
+    EXPECT_STREQ(readInfo->m_text1, "Lantern");
+    EXPECT_STREQ(readInfo->m_text5, "We light the way.");
+    EXPECT_EQ(readInfo->m_value1, 420u);
+    EXPECT_EQ(readInfo->m_value4, 4u);
+    EXPECT_EQ(readInfo->m_value6, 3u);
+    EXPECT_EQ(readInfo->m_value8, 60u);
+    EXPECT_EQ(readInfo->m_value9, 0x80000001u);
+    EXPECT_EQ(readInfo->m_value11, 6u);
+    EXPECT_EQ(readInfo->m_value12, 26u);
+    EXPECT_EQ(readInfo->m_value14, 9u);
+
+    Fresh(true);
+    Without({"Club_BaseWindow"});
+    std::vector<CClubMemberRecord> members(2);
+    std::strcpy(members[0].m_firstName, "Tester");
+    members[0].m_a = 1;
+    members[0].m_b = 2000001;
+    members[0].m_f = 1;
+    members[0].m_q = 7;
+    std::strcpy(members[1].m_firstName, "Wren");
+    std::strcpy(members[1].m_secondName, "wee");
+    members[1].m_a = 4;
+    members[1].m_d = 123456;
+    members[1].m_e = 5;
+    members[1].m_g = 0x48;
+    members[1].m_h = 77;
+    members[1].m_k = 12;
+    Dispatch(SERVER_CLUB, body(WriteClubMemberList("Lantern", members)));
+    const auto* list = Record<CClubMemberListMsg>("manager");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->m_count, 2u);
+    EXPECT_STREQ(list->m_records[0].m_firstName, "Tester");
+    EXPECT_EQ(list->m_records[0].m_q, 7u);
+    EXPECT_STREQ(list->m_records[1].m_secondName, "wee");
+    EXPECT_EQ(list->m_records[1].m_a, 4u);
+    EXPECT_EQ(list->m_records[1].m_d, 123456u);
+    EXPECT_EQ(list->m_records[1].m_e, 5u);
+    EXPECT_EQ(list->m_records[1].m_g, 0x48u);
+    EXPECT_EQ(list->m_records[1].m_h, 77u);
+    EXPECT_EQ(list->m_records[1].m_k, 12u);
+
+    Fresh(true);
+    Dispatch(SERVER_CLUB, body(WriteClubText(3, std::string(1500, 'x'))));
+    const auto* text = Record<CClubTextMsg>("Club_BaseWindow");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->m_kind, 3u);
+    EXPECT_EQ(std::string(text->m_text), std::string(1023, 'x'));
+
+    Fresh(true);
+    std::vector<CDatedLine> lines(2);
+    lines[1].m_date = 99;
+    std::strcpy(lines[1].m_text, "second");
+    Dispatch(SERVER_CLUB, body(WriteClubDatedLines(1, lines)));
+    const auto* notices = Record<CDatedLinesMsg>("Club_BaseWindow");
+    ASSERT_NE(notices, nullptr);
+    ASSERT_EQ(notices->m_lines.size(), 2u);
+    EXPECT_EQ(notices->m_lines[1].m_date, 99u);
+    EXPECT_STREQ(notices->m_lines[1].m_text, "second");
+
+    Fresh(true);
+    Dispatch(SERVER_CLUB, body(WriteClubRemoved(1, "Lantern")));
+    const auto* removed = Record<CClubRemovedMsg>("Club_BaseWindow");
+    ASSERT_NE(removed, nullptr);
+    EXPECT_STREQ(removed->m_name, "Lantern");
+    Fresh(true);
+    Dispatch(SERVER_CLUB, body(WriteClubMemberLeft("Wren")));
+    const auto* left = Record<CWindowNameMsg>("Club_BaseWindow");
+    ASSERT_NE(left, nullptr);
+    EXPECT_STREQ(left->m_name, "Wren");
+
+    Fresh(true);
+    Without({"Club_BaseWindow"});
+    CClubMemberMsg member;
+    std::strcpy(member.m_name, "Wren");
+    std::strcpy(member.m_secondName, "Little");
+    member.m_kind = 3;
+    member.m_e = 40;
+    member.m_flags = 0x40;
+    member.m_f = 8;
+    member.m_g = 1;
+    member.m_i = 6;
+    Dispatch(SERVER_CLUB, body(WriteClubMember(member)));
+    const CClubMemberMsg* readMember = nullptr;
+    for (const CMsg* msg : PortMessages(&m_windows.m_managerPort))
+        if (auto* m = dynamic_cast<const CClubMemberMsg*>(msg->m_pPayload.get())) readMember = m;
+    ASSERT_NE(readMember, nullptr);
+    EXPECT_STREQ(readMember->m_secondName, "Little");
+    EXPECT_EQ(readMember->m_kind, 3u);
+    EXPECT_EQ(readMember->m_e, 40u);
+    EXPECT_EQ(readMember->m_f, 8u);
+    EXPECT_EQ(readMember->m_i, 6u);
 }
 
 TEST_F(WindowMessages, ChatLinesKeepTheirKindAndBytes) {

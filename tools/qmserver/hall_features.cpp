@@ -1,5 +1,8 @@
 #include "tools/qmserver/hall_chat.h"
+#include "tools/qmserver/hall_clubs.h"
+#include "tools/qmserver/hall_events.h"
 #include "tools/qmserver/hall_feature.h"
+#include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_messenger.h"
 #include "tools/qmserver/hall_welcome_skill.h"
@@ -8,8 +11,11 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     std::vector<std::unique_ptr<CHallFeature>> features;
     // One line a subject: features.push_back(MakeShopFeature());
     features.push_back(MakeWelcomeSkillFeature());
+    features.push_back(MakeFieldFeature());
     features.push_back(MakeItemsFeature());
     features.push_back(MakeChatFeature());
     features.push_back(MakeMessengerFeature());
+    features.push_back(MakeClubsFeature());
+    features.push_back(MakeEventsFeature());
     return features;
 }

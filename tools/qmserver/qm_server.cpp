@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <utility>
 
 #include "platform/socket.h"
 #include "tools/qmserver/server_hall.h"
@@ -127,6 +128,11 @@ void CQmServer::Announce(const std::string& text) {
     m_announcements.push_back(text);
 }
 
+void CQmServer::SendToField(std::vector<uint8_t> message) {
+    std::lock_guard<std::mutex> lock(m_announceMutex);
+    m_fieldMessages.push_back(std::move(message));
+}
+
 CHostileReport CQmServer::HostileReport() const {
     std::lock_guard<std::mutex> lock(m_logMutex);
     return m_hostileReport;
@@ -189,11 +195,14 @@ void CQmServer::Run() {
         }
         m_hall->Tick(NowMs());
         std::vector<std::string> announcements;
+        std::vector<std::vector<uint8_t>> fieldMessages;
         {
             std::lock_guard<std::mutex> lock(m_announceMutex);
             announcements.swap(m_announcements);
+            fieldMessages.swap(m_fieldMessages);
         }
         for (const std::string& text : announcements) m_hall->Announce(text);
+        for (const std::vector<uint8_t>& message : fieldMessages) m_hall->ToAll(message);
         m_clientCount = clients.size();
         std::lock_guard<std::mutex> lock(m_logMutex);
         m_hostileReport = m_hall->HostileReport();

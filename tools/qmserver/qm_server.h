@@ -48,6 +48,9 @@ public:
     size_t ClientCount() const { return m_clientCount.load(); }
     // A notice line to every client in the field, sent by the server's thread.
     void Announce(const std::string& text);
+    // A message (code first) to every client in the field, sent by the
+    // server's thread.
+    void SendToField(std::vector<uint8_t> message);
 
 private:
     void Run();
@@ -67,5 +70,6 @@ private:
     CHostilePlan m_hostile;
     CHostileReport m_hostileReport;  // under m_logMutex
     std::mutex m_announceMutex;
-    std::vector<std::string> m_announcements;  // under m_announceMutex
+    std::vector<std::string> m_announcements;           // under m_announceMutex
+    std::vector<std::vector<uint8_t>> m_fieldMessages;  // under m_announceMutex
 };

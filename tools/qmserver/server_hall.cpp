@@ -1,6 +1,7 @@
 #include "tools/qmserver/server_hall.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/config.h"
@@ -448,11 +449,11 @@ void CServerHall::EnterField(Connection& c, const std::string& name) {
     for (const auto& feature : m_features) feature->EnterField(*this, c);
 }
 
-void CServerHall::MapReady(Connection& c) {
-    for (auto& [id, other] : m_connections)
-        if (other.get() != &c && other->ready) Send(c, Appearance(*other));
+// Message 7 with the walkers in view (every one present, or only the one n).
+std::vector<uint8_t> CServerHall::WalkersInView(uint16_t clientVersion, size_t only) const {
     std::vector<CViewCharacter> walkers;
     for (size_t n = 0; n < m_world.walkers.size(); ++n) {
+        if (m_walkers[n].away || (only != SIZE_MAX && n != only)) continue;
         CViewCharacter object;
         object.kind = m_world.walkers[n].monster ? CViewCharacter::KIND_MONSTER : CViewCharacter::KIND_NPC;
         object.id = FIRST_WALKER_ID + uint32_t(n);
@@ -462,7 +463,40 @@ void CServerHall::MapReady(Connection& c) {
         object.name = m_world.walkers[n].name;
         walkers.push_back(object);
     }
-    if (!walkers.empty()) Send(c, WriteObjectsInView(walkers, c.version));
+    return walkers.empty() ? std::vector<uint8_t>() : WriteObjectsInView(walkers, clientVersion);
+}
+
+void CServerHall::Drop(CHallClient& c) {
+    auto* connection = static_cast<Connection*>(&c);
+    if (connection->closing) return;
+    Log(c, "dropped by the server");
+    connection->closing = true;
+}
+
+bool CServerHall::WalkerAt(size_t n, uint16_t* x, uint16_t* y) const {
+    if (n >= m_walkers.size() || m_walkers[n].away) return false;
+    *x = m_walkers[n].x;
+    *y = m_walkers[n].y;
+    return true;
+}
+
+void CServerHall::WalkerLeaves(size_t n) {
+    if (n >= m_walkers.size() || m_walkers[n].away) return;
+    m_walkers[n].away = true;
+    ToAll(WriteObjectLeaves(FIRST_WALKER_ID + uint32_t(n)));
+}
+
+void CServerHall::WalkerReturns(size_t n) {
+    if (n >= m_walkers.size() || !m_walkers[n].away) return;
+    m_walkers[n].away = false;
+    for (auto& [id, c] : m_connections)
+        if (c->ready) Send(*c, WalkersInView(c->version, n));
+}
+
+void CServerHall::MapReady(Connection& c) {
+    for (auto& [id, other] : m_connections)
+        if (other.get() != &c && other->ready) Send(c, Appearance(*other));
+    Send(c, WalkersInView(c.version, SIZE_MAX));
     c.ready = true;
     ToOthers(&c, Appearance(c));
     for (const auto& feature : m_features) feature->MapReady(*this, c);
@@ -498,8 +532,8 @@ void CServerHall::Tick(uint32_t nowMs) {
         m_lastWalk = nowMs;
         for (size_t n = 0; n < m_walkers.size(); ++n) {
             const std::vector<std::pair<uint16_t, uint16_t>>& loop = m_world.walkers[n].loop;
-            if (loop.size() < 2) continue;
             Walker& w = m_walkers[n];
+            if (loop.size() < 2 || w.away) continue;
             w.at = (w.at + 1) % loop.size();
             w.x = loop[w.at].first;
             w.y = loop[w.at].second;

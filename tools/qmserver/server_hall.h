@@ -91,6 +91,17 @@ public:
     CHallClient* FindClientByCharId(uint32_t charId);
     // Ids the server hands to objects of its own (bots, NPCs of features).
     uint32_t NewObjectId() { return m_nextObjectId++; }
+    // The server hangs up on the client (its connection is closed as soon as
+    // the server's thread gets to it).
+    void Drop(CHallClient& c);
+    // The walkers of the world file (n from 0): where one stands, and one
+    // leaving the view of everyone in the field (message 14; it no longer
+    // walks and is not shown to those who come) or coming back (message 7).
+    size_t WalkerCount() const { return m_walkers.size(); }
+    bool WalkerAt(size_t n, uint16_t* x, uint16_t* y) const;
+    void WalkerLeaves(size_t n);
+    void WalkerReturns(size_t n);
+    bool WalkerAway(size_t n) const { return n < m_walkers.size() && m_walkers[n].away; }
 
     void SetHostile(const CHostilePlan& plan);
     const CHostileReport& HostileReport() const { return m_hostileReport; }
@@ -127,7 +138,9 @@ private:
     struct Walker {
         size_t at = 0;
         uint16_t x = 0, y = 0;
+        bool away = false;
     };
+    std::vector<uint8_t> WalkersInView(uint16_t clientVersion, size_t only) const;
     std::vector<Walker> m_walkers;
     CHostilePlan m_hostile;
     CHostileReport m_hostileReport;

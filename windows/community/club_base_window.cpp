@@ -83,7 +83,7 @@ constexpr PageButton kPageButtons[] = {{kOk, 0},
                                        {kClubDissolution, 12},
                                        {kCancelJoin, 13}};
 // Motions of "CommonIcons": close, detach, detached.
-constexpr uint8_t kFrameButtonMotions[3] = {10, 11, 12};
+constexpr uint8_t kFrameButtonMotions[3] = {1, 7, 0};
 constexpr uint8_t kSubTabMotionBase = 8;
 // Motions of "ClubInter_BUTTONS" the window keeps as images.
 constexpr uint8_t kCheckOffMotion = 10, kCheckOnMotion = 11;
@@ -930,14 +930,14 @@ void CClubBaseWindow::PlaceControls() {
         button->SetPosition(m_x + x, m_y + kPageButtonY);
         x -= kPageButtonStep;
     }
-    const WindowRect fields[3] = {kMinField, kMaxField, kHomepageField};
-    for (int i = 0; i < 3; ++i)
-        if (CEditBox* box = GetEditBox(i))
-            box->SetPosition(m_x + fields[i].left + 4, m_y + fields[i].top + 3);
-    if (CEditBox* box = GetEditBox(3))
-        box->SetPosition(m_x + kIntroArea.left + 2, m_y + kIntroArea.bottom - 16);
-    if (CEditBox* box = GetEditBox(4))
-        box->SetPosition(m_x + kNoticeArea.left + 2, m_y + kNoticeArea.top + 4);
+    // Each box takes the clicks of its field.
+    const WindowRect fields[5] = {kMinField, kMaxField, kHomepageField, kIntroArea, kNoticeArea};
+    for (int i = 0; i < 5; ++i)
+        if (CEditBox* box = GetEditBox(i)) {
+            const WindowRect& f = fields[i];
+            box->SetPosition(m_x + f.left + 4, m_y + (i == 3 ? f.bottom - 16 : f.top + 3));
+            box->SetInputRect(true, m_x + f.left, m_y + f.top, m_x + f.right, m_y + f.bottom);
+        }
     if (CScrollBar* bar = m_scrollBar.GetAs<CScrollBar>())
         bar->SetBarRect(m_x + kScrollX, m_y + kScrollTop, m_x + kScrollX + 14, m_y + kScrollBottom);
 }
@@ -1400,7 +1400,15 @@ bool CClubBaseWindow::ProcessMessages() {
 bool CClubBaseWindow::Update() {
     CWeakRef self(this);
     CBaseWindow::Update();
-    if (!self || m_state != CLUB_STATE_MEMBER || !IsUpdateOn()) return true;
+    if (!self || !IsUpdateOn()) return true;
+    // The pointer resting on the window while nothing is carried frees it.
+    ICursorObject* pointer = WindowCursor();
+    CScrollBar* scroll = m_scrollBar.GetAs<CScrollBar>();
+    if (GetStateValue() == WINDOW_STATE_DOCKED && pointer && !pointer->GetHeldObject() &&
+        !(scroll && scroll->GetPressedButton() >= 0) && HitTest(WindowMouseX(), WindowMouseY())) {
+        SetStateValue(WINDOW_STATE_FREE);
+    }
+    if (m_state != CLUB_STATE_MEMBER) return true;
     if (CScrollBar* bar = m_scrollBar.GetAs<CScrollBar>(); bar && bar->IsDrawOn())
         m_scrollTop = std::clamp(int32_t(bar->GetScrollPos() + 0.5f), 0, std::max(m_scrollMax, 0));
     const bool editor = !Online() || m_myGrade == CLUB_GRADE_MASTER;
@@ -1526,10 +1534,10 @@ void CClubBaseWindow::DrawMembers() {
         if (m_face) {
             m_face->SetMotion(uint8_t(m.charType));
             m_face->SetDirection(m.online ? 2 : 0);
-            DrawImage(m_face.get(), m_x + kRowLeft + 60, m_y + top + 2);
+            DrawImage(m_face.get(), m_x + kRowLeft + 70, m_y + top + 2);
         }
-        Text(kRowLeft + 90, top + 2, m.name, m.online ? kWhite : kGrey);
-        if (m.nickname[0]) Text(kRowLeft + 90, top + 16, m.nickname, kGold);
+        Text(kRowLeft + 100, top + 2, m.name, m.online ? kWhite : kGrey);
+        if (m.nickname[0]) Text(kRowLeft + 100, top + 16, m.nickname, kGold);
         char figures[32];
         std::snprintf(figures, sizeof figures, "%d", int32_t(m.level));
         Text(kRowLeft + 210, top + 8, figures);

@@ -42,18 +42,8 @@ void PlayCommunityEffect(const char* name) {
     }
 }
 
-std::unique_ptr<CAniObject> MakeCommunityImage(uint32_t animation, uint8_t motion, uint8_t direction) {
-    if (animation == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(animation)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
-}
-
 std::unique_ptr<CAniObject> MakeCommunityImage(const char* animation, uint8_t motion, uint8_t direction) {
-    return MakeCommunityImage(FindAniByName(animation), motion, direction);
+    return MakeWindowImage(FindAniByName(animation), motion, direction);
 }
 
 bool HasPlayerChar() {

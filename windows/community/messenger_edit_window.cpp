@@ -74,9 +74,9 @@ bool CQMMEditWin::Create() {
     MakeChildButton("QMMEDITWIN_OK_BUTTON", this, image, FRAME_OK);
     MakeChildButton("QMMEDITWIN_CANCEL_BUTTON", this, image, FRAME_CANCEL);
     MakeChildButton("QMMEDITWIN_SEND_BUTTON", this, image, FRAME_SEND);
-    m_listImage = MakeCommunityImage(image, FRAME_LIST, 2);
-    m_thumb = MakeCommunityImage(image, FRAME_THUMB, 2);
-    m_highlight = MakeCommunityImage(image, 3, 2);
+    m_listImage = MakeWindowImage(image, FRAME_LIST, 2);
+    m_thumb = MakeWindowImage(image, FRAME_THUMB, 2);
+    m_highlight = MakeWindowImage(image, 3, 2);
     m_mode = -1;
     m_choices.clear();
     m_nameKind = 0;

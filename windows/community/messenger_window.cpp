@@ -85,12 +85,12 @@ bool CQMMessengerWindow::Create() {
     m_scrollBar.Assign(MakeChildScrollBar(
         this, "QMMESSENGER_SCROLLBAR",
         {"QMMESSENGER_SCROLL_BUTTON_UP", "QMMESSENGER_SCROLL_BUTTON_DN", "QMMESSENGER_SCROLL_BUTTON_DRAG"}));
-    m_groupRow = MakeCommunityImage(image, FRAME_GROUP_ROW, 2);
-    m_buddyRow = MakeCommunityImage(image, FRAME_BUDDY_ROW, 2);
-    m_menu = MakeCommunityImage(image, FRAME_MENU, 2);
-    m_highlight = MakeCommunityImage(image, FRAME_HIGHLIGHT, 2);
+    m_groupRow = MakeWindowImage(image, FRAME_GROUP_ROW, 2);
+    m_buddyRow = MakeWindowImage(image, FRAME_BUDDY_ROW, 2);
+    m_menu = MakeWindowImage(image, FRAME_MENU, 2);
+    m_highlight = MakeWindowImage(image, FRAME_HIGHLIGHT, 2);
     const uint32_t portraits = FindAniByName("QMMessengerWindowSE");
-    for (int i = 0; i < 14; ++i) m_portraits[i] = MakeCommunityImage(portraits, uint8_t(i), 2);
+    for (int i = 0; i < 14; ++i) m_portraits[i] = MakeWindowImage(portraits, uint8_t(i), 2);
     ClearTables();
     Rebuild();
     GameSession().SendMessengerListRequest();

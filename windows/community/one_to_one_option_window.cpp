@@ -72,7 +72,7 @@ bool C1V1OptionWin::Create() {
     m_scrollBar.Assign(MakeChildScrollBar(
         this, "1V1CHAT_SCROLLBAR_02",
         {"CHAT_WIN_SCROLL_BUTTON_UP", "CHAT_WIN_SCROLL_BUTTON_DN", "CHAT_WIN_SCROLL_BUTTON_DRAG"}));
-    m_selection = MakeCommunityImage(image, FRAME_SELECTION, 2);
+    m_selection = MakeWindowImage(image, FRAME_SELECTION, 2);
     m_nameKind = 0;
     m_mode = 0;
     m_listReceived = 0;

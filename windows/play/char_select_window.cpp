@@ -479,7 +479,10 @@ void CCharSelectWindow::DrawCharacter(int index, int32_t x, int32_t y) {
         if (!ani) continue;
         ICharEffectList* effects = character->GetEffects();
         ani->SetScreenPosition(character == m_pets[index].get() ? x + 40 : x, y, 0);
-        if (effects) effects->DrawBehind();
+        if (effects) {
+            effects->UpdateAllWith(ani->m_screenX, ani->m_screenY, 0);
+            effects->DrawBehind();
+        }
         ani->Draw();
         if (effects) effects->DrawInFront();
     }

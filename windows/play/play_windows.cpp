@@ -89,13 +89,3 @@ uint32_t StartTime() {
     const uint32_t now = plat::timeGetTime();
     return now ? now : 1;
 }
-
-std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction) {
-    if (animation == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(animation)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
-}

@@ -43,6 +43,3 @@ void CentreWindow(CBaseWindow* window);
 CEditBox* MakeLoginEditBox(CBaseWindow* parent, const char* name, size_t limit, bool password);
 // The clock's milliseconds as the start of a wait (never 0, which means no wait).
 uint32_t StartTime();
-// An image of the animation playing the motion in the direction, or null
-// when the animation cannot be attached.
-std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction);

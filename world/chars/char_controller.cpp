@@ -13,6 +13,8 @@
 #include "data/item_table_mgr.h"
 #include "data/slot_object_mgr.h"
 #include "net/handlers/char_records.h"
+#include "net/handlers/item_records.h"
+#include "net/handlers/login_records.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -420,6 +422,7 @@ bool CCharAction::Create() {
 bool CCharAction::Release() {
     DropSkillUse();
     CancelCast();
+    RemoveCastEffect();
     m_pPath.reset();
     // The windows are the window manager's: closed while it still holds them.
     for (CBaseWindow** window : {&m_pSpeechWin, &m_pSignWin}) {
@@ -432,6 +435,7 @@ bool CCharAction::Release() {
 }
 
 void CCharAction::Reset() {
+    RemoveCastEffect();
     m_dashing = 0;
     m_pActiveFlag = nullptr;
     m_idleStarted = 0;
@@ -797,7 +801,9 @@ bool CCharController::ProcessMessages() {
     CMsgPort* port = m_pOwner ? m_pOwner->GetPort() : nullptr;
     if (!port) return true;
     VisitMessages(port->Messages(), [this](CMsg* msg) {
-        return HandleEvent(msg->m_senderId, msg->m_eventId, msg->m_pPayload.get());
+        if (!HandleEvent(msg->m_senderId, msg->m_eventId, msg->m_pPayload.get())) return false;
+        ReportIfUnread(msg->m_pPayload.get(), "character controller");
+        return true;
     });
     return true;
 }
@@ -806,7 +812,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
     CCharData* data = m_pData.get();
     switch (eventId) {
         case MSG_STATUS_BLOCK:
-            if (auto* block = dynamic_cast<CStatusBlockMsg*>(payload)) {
+            if (auto* block = ReadRecord<CStatusBlockMsg>(payload)) {
                 uint32_t* v = data->m_values;
                 data->m_flags[1] = block->m_flags & 0x01;
                 if (block->m_flags & 0x02) {
@@ -836,10 +842,14 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case CHAR_EVENT_CHANNEL:
-            data->m_channel = -1;
-            data->m_channelValue = 0;
+            // Only a set flag ends the channel.
+            if (auto* record = ReadRecord<CPlayerFlagMsg>(payload); record && record->m_flag) {
+                data->m_channel = -1;
+                data->m_channelValue = 0;
+            }
             return true;
         case MSG_CANCEL_SKILL:
+            ReadRecord<CCancelSkillMsg>(payload);
             m_pendingSkill = 0;
             data->m_pendingTarget = -1;
             if (data->m_motion != MOTION_SKILL && m_pHolder) {
@@ -848,10 +858,11 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case CHAR_EVENT_FOLLOW_CLEAR:
+            ReadRecord<CMsgPayload>(payload);
             m_followSource = 0;
             return true;
         case MSG_TARGET_TEXT:
-            if (auto* status = dynamic_cast<CTargetTextMsg*>(payload)) {
+            if (auto* status = ReadRecord<CTargetTextMsg>(payload)) {
                 // One entry per status, in a list of bounded size.
                 std::vector<uint32_t>& list = data->m_buffs[0];
                 if (list.size() < MAX_BUFF_ENTRIES &&
@@ -860,18 +871,18 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case MSG_THREE_VALUES:
-            if (auto* status = dynamic_cast<CThreeValuesMsg*>(payload))
+            if (auto* status = ReadRecord<CThreeValuesMsg>(payload))
                 for (auto& list : data->m_buffs) std::erase(list, status->m_b);
             return true;
         case MSG_ID_ARRAY:
-            if (auto* ids = dynamic_cast<CIdArrayMsg*>(payload)) {
+            if (auto* ids = ReadRecord<CIdArrayMsg>(payload)) {
                 const size_t n = std::min<size_t>(ids->m_count, ids->m_ids.size());
                 std::vector<uint32_t> list(ids->m_ids.begin(), ids->m_ids.begin() + std::ptrdiff_t(n));
                 if (list != data->m_listA) data->m_listA = std::move(list);
             }
             return true;
         case MSG_ID_VALUE_ARRAY:
-            if (auto* pairs = dynamic_cast<CIdValueArrayMsg*>(payload)) {
+            if (auto* pairs = ReadRecord<CIdValueArrayMsg>(payload)) {
                 const size_t n =
                     std::min({size_t(pairs->m_count), pairs->m_ids.size(), pairs->m_values.size()});
                 std::vector<uint32_t> ids(pairs->m_ids.begin(), pairs->m_ids.begin() + std::ptrdiff_t(n));
@@ -884,7 +895,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case CHAR_EVENT_ITEM:
-            if (auto* record = dynamic_cast<CCharItemMsg*>(payload)) {
+            if (auto* record = ReadRecord<CCharItemMsg>(payload)) {
                 std::unique_ptr<CItemObject> item(
                     g_pItemTableMgr ? g_pItemTableMgr->MakeItem(record->m_itemId) : nullptr);
                 if (item) {
@@ -894,45 +905,46 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case CHAR_EVENT_TAKE_OFF:
-            if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) TakeOff(int(record->m_value));
+            // The equip position whose item comes off.
+            if (auto* record = ReadRecord<CItemValueMsg>(payload)) TakeOff(int(record->m_value));
             return true;
         case CHAR_EVENT_DASH:
             if (!m_ready) return false;
-            if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && Action())
+            if (auto* record = ReadRecord<CCharValueMsg>(payload); record && Action())
                 Action()->Dash(int32_t(record->m_x), int32_t(record->m_y));
             return true;
         case CHAR_EVENT_PICK_UP:
-            if (auto* record = dynamic_cast<CCharValueMsg*>(payload); record && m_pHolder)
+            if (auto* record = ReadRecord<CCharValueMsg>(payload); record && m_pHolder)
                 m_pHolder->AppendStep(std::make_unique<CPickUpStep>(m_pHolder.get(), record->m_value));
             return true;
         case CHAR_EVENT_MOVE:
             if (!m_ready) return false;
             m_moving = 0;
-            if (auto* record = dynamic_cast<CCharMoveMsg*>(payload)) ApplyMove(*record);
+            if (auto* record = ReadRecord<CCharMoveMsg>(payload)) ApplyMove(*record);
             return true;
         case CHAR_EVENT_MOVE_ORDER:
             if (!m_ready) return false;
-            if (auto* record = dynamic_cast<CCharMoveOrder*>(payload))
+            if (auto* record = ReadRecord<CCharMoveOrder>(payload))
                 ApplyMoveOrder(int32_t(record->m_tileX), int32_t(record->m_tileY));
             return true;
         case MSG_CHAR_STATE_73:
         case MSG_CHAR_STATE_74:
         case MSG_CHAR_STATE_75:
             if (!m_ready) return false;
-            if (auto* record = dynamic_cast<CCharStateMsg*>(payload)) ApplyFollow(eventId, *record);
+            if (auto* record = ReadRecord<CCharStateMsg>(payload)) ApplyFollow(eventId, *record);
             return true;
         case CHAR_EVENT_SPEED:
-            if (auto* record = dynamic_cast<CCharValueMsg*>(payload)) {
+            if (auto* record = ReadRecord<CCharValueMsg>(payload)) {
                 data->m_runSwitch = (record->m_value & 0x80) ? 1 : 0;
                 data->m_curSpeed = float(record->m_value & 0x7F) * 0.001f;
             }
             return true;
         case MSG_SKILL_ACTION:
-            if (auto* record = dynamic_cast<CSkillActionMsg*>(payload); record && Action())
+            if (auto* record = ReadRecord<CSkillActionMsg>(payload); record && Action())
                 Action()->BeginSkillUse(*record, true);
             return true;
         case MSG_SKILL_HIT:
-            if (auto* record = dynamic_cast<CSkillHitMsg*>(payload); record && Action()) {
+            if (auto* record = ReadRecord<CSkillHitMsg>(payload); record && Action()) {
                 m_pendingSkill = 0;
                 data->m_pendingTarget = -1;
                 if (m_pHolder) m_pHolder->ClearPending();
@@ -950,14 +962,26 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             AddItemFromPayload(payload);
             return true;
         case MSG_STORED_ITEM:
-            if (auto* record = dynamic_cast<CStoredItemMsg*>(payload)) PutIntoDepositWindow(*record);
+            if (auto* record = ReadRecord<CStoredItemMsg>(payload)) PutIntoDepositWindow(*record);
             return true;
         case MSG_ITEM_VALUE_53:
-            if (auto* record = dynamic_cast<CItemValueMsg*>(payload)) RefreshDepositWindow(record->m_value);
+            if (auto* record = ReadRecord<CItemValueMsg>(payload)) RefreshDepositWindow(record->m_value);
             return true;
         case MSG_COMBO_TARGET:
-            if (auto* combo = dynamic_cast<CComboTargetMsg*>(payload))
+            if (auto* combo = ReadRecord<CComboTargetMsg>(payload))
                 data->SetComboValue(int32_t(combo->m_b), combo->m_c);
+            return true;
+        case MSG_COMBO_LIST:
+            // (combo, value) pairs.
+            if (auto* list = ReadRecord<CComboListMsg>(payload))
+                for (size_t n = 0; n < list->m_count && n < CComboListMsg::MAX_PAIRS; ++n)
+                    data->SetComboValue(int32_t(list->m_first[n]), list->m_second[n]);
+            return true;
+        case MSG_ITEM_PAIR:
+            if (auto* pair = ReadRecord<CItemPairMsg>(payload)) data->m_itemPairValue = pair->m_a;
+            return true;
+        case MSG_ITEM_VALUE_48:
+            if (auto* mode = ReadRecord<CItemValueMsg>(payload)) data->m_itemMode = mode->m_value;
             return true;
         default:
             // The rest (including those of the skill and item steps) are dropped unhandled.

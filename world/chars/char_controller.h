@@ -18,6 +18,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/slot_object_mgr.h"
+#include "world/chars/skill_action.h"
 
 class CAniObject;
 class CAniPlayEntry;
@@ -271,6 +272,9 @@ public:
     std::vector<uint32_t> m_listA;
     std::vector<uint32_t> m_listB;
     std::vector<uint16_t> m_listBValues;
+    // The item messages' values: the pair's first value (45) and the mode byte (48).
+    uint32_t m_itemPairValue = 0;
+    uint8_t m_itemMode = 0;
     // Motion state (the action object reads and writes them).
     uint8_t m_runFlag = 0;
     uint8_t m_restPoseFlag = 0;
@@ -505,7 +509,8 @@ public:
     uint32_t m_lastStepTime = 0, m_lastFootstep = 0;
     int32_t m_cellX = -1, m_cellY = -1;  // the claimed cell
     uint8_t m_hitFlag = 0, m_hitWasMoving = 0, m_secondHit = 0;
-    uint8_t m_stateFlag = 0;  // the flag of the one-shot motions
+    uint32_t m_hitReactions = 0;  // hit reactions begun
+    uint8_t m_stateFlag = 0;      // the flag of the one-shot motions
     // Dash.
     uint8_t m_dashing = 0;
     float m_dashStartX = 0, m_dashStartY = 0, m_dashX = 0, m_dashY = 0, m_dashToX = 0, m_dashToY = 0;
@@ -526,6 +531,11 @@ public:
     void CastStep();
     void CancelCast();
     void InterruptCast();
+    // The cast's effect turns to its end (the use began, or the cast stopped).
+    void EndCastEffect();
+    // The cast's effect goes at once (the action is released or reset).
+    void RemoveCastEffect();
+    ISkillEffect* CastEffect() const { return m_castEffect.GetAs<ISkillEffect>(); }
     // Ends a running use without touching the character (it goes away).
     void DropSkillUse();
 
@@ -533,6 +543,8 @@ public:
     uint32_t m_skillActionHandle = 0;
     std::unique_ptr<CSkillActionMsg> m_pCastRecord;
     CAniPlayEntry* m_pCastCircle = nullptr;  // the play manager's entry, looked up before use
+    CWeakRef m_castEffect;                   // the effect manager's
+    uint8_t m_castEffectEnding = 0;          // told of its end once
 
 protected:
     // Makes the flag the one of the state in progress (the old one cleared).

@@ -9,6 +9,7 @@
 #include "net/handlers/item_records.h"
 
 enum : uint32_t {
+    CHAR_EVENT_MELEE_HIT = 13,  // a CCharValueMsg naming the attacker
     CHAR_EVENT_CHANNEL = 21,
     CHAR_EVENT_FOLLOW_CLEAR = 35,
     CHAR_EVENT_ITEM = 54,

@@ -17,6 +17,7 @@ class CAniObject;
 class CCharAppearance;
 class CCharAppearMsg;
 class CCharCreateMsg;
+class CHitResultMsg;
 class CIdArrayMsg;
 class CMsgPayload;
 class CObjectAppearMsg;
@@ -113,6 +114,13 @@ public:
     // The band's sound and animation frame; false for an amount without one.
     static bool ValueReactionBand(int32_t amount, uint32_t* sound, uint8_t* motion, uint8_t* frame);
     void ShowValueReaction(bool withText, uint32_t id, int32_t amount, const char* text);
+    // A melee hit of the attacker on the character its controller aims at
+    // (record 13): the target reacts, the hit animation plays on it, the aim
+    // is cleared.
+    void ShowMeleeHit(uint32_t attackerId);
+    // The server's result of a hit (record 38): the target's hit reaction,
+    // and for a hit with a value the hit animation and the damage number.
+    void ShowHitResult(const CHitResultMsg& record);
     // The (motion, frame) of animation 596 for an emoticon; false when it has none.
     bool EmoticonPicture(uint8_t kind, uint8_t index, uint32_t charId, uint32_t* animation, uint8_t* motion,
                          uint8_t* frame);

@@ -16,6 +16,9 @@
 #include "data/game_hooks.h"
 #include "net/game_session.h"
 #include "net/handlers/char_records.h"
+#include "net/handlers/item_records.h"
+#include "net/handlers/login_records.h"
+#include "net/handlers/map_records.h"
 #include "net/packet_writer.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
@@ -88,6 +91,38 @@ bool IsVisible(CChar* c) {
     return c && c->GetAniObject() && !c->GetAniObject()->m_hidden;
 }
 
+constexpr char kHitEffectAni[] = "SwordAttackEffect";
+constexpr int32_t HIT_LAYER = 7;
+// Hit results: the skills with an effect of their own, the one with another
+// animation and the one without.
+constexpr uint8_t HIT_SKILL_EFFECT_A = 96, HIT_SKILL_EFFECT_B = 46, HIT_SKILL_OWN_ANI = 24,
+                  HIT_SKILL_NO_ANI = 87;
+constexpr uint32_t HIT_OWN_ANI = 783;
+
+// A hit animation played once on the target, at half its height.
+void PlayHitAnimation(CChar* target, uint32_t animation, uint8_t motion) {
+    if (!g_pAniPlayMgr || !target || animation == 0) return;
+    auto* object = new CAniObject;
+    if (!object->SetAnimation(animation)) {
+        delete object;
+        return;
+    }
+    object->SetMotion(motion);
+    object->SetDirection(2);
+    object->m_layer = HIT_LAYER;
+    object->Play(false);
+    int32_t height = 0;
+    if (CAniObject* sprite = target->GetAniObject()) {
+        const AniRect r = sprite->GetBounds(false, false);
+        height = r.bottom > r.top ? r.bottom - r.top : 0;
+    }
+    g_pAniPlayMgr->AddOnCharAtScreenOffset(object, target, 0, -height / 2, 1, 1, 0, 0);
+}
+
+uint32_t HitEffectAnimation() {
+    return g_pAniPlayMgr ? g_pAniPlayMgr->FindAniByName(kHitEffectAni) : 0;
+}
+
 }  // namespace
 
 void PlayOnChar(CChar* c, uint32_t animation, uint8_t motion, int32_t layer, bool atMapPosition) {
@@ -113,10 +148,10 @@ void CCharMgr::HandleMessage(const CMsgPayload& payload) {
     const bool event = IsVisualEventRunning();
     switch (payload.m_id) {
         case 26:
-            if (auto* p = dynamic_cast<const CCharValueMsg*>(&payload)) RemoveCharacter(p->m_charId);
+            if (auto* p = ReadRecord<CMapIdMsg>(payload)) RemoveCharacter(p->m_objectId);
             break;
         case MSG_CHAR_ACTION:
-            if (auto* p = dynamic_cast<const CCharActionMsg*>(&payload))
+            if (auto* p = ReadRecord<CCharActionMsg>(payload))
                 ShowCharAction(p->m_charId, p->m_action, false);
             break;
         case MSG_SKILL_ACTION:
@@ -124,37 +159,73 @@ void CCharMgr::HandleMessage(const CMsgPayload& payload) {
             // The controller takes a copy (the caller keeps the record).
             uint32_t actor = 0;
             std::unique_ptr<CMsgPayload> copy;
-            if (auto* p = dynamic_cast<const CSkillActionMsg*>(&payload)) {
+            if (auto* p = ReadRecord<CSkillActionMsg>(payload)) {
                 actor = p->m_actorId;
                 copy = std::make_unique<CSkillActionMsg>(*p);
-            } else if (auto* h = dynamic_cast<const CSkillHitMsg*>(&payload)) {
+            } else if (auto* h = ReadRecord<CSkillHitMsg>(payload)) {
                 actor = h->m_actorId;
                 copy = std::make_unique<CSkillHitMsg>(*h);
             }
+            if (copy) static_cast<CMsgPayload*>(copy.get())->m_read = 0;  // the controller reads the copy
             if (CChar* c = copy ? GetChar(actor) : nullptr)
                 PostMessageTo(0, c, 0, payload.m_id, MsgDataPtr(copy.release()), nullptr);
             break;
         }
         case MSG_CANCEL_SKILL:
-            if (auto* p = dynamic_cast<const CCancelSkillMsg*>(&payload))
+            if (auto* p = ReadRecord<CCancelSkillMsg>(payload))
                 if (CChar* c = GetChar(p->m_charId); c && c->GetController())
                     c->GetController()->m_pendingSkill = 0;
             break;
         case MSG_CHAR_CREATE:
-            if (auto* p = dynamic_cast<const CCharCreateMsg*>(&payload)) AddOrUpdateChar(*p);
+            if (auto* p = ReadRecord<CCharCreateMsg>(payload)) AddOrUpdateChar(*p);
             break;
         case MSG_CHAR_APPEAR:
-            if (auto* p = dynamic_cast<const CCharAppearMsg*>(&payload); p && !event) AddOrUpdateMonster(*p);
+            if (auto* p = ReadRecord<CCharAppearMsg>(payload); p && !event) AddOrUpdateMonster(*p);
             break;
         case MSG_OBJECT_APPEAR:
-            if (auto* p = dynamic_cast<const CObjectAppearMsg*>(&payload); p && !event) AddOrUpdateNpc(*p);
+            if (auto* p = ReadRecord<CObjectAppearMsg>(payload); p && !event) AddOrUpdateNpc(*p);
             break;
         case MSG_OBJECT_INFO:
-            if (auto* p = dynamic_cast<const CObjectInfoMsg*>(&payload); p && !event) AddOrUpdatePet(*p);
+            if (auto* p = ReadRecord<CObjectInfoMsg>(payload); p && !event) AddOrUpdatePet(*p);
             break;
         default:
             break;
     }
+}
+
+void CCharMgr::ShowMeleeHit(uint32_t attackerId) {
+    CChar* attacker = GetChar(attackerId);
+    CCharController* aims = attacker ? attacker->GetController() : nullptr;
+    if (!aims) return;
+    CChar* target = GetChar(aims->m_target);
+    aims->m_target = 0;
+    if (!target || !target->GetAction()) return;
+    CCharData* data = target->GetData();
+    if (data && data->m_motion != 4) target->GetAction()->FaceToChar(attacker);
+    target->GetAction()->TakeHit();
+    PlayHitAnimation(target, HitEffectAnimation(), 0);
+}
+
+void CCharMgr::ShowHitResult(const CHitResultMsg& record) {
+    CChar* target = GetChar(record.m_targetId);
+    CCharAction* action = target ? target->GetAction() : nullptr;
+    if (!action) return;
+    CChar* attacker = GetChar(record.m_attackerId);
+    const uint8_t kind = record.m_d;
+    if (!record.m_c) {
+        // No value: the hit reaction alone, its first or second motion by the kind.
+        action->TakeHit();
+        action->m_secondHit = kind != 0;
+        return;
+    }
+    // These two add to an effect on the target; without effects there is nothing to show.
+    if (kind == HIT_SKILL_EFFECT_A || kind == HIT_SKILL_EFFECT_B) return;
+    if (kind == HIT_SKILL_OWN_ANI)
+        PlayHitAnimation(target, HIT_OWN_ANI, 1);
+    else if (kind != HIT_SKILL_NO_ANI)
+        PlayHitAnimation(target, HitEffectAnimation(), 0);
+    action->ShowDamageNumber(record.m_b, false, attacker);
+    action->TakeHit();
 }
 
 void CCharMgr::ShowCharAction(uint32_t charId, uint32_t subCode, bool fromQueue) {
@@ -223,7 +294,9 @@ void CCharMgr::ProcessQueue() {
         }
         // Until the player's character is ready only appearances are taken.
         if (!m_charsReady && msg->m_eventId != MSG_CHAR_CREATE) return false;
-        return HandleQueued(msg);
+        if (!HandleQueued(msg)) return false;
+        ReportIfUnread(msg->m_pPayload.get(), "character manager");
+        return true;
     });
 }
 
@@ -231,9 +304,9 @@ void CCharMgr::ProcessQueueDuringEvent() {
     VisitMessages(GetMsgQueue()->Queue().Messages(), [this](CMsg* msg) {
         if (msg->m_eventId == MSG_CHAR_CREATE) {
             if (!g_pMap || !g_pMap->IsLoaded()) return false;  // waits for the map
-            if (auto* p = dynamic_cast<CCharCreateMsg*>(msg->m_pPayload.get())) AddOrUpdateChar(*p);
+            if (auto* p = ReadRecord<CCharCreateMsg>(msg->m_pPayload.get())) AddOrUpdateChar(*p);
         } else if (msg->m_eventId == CHAR_EVENT_MOVE) {
-            if (auto* p = dynamic_cast<CCharValueMsg*>(msg->m_pPayload.get()))
+            if (auto* p = ReadRecord<CCharValueMsg>(msg->m_pPayload.get()))
                 ForwardOrAsk(msg, p->m_charId, GetId());
         }
         return true;
@@ -276,7 +349,7 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             if (m_pPlayer) Forward(msg, m_pPlayer, GetId());
             return true;
         case MSG_STATUS_GROUP:
-            if (auto* p = dynamic_cast<CStatusGroupMsg*>(data)) SetSkillGroup(*p);
+            if (auto* p = ReadRecord<CStatusGroupMsg>(data)) SetSkillGroup(*p);
             return true;
         case MSG_VALUE_LIST:
             if (payload) {
@@ -285,11 +358,11 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_VALUE_REACTION:
-            if (auto* p = dynamic_cast<CValueReactionMsg*>(data))
+            if (auto* p = ReadRecord<CValueReactionMsg>(data))
                 ShowValueReaction(p->m_form == 1, p->m_a, int32_t(p->m_b), p->m_text);
             return true;
         case MSG_CHAR_TIMER:
-            if (auto* p = dynamic_cast<CCharTimerMsg*>(data))
+            if (auto* p = ReadRecord<CCharTimerMsg>(data))
                 if (CChar* c = GetChar(p->m_a); c && c->GetData()) {
                     c->GetData()->m_timerOn = 1;
                     c->GetData()->m_timerStart = plat::timeGetTime();
@@ -304,7 +377,7 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             if (payload) HandleMessage(*payload);
             return true;
         case 27:
-            if (auto* p = dynamic_cast<CCharValueMsg*>(data)) {
+            if (auto* p = ReadRecord<CCharValueMsg>(data)) {
                 CChar* first = GetChar(p->m_charId);
                 CChar* second = GetChar(p->m_value);
                 if (first && second)
@@ -314,7 +387,7 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_CHAR_ACTION:
-            if (auto* p = dynamic_cast<CCharActionMsg*>(data); p && p->m_action == 3) {
+            if (auto* p = ReadRecord<CCharActionMsg>(data); p && p->m_action == 3) {
                 // The player's waits for the map.
                 if (m_pPlayer && p->m_charId == m_pPlayer->GetCharId() && !(g_pMap && g_pMap->IsLoaded()))
                     return false;
@@ -322,38 +395,38 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_EMOTICON:
-            if (auto* p = dynamic_cast<CEmoticonMsg*>(data)) {
+            if (auto* p = ReadRecord<CEmoticonMsg>(data)) {
                 ShowEmoticon(p->m_charId, p->m_kind, p->m_index);
                 ApplyEmoticonEffect(p->m_charId, p->m_kind);
             }
             return true;
         case MSG_SKILL_ACTION:
-            if (auto* p = dynamic_cast<CSkillActionMsg*>(data))
+            if (auto* p = ReadRecord<CSkillActionMsg>(data))
                 if (CChar* c = GetChar(p->m_actorId)) Forward(msg, c, 0);
             return true;
         case MSG_SKILL_HIT:
-            if (auto* p = dynamic_cast<CSkillHitMsg*>(data))
+            if (auto* p = ReadRecord<CSkillHitMsg>(data))
                 if (CChar* c = GetChar(p->m_actorId)) Forward(msg, c, 0);
             return true;
         case MSG_CANCEL_SKILL:
             if (payload) HandleMessage(*payload);
             return true;
         case MSG_TARGET_TEXT:
-            if (auto* p = dynamic_cast<CTargetTextMsg*>(data))
+            if (auto* p = ReadRecord<CTargetTextMsg>(data))
                 if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_THREE_VALUES:
-            if (auto* p = dynamic_cast<CThreeValuesMsg*>(data))
+            if (auto* p = ReadRecord<CThreeValuesMsg>(data))
                 if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_PLAYER_VALUES:
-            if (auto* p = dynamic_cast<CPlayerValuesMsg*>(data)) SetPlayerValues3(p->m_a, p->m_b, p->m_c);
+            if (auto* p = ReadRecord<CPlayerValuesMsg>(data)) SetPlayerValues3(p->m_a, p->m_b, p->m_c);
             return true;
         case MSG_PARTY_MARKS:
-            if (auto* p = dynamic_cast<CIdArrayMsg*>(data)) return MarkPartyMembers(*p);
+            if (auto* p = ReadRecord<CIdArrayMsg>(data)) return MarkPartyMembers(*p);
             return true;
         case MSG_COMBO_TARGET:
-            if (auto* p = dynamic_cast<CComboTargetMsg*>(data))
+            if (auto* p = ReadRecord<CComboTargetMsg>(data))
                 if (CChar* c = GetChar(p->m_charId)) Forward(msg, c, msg->m_senderId);
             return true;
         case 51:
@@ -361,9 +434,9 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
         case CHAR_EVENT_MOVE_ORDER:
         case CHAR_EVENT_SPEED: {
             uint32_t id = 0;
-            if (auto* v = dynamic_cast<CCharValueMsg*>(data))
+            if (auto* v = ReadRecord<CCharValueMsg>(data))
                 id = v->m_charId;
-            else if (auto* o = dynamic_cast<CCharMoveOrder*>(data))
+            else if (auto* o = ReadRecord<CCharMoveOrder>(data))
                 id = o->m_charId;
             else
                 return true;
@@ -371,10 +444,10 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             return true;
         }
         case CHAR_EVENT_MOVE:
-            if (auto* p = dynamic_cast<CCharValueMsg*>(data)) ForwardOrAsk(msg, p->m_charId, GetId());
+            if (auto* p = ReadRecord<CCharValueMsg>(data)) ForwardOrAsk(msg, p->m_charId, GetId());
             return true;
         case MSG_CHAR_APPEARANCE:
-            if (auto* p = dynamic_cast<CCharAppearance*>(data)) {
+            if (auto* p = ReadRecord<CCharAppearance>(data)) {
                 if (CChar* c = GetChar(p->m_charId))
                     ApplyAppearance(*p, c);
                 else
@@ -384,19 +457,34 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
         case MSG_TIMED_PAIR:
             // The caster's open skill use marks the target hit (the use lets it
             // go when it ends); without one it goes after its dying motion now.
-            if (auto* p = dynamic_cast<CTimedPairMsg*>(data))
+            if (auto* p = ReadRecord<CTimedPairMsg>(data))
                 if (!GetChar(p->m_a) || !g_pSkillTableMgr || !g_pSkillTableMgr->MarkTargetHit(p->m_a, p->m_b))
                     RemoveCharLater(p->m_b);
             return true;
         case 62:
+            ReadRecord<CGameOverMsg>(data);
             OnGameOver();
             return true;
         case CHAR_EVENT_PLACE_PLAYER:
-            if (auto* p = dynamic_cast<CCharValueMsg*>(data); p && m_pPlayer)
-                m_pPlayer->SetPosition(int32_t(p->m_x * 24), int32_t(p->m_y * 12), 0);
+            if (auto* p = ReadRecord<CPlayerPositionMsg>(data); p && m_pPlayer)
+                m_pPlayer->SetPosition(int32_t(p->m_tileX * 24), int32_t(p->m_tileY * 12), 0);
+            return true;
+        case CHAR_EVENT_MELEE_HIT:
+            if (auto* p = ReadRecord<CCharValueMsg>(data)) ShowMeleeHit(p->m_charId);
+            return true;
+        case MSG_HIT_RESULT:
+            if (auto* p = ReadRecord<CHitResultMsg>(data)) ShowHitResult(*p);
+            return true;
+        case MSG_COMBO_LIST:
+            if (auto* p = ReadRecord<CComboListMsg>(data))
+                if (CChar* c = GetChar(p->m_a)) Forward(msg, c, msg->m_senderId);
+            return true;
+        case MSG_ITEM_PAIR:
+            if (auto* p = ReadRecord<CItemPairMsg>(data))
+                if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_CHAR_STATE_74:
-            if (auto* p = dynamic_cast<CCharStateMsg*>(data)) {
+            if (auto* p = ReadRecord<CCharStateMsg>(data)) {
                 CChar* c = p->m_charId == 0 ? m_pPlayer : GetChar(p->m_charId);
                 if (c)
                     Forward(msg, c, msg->m_senderId);
@@ -405,21 +493,21 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             }
             return true;
         case MSG_CHAR_TEXT:
-            if (auto* p = dynamic_cast<CCharTextMsg*>(data))
+            if (auto* p = ReadRecord<CCharTextMsg>(data))
                 if (CChar* c = GetChar(p->m_charId)) CChar::CopyText(c->m_title, p->m_text);
             return true;
         case MSG_SKILL_UPDATE:
             // The attack flag and the flag byte, the skill id, its level and second value.
-            if (auto* p = dynamic_cast<CSkillUpdateMsg*>(data); p && m_pPlayer && m_pPlayer->GetData())
+            if (auto* p = ReadRecord<CSkillUpdateMsg>(data); p && m_pPlayer && m_pPlayer->GetData())
                 m_pPlayer->GetData()->AddOrUpdateSkill(p->m_value, p->m_bytes[2], p->m_bytes[3],
                                                        p->m_bytes[1]);
             return true;
         case MSG_SKILL_REMOVE:
-            if (auto* p = dynamic_cast<CSkillRemoveMsg*>(data); p && m_pPlayer && m_pPlayer->GetData())
+            if (auto* p = ReadRecord<CSkillRemoveMsg>(data); p && m_pPlayer && m_pPlayer->GetData())
                 m_pPlayer->GetData()->RemoveSkill(p->m_a != 0, p->m_b);
             return true;
         default:
-            return true;  // deleted unhandled
+            return true;  // deleted unread
     }
 }
 

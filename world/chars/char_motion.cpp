@@ -192,6 +192,7 @@ void CCharAction::TakeHit() {
             if (holder) holder->m_done = 0;
             data->SetMotion(MOTION_HIT);
             m_secondHit = 0;
+            ++m_hitReactions;
             return;
     }
 }

@@ -89,6 +89,7 @@ void CChar::SetPosition(int32_t x, int32_t y, int32_t z) {
     m_cellX = x / 24;
     m_cellY = y / 12;
     PlaceSprite();
+    if (m_pEffects) m_pEffects->SetAllPositions(float(x), float(y));
     if (m_pController) {
         if (MapCell* cell = grid->GetCell(x / 96, y / 48)) cell->m_occupants[1] = m_kindId;
         if (CCharAction* action = GetAction()) action->RefreshAttachedObjects();

@@ -336,7 +336,7 @@ CItemObject* CCharController::AddItemFromRecord(const CInvenItemMsg& record) {
 }
 
 void CCharController::AddItemFromPayload(CMsgData* payload) {
-    if (auto* record = dynamic_cast<CInvenItemMsg*>(payload)) AddItemFromRecord(*record);
+    if (auto* record = ReadRecord<CInvenItemMsg>(payload)) AddItemFromRecord(*record);
 }
 
 bool CCharController::PutIntoDepositWindow(const CStoredItemMsg& record) {

@@ -26,6 +26,10 @@ public:
     virtual void Update() = 0;
     virtual void DrawBehind() = 0;
     virtual void DrawInFront() = 0;
+    // Follows the character to its map point.
+    virtual void SetAllPositions(float x, float y) = 0;
+    // Places the effects at a screen point (a character shown in a window).
+    virtual void UpdateAllWith(int32_t x, int32_t y, int32_t z) = 0;
 };
 
 class ICharEffects {

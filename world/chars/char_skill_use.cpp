@@ -71,6 +71,7 @@ void CCharAction::BeginSkillUse(const CSkillActionMsg& record, bool start) {
     m_pSkillAction = running;
     m_skillActionHandle = running->GetId();
     m_skillReady = 0;
+    EndCastEffect();
     // Several hits play the character's frames twice as fast.
     if (CAniObject* ani = owner->GetAniObject()) ani->SetScale(record.m_a > 1 ? 0.5f : 1.0f);
     running->Update();
@@ -141,7 +142,12 @@ void CCharAction::CastStep() {
     data->m_castBytes[0] = data->m_castBytes[1] = 0;
     data->m_finishedBytes[0] = data->m_finishedBytes[1] = 0;
     data->m_castBytes[kind] = 1;
-    // gap: the cast effect or cast script (the effect lists and scripts).
+    // The skill's cast effect, from the start of its cast.
+    RemoveCastEffect();
+    if (ISkillEffects* effects = GetSkillEffects(); effects && g_pSkillTableMgr)
+        if (const uint16_t id = g_pSkillTableMgr->GetCastEffectId(SkillIdToRow(m_pCastRecord->m_skillId)))
+            m_castEffect.Assign(effects->StartCastEffect(id, Owner()));
+    m_castEffectEnding = 0;
     if (g_pAniPlayMgr) {
         if (CAniSequence* circle = MakeCastCircle()) {
             CChar* target = g_pCharMgr ? g_pCharMgr->GetChar(m_pCastRecord->m_targetId) : nullptr;
@@ -158,6 +164,7 @@ void CCharAction::CancelCast() {
     if (data && m_pCastRecord)
         data->m_castBytes[KindIndex(*data, SkillIdToRow(m_pCastRecord->m_skillId))] = 0;
     m_pCastRecord.reset();
+    EndCastEffect();
     if (m_pController) m_pController->m_twoValues[0] = m_pController->m_twoValues[1] = 0;
     // The circle fades out (the play manager ends it).
     if (CAniPlayEntry* circle = g_pAniPlayMgr ? g_pAniPlayMgr->FindEntry(m_pCastCircle, false) : nullptr) {
@@ -175,4 +182,19 @@ void CCharAction::InterruptCast() {
     CCharData* data = Data();
     if (data && data->m_motion != MOTION_DEAD && data->m_motion != MOTION_HELD_DOWN)
         data->SetMotion(data->m_restMotion);
+}
+
+void CCharAction::EndCastEffect() {
+    ISkillEffect* effect = CastEffect();
+    if (!effect || m_castEffectEnding) return;
+    m_castEffectEnding = 1;
+    effect->NextPhase();
+}
+
+void CCharAction::RemoveCastEffect() {
+    ISkillEffect* effect = CastEffect();
+    m_castEffect.Assign(nullptr);
+    if (!effect) return;
+    if (ISkillEffects* effects = GetSkillEffects(); effects && effects->IsRunning(effect))
+        effects->RemoveEffect(effect);
 }

@@ -55,7 +55,7 @@ bool CSkillAction::Create() {
     m_targets.clear();
     m_scriptMode = 0;
     m_pScript = nullptr;
-    m_pEffect = nullptr;
+    m_effect.Assign(nullptr);
     m_running = 0;
     m_finished = 1;
     m_startTime = m_duration = m_secondValue = 0;
@@ -101,8 +101,9 @@ bool CSkillAction::Start(CChar* caster, const CSkillActionMsg& record) {
     }
     m_targets.push_back({record.m_targetId, true});
     m_scriptMode = 0;
-    if (ISkillEffects* effects = GetSkillEffects()) m_pEffect = effects->StartEffectForSkill(this);
-    if (!m_pEffect) {
+    m_effect.Assign(nullptr);
+    if (ISkillEffects* effects = GetSkillEffects()) m_effect.Assign(effects->StartEffectForSkill(this));
+    if (!m_effect) {
         m_scriptMode = 1;
         const char* name = g_pSkillTableMgr && g_pSkillTableMgr->GetTable()
                                ? g_pSkillTableMgr->GetTable()->GetText(SKILL_COL_SCRIPT, m_skillRow)
@@ -160,9 +161,10 @@ bool CSkillAction::Update() {
                 StopScript();
                 ReturnCasterToRest();
             }
-        } else if (m_pEffect) {
+        } else {
+            ISkillEffect* effect = Effect();
             ISkillEffects* effects = GetSkillEffects();
-            if (!effects || !effects->IsRunning(m_pEffect) || m_pEffect->IsFinished()) {
+            if (!effect || !effects || !effects->IsRunning(effect) || effect->IsFinished()) {
                 RemoveEffect();
                 ReturnCasterToRest();
             }
@@ -172,8 +174,9 @@ bool CSkillAction::Update() {
     if (m_scriptMode) {
         if (!m_pScript || ScriptEnded()) Finish();
     } else {
+        ISkillEffect* effect = Effect();
         ISkillEffects* effects = GetSkillEffects();
-        if (!m_pEffect || !effects || !effects->IsRunning(m_pEffect) || m_pEffect->IsFinished()) Finish();
+        if (!effect || !effects || !effects->IsRunning(effect) || effect->IsFinished()) Finish();
     }
     return true;
 }
@@ -206,10 +209,11 @@ void CSkillAction::ReturnCasterToRest() {
 }
 
 void CSkillAction::RemoveEffect() {
-    if (!m_pEffect) return;
-    if (ISkillEffects* effects = GetSkillEffects(); effects && effects->IsRunning(m_pEffect))
-        effects->RemoveEffect(m_pEffect);
-    m_pEffect = nullptr;
+    ISkillEffect* effect = Effect();
+    m_effect.Assign(nullptr);
+    if (!effect) return;
+    if (ISkillEffects* effects = GetSkillEffects(); effects && effects->IsRunning(effect))
+        effects->RemoveEffect(effect);
 }
 
 bool CSkillAction::ScriptEnded() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/base_object.h"
 #include "data/skill_table_mgr.h"
 #include "platform/seam.h"
 
@@ -17,18 +18,27 @@ class CSkillAction;
 
 // ---- What a skill use runs: the effects and the scripts ----
 
-// A running effect of the effect manager; owned by it.
-class ISkillEffect {
+// A running effect of the effect manager; owned by it. Its holders keep a
+// weak reference: a deleted effect reads as gone, and a later effect made at
+// the same address never passes for it.
+class ISkillEffect : public CRefTarget {
 public:
     virtual ~ISkillEffect() = default;
     virtual bool IsFinished() = 0;
+    // A cast effect's phases: from the start of the cast, and to its end.
+    virtual void ResetPhase() {}
+    virtual void NextPhase() {}
 };
 
 class ISkillEffects {
 public:
     virtual ~ISkillEffects() = default;
-    // The skill's effect for the use, or null when the skill has none.
+    // The skill's effect for the use (its skill and caster), or null when
+    // the skill has none. It waits unstarted until the use holds its hits.
     virtual ISkillEffect* StartEffectForSkill(CSkillUse* use) = 0;
+    // The cast effect of the id for the caster, its phase reset; null for
+    // none.
+    virtual ISkillEffect* StartCastEffect(uint32_t effectId, CChar* caster) = 0;
     // Whether the effect is still one of the manager's.
     virtual bool IsRunning(ISkillEffect* effect) = 0;
     virtual void RemoveEffect(ISkillEffect* effect) = 0;
@@ -120,7 +130,9 @@ public:
     // The pause after the use (the caster's after-use delay).
     uint32_t DelayValue() const { return m_secondValue; }
     bool IsScriptMode() const { return m_scriptMode != 0; }
-    const CSkillHitMsg* HitRecord() const { return m_pHitRecord.get(); }
+    // The hit record while the use holds one (the effects mark its entries).
+    CSkillHitMsg* HitRecord() const { return m_pHitRecord.get(); }
+    ISkillEffect* Effect() const { return m_effect.GetAs<ISkillEffect>(); }
 
 private:
     void RemoveEffect();
@@ -135,7 +147,7 @@ private:
     std::unique_ptr<CSkillHitMsg> m_pHitRecord;
     uint8_t m_scriptMode = 0;
     ISkillScriptRunner* m_pScript = nullptr;
-    ISkillEffect* m_pEffect = nullptr;
+    CWeakRef m_effect;
     uint8_t m_running = 0;
     uint32_t m_startTime = 0;
     uint32_t m_duration = 0;

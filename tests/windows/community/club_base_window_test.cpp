@@ -691,4 +691,24 @@ TEST_F(ClubFixture, PortMessages) {
     EXPECT_TRUE(m_club->Members().empty());
 }
 
+// Hidden, the window is docked (its detach button shows); the pointer resting
+// on it frees it (the close button shows); the detach buttons switch modes.
+TEST_F(ClubFixture, PresentationModes) {
+    Join(1);
+    m_club->Hide();
+    EXPECT_EQ(m_club->GetStateValue(), WINDOW_STATE_DOCKED);
+    m_club->Show();
+    m_driver.MoveTo(700, 500);
+    m_driver.Frame();
+    EXPECT_EQ(m_club->GetStateValue(), WINDOW_STATE_DOCKED);
+    EXPECT_TRUE(m_club->GetButton("CLUBBASE_DETACH_BUTTON")->IsDrawOn());
+    ClickControl("CLUBBASE_DETACH_BUTTON");
+    EXPECT_EQ(m_club->GetStateValue(), WINDOW_STATE_DETACHED);
+    // Docked again by the pointer that rests on the window: free at once.
+    ClickControl("CLUBBASE_DETACHED_BUTTON");
+    EXPECT_EQ(m_club->GetStateValue(), WINDOW_STATE_FREE);
+    EXPECT_TRUE(m_club->GetButton("CLUBBASE_CLOSE_BUTTON")->IsDrawOn());
+    EXPECT_FALSE(m_club->GetButton("CLUBBASE_DETACH_BUTTON")->IsDrawOn());
+}
+
 }  // namespace

@@ -10,10 +10,12 @@
 #include "anim/ani_object.h"
 #include "core/input_mgr.h"
 #include "data/char_resource_mgr.h"
+#include "data/text_tables.h"
 #include "net/handlers/char_records.h"
 #include "tests/windows/play/demo_art_fixture.h"
 #include "ui/button.h"
 #include "ui/tooltip_window.h"
+#include "windows/play/chat_text.h"
 #include "windows/play/chat_window.h"
 #include "windows/play/main_interface.h"
 #include "world/chars/char.h"
@@ -158,3 +160,14 @@ TEST_F(PlayScreenArtTest, TheChatWindowWithLinesOfSeveralKinds) {
 }
 
 }  // namespace
+
+// What the chat log and the chat ban's message put after each number, and
+// the whisper command words, stand in the demo's text table 0.
+TEST_F(PlayScreenArtTest, TheChatLogsUnitsAndTheWhisperWordsAreOnTheDemoTexts) {
+    for (int row = 0; row <= 5; ++row)
+        EXPECT_STRNE(GetTableText(CHAT_LOG_UNIT_TABLE, row), "") << "row " << row;
+    for (const char* line : {"/tell Mira hi", "/wisp Mira hi", "/pm Mira hi"}) {
+        EXPECT_TRUE(IsChatCommand(line)) << line;
+        EXPECT_EQ(GetChatCommandKind(line), 0) << line;
+    }
+}

@@ -76,8 +76,13 @@ TEST_F(CharControllerTest, MovementEventsWaitForAReadyController) {
     ASSERT_TRUE(c);
     CCharController* controller = c->GetController();
     controller->m_ready = 0;
-    for (uint32_t id : {CHAR_EVENT_DASH, CHAR_EVENT_MOVE, CHAR_EVENT_MOVE_ORDER})
-        Post(c, std::make_unique<CCharValueMsg>(id, 5, 0, 12, 10));
+    Post(c, std::make_unique<CCharValueMsg>(CHAR_EVENT_DASH, 5, 0, 12, 10));
+    Post(c, std::make_unique<CCharMoveMsg>(5, 12, 10));
+    auto order = std::make_unique<CCharMoveOrder>();
+    order->m_charId = 5;
+    order->m_tileX = 12;
+    order->m_tileY = 10;
+    Post(c, std::move(order));
     for (uint32_t id : {73u, 74u, 75u}) Post(c, std::make_unique<CCharStateMsg>(id));
     Post(c, std::make_unique<CCharValueMsg>(CHAR_EVENT_SPEED, 5, 0x85));
     controller->ProcessMessages();

@@ -58,6 +58,13 @@ struct FakeEffectList : ICharEffectList {
     void Update() override { ++updates; }
     void DrawBehind() override { log.push_back("behind"); }
     void DrawInFront() override { log.push_back("front"); }
+    std::vector<std::string> placed;  // "x y" of each placement, "screen x y" in a window
+    void SetAllPositions(float x, float y) override {
+        placed.push_back(std::to_string(int(x)) + " " + std::to_string(int(y)));
+    }
+    void UpdateAllWith(int32_t x, int32_t y, int32_t) override {
+        placed.push_back("screen " + std::to_string(x) + " " + std::to_string(y));
+    }
 };
 
 struct FakeEffects : ICharEffects {
@@ -156,6 +163,12 @@ struct FakeSound : IFieldSound {
     bool AreSoundSpotsOn() override { return false; }
     void PlaySlotSound(uint32_t, uint32_t, int32_t, int32_t, bool, uint8_t) override {}
     void StopSlotSound(uint32_t) override {}
+    // "attacker target forced" of each hit sound.
+    std::vector<std::string> hitSounds;
+    void PlayHitSound(CChar* attacker, CChar* target, bool forced) override {
+        hitSounds.push_back(std::to_string(attacker ? attacker->GetCharId() : 0) + " " +
+                            std::to_string(target ? target->GetCharId() : 0) + " " + (forced ? "1" : "0"));
+    }
 };
 
 struct FakeEvents : IAniEvents {

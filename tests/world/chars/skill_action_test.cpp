@@ -19,7 +19,10 @@ namespace {
 
 struct FakeEffect : ISkillEffect {
     bool finished = false;
+    std::vector<std::string> phases;
     bool IsFinished() override { return finished; }
+    void ResetPhase() override { phases.push_back("reset"); }
+    void NextPhase() override { phases.push_back("next"); }
 };
 
 struct FakeSkillEffects : ISkillEffects {
@@ -32,6 +35,13 @@ struct FakeSkillEffects : ISkillEffects {
         if (!starts || !action) return nullptr;
         started.push_back(action->SkillRow());
         running.push_back(std::make_unique<FakeEffect>());
+        return running.back().get();
+    }
+    std::vector<uint32_t> castIds;
+    ISkillEffect* StartCastEffect(uint32_t id, CChar*) override {
+        castIds.push_back(id);
+        running.push_back(std::make_unique<FakeEffect>());
+        running.back()->ResetPhase();
         return running.back().get();
     }
     bool IsRunning(ISkillEffect* effect) override {
@@ -385,6 +395,42 @@ TEST_F(SkillActionTest, TheCastHoldsTheCharacterAndItsCircleFadesWhenItEnds) {
     action->InterruptCast();
     EXPECT_EQ(data->m_motion, MOTION_STAND);
     EXPECT_EQ(data->m_castBytes[1], 0);
+}
+
+TEST_F(SkillActionTest, TheCastPlaysItsEffectUntilTheUseBeginsOrTheCastStops) {
+    CCharAction* action = m_player->GetAction();
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kAttackRow, 1, 5, 500)));
+    EXPECT_TRUE(m_effects2.castIds.empty());       // the attack's cast has no effect
+    m_player->GetData()->SetMotion(MOTION_STAND);  // leaves the cast
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kSkillRow, 1, 5, 300)));
+    EXPECT_EQ(m_effects2.castIds, std::vector<uint32_t>{kSkillCastEffect});
+    auto* first = static_cast<FakeEffect*>(action->CastEffect());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->phases, std::vector<std::string>{"reset"});
+    // A cancelled cast turns its effect to its end; the effect stays the
+    // manager's until it ends itself.
+    m_player->GetData()->SetMotion(MOTION_STAND);  // leaves the cast
+    EXPECT_EQ(first->phases, (std::vector<std::string>{"reset", "next"}));
+    EXPECT_EQ(m_effects2.removed, 0);
+    // A new cast removes what is left of the old effect.
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kSkillRow, 1, 5, 300)));
+    EXPECT_EQ(m_effects2.removed, 1);
+    auto* second = static_cast<FakeEffect*>(action->CastEffect());
+    ASSERT_TRUE(second);
+    // The use's start ends the cast's effect.
+    Use(UseRecord(kSkillRow, 1, 5, 1000));
+    ASSERT_TRUE(Running());
+    EXPECT_EQ(second->phases, (std::vector<std::string>{"reset", "next"}));
+    // Deleted by the manager, the effect reads as gone.
+    std::erase_if(m_effects2.running, [&](const auto& e) { return e.get() == second; });
+    EXPECT_EQ(action->CastEffect(), nullptr);
+    // Reset removes a cast effect that still runs.
+    m_player->GetData()->SetMotion(MOTION_STAND);  // leaves the cast
+    action->SetCastRecord(std::make_unique<CSkillActionMsg>(UseRecord(kSkillRow, 1, 5, 300)));
+    const int removedBefore = m_effects2.removed;
+    action->Reset();
+    EXPECT_EQ(m_effects2.removed, removedBefore + 1);
+    EXPECT_EQ(action->CastEffect(), nullptr);
 }
 
 TEST_F(SkillActionTest, HitsWithoutARunningUseShowTheTargetsNumbersAtOnce) {

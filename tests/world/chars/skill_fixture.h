@@ -27,6 +27,8 @@ namespace chartest {
 inline constexpr int32_t kAttackRow = 0;
 inline constexpr int32_t kSkillRow = 1;
 inline constexpr int32_t kSkillRows = 48;
+// The effect the skill's cast plays (the attack's cast plays none).
+inline constexpr uint16_t kSkillCastEffect = 7;
 
 struct RecordingSkillWindow : uitest::TestWindow, ISkillWindowView {
     RecordingSkillWindow() : uitest::TestWindow(SKILL_WINDOW_NAME) {}
@@ -60,6 +62,7 @@ protected:
         qmtest::TableBuilder t(kSkillRows, 63);
         t.Set(SKILL_COL_BYTE_6, kAttackRow, 1).Set(SKILL_COL_TARGET_TYPE, kAttackRow, 1);
         t.Set(SKILL_COL_TARGET_TYPE, kSkillRow, 2);
+        t.U16(SKILL_COL_CAST_EFFECT_ID).Set(SKILL_COL_CAST_EFFECT_ID, kSkillRow, kSkillCastEffect);
         for (int32_t row = 2; row <= 16; ++row) t.Set(SKILL_COL_TARGET_TYPE, row, row - 2);
         t.Set(SKILL_COL_BYTE_6, 3, 1).Set(SKILL_COL_BYTE_6, 14, 1).Set(SKILL_COL_BYTE_6, 15, 1);
         t.Nested(SKILL_COL_LEVELS).Set(SKILL_COL_LEVELS, kSkillRow, levels.Layout());
