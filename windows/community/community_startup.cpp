@@ -5,6 +5,7 @@
 #include "windows/community/club_base_window.h"
 #include "windows/community/messenger_edit_window.h"
 #include "windows/community/messenger_window.h"
+#include "windows/community/name_memo_window.h"
 #include "windows/community/one_to_one_chat_window.h"
 #include "windows/community/one_to_one_option_window.h"
 
@@ -32,6 +33,7 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass("1V1OptionWin", Make<C1V1OptionWin>);
     RegisterWindowClass("1V1OPTIONEDIT", MakeChatEditBox<2>);
     RegisterWindowClass(MESSENGER_NAME, Make<CQMMessengerWindow>);
+    RegisterWindowClass("NAME_MEMO_WIN", Make<CNameMemoWin>);
     RegisterWindowClass(MESSENGER_EDIT_NAME, Make<CQMMEditWin>);
     RegisterWindowClass(MESSENGER_EDIT_BOX_NAME, Make<CQMMEditBox>);
     RegisterWindowClass(CLUB_BASE_WINDOW_NAME, Make<CClubBaseWindow>);

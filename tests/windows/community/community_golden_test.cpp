@@ -12,6 +12,7 @@
 #include "windows/community/chat_log_list.h"
 #include "windows/community/messenger_edit_window.h"
 #include "windows/community/messenger_window.h"
+#include "windows/community/name_memo_window.h"
 #include "windows/community/one_to_one_chat_window.h"
 #include "windows/community/one_to_one_option_window.h"
 
@@ -148,6 +149,19 @@ TEST_F(CommunityGoldenTest, BothTabsOfTheOptions) {
     box->Draw();
     EXPECT_TRUE(Golden("options_logged"));
     list.ClearLoggedNames();
+}
+
+TEST_F(CommunityGoldenTest, TheNameMemoWithNamesAnAddressAndASelection) {
+    auto* memo = m_driver->Add(new CNameMemoWin);
+    memo->AddName("Slime", 2);
+    memo->AddName("Keeper", 1);
+    memo->AddName("Mira", 0);
+    memo->ScanUrls("the map: http://www.quill.example/maps/the-sample-field.html");
+    memo->Show();
+    memo->ClickRow(1);
+    Clear();
+    memo->Draw();
+    EXPECT_TRUE(Golden("name_memo"));
 }
 
 }  // namespace
