@@ -23,6 +23,7 @@
 #include "ui/scroll_bar.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
+#include "windows/community/community_images.h"
 #include "windows/community/community_windows.h"
 #include "world/chars/char.h"
 #include "world/chars/char_mgr.h"
@@ -128,23 +129,6 @@ bool Online() {
     return g_config.m_useServer;
 }
 
-std::unique_ptr<CAniObject> Image(const char* animation, uint8_t motion, uint8_t direction) {
-    const uint32_t id = FindAniByName(animation);
-    if (id == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(id)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
-}
-
-void DrawImage(CAniObject* image, int32_t x, int32_t y) {
-    if (!image) return;
-    image->SetScreenPosition(x, y, 0);
-    image->Draw();
-}
-
 void ShowIf(CBaseWindow* control, bool on) {
     if (!control) return;
     if (on)
@@ -189,6 +173,18 @@ void Notice(const char* text) {
     box->SetActive(true, false);
 }
 
+// The dialog made on first use: found, or made from its class and added.
+CBaseWindow* FindOrMakeWindow(const char* name) {
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name)) return window;
+    CBaseWindow* window = CreateRegisteredWindow(name);
+    if (window && !g_pWindowMgr->AddChild(window)) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
 ClubMember MemberOfRecord(const CClubMemberRecord& r) {
     ClubMember m;
     CopyRecordText(m.name, r.m_firstName);
@@ -229,12 +225,13 @@ bool CClubBaseWindow::Create() {
     m_draggable = 1;
     m_levels.LoadDataTable(CLUB_LEVEL_TABLE);
     CreateControls();
-    m_bars[0] = Image("ClubInter_BARS", 0, 2);
-    m_bars[1] = Image("ClubInter_BARS", 1, 2);
-    for (int i = 0; i < 3; ++i) m_popups[i] = Image("ClubInter_POPUP", uint8_t(i == 2 ? 4 : i), 2);
-    m_checks[0] = Image("ClubInter_BUTTONS", kCheckOffMotion, 2);
-    m_checks[1] = Image("ClubInter_BUTTONS", kCheckOnMotion, 2);
-    m_face = Image("Club_Face", 0, 2);
+    m_bars[0] = MakeCommunityImage("ClubInter_BARS", 0, 2);
+    m_bars[1] = MakeCommunityImage("ClubInter_BARS", 1, 2);
+    for (int i = 0; i < 3; ++i)
+        m_popups[i] = MakeCommunityImage("ClubInter_POPUP", uint8_t(i == 2 ? 4 : i), 2);
+    m_checks[0] = MakeCommunityImage("ClubInter_BUTTONS", kCheckOffMotion, 2);
+    m_checks[1] = MakeCommunityImage("ClubInter_BUTTONS", kCheckOnMotion, 2);
+    m_face = MakeCommunityImage("Club_Face", 0, 2);
     m_mark.reset();
     ClearClub();
     SetState(CLUB_STATE_NONE);
@@ -394,7 +391,7 @@ bool CClubBaseWindow::GetClubMarkName(uint32_t emblem) {
     if (emblem == 0 || emblem == m_emblem) return false;
     m_emblem = emblem;
     const ClubMarkCell cell = ClubMarkCellOf(emblem);
-    m_mark = Image(ClubMarkName(emblem).c_str(), cell.motion, cell.direction);
+    m_mark = MakeCommunityImage(ClubMarkName(emblem).c_str(), cell.motion, cell.direction);
     return true;
 }
 
@@ -1103,8 +1100,7 @@ void CClubBaseWindow::RunPopupEntry(int32_t entry) {
             OpenMemberChat(m.name);
             break;
         case 1:
-            if (CBaseWindow* nick =
-                    g_pWindowMgr ? g_pWindowMgr->FindWindowByName(CLUB_EDIT_NICK_WINDOW_NAME) : nullptr) {
+            if (CBaseWindow* nick = FindOrMakeWindow(CLUB_EDIT_NICK_WINDOW_NAME)) {
                 nick->SetPosition(m_x, m_y);
                 nick->Show();
                 nick->SetActive(true, false);
@@ -1166,12 +1162,7 @@ void CClubBaseWindow::ClickPage(int32_t button, int32_t x, int32_t y) {
                     Notice(FormatTableText(GetTableText(kTexts, kRowNoEmblemBit), {10}).c_str());
                     return;
                 }
-                CBaseWindow* marks =
-                    g_pWindowMgr ? g_pWindowMgr->FindWindowByName(CLUB_MARK_WINDOW_NAME) : nullptr;
-                if (!marks && g_pWindowMgr) {
-                    marks = CreateRegisteredWindow(CLUB_MARK_WINDOW_NAME);
-                    if (marks) g_pWindowMgr->AddChild(marks);
-                }
+                CBaseWindow* marks = FindOrMakeWindow(CLUB_MARK_WINDOW_NAME);
                 if (auto* picker = dynamic_cast<IClubMarkPicker*>(marks)) {
                     marks->SetPosition(400 - marks->ImageWidth() / 2, 300 - marks->ImageHeight() / 2);
                     marks->Show();
@@ -1446,7 +1437,7 @@ bool CClubBaseWindow::Draw() {
     if (!IsDrawOn()) return true;
     CWeakRef self(this);
     // The frame under everything, then the page, then the controls.
-    if (CAniObject* frame = GetAniObject()) DrawImage(frame, m_x, m_y);
+    if (CAniObject* frame = GetAniObject()) DrawCommunityImage(frame, m_x, m_y);
     const bool noImage = m_noImageDraw;
     m_noImageDraw = 1;
     if (m_state != CLUB_STATE_MEMBER) {
@@ -1490,13 +1481,13 @@ bool CClubBaseWindow::Draw() {
 
 void CClubBaseWindow::DrawGeneral() {
     Text(kTextX, kProgressBar.top - 4, m_clubName, kGold);
-    if (m_bars[0]) DrawImage(m_bars[0].get(), m_x + kProgressBar.left, m_y + kProgressBar.top);
+    if (m_bars[0]) DrawCommunityImage(m_bars[0].get(), m_x + kProgressBar.left, m_y + kProgressBar.top);
     if (m_bars[1] && m_progress > 0) {
         // The fill, cut to the progress.
         const int32_t width =
             (kProgressBar.right - kProgressBar.left) * int32_t(std::min<uint32_t>(m_progress, 100)) / 100;
         for (int32_t x = 0; x < width; x += 2)
-            DrawImage(m_bars[1].get(), m_x + kProgressBar.left + x, m_y + kProgressBar.top);
+            DrawCommunityImage(m_bars[1].get(), m_x + kProgressBar.left + x, m_y + kProgressBar.top);
     }
     char line[64];
     std::snprintf(line, sizeof line, "%u", m_clubLevel);
@@ -1513,7 +1504,8 @@ void CClubBaseWindow::DrawGeneral() {
          FormatTableText(GetTableText(kTexts, kRowLevelRange), {int(m_percentage), int(m_countFigure)})
              .c_str());
     Text(kTextX, 200, m_thirdText);
-    if (m_emblem != 0 && m_mark) DrawImage(m_mark.get(), m_x + kEmblemSquare.left, m_y + kEmblemSquare.top);
+    if (m_emblem != 0 && m_mark)
+        DrawCommunityImage(m_mark.get(), m_x + kEmblemSquare.left, m_y + kEmblemSquare.top);
 }
 
 void CClubBaseWindow::DrawMembers() {
@@ -1522,7 +1514,8 @@ void CClubBaseWindow::DrawMembers() {
         if (index < 0 || index >= int32_t(m_members.size())) break;
         const ClubMember& m = m_members[size_t(index)];
         const int32_t top = kMemberTop + kMemberStep * row;
-        if (index == m_selected && m_popups[2]) DrawImage(m_popups[2].get(), m_x + kRowLeft, m_y + top);
+        if (index == m_selected && m_popups[2])
+            DrawCommunityImage(m_popups[2].get(), m_x + kRowLeft, m_y + top);
         char order[16];
         const char* first = order;
         if (m.order == 0 || m.order > 999)
@@ -1534,7 +1527,7 @@ void CClubBaseWindow::DrawMembers() {
         if (m_face) {
             m_face->SetMotion(uint8_t(m.charType));
             m_face->SetDirection(m.online ? 2 : 0);
-            DrawImage(m_face.get(), m_x + kRowLeft + 70, m_y + top + 2);
+            DrawCommunityImage(m_face.get(), m_x + kRowLeft + 70, m_y + top + 2);
         }
         Text(kRowLeft + 100, top + 2, m.name, m.online ? kWhite : kGrey);
         if (m.nickname[0]) Text(kRowLeft + 100, top + 16, m.nickname, kGold);
@@ -1553,11 +1546,11 @@ void CClubBaseWindow::DrawApplicants() {
         const ClubApplicant& a = m_applicants[size_t(index)];
         const int32_t top = kApplicantTop + 1 + kApplicantStep * row;
         if (row == m_selected && m_popups[2])
-            DrawImage(m_popups[2].get(), m_x + kApplicantLeft, m_y + top - 1);
+            DrawCommunityImage(m_popups[2].get(), m_x + kApplicantLeft, m_y + top - 1);
         if (m_face) {
             m_face->SetMotion(uint8_t(a.charType));
             m_face->SetDirection(2);
-            DrawImage(m_face.get(), m_x + kApplicantLeft + 4, m_y + top);
+            DrawCommunityImage(m_face.get(), m_x + kApplicantLeft + 4, m_y + top);
         }
         Text(kApplicantLeft + 34, top + 2, a.name);
         char level[16];
@@ -1572,7 +1565,8 @@ void CClubBaseWindow::DrawPower() {
         for (int row = 0; row < 4; ++row) {
             const bool on = (m_editedFlags & kPowerBits[column][row]) != 0;
             const int32_t left = column == 0 ? kCheckLeftX : kCheckRightX;
-            if (m_checks[on ? 1 : 0]) DrawImage(m_checks[on ? 1 : 0].get(), m_x + left, m_y + kCheckY[row]);
+            if (m_checks[on ? 1 : 0])
+                DrawCommunityImage(m_checks[on ? 1 : 0].get(), m_x + left, m_y + kCheckY[row]);
         }
 }
 
@@ -1597,13 +1591,13 @@ void CClubBaseWindow::DrawPopup() {
         !IsSubLeader())
         return;
     CAniObject* frame = m_popups[members ? 0 : 1].get();
-    if (frame) DrawImage(frame, m_x + m_popupX, m_y + m_popupY);
+    if (frame) DrawCommunityImage(frame, m_x + m_popupX, m_y + m_popupY);
     const int32_t entries = members ? CLUB_MEMBER_POPUP_ENTRIES : CLUB_APPLICANT_POPUP_ENTRIES;
     for (int32_t e = 0; e < entries; ++e) {
         const int32_t top = m_popupY + kPopupRowTop + kPopupRowHeight * e;
         const bool allowed = IsPopupEntryAllowed(e);
         if (e == m_popupEntry && allowed && m_popups[2])
-            DrawImage(m_popups[2].get(), m_x + m_popupX + kPopupSide, m_y + top);
+            DrawCommunityImage(m_popups[2].get(), m_x + m_popupX + kPopupSide, m_y + top);
         Text(m_popupX + kPopupSide + 4, top + 1,
              GetTableText(kTexts, members ? kMemberPopupRows[e] : kApplicantPopupRows[e]),
              allowed ? kWhite : kGrey);

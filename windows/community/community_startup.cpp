@@ -3,6 +3,7 @@
 #include "ui/window_mgr.h"
 #include "windows/community/chat_log_list.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/club_dialogs.h"
 #include "windows/community/messenger_edit_window.h"
 #include "windows/community/messenger_window.h"
 #include "windows/community/name_memo_window.h"
@@ -37,6 +38,8 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(MESSENGER_EDIT_NAME, Make<CQMMEditWin>);
     RegisterWindowClass(MESSENGER_EDIT_BOX_NAME, Make<CQMMEditBox>);
     RegisterWindowClass(CLUB_BASE_WINDOW_NAME, Make<CClubBaseWindow>);
+    RegisterWindowClass(CLUB_EDIT_NICK_WINDOW_NAME, Make<CClubEditNickWindow>);
+    RegisterWindowClass(CLUB_AUTO_RANK_WINDOW_NAME, Make<CClubAutoRankWindow>);
 }
 
 std::unique_ptr<IOneToOneChat> MakeChatLogList() {

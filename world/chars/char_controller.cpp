@@ -978,7 +978,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                     data->SetComboValue(int32_t(list->m_first[n]), list->m_second[n]);
             return true;
         case MSG_ITEM_PAIR:
-            if (auto* pair = ReadRecord<CItemPairMsg>(payload)) data->m_itemPairValue = pair->m_a;
+            if (auto* pair = ReadRecord<CItemPairMsg>(payload)) data->m_itemPairValue = pair->m_b;
             return true;
         case MSG_ITEM_VALUE_48:
             if (auto* mode = ReadRecord<CItemValueMsg>(payload)) data->m_itemMode = mode->m_value;

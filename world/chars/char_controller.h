@@ -272,7 +272,7 @@ public:
     std::vector<uint32_t> m_listA;
     std::vector<uint32_t> m_listB;
     std::vector<uint16_t> m_listBValues;
-    // The item messages' values: the pair's first value (45) and the mode byte (48).
+    // The item messages' values: the pair's value (45) and the mode byte (48).
     uint32_t m_itemPairValue = 0;
     uint8_t m_itemMode = 0;
     // Motion state (the action object reads and writes them).

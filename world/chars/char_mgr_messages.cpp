@@ -413,11 +413,11 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             return true;
         case MSG_TARGET_TEXT:
             if (auto* p = ReadRecord<CTargetTextMsg>(data))
-                if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
+                if (CChar* c = GetChar(p->m_a)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_THREE_VALUES:
             if (auto* p = ReadRecord<CThreeValuesMsg>(data))
-                if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
+                if (CChar* c = GetChar(p->m_a)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_PLAYER_VALUES:
             if (auto* p = ReadRecord<CPlayerValuesMsg>(data)) SetPlayerValues3(p->m_a, p->m_b, p->m_c);
@@ -481,7 +481,7 @@ bool CCharMgr::HandleQueued(CMsg* msg) {
             return true;
         case MSG_ITEM_PAIR:
             if (auto* p = ReadRecord<CItemPairMsg>(data))
-                if (CChar* c = GetChar(p->m_b)) Forward(msg, c, msg->m_senderId);
+                if (CChar* c = GetChar(p->m_a)) Forward(msg, c, msg->m_senderId);
             return true;
         case MSG_CHAR_STATE_74:
             if (auto* p = ReadRecord<CCharStateMsg>(data)) {

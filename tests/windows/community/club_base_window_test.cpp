@@ -15,6 +15,7 @@
 #include "ui/edit_box.h"
 #include "ui/message_box.h"
 #include "ui/window_messages.h"
+#include "windows/community/club_dialogs.h"
 #include "windows/community/club_rules.h"
 
 namespace {
@@ -709,6 +710,82 @@ TEST_F(ClubFixture, PresentationModes) {
     EXPECT_EQ(m_club->GetStateValue(), WINDOW_STATE_FREE);
     EXPECT_TRUE(m_club->GetButton("CLUBBASE_CLOSE_BUTTON")->IsDrawOn());
     EXPECT_FALSE(m_club->GetButton("CLUBBASE_DETACH_BUTTON")->IsDrawOn());
+}
+
+// ---- The dialogs ----
+
+TEST_F(ClubFixture, AutoRankSettings) {
+    Join(1);
+    Members({Entry("Me", 1), Entry("cid", 3, 2)});
+    auto* rank = m_driver.Add(new CClubAutoRankWindow);
+    rank->GetOkButton()->SetImage(40, 14, "");
+    struct Case {
+        std::vector<std::pair<int32_t, int32_t>> clicks;  // from the dialog's corner
+        uint8_t value;
+    } cases[] = {
+        {{}, 4},
+        {{{20, 55}, {20, 117}}, 6},  // choice 0, checked
+        {{{20, 80}}, 8},             // choice 1
+        {{{20, 80}, {20, 117}}, 10},
+        {{{20, 80}, {20, 117}, {20, 117}}, 8},  // checked twice
+    };
+    for (const Case& c : cases) {
+        delete rank;
+        rank = m_driver.Add(new CClubAutoRankWindow);
+        rank->GetOkButton()->SetImage(40, 14, "");
+        rank->Show();
+        rank->SetActive(true, false);
+        Sent();
+        for (const auto& [x, y] : c.clicks) {
+            m_driver.Click(0, 100 + x, 100 + y);
+            m_driver.Frame();
+        }
+        rank->GetOkButton()->UpdateRect();
+        const WindowRect r = rank->GetOkButton()->GetRect();
+        m_driver.Click(0, r.left + 3, r.top + 3);
+        m_driver.Frame();
+        EXPECT_EQ(Sent(), (std::vector<Bytes>{Request(61, 9, Bytes{7} + Text("Me") + Bytes{c.value})}))
+            << int(c.value);
+        EXPECT_FALSE(rank->IsDrawOn());
+    }
+    // A member without flag 17 sets nothing; with it, while the master is away, it does.
+    Join(3);
+    Members({Entry("Me", 3), Entry("boss", 1, 0, 0, 0)});
+    m_club->SetAutoRank(false, 0);
+    EXPECT_TRUE(Sent().empty());
+    Members({Entry("Me", 3, 0, 1u << 16), Entry("boss", 1, 0, 0, 0)});
+    m_club->SetAutoRank(false, 1);
+    EXPECT_EQ(Sent(), (std::vector<Bytes>{Request(61, 9, Bytes{7} + Text("boss") + Bytes{8})}));
+}
+
+TEST_F(ClubFixture, NicknameForTheChosenMember) {
+    Join(1);
+    Members({Entry("Me", 1), Entry("cid", 3, 2)});
+    auto* nick = m_driver.Add(new CClubEditNickWindow);
+    nick->GetOkButton()->SetImage(40, 14, "");
+    m_club->Show();
+    m_club->SetPage(1, CLUB_PAGE_MEMBERS);
+    Sent();
+    // The popup's entry 1 on the second row opens the dialog at the window.
+    const int32_t x = 160, y = 100 + 74 + 31 + 10;
+    m_driver.Click(1, x, y);
+    m_driver.Frame();
+    m_driver.Click(0, x + 20, y + 30 + 15 + 5);
+    m_driver.Frame();
+    ASSERT_TRUE(nick->IsDrawOn());
+    EXPECT_EQ(nick->GetX(), 100);
+    nick->GetEditBox()->SetText("Spark");
+    nick->GetOkButton()->UpdateRect();
+    const WindowRect r = nick->GetOkButton()->GetRect();
+    m_driver.Click(0, r.left + 3, r.top + 3);
+    m_driver.Frame();
+    EXPECT_EQ(Sent(), (std::vector<Bytes>{Request(61, 7, Bytes{7} + Text("cid") + Text("Spark"))}));
+    EXPECT_FALSE(nick->IsDrawOn());
+    // Twenty bytes go; twenty-one do not.
+    m_club->SetNickname(std::string(20, 'n').c_str());
+    EXPECT_EQ(Sent().size(), 1u);
+    m_club->SetNickname(std::string(21, 'n').c_str());
+    EXPECT_TRUE(Sent().empty());
 }
 
 }  // namespace

@@ -84,8 +84,10 @@ protected:
         g_pEditControl = m_edit.GetImeEdit();
         m_driver.UseCursor();
         InstallCommunityWindowClasses();
+        // The user's character makes its club window, as in the program.
         MakePlayer();
-        m_club = m_driver.Add(new CClubBaseWindow);
+        m_club = FindClubBaseWindow();
+        ASSERT_NE(m_club, nullptr);
         m_club->SetPosition(100, 100);
     }
     void TearDown() override {

@@ -19,6 +19,7 @@
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/club_dialogs.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ protected:
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
         for (const char* ani :
-             {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106", "5107"}) {
+             {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106", "5107", "5108"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", kPack + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
@@ -134,6 +135,18 @@ TEST_F(ClubGoldenTest, Pages) {
         EXPECT_TRUE(qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.name + ".png"))
             << c.name;
     }
+}
+
+// The auto-rank window with the second option chosen and the box checked.
+TEST_F(ClubGoldenTest, AutoRank) {
+    CClubAutoRankWindow rank;
+    rank.Show();
+    rank.SetPosition(300, 200);
+    rank.OnControlEvent(0, 300 + 20, 200 + 80, nullptr);
+    rank.OnControlEvent(0, 300 + 20, 200 + 117, nullptr);
+    ASSERT_TRUE(rank.IsChecked());
+    ASSERT_TRUE(rank.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_auto_rank.png"));
 }
 
 }  // namespace
