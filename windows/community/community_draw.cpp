@@ -42,10 +42,6 @@ void PlayCommunityEffect(const char* name) {
     }
 }
 
-std::unique_ptr<CAniObject> MakeCommunityImage(const char* animation, uint8_t motion, uint8_t direction) {
-    return MakeWindowImage(FindAniByName(animation), motion, direction);
-}
-
 bool HasPlayerChar() {
     return g_pCharMgr && g_pCharMgr->GetPlayer();
 }

@@ -17,9 +17,6 @@ void ShowCommunityOkBox(const char* text);
 // Plays the effect without a position when the sound is on.
 void PlayCommunityEffect(uint16_t effect);
 void PlayCommunityEffect(const char* name);
-// An image of the animation (by name) in the motion and direction; null
-// when the animation is missing.
-std::unique_ptr<CAniObject> MakeCommunityImage(const char* animation, uint8_t motion, uint8_t direction);
 // The own character's name, and the name the messenger knows the player by
 // (its second name); "" before the character exists.
 const char* PlayerCharName();

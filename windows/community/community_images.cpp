@@ -2,16 +2,10 @@
 
 #include "anim/ani_object.h"
 #include "anim/ani_play_mgr.h"
+#include "ui/base_window.h"
 
 std::unique_ptr<CAniObject> MakeCommunityImage(const char* animation, uint8_t motion, uint8_t direction) {
-    const uint32_t id = FindAniByName(animation);
-    if (id == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(id)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
+    return MakeWindowImage(FindAniByName(animation), motion, direction);
 }
 
 void DrawCommunityImage(CAniObject* image, int32_t x, int32_t y) {

@@ -12,6 +12,7 @@
 #include "ui/button.h"
 #include "ui/window_mgr.h"
 #include "windows/community/community_draw.h"
+#include "windows/community/community_images.h"
 #include "windows/community/messenger_window.h"
 
 namespace {

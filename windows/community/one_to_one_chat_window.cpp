@@ -19,6 +19,7 @@
 #include "ui/window_mgr.h"
 #include "windows/community/chat_log_list.h"
 #include "windows/community/community_draw.h"
+#include "windows/community/community_images.h"
 #include "windows/community/one_to_one_option_window.h"
 
 namespace {
