@@ -117,11 +117,8 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
         if (step->text.empty()) return "type needs text";
         return {};
     }
-    if (verb == "click" || verb == "rclick" || verb == "dclick" || verb == "move") {
-        step->op = verb == "click"    ? AutopilotOp::Click
-                   : verb == "move"   ? AutopilotOp::Move
-                   : verb == "dclick" ? AutopilotOp::DoubleClick
-                                      : AutopilotOp::RightClick;
+    if (verb == "dclick") {
+        step->op = AutopilotOp::DoubleClick;
         int64_t y = 0;
         if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
             return std::string(verb) + " needs a point X Y";
@@ -131,15 +128,25 @@ std::string ReadStep(std::string_view line, AutopilotStep* step) {
     }
     if (verb == "drag") {
         step->op = AutopilotOp::Drag;
-        int64_t v[4] = {};
-        if (args != 4) return "drag needs two points X1 Y1 X2 Y2";
+        int64_t p[4] = {};
         for (int i = 0; i < 4; ++i)
-            if (!ReadNumber(words[size_t(i) + 1], 0, 32767, &v[i]))
+            if (args != 4 || !ReadNumber(words[size_t(i) + 1], 0, 32767, &p[i]))
                 return "drag needs two points X1 Y1 X2 Y2";
-        step->a = int32_t(v[0]);
-        step->b = int32_t(v[1]);
-        step->c = int32_t(v[2]);
-        step->d = int32_t(v[3]);
+        step->a = int32_t(p[0]);
+        step->b = int32_t(p[1]);
+        step->c = int32_t(p[2]);
+        step->d = int32_t(p[3]);
+        return {};
+    }
+    if (verb == "click" || verb == "rclick" || verb == "move") {
+        step->op = verb == "click"  ? AutopilotOp::Click
+                   : verb == "move" ? AutopilotOp::Move
+                                    : AutopilotOp::RightClick;
+        int64_t y = 0;
+        if (args != 2 || !ReadNumber(words[1], 0, 32767, &n) || !ReadNumber(words[2], 0, 32767, &y))
+            return std::string(verb) + " needs a point X Y";
+        step->a = int32_t(n);
+        step->b = int32_t(y);
         return {};
     }
     if (verb == "wait-bag-item") {
@@ -259,6 +266,7 @@ void CAutopilot::Tick() {
             std::fflush(m_log);
         }
     }
+    Release next = Release::None;
     switch (m_release) {
         case Release::Key:
             plat::PostKeyEvent(m_releaseA, true, false, {});
@@ -269,17 +277,19 @@ void CAutopilot::Tick() {
         case Release::RightButton:
             plat::PostMessage(plat::WM_RBUTTONUP, 0, plat::MakeLParam(m_releaseA, m_releaseB));
             break;
+        case Release::DragMove:
+            // Held, the mouse goes to the drag's end; released there a frame later.
+            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(m_releaseA, m_releaseB));
+            next = Release::Button;
+            break;
         case Release::Held:
             m_world.LetGo();
             break;
-        case Release::DragMove:
-            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(m_releaseA, m_releaseB));
-            m_release = Release::Button;
-            return;
         case Release::None:
             break;
     }
-    m_release = Release::None;
+    m_release = next;
+    if (next != Release::None) return;
     while (m_next < m_steps.size() && !m_failed) {
         const AutopilotStep& step = m_steps[m_next];
         if (!m_started) {
@@ -294,9 +304,9 @@ void CAutopilot::Tick() {
         m_started = false;
         // Input takes a frame before the next step.
         if (step.op == AutopilotOp::Key || step.op == AutopilotOp::Type || step.op == AutopilotOp::Click ||
-            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::ClickOk ||
-            step.op == AutopilotOp::DoubleClick || step.op == AutopilotOp::Drag ||
-            step.op == AutopilotOp::Move || step.op == AutopilotOp::DragItem)
+            step.op == AutopilotOp::RightClick || step.op == AutopilotOp::DoubleClick ||
+            step.op == AutopilotOp::Drag || step.op == AutopilotOp::ClickOk || step.op == AutopilotOp::Move ||
+            step.op == AutopilotOp::DragItem)
             return;
     }
 }
@@ -353,20 +363,29 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             return true;
         }
         case AutopilotOp::DoubleClick: {
-            // As the system sends it: press, release, double-click, then
-            // the last release a frame later.
-            ClickAt(step.a, step.b);
+            NotePlayer();
             const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
             plat::PostMessage(plat::WM_LBUTTONUP, 0, point);
             plat::PostMessage(plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, point);
+            m_release = Release::Button;
+            m_releaseA = step.a;
+            m_releaseB = step.b;
             return true;
         }
-        case AutopilotOp::Drag:
-            ClickAt(step.a, step.b);
+        case AutopilotOp::Drag: {
+            NotePlayer();
+            const plat::LParam point = plat::MakeLParam(step.a, step.b);
+            plat::PostMessage(plat::WM_MOUSEMOVE, 0, point);
+            plat::PostMessage(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, point);
+            // A first small move while held, on the pressed window, starts its drag.
+            plat::PostMessage(plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(step.a + 4, step.b + 4));
             m_release = Release::DragMove;
             m_releaseA = step.c;
             m_releaseB = step.d;
             return true;
+        }
         case AutopilotOp::ClickOk: {
             int32_t x = 0, y = 0;
             if (!m_world.OkButtonPoint(step.text, &x, &y)) {
@@ -402,6 +421,8 @@ bool CAutopilot::Run(const AutopilotStep& step) {
             return true;
         }
         case AutopilotOp::Dump:
+            // The picture after the fade, not half-way through it.
+            if (m_world.IsScreenFading() && plat::timeGetTime() - m_startMs < kDumpFadeWaitMs) return false;
             if (!m_world.DumpFrame(step.text)) {
                 Fail(step, "cannot write the frame to " + step.text);
                 return false;

@@ -14,12 +14,13 @@
 //                            is known to the field a frame later)
 //   click X Y                the left button pressed at the point and, a
 //                            frame later, released
-//   dclick X Y               a double-click at the point, as the system
-//                            sends it (press, release, double-click), and
-//                            a frame later the last release
-//   drag X1 Y1 X2 Y2         the left button pressed at the first point, the
-//                            mouse moved to the second a frame later and
-//                            released there the frame after
+//   rclick X Y               the same with the right button
+//   dclick X Y               a double click at the point: press, release and
+//                            the double click, and a frame later the release
+//   drag X1 Y1 X2 Y2         the left button pressed at the first point and
+//                            the mouse moved 4 pixels right and down, a frame
+//                            later moved (held) to the second point, and a
+//                            frame after that released there
 //   wait-bag-item SLOT [MS]  until the own character's bag holds an item in
 //                            the slot
 //   wait-ground-items N [MS] until N items lie on the map's ground
@@ -83,11 +84,13 @@ struct AutopilotStep {
     int line = 0;          // in the script, from 1
     std::string text;      // window identifier, script name, key name, typed text, file
     int32_t a = 0, b = 0;  // scene kind, frame count, key usage, point, sleep
-    int32_t c = 0, d = 0;  // the second point of a drag
+    int32_t c = 0, d = 0;  // a drag's second point
     uint32_t limitMs = 0;  // of a wait
 };
 
 inline constexpr uint32_t kDefaultWaitMs = 60000;
+// The longest a dump waits for a screen fade to finish.
+inline constexpr uint32_t kDumpFadeWaitMs = 5000;
 inline constexpr int kAutopilotFailedStatus = 3;
 
 // Reads a script. False with "line N: reason" in *error for the first line
@@ -113,6 +116,8 @@ public:
     virtual bool IsScriptRunning(const std::string& name) = 0;
     // Writes the last shown frame; false when there is none or it cannot be written.
     virtual bool DumpFrame(const std::string& path) = 0;
+    // The running scene's screen fade has not finished (a dump waits for it).
+    virtual bool IsScreenFading() { return false; }
     // Whether the own character's bag holds an item in the slot.
     virtual bool HasBagItem(int32_t slot) = 0;
     // The items lying on the map's ground (-1 without a map).

@@ -85,6 +85,12 @@ public:
         *y = player->GetY();
         return true;
     }
+    bool IsScreenFading() override {
+        if (!g_pMainMgr) return false;
+        for (CMsgObject* child : g_pMainMgr->Children())
+            if (auto* scene = dynamic_cast<CScene*>(child)) return !scene->Fade().IsFinished();
+        return false;
+    }
     bool DumpFrame(const std::string& path) override {
         const plat::raster::Surface* frame = plat::GetDisplay().LastFrame();
         return frame && plat::SaveFrameBmp(*frame, path);

@@ -122,8 +122,9 @@ public:
     void Unequip(CItemObject* item, bool serverPlay) override {
         CCharController* controller = PlayerController();
         if (!controller || !item) return;
+        // A worn item has no bag slot: the server is told its place.
         if (serverPlay)
-            controller->UseItemBySlot(item);
+            controller->SendItemKind(item);
         else
             controller->TakeOffById(item->GetItemId());
     }

@@ -2,6 +2,7 @@
 
 #include "core/global_objects.h"
 #include "effects/base/effect_player_mgr.h"
+#include "effects/screen/gamma_fade_effect.h"
 #include "scenes/scene_services.h"
 #include "scenes/scenes_startup.h"
 #include "script/event_mgr.h"
@@ -116,11 +117,36 @@ public:
 };
 SceneFieldEffects g_sceneFieldEffects;
 
+// A scene's fade: the effects' gamma fade on the program's display.
+class SceneFade : public IScreenFade {
+public:
+    SceneFade() { m_fade.Create(); }
+    void Start(int32_t direction, uint32_t colour, uint32_t durationMs) override {
+        // 0x00BBGGRR: red is byte 0.
+        const uint8_t bytes[4] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16),
+                                  uint8_t(colour >> 24)};
+        m_fade.Start(direction == FADE_IN ? 1 : 0, bytes, durationMs);
+    }
+    void Update() override { m_fade.Update(); }
+    bool IsFinished() override { return m_fade.IsFinished(); }
+    int32_t GetDirection() override { return m_fade.Direction() == 1 ? FADE_IN : FADE_OUT; }
+
+private:
+    CGammaFadeEffect m_fade;
+};
+
+class SceneFadeMaker : public IScreenFadeMaker {
+public:
+    std::unique_ptr<IScreenFade> MakeScreenFade() override { return std::make_unique<SceneFade>(); }
+};
+SceneFadeMaker g_sceneFadeMaker;
+
 }  // namespace
 
 void InstallSceneHooks() {
     InstallSceneGlobals();
     SetSceneMovies(&g_sceneMovies);
+    SetScreenFadeMaker(&g_sceneFadeMaker);
     AddGlobalFactory(
         GlobalSlot::SoundMgr,
         [] {

@@ -17,6 +17,7 @@
 #include "anim/ani_services.h"
 #include "anim/iso_view.h"
 #include "anim/render_queue.h"
+#include "bench/bench_animations.h"
 #include "core/config.h"
 #include "core/draw_object.h"
 #include "platform/clock.h"
@@ -49,26 +50,8 @@ struct World {
 
     explicit World(int count) {
         plat::CreateDirectories(folder);
-        AniFile file;
-        file.version = 14;
-        for (uint32_t m : {0u, 2u, 3u, 15u}) {
-            AniFileDirection dir;
-            dir.direction = 1;
-            AniFileLayer layer;
-            for (int i = 0; i < 8; ++i) {
-                AniFileElement e;
-                e.kind = ANI_NODE_IMAGE;
-                e.start = uint16_t(i * 2);
-                layer.elements.push_back(e);
-            }
-            dir.layers.push_back(layer);
-            file.motions.push_back({m, {dir}});
-        }
-        DeclarePools(file);
-        const std::vector<uint8_t> bytes = WriteAniFile(file);
         // The character animation, and the marks and marker every manager and character makes.
-        for (const char* name : {"0001", "0665", "1867", "1419", "3843"})
-            plat::WriteFileAtomic(folder + "/" + name + ".z5a", bytes.data(), bytes.size());
+        WriteBenchAnimations(folder, {0, 2, 3, 15}, 1, {"0001", "0665", "1867", "1419", "3843"});
         g_config.m_folders[FOLDER_ANIMATION] = folder;
         g_pAniMgr = &anis;
         g_pRenderQueue = &queue;

@@ -58,6 +58,11 @@ enum : size_t {
     OPT_TEAM_BARS = 2,
     OPT_MONSTER_BARS = 3,
     OPT_SKILL_NAMES = 30,
+    // Whether the windows the hot keys toggle were shown: the quick slots,
+    // the three chat windows, the pet window.
+    OPT_QUICK_SLOTS_SHOWN = 9,
+    OPT_CHAT_SHOWN = 11,
+    OPT_PET_WINDOW_SHOWN = 20,
 };
 
 // The options block, kept in the file's layout.

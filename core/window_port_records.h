@@ -31,14 +31,14 @@ inline constexpr size_t RECORD_TEXT_SIZE = 256;
 class CTimerMsg : public CMsgPayload {
 public:
     CTimerMsg() : CMsgPayload(WM_MSG_TIMER) {}
-    void Set(const char* name, uint32_t value, uint8_t action) {
+    void Set(const char* name, uint32_t value, uint16_t action) {
         CopyRecordText(m_name, name);
         m_value = value;
         m_action = action;
     }
     char m_name[RECORD_TEXT_SIZE] = {};
     uint32_t m_value = 0;
-    uint8_t m_action = 0;
+    uint16_t m_action = 0;  // wide enough for kind 255's end (256)
 };
 
 // 118: the club information of club message sub-code 16, in its order.

@@ -162,6 +162,15 @@ uint16_t CCharResourceMgr::GetMonsterRef85(uint32_t id) const {
     return RefNumber(m_monsters.get(), COL_MONSTER_REF_85, int32_t(id - MONSTER_ID_BASE));
 }
 
+void CCharResourceMgr::GetMonsterAniRef(uint32_t id, uint16_t* animation, uint16_t* motion,
+                                        uint8_t* direction) const {
+    *animation = *motion = 0;
+    *direction = 0;
+    const int64_t row = int64_t(id) - MONSTER_ID_BASE;
+    if (!m_monsters || row < 0 || row >= m_monsters->GetRowCount()) return;
+    m_monsters->GetRef(COL_MONSTER_REF, int32_t(row), animation, motion, direction);
+}
+
 uint8_t CCharResourceMgr::GetMonsterByte14(int32_t row) const {
     return m_monsters ? uint8_t(m_monsters->GetInt(COL_MONSTER_BYTE_14, row)) : 0;
 }

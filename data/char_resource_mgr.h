@@ -96,6 +96,9 @@ public:
 
     const char* GetMonsterName(uint32_t id) const;
     uint16_t GetMonsterRef85(uint32_t id) const;
+    // The monster row's animation, motion and direction (column 3); all 0
+    // for a row outside the table.
+    void GetMonsterAniRef(uint32_t id, uint16_t* animation, uint16_t* motion, uint8_t* direction) const;
     uint8_t GetMonsterByte14(int32_t row) const;
     // Kind 0: 1; kind 2: the monster's column 15; any other kind: -1.
     int32_t GetKindByte(int32_t row, uint16_t kind) const;

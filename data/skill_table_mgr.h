@@ -173,6 +173,8 @@ public:
     // By skill id (the row whose column 1 holds it): texts of column 17 and
     // 2, the reference of column 5 (false when no row has the id or the
     // column holds no reference).
+    // The row whose column 1 holds the skill id, -1 when none.
+    int32_t FindRowById(uint32_t skillId) const;
     const char* GetTextById(uint32_t skillId) const;
     const char* GetNameById(uint32_t skillId) const;
     bool GetResourceRef5ById(uint32_t skillId, uint16_t* first, uint16_t* second, uint8_t* third) const;
@@ -229,7 +231,6 @@ private:
     }
     bool Ref(int column, int32_t row, uint16_t* first, uint16_t* second, uint8_t* third) const;
     bool SkillPairs(int firstColumn, int32_t row, uint32_t ids[3], uint8_t levels[3]) const;
-    int32_t FindRowById(uint32_t skillId) const;
     const CDataTable* Levels(int32_t row) const;
     // The level table's integer, read signed or not; level below 0 reads level 0.
     uint32_t LevelInt(int32_t row, int32_t level, int column) const;

@@ -47,6 +47,10 @@ public:
     bool SetScreenTint(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha);
     bool SetGammaRamp(const uint16_t* ramp);
     float GetBrightness() const { return m_brightness; }
+    // Only the level, the tint left alone (a fade sets the tint itself).
+    void SetBrightnessLevel(float percent) { m_brightness = percent; }
+    // The screen's brightness and fades are drawn as a tint in software.
+    bool HasSoftwareTint() const { return m_softwareBrightness; }
     uint8_t TintRed() const { return m_tint[0]; }
     uint8_t TintGreen() const { return m_tint[1]; }
     uint8_t TintBlue() const { return m_tint[2]; }

@@ -29,8 +29,7 @@ CGameSession::CGameSession() {
 CGameSession::~CGameSession() = default;
 
 void CGameSession::Reset() {
-    // The minute of the keep-alive starts again with the next connection.
-    m_keepAliveStarted = false;
+    // The keep-alive's minute runs on across connections: its stamp stays.
     m_established = 0;
     m_loginPhase = PHASE_WAIT_GREETING;
     m_readable = 0;

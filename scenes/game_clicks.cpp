@@ -286,6 +286,13 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
         ShowPlayerMenu(target);
         return true;
     }
+    // On a map without battles a monster clicked by the user is asked about
+    // (request 67) instead of attacked.
+    if (target && byUser && kind == CHAR_KIND_MONSTER && !m_leftHold && !m_rightHold && g_pMap &&
+        g_pMap->IsNoBattleZone()) {
+        GameSession().SendUserStoreOpen(target->GetCharId());
+        return true;
+    }
     if (target && !m_leftHold && !m_rightHold && (kind == CHAR_KIND_PLAYER || kind == CHAR_KIND_MONSTER)) {
         CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
         if (controller && CanPlayerAttack(target)) {
@@ -297,7 +304,30 @@ bool CGameScene::HandleGameInput(int32_t x, int32_t y, bool byUser) {
     // Shift never walks.
     if (shift) return true;
     if (WalkOntoPlacedObject(x, y, PLACED_OBJECT_WALK_ONTO)) return true;
-    return WalkTo(tile.x, tile.y);
+    // A cell the player cannot stand on gives way to the nearest one the
+    // controller finds; with none the click has nowhere to go.
+    IsoPoint goal = tile;
+    if (m_pPlayer && (goal.x != m_pPlayer->m_cellX || goal.y != m_pPlayer->m_cellY) &&
+        !IsPassableAt(goal.x, goal.y)) {
+        CCharController* controller = m_pPlayer->GetController();
+        goal = controller ? controller->FindFreeSpot(goal.x, goal.y) : IsoPoint{-1, -1};
+        if (goal.x < 0 || goal.y < 0) return false;
+    }
+    return WalkTo(goal.x, goal.y);
+}
+
+void CGameScene::ActOnTarget(int32_t mode, CChar* target) {
+    if (mode == 0 && !target) return;
+    CCharData* data = m_pPlayer ? m_pPlayer->GetData() : nullptr;
+    CCharController* controller = m_pPlayer ? m_pPlayer->GetController() : nullptr;
+    if (!data || !controller) return;
+    if (mode == 1 && g_pSkillTableMgr && g_pSkillTableMgr->HasByte6(SkillIdToRow(data->GetSelectedSkillId())))
+        return;
+    if (!controller->CanStartAction()) return;
+    if (mode == 1)
+        TryUseSkill(target, -1);
+    else if (mode == 0 && !IsDead(target))
+        AttackTarget(target);
 }
 
 // ---- Function menus ----

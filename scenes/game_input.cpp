@@ -57,8 +57,24 @@ const char* ToggledWindow(int32_t command) {
     }
 }
 
+// The option byte that keeps whether a toggled window is shown; 0 for none.
+size_t ToggledOption(int32_t command) {
+    switch (command) {
+        case 18:
+            return OPT_QUICK_SLOTS_SHOWN;
+        case 25:
+            return OPT_PET_WINDOW_SHOWN;
+        default:
+            return 0;
+    }
+}
+
 CBaseWindow* FindWindow(const char* name) {
-    return g_pWindowMgr ? g_pWindowMgr->FindWindowByName(name, 0, true) : nullptr;
+    if (!g_pWindowMgr) return nullptr;
+    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name, 0, true)) return window;
+    // A window of the player's own set may carry the player's id (the quick slots do).
+    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
+    return player ? g_pWindowMgr->FindWindowByName(name, player->GetCharId(), true) : nullptr;
 }
 
 // Shows and activates a hidden window, hides a shown one; false without it.
@@ -69,6 +85,8 @@ bool ToggleWindow(CBaseWindow* window) {
     } else {
         window->Show();
         window->SetActive(true, false);
+        // A docked panel window opens free, not as its side button's hover menu.
+        if (window->GetStateValue() == WINDOW_STATE_DOCKED) window->SetStateValue(WINDOW_STATE_FREE);
     }
     return true;
 }
@@ -82,11 +100,15 @@ int32_t CGameScene::FindKeyBinding(bool ctrl, bool alt, bool shift, uint32_t key
 void CGameScene::ShowChatWindows() {
     for (const char* name : {gamewin::kChatInput, gamewin::kChatWindow, gamewin::kHeadword})
         if (CBaseWindow* window = m_windows.Get(name)) window->Show();
+    g_options.SetByte(OPT_CHAT_SHOWN, 1);
 }
 
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
-        ToggleWindow(FindWindow(name));
+        CBaseWindow* window = FindWindow(name);
+        if (ToggleWindow(window))
+            if (const size_t option = ToggledOption(command))
+                g_options.SetByte(option, window->IsVisibleInTree() ? 1 : 0);
         return true;
     }
     switch (command) {
@@ -157,6 +179,7 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
                     if (CBaseWindow* window = m_windows.Get(name)) window->SetActive(false, false);
                 for (const char* name : {gamewin::kChatInput, gamewin::kChatWindow, gamewin::kHeadword})
                     if (CBaseWindow* window = m_windows.Get(name)) window->Hide();
+                g_options.SetByte(OPT_CHAT_SHOWN, 0);
             }
             return true;
         }

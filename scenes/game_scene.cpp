@@ -116,6 +116,7 @@ bool CGameScene::Release() {
     ResetFieldManagers();
     if (ISceneScripts* scripts = GetSceneScripts()) scripts->ResetScripts();
     if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
+    if (g_pAniPlayMgr) g_pAniPlayMgr->Release();
     CloseFieldWindows();
     ClearCursorPointedObject();
     if (g_pWindowMgr) g_pWindowMgr->CloseMessageBoxes();
@@ -205,6 +206,8 @@ void CGameScene::OnMapChange(bool kind3) {
 
 void CGameScene::OnMapChangePhase(int32_t phase) {
     ClearQueuedActions();
+    // What the cursor held (an item, a window) belongs to the old map's play.
+    ClearCursorPointedObject();
     if (ISceneFieldEffects* effects = GetSceneFieldEffects()) effects->Clear();
     if (m_pPlayer)
         if (CCharData* data = m_pPlayer->GetData()) data->SetControlFlag(0);
@@ -531,8 +534,16 @@ void CGameScene::UpdatePointedTarget() {
 
 void CGameScene::UpdateCursorTarget() {
     if (m_transition != GAME_PLAYING || !g_pCursor) return;
-    if (m_pointedId != -1)
+    if (m_pointedId != -1) {
         g_pCursor->SetPointed(uint32_t(m_pointedId), uint8_t(m_pointedKind));
+        return;
+    }
+    // With no character or item pointed, a named placed object under the
+    // mouse labels the cursor.
+    MapServerObject* placed =
+        g_pInputMgr ? PickPlacedObject(g_pInputMgr->m_mouseX, g_pInputMgr->m_mouseY) : nullptr;
+    if (placed && placed->m_name[0])
+        g_pCursor->SetPointed(placed->m_id, POINTED_KIND_EVENT_OBJECT);
     else
         g_pCursor->SetPointed(0, 0);
 }

@@ -43,13 +43,6 @@ inline constexpr uint32_t GAME_CHAT_KIND_AUTO_GET = 18;
 
 // The pointed object's kinds besides the characters' 0-3.
 inline constexpr int32_t POINTED_MAP_OBJECT = 6;
-// The placed objects' kinds: one the player walks onto before its request
-// (a left click), one a rod skill takes (a right click).
-inline constexpr uint8_t PLACED_OBJECT_WALK_ONTO = 2;
-inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
-// The rod skills that take a placed object.
-inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
-inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 
 class CGameScene : public CScene,
                    public IMapChangeListener,
@@ -171,6 +164,10 @@ public:
     // target. A refused use plays "NeedMP" and shows the reason in the
     // notice line. True when the skill started or a walk was ordered.
     bool TryUseSkill(CChar* target, int32_t skillRow) override;
+    // For the windows that name a character: mode 1 uses the selected skill
+    // on it (not a combo skill), mode 0 attacks it unless it is dead;
+    // nothing while the player is busy.
+    void ActOnTarget(int32_t mode, CChar* target) override;
     // A click while aiming an item (mode 1) or a skill (mode 2).
     bool ClickInItemAiming(int32_t x, int32_t y);
     bool ClickInSkillAiming(int32_t x, int32_t y);

@@ -159,5 +159,7 @@ public:
     // mouse), or walks toward a place to cast it from; true when the use
     // started or a walk was ordered.
     virtual bool TryUseSkill(CChar* target, int32_t skillRow) = 0;
+    // Mode 1 uses the selected skill on the target, mode 0 attacks it.
+    virtual void ActOnTarget(int32_t mode, CChar* target) = 0;
 };
 IGameSceneActions* FindGameSceneActions();

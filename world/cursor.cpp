@@ -22,6 +22,7 @@
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
+#include "world/map/map_data.h"
 #include "world/world_startup.h"
 
 CCursor* g_pCursor = nullptr;
@@ -223,8 +224,24 @@ void CCursor::SetPointed(uint32_t id, uint8_t kind) {
             m_pointed.m_y = picture ? picture->GetY() : item->GetY();
             return;
         }
+        case POINTED_KIND_EVENT_OBJECT: {
+            // The map's placed object, of the rod's kind or the walk-onto
+            // kind, while it has a picture.
+            CMapData* map = g_pMap ? g_pMap->GetMapData() : nullptr;
+            MapServerObject* object = map ? map->FindObjectById(id) : nullptr;
+            if (!object || !object->m_pAniObject ||
+                (object->m_byte != PLACED_OBJECT_ROD && object->m_byte != PLACED_OBJECT_WALK_ONTO))
+                return;
+            m_pointed.m_present = 1;
+            m_pointed.m_kind = kind;
+            m_pointed.m_id = id;
+            m_pointed.m_placedKind = object->m_byte;
+            CopyBounded(m_pointed.m_name, object->m_name);
+            m_pointed.m_x = object->m_pAniObject->GetX();
+            m_pointed.m_y = object->m_pAniObject->GetY();
+            return;
+        }
         default:
-            // Event objects are the event manager's; without it nothing is pointed.
             return;
     }
 }
@@ -291,7 +308,14 @@ int32_t CCursor::ComputeShape() {
     if (m_pointed.m_present && !m_pointed.m_own) {
         if (m_pointed.m_attackable) return CURSOR_ATTACK;
         if (m_pointed.m_kind == POINTED_KIND_FIELD_OBJECT) return CURSOR_PICK_UP;
-        if (m_pointed.m_kind == POINTED_KIND_EVENT_OBJECT) return CURSOR_NORMAL;
+        if (m_pointed.m_kind == POINTED_KIND_EVENT_OBJECT) {
+            // The rod's object takes a rod skill; the walk-onto one is talked to.
+            const uint32_t skill = user->GetData() ? user->GetData()->GetSelectedSkillId() : 0;
+            if (m_pointed.m_placedKind == PLACED_OBJECT_ROD)
+                return skill >= ROD_PLACED_SKILL_FIRST && skill <= ROD_PLACED_SKILL_LAST ? CURSOR_PICK_UP
+                                                                                         : CURSOR_NORMAL;
+            return m_pointed.m_placedKind == PLACED_OBJECT_WALK_ONTO ? CURSOR_TALK : CURSOR_NORMAL;
+        }
         return g_options.GetByte(OPT_SHOP_NAMES) || !m_pointed.m_merchant ? CURSOR_TALK : CURSOR_NORMAL;
     }
     int32_t shape = CURSOR_NORMAL;

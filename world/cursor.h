@@ -104,6 +104,7 @@ struct CursorPointed {
     int32_t m_x = 0, m_y = 0;
     uint8_t m_attackable = 0;
     uint8_t m_own = 0;
+    uint8_t m_placedKind = 0;  // an event object's: the placed object's kind
 };
 
 // The label the cursor shows for a pointed object.

@@ -2,6 +2,7 @@
 
 #include "anim/ani_object.h"
 #include "core/error_box.h"
+#include "effects/base/char_overlay.h"
 #include "world/chars/char.h"
 
 CCharEffect::~CCharEffect() = default;
@@ -123,4 +124,9 @@ void CCharEffectMgr::DrawInFrontAll() {
 
 std::unique_ptr<ICharEffectList> CCharEffectLists::MakeEffectList(CChar* owner) {
     return std::make_unique<CCharEffectMgr>(owner);
+}
+
+std::unique_ptr<CCharStatusObject> CCharEffectLists::MakeOverlay(int32_t kind, uint32_t skillId,
+                                                                 uint32_t value, CChar* owner) {
+    return MakeCharOverlay(kind, skillId, value, owner);
 }

@@ -91,4 +91,6 @@ private:
 class CCharEffectLists : public ICharEffects {
 public:
     std::unique_ptr<ICharEffectList> MakeEffectList(CChar* owner) override;
+    std::unique_ptr<CCharStatusObject> MakeOverlay(int32_t kind, uint32_t skillId, uint32_t value,
+                                                   CChar* owner) override;
 };

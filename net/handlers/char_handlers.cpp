@@ -96,6 +96,14 @@ std::vector<uint8_t> WriteStatusBlock(const CStatusBlockFields& block) {
     return out.Take();
 }
 
+std::vector<uint8_t> WriteValueList(const std::vector<std::pair<uint8_t, uint32_t>>& entries) {
+    CMessageWriter out(SERVER_VALUE_LIST);
+    out.PutByte(uint8_t(std::min<size_t>(entries.size(), 255)));
+    for (size_t n = 0; n < entries.size() && n < 255; ++n)
+        out.PutByte(entries[n].first).PutDword(entries[n].second);
+    return out.Take();
+}
+
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body) {
     body.GetWord();  // not used
     const uint16_t stage = body.GetWord();

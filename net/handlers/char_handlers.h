@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "net/handlers/char_records.h"
@@ -54,6 +55,9 @@ inline constexpr int32_t TIMED_PAIR_DELAY = 3;
 std::unique_ptr<CStatusBlockMsg> ParseStatusBlock(CPacketReader& body);
 // 8 as a server writes it, code first: the groups the flags name.
 std::vector<uint8_t> WriteStatusBlock(const CStatusBlockFields& block);
+// 22 as a server writes it: (slot index, value) pairs; index 16's value is a
+// skill id.
+std::vector<uint8_t> WriteValueList(const std::vector<std::pair<uint8_t, uint32_t>>& entries);
 // 21: the stage, the attribute byte (which the server decides, so its flag is
 // 1) and the event byte.
 std::optional<CMapChangeMsg> ParseMapChange(CPacketReader& body);

@@ -1,5 +1,7 @@
 #include "net/handlers/combat_handlers.h"
 
+#include <algorithm>
+
 #include "data/game_hooks.h"
 #include "net/connection.h"
 #include "net/handlers/char_records.h"
@@ -208,6 +210,22 @@ std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t 
         .PutDword(targetId)
         .PutWord(time)
         .Take();
+}
+
+std::vector<uint8_t> WriteSkillHit(uint32_t skillId, uint32_t actorId, uint16_t tileX, uint16_t tileY,
+                                   uint8_t level, uint8_t hitKind,
+                                   const std::vector<CSkillHitTarget>& targets) {
+    const size_t count = std::min(targets.size(), MAX_LIST);
+    CMessageWriter writer(SERVER_SKILL_HIT);
+    writer.PutDword(skillId).PutDword(actorId).PutDword(uint32_t(tileX) << 16 | tileY).PutByte(level);
+    // e (word), the hit kind f, g and h (words), i, the total (bytes) and the count.
+    writer.PutWord(0).PutByte(hitKind).PutWord(0).PutWord(0).PutByte(0).PutByte(0).PutByte(uint8_t(count));
+    for (size_t n = 0; n < count; ++n)
+        writer.PutDword(targets[n].id)
+            .PutWord(targets[n].value)
+            .PutByte(targets[n].flags)
+            .PutByte(targets[n].code);
+    return writer.Take();
 }
 
 std::vector<uint8_t> WriteHitResult(uint32_t targetId, uint32_t amount, uint8_t withValue, uint8_t kind,

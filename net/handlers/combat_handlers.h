@@ -64,6 +64,19 @@ std::vector<uint8_t> WriteSkillAction(uint32_t skillId, uint8_t level, uint32_t 
                                       uint16_t tileY, uint16_t hits, uint16_t combo, uint32_t targetId,
                                       uint16_t time);
 
+// Message 19 as a server writes it: the actor's use of the skill hits the
+// targets (each id with its value and two bytes: flags, code), around the
+// tile, at the skill level (the record keeps it less one). At most 255
+// targets are written.
+struct CSkillHitTarget {
+    uint32_t id = 0;
+    uint16_t value = 0;
+    uint8_t flags = 0, code = 0;
+};
+std::vector<uint8_t> WriteSkillHit(uint32_t skillId, uint32_t actorId, uint16_t tileX, uint16_t tileY,
+                                   uint8_t level, uint8_t hitKind,
+                                   const std::vector<CSkillHitTarget>& targets);
+
 // Message 120 as a server writes it: the attacker's hit on the target; with
 // a value (withValue 1) the amount is the damage shown, the kind the skill
 // kind of the hit (0: a plain hit); without one the kind picks the reaction.

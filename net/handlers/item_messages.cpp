@@ -227,3 +227,18 @@ std::vector<uint8_t> WriteInventoryItem(uint8_t slot, uint32_t itemId, uint32_t 
     message.PutByte(OPTION_FORM_COUNT).PutWord(count);
     return message.Take();
 }
+
+std::vector<uint8_t> WriteCharItem(uint32_t itemId, uint32_t secondId, const std::string& name) {
+    CMessageWriter message(SERVER_CHAR_ITEM);
+    message.PutDword(itemId).PutDword(secondId).PutByte(0).PutText(name);
+    message.PutDword(0);  // no date
+    for (int n = 0; n < OPTION_BYTES; ++n) message.PutByte(0);
+    message.PutByte(0);  // no numbers
+    return message.Take();
+}
+
+std::vector<uint8_t> WriteItemValue(uint8_t code, uint8_t value) {
+    CMessageWriter message(code);
+    message.PutByte(value);
+    return message.Take();
+}

@@ -36,3 +36,10 @@ void HandleItemMessage(CGameSession& session, uint8_t code, CPacketReader& body)
 // count (option form 0), no date and no further values.
 std::vector<uint8_t> WriteInventoryItem(uint8_t slot, uint32_t itemId, uint32_t secondId,
                                         const std::string& name, uint16_t count);
+
+// 55 as a server writes it: an item the user's own character wears (no
+// date, no options, no numbers).
+std::vector<uint8_t> WriteCharItem(uint32_t itemId, uint32_t secondId, const std::string& name);
+// 16 (the bag slot's item went away) and 56 (the worn place's item comes
+// off): one value byte.
+std::vector<uint8_t> WriteItemValue(uint8_t code, uint8_t value);

@@ -213,7 +213,7 @@ void Timer(CPacketReader& body) {
     if (form == 0)
         record->m_value = body.GetDword();
     else
-        record->m_action = uint8_t(body.GetByte() + 1);
+        record->m_action = uint16_t(body.GetByte() + 1);
     if (!body.Failed()) PostToWindowMgr(std::move(record));
 }
 

@@ -105,9 +105,8 @@ TEST(AutopilotScriptTest, RefusesABadLineWithItsNumber) {
         {"click 10 y\n", "line 1: click needs a point X Y"},
         {"click -5 10\n", "line 1: click needs a point X Y"},
         {"rclick 10\n", "line 1: rclick needs a point X Y"},
-        {"dclick 10\n", "line 1: dclick needs a point X Y"},
+        {"dclick 10 x\n", "line 1: dclick needs a point X Y"},
         {"drag 1 2 3\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
-        {"drag 1 2 3 z\n", "line 1: drag needs two points X1 Y1 X2 Y2"},
         {"wait-bag-item 65\n", "line 1: wait-bag-item needs a bag slot 0-64"},
         {"wait-ground-items\n", "line 1: wait-ground-items needs an item count"},
         {"drag-item 0 10\n", "line 1: drag-item needs a bag slot 0-64 and a point X Y"},
@@ -172,6 +171,7 @@ public:
         m_dumps.push_back(path);
         return m_dumpWorks;
     }
+    bool IsScreenFading() override { return m_fading; }
     bool HasBagItem(int32_t slot) override { return m_bag.count(slot) != 0; }
     int32_t GroundItems() override { return m_groundItems; }
     bool TakeBagItem(int32_t slot) override {
@@ -196,6 +196,7 @@ public:
     bool m_hasPlayer = false;
     int32_t m_playerX = 0, m_playerY = 0;
     bool m_dumpWorks = true;
+    bool m_fading = false;
     std::vector<std::string> m_dumps;
     std::set<int32_t> m_bag;
     int32_t m_groundItems = -1;
@@ -309,24 +310,29 @@ TEST_F(AutopilotRunTest, PostsKeysTextAndClicksAsTheWindowDoesAFrameApart) {
     }
 }
 
-// A double-click goes as the system sends it, its last release a frame
-// later; a drag presses, moves a frame later and lets go the frame after.
-TEST_F(AutopilotRunTest, DoubleClicksAndDragsAsTheWindowDoes) {
-    CAutopilot& pilot = Start("dclick 50 60\ndrag 10 20 30 40\n");
+// A right click, a double click and a drag, each as the window sends them,
+// with the releases and the held move in the frames after.
+TEST_F(AutopilotRunTest, RightClicksDoubleClicksAndDrags) {
+    CAutopilot& pilot = Start("rclick 10 20\ndclick 30 40\ndrag 50 60 70 80\n");
     Run(8);
     EXPECT_TRUE(pilot.IsDone());
-    const plat::LParam p = plat::MakeLParam(50, 60), from = plat::MakeLParam(10, 20),
-                       to = plat::MakeLParam(30, 40);
+    EXPECT_FALSE(pilot.HasFailed());
+    const plat::LParam a = plat::MakeLParam(10, 20), b = plat::MakeLParam(30, 40),
+                       c = plat::MakeLParam(50, 60), d = plat::MakeLParam(70, 80);
     const Seen expected[] = {
-        {0, plat::WM_MOUSEMOVE, 0, p},
-        {0, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, p},
-        {0, plat::WM_LBUTTONUP, 0, p},
-        {0, plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, p},
-        {1, plat::WM_LBUTTONUP, 0, p},
-        {1, plat::WM_MOUSEMOVE, 0, from},
-        {1, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, from},
-        {2, plat::WM_MOUSEMOVE, plat::MK_LBUTTON, to},
-        {3, plat::WM_LBUTTONUP, 0, to},
+        {0, plat::WM_MOUSEMOVE, 0, a},
+        {0, plat::WM_RBUTTONDOWN, plat::MK_RBUTTON, a},
+        {1, plat::WM_RBUTTONUP, 0, a},
+        {1, plat::WM_MOUSEMOVE, 0, b},
+        {1, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, b},
+        {1, plat::WM_LBUTTONUP, 0, b},
+        {1, plat::WM_LBUTTONDBLCLK, plat::MK_LBUTTON, b},
+        {2, plat::WM_LBUTTONUP, 0, b},
+        {2, plat::WM_MOUSEMOVE, 0, c},
+        {2, plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, c},
+        {2, plat::WM_MOUSEMOVE, plat::MK_LBUTTON, plat::MakeLParam(54, 64)},
+        {3, plat::WM_MOUSEMOVE, plat::MK_LBUTTON, d},
+        {4, plat::WM_LBUTTONUP, 0, d},
     };
     const std::vector<Seen> seen = Input();
     ASSERT_EQ(seen.size(), std::size(expected));
@@ -452,6 +458,22 @@ TEST_F(AutopilotRunTest, DumpsSleepsAndQuitsAsTheUserCloses) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].message, plat::WM_CLOSE);
     EXPECT_EQ(seen[0].frame, 3u);  // 300 ms of 100 ms frames after the first dump
+}
+
+TEST_F(AutopilotRunTest, ADumpWaitsForTheScreenFadeButNotForever) {
+    m_world.m_fading = true;
+    CAutopilot& pilot = Start("dump a.bmp\n");
+    Run(3, 100);
+    EXPECT_TRUE(m_world.m_dumps.empty());
+    m_world.m_fading = false;
+    Run(1, 100);
+    EXPECT_EQ(m_world.m_dumps, std::vector<std::string>{"a.bmp"});
+    EXPECT_TRUE(pilot.IsDone());
+    // A fade that never ends holds the dump no longer than the limit.
+    m_world.m_fading = true;
+    Start("dump b.bmp\n");
+    Run(int(kDumpFadeWaitMs / 500) + 2, 500);
+    EXPECT_EQ(m_world.m_dumps, (std::vector<std::string>{"a.bmp", "b.bmp"}));
 }
 
 TEST_F(AutopilotRunTest, AFailedDumpEndsTheRun) {

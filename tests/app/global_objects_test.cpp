@@ -304,7 +304,7 @@ std::vector<HookRow> HookTable() {
         {"windows: requests", [] { return GetUiRequests() != nullptr; }, kInstalled},
         {"item icons: world", [] { return GetItemWorld() != nullptr; }, kKept},
         // The scenes' services.
-        {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kAbsent},
+        {"scenes: fades", [] { return GetScreenFadeMaker() != nullptr; }, kKept},
         {"scenes: events", [] { return GetSceneEvents() != nullptr; }, kInstalled},
         {"scenes: scripts", [] { return GetSceneScripts() != nullptr; }, kInstalled},
         {"scenes: field effects", [] { return GetSceneFieldEffects() != nullptr; }, kInstalled},

@@ -87,7 +87,8 @@ TEST_F(ItemWorldTest, PlayingAloneTheDropRecordLaysTheBagItemOnTheMap) {
 }
 
 // With a server the controller's requests go out: the ground drop as the
-// point request (slot, amount, tile) and wearing as the slot's use; and the
+// point request (slot, amount, tile), wearing as the slot's use, taking off
+// as the worn place's request (the herb has no place: 0); and the
 // icon reads the characters as the world knows them.
 TEST_F(ItemWorldTest, WithAServerTheControllerAsksAndTheCharactersAnswer) {
     g_config.m_useServer = true;
@@ -96,7 +97,7 @@ TEST_F(ItemWorldTest, WithAServerTheControllerAsksAndTheCharactersAnswer) {
     m_world->DropOnGround(12, 11, 3, 2);
     m_world->Equip(herb, true);
     m_world->Unequip(herb, true);
-    EXPECT_EQ(m_requests.sent, (std::vector<std::string>{"8 3 2 12 11", "28 3 ", "28 3 "}));
+    EXPECT_EQ(m_requests.sent, (std::vector<std::string>{"8 3 2 12 11", "28 3 ", "31 0"}));
 
     CChar* monster = Make(CHAR_KIND_MONSTER, 5);
     ASSERT_NE(monster, nullptr);

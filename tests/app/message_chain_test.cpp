@@ -101,12 +101,14 @@ TEST_F(MessageChainTest, EachCodesRecordReachesItsReceiverInTheRunningProgram) {
         {45, "the status leaves the lists (record 37)",
          [] { return CMessageWriter(45).PutDword(PlayerId()).PutDword(77).PutDword(0).Take(); },
          [] { return PlayerData()->m_buffs[0].empty(); }},
-        {69, "the keeper's run switch and speed",
-         [] { return CMessageWriter(69).PutDword(kKeeperId).PutByte(0x85).Take(); },
+        // The player again: the walkers' own moves set their speeds anew.
+        {69, "the player's run switch and speed",
+         [] { return CMessageWriter(69).PutDword(PlayerId()).PutByte(0x85).Take(); },
          [] {
-             CCharData* keeper = g_pCharMgr->GetChar(kKeeperId)->GetData();
-             return keeper->m_runSwitch == 1 && keeper->m_curSpeed > 0.0049f && keeper->m_curSpeed < 0.0051f;
-         }},
+             return PlayerData()->m_runSwitch == 1 && PlayerData()->m_curSpeed > 0.0049f &&
+                    PlayerData()->m_curSpeed < 0.0051f;
+         },
+         [] { PlayerData()->m_runSwitch = 0; }},
         {98, "a learned skill (record 32)",
          [] {
              return CMessageWriter(98).PutByte(1).PutByte(2).PutDword(3000005).PutByte(1).PutByte(0).Take();

@@ -35,13 +35,16 @@ enum : int32_t {
     kEffectRow0 = 40,  // kEffectRow0 + k plays effect kEffectIds[k]
 };
 
+// Rows of the effects' skill table.
+inline constexpr int32_t kSkillTableRows = chartest::kSkillRows + 40;
+
 // A long motion of the character animation: the effects' caster motions.
 inline constexpr uint16_t kMotionFrames = 20;
 
 class EffectsFixture : public chartest::SkillFixture {
 protected:
-    static constexpr uint32_t kEffectIds[] = {3,  15, 16, 21, 28, 37, 42, 45, 46,
-                                              51, 12, 17, 10, 13, 44, 8,  11};
+    static constexpr uint32_t kEffectIds[] = {3,  15, 16, 21, 28, 37, 42, 45, 46, 51,
+                                              12, 17, 10, 13, 44, 8,  11, 19, 36};
 
     void SetUp() override {
         SkillFixture::SetUp();
@@ -91,10 +94,10 @@ protected:
     static qmtest::TableBuilder EffectSkillTable() {
         qmtest::TableBuilder levels(1, 25);
         levels.Set(12, 0, 2).Set(14, 0, 1);
-        qmtest::TableBuilder t(chartest::kSkillRows + 20, 63);
+        qmtest::TableBuilder t(kSkillTableRows, 63);
         t.U16(SKILL_COL_EFFECT_ID).U16(SKILL_COL_CAST_EFFECT_ID).U16(SKILL_COL_OVERLAY_KIND);
         t.Nested(SKILL_COL_LEVELS);
-        for (int32_t row = 0; row < chartest::kSkillRows + 20; ++row)
+        for (int32_t row = 0; row < kSkillTableRows; ++row)
             t.Set(SKILL_COL_TARGET_TYPE, row, 1).Set(SKILL_COL_LEVELS, row, levels.Layout());
         t.Set(SKILL_COL_EFFECT_ID, kPlainRow, 3);
         t.Set(SKILL_COL_BYTE_15, kPlainNumberRow, 3).Set(SKILL_COL_EFFECT_ID, kPlainNumberRow, 3);

@@ -833,6 +833,14 @@ TEST_F(WindowMessages, ATimerEndOfKindZeroArrivesAsActionOne) {
     EXPECT_EQ(timer->m_value, 0u);
 }
 
+// Kind 255's end is action 256, an end still (not a start, as a byte's 0 would be).
+TEST_F(WindowMessages, ATimerEndOfKind255StaysAnEnd) {
+    Dispatch(78, Cat({{1}, Text("t"), {255}}));
+    const auto* timer = Record<CTimerMsg>("manager");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->m_action, 256);
+}
+
 TEST_F(WindowMessages, TheEventLogIsStoredReversed) {
     Dispatch(33, Cat({{3, 1, 3}, U32(1), Text("first"), U32(2), Text("second"), U32(3), Text("third")}));
     const auto* lines = Record<CEventLogLinesMsg>("manager");

@@ -9,6 +9,7 @@
 #include "scenes/game_scene.h"
 #include "tests/support/window_driver.h"
 #include "tests/world/chars/skill_fixture.h"
+#include "ui/game_scene_windows.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_skills.h"
 
@@ -169,6 +170,42 @@ TEST_F(GameAimTest, AllowedSkillUsesAndAttacksAreSentByThePlayersController) {
     EXPECT_TRUE(m_scene->UseSkillOn(nullptr, -1));
     EXPECT_EQ(m_scene->GetActionMode(), 0);
     EXPECT_EQ(sentUses(), 3u);
+}
+
+// A window that names a character acts on it through the running scene:
+// mode 0 attacks a living target with the combo's first skill, mode 1 uses
+// the selected skill on it unless that is a combo skill; nothing without a
+// target or on a dead one.
+TEST_F(GameAimTest, WindowsActOnACharacterThroughTheRunningScene) {
+    g_config.m_useServer = true;
+    MakeMap("  @16 text \"0001\"\n");     // monsters may be attacked
+    constexpr int32_t kAnyTargetRow = 2;  // target type 0, no cost
+    WithSkills(m_player, {chartest::kAttackRow, kAnyTargetRow});
+    CChar* monster = Make(CHAR_KIND_MONSTER, 73);
+    ASSERT_NE(monster, nullptr);
+    monster->m_cellX = m_player->m_cellX;
+    monster->m_cellY = m_player->m_cellY;
+    CCharData* data = m_player->GetData();
+    data->m_selectedCombo = 0;
+    data->m_combos[0][0] = uint32_t(chartest::kAttackRow);
+    IGameSceneActions* actions = FindGameSceneActions();
+    ASSERT_EQ(actions, static_cast<IGameSceneActions*>(m_scene));
+
+    actions->ActOnTarget(0, nullptr);
+    monster->GetData()->m_motion = MOTION_DEAD;
+    actions->ActOnTarget(0, monster);
+    EXPECT_EQ(m_scene->GetAttacksStarted(), 0u);
+    monster->GetData()->m_motion = MOTION_STAND;
+    actions->ActOnTarget(0, monster);
+    EXPECT_EQ(m_scene->GetAttacksStarted(), 1u);
+
+    data->m_pendingTarget = -1;
+    data->m_selectedSkill = 0;  // the combo skill
+    actions->ActOnTarget(1, monster);
+    EXPECT_EQ(m_scene->GetSkillUsesStarted(), 0u);
+    data->m_selectedSkill = 1;
+    actions->ActOnTarget(1, monster);
+    EXPECT_EQ(m_scene->GetSkillUsesStarted(), 1u);
 }
 
 }  // namespace

@@ -283,6 +283,39 @@ TEST_F(GameInputTest, HotKeysToggleTheirWindowsAndEscapeOpensTheSystemWindow) {
     EXPECT_TRUE(system->IsVisibleInTree());
 }
 
+// The hot keys that show or hide a window keep whether it is shown in the
+// option block: the quick slots (Ctrl+Q, byte 9), the chat ('C', byte 11),
+// the pet window ('F', byte 20).
+TEST_F(GameInputTest, HotKeysKeepWhetherTheirWindowsAreShownInTheOptions) {
+    MakePlayer();
+    RegisterWindowClass("MSGWIN", [] { return static_cast<CBaseWindow*>(new uitest::TestWindow("MSGWIN")); });
+    WorldScene* scene = MakeScene();
+    auto* quick = m_driver.Add(new uitest::TestWindow("QuickSlotWindow"));
+    auto* pet = m_driver.Add(new uitest::TestWindow("Pet_Interface"));
+    CBaseWindow* chat = scene->Windows().Get("MSGWIN");
+    ASSERT_NE(chat, nullptr);
+    plat::FakeKeyState keys;
+    plat::ScopedKeyState scopedKeys(keys);
+    struct Case {
+        uint32_t key;
+        bool ctrl;
+        CBaseWindow* window;
+        size_t option;
+    };
+    for (const Case& c : {Case{'Q', true, quick, 9}, Case{'C', false, chat, 11}, Case{'F', false, pet, 20}}) {
+        keys.SetKeyDown(plat::VK_CONTROL, c.ctrl);
+        for (int press = 0; press < 2; ++press) {
+            const bool wasShown = c.window->IsVisibleInTree();
+            g_options.SetByte(c.option, 7);
+            Key(c.key);
+            scene->ProcessInput();
+            EXPECT_NE(c.window->IsVisibleInTree(), wasShown) << char(c.key);
+            EXPECT_EQ(g_options.GetByte(c.option), wasShown ? 0 : 1) << char(c.key) << " press " << press;
+        }
+    }
+    keys.SetKeyDown(plat::VK_CONTROL, false);
+}
+
 TEST_F(GameInputTest, ChatKeysOpenTheChatInputUnlessAnEventHoldsTheInput) {
     MakePlayer();
     RegisterWindowClass("CHATWIN",
@@ -399,10 +432,9 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     plat::ScopedKeyState scopedKeys(keys);
     using Walk = std::pair<uint32_t, uint32_t>;
 
-    // A plain click on the ground walks there; a blocked tile gives false.
+    // A plain click on the ground walks there.
     EXPECT_TRUE(scene->HandleGameInput(120, 70, true));
     EXPECT_EQ(Walks(), (std::vector<Walk>{{12, 7}}));
-    EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
     // Shift never walks: the player turns to the point, unless it is dead.
     keys.SetKeyDown(plat::VK_SHIFT, true);
     scene->HandleGameInput(150, 150, true);
@@ -443,6 +475,57 @@ TEST_F(GameInputTest, ClicksWalkAttackOrStop) {
     scene->HandleGameInput(30, 40, false);
     EXPECT_FALSE(scene->m_attack[0]);
     EXPECT_EQ(Walks().size(), before);
+}
+
+// A click on a cell the player cannot stand on, through the input queue,
+// walks to the nearest free cell the player's controller finds; with no
+// field to search the click has nowhere to go.
+TEST_F(GameInputTest, AClickOnABlockedCellWalksToTheNearestFreeCell) {
+    std::string field = OpenField(16, 16);
+    field[field.find("cells\n") + 6 + 17 + 1] = '#';  // cell (1, 1): tiles 4-7 (the scene's (5, 5))
+    LoadField(field);
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    auto click = [&](int32_t x, int32_t y) {
+        m_driver.MoveTo(x, y);
+        m_driver.Click(0, x, y);
+        const bool wasActive = std::exchange(g_active, true);
+        m_driver.Deliver();
+        scene->ProcessInput();
+        g_active = wasActive;
+    };
+    using Walk = std::pair<uint32_t, uint32_t>;
+    click(55, 55);
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{4, 0}})) << "cell (1, 0), the first of the nearest";
+    g_pMap = nullptr;
+    EXPECT_FALSE(scene->HandleGameInput(55, 55, true));
+    g_pMap = &m_field;
+    EXPECT_EQ(Walks().size(), 1u);
+}
+
+// On a map without battles a monster clicked by the user is asked about
+// (request 67) instead of attacked; the held button's repeat does not ask.
+TEST_F(GameInputTest, AMonsterClickedOnAMapWithoutBattlesIsAskedAbout) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    CChar* monster = Make(CHAR_KIND_MONSTER, 60);
+    ASSERT_NE(monster, nullptr);
+    scene->m_pointedId = 60;
+    scene->m_pointedKind = CHAR_KIND_MONSTER;
+    m_field.m_serverAttrFlag = 1;
+    m_field.m_attrByte = 1 << 2;  // zone 1: no battles
+    ASSERT_TRUE(m_field.IsNoBattleZone());
+    const size_t walks = Walks().size();
+    EXPECT_TRUE(scene->HandleGameInput(30, 40, true));
+    ASSERT_EQ(Sent(67), 1u);
+    const std::vector<uint8_t>& ask = GameSession().QueuedMessage(GameSession().QueuedMessages() - 1);
+    EXPECT_EQ(ask, (std::vector<uint8_t>{67, 0, 0, 0, 60}));
+    EXPECT_EQ(scene->GetAttacksStarted(), 0u);
+    EXPECT_EQ(Walks().size(), walks);
+    scene->HandleGameInput(30, 40, false);
+    EXPECT_EQ(Sent(67), 1u);
 }
 
 // A shown box takes the clicks on it before the field: its OK answers the
@@ -597,6 +680,52 @@ TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey)
     }
     EXPECT_EQ(asked(), std::vector<std::string>{"7 4242"});
     EXPECT_LE(std::abs(player->m_cellX - 20), 4);
+}
+
+// With nothing else pointed, a named placed object under the mouse labels
+// the cursor (kind 10); an unnamed one leaves it bare.
+TEST_F(GameInputTest, ANamedPlacedObjectUnderTheMouseLabelsTheCursor) {
+    CCursor cursor;
+    cursor.Create();
+    g_pCursor = &cursor;
+    struct ForgetCursor {
+        ~ForgetCursor() { g_pCursor = nullptr; }
+    } forgetCursor;
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    scene->SetTransitionState(GAME_PLAYING);
+    CFieldObjectMsg door;
+    door.Set(900, 0, 0, 20, 20, 24, 22, 1, 0, uint16_t(chartest::kCharAni), 0, 0, 0, 0,
+             PLACED_OBJECT_WALK_ONTO, "Cellar door");
+    m_field.HandleMessage(door);
+    MapServerObject* object = m_field.GetMapData()->FindObjectById(900);
+    ASSERT_NE(object, nullptr);
+    scene->placed = {object};
+    m_driver.Input().m_mouseX = 215;
+    m_driver.Input().m_mouseY = 205;
+    scene->m_pointedId = -1;
+    scene->UpdateCursorTarget();
+    EXPECT_EQ(cursor.Pointed().m_kind, POINTED_KIND_EVENT_OBJECT);
+    EXPECT_EQ(cursor.Pointed().m_id, 900u);
+    EXPECT_EQ(cursor.BuildLabel().m_text, "Cellar door");
+    object->m_name[0] = 0;
+    scene->UpdateCursorTarget();
+    EXPECT_FALSE(cursor.Pointed().m_present);
+    scene->placed.clear();
+}
+
+// An item the server moves into the field's slots (message 90) leaves the
+// ground and starts its motion there.
+TEST_F(GameInputTest, AnItemMovedIntoTheFieldSlotsLeavesTheGround) {
+    CItemObject* item = DropItem(4242, 20, 10);
+    ASSERT_NE(item, nullptr);
+    CObjectToFieldMsg moved;
+    moved.Set(4242, 20, 10);
+    m_field.HandleMessage(moved);
+    EXPECT_EQ(m_field.FindFieldObject(4242), nullptr);
+    EXPECT_EQ(item->GetState(), uint32_t(ITEM_GROUND_FRAME));
+    EXPECT_EQ(item->GetMapPoint(), (std::pair<int32_t, int32_t>{-1, -1})) << "no longer on the ground";
 }
 
 TEST_F(GameInputTest, PlacedObjectsAreWalkedOntoBeforeTheirRequest) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "anim/ani_object.h"
+#include "anim/ani_play_mgr.h"
 #include "core/app_state.h"
 #include "core/config.h"
 #include "core/error_box.h"
@@ -269,6 +271,36 @@ TEST_F(GameSceneTest, AMapChangeDropsTheQueuedActionsClosesTheFightNoticeAndNeve
     EXPECT_EQ(scene->GetTransitionState(), GAME_LEAVING_TO_TITLE);
     Frame(scene);
     EXPECT_EQ(g_madeScenes, std::vector<uint32_t>{SCENE_TITLE});
+}
+
+// A map change puts down what the cursor held (its drag ends); leaving the
+// field deletes the animation players' entries.
+TEST_F(GameSceneTest, AMapChangePutsDownTheHeldObjectAndLeavingEndsTheAnimationPlayers) {
+    CCursor cursor;
+    cursor.Create();
+    m_driver.Mgr().SetCursorObject(&cursor);
+    CAniPlayMgr players;
+    g_pAniPlayMgr = &players;
+    struct Dragged : CDragObject {
+        int ends = 0;
+        bool EndDrag() override {
+            ++ends;
+            return true;
+        }
+    } held;
+    TestGameScene* scene = MakeScene();
+    Frame(scene);
+    cursor.SetPointedObject(&held);
+    scene->OnMapChange(false);
+    EXPECT_EQ(cursor.GetHeldObject(), nullptr);
+    EXPECT_EQ(held.ends, 1);
+
+    players.Add(new CAniObject, 1, 0);
+    ASSERT_EQ(players.GetCount(), 1u);
+    scene->Release();
+    EXPECT_EQ(players.GetCount(), 0u);
+    g_pAniPlayMgr = nullptr;
+    m_driver.Mgr().SetCursorObject(nullptr);
 }
 
 TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {

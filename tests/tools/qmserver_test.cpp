@@ -307,7 +307,8 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     EXPECT_EQ(game.Receive(), (Bytes{4, 0, 12, 0, 14}));
     EXPECT_EQ(game.Receive(), (Bytes{103}));
 
-    // The map is ready: the walkers come, the character's status block, then
+    // The map is ready: the walkers come, the character's status block (the
+    // chat's panel values, then the whole block with stats and money), then
     // the walkers' move orders.
     ASSERT_TRUE(game.Send(ClientRequest([](CGameSession& s) { s.SendMapReady(); })));
     Bytes walkers = game.Receive();
@@ -315,6 +316,10 @@ TEST_F(QmServerTest, PlaysTheConversationStepByStep) {
     EXPECT_EQ(walkers[0], 7);
     EXPECT_EQ(walkers[1] * 256 + walkers[2], 2);
     EXPECT_EQ(game.Receive()[0], 8);
+    Bytes whole = game.Receive();
+    ASSERT_FALSE(whole.empty());
+    EXPECT_EQ(whole[0], 8);
+    EXPECT_EQ(whole[1], 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x40);
     Bytes order = game.Receive(3000);
     ASSERT_FALSE(order.empty());
     EXPECT_EQ(order[0], 100);

@@ -255,7 +255,7 @@ struct TimerWindow : TestWindow, ITimerWindow {
     std::vector<std::string> calls;
 };
 
-void PostTimer(CWindowMgr& mgr, const char* name, uint32_t value, uint8_t action) {
+void PostTimer(CWindowMgr& mgr, const char* name, uint32_t value, uint16_t action) {
     auto msg = std::make_unique<CTimerMsg>();
     msg->Set(name, value, action);
     PostMessageToPort(mgr.GetId(), mgr.GetPort(), 0, WM_MSG_TIMER, std::move(msg), nullptr);
@@ -278,9 +278,9 @@ TEST(WindowMgrTest, TimerActionsStartOrEnd) {
     qmtest::WindowDriver driver;
     auto* timer = driver.Add(new TimerWindow);
     struct Case {
-        uint8_t action;
+        uint16_t action;
         const char* call;
-    } cases[] = {{0, "start t 7"}, {1, "end t 0"}, {2, "end t 1"}, {255, "end t 254"}};
+    } cases[] = {{0, "start t 7"}, {1, "end t 0"}, {2, "end t 1"}, {255, "end t 254"}, {256, "end t 255"}};
     for (const Case& c : cases) {
         timer->calls.clear();
         PostTimer(driver.Mgr(), "t", 7, c.action);

@@ -12,6 +12,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/handlers/map_records.h"
 #include "platform/keyboard.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/ui/test_windows.h"
@@ -20,6 +21,7 @@
 #include "ui/tooltip_window.h"
 #include "ui/window_mgr.h"
 #include "world/map/map.h"
+#include "world/map/map_data.h"
 #include "world/map/map_text.h"
 
 using namespace chartest;
@@ -185,6 +187,50 @@ TEST_F(CursorTest, ShapesFollowWhatLiesUnderTheMouse) {
     m_cursor->LoadCursorAnimation(CURSOR_ANIMATION_NAME, 1);
     MouseOverCell(1, 1);
     EXPECT_EQ(m_cursor->GetShape(), CURSOR_MODE);
+}
+
+// A placed object of the map (kind 10) is pointed with its name and
+// picture: the walk-onto kind is talked to, the rod's kind takes a rod
+// skill; another kind is not pointed.
+TEST_F(CursorTest, PlacedObjectsArePointedByTheirKind) {
+    CChar* me = MakePlayer(1);
+    ASSERT_TRUE(me);
+    CCharData* data = me->GetData();
+    data->m_skillRows[0] = ROD_PLACED_SKILL_FIRST - SKILL_ID_BASE;
+    data->m_skillCount = 1;
+    struct Case {
+        const char* what;
+        uint8_t placedKind;
+        int32_t selectedSkill;
+        uint8_t present;
+        int32_t shape;
+    };
+    const Case cases[] = {
+        {"the walk-onto kind", PLACED_OBJECT_WALK_ONTO, -1, 1, CURSOR_TALK},
+        {"the rod's kind with a rod skill", PLACED_OBJECT_ROD, 0, 1, CURSOR_PICK_UP},
+        {"the rod's kind without", PLACED_OBJECT_ROD, -1, 1, CURSOR_NORMAL},
+        {"another kind", 3, -1, 0, CURSOR_NORMAL},
+    };
+    uint16_t key = 40;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFieldObjectMsg object;
+        object.Set(900 + key, 0, 0, 6, 6, 6, 6, key, 0, uint16_t(kCharAni), 0, 0, 0, 0, c.placedKind,
+                   "Old well");
+        m_map.HandleMessage(object);
+        data->m_selectedSkill = c.selectedSkill;
+        m_cursor->SetPointed(900 + key, POINTED_KIND_EVENT_OBJECT);
+        EXPECT_EQ(m_cursor->Pointed().m_present, c.present);
+        MouseOverCell(1, 1);
+        EXPECT_EQ(m_cursor->GetShape(), c.shape);
+        if (c.present) {
+            EXPECT_EQ(m_cursor->BuildLabel().m_text, "Old well");
+            CAniObject* picture = m_map.GetMapData()->FindObjectById(900 + key)->m_pAniObject.get();
+            EXPECT_EQ((std::pair{m_cursor->Pointed().m_x, m_cursor->Pointed().m_y}),
+                      (std::pair{picture->GetX(), picture->GetY()}));
+        }
+        ++key;
+    }
 }
 
 TEST_F(CursorTest, TheSpriteIsDrawnAtTheMouseAndPressesPlayOnce) {

@@ -19,15 +19,6 @@ constexpr uint8_t WHISPER = 0;
 // Message 10's kinds: a whisper, a notice.
 constexpr uint8_t KIND_WHISPER = 2, KIND_NOTICE = 3;
 
-// The values of a "status" line: the key and how many numbers it takes.
-const std::map<std::string, size_t>& StatusKeys() {
-    static const std::map<std::string, size_t> keys = {
-        {"life", 2},  {"mana", 2},  {"spirit", 2},     {"stamina", 1}, {"load", 2},
-        {"state", 1}, {"level", 1}, {"experience", 3}, {"numbers", 8},
-    };
-    return keys;
-}
-
 std::string Text(CPacketReader& reader) {
     std::string text = reader.GetString();
     return text.substr(0, std::strlen(text.c_str()));
@@ -42,14 +33,16 @@ public:
             if (line.rest.empty() || line.rest.size() > 255) *reason = "a greeting line of 1-255 bytes";
             return reason->empty();
         }
-        const auto key = line.args.empty() ? StatusKeys().end() : StatusKeys().find(line.args[0]);
-        if (key == StatusKeys().end() || line.args.size() != key->second + 1) {
+        const auto key = line.args.empty() ? StatusLineKeys().end() : StatusLineKeys().find(line.args[0]);
+        if (key == StatusLineKeys().end() || line.args.size() != key->second + 1) {
             *reason = "status: a known value and its numbers";
             return false;
         }
         for (size_t i = 1; i < line.args.size(); ++i) {
             uint32_t value = 0;
-            const uint32_t limit = key->first == "state" ? 4 : key->first == "numbers" ? 0xFFFF : 0xFFFFFFFF;
+            const uint32_t limit = key->first == "state"                                ? 4
+                                   : (key->first == "numbers" || key->first == "stats") ? 0xFFFF
+                                                                                        : 0xFFFFFFFF;
             if (!ReadServerNumber(line.args[i], limit, &value)) {
                 *reason = "status: a number out of its range";
                 return false;
@@ -67,7 +60,7 @@ public:
                 ReadServerNumber(line->args[i], 0xFFFFFFFF, &value);
                 values.push_back(value);
             }
-            Set(line->args[0], values);
+            ApplyStatusLine(m_status, line->args[0], values);
         }
     }
 
@@ -104,29 +97,6 @@ public:
     }
 
 private:
-    void Set(const std::string& key, const std::vector<uint32_t>& v) {
-        CStatusBlockFields& s = m_status;
-        if (key == "life" || key == "mana") {
-            const size_t at = key == "life" ? 0 : 2;
-            s.m_group02[at] = v[0];
-            s.m_group02[at + 1] = v[1];
-        } else if (key == "stamina") {
-            s.m_group02Word = uint16_t(v[0]);
-        } else if (key == "spirit" || key == "load") {
-            const size_t at = key == "spirit" ? 0 : 2;
-            s.m_group04[at] = v[0];
-            s.m_group04[at + 1] = v[1];
-        } else if (key == "state") {
-            s.m_group08Byte = uint8_t(v[0]);
-        } else if (key == "experience") {
-            for (size_t i = 0; i < 3; ++i) s.m_group08[i] = v[i];
-        } else if (key == "level") {
-            s.m_group10Byte = uint8_t(v[0]);
-        } else if (key == "numbers") {
-            for (size_t i = 0; i < 8; ++i) s.m_group10Words[i] = uint16_t(v[i]);
-        }
-    }
-
     std::string m_greeting;
     // The life, mana, stamina, spirit, load, state, experience, numbers and level groups.
     CStatusBlockFields m_status = [] {

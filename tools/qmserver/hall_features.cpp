@@ -1,5 +1,7 @@
+#include "tools/qmserver/hall_character.h"
 #include "tools/qmserver/hall_chat.h"
 #include "tools/qmserver/hall_clubs.h"
+#include "tools/qmserver/hall_effects.h"
 #include "tools/qmserver/hall_events.h"
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_field.h"
@@ -13,9 +15,12 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeWelcomeSkillFeature());
     features.push_back(MakeFieldFeature());
     features.push_back(MakeItemsFeature());
+    IHallBags* bags = HallBagsOf(features.back().get());
     features.push_back(MakeChatFeature());
     features.push_back(MakeMessengerFeature());
+    features.push_back(MakeCharacterFeature(bags));
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
+    features.push_back(MakeEffectsFeature());
     return features;
 }

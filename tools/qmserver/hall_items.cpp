@@ -33,11 +33,7 @@ namespace {
 constexpr uint8_t kRequestPickUp = 7, kRequestDrop = 8;
 constexpr uint32_t kBagSlots = 65;
 
-struct Item {
-    uint32_t itemId = 0;
-    std::string name;
-    uint16_t count = 0;
-};
+using Item = CHallBagItem;
 
 struct GroundItem {
     Item item;
@@ -53,7 +49,7 @@ bool Number(const std::string& word, uint32_t max, uint32_t* value) {
     return true;
 }
 
-class CItemsFeature : public CHallFeature {
+class CItemsFeature : public CHallFeature, public IHallBags {
 public:
     std::vector<std::string> Keywords() const override { return {"item"}; }
 
@@ -114,8 +110,24 @@ public:
 
     void Closed(CServerHall&, CHallClient& c) override { m_bags.erase(c.id); }
 
+    CHallBag& BagOf(const CHallClient& c) override { return m_bags[c.id]; }
+    void SendSlot(CServerHall& hall, CHallClient& c, uint32_t slot) override {
+        const Bag& bag = m_bags[c.id];
+        auto it = bag.find(slot);
+        if (it == bag.end())
+            hall.Send(c, WriteItemValue(SERVER_ITEM_VALUE_16, uint8_t(slot)));
+        else
+            SendBagSlot(hall, c, slot, it->second);
+    }
+    int32_t FreeSlot(const CHallClient& c) override {
+        const Bag& bag = m_bags[c.id];
+        for (uint32_t slot = 1; slot < kBagSlots; ++slot)
+            if (!bag.count(slot)) return int32_t(slot);
+        return bag.count(0) ? -1 : 0;
+    }
+
 private:
-    using Bag = std::map<uint32_t, Item>;
+    using Bag = CHallBag;
 
     static CViewGroundItem View(uint32_t objectId, const GroundItem& ground) {
         return CViewGroundItem{objectId, ground.item.itemId, ground.item.name,
@@ -177,4 +189,8 @@ private:
 
 std::unique_ptr<CHallFeature> MakeItemsFeature() {
     return std::make_unique<CItemsFeature>();
+}
+
+IHallBags* HallBagsOf(CHallFeature* feature) {
+    return dynamic_cast<IHallBags*>(feature);
 }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "net/handlers/char_records.h"
+
 namespace {
 
 constexpr size_t MAX_LINES = 10000;
@@ -131,4 +133,44 @@ CServerWorld CServerWorld::Default() {
     world.terms = "Play fair and be kind.";
     world.accounts["demo"] = {{"Ardent", 2000001}};
     return world;
+}
+
+const std::map<std::string, size_t>& StatusLineKeys() {
+    static const std::map<std::string, size_t> keys = {
+        {"life", 2},  {"mana", 2},       {"spirit", 2},  {"stamina", 1}, {"load", 2},  {"state", 1},
+        {"level", 1}, {"experience", 3}, {"numbers", 8}, {"maxima", 3},  {"stats", 7}, {"money", 1},
+    };
+    return keys;
+}
+
+void ApplyStatusLine(CStatusBlockFields& s, const std::string& key, const std::vector<uint32_t>& v) {
+    const auto known = StatusLineKeys().find(key);
+    if (known == StatusLineKeys().end() || v.size() < known->second) return;
+    if (key == "life" || key == "mana") {
+        const size_t at = key == "life" ? 0 : 2;
+        s.m_group02[at] = v[0];
+        s.m_group02[at + 1] = v[1];
+    } else if (key == "stamina") {
+        s.m_group02Word = uint16_t(v[0]);
+    } else if (key == "spirit" || key == "load") {
+        const size_t at = key == "spirit" ? 0 : 2;
+        s.m_group04[at] = v[0];
+        s.m_group04[at + 1] = v[1];
+    } else if (key == "maxima") {
+        for (size_t i = 0; i < 3; ++i) s.m_group04[4 + i] = v[i];
+    } else if (key == "state") {
+        s.m_group08Byte = uint8_t(v[0]);
+    } else if (key == "experience") {
+        for (size_t i = 0; i < 3; ++i) s.m_group08[i] = v[i];
+    } else if (key == "level") {
+        s.m_group10Byte = uint8_t(v[0]);
+    } else if (key == "numbers") {
+        for (size_t i = 0; i < 8; ++i) s.m_group10Words[i] = uint16_t(v[i]);
+    } else if (key == "stats") {
+        for (size_t i = 0; i < 7; ++i) s.m_group20Words[i] = uint16_t(v[i]);
+        s.m_flags |= 0x20;
+    } else if (key == "money") {
+        s.m_group40[1] = v[0];
+        s.m_flags |= 0x40;
+    }
 }

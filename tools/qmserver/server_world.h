@@ -27,6 +27,13 @@
 // A decimal number of at most limit; false for anything else.
 bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value);
 
+struct CStatusBlockFields;
+// The values of a "status" line: the key and how many numbers it takes.
+const std::map<std::string, size_t>& StatusLineKeys();
+// The status block's values the line's key names take the numbers (as many
+// as the key takes); an unknown key changes nothing.
+void ApplyStatusLine(CStatusBlockFields& block, const std::string& key, const std::vector<uint32_t>& values);
+
 struct CServerCharacter {
     std::string name;
     uint32_t resourceId = 0;

@@ -153,38 +153,6 @@ bool In(const WindowRect& rect, int32_t x, int32_t y) {
     return rect.Contains(x, y);
 }
 
-CMessageBox* AskBox(const char* text, CMsgPort* port, uint32_t kind) {
-    if (!g_pWindowMgr) return nullptr;
-    auto* box = new CMessageBox(text, true, true, false, 0);
-    box->SetKindId(kind);
-    box->SetOkNotify(true, port, 0);
-    box->SetCancelNotify(true, port, 0);
-    box->SetHideOnAnswer(true);
-    g_pWindowMgr->AddChild(box);
-    box->SetActive(true, false);
-    return box;
-}
-
-void Notice(const char* text) {
-    if (!g_pWindowMgr) return;
-    auto* box = new CMessageBox(text, true, false, true, 0);
-    g_pWindowMgr->AddChild(box);
-    box->CentreOnScreen();
-    box->SetActive(true, false);
-}
-
-// The dialog made on first use: found, or made from its class and added.
-CBaseWindow* FindOrMakeWindow(const char* name) {
-    if (!g_pWindowMgr) return nullptr;
-    if (CBaseWindow* window = g_pWindowMgr->FindWindowByName(name)) return window;
-    CBaseWindow* window = CreateRegisteredWindow(name);
-    if (window && !g_pWindowMgr->AddChild(window)) {
-        delete window;
-        return nullptr;
-    }
-    return window;
-}
-
 ClubMember MemberOfRecord(const CClubMemberRecord& r) {
     ClubMember m;
     CopyRecordText(m.name, r.m_firstName);
@@ -370,9 +338,7 @@ uint32_t CClubBaseWindow::FindMemberKey(const char* name) const {
 }
 
 const char* CClubBaseWindow::OwnName() const {
-    CChar* player = g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr;
-    const char* name = player ? player->GetInfo(nullptr) : nullptr;
-    return name ? name : "";
+    return PlayerCharacterName();
 }
 
 const ClubMember* CClubBaseWindow::Selected() const {
@@ -1100,7 +1066,7 @@ void CClubBaseWindow::RunPopupEntry(int32_t entry) {
             OpenMemberChat(m.name);
             break;
         case 1:
-            if (CBaseWindow* nick = FindOrMakeWindow(CLUB_EDIT_NICK_WINDOW_NAME)) {
+            if (CBaseWindow* nick = FindOrMakeCommunityWindow(CLUB_EDIT_NICK_WINDOW_NAME)) {
                 nick->SetPosition(m_x, m_y);
                 nick->Show();
                 nick->SetActive(true, false);
@@ -1114,7 +1080,8 @@ void CClubBaseWindow::RunPopupEntry(int32_t entry) {
             OpenAutoRankWindow();
             break;
         case 5:
-            if (CMessageBox* box = AskBox(GetTableText(kTexts, kRowExpel), GetPort(), CLUB_BOX_EXPEL))
+            if (CMessageBox* box =
+                    AskCommunityQuestion(GetTableText(kTexts, kRowExpel), GetPort(), CLUB_BOX_EXPEL))
                 box->CentreOnScreen();
             break;
         case 6:
@@ -1159,17 +1126,17 @@ void CClubBaseWindow::ClickPage(int32_t button, int32_t x, int32_t y) {
             if ((master || HasPermission(kFlagHomepage)) && In(kHomepageField, lx, ly)) return focus(2);
             if (master && In(kEmblemSquare, lx, ly)) {
                 if (!(m_permissions & kClubBitEmblem)) {
-                    Notice(FormatTableText(GetTableText(kTexts, kRowNoEmblemBit), {10}).c_str());
+                    ShowCommunityNotice(FormatTableText(GetTableText(kTexts, kRowNoEmblemBit), {10}).c_str());
                     return;
                 }
-                CBaseWindow* marks = FindOrMakeWindow(CLUB_MARK_WINDOW_NAME);
+                CBaseWindow* marks = FindOrMakeCommunityWindow(CLUB_MARK_WINDOW_NAME);
                 if (auto* picker = dynamic_cast<IClubMarkPicker*>(marks)) {
                     marks->SetPosition(400 - marks->ImageWidth() / 2, 300 - marks->ImageHeight() / 2);
                     marks->Show();
                     marks->SetActive(true, false);
                     picker->SetCurrentMark(m_emblem);
                 }
-                if (m_emblem != 0) Notice(GetTableText(kTexts, kRowEmblemHeld));
+                if (m_emblem != 0) ShowCommunityNotice(GetTableText(kTexts, kRowEmblemHeld));
             }
             return;
         }
@@ -1240,7 +1207,7 @@ bool CClubBaseWindow::OnDoubleClick(int32_t button, int32_t x, int32_t y, CBaseW
 }
 
 void CClubBaseWindow::AskLeave() {
-    if (CMessageBox* box = AskBox(GetTableText(kTexts, kRowLeave), GetPort(), CLUB_BOX_LEAVE)) {
+    if (CMessageBox* box = AskCommunityQuestion(GetTableText(kTexts, kRowLeave), GetPort(), CLUB_BOX_LEAVE)) {
         const int32_t height = g_config.m_screenHeight;
         box->SetPosition(400 - box->BackgroundWidth() / 2, height / 2 - 100);
     }

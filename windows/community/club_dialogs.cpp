@@ -29,15 +29,6 @@ bool Within(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int3
     return x > left && x < right && y > top && y < bottom;
 }
 
-void PictureAt(CBaseWindow* window, const char* name, const char* image, uint8_t motion) {
-    const uint32_t id = FindAniByName(image);
-    window->CreateNamedWithAni(WINDOW_DRAG_TYPE, name, id, id == 0);
-    if (CAniObject* picture = window->GetAniObject()) {
-        picture->SetMotion(motion);
-        picture->SetDirection(2);
-    }
-}
-
 }  // namespace
 
 // ---- CClubEditNickWindow ----
@@ -52,7 +43,7 @@ CClubEditNickWindow::~CClubEditNickWindow() {
 
 bool CClubEditNickWindow::Create() {
     CBaseWindow::Create();
-    PictureAt(this, CLUB_EDIT_NICK_WINDOW_NAME, kNickImage, 4);
+    MakeCommunityWindowPicture(this, CLUB_EDIT_NICK_WINDOW_NAME, kNickImage, 4);
     SetKindId(0);
     m_draggable = 1;
     const uint32_t buttons = FindAniByName("ClubInter_BUTTONS");
@@ -106,20 +97,16 @@ void CClubEditNickWindow::Close() {
 
 bool CClubEditNickWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) {
     if (!control) return CBaseWindow::OnControlEvent(button, x, y, nullptr);
-    if (button != 0 || !IsClickOn(control, x, y)) return control->OnControlEvent(button, x, y, nullptr);
-    if (control == GetOkButton()) {
-        CEditBox* box = GetEditBox();
-        CClubBaseWindow* club = FindClubBaseWindow();
-        if (box && club) club->SetNickname(box->GetCurrentText());
-        if (box) box->SetText("");
-        Close();
-        return false;
-    }
-    if (control == GetCancelButton()) {
-        Close();
-        return false;
-    }
-    return control->OnControlEvent(button, x, y, nullptr);
+    return DispatchDialogClick(button, x, y, control,
+                               {{GetOkButton(),
+                                 [this] {
+                                     CEditBox* box = GetEditBox();
+                                     CClubBaseWindow* club = FindClubBaseWindow();
+                                     if (box && club) club->SetNickname(box->GetCurrentText());
+                                     if (box) box->SetText("");
+                                     Close();
+                                 }},
+                                {GetCancelButton(), [this] { Close(); }}});
 }
 
 // ---- CClubAutoRankWindow ----
@@ -134,7 +121,7 @@ CClubAutoRankWindow::~CClubAutoRankWindow() {
 
 bool CClubAutoRankWindow::Create() {
     CBaseWindow::Create();
-    PictureAt(this, CLUB_AUTO_RANK_WINDOW_NAME, kAutoRankImage, 0);
+    MakeCommunityWindowPicture(this, CLUB_AUTO_RANK_WINDOW_NAME, kAutoRankImage, 0);
     SetKindId(0);
     m_draggable = 1;
     m_ok.Assign(
@@ -197,15 +184,12 @@ bool CClubAutoRankWindow::OnControlEvent(int32_t button, int32_t x, int32_t y, C
         if (Within(lx, ly, 15, 109, 32, 126)) m_check = m_check ? 0 : 1;
         return false;
     }
-    if (button != 0 || !IsClickOn(control, x, y)) return control->OnControlEvent(button, x, y, nullptr);
-    if (control == GetOkButton()) {
-        if (CClubBaseWindow* club = FindClubBaseWindow()) club->SetAutoRank(m_check != 0, m_choice);
-        Close();
-        return false;
-    }
-    if (control == GetCloseButton()) {
-        Close();
-        return false;
-    }
-    return control->OnControlEvent(button, x, y, nullptr);
+    return DispatchDialogClick(button, x, y, control,
+                               {{GetOkButton(),
+                                 [this] {
+                                     if (CClubBaseWindow* club = FindClubBaseWindow())
+                                         club->SetAutoRank(m_check != 0, m_choice);
+                                     Close();
+                                 }},
+                                {GetCloseButton(), [this] { Close(); }}});
 }

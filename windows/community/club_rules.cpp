@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "anim/ani_play_mgr.h"
 #include "data/data_table.h"
 #include "net/handlers/window_records.h"
 
@@ -14,6 +15,7 @@ namespace {
 constexpr uint8_t kMarkDirections[5] = {2, 0, 14, 12, 10};
 constexpr uint32_t kLevelLimit = 255;
 constexpr size_t kNoticePageLimit = 1023;
+constexpr uint32_t kMaxMarkSheets = 255;
 
 bool Bit(uint32_t mask, uint32_t bit) {
     return ((mask >> bit) & 1u) != 0;
@@ -115,9 +117,31 @@ ClubMarkCell ClubMarkCellOf(uint32_t emblem) {
 }
 
 std::string ClubMarkName(uint32_t emblem) {
+    return ClubMarkSheetName(ClubMarkCellOf(emblem).sheet);
+}
+
+std::string ClubMarkSheetName(uint32_t sheet) {
     char name[32];
-    std::snprintf(name, sizeof name, "Club_Mark#%u", ClubMarkCellOf(emblem).sheet);
+    std::snprintf(name, sizeof name, "Club_Mark#%u", sheet);
     return name;
+}
+
+uint32_t CountClubMarkSheets() {
+    uint32_t count = 0;
+    while (count < kMaxMarkSheets && FindAniByName(ClubMarkSheetName(count + 1).c_str()) != 0) ++count;
+    return count;
+}
+
+int32_t ClubMarkCellAt(int32_t x, int32_t y) {
+    if (x < 9 || x >= 163 || y < 31 || y >= 186) return -1;
+    static constexpr int32_t kColumnEnds[5] = {33, 64, 95, 126, 157}, kRowEnds[5] = {55, 86, 117, 148, 179};
+    auto index = [](const int32_t(&ends)[5], int32_t v) {
+        for (int32_t i = 0; i < 5; ++i)
+            if (v > ends[i] - 23 && v < ends[i]) return i;
+        return -1;
+    };
+    const int32_t column = index(kColumnEnds, x), row = index(kRowEnds, y);
+    return column < 0 || row < 0 ? -1 : row * 5 + column;
 }
 
 uint16_t ClubLevelOfText(const char* text) {

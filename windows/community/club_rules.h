@@ -71,6 +71,16 @@ struct ClubMarkCell {
 ClubMarkCell ClubMarkCellOf(uint32_t emblem);
 // "Club_Mark#%d" of the emblem's sheet.
 std::string ClubMarkName(uint32_t emblem);
+// "Club_Mark#%d" of a sheet (from 1).
+std::string ClubMarkSheetName(uint32_t sheet);
+// How many emblem sheets there are: "Club_Mark#1", "#2", ... counted while
+// the animation exists, at most 255.
+uint32_t CountClubMarkSheets();
+// The emblem picker's cell under a point relative to the picker: five
+// columns ending at x 33, 64, 95, 126, 157 and five rows ending at y 55, 86,
+// 117, 148, 179, each cell the 22 pixels before its ends; row * 5 + column,
+// or -1 outside every cell.
+int32_t ClubMarkCellAt(int32_t x, int32_t y);
 
 // A level field as the settings send it: longer than 3 characters or above
 // 255 reads 255; not a number reads 0.

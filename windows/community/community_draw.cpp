@@ -15,11 +15,6 @@
 #include "world/chars/char.h"
 #include "world/chars/char_mgr.h"
 
-void DrawCommunityText(int32_t x, int32_t y, const char* text, uint32_t colour) {
-    if (!g_pTextRenderer || !g_pDirectDraw || !text || !*text) return;
-    g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), x, y, text, 0, colour, 0, true);
-}
-
 void FillCommunityRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
     if (g_pDirect3D) g_pDirect3D->FillRect(x1, y1, x2, y2, colour);
 }

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "windows/community/community_images.h"
+
 class CAniObject;
 class CBaseWindow;
 class CButton;
 
-// One line of text (font 0) at the point; nothing without a renderer.
-void DrawCommunityText(int32_t x, int32_t y, const char* text, uint32_t colour);
 // A half-transparent bar (the selection).
 void FillCommunityRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 // An OK box with the text, added to the window manager and activated.

@@ -4,6 +4,10 @@
 #include "windows/community/chat_log_list.h"
 #include "windows/community/club_base_window.h"
 #include "windows/community/club_dialogs.h"
+#include "windows/community/club_forms.h"
+#include "windows/community/club_grade_input.h"
+#include "windows/community/club_mark_window.h"
+#include "windows/community/fortress_board_win.h"
 #include "windows/community/messenger_edit_window.h"
 #include "windows/community/messenger_window.h"
 #include "windows/community/name_memo_window.h"
@@ -40,6 +44,11 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(CLUB_BASE_WINDOW_NAME, Make<CClubBaseWindow>);
     RegisterWindowClass(CLUB_EDIT_NICK_WINDOW_NAME, Make<CClubEditNickWindow>);
     RegisterWindowClass(CLUB_AUTO_RANK_WINDOW_NAME, Make<CClubAutoRankWindow>);
+    RegisterWindowClass(CLUB_JOIN_WINDOW_NAME, Make<CClubJoinWindow>);
+    RegisterWindowClass(CLUB_MAKE_WINDOW_NAME, Make<CClubMakeWindow>);
+    RegisterWindowClass(CLUB_MARK_WINDOW_NAME, Make<CClubMarkWindow>);
+    RegisterWindowClass(CLUB_GRADE_INPUT_WINDOW_NAME, Make<CClubGradeInputWin>);
+    RegisterWindowClass(FORTRESS_BOARD_WINDOW_NAME, Make<CFortressBoardWin>);
 }
 
 std::unique_ptr<IOneToOneChat> MakeChatLogList() {

@@ -3,12 +3,15 @@
 #include "ui/scene_windows.h"
 #include "ui/window_mgr.h"
 #include "windows/play/char_create_window.h"
+#include "windows/play/char_info_window.h"
 #include "windows/play/char_message_window.h"
 #include "windows/play/char_select_window.h"
 #include "windows/play/chat_input_window.h"
 #include "windows/play/chat_window.h"
+#include "windows/play/item_equip_window.h"
 #include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
+#include "windows/play/quick_slot_window.h"
 #include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
 
@@ -32,4 +35,7 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(CHAR_MESSAGE_WINDOW_NAME, Make<CCharMessageWindow>);
     RegisterWindowClass(STATUS_ICON_WINDOW_NAME, Make<CAbnormalStatusIconWin>);
     RegisterWindowClass(INVENTORY_WINDOW_NAME, Make<CItemInventoryWindow>);
+    RegisterWindowClass(EQUIP_WINDOW_NAME, Make<CItemEquipWindow>);
+    RegisterWindowClass(QUICK_SLOT_WINDOW_NAME, Make<CQuickSlotWindow>);
+    RegisterWindowClass(HUD_WINDOW_NAMES[HUD_CHAR_INFO], Make<CCharInfoWindow>);
 }

@@ -104,7 +104,7 @@ bool CAbnormalStatusIconWin::Update() {
                          : nullptr;
         std::erase_if(m_records, [&](const Record& r) {
             if (data->FindAttachedById(r.statusId)) return false;
-            if (info) info->RefreshSkillEntry(r.statusId);
+            if (info) info->RemoveSkillEntry(r.statusId);
             return true;
         });
         if (m_records.size() != before) LayoutIcons();

@@ -50,7 +50,7 @@ public:
     // key holds one status.
     void AddStatusIcon(uint32_t key, uint32_t statusId, uint32_t durationMs) override;
     // Every icon of the status goes.
-    void RemoveStatusIcon(uint32_t statusId);
+    void RemoveStatusIcon(uint32_t statusId) override;
     // Icon k at (screen width / 2 - count x 16 + 32 k, 10).
     void LayoutIcons();
 

@@ -871,8 +871,10 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             }
             return true;
         case MSG_THREE_VALUES:
-            if (auto* status = ReadRecord<CThreeValuesMsg>(payload))
+            if (auto* status = ReadRecord<CThreeValuesMsg>(payload)) {
                 for (auto& list : data->m_buffs) std::erase(list, status->m_b);
+                data->StatusRemoved(status->m_b);
+            }
             return true;
         case MSG_ID_ARRAY:
             if (auto* ids = ReadRecord<CIdArrayMsg>(payload)) {
@@ -961,6 +963,16 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
         case 47:  // an inventory item
             AddItemFromPayload(payload);
             return true;
+        case MSG_ITEM_VALUE_48:  // the bag slot's item went away (worn, used up, moved)
+            if (auto* record = ReadRecord<CItemValueMsg>(payload)) {
+                data->m_itemMode = record->m_value;
+                if (CSlotObjectMgr* container = m_pData->Container();
+                    container && container->GetSlot(record->m_value)) {
+                    container->RemoveBySlot(int32_t(record->m_value));
+                    RefreshInventoryWindow();
+                }
+            }
+            return true;
         case MSG_STORED_ITEM:
             if (auto* record = ReadRecord<CStoredItemMsg>(payload)) PutIntoDepositWindow(*record);
             return true;
@@ -979,9 +991,6 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             return true;
         case MSG_ITEM_PAIR:
             if (auto* pair = ReadRecord<CItemPairMsg>(payload)) data->m_itemPairValue = pair->m_b;
-            return true;
-        case MSG_ITEM_VALUE_48:
-            if (auto* mode = ReadRecord<CItemValueMsg>(payload)) data->m_itemMode = mode->m_value;
             return true;
         default:
             // The rest (including those of the skill and item steps) are dropped unhandled.

@@ -184,6 +184,8 @@ enum : int {
 
 // Lists of status objects a character carries (one shown object per list).
 inline constexpr int ATTACHED_LISTS = 7;
+// A skill state's overlay of kind k (1-7) goes to list k - 1; kind 4 tints.
+inline constexpr int32_t OVERLAY_KIND_TINT = 4;
 // Abnormal statuses one buff list holds at most.
 inline constexpr size_t MAX_BUFF_ENTRIES = 64;
 // The bonus values a complete item set gives.
@@ -201,6 +203,12 @@ public:
     // The server's hit mark for a target (state event 96); objects that
     // show no marks ignore it.
     virtual void AddHitMark(uint32_t targetId, uint16_t value) { (void)targetId, (void)value; }
+    // A skill state's overlay: shown and hidden with the character, and a
+    // ring of animations rebuilt with a new count (with the skill's cast
+    // animation when asked). Objects that are no overlay ignore them.
+    virtual void ShowOverlay() {}
+    virtual void HideOverlay() {}
+    virtual void SetRingCount(int32_t count, bool withCast) { (void)count, (void)withCast; }
 
     uint32_t m_statusId;
     uint32_t m_value = 0;
@@ -238,12 +246,24 @@ public:
     // The object with the id takes the value; the user's own character also
     // tells its status icon window and its character info window's entry.
     void UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra);
+    // A status left the user's own character: its icon goes and the
+    // character info window shows its skill's entry again.
+    void StatusRemoved(uint32_t statusId);
     CCharStatusObject* ShownAttached(int list) const {
         return list >= 0 && list < ATTACHED_LISTS ? m_shownAttached[list] : nullptr;
     }
     size_t AttachedCount(int list) const {
         return list >= 0 && list < ATTACHED_LISTS ? m_attached[list].size() : 0;
     }
+    // A timed skill state (a buff or an abnormal status) begins: unless the
+    // character holds an overlay of the skill already, the skill's tint
+    // overlay (when its colour kind is not 0) and the overlay of its overlay
+    // kind (1-7) are made, each joining the list of its kind and shown when
+    // that list shows none. False when nothing was made.
+    bool BeginSkillState(uint32_t skillId, uint32_t value);
+    // The state ends: the skill's overlays are released and deleted (the
+    // next of a list is shown in a shown one's place).
+    void EndSkillState(uint32_t skillId);
     // Updates the shown object of each list; one that has ended leaves its
     // list and the slot (the next of the list, wrapping, is shown) before it
     // is deleted.

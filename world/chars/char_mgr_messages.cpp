@@ -259,6 +259,11 @@ void CCharMgr::ShowCharAction(uint32_t charId, uint32_t subCode, bool fromQueue)
         case 100:
         case 101:
         case 102:
+            // 101 and 102 first play the character's own one-shot motion.
+            if (CCharAction* action = c->GetAction(); action && subCode == 101)
+                action->PlayMotion17(true);
+            else if (action && subCode == 102)
+                action->PlayMotion18(true);
             PlayOnChar(c, ACTION_BASE_ANI, 0, 4, false);
             PlayOnChar(c, ACTION_C_ANI, 0, 4, false);
             break;

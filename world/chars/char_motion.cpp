@@ -6,12 +6,14 @@
 
 #include "anim/ani_object.h"
 #include "core/util.h"
+#include "data/skill_table_mgr.h"
 #include "platform/clock.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
 #include "world/chars/hud_windows.h"
 
 namespace {
@@ -49,21 +51,89 @@ CCharStatusObject* CCharData::FindAttachedById(uint32_t statusId) const {
     return nullptr;
 }
 
+namespace {
+
+// The user's own character tells its status icon window (as the caller
+// says) and its character info window's entry; windows that are not there
+// are not told.
+template <class TellIcons>
+void TellStatusViews(CChar* owner, uint32_t statusId, TellIcons tellIcons) {
+    if (!owner || !g_pCharMgr || g_pCharMgr->GetPlayer() != owner) return;
+    if (g_pWindowMgr)
+        if (auto* icons =
+                dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
+            tellIcons(*icons);
+    if (CCharAction* action = owner->GetAction())
+        if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
+            info->RefreshSkillEntry(statusId);
+}
+
+}  // namespace
+
 void CCharData::UpdateStatusIcon(uint32_t value, uint32_t statusId, uint32_t extra) {
     if (CCharStatusObject* object = FindAttachedById(statusId)) {
         object->m_value = value;
         object->m_statusId = statusId;
     }
+    TellStatusViews(m_pController ? m_pController->Owner() : nullptr, statusId,
+                    [&](IStatusIconView& icons) { icons.AddStatusIcon(value, statusId, extra); });
+}
+
+void CCharData::StatusRemoved(uint32_t statusId) {
+    TellStatusViews(m_pController ? m_pController->Owner() : nullptr, statusId,
+                    [&](IStatusIconView& icons) { icons.RemoveStatusIcon(statusId); });
+}
+
+bool CCharData::BeginSkillState(uint32_t skillId, uint32_t value) {
+    if (FindAttachedById(skillId)) return false;
     CChar* owner = m_pController ? m_pController->Owner() : nullptr;
-    if (!owner || !g_pCharMgr || g_pCharMgr->GetPlayer() != owner) return;
-    // Windows that are not there are not told.
-    if (g_pWindowMgr)
+    ICharEffects* effects = GetCharEffects();
+    const int32_t row = g_pSkillTableMgr ? g_pSkillTableMgr->FindRowById(skillId) : -1;
+    if (!owner || !effects || row < 0) return false;
+    bool made = false;
+    auto add = [&](int32_t kind) {
+        std::unique_ptr<CCharStatusObject> overlay = effects->MakeOverlay(kind, skillId, value, owner);
+        if (!overlay) return;
+        overlay->m_statusId = skillId;
+        overlay->m_value = value;
+        CCharStatusObject* added = overlay.get();
+        const int list = kind - 1;
+        const bool shows = m_shownAttached[list] == nullptr;
+        if (!AttachStatusObject(list, std::move(overlay))) return;
+        if (shows) added->ShowOverlay();
+        made = true;
+    };
+    if (g_pSkillTableMgr->GetByte55(row) != 0) add(OVERLAY_KIND_TINT);
+    const int32_t kind = g_pSkillTableMgr->GetOverlayKind(row);
+    if (kind >= 1 && kind <= ATTACHED_LISTS) add(kind);
+    if (made && g_pCharMgr && g_pCharMgr->GetPlayer() == owner && g_pWindowMgr)
         if (auto* icons =
                 dynamic_cast<IStatusIconView*>(g_pWindowMgr->FindWindowByName(STATUS_ICON_WINDOW_NAME)))
-            icons->AddStatusIcon(value, statusId, extra);
-    if (CCharAction* action = owner->GetAction())
-        if (auto* info = dynamic_cast<ISkillEntryView*>(action->HudWindow(HUD_CHAR_INFO)))
-            info->RefreshSkillEntry(statusId);
+            icons->AddStatusIcon(skillId, skillId, 0);
+    return made;
+}
+
+void CCharData::EndSkillState(uint32_t skillId) {
+    for (int list = 0; list < ATTACHED_LISTS; ++list) {
+        auto& objects = m_attached[list];
+        for (size_t at = 0; at < objects.size();) {
+            if (objects[at]->m_statusId != skillId) {
+                ++at;
+                continue;
+            }
+            std::unique_ptr<CCharStatusObject> ended = std::move(objects[at]);
+            objects.erase(objects.begin() + std::ptrdiff_t(at));
+            if (m_shownAttached[list] == ended.get()) {
+                m_shownAttached[list] = nullptr;
+                if (!objects.empty()) {
+                    m_shownAttached[list] = objects[at < objects.size() ? at : 0].get();
+                    m_shownAttached[list]->Show();
+                    m_shownAttached[list]->ShowOverlay();
+                }
+            }
+            ended->Release();
+        }
+    }
 }
 
 void CCharData::UpdateAttached() {
@@ -83,6 +153,7 @@ void CCharData::UpdateAttached() {
         if (!objects.empty()) {
             m_shownAttached[list] = objects[at < objects.size() ? at : 0].get();
             m_shownAttached[list]->Show();
+            m_shownAttached[list]->ShowOverlay();
         }
         ended.reset();
     }

@@ -146,7 +146,7 @@ bool CCharController::BuildSkillPayload(int32_t row, CChar* target, bool quickSl
             return (!server || !CanAttack(target)) && id(target);
         case 14:
             return target && target->GetKind() == CHAR_KIND_PLAYER &&
-                   const_cast<CCharController*>(this)->IsTeamMember(target->m_ownName) && id(target);
+                   const_cast<CCharController*>(this)->IsTeamMember(target->GetName()) && id(target);
         default:
             return true;
     }

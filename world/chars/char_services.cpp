@@ -1,6 +1,7 @@
 #include "world/chars/char_services.h"
 
 #include "net/game_session.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 
 namespace {
@@ -47,6 +48,10 @@ public:
 };
 
 }  // namespace
+
+std::unique_ptr<CCharStatusObject> ICharEffects::MakeOverlay(int32_t, uint32_t, uint32_t, CChar*) {
+    return nullptr;
+}
 
 void SetCharEffects(ICharEffects* effects) {
     g_charEffects = effects;

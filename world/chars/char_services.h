@@ -10,6 +10,7 @@
 #include "platform/seam.h"
 
 class CChar;
+class CCharStatusObject;
 
 // The effects attached to one character, each under a pair of keys.
 class ICharEffectList {
@@ -37,6 +38,10 @@ public:
     virtual ~ICharEffects() = default;
     // A new, empty effect list for the character.
     virtual std::unique_ptr<ICharEffectList> MakeEffectList(CChar* owner) = 0;
+    // A skill state's overlay of the kind (1-7), set up with the skill id,
+    // the value and the owner; null for another kind.
+    virtual std::unique_ptr<CCharStatusObject> MakeOverlay(int32_t kind, uint32_t skillId, uint32_t value,
+                                                           CChar* owner);
 };
 
 void SetCharEffects(ICharEffects* effects);

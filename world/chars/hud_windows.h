@@ -66,13 +66,17 @@ class IStatusIconView {
 public:
     virtual ~IStatusIconView() = default;
     virtual void AddStatusIcon(uint32_t key, uint32_t statusId, uint32_t durationMs) = 0;
+    // The status left the character: every icon of it goes.
+    virtual void RemoveStatusIcon(uint32_t statusId) = 0;
 };
 
-// The character info window shows the entry of a status's skill again.
+// The character info window lists the skill effects on the player: one
+// started (the status's skill), or ended.
 class ISkillEntryView {
 public:
     virtual ~ISkillEntryView() = default;
     virtual void RefreshSkillEntry(uint32_t statusId) = 0;
+    virtual void RemoveSkillEntry(uint32_t statusId) = 0;
 };
 
 // What the set asks of the main interface window ("Z5MAINWIN").

@@ -125,6 +125,8 @@ public:
     CChar* Caster() const { return m_pCaster; }
     uint32_t CasterId() const { return m_casterId; }
     int32_t SkillRow() const { return m_skillRow; }
+    // The skill an icon stands for (a quick slot's, a dragged one's).
+    void SetSkillRow(int32_t row) { m_skillRow = row; }
     uint32_t StartTime() const { return m_startTime; }
     uint32_t Duration() const { return m_duration; }
     // The pause after the use (the caster's after-use delay).

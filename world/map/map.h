@@ -40,6 +40,13 @@ inline constexpr int32_t MAP_DARK_LEVEL = 220;
 inline constexpr uint32_t MAP_FADE_MS = 3000;
 inline constexpr uint32_t MAP_BANNER_ANIMATION = 1427;
 inline constexpr uint32_t MAP_AREA_MARKER_ANIMATION = 168;
+// The placed objects' kinds: one the player walks onto before its request
+// (a left click), one a rod skill takes (a right click).
+inline constexpr uint8_t PLACED_OBJECT_WALK_ONTO = 2;
+inline constexpr uint8_t PLACED_OBJECT_ROD = 1;
+// The rod skills that take a placed object.
+inline constexpr uint32_t ROD_PLACED_SKILL_FIRST = 3001741;
+inline constexpr uint32_t ROD_PLACED_SKILL_LAST = 3001745;
 inline constexpr uint32_t MAP_ZONE_ANIMATION = 1106;    // zone markers of style above 0
 inline constexpr uint32_t MAP_ZONE_ANIMATION_0 = 3536;  // style 0
 inline constexpr int MAP_KIND_TABLE = 73;               // the stage kind table

@@ -232,7 +232,11 @@ void CMap::AddFieldObject(CItemObject* object) {
     for (CItemObject*& slot : m_fieldSlots)
         if (!slot) {
             slot = object;
-            object->Show();
+            // An item leaves its place on the ground for its motion in the slot.
+            if (auto* icon = dynamic_cast<CItemIcon*>(object))
+                icon->StartFieldMotion();
+            else
+                object->Show();
             return;
         }
     delete object;

@@ -11,6 +11,7 @@
 
 #include "core/config.h"
 #include "data/data_table_text.h"
+#include "net/handlers/window_records.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
@@ -18,8 +19,13 @@
 #include "tests/ui/ui_picture_fixture.h"
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
+#include "ui/edit_box.h"
 #include "windows/community/club_base_window.h"
 #include "windows/community/club_dialogs.h"
+#include "windows/community/club_forms.h"
+#include "windows/community/club_grade_input.h"
+#include "windows/community/club_mark_window.h"
+#include "windows/community/fortress_board_win.h"
 
 namespace {
 
@@ -60,13 +66,13 @@ protected:
     void SetUp() override {
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
-        for (const char* ani :
-             {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106", "5107", "5108"}) {
+        for (const char* ani : {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106",
+                                "5107", "5108", "5109", "5110", "5111", "5112", "5113", "3399"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", kPack + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
         }
-        for (const char* sheet : {"1510", "1511", "1923", "1940"}) {
+        for (const char* sheet : {"1510", "1511", "1512", "1513", "1923", "1940"}) {
             const std::string bmp = m_work.Path() + "/drawn.bmp";
             auto run =
                 qmtest::RunTool(RunImageTool, {"draw", bmp, kPack + "TEX/" + sheet + ".DTX.ZIP.draw.txt"});
@@ -76,6 +82,7 @@ protected:
             ASSERT_EQ(run.status, 0) << sheet << ": " << run.err;
         }
         WriteTable(CLUB_LEVEL_TABLE, DemoTable("0102.Z5D.txt"));
+        WriteTable(FORTRESS_TABLE, DemoTable("0117.Z5D.txt"));
         StartPlay(DemoTable("0002.Z5D.txt"));
         g_config.m_useServer = true;
         Frame()->FillSurface(kBackground, nullptr);
@@ -147,6 +154,107 @@ TEST_F(ClubGoldenTest, AutoRank) {
     ASSERT_TRUE(rank.IsChecked());
     ASSERT_TRUE(rank.Draw());
     EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_auto_rank.png"));
+}
+
+// The join window showing a club with its emblem and introduction.
+TEST_F(ClubGoldenTest, Join) {
+    CClubJoinWindow join;
+    join.SetPosition(200, 120);
+    CClubInfoMsg info;
+    info.m_a = 2;
+    std::strcpy(info.m_text1, "Riverside");
+    std::strcpy(info.m_text2, "Heron");
+    info.m_value3 = 30;
+    info.m_value4 = 11;
+    std::strcpy(info.m_text3, "Founded by the ford");
+    std::strcpy(info.m_text4, "http://riverside.example");
+    std::strcpy(info.m_text5,
+                "We fish, we trade and we keep the bridge. Everyone over level five is welcome.");
+    info.m_value6 = 4;
+    info.m_value7 = 5;
+    info.m_value8 = 80;
+    info.m_value12 = 32;
+    join.SetClubInfo(info);
+    ASSERT_TRUE(join.IsDrawOn());
+    ASSERT_TRUE(join.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_join.png"));
+}
+
+// The make window with its fields filled.
+TEST_F(ClubGoldenTest, Make) {
+    CClubMakeWindow make;
+    make.Show();
+    make.SetPosition(200, 120);
+    make.GetEditBox(CLUB_MAKE_NAME)->SetText("Riverside");
+    make.GetEditBox(CLUB_MAKE_MIN_LEVEL)->SetText("5");
+    make.GetEditBox(CLUB_MAKE_HOMEPAGE)->SetText("http://riverside.example");
+    make.GetEditBox(CLUB_MAKE_INTRO)->SetText("We keep the bridge.");
+    ASSERT_TRUE(make.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_make.png"));
+}
+
+// The emblem picker over the three demo sheets: the first page with emblem 7
+// framed; a click on the second page's cell in row 1, column 2 chooses 33.
+TEST_F(ClubGoldenTest, Emblems) {
+    CClubMarkWindow marks;
+    EXPECT_EQ(marks.GetSheetCount(), 3u);
+    EXPECT_EQ(marks.GetCellCount(), 25);
+    marks.Show();
+    marks.SetPosition(300, 150);
+    marks.SetCurrentMark(7);
+    ASSERT_TRUE(marks.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_emblems.png"));
+    marks.SetPage(1);
+    marks.OnControlEvent(0, 300 + 80, 150 + 70, nullptr);
+    EXPECT_EQ(marks.GetChosen(), 33u);
+    marks.OnControlEvent(0, 300 + 60, 150 + 60, nullptr);  // between the cells
+    EXPECT_EQ(marks.GetChosen(), 0u);
+}
+
+// The grade prompt with a number typed.
+TEST_F(ClubGoldenTest, GradeInput) {
+    CClubGradeInputWin prompt;
+    prompt.SetPosition(260, 240);
+    prompt.Show();
+    prompt.GetEditBox()->SetText("12");
+    ASSERT_TRUE(prompt.Draw());
+    EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_grade_input.png"));
+}
+
+// The fortress board with a name only (state 1), two clubs (state 2) and
+// one club (state 4), with three proclaimed clubs.
+TEST_F(ClubGoldenTest, FortressBoard) {
+    struct Case {
+        const char* name;
+        uint32_t id;
+    } cases[] = {{"demo_fortress_board_name", MSG_FORTRESS_TEXT},
+                 {"demo_fortress_board_two_clubs", MSG_FORTRESS_TWO_CLUBS},
+                 {"demo_fortress_board_one_club", MSG_FORTRESS_ONE_CLUB}};
+    for (const Case& c : cases) {
+        Frame()->FillSurface(kBackground, nullptr);
+        CFortressBoardWin board;
+        board.SetPosition(220, 80);
+        board.CBaseWindow::Show();
+        CFortressBoardMsg record(c.id);
+        std::strcpy(record.m_text, "North Keep");
+        std::strcpy(record.m_first.m_name, "Lantern");
+        record.m_first.m_flag = 1;
+        record.m_first.m_b1 = 12;
+        record.m_first.m_b2 = 3;
+        record.m_first.m_value = 7;
+        record.m_first.m_b3 = 4;
+        record.m_first.m_word = 420;
+        record.m_first.m_b5 = 1;
+        record.m_first.m_b6 = 5;
+        std::strcpy(record.m_second.m_name, "Riverside");
+        record.m_second.m_b1 = 9;
+        record.m_second.m_value = 32;
+        board.SetBoard(record);
+        board.SetProclaimed({"Riverside", "Birchwood", "Stonegate"});
+        ASSERT_TRUE(board.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.name + ".png"))
+            << c.name;
+    }
 }
 
 }  // namespace

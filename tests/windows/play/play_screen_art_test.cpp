@@ -10,14 +10,20 @@
 #include "anim/ani_object.h"
 #include "core/input_mgr.h"
 #include "data/char_resource_mgr.h"
+#include "data/item_table_mgr.h"
 #include "data/text_tables.h"
 #include "net/handlers/char_records.h"
 #include "tests/windows/play/demo_art_fixture.h"
 #include "ui/button.h"
+#include "ui/items/item_icon.h"
 #include "ui/tooltip_window.h"
+#include "windows/play/char_info_window.h"
 #include "windows/play/chat_text.h"
 #include "windows/play/chat_window.h"
+#include "windows/play/item_equip_window.h"
+#include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
+#include "windows/play/quick_slot_window.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
@@ -157,6 +163,69 @@ TEST_F(PlayScreenArtTest, TheChatWindowWithLinesOfSeveralKinds) {
     ASSERT_TRUE(chat.Draw());
     EXPECT_GT(chat.ImageWidth(), 500);
     EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_chat_window.png"));
+}
+
+// The bag, the equipment (both views), the quick slots and the character
+// info on the demo data's art, with the sample world's items.
+TEST_F(PlayScreenArtTest, TheItemAndCharacterWindows) {
+    WriteTable(CItemTableMgr::ITEM_TABLE_FILE, DemoTable("0007.Z5D.txt"));
+    WriteTable(CHAR_INFO_COST_TABLE, DemoTable("0055.Z5D.txt"));
+    CItemIconFactory factory;
+    ScopedItemObjectFactory factoryScope(factory);
+    CItemTableMgr items;
+    g_pItemTableMgr = &items;
+    CCharController* controller = m_player->GetController();
+    CCharData* data = m_player->GetData();
+    const uint32_t bag[][3] = {{1, 41006, 5}, {2, 41003, 1},   {3, 41004, 1},
+                               {4, 41005, 1}, {5, 1002901, 1}, {6, 41006, 3}};
+    for (const auto& [slot, id, count] : bag)
+        ASSERT_TRUE(controller->GetOrCreateItem(id, count, int32_t(slot), true));
+    for (uint32_t id : {41001u, 41002u, 41004u})
+        ASSERT_TRUE(controller->Equip(std::unique_ptr<CItemObject>(items.MakeItem(id))));
+    uint32_t* v = data->m_values;
+    const uint32_t values[][2] = {
+        {VALUE_LEVEL, 3},         {VALUE_STAT_POINTS, 6},      {VALUE_MONEY, 1234567},
+        {VALUE_BASE_MAXIMA, 190}, {VALUE_BASE_MAXIMA + 1, 70}, {VALUE_BASE_MAXIMA + 2, 55}};
+    for (const auto& [index, value] : values) v[index] = value;
+    const uint32_t stats[7] = {26, 18, 9, 11, 30, 14, 5}, bases[7] = {24, 18, 9, 11, 30, 12, 5};
+    for (int k = 0; k < 7; ++k) v[VALUE_ATTRIBUTES + k] = stats[k], v[VALUE_BASE_STATS + k] = bases[k];
+    auto draw = [&](CBaseWindow& window, const char* golden) {
+        SCOPED_TRACE(golden);
+        Frame()->FillSurface(kBackground, nullptr);
+        window.Show();
+        window.SetPosition(20, 20);
+        window.Update();
+        ASSERT_TRUE(window.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + golden + ".png"));
+    };
+    {
+        CItemInventoryWindow window;
+        window.SetItemContainer(data);
+        window.SetSortMode(SORT_WORN_FIRST);
+        window.SortItems();
+        draw(window, "demo_inventory");
+    }
+    {
+        CItemEquipWindow equip;
+        equip.SetItemContainer(data);
+        draw(equip, "demo_equipment");
+        equip.SetExpanded(true);
+        draw(equip, "demo_equipment_expanded");
+    }
+    {
+        CQuickSlotWindow slots;
+        slots.SetItemContainer(data);
+        const uint8_t indexes[] = {0, 1};
+        const uint32_t ids[] = {41006, 1002901};
+        slots.ApplyRecord(2, indexes, ids);
+        draw(slots, "demo_quick_slots");
+    }
+    {
+        CCharInfoWindow info;
+        info.AddTickerLine("Haste");
+        draw(info, "demo_char_info");
+    }
+    g_pItemTableMgr = nullptr;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "net/game_session.h"
+#include "net/handlers/char_handlers.h"
+#include "net/packet_reader.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/chars/char_fixture.h"
@@ -181,6 +183,24 @@ TEST_F(CharMessagesTest, ServerUpdates) {
     EXPECT_FALSE(m_mgr->HandleServerUpdate(11, code11, 2));
     EXPECT_FLOAT_EQ(c->GetData()->m_walkSpeed, 0.007f);
     EXPECT_TRUE(m_mgr->HandleServerUpdate(55, nullptr, 0));  // other codes are ignored
+}
+
+// Message 28's sub-codes 101 and 102 play the character's own one-shot
+// motion (17, 18) before their animations; 100 plays none.
+TEST_F(CharMessagesTest, CharacterActions101And102PlayTheirOwnMotions) {
+    ASSERT_TRUE(MakePlayer(1));
+    CChar* c = Make(CHAR_KIND_MONSTER, 0x01020304, CHAR_MONSTER_BASE);
+    ASSERT_TRUE(c);
+    for (const auto& [subCode, motion] :
+         {std::pair{100, MOTION_STAND}, std::pair{101, MOTION_ONCE_17}, std::pair{102, MOTION_ONCE_18}}) {
+        c->GetData()->SetMotion(MOTION_STAND);
+        const uint8_t body[] = {1, 2, 3, 4, uint8_t(subCode)};
+        CPacketReader reader(body, sizeof body);
+        std::unique_ptr<CCharActionMsg> record = ParseCharAction(reader);
+        ASSERT_TRUE(record);
+        m_mgr->HandleMessage(*record);
+        EXPECT_EQ(c->GetData()->m_motion, uint32_t(motion)) << subCode;
+    }
 }
 
 TEST_F(CharMessagesTest, EmoticonsAndTheirPermissions) {

@@ -42,10 +42,9 @@ protected:
         m_player = MakePlayer();  // id 1 at tile (10, 10)
         m_monster = Make(CHAR_KIND_MONSTER, 5);
         m_npc = Make(CHAR_KIND_NPC, 6);
-        m_friend = Make(CHAR_KIND_PLAYER, 7);
-        m_stranger = Make(CHAR_KIND_PLAYER, 8);
+        m_friend = Arrives(7, "Friend");
+        m_stranger = Arrives(8, "Stranger");
         ASSERT_TRUE(m_player && m_monster && m_npc && m_friend && m_stranger);
-        CChar::CopyText(m_friend->m_ownName, "Friend");
         CTeamMember member;
         CopyRecordText(member.m_name, "Friend");
         m_player->GetData()->Party().AddOrUpdateMember(member, "Me");
@@ -60,6 +59,17 @@ protected:
         g_pItemTableMgr = nullptr;
         m_items.reset();
         SkillFixture::TearDown();
+    }
+    // Another player entering the view as the server brings it (message 56).
+    CChar* Arrives(uint32_t id, const char* name) {
+        CCharCreateFields f;
+        f.m_charId = id;
+        f.m_resourceId = kPlayerRes;
+        f.m_tileX = f.m_tileY = 12;
+        CopyRecordText(f.m_name, name);
+        CCharCreateMsg msg;
+        msg.Set(f);
+        return m_mgr->AddOrUpdateChar(msg);
     }
     // The item table: rows of (id, use flags, column 41).
     void MakeItems(const std::vector<std::array<uint32_t, 3>>& rows) {

@@ -10,6 +10,7 @@
 
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
+#include "net/handlers/char_records.h"
 #include "net/handlers/item_records.h"
 #include "tests/support/table_builder.h"
 #include "tests/ui/test_windows.h"
@@ -298,10 +299,12 @@ struct StatusIcons : uitest::TestWindow, IStatusIconView {
         g_statusLog.push_back("icon " + std::to_string(value) + " " + std::to_string(id) + " " +
                               std::to_string(extra));
     }
+    void RemoveStatusIcon(uint32_t id) override { g_statusLog.push_back("gone " + std::to_string(id)); }
 };
 struct InfoWindow : uitest::TestWindow, ISkillEntryView {
     InfoWindow() : TestWindow(HUD_WINDOW_NAMES[HUD_CHAR_INFO]) {}
     void RefreshSkillEntry(uint32_t id) override { g_statusLog.push_back("entry " + std::to_string(id)); }
+    void RemoveSkillEntry(uint32_t id) override { g_statusLog.push_back("gone " + std::to_string(id)); }
 };
 
 TEST_F(CharWindowsTest, TheUsersStatusesTellTheIconRowAndTheInfoWindow) {
@@ -311,7 +314,10 @@ TEST_F(CharWindowsTest, TheUsersStatusesTellTheIconRowAndTheInfoWindow) {
         std::vector<std::string> told;
     };
     const Case cases[] = {
-        {"the user's own", true, true, {"icon 40 3000012 9", "entry 3000012"}},
+        {"the user's own",
+         true,
+         true,
+         {"icon 40 3000012 9", "entry 3000012", "gone 3000012", "entry 3000012"}},
         {"the user's own without the windows", true, false, {}},
         {"another character", false, true, {}},
     };
@@ -335,6 +341,13 @@ TEST_F(CharWindowsTest, TheUsersStatusesTellTheIconRowAndTheInfoWindow) {
         data->UpdateStatusIcon(50, 3000099, 9);  // no object of that id
         EXPECT_EQ(data->FindAttachedById(3000012)->m_value, 40u);
         if (c.windows && c.own) g_statusLog.resize(2);  // the first update's notices
+        // The server's word that the status left (record 37, naming the
+        // character first) reaches it through the character manager.
+        auto gone = std::make_unique<CThreeValuesMsg>();
+        gone->Set(id, 3000012, 0);
+        m_mgr->PostRecord(std::move(gone), 0);
+        m_mgr->ProcessQueue();
+        c1->GetController()->ProcessMessages();
         EXPECT_EQ(g_statusLog, c.told);
         EXPECT_TRUE(m_mgr->RemoveCharacter(id));
         if (icons) m_windows.CloseWindow(icons);

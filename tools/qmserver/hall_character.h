@@ -1,0 +1,16 @@
+// The character: what it wears, its potions, its stats and points, its
+// quick slots. The world file's lines
+//
+//   gear ITEM_ID PLACE         the item is worn at the equipment place (1-13)
+//   wears ITEM_ID NAME...      every character enters wearing the item
+//   potion ITEM_ID AMOUNT      using the item (request 28) restores AMOUNT life
+//
+// and the "status" lines (life, mana, ..., stats, money). hall_character.cpp
+// says which requests it takes.
+#pragma once
+#include <memory>
+
+#include "tools/qmserver/hall_feature.h"
+#include "tools/qmserver/hall_items.h"
+
+std::unique_ptr<CHallFeature> MakeCharacterFeature(IHallBags* bags);
