@@ -11,6 +11,7 @@
 #include "anim/darkness_overlay.h"
 #include "anim/render_queue.h"
 #include "app/autopilot.h"
+#include "app/event_hooks.h"
 #include "app/item_world.h"
 #include "app/scene_hooks.h"
 #include "app/server_windows.h"
@@ -199,6 +200,7 @@ void InstallGlobalFactories() {
     // After the world's (the start scene follows the cursor among the start
     // objects) and the sound manager's.
     InstallSceneHooks();
+    InstallEventHooks();
     InstallGameWorldHooks();
     InstallItemWorld();
     InstallPlayWindowClasses();

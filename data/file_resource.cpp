@@ -88,7 +88,9 @@ bool CFileResource::OpenFile(const char* path, int openMode, const char* stdioMo
     for (;;) {
         if (usePack && pack) {
             uint32_t size = 0, storedSize = 0;
-            if (pack->FindPackEntry(m_path, &size, &storedSize)) return OpenFromPack(pack, size, storedSize);
+            uint64_t offset = 0;
+            if (pack->LocatePackEntry(m_path, &size, &storedSize, &offset))
+                return OpenFromPack(pack, size, storedSize, offset);
         }
         usePack = false;  // a pack that missed is not asked again
         m_fromPack = false;
@@ -124,7 +126,7 @@ FILE* CFileResource::OpenDisk() {
     return plat::OpenFile(m_path, stdioMode);
 }
 
-bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize) {
+bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize, uint64_t offset) {
     if (size > pack::MaxInflatedSize(storedSize) || size > m_maxDataSize) {
         ShowInflateError(Z_DATA_ERROR, m_path, size);
         return false;
@@ -134,7 +136,7 @@ bool CFileResource::OpenFromPack(CPackFile* pack, uint32_t size, uint32_t stored
         ShowInflateError(Z_MEM_ERROR, m_path, size);
         return false;
     }
-    const uint8_t* stored = pack->ReadStored(storedSize);
+    const uint8_t* stored = pack->ReadStoredAt(offset, storedSize);
     if (!stored) {
         ShowFileReadError(m_path, "body");
         return false;

@@ -77,7 +77,7 @@ public:
     const char* GetPath() const { return m_path; }
 
 private:
-    bool OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize);
+    bool OpenFromPack(CPackFile* pack, uint32_t size, uint32_t storedSize, uint64_t offset);
     bool OpenCompressed(FILE* f);
     FILE* OpenDisk();
     size_t ReadInto(void* buffer, size_t size, size_t count);

@@ -8,6 +8,7 @@
 #include "data/pack_format.h"
 #include "data/pack_path.h"
 #include "platform/codepage.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 CPackFile* g_pPackFile = nullptr;
@@ -65,8 +66,7 @@ bool CPackFile::CheckPackHeader(FILE* stream) {
 
 bool CPackFile::ReadAt(uint64_t offset, void* buffer, size_t count) {
     if (!m_stream || offset > m_fileSize || count > m_fileSize - offset) return false;
-    if (std::fseek(m_stream, long(offset), SEEK_SET) != 0) return false;
-    return std::fread(buffer, 1, count, m_stream) == count;
+    return plat::ReadStreamAt(m_stream, offset, buffer, count);
 }
 
 bool CPackFile::ReadU32(uint64_t& offset, uint64_t end, uint32_t& value) {
@@ -140,9 +140,22 @@ const CPackFile::Node* CPackFile::GetNode(uint64_t offset, uint64_t end) {
 }
 
 FILE* CPackFile::FindPackEntry(const char* path, uint32_t* size, uint32_t* storedSize) {
+    uint64_t offset = 0;
+    if (!LocatePackEntry(path, size, storedSize, &offset)) return nullptr;
+    if (std::fseek(m_stream, long(offset), SEEK_SET) != 0) {
+        if (size) *size = 0;
+        if (storedSize) *storedSize = 0;
+        return nullptr;
+    }
+    return m_stream;
+}
+
+bool CPackFile::LocatePackEntry(const char* path, uint32_t* size, uint32_t* storedSize,
+                                uint64_t* dataOffset) {
     if (size) *size = 0;
     if (storedSize) *storedSize = 0;
-    if (!m_stream || !path) return nullptr;
+    if (dataOffset) *dataOffset = 0;
+    if (!m_stream || !path) return false;
     std::string work(path);
     UpperCaseAscii(work);
     std::string component(work.size() + 1, '\0');
@@ -154,34 +167,42 @@ FILE* CPackFile::FindPackEntry(const char* path, uint32_t* size, uint32_t* store
         const Node* node = GetNode(offset, end);
         if (last) {  // the file name
             auto hit = node->fileIndex.find(std::string(name));
-            if (hit == node->fileIndex.end()) return nullptr;
+            if (hit == node->fileIndex.end()) return false;
             const FileRec& f = node->files[hit->second];
-            if (std::fseek(m_stream, long(f.dataOffset), SEEK_SET) != 0) return nullptr;
             if (size) *size = f.size;
             if (storedSize) *storedSize = f.storedSize;
-            return m_stream;
+            if (dataOffset) *dataOffset = f.dataOffset;
+            return true;
         }
-        if (!node->nameOk) return nullptr;
+        if (!node->nameOk) return false;
         if (node->key == name) {  // the node itself: a path may begin with the root's name
-            if (++matched > pack::kMaxDirectoryMatches) return nullptr;
+            if (++matched > pack::kMaxDirectoryMatches) return false;
             continue;
         }
         auto hit = node->dirIndex.find(std::string(name));
         if (hit != node->dirIndex.end()) {
-            if (++matched > pack::kMaxDirectoryMatches) return nullptr;
+            if (++matched > pack::kMaxDirectoryMatches) return false;
             offset = node->dirs[hit->second].offset;
             end = node->dirs[hit->second].end;
         } else if (!node->complete) {
-            return nullptr;  // the records after the damage cannot be searched
+            return false;  // the records after the damage cannot be searched
         }
         // Otherwise a directory the pack lacks: skip it and stay at this node.
     }
 }
 
 const uint8_t* CPackFile::ReadStored(uint32_t count) {
-    if (!m_stream) return nullptr;
+    if (!m_stream || count > m_fileSize) return nullptr;
     if (m_scratch.size() < count) m_scratch.resize(count);
     if (count && std::fread(m_scratch.data(), 1, count, m_stream) != count) return nullptr;
+    return m_scratch.data();
+}
+
+const uint8_t* CPackFile::ReadStoredAt(uint64_t offset, uint32_t count) {
+    // Checked before the buffer grows: a damaged size must not allocate gigabytes.
+    if (!m_stream || offset > m_fileSize || count > m_fileSize - offset) return nullptr;
+    if (m_scratch.size() < count) m_scratch.resize(count);
+    if (count && !ReadAt(offset, m_scratch.data(), count)) return nullptr;
     return m_scratch.data();
 }
 

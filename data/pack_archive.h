@@ -27,6 +27,9 @@ public:
     // The pack stream positioned at the stored bytes of the file that path
     // names, with its sizes; null (both sizes 0) when the pack has none.
     FILE* FindPackEntry(const char* path, uint32_t* size, uint32_t* storedSize);
+    // The same lookup without moving the stream: the stored bytes' offset in
+    // the pack, for ReadStoredAt. False (all 0) when the pack has none.
+    bool LocatePackEntry(const char* path, uint32_t* size, uint32_t* storedSize, uint64_t* dataOffset);
     void Close();
 
     bool IsOpen() const { return m_stream != nullptr; }
@@ -36,6 +39,9 @@ public:
     // Reads count stored bytes at the stream's position into a buffer the pack
     // keeps for reuse; null on a short read.
     const uint8_t* ReadStored(uint32_t count);
+    // Reads count stored bytes at offset into the same buffer, the stream's
+    // position untouched; null when they pass the end of the pack or a read fails.
+    const uint8_t* ReadStoredAt(uint64_t offset, uint32_t count);
 
     // Every directory and file of the tree, depth first in stored order; the
     // path is relative to the root, '/'-separated, names as stored. Returns

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 
 #include "platform/paths.h"
 
@@ -39,6 +40,22 @@ int64_t ReadFile(FileHandle file, void* buffer, size_t count) {
         if (n >= 0) return n;
         if (errno != EINTR) return -1;
     }
+}
+
+bool ReadStreamAt(FILE* stream, uint64_t offset, void* buffer, size_t count) {
+    if (!stream) return false;
+    const int fd = ::fileno(stream);
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (count > 0) {
+        if (offset > uint64_t(std::numeric_limits<off_t>::max())) return false;
+        ssize_t n = ::pread(fd, out, count, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        out += n;
+        offset += uint64_t(n);
+        count -= size_t(n);
+    }
+    return true;
 }
 
 int64_t WriteFile(FileHandle file, const void* buffer, size_t count) {

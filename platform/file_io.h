@@ -28,6 +28,10 @@ int64_t ReadFile(FileHandle file, void* buffer, size_t count);
 int64_t WriteFile(FileHandle file, const void* buffer, size_t count);
 bool CloseHandle(FileHandle file);
 
+// Reads count bytes at offset of an open stdio stream without moving its
+// position (one system call, no seek); false on a short read or failure.
+bool ReadStreamAt(FILE* stream, uint64_t offset, void* buffer, size_t count);
+
 // A stream (opened with stdio mode, which should write) on a new temporary
 // file beside path; tempPath receives its name. Null on failure.
 FILE* OpenReplacement(std::string_view path, const char* mode, std::string* tempPath);

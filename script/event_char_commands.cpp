@@ -4,11 +4,14 @@
 #include <algorithm>
 
 #include "anim/ani_object.h"
+#include "anim/darkness_overlay.h"
 #include "graphics/display_settings.h"
 #include "script/event_commands.h"
 #include "script/event_mgr.h"
 #include "script/event_script.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
+#include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/map.h"
 
@@ -20,39 +23,205 @@ uint8_t DirToFrame(uint8_t direction) {
 }
 
 // 29: set player.
-class CSetPlayerCommand : public CEventCommand {
+class CSetPlayerCommand : public CTargetCommand {
 public:
-    CSetPlayerCommand() : CEventCommand(29) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        if (CChar* target = FindTarget(0, 1); target && g_pCharMgr) g_pCharMgr->SetPlayerChar(target);
+    CSetPlayerCommand() : CTargetCommand(29) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        if (g_pCharMgr) g_pCharMgr->SetPlayerChar(&target);
         return false;
     }
 };
 
 // 45: face.
-class CFaceCommand : public CEventCommand {
+class CFaceCommand : public CTargetCommand {
 public:
-    CFaceCommand() : CEventCommand(45) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        if (CChar* target = FindTarget(0, 1)) target->SetDirection(DirToFrame(GetByteParam(2, 0)));
+    CFaceCommand() : CTargetCommand(45) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        target.SetDirection(DirToFrame(GetByteParam(2, 0)));
         return false;
     }
 };
 
 // 47: place.
-class CPlaceCommand : public CEventCommand {
+class CPlaceCommand : public CTargetCommand {
 public:
-    CPlaceCommand() : CEventCommand(47) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CChar* target = FindTarget(0, 1);
-        if (!target) return false;
+    CPlaceCommand() : CTargetCommand(47) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
         int32_t x = 0, y = 0;
         GetPointParam(&x, &y, 2);
         if (g_pMap && !g_pMap->IsPassableAt(x, y)) ReportEventError(10, {int(x), int(y)});
-        target->SetPosition(x * 24, y * 12, 0);
+        target.SetPosition(x * 24, y * 12, 0);
+        return false;
+    }
+};
+
+// 38, 39: walk to a cell. The character manager walks the character; in a
+// field script the walk is reported to the server.
+class CWalkCommand : public CTargetCommand {
+public:
+    explicit CWalkCommand(uint32_t kind) : CTargetCommand(kind) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t skip) override {
+        int32_t x = 0, y = 0;
+        GetPointParam(&x, &y, 3);
+        if (skip) {
+            target.SetPosition(x * 24, y * 12, 0);
+            return false;
+        }
+        if (m_state == 0) {
+            m_state = 1;
+            if (g_pMap && !g_pMap->IsPassableAt(x, y))
+                ReportEventError(m_kind == 38 ? 8 : 9, {int(x), int(y)});
+            auto walk = std::make_unique<CCharMoveMsg>(target.GetCharId(), uint32_t(std::max(0, x)),
+                                                       uint32_t(std::max(0, y)));
+            CEventScript* event = GetScript();
+            walk->m_value = event && !event->IsVisual() ? 1u : 0u;
+            if (g_pCharMgr) g_pCharMgr->PostRecord(std::move(walk), 0);
+            return GetByteParam(6, 0) == 0;
+        }
+        if (target.m_cellX != x || target.m_cellY != y) return true;
+        HoldRestMotion(target);
+        return false;
+    }
+};
+
+// 42: play a motion a number of times (0: without end).
+class CPlayMotionCommand : public CTargetCommand {
+public:
+    CPlayMotionCommand() : CTargetCommand(42) {}
+    bool ResetState() override {
+        m_pTarget = nullptr;
+        m_plays = 0;
+        return CTargetCommand::ResetState();
+    }
+    // The character it plays on (compared, never read).
+    const CChar* Target() const { return m_pTarget; }
+
+protected:
+    bool ActOn(CChar& target, uint8_t skip) override {
+        if (skip) return false;
+        CAniObject* sprite = target.GetAniObject();
+        if (!sprite) return false;
+        if (m_state == 0) {
+            m_state = 1;
+            m_pTarget = &target;
+            m_plays = 0;
+            const uint8_t motion = uint8_t(GetType6Param2(2));
+            if (sprite->IsMotionMissing(motion, -1)) {
+                ReportEventError(11, {int(motion)});
+                return false;
+            }
+            if (CCharData* data = target.GetData()) data->SetMotion(EVENT_REST_STATE);
+            target.SetDirection(GetType6Flag(2));
+            sprite->SetMotion(motion);
+            sprite->Play(false);
+            return true;
+        }
+        if (!sprite->m_stopped) return true;
+        const uint32_t repeat = uint32_t(std::max(0, TextInt(3)));
+        ++m_plays;
+        if (repeat == 0) {
+            m_plays = 0;
+        } else if (m_plays >= repeat) {
+            if (GetByteParam(5, 0) != 0) HoldRestMotion(target);
+            return false;
+        }
+        sprite->Play(false);
+        return true;
+    }
+
+private:
+    const CChar* m_pTarget = nullptr;
+    uint32_t m_plays = 0;
+};
+
+// 43: stop motion: the play-motion commands on the same character leave the
+// running list after this frame's walk; the character goes back to rest.
+class CStopMotionCommand : public CTargetCommand {
+public:
+    CStopMotionCommand() : CTargetCommand(43) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        if (CEventFunction* function = GetOwner())
+            for (CEventCommand* running : function->Active())
+                if (auto* play = dynamic_cast<CPlayMotionCommand*>(running);
+                    play && play->Target() == &target)
+                    function->DropActive(play);
+        HoldRestMotion(target);
+        return false;
+    }
+};
+
+// 49: the character's rest motion.
+class CRestMotionCommand : public CTargetCommand {
+public:
+    CRestMotionCommand() : CTargetCommand(49) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        const uint32_t motion = GetType6Param(2);
+        CAniObject* sprite = target.GetAniObject();
+        if (!sprite || motion > 255 || sprite->IsMotionMissing(uint8_t(motion), -1)) {
+            ReportEventError(12, {int(motion)});
+            return false;
+        }
+        if (CCharData* data = target.GetData()) data->m_restMotion = motion;
+        return false;
+    }
+};
+
+// 44: a light carried by a player character or an NPC.
+class CLightCommand : public CTargetCommand {
+public:
+    CLightCommand() : CTargetCommand(44) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        if (!g_pDarknessOverlay) return false;
+        if (target.GetKind() != CHAR_KIND_PLAYER && target.GetKind() != CHAR_KIND_NPC) return false;
+        if (GetByteParam(2, 0) == 0) {
+            g_pDarknessOverlay->RemoveLight(&target.m_lightId);
+        } else if (target.m_lightId == NO_LIGHT) {
+            const CAniObject* sprite = target.GetAniObject();
+            target.m_lightId = g_pDarknessOverlay->AddLight(sprite ? sprite->m_screenX : 0,
+                                                            sprite ? sprite->m_screenY : 0, 6, 0);
+        }
+        return false;
+    }
+};
+
+// 50: the afterimage trail of the character's sprite.
+class CTrailCommand : public CTargetCommand {
+public:
+    CTrailCommand() : CTargetCommand(50) {}
+
+protected:
+    bool ActOn(CChar& target, uint8_t) override {
+        if (CAniObject* sprite = target.GetAniObject()) {
+            if (GetByteParam(2, 0) != 0)
+                sprite->StartTrail();
+            else
+                sprite->StopTrail();
+        }
+        return false;
+    }
+};
+
+// 48: every character of the field shown and acting, or neither.
+class CFieldCharsCommand : public CEventCommand {
+public:
+    CFieldCharsCommand() : CEventCommand(48) {}
+    using CBaseObject::Execute;
+    bool Execute(uint8_t) override {
+        if (CEventScript* event = GetScript()) event->SetFieldCharsOn(GetByteParam(0, 0) != 0);
         return false;
     }
 };
@@ -208,8 +377,23 @@ std::unique_ptr<CEventCommand> MakeCharCommand(int kind) {
     switch (kind) {
         case 29:
             return std::make_unique<CSetPlayerCommand>();
+        case 38:
+        case 39:
+            return std::make_unique<CWalkCommand>(uint32_t(kind));
+        case 42:
+            return std::make_unique<CPlayMotionCommand>();
+        case 43:
+            return std::make_unique<CStopMotionCommand>();
+        case 44:
+            return std::make_unique<CLightCommand>();
         case 45:
             return std::make_unique<CFaceCommand>();
+        case 48:
+            return std::make_unique<CFieldCharsCommand>();
+        case 49:
+            return std::make_unique<CRestMotionCommand>();
+        case 50:
+            return std::make_unique<CTrailCommand>();
         case 47:
             return std::make_unique<CPlaceCommand>();
         case 52:

@@ -2,13 +2,16 @@
 
 #include <cstdlib>
 
+#include "anim/ani_object.h"
 #include "core/error_box.h"
 #include "data/text_tables.h"
+#include "platform/clock.h"
 #include "script/event_commands.h"
 #include "script/event_mgr.h"
 #include "script/event_script.h"
 #include "ui/ui_services.h"
 #include "world/chars/char.h"
+#include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
 #include "world/map/speech_data.h"
 
@@ -169,6 +172,11 @@ uint32_t CEventCommand::GetType12Param(uint32_t index) const {
     return Param(index).longValue;
 }
 
+uint32_t CEventCommand::Elapsed() const {
+    const uint32_t now = plat::timeGetTime();
+    return now > m_state ? now - m_state : 0;
+}
+
 int32_t CEventCommand::TextInt(uint32_t index) const {
     return int32_t(std::atol(GetTextParam(index)));
 }
@@ -202,6 +210,21 @@ const char* CEventCommand::SpeechText(uint32_t index) const {
     CEventScript* event = GetScript();
     const CSpeechData* speech = event ? event->GetSpeech() : nullptr;
     return speech ? speech->GetText(id) : nullptr;
+}
+
+bool CTargetCommand::Execute(uint8_t skip) {
+    CChar* target = FindTarget(0, 1);
+    return target && ActOn(*target, skip);
+}
+
+void HoldRestMotion(CChar& character) {
+    CCharData* data = character.GetData();
+    if (!data) return;
+    data->SetMotion(EVENT_REST_STATE);
+    if (CAniObject* sprite = character.GetAniObject()) {
+        sprite->SetMotion(uint8_t(data->m_restMotion));
+        sprite->Play(true);
+    }
 }
 
 std::unique_ptr<CEventCommand> MakeEventCommand(int kind, bool second) {

@@ -30,6 +30,8 @@ inline constexpr uint32_t EVENT_NPC_BASE = 2200000;
 inline constexpr uint32_t EVENT_LEAD_ID = 9999999;
 // The frame length the wait and move commands count in.
 inline constexpr uint32_t EVENT_STEP_MS = 33;
+// The motion state of a character standing in its rest motion.
+inline constexpr uint32_t EVENT_REST_STATE = 106;
 // Text table of the event errors.
 inline constexpr int EVENT_ERROR_TABLE = 16;
 
@@ -95,6 +97,9 @@ protected:
     // Integer and real numbers given as text.
     int32_t TextInt(uint32_t index) const;
     double TextReal(uint32_t index) const;
+    // Milliseconds since the start time the state word keeps (0 when the
+    // clock has not moved past it).
+    uint32_t Elapsed() const;
     // The optional byte (an index past the count reads 0 without a report).
     uint8_t OptionalByte(uint32_t index, uint8_t defaultValue) const;
 
@@ -104,6 +109,24 @@ protected:
     int32_t m_index = -1;
     uint32_t m_kind;
 };
+
+// The commands that act on one character, named by the target kind (byte
+// parameter 0) and the type-8 target number (parameter 1): the character is
+// found again each frame, and a missing one finishes the command.
+class CTargetCommand : public CEventCommand {
+public:
+    using CBaseObject::Execute;
+    using CEventCommand::CEventCommand;
+    bool Execute(uint8_t skip) final;
+
+protected:
+    // Once a frame with the target found: true keeps the command running.
+    virtual bool ActOn(CChar& target, uint8_t skip) = 0;
+};
+
+// The character stands in its rest motion (motion state 106), its sprite
+// playing that motion in a loop.
+void HoldRestMotion(CChar& character);
 
 // The command of a kind (0-76; kind 22's second form when second is set),
 // or null for a kind without a class.

@@ -11,3 +11,6 @@ std::unique_ptr<CEventCommand> MakeFlowCommand(int kind);
 std::unique_ptr<CEventCommand> MakeTalkCommand(int kind, bool second);
 std::unique_ptr<CEventCommand> MakeCharCommand(int kind);
 std::unique_ptr<CEventCommand> MakeScreenCommand(int kind);
+
+// Movies the movie command holds open now.
+int32_t OpenEventMovies();

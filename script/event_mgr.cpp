@@ -17,7 +17,9 @@
 #include "net/handlers/event_records.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "script/event_commands.h"
 #include "script/event_selection_window.h"
+#include "script/event_services.h"
 #include "ui/base_window.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -125,9 +127,9 @@ bool CEventMgr::IsFieldScriptRunning() const {
 }
 
 bool CEventMgr::IsScreenBusy() const {
-    // The fades finish at once while the screen effects are absent, and no
-    // movie holds the screen.
-    return false;
+    if (OpenEventMovies() > 0) return true;
+    IEventEffects* effects = GetEventEffects();
+    return effects && (!effects->IsFinished(EVENT_FADE_1) || !effects->IsFinished(EVENT_FADE_2));
 }
 
 void CEventMgr::SetControlLock(bool on) {
@@ -358,6 +360,7 @@ bool CEventMgr::Draw() {
                                   colour);
         }
     }
+    if (IEventEffects* effects = GetEventEffects()) effects->Draw();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "anim/ani_object.h"
@@ -11,6 +12,7 @@
 #include "platform/clock.h"
 #include "script/event_mgr.h"
 #include "script/event_selection_window.h"
+#include "script/event_services.h"
 #include "script/event_talk_window.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -137,6 +139,9 @@ bool CEventScript::Release() {
 void CEventScript::ClearObjects() {
     m_created.clear();
     m_objects.clear();
+    IEventSounds* sounds = GetEventSounds();
+    for (const EventSound& s : m_sounds)
+        if (sounds && s.handle) sounds->ReleaseSound(s.handle);
     m_sounds.clear();
 }
 
@@ -358,6 +363,17 @@ bool CEventScript::SetUpStage() {
             stage->GetPoint(3, 3, r, &x, &y);
             AddEventObject(stage->GetWord(3, 0, r), ani, uint8_t(motion), direction, x, y);
         }
+        const int32_t sounds = stage ? stage->GetRecordCount(4) : 0;
+        for (int32_t r = 0; r < sounds; ++r) {
+            EventSound fields;
+            fields.number = stage->GetWord(4, 0, r);
+            fields.positioned = stage->GetByte(4, 3, r);
+            stage->GetPoint(4, 4, r, &fields.cellX, &fields.cellY);
+            fields.level = stage->GetByte(4, 6, r);
+            fields.repeat = stage->GetByte(4, 7, r) == 0 ? 1 : 0;
+            fields.pauseRange = stage->GetByte(4, 8, r);
+            AddEventSound(fields, stage->GetWord(4, 1, r));
+        }
         m_stageCharsPlaced = true;
     }
     m_setUpDone = true;
@@ -413,6 +429,7 @@ void CEventScript::Teardown() {
         if (auto* talk =
                 dynamic_cast<CEventTalkWindow*>(g_pWindowMgr->FindWindowByName(EVENT_TALK_WINDOW_NAME)))
             talk->Close();
+    if (IEventEffects* effects = GetEventEffects()) effects->Stop(EVENT_SURFACE);
     if (!IsVisual()) {
         if (g_pCharMgr)
             if (CChar* player = g_pCharMgr->GetChar(m_playerId)) g_pCharMgr->SetPlayerChar(player);
@@ -423,6 +440,16 @@ void CEventScript::Teardown() {
     }
     m_setUpDone = false;
     m_stageMapLoaded = m_stageCharsPlaced = false;
+}
+
+void CEventScript::SetFieldCharsOn(bool on) {
+    if (!g_pCharMgr) return;
+    for (CCharMgr::ChildNode* n = g_pCharMgr->Children().First(); n != g_pCharMgr->Children().End();
+         n = n->m_pNext)
+        if (auto* c = dynamic_cast<CChar*>(static_cast<CMsgObject*>(n->m_pData))) {
+            c->SetDrawOn(on);
+            if (CCharController* controller = c->GetController()) controller->SetUpdateOn(on);
+        }
 }
 
 EventCreatedObject* CEventScript::FindCreated(uint32_t id) {
@@ -527,6 +554,66 @@ void CEventScript::UpdateObjects() {
     MoveCreatedObjects();
     for (EventObject& o : m_objects)
         if (o.object) o.object->Update();
+    UpdateSounds();
+}
+
+bool CEventScript::AddEventSound(const EventSound& fields, uint32_t soundId) {
+    IEventSounds* sounds = GetEventSounds();
+    if (!sounds || !sounds->CanPlay() || FindEventSound(fields.number)) return false;
+    const uint32_t handle = sounds->StartSound(soundId, fields.positioned != 0);
+    if (handle == 0) return false;
+    EventSound entry = fields;
+    entry.handle = handle;
+    entry.plays = 0;
+    entry.pause = 0;
+    entry.endedAt = 0;
+    m_sounds.push_back(entry);
+    return true;
+}
+
+EventSound* CEventScript::FindEventSound(uint32_t number) {
+    for (EventSound& s : m_sounds)
+        if (s.number == number) return &s;
+    return nullptr;
+}
+
+void CEventScript::RemoveEventSound(uint32_t number) {
+    IEventSounds* sounds = GetEventSounds();
+    std::erase_if(m_sounds, [&](const EventSound& s) {
+        if (s.number != number) return false;
+        if (sounds) sounds->ReleaseSound(s.handle);
+        return true;
+    });
+}
+
+// Each sound at its level, placed on the field when positioned; one that has
+// ended plays again after its pause until its repeat count is used up.
+void CEventScript::UpdateSounds() {
+    IEventSounds* sounds = GetEventSounds();
+    if (!sounds || !g_pMap) return;
+    const uint32_t now = plat::timeGetTime();
+    for (auto it = m_sounds.begin(); it != m_sounds.end();) {
+        EventSound& s = *it;
+        if (s.positioned)
+            sounds->PlaceAtCell(s.handle, s.cellX, s.cellY, s.level);
+        else
+            sounds->SetLevel(s.handle, s.level);
+        if (s.endedAt == 0 && sounds->IsFinished(s.handle)) {
+            ++s.plays;
+            if (s.repeat != 0 && s.plays >= s.repeat) {
+                sounds->ReleaseSound(s.handle);
+                it = m_sounds.erase(it);
+                continue;
+            }
+            s.endedAt = std::max(1u, now);
+            s.pause = s.pauseRange ? uint32_t(std::rand()) % s.pauseRange * EVENT_STEP_MS : 0;
+        }
+        if (s.endedAt != 0 && now - s.endedAt >= s.pause) {
+            s.endedAt = 0;
+            sounds->Replay(s.handle);
+        }
+        ++it;
+    }
 }
 
 void CEventScript::StartBars(bool growing, uint32_t duration) {

@@ -186,6 +186,8 @@ public:
     uint8_t GetKind() const { return m_kind; }
     bool IsVisual() const { return m_kind == EVENT_VISUAL; }
     const char* GetFileName() const { return m_fileName; }
+    // The path the event was read from (empty for an event taken as data).
+    const std::string& GetPath() const { return m_path; }
     uint8_t GetFlag() const { return m_flag; }
     const CSpeechData* GetSpeech() const { return m_pSpeech.get(); }
     void SetSpeech(std::unique_ptr<CSpeechData> speech);
@@ -213,6 +215,8 @@ public:
     // The visual event's stage and the number it was read from.
     void SetStage(std::unique_ptr<CStageData> stage, int32_t number);
     bool IsSetUpDone() const { return m_setUpDone; }
+    // Every character of the field shown and acting (on) or neither.
+    void SetFieldCharsOn(bool on);
     // Gives the field back (see the .cpp).
     void Teardown();
     std::vector<EventCreatedObject>& CreatedObjects() { return m_created; }
@@ -220,6 +224,12 @@ public:
     std::vector<EventSound>& EventSounds() { return m_sounds; }
     EventCreatedObject* FindCreated(uint32_t id);
     EventObject* FindEventObject(uint32_t id);
+    // An event sound made and started: not while sound cannot play, nor for
+    // a number listed already (false then).
+    bool AddEventSound(const EventSound& fields, uint32_t soundId);
+    EventSound* FindEventSound(uint32_t number);
+    // Stops and drops the sound of the number.
+    void RemoveEventSound(uint32_t number);
     // Starts the move of the first created object with the id; false when
     // there is none.
     bool StartMove(uint32_t id, float speed, float acceleration, int32_t targetX, int32_t targetY);
@@ -257,6 +267,7 @@ private:
     // The view on the stage's focus point at once.
     void FocusStage();
     void ClearObjects();
+    void UpdateSounds();
 
     uint8_t m_kind = EVENT_FIELD_SCRIPT;
     char m_fileName[EVENT_FILE_NAME_SIZE] = {};

@@ -13,6 +13,7 @@
 #include "script/event_talk_window.h"
 #include "ui/base_window.h"
 #include "ui/game_scene_windows.h"
+#include "ui/message_box.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"
 #include "world/chars/char.h"
@@ -334,6 +335,65 @@ public:
     }
 };
 
+// 13: an emoticon over a character; 25: over the player. Without the
+// do-not-wait byte the command runs until 3,000 ms have passed.
+class CEmoticonCommand : public CEventCommand {
+public:
+    explicit CEmoticonCommand(uint32_t kind) : CEventCommand(kind) {}
+    using CBaseObject::Execute;
+    bool Execute(uint8_t) override {
+        const uint32_t first = m_kind == 13 ? 2 : 0;
+        if (m_state != 0) return Elapsed() <= kEmoticonMs;
+        m_state = Now();
+        CChar* target = m_kind == 13 ? FindTarget(0, 1) : (g_pCharMgr ? g_pCharMgr->GetPlayer() : nullptr);
+        if (!target || !g_pCharMgr) return false;
+        const char* name = GetTextParam(first);
+        const int32_t id = g_pCharMgr->FindEmoticonByText(name);
+        if (id < 0) {
+            if (m_kind == 13) ReportEventError(5, {name});
+            return false;
+        }
+        g_pCharMgr->ShowEmoticon(target->GetCharId(), uint8_t(id), 0);
+        return GetByteParam(first + 1, 0) == 0;
+    }
+
+private:
+    static constexpr uint32_t kEmoticonMs = 3000;
+};
+
+// 23: a message box with the line; holds the function until it is closed.
+class CMessageBoxCommand : public CEventCommand {
+public:
+    CMessageBoxCommand() : CEventCommand(23) {}
+    ~CMessageBoxCommand() override = default;
+    using CBaseObject::Execute;
+    bool Execute(uint8_t skip) override {
+        if (skip) return false;
+        auto* box = m_box.GetAs<CMessageBox>();
+        if (m_state == 0) {
+            m_state = Now();
+            if (box && g_pWindowMgr) g_pWindowMgr->CloseWindow(box);
+            m_box.Assign(nullptr);
+            if (!g_pWindowMgr) return false;
+            const char* text = SpeechText(0);
+            box = new CMessageBox(text ? text : "", true, false, true, 0);
+            g_pWindowMgr->AddChild(box);
+            box->SetActive(true, false);
+            m_box.Assign(box);
+            PlayEventEffect(GetType2Param(1));
+            return true;
+        }
+        if (box && box->IsDrawOn()) return true;
+        if (box && g_pWindowMgr) g_pWindowMgr->CloseWindow(box);
+        m_box.Assign(nullptr);
+        return false;
+    }
+    bool TryFinish() override { return false; }
+
+private:
+    CWeakRef m_box;
+};
+
 // The player's windows the window commands name by index.
 constexpr const char* kGameWindows[] = {
     "ItemInventoryWindow", "ItemEquipWindow", "CharInfoWindow",   "SKILL_WINDOW",
@@ -403,6 +463,9 @@ std::unique_ptr<CEventCommand> MakeTalkCommand(int kind, bool second) {
             return std::make_unique<CDialogueCommand>();
         case 11:
             return std::make_unique<CResolveCommand>();
+        case 13:
+        case 25:
+            return std::make_unique<CEmoticonCommand>(uint32_t(kind));
         case 14:
             return std::make_unique<CBeginSelectionCommand>();
         case 15:
@@ -416,6 +479,8 @@ std::unique_ptr<CEventCommand> MakeTalkCommand(int kind, bool second) {
             return std::make_unique<CNoticeCommand>();
         case 22:
             return std::make_unique<CNpcConversationCommand>();
+        case 23:
+            return std::make_unique<CMessageBoxCommand>();
         case 24:
             return std::make_unique<CPlayerLineCommand>();
         case 57:

@@ -263,24 +263,33 @@ bool CSoundMgr::StopSlotSound(uint32_t key) {
 }
 
 void CSoundMgr::UpdateSlotSounds() {
-    const float w = float(g_config.m_screenWidth), h = float(g_config.m_screenHeight);
-    const CIsoView* view = GetFieldView();
     for (EffectSlot& slot : m_slots) {
         if (!slot.m_inUse || !slot.m_positional || !SlotObjectAlive(slot)) continue;
-        auto* object = static_cast<CSound3DSample*>(slot.m_object);
-        if (!view) {
-            ApplyVolume(object, 0);  // no map: nowhere to place it
-            continue;
-        }
-        const IsoPoint p = view->BlockToScreen(std::clamp(slot.m_x, -kFarthestCell, kFarthestCell),
-                                               std::clamp(slot.m_y, -kFarthestCell, kFarthestCell));
-        if (GetDistance(float(p.x), float(p.y), w / 2, h / 2) > w) {
-            ApplyVolume(object, 0);
-        } else {
-            object->Set3DPosition(float(p.x) - w / 2, 0.0f, -(float(p.y) - h / 2));
-            ApplyVolume(object, slot.m_volume);
-        }
+        PlaceOnField(slot.m_object, slot.m_x, slot.m_y, slot.m_volume);
     }
+}
+
+void CSoundMgr::PlaceOnField(CSoundObject* object, int32_t cellX, int32_t cellY, int32_t volume) {
+    if (!object || object->m_kind != SOUND_3D_SAMPLE) return;
+    auto* sample = static_cast<CSound3DSample*>(object);
+    const CIsoView* view = GetFieldView();
+    if (!view) {
+        ApplyVolume(sample, 0);  // no map: nowhere to place it
+        return;
+    }
+    const float w = float(g_config.m_screenWidth), h = float(g_config.m_screenHeight);
+    const IsoPoint p = view->BlockToScreen(std::clamp(cellX, -kFarthestCell, kFarthestCell),
+                                           std::clamp(cellY, -kFarthestCell, kFarthestCell));
+    if (GetDistance(float(p.x), float(p.y), w / 2, h / 2) > w) {
+        ApplyVolume(sample, 0);
+    } else {
+        sample->Set3DPosition(float(p.x) - w / 2, 0.0f, -(float(p.y) - h / 2));
+        ApplyVolume(sample, volume);
+    }
+}
+
+bool CSoundMgr::AreEffectsOff() const {
+    return EffectsOff();
 }
 
 void CSoundMgr::ReapFinished() {

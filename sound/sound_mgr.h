@@ -71,6 +71,10 @@ public:
     int32_t GetMusicFadeLevel() const { return m_musicFadeLevel; }
     bool Update();
     bool ApplyVolume(CSoundObject* object, int32_t level);
+    // A 3-D sound heard from a cell of the field relative to the view (silent
+    // without a field or far off screen).
+    void PlaceOnField(CSoundObject* object, int32_t cellX, int32_t cellY, int32_t volume);
+    bool AreEffectsOff() const;
 
     CSoundSystem* GetSoundSystem() const { return m_pSoundSystem.get(); }
     MusicState GetMusicState() const { return m_musicState; }

@@ -324,8 +324,10 @@ void FightClub(CPacketReader& body) {
         if (body.Failed()) return;
         const char* window = values->m_a == 0 ? FIGHT_WAIT_WINDOW : CVC_WAIT_WINDOW;
         if (!FindOrCreateServerWindow(window, true)) return;
+        // A second entry while the window shows only updates it in place.
+        const bool shown = IsServerWindowVisible(window);
         PostToWindow(window, std::move(values));
-        ShowCentred(window);
+        if (!shown) ShowCentred(window);
     }
 }
 

@@ -60,6 +60,7 @@
 #include "platform/window_scripted.h"
 #include "scenes/scene_services.h"
 #include "script/event_mgr.h"
+#include "script/event_services.h"
 #include "script/script_effects.h"
 #include "script/script_mgr.h"
 #include "sound/sound_mgr.h"
@@ -310,6 +311,10 @@ std::vector<HookRow> HookTable() {
         {"scenes: field effects", [] { return GetSceneFieldEffects() != nullptr; }, kInstalled},
         {"scenes: music", [] { return GetSceneMusic() != nullptr; }, kInstalled},
         {"scenes: intro movie", [] { return GetSceneMovies() != nullptr; }, kKept},
+        // What the events reach through seams.
+        {"events: sounds", [] { return GetEventSounds() != nullptr; }, kInstalled},
+        {"events: movies", [] { return GetEventMovies() != nullptr; }, kKept},
+        {"events: effects", [] { return GetEventEffects() != nullptr; }, kAbsent},
     };
 }
 
@@ -385,11 +390,18 @@ protected:
         for (const auto& [name, pointer] : GlobalPointers())
             if (!pointer) m_missingWhileRunning.push_back(name);
         for (const HookRow& row : HookTable()) m_hooksWhileRunning.push_back(row.installed());
+        for (const char* name : kServerMadeWindows)
+            if (!IsWindowClassRegistered(name)) m_unregisteredWhileRunning.push_back(name);
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
     std::vector<std::string> m_created, m_deleted, m_missingWhileRunning, m_textBuffers;
     std::vector<bool> m_hooksWhileRunning;
+    std::vector<std::string> m_unregisteredWhileRunning;
+    // Windows the server's messages and the scene make by their identifiers.
+    static constexpr const char* kServerMadeWindows[] = {"FightClub_Manager", "FightClub_Config",
+                                                         "FightClub_WaitWin", "FightClubCVCWaitWin",
+                                                         "FightClubNoticeWin"};
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {
@@ -425,6 +437,8 @@ TEST_F(GlobalObjectsTest, TheRunningProgramHasEveryHookInstalled) {
             EXPECT_FALSE(row.installed()) << row.name << " is left after shutdown";
         }
     }
+    EXPECT_TRUE(m_unregisteredWhileRunning.empty())
+        << m_unregisteredWhileRunning.front() << " has no window class";
     // Nothing polls with the window messages once the program has ended.
     EXPECT_EQ(plat::PumpHookCount(), 0u) << "a hook of the window-message pump is left after shutdown";
 }

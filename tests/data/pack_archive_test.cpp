@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "data/file_resource.h"
 #include "data/pack_format.h"
@@ -93,6 +94,36 @@ TEST(PackArchive, AtMostAHundredFoldersMatchInOneLookup) {
     EXPECT_NE(pack.FindPackEntry((hundred + "top.txt").c_str(), &size, &stored), nullptr);
     EXPECT_EQ(size, 3u);
     EXPECT_EQ(pack.FindPackEntry((more + "top.txt").c_str(), &size, &stored), nullptr);
+}
+
+// The stream a caller gets from FindPackEntry and the positioned reads that
+// files opened from the pack use meet the same bytes, whatever the order;
+// a positioned read past the end of the pack fails.
+TEST(PackArchive, StreamAndPositionedReadsAgree) {
+    qmtest::TempDir dir;
+    CPackFile pack;
+    ASSERT_TRUE(pack.OpenPack(qmtest::WritePack(dir, "p.dat", SamplePack()).c_str()));
+    uint32_t size = 0, stored = 0;
+    uint64_t offset = 0;
+    ASSERT_TRUE(pack.LocatePackEntry("Sub/file.txt", &size, &stored, &offset));
+    FILE* stream = pack.FindPackEntry("Sub/file.txt", &size, &stored);
+    ASSERT_NE(stream, nullptr);
+    const uint8_t* at = pack.ReadStoredAt(offset, stored);
+    ASSERT_NE(at, nullptr);
+    std::vector<uint8_t> positioned(at, at + stored);
+    CFileResource between;  // a file opened from the pack in between
+    ASSERT_TRUE(between.OpenFile("top.txt", kFileStream, "rb", true, &pack));
+    EXPECT_EQ(between.GetDataSize(), 3u);
+    const uint8_t* read = pack.ReadStored(stored);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(read, read + stored), positioned);
+
+    uint32_t s = 9, st = 9;
+    uint64_t o = 9;
+    EXPECT_FALSE(pack.LocatePackEntry("Sub/none.txt", &s, &st, &o));
+    EXPECT_EQ(s + st + o, 0u);
+    EXPECT_EQ(pack.ReadStoredAt(offset, uint32_t(1) << 30), nullptr);
+    EXPECT_EQ(pack.ReadStoredAt(~uint64_t(0) - 2, 8), nullptr);
 }
 
 TEST(PackArchive, ListsTheTree) {

@@ -428,6 +428,11 @@ std::vector<Route> Routes() {
          Cat({{9, 4}, U32(1), {1}, U32(2), U32(3)}),
          {W("FightClubCVCWaitWin", MSG_FIGHT_WAIT_VALUES), "show FightClubCVCWaitWin",
           "centre FightClubCVCWaitWin"}},
+        {"106/9/4 while the window shows only updates it in place",
+         106,
+         Cat({{9, 4}, U32(1), {0}, U32(2), U32(3)}),
+         {W("FightClub_WaitWin", MSG_FIGHT_WAIT_VALUES)},
+         [](WindowMessages& t) { t.m_windows.m_visible.insert("FightClub_WaitWin"); }},
         // ---- 58, 42, 78, 114, 33 ----
         {"58/4 without the party window goes to the party list",
          58,

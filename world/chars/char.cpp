@@ -157,7 +157,7 @@ bool CChar::Setup(uint32_t resourceId, CMap* map, uint32_t objectId, uint32_t cr
 }
 
 void CChar::UpdateFrame(uint32_t elapsedMs, bool signSuppressed) {
-    if (m_pController) m_pController->UpdateController(elapsedMs);
+    if (m_pController && m_pController->IsUpdateOn()) m_pController->UpdateController(elapsedMs);
     if (m_pAniObject) m_pAniObject->Update();
     if (m_direction > 15) m_direction = 0;
 

@@ -510,7 +510,7 @@ bool CCharMgr::Update() {
 void CCharMgr::RefreshCharDisplay() {
     for (ChildNode* n = Children().First(); n != Children().End(); n = n->m_pNext) {
         CChar* c = AsChar(n->m_pData);
-        if (!c) continue;
+        if (!c || !c->IsDrawOn()) continue;  // an event may hide the field's characters
         if (auto* npc = dynamic_cast<CNpcChar*>(c);
             npc && npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS))
             continue;

@@ -233,7 +233,10 @@ void CCharMgr::ShowCharAction(uint32_t charId, uint32_t subCode, bool fromQueue)
     if (!c) return;
     if (subCode == 6) {
         CBaseWindow* notice = FindOrMakeWindow(kFightClubNotice);
-        if (notice) notice->Show();
+        if (notice) {
+            notice->Show();
+            if (auto* start = dynamic_cast<IFightClubNotice*>(notice)) start->Start();
+        }
         return;
     }
     if (!IsVisible(c)) return;

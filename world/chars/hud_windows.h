@@ -40,6 +40,15 @@ inline constexpr const char* HUD_WINDOW_NAMES[HUD_WINDOW_COUNT] = {
 };
 inline constexpr const char HUD_MAIN_WINDOW_NAME[] = "Z5MAINWIN";
 
+// The fight club's start notice: the character manager starts its count
+// when the server signals the match start (its still picture comes back
+// through the window's Reset).
+class IFightClubNotice {
+public:
+    virtual ~IFightClubNotice() = default;
+    virtual void Start() = 0;
+};
+
 // A window that belongs to one character: it is told the character's id and
 // the data whose items it shows.
 class IPlayWindowOwner {
