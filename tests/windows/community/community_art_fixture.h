@@ -10,8 +10,8 @@
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/ui_picture_fixture.h"
 #include "tests/ui/demo_art_build.h"
+#include "tests/ui/ui_picture_fixture.h"
 
 namespace communityart {
 
