@@ -172,16 +172,22 @@ bool CGameScene::ClickGroundItem(CItemObject* item, bool testShift) {
     };
     if (!controller->IsNearTile(x, y)) {
         if (testShift && Held(plat::VK_SHIFT)) return true;
-        if (controller->CanStartAction()) {
-            QueuePickUp(int32_t(objectId));
-            WalkTo(x, y);
-        }
+        // The pick-up stays queued even while the player cannot act (reeling
+        // from a hit): the repeat walks there once the player may act.
+        QueuePickUp(int32_t(objectId));
+        if (controller->CanStartAction()) WalkTo(x, y);
         pickUp();
+        return true;
+    }
+    // Within reach, likewise: a player who cannot act just now keeps the
+    // press as a queued pick-up, asked again by the repeat.
+    if (g_config.m_useServer && !controller->CanStartAction()) {
+        QueuePickUp(int32_t(objectId));
         return true;
     }
     m_pickUp = m_actionA = m_actionB = 0;
     m_pickUpId = m_actionAId = m_actionBId = -1;
-    if (g_config.m_useServer && controller->CanStartAction()) pickUp();
+    if (g_config.m_useServer) pickUp();
     return true;
 }
 

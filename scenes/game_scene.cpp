@@ -348,10 +348,36 @@ void CGameScene::HandleMessage(CMsg* msg) {
                 PostMessageToPort(0, messenger->GetPort(), 0, msg->m_eventId, std::move(msg->m_pPayload),
                                   nullptr);
             break;
+        case MSG_ID_LIST:
+        case MSG_SCENE_PAIR:
+        case MSG_SCENE_SIGNAL_99:
+        case MSG_SCENE_BYTE:
+            HandlePanelMessage(msg);
+            break;
         default:
             // The windows that take the other scene messages are not part of
             // the program yet: their messages are dropped.
             break;
+    }
+}
+
+// The event panel's messages: 98 opens it with the ready ids and values,
+// 95 is a member's answer, 99 closes it, 100 sets its highlight.
+void CGameScene::HandlePanelMessage(CMsg* msg) {
+    auto* panel =
+        g_pWindowMgr ? dynamic_cast<IEventPanel*>(g_pWindowMgr->FindWindowByName("EventPanelWindow", 0, true))
+                     : nullptr;
+    CMsgData* payload = msg->m_pPayload.get();
+    if (!panel || !payload) return;
+    if (msg->m_eventId == MSG_SCENE_SIGNAL_99) {
+        ReadRecord<CSceneByteMsg>(payload);
+        panel->ClosePanel();
+    } else if (auto* list = ReadRecord<CIdListMsg>(payload)) {
+        panel->OpenPanel(list->m_a, uint8_t(list->m_count), list->m_ids, list->m_byteCount, list->m_bytes);
+    } else if (auto* pair = ReadRecord<CScenePairMsg>(payload)) {
+        panel->SetMemberAnswer(pair->m_a, pair->m_b);
+    } else if (auto* byte = ReadRecord<CSceneByteMsg>(payload)) {
+        panel->SetHighlight(byte->m_value);
     }
 }
 

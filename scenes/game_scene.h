@@ -301,6 +301,7 @@ protected:
     void RepeatHeldButtons();
     void CloseFieldWindows();
     void HandleMessage(CMsg* msg);
+    void HandlePanelMessage(CMsg* msg);
     void TakeSystemWindowChoice();
     void StepCharacters(uint32_t elapsed);
     // The windows, the elapsed time (20 ms the first time), the characters

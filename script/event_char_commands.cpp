@@ -216,24 +216,21 @@ protected:
 };
 
 // 48: every character of the field shown and acting, or neither.
-class CFieldCharsCommand : public CEventCommand {
+class CFieldCharsCommand : public CEventScriptCommand {
 public:
-    CFieldCharsCommand() : CEventCommand(48) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        if (CEventScript* event = GetScript()) event->SetFieldCharsOn(GetByteParam(0, 0) != 0);
+    CFieldCharsCommand() : CEventScriptCommand(48) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        event.SetFieldCharsOn(GetByteParam(0, 0) != 0);
         return false;
     }
 };
 
 // 52-56: the stage's event objects.
-class CEventObjectCommand : public CEventCommand {
+class CEventObjectCommand : public CEventScriptCommand {
 public:
-    explicit CEventObjectCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        EventObject* entry = event ? event->FindEventObject(GetType9Param(0)) : nullptr;
+    explicit CEventObjectCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        EventObject* entry = event.FindEventObject(GetType9Param(0));
         if (!entry || !entry->object) return false;
         CAniObject* object = entry->object.get();
         switch (m_kind) {
@@ -255,7 +252,7 @@ public:
                 object->Stop();
                 return false;
             case 54:
-                std::erase_if(event->EventObjects(), [entry](const EventObject& o) { return &o == entry; });
+                std::erase_if(event.EventObjects(), [entry](const EventObject& o) { return &o == entry; });
                 return false;
             case 55:
                 entry->hidden = GetByteParam(1, 0) == 0;
@@ -277,13 +274,10 @@ void CentreFrame(int32_t* x, int32_t* y) {
 }
 
 // 66: create object on the map; 67: on the screen.
-class CCreateObjectCommand : public CEventCommand {
+class CCreateObjectCommand : public CEventScriptCommand {
 public:
-    explicit CCreateObjectCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
+    explicit CCreateObjectCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
         const uint32_t id = uint32_t(TextInt(1));
         if (m_state == 0) {
             m_state = 1;
@@ -307,29 +301,27 @@ public:
             object->m_layer = TextInt(5);
             object->Play(false);
             entry.object = std::move(object);
-            event->CreatedObjects().push_back(std::move(entry));
+            event.CreatedObjects().push_back(std::move(entry));
             return GetByteParam(4, 0) == 0;
         }
-        EventCreatedObject* entry = event->FindCreated(id);
+        EventCreatedObject* entry = event.FindCreated(id);
         if (!entry) return false;
         if (!entry->object || entry->object->m_stopped == 0) return entry->object != nullptr;
-        std::vector<EventCreatedObject>& list = event->CreatedObjects();
+        std::vector<EventCreatedObject>& list = event.CreatedObjects();
         list.erase(list.begin() + (entry - list.data()));
         return false;
     }
 };
 
 // 68-70: remove, hide and turn a created object.
-class CCreatedObjectCommand : public CEventCommand {
+class CCreatedObjectCommand : public CEventScriptCommand {
 public:
-    explicit CCreatedObjectCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        EventCreatedObject* entry = event ? event->FindCreated(uint32_t(TextInt(1))) : nullptr;
+    explicit CCreatedObjectCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        EventCreatedObject* entry = event.FindCreated(uint32_t(TextInt(1)));
         if (!entry) return false;
         if (m_kind == 68) {
-            std::vector<EventCreatedObject>& list = event->CreatedObjects();
+            std::vector<EventCreatedObject>& list = event.CreatedObjects();
             list.erase(list.begin() + (entry - list.data()));
         } else if (m_kind == 69) {
             entry->hidden = GetByteParam(2, 0) == 0;
@@ -341,15 +333,12 @@ public:
 };
 
 // 71: move a created object by an offset; 72: to a position.
-class CMoveObjectCommand : public CEventCommand {
+class CMoveObjectCommand : public CEventScriptCommand {
 public:
-    explicit CMoveObjectCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
+    explicit CMoveObjectCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
         const uint32_t id = uint32_t(TextInt(0));
-        EventCreatedObject* entry = event->FindCreated(id);
+        EventCreatedObject* entry = event.FindCreated(id);
         if (m_state != 0) return entry && entry->moving;
         m_state = 1;
         if (!entry || !entry->object) return false;
@@ -366,7 +355,7 @@ public:
         } else if (entry->screen) {
             CentreFrame(&x, &y);
         }
-        event->StartMove(id, float(TextReal(2)), float(TextReal(3)), x, y);
+        event.StartMove(id, float(TextReal(2)), float(TextReal(3)), x, y);
         return GetByteParam(4, 0) == 0;
     }
 };

@@ -212,9 +212,14 @@ const char* CEventCommand::SpeechText(uint32_t index) const {
     return speech ? speech->GetText(id) : nullptr;
 }
 
-bool CTargetCommand::Execute(uint8_t skip) {
-    CChar* target = FindTarget(0, 1);
-    return target && ActOn(*target, skip);
+template <>
+CChar* CSubjectCommand<CChar>::FindSubject() const {
+    return FindTarget(0, 1);
+}
+
+template <>
+CEventScript* CSubjectCommand<CEventScript>::FindSubject() const {
+    return GetScript();
 }
 
 void HoldRestMotion(CChar& character) {

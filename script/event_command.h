@@ -110,19 +110,33 @@ protected:
     uint32_t m_kind;
 };
 
-// The commands that act on one character, named by the target kind (byte
-// parameter 0) and the type-8 target number (parameter 1): the character is
-// found again each frame, and a missing one finishes the command.
-class CTargetCommand : public CEventCommand {
+// The commands that act on one subject found again each frame: their
+// running event, or the character named by the target kind (byte parameter
+// 0) and the type-8 target number (parameter 1). A command that finds none
+// finishes at once.
+template <class Subject>
+class CSubjectCommand : public CEventCommand {
 public:
     using CBaseObject::Execute;
     using CEventCommand::CEventCommand;
-    bool Execute(uint8_t skip) final;
+    bool Execute(uint8_t skip) final {
+        Subject* subject = FindSubject();
+        return subject && ActOn(*subject, skip);
+    }
 
 protected:
-    // Once a frame with the target found: true keeps the command running.
-    virtual bool ActOn(CChar& target, uint8_t skip) = 0;
+    // Once a frame with the subject found: true keeps the command running.
+    virtual bool ActOn(Subject& subject, uint8_t skip) = 0;
+
+private:
+    Subject* FindSubject() const;
 };
+template <>
+CChar* CSubjectCommand<CChar>::FindSubject() const;
+template <>
+CEventScript* CSubjectCommand<CEventScript>::FindSubject() const;
+using CTargetCommand = CSubjectCommand<CChar>;
+using CEventScriptCommand = CSubjectCommand<CEventScript>;
 
 // The character stands in its rest motion (motion state 106), its sprite
 // playing that motion in a loop.

@@ -124,12 +124,11 @@ public:
 };
 
 // 19 and 20: skip on and off.
-class CSkipCommand : public CEventCommand {
+class CSkipCommand : public CEventScriptCommand {
 public:
-    explicit CSkipCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        if (CEventScript* event = GetScript()) event->SetSkipEnabled(m_kind == 19);
+    explicit CSkipCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        event.SetSkipEnabled(m_kind == 19);
         return false;
     }
 };

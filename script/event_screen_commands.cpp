@@ -168,18 +168,15 @@ public:
 };
 
 // 34: the cinema bars grow or shrink.
-class CBarsCommand : public CEventCommand {
+class CBarsCommand : public CEventScriptCommand {
 public:
-    CBarsCommand() : CEventCommand(34) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
+    CBarsCommand() : CEventScriptCommand(34) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
         if (m_state == 0) {
             m_state = 1;
-            event->StartBars(GetByteParam(0, 0) == 0, uint32_t(std::max(0, TextInt(1))));
+            event.StartBars(GetByteParam(0, 0) == 0, uint32_t(std::max(0, TextInt(1))));
         }
-        return event->AreBarsRunning();
+        return event.AreBarsRunning();
     }
 };
 
@@ -256,15 +253,13 @@ public:
 };
 
 // 63: an event sound; runs while it is listed unless told not to wait.
-class CEventSoundCommand : public CEventCommand {
+class CEventSoundCommand : public CEventScriptCommand {
 public:
-    CEventSoundCommand() : CEventCommand(63) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event || !GetEventSounds()) return false;
+    CEventSoundCommand() : CEventScriptCommand(63) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        if (!GetEventSounds()) return false;
         const uint32_t number = uint32_t(TextInt(1));
-        if (m_state != 0) return event->FindEventSound(number) != nullptr;
+        if (m_state != 0) return event.FindEventSound(number) != nullptr;
         m_state = 1;
         EventSound fields;
         fields.number = number;
@@ -272,30 +267,27 @@ public:
         GetPointParam(&fields.cellX, &fields.cellY, 2);
         fields.level = 100;
         fields.repeat = uint32_t(std::max(0, TextInt(3)));
-        event->AddEventSound(fields, GetType2Param(0));
-        return GetByteParam(5, 0) == 0 && event->FindEventSound(number) != nullptr;
+        event.AddEventSound(fields, GetType2Param(0));
+        return GetByteParam(5, 0) == 0 && event.FindEventSound(number) != nullptr;
     }
 };
 
 // 64: stop an event sound.
-class CStopSoundCommand : public CEventCommand {
+class CStopSoundCommand : public CEventScriptCommand {
 public:
-    CStopSoundCommand() : CEventCommand(64) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        if (CEventScript* event = GetScript()) event->RemoveEventSound(uint32_t(TextInt(1)));
+    CStopSoundCommand() : CEventScriptCommand(64) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        event.RemoveEventSound(uint32_t(TextInt(1)));
         return false;
     }
 };
 
 // 65: an event sound's level moves to the target over the duration.
-class CSoundLevelCommand : public CEventCommand {
+class CSoundLevelCommand : public CEventScriptCommand {
 public:
-    CSoundLevelCommand() : CEventCommand(65) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        EventSound* sound = event ? event->FindEventSound(uint32_t(TextInt(0))) : nullptr;
+    CSoundLevelCommand() : CEventScriptCommand(65) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        EventSound* sound = event.FindEventSound(uint32_t(TextInt(0)));
         if (!sound) return false;
         const int32_t target = std::clamp(TextInt(1), 0, 100);
         const int32_t duration = TextInt(2);

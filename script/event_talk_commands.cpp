@@ -210,26 +210,23 @@ public:
 };
 
 // 14: begin selection.
-class CBeginSelectionCommand : public CEventCommand {
+class CBeginSelectionCommand : public CEventScriptCommand {
 public:
-    CBeginSelectionCommand() : CEventCommand(14) {}
+    CBeginSelectionCommand() : CEventScriptCommand(14) {}
     uint8_t GetByteParam(uint32_t index, uint8_t defaultValue) const override {
         return OptionalByte(index, defaultValue);
     }
     uint32_t GetType12Param(uint32_t index) const override {
         return index < m_params.size() ? CEventCommand::GetType12Param(index) : 0;
     }
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
+    bool ActOn(CEventScript& event, uint8_t) override {
         const uint8_t mode = GetByteParam(0, 0);
         uint32_t mask = GetType12Param(6);
         if (mask == 0) mask = 0x8000;
         mask = TargetMask(event, mode, mask);
         const char* title = SpeechText(1);
-        event->BeginSelection(mode, mask, title ? title : "", uint32_t(TextInt(2)), uint32_t(TextInt(3)),
-                              uint8_t(TextInt(4)), uint8_t(TextInt(5)), GetByteParam(7, 0));
+        event.BeginSelection(mode, mask, title ? title : "", uint32_t(TextInt(2)), uint32_t(TextInt(3)),
+                             uint8_t(TextInt(4)), uint8_t(TextInt(5)), GetByteParam(7, 0));
         return false;
     }
 
@@ -244,8 +241,8 @@ private:
             if (CChar* c = g_pCharMgr->FindCharByName(m.m_name)) members.push_back(c);
         return members;
     }
-    static uint32_t TargetMask(CEventScript* event, uint8_t mode, uint32_t mask) {
-        CChar* lead = event->LeadCharacter();
+    static uint32_t TargetMask(CEventScript& event, uint8_t mode, uint32_t mask) {
+        CChar* lead = event.LeadCharacter();
         if (mode == 0) return TypeBit(lead);
         if (mode == 1) {
             std::vector<CChar*> members = ActiveMembers(lead);
@@ -270,34 +267,28 @@ private:
 };
 
 // 15: show selection; runs until the selection is settled.
-class CShowSelectionCommand : public CEventCommand {
+class CShowSelectionCommand : public CEventScriptCommand {
 public:
-    CShowSelectionCommand() : CEventCommand(15) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
+    CShowSelectionCommand() : CEventScriptCommand(15) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
         if (m_state == 0) {
             m_state = 1;
-            if (!event->Selection().begun) {
+            if (!event.Selection().begun) {
                 ReportEventError(19, {});
                 return false;
             }
-            event->ShowSelection();
+            event.ShowSelection();
         }
-        return event->Selection().waiting;
+        return event.Selection().waiting;
     }
 };
 
 // 16: add answer; 17: set answer at a position.
-class CAnswerCommand : public CEventCommand {
+class CAnswerCommand : public CEventScriptCommand {
 public:
-    explicit CAnswerCommand(uint32_t kind) : CEventCommand(kind) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
-        if (!event) return false;
-        EventSelection& s = event->Selection();
+    explicit CAnswerCommand(uint32_t kind) : CEventScriptCommand(kind) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
+        EventSelection& s = event.Selection();
         const bool add = m_kind == 16;
         const char* text = SpeechText(add ? 0 : 1);
         const uint32_t delay = uint32_t(std::max(0, TextInt(add ? 1 : 2)));
@@ -306,11 +297,11 @@ public:
         if (!text) text = "";
         if (delay == 0) {
             if (add)
-                event->AddAnswer(text, function);
+                event.AddAnswer(text, function);
             else
-                event->SetAnswerAt(position, text, function);
+                event.SetAnswerAt(position, text, function);
         } else if (add && s.timeLimit == 0) {
-            event->AddAnswer(text, function);
+            event.AddAnswer(text, function);
         } else if (s.timeLimit != 0) {
             std::vector<EventTimedAnswer>& list = add ? s.timed1 : s.timed2;
             if (list.size() < EVENT_MAX_ANSWERS) list.push_back({text, delay, position, function, false});
@@ -320,17 +311,15 @@ public:
 };
 
 // 18: result functions.
-class CResultFunctionsCommand : public CEventCommand {
+class CResultFunctionsCommand : public CEventScriptCommand {
 public:
-    CResultFunctionsCommand() : CEventCommand(18) {}
-    using CBaseObject::Execute;
-    bool Execute(uint8_t) override {
-        CEventScript* event = GetScript();
+    CResultFunctionsCommand() : CEventScriptCommand(18) {}
+    bool ActOn(CEventScript& event, uint8_t) override {
         const int count = int(m_params.size());
-        if (!event || (count != 5 && count != 10)) return false;
+        if ((count != 5 && count != 10)) return false;
         const char* names[EVENT_RESULT_COUNT] = {};
         for (int i = 0; i < count; ++i) names[i] = GetType10Text(uint32_t(i));
-        event->SetResultFunctions(names, count);
+        event.SetResultFunctions(names, count);
         return false;
     }
 };

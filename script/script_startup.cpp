@@ -5,6 +5,7 @@
 #include "anim/ani_services.h"
 #include "core/global_objects.h"
 #include "script/event_mgr.h"
+#include "script/event_panel_window.h"
 #include "script/event_selection_window.h"
 #include "script/event_talk_window.h"
 #include "script/script_mgr.h"
@@ -95,4 +96,5 @@ void InstallScriptGlobals() {
 void InstallScriptWindowClasses() {
     RegisterWindowClass(EVENT_TALK_WINDOW_NAME, Make<CEventTalkWindow>);
     RegisterWindowClass(EVENT_SELECTION_WINDOW_NAME, Make<CEventSelectionWindow>);
+    RegisterWindowClass(EVENT_PANEL_WINDOW_NAME, Make<CEventPanelWindow>);
 }

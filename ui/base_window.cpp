@@ -491,13 +491,3 @@ int32_t CBaseWindow::ImageHeight() {
     UpdateRect();
     return m_rect.bottom - m_rect.top;
 }
-
-std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction) {
-    if (animation == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(animation)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
-}

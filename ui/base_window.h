@@ -215,7 +215,3 @@ std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, 
 
 // A handler that ignores its arguments and leaves the event to others.
 bool DefaultReturnTrue(int32_t button, int32_t x, int32_t y, CBaseWindow* control);
-
-// An image of the animation playing the motion in the direction, or null
-// when the animation cannot be attached.
-std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction);

@@ -130,13 +130,14 @@ public:
 };
 
 // The event panel ("EventPanelWindow") as the game scene drives it from the
-// server's scene messages 95 (open), 98 (ready ids), 99 (a member's answer)
-// and 100 (highlight).
+// server's scene messages: 98 opens it with the ready ids and the values,
+// 95 is a member's answer, 99 closes it and 100 sets the highlight.
 class IEventPanel {
 public:
     virtual ~IEventPanel() = default;
     virtual bool OpenPanel(uint32_t eventId, uint8_t readyCount, const uint32_t* readyIds, uint8_t valueCount,
                            const uint8_t* values) = 0;
+    virtual bool ClosePanel() = 0;
     virtual bool SetMemberAnswer(uint32_t charId, uint8_t answer) = 0;
     virtual void SetHighlight(uint8_t flag) = 0;
 };

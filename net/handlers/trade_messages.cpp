@@ -10,6 +10,7 @@
 #include "net/handlers/window_records.h"
 #include "net/packet_fields.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -425,4 +426,36 @@ void HandleNpcServiceMessage(CGameSession&, uint8_t, CPacketReader& body) {
         default:
             break;
     }
+}
+
+std::vector<uint8_t> WriteNpcMenu(const std::string& name, uint32_t flags, uint32_t value) {
+    CMessageWriter message(SERVER_NPC_SERVICE);
+    message.PutByte(0).PutText(name).PutByte(0).PutDword(flags).PutDword(value);
+    return message.Take();
+}
+
+std::vector<uint8_t> WriteTradeList(uint8_t list, bool dealFlag, const std::vector<CTradeGoods>& goods) {
+    CMessageWriter message(SERVER_NPC_SERVICE);
+    message.PutByte(list).PutByte(0).PutByte(dealFlag ? 1 : 0).PutWord(uint16_t(goods.size()));
+    for (const CTradeGoods& g : goods) {
+        if (list == 1) {
+            message.PutWord(g.key).PutDword(g.itemId).PutByte(0).PutText(g.name).PutDword(0);
+            message.PutByte(g.allowed).PutByte(0).PutDword(g.price).PutWord(g.stock).PutWord(g.weight);
+            for (int n = 0; n < 12; ++n) message.PutByte(0);
+        } else {
+            message.PutWord(g.key).PutDword(g.itemId).PutDword(0).PutByte(g.slot).PutText(g.name).PutDword(0);
+            // A locked item (flag 0) carries a further byte.
+            message.PutByte(g.allowed);
+            if (g.allowed == 0) message.PutByte(0);
+            message.PutWord(g.count).PutWord(g.weight).PutDword(g.price).PutByte(0);
+        }
+        message.PutByte(0);  // no numbers
+    }
+    return message.Take();
+}
+
+std::vector<uint8_t> WriteNothingToRepair() {
+    CMessageWriter message(SERVER_NPC_SERVICE);
+    message.PutByte(3).PutByte(1);
+    return message.Take();
 }

@@ -8,6 +8,8 @@
 // (9). A list is read whole even when its window is missing.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "net/handlers/item_records.h"
 
@@ -25,3 +27,24 @@ void ParseExchangeItem(CPacketReader& body, CExchangeItemMsg& item);
 
 void HandleExchangeMessage(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandleNpcServiceMessage(CGameSession& session, uint8_t code, CPacketReader& body);
+
+// ---- As a server writes them, code first ----
+
+// 106/0: the NPC's chat name (empty for none), its function word and a value.
+std::vector<uint8_t> WriteNpcMenu(const std::string& name, uint32_t flags, uint32_t value);
+// A goods entry of the buy list (1) or an item of the sell list (2).
+struct CTradeGoods {
+    uint16_t key = 0;
+    uint32_t itemId = 0;
+    std::string name;
+    uint8_t slot = 0;     // the sell list's bag slot
+    uint8_t allowed = 1;  // buyable, sellable
+    uint32_t price = 0;
+    uint16_t stock = 0;  // the buy list's
+    uint16_t count = 1;  // the sell list's
+    uint16_t weight = 0;
+};
+// 106/1 and 106/2 (kind 0): the deal flag and the entries, without dates or numbers.
+std::vector<uint8_t> WriteTradeList(uint8_t list, bool dealFlag, const std::vector<CTradeGoods>& goods);
+// 106/3 kind 1: nothing to repair.
+std::vector<uint8_t> WriteNothingToRepair();

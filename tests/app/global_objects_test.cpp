@@ -284,6 +284,8 @@ std::vector<HookRow> HookTable() {
         {"map: effects", [] { return GetFieldEffects() != nullptr; }, kAbsent},
         {"map: characters", [] { return GetMapCharacters() != nullptr; }, kInstalled},
         {"characters: effect lists", [] { return GetCharEffects() != nullptr; }, kInstalled},
+        {"characters: recipe and cookbook use rule", [] { return GetItemClassUseRule() != nullptr; },
+         kAbsent},
         {"characters: skill effects", [] { return GetSkillEffects() != nullptr; }, kInstalled},
         {"characters: skill scripts", [] { return GetSkillScripts() != nullptr; }, kInstalled},
         // What the script natives reach through seams.
@@ -392,6 +394,8 @@ protected:
         for (const HookRow& row : HookTable()) m_hooksWhileRunning.push_back(row.installed());
         for (const char* name : kServerMadeWindows)
             if (!IsWindowClassRegistered(name)) m_unregisteredWhileRunning.push_back(name);
+        for (const char* name : kPlayerMadeWindows)
+            if (!IsWindowClassRegistered(name)) m_unregisteredWhileRunning.push_back(name);
         for (const char* text : g_textBuffers) m_textBuffers.emplace_back(text);
     }
 
@@ -402,6 +406,10 @@ protected:
     static constexpr const char* kServerMadeWindows[] = {"FightClub_Manager", "FightClub_Config",
                                                          "FightClub_WaitWin", "FightClubCVCWaitWin",
                                                          "FightClubNoticeWin"};
+    // Windows the player's character makes with it by their identifiers (the
+    // bag makes its item-shop panel itself).
+    static constexpr const char* kPlayerMadeWindows[] = {"ItemInventoryWindow", "ItemEquipWindow",
+                                                         "QuickSlotWindow", "CharInfoWindow"};
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {

@@ -637,6 +637,58 @@ TEST_F(GameInputTest, PickUpKeyWalksToTheNearestItemOrPicksItUpWithinReach) {
     EXPECT_FALSE(scene->HasQueuedAction());
 }
 
+// The pick-up key pressed while the player reels from a hit is not lost:
+// the pick-up waits, and the repeat asks for the item within reach, or
+// walks to one farther off, once the player may act.
+TEST_F(GameInputTest, APickUpPressedDuringAHitGoesOnWhenTheHitIsOver) {
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    g_config.m_useServer = true;
+    struct Offline {
+        ~Offline() { g_config.m_useServer = false; }
+    } offline;
+    using Walk = std::pair<uint32_t, uint32_t>;
+    auto reel = [&] {
+        player->GetAction()->TakeHit();
+        ASSERT_EQ(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+    };
+    auto recover = [&] {
+        for (int frame = 0; frame < 300 && player->GetData()->m_motion == MOTION_HIT; ++frame) {
+            m_driver.Clock().Advance(33);
+            player->UpdateFrame(33, false);
+        }
+        ASSERT_NE(player->GetData()->m_motion, uint32_t(MOTION_HIT));
+    };
+
+    // Within reach: nothing goes out while reeling; the repeat after it asks.
+    ASSERT_TRUE(DropItem(78, player->m_cellX + 1, player->m_cellY));
+    reel();
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(scene->HasQueuedAction());
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_TRUE(PickUps().empty());
+    recover();
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(PickUps(), std::vector<uint32_t>{78});
+    EXPECT_FALSE(scene->HasQueuedAction());
+    EXPECT_TRUE(Walks().empty());
+
+    // Farther off: no walk while reeling; the repeat after it walks there.
+    ItemGone(78);
+    ASSERT_TRUE(DropItem(79, 30, 30));
+    reel();
+    Key('Z');
+    scene->ProcessInput();
+    EXPECT_TRUE(Walks().empty());
+    EXPECT_TRUE(scene->HasQueuedAction());
+    recover();
+    EXPECT_TRUE(scene->HandleGameInput(0, 0, false));
+    EXPECT_EQ(Walks(), (std::vector<Walk>{{30, 30}}));
+    EXPECT_TRUE(scene->HasQueuedAction());
+}
+
 TEST_F(GameInputTest, AnItemTheServerDropsIsNamedWhenPointedAndPickedUpByTheKey) {
     CCursor cursor;
     cursor.Create();

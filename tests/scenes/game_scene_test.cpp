@@ -22,6 +22,7 @@
 #include "data/slot_object_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
 #include "platform/socket.h"
 #include "scenes/game_actions.h"
@@ -305,8 +306,7 @@ TEST_F(GameSceneTest, AMapChangePutsDownTheHeldObjectAndLeavingEndsTheAnimationP
 
 TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {
     TestGameScene* scene = MakeScene();
-    for (uint32_t id : {14u, 15u, 16u, 22u, 88u, 95u, 96u, 98u, 99u, 100u, 105u, 106u, 107u, 108u, 109u, 110u,
-                        111u, 112u, 113u}) {
+    for (uint32_t id : {14u, 15u, 16u, 22u, 88u, 96u, 105u, 106u, 107u, 108u, 109u, 110u, 111u, 112u, 113u}) {
         auto line = std::make_unique<CChatLineMsg>();
         std::snprintf(line->m_text, sizeof line->m_text, "%s", "not for the notice line");
         scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, std::move(line), nullptr);
@@ -316,6 +316,56 @@ TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {
     EXPECT_EQ(scene->GetPort()->Count(), 0);
     EXPECT_STREQ(scene->Overlays().GetNoticeText(), "");
     EXPECT_TRUE(Sent().empty());
+}
+
+// The event panel as the scene drives it: each call written down.
+class RecordingPanel : public uitest::TestWindow, public IEventPanel {
+public:
+    RecordingPanel() : TestWindow("EventPanelWindow") {}
+    bool OpenPanel(uint32_t eventId, uint8_t readyCount, const uint32_t* readyIds, uint8_t valueCount,
+                   const uint8_t* values) override {
+        std::string call = "open " + std::to_string(eventId) + " ids";
+        for (uint8_t i = 0; i < readyCount; ++i) call += " " + std::to_string(readyIds[i]);
+        call += " values";
+        for (uint8_t i = 0; i < valueCount; ++i) call += " " + std::to_string(values[i]);
+        s_calls.push_back(call);
+        return true;
+    }
+    bool ClosePanel() override {
+        s_calls.push_back("close");
+        return true;
+    }
+    bool SetMemberAnswer(uint32_t charId, uint8_t answer) override {
+        s_calls.push_back("answer " + std::to_string(charId) + " " + std::to_string(answer));
+        return true;
+    }
+    void SetHighlight(uint8_t flag) override { s_calls.push_back("highlight " + std::to_string(flag)); }
+    static inline std::vector<std::string> s_calls;
+};
+
+TEST_F(GameSceneTest, TheEventPanelTakesItsFourMessages) {
+    RecordingPanel::s_calls.clear();
+    RegisterWindowClass("EventPanelWindow", [] { return static_cast<CBaseWindow*>(new RecordingPanel); });
+    TestGameScene* scene = MakeScene();
+    CMsgPort* port = scene->GetPort();
+    auto ids = std::make_unique<CIdListMsg>();
+    const uint32_t ready[] = {7, 9};
+    const uint8_t values[] = {4};
+    ids->Set(31, 2, ready, 1, values);
+    port->PostToPort(0, port, 0, MSG_ID_LIST, std::move(ids), nullptr);
+    auto pair = std::make_unique<CScenePairMsg>();
+    pair->Set(9, 1);
+    port->PostToPort(0, port, 0, MSG_SCENE_PAIR, std::move(pair), nullptr);
+    auto highlight = std::make_unique<CSceneByteMsg>(MSG_SCENE_BYTE);
+    highlight->Set(1);
+    port->PostToPort(0, port, 0, MSG_SCENE_BYTE, std::move(highlight), nullptr);
+    port->PostToPort(0, port, 0, MSG_SCENE_SIGNAL_99, std::make_unique<CSceneByteMsg>(MSG_SCENE_SIGNAL_99),
+                     nullptr);
+    // A record of another type for the panel's ids is let go.
+    port->PostToPort(0, port, 0, MSG_SCENE_PAIR, std::make_unique<CChatLineMsg>(), nullptr);
+    scene->ProcessMessages();
+    EXPECT_EQ(RecordingPanel::s_calls,
+              (std::vector<std::string>{"open 31 ids 7 9 values 4", "answer 9 1", "highlight 1", "close"}));
 }
 
 // A bag that counts its frames.

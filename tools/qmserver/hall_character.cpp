@@ -47,18 +47,7 @@ struct Worn {
     std::string name;
 };
 
-// The rest of the line after `words` words.
-std::string RestAfter(const std::string& rest, int words) {
-    size_t at = 0;
-    for (int word = 0; word < words; ++word) {
-        at = rest.find_first_not_of(" \t", at);
-        at = rest.find_first_of(" \t", at);
-    }
-    at = rest.find_first_not_of(" \t", at);
-    return at == std::string::npos ? std::string() : rest.substr(at);
-}
-
-class CCharacterFeature : public CHallFeature {
+class CCharacterFeature : public CHallFeature, public IHallPurse {
 public:
     explicit CCharacterFeature(IHallBags* bags) : m_bags(bags) {}
 
@@ -181,6 +170,18 @@ public:
     }
 
     void Closed(CServerHall&, CHallClient& c) override { m_states.erase(c.id); }
+
+    uint32_t MoneyOf(const CHallClient& c) override {
+        auto it = m_states.find(c.id);
+        return it == m_states.end() ? 0 : it->second.status.m_group40[1];
+    }
+    void SetMoney(CServerHall& hall, CHallClient& c, uint32_t money) override {
+        CStatusBlockFields& status = m_states[c.id].status;
+        status.m_group40[1] = money;
+        CStatusBlockFields group = status;
+        group.m_flags = 0x40;
+        hall.Send(c, WriteStatusBlock(group));
+    }
 
 private:
     struct State {
@@ -308,4 +309,8 @@ private:
 
 std::unique_ptr<CHallFeature> MakeCharacterFeature(IHallBags* bags) {
     return std::make_unique<CCharacterFeature>(bags);
+}
+
+IHallPurse* HallPurseOf(CHallFeature* feature) {
+    return dynamic_cast<IHallPurse*>(feature);
 }

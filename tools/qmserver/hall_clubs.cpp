@@ -49,17 +49,6 @@ std::string Text(CPacketReader& reader) {
     return text.substr(0, std::strlen(text.c_str()));
 }
 
-// The words of the line after the first `count`.
-std::string RestAfter(const std::string& rest, int count) {
-    size_t at = 0;
-    for (int word = 0; word < count; ++word) {
-        at = rest.find_first_not_of(" \t", at);
-        at = rest.find_first_of(" \t", at);
-    }
-    at = rest.find_first_not_of(" \t", at);
-    return at == std::string::npos ? std::string() : rest.substr(at);
-}
-
 bool Numbers(const CWorldLine& line, const std::vector<uint32_t>& limits, std::vector<uint32_t>* values) {
     if (line.args.size() < limits.size() + 1) return false;
     values->assign(limits.size(), 0);

@@ -7,6 +7,7 @@
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_messenger.h"
+#include "tools/qmserver/hall_trade.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
 std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
@@ -19,8 +20,10 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeChatFeature());
     features.push_back(MakeMessengerFeature());
     features.push_back(MakeCharacterFeature(bags));
+    IHallPurse* purse = HallPurseOf(features.back().get());
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
     features.push_back(MakeEffectsFeature());
+    features.push_back(MakeTradeFeature(bags, purse));
     return features;
 }

@@ -31,6 +31,16 @@ std::string Rest(const std::string& line, int words) {
 
 }  // namespace
 
+std::string RestAfter(const std::string& rest, int words) {
+    size_t at = 0;
+    for (int word = 0; word < words; ++word) {
+        at = rest.find_first_not_of(" \t", at);
+        at = rest.find_first_of(" \t", at);
+    }
+    at = rest.find_first_not_of(" \t", at);
+    return at == std::string::npos ? std::string() : rest.substr(at);
+}
+
 bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value) {
     if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos)
         return false;

@@ -26,6 +26,8 @@
 
 // A decimal number of at most limit; false for anything else.
 bool ReadServerNumber(const std::string& word, uint32_t limit, uint32_t* value);
+// The rest of a world line after its first `words` words (a name of several words).
+std::string RestAfter(const std::string& rest, int words);
 
 struct CStatusBlockFields;
 // The values of a "status" line: the key and how many numbers it takes.

@@ -10,6 +10,7 @@
 #include "core/util.h"
 #include "data/premium_item_mgr.h"
 #include "data/slot_object_mgr.h"
+#include "data/text_format.h"
 #include "data/text_tables.h"
 #include "graphics/display_settings.h"
 #include "net/game_session.h"
@@ -31,6 +32,7 @@ constexpr int kTipTable = 14;
 constexpr int kSortTips[4] = {24, 25, 26, 27};
 constexpr int32_t kSortX[4] = {72, 120, 168, 216};
 constexpr int kShopTip = 719, kSecondSplitRow = 22, kDepositOpenRow = 29, kCannotWearRow = 23;
+constexpr int kCannotUseRow = 49, kRecipeValueRow = 675, kCookbookValueRow = 680;
 constexpr int kShopBoughtTip = 725, kShopPresentTip = 726, kShopEntryTip = 728;
 // The list: x + 1 .. x + 323 across, y + 35 .. y + 182 down; rows of 25.
 constexpr int32_t kListRight = 324, kListTop = 34, kListBottom = 183;
@@ -350,14 +352,27 @@ bool CItemInventoryWindow::Update() {
 
 void CItemInventoryWindow::UpdateHints() {
     CItemIcon* item = GetItemAt(m_hovered);
-    if (!item || !item->HasByte41()) return;
+    if (!item) return;
     CChar* player = PlayerChar();
     CCharController* controller = player ? player->GetController() : nullptr;
     ICursorObject* cursor = WindowCursor();
     if (!controller || !cursor) return;
-    char reason[256] = {};
-    if (controller->CanEquipItem(item, reason, sizeof reason)) return;
-    const std::string hint = std::string(GetTableText(kTipTable, kCannotWearRow)) + "(" + reason + ")";
+    if (item->HasByte41()) {
+        char reason[256] = {};
+        if (controller->CanEquipItem(item, reason, sizeof reason)) return;
+        const std::string hint = std::string(GetTableText(kTipTable, kCannotWearRow)) + "(" + reason + ")";
+        cursor->SetText(hint.c_str(), ITEM_TEXT_WHITE);
+        return;
+    }
+    const bool recipe = item->IsItemClass10();
+    if (!recipe && !item->IsItemClass11()) return;
+    uint32_t value = 0;
+    if (recipe ? controller->CanUseItemClass10(item, value) : controller->CanUseItemClass11(item, value))
+        return;
+    // Only the value's own text is a format: the label beside it is shown as it is.
+    const std::string hint =
+        std::string(GetTableText(kTipTable, kCannotUseRow)) + "(" +
+        FormatTableText(GetTableText(kTipTable, recipe ? kRecipeValueRow : kCookbookValueRow), {value}) + ")";
     cursor->SetText(hint.c_str(), ITEM_TEXT_WHITE);
 }
 

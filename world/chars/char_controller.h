@@ -682,6 +682,10 @@ public:
     // requirements (level, the item's skill, attributes); a refusal leaves
     // its text in message.
     bool CanEquipItem(CItemObject* item, char* message, size_t capacity) const;
+    // Whether the player may use the recipe (class 10) or cookbook (class
+    // 11) now; a refusal leaves the value it names (cooking's rule decides).
+    bool CanUseItemClass10(CItemObject* item, uint32_t& value) const;
+    bool CanUseItemClass11(CItemObject* item, uint32_t& value) const;
 
     // The skill waiting for the server's answer (set by a use).
     uint8_t m_pendingUseFlag = 0;

@@ -18,6 +18,7 @@
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/char_services.h"
 #include "world/chars/char_skills.h"
 #include "world/map/map.h"
 
@@ -323,4 +324,22 @@ bool CCharController::CanEquipItem(CItemObject* item, char* message, size_t capa
         }
     }
     return true;
+}
+
+namespace {
+
+bool ItemClassUsable(int itemClass, CItemObject* item, uint32_t& value) {
+    IItemClassUseRule* rule = GetItemClassUseRule();
+    value = 0;
+    return !rule || !item || rule->CanUseItemClass(itemClass, item, value);
+}
+
+}  // namespace
+
+bool CCharController::CanUseItemClass10(CItemObject* item, uint32_t& value) const {
+    return ItemClassUsable(10, item, value);
+}
+
+bool CCharController::CanUseItemClass11(CItemObject* item, uint32_t& value) const {
+    return ItemClassUsable(11, item, value);
 }

@@ -7,6 +7,7 @@
 namespace {
 
 ICharEffects* g_charEffects = nullptr;
+IItemClassUseRule* g_itemClassUseRule = nullptr;
 
 class SessionRequests : public ICharRequests {
 public:
@@ -58,6 +59,13 @@ void SetCharEffects(ICharEffects* effects) {
 }
 ICharEffects* GetCharEffects() {
     return g_charEffects;
+}
+
+void SetItemClassUseRule(IItemClassUseRule* rule) {
+    g_itemClassUseRule = rule;
+}
+IItemClassUseRule* GetItemClassUseRule() {
+    return g_itemClassUseRule;
 }
 
 ICharRequests& SessionCharRequests() {

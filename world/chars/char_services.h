@@ -48,6 +48,21 @@ void SetCharEffects(ICharEffects* effects);
 ICharEffects* GetCharEffects();
 using ScopedCharEffects = plat::ScopedInstall<GetCharEffects, SetCharEffects>;
 
+class CItemObject;
+
+// The player's use test of recipes (item class 10) and cookbooks (class 11):
+// false when the item cannot be used now, with the value the refusal names.
+// Cooking provides it; absent, nothing is refused.
+class IItemClassUseRule {
+public:
+    virtual ~IItemClassUseRule() = default;
+    virtual bool CanUseItemClass(int itemClass, CItemObject* item, uint32_t& value) = 0;
+};
+
+void SetItemClassUseRule(IItemClassUseRule* rule);
+IItemClassUseRule* GetItemClassUseRule();
+using ScopedItemClassUseRule = plat::ScopedInstall<GetItemClassUseRule, SetItemClassUseRule>;
+
 // The requests the characters send.
 class ICharRequests {
 public:

@@ -16,14 +16,14 @@
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 #include "tests/ui/demo_art_build.h"
+#include "tests/ui/demo_pack.h"
 #include "tests/ui/ui_picture_fixture.h"
 #include "ui/base_window.h"
 #include "windows/play/char_create_window.h"
 
 namespace demoart {
-
-inline constexpr uint16_t kBackground = 0x8410;
 
 class DemoArtTest : public UiPictureFixture {
 protected:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "ui/message_box.h"
 #include "ui/number_input_window.h"
 #include "ui/scroll_bar.h"
+#include "world/chars/char_services.h"
 
 namespace {
 
@@ -207,6 +210,57 @@ TEST_F(InventoryTest, ClicksThroughTheInputQueue) {
     m_driver.DoubleClick(0, 150, RowY(2));
     m_driver.Frame();
     EXPECT_NE(potion->GetLastUseTime(), unused);
+}
+
+// Cooking's rule, refusing with a value.
+class RefusingUseRule : public IItemClassUseRule {
+public:
+    bool CanUseItemClass(int itemClass, CItemObject*, uint32_t& value) override {
+        m_classes.push_back(itemClass);
+        value = m_value;
+        return m_allow;
+    }
+    bool m_allow = false;
+    uint32_t m_value = 7;
+    std::vector<int> m_classes;
+};
+
+// A refused recipe or cookbook under the mouse: the hint is the label as it
+// is and the value in its own text, so a '%' in the label stays a '%'.
+TEST_F(InventoryTest, ARefusedRecipeOrCookbookHintsItsValueWithTheLabelLeftAsItIs) {
+    qmtest::TableBuilder table = ItemTable();
+    table.Set(ITEM_COL_CLASS, kHerb, 10).Set(ITEM_COL_CLASS, kGem, 11);
+    m_db.Write(CItemTableMgr::ITEM_TABLE_FILE, table);
+    m_items = std::make_unique<CItemTableMgr>();
+    g_pItemTableMgr = m_items.get();
+    std::map<int, std::vector<std::string>> texts = chattest::ChatTexts();
+    texts[14][49] = "No %s%n%d use";
+    texts[14][675] = "cook level %d%%";
+    texts[14][680] = "book %u";
+    qmtest::ScopedTextTables scopedTexts(texts);
+    RefusingUseRule rule;
+    ScopedItemClassUseRule scopedRule(rule);
+    Put(kHerb, 1);
+    Put(kGem, 2);
+    const std::vector<std::string> listed = Listed();
+    struct Case {
+        const char* name;
+        bool allow;
+        const char* hint;
+    } cases[] = {
+        {"Herb", false, "No %s%n%d use(cook level 7%)"},
+        {"Gem", false, "No %s%n%d use(book 7)"},
+        {"Herb", true, ""},
+    };
+    for (const Case& c : cases) {
+        const auto row = int32_t(std::find(listed.begin(), listed.end(), c.name) - listed.begin());
+        rule.m_allow = c.allow;
+        m_driver.Cursor().m_text.clear();
+        MouseAt(150, RowY(row));
+        EXPECT_EQ(m_driver.Cursor().m_text, c.hint) << c.name;
+    }
+    EXPECT_EQ(rule.m_classes.front(), 10);
+    EXPECT_NE(std::find(rule.m_classes.begin(), rule.m_classes.end(), 11), rule.m_classes.end());
 }
 
 TEST_F(InventoryTest, NothingIsUsedWhileTheDepositIsOpen) {

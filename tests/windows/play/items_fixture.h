@@ -35,12 +35,13 @@ inline constexpr const char* kNames[] = {"Sword", "Shield", "Potion",   "Herb",
                                          "Gem",   "Ring",   "Ring Two", "Hat"};
 
 inline qmtest::TableBuilder ItemTable() {
-    qmtest::TableBuilder t(8, ITEM_COL_ICON_SEQUENCE + 1);
+    qmtest::TableBuilder t(8, ITEM_COL_CLASS + 1);
     t.Text(ITEM_COL_NAME)
         .U8(ITEM_COL_SORT_2)
         .U8(ITEM_COL_COLOR_CLASS)
         .U32(ITEM_COL_ITEM_ID)
-        .U8(ITEM_COL_SORT_1);
+        .U8(ITEM_COL_SORT_1)
+        .U8(ITEM_COL_CLASS);
     const int sortKey[] = {3, 1, 5, 2, 9, 4, 4, 6};
     const int position[] = {2, 3, 0, 0, 0, 9, 10, 1};
     for (int row = 0; row < 8; ++row)

@@ -1,7 +1,8 @@
 // The play screen's panel and chat drawn on the demo data's art: the main
 // interface (panel 0, minimised, the side bar hidden) with the user's own
 // character's values, its experience bar, and the chat window with lines of
-// several kinds. Each screen is kept as a golden picture.
+// several kinds, the item windows and the shop. Each screen is kept as a
+// golden picture.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -24,6 +25,7 @@
 #include "windows/play/item_inventory_window.h"
 #include "windows/play/main_interface.h"
 #include "windows/play/quick_slot_window.h"
+#include "windows/play/trade_window.h"
 #include "world/chars/char.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_mgr.h"
@@ -224,6 +226,33 @@ TEST_F(PlayScreenArtTest, TheItemAndCharacterWindows) {
         CCharInfoWindow info;
         info.AddTickerLine("Haste");
         draw(info, "demo_char_info");
+    }
+    // The shop in buy and in sell mode, each with a choice made.
+    auto drawShop = [&](CTradeWindow& window, const char* golden) {
+        SCOPED_TRACE(golden);
+        Frame()->FillSurface(kBackground, nullptr);
+        window.Update();
+        ASSERT_TRUE(window.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + golden + ".png"));
+    };
+    {
+        CTradeWindow shop;
+        v[VALUE_LOAD] = 12;
+        v[VALUE_LOAD_MAX] = 50;
+        shop.Show();
+        shop.SetPosition(200, 100);
+        shop.SetAvailableModes(true, true, true, false);
+        ASSERT_EQ(shop.AddBuyEntry(0, 41006, "Red Potion", 1, 50, 0, 2), 0);
+        ASSERT_EQ(shop.AddBuyEntry(1, 41002, "Leather Cap", 1, 300, 0, 5), 1);
+        ASSERT_EQ(shop.AddBuyEntry(2, 41001, "Oak Sword", 0, 1500, 0, 9), 2);
+        ASSERT_TRUE(shop.MoveEntry(shop.GetEntry(TRADE_OFFERS, 0), 3));
+        drawShop(shop, "demo_trade_buy");
+        ASSERT_TRUE(shop.SelectSellMode());
+        ASSERT_EQ(shop.AddSellEntry(1, 41006, 1, "Red Potion", 1, 0, 5, 2, 25), 0);
+        ASSERT_EQ(shop.AddSellEntry(3, 41004, 3, "Copper Ring", 1, 0, 1, 1, 10), 1);
+        ASSERT_EQ(shop.AddSellEntry(5, 1002901, 5, "World Map", 0, 0, 1, 1, 10), 2);
+        ASSERT_TRUE(shop.MoveEntry(shop.GetEntry(TRADE_OFFERS, 0), 2));
+        drawShop(shop, "demo_trade_sell");
     }
     g_pItemTableMgr = nullptr;
 }
