@@ -222,8 +222,12 @@ void BM_GameFrame(benchmark::State& state) {
             return;
         }
         if (!way.Step() || !samplefield::InField(CServerHall::FIRST_WALKER_ID, last)) return;
-        // A second for the map's blocks and the screen's fade, then the timed frames.
+        // A few frames for the map's blocks, then the end of the screen's fade-in
+        // (a second of the clock, however fast the frames come), then the timed
+        // frames: a field standing, not one fading in.
         if (++settled < 30) return;
+        if (CGameScene* scene = GameScene())
+            if (scene->GetTransitionState() != GAME_PLAYING || !scene->Fade().IsFinished()) return;
         field = true;
         DarkenWithLights();
         if (g_pDarknessOverlay) {

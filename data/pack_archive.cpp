@@ -1,5 +1,6 @@
 #include "data/pack_archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/byte_source.h"
@@ -28,6 +29,10 @@ void CPackFile::Close() {
     m_nodes.clear();
     m_scratch.clear();
     m_scratch.shrink_to_fit();
+    m_window.clear();
+    m_window.shrink_to_fit();
+    m_windowStart = 0;
+    m_windowSize = 0;
 }
 
 bool CPackFile::OpenPack(const char* path) {
@@ -201,8 +206,19 @@ const uint8_t* CPackFile::ReadStored(uint32_t count) {
 const uint8_t* CPackFile::ReadStoredAt(uint64_t offset, uint32_t count) {
     // Checked before the buffer grows: a damaged size must not allocate gigabytes.
     if (!m_stream || offset > m_fileSize || count > m_fileSize - offset) return nullptr;
+    if (count <= kReadWindow) {
+        if (offset < m_windowStart || offset + count > m_windowStart + m_windowSize) {
+            const uint32_t length = uint32_t(std::min<uint64_t>(kReadWindow, m_fileSize - offset));
+            m_window.resize(kReadWindow);
+            m_windowSize = 0;
+            if (length && !ReadAt(offset, m_window.data(), length)) return nullptr;
+            m_windowStart = offset;
+            m_windowSize = length;
+        }
+        return m_window.data() + (offset - m_windowStart);
+    }
     if (m_scratch.size() < count) m_scratch.resize(count);
-    if (count && !ReadAt(offset, m_scratch.data(), count)) return nullptr;
+    if (!ReadAt(offset, m_scratch.data(), count)) return nullptr;
     return m_scratch.data();
 }
 

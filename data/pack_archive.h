@@ -39,9 +39,14 @@ public:
     // Reads count stored bytes at the stream's position into a buffer the pack
     // keeps for reuse; null on a short read.
     const uint8_t* ReadStored(uint32_t count);
-    // Reads count stored bytes at offset into the same buffer, the stream's
-    // position untouched; null when they pass the end of the pack or a read fails.
+    // The count stored bytes at offset, the stream's position untouched; null
+    // when they pass the end of the pack or a read fails. Small entries come
+    // from a read-ahead window (entries read in turn mostly lie side by side),
+    // larger ones through the same buffer as ReadStored. Valid until the next
+    // read.
     const uint8_t* ReadStoredAt(uint64_t offset, uint32_t count);
+    // The size of one read-ahead.
+    static constexpr uint32_t kReadWindow = 64 * 1024;
 
     // Every directory and file of the tree, depth first in stored order; the
     // path is relative to the root, '/'-separated, names as stored. Returns
@@ -92,6 +97,9 @@ private:
     uint64_t m_fileSize = 0;
     std::unordered_map<uint64_t, std::unique_ptr<Node>> m_nodes;
     std::vector<uint8_t> m_scratch;
+    std::vector<uint8_t> m_window;
+    uint64_t m_windowStart = 0;
+    uint32_t m_windowSize = 0;  // 0: the window holds nothing
 };
 
 // The program's pack archive (null while none is open) and the program-wide

@@ -456,6 +456,22 @@ bool CSkillTableMgr::CanUseSkill(CChar* user, int32_t row, int32_t level) const 
     return true;
 }
 
+bool CSkillTableMgr::GetSectionIcon(uint32_t, uint16_t* animation, uint16_t* motion,
+                                    uint8_t* direction) const {
+    if (animation) *animation = 0;
+    if (motion) *motion = 0;
+    if (direction) *direction = 0;
+    return false;
+}
+
+const char* CSkillTableMgr::GetSectionName(uint32_t) const {
+    return nullptr;
+}
+
+const char* CSkillTableMgr::GetSectionHelp(uint32_t) const {
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Running skill uses
 

@@ -213,6 +213,16 @@ public:
     // Whether the user meets the level's requirements and, at level 0, has
     // the required skills and none of the excluding ones.
     bool CanUseSkill(CChar* user, int32_t row, int32_t level) const;
+    // The skill window's question: the next level after the learned one is
+    // open to the character (the same rules).
+    bool CanLearnNextLevel(CChar* user, int32_t row, int32_t learnedLevel) const {
+        return CanUseSkill(user, row, learnedLevel);
+    }
+    // The skill sections' table: no file holds it yet, so every section id
+    // is unknown (no icon, no name, no help).
+    bool GetSectionIcon(uint32_t sectionId, uint16_t* animation, uint16_t* motion, uint8_t* direction) const;
+    const char* GetSectionName(uint32_t sectionId) const;
+    const char* GetSectionHelp(uint32_t sectionId) const;
 
     // Running skill uses.
     CSkillUse* FindActiveSkillUse(uint32_t ownerId, uint32_t targetId);

@@ -10,6 +10,7 @@
 #include "data/game_hooks.h"
 #include "data/item_object.h"
 #include "data/skill_table_mgr.h"
+#include "graphics/display_settings.h"
 #include "net/game_session.h"
 #include "platform/keyboard.h"
 #include "scenes/game_actions.h"
@@ -20,6 +21,7 @@
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
+#include "world/chars/hud_windows.h"
 #include "world/map/map.h"
 #include "world/map/map_data.h"
 
@@ -384,8 +386,17 @@ bool CGameScene::ClickNpc(CChar* npcChar) {
     if (npc->IsUserShopMerchant() && g_options.GetByte(OPT_HIDE_MERCHANTS)) return WalkToward(npc);
     GameSession().SendUserStoreOpen(npc->GetCharId());
     TurnNpcToPlayer(npc);
-    // The windows of the NPC's functions join here as they are built; an NPC
-    // without one talks, its menu put away.
+    if (npc->TestFlagBit(NPC_FUNCTION_FORTRESS_BOARD)) {
+        if (CBaseWindow* board = FindOrMakeWindow(gamewin::kFortressBoard)) {
+            const CDisplaySettings& screen = GetDisplaySettings();
+            board->SetPosition((screen.screenWidth - board->GetWidth()) / 2,
+                               (screen.screenHeight - board->GetHeight()) / 2);
+            board->Show();
+        }
+        return true;
+    }
+    // The windows of the NPC's other functions join here as they are built;
+    // an NPC without one talks, its menu put away.
     if (npc->m_functionFlags == 0) {
         if (CBaseWindow* menu = m_windows.Get(gamewin::kNpcMenu)) menu->Hide();
         GameSession().SendNpcTalk(npc->GetCharId());

@@ -28,6 +28,7 @@ inline constexpr uint32_t GAME_SCENE_REQUEST_BOX = 10;  // message 9 parameter: 
 namespace gamewin {
 inline constexpr const char* kMainInterface = "Z5MAINWIN";
 inline constexpr const char* kClubDeposit = "CLUB_DEPOSIT_WINDOW";
+inline constexpr const char* kFortressBoard = "FORTRESS_BOARD_WIN";
 inline constexpr const char* kSystemWindow = "SYSTEM_WINDOW";
 inline constexpr const char* kChatInput = "CHATWIN";
 inline constexpr const char* kHeadword = "HEADWORDWIN";

@@ -122,8 +122,8 @@ void ItemStored(CPacketReader& body) {
         Post(std::move(record));
         return;
     }
-    // The club deposit: the depositor's name when flagged, a byte read past,
-    // the grade limit, two values.
+    // The club deposit: the depositor's name when flagged, the every-member
+    // flag (1: every member may take it out), the grade limit, two values.
     const bool withOptions = options.form == OPTION_FORM_OPTIONS;
     auto record = std::make_unique<CClubDepositItemMsg>(withOptions ? MSG_CLUB_DEPOSIT_ITEM_OPTIONS
                                                                     : MSG_CLUB_DEPOSIT_ITEM);
@@ -135,8 +135,9 @@ void ItemStored(CPacketReader& body) {
     std::copy_n(options.options, OPTION_BYTES, record->m_options);
     record->m_count = withOptions ? 1 : options.count;
     if (body.GetByte() != 0) body.GetString(record->m_depositor);
-    body.GetByte();
+    const uint8_t everyMember = body.GetByte();
     record->m_gradeLimit = int16_t(body.GetWord());
+    if (everyMember == 1) record->m_gradeLimit = CLUB_DEPOSIT_LIMIT_EVERY_MEMBER;
     record->m_a = body.GetDword();
     record->m_b = body.GetDword();
     if (!body.Failed()) PostToWindow(CLUB_DEPOSIT_WINDOW, std::move(record));

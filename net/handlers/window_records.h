@@ -553,6 +553,9 @@ public:
 
 // ---- The club deposit's items ----
 
+// The grade limit of a club deposit item that every member may take out.
+inline constexpr int32_t CLUB_DEPOSIT_LIMIT_EVERY_MEMBER = -2;
+
 // An item added to "CLUB_DEPOSIT_WINDOW": with its thirteen option bytes
 // (MSG_CLUB_DEPOSIT_ITEM_OPTIONS, count 1) or with a count.
 class CClubDepositItemMsg : public CMsgPayload, public CItemRecordPart {

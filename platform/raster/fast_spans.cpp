@@ -99,6 +99,27 @@ void ShadeSpanSprite(const SpriteSpan& sp, Surface& target, int y, int x0, int x
             }
         }
     }
+    if (texRow && dU == 0 && &t != &target) {
+        // One texel for the whole row (a texel stretched over a quad, as the
+        // darkness grid's cells are): the row is that texel repeated, drawn
+        // with the triangle's other runs.
+        const uint16_t raw = texRow[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];
+        if (batch.repeatedCount > 0 && batch.repeatedTexel != raw) {
+            FlushSpriteRuns(sp, kTarget, batch);
+            batch.repeatedCount = 0;
+        }
+        batch.repeatedTexel = raw;
+        for (int x = x0; x < x1; x += SpriteRunBatch::kRepeatWidth) {
+            const int n = std::min(SpriteRunBatch::kRepeatWidth, x1 - x);
+            if (batch.repeatedCount < n) {
+                std::fill(batch.repeated + batch.repeatedCount, batch.repeated + n, raw);
+                batch.repeatedCount = n;
+            }
+            batch.runs[batch.count++] = {row + x, batch.repeated, n};
+            if (batch.count == SpriteRunBatch::kCapacity) FlushSpriteRuns(sp, kTarget, batch);
+        }
+        return;
+    }
     for (int x = x0; x < x1; ++x, U += dU, V += dV) {
         const uint16_t* tr = texRow ? texRow : t.Row(AddressFast(int(V >> 32), th, pow2v, sp.addrV));
         const uint16_t raw = tr[AddressFast(int(U >> 32), tw, pow2u, sp.addrU)];

@@ -169,8 +169,14 @@ void BuildSpriteTables(SpriteSpan& sp, Argb diffuse, const RenderState& rs, Pixe
 // gathered and drawn together (the rows of a triangle never overlap).
 struct SpriteRunBatch {
     static constexpr int kCapacity = 64;
+    static constexpr int kRepeatWidth = 1024;
     SpriteRunRef runs[kCapacity];
     int count = 0;
+    // One texel repeated, for rows that stretch a single texel: runs waiting
+    // in the batch may point into it. Its first repeatedCount entries hold it.
+    uint16_t repeated[kRepeatWidth];
+    int repeatedCount = 0;
+    uint16_t repeatedTexel = 0;
 };
 void FlushSpriteRuns(const SpriteSpan& sp, PixelFormat target, SpriteRunBatch& batch);
 

@@ -403,13 +403,13 @@ protected:
     std::vector<bool> m_hooksWhileRunning;
     std::vector<std::string> m_unregisteredWhileRunning;
     // Windows the server's messages and the scene make by their identifiers.
-    static constexpr const char* kServerMadeWindows[] = {"FightClub_Manager", "FightClub_Config",
-                                                         "FightClub_WaitWin", "FightClubCVCWaitWin",
-                                                         "FightClubNoticeWin"};
+    static constexpr const char* kServerMadeWindows[] = {
+        "FightClub_Manager",  "FightClub_Config",    "FightClub_WaitWin", "FightClubCVCWaitWin",
+        "FightClubNoticeWin", "CLUB_DEPOSIT_WINDOW", "FORTRESS_BOARD_WIN"};
     // Windows the player's character makes with it by their identifiers (the
     // bag makes its item-shop panel itself).
     static constexpr const char* kPlayerMadeWindows[] = {"ItemInventoryWindow", "ItemEquipWindow",
-                                                         "QuickSlotWindow", "CharInfoWindow"};
+                                                         "QuickSlotWindow", "CharInfoWindow", "SKILL_WINDOW"};
 };
 
 TEST_F(GlobalObjectsTest, MadeAndDeletedInTheirOrdersAndNoneLeftBehind) {

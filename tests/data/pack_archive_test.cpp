@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "data/file_resource.h"
@@ -124,6 +125,38 @@ TEST(PackArchive, StreamAndPositionedReadsAgree) {
     EXPECT_EQ(s + st + o, 0u);
     EXPECT_EQ(pack.ReadStoredAt(offset, uint32_t(1) << 30), nullptr);
     EXPECT_EQ(pack.ReadStoredAt(~uint64_t(0) - 2, 8), nullptr);
+}
+
+// Entries of every size around the read-ahead window, read in order, backwards
+// and interleaved: each comes back whole, whatever the window held before.
+TEST(PackArchive, EntriesAroundTheReadAheadWindowComeBackWhole) {
+    const uint32_t window = CPackFile::kReadWindow;
+    const uint32_t sizes[] = {5,          1000,       window - 100, window + 7, 3,
+                              window / 2, window / 2, 2 * window,   0,          17};
+    PackDirPlan root{"QM", {}, {}};
+    std::vector<std::string> names, contents;
+    uint32_t seed = 12345;
+    for (uint32_t size : sizes) {
+        std::string data(size, '\0');
+        for (char& c : data) c = char((seed = seed * 1103515245u + 12345u) >> 24);  // does not compress
+        names.push_back("F/" + std::to_string(names.size()) + ".bin");
+        contents.push_back(data);
+        root.AddFile(names.back(), data);
+    }
+    qmtest::TempDir dir;
+    CPackFile pack;
+    ASSERT_TRUE(pack.OpenPack(qmtest::WritePack(dir, "p.dat", root).c_str()));
+    const size_t n = names.size();
+    std::vector<size_t> order;
+    for (size_t i = 0; i < n; ++i) order.push_back(i);
+    for (size_t i = n; i-- > 0;) order.push_back(i);
+    for (size_t i = 0; i < n; ++i) order.push_back(i % 2 ? n - 1 - i / 2 : i / 2);
+    for (size_t i : order) {
+        CFileResource file;
+        ASSERT_TRUE(file.OpenFile(names[i].c_str(), kFileStream, "rb", true, &pack)) << names[i];
+        ASSERT_EQ(file.GetDataSize(), contents[i].size()) << names[i];
+        EXPECT_EQ(std::memcmp(contents[i].data(), file.GetData(), contents[i].size()), 0) << names[i];
+    }
 }
 
 TEST(PackArchive, ListsTheTree) {

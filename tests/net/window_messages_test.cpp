@@ -916,10 +916,16 @@ TEST_F(WindowMessages, ClubDepositItemsBothWays) {
         bool depositor;
         uint32_t id;
         uint16_t count;
+        uint8_t everyMember = 9;
+        uint16_t limit = 0xFFFE;
+        int32_t gradeLimit = -2;  // sign-extended
     } cases[] = {{1, 1, true, MSG_CLUB_DEPOSIT_ITEM_OPTIONS, 1},
                  {1, 0, false, MSG_CLUB_DEPOSIT_ITEM, 4},
                  {2, 1, false, MSG_CLUB_DEPOSIT_ITEM_OPTIONS, 1},
-                 {2, 2, true, MSG_CLUB_DEPOSIT_ITEM, 1}};
+                 {2, 2, true, MSG_CLUB_DEPOSIT_ITEM, 1},
+                 // The every-member flag stands for the limit.
+                 {1, 0, false, MSG_CLUB_DEPOSIT_ITEM, 4, 1, 5, -2},
+                 {1, 0, false, MSG_CLUB_DEPOSIT_ITEM, 4, 0, 5, 5}};
     for (const Case& c : cases) {
         Fresh(true);
         Bytes options = c.optionForm == 0 ? U16(4) : c.optionForm == 1 ? Cat({Bytes(13, 1), {0}}) : Bytes{};
@@ -932,8 +938,8 @@ TEST_F(WindowMessages, ClubDepositItemsBothWays) {
                           {c.optionForm},
                           options,
                           flag,
-                          {9},
-                          U16(0xFFFE),
+                          {c.everyMember},
+                          U16(c.limit),
                           U32(5),
                           U32(6)}));
         const auto* item = Record<CClubDepositItemMsg>("CLUB_DEPOSIT_WINDOW");
@@ -942,7 +948,7 @@ TEST_F(WindowMessages, ClubDepositItemsBothWays) {
         EXPECT_EQ(item->m_count, c.count);
         EXPECT_EQ(item->m_slot, 7);
         EXPECT_STREQ(item->m_depositor, c.depositor ? "Dee" : "");
-        EXPECT_EQ(item->m_gradeLimit, -2) << "sign-extended";
+        EXPECT_EQ(item->m_gradeLimit, c.gradeLimit);
         EXPECT_EQ(item->m_b, 6u);
     }
 }

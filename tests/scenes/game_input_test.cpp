@@ -18,6 +18,7 @@
 #include "data/item_object.h"
 #include "data/item_table_mgr.h"
 #include "data/premium_item_mgr.h"
+#include "graphics/display_settings.h"
 #include "net/connection.h"
 #include "net/game_session.h"
 #include "net/handlers/map_records.h"
@@ -34,6 +35,7 @@
 #include "ui/items/item_icon.h"
 #include "ui/message_box.h"
 #include "ui/window_messages.h"
+#include "ui/window_mgr.h"
 #include "world/chars/char_controller.h"
 #include "world/chars/char_events.h"
 #include "world/chars/char_world.h"
@@ -903,6 +905,41 @@ TEST_F(GameInputTest, AnNpcBeyondBothRadiiAndTwelvePixelsIsWalkedTo) {
     scene->HandleGameInput(0, 0, false);
     EXPECT_EQ(Sent(67), 2u);
     EXPECT_EQ(Walks().back(), (std::pair<uint32_t, uint32_t>{0, 0}));
+}
+
+class BoardWindow : public uitest::TestWindow {
+public:
+    BoardWindow() : TestWindow("FORTRESS_BOARD_WIN") {}
+    int32_t GetWidth() override { return 120; }
+    int32_t GetHeight() override { return 80; }
+};
+
+TEST_F(GameInputTest, AnNpcWithTheFortressFunctionOpensTheBoardCentred) {
+    RegisterWindowClass("FORTRESS_BOARD_WIN", [] { return static_cast<CBaseWindow*>(new BoardWindow); });
+    CChar* player = nullptr;
+    WorldScene* scene = SceneWithPlayer(&player);
+    ASSERT_NE(player, nullptr);
+    auto* keeper = dynamic_cast<CNpcChar*>(Make(CHAR_KIND_NPC, 50, chartest::kNpcRes));
+    ASSERT_NE(keeper, nullptr);
+    keeper->m_functionFlags = 1u << NPC_FUNCTION_FORTRESS_BOARD;
+    keeper->m_x = player->m_x + 60;
+    keeper->m_y = player->m_y;
+    scene->m_pointedId = 50;
+    scene->m_pointedKind = CHAR_KIND_NPC;
+    for (int click = 0; click < 2; ++click) {
+        scene->HandleGameInput(0, 0, true);
+        CBaseWindow* board = g_pWindowMgr->FindWindowByName("FORTRESS_BOARD_WIN", 0, true);
+        ASSERT_NE(board, nullptr);
+        EXPECT_TRUE(board->IsVisibleInTree());
+        const CDisplaySettings& screen = GetDisplaySettings();
+        EXPECT_EQ(board->GetX(), (screen.screenWidth - 120) / 2);
+        EXPECT_EQ(board->GetY(), (screen.screenHeight - 80) / 2);
+        board->Hide();
+    }
+    // One board, found the second time; no talk and no walk.
+    EXPECT_EQ(Sent(67), 2u);
+    EXPECT_EQ(Sent(20), 0u);
+    EXPECT_TRUE(Walks().empty());
 }
 
 class MenuWindow : public uitest::TestWindow, public IFunctionMenu {

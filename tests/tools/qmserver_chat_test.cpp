@@ -15,6 +15,7 @@
 #include "net/packet_reader.h"
 #include "platform/socket.h"
 #include "tests/support/server_bot.h"
+#include "tests/tools/qmserver_fixture.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
 
@@ -41,32 +42,9 @@ constexpr char kWorld[] =
     "status level 3\n"
     "status numbers 1 2 3 4 5 6 7 8\n";
 
-CServerWorld ChatWorld() {
-    std::string error;
-    std::optional<CServerWorld> world = CServerWorld::Parse(kWorld, &error);
-    EXPECT_TRUE(world) << error;
-    return world ? *world : CServerWorld::Default();
-}
-
-uint32_t Loopback() {
-    return plat::MakeIPv4(127, 0, 0, 1);
-}
-
-class ServerChatTest : public ::testing::Test {
+class ServerChatTest : public qmtest::QmServerFixture {
 protected:
-    void SetUp() override {
-        g_config.m_clientVersion = CLIENT_VERSION;
-        std::string error;
-        ASSERT_TRUE(m_server.Start(0, &error)) << error;
-    }
-    void TearDown() override { m_server.Stop(); }
-    // A bot in the field as the account's character.
-    void Enter(ServerBot& bot, const std::string& account, const std::string& name) {
-        ASSERT_TRUE(bot.LogIn(Loopback(), m_server.Port(), account));
-        ASSERT_TRUE(bot.Enter(name));
-    }
-
-    CQmServer m_server{ChatWorld(), 7};
+    ServerChatTest() : QmServerFixture(kWorld) {}
 };
 
 TEST_F(ServerChatTest, AnEnteringPlayerGetsTheStatusBlockAndTheWelcome) {
@@ -100,7 +78,7 @@ TEST_F(ServerChatTest, LinesGoToEveryoneAndWhispersToTheirPlayer) {
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendChat(0, "Hello <b>you</b> & all"); })));
     for (ServerBot* bot : {&ardent, &mira})
         EXPECT_EQ(bot->ReceiveCode(13), WriteChatSpeech(0, ardent.CharId(), "Hello <b>you</b> & all"));
-    EXPECT_TRUE(m_server.Logged("<- 14/0 Hello <b>you</b> & all"));
+    EXPECT_TRUE(m_server->Logged("<- 14/0 Hello <b>you</b> & all"));
     // A whisper reaches its player and comes back to its sender.
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendChatToName("Mira", "psst", 0); })));
     for (ServerBot* bot : {&mira, &ardent})
@@ -112,7 +90,7 @@ TEST_F(ServerChatTest, LinesGoToEveryoneAndWhispersToTheirPlayer) {
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendChat(3, nullptr); })));
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendChat(0, "after"); })));
     EXPECT_EQ(mira.ReceiveCode(13), WriteChatSpeech(0, ardent.CharId(), "after"));
-    EXPECT_TRUE(m_server.Logged("<- 14/3"));
+    EXPECT_TRUE(m_server->Logged("<- 14/3"));
 }
 
 TEST(ServerChatWorldTest, RefusesBadChatLines) {

@@ -17,6 +17,7 @@
 #include "net/packet_reader.h"
 #include "platform/socket.h"
 #include "tests/support/server_bot.h"
+#include "tests/tools/qmserver_fixture.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_world.h"
 
@@ -37,30 +38,14 @@ constexpr char kWorld[] =
     "member 4 3 2000002 8 120 Mira\n"
     "member 4 4 2000005 5 0 Wren\n";
 
-CServerWorld ClubWorld() {
-    std::string error;
-    std::optional<CServerWorld> world = CServerWorld::Parse(kWorld, &error);
-    EXPECT_TRUE(world) << error;
-    return world ? *world : CServerWorld::Default();
-}
-
 // The sub-code of a club message, 0 for another.
 uint8_t Sub(const Bytes& message) {
     return message.size() > 1 && message[0] == SERVER_CLUB ? message[1] : 0;
 }
 
-class ServerClubsTest : public ::testing::Test {
+class ServerClubsTest : public qmtest::QmServerFixture {
 protected:
-    void SetUp() override {
-        g_config.m_clientVersion = CLIENT_VERSION;
-        std::string error;
-        ASSERT_TRUE(m_server.Start(0, &error)) << error;
-    }
-    void TearDown() override { m_server.Stop(); }
-    void Enter(ServerBot& bot, const std::string& account, const std::string& name) {
-        ASSERT_TRUE(bot.LogIn(plat::MakeIPv4(127, 0, 0, 1), m_server.Port(), account));
-        ASSERT_TRUE(bot.Enter(name));
-    }
+    ServerClubsTest() : QmServerFixture(kWorld) {}
     // The next club message of the sub-code the bot receives.
     static Bytes NextClub(ServerBot& bot, uint8_t sub) {
         for (int i = 0; i < 20; ++i) {
@@ -69,8 +54,6 @@ protected:
         }
         return {};
     }
-
-    CQmServer m_server{ClubWorld(), 7};
 };
 
 TEST_F(ServerClubsTest, AMemberGetsTheClubAndItsMembers) {
@@ -124,7 +107,7 @@ TEST_F(ServerClubsTest, RequestsAreAnsweredToTheMembers) {
     EXPECT_EQ(NextClub(ardent, 20), WriteClubText(2, ""));
     EXPECT_EQ(NextClub(ardent, 20), WriteClubDatedLines(1, {}));
     EXPECT_EQ(NextClub(ardent, 20), WriteClubDatedLines(0, {}));
-    EXPECT_TRUE(m_server.Logged("<- 61/20 0"));
+    EXPECT_TRUE(m_server->Logged("<- 61/20 0"));
     // A notice reaches both members.
     ASSERT_TRUE(ardent.Send(ClientRequest([](CGameSession& s) { s.SendClubNotice(4, 1, "Meet at noon"); })));
     for (ServerBot* bot : {&ardent, &mira}) {

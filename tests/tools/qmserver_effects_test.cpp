@@ -14,39 +14,14 @@
 #include "net/handlers/combat_handlers.h"
 #include "net/packet_reader.h"
 #include "tests/support/server_bot.h"
+#include "tests/tools/qmserver_fixture.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
 
 namespace {
 
-// The local server on a small world, and bots of new accounts entering its field.
-class QmServerFixture : public ::testing::Test {
-protected:
-    explicit QmServerFixture(const char* world) : m_worldText(world) {}
-
-    void SetUp() override {
-        g_config.m_clientVersion = CLIENT_VERSION;
-        std::string error;
-        std::optional<CServerWorld> world = CServerWorld::Parse(m_worldText, &error);
-        ASSERT_TRUE(world) << error;
-        m_server = std::make_unique<CQmServer>(*world, 7);
-        ASSERT_TRUE(m_server->Start(0, &error)) << error;
-    }
-    void TearDown() override { m_server->Stop(); }
-
-    // A bot of a new account in the field with a character of the name.
-    void Enter(qmtest::ServerBot& bot, const std::string& name) {
-        ASSERT_TRUE(bot.LogIn(CServerHall::OwnAddress(), m_server->Port(), "account " + name));
-        ASSERT_TRUE(bot.Send(
-            qmtest::ClientRequest([&](CGameSession& s) { s.RequestCharCreate(2000001, name.c_str()); })));
-        ASSERT_FALSE(bot.ReceiveCode(107).empty());
-        ASSERT_TRUE(bot.Enter(name));
-    }
-
-    const char* m_worldText;
-    std::unique_ptr<CQmServer> m_server;
-};
+using qmtest::QmServerFixture;
 
 using qmtest::ClientRequest;
 using qmtest::ServerBot;
@@ -74,14 +49,14 @@ protected:
 
 TEST_F(QmServerEffectsTest, TheSkillsAreLearnedAndEachUseIsShownToEveryPlayer) {
     ServerBot ann, bob;
-    ASSERT_NO_FATAL_FAILURE(Enter(ann, "Ann"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(ann, "Ann"));
     for (uint32_t id : {3000003u, 3000051u}) {
         auto learned = Read<CSkillUpdateMsg>(ann.ReceiveCode(SERVER_SKILL_UPDATE));
         ASSERT_TRUE(learned);
         EXPECT_EQ(learned->m_value, id);
         EXPECT_EQ(learned->m_bytes[2], 1) << "level 1";
     }
-    ASSERT_NO_FATAL_FAILURE(Enter(bob, "Bob"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(bob, "Bob"));
     const uint32_t dummy = CServerHall::FIRST_WALKER_ID;
     // Two uses on the dummy: the skills in turn, each with its use and its hit.
     for (uint32_t skill : {3000003u, 3000051u}) {

@@ -10,6 +10,7 @@
 #include "core/config.h"
 #include "net/game_session.h"
 #include "tests/support/server_bot.h"
+#include "tests/tools/qmserver_fixture.h"
 #include "tools/qmserver/qm_server.h"
 #include "tools/qmserver/server_hall.h"
 #include "tools/qmserver/server_world.h"
@@ -69,38 +70,19 @@ Bytes Leaves(uint32_t objectId) {
     return Cat({{14}, U32(objectId)});
 }
 
-class QmServerItemsTest : public ::testing::Test {
+class QmServerItemsTest : public qmtest::QmServerFixture {
 protected:
-    void SetUp() override {
-        g_config.m_clientVersion = CLIENT_VERSION;
-        std::string error;
-        std::optional<CServerWorld> world = CServerWorld::Parse(kWorld, &error);
-        ASSERT_TRUE(world) << error;
-        m_server = std::make_unique<CQmServer>(*world, 7);
-        ASSERT_TRUE(m_server->Start(0, &error)) << error;
-    }
-    void TearDown() override { m_server->Stop(); }
-
-    // A bot of a new account in the field with a character of the name.
-    void Enter(ServerBot& bot, const std::string& name) {
-        ASSERT_TRUE(bot.LogIn(CServerHall::OwnAddress(), m_server->Port(), "account " + name));
-        ASSERT_TRUE(
-            bot.Send(ClientRequest([&](CGameSession& s) { s.RequestCharCreate(2000001, name.c_str()); })));
-        ASSERT_FALSE(bot.ReceiveCode(107).empty());
-        ASSERT_TRUE(bot.Enter(name));
-    }
-
-    std::unique_ptr<CQmServer> m_server;
+    QmServerItemsTest() : QmServerFixture(kWorld) {}
 };
 
 }  // namespace
 
 TEST_F(QmServerItemsTest, ItemsAreCarriedDroppedAndPickedUp) {
     ServerBot ann, bob;
-    ASSERT_NO_FATAL_FAILURE(Enter(ann, "Ann"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(ann, "Ann"));
     EXPECT_EQ(ann.ReceiveCode(15), BagItem(0, 3001, "Wild Herb", 5));
     EXPECT_EQ(ann.ReceiveCode(15), BagItem(2, 3002, "Stone", 1));
-    ASSERT_NO_FATAL_FAILURE(Enter(bob, "Bob"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(bob, "Bob"));
     EXPECT_EQ(bob.ReceiveCode(15), BagItem(0, 3001, "Wild Herb", 5));
 
     // Ann drops two of her herbs on tile (13, 12): the rest stays in her
@@ -130,10 +112,10 @@ TEST_F(QmServerItemsTest, ItemsAreCarriedDroppedAndPickedUp) {
 
 TEST_F(QmServerItemsTest, APlayerEnteringLaterSeesWhatLiesOnTheGround) {
     ServerBot ann, bob;
-    ASSERT_NO_FATAL_FAILURE(Enter(ann, "Ann"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(ann, "Ann"));
     ASSERT_TRUE(ann.Send(ClientRequest([](CGameSession& s) { s.SendPointRequest(2, 1, 20, 21); })));
     EXPECT_FALSE(ann.ReceiveCode(7).empty());
-    ASSERT_NO_FATAL_FAILURE(Enter(bob, "Bob"));
+    ASSERT_NO_FATAL_FAILURE(EnterNew(bob, "Bob"));
     EXPECT_EQ(bob.ReceiveCode(7), Lying(CServerHall::FIRST_OBJECT_ID, 3002, "Stone", 20, 21, 1));
 }
 

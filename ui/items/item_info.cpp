@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "anim/ani_play_mgr.h"
 #include "data/data_table.h"
 #include "data/item_table_mgr.h"
 #include "data/text_format.h"
 #include "data/text_tables.h"
 #include "graphics/direct_draw.h"
+#include "graphics/display_settings.h"
 #include "graphics/rich_text.h"
 #include "graphics/text_renderer.h"
+#include "ui/button.h"
 #include "ui/items/item_icon.h"
 #include "ui/items/item_world.h"
 #include "ui/message_box.h"
@@ -27,6 +30,7 @@ constexpr int kMaxRequirements = 4, kRow82 = 82, kSocketRow = 90, kFirstClassNam
 constexpr int kMaxSockets = 3;
 constexpr size_t kExpiryBuffer = 256;
 constexpr int32_t kTooltipLineHeight = 13;
+constexpr uint8_t kInfoOkFrame = 8, kInfoCancelFrame = 9;
 
 uint32_t Indexed(int index) {
     const char tag[3] = {'c', char('0' + index), '\0'};
@@ -208,4 +212,39 @@ void BuildItemTooltip(const CItemIcon& icon, int32_t x, int32_t y) {
         g_pTextRenderer->DrawString(g_pDirectDraw->GetRenderSurface(), x, y + kTooltipLineHeight * k++,
                                     text.c_str(), 0, line.colour, 1, true);
     }
+}
+
+CMessageBox* MakeInfoBox(CBaseWindow* window) {
+    auto* box = new CMessageBox(nullptr, true, false, false, 0);
+    box->SetKept(true);
+    if (CButton* ok = box->GetOkButton()) ok->LoadImage(FindAniByName("CommonIcons"), kInfoOkFrame);
+    if (CButton* cancel = box->GetCancelButton()) {
+        cancel->LoadImage(FindAniByName("CommonIcons"), kInfoCancelFrame);
+        cancel->Hide();
+    }
+    box->SetHideOnAnswer(true);
+    box->Hide();
+    window->AddChild(box);
+    return box;
+}
+
+void PlaceInfoBox(CMessageBox* box, CBaseWindow* window, int32_t mouseY) {
+    if (!box || !window) return;
+    if (!box->IsDrawOn()) {
+        box->UpdateRect();
+        const WindowRect& r = box->GetRect();
+        const int32_t width = r.right - r.left, height = r.bottom - r.top;
+        int32_t x = window->GetX() - width;
+        if (x < 0) x = window->GetX() + window->ImageWidth();
+        int32_t y = mouseY;
+        const int32_t screenHeight = GetDisplaySettings().screenHeight;
+        if (y + height > screenHeight) y = screenHeight - height;
+        box->SetPosition(x, y);
+    }
+    box->Show();
+}
+
+void FillInfoBox(CMessageBox* box, CItemIcon& item) {
+    if (!box) return;
+    box->SetTextRows(BuildItemInfoText(item, &box->EditText()));
 }

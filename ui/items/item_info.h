@@ -10,6 +10,7 @@ class CItemIcon;
 class CItemObject;
 class CRichText;
 class CBaseWindow;
+class CMessageBox;
 
 // Item-table columns of the description.
 enum ItemInfoColumn : int {
@@ -47,3 +48,12 @@ int32_t BuildItemInfoText(const CItemIcon& icon, CRichText* grid);
 
 // Draws the description at (x, y), a line every 13 pixels.
 void BuildItemTooltip(const CItemIcon& icon, int32_t x, int32_t y);
+
+// The info box beside the window: left of it, or right of it when there is
+// no room; at the mouse's height, held above the screen's bottom. Only
+// placed while hidden; then shown.
+void PlaceInfoBox(CMessageBox* box, CBaseWindow* window, int32_t mouseY);
+// A hidden info box owned by the window: OK shown, CANCEL hidden, kept.
+CMessageBox* MakeInfoBox(CBaseWindow* window);
+// The item's full description in the box.
+void FillInfoBox(CMessageBox* box, CItemIcon& item);

@@ -171,16 +171,20 @@ std::string ClubTextMarkup(const char* text, bool tabs, size_t limit) {
 std::string FormatClubNotices(const std::vector<CDatedLine>& lines) {
     std::string page;
     for (const CDatedLine& line : lines) {
-        std::tm date{};
-        if (!LocalDate(line.m_date, date)) date = std::tm{};
-        char head[48];
-        std::snprintf(head, sizeof head, "[%4d.%02d.%02d]</n>", date.tm_year + 1900, date.tm_mon + 1,
-                      date.tm_mday);
-        const std::string entry = head + ClubTextMarkup(line.m_text, false, SIZE_MAX) + "</n></n>";
+        const std::string entry =
+            ClubDateStamp(line.m_date) + "</n>" + ClubTextMarkup(line.m_text, false, SIZE_MAX) + "</n></n>";
         if (page.size() + entry.size() > kNoticePageLimit) break;
         page += entry;
     }
     return page;
+}
+
+std::string ClubDateStamp(uint32_t seconds) {
+    std::tm date{};
+    if (!LocalDate(seconds, date)) date = std::tm{};
+    char head[48];
+    std::snprintf(head, sizeof head, "[%4d.%02d.%02d]", date.tm_year + 1900, date.tm_mon + 1, date.tm_mday);
+    return head;
 }
 
 std::string ClubApplicationDate(uint32_t seconds) {

@@ -94,6 +94,8 @@ std::string ClubTextMarkup(const char* text, bool tabs, size_t limit);
 // The notice list as one page: "[yyyy.mm.dd]</n>text</n></n>" an entry, in
 // the order given, while the page stays within 1,023 characters.
 std::string FormatClubNotices(const std::vector<CDatedLine>& lines);
+// A record's date as "[YYYY.MM.DD]" in local time.
+std::string ClubDateStamp(uint32_t seconds);
 
 // "'yy.mm.dd" of a time in seconds since 1970 (local date).
 std::string ClubApplicationDate(uint32_t seconds);

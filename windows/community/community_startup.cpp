@@ -3,6 +3,7 @@
 #include "ui/window_mgr.h"
 #include "windows/community/chat_log_list.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/club_deposit_win.h"
 #include "windows/community/club_dialogs.h"
 #include "windows/community/club_forms.h"
 #include "windows/community/club_grade_input.h"
@@ -56,6 +57,7 @@ void InstallCommunityWindowClasses() {
     RegisterWindowClass(CLUB_MARK_WINDOW_NAME, Make<CClubMarkWindow>);
     RegisterWindowClass(CLUB_GRADE_INPUT_WINDOW_NAME, Make<CClubGradeInputWin>);
     RegisterWindowClass(FORTRESS_BOARD_WINDOW_NAME, Make<CFortressBoardWin>);
+    RegisterWindowClass(CLUB_DEPOSIT_WINDOW_NAME, Make<CClubDepositWin>);
 }
 
 std::unique_ptr<IOneToOneChat> MakeChatLogList() {

@@ -149,6 +149,14 @@ bool CFortressBoardWin::UpdateRect() {
     return true;
 }
 
+int32_t CFortressBoardWin::GetWidth() {
+    return kWidth;
+}
+
+int32_t CFortressBoardWin::GetHeight() {
+    return kHeight;
+}
+
 bool CFortressBoardWin::SetPosition(int32_t x, int32_t y) {
     CBaseWindow::SetPosition(x, y);
     if (CButton* b = m_close.GetAs<CButton>()) b->SetPosition(x + kCloseX, y + kCloseY);
@@ -371,8 +379,9 @@ bool CFortressBoardWin::Draw() {
             for (int i = 0; i < 2; ++i)
                 if (m_clubs[i].present) DrawClub(m_clubs[i], i * kSecondClubTop);
             if (m_state == FORTRESS_STATE_TWO_CLUBS) {
+                // Each club's line above its item, clear of the first club's item name.
                 Text(200, 70, GetTableText(kTexts, kRowTwoClubs[0]));
-                Text(200, 180, GetTableText(kTexts, kRowTwoClubs[1]));
+                Text(200, 70 + kSecondClubTop + 16, GetTableText(kTexts, kRowTwoClubs[1]));
             } else {
                 Text(200, 70, FormatTableText(GetTableText(kTexts, kRowWar), {m_warValue}).c_str());
             }

@@ -60,6 +60,9 @@ public:
     bool OnControlEvent(int32_t button, int32_t x, int32_t y, CBaseWindow* control) override;
     bool SetPosition(int32_t x, int32_t y) override;
     bool UpdateRect() override;
+    // The board's size: centring on the screen reads it.
+    int32_t GetWidth() override;
+    int32_t GetHeight() override;
 
     // Builds the four portraits from the monster table's rows of their ids.
     void CreatePortraits();

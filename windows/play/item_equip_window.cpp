@@ -13,6 +13,7 @@
 #include "net/game_session.h"
 #include "ui/button.h"
 #include "ui/items/item_icon.h"
+#include "ui/items/item_info.h"
 #include "ui/message_box.h"
 #include "ui/ui_services.h"
 #include "ui/window_mgr.h"

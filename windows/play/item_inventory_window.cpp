@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "ui/button.h"
 #include "ui/items/item_icon.h"
+#include "ui/items/item_info.h"
 #include "ui/message_box.h"
 #include "ui/number_input_window.h"
 #include "ui/scroll_bar.h"

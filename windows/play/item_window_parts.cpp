@@ -7,7 +7,6 @@
 #include "core/util.h"
 #include "data/text_tables.h"
 #include "graphics/direct_draw.h"
-#include "graphics/display_settings.h"
 #include "graphics/text_renderer.h"
 #include "ui/button.h"
 #include "ui/items/item_icon.h"
@@ -23,7 +22,6 @@
 namespace {
 
 constexpr int kTipTable = 14;
-constexpr uint8_t kOkFrame = 8, kCancelFrame = 9;
 
 }  // namespace
 
@@ -147,41 +145,6 @@ void DrawItemName(CItemIcon& icon, int32_t centreX, int32_t y, int limit, bool h
     TruncateWithEllipsis(name, limit, cut);
     const std::string shown = cut;
     DrawItemText(CentredX(centreX, shown), y, shown, colour);
-}
-
-CMessageBox* MakeInfoBox(CBaseWindow* window) {
-    auto* box = new CMessageBox(nullptr, true, false, false, 0);
-    box->SetKept(true);
-    if (CButton* ok = box->GetOkButton()) ok->LoadImage(FindAniByName("CommonIcons"), kOkFrame);
-    if (CButton* cancel = box->GetCancelButton()) {
-        cancel->LoadImage(FindAniByName("CommonIcons"), kCancelFrame);
-        cancel->Hide();
-    }
-    box->SetHideOnAnswer(true);
-    box->Hide();
-    window->AddChild(box);
-    return box;
-}
-
-void PlaceInfoBox(CMessageBox* box, CBaseWindow* window, int32_t mouseY) {
-    if (!box || !window) return;
-    if (!box->IsDrawOn()) {
-        box->UpdateRect();
-        const WindowRect& r = box->GetRect();
-        const int32_t width = r.right - r.left, height = r.bottom - r.top;
-        int32_t x = window->GetX() - width;
-        if (x < 0) x = window->GetX() + window->ImageWidth();
-        int32_t y = mouseY;
-        const int32_t screenHeight = GetDisplaySettings().screenHeight;
-        if (y + height > screenHeight) y = screenHeight - height;
-        box->SetPosition(x, y);
-    }
-    box->Show();
-}
-
-void FillInfoBox(CMessageBox* box, CItemIcon& item) {
-    if (!box) return;
-    box->SetTextRows(BuildItemInfoText(item, &box->EditText()));
 }
 
 CChar* PlayerChar() {

@@ -77,15 +77,6 @@ uint32_t WornValueColour(uint32_t current, uint32_t maximum);
 void DrawItemName(CItemIcon& icon, int32_t centreX, int32_t y, int limit, bool hovered, CToolTipWindow* tip,
                   int32_t tipY);
 
-// The info box beside the window: left of it, or right of it when there is
-// no room; at the mouse's height, held above the screen's bottom. Only
-// placed while hidden; then shown.
-void PlaceInfoBox(CMessageBox* box, CBaseWindow* window, int32_t mouseY);
-// A hidden info box owned by the window: OK shown, CANCEL hidden, kept.
-CMessageBox* MakeInfoBox(CBaseWindow* window);
-// The item's full description in the box.
-void FillInfoBox(CMessageBox* box, CItemIcon& item);
-
 // The player's character and its data, or null.
 CChar* PlayerChar();
 CCharData* PlayerData();

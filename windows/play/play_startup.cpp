@@ -13,6 +13,7 @@
 #include "windows/play/main_interface.h"
 #include "windows/play/npc_function_menu.h"
 #include "windows/play/quick_slot_window.h"
+#include "windows/play/skill_window.h"
 #include "windows/play/status_icon_window.h"
 #include "windows/play/title_screen.h"
 #include "windows/play/trade_window.h"
@@ -40,6 +41,7 @@ void InstallPlayWindowClasses() {
     RegisterWindowClass(EQUIP_WINDOW_NAME, Make<CItemEquipWindow>);
     RegisterWindowClass(QUICK_SLOT_WINDOW_NAME, Make<CQuickSlotWindow>);
     RegisterWindowClass(HUD_WINDOW_NAMES[HUD_CHAR_INFO], Make<CCharInfoWindow>);
+    RegisterWindowClass(SKILL_WINDOW_NAME, Make<CSkillWindow>);
     RegisterWindowClass(TRADE_WINDOW_NAME, Make<CTradeWindow>);
     RegisterWindowClass(NPC_MENU_WINDOW_NAME, Make<CNPCFunctionSelectWin>);
 }

@@ -86,14 +86,14 @@ public:
     const Slot& GetSlot(int32_t slot) const { return m_slots[slot < 0 || slot >= QUICK_SLOTS ? 0 : slot]; }
     // Empties the slot (its skill icon deleted).
     void ClearSlot(int32_t slot);
+    // A skill icon of the row (named after the skill, its picture), or null
+    // when the skill table has no such row.
+    static std::unique_ptr<CSkillAction> MakeSkillIcon(int32_t row);
     // The server's record: count, slot indices and values.
     void ApplyRecord(uint8_t count, const uint8_t* slots, const uint32_t* values);
 
 private:
     CItemIcon* FindItem(uint32_t itemId) const;
-    // A skill icon of the row (named after the skill, its picture), or null
-    // when the skill table has no such row.
-    static std::unique_ptr<CSkillAction> MakeSkillIcon(int32_t row);
     void PlaceIcon(CDrawObject* icon, int32_t place);
     void SetPage(int32_t page);
 

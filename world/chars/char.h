@@ -240,6 +240,9 @@ public:
     uint8_t GetValue14() const;
 };
 
+// The bit of an NPC's function flags for the fortress board.
+inline constexpr int NPC_FUNCTION_FORTRESS_BOARD = 0;
+
 class CNpcChar : public CChar {
 public:
     CNpcChar() { m_typeCode = CHAR_KIND_NPC; }
@@ -255,7 +258,8 @@ public:
     bool IsUserShopMerchant() const;
     // The next idle line, 0-4 in turn.
     int32_t NextLineIndex();
-    // The function flags.
+    // The function flags. Bit NPC_FUNCTION_FORTRESS_BOARD opens the fortress
+    // board when the NPC is clicked.
     bool TestFlagBits0To3() const { return (m_functionFlags & 0x0F) != 0; }
     bool TestFlagBit(int bit) const { return (m_functionFlags >> bit) & 1u; }
     bool TestHighLowByte() const { return (m_functionFlags & 0xFF) > 63; }

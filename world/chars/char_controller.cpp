@@ -21,6 +21,7 @@
 #include "world/chars/char_events.h"
 #include "world/chars/char_mgr.h"
 #include "world/chars/char_services.h"
+#include "world/chars/char_skills.h"
 #include "world/chars/char_steps.h"
 #include "world/chars/hud_windows.h"
 #include "world/map/map.h"
@@ -880,7 +881,10 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
             if (auto* ids = ReadRecord<CIdArrayMsg>(payload)) {
                 const size_t n = std::min<size_t>(ids->m_count, ids->m_ids.size());
                 std::vector<uint32_t> list(ids->m_ids.begin(), ids->m_ids.begin() + std::ptrdiff_t(n));
-                if (list != data->m_listA) data->m_listA = std::move(list);
+                if (list != data->m_listA) {
+                    data->m_listA = std::move(list);
+                    if (m_pOwner && g_pCharMgr && g_pCharMgr->GetPlayer() == m_pOwner) RebuildSkillWindow();
+                }
             }
             return true;
         case MSG_ID_VALUE_ARRAY:
@@ -893,6 +897,7 @@ bool CCharController::HandleEvent(uint32_t, uint32_t eventId, CMsgData* payload)
                 if (ids != data->m_listB || values != data->m_listBValues) {
                     data->m_listB = std::move(ids);
                     data->m_listBValues = std::move(values);
+                    if (m_pOwner && g_pCharMgr && g_pCharMgr->GetPlayer() == m_pOwner) RebuildSkillWindow();
                 }
             }
             return true;

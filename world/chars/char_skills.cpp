@@ -32,6 +32,10 @@ int32_t ComboOrZero(int32_t index) {
 
 }  // namespace
 
+void RebuildSkillWindow() {
+    if (ISkillWindowView* window = SkillWindow()) window->Rebuild();
+}
+
 // ---- Learned skills ----
 
 namespace {

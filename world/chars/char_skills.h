@@ -9,9 +9,13 @@ public:
     virtual ~ISkillWindowView() = default;
     // A learned skill's row, level and second value changed or came new.
     virtual void OnSkillChanged(int32_t row, uint32_t level, uint32_t value) = 0;
+    // The sections or the learnable skills changed: the list is built anew.
+    virtual void Rebuild() {}
 };
 
 inline constexpr char SKILL_WINDOW_NAME[] = "SKILL_WINDOW";
+// Tells the skill window, when there is one, to build its list anew.
+void RebuildSkillWindow();
 
 // While set no character is drawn (the characters' visibility test).
 extern uint8_t g_hideAllChars;

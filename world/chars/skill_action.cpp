@@ -231,7 +231,7 @@ void CSkillAction::StopScript() {
 
 bool CSkillAction::BeginDrag(uint32_t data) {
     SetDragState(1);
-    if (g_pCursor) g_pCursor->SetPointedObject(this);
+    if (ICursorObject* cursor = WindowCursor()) cursor->SetPointedObject(this);
     m_dragData = data;
     return true;
 }

@@ -7,10 +7,13 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/config.h"
+#include "data/char_resource_mgr.h"
 #include "data/data_table_text.h"
+#include "data/item_table_mgr.h"
 #include "net/handlers/window_records.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
@@ -20,7 +23,9 @@
 #include "tools/qmani/ani_tool.h"
 #include "tools/qmimage/image_tool.h"
 #include "ui/edit_box.h"
+#include "ui/items/item_icon.h"
 #include "windows/community/club_base_window.h"
+#include "windows/community/club_deposit_win.h"
 #include "windows/community/club_dialogs.h"
 #include "windows/community/club_forms.h"
 #include "windows/community/club_grade_input.h"
@@ -66,13 +71,14 @@ protected:
     void SetUp() override {
         UiPictureFixture::SetUp();
         BringUpAnimations(m_freetype);
-        for (const char* ani : {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106",
-                                "5107", "5108", "5109", "5110", "5111", "5112", "5113", "3399"}) {
+        for (const char* ani :
+             {"2123", "4002", "5100", "5101", "5102", "5103", "5104", "5105", "5106", "5107", "5108",
+              "5109", "5110", "5111", "5112", "5113", "5114", "5115", "3399", "4100", "4106"}) {
             const auto run = qmtest::RunTool(
                 RunAniTool, {"write", kPack + "DAC/" + ani + ".z5a.txt", m_dir.Path() + "/" + ani + ".z5a"});
             ASSERT_EQ(run.status, 0) << ani << ": " << run.err;
         }
-        for (const char* sheet : {"1510", "1511", "1512", "1513", "1923", "1940"}) {
+        for (const char* sheet : {"1510", "1511", "1512", "1513", "1514", "1410", "1413", "1923", "1940"}) {
             const std::string bmp = m_work.Path() + "/drawn.bmp";
             auto run =
                 qmtest::RunTool(RunImageTool, {"draw", bmp, kPack + "TEX/" + sheet + ".DTX.ZIP.draw.txt"});
@@ -222,8 +228,15 @@ TEST_F(ClubGoldenTest, GradeInput) {
 }
 
 // The fortress board with a name only (state 1), two clubs (state 2) and
-// one club (state 4), with three proclaimed clubs.
+// one club (state 4), with three proclaimed clubs; the portraits and the
+// chosen guardian's name come from the demo monster rows.
 TEST_F(ClubGoldenTest, FortressBoard) {
+    WriteTable(CCharResourceMgr::MONSTER_FILE, DemoTable("0009.Z5D.txt"));
+    CCharResourceMgr resources;
+    g_pCharResourceMgr = &resources;
+    struct Restore {
+        ~Restore() { g_pCharResourceMgr = nullptr; }
+    } restore;
     struct Case {
         const char* name;
         uint32_t id;
@@ -243,18 +256,74 @@ TEST_F(ClubGoldenTest, FortressBoard) {
         record.m_first.m_b2 = 3;
         record.m_first.m_value = 7;
         record.m_first.m_b3 = 4;
+        record.m_first.m_b4 = 2;
         record.m_first.m_word = 420;
         record.m_first.m_b5 = 1;
         record.m_first.m_b6 = 5;
         std::strcpy(record.m_second.m_name, "Riverside");
         record.m_second.m_b1 = 9;
         record.m_second.m_value = 32;
+        record.m_second.m_b4 = 3;
         board.SetBoard(record);
         board.SetProclaimed({"Riverside", "Birchwood", "Stonegate"});
         ASSERT_TRUE(board.Draw());
         EXPECT_TRUE(qmtest::MatchesGolden(Picture(), std::string("tests/windows/golden/") + c.name + ".png"))
             << c.name;
     }
+}
+
+// The storage as a member of rank 2 ("Ardent") sees it: his own sword
+// with its drop-down open, an item only the master may take (black, greyed),
+// one his rank may take and one for the master and sub only; the club's
+// money and three lines of its log.
+class MemberDeposit : public CClubDepositWin {
+protected:
+    bool FindViewer(ClubDepositViewer& viewer) const override {
+        viewer.grade = CLUB_GRADE_MEMBER;
+        viewer.orderKey = 2;
+        viewer.name = "Ardent";
+        return true;
+    }
+};
+
+TEST_F(ClubGoldenTest, ClubStorage) {
+    WriteTable(CItemTableMgr::ITEM_TABLE_FILE, DemoTable("0007.Z5D.txt"));
+    CItemIconFactory factory;
+    ScopedItemObjectFactory useFactory(factory);
+    CItemTableMgr items;
+    CItemTableMgr* previous = std::exchange(g_pItemTableMgr, &items);
+    {
+        MemberDeposit deposit;
+        deposit.SetPosition(220, 120);
+        deposit.CBaseWindow::Show();
+        struct Stored {
+            uint8_t slot;
+            uint32_t id, count;
+            const char* depositor;
+            int32_t limit;
+        } stored[] = {{1, 41001, 1, "Ardent", -2},
+                      {2, 41006, 12, "Tester", 0},
+                      {3, 51001, 5, "Birch", 3},
+                      {4, 51002, 1, "Tester", -1}};
+        for (const Stored& s : stored)
+            deposit.AddItem(s.slot, s.id, s.count, nullptr, nullptr, CItemRecord(), s.depositor, s.limit, 0,
+                            s.slot);
+        ASSERT_EQ(deposit.Entries().size(), 4u);
+        deposit.SetClubMoney(1234567);
+        std::vector<CDatedLine> log(3);
+        const char* lines[3] = {"Ardent put in an Oak Sword", "Tester put in 12 Red Potions",
+                                "Birch took out 300 gold"};
+        for (int i = 0; i < 3; ++i) {
+            log[size_t(i)].m_date = 1767225600 + 86400 * uint32_t(i);
+            std::strcpy(log[size_t(i)].m_text, lines[i]);
+        }
+        deposit.FormatDepositLogLine(log);
+        deposit.OpenMenu(0);
+        Frame()->FillSurface(kBackground, nullptr);
+        ASSERT_TRUE(deposit.Draw());
+        EXPECT_TRUE(qmtest::MatchesGolden(Picture(), "tests/windows/golden/demo_club_storage.png"));
+    }
+    g_pItemTableMgr = previous;
 }
 
 }  // namespace
