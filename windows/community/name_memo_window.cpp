@@ -204,7 +204,7 @@ bool CNameMemoWin::Draw() {
         std::string text;
         if (row < names) {
             const NameMemoEntry& entry = m_list.Names()[size_t(row)];
-            char number[8];
+            char number[24];
             std::snprintf(number, sizeof number, "%2d : ", int(row));
             text = number + entry.name + " " + KindTag(entry.kind);
         } else {
