@@ -13,6 +13,7 @@
 #include "platform/display.h"
 #include "platform/file_io.h"
 #include "platform/window.h"
+#include "scenes/game_scene.h"
 #include "scenes/scene.h"
 #include "script/script_mgr.h"
 #include "script/script_runner.h"
@@ -88,7 +89,13 @@ public:
     bool IsScreenFading() override {
         if (!g_pMainMgr) return false;
         for (CMsgObject* child : g_pMainMgr->Children())
-            if (auto* scene = dynamic_cast<CScene*>(child)) return !scene->Fade().IsFinished();
+            if (auto* scene = dynamic_cast<CScene*>(child)) {
+                // A map change keeps the screen black between its fade-out and
+                // the new map's fade-in: that is part of the fade too.
+                auto* game = dynamic_cast<CGameScene*>(scene);
+                if (game && game->GetTransitionState() != GAME_PLAYING) return true;
+                return !scene->Fade().IsFinished();
+            }
         return false;
     }
     bool DumpFrame(const std::string& path) override {

@@ -15,6 +15,7 @@
 #include "app/item_world.h"
 #include "app/scene_hooks.h"
 #include "app/server_windows.h"
+#include "app/web_page_child.h"
 #include "app/world_hooks.h"
 #include "core/config.h"
 #include "core/draw_object.h"
@@ -60,6 +61,7 @@ CDisconnectNotice g_disconnectBox;
 CSessionUiRequests g_uiRequests;
 CItemTableNumberLimits g_itemNumberLimits;
 CChatWindowSink g_chatWindowSink;
+CWebPageChildWindow g_webPageChild;
 
 // A global manager in its slot: made with its constructor (a manager that
 // cannot be allocated leaves its pointer null and start-up goes on), then
@@ -201,6 +203,8 @@ void InstallGlobalFactories() {
     InstallFeatureWindowClasses();
     // Lines for the chat ("MSGWIN") go into its port while it exists.
     SetMessageWinSink(&g_chatWindowSink);
+    // Escape in the frame loop closes an open web page.
+    SetChildWindowHost(&g_webPageChild);
     // After the start objects' other parts (the scene it watches) and the network's.
     InstallAutopilot();
 }

@@ -404,6 +404,16 @@ bool CGameScene::ClickNpc(CChar* npcChar) {
     const float reach = GameWorld().GetRadius(npc) + GameWorld().GetRadius(m_pPlayer) + 12.0f;
     if (GetDistance(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y)) > reach)
         return WalkToward(npc);
+    // The page NPCs open the game's web pages; the others see the player turn to them.
+    if (npc->m_resourceId == NPC_WEB_PAGE || npc->m_resourceId == NPC_WEB_NOTICE) {
+        if (IWebPageView* web = WebPageView()) {
+            if (npc->m_resourceId == NPC_WEB_PAGE)
+                web->OpenPage();
+            else
+                web->OpenNotice();
+        }
+        return true;
+    }
     m_pPlayer->SetDirection(uint8_t(
         GetDirection(float(m_pPlayer->m_x), float(m_pPlayer->m_y), float(npc->m_x), float(npc->m_y))));
     return true;

@@ -106,6 +106,9 @@ void CGameScene::ShowChatWindows() {
 bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
     if (const char* name = ToggledWindow(command)) {
         CBaseWindow* window = FindWindow(name);
+        // The journal opened by its key stands free (its close button), not
+        // docked at its side button.
+        if (command == 12 && window && !window->IsVisibleInTree()) window->SetStateValue(WINDOW_STATE_FREE);
         if (ToggleWindow(window))
             if (const size_t option = ToggledOption(command))
                 g_options.SetByte(option, window->IsVisibleInTree() ? 1 : 0);
@@ -121,10 +124,12 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         case 17:
         case 19:
         case 20:
-        case 0:
-            // Their windows (web page, world map, 1:1 chat,
+            // Their windows (world map, 1:1 chat,
             // chat macros, minimap, combos) take these keys once they are
             // part of the program.
+            return true;
+        case 0:
+            if (IWebPageView* web = WebPageView()) web->OpenPage();
             return true;
         case 24:
             // The side buttons' other layout; the option keeps it.

@@ -24,6 +24,7 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/login_records.h"
 #include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
 #include "platform/clock.h"
@@ -162,6 +163,10 @@ void CGameScene::StepTransition() {
             if (g_pDirectX) g_pDirectX->ClearScreens();
             if (IsMapReady()) {
                 m_fade.Reset();
+                // The fade-out left the screen covered in black; the fade-in
+                // returns to what it finds, so the brightness comes back first
+                // (as when a scene opens), or the new map would stay black.
+                PrepareSceneScreen(false);
                 SetTransitionState(GAME_MAP_READY);
             }
             break;
@@ -244,6 +249,10 @@ bool CGameScene::TakeMapNotify() {
     return true;
 }
 
+IWebPageView* CGameScene::WebPageView() {
+    return dynamic_cast<IWebPageView*>(m_windows.Get(gamewin::kWebWindow));
+}
+
 void CGameScene::OpenTelescope() {
     // The view takes the screen and the input over; without its window there
     // is nothing to hand them to and the field stays.
@@ -322,6 +331,25 @@ void CGameScene::HandleMessage(CMsg* msg) {
             }
             break;
         }
+        case MSG_OLD_NOTICE:
+            if (auto* notice = ReadRecord<COldNoticeMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView()) web->SetPageAddress(notice->m_length, notice->m_text);
+            break;
+        case MSG_NOTICE:
+            if (auto* notice = ReadRecord<CNoticeMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView())
+                    web->OpenBoard(notice->m_a, notice->m_length1, notice->m_text1, notice->m_length2,
+                                   notice->m_text2);
+            break;
+        case MSG_OPEN_WEB_PAGE:
+            if (auto* page = ReadRecord<COpenWebPageMsg>(msg->m_pPayload.get()))
+                if (IWebPageView* web = WebPageView()) web->OpenUrl(page->m_address.c_str());
+            break;
+        case MSG_SIX_VALUES:
+            if (auto* values = ReadRecord<CSixValuesMsg>(msg->m_pPayload.get()))
+                if (auto* warp = dynamic_cast<IWarpView*>(m_windows.Get(gamewin::kWarpWindow)))
+                    warp->Open(values->m_values);
+            break;
         case MSG_ID_LIST:
         case MSG_SCENE_PAIR:
         case MSG_SCENE_SIGNAL_99:

@@ -41,6 +41,10 @@ inline constexpr uint32_t GAME_MSG_BOX_ANSWER = 9;
 inline constexpr uint32_t GAME_MSG_CHAT_LINE = 87;
 inline constexpr uint32_t GAME_CHAT_KIND_AUTO_GET = 18;
 
+// The NPCs whose click opens the web page window: its page, its notice.
+inline constexpr uint32_t NPC_WEB_PAGE = 2200138;
+inline constexpr uint32_t NPC_WEB_NOTICE = 2200303;
+
 // The pointed object's kinds besides the characters' 0-3.
 inline constexpr int32_t POINTED_MAP_OBJECT = 6;
 
@@ -97,6 +101,8 @@ public:
     // Leaves the telescope view with a 300 ms fade-in.
     void StartScreenFade();
     CGameOverlays& Overlays() { return m_overlays; }
+    // The web page window of the set, or null.
+    IWebPageView* WebPageView();
     CGameWindowSet& Windows() { return m_windows; }
 
     // ---- Drawing pieces ----

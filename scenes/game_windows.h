@@ -38,6 +38,7 @@ inline constexpr const char* kComboTimer = "ComboTimer";
 inline constexpr const char* kEmoticon = "EmoticonWindow";
 inline constexpr const char* kChatMacro = "ChatMacroWindow";
 inline constexpr const char* kWebWindow = "WebWindow";
+inline constexpr const char* kWarpWindow = "WarpWindow";
 inline constexpr const char* kTelescope = "Telescope_View_Window";
 inline constexpr const char* kAlbumEdit = "Pet_Album_Edit_Window";
 inline constexpr const char* kMessenger = "QMMessengerWindow";

@@ -62,6 +62,9 @@ public:
     bool IsPlayerHideSet() override { return g_pEventMgr && g_pEventMgr->IsHideSet(); }
     bool IsEventRunning() override { return g_pEventMgr && g_pEventMgr->IsEventActive(); }
     bool IsHideFlagSet() override { return IsPlayerHideSet(); }
+    void SetControlLock(bool locked) override {
+        if (g_pEventMgr) g_pEventMgr->SetControlLock(locked);
+    }
 };
 EventState g_eventState;
 

@@ -94,6 +94,34 @@ public:
     virtual void TogglePage() = 0;
 };
 
+// The web page window ("WebWindow") as the game scene drives it: the
+// server's page address (record 14) and board (record 15), an address a
+// server message names (record 132), the page NPCs and hot key 0.
+class IWebPageView {
+public:
+    virtual ~IWebPageView() = default;
+    // Each opening does nothing while a page is open or an event runs; false
+    // when nothing opened.
+    virtual bool OpenPage() = 0;
+    virtual bool OpenNotice() = 0;
+    virtual bool OpenUrl(const char* url) = 0;
+    virtual void SetPageAddress(uint8_t length, const char* text) = 0;
+    virtual void OpenBoard(uint8_t kind, uint8_t length1, const char* text1, uint8_t length2,
+                           const char* text2) = 0;
+    // A page is open (the window is shown with its page area).
+    virtual bool IsPageOpen() const = 0;
+    // Hides the window, closing the page.
+    virtual void ClosePage() = 0;
+};
+
+// The warp window (made as "WarpWindow") opened by the server's record 16:
+// one bit mask a group of 32 points, a set bit an open point.
+class IWarpView {
+public:
+    virtual ~IWarpView() = default;
+    virtual void Open(const uint32_t masks[6]) = 0;
+};
+
 class CChar;
 
 // What the game scene does for the play windows. The running scene (the

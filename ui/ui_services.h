@@ -54,6 +54,8 @@ public:
     virtual bool IsEventRunning() = 0;
     // The event manager's hide byte.
     virtual bool IsHideFlagSet() = 0;
+    // Locks or unlocks the player's control of the character.
+    virtual void SetControlLock(bool locked) = 0;
 };
 
 // The shared message box's two flags, read for windows named "MESSAGE_BOX".

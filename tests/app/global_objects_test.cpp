@@ -241,7 +241,7 @@ std::vector<HookRow> HookTable() {
         {"frame: display", [] { return GetFrameDisplay() != nullptr; }, kInstalled},
         {"frame: socket events", [] { return GetSocketEvents() != nullptr; }, kKept},
         {"frame: disconnect notice", [] { return GetDisconnectNotice() != nullptr; }, kInstalled},
-        {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kAbsent},
+        {"frame: child window", [] { return GetChildWindowHost() != nullptr; }, kKept},
         {"frame: activation", [] { return GetActivationListener() != nullptr; }, kInstalled},
         {"frame: surface cache queue", [] { return GetSurfaceCacheFrameClient() != nullptr; }, kInstalled},
         {"frame: sound cache queue", [] { return GetSoundCacheFrameClient() != nullptr; }, kInstalled},

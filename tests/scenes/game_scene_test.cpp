@@ -22,6 +22,7 @@
 #include "data/slot_object_mgr.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/login_records.h"
 #include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
 #include "platform/socket.h"
@@ -316,6 +317,61 @@ TEST_F(GameSceneTest, MessagesForWindowsNotYetInTheProgramAreDroppedUnread) {
     EXPECT_EQ(scene->GetPort()->Count(), 0);
     EXPECT_STREQ(scene->Overlays().GetNoticeText(), "");
     EXPECT_TRUE(Sent().empty());
+}
+
+// The web page and warp windows as the scene sees them: what reached them.
+struct PageWindow : uitest::TestWindow, IWebPageView {
+    PageWindow() : TestWindow("WebWindow") {}
+    bool OpenPage() override { return calls.emplace_back("page"), true; }
+    bool OpenNotice() override { return calls.emplace_back("notice"), true; }
+    bool OpenUrl(const char* url) override { return calls.emplace_back(std::string("url ") + url), true; }
+    void SetPageAddress(uint8_t length, const char* text) override {
+        calls.push_back("address " + std::string(text, length));
+    }
+    void OpenBoard(uint8_t kind, uint8_t length1, const char* text1, uint8_t length2,
+                   const char* text2) override {
+        calls.push_back("board " + std::to_string(kind) + " " + std::string(text1, length1) + " " +
+                        std::string(text2, length2));
+    }
+    bool IsPageOpen() const override { return false; }
+    void ClosePage() override {}
+    std::vector<std::string> calls;
+};
+struct WarpList : uitest::TestWindow, IWarpView {
+    WarpList() : TestWindow("WarpPointWin") {}
+    void Open(const uint32_t masks[6]) override { opened.assign(masks, masks + 6); }
+    std::vector<uint32_t> opened;
+};
+
+TEST_F(GameSceneTest, PageAndWarpRecordsAndHotKeyZeroReachTheirWindows) {
+    RegisterWindowClass("WebWindow", [] { return static_cast<CBaseWindow*>(new PageWindow); });
+    RegisterWindowClass("WarpWindow", [] { return static_cast<CBaseWindow*>(new WarpList); });
+    TestGameScene* scene = MakeScene();
+    auto* page = dynamic_cast<PageWindow*>(scene->Windows().Get("WebWindow"));
+    auto* warp = dynamic_cast<WarpList*>(scene->Windows().Get("WarpWindow"));
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(warp, nullptr);
+    auto post = [scene](uint32_t id, std::unique_ptr<CMsgPayload> record) {
+        scene->GetPort()->PostToPort(0, scene->GetPort(), 0, id, std::move(record), nullptr);
+    };
+    auto old = std::make_unique<COldNoticeMsg>();
+    old->Set("http://a/page");
+    post(MSG_OLD_NOTICE, std::move(old));
+    auto notice = std::make_unique<CNoticeMsg>();
+    notice->Set(5, "http://b", "x=1");
+    post(MSG_NOTICE, std::move(notice));
+    auto named = std::make_unique<COpenWebPageMsg>();
+    named->m_address = "http://c";
+    post(MSG_OPEN_WEB_PAGE, std::move(named));
+    auto values = std::make_unique<CSixValuesMsg>();
+    const uint32_t masks[6] = {0x3F, 0, 0, 0, 0, 0x80000000u};
+    values->Set(masks);
+    post(MSG_SIX_VALUES, std::move(values));
+    scene->ProcessMessages();
+    EXPECT_TRUE(scene->RunHotKey(0, false));
+    EXPECT_EQ(page->calls, (std::vector<std::string>{"address http://a/page", "board 5 http://b x=1",
+                                                     "url http://c", "page"}));
+    EXPECT_EQ(warp->opened, std::vector<uint32_t>(masks, masks + 6));
 }
 
 // The event panel as the scene drives it: each call written down.

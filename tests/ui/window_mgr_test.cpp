@@ -516,6 +516,7 @@ struct FakeEvents : IUiEventState {
     bool running = false;
     bool IsEventRunning() override { return running; }
     bool IsHideFlagSet() override { return false; }
+    void SetControlLock(bool) override {}
 };
 
 TEST(WindowMgrTest, WindowsMarkedForEventsSitThemOut) {

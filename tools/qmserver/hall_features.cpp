@@ -6,6 +6,7 @@
 #include "tools/qmserver/hall_feature.h"
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
+#include "tools/qmserver/hall_journal.h"
 #include "tools/qmserver/hall_trade.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
@@ -21,6 +22,7 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     IHallPurse* purse = HallPurseOf(features.back().get());
     features.push_back(MakeClubsFeature());
     features.push_back(MakeEventsFeature());
+    features.push_back(MakeJournalFeature());
     features.push_back(MakeEffectsFeature());
     features.push_back(MakeTradeFeature(bags, purse));
     return features;

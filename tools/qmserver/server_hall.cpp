@@ -436,6 +436,12 @@ void CServerHall::EnterField(Connection& c, const std::string& name) {
     c.x = m_world.startX;
     c.y = m_world.startY;
     c.direction = 0;
+    SendOwnCharAfterMapChange(c);
+    Send(c, WriteRequest118());
+    for (const auto& feature : m_features) feature->EnterField(*this, c);
+}
+
+void CServerHall::SendOwnCharAfterMapChange(CHallClient& c) {
     Send(c, WriteMapChange(m_world.stage, 0, 0));
     CCharCreateFields own;
     own.m_charId = c.charId;
@@ -445,8 +451,6 @@ void CServerHall::EnterField(Connection& c, const std::string& name) {
     std::snprintf(own.m_name, sizeof own.m_name, "%s", c.name.c_str());
     Send(c, WriteOwnChar(own));
     Send(c, WritePlayerPosition(c.x, c.y));
-    Send(c, WriteRequest118());
-    for (const auto& feature : m_features) feature->EnterField(*this, c);
 }
 
 // Message 7 with the walkers in view (every one present, or only the one n).

@@ -85,6 +85,9 @@ public:
     // A request taken, as "<- NAME note" in the log (NAME as "61/20").
     void LogRequest(const CHallClient& c, const std::string& name, const std::string& note = std::string());
     void Log(const CHallClient& c, const std::string& text);
+    // The map change (21) to the world's map, then the client's own character
+    // on its tile (c.x, c.y) and its position.
+    void SendOwnCharAfterMapChange(CHallClient& c);
     // The clients in the field (map ready), and one by character name or id.
     std::vector<CHallClient*> ClientsInField();
     CHallClient* FindClient(const std::string& name);
