@@ -39,6 +39,7 @@
 #include "net/net_startup.h"
 #include "net/packet_fields.h"
 #include "platform/font.h"
+#include "scenes/scene_services.h"
 #include "script/script_startup.h"
 #include "sound/sound_mgr.h"
 #include "sound/sound_startup.h"
@@ -111,6 +112,13 @@ public:
     }
 };
 WindowSound g_windowSound;
+
+// The game window set's one-to-one chat object is the community windows' chat list.
+class ChatLogListMaker : public IOneToOneChatMaker {
+public:
+    std::unique_ptr<IOneToOneChat> MakeOneToOneChat() override { return MakeChatLogList(); }
+};
+ChatLogListMaker g_chatLogListMaker;
 
 void InstallWindowSound() {
     AddGlobalFactory(
@@ -200,6 +208,7 @@ void InstallGlobalFactories() {
     InstallPlayWindowClasses();
     InstallScriptWindowClasses();
     InstallCommunityWindowClasses();
+    SetOneToOneChatMaker(&g_chatLogListMaker);
     InstallFeatureWindowClasses();
     // Lines for the chat ("MSGWIN") go into its port while it exists.
     SetMessageWinSink(&g_chatWindowSink);

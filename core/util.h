@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 // ---------------------------------------------------------------------------
 // Strings and numbers. Strings are NUL-terminated bytes of the system code page
@@ -44,6 +45,10 @@ bool TruncateWithEllipsis(const char* text, int n, char* out, size_t capacity);
 // The unsigned number with ',' between groups of three digits: 1234567 gives
 // "1,234,567". The buffer form returns out.
 std::string FormatNumberWithCommas(uint32_t number);
+// The text for an HTML page: &, <, >, " and ' as entities, stepped a
+// character at a time so that a double-byte character passes whole; a '%'
+// stays a '%'.
+std::string EscapeHtmlText(std::string_view text);
 char* FormatNumberWithCommas(uint32_t number, char* out, size_t capacity);
 
 // The number at the start of the text as atoi reads it (blanks, a sign, then

@@ -175,3 +175,38 @@ int32_t ParseInt32(const char* text) {
     if (value < INT32_MIN) return INT32_MIN;
     return int32_t(value);
 }
+
+std::string EscapeHtmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    const std::string whole(text);
+    for (const char* p = whole.c_str(); *p;) {
+        const char* next = plat::CharNextA(p);
+        if (next - p == 1) {
+            switch (*p) {
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '"':
+                    out += "&quot;";
+                    break;
+                case '\'':
+                    out += "&#39;";
+                    break;
+                default:
+                    out += *p;
+                    break;
+            }
+        } else {
+            out.append(p, size_t(next - p));
+        }
+        p = next;
+    }
+    return out;
+}

@@ -115,17 +115,19 @@ bool CGameScene::RunHotKey(int32_t command, bool ctrl) {
         return true;
     }
     switch (command) {
+        case 5:
+            if (IOneToOneChat* chat = m_windows.GetOneToOneChat()) chat->OnCommand(2, nullptr);
+            return true;
         case 3:
             if (auto* pages = dynamic_cast<IQuickSlotPages*>(FindWindow("QuickSlotWindow")))
                 pages->TogglePage();
             return true;
         case 2:
-        case 5:
         case 17:
         case 19:
         case 20:
-            // Their windows (world map, 1:1 chat,
-            // chat macros, minimap, combos) take these keys once they are
+            // Their windows (world map, chat macros, minimap, combos) take
+            // these keys once they are
             // part of the program.
             return true;
         case 0:

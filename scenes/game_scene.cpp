@@ -24,6 +24,7 @@
 #include "graphics/text_renderer.h"
 #include "net/connection.h"
 #include "net/game_session.h"
+#include "net/handlers/chat_messages.h"
 #include "net/handlers/login_records.h"
 #include "net/handlers/scene_records.h"
 #include "net/handlers/window_records.h"
@@ -349,6 +350,31 @@ void CGameScene::HandleMessage(CMsg* msg) {
             if (auto* values = ReadRecord<CSixValuesMsg>(msg->m_pPayload.get()))
                 if (auto* warp = dynamic_cast<IWarpView*>(m_windows.Get(gamewin::kWarpWindow)))
                     warp->Open(values->m_values);
+            break;
+        case MSG_TWO_TEXTS:
+            if (auto* line = dynamic_cast<CChatNameMsg*>(msg->m_pPayload.get()))
+                if (IOneToOneChat* chat = m_windows.GetOneToOneChat())
+                    chat->OnServerChat(line->m_text1, line->m_b, line->m_text2);
+            break;
+        case MSG_NAME_LIST:
+            // The refusal list goes to the one-to-one options window.
+            if (CBaseWindow* options = m_windows.Get(gamewin::kOneToOneOptions))
+                PostMessageToPort(0, options->GetPort(), 0, msg->m_eventId, std::move(msg->m_pPayload),
+                                  nullptr);
+            break;
+        case MSG_SCENE_LIST:
+        case MSG_SCENE_TEXT_LIST:
+        case MSG_SCENE_ENTRY_107:
+        case MSG_SCENE_ENTRY_108:
+        case MSG_SCENE_TEXT:
+        case MSG_SCENE_BYTE_TEXT:
+        case MSG_SCENE_BYTE_111:
+        case MSG_SCENE_TEXT_BYTE:
+        case MSG_SCENE_TWO_TEXTS:
+            // The buddy list, its groups and the requests go to the messenger.
+            if (CBaseWindow* messenger = m_windows.Get(gamewin::kMessenger))
+                PostMessageToPort(0, messenger->GetPort(), 0, msg->m_eventId, std::move(msg->m_pPayload),
+                                  nullptr);
             break;
         case MSG_ID_LIST:
         case MSG_SCENE_PAIR:

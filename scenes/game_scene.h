@@ -48,8 +48,14 @@ inline constexpr uint32_t NPC_WEB_NOTICE = 2200303;
 // The pointed object's kinds besides the characters' 0-3.
 inline constexpr int32_t POINTED_MAP_OBJECT = 6;
 
-class CGameScene : public CScene, public IMapChangeListener, public IGameSceneActions {
+class CGameScene : public CScene,
+                   public IMapChangeListener,
+                   public IOneToOneChatHost,
+                   public IGameSceneActions {
 public:
+    // The window set's one-to-one chat object.
+    IOneToOneChat* GetOneToOneChat() override { return m_windows.GetOneToOneChat(); }
+
     CGameScene();
     ~CGameScene() override;
 

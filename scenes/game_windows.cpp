@@ -4,7 +4,9 @@
 #include <string>
 
 #include "graphics/display_settings.h"
+#include "scenes/scene_services.h"
 #include "ui/base_window.h"
+#include "ui/game_scene_windows.h"
 #include "ui/message_box.h"
 #include "ui/window_links.h"
 #include "ui/window_mgr.h"
@@ -26,11 +28,11 @@ std::vector<std::string> MakeOrder() {
         order.push_back(Indexed("1V1TALKEDIT%d", i));
     }
     for (const char* name :
-         {"1V1OptionWin", "1V1OPTIONEDIT", "QMMessengerWindow", "QMMEditWin", "QMMEditBox",
-          "StoreInterfaceWindowEXT", "Club_AutoRankWindow", "World_Map_Interface", "Pet_Incubator_Interface",
+         {"1V1OptionWin", "1V1OPTIONEDIT", gamewin::kMessenger, "QMMEditWin", "QMMEditBox",
+          gamewin::kSignExtend, "Club_AutoRankWindow", "World_Map_Interface", "Pet_Incubator_Interface",
           "Pet_Interface", "Pet_Album_Edit_Window", "Pet_Album_View_Window", "Equip_Equipment_Ability_Window",
           "Telescope_View_Window", "TimerWindow", "MyStoreWindow", "ReplyWindow", "EmoticonWindow",
-          "ChatMacroWindow"})
+          gamewin::kChatMacro})
         order.push_back(name);
     for (int i = 0; i < 10; ++i) order.push_back(Indexed("CHATMACROEDITBOX%d", i));
     for (const char* name : {"WebWindow",
@@ -62,7 +64,7 @@ std::vector<std::string> MakeOrder() {
 bool StartsHidden(const std::string& name) {
     static const char* const hidden[] = {
         "EmoticonWindow",
-        "ChatMacroWindow",
+        gamewin::kChatMacro,
         "WebWindow",
         "WarpWindow",
         "EventPanelWindow",
@@ -108,11 +110,11 @@ std::vector<std::string> AddFrontOrder() {
         order.push_back(Indexed("1V1TALKEDIT%d", i));
     }
     for (const char* name :
-         {"1V1OptionWin", "1V1OPTIONEDIT", "QMMEditBox", "QMMEditWin", "QMMessengerWindow",
+         {"1V1OptionWin", "1V1OPTIONEDIT", "QMMEditBox", "QMMEditWin", gamewin::kMessenger,
           "Club_AutoRankWindow", "World_Map_Interface", "Pet_Incubator_Interface", "Pet_Interface",
           "Equip_Equipment_Ability_Window", "Pet_Album_Edit_Window", "Pet_Album_View_Window",
-          "Telescope_View_Window", "StoreInterfaceWindowEXT", "TimerWindow", "MyStoreWindow", "ReplyWindow",
-          "EmoticonWindow", "ChatMacroWindow"})
+          "Telescope_View_Window", gamewin::kSignExtend, "TimerWindow", "MyStoreWindow", "ReplyWindow",
+          "EmoticonWindow", gamewin::kChatMacro})
         order.push_back(name);
     for (int i = 0; i < 10; ++i) order.push_back(Indexed("CHATMACROEDITBOX%d", i));
     for (const char* name :
@@ -155,10 +157,10 @@ const std::vector<std::string>& GameWindowCloseOrder() {
         o.push_back("1V1OPTIONEDIT");
         o.push_back("1V1OptionWin");
         for (int i = 0; i < 10; ++i) o.push_back(Indexed("CHATMACROEDITBOX%d", i));
-        for (const char* name : {"ChatMacroWindow",
+        for (const char* name : {gamewin::kChatMacro,
                                  "QMMEditBox",
                                  "QMMEditWin",
-                                 "QMMessengerWindow",
+                                 gamewin::kMessenger,
                                  "Club_AutoRankWindow",
                                  "World_Map_Interface",
                                  "Pet_Incubator_Interface",
@@ -167,7 +169,7 @@ const std::vector<std::string>& GameWindowCloseOrder() {
                                  "Pet_Album_Edit_Window",
                                  "Pet_Album_View_Window",
                                  "Telescope_View_Window",
-                                 "StoreInterfaceWindowEXT",
+                                 gamewin::kSignExtend,
                                  "TimerWindow",
                                  "MyStoreWindow",
                                  "ReplyWindow",
@@ -228,10 +230,15 @@ CBaseWindow* CGameWindowSet::Make(const std::string& identifier) {
 void CGameWindowSet::Create(CWindowMgr& manager, CMsgPort* scenePort, bool noBattleZone) {
     m_windows.clear();
     m_made.clear();
+    m_oneToOne.reset();
+    if (IOneToOneChatMaker* maker = GetOneToOneChatMaker()) m_oneToOne = maker->MakeOneToOneChat();
+    auto* oneToOneLink = dynamic_cast<IWindowLink*>(m_oneToOne.get());
     std::vector<CBaseWindow*> made;
     for (const std::string& name : MakeOrder()) {
         CBaseWindow* window = Make(name);
         if (!window) continue;
+        if (oneToOneLink && (name.rfind("1V1ChatWin", 0) == 0 || name == gamewin::kOneToOneOptions))
+            oneToOneLink->LinkWindow(window);
         if (name.rfind("1V1ChatWin", 0) == 0) {
             window->Hide();
             window->SetName(name.c_str());
@@ -240,7 +247,7 @@ void CGameWindowSet::Create(CWindowMgr& manager, CMsgPort* scenePort, bool noBat
             // An edit box of the window made just before it.
             const std::string owner = name == "1V1OPTIONEDIT" ? std::string("1V1OptionWin")
                                       : name.rfind("CHATMACROEDITBOX", 0) == 0
-                                          ? std::string("ChatMacroWindow")
+                                          ? std::string(gamewin::kChatMacro)
                                           : "1V1ChatWin" + name.substr(name.size() - 1);
             Link(window, Get(owner.c_str()));
             window->SetActive(false, false);
@@ -327,4 +334,5 @@ void CGameWindowSet::Close(CWindowMgr* manager) {
     m_windows.clear();
     m_made.clear();
     m_requestBox.Assign(nullptr);
+    m_oneToOne.reset();
 }

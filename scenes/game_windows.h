@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ class CBaseWindow;
 class CMessageBox;
 class CMsgPort;
 class CWindowMgr;
+class IOneToOneChat;
 
 inline constexpr const char* GAME_REQUEST_BOX_NAME = "GAMBAMBO_REQUEST_MESSAGE_BOX";
 inline constexpr uint32_t GAME_REQUEST_BOX_KIND = 10;
@@ -36,12 +38,14 @@ inline constexpr const char* kMessageBox = "MESSAGE_BOX";
 inline constexpr const char* kNumberInput = "NUMBER_EDIT_CONTROL";
 inline constexpr const char* kComboTimer = "ComboTimer";
 inline constexpr const char* kEmoticon = "EmoticonWindow";
-inline constexpr const char* kChatMacro = "ChatMacroWindow";
+inline constexpr const char* kChatMacro = "CChatMacroWindow";
 inline constexpr const char* kWebWindow = "WebWindow";
 inline constexpr const char* kWarpWindow = "WarpWindow";
 inline constexpr const char* kTelescope = "Telescope_View_Window";
 inline constexpr const char* kAlbumEdit = "Pet_Album_Edit_Window";
-inline constexpr const char* kMessenger = "QMMessengerWindow";
+inline constexpr const char* kMessenger = "QMMessenger";
+inline constexpr const char* kOneToOneOptions = "1V1OptionWin";
+inline constexpr const char* kSignExtend = "SignExtendWin";
 inline constexpr const char* kNameMemo = "NAME_MEMO_WIN";
 inline constexpr const char* kNpcMenu = "NPC_FUNCTION_SELECT_WIN";
 inline constexpr const char* kPcMenu = "PC_FUNCTION_SELECT_WIN";
@@ -68,6 +72,9 @@ public:
     // The set's window with the identifier while it lives, else null.
     CBaseWindow* Get(const char* identifier) const;
     CMessageBox* GetRequestBox() const;
+    // The one-to-one chat object, made first and deleted after the windows;
+    // null without its maker.
+    IOneToOneChat* GetOneToOneChat() const { return m_oneToOne.get(); }
     // The identifiers the set holds now, in the order they were made.
     std::vector<std::string> Identifiers() const;
 
@@ -78,6 +85,7 @@ private:
     std::map<std::string, CWeakRef> m_windows;
     std::vector<std::string> m_made;
     CWeakRef m_requestBox;
+    std::unique_ptr<IOneToOneChat> m_oneToOne;
 };
 
 // The identifiers the window set closes, in order (the on-demand ones after

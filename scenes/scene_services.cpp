@@ -7,6 +7,7 @@ ISceneEvents* g_sceneEvents = nullptr;
 ISceneScripts* g_sceneScripts = nullptr;
 ISceneMusic* g_sceneMusic = nullptr;
 ISceneMovies* g_sceneMovies = nullptr;
+IOneToOneChatMaker* g_oneToOneChatMaker = nullptr;
 ISceneFieldEffects* g_fieldEffects = nullptr;
 
 }  // namespace
@@ -46,4 +47,10 @@ void SetSceneMovies(ISceneMovies* movies) {
 }
 ISceneMovies* GetSceneMovies() {
     return g_sceneMovies;
+}
+void SetOneToOneChatMaker(IOneToOneChatMaker* maker) {
+    g_oneToOneChatMaker = maker;
+}
+IOneToOneChatMaker* GetOneToOneChatMaker() {
+    return g_oneToOneChatMaker;
 }

@@ -149,3 +149,22 @@ public:
 void SetSceneMovies(ISceneMovies* movies);
 ISceneMovies* GetSceneMovies();
 using ScopedSceneMovies = plat::ScopedInstall<GetSceneMovies, SetSceneMovies>;
+
+// ---- The one-to-one chat object ----
+
+class IOneToOneChat;
+
+// Makes the game window set's one-to-one chat object (the community
+// windows' chat list, which reads its logged partners at once). The set
+// links the five chat windows and the options window to it (IWindowLink)
+// and deletes it after them. Absent: no object, and every way into a
+// one-to-one chat does nothing.
+class IOneToOneChatMaker {
+public:
+    virtual ~IOneToOneChatMaker() = default;
+    virtual std::unique_ptr<IOneToOneChat> MakeOneToOneChat() = 0;
+};
+
+void SetOneToOneChatMaker(IOneToOneChatMaker* maker);
+IOneToOneChatMaker* GetOneToOneChatMaker();
+using ScopedOneToOneChatMaker = plat::ScopedInstall<GetOneToOneChatMaker, SetOneToOneChatMaker>;

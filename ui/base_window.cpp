@@ -21,6 +21,16 @@ bool ValidButton(int32_t button) {
 
 }  // namespace
 
+std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction) {
+    if (animation == 0) return nullptr;
+    auto image = std::make_unique<CAniObject>();
+    if (!image->SetAnimation(animation)) return nullptr;
+    image->SetMotion(motion);
+    image->SetDirection(direction);
+    image->SetUnderlay(false);
+    return image;
+}
+
 bool DefaultReturnTrue(int32_t, int32_t, int32_t, CBaseWindow*) {
     return true;
 }
@@ -480,14 +490,4 @@ int32_t CBaseWindow::ImageHeight() {
     if (m_pAniObject) return m_pAniObject->GetHeight();
     UpdateRect();
     return m_rect.bottom - m_rect.top;
-}
-
-std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction) {
-    if (animation == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(animation)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
 }

@@ -23,6 +23,8 @@
 #include "core/draw_object.h"
 #include "core/linked_list.h"
 
+class CAniObject;
+
 class CBlockList;
 class CLayoutReader;
 class CLayoutWriter;
@@ -207,9 +209,9 @@ protected:
     std::unique_ptr<CBlockList> m_pState;
 };
 
-// A handler that ignores its arguments and leaves the event to others.
-bool DefaultReturnTrue(int32_t button, int32_t x, int32_t y, CBaseWindow* control);
-
 // An image of the animation playing the motion in the direction, or null
 // when the animation cannot be attached.
 std::unique_ptr<CAniObject> MakeWindowImage(uint32_t animation, uint8_t motion, uint8_t direction);
+
+// A handler that ignores its arguments and leaves the event to others.
+bool DefaultReturnTrue(int32_t button, int32_t x, int32_t y, CBaseWindow* control);

@@ -65,6 +65,61 @@ public:
     virtual void SetTarget(uint32_t charId, const char* name) = 0;
 };
 
+// The game scene's one-to-one chat object: every way into a one-to-one chat
+// (the messenger, the sign popup, the hot key, the player menus) and the
+// server's one-to-one lines go through it.
+class IOneToOneChat {
+public:
+    virtual ~IOneToOneChat() = default;
+    // Opens or raises a chat window: code 1 an incoming conversation (a bar
+    // sliding in), 2 opened by the player (with a partner or an empty name
+    // box; name may be null), 6 opened for a name picked elsewhere.
+    virtual bool OnCommand(int32_t code, const char* name) = 0;
+    // A report of the server about a one-to-one conversation: kind 0 and 1
+    // the partner cannot be reached, 2 the echo of an own line, 3 a line of
+    // the partner.
+    virtual bool OnServerChat(const char* name, uint8_t kind, const char* text) = 0;
+};
+
+// The game scene (the main manager's child of kind 0) holds the object.
+class IOneToOneChatHost {
+public:
+    virtual ~IOneToOneChatHost() = default;
+    virtual IOneToOneChat* GetOneToOneChat() = 0;
+};
+
+// The game scene's one-to-one chat object; null without a game scene or
+// before its windows are made.
+IOneToOneChat* FindOneToOneChat();
+
+// The chat input ("CHATWIN") sends a line as if the player had typed it
+// (slash commands, whispers, club and team routing).
+class IChatLineSubmit {
+public:
+    virtual ~IChatLineSubmit() = default;
+    virtual void SubmitLine(const char* text) = 0;
+};
+
+// The emoticon window ("EmoticonWindow") as the game keys use it: a digit
+// sends the emoticon of a quick slot.
+class IEmoticonSlots {
+public:
+    virtual ~IEmoticonSlots() = default;
+    // Slot 0-9; false when the slot is empty or its emoticon has no text.
+    virtual bool UseSlot(int32_t slot) = 0;
+};
+
+// The chat macro window ("CChatMacroWindow"): opened by a hot key, and Alt
+// with a digit sends macro (digit - 1, 0 for 9) at most once a second.
+class IChatMacros {
+public:
+    virtual ~IChatMacros() = default;
+    virtual void Open() = 0;
+    // True (and the time noted) when a second has passed since the last macro.
+    virtual bool CanUseMacro() = 0;
+    virtual const char* GetMacro(int32_t index) = 0;
+};
+
 // A window that an event command opens in its own way (the chat macro
 // window, the messenger with its sub-windows, the team window with its
 // member refresh, the one-to-one chat); others are opened with Open.

@@ -301,3 +301,8 @@ std::vector<uint8_t> WriteServerQuestion(uint32_t boxId, const std::string& text
 std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text) {
     return CMessageWriter(SERVER_CHAT_LINE).PutByte(noName).PutDword(kind).PutText(text).Take();
 }
+
+std::vector<uint8_t> WriteChannelLine(uint8_t kind, uint8_t subKind, const std::string& name,
+                                      const std::string& text) {
+    return CMessageWriter(SERVER_CHANNEL).PutByte(kind).PutByte(subKind).PutText(name).PutText(text).Take();
+}

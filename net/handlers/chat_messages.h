@@ -50,5 +50,9 @@ std::vector<uint8_t> WriteServerQuestion(uint32_t boxId, const std::string& text
 // kind), shown without the name when noName is set.
 std::vector<uint8_t> WriteChatSpeech(uint8_t noName, uint32_t kind, const std::string& text);
 
+// 113 as a server writes it: a channel line of the kind and sub-kind from the name.
+std::vector<uint8_t> WriteChannelLine(uint8_t kind, uint8_t subKind, const std::string& name,
+                                      const std::string& text);
+
 void HandleChatMessage(CGameSession& session, uint8_t code, CPacketReader& body);
 void HandlePetMessage(CGameSession& session, uint8_t code, CPacketReader& body);

@@ -13,6 +13,7 @@
 #include "net/handlers/scene_records.h"
 #include "net/handlers/server_windows.h"
 #include "net/packet_reader.h"
+#include "net/packet_writer.h"
 
 namespace {
 
@@ -176,6 +177,7 @@ std::unique_ptr<CMsgPayload> ParseSceneList(CPacketReader& body) {
             b2 = body.GetByte();
         }
         if (!kept) continue;
+        record->m_types[k] = type;
         record->m_values[k] = value;
         record->m_bytes1[k] = b1;
         record->m_bytes2[k] = b2;
@@ -275,4 +277,49 @@ void HandleSceneMessage(CGameSession&, uint8_t code, CPacketReader& body) {
         default:
             break;
     }
+}
+
+std::vector<uint8_t> WriteMessengerBuddies(const std::vector<MessengerListEntry>& entries) {
+    CMessageWriter m(SERVER_SCENE_LISTS);
+    m.PutByte(0).PutByte(uint8_t(entries.size()));
+    for (const MessengerListEntry& e : entries) {
+        m.PutByte(e.state).PutText(e.memberName);
+        if (e.state == 1) m.PutText(e.charName).PutDword(e.resourceId);
+        m.PutByte(e.group).PutByte(e.listFlag);
+    }
+    return m.Take();
+}
+
+std::vector<uint8_t> WriteMessengerGroups(const std::vector<std::pair<uint8_t, std::string>>& groups) {
+    CMessageWriter m(SERVER_SCENE_LISTS);
+    m.PutByte(1).PutByte(uint8_t(groups.size()));
+    for (const auto& [id, name] : groups) m.PutByte(id).PutText(name);
+    return m.Take();
+}
+
+std::vector<uint8_t> WriteMessengerEntry(uint8_t form, const std::string& charName,
+                                         const std::string& memberName, uint32_t resourceId, uint8_t group) {
+    CMessageWriter m(SERVER_SCENE_LISTS);
+    m.PutByte(form).PutText(charName).PutText(memberName).PutDword(resourceId).PutByte(group);
+    return m.Take();
+}
+
+std::vector<uint8_t> WriteMessengerChange(uint8_t form, uint8_t byte, const std::string& text1,
+                                          const std::string& text2) {
+    CMessageWriter m(SERVER_SCENE_LISTS);
+    m.PutByte(form);
+    if (form == 5 || form == 6) m.PutByte(byte);
+    if (form != 6) m.PutText(text1);
+    if (form == 8) m.PutText(text2);
+    if (form == 7 || form == 8) m.PutByte(byte);
+    return m.Take();
+}
+
+std::vector<uint8_t> WriteNameList(uint8_t a, const std::vector<std::pair<std::string, std::string>>& names) {
+    CMessageWriter m(SERVER_NAME_LIST);
+    m.PutByte(a).PutByte(uint8_t(names.size()));
+    for (const auto& [name, second] : names) {
+        m.PutByte(1).PutText(name).PutText(second);
+    }
+    return m.Take();
 }

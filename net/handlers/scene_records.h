@@ -110,7 +110,8 @@ public:
     uint8_t m_bytes[MAX_BYTES] = {};
 };
 
-// 105: a list of named entries with values and two bytes each.
+// 105: a list of named entries with values and two bytes each; each entry's
+// wire type is its state (1 online, with the second text and the value).
 class CSceneListMsg : public CMsgPayload {
 public:
     static constexpr uint8_t MAX_ENTRIES = 100;
@@ -125,6 +126,7 @@ public:
     uint32_t m_values[MAX_ENTRIES] = {};
     uint8_t m_bytes1[MAX_ENTRIES] = {};
     uint8_t m_bytes2[MAX_ENTRIES] = {};
+    uint8_t m_types[MAX_ENTRIES] = {};
 };
 
 // 106: a list of (byte, text) entries.

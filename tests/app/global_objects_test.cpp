@@ -233,6 +233,7 @@ std::vector<HookRow> HookTable() {
     return {
         // The error box and the message window.
         {"error box: display and main window", [] { return GetErrorBoxHost() != nullptr; }, kInstalled},
+        {"one-to-one chat maker", [] { return GetOneToOneChatMaker() != nullptr; }, kKept},
         {"message window sink", [] { return GetMessageWinSink() != nullptr; }, kKept},
         // The frame loop and the main window procedure.
         {"frame: sound tick", [] { return GetSoundFrameClient() != nullptr; }, kInstalled},

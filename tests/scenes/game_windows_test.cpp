@@ -72,7 +72,7 @@ protected:
 TEST_F(GameWindowSetTest, StacksTheMainInterfaceLowestAndTheDepositAndRequestBoxTopmost) {
     Register({"Z5MAINWIN", "CLUB_DEPOSIT_WINDOW", "MSGWIN", "CHATWIN", "HEADWORDWIN", "SYSTEM_WINDOW",
               "ComboTimer", "1V1ChatWin0", "1V1ChatWin4", "1V1IDEDIT4", "1V1TALKEDIT4", "NAME_MEMO_WIN",
-              "EmoticonWindow", "ChatMacroWindow", "CHATMACROEDITBOX9", "ABNORMAL_STATUS_ICON_WIN",
+              "EmoticonWindow", "CChatMacroWindow", "CHATMACROEDITBOX9", "ABNORMAL_STATUS_ICON_WIN",
               "NUMBER_EDIT_CONTROL"});
     CGameWindowSet set;
     CMsgPort port;
@@ -86,7 +86,7 @@ TEST_F(GameWindowSetTest, StacksTheMainInterfaceLowestAndTheDepositAndRequestBox
     EXPECT_EQ(stack.back(), GAME_REQUEST_BOX_NAME);
     // Added at the head one after another: the last added lies lowest.
     auto at = [&](const char* name) { return std::find(stack.begin(), stack.end(), name) - stack.begin(); };
-    EXPECT_LT(at("ChatMacroWindow"), at("1V1ChatWin4"));
+    EXPECT_LT(at("CChatMacroWindow"), at("1V1ChatWin4"));
     EXPECT_LT(at("1V1ChatWin4"), at("1V1ChatWin0"));
     EXPECT_LT(at("1V1ChatWin0"), at("MSGWIN"));
     EXPECT_LT(at("SYSTEM_WINDOW"), at("ComboTimer"));
@@ -112,8 +112,8 @@ TEST_F(GameWindowSetTest, StacksTheMainInterfaceLowestAndTheDepositAndRequestBox
 
     EXPECT_EQ(g_links,
               (std::vector<std::string>{"1V1IDEDIT4->1V1ChatWin4", "1V1TALKEDIT4->1V1ChatWin4",
-                                        "EmoticonWindow->ChatMacroWindow",
-                                        "CHATMACROEDITBOX9->ChatMacroWindow", "CHATWIN->MSGWIN",
+                                        "EmoticonWindow->CChatMacroWindow",
+                                        "CHATMACROEDITBOX9->CChatMacroWindow", "CHATWIN->MSGWIN",
                                         "HEADWORDWIN->MSGWIN", "MSGWIN->CHATWIN", "MSGWIN->HEADWORDWIN"}));
 }
 
@@ -173,7 +173,7 @@ TEST(GameWindowCloseOrderTest, ClosesEverySetWindowOnceAndTheMainInterfaceLast) 
     // Each 1:1 chat window after its two edit boxes.
     auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
     EXPECT_LT(at("1V1TALKEDIT2"), at("1V1ChatWin2"));
-    EXPECT_LT(at("CHATMACROEDITBOX9"), at("ChatMacroWindow"));
+    EXPECT_LT(at("CHATMACROEDITBOX9"), at("CChatMacroWindow"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "tools/qmserver/hall_field.h"
 #include "tools/qmserver/hall_items.h"
 #include "tools/qmserver/hall_journal.h"
+#include "tools/qmserver/hall_messenger.h"
 #include "tools/qmserver/hall_trade.h"
 #include "tools/qmserver/hall_welcome_skill.h"
 
@@ -18,6 +19,7 @@ std::vector<std::unique_ptr<CHallFeature>> MakeHallFeatures() {
     features.push_back(MakeItemsFeature());
     IHallBags* bags = HallBagsOf(features.back().get());
     features.push_back(MakeChatFeature());
+    features.push_back(MakeMessengerFeature());
     features.push_back(MakeCharacterFeature(bags));
     IHallPurse* purse = HallPurseOf(features.back().get());
     features.push_back(MakeClubsFeature());

@@ -13,14 +13,7 @@
 #include "world/chars/char_mgr.h"
 
 std::unique_ptr<CAniObject> MakeCommunityImage(const char* animation, uint8_t motion, uint8_t direction) {
-    const uint32_t id = FindAniByName(animation);
-    if (id == 0) return nullptr;
-    auto image = std::make_unique<CAniObject>();
-    if (!image->SetAnimation(id)) return nullptr;
-    image->SetMotion(motion);
-    image->SetDirection(direction);
-    image->SetUnderlay(false);
-    return image;
+    return MakeWindowImage(FindAniByName(animation), motion, direction);
 }
 
 void DrawCommunityImage(CAniObject* image, int32_t x, int32_t y) {

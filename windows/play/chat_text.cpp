@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/config.h"
+#include "core/util.h"
 #include "data/text_tables.h"
 #include "platform/codepage.h"
 #include "platform/local_time.h"
@@ -90,38 +91,7 @@ std::string ChatLogColour(uint32_t colour) {
 }
 
 std::string EscapeChatLogText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    const std::string whole(text);
-    for (const char* p = whole.c_str(); *p;) {
-        const char* next = plat::CharNextA(p);
-        if (next - p == 1) {
-            switch (*p) {
-                case '&':
-                    out += "&amp;";
-                    break;
-                case '<':
-                    out += "&lt;";
-                    break;
-                case '>':
-                    out += "&gt;";
-                    break;
-                case '"':
-                    out += "&quot;";
-                    break;
-                case '\'':
-                    out += "&#39;";
-                    break;
-                default:
-                    out += *p;
-                    break;
-            }
-        } else {
-            out.append(p, size_t(next - p));
-        }
-        p = next;
-    }
-    return out;
+    return EscapeHtmlText(text);
 }
 
 void WriteChatLogHeader(FILE* file, const plat::LocalTime& time) {

@@ -197,6 +197,8 @@ public:
     uint8_t m_beingRemoved = 0;
     char m_title[CHAR_TEXT_SIZE] = {};
     char m_ownName[CHAR_TEXT_SIZE] = {};
+    // The own character's second name: the name the messenger knows the player by.
+    char m_secondName[CHAR_TEXT_SIZE] = {};
     uint8_t m_signKind = 0;
     uint8_t m_colorByte = 255;
     uint8_t m_isPlayer = 0;

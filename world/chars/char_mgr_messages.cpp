@@ -616,6 +616,7 @@ CChar* CCharMgr::AddOrUpdateChar(const CCharCreateMsg& msg) {
     CChar::CopyText(c->m_info, msg.m_name);
     c->SetName(c->m_info);
     if (own) CChar::CopyText(c->m_ownName, msg.m_name);
+    if (own) CChar::CopyText(c->m_secondName, msg.m_secondName);
     CChar::CopyText(c->m_title, msg.m_title);
     c->SetDirection(msg.m_direction);
     if (own && created) {

@@ -6,23 +6,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/config.h"
-#include "data/data_table_text.h"
 #include "data/text_tables.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tool_run.h"
+#include "tests/ui/demo_art_build.h"
 #include "tests/ui/demo_pack.h"
 #include "tests/ui/ui_picture_fixture.h"
-#include "tools/qmani/ani_tool.h"
-#include "tools/qmimage/image_tool.h"
 #include "ui/base_window.h"
 #include "windows/play/char_create_window.h"
 
@@ -51,7 +48,9 @@ protected:
         UiPictureFixture::TearDown();
     }
 
-    void BuildDemoArt() { demoart::BuildDemoArt(m_dir.Path(), m_work.Path()); }
+    // Every animation and texture sheet of the demo, into the folders the
+    // program reads them from.
+    void BuildDemoArt() { LinkDemoArt(m_dir.Path()); }
 
     qmtest::RgbImage Picture() { return qmtest::ToRgb(Frame()->Surface()->Pixels(), 800, 600); }
     // Pixels of the window's picture rectangle that differ from the background.
